@@ -1,0 +1,42 @@
+# velt_library(<target> [RECURSE] DEPS <targets...>)
+# One static library per source folder, built from every .cpp in it (main.cpp excluded).
+# A folder with no sources yet becomes an interface library so that dependants still link.
+function(velt_library target)
+  cmake_parse_arguments(ARG "RECURSE" "" "DEPS" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# velt_tests(<folder-under-tests> DEPS <targets...>)
+# One test program per tests/ folder; every GoogleTest case becomes its own ctest entry.
+function(velt_tests name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target test_${name})
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE velt_test_main ${ARG_DEPS})
+  target_compile_definitions(${target} PRIVATE
+    VELT_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    VELT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
