@@ -1,0 +1,110 @@
+#include "platform/system/MoveFolder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace sys {
+namespace {
+
+bool renameNoReplace(const QString& from, const QString& to, bool* crossDevice)
+{
+    *crossDevice = false;
+    // rename() would replace an existing file; the caller has checked the target is absent.
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *crossDevice = (errno == EXDEV);
+    return false;
+}
+
+bool copyFile(const QString& from, const QString& to)
+{
+    QFile src(from);
+    if (!src.open(QIODevice::ReadOnly))
+        return false;
+    const QString part = to + QStringLiteral(".part~");
+    QFile dst(part);
+    if (!dst.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    char buf[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const qint64 n = src.read(buf, sizeof buf);
+        if (n < 0) { ok = false; break; }
+        if (n == 0) break;
+        if (dst.write(buf, n) != n) { ok = false; break; }
+    }
+    ok = ok && dst.flush();
+    dst.setPermissions(src.permissions());
+    dst.close();
+    if (ok && dst.error() == QFileDevice::NoError && QFileInfo(part).size() == QFileInfo(from).size()
+        && !QFileInfo::exists(to) && QFile::rename(part, to))
+        return true;
+    QFile::remove(part);
+    return false;
+}
+
+bool moveFile(const QString& from, const QString& to)
+{
+    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+        return false;
+    bool cross = false;
+    if (renameNoReplace(from, to, &cross))
+        return true;
+    if (!cross)
+        return false;
+    if (!copyFile(from, to))
+        return false;
+    // Both copies exist when the source cannot be removed: reported, nothing lost.
+    return QFile::remove(from);
+}
+
+bool moveTree(const QString& from, const QString& to)
+{
+    const QFileInfo target(to);
+    if (!target.exists() && !target.isSymLink()) {
+        bool cross = false;
+        if (renameNoReplace(from, to, &cross))
+            return true;
+        if (!cross)
+            return false;
+        if (!QDir().mkdir(to))
+            return false;
+    } else if (!target.isDir() || target.isSymLink()) {
+        return false;
+    }
+    bool all = true;
+    const QDir src(from);
+    const auto entries = src.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& e : entries) {
+        const QString dest = QDir(to).filePath(e.fileName());
+        const bool ok = (e.isDir() && !e.isSymLink()) ? moveTree(e.filePath(), dest) : moveFile(e.filePath(), dest);
+        all = all && ok;
+    }
+    if (all)
+        all = QDir().rmdir(from);
+    return all;
+}
+
+} // namespace
+
+bool MoveFolder(const QString& from, const QString& to)
+{
+    const QFileInfo src(from);
+    if (!src.isDir() || src.isSymLink())
+        return false;
+    if (!QDir().mkpath(to))
+        return false;
+    const QString cleanFrom = QDir::cleanPath(src.absoluteFilePath());
+    const QString dest = QDir::cleanPath(QDir(to).absoluteFilePath(src.fileName()));
+    // A folder cannot go inside itself.
+    if (dest == cleanFrom || dest.startsWith(cleanFrom + QLatin1Char('/')))
+        return false;
+    return moveTree(cleanFrom, dest);
+}
+
+} // namespace sys

@@ -1,0 +1,46 @@
+#include "platform/system/SystemInfo.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
+
+#ifndef VELT_FILE_VERSION
+#define VELT_FILE_VERSION ""
+#endif
+
+namespace sys {
+
+std::optional<QString> DocumentsFolder()
+{
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty())
+        return std::nullopt;
+    return docs;
+}
+
+QString UserName()
+{
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buf(size > 0 ? size_t(size) : 16384);
+    passwd pw{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_name)
+        return QString::fromLocal8Bit(found->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+QString AppVersion()
+{
+    const QString v = QStringLiteral(VELT_FILE_VERSION);
+    return v.isEmpty() ? QStringLiteral("No") : v;
+}
+
+bool OpenWithProgram(const QString& path)
+{
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+}
+
+} // namespace sys
