@@ -1,0 +1,610 @@
+#include "platform/data/DataSet.h"
+
+#include "platform/data/BlobField.h"
+#include "platform/data/BlobStream.h"
+#include "platform/data/BooleanField.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/FloatField.h"
+#include "platform/data/IntegerField.h"
+#include "platform/data/MemoField.h"
+#include "platform/data/StringField.h"
+
+#include <QtEndian>
+#include <algorithm>
+
+namespace {
+
+void fire(const TDataSet::TDataSetNotifyEvent& handler, TDataSet* self)
+{
+    if (handler)
+        handler(self);
+}
+
+bool isEditing(TDataSetState s)
+{
+    return s == dsEdit || s == dsInsert;
+}
+
+TBookmark bookmarkOf(quint64 id)
+{
+    TBookmark b(8, '\0');
+    qToLittleEndian(id, b.data());
+    return b;
+}
+
+bool idOf(const TBookmark& b, quint64* id)
+{
+    if (b.size() != 8)
+        return false;
+    *id = qFromLittleEndian<quint64>(b.constData());
+    return true;
+}
+
+} // namespace
+
+TDataSet::TDataSet() = default;
+
+TDataSet::~TDataSet()
+{
+    for (TDataSource* s : std::vector<TDataSource*>(sources_))
+        s->SetDataSet(nullptr);
+}
+
+void TDataSet::Open()
+{
+    if (Active())
+        return;
+    fire(BeforeOpen, this);
+    BindFields(InternalOpen());
+    const int n = RowCount();
+    cur_ = n > 0 ? 0 : -1;
+    activeRow_ = cur_;
+    bof_ = true;
+    eof_ = n == 0;
+    modified_ = false;
+    SetState(dsBrowse);
+    fire(AfterOpen, this);
+    fire(AfterScroll, this);
+}
+
+void TDataSet::Close()
+{
+    if (!Active())
+        return;
+    fire(BeforeClose, this);
+    editValues_.clear();
+    editChanged_.clear();
+    modified_ = false;
+    InternalClose();
+    cur_ = activeRow_ = -1;
+    bof_ = eof_ = true;
+    SetState(dsInactive);
+    fire(AfterClose, this);
+}
+
+void TDataSet::BindFields(const std::vector<TFieldDef>& defs)
+{
+    // The same columns keep their field objects, so that controls bound to them stay bound.
+    if (defs == fieldDefs_ && !fields_.empty())
+        return;
+    fields_.clear();
+    fieldDefs_ = defs;
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        fields_.push_back(CreateField(defs[i]));
+        fields_.back()->fieldNo_ = static_cast<int>(i);
+    }
+}
+
+std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def)
+{
+    switch (def.dataType) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+        return std::make_unique<TIntegerField>(this, def.name, def.size);
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return std::make_unique<TFloatField>(this, def.name, def.size);
+    case ftBoolean:
+        return std::make_unique<TBooleanField>(this, def.name);
+    case ftMemo:
+    case ftFmtMemo:
+        return std::make_unique<TMemoField>(this, def.name);
+    case ftBlob:
+    case ftGraphic:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+        return std::make_unique<TBlobField>(this, def.name, def.dataType);
+    default:
+        return std::make_unique<TStringField>(this, def.name, def.size);
+    }
+}
+
+void TDataSet::SetState(TDataSetState state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    Notify(deUpdateState, 0);
+}
+
+void TDataSet::CheckActive() const
+{
+    if (!Active())
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+bool TDataSet::IsEmpty() const
+{
+    return !Active() || (RowCount() == 0 && state_ != dsInsert);
+}
+
+int TDataSet::RecordCount() const
+{
+    CheckActive();
+    return RowCount();
+}
+
+int TDataSet::RecNo() const
+{
+    CheckActive();
+    return cur_ + 1;
+}
+
+void TDataSet::First()
+{
+    CheckBrowseMode();
+    fire(BeforeScroll, this);
+    MoveCursor(RowCount() > 0 ? 0 : -1, false);
+    bof_ = true;
+    eof_ = RowCount() == 0;
+    Notify(deDataSetChange, 0);
+    fire(AfterScroll, this);
+}
+
+void TDataSet::Last()
+{
+    CheckBrowseMode();
+    fire(BeforeScroll, this);
+    MoveCursor(RowCount() - 1, false);
+    eof_ = true;
+    bof_ = RowCount() == 0;
+    Notify(deDataSetChange, 0);
+    fire(AfterScroll, this);
+}
+
+int TDataSet::MoveBy(int distance)
+{
+    CheckBrowseMode();
+    const int n = RowCount();
+    if (n == 0) {
+        bof_ = eof_ = true;
+        return 0;
+    }
+    fire(BeforeScroll, this);
+    bof_ = eof_ = false;
+    long long target = static_cast<long long>(cur_) + distance;
+    if (target >= n) {
+        target = n - 1;
+        eof_ = true;
+    } else if (target < 0) {
+        target = 0;
+        bof_ = true;
+    }
+    const int moved = static_cast<int>(target) - cur_;
+    MoveCursor(static_cast<int>(target), moved != 0);
+    fire(AfterScroll, this);
+    return moved;
+}
+
+void TDataSet::SetRecNo(int recNo)
+{
+    CheckBrowseMode();
+    const int n = RowCount();
+    if (n == 0)
+        return;
+    const int target = std::clamp(recNo, 1, n) - 1;
+    if (target == cur_)
+        return;
+    fire(BeforeScroll, this);
+    bof_ = eof_ = false;
+    MoveCursor(target, true);
+    fire(AfterScroll, this);
+}
+
+void TDataSet::MoveCursor(int row, bool scrollEvent)
+{
+    const int moved = row - cur_;
+    cur_ = row;
+    activeRow_ = row;
+    if (scrollEvent)
+        Notify(deDataSetScroll, moved);
+}
+
+TField* TDataSet::Fields(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        throw EDatabaseError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return fields_[index].get();
+}
+
+TField* TDataSet::FindField(const QString& name) const
+{
+    for (const auto& f : fields_)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+TField* TDataSet::FieldByName(const QString& name) const
+{
+    if (TField* f = FindField(name))
+        return f;
+    throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+QStringList TDataSet::FieldNames() const
+{
+    QStringList names;
+    for (const auto& f : fields_)
+        names << f->FieldName();
+    return names;
+}
+
+void TDataSet::MoveField(TField* field, int index)
+{
+    auto it = std::find_if(fields_.begin(), fields_.end(), [&](const auto& p) { return p.get() == field; });
+    if (it == fields_.end())
+        return;
+    index = std::clamp(index, 0, FieldCount() - 1);
+    std::unique_ptr<TField> owned = std::move(*it);
+    fields_.erase(it);
+    fields_.insert(fields_.begin() + index, std::move(owned));
+    if (Active())
+        Notify(deLayoutChange, 0);
+}
+
+QVariant TDataSet::GetFieldValue(const TField* field) const
+{
+    CheckActive();
+    const int no = field->fieldNo_;
+    if (isEditing(state_) && activeRow_ == cur_)
+        return editValues_[no];
+    if (activeRow_ < 0 || activeRow_ >= RowCount())
+        return {};
+    return RowValue(activeRow_, no);
+}
+
+void TDataSet::SetFieldValue(TField* field, const QVariant& value)
+{
+    CheckActive();
+    if (!isEditing(state_))
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    if (field->ReadOnly())
+        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field->FieldName()));
+    editValues_[field->fieldNo_] = value;
+    editChanged_[field->fieldNo_] = true;
+    modified_ = true;
+    Notify(deFieldChange, reinterpret_cast<qintptr>(field));
+}
+
+void TDataSet::Edit()
+{
+    if (isEditing(state_))
+        return;
+    CheckActive();
+    if (RowCount() == 0) {
+        Insert();
+        return;
+    }
+    if (!CanModify())
+        throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    fire(BeforeEdit, this);
+    editValues_.assign(fieldDefs_.size(), QVariant());
+    for (std::size_t i = 0; i < fieldDefs_.size(); ++i)
+        editValues_[i] = RowValue(cur_, static_cast<int>(i));
+    editChanged_.assign(fieldDefs_.size(), false);
+    editRow_ = cur_;
+    activeRow_ = cur_;
+    modified_ = false;
+    SetState(dsEdit);
+    fire(AfterEdit, this);
+}
+
+void TDataSet::Insert()
+{
+    CheckBrowseMode();
+    if (!CanModify())
+        throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    fire(BeforeInsert, this);
+    editValues_.assign(fieldDefs_.size(), QVariant());
+    editChanged_.assign(fieldDefs_.size(), false);
+    editRow_ = -1;
+    if (cur_ < 0)
+        cur_ = 0;
+    activeRow_ = cur_;
+    modified_ = false;
+    SetState(dsInsert);
+    fire(AfterInsert, this);
+}
+
+void TDataSet::Post()
+{
+    CheckActive();
+    if (!isEditing(state_))
+        return;
+    Notify(deUpdateRecord, 0);
+    fire(BeforePost, this);
+    const int row = InternalPost(editRow_, editValues_, editChanged_);
+    editValues_.clear();
+    editChanged_.clear();
+    modified_ = false;
+    cur_ = activeRow_ = row;
+    bof_ = eof_ = false;
+    SetState(dsBrowse);
+    Notify(deDataSetChange, 0);
+    fire(AfterPost, this);
+}
+
+void TDataSet::Cancel()
+{
+    if (!isEditing(state_))
+        return;
+    fire(BeforeCancel, this);
+    editValues_.clear();
+    editChanged_.clear();
+    modified_ = false;
+    if (cur_ >= RowCount())
+        cur_ = RowCount() - 1;
+    activeRow_ = cur_;
+    SetState(dsBrowse);
+    Notify(deDataSetChange, 0);
+    fire(AfterCancel, this);
+}
+
+void TDataSet::Delete()
+{
+    CheckActive();
+    if (state_ == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (RowCount() == 0)
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    Notify(deCheckBrowseMode, 0);
+    fire(BeforeDelete, this);
+    fire(BeforeScroll, this);
+    InternalDelete(cur_);
+    editValues_.clear();
+    editChanged_.clear();
+    modified_ = false;
+    if (state_ != dsBrowse)
+        state_ = dsBrowse;  // the notification below tells the links
+    RowsChanged(cur_);
+    fire(AfterDelete, this);
+    fire(AfterScroll, this);
+}
+
+void TDataSet::CheckBrowseMode()
+{
+    CheckActive();
+    Notify(deCheckBrowseMode, 0);
+    if (isEditing(state_)) {
+        if (modified_)
+            Post();
+        else
+            Cancel();
+    }
+}
+
+void TDataSet::RowsChanged(int currentRow)
+{
+    const int n = RowCount();
+    cur_ = n == 0 ? -1 : std::clamp(currentRow, 0, n - 1);
+    activeRow_ = cur_;
+    bof_ = n == 0 || (bof_ && cur_ == 0);
+    eof_ = n == 0;
+    Notify(deDataSetChange, 0);
+}
+
+void TDataSet::Resync()
+{
+    CheckActive();
+    RowsChanged(cur_);
+}
+
+std::unique_ptr<TBlobStream> TDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode)
+{
+    CheckActive();
+    if (!field || !field->IsBlob())
+        throw EDatabaseError(QStringLiteral("Field '%1' is not a blob field").arg(field ? field->FieldName() : QString()));
+    if (mode != bmRead && !isEditing(state_))
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    return std::make_unique<TBlobStream>(field, mode != bmRead);
+}
+
+TBookmark TDataSet::GetBookmark() const
+{
+    if (!Active() || cur_ < 0 || cur_ >= RowCount() || state_ == dsInsert)
+        return {};
+    return bookmarkOf(RowId(cur_));
+}
+
+int TDataSet::RowOfId(quint64 id) const
+{
+    const int n = RowCount();
+    for (int i = 0; i < n; ++i)
+        if (RowId(i) == id)
+            return i;
+    return -1;
+}
+
+bool TDataSet::BookmarkValid(const TBookmark& bookmark) const
+{
+    quint64 id = 0;
+    return Active() && idOf(bookmark, &id) && RowOfId(id) >= 0;
+}
+
+void TDataSet::GotoBookmark(const TBookmark& bookmark)
+{
+    CheckBrowseMode();
+    quint64 id = 0;
+    const int row = idOf(bookmark, &id) ? RowOfId(id) : -1;
+    if (row < 0)
+        throw EDatabaseError(QStringLiteral("Record not found"));
+    fire(BeforeScroll, this);
+    bof_ = eof_ = false;
+    MoveCursor(row, row != cur_);
+    fire(AfterScroll, this);
+}
+
+int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const
+{
+    quint64 ia = 0, ib = 0;
+    const bool va = idOf(a, &ia), vb = idOf(b, &ib);
+    if (!va || !vb)
+        return va == vb ? 0 : (va ? 1 : -1);
+    if (ia == ib)
+        return 0;
+    const int ra = Active() ? RowOfId(ia) : -1;
+    const int rb = Active() ? RowOfId(ib) : -1;
+    if (ra >= 0 && rb >= 0)
+        return ra < rb ? -1 : 1;
+    return ia < ib ? -1 : 1;
+}
+
+namespace {
+
+bool valueMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options)
+{
+    if (want.isNull() || have.isNull())
+        return want.isNull() && have.isNull();
+    switch (field->DataType()) {
+    case ftString:
+    case ftMemo:
+    case ftFmtMemo: {
+        const QString h = have.typeId() == QMetaType::QByteArray ? QString::fromLatin1(have.toByteArray()) : have.toString();
+        QString w = want.toString();
+        while (w.endsWith(QLatin1Char(' ')))
+            w.chop(1);
+        const Qt::CaseSensitivity cs = options.testFlag(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        if (options.testFlag(loPartialKey))
+            return h.startsWith(w, cs);
+        return h.compare(w, cs) == 0;
+    }
+    case ftBoolean:
+        return have.toBool() == want.toBool();
+    default: {
+        if (have.typeId() == QMetaType::Double || want.typeId() == QMetaType::Double || want.typeId() == QMetaType::QString) {
+            double w = 0;
+            if (want.typeId() == QMetaType::QString) {
+                if (!TFloatField::ParseFloat(want.toString(), &w))
+                    return false;
+            } else {
+                w = want.toDouble();
+            }
+            return have.toDouble() == w;
+        }
+        return have.toLongLong() == want.toLongLong();
+    }
+    }
+}
+
+} // namespace
+
+static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant& keyValues, TLocateOptions options,
+                   const std::function<QVariant(int, const TField*)>& valueAt, int rows)
+{
+    const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    std::vector<const TField*> fields;
+    for (const QString& n : names)
+        fields.push_back(ds->FieldByName(n.trimmed()));
+    QVariantList wanted;
+    if (fields.size() == 1)
+        wanted << keyValues;
+    else
+        wanted = keyValues.toList();
+    if (static_cast<std::size_t>(wanted.size()) != fields.size())
+        throw EDatabaseError(QStringLiteral("Locate: %1 values for %2 fields").arg(wanted.size()).arg(fields.size()));
+    for (int row = 0; row < rows; ++row) {
+        bool all = true;
+        for (std::size_t k = 0; k < fields.size() && all; ++k)
+            all = valueMatches(fields[k], valueAt(row, fields[k]), wanted[static_cast<int>(k)], options);
+        if (all)
+            return row;
+    }
+    return -1;
+}
+
+bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options)
+{
+    CheckBrowseMode();
+    const int row = findRow(this, keyFields, keyValues, options,
+                            [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+    if (row < 0)
+        return false;
+    fire(BeforeScroll, this);
+    bof_ = eof_ = false;
+    MoveCursor(row, row != cur_);
+    fire(AfterScroll, this);
+    return true;
+}
+
+QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields)
+{
+    CheckBrowseMode();
+    const int row = findRow(this, keyFields, keyValues, {},
+                            [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+    if (row < 0)
+        return {};
+    const QStringList names = resultFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    QVariantList out;
+    for (const QString& n : names)
+        out << RowValue(row, FieldByName(n.trimmed())->fieldNo_);
+    return out.size() == 1 ? out.front() : QVariant(out);
+}
+
+void TDataSet::DisableControls()
+{
+    if (disableCount_++ == 0)
+        disableState_ = state_;
+}
+
+void TDataSet::EnableControls()
+{
+    if (disableCount_ == 0 || --disableCount_ > 0)
+        return;
+    if (disableState_ != state_)
+        Notify(deUpdateState, 0);
+    if (disableState_ != dsInactive && state_ != dsInactive)
+        Notify(deDataSetChange, 0);
+}
+
+void TDataSet::DataEvent(TDataEvent event, qintptr info)
+{
+    Notify(event, info);
+}
+
+void TDataSet::Notify(TDataEvent event, qintptr info)
+{
+    if (disableCount_ > 0 && event != deFocusControl)
+        return;
+    for (TDataSource* s : std::vector<TDataSource*>(sources_))
+        s->DataEvent(event, info);
+}
+
+void TDataSet::AttachDataSource(TDataSource* source)
+{
+    if (std::find(sources_.begin(), sources_.end(), source) == sources_.end())
+        sources_.push_back(source);
+}
+
+void TDataSet::DetachDataSource(TDataSource* source)
+{
+    sources_.erase(std::remove(sources_.begin(), sources_.end(), source), sources_.end());
+}

@@ -1,0 +1,158 @@
+#pragma once
+// TDataSet: a cursor over rows with fields, the state machine browse / edit / insert, stable bookmarks,
+// Locate, DisableControls, replaceable event handlers and the notifications that reach data links through
+// data sources.
+//
+// A concrete data set (TMemDataSet, TADOQuery) supplies rows through the protected Row* hooks: row i of
+// the current order has a stable identity (the bookmark) and values by field index. Rows are random
+// access, so a data link's buffer window can show any row without moving the cursor.
+#include "platform/data/DataSetTypes.h"
+#include "platform/data/FieldDef.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TField;
+class TDataSource;
+class TDataLink;
+class TBlobStream;
+
+class TDataSet {
+public:
+    using TDataSetNotifyEvent = std::function<void(TDataSet*)>;
+
+    TDataSet();
+    virtual ~TDataSet();
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+
+    QString Name() const { return name_; }
+    void SetName(const QString& name) { name_ = name; }
+
+    // Opening and state.
+    void Open();
+    void Close();
+    bool Active() const { return state_ != dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    TDataSetState State() const { return state_; }
+
+    // Navigation. RecNo is 1-based (0 when there is no record); RecordCount is the number of rows.
+    void First();
+    void Last();
+    void Next() { MoveBy(1); }
+    void Prior() { MoveBy(-1); }
+    int MoveBy(int distance);
+    bool Bof() const { return bof_; }
+    bool Eof() const { return eof_; }
+    bool IsEmpty() const;
+    int RecNo() const;
+    void SetRecNo(int recNo);
+    int RecordCount() const;
+    virtual bool IsSequenced() const { return true; }
+
+    // Fields.
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    TField* Fields(int index) const;
+    TField* FindField(const QString& name) const;     // case-insensitive; null when absent
+    TField* FieldByName(const QString& name) const;   // raises "Field 'X' not found"
+    QStringList FieldNames() const;
+    void GetFieldNames(QStringList& list) const { list = FieldNames(); }
+    bool DefaultFields() const { return true; }
+
+    // Bookmarks: stable record identities. CompareBookmarks orders by the current row order.
+    TBookmark GetBookmark() const;
+    void GotoBookmark(const TBookmark& bookmark);     // raises "Record not found" for a stale one
+    bool BookmarkValid(const TBookmark& bookmark) const;
+    int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+
+    // Editing.
+    void Edit();
+    void Insert();
+    void Append() { Insert(); }
+    void Post();
+    void Cancel();
+    void Delete();
+    void CheckBrowseMode();
+    virtual bool CanModify() const { return Active(); }
+    bool Modified() const { return modified_; }
+    std::unique_ptr<TBlobStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
+
+    // Finds the first row whose fields (names joined by ';') equal the values (a list for several
+    // fields) and makes it current. Texts compare case-insensitively with loCaseInsensitive and as
+    // prefixes with loPartialKey; numbers always compare exactly.
+    bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options);
+    QVariant Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields);
+
+    // While disabled, data links hear nothing; the last EnableControls tells them the data set changed.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
+    // Re-reads the rows' order and tells the links (after changes made behind the cursor).
+    void Resync();
+    void UpdateCursorPos() {}
+
+    // The master data set of a detail set; none here.
+    virtual TDataSource* MasterSource() const { return nullptr; }
+
+    // Event handlers: read them, replace them, chain them.
+    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeEdit, AfterEdit, BeforeInsert,
+        AfterInsert, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, BeforeScroll,
+        AfterScroll;
+
+    // --- for fields, data sources and data links ---
+    QVariant GetFieldValue(const TField* field) const;
+    void SetFieldValue(TField* field, const QVariant& value);
+    void AttachDataSource(TDataSource* source);
+    void DetachDataSource(TDataSource* source);
+    // Row index of the current record (-1 when none) and of the record fields read.
+    int CurrentRow() const { return cur_; }
+    int ActiveRow() const { return activeRow_; }
+    void SetActiveRow(int row) { activeRow_ = row; }
+    int RowTotal() const { return Active() ? RowCount() : 0; }
+    void MoveField(TField* field, int index);
+
+protected:
+    // Builds the rows and returns the field list.
+    virtual std::vector<TFieldDef> InternalOpen() = 0;
+    virtual void InternalClose() = 0;
+    virtual int RowCount() const = 0;
+    virtual quint64 RowId(int row) const = 0;
+    virtual QVariant RowValue(int row, int field) const = 0;
+    // Writes the changed values of row (or a new row for -1) and returns the row's index afterwards.
+    virtual int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) = 0;
+    virtual void InternalDelete(int row) = 0;
+    // Row index of an identity, -1 when it is gone. The default searches.
+    virtual int RowOfId(quint64 id) const;
+    virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
+
+    void CheckActive() const;
+    void DataEvent(TDataEvent event, qintptr info = 0);
+    // After the concrete data set changed its rows (Resync, a statement): re-place the cursor.
+    void RowsChanged(int currentRow);
+
+private:
+    void BindFields(const std::vector<TFieldDef>& defs);
+    void SetState(TDataSetState state);
+    void MoveCursor(int row, bool scrollEvent);
+    void Notify(TDataEvent event, qintptr info);
+
+    QString name_;
+    TDataSetState state_ = dsInactive;
+    std::vector<std::unique_ptr<TField>> fields_;
+    std::vector<TFieldDef> fieldDefs_;
+    std::vector<TDataSource*> sources_;
+    int cur_ = -1;
+    int activeRow_ = -1;
+    bool bof_ = true;
+    bool eof_ = true;
+    int disableCount_ = 0;
+    TDataSetState disableState_ = dsInactive;
+    bool modified_ = false;
+    std::vector<QVariant> editValues_;
+    std::vector<bool> editChanged_;
+    int editRow_ = -1;  // row being edited; -1 while inserting
+};

@@ -1,0 +1,256 @@
+#include "platform/data/BlobStream.h"
+#include "platform/data/DataLink.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/Field.h"
+#include "platform/data/MemDataSet.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A link that writes down what it hears.
+class RecordingLink : public TDataLink {
+public:
+    QStringList heard;
+
+protected:
+    void ActiveChanged() override { heard << QStringLiteral("active %1").arg(Active()); }
+    void DataSetChanged() override { heard << QStringLiteral("changed"); }
+    void DataSetScrolled(int distance) override { heard << QStringLiteral("scrolled %1").arg(distance); }
+    void EditingChanged() override { heard << QStringLiteral("editing %1").arg(Editing()); }
+    void LayoutChanged() override { heard << QStringLiteral("layout"); }
+    void RecordChanged(TField* field) override { heard << QStringLiteral("record %1").arg(field ? field->FieldName() : "-"); }
+    void UpdateData() override { heard << QStringLiteral("update"); }
+};
+
+struct MemFixture : ::testing::Test {
+    TMemDataSet ds;
+    void SetUp() override
+    {
+        ds.AddFieldDef("ID", ftInteger);
+        ds.AddFieldDef("NAME", ftString, 10);
+        ds.AddFieldDef("V", ftFloat);
+        ds.AddFieldDef("PHOTO", ftBlob);
+        ds.Open();
+        for (int i = 1; i <= 10; ++i)
+            ds.AppendRecord({i, QStringLiteral("Имя%1").arg(i), i * 0.5});
+        ds.First();
+    }
+};
+
+} // namespace
+
+TEST_F(MemFixture, NavigationRecNoAndEof)
+{
+    EXPECT_EQ(ds.RecordCount(), 10);
+    EXPECT_EQ(ds.RecNo(), 1);
+    EXPECT_TRUE(ds.Bof());
+    int seen = 0;
+    for (ds.First(); !ds.Eof(); ds.Next())
+        ++seen;
+    EXPECT_EQ(seen, 10);
+    EXPECT_EQ(ds.RecNo(), 10);
+    ds.SetRecNo(4);
+    EXPECT_EQ(ds.FieldByName("id")->AsInteger(), 4);
+    EXPECT_EQ(ds.MoveBy(100), 6);
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.MoveBy(-100), -9);
+    EXPECT_TRUE(ds.Bof());
+    ds.Last();
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(ds.RecNo(), 10);
+}
+
+TEST_F(MemFixture, FieldAccessAndConversions)
+{
+    ds.SetRecNo(3);
+    TField* id = ds.FieldByName("ID");
+    TField* v = ds.FieldByName("v");
+    TField* name = ds.FindField("Name");
+    EXPECT_EQ(id->AsString(), "3");
+    EXPECT_DOUBLE_EQ(v->AsFloat(), 1.5);
+    EXPECT_EQ(v->AsInteger(), 1);
+    EXPECT_EQ(name->AsString(), QString::fromUtf8("Имя3"));
+    EXPECT_EQ(ds.FindField("NOPE"), nullptr);
+    EXPECT_THROW(ds.FieldByName("NOPE"), EDatabaseError);
+    EXPECT_EQ(id->Alignment(), taRightJustify);
+    EXPECT_EQ(name->Alignment(), taLeftJustify);
+
+    setDisplayDecimalSeparator(QLatin1Char(','));
+    EXPECT_EQ(v->DisplayText(), "1,5");
+    setDisplayDecimalSeparator(QLatin1Char('.'));
+    EXPECT_EQ(v->DisplayText(), "1.5");
+
+    ds.Edit();
+    v->SetAsString("0,123");
+    EXPECT_DOUBLE_EQ(v->AsFloat(), 0.123);
+    id->Clear();
+    EXPECT_TRUE(id->IsNull());
+    EXPECT_EQ(id->AsInteger(), 0);
+    EXPECT_EQ(id->AsString(), "");
+    EXPECT_THROW(id->SetAsString("12a"), EDatabaseError);
+    name->SetAsString("ABCDEFGHIJKLMN   ");
+    EXPECT_EQ(name->AsString(), "ABCDEFGHIJ");
+    ds.Post();
+    EXPECT_TRUE(ds.FieldByName("ID")->IsNull());
+    EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST_F(MemFixture, WritingOutsideEditAndOnClosedSetRaises)
+{
+    EXPECT_THROW(ds.FieldByName("ID")->SetAsInteger(5), EDatabaseError);
+    TField* f = ds.FieldByName("ID");
+    ds.Close();
+    EXPECT_THROW(f->AsInteger(), EDatabaseError);
+    EXPECT_THROW(ds.RecordCount(), EDatabaseError);
+}
+
+TEST_F(MemFixture, BookmarksSurviveDeletesOfOtherRecords)
+{
+    ds.SetRecNo(7);
+    const TBookmark seven = ds.GetBookmark();
+    ds.SetRecNo(2);
+    const TBookmark two = ds.GetBookmark();
+    EXPECT_LT(ds.CompareBookmarks(two, seven), 0);
+    EXPECT_GT(ds.CompareBookmarks(seven, two), 0);
+    EXPECT_EQ(ds.CompareBookmarks(seven, seven), 0);
+    for (int recNo : {1, 3, 4}) {
+        ds.SetRecNo(recNo);
+        ds.Delete();
+    }
+    ASSERT_TRUE(ds.BookmarkValid(seven));
+    ds.GotoBookmark(seven);
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 7);
+    ds.GotoBookmark(two);
+    ds.Delete();
+    EXPECT_FALSE(ds.BookmarkValid(two));
+    EXPECT_THROW(ds.GotoBookmark(two), EDatabaseError);
+    EXPECT_FALSE(ds.BookmarkValid(TBookmark("xx")));
+    EXPECT_EQ(ds.RecordCount(), 6);
+}
+
+TEST_F(MemFixture, LocateAndLookup)
+{
+    struct Case {
+        const char* field;
+        QVariant value;
+        TLocateOptions options;
+        int expectId;  // 0: not found
+    };
+    const Case cases[] = {
+        {"ID", 5, {}, 5},
+        {"ID", "6", loPartialKey, 6},  // partial key does nothing to numbers
+        {"ID", 60, loPartialKey, 0},
+        {"NAME", QString::fromUtf8("имя4"), loCaseInsensitive, 4},
+        {"NAME", QString::fromUtf8("имя4"), {}, 0},
+        {"NAME", QString::fromUtf8("ИМЯ1"), TLocateOptions(loCaseInsensitive) | loPartialKey, 1},
+        {"V", 2.5, {}, 5},
+    };
+    for (const Case& c : cases) {
+        ds.First();
+        const bool found = ds.Locate(c.field, c.value, c.options);
+        EXPECT_EQ(found, c.expectId != 0) << c.field << " " << c.value.toString().toStdString();
+        if (found)
+            EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), c.expectId) << c.field;
+    }
+    EXPECT_EQ(ds.Lookup("ID", 9, "NAME").toString(), QString::fromUtf8("Имя9"));
+    EXPECT_TRUE(ds.Locate("ID;NAME", QVariantList{8, QString::fromUtf8("Имя8")}, {}));
+}
+
+TEST_F(MemFixture, BlobStreamsReadAndWrite)
+{
+    const QByteArray jpeg("\xFF\xD8\x1A\x1A\x1F\x00\x41\xFF\xD9", 9);
+    ds.SetRecNo(2);
+    ds.Edit();
+    {
+        auto out = ds.CreateBlobStream(ds.FieldByName("PHOTO"), bmWrite);
+        out->write(jpeg);
+    }
+    ds.Post();
+    auto in = ds.CreateBlobStream(ds.FieldByName("PHOTO"), bmRead);
+    EXPECT_EQ(in->readAll(), jpeg);
+    EXPECT_THROW(ds.CreateBlobStream(ds.FieldByName("PHOTO"), bmWrite), EDatabaseError);
+    EXPECT_THROW(ds.CreateBlobStream(ds.FieldByName("ID"), bmRead), EDatabaseError);
+}
+
+TEST_F(MemFixture, LinkHearsStateScrollAndEditing)
+{
+    TDataSource source(&ds);
+    RecordingLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(&source);
+    EXPECT_EQ(link.heard, QStringList{"active 1"});
+    EXPECT_EQ(link.RecordCount(), 4);
+
+    link.heard.clear();
+    ds.MoveBy(2);  // inside the window: nothing scrolls
+    ds.MoveBy(3);  // row 5: the window moves by 2
+    EXPECT_EQ(link.heard, (QStringList{"scrolled 0", "scrolled 2"}));
+    EXPECT_EQ(link.ActiveRecord(), 3);
+    EXPECT_EQ(link.FirstRecord(), 2);
+
+    // Painting another row of the window reads that row's fields.
+    link.SetActiveRecord(0);
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 3);
+    link.SetActiveRecord(3);
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 6);
+
+    link.heard.clear();
+    ds.Edit();
+    ds.FieldByName("NAME")->SetAsString("x");
+    ds.Post();
+    EXPECT_EQ(link.heard, (QStringList{"editing 1", "record NAME", "update", "editing 0", "changed"}));
+
+    link.heard.clear();
+    ds.Close();
+    EXPECT_EQ(link.heard, QStringList{"active 0"});
+    EXPECT_EQ(link.RecordCount(), 0);
+}
+
+TEST_F(MemFixture, DisableControlsHoldsNotificationsUntilTheLastEnable)
+{
+    TDataSource source(&ds);
+    RecordingLink link;
+    link.SetDataSource(&source);
+    link.heard.clear();
+    ds.DisableControls();
+    ds.DisableControls();
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+    }
+    ds.EnableControls();
+    EXPECT_TRUE(link.heard.isEmpty());
+    EXPECT_TRUE(ds.ControlsDisabled());
+    ds.EnableControls();
+    EXPECT_EQ(link.heard, QStringList{"changed"});
+}
+
+TEST_F(MemFixture, FieldsSurviveReopenAndFreeNotificationReachesHolders)
+{
+    TField* id = ds.FieldByName("ID");
+    ds.Close();
+    ds.Open();
+    EXPECT_EQ(ds.FieldByName("ID"), id);  // same columns: same field objects
+
+    bool told = false;
+    id->AddFreeNotification([&](TField* f) { told = f == id; });
+    ds.Close();
+    ds.ClearFieldDefs();
+    ds.AddFieldDef("OTHER", ftString, 5);
+    ds.Open();
+    EXPECT_TRUE(told);
+}
+
+TEST(DataSource, DestroyingTheDataSetUnbindsSourceAndLinks)
+{
+    auto ds = std::make_unique<TMemDataSet>();
+    ds->AddFieldDef("A", ftInteger);
+    ds->Open();
+    TDataSource source(ds.get());
+    RecordingLink link;
+    link.SetDataSource(&source);
+    EXPECT_TRUE(link.Active());
+    ds.reset();
+    EXPECT_EQ(source.DataSet(), nullptr);
+    EXPECT_FALSE(link.Active());
+}
