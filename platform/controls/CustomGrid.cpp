@@ -1,0 +1,1248 @@
+#include "platform/controls/CustomGrid.h"
+#include "platform/controls/InplaceEdit.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+// Scroll bar requests in the platform's codes.
+enum { SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+       SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7 };
+
+int platformAction(int qtAction)
+{
+    switch (qtAction) {
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+    }
+}
+
+TMouseButton buttonOf(Qt::MouseButton b)
+{
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+} // namespace
+
+TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    options_ = gridOpt(goFixedVertLine) | gridOpt(goFixedHorzLine) | gridOpt(goVertLine) | gridOpt(goHorzLine)
+               | gridOpt(goRangeSelect);
+    colWidths_.assign(5, defaultColWidth_);
+    rowHeights_.assign(5, defaultRowHeight_);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    setFrameShape(QFrame::StyledPanel);
+    horizontalScrollBar()->setTracking(false);
+    verticalScrollBar()->setTracking(false);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int a) {
+        if (inScrollUpdate_)
+            return;
+        const int code = platformAction(a);
+        if (code >= 0)
+            VerticalScrollAction(code, verticalScrollBar()->sliderPosition());
+    });
+    connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        VerticalScrollAction(SB_THUMBPOSITION, verticalScrollBar()->sliderPosition());
+    });
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this, [this](int a) {
+        if (inScrollUpdate_)
+            return;
+        const int code = platformAction(a);
+        if (code >= 0)
+            HorizontalScrollAction(code, horizontalScrollBar()->sliderPosition());
+    });
+    connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
+        HorizontalScrollAction(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
+    });
+    UpdateScrollRange();
+}
+
+TCustomGrid::~TCustomGrid() = default;
+
+// ---- dimensions ----
+
+void TCustomGrid::SetColCount(int n)
+{
+    n = std::max(n, 1);
+    if (n == ColCount())
+        return;
+    const int oldCols = ColCount();
+    colWidths_.resize(size_t(n), defaultColWidth_);
+    if (fixedCols_ >= n)
+        fixedCols_ = n - 1;
+    currentCol_ = std::clamp(currentCol_, fixedCols_, n - 1);
+    anchorCol_ = std::clamp(anchorCol_, fixedCols_, n - 1);
+    leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, n - 1));
+    SizeChanged(oldCols, RowCount());
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetRowCount(int n)
+{
+    n = std::max(n, 1);
+    if (n == RowCount())
+        return;
+    const int oldRows = RowCount();
+    rowHeights_.resize(size_t(n), defaultRowHeight_);
+    if (fixedRows_ >= n)
+        fixedRows_ = n - 1;
+    currentRow_ = std::clamp(currentRow_, fixedRows_, n - 1);
+    anchorRow_ = std::clamp(anchorRow_, fixedRows_, n - 1);
+    topRow_ = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, n - 1));
+    SizeChanged(ColCount(), oldRows);
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetFixedCols(int n)
+{
+    n = std::clamp(n, 0, ColCount() - 1);
+    if (n == fixedCols_)
+        return;
+    fixedCols_ = n;
+    currentCol_ = std::max(currentCol_, n);
+    anchorCol_ = std::max(anchorCol_, n);
+    leftCol_ = std::max(leftCol_, n);
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetFixedRows(int n)
+{
+    n = std::clamp(n, 0, RowCount() - 1);
+    if (n == fixedRows_)
+        return;
+    fixedRows_ = n;
+    currentRow_ = std::max(currentRow_, n);
+    anchorRow_ = std::max(anchorRow_, n);
+    topRow_ = std::max(topRow_, n);
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetDefaultColWidth(int w)
+{
+    defaultColWidth_ = w;
+    std::fill(colWidths_.begin(), colWidths_.end(), w);
+    ColWidthsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetDefaultRowHeight(int h)
+{
+    defaultRowHeight_ = h;
+    std::fill(rowHeights_.begin(), rowHeights_.end(), h);
+    RowHeightsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetGridLineWidth(int w)
+{
+    if (w == gridLineWidth_)
+        return;
+    gridLineWidth_ = w;
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetColWidths(int c, int w)
+{
+    if (c < 0 || c >= ColCount() || colWidths_[size_t(c)] == w)
+        return;
+    colWidths_[size_t(c)] = w;
+    ColWidthsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetRowHeights(int r, int h)
+{
+    if (r < 0 || r >= RowCount() || rowHeights_[size_t(r)] == h)
+        return;
+    rowHeights_[size_t(r)] = h;
+    RowHeightsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetGridOptions(TGridOptions o)
+{
+    if (o == options_)
+        return;
+    if (o & gridOpt(goRowSelect))
+        o &= ~gridOpt(goAlwaysShowEditor);
+    options_ = o;
+    if (!(o & gridOpt(goEditing)) || (o & gridOpt(goRowSelect)))
+        HideEditor();
+    UpdateScrollRange();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetScrollBars(TScrollStyle s)
+{
+    if (s == scrollBars_)
+        return;
+    scrollBars_ = s;
+    UpdateScrollRange();
+}
+
+// ---- geometry ----
+
+int TCustomGrid::ClientWidth() const { return viewport()->width(); }
+int TCustomGrid::ClientHeight() const { return viewport()->height(); }
+
+void TCustomGrid::axisInfo(TGridAxisDrawInfo& a, int extent, int fixedCount, int first, bool vertical) const
+{
+    const auto& ext = vertical ? rowHeights_ : colWidths_;
+    const bool lines = vertical ? (options_ & (gridOpt(goFixedHorzLine) | gridOpt(goHorzLine)))
+                                : (options_ & (gridOpt(goFixedVertLine) | gridOpt(goVertLine)));
+    a.EffectiveLineWidth = lines ? gridLineWidth_ : 0;
+    a.Extents = &ext;
+    a.FixedCellCount = fixedCount;
+    a.FirstGridCell = first;
+    a.GridCellCount = int(ext.size());
+    a.GridExtent = extent;
+    int pos = 0;
+    for (int i = 0; i < fixedCount; ++i)
+        pos += ext[size_t(i)] + a.EffectiveLineWidth;
+    a.FixedBoundary = pos;
+    a.FullVisBoundary = pos;
+    a.GridBoundary = std::min(pos, extent);
+    a.LastFullVisibleCell = first;
+    for (int i = first; i < a.GridCellCount; ++i) {
+        pos += ext[size_t(i)] + a.EffectiveLineWidth;
+        if (pos > extent) {
+            a.GridBoundary = extent;
+            break;
+        }
+        a.LastFullVisibleCell = i;
+        a.FullVisBoundary = pos;
+        a.GridBoundary = pos;
+    }
+}
+
+void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
+{
+    axisInfo(info.Horz, ClientWidth(), fixedCols_, leftCol_, false);
+    axisInfo(info.Vert, ClientHeight(), fixedRows_, topRow_, true);
+}
+
+void TCustomGrid::CalcFixedInfo(TGridDrawInfo& info) const
+{
+    axisInfo(info.Horz, ClientWidth(), fixedCols_, fixedCols_, false);
+    axisInfo(info.Vert, ClientHeight(), fixedRows_, fixedRows_, true);
+}
+
+namespace {
+// Pixel span of cells gmin..gmax on one axis; false when none of it is visible.
+bool calcAxis(const TGridAxisDrawInfo& a, int gmin, int gmax, int& smin, int& smax)
+{
+    if (gmin >= a.FixedCellCount && gmin < a.FirstGridCell)
+        gmin = a.FirstGridCell;
+    if (gmax >= a.FixedCellCount && gmax < a.FirstGridCell)
+        return false;
+    if (gmin < 0 || gmax >= a.GridCellCount || gmin > gmax)
+        return false;
+    auto startOf = [&a](int cell) {
+        int pos = 0;
+        if (cell < a.FixedCellCount) {
+            for (int i = 0; i < cell; ++i)
+                pos += a.extent(i) + a.EffectiveLineWidth;
+        } else {
+            pos = a.FixedBoundary;
+            for (int i = a.FirstGridCell; i < cell; ++i)
+                pos += a.extent(i) + a.EffectiveLineWidth;
+        }
+        return pos;
+    };
+    smin = startOf(gmin);
+    if (smin >= a.GridExtent)
+        return false;
+    smax = startOf(gmax) + a.extent(gmax);
+    smax = std::min(smax, a.GridExtent);
+    return smax > smin || a.extent(gmax) <= 0;
+}
+
+int cellAt(const TGridAxisDrawInfo& a, int pos)
+{
+    if (pos < 0)
+        return -1;
+    if (pos < a.FixedBoundary) {
+        int p = 0;
+        for (int i = 0; i < a.FixedCellCount; ++i) {
+            p += a.extent(i) + a.EffectiveLineWidth;
+            if (pos < p)
+                return i;
+        }
+        return -1;
+    }
+    if (pos >= a.GridBoundary)
+        return -1;
+    int p = a.FixedBoundary;
+    for (int i = a.FirstGridCell; i < a.GridCellCount; ++i) {
+        p += a.extent(i) + a.EffectiveLineWidth;
+        if (pos < p)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+QRect TCustomGrid::BoxRect(int left, int top, int right, int bottom) const
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    int x1, x2, y1, y2;
+    if (!calcAxis(di.Horz, std::min(left, right), std::max(left, right), x1, x2)
+        || !calcAxis(di.Vert, std::min(top, bottom), std::max(top, bottom), y1, y2))
+        return {};
+    return QRect(x1, y1, x2 - x1, y2 - y1);
+}
+
+QRect TCustomGrid::CellRect(int c, int r) const { return BoxRect(c, r, c, r); }
+
+TGridCoord TCustomGrid::MouseCoord(int x, int y) const
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    TGridCoord res{cellAt(di.Horz, x), cellAt(di.Vert, y)};
+    if (res.X < 0 || res.Y < 0)
+        res = {-1, -1};
+    return res;
+}
+
+int TCustomGrid::calcMaxTopLeft(bool vertical) const
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    const TGridAxisDrawInfo& a = vertical ? di.Vert : di.Horz;
+    const int avail = a.GridExtent - a.FixedBoundary;
+    int sum = 0;
+    int i = a.GridCellCount - 1;
+    for (; i >= a.FixedCellCount; --i) {
+        sum += a.extent(i) + a.EffectiveLineWidth;
+        if (sum > avail)
+            break;
+    }
+    return std::clamp(i + 1, a.FixedCellCount, std::max(a.FixedCellCount, a.GridCellCount - 1));
+}
+
+int TCustomGrid::VisibleColCount() const
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    return std::max(0, di.Horz.LastFullVisibleCell - leftCol_ + 1);
+}
+
+int TCustomGrid::VisibleRowCount() const
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    return std::max(0, di.Vert.LastFullVisibleCell - topRow_ + 1);
+}
+
+TGridRect TCustomGrid::Selection() const
+{
+    return {std::min(anchorCol_, currentCol_), std::min(anchorRow_, currentRow_),
+            std::max(anchorCol_, currentCol_), std::max(anchorRow_, currentRow_)};
+}
+
+// ---- scrolling ----
+
+void TCustomGrid::moveTopLeft(int c, int r)
+{
+    c = std::clamp(c, fixedCols_, calcMaxTopLeft(false));
+    r = std::clamp(r, fixedRows_, calcMaxTopLeft(true));
+    if (c == leftCol_ && r == topRow_)
+        return;
+    leftCol_ = c;
+    topRow_ = r;
+    TopLeftChanged();
+    UpdateScrollRange();
+    updateEditorGeometry();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetLeftCol(int c) { moveTopLeft(c, topRow_); }
+void TCustomGrid::SetTopRow(int r) { moveTopLeft(leftCol_, r); }
+
+void TCustomGrid::ClampInView(int c, int r)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    int newLeft = leftCol_, newTop = topRow_;
+    if (c >= fixedCols_) {
+        if (c < leftCol_)
+            newLeft = c;
+        else if (c > di.Horz.LastFullVisibleCell) {
+            // Scroll right until the cell fits.
+            int sum = colWidths_[size_t(c)] + di.Horz.EffectiveLineWidth;
+            const int avail = di.Horz.GridExtent - di.Horz.FixedBoundary;
+            newLeft = c;
+            while (newLeft - 1 >= fixedCols_ && sum + colWidths_[size_t(newLeft - 1)] + di.Horz.EffectiveLineWidth <= avail) {
+                --newLeft;
+                sum += colWidths_[size_t(newLeft)] + di.Horz.EffectiveLineWidth;
+            }
+            newLeft = std::max(newLeft, leftCol_);
+        }
+    }
+    if (r >= fixedRows_) {
+        if (r < topRow_)
+            newTop = r;
+        else if (r > di.Vert.LastFullVisibleCell) {
+            int sum = rowHeights_[size_t(r)] + di.Vert.EffectiveLineWidth;
+            const int avail = di.Vert.GridExtent - di.Vert.FixedBoundary;
+            newTop = r;
+            while (newTop - 1 >= fixedRows_ && sum + rowHeights_[size_t(newTop - 1)] + di.Vert.EffectiveLineWidth <= avail) {
+                --newTop;
+                sum += rowHeights_[size_t(newTop)] + di.Vert.EffectiveLineWidth;
+            }
+            newTop = std::max(newTop, topRow_);
+        }
+    }
+    moveTopLeft(newLeft, newTop);
+}
+
+void TCustomGrid::UpdateScrollRange()
+{
+    inScrollUpdate_ = true;
+    const int maxLeft = calcMaxTopLeft(false);
+    QScrollBar* h = horizontalScrollBar();
+    const bool hWanted = (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && maxLeft > fixedCols_;
+    h->setRange(fixedCols_, maxLeft);
+    h->setPageStep(std::max(1, VisibleColCount()));
+    h->setValue(leftCol_);
+    setHorizontalScrollBarPolicy(hWanted ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (scrollBars_ == ssVertical || scrollBars_ == ssBoth) {
+        const int maxTop = calcMaxTopLeft(true);
+        SetVerticalScrollInfo(fixedRows_, std::max(fixedRows_, maxTop + VisibleRowCount() - 1),
+                              std::max(1, VisibleRowCount()), topRow_);
+    }
+    inScrollUpdate_ = false;
+}
+
+void TCustomGrid::SetVerticalScrollInfo(int min, int max, int page, int pos)
+{
+    // The platform's maximum includes the page; the slider's maximum is the last top position.
+    const bool old = inScrollUpdate_;
+    inScrollUpdate_ = true;
+    QScrollBar* v = verticalScrollBar();
+    const int qtMax = page > 0 ? std::max(min, max - page + 1) : max;
+    v->setRange(min, qtMax);
+    v->setPageStep(std::max(1, page));
+    v->setSliderPosition(pos);
+    v->setValue(pos);
+    const bool needed = page > 0 ? (max - min + 1 > page) : max > min;
+    setVerticalScrollBarPolicy(needed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    inScrollUpdate_ = old;
+}
+
+void TCustomGrid::VerticalScrollAction(int action, int trackPos)
+{
+    const int page = std::max(1, VisibleRowCount());
+    switch (action) {
+    case SB_LINEUP: SetTopRow(topRow_ - 1); break;
+    case SB_LINEDOWN: SetTopRow(topRow_ + 1); break;
+    case SB_PAGEUP: SetTopRow(topRow_ - page); break;
+    case SB_PAGEDOWN: SetTopRow(topRow_ + page); break;
+    case SB_TOP: SetTopRow(fixedRows_); break;
+    case SB_BOTTOM: SetTopRow(RowCount() - 1); break;
+    case SB_THUMBTRACK:
+        if (HasOption(goThumbTracking))
+            SetTopRow(trackPos);
+        break;
+    case SB_THUMBPOSITION: SetTopRow(trackPos); break;
+    default: break;
+    }
+    UpdateScrollRange();
+}
+
+void TCustomGrid::HorizontalScrollAction(int action, int trackPos)
+{
+    const int page = std::max(1, VisibleColCount());
+    switch (action) {
+    case SB_LINEUP: SetLeftCol(leftCol_ - 1); break;
+    case SB_LINEDOWN: SetLeftCol(leftCol_ + 1); break;
+    case SB_PAGEUP: SetLeftCol(leftCol_ - page); break;
+    case SB_PAGEDOWN: SetLeftCol(leftCol_ + page); break;
+    case SB_TOP: SetLeftCol(fixedCols_); break;
+    case SB_BOTTOM: SetLeftCol(ColCount() - 1); break;
+    case SB_THUMBTRACK:
+        if (HasOption(goThumbTracking))
+            SetLeftCol(trackPos);
+        break;
+    case SB_THUMBPOSITION: SetLeftCol(trackPos); break;
+    default: break;
+    }
+    UpdateScrollRange();
+}
+
+void TCustomGrid::ScrollDataArea(int dy)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    const QRect area(0, di.Vert.FixedBoundary, ClientWidth(), di.Vert.GridBoundary - di.Vert.FixedBoundary);
+    if (area.isEmpty())
+        return;
+    viewport()->scroll(0, dy, area);
+}
+
+// ---- current cell ----
+
+bool TCustomGrid::SelectCell(int, int) { return true; }
+
+void TCustomGrid::FocusCell(int c, int r, bool moveAnchor)
+{
+    MoveColRow(c, r, moveAnchor, true);
+}
+
+void TCustomGrid::MoveColRow(int c, int r, bool moveAnchor, bool show)
+{
+    c = std::clamp(c, fixedCols_, ColCount() - 1);
+    r = std::clamp(r, fixedRows_, RowCount() - 1);
+    if (!SelectCell(c, r))
+        return;
+    const TGridRect oldSel = Selection();
+    const int oldC = currentCol_, oldR = currentRow_;
+    currentCol_ = c;
+    currentRow_ = r;
+    if (moveAnchor || !HasOption(goRangeSelect)) {
+        anchorCol_ = c;
+        anchorRow_ = r;
+    }
+    if (HasOption(goRowSelect)) {
+        anchorCol_ = fixedCols_;
+        currentCol_ = std::max(c, fixedCols_);
+    }
+    if (show)
+        ClampInView(c, r);
+    if (oldC != currentCol_ || oldR != currentRow_ || !(oldSel == Selection())) {
+        InvalidateRect(BoxRect(oldSel.Left, oldSel.Top, oldSel.Right, oldSel.Bottom));
+        if (HasOption(goRowSelect)) {
+            InvalidateRow(oldR);
+            InvalidateRow(currentRow_);
+        }
+        InvalidateCell(oldC, oldR);
+        const TGridRect s = Selection();
+        InvalidateRect(BoxRect(s.Left, s.Top, s.Right, s.Bottom));
+        InvalidateCell(currentCol_, currentRow_);
+    }
+    if (EditorMode()) {
+        if (CanEditShow())
+            ShowEditor();
+        else
+            HideEditor();
+    }
+}
+
+void TCustomGrid::SetCol(int c)
+{
+    if (c != currentCol_)
+        FocusCell(c, currentRow_, true);
+}
+
+void TCustomGrid::SetRow(int r)
+{
+    if (r != currentRow_)
+        FocusCell(currentCol_, r, true);
+}
+
+// ---- invalidation ----
+
+void TCustomGrid::InvalidateRect(const QRect& r)
+{
+    if (!r.isEmpty())
+        viewport()->update(r.adjusted(0, 0, gridLineWidth_, gridLineWidth_));
+}
+
+void TCustomGrid::InvalidateCell(int c, int r) { InvalidateRect(CellRect(c, r)); }
+
+void TCustomGrid::InvalidateCol(int c)
+{
+    const QRect r = BoxRect(c, 0, c, RowCount() - 1);
+    InvalidateRect(r);
+}
+
+void TCustomGrid::InvalidateRow(int r)
+{
+    const QRect rc = BoxRect(0, r, ColCount() - 1, r);
+    if (!rc.isEmpty())
+        viewport()->update(QRect(0, rc.top(), ClientWidth(), rc.height() + gridLineWidth_));
+}
+
+void TCustomGrid::InvalidateGrid() { viewport()->update(); }
+
+// ---- painting ----
+
+QColor TCustomGrid::FixedFillColor() const { return palette().color(QPalette::Button); }
+QColor TCustomGrid::DataFillColor() const { return palette().color(QPalette::Base); }
+
+void TCustomGrid::paintEvent(QPaintEvent* e)
+{
+    QPainter p(viewport());
+    painter_ = &p;
+    Paint(p, e->rect());
+    painter_ = nullptr;
+    if (gridState_ == gsColSizing || gridState_ == gsRowSizing) {
+        // The sizing line: a dotted line across the client area.
+        QPainter lp(viewport());
+        lp.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        lp.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        if (gridState_ == gsColSizing)
+            lp.drawLine(sizingPos_, 0, sizingPos_, ClientHeight());
+        else
+            lp.drawLine(0, sizingPos_, ClientWidth(), sizingPos_);
+    }
+}
+
+void TCustomGrid::DrawLines(QPainter& p, const TGridDrawInfo& di)
+{
+    // Lines run along the right and bottom edge of every cell: fixed ones in the fixed colour.
+    const int lwH = di.Horz.EffectiveLineWidth, lwV = di.Vert.EffectiveLineWidth;
+    auto vLines = [&](int firstCell, int lastCell, int startX, int y1, int y2, const QColor& c) {
+        if (lwH <= 0)
+            return;
+        int x = startX;
+        for (int i = firstCell; i <= lastCell && x < di.Horz.GridExtent; ++i) {
+            x += di.Horz.extent(i);
+            p.fillRect(QRect(x, y1, lwH, y2 - y1), c);
+            x += lwH;
+        }
+    };
+    auto hLines = [&](int firstCell, int lastCell, int startY, int x1, int x2, const QColor& c) {
+        if (lwV <= 0)
+            return;
+        int y = startY;
+        for (int i = firstCell; i <= lastCell && y < di.Vert.GridExtent; ++i) {
+            y += di.Vert.extent(i);
+            p.fillRect(QRect(x1, y, x2 - x1, lwV), c);
+            y += lwV;
+        }
+    };
+    const QColor fixedC = FixedLineColor(), dataC = DataLineColor();
+    const int lastCol = di.Horz.GridCellCount - 1, lastRow = di.Vert.GridCellCount - 1;
+    const bool fv = HasOption(goFixedVertLine), fh = HasOption(goFixedHorzLine);
+    const bool dv = HasOption(goVertLine), dh = HasOption(goHorzLine);
+    // Fixed rows across all columns, fixed columns across all rows.
+    if (fv) {
+        vLines(0, fixedCols_ - 1, 0, 0, di.Vert.GridBoundary, fixedC);
+        vLines(leftCol_, lastCol, di.Horz.FixedBoundary, 0, di.Vert.FixedBoundary, fixedC);
+    }
+    if (fh) {
+        hLines(0, fixedRows_ - 1, 0, 0, di.Horz.GridBoundary, fixedC);
+        hLines(topRow_, lastRow, di.Vert.FixedBoundary, 0, di.Horz.FixedBoundary, fixedC);
+    }
+    if (dv)
+        vLines(leftCol_, lastCol, di.Horz.FixedBoundary, di.Vert.FixedBoundary, di.Vert.GridBoundary, dataC);
+    if (dh)
+        hLines(topRow_, lastRow, di.Vert.FixedBoundary, di.Horz.FixedBoundary, di.Horz.GridBoundary, dataC);
+}
+
+void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di)
+{
+    const TGridRect sel = Selection();
+    const bool focused = GridFocused();
+    auto region = [&](int c0, int c1, int x0, int r0, int r1, int y0, bool fixed) {
+        int y = y0;
+        for (int r = r0; r <= r1 && y < di.Vert.GridExtent; ++r) {
+            const int h = di.Vert.extent(r);
+            int x = x0;
+            for (int c = c0; c <= c1 && x < di.Horz.GridExtent; ++c) {
+                const int w = di.Horz.extent(c);
+                const QRect rc(x, y, std::max(0, std::min(w, di.Horz.GridExtent - x)),
+                               std::max(0, std::min(h, di.Vert.GridExtent - y)));
+                if (w > 0 && h > 0 && rc.intersects(clip)) {
+                    TGridDrawState st = fixed ? gdFixed : 0;
+                    if (!fixed && focused && c == currentCol_ && r == currentRow_)
+                        st |= gdFocused;
+                    if (!fixed && c >= sel.Left && c <= sel.Right && r >= sel.Top && r <= sel.Bottom)
+                        st |= gdSelected;
+                    if (defaultDrawing_)
+                        p.fillRect(rc, fixed ? FixedFillColor() : DataFillColor());
+                    DrawCell(c, r, rc, st);
+                }
+                x += w + di.Horz.EffectiveLineWidth;
+            }
+            y += h + di.Vert.EffectiveLineWidth;
+        }
+    };
+    const int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
+    region(0, fixedCols_ - 1, 0, 0, fixedRows_ - 1, 0, true);
+    region(leftCol_, lastCol, di.Horz.FixedBoundary, 0, fixedRows_ - 1, 0, true);
+    region(0, fixedCols_ - 1, 0, topRow_, lastRow, di.Vert.FixedBoundary, true);
+    region(leftCol_, lastCol, di.Horz.FixedBoundary, topRow_, lastRow, di.Vert.FixedBoundary, false);
+}
+
+void TCustomGrid::Paint(QPainter& p, const QRect& clip)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    DrawLines(p, di);
+    PaintCells(p, clip, di);
+    // The area right of the last column and below the last row.
+    const QColor fill = DataFillColor();
+    if (di.Horz.GridBoundary < ClientWidth())
+        p.fillRect(QRect(di.Horz.GridBoundary, 0, ClientWidth() - di.Horz.GridBoundary, ClientHeight()), fill);
+    if (di.Vert.GridBoundary < ClientHeight())
+        p.fillRect(QRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight() - di.Vert.GridBoundary), fill);
+}
+
+// ---- editor ----
+
+TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this, viewport()); }
+
+bool TCustomGrid::CanEditShow() const
+{
+    return HasOption(goEditing) && !HasOption(goRowSelect) && editorMode_;
+}
+
+bool TCustomGrid::EditorMode() const { return editorMode_; }
+
+void TCustomGrid::SetEditorMode(bool v)
+{
+    if (v == editorMode_)
+        return;
+    editorMode_ = v;
+    if (v)
+        ShowEditor();
+    else
+        HideEditor();
+}
+
+void TCustomGrid::ShowEditor()
+{
+    editorMode_ = true;
+    if (!CanEditShow()) {
+        HideEditor();
+        return;
+    }
+    if (!editor_) {
+        editor_ = CreateEditor();
+        connect(editor_, &TInplaceEdit::textTyped, this, [this](const QString& t) {
+            SetEditText(currentCol_, currentRow_, t);
+        });
+    }
+    editor_->SetTextQuietly(GetEditText(currentCol_, currentRow_));
+    if (const int limit = GetEditLimit(); limit > 0)
+        editor_->setMaxLength(limit);
+    updateEditorGeometry();
+    if (hasFocus())
+        editor_->setFocus();
+}
+
+void TCustomGrid::HideEditor()
+{
+    editorMode_ = false;
+    if (editor_ && editor_->isVisible()) {
+        const bool hadFocus = editor_->hasFocus();
+        editor_->Hide();
+        if (hadFocus)
+            setFocus();
+    }
+}
+
+void TCustomGrid::UpdateEditorText()
+{
+    if (editor_ && editor_->isVisible())
+        editor_->SetTextQuietly(GetEditText(currentCol_, currentRow_));
+}
+
+void TCustomGrid::InvalidateEditor()
+{
+    if (editor_ && editor_->isVisible()) {
+        updateEditorGeometry();
+        UpdateEditorText();
+    }
+}
+
+void TCustomGrid::updateEditorGeometry()
+{
+    if (!editor_ || !editorMode_)
+        return;
+    const QRect r = CellRect(currentCol_, currentRow_);
+    if (r.isEmpty())
+        editor_->Hide();
+    else
+        editor_->Move(r);
+}
+
+bool TCustomGrid::GridFocused() const
+{
+    return hasFocus() || (editor_ && editor_->hasFocus());
+}
+
+// ---- timers ----
+
+void TCustomGrid::SetTimer(int id, int intervalMs)
+{
+    QBasicTimer& t = timers_[id];
+    t.start(std::max(0, intervalMs), this);
+    timerIdsByQt_[t.timerId()] = id;
+}
+
+void TCustomGrid::KillTimer(int id)
+{
+    auto it = timers_.find(id);
+    if (it == timers_.end())
+        return;
+    timerIdsByQt_.erase(it->second.timerId());
+    it->second.stop();
+    timers_.erase(it);
+}
+
+bool TCustomGrid::TimerActive(int id) const
+{
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second.isActive();
+}
+
+void TCustomGrid::timerEvent(QTimerEvent* e)
+{
+    auto it = timerIdsByQt_.find(e->timerId());
+    if (it == timerIdsByQt_.end()) {
+        QAbstractScrollArea::timerEvent(e);
+        return;
+    }
+    WMTimer(it->second);
+}
+
+void TCustomGrid::WMTimer(int id)
+{
+    if (id == 1 && gridState_ == gsSelecting)
+        timedScrollFromPoint(lastMouseX_, lastMouseY_);
+}
+
+void TCustomGrid::timedScrollFromPoint(int x, int y)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    unsigned dir = 0;
+    if (x < di.Horz.FixedBoundary) dir |= sdLeft;
+    else if (x > di.Horz.FullVisBoundary) dir |= sdRight;
+    if (y < di.Vert.FixedBoundary) dir |= sdUp;
+    else if (y > di.Vert.FullVisBoundary) dir |= sdDown;
+    if (dir)
+        TimedScroll(dir);
+}
+
+void TCustomGrid::TimedScroll(unsigned direction)
+{
+    int c = currentCol_, r = currentRow_;
+    if ((direction & sdLeft) && leftCol_ > fixedCols_) { SetLeftCol(leftCol_ - 1); c = leftCol_; }
+    if ((direction & sdRight)) { SetLeftCol(leftCol_ + 1); c = std::min(ColCount() - 1, c + 1); }
+    if ((direction & sdUp) && topRow_ > fixedRows_) { SetTopRow(topRow_ - 1); r = topRow_; }
+    if ((direction & sdDown)) { SetTopRow(topRow_ + 1); r = std::min(RowCount() - 1, r + 1); }
+    MoveColRow(c, r, false, false);
+}
+
+// ---- moving columns and rows ----
+
+void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
+{
+    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= ColCount() || toIndex >= ColCount())
+        return;
+    const int w = colWidths_[size_t(fromIndex)];
+    colWidths_.erase(colWidths_.begin() + fromIndex);
+    colWidths_.insert(colWidths_.begin() + toIndex, w);
+    ColumnMoved(fromIndex, toIndex);
+    if (currentCol_ == fromIndex)
+        currentCol_ = toIndex;
+    InvalidateGrid();
+}
+
+void TCustomGrid::MoveRow(int fromIndex, int toIndex)
+{
+    if (fromIndex == toIndex || fromIndex < 0 || toIndex < 0 || fromIndex >= RowCount() || toIndex >= RowCount())
+        return;
+    const int h = rowHeights_[size_t(fromIndex)];
+    rowHeights_.erase(rowHeights_.begin() + fromIndex);
+    rowHeights_.insert(rowHeights_.begin() + toIndex, h);
+    RowMoved(fromIndex, toIndex);
+    if (currentRow_ == fromIndex)
+        currentRow_ = toIndex;
+    InvalidateGrid();
+}
+
+// ---- input ----
+
+int TCustomGrid::VirtualKeyOf(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Backspace: return vk::Back;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return vk::Tab;
+    case Qt::Key_Clear: return vk::Clear;
+    case Qt::Key_Return: case Qt::Key_Enter: return vk::Return;
+    case Qt::Key_Shift: return vk::Shift;
+    case Qt::Key_Control: return vk::Control;
+    case Qt::Key_Alt: return vk::Menu;
+    case Qt::Key_Escape: return vk::Escape;
+    case Qt::Key_Space: return vk::Space;
+    case Qt::Key_PageUp: return vk::Prior;
+    case Qt::Key_PageDown: return vk::Next;
+    case Qt::Key_End: return vk::End;
+    case Qt::Key_Home: return vk::Home;
+    case Qt::Key_Left: return vk::Left;
+    case Qt::Key_Up: return vk::Up;
+    case Qt::Key_Right: return vk::Right;
+    case Qt::Key_Down: return vk::Down;
+    case Qt::Key_Insert: return vk::Insert;
+    case Qt::Key_Delete: return vk::Delete;
+    default: break;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 0x70 + (qtKey - Qt::Key_F1);
+    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+        return qtKey;
+    return 0;
+}
+
+TShiftState TCustomGrid::ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b)
+{
+    TShiftState s = 0;
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    if (b & Qt::LeftButton) s |= ssLeft;
+    if (b & Qt::RightButton) s |= ssRight;
+    if (b & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+bool TCustomGrid::event(QEvent* e)
+{
+    // Tab is a grid key, not a focus move.
+    if (e->type() == QEvent::KeyPress) {
+        auto* ke = static_cast<QKeyEvent*>(e);
+        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) && HasOption(goTabs)) {
+            keyPressEvent(ke);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void TCustomGrid::keyPressEvent(QKeyEvent* e)
+{
+    int key = VirtualKeyOf(e->key());
+    TShiftState shift = ShiftOf(e->modifiers());
+    if (e->key() == Qt::Key_Backtab)
+        shift |= ssShift;
+    if (key)
+        KeyDown(key, shift);
+    const QString text = e->text();
+    if (!text.isEmpty() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QChar ch = text.at(0);
+        if (ch.unicode() >= 32 || ch == QChar('\r') || ch == QChar(27))
+            KeyPress(ch);
+    }
+    e->accept();
+}
+
+void TCustomGrid::keyReleaseEvent(QKeyEvent* e)
+{
+    int key = VirtualKeyOf(e->key());
+    if (key)
+        KeyUp(key, ShiftOf(e->modifiers()));
+    e->accept();
+}
+
+void TCustomGrid::KeyDown(int& key, TShiftState shift)
+{
+    const bool ctrl = shift & ssCtrl;
+    const int page = std::max(1, VisibleRowCount());
+    int c = currentCol_, r = currentRow_;
+    switch (key) {
+    case vk::Up: r = ctrl ? topRow_ : r - 1; break;
+    case vk::Down: r = ctrl ? topRow_ + page - 1 : r + 1; break;
+    case vk::Left: c = ctrl ? leftCol_ : c - 1; break;
+    case vk::Right: c = ctrl ? leftCol_ + VisibleColCount() - 1 : c + 1; break;
+    case vk::Prior: r = ctrl ? topRow_ : r - page; break;
+    case vk::Next: r = ctrl ? topRow_ + page - 1 : r + page; break;
+    case vk::Home: if (ctrl) r = fixedRows_; c = fixedCols_; break;
+    case vk::End: if (ctrl) r = RowCount() - 1; c = ColCount() - 1; break;
+    case vk::Tab:
+        if (!HasOption(goTabs))
+            return;
+        if (shift & ssShift) {
+            if (--c < fixedCols_) { c = ColCount() - 1; --r; }
+        } else if (++c >= ColCount()) {
+            c = fixedCols_;
+            ++r;
+        }
+        if (r < fixedRows_ || r >= RowCount())
+            return;
+        break;
+    case vk::F2: if (HasOption(goEditing)) ShowEditor(); return;
+    case vk::Escape: HideEditor(); return;
+    default: return;
+    }
+    const bool extend = (shift & ssShift) && HasOption(goRangeSelect) && key != vk::Tab;
+    MoveColRow(c, r, !extend, true);
+}
+
+void TCustomGrid::CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos,
+                                  int& sizingOfs, const TGridDrawInfo& di)
+{
+    state = gsNormal;
+    index = -1;
+    auto hit = [](const TGridAxisDrawInfo& a, int pos, int& idx, int& line, int& ofs) {
+        // The border of each visible cell is a hot zone a few pixels wide.
+        int p = 0;
+        auto test = [&](int i) {
+            p += a.extent(i);
+            const int centre = p + a.EffectiveLineWidth / 2;
+            p += a.EffectiveLineWidth;
+            if (std::abs(pos - centre) <= 2) {
+                idx = i;
+                line = centre;
+                ofs = centre - pos;
+                return true;
+            }
+            return false;
+        };
+        for (int i = 0; i < a.FixedCellCount; ++i)
+            if (test(i)) return true;
+        for (int i = a.FirstGridCell; i < a.GridCellCount && p <= a.GridExtent; ++i)
+            if (test(i)) return true;
+        return false;
+    };
+    if (HasOption(goColSizing) && y >= 0 && y < di.Vert.FixedBoundary) {
+        if (hit(di.Horz, x, index, sizingPos, sizingOfs))
+            state = gsColSizing;
+    } else if (HasOption(goRowSizing) && x >= 0 && x < di.Horz.FixedBoundary) {
+        if (hit(di.Vert, y, index, sizingPos, sizingOfs))
+            state = gsRowSizing;
+    }
+}
+
+void TCustomGrid::DrawSizingLine(const TGridDrawInfo&)
+{
+    if (gridState_ == gsColSizing)
+        viewport()->update(QRect(sizingPos_ - 1, 0, 3, ClientHeight()));
+    else if (gridState_ == gsRowSizing)
+        viewport()->update(QRect(0, sizingPos_ - 1, ClientWidth(), 3));
+}
+
+void TCustomGrid::CancelGesture()
+{
+    if (gridState_ == gsColSizing || gridState_ == gsRowSizing) {
+        TGridDrawInfo di;
+        CalcDrawInfo(di);
+        const TGridState s = gridState_;
+        DrawSizingLine(di);
+        gridState_ = gsNormal;
+        (void)s;
+    }
+    KillTimer(1);
+    gridState_ = gsNormal;
+}
+
+void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!hasFocus() && !(editor_ && editor_->hasFocus()))
+        setFocus();
+    if (button != mbLeft)
+        return;
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    TGridState st;
+    CalcSizingState(x, y, st, sizingIndex_, sizingPos_, sizingOfs_, di);
+    if (st != gsNormal) {
+        gridState_ = st;
+        DrawSizingLine(di);
+        return;
+    }
+    const TGridCoord hit = MouseCoord(x, y);
+    if (hit.X < 0)
+        return;
+    if (hit.Y < fixedRows_ && hit.X >= fixedCols_ && HasOption(goColMoving)) {
+        gridState_ = gsColMoving;
+        moveIndex_ = movePos_ = hit.X;
+        return;
+    }
+    if (hit.X < fixedCols_ && hit.Y >= fixedRows_ && HasOption(goRowMoving)) {
+        gridState_ = gsRowMoving;
+        moveIndex_ = movePos_ = hit.Y;
+        return;
+    }
+    if (hit.X >= fixedCols_ && hit.Y >= fixedRows_) {
+        MoveColRow(hit.X, hit.Y, !(shift & ssShift), true);
+        gridState_ = gsSelecting;
+        SetTimer(1, 60);
+        if (HasOption(goEditing) && HasOption(goAlwaysShowEditor))
+            ShowEditor();
+    }
+}
+
+void TCustomGrid::MouseMove(TShiftState, int x, int y)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    switch (gridState_) {
+    case gsColSizing: case gsRowSizing:
+        DrawSizingLine(di);
+        sizingPos_ = (gridState_ == gsColSizing ? x : y) + sizingOfs_;
+        DrawSizingLine(di);
+        break;
+    case gsColMoving: {
+        const TGridCoord hit = MouseCoord(x, std::max(0, std::min(y, di.Vert.FixedBoundary - 1)));
+        if (hit.X >= fixedCols_)
+            movePos_ = hit.X;
+        break;
+    }
+    case gsRowMoving: {
+        const TGridCoord hit = MouseCoord(std::max(0, std::min(x, di.Horz.FixedBoundary - 1)), y);
+        if (hit.Y >= fixedRows_)
+            movePos_ = hit.Y;
+        break;
+    }
+    case gsSelecting: {
+        const TGridCoord hit = MouseCoord(x, y);
+        if (hit.X >= fixedCols_ && hit.Y >= fixedRows_)
+            MoveColRow(hit.X, hit.Y, false, false);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TCustomGrid::MouseUp(TMouseButton, TShiftState, int x, int y)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    switch (gridState_) {
+    case gsColSizing: {
+        DrawSizingLine(di);
+        int start = 0;
+        const int lw = di.Horz.EffectiveLineWidth;
+        if (sizingIndex_ < fixedCols_)
+            for (int i = 0; i < sizingIndex_; ++i) start += colWidths_[size_t(i)] + lw;
+        else {
+            start = di.Horz.FixedBoundary;
+            for (int i = leftCol_; i < sizingIndex_; ++i) start += colWidths_[size_t(i)] + lw;
+        }
+        gridState_ = gsNormal;
+        SetColWidths(sizingIndex_, std::max(0, x + sizingOfs_ - start - lw / 2));
+        break;
+    }
+    case gsRowSizing: {
+        DrawSizingLine(di);
+        int start = 0;
+        const int lw = di.Vert.EffectiveLineWidth;
+        if (sizingIndex_ < fixedRows_)
+            for (int i = 0; i < sizingIndex_; ++i) start += rowHeights_[size_t(i)] + lw;
+        else {
+            start = di.Vert.FixedBoundary;
+            for (int i = topRow_; i < sizingIndex_; ++i) start += rowHeights_[size_t(i)] + lw;
+        }
+        gridState_ = gsNormal;
+        SetRowHeights(sizingIndex_, std::max(0, y + sizingOfs_ - start - lw / 2));
+        break;
+    }
+    case gsColMoving:
+        gridState_ = gsNormal;
+        if (movePos_ != moveIndex_)
+            MoveColumn(moveIndex_, movePos_);
+        break;
+    case gsRowMoving:
+        gridState_ = gsNormal;
+        if (movePos_ != moveIndex_)
+            MoveRow(moveIndex_, movePos_);
+        break;
+    default:
+        break;
+    }
+    KillTimer(1);
+    gridState_ = gsNormal;
+}
+
+bool TCustomGrid::MouseWheel(int steps, TShiftState)
+{
+    SetTopRow(topRow_ - steps);
+    return true;
+}
+
+void TCustomGrid::mousePressEvent(QMouseEvent* e)
+{
+    lastMouseX_ = int(e->position().x());
+    lastMouseY_ = int(e->position().y());
+    MouseDown(buttonOf(e->button()), ShiftOf(e->modifiers(), e->buttons()), lastMouseX_, lastMouseY_);
+}
+
+void TCustomGrid::mouseMoveEvent(QMouseEvent* e)
+{
+    lastMouseX_ = int(e->position().x());
+    lastMouseY_ = int(e->position().y());
+    MouseMove(ShiftOf(e->modifiers(), e->buttons()), lastMouseX_, lastMouseY_);
+    if (gridState_ == gsNormal) {
+        TGridDrawInfo di;
+        CalcDrawInfo(di);
+        TGridState st;
+        int idx, pos, ofs;
+        CalcSizingState(lastMouseX_, lastMouseY_, st, idx, pos, ofs, di);
+        viewport()->setCursor(st == gsColSizing ? QCursor(Qt::SplitHCursor) : st == gsRowSizing ? QCursor(Qt::SplitVCursor) : QCursor(Qt::ArrowCursor));
+    }
+}
+
+void TCustomGrid::mouseReleaseEvent(QMouseEvent* e)
+{
+    lastMouseX_ = int(e->position().x());
+    lastMouseY_ = int(e->position().y());
+    MouseUp(buttonOf(e->button()), ShiftOf(e->modifiers(), e->buttons()), lastMouseX_, lastMouseY_);
+}
+
+void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // The platform reports a double click as a press with the double flag, then the click event.
+    lastMouseX_ = int(e->position().x());
+    lastMouseY_ = int(e->position().y());
+    MouseDown(buttonOf(e->button()), ShiftOf(e->modifiers(), e->buttons()) | ssDouble, lastMouseX_, lastMouseY_);
+    DblClick();
+}
+
+void TCustomGrid::wheelEvent(QWheelEvent* e)
+{
+    const int steps = e->angleDelta().y() / 120;
+    if (steps != 0 && MouseWheel(steps, ShiftOf(e->modifiers())))
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TCustomGrid::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    GridResized();
+    UpdateScrollRange();
+    updateEditorGeometry();
+}
+
+void TCustomGrid::focusInEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    if (editorMode_ && editor_ && editor_->isVisible())
+        editor_->setFocus();
+    GridFocusChanged(true);
+    InvalidateCell(currentCol_, currentRow_);
+}
+
+void TCustomGrid::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    GridFocusChanged(false);
+    InvalidateCell(currentCol_, currentRow_);
+}
