@@ -8,7 +8,6 @@
 // Values travel as QVariant: a null QVariant is NULL; integers are qlonglong, floats double, texts
 // QString, blobs QByteArray, logicals bool.
 #include <QByteArray>
-#include <QChar>
 #include <QFlags>
 
 enum TFieldType {
@@ -37,8 +36,3 @@ enum TDataEvent {
 // A bookmark names one record for as long as the record exists, whatever else is inserted or deleted.
 // Empty means "no record".
 using TBookmark = QByteArray;
-
-// The decimal separator of float fields' display texts (the system's, as the data access layer shows
-// numbers). Parsing of stored numbers never depends on it.
-QChar displayDecimalSeparator();
-void setDisplayDecimalSeparator(QChar separator);

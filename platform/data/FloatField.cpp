@@ -1,5 +1,7 @@
 #include "platform/data/FloatField.h"
 
+#include "platform/rtl/FormatFloat.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -65,9 +67,11 @@ QVariant TFloatField::Convert(const QVariant& value) const
     }
 }
 
-QString TFloatField::FormatValue(const QVariant& value, bool) const
+QString TFloatField::FormatValue(const QVariant& value, bool displayText) const
 {
     if (value.isNull())
         return {};
-    return FormatFloat(value.toDouble(), displayDecimalSeparator());
+    if (displayText && !displayFormat_.isEmpty())
+        return rtl::FormatFloat(displayFormat_, value.toDouble());
+    return rtl::FloatToStr(value.toDouble());
 }

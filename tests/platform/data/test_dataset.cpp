@@ -3,6 +3,8 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/Field.h"
+#include "platform/data/FloatField.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/data/MemDataSet.h"
 
 #include <gtest/gtest.h>
@@ -77,10 +79,15 @@ TEST_F(MemFixture, FieldAccessAndConversions)
     EXPECT_EQ(id->Alignment(), taRightJustify);
     EXPECT_EQ(name->Alignment(), taLeftJustify);
 
-    setDisplayDecimalSeparator(QLatin1Char(','));
+    const rtl::TFormatSettings saved = rtl::formatSettings();
+    rtl::setFormatSettings(rtl::TFormatSettings::russian());
     EXPECT_EQ(v->DisplayText(), "1,5");
-    setDisplayDecimalSeparator(QLatin1Char('.'));
+    rtl::setFormatSettings(rtl::TFormatSettings::english());
     EXPECT_EQ(v->DisplayText(), "1.5");
+    static_cast<TFloatField*>(v)->SetDisplayFormat("0.000");
+    EXPECT_EQ(v->DisplayText(), "1.500");
+    EXPECT_EQ(v->AsString(), "1.5");
+    rtl::setFormatSettings(saved);
 
     ds.Edit();
     v->SetAsString("0,123");
