@@ -1,0 +1,78 @@
+#pragma once
+// The program's log: one process-wide object that every thread writes formatted lines to.
+//
+// File: BaseName + ".log", opened for appending; when it cannot be opened, BaseName + "000.log" ...
+// BaseName + "999.log", the first that opens. Each opening writes the day header
+// "\n-===( yyyy.mm.dd )=======================-\n\n". Each line: "hh:mm:ss.mmm " (local time), the process
+// id, a backslash and the thread id (lower-case hex, at least three digits each), two blanks, the prefix, the
+// text, " { <system error text> }" when the format holds "+LE", and a line end. Line ends are stored as
+// CR LF; the text is UTF-8. Each line goes to the file in one write() under the lock, so lines of many
+// threads never mix and the log is complete up to the last line when the program ends abruptly.
+#include "platform/rtl/DateTime.h"
+
+#include <QString>
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#define VELT_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+
+class TDebug {
+public:
+    // Where the time of a line and the ids come from; tests give fixed ones.
+    struct Sources {
+        std::function<rtl::SystemTime()> localTime;
+        std::function<unsigned long()> processId;
+        std::function<unsigned long()> threadId;
+    };
+
+    TDebug(); // the local wall clock, getpid() and gettid()
+    explicit TDebug(Sources sources);
+    ~TDebug();
+    TDebug(const TDebug&) = delete;
+    TDebug& operator=(const TDebug&) = delete;
+
+    void Print(const char* fmt, ...) VELT_PRINTF(2, 3);
+    // Writes only at a debug level of 1 or more; the level stays 0.
+    void PrintDebug(const char* fmt, ...) VELT_PRINTF(2, 3);
+    void VPrint(const char* prefix, const char* fmt, va_list args) VELT_PRINTF(3, 0);
+
+    // Closes the file; the next line opens BaseName + ".log" for the new base name. A name too long for a
+    // path falls back to the default base name.
+    void SetBaseName(const QString& path);
+    void SetBaseName(const char* path);
+    // The program file's path without its extension (the folder of the program file holds the log).
+    void SetDefaultBaseName();
+    // Opens the file when it is closed (writing the day header); true when a file is open.
+    bool OpenFile();
+
+    // The file last tried or opened.
+    QString FileName() const;
+
+private:
+    bool openLocked(const rtl::SystemTime& now);
+    void closeLocked();
+    void setDefaultBaseNameLocked();
+    void writeLocked(std::string text);
+
+    mutable std::mutex lock_;
+    int File = -1;
+    std::string PathBuf;
+    std::string BaseName;
+    int8_t Level = 0;
+    Sources sources_;
+};
+
+// The one process-wide log; usable from static initialisation on, never destroyed.
+TDebug& Dbg();
+
+void DbgPrintWithPrefix(const char* prefix, const char* fmt, ...) VELT_PRINTF(2, 3);
+
+// Room DbgFormatLocation needs, the terminating zero included.
+constexpr std::size_t kDbgLocationSize = 112;
+// Writes "%.31s (%d) %.60s " (file, line, function) into buf, which holds kDbgLocationSize bytes; returns buf.
+char* DbgFormatLocation(char* buf, const char* file, const char* func, int line);
