@@ -1,0 +1,17 @@
+#pragma once
+// What the manager and the burst watchdog call of the journal facade. The shell's facade (TInterface)
+// implements it; tests use a recording one. Every call runs on the main thread.
+#include "Devices/Measurement.h"
+
+#include <cstdint>
+
+class TMeasurementsFacade {
+public:
+    virtual ~TMeasurementsFacade() = default;
+    // One record with flag 0; at the end of a burst no record and flag 1.
+    virtual void OnMeasurements(const TVELTMeasurement* record, int flag) = 0;
+    virtual void BeginBurst() = 0;
+    virtual void EndBurst() = 0;
+    // The watchdog's count of the records of the current burst; read and written on the main thread only.
+    virtual void SetBurstCounter(const uint32_t* counter) = 0;
+};
