@@ -1,0 +1,22 @@
+#pragma once
+// Field bytes to values and back. Numbers are written and read without the C locale: '.' always, ','
+// accepted on reading; blank fields are NULL.
+#include "platform/data/DbfColumn.h"
+#include "platform/rtl/CodePage.h"
+
+#include <QVariant>
+
+namespace dbf {
+
+// The value of one field's bytes: QString for C/L/D, qlonglong for numbers without decimals, double
+// with decimals, NULL when blank or unreadable as a number. Memo fields give their block number.
+QVariant decodeField(const Column& column, const char* bytes, rtl::CodePage codePage);
+
+// Writes the value into the field's bytes (blank for NULL). Raises EDatabaseError when a number does
+// not fit the width or a text is no number for a numeric field.
+void encodeField(const Column& column, const QVariant& value, char* bytes, rtl::CodePage codePage);
+
+// Parses a number written with '.' or ','; false for anything else.
+bool parseNumber(const char* begin, const char* end, double* value);
+
+} // namespace dbf

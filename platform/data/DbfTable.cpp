@@ -1,0 +1,276 @@
+#include "platform/data/DbfTable.h"
+
+#include "platform/data/DatabaseError.h"
+#include "platform/data/DbfCodec.h"
+#include "platform/data/DbtFile.h"
+#include "platform/data/LockedFile.h"
+#include "platform/rtl/CaseInsensitivePath.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace dbf {
+namespace {
+
+// One object per open file in the process: a second open would be refused by the file lock.
+std::mutex registryMutex;
+QHash<QString, std::weak_ptr<Table>>& registry()
+{
+    static QHash<QString, std::weak_ptr<Table>> tables;
+    tables.removeIf([](const auto& entry) { return entry.value().expired(); });
+    return tables;
+}
+
+// Keyed by the file itself (device and inode), not its name: after a rename, a new file under the old
+// name is another table, and the renamed one is still the open object.
+QString registryKey(const QString& path)
+{
+    struct stat st {};
+    if (::stat(path.toLocal8Bit().constData(), &st) != 0)
+        return QFileInfo(path).absoluteFilePath();
+    return QStringLiteral("%1:%2").arg(st.st_dev).arg(st.st_ino);
+}
+
+QString memoPathFor(const QString& tablePath)
+{
+    const QFileInfo info(tablePath);
+    const QString suffix = info.suffix();
+    const bool lower = !suffix.isEmpty() && suffix == suffix.toLower();
+    return info.dir().filePath(info.completeBaseName() + (lower ? QStringLiteral(".dbt") : QStringLiteral(".DBT")));
+}
+
+} // namespace
+
+rtl::CodePage codePageOfDriver(quint8 driver)
+{
+    return driver == 0x26 || driver == 0x65 ? rtl::CodePage::Cp866 : rtl::CodePage::Cp1251;
+}
+
+Table::Table(const QString& path, std::unique_ptr<LockedFile> file)
+    : path_(path), file_(std::move(file))
+{
+}
+
+Table::~Table()
+{
+    try {
+        sync();
+    } catch (...) {
+    }
+}
+
+std::shared_ptr<Table> Table::open(const QString& requested)
+{
+    const QString path = rtl::resolveCaseInsensitive(requested);
+    std::lock_guard<std::mutex> guard(registryMutex);
+    if (!QFileInfo::exists(path))
+        throw EDatabaseError(QStringLiteral("The table file %1 does not exist").arg(requested));
+    const QString key = registryKey(path);
+    if (auto existing = registry().value(key).lock())
+        return existing;
+    std::shared_ptr<Table> table(new Table(path, std::make_unique<LockedFile>(path, LockedFile::Mode::OpenExisting)));
+    table->load();
+    registry().insert(key, table);
+    return table;
+}
+
+std::shared_ptr<Table> Table::create(const QString& requested, const std::vector<Column>& columns)
+{
+    const QString path = rtl::resolveCaseInsensitive(requested);
+    Header h;
+    h.columns = columns;
+    h.layout();
+    h.version = h.hasMemo() ? 0x8B : 0x03;
+    h.languageDriver = 0x57;
+    h.lastUpdate = QDate::currentDate();
+    std::lock_guard<std::mutex> guard(registryMutex);
+    if (QFileInfo::exists(path))
+        throw EDatabaseError(QStringLiteral("The table %1 already exists").arg(path));
+    const QString memoPath = rtl::resolveCaseInsensitive(memoPathFor(path));
+    if (h.hasMemo() && QFileInfo::exists(memoPath))
+        throw EDatabaseError(QStringLiteral("The memo file %1 of a new table already exists").arg(memoPath));
+    std::unique_ptr<DbtFile> memo;
+    if (h.hasMemo())
+        memo = DbtFile::create(memoPath, QFileInfo(path).completeBaseName());
+    auto file = std::make_unique<LockedFile>(path, LockedFile::Mode::CreateNew);
+    QByteArray bytes = h.build();
+    bytes.append('\x1A');
+    file->writeAt(0, bytes.constData(), bytes.size());
+    file->sync();
+    syncFolder(QFileInfo(path).absolutePath());
+    std::shared_ptr<Table> table(new Table(path, std::move(file)));
+    table->header_ = h;
+    table->memo_ = std::move(memo);
+    table->codePage_ = codePageOfDriver(h.languageDriver);
+    registry().insert(registryKey(path), table);
+    return table;
+}
+
+void Table::load()
+{
+    QByteArray head(32, '\0');
+    head.resize(file_->readAt(0, head.data(), 32));
+    if (head.size() == 32) {
+        const quint16 length = static_cast<quint16>(uchar(head[8]) | uchar(head[9]) << 8);
+        if (length > 32) {
+            head.resize(length);
+            head.resize(file_->readAt(0, head.data(), length));
+        }
+    }
+    header_ = Header::parse(head, path_);
+    codePage_ = codePageOfDriver(header_.languageDriver);
+    const qint64 whole = (file_->size() - header_.headerLength) / header_.recordLength;
+    count_ = header_.recordCount;
+    if (whole < static_cast<qint64>(count_)) {
+        // The tail of the last write never reached the disk: keep the records that are whole.
+        missingOnOpen_ = count_ - static_cast<quint32>(std::max<qint64>(whole, 0));
+        count_ = static_cast<quint32>(std::max<qint64>(whole, 0));
+    }
+    data_.resize(qsizetype(count_) * header_.recordLength);
+    if (file_->readAt(header_.headerLength, data_.data(), data_.size()) != data_.size())
+        throw EDatabaseError(QStringLiteral("Cannot read the records of %1").arg(path_));
+    if (header_.hasMemo()) {
+        const QString memoPath = rtl::resolveCaseInsensitive(memoPathFor(path_));
+        if (!QFileInfo::exists(memoPath))
+            throw EDatabaseError(QStringLiteral("The memo file %1 of the table %2 is missing").arg(memoPath, path_));
+        memo_ = std::make_unique<DbtFile>(memoPath, header_.dBaseIIIMemo());
+    }
+}
+
+QString Table::memoPath() const
+{
+    return memo_ ? memo_->path() : QString();
+}
+
+int Table::columnIndex(const QString& name) const
+{
+    for (std::size_t i = 0; i < header_.columns.size(); ++i)
+        if (header_.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+quint32 Table::recordCount() const
+{
+    auto guard = lock();
+    return count_;
+}
+
+bool Table::isDeleted(quint32 record) const
+{
+    auto guard = lock();
+    checkRecord(record);
+    return isDeletedUnlocked(record);
+}
+
+void Table::checkRecord(quint32 record) const
+{
+    if (record >= count_)
+        throw EDatabaseError(QStringLiteral("Record %1 does not exist in %2").arg(record + 1).arg(path_));
+}
+
+QVariant Table::value(quint32 record, int column) const
+{
+    auto guard = lock();
+    return valueUnlocked(record, column);
+}
+
+QVariant Table::valueUnlocked(quint32 record, int column) const
+{
+    checkRecord(record);
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    const QVariant v = decodeField(c, recordUnlocked(record) + c.offset, codePage_);
+    if (!c.isMemo())
+        return v;
+    if (v.isNull() || v.toLongLong() == 0)
+        return {};
+    if (!memo_)
+        throw EDatabaseError(QStringLiteral("The table %1 has no memo file").arg(path_));
+    QByteArray bytes = memo_->read(v.toLongLong());
+    if (bytes.isEmpty())
+        return {};
+    return bytes;
+}
+
+void Table::encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const
+{
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    if (!c.isMemo()) {
+        encodeField(c, value, record + c.offset, codePage_);
+        return;
+    }
+    std::memset(record + c.offset, ' ', c.length);
+    if (value.isNull())
+        return;
+    const QByteArray bytes = value.typeId() == QMetaType::QByteArray ? value.toByteArray() : rtl::encode(codePage_, value.toString());
+    if (!bytes.isEmpty())
+        memos.emplace_back(column, bytes);
+}
+
+void Table::writeMemos(char* record, const std::vector<std::pair<int, QByteArray>>& memos)
+{
+    if (memos.empty())
+        return;
+    if (!memo_)
+        throw EDatabaseError(QStringLiteral("The table %1 has no memo file").arg(path_));
+    for (const auto& [column, bytes] : memos) {
+        const qint64 block = memo_->append(bytes);
+        encodeField(header_.columns[static_cast<std::size_t>(column)], QVariant::fromValue<qlonglong>(block), record + header_.columns[static_cast<std::size_t>(column)].offset, codePage_);
+    }
+}
+
+quint32 Table::append(const std::vector<QVariant>& values)
+{
+    auto guard = lock();
+    if (!file_->writable())
+        throw EDatabaseError(QStringLiteral("The table file %1 is read-only").arg(path_));
+    QByteArray record(header_.recordLength, ' ');
+    std::vector<std::pair<int, QByteArray>> memos;
+    for (std::size_t i = 0; i < header_.columns.size(); ++i)
+        encodeInto(record.data(), static_cast<int>(i), i < values.size() ? values[i] : QVariant(), memos);
+    writeMemos(record.data(), memos);
+    // Record bytes (and the end-of-file mark) first, then the count: a crash between leaves the old count.
+    QByteArray bytes = record;
+    bytes.append('\x1A');
+    file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
+    const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
+    file_->writeAt(1, counts.constData(), counts.size());
+    data_.append(record);
+    return count_++;
+}
+
+void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& changes)
+{
+    auto guard = lock();
+    checkRecord(record);
+    if (!file_->writable())
+        throw EDatabaseError(QStringLiteral("The table file %1 is read-only").arg(path_));
+    QByteArray bytes(recordUnlocked(record), header_.recordLength);
+    std::vector<std::pair<int, QByteArray>> memos;
+    for (const auto& [column, value] : changes)
+        encodeInto(bytes.data(), column, value, memos);
+    writeMemos(bytes.data(), memos);
+    file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
+    std::memcpy(data_.data() + qsizetype(record) * header_.recordLength, bytes.constData(), bytes.size());
+}
+
+void Table::remove(quint32 record)
+{
+    auto guard = lock();
+    checkRecord(record);
+    file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
+    data_[qsizetype(record) * header_.recordLength] = '*';
+}
+
+void Table::sync()
+{
+    auto guard = lock();
+    file_->sync();
+    if (memo_)
+        memo_->sync();
+}
+
+} // namespace dbf

@@ -1,0 +1,83 @@
+#pragma once
+// One dBASE table (.DBF with its .DBT memo file), open for the life of the object and held exclusively.
+// The record area is kept in memory and written through, so reads never touch the disk (memo values
+// excepted). One process-wide object per file: opening an open table again gives the same object.
+//
+// Write order keeps the files readable after a crash at any point: an insert writes the record bytes,
+// then the header's count; a memo value is appended, then the record points at it. On open, a count
+// beyond the file's end is cut to the records that are whole.
+//
+// Thread-safe: every public member takes the table's lock. The *Unlocked members are for the SQL
+// interpreter, which holds lock() around a whole scan.
+#include "platform/data/DbfHeader.h"
+#include "platform/rtl/CodePage.h"
+
+#include <QVariant>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace dbf {
+
+class LockedFile;
+class DbtFile;
+
+class Table {
+public:
+    static std::shared_ptr<Table> open(const QString& path);
+    // Creates a new table (and its memo file when a column is a memo); raises when the file exists.
+    // The language driver byte is 0x57: cp1251 text.
+    static std::shared_ptr<Table> create(const QString& path, const std::vector<Column>& columns);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    QString path() const { return path_; }
+    QString memoPath() const;
+    rtl::CodePage codePage() const { return codePage_; }
+    quint8 languageDriver() const { return header_.languageDriver; }
+    quint8 version() const { return header_.version; }
+    const std::vector<Column>& columns() const { return header_.columns; }
+    int columnIndex(const QString& name) const;  // case-insensitive; -1 when absent
+    // Records that the header counted but the file did not hold when it was opened.
+    quint32 missingOnOpen() const { return missingOnOpen_; }
+
+    quint32 recordCount() const;
+    bool isDeleted(quint32 record) const;
+    // The value of a field (memo fields: their bytes); NULL when blank.
+    QVariant value(quint32 record, int column) const;
+    // Appends a record; values by column (missing or NULL ones blank). Returns its number.
+    quint32 append(const std::vector<QVariant>& values);
+    void update(quint32 record, const std::vector<std::pair<int, QVariant>>& changes);
+    void remove(quint32 record);
+    // Makes every write so far durable (fdatasync of both files).
+    void sync();
+
+    std::unique_lock<std::mutex> lock() const { return std::unique_lock<std::mutex>(mutex_); }
+    quint32 recordCountUnlocked() const { return count_; }
+    const char* recordUnlocked(quint32 record) const { return data_.constData() + qsizetype(record) * header_.recordLength; }
+    bool isDeletedUnlocked(quint32 record) const { return recordUnlocked(record)[0] == '*'; }
+    QVariant valueUnlocked(quint32 record, int column) const;
+
+private:
+    Table(const QString& path, std::unique_ptr<LockedFile> file);
+    void load();
+    void checkRecord(quint32 record) const;
+    void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;
+    void writeMemos(char* record, const std::vector<std::pair<int, QByteArray>>& memos);
+
+    QString path_;
+    std::unique_ptr<LockedFile> file_;
+    std::unique_ptr<DbtFile> memo_;
+    Header header_;
+    rtl::CodePage codePage_ = rtl::CodePage::Cp1251;
+    QByteArray data_;
+    quint32 count_ = 0;
+    quint32 missingOnOpen_ = 0;
+    mutable std::mutex mutex_;
+};
+
+// The code page a language driver byte names: cp866 for the DOS Russian drivers, cp1251 otherwise.
+rtl::CodePage codePageOfDriver(quint8 driver);
+
+} // namespace dbf

@@ -1,0 +1,128 @@
+#include "platform/data/DbtFile.h"
+
+#include "platform/data/DatabaseError.h"
+
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace dbf {
+namespace {
+constexpr qint64 kDefaultBlock = 512;
+// An entry longer than this is corruption, not a photo.
+constexpr quint32 kMaxEntry = 256u * 1024 * 1024;
+}
+
+DbtFile::DbtFile(std::unique_ptr<LockedFile> file)
+    : file_(std::move(file))
+{
+}
+
+DbtFile::DbtFile(const QString& path, bool dBaseIII)
+    : file_(std::make_unique<LockedFile>(path, LockedFile::Mode::OpenExisting)), dBaseIII_(dBaseIII)
+{
+    readHeader();
+}
+
+void DbtFile::readHeader()
+{
+    char head[24] = {};
+    if (file_->readAt(0, head, sizeof head) < 8)
+        throw EDatabaseError(QStringLiteral("The memo file %1 is truncated: its header is incomplete").arg(file_->path()));
+    nextFree_ = qFromLittleEndian<quint32>(head);
+    const quint16 ivBlock = qFromLittleEndian<quint16>(head + 20);
+    const quint32 altBlock = qFromLittleEndian<quint32>(head + 4);
+    if (!dBaseIII_ && ivBlock >= 64 && ivBlock % 64 == 0)
+        blockSize_ = ivBlock;
+    else if (!dBaseIII_ && altBlock >= 64 && altBlock <= 65536 && altBlock % 64 == 0)
+        blockSize_ = altBlock;
+    else
+        blockSize_ = kDefaultBlock;
+    // Never hand out blocks that already hold data, whatever the header claims.
+    const qint64 used = (file_->size() + blockSize_ - 1) / blockSize_;
+    if (nextFree_ < used)
+        nextFree_ = static_cast<quint32>(used);
+}
+
+std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tableBaseName)
+{
+    auto file = std::make_unique<LockedFile>(path, LockedFile::Mode::CreateNew);
+    QByteArray block(kDefaultBlock, '\0');
+    qToLittleEndian<quint32>(1, block.data());
+    qToLittleEndian<quint32>(kDefaultBlock, block.data() + 4);
+    const QByteArray name = tableBaseName.toUpper().toLatin1().left(8);
+    std::copy(name.begin(), name.end(), block.data() + 8);
+    qToLittleEndian<quint16>(kDefaultBlock, block.data() + 20);
+    file->writeAt(0, block.constData(), block.size());
+    file->sync();
+    std::unique_ptr<DbtFile> dbt(new DbtFile(std::move(file)));
+    dbt->blockSize_ = kDefaultBlock;
+    dbt->nextFree_ = 1;
+    return dbt;
+}
+
+QByteArray DbtFile::read(qint64 block) const
+{
+    const qint64 size = file_->size();
+    const qint64 offset = block * blockSize_;
+    if (block <= 0 || offset + 8 > size)
+        throw EDatabaseError(QStringLiteral("Memo block %1 lies past the end of the memo file %2").arg(block).arg(file_->path()));
+    char head[8];
+    file_->readAt(offset, head, 8);
+    if (!dBaseIII_ && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFF &&
+        head[2] == 0x08 && head[3] == 0x00) {
+        const quint32 length = qFromLittleEndian<quint32>(head + 4);
+        if (length < 8 || length > kMaxEntry || offset + length > size)
+            throw EDatabaseError(QStringLiteral("The memo entry at block %1 of %2 is damaged: its length %3 runs past the end of the file")
+                                     .arg(block)
+                                     .arg(file_->path())
+                                     .arg(length));
+        QByteArray bytes(length - 8, Qt::Uninitialized);
+        file_->readAt(offset + 8, bytes.data(), bytes.size());
+        return bytes;
+    }
+    // dBASE III: text up to 0x1A 0x1A (a lone 0x1A at the very end is accepted too).
+    QByteArray bytes;
+    char chunk[4096];
+    for (qint64 at = offset; at < size;) {
+        const qint64 n = file_->readAt(at, chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        bytes.append(chunk, n);
+        const qsizetype end = bytes.indexOf("\x1A\x1A");
+        if (end >= 0)
+            return bytes.left(end);
+        at += n;
+        if (bytes.size() > static_cast<qsizetype>(kMaxEntry))
+            break;
+    }
+    if (bytes.endsWith('\x1A'))
+        bytes.chop(1);
+    return bytes;
+}
+
+qint64 DbtFile::append(const QByteArray& bytes)
+{
+    if (dBaseIII_)
+        throw EDatabaseError(QStringLiteral("The memo file %1 is in the dBASE III form, which cannot hold binary values; it is read-only here").arg(file_->path()));
+    if (static_cast<quint64>(bytes.size()) + 8 > kMaxEntry)
+        throw EDatabaseError(QStringLiteral("A memo value of %1 bytes is too large for %2").arg(bytes.size()).arg(file_->path()));
+    const qint64 block = nextFree_;
+    const qint64 total = bytes.size() + 8;
+    const qint64 blocks = (total + blockSize_ - 1) / blockSize_;
+    QByteArray entry(blocks * blockSize_, '\0');
+    entry[0] = char(0xFF);
+    entry[1] = char(0xFF);
+    entry[2] = 0x08;
+    entry[3] = 0x00;
+    qToLittleEndian<quint32>(static_cast<quint32>(total), entry.data() + 4);
+    std::copy(bytes.begin(), bytes.end(), entry.data() + 8);
+    // Entry first, then the header's next free block: a crash in between only wastes blocks.
+    file_->writeAt(block * blockSize_, entry.constData(), entry.size());
+    nextFree_ = static_cast<quint32>(block + blocks);
+    char head[4];
+    qToLittleEndian<quint32>(nextFree_, head);
+    file_->writeAt(0, head, 4);
+    return block;
+}
+
+} // namespace dbf

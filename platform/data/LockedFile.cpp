@@ -1,0 +1,111 @@
+#include "platform/data/LockedFile.h"
+
+#include "platform/data/DatabaseError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dbf {
+
+LockedFile::LockedFile(const QString& path, Mode mode)
+    : path_(path)
+{
+    const QByteArray native = path.toLocal8Bit();
+    if (mode == Mode::CreateNew) {
+        fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd_ < 0)
+            fail(errno == EEXIST ? "cannot create, the file exists:" : "cannot create");
+    } else {
+        fd_ = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (fd_ < 0 && (errno == EACCES || errno == EROFS)) {
+            fd_ = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            writable_ = false;
+        }
+        if (fd_ < 0)
+            fail("cannot open");
+    }
+    struct flock lock {};
+    lock.l_type = writable_ ? F_WRLCK : F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        fd_ = -1;
+        if (err == EAGAIN || err == EACCES)
+            throw EDatabaseError(QStringLiteral("The table file %1 is in use by another program: it is opened exclusively").arg(path_));
+        errno = err;
+        fail("cannot lock");
+    }
+}
+
+LockedFile::~LockedFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void LockedFile::fail(const char* what) const
+{
+    throw EDatabaseError(QStringLiteral("%1 %2: %3").arg(QLatin1String(what), path_, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+qint64 LockedFile::size() const
+{
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        fail("cannot read the size of");
+    return st.st_size;
+}
+
+qint64 LockedFile::readAt(qint64 offset, char* data, qint64 n) const
+{
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t r = ::pread(fd_, data + done, static_cast<size_t>(n - done), offset + done);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("cannot read");
+        }
+        if (r == 0)
+            break;
+        done += r;
+    }
+    return done;
+}
+
+void LockedFile::writeAt(qint64 offset, const char* data, qint64 n)
+{
+    if (!writable_)
+        throw EDatabaseError(QStringLiteral("The table file %1 is read-only").arg(path_));
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t r = ::pwrite(fd_, data + done, static_cast<size_t>(n - done), offset + done);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("cannot write");
+        }
+        done += r;
+    }
+}
+
+void LockedFile::sync()
+{
+    if (writable_ && ::fdatasync(fd_) != 0)
+        fail("cannot flush");
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(folder.toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace dbf

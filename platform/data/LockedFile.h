@@ -1,0 +1,36 @@
+#pragma once
+// A file opened for the life of a table, held with an exclusive lock on the open file description
+// (another process, or another open of the same file, is refused), with whole reads and writes at
+// offsets. Errors raise EDatabaseError naming the file.
+#include <QByteArray>
+#include <QString>
+
+namespace dbf {
+
+class LockedFile {
+public:
+    enum class Mode { OpenExisting, CreateNew };
+    LockedFile(const QString& path, Mode mode);
+    ~LockedFile();
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+    QString path() const { return path_; }
+    bool writable() const { return writable_; }
+    qint64 size() const;
+    // Reads up to n bytes at offset; fewer only at the end of the file.
+    qint64 readAt(qint64 offset, char* data, qint64 n) const;
+    void writeAt(qint64 offset, const char* data, qint64 n);
+    void sync();
+
+private:
+    [[noreturn]] void fail(const char* what) const;
+    QString path_;
+    int fd_ = -1;
+    bool writable_ = true;
+};
+
+// fsync of a folder, so that a new or renamed entry in it survives power loss.
+void syncFolder(const QString& folder);
+
+} // namespace dbf

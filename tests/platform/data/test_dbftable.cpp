@@ -1,0 +1,286 @@
+#include "platform/data/DatabaseError.h"
+#include "platform/data/DbfHeader.h"
+#include "platform/data/DbfTable.h"
+#include "platform/data/LockedFile.h"
+#include "platform/rtl/CaseInsensitivePath.h"
+#include "common/testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using dbf::Column;
+using dbf::Table;
+
+namespace {
+
+const QByteArray kJpeg("\xFF\xD8\xFF\xE0\x1A\x1A\x1F\x00\x41\x1A\x1A\xFF\xD9", 13);
+
+std::vector<Column> journalColumns()
+{
+    return {{"ID", 'N', 11, 0}, {"OBSL_FAM", 'C', 23, 0}, {"IZM", 'N', 19, 6}, {"OBSL_PHOTO", 'M', 10, 0}, {"STAT", 'C', 1, 0}};
+}
+
+QByteArray u8(const char* s) { return QByteArray(s); }
+
+} // namespace
+
+TEST(DbfTable, CreateWriteReopenRoundTrip)
+{
+    testutil::TempDir dir;
+    const QString path = dir.file("BASE.DBF");
+    QByteArray big(70000, '\x1A');  // spans many blocks and is all end-of-file bytes
+    {
+        auto t = Table::create(path, journalColumns());
+        t->append({1, QString::fromUtf8("ИВАНОВ"), 0.123, kJpeg, "1"});
+        t->append({-2147483647LL, QVariant(), 1234567.5, QVariant(), QVariant()});
+        t->append({4294967295LL, QString::fromUtf8("Д'АРТАНЬЯН ёЁ"), 0.0, big, "0"});
+        t->update(1, {{1, QString::fromUtf8("ПЕТРОВ")}, {3, kJpeg}});
+    }
+    auto t = Table::open(dir.file("Base.dbf"));
+    ASSERT_EQ(t->recordCount(), 3u);
+    EXPECT_EQ(t->value(0, 0).toLongLong(), 1);
+    EXPECT_EQ(t->value(0, 1).toString(), QString::fromUtf8("ИВАНОВ"));
+    EXPECT_DOUBLE_EQ(t->value(0, 2).toDouble(), 0.123);
+    EXPECT_EQ(t->value(0, 3).toByteArray(), kJpeg);
+    EXPECT_EQ(t->value(1, 0).toLongLong(), -2147483647LL);
+    EXPECT_EQ(t->value(1, 1).toString(), QString::fromUtf8("ПЕТРОВ"));
+    EXPECT_EQ(t->value(1, 3).toByteArray(), kJpeg);
+    EXPECT_TRUE(t->value(1, 4).isNull());  // blank is NULL
+    EXPECT_EQ(t->value(2, 0).toLongLong(), 4294967295LL);
+    EXPECT_EQ(t->value(2, 1).toString(), QString::fromUtf8("Д'АРТАНЬЯН ёЁ"));
+    EXPECT_EQ(t->value(2, 3).toByteArray(), big);
+
+    const QByteArray dbf = testutil::readFile(path);
+    EXPECT_EQ(uchar(dbf[0]), 0x8B);
+    EXPECT_EQ(uchar(dbf[29]), 0x57);
+    EXPECT_EQ(dbf[32 * 6], '\x0D');
+    EXPECT_EQ(dbf.size(), 32 * 6 + 1 + 3 * (1 + 11 + 23 + 19 + 10 + 1) + 1);
+    EXPECT_EQ(dbf.back(), '\x1A');
+    const QByteArray first = dbf.mid(193, 65);
+    EXPECT_EQ(first.mid(1, 11), u8("          1"));
+    EXPECT_EQ(first.mid(12, 6), QByteArray("\xC8\xC2\xC0\xCD\xCE\xC2"));  // cp1251
+    EXPECT_EQ(first.mid(35, 19), u8("           0.123000"));
+    const QByteArray dbt = testutil::readFile(t->memoPath());
+    EXPECT_EQ(dbt.mid(512, 8), QByteArray("\xFF\xFF\x08\x00\x15\x00\x00\x00", 8));  // 13 bytes + 8
+}
+
+TEST(DbfTable, RejectsValuesThatDoNotFitAndWritesNothing)
+{
+    testutil::TempDir dir;
+    auto t = Table::create(dir.file("T.DBF"), {{"N", 'N', 11, 0}, {"F", 'N', 6, 2}});
+    EXPECT_THROW(t->append({123456789012LL, 1.0}), EDatabaseError);
+    EXPECT_THROW(t->append({1, 12345.0}), EDatabaseError);
+    EXPECT_THROW(t->append({"abc", 1.0}), EDatabaseError);
+    EXPECT_EQ(t->recordCount(), 0u);
+    t->append({"  42 ", "0,5"});  // texts given for numbers: either separator
+    EXPECT_EQ(t->value(0, 0).toLongLong(), 42);
+    EXPECT_DOUBLE_EQ(t->value(0, 1).toDouble(), 0.5);
+}
+
+TEST(DbfTable, NumbersNeverFollowTheProcessLocale)
+{
+    testutil::TempDir dir;
+    const char* saved = setlocale(LC_ALL, nullptr);
+    const std::string restore = saved ? saved : "C";
+    setlocale(LC_NUMERIC, "ru_RU.UTF-8");  // may not exist; then this proves nothing more than C
+    {
+        auto t = Table::create(dir.file("T.DBF"), {{"F", 'N', 19, 6}});
+        t->append({0.123});
+    }
+    setlocale(LC_ALL, restore.c_str());
+    EXPECT_FALSE(testutil::readFile(dir.file("T.DBF")).contains("0,123"));
+    EXPECT_TRUE(testutil::readFile(dir.file("T.DBF")).contains("0.123000"));
+}
+
+TEST(DbfTable, ReadsCp866TablesByTheirLanguageDriver)
+{
+    testutil::TempDir dir;
+    dbf::Header h;
+    h.columns = {{"NAME", 'C', 8, 0}};
+    h.layout();
+    h.languageDriver = 0x65;
+    h.recordCount = 1;
+    QByteArray bytes = h.build();
+    bytes += ' ' + QByteArray("\x88\x82\x80\x8D\x8E\x82  ") + '\x1A';  // "ИВАНОВ" in cp866
+    testutil::writeFile(dir.file("OLD.DBF"), bytes);
+    auto t = Table::open(dir.file("old.dbf"));
+    EXPECT_EQ(t->codePage(), rtl::CodePage::Cp866);
+    EXPECT_EQ(t->value(0, 0).toString(), QString::fromUtf8("ИВАНОВ"));
+    t->append({QString::fromUtf8("ПЕТРОВ")});  // written back in the table's own code page
+    EXPECT_TRUE(testutil::readFile(dir.file("OLD.DBF")).contains(QByteArray("\x8F\x85\x92\x90\x8E\x82")));
+}
+
+TEST(DbfTable, FindsTableAndMemoWhateverTheirCase)
+{
+    testutil::TempDir dir;
+    Table::create(dir.file("BASE.DBF"), journalColumns())->append({1, "A", 1.0, kJpeg, "0"});
+    ASSERT_TRUE(QFile::rename(dir.file("BASE.DBT"), dir.file("Base.dbt")));
+    EXPECT_EQ(rtl::resolveCaseInsensitive(dir.file("base.DbF")), dir.file("BASE.DBF"));
+    EXPECT_TRUE(rtl::existsCaseInsensitive(dir.file("oldbase.dbf")) == false);
+    EXPECT_EQ(rtl::resolveCaseInsensitive(dir.file("NEW/X.DBF")), dir.file("NEW/X.DBF"));
+    auto t = Table::open(dir.file("Base.DBF"));
+    EXPECT_EQ(t->value(0, 3).toByteArray(), kJpeg);
+    EXPECT_THROW(Table::create(dir.file("base.dbf"), journalColumns()), EDatabaseError);
+}
+
+TEST(DbfTable, DamagedFilesGiveClearErrorsOrTolerantReads)
+{
+    testutil::TempDir dir;
+    {
+        auto t = Table::create(dir.file("GOOD.DBF"), journalColumns());
+        for (int i = 1; i <= 3; ++i)
+            t->append({i, "A", 1.0, i == 3 ? QVariant(kJpeg) : QVariant(), "0"});
+    }
+    const QByteArray good = testutil::readFile(dir.file("GOOD.DBF"));
+    const QByteArray goodMemo = testutil::readFile(dir.file("GOOD.DBT"));
+    const int header = 32 * 6 + 1, record = 65;
+
+    struct Case {
+        const char* what;
+        QByteArray dbf;
+        QByteArray dbt;
+        int expectRecords;  // -1: opening fails
+        const char* errorPart;
+    };
+    QByteArray countTooBig = good;
+    countTooBig[4] = char(50);
+    QByteArray tornTail = good.left(header + 2 * record + 20);
+    QByteArray badVersion = good;
+    badVersion[0] = char(0x42);
+    QByteArray headerPastEnd = good.left(100);
+    QByteArray noFields = good;
+    noFields[32] = 0x0D;
+    const Case cases[] = {
+        {"empty file", QByteArray(), goodMemo, -1, "truncated"},
+        {"header cut at 10 bytes", good.left(10), goodMemo, -1, "truncated"},
+        {"header cut inside descriptors", headerPastEnd, goodMemo, -1, "truncated"},
+        {"unknown version", badVersion, goodMemo, -1, "version"},
+        {"no fields", noFields, goodMemo, -1, "no fields"},
+        {"count beyond the end", countTooBig, goodMemo, 3, nullptr},
+        {"torn last record", tornTail, goodMemo, 2, nullptr},
+        {"memo file missing", good, QByteArray("-"), -1, "missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testutil::TempDir d;
+        testutil::writeFile(d.file("T.DBF"), c.dbf);
+        if (c.dbt != "-")
+            testutil::writeFile(d.file("T.DBT"), c.dbt);
+        if (c.expectRecords < 0) {
+            try {
+                Table::open(d.file("T.DBF"));
+                ADD_FAILURE() << "opened";
+            } catch (const EDatabaseError& e) {
+                EXPECT_TRUE(e.Message().contains(QLatin1String(c.errorPart))) << e.what();
+                EXPECT_TRUE(e.Message().contains(d.file("T.DBF")) || e.Message().contains("T.DBT")) << e.what();
+            }
+            continue;
+        }
+        auto t = Table::open(d.file("T.DBF"));
+        EXPECT_EQ(t->recordCount(), quint32(c.expectRecords));
+        for (quint32 r = 0; r < t->recordCount(); ++r)
+            EXPECT_EQ(t->value(r, 0).toLongLong(), r + 1);
+        // Appending after a torn tail overwrites it and counts right.
+        t->append({9, "B", 2.0, QVariant(), "1"});
+        EXPECT_EQ(t->value(quint32(c.expectRecords), 0).toLongLong(), 9);
+    }
+
+    // A memo pointer past the memo file's end: the row is readable, its memo value raises.
+    {
+        testutil::TempDir d;
+        testutil::writeFile(d.file("T.DBF"), good);
+        testutil::writeFile(d.file("T.DBT"), goodMemo.left(520));
+        auto t = Table::open(d.file("T.DBF"));
+        EXPECT_EQ(t->value(2, 0).toLongLong(), 3);
+        EXPECT_THROW(t->value(2, 3), EDatabaseError);
+        QByteArray farPointer = good;
+        farPointer.replace(header + 2 * record + 54, 10, "      9999");
+        t.reset();
+        testutil::writeFile(d.file("T.DBF"), farPointer);
+        testutil::writeFile(d.file("T.DBT"), goodMemo);
+        t = Table::open(d.file("T.DBF"));
+        try {
+            t->value(2, 3);
+            ADD_FAILURE() << "read a memo past the end";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("past the end")) << e.what();
+        }
+    }
+    // Garbage in a numeric field reads as NULL, never as a made-up number.
+    {
+        testutil::TempDir d;
+        QByteArray garbage = good;
+        garbage.replace(header + 1, 11, "*******1x2*");
+        testutil::writeFile(d.file("T.DBF"), garbage);
+        testutil::writeFile(d.file("T.DBT"), goodMemo);
+        EXPECT_TRUE(Table::open(d.file("T.DBF"))->value(0, 0).isNull());
+    }
+}
+
+TEST(DbfTable, SecondProcessIsRefusedWithAClearError)
+{
+    testutil::TempDir dir;
+    auto t = Table::create(dir.file("T.DBF"), {{"A", 'N', 5, 0}});
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        char verdict = 'o';
+        try {
+            dbf::LockedFile second(dir.file("T.DBF"), dbf::LockedFile::Mode::OpenExisting);
+        } catch (const EDatabaseError& e) {
+            verdict = e.Message().contains("in use by another program") ? 'r' : 'x';
+        }
+        (void)!write(fds[1], &verdict, 1);
+        _exit(0);
+    }
+    close(fds[1]);
+    char verdict = 0;
+    ASSERT_EQ(read(fds[0], &verdict, 1), 1);
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(verdict, 'r');
+    t.reset();
+    EXPECT_NO_THROW(dbf::LockedFile(dir.file("T.DBF"), dbf::LockedFile::Mode::OpenExisting));
+}
+
+TEST(DbfTable, KilledWriterLeavesEveryReturnedInsert)
+{
+    testutil::TempDir dir;
+    const QString path = dir.file("BASE.DBF");
+    Table::create(path, journalColumns()).reset();
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        auto t = Table::open(path);
+        for (qint32 i = 1;; ++i) {
+            t->append({i, QStringLiteral("N%1").arg(i), i / 1000.0, i % 7 == 0 ? QVariant(kJpeg) : QVariant(), "0"});
+            if (write(fds[1], &i, sizeof i) != sizeof i)
+                _exit(1);
+        }
+    }
+    close(fds[1]);
+    qint32 returned = 0, n = 0;
+    while (returned < 300 && read(fds[0], &n, sizeof n) == sizeof n)
+        returned = n;
+    kill(child, SIGKILL);
+    while (read(fds[0], &n, sizeof n) == sizeof n)
+        returned = n;  // statements that returned before the kill landed
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+
+    auto t = Table::open(path);
+    ASSERT_GE(t->recordCount(), quint32(returned));
+    for (quint32 r = 0; r < t->recordCount(); ++r) {
+        ASSERT_EQ(t->value(r, 0).toLongLong(), r + 1);
+        ASSERT_EQ(t->value(r, 1).toString(), QStringLiteral("N%1").arg(r + 1));
+        if ((r + 1) % 7 == 0)
+            ASSERT_EQ(t->value(r, 3).toByteArray(), kJpeg);
+    }
+}
