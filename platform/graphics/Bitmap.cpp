@@ -1,0 +1,221 @@
+#include "Bitmap.h"
+#include "BmpCodec.h"
+
+namespace gfx {
+
+namespace {
+
+TPixelFormat formatOfBits(int bits)
+{
+    switch (bits) {
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
+    case 16: return pf16bit;
+    case 24: return pf24bit;
+    case 32: return pf32bit;
+    default: return pfCustom;
+    }
+}
+
+} // namespace
+
+TBitmap::TBitmap() = default;
+
+TBitmap::TBitmap(int width, int height)
+{
+    SetSize(width, height);
+}
+
+TBitmap::TBitmap(const QImage& image)
+{
+    SetImage(image);
+}
+
+TBitmap::TBitmap(const TBitmap& other)
+    : TGraphic(other), image_(other.Image()), pixelFormat_(other.pixelFormat_),
+      transparentMode_(other.transparentMode_), transparentColor_(other.transparentColor_), original_(other.original_)
+{
+    OnChange = nullptr;
+}
+
+TBitmap& TBitmap::operator=(const TBitmap& other)
+{
+    if (this == &other)
+        return *this;
+    if (canvas_)
+        canvas_->Release();
+    image_ = other.Image();
+    pixelFormat_ = other.pixelFormat_;
+    transparentMode_ = other.transparentMode_;
+    transparentColor_ = other.transparentColor_;
+    transparent_ = other.transparent_;
+    original_ = other.original_;
+    Changed();
+    return *this;
+}
+
+TBitmap::~TBitmap()
+{
+    delete canvas_;
+}
+
+TCanvas& TBitmap::Canvas()
+{
+    if (!canvas_) {
+        canvas_ = new TCanvas(&image_);
+        canvas_->OnChange = [this] { modified(); };
+    }
+    return *canvas_;
+}
+
+void TBitmap::modified()
+{
+    original_.clear();
+    Changed();
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    width = std::max(0, width);
+    height = std::max(0, height);
+    if (width == Width() && height == Height())
+        return;
+    if (canvas_)
+        canvas_->Release();
+    if (width == 0 || height == 0) {
+        image_ = QImage();
+    } else {
+        QImage resized(width, height, QImage::Format_RGB32);
+        resized.fill(Qt::white);
+        if (!image_.isNull()) {
+            QPainter p(&resized);
+            p.drawImage(0, 0, image_);
+        }
+        image_ = resized;
+    }
+    modified();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format)
+{
+    if (format == pixelFormat_)
+        return;
+    pixelFormat_ = format;
+    modified();
+}
+
+TColor TBitmap::TransparentColor() const
+{
+    if (transparentMode_ == tmFixed)
+        return transparentColor_;
+    const QImage& img = Image();
+    if (img.isNull())
+        return clDefault;
+    return FromQColor(QColor::fromRgb(img.pixel(0, img.height() - 1)));
+}
+
+void TBitmap::SetTransparentColor(TColor color)
+{
+    transparentColor_ = color;
+    transparentMode_ = color == clDefault ? tmAuto : tmFixed;
+    Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode mode)
+{
+    transparentMode_ = mode;
+    Changed();
+}
+
+const QImage& TBitmap::Image() const
+{
+    if (canvas_)
+        canvas_->Release();
+    return image_;
+}
+
+void TBitmap::SetImage(const QImage& image)
+{
+    if (canvas_)
+        canvas_->Release();
+    image_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    modified();
+}
+
+void TBitmap::Draw(TCanvas& canvas, const TRect& r) const
+{
+    const QImage& img = Image();
+    if (img.isNull())
+        return;
+    if (!transparent_) {
+        canvas.DrawImage(r, img);
+        return;
+    }
+    const QRgb key = ToQColor(TransparentColor()).rgb() & 0xFFFFFF;
+    QImage masked = img.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < masked.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(masked.scanLine(y));
+        for (int x = 0; x < masked.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == key)
+                line[x] = 0;
+    }
+    canvas.DrawImage(r, masked);
+}
+
+QImage TBitmap::ToImage() const
+{
+    return Image();
+}
+
+void TBitmap::Assign(const TGraphic& source)
+{
+    if (auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+        *this = *bitmap;
+        return;
+    }
+    SetImage(source.ToImage());
+}
+
+std::unique_ptr<TGraphic> TBitmap::Clone() const
+{
+    return std::make_unique<TBitmap>(*this);
+}
+
+void TBitmap::LoadFromBytes(const QByteArray& bytes)
+{
+    int bits = 0;
+    QString error;
+    const QImage image = bmp::decode(bytes, &bits, &error);
+    if (image.isNull())
+        throw EInvalidGraphic(error);
+    if (canvas_)
+        canvas_->Release();
+    image_ = image;
+    pixelFormat_ = formatOfBits(bits);
+    const qint64 stored = bmp::storedSize(bytes);
+    original_ = stored > 0 && stored < bytes.size() ? bytes.left(stored) : bytes;
+    Changed();
+}
+
+QByteArray TBitmap::SaveToBytes() const
+{
+    if (!original_.isEmpty())
+        return original_;
+    if (Empty())
+        return QByteArray();
+    return bmp::encode(Image(), pixelFormat_ == pf32bit ? 32 : 24);
+}
+
+void TBitmap::LoadFromStream(QIODevice& stream)
+{
+    const qint64 size = bmp::storedSize(stream.peek(6));
+    if (size < 14)
+        throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
+    const QByteArray bytes = stream.read(size);
+    if (bytes.size() < size)
+        throw EInvalidGraphic(QStringLiteral("Bitmap data is truncated"));
+    LoadFromBytes(bytes);
+}
+
+} // namespace gfx

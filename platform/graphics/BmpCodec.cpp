@@ -1,0 +1,126 @@
+#include "BmpCodec.h"
+#include <QtEndian>
+#include <cstdlib>
+
+namespace gfx::bmp {
+
+namespace {
+
+constexpr int kFileHeader = 14;
+constexpr qint64 kMaxPixels = qint64(64) * 1024 * 1024;
+
+quint32 u32(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+qint32 i32(const QByteArray& b, int at) { return qFromLittleEndian<qint32>(b.constData() + at); }
+quint16 u16(const QByteArray& b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
+
+void put32(QByteArray& b, quint32 v)
+{
+    char c[4];
+    qToLittleEndian(v, c);
+    b.append(c, 4);
+}
+
+void put16(QByteArray& b, quint16 v)
+{
+    char c[2];
+    qToLittleEndian(v, c);
+    b.append(c, 2);
+}
+
+QImage fail(QString* error, const char* text)
+{
+    if (error)
+        *error = QString::fromLatin1(text);
+    return QImage();
+}
+
+} // namespace
+
+qint64 storedSize(const QByteArray& head)
+{
+    if (head.size() < 6 || head[0] != 'B' || head[1] != 'M')
+        return -1;
+    return u32(head, 2);
+}
+
+QImage decode(const QByteArray& bytes, int* bitCount, QString* error)
+{
+    if (bytes.size() < kFileHeader + 12 || bytes[0] != 'B' || bytes[1] != 'M')
+        return fail(error, "Bitmap image is not valid");
+    const quint32 offBits = u32(bytes, 10);
+    const quint32 infoSize = u32(bytes, 14);
+    qint64 width, height;
+    int bits, compression = 0;
+    if (infoSize == 12) {
+        width = u16(bytes, 18);
+        height = qint16(u16(bytes, 20));
+        bits = u16(bytes, 24);
+    } else if (infoSize >= 40 && bytes.size() >= kFileHeader + 40) {
+        width = i32(bytes, 18);
+        height = i32(bytes, 22);
+        bits = u16(bytes, 28);
+        compression = int(u32(bytes, 30));
+    } else {
+        return fail(error, "Bitmap image is not valid");
+    }
+    if (width <= 0 || height == 0 || width * std::llabs(height) > kMaxPixels)
+        return fail(error, "Bitmap image is not valid");
+    if (offBits < kFileHeader + infoSize || offBits > quint32(bytes.size()))
+        return fail(error, "Bitmap image is not valid");
+    // Uncompressed rows must all be there; compressed ones are checked by the decoder.
+    if (compression == 0 || compression == 3) {
+        const qint64 stride = ((width * bits + 31) / 32) * 4;
+        if (qint64(offBits) + stride * std::llabs(height) > bytes.size())
+            return fail(error, "Bitmap data is truncated");
+    }
+    QImage image;
+    if (!image.loadFromData(bytes, "BMP") || image.isNull())
+        return fail(error, "Bitmap image is not valid");
+    if (bitCount)
+        *bitCount = bits;
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray encode(const QImage& source, int bitCount)
+{
+    const int bits = bitCount == 32 ? 32 : 24;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const int w = image.width(), h = image.height();
+    const int stride = ((w * bits + 31) / 32) * 4;
+    const quint32 imageSize = quint32(stride) * quint32(h);
+    const quint32 offBits = kFileHeader + 40;
+    QByteArray out;
+    out.reserve(int(offBits + imageSize));
+    out.append("BM", 2);
+    put32(out, offBits + imageSize);
+    put16(out, 0);
+    put16(out, 0);
+    put32(out, offBits);
+    put32(out, 40);
+    put32(out, quint32(w));
+    put32(out, quint32(h));
+    put16(out, 1);
+    put16(out, quint16(bits));
+    put32(out, 0);
+    put32(out, imageSize);
+    put32(out, 3780); // 96 dpi
+    put32(out, 3780);
+    put32(out, 0);
+    put32(out, 0);
+    QByteArray row(stride, '\0');
+    for (int y = h - 1; y >= 0; --y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        char* d = row.data();
+        for (int x = 0; x < w; ++x) {
+            *d++ = char(qBlue(line[x]));
+            *d++ = char(qGreen(line[x]));
+            *d++ = char(qRed(line[x]));
+            if (bits == 32)
+                *d++ = 0;
+        }
+        out.append(row);
+    }
+    return out;
+}
+
+} // namespace gfx::bmp

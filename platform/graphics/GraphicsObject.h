@@ -1,0 +1,37 @@
+#pragma once
+// Base of the drawing attributes (font, pen, brush): a change callback and a change counter. The
+// counter stands in for the platform's object handle: it changes whenever the attributes do, so a
+// holder can tell cheaply whether a font or pen it applied earlier is still the same.
+#include <cstdint>
+#include <functional>
+
+namespace gfx {
+
+class TGraphicsObject {
+public:
+    std::function<void()> OnChange;
+    std::uint64_t Generation() const { return generation_; }
+
+protected:
+    TGraphicsObject() = default;
+    TGraphicsObject(const TGraphicsObject&) : generation_(nextGeneration()) {}
+    TGraphicsObject& operator=(const TGraphicsObject&) { Changed(); return *this; }
+    ~TGraphicsObject() = default;
+
+    void Changed()
+    {
+        generation_ = nextGeneration();
+        if (OnChange)
+            OnChange();
+    }
+
+private:
+    static std::uint64_t nextGeneration()
+    {
+        static std::uint64_t counter = 0;
+        return ++counter;
+    }
+    std::uint64_t generation_ = nextGeneration();
+};
+
+} // namespace gfx

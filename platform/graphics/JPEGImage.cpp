@@ -1,0 +1,77 @@
+#include "JPEGImage.h"
+#include "Canvas.h"
+#include "JpegCodec.h"
+
+namespace gfx {
+
+void TJPEGImage::SetCompressionQuality(int quality)
+{
+    quality_ = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
+}
+
+void TJPEGImage::SetGrayscale(bool on)
+{
+    grayscale_ = on;
+}
+
+void TJPEGImage::Compress()
+{
+    if (image_.isNull())
+        return;
+    QByteArray bytes;
+    QString error;
+    if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
+        throw EInvalidGraphic(error);
+    bytes_ = bytes;
+    Changed();
+}
+
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const
+{
+    canvas.DrawImage(r, image_);
+}
+
+void TJPEGImage::Assign(const TGraphic& source)
+{
+    if (auto* jpeg = dynamic_cast<const TJPEGImage*>(&source)) {
+        image_ = jpeg->image_;
+        bytes_ = jpeg->bytes_;
+        quality_ = jpeg->quality_;
+        grayscale_ = jpeg->grayscale_;
+    } else {
+        const QImage img = source.ToImage();
+        image_ = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
+        bytes_.clear();
+    }
+    Changed();
+}
+
+std::unique_ptr<TGraphic> TJPEGImage::Clone() const
+{
+    return std::make_unique<TJPEGImage>(*this);
+}
+
+void TJPEGImage::LoadFromBytes(const QByteArray& bytes)
+{
+    QImage image;
+    QString error;
+    if (!jpeg::decode(bytes, image, &error))
+        throw EInvalidGraphic(error);
+    image_ = image;
+    bytes_ = bytes;
+    Changed();
+}
+
+QByteArray TJPEGImage::SaveToBytes() const
+{
+    if (image_.isNull())
+        return QByteArray();
+    if (bytes_.isEmpty()) {
+        QString error;
+        if (!jpeg::encode(image_, quality_, bytes_, &error, grayscale_))
+            throw EInvalidGraphic(error);
+    }
+    return bytes_;
+}
+
+} // namespace gfx

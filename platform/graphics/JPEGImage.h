@@ -1,0 +1,41 @@
+#pragma once
+// A JPEG picture: the compressed bytes and the decoded pixels. Loaded bytes are kept and saved
+// unchanged; pixels assigned from another picture are compressed at CompressionQuality when saved.
+#include "Graphic.h"
+
+namespace gfx {
+
+class TJPEGImage : public TGraphic {
+public:
+    TJPEGImage() = default;
+    TJPEGImage(const TJPEGImage&) = default;
+    TJPEGImage& operator=(const TJPEGImage&) = default;
+
+    QString ClassName() const override { return QStringLiteral("TJPEGImage"); }
+    bool Empty() const override { return image_.isNull(); }
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+
+    // 1 to 100; values outside are clamped.
+    int CompressionQuality() const { return quality_; }
+    void SetCompressionQuality(int quality);
+    bool Grayscale() const { return grayscale_; }
+    void SetGrayscale(bool on);
+    // Compresses the pixels again at the current quality (the saved bytes follow).
+    void Compress();
+
+    void Draw(TCanvas& canvas, const TRect& r) const override;
+    QImage ToImage() const override { return image_; }
+    void Assign(const TGraphic& source) override;
+    std::unique_ptr<TGraphic> Clone() const override;
+    void LoadFromBytes(const QByteArray& bytes) override;
+    QByteArray SaveToBytes() const override;
+
+private:
+    QImage image_;
+    mutable QByteArray bytes_;
+    int quality_ = 90;
+    bool grayscale_ = false;
+};
+
+} // namespace gfx
