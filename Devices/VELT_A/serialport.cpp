@@ -331,7 +331,7 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
             result = WaitAborted;
         } else if (p[2].revents) {
             result = WaitAborted;
-        } else if (p[0].revents & POLLIN) {
+        } else if ((p[0].revents & POLLIN) && !(p[0].revents & (POLLHUP | POLLERR | POLLNVAL))) {
             result = WaitDataArrived;
         } else {
             // The line hung up or failed (adapter unplugged, far end gone): one log line per run of failures.
