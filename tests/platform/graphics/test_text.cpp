@@ -1,0 +1,275 @@
+// Text output and layout, checked against the font's own metrics (never against pixel literals).
+#include "platform/graphics/Canvas.h"
+#include <QFontMetrics>
+#include <gtest/gtest.h>
+
+using namespace gfx;
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+
+QImage blank(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+QRect inked(const QImage& img, QRgb background = kWhite, QRect within = QRect())
+{
+    if (within.isNull())
+        within = img.rect();
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A canvas on its own image with a known font and a clear brush.
+struct Surface {
+    QImage img;
+    TCanvas canvas;
+    explicit Surface(int w = 300, int h = 200, TFontStyles style = 0) : img(blank(w, h)), canvas(&img)
+    {
+        canvas.Font().SetName(QStringLiteral("Arial"));
+        canvas.Font().SetSize(12);
+        canvas.Font().SetStyle(style);
+        canvas.Font().SetColor(clBlack);
+        canvas.Brush().SetStyle(bsClear);
+    }
+    QFontMetrics metrics() { return QFontMetrics(canvas.Font().ToQFont(), &img); }
+    const QImage& done()
+    {
+        canvas.Release();
+        return img;
+    }
+};
+
+} // namespace
+
+TEST(Text, MetricsComeFromTheFont)
+{
+    Surface s;
+    const QFontMetrics fm = s.metrics();
+    const TTextMetric tm = s.canvas.GetTextMetrics();
+    EXPECT_EQ(tm.tmAscent, fm.ascent());
+    EXPECT_EQ(tm.tmDescent, fm.descent());
+    EXPECT_EQ(tm.tmHeight, fm.ascent() + fm.descent());
+    EXPECT_EQ(tm.tmInternalLeading, tm.tmHeight - -s.canvas.Font().Height());
+    EXPECT_GE(tm.tmInternalLeading, 0);
+    EXPECT_GT(tm.tmAveCharWidth, 0);
+    EXPECT_EQ(s.canvas.TextHeight(QStringLiteral("Жy")), tm.tmHeight);
+    EXPECT_EQ(s.canvas.TextWidth(QStringLiteral("Журнал")), fm.horizontalAdvance(QStringLiteral("Журнал")));
+    const TSize ext = s.canvas.TextExtent(QStringLiteral("abc"));
+    EXPECT_EQ(ext.cx, s.canvas.TextWidth(QStringLiteral("abc")));
+    EXPECT_EQ(ext.cy, tm.tmHeight);
+
+    // Character extra spacing widens every character.
+    const int plain = s.canvas.TextWidth(QStringLiteral("abcd"));
+    s.canvas.SetTextCharacterExtra(2);
+    EXPECT_EQ(s.canvas.TextWidth(QStringLiteral("abcd")), plain + 8);
+}
+
+TEST(Text, TextOutIsAnchoredAtItsTop)
+{
+    Surface s;
+    const QString text = QStringLiteral("HЖ");
+    const int x = 20, y = 30;
+    s.canvas.TextOut(x, y, text);
+    EXPECT_EQ(s.canvas.PenPos(), TPoint(x + s.canvas.TextWidth(text), y));
+    const QFontMetrics fm = s.metrics();
+    const QRect ink = inked(s.done());
+    // The capital's top lies cap-height above the baseline, which lies ascent below y.
+    const QRect tight = fm.tightBoundingRect(QStringLiteral("H")).translated(x, y + fm.ascent());
+    EXPECT_NEAR(ink.top(), tight.top(), 1);
+    EXPECT_NEAR(ink.bottom(), y + fm.ascent() - 1, 1);
+    EXPECT_GE(ink.left(), x);
+    EXPECT_LE(ink.right(), x + fm.horizontalAdvance(text));
+}
+
+TEST(Text, OpaqueBackgroundFollowsTheBrush)
+{
+    Surface s;
+    s.canvas.Brush().SetColor(clYellow);
+    EXPECT_EQ(s.canvas.BkMode(), OPAQUE);
+    const QString text = QStringLiteral("Abc");
+    const int w = s.canvas.TextWidth(text), h = s.canvas.TextHeight(text);
+    s.canvas.TextOut(10, 10, text);
+    s.canvas.Brush().SetStyle(bsClear);
+    EXPECT_EQ(s.canvas.BkMode(), TRANSPARENT);
+    s.canvas.TextOut(10, 100, text);
+    const QImage& img = s.done();
+    const QRgb yellow = qRgb(255, 255, 0);
+    EXPECT_EQ(img.pixel(10, 10), yellow);
+    EXPECT_EQ(img.pixel(10 + w - 1, 10 + h - 1), yellow);
+    EXPECT_EQ(img.pixel(10 + w, 10), kWhite);
+    EXPECT_EQ(img.pixel(10, 10 + h), kWhite);
+    EXPECT_EQ(inked(img, kWhite, QRect(0, 90, 300, 110)).isEmpty(), false);
+    for (int yy = 90; yy < 200; ++yy)
+        for (int xx = 0; xx < 300; ++xx)
+            ASSERT_NE(img.pixel(xx, yy), yellow);
+}
+
+TEST(Text, TextRectFillsAndClipsToItsRectangle)
+{
+    Surface s;
+    s.canvas.Brush().SetColor(clAqua);
+    const TRect r = Rect(10, 10, 60, 40);
+    s.canvas.TextRect(r, 12, 12, QStringLiteral("A text far wider than the rectangle"));
+    const QImage& img = s.done();
+    EXPECT_EQ(inked(img), r.toQRect());
+    EXPECT_EQ(img.pixel(r.Right - 1, r.Bottom - 1), qRgb(0, 255, 255));
+}
+
+TEST(Text, RotatedTextReadsUpwardFromItsStart)
+{
+    Surface s;
+    s.canvas.Font().SetOrientation(900);
+    const QString text = QStringLiteral("Вертикаль");
+    const int w = s.canvas.TextWidth(text), h = s.canvas.TextHeight(text);
+    s.canvas.TextOut(50, 150, text);
+    const QRect ink = inked(s.done());
+    EXPECT_GT(ink.height(), ink.width());
+    EXPECT_GE(ink.left(), 50);
+    EXPECT_LE(ink.right(), 50 + h);
+    EXPECT_LE(ink.bottom(), 150);
+    EXPECT_GE(ink.top(), 150 - w - 1);
+}
+
+TEST(DrawText, CalculatedRectangleOfOneLine)
+{
+    Surface s;
+    const QString text = QStringLiteral("Дата и время");
+    TRect r = Rect(5, 7, 6, 8);
+    const int h = s.canvas.DrawText(text, r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(h, s.canvas.TextHeight(text));
+    EXPECT_EQ(r, Rect(5, 7, 5 + s.canvas.TextWidth(text), 7 + h));
+    EXPECT_TRUE(inked(s.done()).isEmpty()) << "measuring draws nothing";
+}
+
+TEST(DrawText, AlignmentInTheRectangle)
+{
+    const QString text = QStringLiteral("Прибор");
+    struct Case { unsigned flags; };
+    for (unsigned flags : {DT_LEFT, DT_CENTER, DT_RIGHT, DT_CENTER | DT_VCENTER, DT_RIGHT | DT_BOTTOM}) {
+        Surface s;
+        const TRect box = Rect(20, 20, 220, 120);
+        TRect r = box;
+        const int w = s.canvas.TextWidth(text), lh = s.canvas.TextHeight(text);
+        const int ret = s.canvas.DrawText(text, r, flags | DT_SINGLELINE | DT_NOPREFIX);
+        const QRect ink = inked(s.done());
+        int left = box.Left;
+        if (flags & DT_CENTER)
+            left = box.Left + (box.Width() - w) / 2;
+        else if (flags & DT_RIGHT)
+            left = box.Right - w;
+        int top = box.Top;
+        if (flags & DT_VCENTER)
+            top = box.Top + (box.Height() - lh) / 2;
+        else if (flags & DT_BOTTOM)
+            top = box.Bottom - lh;
+        EXPECT_GE(ink.left(), left - 1) << flags;
+        EXPECT_LE(ink.right(), left + w) << flags;
+        EXPECT_GE(ink.top(), top) << flags;
+        EXPECT_LT(ink.bottom(), top + lh) << flags;
+        EXPECT_EQ(ret, top - box.Top + lh) << flags;
+    }
+}
+
+TEST(DrawText, WordBreakFitsTheWidthAndMatchesTheCalculatedRectangle)
+{
+    Surface s(400, 300);
+    const QString text = QStringLiteral("Результат измерения выдыхаемого воздуха в миллиграммах на литр");
+    const int width = s.canvas.TextWidth(QStringLiteral("измерения выдыхаемого"));
+    TRect calc = Rect(10, 10, 10 + width, 11);
+    const int h = s.canvas.DrawText(text, calc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    const int lh = s.canvas.TextHeight(text);
+    EXPECT_EQ(h % lh, 0);
+    EXPECT_GE(h / lh, 3);
+    EXPECT_EQ(calc.Bottom - calc.Top, h);
+    EXPECT_LE(calc.Width(), width);
+
+    // Drawn without clipping into the calculated rectangle, the text stays inside it and uses every line.
+    TRect r = calc;
+    EXPECT_EQ(s.canvas.DrawText(text, r, DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP), h);
+    const QRect ink = inked(s.done());
+    EXPECT_TRUE(calc.toQRect().adjusted(-1, 0, 1, 0).contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+    EXPECT_GT(ink.bottom(), calc.Bottom - lh);
+}
+
+TEST(DrawText, LongWordOverflowsUnlessBrokenOrEllipsised)
+{
+    Surface s;
+    const QString word = QStringLiteral("Превышениенормы");
+    const int full = s.canvas.TextWidth(word);
+    TRect r = Rect(0, 0, full / 2, 1);
+    s.canvas.DrawText(word, r, DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_EQ(r.Width(), full) << "a word is not split";
+
+    r = Rect(0, 0, full / 2, 1);
+    const int lines = s.canvas.DrawText(word, r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL) / s.canvas.TextHeight(word);
+    EXPECT_GE(lines, 2);
+    EXPECT_LE(r.Width(), full / 2);
+}
+
+TEST(DrawText, EndEllipsisFitsTheRectangle)
+{
+    Surface s;
+    const QString text = QStringLiteral("Иванов Иван Иванович, водитель");
+    const int w = s.canvas.TextWidth(text) / 2;
+    TRect calc = Rect(10, 10, 10 + w, 11);
+    s.canvas.DrawText(text, calc, DT_CALCRECT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    EXPECT_LE(calc.Width(), w);
+    EXPECT_GT(calc.Width(), s.canvas.TextWidth(QStringLiteral("...")));
+    TRect r = Rect(10, 10, 10 + w, 60);
+    s.canvas.DrawText(text, r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP);
+    const QRect ink = inked(s.done());
+    EXPECT_GE(ink.left(), 10);
+    EXPECT_LE(ink.right(), 10 + w - 1);
+
+    // Narrower than the ellipsis itself: still nothing beyond the rectangle (it is clipped).
+    Surface t;
+    TRect tiny = Rect(10, 10, 13, 60);
+    t.canvas.DrawText(text, tiny, DT_SINGLELINE | DT_END_ELLIPSIS);
+    const QRect tinyInk = inked(t.done());
+    EXPECT_TRUE(tinyInk.isEmpty() || QRect(10, 10, 3, 50).contains(tinyInk));
+}
+
+TEST(DrawText, PrefixesTabsLineBreaksAndEmptyText)
+{
+    Surface s;
+    const int lh = s.canvas.TextHeight(QStringLiteral("x"));
+    struct Case {
+        QString text;
+        unsigned flags;
+        int width;
+        int lines;
+    };
+    const int tab = 8 * s.canvas.GetTextMetrics().tmAveCharWidth;
+    const Case cases[] = {
+        {QStringLiteral("&Файл"), DT_SINGLELINE, s.canvas.TextWidth(QStringLiteral("Файл")), 1},
+        {QStringLiteral("&Файл"), DT_SINGLELINE | DT_NOPREFIX, s.canvas.TextWidth(QStringLiteral("&Файл")), 1},
+        {QStringLiteral("A&&B"), DT_SINGLELINE, s.canvas.TextWidth(QStringLiteral("A&B")), 1},
+        {QStringLiteral("a\tb"), DT_SINGLELINE | DT_EXPANDTABS, tab + s.canvas.TextWidth(QStringLiteral("b")), 1},
+        {QStringLiteral("first\r\nsecond line\nthird"), DT_NOPREFIX, s.canvas.TextWidth(QStringLiteral("second line")), 3},
+        {QStringLiteral("first\r\nsecond"), DT_SINGLELINE, s.canvas.TextWidth(QStringLiteral("firstsecond")), 1},
+        {QString(), DT_SINGLELINE, 0, 0},
+    };
+    for (const Case& k : cases) {
+        TRect r = Rect(0, 0, 500, 0);
+        const int h = s.canvas.DrawText(k.text, r, k.flags | DT_CALCRECT);
+        EXPECT_EQ(r.Width(), k.width) << k.text.toStdString();
+        EXPECT_EQ(h, k.lines * lh) << k.text.toStdString();
+    }
+
+    // The marked character is underlined in the font colour.
+    Surface u;
+    TRect r = Rect(0, 0, 200, 50);
+    u.canvas.DrawText(QStringLiteral("&W"), r, DT_SINGLELINE);
+    const QFontMetrics fm = u.metrics();
+    const QRect ink = inked(u.done());
+    EXPECT_GE(ink.bottom(), fm.ascent() + fm.underlinePos() - 1);
+}
