@@ -1,0 +1,303 @@
+// Pictures: JPEG through libjpeg (quality, damaged data), BMP round trips, the picture holder.
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/BmpCodec.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/Picture.h"
+#include "common/testutil.h"
+#include <QBuffer>
+#include <QImageReader>
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace gfx;
+
+namespace {
+
+// A picture with gradients, fine detail and text, so compression has something to lose.
+QImage photoLike(int w = 160, int h = 120)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 255) / w, (y * 255) / h, 100 + ((x * 7 + y * 13) % 41)));
+    TBitmap b(img);
+    b.Canvas().Font().SetName(QStringLiteral("Arial"));
+    b.Canvas().Font().SetSize(14);
+    b.Canvas().Brush().SetStyle(bsClear);
+    b.Canvas().TextOut(10, 40, QStringLiteral("Фото 123"));
+    return b.Image();
+}
+
+double meanDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+QByteArray jpegAt(int quality, const QImage& img)
+{
+    TJPEGImage jpeg;
+    jpeg.Assign(TBitmap(img));
+    jpeg.SetCompressionQuality(quality);
+    return jpeg.SaveToBytes();
+}
+
+} // namespace
+
+TEST(Jpeg, QualityIsHonouredAndBothReadersAcceptTheFile)
+{
+    const QImage source = photoLike();
+    const QByteArray high = jpegAt(90, source);
+    const QByteArray low = jpegAt(30, source);
+    EXPECT_LT(low.size(), high.size());
+    for (const QByteArray* bytes : {&high, &low}) {
+        QImage ours;
+        QString error;
+        ASSERT_TRUE(jpeg::decode(*bytes, ours, &error)) << error.toStdString();
+        EXPECT_EQ(ours.size(), source.size());
+        QImage qts;
+        ASSERT_TRUE(qts.loadFromData(*bytes, "JPG"));
+        EXPECT_EQ(qts.size(), source.size());
+        EXPECT_LT(meanDifference(ours, qts.convertToFormat(QImage::Format_RGB32)), 1.5);
+    }
+    QImage hi, lo;
+    jpeg::decode(high, hi);
+    jpeg::decode(low, lo);
+    EXPECT_LT(meanDifference(hi, source), meanDifference(lo, source));
+    EXPECT_LT(meanDifference(hi, source), 12.0);
+
+    // Greyscale output has one component.
+    QByteArray grey;
+    ASSERT_TRUE(jpeg::encode(source, 75, grey, nullptr, true));
+    QImageReader reader;
+    QBuffer buffer(&grey);
+    reader.setDevice(&buffer);
+    EXPECT_EQ(reader.read().format(), QImage::Format_Grayscale8);
+}
+
+TEST(Jpeg, TruncatedOrCorruptDataIsAClearErrorAndLeavesThePictureAlone)
+{
+    const QByteArray good = jpegAt(75, photoLike());
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(good);
+    ASSERT_EQ(jpeg.Width(), 160);
+
+    QByteArray corrupt = good;
+    for (int i = int(corrupt.size()) / 2; i < corrupt.size() - 2; i += 7)
+        corrupt[i] = char(0xFF);
+    QByteArray badHeader = good;
+    badHeader[3] = 0x7F; // the first segment's length now runs past the data
+    const QByteArray samples[] = {good.left(good.size() / 2), good.left(200), good.left(3), corrupt, badHeader,
+                                  QByteArray("\xFF\xD8\xFF\xD9", 4), QByteArray("not a picture"), QByteArray()};
+    for (const QByteArray& bytes : samples) {
+        try {
+            jpeg.LoadFromBytes(bytes);
+            ADD_FAILURE() << "accepted " << bytes.size() << " damaged bytes";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("JPEG error: "))) << e.what();
+            EXPECT_GT(e.Message().size(), 12);
+        }
+        EXPECT_EQ(jpeg.Width(), 160);
+        EXPECT_EQ(jpeg.SaveToBytes(), good);
+    }
+
+    // Every cut of the file either decodes or fails cleanly.
+    for (qsizetype n = 0; n < good.size(); n += 13) {
+        QImage img;
+        QString error;
+        if (!jpeg::decode(good.left(n), img, &error))
+            EXPECT_FALSE(error.isEmpty());
+    }
+}
+
+TEST(Jpeg, LoadedBytesAreSavedUnchangedAndNewPixelsAreCompressed)
+{
+    const QByteArray original = jpegAt(60, photoLike());
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(original);
+    jpeg.SetCompressionQuality(95);
+    EXPECT_EQ(jpeg.SaveToBytes(), original) << "a quality change alone does not recompress";
+    jpeg.Compress();
+    EXPECT_NE(jpeg.SaveToBytes(), original);
+
+    TJPEGImage copy;
+    copy.Assign(jpeg);
+    EXPECT_EQ(copy.SaveToBytes(), jpeg.SaveToBytes());
+
+    jpeg.Assign(TBitmap(photoLike(40, 30)));
+    EXPECT_EQ(jpeg.Width(), 40);
+    QImage back;
+    ASSERT_TRUE(jpeg::decode(jpeg.SaveToBytes(), back));
+    EXPECT_EQ(back.size(), QSize(40, 30));
+
+    TJPEGImage empty;
+    EXPECT_TRUE(empty.SaveToBytes().isEmpty());
+}
+
+TEST(Bmp, RoundTripIsExact)
+{
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        TBitmap b(photoLike(37, 11)); // odd width: rows are padded
+        b.SetPixelFormat(format);
+        const QByteArray bytes = b.SaveToBytes();
+        EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+        EXPECT_EQ(bmp::storedSize(bytes), bytes.size());
+
+        TBitmap back;
+        back.LoadFromBytes(bytes);
+        EXPECT_EQ(back.PixelFormat(), format);
+        EXPECT_EQ(back.Image(), b.Image());
+        EXPECT_EQ(back.SaveToBytes(), bytes);
+
+        QImage qts;
+        ASSERT_TRUE(qts.loadFromData(bytes, "BMP"));
+        EXPECT_EQ(qts.convertToFormat(QImage::Format_RGB32), b.Image());
+    }
+
+    // A file written elsewhere (8-bit with a palette) is kept byte for byte until it is drawn on.
+    QImage indexed = photoLike(20, 10).convertToFormat(QImage::Format_Indexed8);
+    QByteArray foreign;
+    QBuffer out(&foreign);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(indexed.save(&out, "BMP"));
+    TBitmap kept;
+    kept.LoadFromBytes(foreign);
+    EXPECT_EQ(kept.PixelFormat(), pf8bit);
+    EXPECT_EQ(kept.SaveToBytes(), foreign);
+    kept.Canvas().Pixel(0, 0); // reading changes nothing
+    EXPECT_EQ(kept.SaveToBytes(), foreign);
+    kept.Canvas().SetPixel(0, 0, clRed);
+    EXPECT_NE(kept.SaveToBytes(), foreign);
+    TBitmap redrawn;
+    redrawn.LoadFromBytes(kept.SaveToBytes());
+    EXPECT_EQ(redrawn.Canvas().Pixel(0, 0), clRed);
+}
+
+TEST(Bmp, DamagedFilesAreRefused)
+{
+    const QByteArray good = TBitmap(photoLike(16, 16)).SaveToBytes();
+    QByteArray hugeWidth = good;
+    hugeWidth[18] = char(0xFF);
+    hugeWidth[19] = char(0xFF);
+    hugeWidth[20] = char(0xFF);
+    hugeWidth[21] = 0x10;
+    struct Case { QByteArray bytes; const char* message; };
+    const Case cases[] = {
+        {good.left(good.size() - 5), "Bitmap data is truncated"},
+        {good.left(30), "Bitmap image is not valid"},
+        {hugeWidth, "Bitmap image is not valid"},
+        {QByteArray("BM"), "Bitmap image is not valid"},
+        {QByteArray("GIF89a"), "Bitmap image is not valid"},
+    };
+    for (const Case& k : cases) {
+        TBitmap b(3, 3);
+        try {
+            b.LoadFromBytes(k.bytes);
+            ADD_FAILURE() << k.message;
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_STREQ(e.what(), k.message);
+        }
+        EXPECT_EQ(b.Width(), 3);
+    }
+}
+
+TEST(Bmp, StreamReadsOnlyTheBitmapsOwnBytes)
+{
+    const QByteArray bytes = TBitmap(photoLike(9, 9)).SaveToBytes();
+    QByteArray data = bytes + QByteArray("TRAILER");
+    QBuffer stream(&data);
+    stream.open(QIODevice::ReadOnly);
+    TBitmap b;
+    b.LoadFromStream(stream);
+    EXPECT_EQ(stream.pos(), bytes.size());
+    EXPECT_EQ(stream.readAll(), QByteArray("TRAILER"));
+    EXPECT_EQ(b.Width(), 9);
+}
+
+TEST(Picture, KindFollowsTheFileOrTheBytes)
+{
+    testutil::TempDir dir;
+    const QByteArray jpegBytes = jpegAt(80, photoLike());
+    const QByteArray bmpBytes = TBitmap(photoLike(20, 20)).SaveToBytes();
+    testutil::writeFile(dir.file("photo.JPG"), jpegBytes);
+    testutil::writeFile(dir.file("pic.bmp"), bmpBytes);
+    testutil::writeFile(dir.file("pic.gif"), bmpBytes);
+
+    TPicture p;
+    int changes = 0;
+    p.OnChange = [&] { ++changes; };
+    p.LoadFromFile(dir.file("photo.JPG"));
+    ASSERT_NE(p.Graphic(), nullptr);
+    EXPECT_EQ(p.Graphic()->ClassName(), QStringLiteral("TJPEGImage"));
+    EXPECT_EQ(p.Width(), 160);
+    p.SaveToFile(dir.file("copy.jpg"));
+    EXPECT_EQ(testutil::readFile(dir.file("copy.jpg")), jpegBytes);
+    EXPECT_GT(changes, 0);
+
+    p.LoadFromBytes(bmpBytes);
+    EXPECT_EQ(p.Graphic()->ClassName(), QStringLiteral("TBitmap"));
+    p.LoadFromFile(dir.file("pic.bmp"));
+    EXPECT_EQ(p.SaveToBytes(), bmpBytes);
+
+    EXPECT_THROW(p.LoadFromFile(dir.file("pic.gif")), EInvalidGraphic);
+    EXPECT_THROW(p.LoadFromFile(dir.file("missing.jpg")), EGraphicFile);
+    EXPECT_THROW(p.LoadFromBytes(QByteArray("GIF89a")), EInvalidGraphic);
+    EXPECT_EQ(p.SaveToBytes(), bmpBytes) << "failed loads keep the picture";
+
+    // Asking a JPEG picture for its bitmap replaces it with an empty bitmap, as the platform does;
+    // callers assign the JPEG's pixels to it first when they want them.
+    TPicture q;
+    q.LoadFromBytes(jpegBytes);
+    TPicture copy = q;
+    TBitmap& bitmap = q.Bitmap();
+    EXPECT_TRUE(bitmap.Empty());
+    bitmap.Assign(*copy.Graphic());
+    EXPECT_EQ(q.Width(), 160);
+    EXPECT_EQ(copy.Graphic()->ClassName(), QStringLiteral("TJPEGImage"));
+    q.Clear();
+    EXPECT_TRUE(q.Empty());
+}
+
+TEST(Picture, DrawingBitmapsPlainScaledAndTransparent)
+{
+    QImage target(40, 40, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    TBitmap b(4, 2);
+    b.Canvas().Brush().SetColor(clRed);
+    b.Canvas().FillRect(Rect(0, 0, 2, 2));
+    b.Canvas().Brush().SetColor(clBlue);
+    b.Canvas().FillRect(Rect(2, 0, 4, 2));
+    TCanvas c(&target);
+    c.Draw(1, 1, b);
+    c.StretchDraw(Rect(10, 10, 18, 14), b);
+    b.SetTransparent(true);
+    b.SetTransparentColor(clRed);
+    c.Draw(20, 20, b);
+    c.Release();
+    EXPECT_EQ(c.Pixel(1, 1), clRed);
+    EXPECT_EQ(c.Pixel(4, 2), clBlue);
+    EXPECT_EQ(c.Pixel(5, 1), clWhite);
+    EXPECT_EQ(c.Pixel(13, 13), clRed);
+    EXPECT_EQ(c.Pixel(14, 10), clBlue);
+    EXPECT_EQ(c.Pixel(17, 13), clBlue);
+    EXPECT_EQ(c.Pixel(18, 13), clWhite);
+    EXPECT_EQ(c.Pixel(20, 20), clWhite) << "the transparent colour is left out";
+    EXPECT_EQ(c.Pixel(22, 20), clBlue);
+
+    // CopyRect takes a part of another canvas, scaled.
+    TBitmap dest(10, 10);
+    dest.Canvas().CopyRect(Rect(0, 0, 4, 4), b.Canvas(), Rect(2, 0, 4, 2));
+    EXPECT_EQ(dest.Canvas().Pixel(3, 3), clBlue);
+    EXPECT_EQ(dest.Canvas().Pixel(4, 4), clWhite);
+
+    // Resizing keeps what fits and whitens the rest.
+    b.SetSize(6, 3);
+    EXPECT_EQ(b.Canvas().Pixel(0, 0), clRed);
+    EXPECT_EQ(b.Canvas().Pixel(5, 2), clWhite);
+}
