@@ -186,8 +186,14 @@ void TCanvas::strokeLine(TPoint from, TPoint to, bool includeEnd, int* dashPhase
         const bool mix = pen_.Mode() != pmCopy && rasterOps();
         if (mix)
             p->setCompositionMode(pen_.Composition());
-        p->setPen(QPen(pen_.DrawColor(), pen_.DrawnWidth(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p->drawLine(from.toQPoint(), to.toQPoint());
+        const int w = pen_.DrawnWidth();
+        if (from == to) {
+            // A line of no length leaves a square dot of the pen's width (the designer's handles).
+            p->fillRect(QRect(from.X - w / 2, from.Y - w / 2, w, w), pen_.DrawColor());
+        } else {
+            p->setPen(QPen(pen_.DrawColor(), w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p->drawLine(from.toQPoint(), to.toQPoint());
+        }
         if (mix)
             p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
@@ -287,7 +293,9 @@ QPen TCanvas::shapePen() const
 void TCanvas::setShapeBrush(QPainter& p)
 {
     p.setBrush(brush_.ToQBrush());
-    p.setBackgroundMode(bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    // Only hatches have gaps to fill; the opaque mode would also shift Qt's outline rasterising.
+    const bool hatch = brush_.Bitmap().isNull() && brush_.Style() != bsSolid && brush_.Style() != bsClear;
+    p.setBackgroundMode(hatch && bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     p.setBackground(ToQColor(bkColor_));
 }
 
@@ -534,6 +542,31 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
     bkColor_ = brush_.Color();
     ExtTextOut(x, y, ETO_CLIPPED | (brush_.IsClear() ? 0 : ETO_OPAQUE), &r, text);
     bkColor_ = savedBk;
+}
+
+std::vector<int> TCanvas::CharacterPlacement(const QString& text, int width)
+{
+    const QFont f = currentQFont();
+    QPaintDevice* d = surface();
+    const QFontMetrics fm = d ? QFontMetrics(f, d) : QFontMetrics(f);
+    std::vector<int> dx(size_t(text.size()), 0);
+    int natural = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        dx[size_t(i)] = fm.horizontalAdvance(text[i]);
+        natural += dx[size_t(i)];
+    }
+    const int n = int(text.size());
+    if (n == 0)
+        return dx;
+    // Share the difference out so that the running error never exceeds one pixel.
+    const int diff = width - natural;
+    int given = 0;
+    for (int i = 0; i < n; ++i) {
+        const int due = int((long long)diff * (i + 1) / n);
+        dx[size_t(i)] += due - given;
+        given = due;
+    }
+    return dx;
 }
 
 int TCanvas::TextWidth(const QString& text)

@@ -109,6 +109,9 @@ public:
     // ETO_CLIPPED (clip to r); dx, when given, holds the advance of each character.
     void ExtTextOut(int x, int y, unsigned options, const TRect* r, const QString& text,
                     const std::vector<int>* dx = nullptr);
+    // Advances that spread the characters of text over exactly 'width' pixels (the difference to
+    // the natural width shared out evenly), for ExtTextOut.
+    std::vector<int> CharacterPlacement(const QString& text, int width);
     int TextWidth(const QString& text);
     int TextHeight(const QString& text);
     TSize TextExtent(const QString& text);
@@ -136,6 +139,8 @@ public:
     void DrawImage(const TRect& r, const QImage& image);
     // Copies the source rectangle of another canvas (an image surface) into dest, scaled.
     void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
+    // The colour the surface shows for c: every colour is pure on the 32-bit surfaces used here.
+    TColor NearestColor(TColor c) const { return ColorToRGB(c); }
     TColor Pixel(int x, int y);
     void SetPixel(int x, int y, TColor color);
 

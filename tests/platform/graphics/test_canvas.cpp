@@ -21,11 +21,13 @@ TColor at(const QImage& img, int x, int y)
 }
 
 // Bounding box of the pixels that differ from the background colour.
-QRect inked(const QImage& img, QRgb background)
+QRect inked(const QImage& img, QRgb background, QRect within = QRect())
 {
+    if (within.isNull())
+        within = img.rect();
     QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
             if ((img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
                 box |= QRect(x, y, 1, 1);
     return box;
@@ -197,4 +199,151 @@ TEST(Canvas, CheckBoxStates)
     EXPECT_EQ(at(flat, 4, 4), ColorToRGB(clBtnShadow));
     EXPECT_EQ(at(flat, 16, 16), ColorToRGB(clBtnShadow));
     EXPECT_EQ(at(flat, 5, 5), ColorToRGB(clWindow));
+}
+
+TEST(Canvas, BrushesPatternsAndHatches)
+{
+    // The band checkerboard: an 8 x 8 pattern of white and silver repeats from the surface origin.
+    QImage pattern(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            pattern.setPixel(x, y, ((x + y) & 1) ? qRgb(192, 192, 192) : qRgb(255, 255, 255));
+    QImage img = blank(40, 40, Qt::black);
+    TCanvas c(&img);
+    c.Brush().SetBitmap(pattern);
+    c.FillRect(Rect(3, 3, 20, 20));
+    c.Brush().SetBitmap(QImage());
+    c.Brush().SetColor(clRed);
+    c.Brush().SetStyle(bsHorizontal);
+    EXPECT_EQ(c.BkMode(), TRANSPARENT) << "hatches leave their gaps alone";
+    c.FillRect(Rect(20, 20, 40, 40));
+    c.Brush().SetStyle(bsClear);
+    c.FillRect(Rect(0, 0, 40, 3)); // a clear brush fills nothing
+    c.Release();
+    EXPECT_EQ(at(img, 4, 4), clWhite);
+    EXPECT_EQ(at(img, 5, 4), clSilver);
+    EXPECT_EQ(at(img, 19, 19), clWhite);
+    EXPECT_EQ(at(img, 20, 19), clBlack);
+    int red = 0, black = 0;
+    for (int y = 20; y < 40; ++y)
+        for (int x = 20; x < 40; ++x)
+            (at(img, x, y) == clRed ? red : black) += 1;
+    EXPECT_GT(red, 0);
+    EXPECT_GT(black, red);
+    EXPECT_EQ(at(img, 10, 1), clBlack);
+}
+
+TEST(Canvas, WidePensInsideFrameAndSquareDots)
+{
+    QImage img = blank(60, 40);
+    TCanvas c(&img);
+    c.Pen().SetWidth(5);
+    c.Pen().SetMode(pmXor);
+    c.Pen().SetColor(clWhite);
+    c.MoveTo(10, 10);
+    c.LineTo(10, 10);
+    c.Release();
+    // A 5 x 5 square centred on the point, inverted.
+    EXPECT_EQ(inked(img, qRgb(255, 255, 255)), QRect(8, 8, 5, 5));
+    EXPECT_EQ(at(img, 10, 10), clBlack);
+    c.LineTo(10, 10);
+    c.Release();
+    EXPECT_TRUE(inked(img, qRgb(255, 255, 255)).isNull());
+
+    // An inside-frame pen keeps a wide outline within the bounds.
+    c.Pen().SetMode(pmCopy);
+    c.Pen().SetColor(clBlack);
+    c.Pen().SetStyle(psInsideFrame);
+    c.Pen().SetWidth(4);
+    c.Brush().SetStyle(bsClear);
+    c.Rectangle(20, 5, 50, 35);
+    c.Release();
+    const QRect ink = inked(img, qRgb(255, 255, 255));
+    EXPECT_TRUE(QRect(QPoint(20, 5), QPoint(49, 34)).contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width();
+    EXPECT_GE(ink.width(), 28);
+}
+
+TEST(Canvas, EllipsePolygonPolylineAndFrameStayInTheirBounds)
+{
+    QImage img = blank(60, 60);
+    TCanvas c(&img);
+    c.Brush().SetColor(clLime);
+    c.Ellipse(5, 5, 25, 17);
+    c.Release();
+    EXPECT_EQ(inked(img, qRgb(255, 255, 255)), QRect(QPoint(5, 5), QPoint(24, 16)));
+
+    img = blank(60, 60);
+    c.Polygon({{10, 10}, {40, 10}, {25, 40}});
+    c.Release();
+    EXPECT_EQ(inked(img, qRgb(255, 255, 255)), QRect(QPoint(10, 10), QPoint(40, 40)));
+    EXPECT_EQ(at(img, 25, 20), clLime);
+
+    img = blank(60, 60);
+    c.Polyline({{5, 5}, {30, 5}, {30, 30}});
+    c.Release();
+    EXPECT_EQ(at(img, 5, 5), clBlack);
+    EXPECT_EQ(at(img, 30, 5), clBlack);
+    EXPECT_EQ(at(img, 30, 29), clBlack);
+    EXPECT_EQ(at(img, 30, 30), clWhite) << "the last point is left out";
+
+    img = blank(60, 60);
+    c.Brush().SetColor(clMaroon);
+    c.FrameRect(Rect(10, 10, 20, 15));
+    c.Release();
+    EXPECT_EQ(inked(img, qRgb(255, 255, 255)), QRect(QPoint(10, 10), QPoint(19, 14)));
+    EXPECT_EQ(at(img, 12, 12), clWhite);
+}
+
+TEST(Canvas, Clipping)
+{
+    QImage img = blank(50, 50);
+    TCanvas c(&img);
+    EXPECT_EQ(c.ClipRect(), Rect(0, 0, 50, 50));
+    c.SetClipRect(Rect(10, 10, 40, 40));
+    c.IntersectClipRect(Rect(0, 0, 30, 30));
+    EXPECT_EQ(c.ClipRect(), Rect(10, 10, 30, 30));
+    c.ExcludeClipRect(Rect(15, 15, 20, 20));
+    c.Brush().SetColor(clBlue);
+    c.FillRect(Rect(0, 0, 50, 50));
+    c.ClearClip();
+    EXPECT_FALSE(c.HasClip());
+    c.Release();
+    EXPECT_EQ(inked(img, qRgb(255, 255, 255)), QRect(QPoint(10, 10), QPoint(29, 29)));
+    EXPECT_EQ(at(img, 17, 17), clWhite);
+    EXPECT_EQ(at(img, 20, 20), clBlue);
+}
+
+TEST(Canvas, TextPlacementAndReferencePoints)
+{
+    QImage img = blank(300, 60);
+    TCanvas c(&img);
+    c.Font().SetName(QStringLiteral("Arial"));
+    c.Font().SetSize(10);
+    c.Brush().SetStyle(bsClear);
+    const QString text = QStringLiteral("Выдох");
+    for (int width : {10, c.TextWidth(text), c.TextWidth(text) + 17}) {
+        const std::vector<int> dx = c.CharacterPlacement(text, width);
+        ASSERT_EQ(dx.size(), size_t(text.size()));
+        int sum = 0;
+        for (int d : dx)
+            sum += d;
+        EXPECT_EQ(sum, width);
+        EXPECT_LE(*std::max_element(dx.begin(), dx.end()) - *std::min_element(dx.begin(), dx.end()),
+                  c.GetTextMetrics().tmMaxCharWidth + 1);
+    }
+    // Spread over a wider box, the last character ends near the box's end.
+    const int target = c.TextWidth(text) + 40;
+    const std::vector<int> dx = c.CharacterPlacement(text, target);
+    c.ExtTextOut(10, 5, 0, nullptr, text, &dx);
+    // Right-aligned reference point: the text ends at x.
+    c.SetTextAlign(TA_RIGHT | TA_BASELINE);
+    c.TextOut(290, 50, text);
+    c.Release();
+    const QRect spread = inked(img, qRgb(255, 255, 255), QRect(0, 0, 300, 28));
+    EXPECT_GT(spread.right(), 10 + target - dx.back() - 1);
+    EXPECT_LE(spread.right(), 10 + target);
+    const QRect right = inked(img, qRgb(255, 255, 255), QRect(0, 28, 300, 32));
+    EXPECT_LE(right.right(), 290);
+    EXPECT_GE(right.right(), 290 - 3);
+    EXPECT_LE(right.bottom(), 50 + 3);
 }
