@@ -2,6 +2,7 @@
 
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfCodec.h"
+#include "platform/data/DbfCollation.h"
 #include "platform/data/DbtFile.h"
 #include "platform/data/LockedFile.h"
 #include "platform/rtl/CaseInsensitivePath.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -140,6 +142,11 @@ void Table::load()
     }
 }
 
+bool Table::isAt(const QString& path) const
+{
+    return file_->isAt(path);
+}
+
 QString Table::memoPath() const
 {
     return memo_ ? memo_->path() : QString();
@@ -239,6 +246,8 @@ quint32 Table::append(const std::vector<QVariant>& values)
     const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
     file_->writeAt(1, counts.constData(), counts.size());
     data_.append(record);
+    for (auto& [column, index] : indexes_)
+        index->insert(keyOf(record.constData(), column), count_);
     return count_++;
 }
 
@@ -254,6 +263,11 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
         encodeInto(bytes.data(), column, value, memos);
     writeMemos(bytes.data(), memos);
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
+    if (!isDeletedUnlocked(record))
+        for (auto& [column, index] : indexes_) {
+            index->erase(keyOf(recordUnlocked(record), column), record);
+            index->insert(keyOf(bytes.constData(), column), record);
+        }
     std::memcpy(data_.data() + qsizetype(record) * header_.recordLength, bytes.constData(), bytes.size());
 }
 
@@ -261,8 +275,40 @@ void Table::remove(quint32 record)
 {
     auto guard = lock();
     checkRecord(record);
+    if (isDeletedUnlocked(record))
+        return;
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
+    for (auto& [column, index] : indexes_)
+        index->erase(keyOf(recordUnlocked(record), column), record);
     data_[qsizetype(record) * header_.recordLength] = '*';
+}
+
+std::string Table::keyOf(const char* record, int column) const
+{
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    uchar buf[kMaxKey];
+    const int n = fieldKey(c, record + c.offset, codePage_, buf);
+    return std::string(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
+}
+
+std::string Table::keyUnlocked(quint32 record, int column) const
+{
+    return keyOf(recordUnlocked(record), column);
+}
+
+const ColumnIndex& Table::indexUnlocked(int column) const
+{
+    auto& slot = indexes_[column];
+    if (!slot) {
+        std::vector<ColumnIndex::Entry> entries;
+        entries.reserve(count_);
+        for (quint32 r = 0; r < count_; ++r)
+            if (!isDeletedUnlocked(r))
+                entries.emplace_back(keyOf(recordUnlocked(r), column), r);
+        std::sort(entries.begin(), entries.end());
+        slot = std::make_unique<ColumnIndex>(entries.begin(), entries.end());
+    }
+    return *slot;
 }
 
 void Table::sync()

@@ -7,12 +7,14 @@
 // then the header's count; a memo value is appended, then the record points at it. On open, a count
 // beyond the file's end is cut to the records that are whole.
 //
-// Thread-safe: every public member takes the table's lock. The *Unlocked members are for the SQL
+// Thread-safe: every public member takes the table's (recursive) lock. The *Unlocked members are for the SQL
 // interpreter, which holds lock() around a whole scan.
 #include "platform/data/DbfHeader.h"
+#include "platform/data/DbfIndex.h"
 #include "platform/rtl/CodePage.h"
 
 #include <QVariant>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -34,6 +36,8 @@ public:
 
     QString path() const { return path_; }
     QString memoPath() const;
+    // Whether the path leads to this table's file (false after the file was renamed or replaced).
+    bool isAt(const QString& path) const;
     rtl::CodePage codePage() const { return codePage_; }
     quint8 languageDriver() const { return header_.languageDriver; }
     quint8 version() const { return header_.version; }
@@ -53,11 +57,14 @@ public:
     // Makes every write so far durable (fdatasync of both files).
     void sync();
 
-    std::unique_lock<std::mutex> lock() const { return std::unique_lock<std::mutex>(mutex_); }
+    std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
     quint32 recordCountUnlocked() const { return count_; }
     const char* recordUnlocked(quint32 record) const { return data_.constData() + qsizetype(record) * header_.recordLength; }
     bool isDeletedUnlocked(quint32 record) const { return recordUnlocked(record)[0] == '*'; }
     QVariant valueUnlocked(quint32 record, int column) const;
+    // The collation key of a field (DbfCollation) and the column's index, built on first use.
+    std::string keyUnlocked(quint32 record, int column) const;
+    const ColumnIndex& indexUnlocked(int column) const;
 
 private:
     Table(const QString& path, std::unique_ptr<LockedFile> file);
@@ -65,6 +72,7 @@ private:
     void checkRecord(quint32 record) const;
     void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;
     void writeMemos(char* record, const std::vector<std::pair<int, QByteArray>>& memos);
+    std::string keyOf(const char* record, int column) const;
 
     QString path_;
     std::unique_ptr<LockedFile> file_;
@@ -74,7 +82,8 @@ private:
     QByteArray data_;
     quint32 count_ = 0;
     quint32 missingOnOpen_ = 0;
-    mutable std::mutex mutex_;
+    mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;
+    mutable std::recursive_mutex mutex_;
 };
 
 // The code page a language driver byte names: cp866 for the DOS Russian drivers, cp1251 otherwise.

@@ -99,6 +99,13 @@ void LockedFile::sync()
         fail("cannot flush");
 }
 
+bool LockedFile::isAt(const QString& path) const
+{
+    struct stat mine {}, there {};
+    return ::fstat(fd_, &mine) == 0 && ::stat(path.toLocal8Bit().constData(), &there) == 0 && mine.st_dev == there.st_dev &&
+           mine.st_ino == there.st_ino;
+}
+
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(folder.toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -22,6 +22,8 @@ public:
     qint64 readAt(qint64 offset, char* data, qint64 n) const;
     void writeAt(qint64 offset, const char* data, qint64 n);
     void sync();
+    // Whether the name still leads to this file (it may have been renamed or replaced).
+    bool isAt(const QString& path) const;
 
 private:
     [[noreturn]] void fail(const char* what) const;

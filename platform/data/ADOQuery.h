@@ -1,0 +1,57 @@
+#pragma once
+// TADOQuery: a data set made by an SQL statement on a TADOConnection. Open runs a SELECT and shows its
+// rows; ExecSQL runs any statement. ':name' in the text (outside quoted texts) is a parameter, set through
+// Parameters() before running. Rows of a plain SELECT read the table live, so Edit/Post, blob streams and
+// Delete write to the table and bookmarks are record numbers that outlive deletes; rows of aggregates and
+// DISTINCT are computed and read-only.
+#include "platform/data/DataSet.h"
+#include "platform/data/Parameters.h"
+#include "platform/data/SqlResult.h"
+
+#include <QHash>
+
+class TADOConnection;
+
+class TADOQuery : public TDataSet {
+public:
+    explicit TADOQuery(TADOConnection* connection = nullptr);
+    ~TADOQuery() override;
+
+    TADOConnection* Connection() const { return connection_; }
+    void SetConnection(TADOConnection* connection);
+
+    // The statement text; setting it closes the query and remakes the parameters.
+    QString SQL() const { return sql_; }
+    void SetSQL(const QString& text);
+    void ClearSQL() { SetSQL(QString()); }
+    TParameters& Parameters() { return parameters_; }
+    bool Prepared() const { return prepared_; }
+    void SetPrepared(bool prepared) { prepared_ = prepared; }
+
+    // Runs the statement (a SELECT's rows are not kept); returns the rows it touched.
+    int ExecSQL();
+    int RowsAffected() const { return rowsAffected_; }
+
+    bool CanModify() const override;
+
+protected:
+    std::vector<TFieldDef> InternalOpen() override;
+    void InternalClose() override;
+    int RowCount() const override;
+    quint64 RowId(int row) const override;
+    QVariant RowValue(int row, int field) const override;
+    int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) override;
+    void InternalDelete(int row) override;
+    int RowOfId(quint64 id) const override;
+
+private:
+    sql::Result run(bool selectOnly);
+
+    TADOConnection* connection_ = nullptr;
+    QString sql_;
+    TParameters parameters_;
+    bool prepared_ = false;
+    int rowsAffected_ = 0;
+    sql::Result result_;
+    mutable QHash<quint32, int> rowOfRecord_;  // built when first needed, dropped on deletes
+};

@@ -1,0 +1,183 @@
+#include "platform/data/DbfCollation.h"
+
+#include "platform/data/DbfCodec.h"
+
+#include <QVector>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace dbf {
+namespace {
+
+using Weights = std::array<quint16, 256>;
+
+// Weights of every byte of a code page: ASCII letters fold to upper case; Cyrillic letters fold and sort
+// after every other character in alphabet order, with Ё between Е and Ж.
+Weights makeWeights(rtl::CodePage cp)
+{
+    Weights w{};
+    for (int b = 0; b < 256; ++b) {
+        const QChar ch = QChar(rtl::charOf(cp, static_cast<unsigned char>(b))).toUpper();
+        const char16_t u = ch.unicode();
+        if (u >= 0x0410 && u <= 0x042F) {
+            const int letter = u - 0x0410;
+            w[b] = static_cast<quint16>(0x200 + 2 * letter + (letter > 5 ? 2 : 0));  // room for Ё after Е
+        } else if (u == 0x0401) {
+            w[b] = 0x200 + 2 * 5 + 1;
+        } else if (u < 0x80) {
+            w[b] = u;
+        } else {
+            const int back = rtl::byteOf(cp, u);
+            w[b] = static_cast<quint16>(0x100 + (back >= 0 ? back : b));
+        }
+    }
+    return w;
+}
+
+const Weights& weights(rtl::CodePage cp)
+{
+    static const Weights cp1251 = makeWeights(rtl::CodePage::Cp1251);
+    static const Weights cp866 = makeWeights(rtl::CodePage::Cp866);
+    return cp == rtl::CodePage::Cp866 ? cp866 : cp1251;
+}
+
+quint16 weightOf(QChar ch, rtl::CodePage cp)
+{
+    const int b = rtl::byteOf(cp, ch.unicode());
+    return b < 0 ? 0xFFFF : weights(cp)[b];
+}
+
+void putWeight(uchar*& out, quint16 w)
+{
+    *out++ = static_cast<uchar>(w >> 8);
+    *out++ = static_cast<uchar>(w);
+}
+
+int numberKey(std::int64_t scaled, uchar* out)
+{
+    out[0] = 1;
+    const std::uint64_t u = static_cast<std::uint64_t>(scaled) ^ (std::uint64_t(1) << 63);
+    for (int i = 0; i < 8; ++i)
+        out[1 + i] = static_cast<uchar>(u >> (56 - 8 * i));
+    return 9;
+}
+
+std::int64_t scale(double v, int decimals)
+{
+    const double s = v * std::pow(10.0, decimals);
+    if (s >= 9.2e18)
+        return INT64_MAX;
+    if (s <= -9.2e18)
+        return INT64_MIN;
+    return std::llround(s);
+}
+
+} // namespace
+
+int fieldKey(const Column& c, const char* field, rtl::CodePage cp, uchar* out)
+{
+    if (c.isNumeric()) {
+        const QVariant v = decodeField(c, field, cp);
+        if (v.isNull()) {
+            out[0] = 0;
+            return 1;
+        }
+        if (v.typeId() == QMetaType::LongLong && c.decimals == 0)
+            return numberKey(v.toLongLong(), out);
+        return numberKey(scale(v.toDouble(), c.decimals), out);
+    }
+    int end = c.length;
+    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
+        --end;
+    int begin = 0;
+    if (c.type != 'C')
+        while (begin < end && field[begin] == ' ')
+            ++begin;
+    if (begin == end) {
+        out[0] = 0;
+        return 1;
+    }
+    const Weights& w = weights(cp);
+    uchar* p = out;
+    *p++ = 1;
+    for (int i = begin; i < end; ++i)
+        putWeight(p, w[static_cast<unsigned char>(field[i])]);
+    return static_cast<int>(p - out);
+}
+
+bool valueKey(const Column& c, const QVariant& value, rtl::CodePage cp, QByteArray* key)
+{
+    if (c.isMemo())
+        return false;
+    key->clear();
+    if (value.isNull()) {
+        key->append('\0');
+        return true;
+    }
+    if (c.isNumeric()) {
+        double d = 0;
+        const int t = value.typeId();
+        if (t == QMetaType::LongLong || t == QMetaType::Int || t == QMetaType::UInt || t == QMetaType::ULongLong || t == QMetaType::Bool) {
+            uchar buf[9];
+            const std::int64_t n = value.toLongLong();
+            const int len = c.decimals == 0 ? numberKey(n, buf) : numberKey(scale(static_cast<double>(n), c.decimals), buf);
+            *key = QByteArray(reinterpret_cast<const char*>(buf), len);
+            return true;
+        }
+        if (t == QMetaType::Double || t == QMetaType::Float) {
+            d = value.toDouble();
+        } else {
+            const QByteArray text = value.toString().toLatin1();
+            if (!parseNumber(text.constData(), text.constData() + text.size(), &d))
+                return false;
+        }
+        uchar buf[9];
+        *key = QByteArray(reinterpret_cast<const char*>(buf), numberKey(scale(d, c.decimals), buf));
+        return true;
+    }
+    QString text = value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 15) : value.toString();
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    if (c.type != 'C')
+        while (text.startsWith(QLatin1Char(' ')))
+            text.remove(0, 1);
+    if (text.isEmpty()) {
+        key->append('\0');
+        return true;
+    }
+    key->reserve(1 + 2 * text.size());
+    key->append('\1');
+    for (QChar ch : text) {
+        const quint16 w = weightOf(ch, cp);
+        key->append(static_cast<char>(w >> 8));
+        key->append(static_cast<char>(w));
+    }
+    return true;
+}
+
+QVector<quint16> textWeights(const QString& text, rtl::CodePage cp)
+{
+    QVector<quint16> out;
+    out.reserve(text.size());
+    for (QChar ch : text)
+        out.append(weightOf(ch, cp));
+    return out;
+}
+
+int fieldWeights(const Column& c, const char* field, rtl::CodePage cp, quint16* out)
+{
+    int end = c.length;
+    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
+        --end;
+    int begin = 0;
+    if (c.type != 'C')
+        while (begin < end && field[begin] == ' ')
+            ++begin;
+    const Weights& w = weights(cp);
+    for (int i = begin; i < end; ++i)
+        out[i - begin] = w[static_cast<unsigned char>(field[i])];
+    return end - begin;
+}
+
+} // namespace dbf

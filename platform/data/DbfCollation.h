@@ -1,0 +1,30 @@
+#pragma once
+// The order in which values compare and sort, as keys that compare with memcmp: NULL (a blank field)
+// before everything; texts by letter without regard to case, Cyrillic included (Ё just after Е), trailing
+// blanks ignored; numbers by value, rounded to the field's decimals so that 0.123 and "0,123" are equal
+// for an N(19,6) field.
+#include "platform/data/DbfColumn.h"
+#include "platform/rtl/CodePage.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+namespace dbf {
+
+// Room a field key may need.
+constexpr int kMaxKey = 1 + 2 * 255 + 8;
+
+// The key of a field's bytes, written to out; returns its length.
+int fieldKey(const Column& column, const char* field, rtl::CodePage codePage, uchar* out);
+
+// The key a value would have in this field, for comparing fields with it. False when the value cannot be
+// compared with the field (a text that is no number for a numeric field, any value for a memo).
+bool valueKey(const Column& column, const QVariant& value, rtl::CodePage codePage, QByteArray* key);
+
+// The letters of a text as case-free weights (0xFFFF for a character the code page lacks), and the
+// same for a field's bytes taken as text with blanks trimmed at both ends (for LIKE).
+QVector<quint16> textWeights(const QString& text, rtl::CodePage codePage);
+int fieldWeights(const Column& column, const char* field, rtl::CodePage codePage, quint16* out);
+
+} // namespace dbf

@@ -1,0 +1,25 @@
+#include "platform/data/Parameters.h"
+
+#include "platform/data/DatabaseError.h"
+
+TParameter* TParameters::FindParam(const QString& name) const
+{
+    for (const auto& p : items_)
+        if (p->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return p.get();
+    return nullptr;
+}
+
+TParameter* TParameters::ParamByName(const QString& name) const
+{
+    if (TParameter* p = FindParam(name))
+        return p;
+    throw EDatabaseError(QStringLiteral("Parameter '%1' not found").arg(name));
+}
+
+void TParameters::Reset(const QStringList& names)
+{
+    items_.clear();
+    for (const QString& n : names)
+        items_.push_back(std::make_unique<TParameter>(n));
+}

@@ -1,0 +1,52 @@
+#pragma once
+// A WHERE clause compiled against one table: each comparison becomes a collation key (or a LIKE pattern
+// of weights) checked against the raw record bytes, with Jet's rules: NULL never compares true, texts
+// compare without regard to case, numbers by value. Also proposes the index range that narrows a scan.
+#include "platform/data/SqlCatalog.h"
+#include "platform/data/SqlStatement.h"
+
+#include <QVector>
+#include <string>
+
+namespace dbf {
+class Table;
+}
+
+namespace sql {
+
+class Filter {
+public:
+    // The caller holds the table's lock. Raises for an unknown column or a value that cannot be compared.
+    Filter(const std::vector<Condition>& conditions, const dbf::Table& table, const ParamValue& params);
+
+    bool matches(const char* record) const;
+    // Nothing can match (a comparison with NULL).
+    bool never() const { return never_; }
+
+    // Bounds (inclusive) of one column that every matching record lies within; column -1 when none.
+    // An equality is preferred; among ranges, the one on preferColumn.
+    struct Range {
+        int column = -1;
+        bool hasLow = false, hasHigh = false;
+        std::string low, high;
+    };
+    Range range(int preferColumn) const;
+
+private:
+    struct Test {
+        int column = 0;
+        Condition::Op op = Condition::Op::Eq;
+        std::string key;
+        QVector<int> pattern;  // LIKE: weights, -1 for '%', -2 for '_'
+    };
+    bool like(const Test& t, const char* record) const;
+
+    const dbf::Table& table_;
+    std::vector<Test> tests_;
+    bool never_ = false;
+};
+
+// The table column of a name; raises naming the statement part when absent.
+int columnOf(const dbf::Table& table, const QString& name);
+
+} // namespace sql

@@ -1,0 +1,391 @@
+// Every statement shape the program issues, with its own texts, on real tables.
+#include "JournalSchemas.h"
+#include "common/testutil.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/BlobStream.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/DbfTable.h"
+#include "platform/data/Field.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Params = std::vector<std::pair<QString, QVariant>>;
+
+struct Row {
+    int id;
+    int pribor;
+    const char* date;
+    const char* fam;
+    double izm;
+    const char* stat;
+    qlonglong numVidoh;
+    int typeRecord;
+};
+
+class Journal : public ::testing::Test {
+protected:
+    testutil::TempDir dir;
+    TADOConnection conn;
+    TADOQuery q{&conn};
+
+    void SetUp() override
+    {
+        conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+        conn.SetLoginPrompt(false);
+        conn.SetMode(TADOConnection::cmShareExclusive);
+        conn.Open();
+        exec(fixtures::defaultMpCreate());
+    }
+
+    int exec(const QString& text, const Params& params = {})
+    {
+        q.Close();
+        q.ClearSQL();
+        q.SetSQL(text);
+        for (const auto& [name, value] : params)
+            q.Parameters().ParamByName(name)->SetValue(value);
+        return q.ExecSQL();
+    }
+
+    TADOQuery& open(const QString& text, const Params& params = {})
+    {
+        q.Close();
+        q.SetSQL(text);
+        for (const auto& [name, value] : params)
+            q.Parameters().ParamByName(name)->SetValue(value);
+        q.Open();
+        return q;
+    }
+
+    void insert(const Row& r)
+    {
+        QString cols = "ID, PRIBOR, DATA_IZM, IZM, STAT, NUM_VIDOH, TYPERECORD", params = ":ID, :PRIBOR, :DATA_IZM, :IZM, :STAT, :NUM_VIDOH, :TYPERECORD";
+        Params values{{"ID", r.id}, {"PRIBOR", r.pribor}, {"DATA_IZM", QString(r.date)}, {"IZM", r.izm}, {"STAT", QString(r.stat)},
+                      {"NUM_VIDOH", r.numVidoh}, {"TYPERECORD", r.typeRecord}};
+        if (*r.fam) {
+            cols += ", OBSL_FAM";
+            params += ", :OBSL_FAM";
+            values.emplace_back("OBSL_FAM", QString::fromUtf8(r.fam));
+        }
+        exec("INSERT INTO Base ( " + cols + " ) VALUES ( " + params + " )", values);
+    }
+
+    void fill()
+    {
+        const Row rows[] = {
+            {1, 17, "2010.12.28 10:00:00", "ИВАНОВ", 0.0, "0", 5, 1},
+            {2, 17, "2010.12.27 09:30:00", "Иванова", 0.123, "1", 6, 1},
+            {3, 23, "2010.12.28 23:59:59", "петров", 0.5, "2", 0, 1},
+            {4, 23, "2010.12.29 00:00:00", "", 0.0, "0", -2147483647LL, 2},
+            {5, 17, "2010.12.28 12:00:00", "ёлкин", 0.2, "3", 7, 1},
+        };
+        for (const Row& r : rows)
+            insert(r);
+    }
+
+    QList<int> ids(TADOQuery& query)
+    {
+        QList<int> out;
+        for (query.First(); !query.Eof(); query.Next())
+            out << query.FieldByName("ID")->AsInteger();
+        return out;
+    }
+
+    QString errorOf(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (const EDatabaseError& e) {
+            return e.Message();
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+TEST_F(Journal, CreateTextsMakeTheSchemasWithTheirWidths)
+{
+    open("SELECT * FROM BASE");
+    EXPECT_EQ(q.FieldNames().join(","),
+              "ID,TYPE_PRIB,PRIBOR,DATA_IZM,NUM_VIDOH,IZM,STAT,NORMA,IZM_AIR,DATA_POVER,MEAS_PLACE,OBSL_FAM,OBSL_NAME,OBSL_PAT,"
+              "OBSL_NAUTO,OBSL_PHOTO,INSP_FAM,INSP_NAME,INSP_PAT,INSP_DEPR,INSP_NUMB,SATURDATA,TYPERECORD,DATA_REC,OPER");
+    EXPECT_EQ(q.FieldByName("OBSL_FAM")->Size(), 23);
+    EXPECT_EQ(q.FieldByName("ID")->DataType(), ftInteger);
+    EXPECT_EQ(q.FieldByName("IZM")->DataType(), ftFloat);
+    EXPECT_EQ(q.FieldByName("OBSL_PHOTO")->DataType(), ftMemo);
+    EXPECT_EQ(q.RecordCount(), 0);
+    q.Close();
+
+    exec(fixtures::infoPribCreate());
+    auto info = dbf::Table::open(conn.TablePath("InfoPrib"));
+    EXPECT_EQ(info->columns().size(), 15u);
+    EXPECT_EQ(info->version(), 0x03);  // no memo
+    EXPECT_EQ(info->columns()[2].length, 19);
+    info.reset();
+
+    conn.ReleaseFiles();
+    ASSERT_TRUE(QDir(conn.DataFolder()).rename("Base.DBF", "NEWBASE.DBF"));
+    ASSERT_TRUE(QDir(conn.DataFolder()).rename("Base.DBT", "NEWBASE.DBT"));
+    exec(fixtures::defaultCreate());
+    open("SELECT * FROM Base");
+    EXPECT_EQ(q.FieldCount(), 11);
+    EXPECT_EQ(q.FieldByName("OBSL_FAM")->Size(), 20);
+
+    // Creating over an existing table, or with a placeholder left in, fails and names the statement.
+    EXPECT_TRUE(errorOf([&] { exec(fixtures::defaultCreate()); }).contains("already exists"));
+    const QString raw = "CREATE TABLE X(A CHAR(:MAX_FAM))";
+    EXPECT_TRUE(errorOf([&] { exec(raw); }).contains(raw));
+}
+
+TEST_F(Journal, MaxMinAndCountOnEmptyAndFilledTables)
+{
+    open("SELECT max(ID) as maxid FROM Base");
+    EXPECT_TRUE(q.FieldByName("maxid")->IsNull());
+    EXPECT_EQ(q.FieldByName("MAXID")->AsInteger() + 1, 1);
+    open("SELECT min(DATA_IZM) as mindate FROM Base");
+    EXPECT_TRUE(q.FieldByName("mindate")->IsNull());
+    open("SELECT COUNT(*) as cnt FROM Base");
+    EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 0);
+
+    fill();
+    open("SELECT max(ID) as maxid FROM Base");
+    EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 5);
+    open("SELECT min(DATA_IZM) as mindate FROM Base");
+    EXPECT_EQ(q.FieldByName("mindate")->AsString(), "2010.12.27 09:30:00");
+    open("SELECT COUNT(*) as cnt FROM Base");
+    EXPECT_EQ(q.FieldByName("cnt")->AsString(), "5");
+    exec("DELETE FROM Base WHERE ID = 5");
+    open("SELECT max(ID) as maxid FROM Base");
+    EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 4);
+}
+
+TEST_F(Journal, InsertLeavesUnlistedColumnsNullAndRoundsNothingItShouldNot)
+{
+    exec("INSERT INTO Base ( ID, PRIBOR, IZM ) VALUES ( :ID, :PRIBOR, :IZM )", {{"ID", 1}, {"PRIBOR", 123}, {"IZM", "0,123"}});
+    open("SELECT * FROM Base WHERE ID = :ID ORDER BY DATA_IZM", {{"ID", 1}});
+    ASSERT_EQ(q.RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(q.FieldByName("IZM")->AsFloat(), 0.123);
+    EXPECT_TRUE(q.FieldByName("DATA_IZM")->IsNull());
+    EXPECT_TRUE(q.FieldByName("OBSL_PHOTO")->IsNull());
+    EXPECT_EQ(q.FieldByName("TYPERECORD")->AsInteger(), 0);
+    // A parameter left without a value is an error, not a NULL.
+    EXPECT_TRUE(errorOf([&] { exec("INSERT INTO Base ( ID, PRIBOR ) VALUES ( :ID, :PRIBOR )", {{"ID", 2}}); }).contains(":PRIBOR"));
+    EXPECT_TRUE(errorOf([&] { exec("INSERT INTO Base ( ID, NOPE ) VALUES ( 1, 2 )"); }).contains("NOPE"));
+}
+
+TEST_F(Journal, TheViewStatementsFilterAndSortAsJet)
+{
+    fill();
+    struct Case {
+        const char* sql;
+        Params params;
+        QList<int> ids;
+    };
+    const Case cases[] = {
+        {"SELECT * FROM Base ORDER BY DATA_IZM", {}, {2, 1, 5, 3, 4}},
+        {"SELECT * FROM Base WHERE ID >= :IDp_min AND ID <= :IDp_max ORDER BY DATA_IZM", {{"IDp_min", 2}, {"IDp_max", 4}}, {2, 3, 4}},
+        {"SELECT * FROM Base WHERE DATA_IZM >= '2010.12.28 00:00:00' AND DATA_IZM <= '2010.12.28 23:59:59' ORDER BY DATA_IZM", {}, {1, 5, 3}},
+        // LIKE and comparisons ignore case, Cyrillic included; the pattern comes upper-cased.
+        {"SELECT * FROM Base WHERE OBSL_FAM LIKE 'ИВАНОВ%' ORDER BY DATA_IZM", {}, {2, 1}},
+        {"SELECT * FROM Base WHERE OBSL_FAM LIKE 'иванов' ORDER BY DATA_IZM", {}, {1}},
+        {"SELECT * FROM Base WHERE OBSL_FAM LIKE 'ЁЛКИН%' ORDER BY DATA_IZM", {}, {5}},
+        {"SELECT * FROM Base WHERE OBSL_FAM LIKE '_ЕТРОВ' ORDER BY DATA_IZM", {}, {3}},
+        {"SELECT * FROM Base WHERE OBSL_FAM = 'ПЕТРОВ   ' ORDER BY DATA_IZM", {}, {3}},
+        {"SELECT * FROM Base WHERE PRIBOR = 17 ORDER BY DATA_IZM", {}, {2, 1, 5}},
+        {"SELECT * FROM Base WHERE IZM >= :MinIzmp ORDER BY DATA_IZM", {{"MinIzmp", 0.2}}, {5, 3}},
+        {"SELECT * FROM Base WHERE IZM >= :MinIzmp AND IZM <= :MaxIzmp ORDER BY DATA_IZM", {{"MinIzmp", 0.1}, {"MaxIzmp", 0.2}}, {2, 5}},
+        {"SELECT * FROM Base WHERE ID >= :IDp_min AND ID <= :IDp_max AND DATA_IZM >= '2010.12.28 00:00:00' AND DATA_IZM <= '2010.12.28 23:59:59' "
+         "AND OBSL_FAM LIKE 'П%' AND PRIBOR = 23 AND IZM >= :MinIzmp AND IZM <= :MaxIzmp ORDER BY DATA_IZM",
+         {{"IDp_min", 0}, {"IDp_max", 9}, {"MinIzmp", 0.5}, {"MaxIzmp", 0.5}}, {3}},
+        // Consolidated report: parentheses, a parameter, ordering by a signed number.
+        {"SELECT * FROM Base WHERE  ( DATA_IZM >= '2010.12.28 00:00:00' AND DATA_IZM <= '2010.12.29 23:59:59' ) AND  (PRIBOR = :PRB) ORDER BY DATA_IZM",
+         {{"PRB", 23}}, {3, 4}},
+        {"SELECT * FROM Base WHERE  (PRIBOR = :PRB) ORDER BY NUM_VIDOH", {{"PRB", 23}}, {4, 3}},
+        {"SELECT * FROM Base WHERE ID = 99 ORDER BY DATA_IZM", {}, {}},
+        {"SELECT * FROM Base WHERE IZM >= :MinIzmp ORDER BY DATA_IZM", {{"MinIzmp", QVariant()}}, {}},  // NULL matches nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        open(QString::fromUtf8(c.sql), c.params);
+        EXPECT_EQ(ids(q), c.ids);
+        EXPECT_EQ(q.RecordCount(), c.ids.size());
+    }
+}
+
+TEST_F(Journal, NullsSortFirstAndTiesKeepFileOrder)
+{
+    insert({1, 1, "2010.01.02 00:00:00", "", 0, "0", 0, 1});
+    exec("INSERT INTO Base ( ID, PRIBOR ) VALUES ( 2, 1 )");
+    insert({3, 1, "2010.01.01 00:00:00", "", 0, "0", 0, 1});
+    insert({4, 1, "2010.01.02 00:00:00", "", 0, "0", 0, 1});
+    exec("INSERT INTO Base ( ID, PRIBOR ) VALUES ( 5, 1 )");
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_EQ(ids(q), (QList<int>{2, 5, 3, 1, 4}));
+    open("SELECT * FROM Base ORDER BY DATA_IZM DESC");
+    EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 1);
+}
+
+TEST_F(Journal, DuplicateSearchComparesTheValueTextAsANumber)
+{
+    fill();
+    for (const char* izm : {"0,123", "0.123", "0.1230"}) {
+        SCOPED_TRACE(izm);
+        const QString cond = " WHERE DATA_IZM = '2010.12.27 09:30:00' AND PRIBOR = 17 AND IZM = :IZMp AND STAT = '1'";
+        open("SELECT COUNT (*) AS POISK FROM Base" + cond, {{"IZMp", izm}});
+        EXPECT_EQ(q.FieldByName("POISK")->AsString(), "1");
+        open("SELECT ID FROM Base" + cond + " AND NUM_VIDOH = 6", {{"IZMp", izm}});
+        EXPECT_EQ(q.FieldCount(), 1);
+        EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 2);
+    }
+    open("SELECT ID FROM Base WHERE DATA_IZM = '2010.12.27 09:30:00' AND IZM = :IZMp", {{"IZMp", 0.124}});
+    EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 0);  // no row: 0
+    EXPECT_TRUE(errorOf([&] { open("SELECT ID FROM Base WHERE IZM = :IZMp", {{"IZMp", "abc"}}); }).contains("mismatch"));
+}
+
+TEST_F(Journal, UpdatesWithParametersAndLiterals)
+{
+    fill();
+    const int n = exec("UPDATE Base  SET OBSL_FAM = :OBSL_FAM , OBSL_NAME = :OBSL_NAME  , NUM_VIDOH = 12 ,  OPER = 'Д''АРТАНЬЯН'  WHERE ID = :ID",
+                       {{"OBSL_FAM", QString::fromUtf8("СИДОРОВ")}, {"OBSL_NAME", QString::fromUtf8("ИВАН")}, {"ID", 3}});
+    EXPECT_EQ(n, 1);
+    open("SELECT * FROM Base WHERE ID = 3");
+    EXPECT_EQ(q.FieldByName("OBSL_FAM")->AsString(), QString::fromUtf8("СИДОРОВ"));
+    EXPECT_EQ(q.FieldByName("NUM_VIDOH")->AsInteger(), 12);
+    EXPECT_EQ(q.FieldByName("OPER")->AsString(), QString::fromUtf8("Д'АРТАНЬЯН"));
+    exec("UPDATE Base  SET OPER = :OPER WHERE ID = :ID", {{"OPER", QString()}, {"ID", 3}});
+    open("SELECT * FROM Base WHERE ID = 3");
+    EXPECT_TRUE(q.FieldByName("OPER")->IsNull());
+
+    exec(fixtures::infoPribCreate());
+    exec("INSERT INTO InfoPrib ( ID, PRIBOR, DATECONST, LIFEZAPIS ) VALUES ( :ID, :PRIBOR, :DATECONST, :LIFEZAPIS )",
+         {{"ID", 1}, {"PRIBOR", 4294967295LL}, {"DATECONST", "2009.03.15 00:00:00"}, {"LIFEZAPIS", 100}});
+    exec("UPDATE InfoPrib  SET  LIFEZAPIS = :LIFEZAPIS WHERE ID = :ID", {{"LIFEZAPIS", 120}, {"ID", 1}});
+    open("SELECT COUNT (*) AS POISK FROM InfoPrib WHERE DATECONST = '2009.03.15 00:00:00' AND PRIBOR = 4294967295");
+    EXPECT_EQ(q.FieldByName("POISK")->AsInteger(), 1);
+    open("SELECT * FROM InfoPrib WHERE ID = 1");
+    EXPECT_EQ(q.FieldByName("LIFEZAPIS")->AsInteger(), 120);
+    EXPECT_EQ(q.FieldByName("PRIBOR")->AsLargeInt(), 4294967295LL);
+    open("SELECT * FROM InfoPrib  ORDER BY DATECONST");
+    EXPECT_EQ(q.RecordCount(), 1);
+}
+
+TEST_F(Journal, DistinctKeepsTheOrderTheRowsCome)
+{
+    fill();
+    open("SELECT DISTINCT PRIBOR FROM Base");
+    QList<int> pribors;
+    for (q.First(); !q.Eof(); q.Next())
+        pribors << q.FieldByName("PRIBOR")->AsInteger();
+    EXPECT_EQ(pribors, (QList<int>{17, 23}));
+    exec("UPDATE Base SET OBSL_FAM = 'иванов' WHERE ID = 2");
+    open("SELECT DISTINCT OBSL_FAM FROM Base");
+    EXPECT_EQ(q.RecordCount(), 4);  // ИВАНОВ and иванов are one value; NULL is one too
+}
+
+TEST_F(Journal, ColonInsideQuotesIsNoParameter)
+{
+    q.SetSQL("SELECT COUNT (*) AS POISK FROM Base WHERE DATA_IZM = '2009.05.12 10:22:33' AND PRIBOR = 5 AND IZM = :IZMp");
+    ASSERT_EQ(q.Parameters().Count(), 1);
+    EXPECT_EQ(q.Parameters().Items(0)->Name(), "IZMp");
+    EXPECT_THROW(q.Parameters().ParamByName("22"), EDatabaseError);
+}
+
+TEST_F(Journal, StatementsOutsideTheSetFailQuotingThemselves)
+{
+    fill();
+    const char* bad[] = {
+        "SELECT * FROM Base WHERE ID = 1 OR ID = 2",
+        "DROP TABLE Base",
+        "SELECT * FROM Base ORDER BY DATA",
+        "SELECT * FROM Base, InfoPrib",
+        "SELECT ID, max(ID) FROM Base",
+        "SELECT * FROM Base WHERE NOPE = 1",
+        "SELECT * FROM Nowhere",
+        "SELECT * FROM Base WHERE DATA_IZM = '2010",
+        "SELECT * FROM Base GROUP BY PRIBOR",
+        "UPDATE Base SET ID = 1 WHERE ID IN (1, 2)",
+    };
+    for (const char* text : bad) {
+        SCOPED_TRACE(text);
+        const QString message = errorOf([&] { open(text); });
+        EXPECT_TRUE(message.contains(text)) << message.toStdString();
+    }
+    EXPECT_TRUE(errorOf([&] { open("DELETE FROM Base WHERE ID = 1"); }).contains("ExecSQL"));
+    open("SELECT COUNT(*) as cnt FROM Base");
+    EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 5);  // nothing was run
+}
+
+TEST_F(Journal, DeleteThroughTheDataSetByBookmarks)
+{
+    fill();
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    QList<TBookmark> marks;
+    for (int recNo : {2, 4}) {
+        q.SetRecNo(recNo);
+        marks << q.GetBookmark();  // IDs 1 and 3
+    }
+    q.DisableControls();
+    for (const TBookmark& b : marks) {
+        q.GotoBookmark(b);
+        q.Delete();
+    }
+    q.EnableControls();
+    EXPECT_EQ(ids(q), (QList<int>{2, 5, 4}));
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_EQ(ids(q), (QList<int>{2, 5, 4}));
+    exec("DELETE FROM Base WHERE ID = 5");
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_EQ(ids(q), (QList<int>{2, 4}));
+}
+
+TEST_F(Journal, PhotoWrittenThroughABlobStreamReadsBackExactly)
+{
+    fill();
+    QByteArray jpeg("\xFF\xD8\xFF\xE0", 4);
+    for (int i = 0; i < 3000; ++i)
+        jpeg.append(char(i % 7 == 0 ? 0x1A : i & 0xFF));
+    open("SELECT * FROM Base WHERE ID = :ID ORDER BY DATA_IZM", {{"ID", 3}});
+    q.Edit();
+    {
+        auto stream = q.CreateBlobStream(q.FieldByName("OBSL_PHOTO"), bmWrite);
+        stream->write(jpeg);
+    }
+    q.Post();
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    ASSERT_TRUE(q.Locate("ID", 3, loPartialKey));
+    auto in = q.CreateBlobStream(q.FieldByName("OBSL_PHOTO"), bmRead);
+    EXPECT_EQ(in->readAll(), jpeg);
+    EXPECT_TRUE(q.FieldByName("OBSL_PHOTO")->IsBlob());
+    q.Next();
+    EXPECT_TRUE(q.FieldByName("OBSL_PHOTO")->IsNull());
+    // Rows of aggregates are computed: they cannot be changed.
+    open("SELECT max(ID) as maxid FROM Base");
+    EXPECT_THROW(q.Edit(), EDatabaseError);
+}
+
+TEST_F(Journal, AfterOpenHandlerIsReplaceableAndSeesTheCount)
+{
+    fill();
+    QStringList seen;
+    q.AfterOpen = [&](TDataSet* ds) { seen << QString("normal %1").arg(ds->RecordCount()); };
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    q.AfterOpen = [&](TDataSet*) { seen << "burst"; };
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_EQ(seen, (QStringList{"normal 5", "burst"}));
+}
+
+TEST_F(Journal, ValuesAreLiveAndTheCursorStaysOnUpdatedRows)
+{
+    fill();
+    TADOQuery view(&conn);
+    view.SetSQL("SELECT * FROM Base ORDER BY DATA_IZM");
+    view.Open();
+    view.Last();
+    exec("UPDATE Base SET OBSL_FAM = 'Z' WHERE ID = 4");
+    EXPECT_EQ(view.FieldByName("OBSL_FAM")->AsString(), "Z");
+}
