@@ -665,7 +665,7 @@ void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo
                 const QRect rc(x, y, std::max(0, std::min(w, di.Horz.GridExtent - x)),
                                std::max(0, std::min(h, di.Vert.GridExtent - y)));
                 if (w > 0 && h > 0 && rc.intersects(clip)) {
-                    TGridDrawState st = fixed ? gdFixed : 0;
+                    TGridDrawState st = fixed ? TGridDrawState(gdFixed) : 0u;
                     if (!fixed && focused && c == currentCol_ && r == currentRow_)
                         st |= gdFocused;
                     if (!fixed && c >= sel.Left && c <= sel.Right && r >= sel.Top && r <= sel.Bottom)

@@ -1,0 +1,56 @@
+#pragma once
+// The grid's Columns: persistent columns (Add, from the form) or default columns made from the fields
+// (InternalAdd). A change of a column reaches the grid through Update.
+#include "grid/ColumnEx.h"
+#include <memory>
+#include <vector>
+
+class TCustomDBGridEx;
+
+// The published column of TDBGridEx.
+class TDBGridColumnEx : public TColumnEx {
+public:
+    using TColumnEx::TColumnEx;
+};
+
+class TDBGridColumnsEx {
+public:
+    explicit TDBGridColumnsEx(TCustomDBGridEx* grid) : grid_(grid) {}
+    ~TDBGridColumnsEx();
+    TCustomDBGridEx* Grid() const { return grid_; }
+
+    TColumnEx* Add();
+    TColumnEx* InternalAdd();
+    int Count() const { return int(items_.size()); }
+    TColumnEx* Items(int i) const { return items_.at(size_t(i)).get(); }
+    TColumnEx* GetColumn(int i) const { return Items(i); }
+    TColumnEx* operator[](int i) const { return Items(i); }
+    void SetColumn(int i, TColumnEx& c) { Items(i)->Assign(c); }
+    int IndexOf(const TColumnEx* c) const;
+    void Delete(int i);
+    void Clear();
+    void Move(int from, int to);
+
+    TDBGridColumnsState State() const;
+    void SetState(TDBGridColumnsState s);
+    void RebuildColumns() { AddAllColumns(true); }
+    void AddAllColumns(bool deleteExisting);
+    void RestoreDefaults();
+    bool ExistFooterValueType(TFooterValueType t) const;
+    void Assign(TDBGridColumnsEx& source);
+
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    bool Updating() const { return updateCount_ > 0; }
+    // A column changed (null: all of them).
+    void Changed(TColumnEx* item);
+
+protected:
+    virtual void Update(TColumnEx* item);
+
+private:
+    TCustomDBGridEx* grid_;
+    std::vector<std::unique_ptr<TColumnEx>> items_;
+    int updateCount_ = 0;
+    bool pendingAll_ = false;
+};

@@ -1,0 +1,355 @@
+#pragma once
+// The data-aware grid: shows the records of a data set as rows (one per record of the data link's
+// buffer, so only visible records are read) and one column per TColumnEx, with a title row, an indicator
+// column, optional footer rows with running sums, row selection and multi-selection, and drawing hooks
+// that run after the grid's own painting of each cell. The vertical scroll bar is the record bar.
+#include "grid/BookmarkListEx.h"
+#include "grid/ColCellParamsEx.h"
+#include "grid/ColumnDefValuesEx.h"
+#include "grid/DBGridColumnsEx.h"
+#include "grid/DBGridExScrollBar.h"
+#include "grid/DBGridExSelection.h"
+#include "grid/DBGridExSumList.h"
+#include "grid/DBGridExTypes.h"
+#include "grid/GridDataLinkEx.h"
+#include "platform/controls/CustomGrid.h"
+#include "platform/graphics/Canvas.h"
+#include <QImage>
+#include <functional>
+#include <memory>
+
+class TDataSource;
+class TField;
+
+class TCustomDBGridEx : public TCustomGrid {
+    Q_OBJECT
+public:
+    explicit TCustomDBGridEx(QWidget* parent = nullptr);
+    ~TCustomDBGridEx() override;
+
+    // ---- options and properties ----
+    TDBGridOptions Options() const { return options_; }
+    void SetOptions(TDBGridOptions value);
+    TDBGridExOptions OptionsEx() const { return optionsEx_; }
+    void SetOptionsEx(TDBGridExOptions value);
+    TDBGridExAllowedOperations AllowedOperations() const { return allowedOperations_; }
+    void SetAllowedOperations(TDBGridExAllowedOperations v) { allowedOperations_ = v; }
+    TDBGridExAllowedSelections AllowedSelections() const { return allowedSelections_; }
+    void SetAllowedSelections(TDBGridExAllowedSelections v);
+    TDBGridExEditActions EditActions() const { return editActions_; }
+    void SetEditActions(TDBGridExEditActions v) { editActions_ = v; }
+    bool AutoFitColWidths() const { return autoFitColWidths_; }
+    void SetAutoFitColWidths(bool v);
+    int MinAutoFitWidth() const { return minAutoFitWidth_; }
+    void SetMinAutoFitWidth(int v);
+    gfx::TColor Color() const { return color_; }
+    void SetColor(gfx::TColor c);
+    gfx::TColor FixedColor() const { return fixedColor_; }
+    void SetFixedColor(gfx::TColor c);
+    gfx::TColor FooterColor() const { return footerColor_; }
+    void SetFooterColor(gfx::TColor c);
+    gfx::TFont& Font() { return font_; }
+    gfx::TFont& TitleFont() { return titleFont_; }
+    void SetTitleFont(const gfx::TFont& f) { titleFont_.Assign(f); }
+    gfx::TFont& FooterFont() { return footerFont_; }
+    void SetFooterFont(const gfx::TFont& f) { footerFont_.Assign(f); }
+    int FooterRowCount() const { return footerRowCount_; }
+    void SetFooterRowCount(int n);
+    int FrozenCols() const { return frozenCols_; }
+    void SetFrozenCols(int n);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool v);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v);
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void SetDefaultDrawing(bool v) { defaultDrawing_ = v; }
+    bool DrawMemoText() const { return drawMemoText_; }
+    void SetDrawMemoText(bool v);
+    int RowHeight() const { return rowHeight_; }
+    void SetRowHeight(int v);
+    int RowLines() const { return rowLines_; }
+    void SetRowLines(int v);
+    bool RowSizingAllowed() const { return rowSizingAllowed_; }
+    void SetRowSizingAllowed(bool v);
+    int TitleHeight() const { return titleHeight_; }
+    void SetTitleHeight(int v);
+    int TitleLines() const { return titleLines_; }
+    void SetTitleLines(int v);
+    bool UseMultiTitle() const { return useMultiTitle_; }
+    void SetUseMultiTitle(bool v);
+    int VTitleMargin() const { return vTitleMargin_; }
+    void SetVTitleMargin(int v);
+    TDBGridExScrollBar& HorzScrollBar() { return horzScrollBar_; }
+    TDBGridExScrollBar& VertScrollBar() { return vertScrollBar_; }
+    TDBGridExSumList& SumList() { return sumList_; }
+    TColumnDefValuesEx& ColumnDefValues() { return columnDefValues_; }
+    TDBGridColumnsEx& Columns() { return *columns_; }
+    void SetColumns(TDBGridColumnsEx& c) { columns_->Assign(c); }
+
+    // ---- data ----
+    TDataSource* GetDataSource() const;
+    TDataSource* DataSource() const { return GetDataSource(); }
+    void SetDataSource(TDataSource* source);
+    TGridDataLinkEx* DataLink() { return &dataLink_; }
+    TBookmarkListEx& SelectedRows() { return selectedRows_; }
+    TDBGridExSelection& Selection() { return selection_; }
+    int SelectedIndex() const { return RawToDataColumn(Col()); }
+    void SetSelectedIndex(int i);
+    TField* SelectedField();
+    void SetSelectedField(TField* field);
+    int FieldCount() const { return dataLink_.FieldCount(); }
+    TField* Fields(int i) const { return dataLink_.Fields(i); }
+    bool ValidFieldIndex(int i) const { return dataLink_.GetMappedIndex(i) >= 0; }
+    const TColumnsExList& VisibleColumns() const { return visibleColumns_; }
+    TColumnsExList& SortMarkedColumns() { return sortMarkedColumns_; }
+    void SetSortMarkedColumns();
+    TColumnEx* GetFieldColumns(const QString& fieldName);
+
+    // ---- drawing ----
+    gfx::TCanvas& Canvas() { return canvas_; }
+    void DefaultDrawDataCell(const gfx::TRect& rect, TField* field, TGridDrawState state);
+    void DefaultDrawColumnCell(const gfx::TRect& rect, int dataCol, TColumnEx* column, TGridDrawState state);
+    void DefaultDrawFooterCell(const gfx::TRect& rect, int dataCol, int row, TColumnEx* column, TGridDrawState state);
+    virtual QString GetFooterValue(int row, TColumnEx* column);
+    void InvalidateFooter();
+    void InvalidateCurrentRow();
+    // Paints the whole control into an image (for a person's eye, or a test).
+    QImage RenderToImage();
+
+    // ---- layout ----
+    void BeginUpdate() { ++updateLock_; }
+    void EndUpdate() { if (updateLock_ > 0) --updateLock_; }
+    bool UpdateLocked() const { return updateLock_ > 0; }
+    void BeginLayout();
+    void EndLayout();
+    void CancelLayout();
+    bool AcquireLayoutLock();
+    virtual void LayoutChanged();
+    void DeferLayout();
+    bool LayoutLocked() const { return layoutLock_ > 0; }
+    virtual void UpdateRowCount();
+    virtual void UpdateScrollBar();
+    virtual void UpdateActive();
+    int VisibleDataRowCount() const;
+    int DataRowCount() const;
+    int TitleOffset() const { return titleOffset_; }
+    int IndicatorOffset() const { return indicatorOffset_; }
+    int RawToDataColumn(int c) const { return c - indicatorOffset_; }
+    int DataToRawColumn(int c) const { return c + indicatorOffset_; }
+    int DefaultRowHeightValue() const { return DefaultRowHeight(); }
+    bool MultiLineRows() const { return multiLineRows_; }
+    int StdDefaultRowHeight();
+    // The platform's vertical scroll description: minimum, maximum (with the page), page, position.
+    struct ScrollInfo { int min = 0, max = 0, page = 0, pos = 0; bool operator==(const ScrollInfo&) const = default; };
+    ScrollInfo VertScrollInfo() const { return scrollInfo_; }
+
+    // ---- selection and input ----
+    void ClearSelection();
+    void DoSelection(bool select, int direction, bool rowMode, bool toEnd);
+    bool CanSelectType(TDBGridExSelectionType t) const;
+    virtual bool HighlightCell(int dataCol, int dataRow, const QString& value, TGridDrawState& state);
+    virtual bool AcquireFocus();
+    bool IsActiveControl() const;
+    bool CanEditorShow() { return CanEditShow(); }
+    void ShowEditor() { TCustomGrid::ShowEditor(); }
+    void HideEditor() { TCustomGrid::HideEditor(); }
+
+    // ---- data link reactions ----
+    virtual void LinkActive(bool value);
+    virtual void DataChanged();
+    virtual void RecordChanged(TField* field);
+    virtual void Scroll(int distance);
+    virtual void EditingChanged();
+    virtual void UpdateData();
+
+    // ---- events ----
+    using TDBGridExClickEvent = std::function<void(TColumnEx* column)>;
+    using TDrawColumnExCellEvent = std::function<void(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol,
+                                                      TColumnEx* column, TGridDrawState state)>;
+    using TDrawDataCellEvent = std::function<void(TCustomDBGridEx* sender, const gfx::TRect& rect, TField* field,
+                                                  TGridDrawState state)>;
+    using TDrawFooterCellEvent = std::function<void(TCustomDBGridEx* sender, int dataCol, int row, TColumnEx* column,
+                                                    const gfx::TRect& rect, TGridDrawState state)>;
+    using TGetCellExParamsEvent = std::function<void(TCustomDBGridEx* sender, TColumnEx* column, gfx::TFont& font,
+                                                     gfx::TColor& background, TGridDrawState state)>;
+    using TGetFooterParamsEvent = std::function<void(TCustomDBGridEx* sender, int dataCol, int row, TColumnEx* column,
+                                                     gfx::TFont& font, gfx::TColor& background, TAlignment& alignment,
+                                                     TGridDrawState state, QString& text)>;
+    using TNotifyEvent = std::function<void(TCustomDBGridEx* sender)>;
+    using TKeyEvent = std::function<void(TCustomDBGridEx* sender, int& key, TShiftState shift)>;
+    using TMovedEvent = std::function<void(TCustomDBGridEx* sender, int fromIndex, int toIndex)>;
+    TDBGridExClickEvent OnCellClick, OnTitleClick;
+    TDrawColumnExCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDrawFooterCellEvent OnDrawFooterCell;
+    TGetCellExParamsEvent OnGetCellParams;
+    TGetFooterParamsEvent OnGetFooterParams;
+    TNotifyEvent OnDblClick, OnColEnter, OnColExit, OnColWidthsChanged, OnSumListRecalcAll;
+    TKeyEvent OnKeyDown, OnKeyUp;
+    TMovedEvent OnColumnMoved;
+
+    // The confirmation asked before deleting records (text, caption); true to go on. Replaceable in tests;
+    // by default the message-box port asks with OK and Cancel.
+    std::function<bool(const QString& text)> ConfirmDelete;
+
+protected:
+    // TCustomGrid.
+    void Paint(QPainter& painter, const QRect& clip) override;
+    void DrawCell(int c, int r, const QRect& rect, TGridDrawState state) override;
+    QColor FixedLineColor() const override;
+    QColor DataLineColor() const override;
+    QColor FixedFillColor() const override;
+    QColor DataFillColor() const override;
+    void PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di) override;
+    void ColWidthsChanged() override;
+    void TopLeftChanged() override;
+    void ColumnMoved(int from, int to) override;
+    void GridFocusChanged(bool focused) override;
+    void GridResized() override;
+    void KeyDown(int& key, TShiftState shift) override;
+    void KeyUp(int& key, TShiftState shift) override;
+    void KeyPress(QChar& ch) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void DblClick() override;
+    bool MouseWheel(int steps, TShiftState shift) override;
+    void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
+                         const TGridDrawInfo& di) override;
+    void WMTimer(int id) override;
+    void VerticalScrollAction(int action, int trackPos) override;
+    void UpdateScrollRange() override;
+    bool SelectCell(int c, int r) override;
+    bool CanEditShow() const override;
+    bool CanEditModify() override;
+    QString GetEditText(int c, int r) override;
+    void SetEditText(int c, int r, const QString& v) override;
+    int GetEditLimit() override;
+
+    // Own virtual operations.
+    virtual bool CellHave3DRect(int c, int r, TGridDrawState state) const;
+    virtual int CalcTitleOffset() const { return has(options_, dgTitles) ? 1 : 0; }
+    virtual void DrawSubTitleCell(int c, int r, const gfx::TRect& rect, TGridDrawState state);
+    virtual void DefineFieldMap();
+    virtual void SetColumnAttributes();
+    virtual bool CanDrawFocusRowRect() const;
+    virtual void TimerScroll();
+    virtual void GetCellParams(TColumnEx* column, gfx::TFont& font, gfx::TColor& background, TGridDrawState state);
+    virtual void GetFooterParams(int dataCol, int row, TColumnEx* column, gfx::TFont& font, gfx::TColor& background,
+                                 TAlignment& alignment, TGridDrawState state, QString& text);
+    void DrawColumnCell(const gfx::TRect& rect, int dataCol, TColumnEx* column, TGridDrawState state);
+    void DrawDataCell(const gfx::TRect& rect, TField* field, TGridDrawState state);
+    void CellClick(TColumnEx* column) { if (OnCellClick) OnCellClick(column); }
+    void TitleClick(TColumnEx* column) { if (OnTitleClick) OnTitleClick(column); }
+    void DrawEdgeEx(const gfx::TRect& rect, bool sunkenA, bool sunkenB, bool leftSide, bool rightSide);
+    void WriteCellText(const gfx::TRect& rect, bool fillRect, int dx, int dy, const QString& text, TAlignment a,
+                       TTextLayout layout, bool multiLine, bool endEllipsis, int leftMarg, int rightMarg);
+    void MoveCol(int rawCol, int direction, bool select);
+    void ResetTimer(int interval);
+    void StopTimer();
+
+    void changeEvent(QEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    friend class TGridDataLinkEx;
+    friend class TDBGridColumnsEx;
+    friend class TColumnEx;
+    void internalLayout();
+    void autoFitColWidths();
+    void deleteSelectedOrCurrent();
+    void drawIndicatorCell(int r, gfx::TRect rect, TGridDrawState state, int dx);
+    void drawTitleCell(TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
+    void drawDataRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
+    void drawFooterRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, TGridDrawState state);
+    void moveBy(int distance);
+    void selectRowAt(int dataRow, TShiftState shift, TMouseButton button);
+    void setCurrentRowSelected(bool v);
+    bool currentRowSelected();
+    int rowOfRecord() const;
+    void tabStep(bool backward);
+    gfx::TRect dataRect() const;
+    QRect footerArea() const;
+    void fontChanged();
+    void loadGlyphs();
+    bool linkActive() const { return dataLink_.Active(); }
+
+    // Options and properties.
+    TDBGridOptions options_ = DefaultDBGridOptions;
+    TDBGridExOptions optionsEx_ = DefaultDBGridExOptions;
+    TDBGridExAllowedOperations allowedOperations_ = 0x0F;
+    TDBGridExAllowedSelections allowedSelections_ = 0x1E;
+    TDBGridExEditActions editActions_ = 0;
+    bool autoFitColWidths_ = false;
+    int minAutoFitWidth_ = 0;
+    gfx::TColor color_ = gfx::clWindow;
+    gfx::TColor fixedColor_ = gfx::clBtnFace;
+    gfx::TColor footerColor_ = gfx::clWindow;
+    gfx::TFont font_;
+    gfx::TFont titleFont_;
+    gfx::TFont footerFont_;
+    int footerRowCount_ = 0;
+    int frozenCols_ = 0;
+    bool flat_ = false;
+    bool readOnly_ = false;
+    bool defaultDrawing_ = true;
+    bool drawMemoText_ = false;
+    int rowHeight_ = 0;
+    int rowLines_ = 0;
+    bool rowSizingAllowed_ = false;
+    int titleHeight_ = 0;
+    int titleLines_ = 0;
+    bool useMultiTitle_ = false;
+    int vTitleMargin_ = 10;
+
+    // Owned parts.
+    TColumnDefValuesEx columnDefValues_;
+    std::unique_ptr<TDBGridColumnsEx> columns_;
+    TGridDataLinkEx dataLink_;
+    TBookmarkListEx selectedRows_;
+    TDBGridExSelection selection_;
+    TDBGridExSumList sumList_;
+    TDBGridExScrollBar horzScrollBar_;
+    TDBGridExScrollBar vertScrollBar_;
+    TColCellParamsEx cellParams_;
+    TColumnsExList visibleColumns_;
+    TColumnsExList sortMarkedColumns_;
+    gfx::TCanvas canvas_;
+    std::vector<QImage> indicatorGlyphs_;
+    std::vector<QImage> sortGlyphs_;
+
+    // Layout state.
+    int titleOffset_ = 1;
+    int indicatorOffset_ = 1;
+    int updateLock_ = 0;
+    int layoutLock_ = 0;
+    bool layoutFromDataSet_ = false;
+    bool inLayout_ = false;
+    bool layoutInProgress_ = false;
+    bool deferredLayoutPending_ = false;
+    bool multiLineRows_ = false;
+    bool acquireFocus_ = true;
+    bool inSumRecalc_ = false;
+    ScrollInfo scrollInfo_;
+    bool thumbTracked_ = false;
+    std::vector<bool> held_;
+
+    // Selection state.
+    bool selecting_ = false;
+    QByteArray anchor_;
+    bool anchorSelected_ = false;
+    bool toggle_ = false;
+    int mouseState_ = 0;  // 0 none, 1 row dragging, 3 rectangle dragging
+    int pressedTitle_ = -1;
+    int currentIndicatorRow_ = -1;
+    int lastX_ = 0, lastY_ = 0;
+    bool inColExit_ = false;
+    int timerInterval_ = -1;
+};
+
+// The published grid component.
+class TDBGridEx : public TCustomDBGridEx {
+    Q_OBJECT
+public:
+    using TCustomDBGridEx::TCustomDBGridEx;
+};

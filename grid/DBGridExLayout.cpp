@@ -1,0 +1,484 @@
+// TCustomDBGridEx: layout of columns and rows, the record window, and the record scroll bar.
+#include "grid/DBGridEx.h"
+#include "grid/GridMath.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Field.h"
+#include <QFontMetrics>
+#include <QMetaObject>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+enum { SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+       SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7 };
+
+QFontMetrics metrics(const gfx::TFont& f) { return QFontMetrics(f.ToQFont()); }
+} // namespace
+
+void TCustomDBGridEx::BeginLayout()
+{
+    BeginUpdate();
+    if (layoutLock_ == 0)
+        columns_->BeginUpdate();
+    ++layoutLock_;
+}
+
+void TCustomDBGridEx::EndLayout()
+{
+    if (layoutLock_ == 1) {
+        try {
+            internalLayout();
+        } catch (...) {
+            layoutLock_ = 0;
+            columns_->EndUpdate();
+            EndUpdate();
+            throw;
+        }
+        columns_->EndUpdate();
+    }
+    if (layoutLock_ > 0)
+        --layoutLock_;
+    EndUpdate();
+}
+
+void TCustomDBGridEx::CancelLayout()
+{
+    if (layoutLock_ == 1)
+        columns_->EndUpdate();
+    if (layoutLock_ > 0)
+        --layoutLock_;
+    EndUpdate();
+}
+
+bool TCustomDBGridEx::AcquireLayoutLock()
+{
+    if (updateLock_ == 0 && layoutLock_ == 0) {
+        BeginLayout();
+        return true;
+    }
+    return false;
+}
+
+void TCustomDBGridEx::LayoutChanged()
+{
+    if (AcquireLayoutLock())
+        EndLayout();
+}
+
+void TCustomDBGridEx::DeferLayout()
+{
+    if (!deferredLayoutPending_) {
+        deferredLayoutPending_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (!deferredLayoutPending_)
+                return;
+            deferredLayoutPending_ = false;
+            LayoutChanged();
+        }, Qt::QueuedConnection);
+    }
+    CancelLayout();
+}
+
+void TCustomDBGridEx::DefineFieldMap()
+{
+    if (columns_->State() == csCustomized) {
+        dataLink_.SetSparseMap(true);
+        for (int i = 0; i < columns_->Count(); ++i)
+            dataLink_.AddMapping(columns_->Items(i)->FieldName());
+    } else {
+        dataLink_.SetSparseMap(false);
+        TDataSet* ds = dataLink_.DataSet();
+        for (int i = 0; i < ds->FieldCount(); ++i)
+            if (ds->Fields(i)->Visible())
+                dataLink_.AddMapping(ds->Fields(i)->FieldName());
+    }
+}
+
+void TCustomDBGridEx::internalLayout()
+{
+    if (inLayout_)
+        return;
+    inLayout_ = true;
+    layoutInProgress_ = true;
+    deferredLayoutPending_ = false;
+    // Never a mix of stored columns and columns made from the fields.
+    for (int i = 1; i < columns_->Count(); ++i)
+        if (columns_->Items(i)->Stored() && !columns_->Items(i - 1)->Stored()) {
+            for (int k = columns_->Count() - 1; k >= 0; --k)
+                if (!columns_->Items(k)->Stored())
+                    columns_->Delete(k);
+            break;
+        }
+    indicatorOffset_ = has(options_, dgIndicator) ? 1 : 0;
+    dataLink_.ClearMapping();
+    if (linkActive())
+        DefineFieldMap();
+    if (columns_->State() == csCustomized) {
+        for (int i = 0; i < columns_->Count(); ++i)
+            columns_->Items(i)->dropField();
+    } else if (!linkActive() && dataLink_.DefaultFields()) {
+        columns_->Clear();
+    } else {
+        for (int i = columns_->Count() - 1; i >= 0; --i) {
+            TField* f = columns_->Items(i)->GetField();
+            bool found = false;
+            for (int k = 0; k < dataLink_.FieldCount(); ++k)
+                found = found || dataLink_.Fields(k) == f;
+            if (!found)
+                columns_->Delete(i);
+        }
+        for (int k = 0; k < dataLink_.FieldCount(); ++k) {
+            TField* f = dataLink_.Fields(k);
+            int at = -1;
+            for (int i = k; i < columns_->Count(); ++i)
+                if (columns_->Items(i)->GetField() == f) {
+                    at = i;
+                    break;
+                }
+            if (at < 0) {
+                TColumnEx* c = columns_->InternalAdd();
+                c->SetField(f);
+                at = columns_->Count() - 1;
+            }
+            columns_->Move(at, k);
+        }
+        if (dataLink_.FieldCount() == 0 && columns_->Count() == 0)
+            columns_->InternalAdd();
+    }
+    visibleColumns_.clear();
+    int hiddenFrozen = 0, visibleSeen = 0;
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnEx* c = columns_->Items(i);
+        if (c->Visible()) {
+            visibleColumns_.append(c);
+            ++visibleSeen;
+        } else if (visibleSeen < frozenCols_) {
+            ++hiddenFrozen;
+        }
+    }
+    SetColCount(std::max(1, columns_->Count() + indicatorOffset_));
+    const int fixed = linkActive() || columns_->State() == csCustomized ? indicatorOffset_ + frozenCols_ + hiddenFrozen
+                                                                         : indicatorOffset_ + hiddenFrozen;
+    SetFixedCols(std::min(fixed, ColCount() - 1));
+    titleOffset_ = CalcTitleOffset();
+
+    // Row height from the grid font.
+    const QFontMetrics fm = metrics(font_);
+    const int H = fm.height();
+    const int K = flat_ ? 1 : 3;
+    int rowH = (rowHeight_ < 1 && rowLines_ < 1) ? H + K : (fm.height() + fm.leading()) * rowLines_ + rowHeight_;
+    if (has(optionsEx_, dghFitRowHeightToText) && H > 0) {
+        const int n = (rowH - K) / H, r = (rowH - K) % H;
+        rowH = (r <= H / 2 && n > 0) ? n * H + K : (n + 1) * H + K;
+        rowLines_ = (rowH - K) / H;
+    }
+    SetDefaultRowHeight(std::max(1, rowH));
+    multiLineRows_ = fm.height() + fm.leading() + 4 < DefaultRowHeight();
+    if (has(options_, dgTitles)) {
+        int th = 0;
+        if (titleHeight_ > 0 || titleLines_ > 0) {
+            const QFontMetrics tfm = metrics(titleFont_);
+            th = titleLines_ * tfm.height() + tfm.leading() + 2 + titleHeight_ + (has(options_, dgRowLines) ? 1 : 0);
+        } else if (columns_->Count() == 0) {
+            th = metrics(titleFont_).height() + 4;
+        } else {
+            for (int i = 0; i < columns_->Count(); ++i)
+                th = std::max(th, metrics(columns_->Items(i)->Title().GetFont()).height() + 4);
+        }
+        for (int r = 0; r < titleOffset_ && r < RowCount(); ++r)
+            SetRowHeights(r, th);
+    }
+    const bool hVisible = horzScrollBar_.Visible() && !autoFitColWidths_;
+    SetScrollBars(hVisible ? ssHorizontal : ssNone);
+    SetColumnAttributes();
+    if (autoFitColWidths_)
+        autoFitColWidths();
+    inLayout_ = false;
+    layoutInProgress_ = false;
+    UpdateRowCount();
+    UpdateScrollBar();
+    UpdateActive();
+    InvalidateGrid();
+}
+
+void TCustomDBGridEx::SetColumnAttributes()
+{
+    if (indicatorOffset_ > 0)
+        SetColWidths(0, 11);
+    for (int i = 0; i < columns_->Count() && DataToRawColumn(i) < ColCount(); ++i) {
+        TColumnEx* c = columns_->Items(i);
+        const int w = c->Visible() ? c->Width() : (has(options_, dgColLines) ? -1 : 0);
+        SetColWidths(DataToRawColumn(i), w);
+    }
+}
+
+void TCustomDBGridEx::autoFitColWidths()
+{
+    const int n = columns_->Count();
+    held_.assign(size_t(n), false);
+    const int lines = has(options_, dgColLines) ? 1 : 0;
+    for (int pass = 0; pass < std::max(1, int(visibleColumns_.size())); ++pass) {
+        int fitSum = 0, fixedSum = 0;
+        for (int i = 0; i < n; ++i) {
+            TColumnEx* c = columns_->Items(i);
+            if (!c->Visible())
+                continue;
+            if (c->AutoFitColWidth() && !held_[size_t(i)])
+                fitSum += c->InitialWidth();
+            else
+                fixedSum += c->Width();
+        }
+        int available = std::max(ClientWidth(), minAutoFitWidth_) - fixedSum;
+        available = std::max(0, available);
+        if (has(options_, dgIndicator))
+            available -= ColWidths(0);
+        available -= int(visibleColumns_.size()) * lines;
+        if (has(options_, dgIndicator) && lines)
+            available -= 1;
+        available = std::max(0, available);
+        // Columns that all start from zero width share nothing: scaling by a zero sum is meaningless.
+        if (fitSum <= 0)
+            break;
+        bool newlyHeld = false;
+        for (int i = 0; i < n; ++i) {
+            TColumnEx* c = columns_->Items(i);
+            if (!c->Visible() || !c->AutoFitColWidth() || held_[size_t(i)])
+                continue;
+            const int want = gridmath::MulDiv(c->InitialWidth(), available, fitSum);
+            c->SetWidth(want);
+            if (c->Width() != want) {
+                held_[size_t(i)] = true;
+                newlyHeld = true;
+            }
+        }
+        if (!newlyHeld) {
+            int sum = 0, last = -1;
+            for (int i = 0; i < n; ++i) {
+                TColumnEx* c = columns_->Items(i);
+                if (c->Visible() && c->AutoFitColWidth() && !held_[size_t(i)]) {
+                    sum += c->Width();
+                    last = i;
+                }
+            }
+            if (last >= 0 && sum != available)
+                columns_->Items(last)->SetWidth(std::max(0, columns_->Items(last)->Width() + available - sum));
+            break;
+        }
+    }
+    SetColumnAttributes();
+}
+
+int TCustomDBGridEx::VisibleDataRowCount() const
+{
+    const int lw = has(options_, dgRowLines) ? GridLineWidth() : 0;
+    int titleH = 0;
+    for (int r = 0; r < titleOffset_ && r < RowCount(); ++r)
+        titleH += RowHeights(r) + lw;
+    const int rowExt = DefaultRowHeight() + lw;
+    int footerH = footerRowCount_ > 0 ? footerRowCount_ * rowExt : 0;
+    return std::max(1, (ClientHeight() - titleH - footerH) / std::max(1, rowExt));
+}
+
+int TCustomDBGridEx::DataRowCount() const
+{
+    return RowCount() - titleOffset_ - (footerRowCount_ > 0 ? footerRowCount_ + 1 : 0);
+}
+
+void TCustomDBGridEx::UpdateRowCount()
+{
+    const int old = RowCount();
+    if (RowCount() < titleOffset_ + 1)
+        SetRowCount(titleOffset_ + 1);
+    SetFixedRows(titleOffset_);
+    const int lw = has(options_, dgRowLines) ? GridLineWidth() : 0;
+    int records = 1;
+    if (linkActive()) {
+        dataLink_.SetBufferCount(VisibleDataRowCount());
+        records = std::max(1, dataLink_.RecordCount());
+    }
+    const int footers = footerRowCount_ > 0 ? footerRowCount_ + 1 : 0;
+    const int newCount = titleOffset_ + records + footers;
+    if (Row() >= newCount)
+        MoveColRow(Col(), newCount - 1, true, false);
+    SetRowCount(newCount);
+    for (int r = titleOffset_; r < newCount; ++r)
+        if (RowHeights(r) != DefaultRowHeight())
+            SetRowHeights(r, DefaultRowHeight());
+    if (footers > 0) {
+        // The filler row before the footers takes what is left, so the footers sit at the bottom.
+        int used = 0;
+        for (int r = 0; r < newCount; ++r)
+            if (r != titleOffset_ + records)
+                used += RowHeights(r) + lw;
+        SetRowHeights(titleOffset_ + records, std::max(0, ClientHeight() - used - lw));
+    }
+    if (TopRow() != titleOffset_)
+        SetTopRow(titleOffset_);
+    if (old != RowCount())
+        InvalidateGrid();
+}
+
+void TCustomDBGridEx::UpdateScrollRange()
+{
+    // Columns scroll through the base; the vertical bar is the record bar.
+    const bool saved = inScrollUpdate_;
+    const TScrollStyle s = ScrollBars();
+    TCustomGrid::UpdateScrollRange();
+    (void)s;
+    inScrollUpdate_ = saved;
+    if (!inLayout_)
+        UpdateScrollBar();
+}
+
+void TCustomDBGridEx::UpdateScrollBar()
+{
+    ScrollInfo si;
+    if (!linkActive()) {
+        si = {0, 1, 2, 0};
+    } else if (sumList_.IsSequenced()) {
+        const int page = VisibleDataRowCount();
+        const int count = sumList_.RecordCount();
+        si.min = 1;
+        si.page = page;
+        si.max = count + page - 1;
+        const TDataSetState st = dataLink_.DataSet()->State();
+        si.pos = (st == dsBrowse || st == dsEdit) ? sumList_.GetRecNo() : scrollInfo_.pos;
+    } else {
+        si.min = 0;
+        si.page = 0;
+        si.max = 4;
+        si.pos = dataLink_.Bof() ? 0 : dataLink_.Eof() ? 4 : 2;
+    }
+    scrollInfo_ = si;
+    const bool show = vertScrollBar_.Visible()
+                      && (vertScrollBar_.VisibleMode() == sbAlwaysShowEx
+                          || (si.page > 0 ? si.max - si.min + 1 > si.page : si.max > si.min));
+    SetVerticalScrollInfo(si.min, si.max, si.page, si.pos);
+    setVerticalScrollBarPolicy(show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TCustomDBGridEx::VerticalScrollAction(int action, int trackPos)
+{
+    if (!AcquireFocus() || !linkActive())
+        return;
+    TDataSet* ds = dataLink_.DataSet();
+    switch (action) {
+    case SB_LINEUP: moveBy(-dataLink_.ActiveRecord() - 1); break;
+    case SB_LINEDOWN: moveBy(dataLink_.RecordCount() - dataLink_.ActiveRecord()); break;
+    case SB_PAGEUP: moveBy(-VisibleDataRowCount()); break;
+    case SB_PAGEDOWN: moveBy(VisibleDataRowCount()); break;
+    case SB_TOP: ds->First(); break;
+    case SB_BOTTOM: ds->Last(); break;
+    case SB_THUMBTRACK:
+        if (vertScrollBar_.Tracking()) {
+            thumbTracked_ = true;
+            moveBy(trackPos - sumList_.GetRecNo());
+        }
+        break;
+    case SB_THUMBPOSITION:
+        if (thumbTracked_) {
+            thumbTracked_ = false;
+            break;
+        }
+        if (sumList_.IsSequenced()) {
+            if (trackPos <= 1)
+                ds->First();
+            else if (trackPos < sumList_.RecordCount())
+                sumList_.SetRecNo(trackPos);
+            else
+                ds->Last();
+        } else {
+            switch (trackPos) {
+            case 0: ds->First(); break;
+            case 1: moveBy(-VisibleDataRowCount()); break;
+            case 3: moveBy(VisibleDataRowCount()); break;
+            case 4: ds->Last(); break;
+            default: break;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    UpdateScrollBar();
+}
+
+void TCustomDBGridEx::moveBy(int distance)
+{
+    if (distance != 0 && linkActive())
+        dataLink_.MoveBy(distance);
+}
+
+void TCustomDBGridEx::ColWidthsChanged()
+{
+    if ((linkActive() || columns_->State() == csCustomized) && AcquireLayoutLock()) {
+        try {
+            for (int i = 0; i < columns_->Count() && DataToRawColumn(i) < ColCount(); ++i) {
+                TColumnEx* c = columns_->Items(i);
+                const int raw = DataToRawColumn(i);
+                const int w = ColWidths(raw);
+                if (!c->Visible())
+                    continue;
+                const int allowed = c->AllowableWidth(w);
+                if (!autoFitColWidths_) {
+                    c->SetWidth(allowed);
+                } else if (allowed != c->Width()) {
+                    if (!c->AutoFitColWidth()) {
+                        c->SetWidth(allowed);
+                    } else {
+                        const int oldInitial = c->InitialWidth();
+                        const int newInitial = c->Width() > 0 ? gridmath::MulDiv(oldInitial, allowed, c->Width()) : allowed;
+                        c->SetInitialWidth(newInitial);
+                        for (int k = i + 1; k < columns_->Count(); ++k)
+                            if (columns_->Items(k)->Visible()) {
+                                TColumnEx* next = columns_->Items(k);
+                                next->SetInitialWidth(std::max(0, next->InitialWidth() - (newInitial - oldInitial)));
+                                break;
+                            }
+                    }
+                }
+            }
+        } catch (...) {
+            EndLayout();
+            throw;
+        }
+        EndLayout();
+    } else {
+        InvalidateEditor();
+        if (OnColWidthsChanged)
+            OnColWidthsChanged(this);
+    }
+}
+
+void TCustomDBGridEx::GridResized()
+{
+    if (updateLock_ > 0)
+        return;
+    if (autoFitColWidths_) {
+        LayoutChanged();
+        InvalidateEditor();
+    } else {
+        UpdateRowCount();
+        UpdateScrollBar();
+    }
+}
+
+void TCustomDBGridEx::TopLeftChanged()
+{
+    InvalidateGrid();
+}
+
+void TCustomDBGridEx::ColumnMoved(int from, int to)
+{
+    const int f = RawToDataColumn(from), t = RawToDataColumn(to);
+    if (f >= 0 && f < columns_->Count() && t >= 0 && t < columns_->Count())
+        columns_->Items(f)->SetIndex(t);
+    if (OnColumnMoved)
+        OnColumnMoved(this, f, t);
+}
+
+int TCustomDBGridEx::StdDefaultRowHeight()
+{
+    const QFontMetrics fm = metrics(font_);
+    return fm.boundingRect(QStringLiteral("Wg")).height() + 3 + (has(options_, dgRowLines) ? GridLineWidth() : 0);
+}

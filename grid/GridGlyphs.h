@@ -1,0 +1,15 @@
+#pragma once
+// The grid's small pictures: the indicator glyphs (current row, editing, inserting, multi-selected dot,
+// multi-selected arrow, current row on a dark indicator) and the sort markers (down, up), drawn once.
+#include <QImage>
+#include <vector>
+
+namespace gridglyphs {
+
+enum Indicator { Arrow, Edit, Insert, MultiDot, MultiArrow, ArrowOnDark, IndicatorCount };
+enum Sort { SortDown, SortUp, SortCount };
+
+const std::vector<QImage>& IndicatorGlyphs();
+const std::vector<QImage>& SortGlyphs();
+
+} // namespace gridglyphs
