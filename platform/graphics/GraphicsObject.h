@@ -2,6 +2,7 @@
 // Base of the drawing attributes (font, pen, brush): a change callback and a change counter. The
 // counter stands in for the platform's object handle: it changes whenever the attributes do, so a
 // holder can tell cheaply whether a font or pen it applied earlier is still the same.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -28,7 +29,7 @@ protected:
 private:
     static std::uint64_t nextGeneration()
     {
-        static std::uint64_t counter = 0;
+        static std::atomic<std::uint64_t> counter{0};
         return ++counter;
     }
     std::uint64_t generation_ = nextGeneration();
