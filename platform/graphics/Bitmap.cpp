@@ -36,7 +36,6 @@ TBitmap::TBitmap(const TBitmap& other)
     : TGraphic(other), image_(other.Image()), pixelFormat_(other.pixelFormat_),
       transparentMode_(other.transparentMode_), transparentColor_(other.transparentColor_), original_(other.original_)
 {
-    OnChange = nullptr;
 }
 
 TBitmap& TBitmap::operator=(const TBitmap& other)

@@ -48,7 +48,8 @@ public:
     TCanvas();
     // Opens its own painter on the device at the first drawing call; the device must outlive it.
     explicit TCanvas(QPaintDevice* device);
-    // Draws through a painter that someone else began (paint events, printer pages).
+    // Draws through a painter that someone else began (paint events, printer pages: a printer's
+    // painter is begun and ended by the print job, never by the canvas).
     explicit TCanvas(QPainter* painter);
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;

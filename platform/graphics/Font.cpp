@@ -79,10 +79,8 @@ TFont::TFont(const QString& name, int size, TFontStyles style, TColor color)
 
 TFont& TFont::operator=(const TFont& other)
 {
-    if (this == &other)
-        return *this;
-    pixelsPerInch_ = other.pixelsPerInch_;
-    Assign(other);
+    if (this != &other)
+        Assign(other);
     return *this;
 }
 

@@ -35,7 +35,8 @@ public:
     // "MS Sans Serif", 8 points at 96 dpi, clWindowText.
     TFont();
     TFont(const QString& name, int size, TFontStyles style = 0, TColor color = clWindowText);
-    // Copies are exact (resolution included); the change callback stays with its object.
+    // A copy is exact (resolution included); assignment is Assign, so a font assigned to a printer
+    // canvas's font keeps its point size. The change callback stays with its object.
     TFont(const TFont& other) = default;
     TFont& operator=(const TFont& other);
 

@@ -61,8 +61,13 @@ public:
 
 protected:
     TGraphic() = default;
-    TGraphic(const TGraphic&) = default;
-    TGraphic& operator=(const TGraphic&) = default;
+    // Copies take the picture, not the owner's change callback.
+    TGraphic(const TGraphic& other) : transparent_(other.transparent_) {}
+    TGraphic& operator=(const TGraphic& other)
+    {
+        transparent_ = other.transparent_;
+        return *this;
+    }
     void Changed();
 
     bool transparent_ = false;

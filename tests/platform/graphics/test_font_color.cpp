@@ -87,7 +87,12 @@ TEST(Font, AssignAcrossResolutionsKeepsThePointSize)
     EXPECT_EQ(printer.Orientation(), 900);
     EXPECT_EQ(printer.Name(), QStringLiteral("Times New Roman"));
 
-    // A plain copy is exact, resolution included.
+    // Assignment works the same way; a copy is exact, resolution included.
+    TFont assigned;
+    assigned.SetPixelsPerInch(300);
+    assigned = screen;
+    EXPECT_EQ(assigned.Height(), -50);
+    EXPECT_EQ(assigned.PixelsPerInch(), 300);
     TFont copy = printer;
     EXPECT_TRUE(copy.SameAs(printer));
 }
