@@ -83,7 +83,8 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     cbPort->setCurrentIndex(-1);
     QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
     lbStatus = new QLabel(QString::fromUtf8("Статус: Не выбран."), gbPort);
-    lbStatus->setGeometry(168, 24, 98 + 60, 13 + 4);
+    lbStatus->move(168, 24);
+    lbStatus->adjustSize();
 
     gbDevice = new QGroupBox(QString::fromUtf8("Описание устройства:"), panel);
     gbDevice->setGeometry(352, 8, 225, 65);
@@ -159,8 +160,10 @@ void TVelt_A::GetEEPROM()
 
 void TVelt_A::setStatus(const QString& text)
 {
-    if (lbStatus)
+    if (lbStatus) {
         lbStatus->setText(text);
+        lbStatus->adjustSize();
+    }
 }
 
 void TVelt_A::PortChange()

@@ -23,11 +23,12 @@ int msLeft(Clock::time_point deadline)
     return left < 0 ? 0 : int(left);
 }
 
-void logWait(int line, const char* text)
-{
-    char prefix[kDbgLocationSize];
-    DbgPrintWithPrefix(DbgFormatLocation(prefix, "serialport.cpp", "TSerialPort::WaitData", line), "%s", text);
-}
+// The texts carry "+LE": the log appends the system's text of the error.
+#define LOG_WAIT(line, text)                                                                                   \
+    do {                                                                                                       \
+        char prefix[kDbgLocationSize];                                                                         \
+        DbgPrintWithPrefix(DbgFormatLocation(prefix, "serialport.cpp", "TSerialPort::WaitData", line), text); \
+    } while (0)
 
 bool speedOf(uint32_t baud, speed_t& speed)
 {
@@ -321,7 +322,7 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
             continue;
         if (r < 0) {
             if (!errorLogged_)
-                logWait(274, "WaitCommEvent +LE");
+                LOG_WAIT(274, "WaitCommEvent +LE");
             errorLogged_ = true;
             result = WaitError;
         } else if (r == 0) {
@@ -337,7 +338,7 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
             // The line hung up or failed (adapter unplugged, far end gone): one log line per run of failures.
             if (!errorLogged_) {
                 errno = EIO;
-                logWait(297, "GetOverlappedResult :( +LE");
+                LOG_WAIT(297, "GetOverlappedResult :( +LE");
             }
             errorLogged_ = true;
             result = WaitError;

@@ -9,7 +9,11 @@
 
 #include <set>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -365,4 +369,54 @@ TEST_F(Manager, ShutDownNeverHangs)
         FakeDriver::mode = FakeDriver::Idle;
         FakeDriver::onSave = nullptr;
     }
+}
+
+TEST_F(Manager, TheWindowListsTheSevenTypesAndItsButtonsAddAndDelete)
+{
+    boxes.Answer(ctl::IDOK); // "configure them now?": the window opens
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<TfmFormManager*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        shown = true;
+        EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Источники измерений. Приборы, подключённые к ПК"));
+        EXPECT_EQ(form->bCreateDev->text(), QString::fromUtf8("Создать."));
+        EXPECT_EQ(form->bDeleteDev->text(), QString::fromUtf8("Удалить."));
+        form->bCreateDev->click();
+        form->bCreateDev->click();
+        form->bDeleteDev->click(); // the page just made is the active one
+        form->reject();
+    });
+    auto m = Start();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(m->Form()->pcListDevSource->count(), 1);
+    ASSERT_NE(m->Source(0), nullptr);
+    EXPECT_EQ(m->Source(1), nullptr);
+    EXPECT_EQ(m->Source(0)->GetNumber(), 0);
+    EXPECT_EQ(m->Form()->pcListDevSource->tabText(0), QString::fromUtf8("Ещё не определённый источник"));
+
+    const char* texts[] = {"VELT-A (тип 1)", "VELT-A (тип 2)", "VELT-A СЕТЕВЫЕ (тип 1)", "VELT-B (тип 1)",
+                           "VELT-B (тип 2)", "VELT-B АЛКОЗАМОК", "VELT-C"};
+    const int kinds[] = {1, 10, 2, 1, 10, 11, 20};
+    QComboBox* combo = m->Source(0)->TypeCombo();
+    ASSERT_EQ(combo->count(), 7);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->placeholderText(), QString::fromUtf8("Выберите тип устройства"));
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(combo->itemText(i), QString::fromUtf8(texts[i]));
+        EXPECT_EQ(kDeviceTypes[i].id, i + 1);
+        EXPECT_EQ(kDeviceKinds[i], kinds[i]);
+    }
+    // Applying with nothing chosen is refused.
+    boxes.Clear();
+    m->Source(0)->ApplyClick();
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Не выбран тип Устройства!"));
+    // Choosing a type names the page after it.
+    combo->setCurrentIndex(3);
+    m->Source(0)->TypeChange();
+    EXPECT_EQ(m->Form()->pcListDevSource->tabText(0), QString::fromUtf8("VELT-B (тип 1)"));
+    EXPECT_TRUE(Has("load VELT-B (тип 1) defaults"));
+    m.reset();
+    EXPECT_EQ(IniFile().ReadString("Device_000", "TypeDev", ""), QString::fromUtf8("VELT-B (тип 1)"));
 }

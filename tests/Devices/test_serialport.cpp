@@ -152,3 +152,16 @@ TEST(SerialPort, ClosedFromAnotherThreadInTheMiddleOfAReadReturns)
         EXPECT_FALSE(port.IsOpen());
     }
 }
+
+TEST(SerialPort, ALineThatKeepsFailingIsLoggedOnce)
+{
+    devtest::LogCapture log;
+    MappedPty pty(215);
+    TSerialPort port;
+    ASSERT_TRUE(port.Open(215));
+    pty.CloseMaster();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(port.WaitData(50), TSerialPort::WaitError);
+    EXPECT_EQ(log.Text().count("GetOverlappedResult :("), 1) << log.Text().toStdString();
+    EXPECT_TRUE(log.Contains("serialport.cpp (297) TSerialPort::WaitData GetOverlappedResult :( +LE {"));
+}

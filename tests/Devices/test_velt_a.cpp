@@ -216,3 +216,42 @@ TEST(ListenerShutDown, EndsWithinASecondWhileReadingAPrintout)
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_FALSE(facade.offMainThread);
 }
+
+TEST(ListenerSource, ATypeChangeStartsTheNewListenerWithoutAPortAndFreesTheOldOne)
+{
+    testutil::TempDir dir;
+    ctl::TScriptedMessageBoxPort boxes;
+    MappedPty pty(226);
+    testutil::writeFile(dir.file("VELT.ini"), rtl::toCp1251(QString::fromUtf8("[Device_004]\nTypeDev=VELT-A (тип 1)\nCOM=COM226\n")));
+    TManager m(true, dir.path(), nullptr);
+    TDevicesSources* s = m.Source(0);
+    auto* first = dynamic_cast<TVelt_A*>(s->GetDevice());
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first->GetPortNumber(), 226);
+    s->TypeCombo()->setCurrentIndex(3); // "VELT-B (тип 1)"
+    s->TypeChange();
+    auto* second = dynamic_cast<TVelt_A*>(s->GetDevice());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Name, QString::fromUtf8("VELT-B (тип 1)"));
+    EXPECT_EQ(second->TypeId, 4);
+    EXPECT_EQ(second->GetPortNumber(), -1) << "starting settings: no port";
+    EXPECT_TRUE(second->Suspended()) << "no port, no running thread";
+    TSerialPort again;
+    EXPECT_TRUE(again.Open(226)) << "the old listener let its port go";
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(Listener, AHeldListenerIsFreedAtOnce)
+{
+    MappedPty pty(227);
+    Choose("COM227");
+    ASSERT_FALSE(driver->Suspended());
+    EXPECT_EQ(driver->ClosePort(), 1);
+    EXPECT_TRUE(driver->Suspended()) << "held at the end of its pass";
+    EXPECT_EQ(driver->ClosePort(), 2);
+    const auto t = steady_clock::now();
+    driver->Terminate();
+    driver->WaitFor();
+    EXPECT_TRUE(driver->Finished());
+    EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - t).count(), 500);
+}
