@@ -1,0 +1,136 @@
+#include "JournalSchemas.h"
+#include "common/testutil.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/Field.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+QByteArray utf16le(const QString& text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(Connection, DataLinkFileChoosesTheFolder)
+{
+    struct Case {
+        const char* what;
+        QByteArray udl;  // empty: no file
+        const char* folder;
+    };
+    const QString header = "[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n";
+    const Case cases[] = {
+        {"no file", QByteArray(), "DATABASE"},
+        {"utf-16 with a Windows path", utf16le(header + "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\Program Files\\VELT\\MyDocuments\\Journal;Extended Properties=dBASE IV;\r\n"), "Journal"},
+        {"8-bit with a relative folder", (header + "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=DATABASE;Persist Security Info=False\r\n").toLatin1(), "DATABASE"},
+        {"no data source", utf16le(header + "Provider=Microsoft.Jet.OLEDB.4.0\r\n"), "DATABASE"},
+        {"quoted value", (header + "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"base;2\"\r\n").toLatin1(), "base;2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testutil::TempDir dir;
+        if (!c.udl.isEmpty())
+            testutil::writeFile(dir.file("connect.udl"), c.udl);
+        TADOConnection conn;
+        conn.SetConnectionString("FILE NAME=" + QDir::toNativeSeparators(dir.file("connect.udl")));
+        conn.SetProvider(dir.file("connect.udl"));
+        conn.Open();
+        EXPECT_EQ(conn.DataFolder(), dir.file(c.folder));
+        EXPECT_TRUE(QDir(conn.DataFolder()).exists());
+    }
+}
+
+TEST(Connection, AnExistingFolderIsFoundWhateverItsCase)
+{
+    testutil::TempDir dir;
+    QDir(dir.path()).mkdir("Database");
+    TADOConnection conn;
+    conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+    conn.Open();
+    EXPECT_EQ(conn.DataFolder(), dir.file("Database"));
+}
+
+TEST(Connection, ReleasedFilesCanBeRenamedAndANewTableTakesTheName)
+{
+    testutil::TempDir dir;
+    TADOConnection conn;
+    conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+    TADOQuery q(&conn);
+    q.SetSQL(fixtures::defaultMpCreate());
+    q.ExecSQL();
+    q.SetSQL("INSERT INTO Base ( ID ) VALUES ( 7 )");
+    q.ExecSQL();
+    conn.SetKeepConnection(false);
+    ASSERT_TRUE(QDir(conn.DataFolder()).rename("Base.DBF", "oldBASE.DBF"));
+    ASSERT_TRUE(QDir(conn.DataFolder()).rename("Base.DBT", "oldBASE.DBT"));
+    conn.SetKeepConnection(true);
+    q.SetSQL(fixtures::defaultMpCreate());
+    q.ExecSQL();
+    q.SetSQL("SELECT COUNT(*) as cnt FROM Base");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 0);
+    q.SetSQL("SELECT max(ID) as maxid FROM oldBase");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 7);
+}
+
+TEST(Connection, ThreadsWritingOneTableThroughTheirOwnConnectionsLoseNothing)
+{
+    testutil::TempDir dir;
+    {
+        TADOConnection conn;
+        conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+        TADOQuery q(&conn);
+        q.SetSQL(fixtures::infoPribCreate());
+        q.ExecSQL();
+    }
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            TADOConnection conn;
+            conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+            TADOQuery q(&conn);
+            for (int i = 0; i < 50; ++i) {
+                try {
+                    q.SetSQL("INSERT INTO InfoPrib ( ID, PRIBOR, DATECONST ) VALUES ( :ID, :PRIBOR, :DATECONST )");
+                    q.Parameters().ParamByName("ID")->SetValue(t * 50 + i + 1);
+                    q.Parameters().ParamByName("PRIBOR")->SetValue(t);
+                    q.Parameters().ParamByName("DATECONST")->SetValue(QString("2010.01.01 00:00:%1").arg(i, 2, 10, QChar('0')));
+                    q.ExecSQL();
+                    q.SetSQL("SELECT COUNT (*) AS POISK FROM InfoPrib WHERE PRIBOR = " + QString::number(t));
+                    q.Open();
+                    if (q.FieldByName("POISK")->AsInteger() != i + 1)
+                        ++failures;
+                    q.Close();
+                } catch (const EDatabaseError&) {
+                    ++failures;
+                }
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(failures, 0);
+    TADOConnection conn;
+    conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+    TADOQuery q(&conn);
+    q.SetSQL("SELECT * FROM InfoPrib ORDER BY DATECONST");
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 200);
+    QSet<int> ids;
+    for (q.First(); !q.Eof(); q.Next())
+        ids.insert(q.FieldByName("ID")->AsInteger());
+    EXPECT_EQ(ids.size(), 200);
+}
