@@ -18,6 +18,17 @@ TPixelFormat formatOfBits(int bits)
     }
 }
 
+// Bitmaps are screen surfaces whatever resolution a file records: 96 dpi, so fonts set in points on
+// their canvas come out at screen size.
+QImage screenImage(QImage image)
+{
+    if (!image.isNull()) {
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+    }
+    return image;
+}
+
 } // namespace
 
 TBitmap::TBitmap() = default;
@@ -138,7 +149,7 @@ void TBitmap::SetImage(const QImage& image)
 {
     if (canvas_)
         canvas_->Release();
-    image_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    image_ = image.isNull() ? QImage() : screenImage(image.convertToFormat(QImage::Format_RGB32));
     modified();
 }
 
@@ -190,7 +201,7 @@ void TBitmap::LoadFromBytes(const QByteArray& bytes)
         throw EInvalidGraphic(error);
     if (canvas_)
         canvas_->Release();
-    image_ = image;
+    image_ = screenImage(image);
     pixelFormat_ = formatOfBits(bits);
     const qint64 stored = bmp::storedSize(bytes);
     original_ = stored > 0 && stored < bytes.size() ? bytes.left(stored) : bytes;

@@ -179,6 +179,22 @@ TEST(Bmp, RoundTripIsExact)
     EXPECT_EQ(redrawn.Canvas().Pixel(0, 0), clRed);
 }
 
+TEST(Bmp, ABitmapCanvasIsAScreenSurfaceWhateverTheFileRecords)
+{
+    QImage print = photoLike(10, 10);
+    print.setDotsPerMeterX(11811); // 300 dpi
+    print.setDotsPerMeterY(11811);
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(print.save(&out, "BMP"));
+    TBitmap b;
+    b.LoadFromBytes(bytes);
+    EXPECT_EQ(b.Canvas().PixelsPerInch(), 96);
+    b.Canvas().Font().SetSize(10);
+    EXPECT_EQ(b.Canvas().Font().Height(), -13);
+}
+
 TEST(Bmp, DamagedFilesAreRefused)
 {
     const QByteArray good = TBitmap(photoLike(16, 16)).SaveToBytes();

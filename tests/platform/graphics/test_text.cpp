@@ -67,6 +67,15 @@ TEST(Text, MetricsComeFromTheFont)
     EXPECT_EQ(ext.cx, s.canvas.TextWidth(QStringLiteral("abc")));
     EXPECT_EQ(ext.cy, tm.tmHeight);
 
+    // Advances add up: a text is as wide as its characters, with no kerning or ligatures (layout
+    // code measures prefixes and spreads characters on that basis).
+    for (const QString text : {QStringLiteral("fi ffl AV To Wa"), QStringLiteral("Проверка, 0.123 мг/л")}) {
+        int sum = 0;
+        for (QChar ch : text)
+            sum += s.canvas.TextWidth(QString(ch));
+        EXPECT_EQ(s.canvas.TextWidth(text), sum) << text.toStdString();
+    }
+
     // Character extra spacing widens every character.
     const int plain = s.canvas.TextWidth(QStringLiteral("abcd"));
     s.canvas.SetTextCharacterExtra(2);
