@@ -51,11 +51,8 @@ void TCanvas::SetDevice(QPaintDevice* device)
     Release();
     painter_ = nullptr;
     device_ = device;
-    if (device) {
-        const int size = font_.Size();
-        font_.SetPixelsPerInch(device->logicalDpiY());
-        font_.SetSize(size);
-    }
+    if (device)
+        followResolution(device->logicalDpiY());
 }
 
 void TCanvas::SetPainter(QPainter* painter)
@@ -63,13 +60,20 @@ void TCanvas::SetPainter(QPainter* painter)
     Release();
     device_ = nullptr;
     painter_ = painter;
-    if (painter && painter->device()) {
-        const int size = font_.Size();
-        font_.SetPixelsPerInch(painter->device()->logicalDpiY());
-        font_.SetSize(size);
-    }
+    if (painter && painter->device())
+        followResolution(painter->device()->logicalDpiY());
     if (painter)
         painter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+void TCanvas::followResolution(int ppi)
+{
+    // The canvas font keeps its point size on a surface of another resolution.
+    if (ppi <= 0 || ppi == font_.PixelsPerInch())
+        return;
+    const int size = font_.Size();
+    font_.SetPixelsPerInch(ppi);
+    font_.SetSize(size);
 }
 
 void TCanvas::Release()

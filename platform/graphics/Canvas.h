@@ -150,6 +150,7 @@ public:
 
 private:
     QFont currentQFont();
+    void followResolution(int ppi);
     void strokeLine(TPoint from, TPoint to, bool includeEnd, int* dashPhase);
     void plotPixels(const std::vector<QPoint>& on, const std::vector<QPoint>& gaps);
     void outlineClosed(const std::vector<TPoint>& points);

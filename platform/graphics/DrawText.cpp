@@ -138,6 +138,17 @@ void ellipsize(Line& line, int maxWidth, const Measure& m)
         line.underline = -1;
 }
 
+// Marks a line that is followed by text no longer shown: as much of it as fits, then "...".
+void closeWithEllipsis(Line& line, int maxWidth, const Measure& m)
+{
+    int n = int(line.text.size());
+    while (n > 0 && m.width(line.text.left(n) + kEllipsis) > maxWidth)
+        --n;
+    line.text = line.text.left(n) + kEllipsis;
+    if (line.underline >= n)
+        line.underline = -1;
+}
+
 } // namespace
 
 int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
@@ -191,6 +202,18 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
     }
     if (lines.empty())
         return 0;
+    // As an edit control shows it: no partly visible last line; with an ellipsis flag the last
+    // whole line says that text was left out.
+    if ((flags & DT_EDITCONTROL) && !(flags & DT_SINGLELINE) && lineHeight > 0) {
+        const size_t fit = size_t(std::max(0, r.Height() / lineHeight));
+        if (lines.size() > fit) {
+            lines.resize(fit);
+            if (fit > 0 && (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)))
+                closeWithEllipsis(lines.back(), maxWidth, measure);
+            if (lines.empty())
+                return 0;
+        }
+    }
 
     int y = r.Top;
     if (flags & DT_SINGLELINE) {

@@ -110,3 +110,16 @@ TEST(Surfaces, PrinterPageKeepsPointSizesAndWritesText)
     EXPECT_GT(height, 9.0);
     EXPECT_LT(height, 16.0);
 }
+
+TEST(Surfaces, RebindingToTheSameResolutionKeepsTheFontExactly)
+{
+    QImage a(10, 10, QImage::Format_RGB32), b(10, 10, QImage::Format_RGB32);
+    TCanvas c(&a);
+    c.Font().SetHeight(-14); // 10.5 points: not a whole point size
+    c.SetDevice(&b);
+    EXPECT_EQ(c.Font().Height(), -14);
+    QPainter painter(&a);
+    c.SetPainter(&painter);
+    EXPECT_EQ(c.Font().Height(), -14);
+    c.SetPainter(nullptr);
+}

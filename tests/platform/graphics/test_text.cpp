@@ -224,6 +224,42 @@ TEST(DrawText, LongWordOverflowsUnlessBrokenOrEllipsised)
     EXPECT_LE(r.Width(), full / 2);
 }
 
+TEST(DrawText, EditControlShowsOnlyWholeLinesAndMarksWhatIsLeftOut)
+{
+    const QString text = QStringLiteral("Иванов Иван Иванович водитель категории B стаж вождения десять лет");
+    auto draw = [&](unsigned extra, QRect* inkOut, int* lhOut, TRect* boxOut) {
+        Surface s(400, 300);
+        const int lh = s.canvas.TextHeight(text);
+        const int width = s.canvas.TextWidth(QStringLiteral("Иванов Иван"));
+        const TRect box = Rect(10, 10, 10 + width, 10 + lh * 2 + lh / 2);
+        TRect r = box;
+        s.canvas.DrawText(text, r, DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP | extra);
+        *inkOut = inked(s.done());
+        *lhOut = lh;
+        *boxOut = box;
+    };
+    QRect ink;
+    int lh;
+    TRect box;
+    draw(0, &ink, &lh, &box);
+    EXPECT_GT(ink.bottom(), box.Bottom) << "without the flag every line is drawn";
+    draw(DT_EDITCONTROL | DT_END_ELLIPSIS, &ink, &lh, &box);
+    EXPECT_LT(ink.bottom(), box.Top + 2 * lh);
+    EXPECT_GT(ink.bottom(), box.Top + lh);
+    EXPECT_LE(ink.right(), box.Right);
+
+    // The second line ends in "...": its ink reaches past where the plain second line would end.
+    Surface s(400, 300);
+    TRect r = box;
+    s.canvas.DrawText(text, r, DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS);
+    const QRect second = inked(s.done(), kWhite, QRect(box.Left, box.Top + lh, box.Width(), lh));
+    Surface plain(400, 300);
+    TRect r2 = Rect(box.Left, box.Top, box.Right, box.Top + 2 * lh);
+    plain.canvas.DrawText(text, r2, DT_WORDBREAK | DT_NOPREFIX);
+    const QRect plainSecond = inked(plain.done(), kWhite, QRect(box.Left, box.Top + lh, box.Width(), lh));
+    EXPECT_NE(second, plainSecond);
+}
+
 TEST(DrawText, EndEllipsisFitsTheRectangle)
 {
     Surface s;
