@@ -91,10 +91,15 @@ TEST(Jpeg, TruncatedOrCorruptDataIsAClearErrorAndLeavesThePictureAlone)
     QByteArray corrupt = good;
     for (int i = int(corrupt.size()) / 2; i < corrupt.size() - 2; i += 7)
         corrupt[i] = char(0xFF);
+    QByteArray huge = good; // a frame header asking for 65535 x 65535 pixels
+    const qsizetype sof = huge.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    for (int i = 5; i <= 8; ++i)
+        huge[sof + i] = char(0xFF);
     QByteArray badHeader = good;
     badHeader[3] = 0x7F; // the first segment's length now runs past the data
     const QByteArray samples[] = {good.left(good.size() / 2), good.left(200), good.left(3), corrupt, badHeader,
-                                  QByteArray("\xFF\xD8\xFF\xD9", 4), QByteArray("not a picture"), QByteArray()};
+                                  huge, QByteArray("\xFF\xD8\xFF\xD9", 4), QByteArray("not a picture"), QByteArray()};
     for (const QByteArray& bytes : samples) {
         try {
             jpeg.LoadFromBytes(bytes);
