@@ -1,0 +1,61 @@
+#pragma once
+// Helpers of the db tests: a work folder with its DATABASE folder, and tables written by python3-dbf, a
+// writer that is not ours.
+#include "common/testutil.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+namespace dbfixture {
+
+// A fresh work folder; the connection finds its tables in DATABASE (no connect.udl).
+struct WorkFolder {
+    testutil::TempDir dir;
+    WorkFolder() { QDir(dir.path()).mkpath(QStringLiteral("DATABASE")); }
+    QString path() const { return dir.path(); }
+    QString database(const QString& file) const { return dir.path() + QStringLiteral("/DATABASE/") + file; }
+};
+
+inline bool havePythonDbf()
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import dbf")});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Writes a dBASE III table with python3-dbf: `spec` is its field list ("ID N(11,0); DATA C(19)"), `rows`
+// a Python list of tuples. Returns false (with the script's errors added as a failure) when it did not.
+inline bool writeWithPythonDbf(const QString& path, const QString& spec, const QString& rows = QStringLiteral("[]"))
+{
+    const QString script = QStringLiteral(
+        "import dbf, sys\n"
+        "t = dbf.Table(sys.argv[1], sys.argv[2], dbf_type='db3', codepage='cp1251')\n"
+        "t.open(dbf.READ_WRITE)\n"
+        "for r in %1:\n"
+        "    t.append(r)\n"
+        "t.close()\n").arg(rows);
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path, spec});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << "python3-dbf: " << p.readAllStandardError().toStdString();
+        return false;
+    }
+    return true;
+}
+
+// Runs a Python script with the path as its argument and gives what it printed.
+inline QString runPython(const QString& script, const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace dbfixture
