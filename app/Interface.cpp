@@ -49,7 +49,7 @@ void TInterface::SetUserInfo(const QString&, const QString&)
 }
 
 void TInterface::InitDB(TADOQuery* query, TADOConnection* connection, TDataSource* ds, TADOQuery* lookup,
-                        TDBGridEx* grid, QWidget* viewPanel, QWidget* editButtons, TDBInfoPribors* info)
+                        TDBGridEx* grid, QLabel* viewPanel, QWidget* editButtons, TDBInfoPribors* info)
 {
     auto* c = journal();
     if (!c)

@@ -28,7 +28,7 @@ public:
     void SetOperator(const QString& name);
     void SetUserInfo(const QString& name, const QString& info);
     void InitDB(TADOQuery* query, TADOConnection* connection, TDataSource* ds, TADOQuery* lookup, TDBGridEx* grid,
-                QWidget* viewPanel, QWidget* editButtons, TDBInfoPribors* info);
+                QLabel* viewPanel, QWidget* editButtons, TDBInfoPribors* info);
     void ReadSettings(rtl::TIniFile& ini);
     void SaveSettings(rtl::TIniFile& ini);
     void SetControls(QPushButton* edit, QPushButton* del, QLabel* countPanel, QPushButton* add);

@@ -36,7 +36,7 @@ struct TJournalBinding {
     TDataSource* DS = nullptr;          // data source of the journal query, bound to the grid
     TADOQuery* LookupQuery = nullptr;
     TDBGridEx* Grid = nullptr;
-    QWidget* ViewPanel = nullptr;       // the controller writes the name of its view into it
+    QLabel* ViewPanel = nullptr;        // the controller writes the name of its view into it
     QWidget* EditButtons = nullptr;     // given to "default_mp" only
     TDBInfoPribors* InfoPribors = nullptr;
 };

@@ -5,3 +5,25 @@ set -euo pipefail
 bindir=$1
 work="$bindir/MyDocuments"
 mkdir -p "$work/DATABASE"
+
+# Settings with their defaults (profile format, CR LF).
+if [ ! -e "$work/VELT.ini" ]; then
+  printf '[Methods]\r\nAppType=default_mp\r\nVideo=0\r\nJpegQuality=75\r\nProgUseOnlyForAlkozamok=0\r\n\r\n[WindowState]\r\nwsMaximized=0\r\n' \
+    > "$work/VELT.ini"
+fi
+
+# Operators store with one operator: name "ОПЕРАТОР" (cp1251), password "1111".
+# Header, payload length 33 + 8, the record (16-byte name, 16-byte password, live), trailer 10 and 11.
+if [ ! -e "$work/VELT.dat" ]; then
+  (
+    umask 077
+    {
+      printf '\x01\x02\x03\x04\x10\x11\xff\xff\xff\xff\xff\xff'
+      printf '\x29\x00\x00\x00'
+      printf '\xce\xcf\xc5\xd0\xc0\xd2\xce\xd0\x00\x00\x00\x00\x00\x00\x00\x00'
+      printf '1111\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+      printf '\x00'
+      printf '\x0a\x00\x00\x00\x0b\x00\x00\x00'
+    } > "$work/VELT.dat"
+  )
+fi

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRect>
@@ -74,7 +75,8 @@ std::vector<std::string> callEverything(TInterface& f, std::vector<std::string>&
 {
     log.clear();
     QPushButton edit, del, add;
-    QWidget panel, buttons;
+    QLabel panel;
+    QWidget buttons;
     int counter = 3;
     f.SetDirs("/app", "/work");
     f.SetOperator("OP");

@@ -1,0 +1,616 @@
+#include "app/MainForm.h"
+
+#include "app/EditOperForm.h"
+#include "app/LoginForm.h"
+#include "app/ProgParam.h"
+#include "app/WorkFolder.h"
+#include "core/Debug.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/rtl/IniFile.h"
+#include "platform/system/InstanceLock.h"
+#include "platform/system/MoveFolder.h"
+#include "platform/system/SystemInfo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <exception>
+
+using namespace ctl;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+QByteArray b(const QString& s) { return s.toUtf8(); }
+
+QFrame* panel(QWidget* parent)
+{
+    auto* p = new QFrame(parent);
+    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return p;
+}
+
+QPushButton* button(QWidget* parent, const char* caption)
+{
+    auto* btn = new QPushButton(u(caption), parent);
+    btn->setAutoDefault(false);
+    btn->setFocusPolicy(Qt::TabFocus);
+    return btn;
+}
+
+// A row of buttons filling a panel of fixed width.
+QHBoxLayout* buttonRow(QFrame* p)
+{
+    auto* row = new QHBoxLayout(p);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(2);
+    return row;
+}
+
+// Menu item whose shortcut is shown but handled by the window's key handler, so each key acts once.
+QAction* item(QMenu* menu, const char* caption, const char* shortcut = nullptr)
+{
+    QString text = u(caption);
+    if (shortcut)
+        text += QLatin1Char('\t') + QLatin1String(shortcut);
+    return menu->addAction(text);
+}
+
+const char* kVeltDat = "VELT.dat";
+
+} // namespace
+
+void ShowException(const char* what)
+{
+    MessageBox(QString::fromUtf8(what), QStringLiteral("VELT"), MB_OK | MB_ICONERROR);
+}
+
+TfmMain::TfmMain(const QString& appDir, Options options)
+    : options_(std::move(options))
+{
+    AppDir = QDir::cleanPath(appDir);
+    WorkDir = ResolveWorkDir(AppDir, sys::DocumentsFolder());
+    Dbg().SetBaseName(QDir(WorkDir).filePath(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()));
+    Dbg().Print("Construct - OK");
+
+    setObjectName("fmMain");
+    resize(1049, 668);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(client);
+
+    Panel1 = panel(client);
+    Panel1->setFixedHeight(49);
+    auto* top = new QHBoxLayout(Panel1);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    Panel4 = panel(Panel1);
+    Panel4->setFixedWidth(248);
+    auto* row4 = buttonRow(Panel4);
+    row4->addWidget(bBase = button(Panel4, "вся база"));
+    row4->addWidget(bToday = button(Panel4, "за сегодня"));
+    row4->addWidget(bFiltr = button(Panel4, "фильтр/поиск"));
+    Panel6 = panel(Panel1);
+    Panel6->setFixedWidth(115);
+    buttonRow(Panel6)->addWidget(bLoadBasePribor = button(Panel6, "Загрузить базу"));
+    pEditButtom = panel(Panel1);
+    pEditButtom->setFixedWidth(250);
+    auto* rowE = buttonRow(pEditButtom);
+    rowE->addWidget(bNew = button(pEditButtom, "новая запись"));
+    rowE->addWidget(dUpdate = button(pEditButtom, "изменить"));
+    rowE->addWidget(bDelete = button(pEditButtom, "удалить"));
+    top->addWidget(Panel4);
+    top->addWidget(Panel6);
+    top->addStretch(1);
+    top->addWidget(pEditButtom);
+    column->addWidget(Panel1);
+
+    pStat = new QLabel(client);
+    pStat->setFixedHeight(24);
+    pStat->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pStat->setAlignment(Qt::AlignCenter);
+    column->addWidget(pStat);
+
+    Panel3 = panel(client);
+    Panel3->setFrameStyle(QFrame::NoFrame);
+    auto* gridBox = new QVBoxLayout(Panel3);
+    gridBox->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(Panel3, 1);
+
+    StatusVELT = new QStatusBar(this);
+    StatusVELT->setSizeGripEnabled(true);
+    const int widths[4] = {195, 180, 200, 50};
+    for (int i = 0; i < 4; ++i) {
+        StatusPanels[i] = new QLabel(StatusVELT);
+        StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        if (i < 3)
+            StatusPanels[i]->setFixedWidth(widths[i]);
+        // The last panel takes the rest: "Всего записей: 12345" does not fit 50 pixels.
+        StatusVELT->addWidget(StatusPanels[i], i == 3 ? 1 : 0);
+    }
+    setStatusBar(StatusVELT);
+
+    QMenuBar* menu = menuBar();
+    nEdit = menu->addMenu(u("Редактирование"));
+    nNew = item(nEdit, "Новая запись", "Ins");
+    nUpdate = item(nEdit, "Изменить");
+    nDelete = item(nEdit, "Удалить", "Del");
+    nLoadBasePribor = item(nEdit, "Загрузить базу");
+    nVid = menu->addMenu(u("Вид"));
+    nBase = item(nVid, "Вся база", "F5");
+    nToday = item(nVid, "За сегодня", "F6");
+    nFiltr = item(nVid, "Фильтр/поиск", "F7");
+    nPrint = menu->addAction(u("Печать Журнала"));
+    N2 = menu->addAction(u("Сводный Отчёт"));
+    nOptions = menu->addMenu(u("Опции"));
+    nSetting = nOptions->addAction(u("Настройка"));
+    nShowManager = nOptions->addAction(u("Источники измерений"));
+    nChangeOper = menu->addAction(u("Смена оператора"));
+    N1 = menu->addAction(u("Редакт. Опер."));
+    nExit = menu->addAction(u("Выход"));
+
+    auto on = [this](QPushButton* btn, void (TfmMain::*handler)()) {
+        connect(btn, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(bNew, &TfmMain::bNewClick);
+    on(dUpdate, &TfmMain::dUpdateClick);
+    on(bDelete, &TfmMain::bDeleteClick);
+    on(bLoadBasePribor, &TfmMain::bLoadBasePriborClick);
+    on(bBase, &TfmMain::bBaseClick);
+    on(bToday, &TfmMain::bTodayClick);
+    on(bFiltr, &TfmMain::bFiltrClick);
+
+    // Menu items of a button act through it, only when it is enabled.
+    auto through = [this](QAction* a, QPushButton* btn, bool mustBeVisible = false) {
+        connect(a, &QAction::triggered, this, [btn, mustBeVisible] {
+            if (btn->isEnabled() && (!mustBeVisible || !btn->isHidden()))
+                btn->click();
+        });
+    };
+    through(nNew, bNew);
+    through(nUpdate, dUpdate);
+    through(nDelete, bDelete, true);
+    through(nLoadBasePribor, bLoadBasePribor);
+    through(nBase, bBase);
+    through(nToday, bToday);
+    through(nFiltr, bFiltr);
+    auto act = [this](QAction* a, void (TfmMain::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    act(nPrint, &TfmMain::nPrintClick);
+    act(N2, &TfmMain::N2Click);
+    act(nSetting, &TfmMain::nSettingClick);
+    act(nShowManager, &TfmMain::nShowManagerClick);
+    act(nChangeOper, &TfmMain::nChangeOperClick);
+    act(N1, &TfmMain::N1Click);
+    act(nExit, &TfmMain::nExitClick);
+
+    // The window sees every key of its controls first.
+    qApp->installEventFilter(this);
+}
+
+TfmMain::~TfmMain()
+{
+    qApp->removeEventFilter(this);
+    FormDestroy();
+}
+
+int TfmMain::AppTypeCode(const QString& appType)
+{
+    if (appType == QLatin1String("default")) return TInterface::Default;
+    if (appType == QLatin1String("medic")) return TInterface::Medic;
+    if (appType == QLatin1String("police")) return TInterface::Police;
+    if (appType == QLatin1String("default_mp")) return TInterface::DefaultMP;
+    return 0;
+}
+
+int TfmMain::RequiredGeneration(int code)
+{
+    switch (code) {
+    case TInterface::Default: return 6;
+    case TInterface::Medic: return 4;
+    case TInterface::Police: return 5;
+    case TInterface::DefaultMP: return 7;
+    default: return 0;
+    }
+}
+
+void TfmMain::guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& e) {
+        Dbg().Print("Exception: %s", e.what());
+        ShowException(e.what());
+    }
+}
+
+bool TfmMain::FormCreate()
+{
+    try {
+        return formCreate();
+    } catch (const std::exception& e) {
+        // A window with no operator or no journal must not stay: the error is shown and the program ends.
+        Dbg().Print("Create - exception: %s", e.what());
+        ShowException(e.what());
+    }
+    ini_.reset();
+    hide();
+    return false;
+}
+
+bool TfmMain::formCreate()
+{
+    Dbg().Print("Create...");
+
+    bDelete->setEnabled(false);
+    bDelete->hide();
+    nDelete->setEnabled(false);
+    nDelete->setVisible(false);
+    pEditButtom->setFixedWidth(178);
+
+    logEnvironment();
+
+    // The single-instance lock comes before anything is moved: a second start must leave the files of
+    // the running one alone.
+    Dbg().Print("Определяем запущенно ли уже данное приложение...");
+    Mutex = std::make_unique<sys::TInstanceLock>(QStringLiteral("VOVI_DEROVIVA_ZUD_UZER"));
+    const auto lock = Mutex->Acquire();
+    if (lock == sys::TInstanceLock::Result::AlreadyExists) {
+        Mutex.reset();
+        MessageBox(u("Программа VELT уже запущенна!\nДопускается запуск только одного экземпляра."),
+                   u("Предупреждение!"), MB_OK | MB_ICONWARNING);
+        hide();
+        return false;
+    }
+    if (lock == sys::TInstanceLock::Result::Failed) {
+        errno = Mutex->LastError();
+        Dbg().Print("Single-instance lock %s not taken +LE", b(Mutex->FilePath()).constData());
+        Mutex.reset();
+    }
+
+    moveOldDataFolders();
+
+    ini_ = std::make_unique<rtl::TIniFile>(QDir(WorkDir).filePath("VELT.ini"));
+
+    Dbg().Print("Настройка компонента работы с БД...");
+
+    Dbg().Print("Проверка типа БД...");
+    const QString appType = ini_->ReadString("Methods", "AppType", "default_mp");
+    const int code = AppTypeCode(appType);
+    if (code == 0) {
+        // A misspelt type would otherwise offer to convert the journal into another variant's table.
+        Dbg().Print("Проверка типа БД - неизвестный тип приложения AppType=%s", b(appType).constData());
+        MessageBox(u("Неизвестный тип приложения в файле настроек VELT.ini: AppType=") + appType,
+                   u("Ошибка!"), MB_OK | MB_ICONERROR);
+        ini_.reset();
+        return false;
+    }
+
+    Dbg().Print("Считывание закрытых параметров программы...");
+    ProgParam = new TProgParam;
+    ProgParam->LoadFromFile(QDir(WorkDir).filePath(kVeltDat));
+
+    Dbg().Print("Запрос Логина-Пароля...");
+    int result = 2;
+    {
+        TfmLogin login;
+        login.Setup(ProgParam, WorkDir);
+        result = login.exec();
+        OperatorName = login.OperatorName;
+    }
+    if (result == 2) {
+        ini_.reset();
+        return false;
+    }
+
+    Dbg().Print("Вход выполнил оператор: '%s'", b(OperatorName).constData());
+    setOperatorPanel();
+
+    Dbg().Print("Запуск приложения...");
+    Dbg().Print("Создаём класс для хранения информации о приборах...");
+
+    Dbg().Print("Создаём интерфейс работы с приборами...");
+    Interface = new TInterface(code, options_.ControllerFactory);
+    Interface->SetDirs(AppDir, WorkDir);
+    Interface->SetOperator(OperatorName);
+
+    const QString version = sys::AppVersion();
+    if (version != QLatin1String("No"))
+        setWindowTitle(u("VELT версия ") + version + u(" - Журнал измерений"));
+    else
+        setWindowTitle(u("VELT информация о версии отсутствует - Журнал измерений"));
+    Dbg().Print("Определение версии приложения... VELT версия %s", b(version).constData());
+
+    Dbg().Print("Инициализация БД...");
+    Interface->InitDB(nullptr, nullptr, nullptr, nullptr, nullptr, pStat, pEditButtom, DBInfoPribors);
+
+    Interface->ReadSettings(*ini_);
+    Interface->SetControls(dUpdate, bDelete, StatusPanels[3], bNew);
+    Interface->EndBurst();
+    Interface->SetUserInfo(OperatorName, QString());
+
+    Dbg().Print("Инициализируем менеджер устройств-источников...");
+
+    const bool maximized = ini_->ReadBool("WindowState", "wsMaximized", false);
+    ini_.reset();
+    if (maximized)
+        showMaximized();
+    else
+        showNormal();
+    Dbg().Print("Create - OK");
+    return true;
+}
+
+void TfmMain::logEnvironment()
+{
+    Dbg().Print("----------------------------------");
+    Dbg().Print("UserName  = %s", b(sys::UserName()).constData());
+    Dbg().Print("AppDir  = %s", b(AppDir).constData());
+    Dbg().Print("WorkDir = %s", b(WorkDir).constData());
+    Dbg().Print("----------------------------------");
+}
+
+void TfmMain::moveOldDataFolders()
+{
+    struct Old {
+        QString folder;
+        const char* question;
+        const char* log;
+        const char* failure;
+        bool move = false;
+    };
+    Old olds[] = {
+        {QDir(AppDir).filePath("DATABASE"),
+         "Во время запуска программа обнаружила по пути [%1] директорию Базы Данных. \nЭто месторасположение является устаревшим. \n"
+         "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
+         "Сделать это сейчас?",
+         "Во время запуска программы обнаружили папку с БД от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...",
+         "Не удалось переместить папку с Базой Данных программы: из %1 в %2"},
+        {QDir(AppDir).filePath("PHOTOS"),
+         "Во время запуска программа обнаружила по пути [%1] директорию с файлами фотографий. \nЭто месторасположение является устаревшим. \n"
+         "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
+         "Сделать это сейчас?",
+         "Во время запуска программы обнаружили папку с файлами фотографий от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...",
+         "Не удалось переместить папку с файлами фотографий программы: из %1 в %2"},
+    };
+    // Both questions first, then the moves.
+    for (Old& o : olds)
+        if (QFileInfo(o.folder).isDir())
+            o.move = MessageBox(u(o.question).arg(o.folder, WorkDir), u("Внимание!"), MB_YESNO | MB_ICONQUESTION) == IDYES;
+    for (const Old& o : olds) {
+        if (!o.move)
+            continue;
+        Dbg().Print("%s", o.log);
+        if (!sys::MoveFolder(o.folder, WorkDir))
+            MessageBox(u(o.failure).arg(o.folder, WorkDir), u("Ошибка!"), MB_OK | MB_ICONERROR);
+    }
+}
+
+void TfmMain::FormDestroy()
+{
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    Dbg().Print("Destroy...");
+    Dbg().Print("Удаление менеджера устройств-источников...");
+
+    Dbg().Print("Сохранение настроек в *.ini файле...");
+    rtl::TIniFile ini(QDir(WorkDir).filePath("VELT.ini"));
+    if (!ini.WriteBool("WindowState", "wsMaximized", isMaximized()))
+        Dbg().Print("%s", b(ini.LastError()).constData());
+
+    Dbg().Print("Удаление интерфейса работы с приборами...");
+    if (Interface) {
+        Interface->SaveSettings(ini);
+        delete Interface;
+        Interface = nullptr;
+    }
+
+    Dbg().Print("Удаление класса хранения информации о приборах...");
+
+    Dbg().Print("Удаление класса хранения закрытых настроек...");
+    if (ProgParam) {
+        if (ProgParam->SaveToFile(QDir(WorkDir).filePath(kVeltDat)) != 0)
+            Dbg().Print("VELT.dat not written");
+        delete ProgParam;
+        ProgParam = nullptr;
+    }
+
+    if (Mutex) {
+        Mutex->Release();
+        Mutex.reset();
+    }
+    Dbg().Print("Destroy - OK");
+}
+
+void TfmMain::setOperatorPanel()
+{
+    StatusPanels[0]->setText(u(" Оператор: ") + OperatorName);
+}
+
+void TfmMain::bNewClick()
+{
+    if (Interface)
+        Interface->New();
+}
+
+void TfmMain::dUpdateClick()
+{
+    if (Interface)
+        Interface->Edit();
+}
+
+void TfmMain::bDeleteClick()
+{
+    if (Interface)
+        Interface->Delete();
+}
+
+void TfmMain::bLoadBasePriborClick()
+{
+    bLoadBasePribor->setEnabled(false);
+    try {
+        QThread::msleep(100);
+    } catch (...) {
+        bLoadBasePribor->setEnabled(true);
+        throw;
+    }
+    bLoadBasePribor->setEnabled(true);
+}
+
+void TfmMain::bBaseClick()
+{
+    if (Interface)
+        Interface->ShowAll();
+}
+
+void TfmMain::bTodayClick()
+{
+    if (Interface)
+        Interface->ShowToday();
+}
+
+void TfmMain::bFiltrClick()
+{
+    if (Interface)
+        Interface->Filter();
+}
+
+void TfmMain::nPrintClick()
+{
+    if (Interface)
+        Interface->Print();
+}
+
+void TfmMain::N2Click()
+{
+    if (Interface)
+        Interface->ConsolidatedReport();
+}
+
+void TfmMain::nSettingClick()
+{
+    if (Interface)
+        Interface->Settings();
+}
+
+void TfmMain::nShowManagerClick()
+{
+}
+
+void TfmMain::nChangeOperClick()
+{
+    TfmLogin login;
+    login.Setup(ProgParam, WorkDir);
+    const int result = login.exec();
+    const QString name = login.OperatorName;
+    if (result != 1)
+        return;
+    Dbg().Print("Вибран оператор: был '%s', стал '%s'", b(OperatorName).constData(), b(name).constData());
+    OperatorName = name;
+    setOperatorPanel();
+    if (Interface)
+        Interface->SetOperator(OperatorName);
+}
+
+void TfmMain::N1Click()
+{
+    TfmEditOper editor;
+    editor.Execute(ProgParam, OperatorName, WorkDir);
+    editor.exec();
+}
+
+void TfmMain::nExitClick()
+{
+    close();
+}
+
+void TfmMain::closeEvent(QCloseEvent* event)
+{
+    // The window never closes by itself: the answer decides whether the program ends.
+    event->ignore();
+    guarded([this] { ConfirmClose(); });
+}
+
+void TfmMain::ConfirmClose()
+{
+    if (MessageBox(u("Вы действительно хотите закрыть программу?"), u("Внимание!"), MB_YESNO | MB_ICONQUESTION) == IDYES)
+        options_.Terminate ? options_.Terminate() : QCoreApplication::quit();
+}
+
+void TfmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+}
+
+bool TfmMain::formKeyDown(int key)
+{
+    switch (key) {
+    case Qt::Key_Insert:
+        bNew->click();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (dUpdate->isEnabled())
+            dUpdate->click();
+        return true;
+    case Qt::Key_Delete:
+        if (bDelete->isEnabled() && !bDelete->isHidden())
+            bDelete->click();
+        return true;
+    case Qt::Key_F5:
+        bBase->click();
+        return true;
+    case Qt::Key_F6:
+        bToday->click();
+        return true;
+    case Qt::Key_F7:
+        bFiltr->click();
+        return true;
+    case Qt::Key_F8:
+        nPrint->trigger();
+        return true;
+    case Qt::Key_Escape:
+        close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        // Keys of this window only, and not while a menu is open or a dialog is over it.
+        if (w->window() == this && !QApplication::activePopupWidget()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                return QMainWindow::eventFilter(watched, event);
+            bool taken = false;
+            guarded([&] { taken = formKeyDown(key->key()); });
+            if (taken)
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// The main window: owns what lives as long as the program, brings it up in a fixed order at start-up and
+// frees it in the reverse order at shut-down. Every journal command goes to the journal facade.
+#include "app/Interface.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class TDBInfoPribors;
+class TManager;
+class TProgParam;
+namespace rtl { class TIniFile; }
+namespace sys { class TInstanceLock; }
+
+// What tests replace; the program keeps the defaults.
+struct TfmMainOptions {
+    TInterface::ControllerFactory ControllerFactory = TInterface::DefaultFactory();
+    // Ends the message loop (null: the application's quit).
+    std::function<void()> Terminate;
+};
+
+class TfmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    using Options = TfmMainOptions;
+
+    // Fixes the work folder and names the log after the program in it; throws when the folder cannot be made.
+    explicit TfmMain(const QString& appDir, Options options = Options());
+    ~TfmMain() override;
+
+    // The creation handler. False when the program must end (second instance, conversion refused or failed,
+    // login cancelled, or an error during start-up, which has then been shown); FormDestroy runs in any case.
+    bool FormCreate();
+    // The destruction handler: frees what exists in the reverse order of start-up. Runs once.
+    void FormDestroy();
+
+    // Application type codes of the "AppType" texts; 0 for a text that names none.
+    static int AppTypeCode(const QString& appType);
+    // Journal table generation an application type needs.
+    static int RequiredGeneration(int code);
+
+    // Fields, in the order the window holds them.
+    std::unique_ptr<sys::TInstanceLock> Mutex;
+    QString AppDir;
+    QString WorkDir;
+    TProgParam* ProgParam = nullptr;
+    QString OperatorName;
+    TInterface* Interface = nullptr;
+    TManager* Manager = nullptr;
+    TDBInfoPribors* DBInfoPribors = nullptr;
+
+    // Components.
+    QFrame* Panel1;
+    QFrame* Panel4;
+    QPushButton* bBase;
+    QPushButton* bToday;
+    QPushButton* bFiltr;
+    QFrame* Panel6;
+    QPushButton* bLoadBasePribor;
+    QFrame* pEditButtom;
+    QPushButton* bNew;
+    QPushButton* dUpdate;
+    QPushButton* bDelete;
+    QLabel* pStat;
+    QFrame* Panel3;
+    QStatusBar* StatusVELT;
+    QLabel* StatusPanels[4];
+
+    QMenu* nEdit;
+    QAction* nNew;
+    QAction* nUpdate;
+    QAction* nDelete;
+    QAction* nLoadBasePribor;
+    QMenu* nVid;
+    QAction* nBase;
+    QAction* nToday;
+    QAction* nFiltr;
+    QAction* nPrint;
+    QAction* N2;
+    QMenu* nOptions;
+    QAction* nSetting;
+    QAction* nShowManager;
+    QAction* nChangeOper;
+    QAction* N1;
+    QAction* nExit;
+
+    // Commands.
+    void bNewClick();
+    void dUpdateClick();
+    void bDeleteClick();
+    void bLoadBasePriborClick();
+    void bBaseClick();
+    void bTodayClick();
+    void bFiltrClick();
+    void nPrintClick();
+    void N2Click();
+    void nSettingClick();
+    void nShowManagerClick();
+    void nChangeOperClick();
+    void N1Click();
+    void nExitClick();
+
+    // Asks before the program ends; the answer Yes ends the message loop.
+    void ConfirmClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool formCreate();
+    void logEnvironment();
+    void moveOldDataFolders();
+    // Handles the keys of the window's commands; true when the key was taken.
+    bool formKeyDown(int key);
+    void setOperatorPanel();
+    // Runs a command; an error in it is shown, never carried into the event loop.
+    void guarded(const std::function<void()>& command);
+
+    Options options_;
+    std::unique_ptr<rtl::TIniFile> ini_;
+    bool destroyed_ = false;
+};
+
+// Shows an error that reached the top of a command or of start-up, as the application does.
+void ShowException(const char* what);

@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+#include <optional>
+
+// The work folder: MyDocuments beside the program when it exists; else VELT in the user's documents folder
+// (in the program's folder, after a message, when there is none), created with its parents, since a fresh
+// account often has no documents folder yet. Throws std::runtime_error "Cannot create <folder> directory."
+// when it cannot be made.
+QString ResolveWorkDir(const QString& appDir, const std::optional<QString>& documents);

@@ -1,0 +1,454 @@
+#include "app/MainForm.h"
+#include "app/LoginForm.h"
+#include "app/ProgParam.h"
+#include "common/testutil.h"
+#include "modal.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/rtl/IniFile.h"
+#include "platform/system/InstanceLock.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+using namespace ctl;
+using testutil::TempDir;
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+class Recorder : public TJournalController {
+public:
+    explicit Recorder(QStringList* log) : log_(log) {}
+    ~Recorder() override { *log_ << "~"; }
+    void SetDirs(const QString&, const QString&) override { *log_ << "SetDirs"; }
+    void SetOperator(const QString& n) override { *log_ << "SetOperator " + n; }
+    void InitJournal(const TJournalBinding&) override { *log_ << "InitJournal"; }
+    void ReadIni(rtl::TIniFile&) override { *log_ << "ReadIni"; }
+    void WriteIni(rtl::TIniFile&) override { *log_ << "WriteIni"; }
+    void NewMeasure(const TVELTMeasurement*, int) override { *log_ << "NewMeasure"; }
+    void NewAct() override { *log_ << "NewAct"; }
+    void OpenAct() override { *log_ << "OpenAct"; }
+    void DeleteRecords() override { *log_ << "DeleteRecords"; }
+    void ShowAll() override { *log_ << "ShowAll"; }
+    void ShowToday() override { *log_ << "ShowToday"; }
+    void ShowFilterDialog() override { *log_ << "ShowFilterDialog"; }
+    void DrawColumnCell(QObject*, const QRect&, int, TColumnEx*, unsigned) override {}
+    void ShowJournalReport() override { *log_ << "ShowJournalReport"; }
+    TJournalSettings GetJournalSettings() const override { return {}; }
+    void ApplyJournalSettings(const TJournalSettings&) override { *log_ << "ApplyJournalSettings"; }
+    void SetControls(QPushButton*, QPushButton*, QLabel*, QPushButton*) override { *log_ << "SetControls"; }
+    void QueryAfterOpenInstall() override { *log_ << "QueryAfterOpen"; }
+    void QueryAfterOpenBurstInstall() override { *log_ << "QueryAfterOpenBurst"; }
+    bool IsRecordEditable() override { return true; }
+    void ShowConsReport() override { *log_ << "ShowConsReport"; }
+    void SetThrow(bool) {}
+private:
+    QStringList* log_;
+};
+
+// A program folder with its work folder, a private lock folder and one operator.
+struct Env {
+    TempDir dir;
+    QString app, work;
+    TScriptedMessageBoxPort boxes;
+    QStringList calls; // what reached the journal controller
+    int terminated = 0;
+    QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+
+    Env()
+    {
+        app = dir.file("app");
+        work = app + "/MyDocuments";
+        QDir().mkpath(work);
+        QDir().mkpath(dir.file("run"));
+        qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
+        TProgParam store;
+        store.AddOper(u("ОПЕРАТОР"), "1111");
+        store.AddOper(u("ВТОРОЙ"), "2");
+        store.SaveToFile(work + "/VELT.dat");
+    }
+    ~Env()
+    {
+        if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR"); else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    }
+    TfmMain::Options options(int* made = nullptr)
+    {
+        TfmMain::Options o;
+        o.ControllerFactory = [this, made](int) {
+            if (made) ++*made;
+            return std::make_unique<Recorder>(&calls);
+        };
+        o.Terminate = [this] { ++terminated; };
+        return o;
+    }
+    rtl::TIniFile ini() const { return rtl::TIniFile(work + "/VELT.ini"); }
+    // The log's texts without their time and id prefixes.
+    QStringList log() const
+    {
+        const QString text = QString::fromUtf8(testutil::readFile(work + "/test_app.log"));
+        QStringList lines;
+        static const QRegularExpression prefix("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} [0-9a-f]{3,}\\\\[0-9a-f]{3,}  ");
+        for (const QString& l : text.split("\r\n")) {
+            const auto m = prefix.match(l);
+            if (m.hasMatch())
+                lines << l.mid(m.capturedLength());
+        }
+        return lines;
+    }
+};
+
+void login(const char* password, const char* name = nullptr)
+{
+    const QString pw = QString::fromUtf8(password);
+    const QString who = QString::fromUtf8(name ? name : "ОПЕРАТОР");
+    testutil::whenModal<TfmLogin>([pw, who](TfmLogin* d) {
+        d->cbLoginName->setCurrentText(who);
+        d->eLoginPassword->setText(pw);
+        d->bOk->click();
+        // A login that did not go through must fail the test, not hang it.
+        if (d->isVisible()) {
+            ADD_FAILURE() << "login refused";
+            d->bCancel->click();
+        }
+    });
+}
+
+void cancelLogin()
+{
+    testutil::whenModal<TfmLogin>([](TfmLogin* d) { d->bCancel->click(); });
+}
+
+void press(QWidget* w, int key)
+{
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+    QKeyEvent r(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &r);
+}
+
+const QStringList kDestroyLog = {
+    "Destroy...", u("Удаление менеджера устройств-источников..."), u("Сохранение настроек в *.ini файле..."),
+    u("Удаление интерфейса работы с приборами..."), u("Удаление класса хранения информации о приборах..."),
+    u("Удаление класса хранения закрытых настроек..."), "Destroy - OK"};
+
+} // namespace
+
+TEST(MainForm, StartUpAndShutDownInOrder)
+{
+    Env env;
+    env.boxes.Answer(IDNO);
+    {
+        TfmMain w(env.app, env.options());
+        EXPECT_EQ(w.WorkDir, env.work);
+        login("1111");
+        ASSERT_TRUE(w.FormCreate());
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.OperatorName, u("ОПЕРАТОР"));
+        EXPECT_EQ(w.StatusPanels[0]->text(), u(" Оператор: ОПЕРАТОР"));
+        EXPECT_EQ(w.windowTitle(), u("VELT версия 1.0.0.1 - Журнал измерений"));
+        EXPECT_TRUE(w.bDelete->isHidden());
+        EXPECT_FALSE(w.bDelete->isEnabled());
+        EXPECT_FALSE(w.nDelete->isVisible());
+        EXPECT_EQ(w.pEditButtom->width(), 178);
+        // The lock is held while the program runs.
+        EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::AlreadyExists);
+        w.FormDestroy();
+        EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
+        EXPECT_EQ(w.Interface, nullptr);
+        EXPECT_EQ(w.ProgParam, nullptr);
+    }
+    const QStringList expected = QStringList{
+        "Construct - OK", "Create...", "----------------------------------",
+        "UserName  = " + qEnvironmentVariable("USER", "root"), "AppDir  = " + env.app, "WorkDir = " + env.work,
+        "----------------------------------", u("Определяем запущенно ли уже данное приложение..."),
+        u("Настройка компонента работы с БД..."), u("Проверка типа БД..."), u("Считывание закрытых параметров программы..."),
+        u("Запрос Логина-Пароля..."), u("Вход выполнил оператор: 'ОПЕРАТОР'"), u("Запуск приложения..."),
+        u("Создаём класс для хранения информации о приборах..."), u("Создаём интерфейс работы с приборами..."),
+        u("Определение версии приложения... VELT версия 1.0.0.1"), u("Инициализация БД..."),
+        u("Инициализируем менеджер устройств-источников..."), "Create - OK"} + kDestroyLog;
+    QStringList got = env.log();
+    got.replace(3, got[3].startsWith("UserName  = ") ? expected[3] : got[3]);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(env.calls, (QStringList{"SetDirs", u("SetOperator ОПЕРАТОР"), "InitJournal", "ReadIni", "SetControls",
+                                      "QueryAfterOpen", "WriteIni", "~"}));
+    EXPECT_EQ(env.boxes.Count(), 0);
+    EXPECT_EQ(env.ini().ReadString("WindowState", "wsMaximized", "?"), "0");
+    EXPECT_EQ(env.ini().ReadString("Methods", "Operator", "?"), u("ОПЕРАТОР"));
+}
+
+TEST(MainForm, SecondInstanceWarnsAndEndsWithoutTouchingAnything)
+{
+    Env env;
+    QDir().mkpath(env.app + "/DATABASE");
+    sys::TInstanceLock first("VOVI_DEROVIVA_ZUD_UZER");
+    ASSERT_EQ(first.Acquire(), sys::TInstanceLock::Result::Acquired);
+    const QByteArray dat = testutil::readFile(env.work + "/VELT.dat");
+    int made = 0;
+    {
+        TfmMain w(env.app, env.options(&made));
+        EXPECT_FALSE(w.FormCreate());
+        EXPECT_FALSE(w.isVisible());
+    }
+    ASSERT_EQ(env.boxes.Count(), 1); // no question about the old folder
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Программа VELT уже запущенна!\nДопускается запуск только одного экземпляра."));
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Предупреждение!"));
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(made, 0);
+    EXPECT_TRUE(QFileInfo(env.app + "/DATABASE").isDir());
+    EXPECT_EQ(testutil::readFile(env.work + "/VELT.dat"), dat);
+    const QStringList log = env.log();
+    EXPECT_EQ(log.mid(log.indexOf(u("Определяем запущенно ли уже данное приложение...")) + 1), kDestroyLog);
+    // The running instance keeps its lock.
+    EXPECT_TRUE(first.Held());
+    EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::AlreadyExists);
+}
+
+TEST(MainForm, CancelledLoginEndsCleanly)
+{
+    Env env;
+    int made = 0;
+    {
+        TfmMain w(env.app, env.options(&made));
+        cancelLogin();
+        EXPECT_FALSE(w.FormCreate());
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(made, 0);
+    const QStringList log = env.log();
+    EXPECT_EQ(log.mid(log.indexOf(u("Запрос Логина-Пароля...")) + 1), kDestroyLog);
+    // The store is saved as it was.
+    TProgParam back;
+    EXPECT_EQ(back.LoadFromFile(env.work + "/VELT.dat"), 0);
+    EXPECT_EQ(back.GetOperList().size(), 2);
+    EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
+}
+
+TEST(MainForm, AnErrorDuringStartUpIsShownAndEndsTheProgram)
+{
+    Env env;
+    TfmMain::Options o = env.options();
+    o.ControllerFactory = [](int) -> std::unique_ptr<TJournalController> { throw std::runtime_error("no journal here"); };
+    {
+        TfmMain w(env.app, o);
+        login("1111");
+        EXPECT_FALSE(w.FormCreate());
+        EXPECT_FALSE(w.isVisible());
+    }
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, "no journal here");
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, "VELT");
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].icon(), MB_ICONERROR);
+    const QStringList log = env.log();
+    EXPECT_TRUE(log.contains("Create - exception: no journal here"));
+    EXPECT_FALSE(log.contains("Create - OK"));
+    EXPECT_EQ(log.mid(log.size() - kDestroyLog.size()), kDestroyLog);
+    EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
+}
+
+TEST(MainForm, UnknownApplicationTypeIsRefused)
+{
+    Env env;
+    env.ini().WriteString("Methods", "AppType", "Default");
+    int made = 0;
+    {
+        TfmMain w(env.app, env.options(&made));
+        EXPECT_FALSE(w.FormCreate());
+    }
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Неизвестный тип приложения в файле настроек VELT.ini: AppType=Default"));
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(TfmMain::AppTypeCode("default"), 1);
+    EXPECT_EQ(TfmMain::AppTypeCode("medic"), 2);
+    EXPECT_EQ(TfmMain::AppTypeCode("police"), 3);
+    EXPECT_EQ(TfmMain::AppTypeCode("default_mp"), 100);
+}
+
+TEST(MainForm, OldFoldersAreOfferedBothFirstThenMoved)
+{
+    Env env;
+    QDir().mkpath(env.app + "/DATABASE");
+    testutil::writeFile(env.app + "/DATABASE/Base.DBF", "old table");
+    QDir().mkpath(env.app + "/PHOTOS");
+    testutil::writeFile(env.app + "/PHOTOS/a.jpg", "photo");
+    QDir().mkpath(env.work + "/PHOTOS");
+    testutil::writeFile(env.work + "/PHOTOS/a.jpg", "newer photo"); // a clash: that move fails
+    env.boxes.Answer(IDYES);
+    env.boxes.Answer(IDYES);
+    {
+        TfmMain w(env.app, env.options());
+        cancelLogin();
+        w.FormCreate();
+    }
+    const auto asked = env.boxes.AskedSoFar();
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].text, u("Во время запуска программа обнаружила по пути [%1] директорию Базы Данных. \nЭто месторасположение является устаревшим. \n"
+                               "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
+                               "Сделать это сейчас?").arg(env.app + "/DATABASE", env.work));
+    EXPECT_EQ(asked[0].caption, u("Внимание!"));
+    EXPECT_EQ(asked[0].flags, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_TRUE(asked[1].text.contains(u("директорию с файлами фотографий")));
+    EXPECT_EQ(asked[2].text, u("Не удалось переместить папку с файлами фотографий программы: из %1 в %2").arg(env.app + "/PHOTOS", env.work));
+    EXPECT_EQ(asked[2].caption, u("Ошибка!"));
+    EXPECT_EQ(testutil::readFile(env.work + "/DATABASE/Base.DBF"), "old table");
+    EXPECT_FALSE(QFileInfo::exists(env.app + "/DATABASE"));
+    EXPECT_EQ(testutil::readFile(env.work + "/PHOTOS/a.jpg"), "newer photo");
+    EXPECT_EQ(testutil::readFile(env.app + "/PHOTOS/a.jpg"), "photo");
+    const QStringList log = env.log();
+    EXPECT_TRUE(log.contains(u("Во время запуска программы обнаружили папку с БД от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...")));
+}
+
+TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
+{
+    Env env;
+    TfmMain w(env.app, env.options());
+    login("1111");
+    ASSERT_TRUE(w.FormCreate());
+    QWidget* focus = w.Panel3;
+
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        QStringList calls;
+    };
+    const Case cases[] = {
+        {"Ins", [&] { press(focus, Qt::Key_Insert); }, {"NewAct"}},
+        {"Enter", [&] { press(focus, Qt::Key_Return); }, {"OpenAct"}},
+        {"Enter, edit disabled", [&] { w.dUpdate->setEnabled(false); press(focus, Qt::Key_Return); w.dUpdate->setEnabled(true); }, {}},
+        {"Del", [&] { press(focus, Qt::Key_Delete); }, {}},
+        {"F5", [&] { press(focus, Qt::Key_F5); }, {"ShowAll"}},
+        {"F6", [&] { press(focus, Qt::Key_F6); }, {"ShowToday"}},
+        {"F7", [&] { press(focus, Qt::Key_F7); }, {"ShowFilterDialog"}},
+        {"F8", [&] { press(focus, Qt::Key_F8); }, {"ShowJournalReport"}},
+        {"other key", [&] { press(focus, Qt::Key_A); }, {}},
+        {"nNew", [&] { w.nNew->trigger(); }, {"NewAct"}},
+        {"nNew, button disabled", [&] { w.bNew->setEnabled(false); w.nNew->trigger(); press(focus, Qt::Key_Insert); w.bNew->setEnabled(true); }, {}},
+        {"nUpdate", [&] { w.nUpdate->trigger(); }, {"OpenAct"}},
+        {"nDelete", [&] { w.nDelete->trigger(); }, {}},
+        {"nBase", [&] { w.nBase->trigger(); }, {"ShowAll"}},
+        {"nToday", [&] { w.nToday->trigger(); }, {"ShowToday"}},
+        {"nFiltr", [&] { w.nFiltr->trigger(); }, {"ShowFilterDialog"}},
+        {"nPrint", [&] { w.nPrint->trigger(); }, {"ShowJournalReport"}},
+        {"N2", [&] { w.N2->trigger(); }, {"ShowConsReport"}},
+        {"buttons", [&] { w.bNew->click(); w.dUpdate->click(); w.bBase->click(); w.bToday->click(); w.bFiltr->click(); },
+         {"NewAct", "OpenAct", "ShowAll", "ShowToday", "ShowFilterDialog"}},
+        {"nLoadBasePribor", [&] { w.nLoadBasePribor->trigger(); EXPECT_TRUE(w.bLoadBasePribor->isEnabled()); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        env.calls.clear();
+        c.act();
+        EXPECT_EQ(env.calls, c.calls);
+    }
+    EXPECT_EQ(env.boxes.Count(), 0);
+    w.FormDestroy();
+}
+
+TEST(MainForm, ClosingAsksOnceByEveryRoad)
+{
+    Env env;
+    TfmMain w(env.app, env.options());
+    login("1111");
+    ASSERT_TRUE(w.FormCreate());
+    const std::function<void()> roads[] = {
+        [&] { w.close(); },
+        [&] { press(w.Panel3, Qt::Key_Escape); },
+        [&] { w.nExit->trigger(); },
+    };
+    for (const auto& road : roads) {
+        env.boxes.Clear();
+        env.boxes.Answer(IDNO);
+        road();
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Вы действительно хотите закрыть программу?"));
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Внимание!"));
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_YESNO | MB_ICONQUESTION);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(env.terminated, 0);
+    }
+    env.boxes.Answer(IDYES);
+    w.close();
+    EXPECT_EQ(env.terminated, 1);
+    w.FormDestroy();
+}
+
+TEST(MainForm, WindowStateIsKeptBetweenRuns)
+{
+    Env env;
+    {
+        TfmMain w(env.app, env.options());
+        login("1111");
+        ASSERT_TRUE(w.FormCreate());
+        EXPECT_FALSE(w.isMaximized());
+        w.showMaximized();
+    }
+    EXPECT_EQ(env.ini().ReadString("WindowState", "wsMaximized", "?"), "1");
+    TfmMain w(env.app, env.options());
+    login("1111");
+    ASSERT_TRUE(w.FormCreate());
+    EXPECT_TRUE(w.isMaximized());
+}
+
+TEST(MainForm, ChangeOfOperatorAndTheEditor)
+{
+    Env env;
+    TfmMain w(env.app, env.options());
+    login("1111");
+    ASSERT_TRUE(w.FormCreate());
+    env.calls.clear();
+
+    cancelLogin();
+    w.nChangeOper->trigger();
+    EXPECT_EQ(w.OperatorName, u("ОПЕРАТОР"));
+    EXPECT_TRUE(env.calls.isEmpty());
+
+    login("2", "ВТОРОЙ");
+    w.nChangeOper->trigger();
+    EXPECT_EQ(w.OperatorName, u("ВТОРОЙ"));
+    EXPECT_EQ(w.StatusPanels[0]->text(), u(" Оператор: ВТОРОЙ"));
+    EXPECT_EQ(env.calls, QStringList{u("SetOperator ВТОРОЙ")});
+    EXPECT_TRUE(env.log().contains(u("Вибран оператор: был 'ОПЕРАТОР', стал 'ВТОРОЙ'")));
+
+    // The editor works on the store of the window, with the current operator.
+    testutil::whenModal<QDialog>([](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), u("Редактирование Операторов"));
+        d->close();
+    });
+    w.N1->trigger();
+    w.FormDestroy();
+}
+
+TEST(MainForm, DeliveredWorkFolderLetsTheOperatorIn)
+{
+    TempDir dir;
+    const QString script = QStringLiteral(VELT_TEST_SOURCE_DIR "/../../scripts/prepare-workdir.sh");
+    ASSERT_EQ(QProcess::execute("bash", {script, dir.path()}), 0);
+    TScriptedMessageBoxPort boxes;
+    TProgParam store;
+    ASSERT_EQ(store.LoadFromFile(dir.file("MyDocuments/VELT.dat")), 0);
+    EXPECT_EQ(store.CheckOper(u("ОПЕРАТОР"), "1111"), 0);
+    EXPECT_EQ(QFileInfo(dir.file("MyDocuments/VELT.dat")).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFileDevice::Permissions());
+    rtl::TIniFile ini(dir.file("MyDocuments/VELT.ini"));
+    EXPECT_EQ(ini.ReadString("Methods", "AppType", "?"), "default_mp");
+    EXPECT_TRUE(QFileInfo(dir.file("MyDocuments/DATABASE")).isDir());
+    // A second preparation keeps what is there.
+    store.AddOper("X", "1");
+    store.SaveToFile(dir.file("MyDocuments/VELT.dat"));
+    ASSERT_EQ(QProcess::execute("bash", {script, dir.path()}), 0);
+    TProgParam again;
+    again.LoadFromFile(dir.file("MyDocuments/VELT.dat"));
+    EXPECT_EQ(again.GetOperList().size(), 2);
+}
