@@ -1,6 +1,7 @@
 #pragma once
 // An image in memory with its own canvas. Pixels are kept as 32-bit RGB; the pixel format says how
-// the bitmap is stored (BMP). A bitmap loaded from bytes saves those same bytes until it is changed.
+// the bitmap is stored (BMP). A bitmap loaded from bytes saves those same bytes until it is changed;
+// a changed or new one is stored with 24 bits per pixel (32 for pf32bit).
 #include "Canvas.h"
 #include "Color.h"
 #include "Graphic.h"

@@ -23,6 +23,8 @@ void TJPEGImage::Compress()
     if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
         throw EInvalidGraphic(error);
     bytes_ = bytes;
+    bytesQuality_ = quality_;
+    bytesGrayscale_ = grayscale_;
     Changed();
 }
 
@@ -36,6 +38,8 @@ void TJPEGImage::Assign(const TGraphic& source)
     if (auto* jpeg = dynamic_cast<const TJPEGImage*>(&source)) {
         image_ = jpeg->image_;
         bytes_ = jpeg->bytes_;
+        bytesQuality_ = jpeg->bytesQuality_;
+        bytesGrayscale_ = jpeg->bytesGrayscale_;
         quality_ = jpeg->quality_;
         grayscale_ = jpeg->grayscale_;
     } else {
@@ -59,6 +63,7 @@ void TJPEGImage::LoadFromBytes(const QByteArray& bytes)
         throw EInvalidGraphic(error);
     image_ = image;
     bytes_ = bytes;
+    bytesQuality_ = -1;
     Changed();
 }
 
@@ -66,10 +71,15 @@ QByteArray TJPEGImage::SaveToBytes() const
 {
     if (image_.isNull())
         return QByteArray();
-    if (bytes_.isEmpty()) {
+    const bool stale = bytesQuality_ >= 0 && (bytesQuality_ != quality_ || bytesGrayscale_ != grayscale_);
+    if (bytes_.isEmpty() || stale) {
+        QByteArray bytes;
         QString error;
-        if (!jpeg::encode(image_, quality_, bytes_, &error, grayscale_))
+        if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
             throw EInvalidGraphic(error);
+        bytes_ = bytes;
+        bytesQuality_ = quality_;
+        bytesGrayscale_ = grayscale_;
     }
     return bytes_;
 }

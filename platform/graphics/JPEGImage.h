@@ -1,6 +1,7 @@
 #pragma once
 // A JPEG picture: the compressed bytes and the decoded pixels. Loaded bytes are kept and saved
-// unchanged; pixels assigned from another picture are compressed at CompressionQuality when saved.
+// unchanged; pixels assigned from another picture are compressed when saved, at the quality in force
+// then (a later quality change compresses them again).
 #include "Graphic.h"
 
 namespace gfx {
@@ -34,6 +35,8 @@ public:
 private:
     QImage image_;
     mutable QByteArray bytes_;
+    mutable int bytesQuality_ = -1;   // quality the bytes were compressed at; -1: loaded as they are
+    mutable bool bytesGrayscale_ = false;
     int quality_ = 90;
     bool grayscale_ = false;
 };

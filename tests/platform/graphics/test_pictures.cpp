@@ -137,6 +137,10 @@ TEST(Jpeg, LoadedBytesAreSavedUnchangedAndNewPixelsAreCompressed)
 
     jpeg.Assign(TBitmap(photoLike(40, 30)));
     EXPECT_EQ(jpeg.Width(), 40);
+    jpeg.SetCompressionQuality(90);
+    const QByteArray at90 = jpeg.SaveToBytes();
+    jpeg.SetCompressionQuality(30);
+    EXPECT_LT(jpeg.SaveToBytes().size(), at90.size()) << "new pixels follow the quality in force";
     QImage back;
     ASSERT_TRUE(jpeg::decode(jpeg.SaveToBytes(), back));
     EXPECT_EQ(back.size(), QSize(40, 30));
