@@ -131,6 +131,12 @@ TEST(Text, TextRectFillsAndClipsToItsRectangle)
     const QImage& img = s.done();
     EXPECT_EQ(inked(img), r.toQRect());
     EXPECT_EQ(img.pixel(r.Right - 1, r.Bottom - 1), qRgb(0, 255, 255));
+
+    // An empty text still fills the rectangle (a cell of a null field).
+    Surface e;
+    e.canvas.Brush().SetColor(clAqua);
+    e.canvas.TextRect(r, 12, 12, QString());
+    EXPECT_EQ(inked(e.done()), r.toQRect());
 }
 
 TEST(Text, RotatedTextReadsUpwardFromItsStart)
