@@ -38,6 +38,7 @@ TCanvas::~TCanvas()
 void TCanvas::SetDevice(QPaintDevice* device)
 {
     Release();
+    keptClip_.reset();
     painter_ = nullptr;
     device_ = device;
     if (device)
@@ -47,6 +48,7 @@ void TCanvas::SetDevice(QPaintDevice* device)
 void TCanvas::SetPainter(QPainter* painter)
 {
     Release();
+    keptClip_.reset();
     device_ = nullptr;
     painter_ = painter;
     if (painter && painter->device())
@@ -68,6 +70,8 @@ void TCanvas::followResolution(int ppi)
 void TCanvas::Release()
 {
     if (own_) {
+        // The clip belongs to the canvas, not to the painter: it comes back with the next one.
+        keptClip_ = own_->hasClipping() ? std::optional<QRegion>(own_->clipRegion()) : std::nullopt;
         own_->end();
         own_.reset();
         painter_ = nullptr;
@@ -84,6 +88,8 @@ QPainter* TCanvas::Painter()
     if (!p->begin(device_))
         return nullptr;
     p->setRenderHint(QPainter::Antialiasing, false);
+    if (keptClip_)
+        p->setClipRegion(*keptClip_);
     own_ = std::move(p);
     painter_ = own_.get();
     return painter_;

@@ -20,6 +20,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace gfx {
@@ -173,6 +174,7 @@ private:
     int qfontExtra_ = 0;
     QPainter* painter_ = nullptr;
     std::unique_ptr<QPainter> own_;
+    std::optional<QRegion> keptClip_;
     TFont font_;
     TBrush brush_;
     TPen pen_;

@@ -303,6 +303,8 @@ TEST(Canvas, Clipping)
     c.IntersectClipRect(Rect(0, 0, 30, 30));
     EXPECT_EQ(c.ClipRect(), Rect(10, 10, 30, 30));
     c.ExcludeClipRect(Rect(15, 15, 20, 20));
+    c.Release(); // the clip outlives the painter
+    EXPECT_EQ(c.ClipRect(), Rect(10, 10, 30, 30));
     c.Brush().SetColor(clBlue);
     c.FillRect(Rect(0, 0, 50, 50));
     c.ClearClip();
