@@ -26,9 +26,9 @@ inline bool havePythonDbf()
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-// Writes a dBASE III table with python3-dbf: `spec` is its field list ("ID N(11,0); DATA C(19)"), `rows`
+// Writes a dBASE III table with python3-dbf: `fields` is its field list ("ID N(11,0); DATA C(19)"), `rows`
 // a Python list of tuples. Returns false (with the script's errors added as a failure) when it did not.
-inline bool writeWithPythonDbf(const QString& path, const QString& spec, const QString& rows = QStringLiteral("[]"))
+inline bool writeWithPythonDbf(const QString& path, const QString& fields, const QString& rows = QStringLiteral("[]"))
 {
     const QString script = QStringLiteral(
         "import dbf, sys\n"
@@ -38,7 +38,7 @@ inline bool writeWithPythonDbf(const QString& path, const QString& spec, const Q
         "    t.append(r)\n"
         "t.close()\n").arg(rows);
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path, spec});
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path, fields});
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         ADD_FAILURE() << "python3-dbf: " << p.readAllStandardError().toStdString();
         return false;

@@ -127,7 +127,7 @@ TEST(DetectFormat, TablesWrittenByAnotherWriter)
         GTEST_SKIP() << "python3-dbf is not installed";
     struct Case {
         const char* what;
-        const char* spec;
+        const char* fields;
         int expected;
     };
     const Case cases[] = {
@@ -141,7 +141,7 @@ TEST(DetectFormat, TablesWrittenByAnotherWriter)
     };
     for (const Case& c : cases) {
         WorkFolder work;
-        ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("BASE.DBF"), QString::fromLatin1(c.spec),
+        ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("BASE.DBF"), QString::fromLatin1(c.fields),
                                                   "[]"));
         MainWindowDb main(work.path());
         EXPECT_EQ(main.converter.DetectFormat(), c.expected) << c.what;

@@ -269,7 +269,7 @@ protected:
         if (!dbfixture::havePythonDbf())
             GTEST_SKIP() << "python3-dbf is not installed";
     }
-    static QString spec(const char* lifezapis = "N(11,0)")
+    static QString fields(const char* lifezapis = "N(11,0)")
     {
         return QStringLiteral("ID N(11,0); PRIBOR N(11,0); DATECONST C(19); DATEGET C(19); PRIBPROT N(11,0); "
                               "DATEPRIB C(19); DATEPOVER C(19); PRIBMODEL N(11,0); FIRMWARE N(11,0); "
@@ -293,7 +293,7 @@ TEST_F(DBInfoPriborsFixture, OnlyBrokenRowsAreLeftOutOfTheCopy)
                          + row(3, 17, "garbage", 0.4, 250) + ","               // unreadable date
                          + row(4, 17, "2011.03.15 00:00:00", 0.0, 300) + ","
                          + row(5, 18, "2010.01.01 00:00:00", 0.2, 7) + "]";
-    ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("InfoPrib.DBF"), spec(), rows));
+    ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("InfoPrib.DBF"), fields(), rows));
 
     TDBInfoPribors info(work.path());
     const TInfoPribCopy copy = info.Snapshot();
@@ -315,7 +315,7 @@ TEST_F(DBInfoPriborsFixture, FailedStatementsAreReportedAsFailures)
 {
     // LIFEZAPIS three digits wide: a count of 1000 or more cannot be written.
     const QString rows = "[" + row(1, 17, "2009.03.15 00:00:00", 0.15, 100) + "]";
-    ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("InfoPrib.DBF"), spec("N(3,0)"), rows));
+    ASSERT_TRUE(dbfixture::writeWithPythonDbf(work.database("InfoPrib.DBF"), fields("N(3,0)"), rows));
     const QString file = work.database("InfoPrib.DBF");
     TDBInfoPribors info(work.path());
 
