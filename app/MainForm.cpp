@@ -6,6 +6,7 @@
 #include "app/WorkFolder.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/graphics/FontNames.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/MoveFolder.h"
@@ -47,6 +48,7 @@ QPushButton* button(QWidget* parent, const char* caption)
     auto* btn = new QPushButton(u(caption), parent);
     btn->setAutoDefault(false);
     btn->setFocusPolicy(Qt::TabFocus);
+    btn->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     return btn;
 }
 
@@ -86,6 +88,9 @@ TfmMain::TfmMain(const QString& appDir, Options options)
     Dbg().Print("Construct - OK");
 
     setObjectName("fmMain");
+    QFont font(gfx::ResolveFontFamily(QStringLiteral("MS Sans Serif")));
+    font.setPointSize(8);
+    setFont(font);
     resize(1049, 668);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

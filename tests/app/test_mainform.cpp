@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
+#include <QPixmap>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -451,4 +453,19 @@ TEST(MainForm, DeliveredWorkFolderLetsTheOperatorIn)
     TProgParam again;
     again.LoadFromFile(dir.file("MyDocuments/VELT.dat"));
     EXPECT_EQ(again.GetOperList().size(), 2);
+}
+
+TEST(MainForm, ScreenshotForAPerson)
+{
+    Env env;
+    TfmMain w(env.app, env.options());
+    login("1111");
+    ASSERT_TRUE(w.FormCreate());
+    w.pStat->setText(u("вся база"));
+    const QImage shot = w.grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(1049, 668));
+    const QString out = QStringLiteral(VELT_BINARY_DIR "/screenshots/main-window.png");
+    QDir().mkpath(QFileInfo(out).path());
+    EXPECT_TRUE(shot.save(out));
+    w.FormDestroy();
 }
