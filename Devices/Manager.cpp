@@ -4,6 +4,7 @@
 #include "Devices/MeasurementsFacade.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
 
 #include <QPushButton>
@@ -83,7 +84,8 @@ TManager::~TManager()
 
 QString TManager::IniPath() const
 {
-    return WorkDir + QStringLiteral("/VELT.ini");
+    // A work folder copied from Windows may hold the file under another case of its name.
+    return rtl::resolveCaseInsensitive(WorkDir + QStringLiteral("/VELT.ini"));
 }
 
 void TManager::CreateControlMeasure(TMeasurementsFacade* facade)

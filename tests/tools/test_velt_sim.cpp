@@ -128,7 +128,7 @@ QString JournalDate(double t)
 
 TEST_F(EndToEnd, PrintedResultsReachTheJournalWithTheirValuesDatesAndStates)
 {
-    Simulator sim(240, {"--printouts", "2", "--count", "3", "--interval", "300", "--serial", "4321", "--verification",
+    Simulator sim(240, {"--printouts", "2", "--count", "3", "--interval", "600", "--serial", "4321", "--verification",
                         "01.02.2023", "--time", "2024-12-31 23:58", "--values", "0.150,0.3,0,1.234", "--status", "0,1,0",
                         "--linger", "3000"});
     ASSERT_TRUE(sim.Ready());
@@ -175,7 +175,7 @@ TEST_F(EndToEnd, SpoiltPrintoutsAreLoggedAndSkippedAndTheListenerGoesOn)
 {
     // Printout 1 noisy with a skipped and a bad record; 2 with a wrong product word; 3 with a short serial;
     // 4 with a bad verification date; 5 broken off inside a record; 6 sound.
-    Simulator sim(241, {"--printouts", "6", "--count", "1", "--interval", "300", "--time", "2024-01-01 10:00",
+    Simulator sim(241, {"--printouts", "6", "--count", "1", "--interval", "500", "--time", "2024-01-01 10:00",
                         "--fault", "noise@1", "--fault", "empty-record@1", "--fault", "bad-record@1", "--fault",
                         "bad-word@2", "--fault", "short-ident@3", "--fault", "bad-date@4", "--fault", "partial@5",
                         "--linger", "3000"});
