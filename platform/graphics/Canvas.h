@@ -157,7 +157,6 @@ private:
     void outlineClosed(const std::vector<TPoint>& points);
     void shapeWithQt(const std::function<void(QPainter&)>& draw);
     void setShapeBrush(QPainter& p);
-    void fillBox(const QRect& box, const QColor& color);
     // Free runs follow the text alignment and the font's escapement; laid-out runs (DrawText) are
     // anchored top-left and never turned.
     void drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free = true);

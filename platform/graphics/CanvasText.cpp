@@ -28,12 +28,6 @@ QFont TCanvas::currentQFont()
     return qfont_;
 }
 
-void TCanvas::fillBox(const QRect& box, const QColor& color)
-{
-    if (QPainter* p = Painter())
-        p->fillRect(box, color);
-}
-
 void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free)
 {
     QPainter* p = Painter();

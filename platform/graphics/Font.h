@@ -57,6 +57,7 @@ public:
     void SetStyle(TFontStyles style);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // Kept for the stored forms; text is Unicode, so the character set does not change drawing.
     TFontCharset Charset() const { return charset_; }
     void SetCharset(TFontCharset charset);
     TFontPitch Pitch() const { return pitch_; }
