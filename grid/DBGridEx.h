@@ -118,7 +118,7 @@ public:
 
     // ---- layout ----
     void BeginUpdate() { ++updateLock_; }
-    void EndUpdate() { if (updateLock_ > 0) --updateLock_; }
+    void EndUpdate();
     bool UpdateLocked() const { return updateLock_ > 0; }
     void BeginLayout();
     void EndLayout();
@@ -332,6 +332,7 @@ private:
     bool inSumRecalc_ = false;
     ScrollInfo scrollInfo_;
     bool thumbTracked_ = false;
+    bool resizePending_ = false;
     std::vector<bool> held_;
 
     // Selection state.

@@ -321,11 +321,7 @@ void TCustomDBGridEx::UpdateRowCount()
 void TCustomDBGridEx::UpdateScrollRange()
 {
     // Columns scroll through the base; the vertical bar is the record bar.
-    const bool saved = inScrollUpdate_;
-    const TScrollStyle s = ScrollBars();
     TCustomGrid::UpdateScrollRange();
-    (void)s;
-    inScrollUpdate_ = saved;
     if (!inLayout_)
         UpdateScrollBar();
 }
@@ -350,11 +346,13 @@ void TCustomDBGridEx::UpdateScrollBar()
         si.pos = dataLink_.Bof() ? 0 : dataLink_.Eof() ? 4 : 2;
     }
     scrollInfo_ = si;
-    const bool show = vertScrollBar_.Visible()
-                      && (vertScrollBar_.VisibleMode() == sbAlwaysShowEx
-                          || (si.page > 0 ? si.max - si.min + 1 > si.page : si.max > si.min));
+    // A bar that is not needed stays in place, disabled, unless it is set to hide.
+    const bool needed = linkActive() && (si.page > 0 ? sumList_.RecordCount() > si.page : si.max > si.min);
     SetVerticalScrollInfo(si.min, si.max, si.page, si.pos);
-    setVerticalScrollBarPolicy(show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const Qt::ScrollBarPolicy policy = vertScrollBar_.Visible() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
+    verticalScrollBar()->setEnabled(needed);
 }
 
 void TCustomDBGridEx::VerticalScrollAction(int action, int trackPos)
@@ -450,10 +448,21 @@ void TCustomDBGridEx::ColWidthsChanged()
     }
 }
 
+void TCustomDBGridEx::EndUpdate()
+{
+    if (updateLock_ > 0 && --updateLock_ == 0 && resizePending_) {
+        resizePending_ = false;
+        GridResized();
+    }
+}
+
 void TCustomDBGridEx::GridResized()
 {
-    if (updateLock_ > 0)
+    // A size change during an update (a scroll bar coming or going while laying out) is handled after it.
+    if (updateLock_ > 0) {
+        resizePending_ = true;
         return;
+    }
     if (autoFitColWidths_) {
         LayoutChanged();
         InvalidateEditor();

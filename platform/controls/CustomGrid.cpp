@@ -48,8 +48,17 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
         if (inScrollUpdate_)
             return;
         const int code = platformAction(a);
-        if (code >= 0)
+        if (code >= 0 && code != SB_THUMBTRACK)
             VerticalScrollAction(code, verticalScrollBar()->sliderPosition());
+    });
+    // While the thumb is dragged the bar reports each position (the value follows only on release).
+    connect(verticalScrollBar(), &QAbstractSlider::sliderMoved, this, [this](int pos) {
+        if (!inScrollUpdate_)
+            VerticalScrollAction(SB_THUMBTRACK, pos);
+    });
+    connect(horizontalScrollBar(), &QAbstractSlider::sliderMoved, this, [this](int pos) {
+        if (!inScrollUpdate_)
+            HorizontalScrollAction(SB_THUMBTRACK, pos);
     });
     connect(verticalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
         VerticalScrollAction(SB_THUMBPOSITION, verticalScrollBar()->sliderPosition());
@@ -58,7 +67,7 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
         if (inScrollUpdate_)
             return;
         const int code = platformAction(a);
-        if (code >= 0)
+        if (code >= 0 && code != SB_THUMBTRACK)
             HorizontalScrollAction(code, horizontalScrollBar()->sliderPosition());
     });
     connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
@@ -195,6 +204,9 @@ void TCustomGrid::SetScrollBars(TScrollStyle s)
 {
     if (s == scrollBars_)
         return;
+    // Without a vertical bar of its own the grid leaves the vertical bar to its subclass.
+    if (s == ssNone || s == ssHorizontal)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollBars_ = s;
     UpdateScrollRange();
 }
@@ -430,6 +442,7 @@ void TCustomGrid::UpdateScrollRange()
         const int maxTop = calcMaxTopLeft(true);
         SetVerticalScrollInfo(fixedRows_, std::max(fixedRows_, maxTop + VisibleRowCount() - 1),
                               std::max(1, VisibleRowCount()), topRow_);
+        setVerticalScrollBarPolicy(maxTop > fixedRows_ ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     }
     inScrollUpdate_ = false;
 }
@@ -445,8 +458,6 @@ void TCustomGrid::SetVerticalScrollInfo(int min, int max, int page, int pos)
     v->setPageStep(std::max(1, page));
     v->setSliderPosition(pos);
     v->setValue(pos);
-    const bool needed = page > 0 ? (max - min + 1 > page) : max > min;
-    setVerticalScrollBarPolicy(needed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     inScrollUpdate_ = old;
 }
 
@@ -1226,9 +1237,20 @@ void TCustomGrid::wheelEvent(QWheelEvent* e)
 void TCustomGrid::resizeEvent(QResizeEvent* e)
 {
     QAbstractScrollArea::resizeEvent(e);
-    GridResized();
-    UpdateScrollRange();
-    updateEditorGeometry();
+}
+
+bool TCustomGrid::viewportEvent(QEvent* e)
+{
+    const bool res = QAbstractScrollArea::viewportEvent(e);
+    // The client area is the viewport: its size decides how many cells show.
+    if ((e->type() == QEvent::Resize || e->type() == QEvent::Show) && !inViewportResize_) {
+        inViewportResize_ = true;
+        GridResized();
+        UpdateScrollRange();
+        updateEditorGeometry();
+        inViewportResize_ = false;
+    }
+    return res;
 }
 
 void TCustomGrid::focusInEvent(QFocusEvent* e)

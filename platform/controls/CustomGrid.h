@@ -231,6 +231,7 @@ protected:
     // QAbstractScrollArea.
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -276,4 +277,5 @@ private:
     std::map<int, QBasicTimer> timers_;
     std::map<int, int> timerIdsByQt_;
     int lastMouseX_ = 0, lastMouseY_ = 0;
+    bool inViewportResize_ = false;
 };

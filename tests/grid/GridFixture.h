@@ -70,7 +70,7 @@ struct JournalGrid {
     TDataSource source;
     TDBGridEx grid;
 
-    explicit JournalGrid(int rows = 8, QSize size = {560, 260}) : ds(makeJournal(rows))
+    explicit JournalGrid(int rows = 8, QSize size = {660, 260}) : ds(makeJournal(rows))
     {
         source.SetDataSet(ds.get());
         grid.resize(size);

@@ -1,0 +1,319 @@
+// The grid over a data set, rendered offscreen: what each cell shows and in which colours, the record
+// window and the record scroll bar, and the reactions to the data set (open, close, delete, insert, move).
+#include "GridFixture.h"
+#include "grid/TextWriters.h"
+#include <QScrollBar>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace gridtest;
+using gfx::ToQColor;
+
+namespace {
+
+// The text each painted data cell's field shows while the owner-draw runs, by (data row, data column).
+struct PaintSpy {
+    std::map<std::pair<int, int>, QString> texts;
+    std::map<std::pair<int, int>, TGridDrawState> states;
+    std::map<std::pair<int, int>, gfx::TColor> brushes;
+    void attach(TDBGridEx& g)
+    {
+        g.OnDrawColumnCell = [this, &g](TCustomDBGridEx*, const gfx::TRect& r, int dataCol, TColumnEx* c, TGridDrawState st) {
+            (void)r;
+            const int dataRow = g.DataLink()->ActiveRecord();
+            TField* f = c->GetField();
+            texts[{dataRow, dataCol}] = f ? f->DisplayText() : QString();
+            states[{dataRow, dataCol}] = st;
+            brushes[{dataRow, dataCol}] = g.Canvas().Brush().Color();
+        };
+    }
+};
+
+QColor at(const QImage& img, QPoint p) { return img.pixelColor(p); }
+
+// The left inside pixel of a cell, free of text ink.
+QPoint inkFree(TDBGridEx& g, int dataRow, int dataCol)
+{
+    const QRect r = g.CellRect(g.DataToRawColumn(dataCol), g.TitleOffset() + dataRow);
+    return {r.left() + 1, r.center().y()};
+}
+
+std::vector<QString> fioOfWindow(JournalGrid& j)
+{
+    // The FIO of every record the window should show, read through a bookmark walk from the first one.
+    std::vector<QString> out;
+    TDataSet* ds = j.ds.get();
+    const QByteArray here = ds->GetBookmark();
+    const int active = j.grid.DataLink()->ActiveRecord();
+    ds->MoveBy(-active);
+    const int count = j.grid.DataLink()->RecordCount();
+    for (int i = 0; i < count; ++i) {
+        out.push_back(ds->FieldByName("FIO")->DisplayText());
+        if (i + 1 < count)
+            ds->MoveBy(1);
+    }
+    ds->GotoBookmark(here);
+    return out;
+}
+
+} // namespace
+
+TEST(GridView, PaintsTitlesIndicatorAndRowsInTheGridColours)
+{
+    JournalGrid j;
+    PaintSpy spy;
+    spy.attach(j.grid);
+    j.show();
+    j.ds->MoveBy(2);
+    const QImage img = j.image();
+    // Titles on the button face with a raised edge (white top-left line).
+    const QRect title = j.grid.CellRect(1, 0);
+    EXPECT_EQ(at(img, {title.center().x(), title.bottom() - 1}), ToQColor(gfx::clBtnFace));
+    EXPECT_EQ(at(img, {title.center().x(), title.top()}), ToQColor(gfx::clBtnHighlight));
+    // The current row of a focused row-select grid is highlighted, the others are in the grid colour.
+    EXPECT_EQ(at(img, inkFree(j.grid, 2, 1)), ToQColor(gfx::clHighlight));
+    EXPECT_EQ(at(img, inkFree(j.grid, 1, 1)), ToQColor(gfx::clWindow));
+    // The indicator shows the arrow (black ink) on the current row only.
+    auto inkInIndicator = [&](int dataRow) {
+        const QRect r = j.grid.CellRect(0, 1 + dataRow);
+        for (int y = r.top() + 1; y < r.bottom(); ++y)
+            for (int x = r.left() + 1; x < r.right(); ++x)
+                if (img.pixelColor(x, y) == Qt::black)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inkInIndicator(2));
+    EXPECT_FALSE(inkInIndicator(1));
+    // The owner-draw ran for every data cell with the field of the painted row and the grid's brush.
+    EXPECT_EQ(spy.texts.at({0, 1}), QString::fromUtf8("Иванов Иван Иванович"));
+    EXPECT_EQ(spy.texts.at({3, 2}), QString()) << "a null value shows empty";
+    EXPECT_EQ(spy.texts.at({2, 4}), "3");
+    EXPECT_TRUE(spy.states.at({2, 1}) & gdSelected);
+    EXPECT_EQ(spy.brushes.at({2, 1}), gfx::clHighlight);
+    EXPECT_EQ(spy.brushes.at({1, 1}), gfx::clWindow);
+    // A column bound to no field reaches the owner-draw with no field.
+    EXPECT_EQ(j.grid.Columns()[5]->GetField(), nullptr);
+    EXPECT_EQ(spy.texts.at({0, 5}), QString());
+}
+
+TEST(GridView, OwnerDrawPaintsLastAndDefaultDrawDataCellUsesTheCanvas)
+{
+    JournalGrid j;
+    j.grid.OnDrawColumnCell = [](TCustomDBGridEx* g, const gfx::TRect& r, int dataCol, TColumnEx* c, TGridDrawState st) {
+        if (dataCol == 0) {
+            g->Canvas().Brush().SetColor(gfx::clRed);
+            g->Canvas().FillRect(r);
+        } else if (dataCol == 2) {
+            g->Canvas().Brush().SetColor(gfx::clYellow);
+            g->DefaultDrawDataCell(r, c->GetField(), st);
+        }
+    };
+    j.show();
+    const QImage img = j.image();
+    EXPECT_EQ(at(img, inkFree(j.grid, 1, 0)), Qt::red);
+    EXPECT_EQ(at(img, inkFree(j.grid, 0, 0)), Qt::red) << "even over the highlight of the current row";
+    // DefaultDrawDataCell fills with the canvas brush: the null value's cell is filled too.
+    EXPECT_EQ(at(img, inkFree(j.grid, 3, 2)), ToQColor(gfx::clYellow));
+    // Right alignment of the field: the ink ends at least 3 pixels before the cell's right edge.
+    const QRect r = j.grid.CellRect(3, 2);
+    int lastInk = -1;
+    for (int x = r.left(); x < r.left() + r.width(); ++x)
+        for (int y = r.top(); y < r.top() + r.height(); ++y)
+            if (img.pixelColor(x, y) != ToQColor(gfx::clYellow))
+                lastInk = x;
+    EXPECT_GT(lastInk, r.center().x());
+    EXPECT_LE(lastInk, r.left() + r.width() - 1 - 3);
+}
+
+TEST(GridView, MultiSelectedRowsAndTheirIndicator)
+{
+    JournalGrid j;
+    j.show();
+    j.ds->MoveBy(1);
+    j.grid.SelectedRows().SetCurrentRowSelected(true);
+    j.ds->MoveBy(3);
+    j.grid.SelectedRows().SetCurrentRowSelected(true);
+    j.grid.clearFocus();
+    QApplication::processEvents();
+    const QImage img = j.image();
+    // Marked rows are highlighted whether or not the grid has the focus; the unfocused current row is not.
+    EXPECT_EQ(at(img, inkFree(j.grid, 1, 1)), ToQColor(gfx::clHighlight));
+    EXPECT_EQ(at(img, inkFree(j.grid, 0, 1)), ToQColor(gfx::clWindow));
+    // A marked row that is not current: only the dark fill in the indicator. Marked and current: the
+    // light arrow on the dark fill.
+    const QRect ind1 = j.grid.CellRect(0, 1 + 1), ind4 = j.grid.CellRect(0, 1 + 4);
+    EXPECT_EQ(at(img, ind1.center()), QColor(64, 64, 64));
+    bool whiteInk = false;
+    for (int x = ind4.left(); x < ind4.right(); ++x)
+        whiteInk = whiteInk || img.pixelColor(x, ind4.center().y()) == Qt::white;
+    EXPECT_TRUE(whiteInk);
+    EXPECT_EQ(at(img, {ind4.left() + 1, ind4.center().y()}), QColor(64, 64, 64));
+}
+
+TEST(GridView, TextWritersPlaceAndShortenText)
+{
+    QImage img(200, 40, QImage::Format_RGB32);
+    gfx::TCanvas canvas(&img);
+    canvas.Brush().SetColor(gfx::clWhite);
+    // A text wider than the room gets "..." and only a prefix survives.
+    const QString s = QStringLiteral("Иванов Иван Иванович");
+    const int full = canvas.TextWidth(s);
+    EXPECT_EQ(MakeEllipsisText(s, canvas, full), s);
+    const QString cut = MakeEllipsisText(s, canvas, full / 2);
+    EXPECT_TRUE(cut.endsWith("..."));
+    EXPECT_LE(canvas.TextWidth(cut), full / 2);
+    EXPECT_TRUE(s.startsWith(cut.chopped(3)));
+    EXPECT_EQ(MakeEllipsisText(s, canvas, 1), QStringLiteral("..."));
+}
+
+TEST(GridLayout, RecordWindowFollowsTheClientHeight)
+{
+    JournalGrid j(100);
+    j.show();
+    const int rowExtent = j.grid.DefaultRowHeight() + 1;
+    const int titleExtent = j.grid.RowHeights(0) + 1;
+    const int expected = (j.grid.ClientHeight() - titleExtent) / rowExtent;
+    EXPECT_EQ(j.grid.VisibleDataRowCount(), expected);
+    EXPECT_EQ(j.grid.DataLink()->BufferCount(), expected);
+    EXPECT_EQ(j.grid.RowCount(), 1 + expected);
+    // Row height from the grid font: text height plus 3.
+    EXPECT_EQ(j.grid.DefaultRowHeight(), QFontMetrics(j.grid.Font().ToQFont()).height() + 3);
+    // A client area lower than one row still buffers one record.
+    j.grid.resize(560, titleExtent + 8);
+    QApplication::processEvents();
+    EXPECT_EQ(j.grid.DataLink()->BufferCount(), 1);
+    EXPECT_EQ(j.grid.RowCount(), 2);
+}
+
+TEST(GridLayout, RecordScrollBarDescribesThePositionAndTracks)
+{
+    JournalGrid j(100);
+    j.show();
+    const int page = j.grid.VisibleDataRowCount();
+    auto si = j.grid.VertScrollInfo();
+    EXPECT_EQ(si.min, 1);
+    EXPECT_EQ(si.page, page);
+    EXPECT_EQ(si.max, 100 + page - 1);
+    EXPECT_EQ(si.pos, 1);
+    j.ds->MoveBy(40);
+    EXPECT_EQ(j.grid.VertScrollInfo().pos, 41);
+    // Thumb tracking moves the current record while the thumb moves; the release does not move it again.
+    QScrollBar* bar = j.grid.verticalScrollBar();
+    EXPECT_TRUE(bar->isEnabled());
+    bar->setSliderDown(true);
+    bar->setSliderPosition(70);
+    EXPECT_EQ(j.ds->RecNo(), 70);
+    j.ds->MoveBy(1);  // the record moves meanwhile (a new measurement, a key)
+    bar->setSliderDown(false);
+    EXPECT_EQ(j.ds->RecNo(), 71);
+    // Line and page requests move by records.
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(j.ds->RecNo(), 71 + page);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(j.ds->RecNo(), 1);
+    // Few records: the bar stays but is disabled.
+    JournalGrid few(3);
+    few.show();
+    EXPECT_FALSE(few.grid.verticalScrollBar()->isEnabled());
+}
+
+TEST(GridLayout, FooterRowsSitAtTheBottom)
+{
+    JournalGrid j(2);
+    j.grid.SetFooterRowCount(1);
+    j.show();
+    const QRect footer = j.grid.CellRect(1, j.grid.RowCount() - 1);
+    EXPECT_EQ(j.grid.RowCount(), 1 + 2 + 2);
+    EXPECT_EQ(footer.top() + footer.height() + 1, j.grid.ClientHeight());
+}
+
+TEST(GridLayout, AutoFitSharesTheWidthAndSurvivesZeroWidths)
+{
+    JournalGrid j;
+    j.show();
+    j.grid.SetAutoFitColWidths(true);
+    int sum = 0;
+    for (int i = 0; i < 6; ++i)
+        sum += j.grid.Columns()[i]->Width() + 1;
+    EXPECT_EQ(sum + j.grid.ColWidths(0) + 1, j.grid.ClientWidth());
+    // Columns whose starting widths are all zero: nothing to share by, and no negative width.
+    for (int i = 0; i < 6; ++i)
+        j.grid.Columns()[i]->SetInitialWidth(0);
+    j.grid.LayoutChanged();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_GE(j.grid.Columns()[i]->Width(), 0);
+    // Switching off gives back the widths the columns had when it was switched on.
+    j.grid.SetAutoFitColWidths(false);
+    j.grid.SetAutoFitColWidths(true);
+    j.grid.SetAutoFitColWidths(false);
+    EXPECT_EQ(j.grid.Columns()[0]->Width(), 0);
+}
+
+TEST(GridReactions, OpenCloseReopenDeleteInsertNeverShowAStaleRow)
+{
+    JournalGrid j(30);
+    PaintSpy spy;
+    spy.attach(j.grid);
+    j.show();
+    auto painted = [&] {
+        spy.texts.clear();
+        j.grid.viewport()->repaint();
+        std::vector<QString> out;
+        for (int r = 0; j.ds->Active() && r < j.grid.DataLink()->RecordCount(); ++r)
+            out.push_back(spy.texts.at({r, 1}));
+        return out;
+    };
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    // Scrolling by records, past the window and back.
+    j.ds->MoveBy(20);
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    EXPECT_EQ(j.grid.Row(), 1 + j.grid.DataLink()->ActiveRecord());
+    j.ds->MoveBy(-3);
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    // Deleting the current record and a record behind the cursor.
+    j.ds->Delete();
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    j.ds->MoveBy(-2);
+    j.ds->Delete();
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    EXPECT_EQ(j.grid.VertScrollInfo().max, 28 + j.grid.VisibleDataRowCount() - 1);
+    // Inserting a record.
+    j.ds->AppendRecord({"2027.01.01 00:00:00", QString::fromUtf8("Новый Человек"), 0.1, "VELT-B", 99});
+    EXPECT_EQ(painted(), fioOfWindow(j));
+    EXPECT_EQ(spy.texts.at({j.grid.DataLink()->ActiveRecord(), 1}), QString::fromUtf8("Новый Человек"));
+    // Closing: no rows, no owner-draw of records; the scroll bar is inactive.
+    j.ds->Close();
+    EXPECT_TRUE(painted().empty());
+    EXPECT_TRUE(spy.texts.empty());
+    EXPECT_EQ(j.grid.RowCount(), 2);
+    EXPECT_EQ(j.grid.VertScrollInfo(), (TCustomDBGridEx::ScrollInfo{0, 1, 2, 0}));
+    // Re-opening (the memory data set comes back empty) and filling again.
+    j.ds->Open();
+    EXPECT_EQ(j.grid.Columns()[1]->GetField(), j.ds->FieldByName("FIO"));
+    for (int i = 0; i < 4; ++i)
+        j.ds->AppendRecord({"2027.01.02 00:00:00", QStringLiteral("R%1").arg(i), 0.2, "VELT-C", i});
+    j.ds->First();
+    EXPECT_EQ(painted(), (std::vector<QString>{"R0", "R1", "R2", "R3"}));
+}
+
+TEST(GridReactions, DefaultColumnsFollowTheFields)
+{
+    auto ds = makeJournal(3);
+    TDataSource src(ds.get());
+    TDBGridEx g;
+    g.resize(400, 200);
+    g.SetDataSource(&src);
+    ASSERT_EQ(g.Columns().Count(), 5);
+    EXPECT_EQ(g.Columns().State(), csDefault);
+    EXPECT_EQ(g.Columns()[2]->GetField(), ds->FieldByName("IZM"));
+    // Setters of default columns pass through to the field.
+    g.Columns()[1]->SetAlignment(taCenter);
+    EXPECT_EQ(ds->FieldByName("FIO")->Alignment(), taCenter);
+    EXPECT_FALSE(g.Columns()[1]->AssignedValues() & bit(cvAlignment));
+    g.Columns()[1]->Title().SetCaption("ФИО");
+    EXPECT_EQ(ds->FieldByName("FIO")->DisplayLabel(), "ФИО");
+    EXPECT_EQ(g.Columns()[1]->Title().Caption(), "ФИО");
+    // Closing the data set empties the default columns.
+    ds->Close();
+    EXPECT_EQ(g.Columns().Count(), 0);
+}
