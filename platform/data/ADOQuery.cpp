@@ -2,7 +2,9 @@
 
 #include "platform/data/ADOConnection.h"
 #include "platform/data/DatabaseError.h"
+#include "platform/data/DbfCollation.h"
 #include "platform/data/DbfTable.h"
+#include "platform/data/Field.h"
 #include "platform/data/SqlExecutor.h"
 #include "platform/data/SqlLexer.h"
 #include "platform/data/SqlParser.h"
@@ -143,4 +145,32 @@ void TADOQuery::InternalDelete(int row)
     result_.table->remove(result_.records[static_cast<std::size_t>(row)]);
     result_.records.erase(result_.records.begin() + row);
     rowOfRecord_.clear();
+}
+
+int TADOQuery::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
+{
+    // One numeric field, or one text field matched whole without regard to case: the column's index
+    // holds exactly the candidates (its collation ignores case and trailing blanks).
+    const TField* field = keyFields.contains(QLatin1Char(';')) ? nullptr : FindField(keyFields.trimmed());
+    if (!field || result_.computed || !result_.table || keyValues.isNull())
+        return TDataSet::FindRow(keyFields, keyValues, options);
+    const int source = result_.columns[static_cast<std::size_t>(FieldNo(field))].source;
+    const dbf::Column& column = result_.table->columns()[static_cast<std::size_t>(source)];
+    const bool text = column.type == 'C';
+    if (column.isMemo() ||
+        (text && (options.testFlag(loPartialKey) || !options.testFlag(loCaseInsensitive))) ||
+        (!text && !column.isNumeric()))
+        return TDataSet::FindRow(keyFields, keyValues, options);
+    QByteArray key;
+    if (!dbf::valueKey(column, keyValues, result_.table->codePage(), &key))
+        return -1;
+    auto guard = result_.table->lock();
+    const dbf::ColumnIndex& index = result_.table->indexUnlocked(source);
+    int best = -1;
+    for (auto it = index.lowerBound(key.toStdString()), end = index.upperBound(key.toStdString()); it != end; ++it) {
+        const int row = RowOfId(quint64(it->second) + 1);
+        if (row >= 0 && (best < 0 || row < best))
+            best = row;
+    }
+    return best;
 }

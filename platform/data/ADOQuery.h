@@ -43,6 +43,7 @@ protected:
     int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) override;
     void InternalDelete(int row) override;
     int RowOfId(quint64 id) const override;
+    int FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const override;
 
 private:
     sql::Result run(bool selectOnly);

@@ -133,6 +133,11 @@ void TDataSet::SetState(TDataSetState state)
     Notify(deUpdateState, 0);
 }
 
+int TDataSet::FieldNo(const TField* field)
+{
+    return field->fieldNo_;
+}
+
 void TDataSet::CheckActive() const
 {
     if (!Active())
@@ -541,11 +546,15 @@ static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant&
     return -1;
 }
 
+int TDataSet::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
+{
+    return findRow(this, keyFields, keyValues, options, [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+}
+
 bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options)
 {
     CheckBrowseMode();
-    const int row = findRow(this, keyFields, keyValues, options,
-                            [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+    const int row = FindRow(keyFields, keyValues, options);
     if (row < 0)
         return false;
     fire(BeforeScroll, this);

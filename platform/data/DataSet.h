@@ -127,9 +127,14 @@ protected:
     virtual void InternalDelete(int row) = 0;
     // Row index of an identity, -1 when it is gone. The default searches.
     virtual int RowOfId(quint64 id) const;
+    // The first row (in the current order) that Locate would find, -1 for none. The default compares
+    // row by row; a data set with indexes may answer faster.
+    virtual int FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const;
     virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
 
     void CheckActive() const;
+    // The column of the rows a field reads (its Index may differ after fields were moved).
+    static int FieldNo(const TField* field);
     void DataEvent(TDataEvent event, qintptr info = 0);
     // After the concrete data set changed its rows (Resync, a statement): re-place the cursor.
     void RowsChanged(int currentRow);

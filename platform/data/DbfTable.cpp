@@ -17,8 +17,15 @@
 namespace dbf {
 namespace {
 
-// One object per open file in the process: a second open would be refused by the file lock.
-std::mutex registryMutex;
+// One object per open file in the process: a second open would be refused by the file lock. A table is
+// also destroyed under this lock, so an open never meets a file whose last user is still closing it.
+std::recursive_mutex registryMutex;
+
+void destroy(Table* table)
+{
+    std::lock_guard<std::recursive_mutex> guard(registryMutex);
+    delete table;
+}
 QHash<QString, std::weak_ptr<Table>>& registry()
 {
     static QHash<QString, std::weak_ptr<Table>> tables;
@@ -67,13 +74,13 @@ Table::~Table()
 std::shared_ptr<Table> Table::open(const QString& requested)
 {
     const QString path = rtl::resolveCaseInsensitive(requested);
-    std::lock_guard<std::mutex> guard(registryMutex);
+    std::lock_guard<std::recursive_mutex> guard(registryMutex);
     if (!QFileInfo::exists(path))
         throw EDatabaseError(QStringLiteral("The table file %1 does not exist").arg(requested));
     const QString key = registryKey(path);
     if (auto existing = registry().value(key).lock())
         return existing;
-    std::shared_ptr<Table> table(new Table(path, std::make_unique<LockedFile>(path, LockedFile::Mode::OpenExisting)));
+    std::shared_ptr<Table> table(new Table(path, std::make_unique<LockedFile>(path, LockedFile::Mode::OpenExisting)), destroy);
     table->load();
     registry().insert(key, table);
     return table;
@@ -88,7 +95,7 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     h.version = h.hasMemo() ? 0x8B : 0x03;
     h.languageDriver = 0x57;
     h.lastUpdate = QDate::currentDate();
-    std::lock_guard<std::mutex> guard(registryMutex);
+    std::lock_guard<std::recursive_mutex> guard(registryMutex);
     if (QFileInfo::exists(path))
         throw EDatabaseError(QStringLiteral("The table %1 already exists").arg(path));
     const QString memoPath = rtl::resolveCaseInsensitive(memoPathFor(path));
@@ -103,7 +110,7 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     file->writeAt(0, bytes.constData(), bytes.size());
     file->sync();
     syncFolder(QFileInfo(path).absolutePath());
-    std::shared_ptr<Table> table(new Table(path, std::move(file)));
+    std::shared_ptr<Table> table(new Table(path, std::move(file)), destroy);
     table->header_ = h;
     table->memo_ = std::move(memo);
     table->codePage_ = codePageOfDriver(h.languageDriver);

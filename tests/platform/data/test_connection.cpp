@@ -115,7 +115,8 @@ TEST(Connection, ThreadsWritingOneTableThroughTheirOwnConnectionsLoseNothing)
                     if (q.FieldByName("POISK")->AsInteger() != i + 1)
                         ++failures;
                     q.Close();
-                } catch (const EDatabaseError&) {
+                } catch (const EDatabaseError& e) {
+                    ADD_FAILURE() << e.what();
                     ++failures;
                 }
             }

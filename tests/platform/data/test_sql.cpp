@@ -389,3 +389,37 @@ TEST_F(Journal, ValuesAreLiveAndTheCursorStaysOnUpdatedRows)
     exec("UPDATE Base SET OBSL_FAM = 'Z' WHERE ID = 4");
     EXPECT_EQ(view.FieldByName("OBSL_FAM")->AsString(), "Z");
 }
+
+TEST_F(Journal, LocateFindsTheFirstRowInViewOrder)
+{
+    fill();
+    insert({6, 17, "2010.12.26 00:00:00", "ИВАНОВ", 0.0, "0", 5, 1});  // the same surname, earlier
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    q.FieldByName("ID")->SetIndex(3);  // moved fields still read their own column
+    struct Case {
+        const char* field;
+        QVariant value;
+        TLocateOptions options;
+        int id;  // 0: not found
+    };
+    const Case cases[] = {
+        {"ID", 3, loPartialKey, 3},
+        {"ID", "4", {}, 4},
+        {"ID", 42, {}, 0},
+        {"OBSL_FAM", QString::fromUtf8("иванов"), loCaseInsensitive, 6},
+        {"OBSL_FAM", QString::fromUtf8("иванов"), {}, 0},
+        {"OBSL_FAM", QString::fromUtf8("ИВАН"), TLocateOptions(loCaseInsensitive) | loPartialKey, 6},
+        {"IZM", 0.123, {}, 2},
+        {"PRIBOR", 23, {}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        q.First();
+        EXPECT_EQ(q.Locate(c.field, c.value, c.options), c.id != 0);
+        if (c.id)
+            EXPECT_EQ(q.FieldByName("ID")->AsInteger(), c.id);
+    }
+    exec("DELETE FROM Base WHERE ID = 3");
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_FALSE(q.Locate("ID", 3, {}));
+}
