@@ -413,3 +413,34 @@ TEST_F(Views, HighlightAppliesOnlyWhenTheConditionHolds)
     EXPECT_EQ(m.Font.Color(), gfx::clBlack); // the object's own font is put back
     EXPECT_EQ(m.FillColor, gfx::clNone);
 }
+
+TEST_F(Views, HeightAndWidthFollowTheText)
+{
+    ParserScope parser;
+    TrpMemoView m;
+    m.SetBounds(0, 0, 300, 10);
+    m.Memo = {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+    const int h = m.CalcHeight();
+    EXPECT_EQ(m.DrawMode, drAfterCalcHeight);
+    EXPECT_EQ(h, 2 * m.GapY + 3 * m.LineHeight);
+    EXPECT_EQ(m.LineHeight, 2 + 13); // line spacing + the 10-point font's pixel height at 96 dpi
+    EXPECT_EQ(m.RemainHeight(), 3 * m.LineHeight);
+    m.Visible = false;
+    EXPECT_EQ(m.CalcHeight(), 0);
+
+    TrpMemoView w;
+    w.SetBounds(0, 0, 50, 20);
+    const int shortWidth = w.CalcWidth({QStringLiteral("ab")});
+    const int longWidth = w.CalcWidth({QStringLiteral("ab"), QStringLiteral("abcdefghij")});
+    EXPECT_GT(longWidth, shortWidth);
+    // Auto width on paper keeps a right-aligned memo's right edge.
+    w.Flags = mfAutoWidth;
+    w.Adjust = adRight;
+    w.Memo = {QStringLiteral("abcdefghijklmnopqrstuvwxyz")};
+    QImage img(400, 100, QImage::Format_RGB32);
+    gfx::TCanvas c(&img);
+    w.SetBounds(200, 0, 50, 20);
+    w.Draw(&c);
+    EXPECT_GT(w.dx, 50);
+    EXPECT_EQ(w.x + w.dx, 250);
+}
