@@ -1,0 +1,93 @@
+// Painting the journal grid: a full window of rows, and scrolling one page (the move and the repaint),
+// over data sets of growing size. The grid reads only the records of its window, so the cost should not
+// depend on the number of records.
+#include "grid/DBGridEx.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/MemDataSet.h"
+#include <QApplication>
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace {
+
+struct Journal {
+    TMemDataSet ds;
+    TDataSource source;
+    TDBGridEx grid;
+    QImage image;
+
+    explicit Journal(int records)
+    {
+        ds.AddFieldDef("DATA_IZM", ftString, 19);
+        ds.AddFieldDef("FIO", ftString, 40);
+        ds.AddFieldDef("IZM", ftFloat);
+        ds.AddFieldDef("PRIBOR", ftString, 12);
+        ds.AddFieldDef("NUM_VIDOH", ftInteger);
+        ds.AddFieldDef("PAGE_FOOT", ftString, 10);
+        ds.Open();
+        for (int i = 0; i < records; ++i)
+            ds.AppendRecord({QStringLiteral("2026.12.10 10:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+                             QStringLiteral("Иванов Иван %1").arg(i), 0.001 * (i % 997), QStringLiteral("VELT-A"), i,
+                             QStringLiteral("акт")});
+        ds.First();
+        source.SetDataSet(&ds);
+        grid.resize(900, 700);
+        grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColumnResize) | bit(dgColLines) | bit(dgRowLines)
+                        | bit(dgTabs) | bit(dgRowSelect) | bit(dgConfirmDelete) | bit(dgCancelOnExit)
+                        | bit(dgMultiSelect));
+        grid.SetDataSource(&source);
+        grid.show();
+        QApplication::processEvents();
+        image = QImage(grid.viewport()->size(), QImage::Format_RGB32);
+    }
+    void paint() { grid.viewport()->render(&image); }
+};
+
+Journal& journal(int records)
+{
+    static std::map<int, std::unique_ptr<Journal>> cache;
+    auto& j = cache[records];
+    if (!j)
+        j = std::make_unique<Journal>(records);
+    return *j;
+}
+
+void BM_PaintFullWindow(benchmark::State& state)
+{
+    Journal& j = journal(int(state.range(0)));
+    for (auto _ : state)
+        j.paint();
+    state.counters["rows"] = j.grid.DataLink()->RecordCount();
+}
+
+void BM_ScrollOnePage(benchmark::State& state)
+{
+    Journal& j = journal(int(state.range(0)));
+    j.ds.First();
+    j.ds.MoveBy(int(state.range(0)) / 2);
+    const int page = j.grid.VisibleDataRowCount();
+    int direction = 1;
+    for (auto _ : state) {
+        j.ds.MoveBy(direction * page);
+        direction = -direction;
+        j.paint();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PaintFullWindow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollOnePage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
