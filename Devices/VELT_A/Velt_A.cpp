@@ -132,7 +132,7 @@ void TVelt_A::LoadSettings(const QString& iniPath, int number)
     if (com.isEmpty() || !cbPort)
         return;
     cbPort->Fill();
-    const int index = cbPort->findText(com);
+    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
     if (index < 0)
         return;
     cbPort->setCurrentIndex(index);
