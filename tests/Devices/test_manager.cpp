@@ -420,3 +420,25 @@ TEST_F(Manager, TheWindowListsTheSevenTypesAndItsButtonsAddAndDelete)
     m.reset();
     EXPECT_EQ(IniFile().ReadString("Device_000", "TypeDev", ""), QString::fromUtf8("VELT-B (тип 1)"));
 }
+
+TEST_F(Manager, AFailingDeliveryIsLoggedAndTheNextRecordStillArrives)
+{
+    devtest::LogCapture log;
+    Ini(kTwoSources);
+    auto m = Start();
+    bool thrown = false;
+    facade.onRecord = [&] {
+        if (!thrown) {
+            thrown = true;
+            throw std::runtime_error("journal failed");
+        }
+    };
+    TVELTMeasurement rec = ZeroMeasurement();
+    PushMeasurement(m->StackHooks(), &rec);
+    ASSERT_TRUE(Pump([&] { return facade.Records() == 1; }, 3000));
+    rec.SerialNumber = 2;
+    PushMeasurement(m->StackHooks(), &rec);
+    ASSERT_TRUE(Pump([&] { return facade.Records() == 2; }, 3000));
+    EXPECT_EQ(facade.calls.back().record.SerialNumber, 2);
+    EXPECT_TRUE(log.Contains("Ошибка во время получения измерений из стека"));
+}
