@@ -1,0 +1,99 @@
+// The list of selected records: data-set order, the find cache, type transitions, and deleting with a
+// bookmark whose record is already gone.
+#include "GridFixture.h"
+#include "grid/GridError.h"
+#include <gtest/gtest.h>
+
+using namespace gridtest;
+
+namespace {
+struct Bound {
+    std::unique_ptr<TMemDataSet> ds = makeJournal(10);
+    TDataSource source{ds.get()};
+    TDBGridEx grid;
+    Bound()
+    {
+        grid.SetOptions(grid.Options() | bit(dgMultiSelect) | bit(dgRowSelect));
+        grid.SetDataSource(&source);
+    }
+    void mark(int recNo)
+    {
+        ds->SetRecNo(recNo);
+        grid.SelectedRows().SetCurrentRowSelected(true);
+    }
+};
+} // namespace
+
+TEST(SelectedRows, KeepDataSetOrderAndOneEntryPerRecord)
+{
+    Bound b;
+    int index = -1;
+    EXPECT_FALSE(b.grid.SelectedRows().Find(QByteArray("x"), index));
+    EXPECT_EQ(index, 0);
+    for (int r : {7, 2, 5, 2})
+        b.mark(r);
+    ASSERT_EQ(b.grid.SelectedRows().Count(), 3);
+    b.ds->GotoBookmark(b.grid.SelectedRows().Items(0));
+    EXPECT_EQ(b.ds->RecNo(), 2);
+    b.ds->GotoBookmark(b.grid.SelectedRows().Items(2));
+    EXPECT_EQ(b.ds->RecNo(), 7);
+    EXPECT_EQ(b.grid.Selection().SelectionType(), gstRecordBookmarks);
+    // Unmarking an unmarked row changes nothing; unmarking the last marked one ends the selection.
+    b.ds->SetRecNo(3);
+    b.grid.SelectedRows().SetCurrentRowSelected(false);
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 3);
+    for (int r : {2, 5, 7}) {
+        b.ds->SetRecNo(r);
+        b.grid.SelectedRows().SetCurrentRowSelected(false);
+    }
+    EXPECT_EQ(b.grid.Selection().SelectionType(), gstNon);
+}
+
+TEST(SelectedRows, DeleteSkipsRecordsAlreadyGoneAndReleasesTheControls)
+{
+    Bound b;
+    for (int r : {2, 4, 6})
+        b.mark(r);
+    // Record 4 goes behind the list's back.
+    b.ds->SetRecNo(4);
+    b.ds->Delete();
+    EXPECT_NO_THROW(b.grid.SelectedRows().Delete());
+    EXPECT_FALSE(b.ds->ControlsDisabled());
+    EXPECT_EQ(b.ds->RecordCount(), 7);
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+    b.ds->First();
+    std::vector<int> left;
+    while (!b.ds->Eof()) {
+        left.push_back(b.ds->FieldByName("NUM_VIDOH")->AsInteger());
+        b.ds->Next();
+    }
+    EXPECT_EQ(left, (std::vector<int>{1, 3, 5, 7, 8, 9, 10}));
+}
+
+TEST(SelectedRows, RefreshDropsStaleBookmarksAndClosingClearsAll)
+{
+    Bound b;
+    for (int r : {1, 3})
+        b.mark(r);
+    b.ds->SetRecNo(3);
+    b.ds->Delete();
+    EXPECT_TRUE(b.grid.SelectedRows().Refresh());
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 1);
+    EXPECT_FALSE(b.grid.SelectedRows().Refresh());
+    b.ds->Close();
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+    EXPECT_THROW(b.grid.SelectedRows().CurrentRow(), EInvalidGridOperation);
+}
+
+TEST(SelectedRows, ClearedWithMultiSelectOrTheDataSource)
+{
+    Bound b;
+    b.mark(2);
+    b.grid.SetOptions(b.grid.Options() & ~bit(dgMultiSelect));
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+    b.grid.SetOptions(b.grid.Options() | bit(dgMultiSelect));
+    b.mark(2);
+    TDataSource other(b.ds.get());
+    b.grid.SetDataSource(&other);
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+}
