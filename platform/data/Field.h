@@ -39,6 +39,11 @@ public:
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool Required() const { return required_; }
     void SetRequired(bool required) { required_ = required; }
+    QString EditMask() const { return editMask_; }
+    void SetEditMask(const QString& mask) { editMask_ = mask; }
+    // Whether a typed character can be part of this field's value (numbers take digits, sign and, for
+    // floats, a decimal separator and exponent).
+    virtual bool IsValidChar(QChar ch) const { return !ch.isNull(); }
     // The data set can write this field now or after Edit (not read-only, data set modifiable).
     bool CanModify() const;
     virtual bool IsBlob() const { return false; }
@@ -90,6 +95,7 @@ private:
     TFieldType dataType_;
     int size_;
     QString displayLabel_;
+    QString editMask_;
     int displayWidth_ = 0;
     TAlignment alignment_ = taLeftJustify;
     bool visible_ = true;

@@ -73,5 +73,12 @@ QString TFloatField::FormatValue(const QVariant& value, bool displayText) const
         return {};
     if (displayText && !displayFormat_.isEmpty())
         return rtl::FormatFloat(displayFormat_, value.toDouble());
+    if (displayText && currency_)
+        return rtl::CurrToStr(value.toDouble());
     return rtl::FloatToStr(value.toDouble());
+}
+
+bool TFloatField::IsValidChar(QChar ch) const
+{
+    return ch.isDigit() || QStringLiteral("+-.,eE").contains(ch);
 }

@@ -8,6 +8,10 @@ public:
     TFloatField(TDataSet* dataSet, const QString& fieldName, int size = 0);
     QString DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const QString& format) { displayFormat_ = format; }
+    // Shown as money (the platform's CurrToStr) when no DisplayFormat is set.
+    bool Currency() const { return currency_; }
+    void SetCurrency(bool currency) { currency_ = currency; }
+    bool IsValidChar(QChar ch) const override;
     // Shortest text that reads back as the same value, with the given separator.
     static QString FormatFloat(double value, QChar separator);
     // Accepts '.' or ',' as separator, blanks around; false for anything else.
@@ -20,4 +24,5 @@ protected:
 
 private:
     QString displayFormat_;
+    bool currency_ = false;
 };

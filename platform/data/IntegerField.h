@@ -6,6 +6,7 @@
 class TIntegerField : public TField {
 public:
     TIntegerField(TDataSet* dataSet, const QString& fieldName, int size = 0);
+    bool IsValidChar(QChar ch) const override { return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-'); }
 
 protected:
     QVariant Convert(const QVariant& value) const override;

@@ -78,6 +78,9 @@ TEST_F(MemFixture, FieldAccessAndConversions)
     EXPECT_THROW(ds.FieldByName("NOPE"), EDatabaseError);
     EXPECT_EQ(id->Alignment(), taRightJustify);
     EXPECT_EQ(name->Alignment(), taLeftJustify);
+    EXPECT_TRUE(id->IsValidChar('5') && id->IsValidChar('-') && !id->IsValidChar('a') && !id->IsValidChar(','));
+    EXPECT_TRUE(v->IsValidChar(',') && v->IsValidChar('e') && !v->IsValidChar('x'));
+    EXPECT_TRUE(name->IsValidChar(QChar(0x0416)));
 
     const rtl::TFormatSettings saved = rtl::formatSettings();
     rtl::setFormatSettings(rtl::TFormatSettings::russian());

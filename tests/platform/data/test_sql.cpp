@@ -159,6 +159,9 @@ TEST_F(Journal, MaxMinAndCountOnEmptyAndFilledTables)
     EXPECT_EQ(q.FieldByName("mindate")->AsString(), "2010.12.27 09:30:00");
     open("SELECT COUNT(*) as cnt FROM Base");
     EXPECT_EQ(q.FieldByName("cnt")->AsString(), "5");
+    open("SELECT COUNT(*) as cnt FROM Base WHERE  ( DATA_IZM >= '2010.12.28 00:00:00' AND DATA_IZM <= '2010.12.28 23:59:59' ) AND  (PRIBOR = :PRB)",
+         {{"PRB", 17}});
+    EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 2);
     exec("DELETE FROM Base WHERE ID = 5");
     open("SELECT max(ID) as maxid FROM Base");
     EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 4);
@@ -267,6 +270,10 @@ TEST_F(Journal, UpdatesWithParametersAndLiterals)
     exec("UPDATE InfoPrib  SET  LIFEZAPIS = :LIFEZAPIS WHERE ID = :ID", {{"LIFEZAPIS", 120}, {"ID", 1}});
     open("SELECT COUNT (*) AS POISK FROM InfoPrib WHERE DATECONST = '2009.03.15 00:00:00' AND PRIBOR = 4294967295");
     EXPECT_EQ(q.FieldByName("POISK")->AsInteger(), 1);
+    open("SELECT ID FROM InfoPrib WHERE DATECONST = '2009.03.15 00:00:00' AND PRIBOR = 4294967295");
+    EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 1);
+    open("SELECT max(ID) as maxid FROM InfoPrib");
+    EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 1);
     open("SELECT * FROM InfoPrib WHERE ID = 1");
     EXPECT_EQ(q.FieldByName("LIFEZAPIS")->AsInteger(), 120);
     EXPECT_EQ(q.FieldByName("PRIBOR")->AsLargeInt(), 4294967295LL);
