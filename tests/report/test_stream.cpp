@@ -210,7 +210,9 @@ TEST(TemplateStream, EveryTruncationAndManyMutationsLoadWithoutCrashing)
     // Deterministic mutations: flipped bytes, spliced lengths, cut tails.
     quint32 seed = 12345;
     auto next = [&seed]() { return seed = seed * 1103515245u + 12345u; };
-    for (int round = 0; round < 3000; ++round) {
+    // VELT_FUZZ_ROUNDS asks for a longer run by hand (under the sanitizers, say).
+    const int rounds = qEnvironmentVariableIsSet("VELT_FUZZ_ROUNDS") ? qEnvironmentVariableIntValue("VELT_FUZZ_ROUNDS") : 3000;
+    for (int round = 0; round < rounds; ++round) {
         QByteArray bytes = good;
         const int edits = 1 + int(next() % 4);
         for (int e = 0; e < edits && bytes.size() > 2; ++e) {
