@@ -243,6 +243,62 @@ void TCustomDBGridEx::InvalidateCurrentRow()
         InvalidateRow(titleOffset_ + dataLink_.ActiveRecord());
 }
 
+// ---- edit actions and the saved place ----
+
+bool TCustomDBGridEx::CheckCopyAction()
+{
+    return linkActive() && selection_.SelectionType() != gstNon;
+}
+
+bool TCustomDBGridEx::CheckDeleteAction()
+{
+    if (!linkActive() || readOnly_)
+        return false;
+    TDataSet* ds = dataLink_.DataSet();
+    if (ds->IsEmpty() || !ds->CanModify())
+        return false;
+    switch (selection_.SelectionType()) {
+    case gstRectangle:
+    case gstColumns: return has(allowedOperations_, alopUpdateEx);
+    default: return has(allowedOperations_, alopDeleteEx);
+    }
+}
+
+bool TCustomDBGridEx::CheckCutAction() { return CheckCopyAction() && CheckDeleteAction(); }
+
+bool TCustomDBGridEx::CheckPasteAction(bool clipboardHasGridData)
+{
+    if (!linkActive() || readOnly_ || !dataLink_.DataSet()->CanModify() || !clipboardHasGridData)
+        return false;
+    return dataLink_.DataSet()->State() == dsInsert || has(allowedOperations_, alopUpdateEx);
+}
+
+bool TCustomDBGridEx::CheckSelectAllAction()
+{
+    return linkActive() && !dataLink_.DataSet()->IsEmpty() && has(allowedSelections_, gstAll);
+}
+
+void TCustomDBGridEx::SaveBookmark()
+{
+    if (!linkActive())
+        return;
+    const int count = dataLink_.RecordCount();
+    savedRowOffset_ = dataLink_.ActiveRecord() - count / 2 + (count + 1) % 2;
+    TDataSet* ds = dataLink_.DataSet();
+    ds->MoveBy(-savedRowOffset_);
+    savedBookmark_ = ds->GetBookmark();
+    ds->MoveBy(savedRowOffset_);
+}
+
+void TCustomDBGridEx::RestoreBookmark()
+{
+    TDataSet* ds = dataLink_.DataSet();
+    if (!linkActive() || savedBookmark_.isEmpty() || !ds->BookmarkValid(savedBookmark_))
+        return;
+    ds->GotoBookmark(savedBookmark_);
+    ds->MoveBy(savedRowOffset_);
+}
+
 // ---- reactions to the data link ----
 
 void TCustomDBGridEx::LinkActive(bool value)

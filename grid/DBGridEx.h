@@ -144,6 +144,17 @@ public:
     ScrollInfo VertScrollInfo() const { return scrollInfo_; }
 
     // ---- selection and input ----
+    // Whether the standard edit actions may run now (the actions themselves come with the clipboard).
+    bool CheckCopyAction();
+    bool CheckCutAction();
+    bool CheckPasteAction(bool clipboardHasGridData);
+    bool CheckSelectAllAction();
+    bool CheckDeleteAction();
+    // Keeps the current record's place in the window and brings it back there.
+    void SaveBookmark();
+    void RestoreBookmark();
+    // Interval of the drag-scrolling timer, -1 while it is stopped.
+    int ScrollTimerInterval() const { return timerInterval_; }
     void ClearSelection();
     void DoSelection(bool select, int direction, bool rowMode, bool toEnd);
     bool CanSelectType(TDBGridExSelectionType t) const;
@@ -184,7 +195,11 @@ public:
     TDrawFooterCellEvent OnDrawFooterCell;
     TGetCellExParamsEvent OnGetCellParams;
     TGetFooterParamsEvent OnGetFooterParams;
-    TNotifyEvent OnDblClick, OnColEnter, OnColExit, OnColWidthsChanged, OnSumListRecalcAll;
+    TNotifyEvent OnDblClick, OnColEnter, OnColExit, OnColWidthsChanged, OnSumListRecalcAll, OnSortMarkingChanged;
+    using TCheckTitleExBtnEvent = std::function<void(TCustomDBGridEx* sender, int aCol, TColumnEx* column, bool& enabled)>;
+    using TTitleExClickEvent = std::function<void(TCustomDBGridEx* sender, int aCol, TColumnEx* column)>;
+    TCheckTitleExBtnEvent OnCheckButton;
+    TTitleExClickEvent OnTitleBtnClick;
     TKeyEvent OnKeyDown, OnKeyUp;
     TMovedEvent OnColumnMoved;
 
@@ -245,6 +260,12 @@ protected:
     void WriteCellText(const gfx::TRect& rect, bool fillRect, int dx, int dy, const QString& text, TAlignment a,
                        TTextLayout layout, bool multiLine, bool endEllipsis, int leftMarg, int rightMarg);
     void MoveCol(int rawCol, int direction, bool select);
+    bool CheckTitleButton(int aCol, bool enabled);
+    void DoTitleClick(int aCol, TColumnEx* column) { if (OnTitleBtnClick) OnTitleBtnClick(this, aCol, column); }
+    void DoSortMarkingChanged();
+    void TrackButton(int x, int y);
+    void StopTracking();
+    QCursor CursorAt(int x, int y) override;
     void ResetTimer(int interval);
     void StopTimer();
 
@@ -346,6 +367,12 @@ private:
     int lastX_ = 0, lastY_ = 0;
     bool inColExit_ = false;
     int timerInterval_ = -1;
+    bool trackingTitle_ = false;
+    bool titlePressedDown_ = false;
+    int pressX_ = 0, pressY_ = 0;
+    bool sortMarkingPending_ = false;
+    QByteArray savedBookmark_;
+    int savedRowOffset_ = 0;
 };
 
 // The published grid component.

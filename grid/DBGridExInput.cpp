@@ -1,5 +1,6 @@
 // TCustomDBGridEx: keys and mouse turned into record moves, column moves and selections.
 #include "grid/DBGridEx.h"
+#include "grid/GridGlyphs.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include <QApplication>
@@ -275,6 +276,10 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
 
 void TCustomDBGridEx::KeyUp(int& key, TShiftState shift)
 {
+    if (key == vk::Control && sortMarkingPending_) {
+        sortMarkingPending_ = false;
+        DoSortMarkingChanged();
+    }
     if (OnKeyUp)
         OnKeyUp(this, key, shift);
 }
@@ -395,6 +400,20 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
     int idx, pos, ofs;
     CalcSizingState(x, y, st, idx, pos, ofs, di);
     const TGridCoord hit = MouseCoord(x, y);
+    if (st == gsNormal && hit.Y >= 0 && hit.Y < titleOffset_ && hit.X >= indicatorOffset_
+        && RawToDataColumn(hit.X) < columns_->Count()) {
+        // A title that acts as a button is tracked while the button is held.
+        const TMouseButton b = button == mbRight && has(options_, dgColumnResize) ? mbLeft : button;
+        TColumnEx* column = columns_->Items(RawToDataColumn(hit.X));
+        if (b == mbLeft && CheckTitleButton(hit.X, column->Title().TitleButton())) {
+            pressedTitle_ = hit.X;
+            trackingTitle_ = true;
+            pressX_ = x;
+            pressY_ = y;
+            TrackButton(x, y);
+            return;
+        }
+    }
     if (st != gsNormal || (hit.Y >= 0 && hit.Y < titleOffset_)) {
         // Titles: sizing and moving as the base grid does, a press in the corner selects everything.
         if (st == gsNormal && hit.X == 0 && indicatorOffset_ > 0 && has(options_, dgMultiSelect) && linkActive()
@@ -451,6 +470,17 @@ void TCustomDBGridEx::MouseMove(TShiftState shift, int x, int y)
 {
     lastX_ = x;
     lastY_ = y;
+    if (trackingTitle_) {
+        if (has(options_, dgColumnResize) && (std::abs(x - pressX_) > 3 || std::abs(y - pressY_) > 3)) {
+            // The press turns into moving the column.
+            StopTracking();
+            TCustomGrid::MouseDown(mbLeft, 0, pressX_, pressY_);
+            TCustomGrid::MouseMove(shift, x, y);
+        } else {
+            TrackButton(x, y);
+        }
+        return;
+    }
     if (mouseState_ == 1 && linkActive()) {
         TGridDrawInfo di;
         CalcDrawInfo(di);
@@ -469,7 +499,29 @@ void TCustomDBGridEx::MouseMove(TShiftState shift, int x, int y)
 
 void TCustomDBGridEx::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    const TGridState state = GridState();
+    if (trackingTitle_) {
+        const int col = pressedTitle_;
+        const TGridCoord hit = MouseCoord(x, y);
+        StopTracking();
+        if (hit.X == col && hit.Y >= 0 && hit.Y < titleOffset_) {
+            TColumnEx* column = columns_->Items(RawToDataColumn(col));
+            DoTitleClick(RawToDataColumn(col), column);
+            if (has(optionsEx_, dghAutoSortMarking)) {
+                const bool ctrl = shift & ssCtrl;
+                column->Title().SetNextSortMarkerValue(ctrl);
+                if (ctrl)
+                    sortMarkingPending_ = true;
+                else
+                    DoSortMarkingChanged();
+            }
+            TitleClick(column);
+        }
+        return;
+    }
+    TGridState state = GridState();
+    // A title pressed and released in place was clicked, not moved.
+    if (state == gsColMoving && moveIndex_ == movePos_)
+        state = gsNormal;
     const int wasMouseState = mouseState_;
     mouseState_ = 0;
     StopTimer();
@@ -559,4 +611,52 @@ void TCustomDBGridEx::TimerScroll()
     EndUpdate();
     InvalidateGrid();
     ResetTimer(std::max(0, 200 - 15 * d));
+}
+
+bool TCustomDBGridEx::CheckTitleButton(int aCol, bool enabled)
+{
+    const int dc = RawToDataColumn(aCol);
+    if (dc < 0 || dc >= columns_->Count())
+        return false;
+    if (OnCheckButton)
+        OnCheckButton(this, dc, columns_->Items(dc), enabled);
+    return enabled;
+}
+
+void TCustomDBGridEx::TrackButton(int x, int y)
+{
+    const TGridCoord hit = MouseCoord(x, y);
+    const bool down = hit.X == pressedTitle_ && hit.Y >= 0 && hit.Y < titleOffset_;
+    if (down != titlePressedDown_) {
+        titlePressedDown_ = down;
+        InvalidateRow(0);
+    }
+}
+
+void TCustomDBGridEx::StopTracking()
+{
+    if (trackingTitle_ || titlePressedDown_)
+        InvalidateRow(0);
+    trackingTitle_ = false;
+    titlePressedDown_ = false;
+    pressedTitle_ = -1;
+    StopTimer();
+}
+
+void TCustomDBGridEx::DoSortMarkingChanged()
+{
+    if (has(optionsEx_, dghAutoSortMarking) && OnSortMarkingChanged)
+        OnSortMarkingChanged(this);
+}
+
+QCursor TCustomDBGridEx::CursorAt(int x, int y)
+{
+    // Over the indicator of a grid that marks rows, the pointer says so.
+    if (indicatorOffset_ > 0 && linkActive() && !dataLink_.DataSet()->IsEmpty() && has(options_, dgMultiSelect)
+        && CanSelectType(gstRecordBookmarks)) {
+        const TGridCoord hit = MouseCoord(x, y);
+        if (hit.X == 0 && hit.Y >= titleOffset_)
+            return gridglyphs::RowSelectCursor();
+    }
+    return TCustomGrid::CursorAt(x, y);
 }

@@ -166,7 +166,7 @@ void TCustomDBGridEx::DrawCell(int c, int r, const QRect& qrect, TGridDrawState 
             canvas_.FillRect(ar);
         } else if (dr < 0) {
             if (dr == -titleOffset_ && has(options_, dgTitles)) {
-                pressed = pressedTitle_ == c;
+                pressed = pressedTitle_ == c && titlePressedDown_;
                 drawTitleCell(column, ar, dx, dy, state);
             } else {
                 DrawSubTitleCell(c, r, ar, state);
@@ -205,7 +205,7 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
     TColumnTitleEx& title = column->Title();
     canvas_.Font().Assign(title.GetFont());
     canvas_.Brush().SetColor(title.Color());
-    const bool pressed = pressedTitle_ == DataToRawColumn(column->Index());
+    const bool pressed = titlePressedDown_ && pressedTitle_ == DataToRawColumn(column->Index());
     const QString caption = title.Caption();
     TSortMarkerEx marker = title.SortMarker();
     const bool singleLine = titleHeight_ == 0 && titleLines_ == 0 && !useMultiTitle_;

@@ -1,5 +1,6 @@
 #include "grid/GridGlyphs.h"
 #include <QPainter>
+#include <QPixmap>
 #include <QPolygon>
 
 namespace gridglyphs {
@@ -80,6 +81,18 @@ const std::vector<QImage>& SortGlyphs()
 {
     static const std::vector<QImage> glyphs{sortTriangle(true), sortTriangle(false)};
     return glyphs;
+}
+
+QCursor RowSelectCursor()
+{
+    QImage img = blank(16, 16);
+    QPainter p(&img);
+    p.setPen(Qt::white);
+    p.setBrush(Qt::black);
+    p.drawPolygon(QPolygon({QPoint(15, 7), QPoint(8, 1), QPoint(8, 5), QPoint(1, 5), QPoint(1, 9), QPoint(8, 9),
+                            QPoint(8, 13)}));
+    p.end();
+    return QCursor(QPixmap::fromImage(img), 15, 7);
 }
 
 } // namespace gridglyphs

@@ -1,6 +1,7 @@
 #pragma once
 // The grid's small pictures: the indicator glyphs (current row, editing, inserting, multi-selected dot,
 // multi-selected arrow, current row on a dark indicator) and the sort markers (down, up), drawn once.
+#include <QCursor>
 #include <QImage>
 #include <vector>
 
@@ -11,5 +12,7 @@ enum Sort { SortDown, SortUp, SortCount };
 
 const std::vector<QImage>& IndicatorGlyphs();
 const std::vector<QImage>& SortGlyphs();
+// The pointer over the indicator column of a grid that marks rows: an arrow pointing right.
+QCursor RowSelectCursor();
 
 } // namespace gridglyphs

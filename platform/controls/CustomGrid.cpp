@@ -1181,6 +1181,16 @@ void TCustomGrid::MouseUp(TMouseButton, TShiftState, int x, int y)
     gridState_ = gsNormal;
 }
 
+QCursor TCustomGrid::CursorAt(int x, int y)
+{
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    TGridState st;
+    int idx, pos, ofs;
+    CalcSizingState(x, y, st, idx, pos, ofs, di);
+    return QCursor(st == gsColSizing ? Qt::SplitHCursor : st == gsRowSizing ? Qt::SplitVCursor : Qt::ArrowCursor);
+}
+
 bool TCustomGrid::MouseWheel(int steps, TShiftState)
 {
     SetTopRow(topRow_ - steps);
@@ -1199,14 +1209,8 @@ void TCustomGrid::mouseMoveEvent(QMouseEvent* e)
     lastMouseX_ = int(e->position().x());
     lastMouseY_ = int(e->position().y());
     MouseMove(ShiftOf(e->modifiers(), e->buttons()), lastMouseX_, lastMouseY_);
-    if (gridState_ == gsNormal) {
-        TGridDrawInfo di;
-        CalcDrawInfo(di);
-        TGridState st;
-        int idx, pos, ofs;
-        CalcSizingState(lastMouseX_, lastMouseY_, st, idx, pos, ofs, di);
-        viewport()->setCursor(st == gsColSizing ? QCursor(Qt::SplitHCursor) : st == gsRowSizing ? QCursor(Qt::SplitVCursor) : QCursor(Qt::ArrowCursor));
-    }
+    if (gridState_ == gsNormal)
+        viewport()->setCursor(CursorAt(lastMouseX_, lastMouseY_));
 }
 
 void TCustomGrid::mouseReleaseEvent(QMouseEvent* e)

@@ -9,6 +9,7 @@
 // exclusive (QRect built from left, top, width, height).
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QCursor>
 #include <QRect>
 #include <map>
 #include <vector>
@@ -206,6 +207,8 @@ protected:
     virtual void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos,
                                  int& sizingOfs, const TGridDrawInfo& di);
     virtual void TimedScroll(unsigned direction);
+    // The pointer's shape over a point of the client area while no gesture runs.
+    virtual QCursor CursorAt(int x, int y);
     virtual void WMTimer(int id);
     // Scroll bar requests; the base scrolls the top row or left column by cells.
     virtual void VerticalScrollAction(int action, int trackPos);
