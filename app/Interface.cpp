@@ -96,7 +96,7 @@ void TInterface::BeginBurst()
         c->QueryAfterOpenBurstInstall();
 }
 
-void TInterface::SetBurstCounter(const int* counter)
+void TInterface::SetBurstCounter(const uint32_t* counter)
 {
     if (auto* c = mp())
         c->SetBurstCounter(counter);
@@ -146,7 +146,8 @@ void TInterface::Filter()
         c->ShowFilterDialog();
 }
 
-void TInterface::DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumnEx* column, unsigned state)
+void TInterface::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx* column,
+                                unsigned state)
 {
     if (auto* c = journal())
         c->DrawColumnCell(sender, rect, dataCol, column, state);

@@ -3,11 +3,12 @@
 // application type, so neither knows which journal variant runs. Every operation is dispatched by the
 // application type; "medic" and "police" have no journal and every operation does nothing for them.
 #include "app/JournalController.h"
+#include "Devices/MeasurementsFacade.h"
 
 #include <functional>
 #include <memory>
 
-class TInterface {
+class TInterface : public TMeasurementsFacade {
 public:
     enum : int { Default = 1, Medic = 2, Police = 3, DefaultMP = 100 };
 
@@ -17,7 +18,7 @@ public:
     static ControllerFactory DefaultFactory();
 
     explicit TInterface(int method, const ControllerFactory& factory = DefaultFactory());
-    ~TInterface();
+    ~TInterface() override;
     TInterface(const TInterface&) = delete;
     TInterface& operator=(const TInterface&) = delete;
 
@@ -32,17 +33,17 @@ public:
     void ReadSettings(rtl::TIniFile& ini);
     void SaveSettings(rtl::TIniFile& ini);
     void SetControls(QPushButton* edit, QPushButton* del, QLabel* countPanel, QPushButton* add);
-    void EndBurst();
-    void BeginBurst();
-    void SetBurstCounter(const int* counter);
-    void OnMeasurements(const TVELTMeasurement* rec, int refresh);
+    void EndBurst() override;
+    void BeginBurst() override;
+    void SetBurstCounter(const uint32_t* counter) override;
+    void OnMeasurements(const TVELTMeasurement* rec, int refresh) override;
     void New();
     void Edit();
     void Delete();
     void ShowAll();
     void ShowToday();
     void Filter();
-    void DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumnEx* column, unsigned state);
+    void DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx* column, unsigned state);
     bool IsRecordEditable();
     void Settings();
     void ConsolidatedReport();

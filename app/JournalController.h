@@ -6,18 +6,18 @@
 #include <cstdint>
 
 class QLabel;
-class QObject;
 class QPushButton;
-class QRect;
 class QWidget;
 class TDataSource;
 class TDBGridEx;
+class TCustomDBGridEx;
 class TColumnEx;
 class TDBInfoPribors;
 class TADOQuery;
 class TADOConnection;
 struct TVELTMeasurement;
 namespace rtl { class TIniFile; }
+namespace gfx { struct TRect; }
 
 // Journal settings, copied whole between the settings dialog and a controller.
 struct TJournalSettings {
@@ -60,7 +60,8 @@ public:
     virtual void ShowAll() = 0;
     virtual void ShowToday() = 0;
     virtual void ShowFilterDialog() = 0;
-    virtual void DrawColumnCell(QObject* sender, const QRect& rect, int dataCol, TColumnEx* column, unsigned state) = 0;
+    virtual void DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx* column,
+                                unsigned state) = 0;
     virtual void ShowJournalReport() = 0;
     // The settings exchange: the facade shows the settings dialog with this value and, after OK only,
     // hands the new value back; the controller then repaints its grid and applies what changed.
@@ -74,7 +75,7 @@ public:
     }
     virtual void QueryAfterOpenInstall() {}      // the normal after-open handler of the journal query
     virtual void QueryAfterOpenBurstInstall() {} // the in-burst one
-    virtual void SetBurstCounter(const int* counter) { (void)counter; }
+    virtual void SetBurstCounter(const uint32_t* counter) { (void)counter; }
     virtual bool IsRecordEditable() { return false; }
     virtual void ShowConsReport() {}
 };

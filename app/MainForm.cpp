@@ -4,7 +4,18 @@
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "app/WorkFolder.h"
+#include "Devices/Manager.h"
 #include "core/Debug.h"
+#include "db/ConverterDB.h"
+#include "db/DBInfoPribors.h"
+#include "db/JournalSchemas.h"
+#include "grid/ColumnEx.h"
+#include "grid/ColumnTitleEx.h"
+#include "grid/DBGridColumnsEx.h"
+#include "grid/DBGridEx.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/DataSource.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/graphics/FontNames.h"
 #include "platform/rtl/IniFile.h"
@@ -26,6 +37,7 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <exception>
 
@@ -139,6 +151,50 @@ TfmMain::TfmMain(const QString& appDir, Options options)
     gridBox->setContentsMargins(0, 0, 0, 0);
     column->addWidget(Panel3, 1);
 
+    ADOConnection = std::make_unique<TADOConnection>();
+    ADOConnection->SetLoginPrompt(false);
+    ADOConnection->SetMode(TADOConnection::cmShareExclusive);
+    ADOQuery = std::make_unique<TADOQuery>(ADOConnection.get());
+    ADOQuery->SetSQL(QStringLiteral("SELECT * FROM BASE"));
+    ADOQuery->SetPrepared(true);
+    DS = std::make_unique<TDataSource>(ADOQuery.get());
+    ADOQueryP = std::make_unique<TADOQuery>(ADOConnection.get());
+    DSPoisk_ = std::make_unique<TDataSource>(ADOQueryP.get());
+
+    DBGrid = new TDBGridEx(Panel3);
+    gridBox->addWidget(DBGrid);
+    DBGrid->SetDataSource(DS.get());
+    DBGrid->SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColumnResize) | bit(dgColLines) | bit(dgRowLines)
+                       | bit(dgTabs) | bit(dgRowSelect) | bit(dgConfirmDelete) | bit(dgCancelOnExit) | bit(dgMultiSelect));
+    DBGrid->VertScrollBar().SetTracking(true);
+    // Design columns; the journal controller puts its own in their place.
+    const char* const columns[][2] = {{"DATA_IZM", "дата"}, {"FIO", "Ф.И.О."}, {"IZM", "измерение (мг/л)"},
+                                      {"PRIBOR", "прибор"}, {"NUM_VIDOH", "Номер выдоха"}, {"PAGE_FOOT", "Инф."}};
+    for (const auto& c : columns) {
+        TColumnEx* col = DBGrid->Columns().Add();
+        col->SetFieldName(QString::fromLatin1(c[0]));
+        col->Title().SetCaption(u(c[1]));
+        col->Title().SetAlignment(taCenter);
+        col->Title().GetFont().SetName(QStringLiteral("Tahoma"));
+        col->Title().GetFont().SetStyle(gfx::fsBold);
+    }
+    DBGrid->OnCellClick = [this](TColumnEx*) { refreshEditButton(); };
+    DBGrid->OnKeyUp = [this](TCustomDBGridEx*, int&, TShiftState) { refreshEditButton(); };
+    DBGrid->OnDblClick = [this](TCustomDBGridEx*) {
+        if (dUpdate->isEnabled())
+            dUpdate->click();
+    };
+    DBGrid->OnDrawColumnCell = [this](TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx* col,
+                                      TGridDrawState state) {
+        if (Interface)
+            Interface->DrawColumnCell(sender, rect, dataCol, col, state);
+    };
+    // Whatever moves the current record (a wheel step too) refreshes the edit command.
+    DS->OnDataChange = [this](TDataSource*, TField* field) {
+        if (!field)
+            refreshEditButton();
+    };
+
     StatusVELT = new QStatusBar(this);
     StatusVELT->setSizeGripEnabled(true);
     const int widths[4] = {195, 180, 200, 50};
@@ -227,16 +283,6 @@ int TfmMain::AppTypeCode(const QString& appType)
     return 0;
 }
 
-int TfmMain::RequiredGeneration(int code)
-{
-    switch (code) {
-    case TInterface::Default: return 6;
-    case TInterface::Medic: return 4;
-    case TInterface::Police: return 5;
-    case TInterface::DefaultMP: return 7;
-    default: return 0;
-    }
-}
 
 void TfmMain::guarded(const std::function<void()>& command)
 {
@@ -296,18 +342,38 @@ bool TfmMain::formCreate()
 
     ini_ = std::make_unique<rtl::TIniFile>(QDir(WorkDir).filePath("VELT.ini"));
 
-    Dbg().Print("Настройка компонента работы с БД...");
+    int code = 0;
+    {
+        Dbg().Print("Настройка компонента работы с БД...");
+        // The data link names its folder relative to the work folder; the previous folder comes back on every path.
+        const QString previous = QDir::currentPath();
+        struct Restore {
+            QString dir;
+            ~Restore() { QDir::setCurrent(dir); }
+        } restore{previous};
+        QDir::setCurrent(WorkDir);
+        ADOConnection->Close();
+        const QString udl = QDir(WorkDir).filePath("connect.udl");
+        ADOConnection->SetConnectionString("FILE NAME=" + udl);
+        ADOConnection->SetProvider(udl);
+        ADOQuery->AfterOpen = [this](TDataSet* ds) { ADOQueryAfterOpen(ds); };
+        ADOConnection->Open();
 
-    Dbg().Print("Проверка типа БД...");
-    const QString appType = ini_->ReadString("Methods", "AppType", "default_mp");
-    const int code = AppTypeCode(appType);
-    if (code == 0) {
-        // A misspelt type would otherwise offer to convert the journal into another variant's table.
-        Dbg().Print("Проверка типа БД - неизвестный тип приложения AppType=%s", b(appType).constData());
-        MessageBox(u("Неизвестный тип приложения в файле настроек VELT.ini: AppType=") + appType,
-                   u("Ошибка!"), MB_OK | MB_ICONERROR);
-        ini_.reset();
-        return false;
+        Dbg().Print("Проверка типа БД...");
+        const QString appType = ini_->ReadString("Methods", "AppType", "default_mp");
+        code = AppTypeCode(appType);
+        if (code == 0) {
+            // A misspelt type would otherwise offer to convert the journal into another variant's table.
+            Dbg().Print("Проверка типа БД - неизвестный тип приложения AppType=%s", b(appType).constData());
+            MessageBox(u("Неизвестный тип приложения в файле настроек VELT.ini: AppType=") + appType,
+                       u("Ошибка!"), MB_OK | MB_ICONERROR);
+            ini_.reset();
+            return false;
+        }
+        if (ADOConnection->TableExists(QStringLiteral("Base")) && !checkGeneration(code)) {
+            ini_.reset();
+            return false;
+        }
     }
 
     Dbg().Print("Считывание закрытых параметров программы...");
@@ -332,6 +398,7 @@ bool TfmMain::formCreate()
 
     Dbg().Print("Запуск приложения...");
     Dbg().Print("Создаём класс для хранения информации о приборах...");
+    DBInfoPribors = new TDBInfoPribors(WorkDir);
 
     Dbg().Print("Создаём интерфейс работы с приборами...");
     Interface = new TInterface(code, options_.ControllerFactory);
@@ -346,7 +413,8 @@ bool TfmMain::formCreate()
     Dbg().Print("Определение версии приложения... VELT версия %s", b(version).constData());
 
     Dbg().Print("Инициализация БД...");
-    Interface->InitDB(nullptr, nullptr, nullptr, nullptr, nullptr, pStat, pEditButtom, DBInfoPribors);
+    Interface->InitDB(ADOQuery.get(), ADOConnection.get(), DS.get(), ADOQueryP.get(), DBGrid, pStat, pEditButtom,
+                      DBInfoPribors);
 
     Interface->ReadSettings(*ini_);
     Interface->SetControls(dUpdate, bDelete, StatusPanels[3], bNew);
@@ -354,6 +422,9 @@ bool TfmMain::formCreate()
     Interface->SetUserInfo(OperatorName, QString());
 
     Dbg().Print("Инициализируем менеджер устройств-источников...");
+    Manager = new TManager(true, WorkDir, DBInfoPribors);
+    Manager->CreateControlMeasure(Interface);
+    Manager->Resume();
 
     const bool maximized = ini_->ReadBool("WindowState", "wsMaximized", false);
     ini_.reset();
@@ -417,6 +488,9 @@ void TfmMain::FormDestroy()
     destroyed_ = true;
     Dbg().Print("Destroy...");
     Dbg().Print("Удаление менеджера устройств-источников...");
+    // The manager thread is stopped and waited for before anything it delivers to is freed.
+    delete Manager;
+    Manager = nullptr;
 
     Dbg().Print("Сохранение настроек в *.ini файле...");
     rtl::TIniFile ini(QDir(WorkDir).filePath("VELT.ini"));
@@ -431,6 +505,8 @@ void TfmMain::FormDestroy()
     }
 
     Dbg().Print("Удаление класса хранения информации о приборах...");
+    delete DBInfoPribors;
+    DBInfoPribors = nullptr;
 
     Dbg().Print("Удаление класса хранения закрытых настроек...");
     if (ProgParam) {
@@ -474,6 +550,8 @@ void TfmMain::bLoadBasePriborClick()
 {
     bLoadBasePribor->setEnabled(false);
     try {
+        if (Manager)
+            Manager->ReadCurrentDevice();
         QThread::msleep(100);
     } catch (...) {
         bLoadBasePribor->setEnabled(true);
@@ -520,6 +598,8 @@ void TfmMain::nSettingClick()
 
 void TfmMain::nShowManagerClick()
 {
+    if (Manager)
+        Manager->ShowForm();
 }
 
 void TfmMain::nChangeOperClick()
@@ -565,6 +645,73 @@ void TfmMain::ConfirmClose()
 void TfmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    DBGrid->setFocus();
+}
+
+bool TfmMain::checkGeneration(int code)
+{
+    const int required = db::RequiredGeneration(code);
+    int detected = 0;
+    {
+        TfmConverterDB converter;
+        converter.WorkDir = WorkDir;
+        converter.ADOQuery = ADOQuery.get();
+        converter.ADOQueryP = ADOQueryP.get();
+        converter.ADOConnection = ADOConnection.get();
+        detected = converter.DetectFormat();
+    }
+    if (required > detected) {
+        Dbg().Print("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c%i,%di]", required, detected);
+        if (MessageBox(u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"),
+                       u("VELT. Внимание!"), MB_YESNO | MB_ICONWARNING) != IDYES)
+            return false;
+        // The conversion of older tables is not part of this program yet: the table stays as it is.
+        Dbg().Print("Проверка типа БД - конвертация недоступна, работа программы завершается");
+        return false;
+    }
+    if (required < detected) {
+        Dbg().Print("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%i,%di]", required, detected);
+        MessageBox(u("Найденная БД имеет Неизвестную структуру.\nОна либо повреждена либо имеет новый формат. Возможно стоит обновить Программу..."),
+                   u("VELT. Внимание!"), MB_OK | MB_ICONWARNING);
+    }
+    return true;
+}
+
+void TfmMain::ADOQueryAfterOpen(TDataSet* dataSet)
+{
+    const int count = dataSet ? dataSet->RecordCount() : 0;
+    StatusPanels[3]->setText(u("Всего записей: ") + QString::number(count));
+    bDelete->setEnabled(count >= 1);
+    nDelete->setEnabled(count >= 1);
+    const bool editable = count >= 1 && Interface && Interface->IsRecordEditable();
+    dUpdate->setEnabled(editable);
+    nUpdate->setEnabled(editable);
+}
+
+void TfmMain::refreshEditButton()
+{
+    if (Interface)
+        dUpdate->setEnabled(Interface->IsRecordEditable());
+}
+
+bool TfmMain::gridWheel(QWheelEvent* wheel)
+{
+    // One wheel step moves one row, as the arrow keys do; touch pads add up small steps.
+    const int dy = wheel->angleDelta().y();
+    if (dy == 0)
+        return false;
+    if ((dy > 0) != (wheelRest_ > 0))
+        wheelRest_ = 0;
+    wheelRest_ += dy;
+    while (std::abs(wheelRest_) >= 120) {
+        const int key = wheelRest_ > 0 ? Qt::Key_Up : Qt::Key_Down;
+        wheelRest_ += wheelRest_ > 0 ? -120 : 120;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(DBGrid, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(DBGrid, &release);
+    }
+    return true;
 }
 
 bool TfmMain::formKeyDown(int key)
@@ -604,6 +751,11 @@ bool TfmMain::formKeyDown(int key)
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() && DBGrid->hasFocus()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if ((w == DBGrid || DBGrid->isAncestorOf(w)) && gridWheel(static_cast<QWheelEvent*>(event)))
+            return true;
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         // Keys of this window only, and not while a menu is open or a dialog is over it.

@@ -9,11 +9,17 @@
 #include <memory>
 
 class QAction;
+class TADOConnection;
+class TADOQuery;
+class TDataSet;
+class TDataSource;
+class TDBGridEx;
 class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class QWheelEvent;
 class TDBInfoPribors;
 class TManager;
 class TProgParam;
@@ -44,8 +50,6 @@ public:
 
     // Application type codes of the "AppType" texts; 0 for a text that names none.
     static int AppTypeCode(const QString& appType);
-    // Journal table generation an application type needs.
-    static int RequiredGeneration(int code);
 
     // Fields, in the order the window holds them.
     std::unique_ptr<sys::TInstanceLock> Mutex;
@@ -71,6 +75,7 @@ public:
     QPushButton* bDelete;
     QLabel* pStat;
     QFrame* Panel3;
+    TDBGridEx* DBGrid;
     QStatusBar* StatusVELT;
     QLabel* StatusPanels[4];
 
@@ -92,6 +97,13 @@ public:
     QAction* N1;
     QAction* nExit;
 
+    // The database components, in the order they are freed last to first.
+    std::unique_ptr<TADOConnection> ADOConnection;
+    std::unique_ptr<TADOQuery> ADOQuery;   // the journal query
+    std::unique_ptr<TDataSource> DS;
+    std::unique_ptr<TADOQuery> ADOQueryP;  // the journal controller's look-up query
+    std::unique_ptr<TDataSource> DSPoisk_;
+
     // Commands.
     void bNewClick();
     void dUpdateClick();
@@ -110,6 +122,8 @@ public:
 
     // Asks before the program ends; the answer Yes ends the message loop.
     void ConfirmClose();
+    // After-open handler of the journal query: record count and the edit and delete commands.
+    void ADOQueryAfterOpen(TDataSet* dataSet);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,12 +137,18 @@ private:
     // Handles the keys of the window's commands; true when the key was taken.
     bool formKeyDown(int key);
     void setOperatorPanel();
+    // False when the program must end: an older table whose conversion was refused or did not succeed.
+    bool checkGeneration(int code);
+    // Edit command follows the current record: after a click, a key, a wheel step or any other move.
+    void refreshEditButton();
+    bool gridWheel(QWheelEvent* wheel);
     // Runs a command; an error in it is shown, never carried into the event loop.
     void guarded(const std::function<void()>& command);
 
     Options options_;
     std::unique_ptr<rtl::TIniFile> ini_;
     bool destroyed_ = false;
+    int wheelRest_ = 0;
 };
 
 // Shows an error that reached the top of a command or of start-up, as the application does.

@@ -10,12 +10,24 @@
 
 namespace testutil {
 
+// Raised by each test that drives dialogs, so an action its test never used cannot act in the next one.
+inline int& modalEpoch()
+{
+    static int epoch = 0;
+    return epoch;
+}
+
 template <class Dialog>
 void whenModal(std::function<void(Dialog*)> action, int tries = 500)
 {
     auto remaining = std::make_shared<int>(tries);
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, remaining, poll] {
+    const int epoch = modalEpoch();
+    *poll = [action, remaining, poll, epoch] {
+        if (epoch != modalEpoch()) {
+            *poll = nullptr;
+            return;
+        }
         if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             action(d);
             *poll = nullptr;

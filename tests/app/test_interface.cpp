@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRect>
+#include "platform/graphics/Geometry.h"
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -34,9 +34,9 @@ public:
     void ShowAll() override { note("ShowAll"); }
     void ShowToday() override { note("ShowToday"); }
     void ShowFilterDialog() override { note("ShowFilterDialog"); }
-    void DrawColumnCell(QObject*, const QRect& r, int col, TColumnEx*, unsigned st) override
+    void DrawColumnCell(TCustomDBGridEx*, const gfx::TRect& r, int col, TColumnEx*, unsigned st) override
     {
-        note("DrawColumnCell " + std::to_string(r.width()) + " " + std::to_string(col) + " " + std::to_string(st));
+        note("DrawColumnCell " + std::to_string(r.Right - r.Left) + " " + std::to_string(col) + " " + std::to_string(st));
     }
     void ShowJournalReport() override { note("ShowJournalReport"); }
     TJournalSettings GetJournalSettings() const override { return settings; }
@@ -44,7 +44,7 @@ public:
     void SetControls(QPushButton*, QPushButton*, QLabel*, QPushButton*) override { note("SetControls"); }
     void QueryAfterOpenInstall() override { note("QueryAfterOpen"); }
     void QueryAfterOpenBurstInstall() override { note("QueryAfterOpenBurst"); }
-    void SetBurstCounter(const int* c) override { note("SetBurstCounter " + std::to_string(*c)); }
+    void SetBurstCounter(const uint32_t* c) override { note("SetBurstCounter " + std::to_string(*c)); }
     bool IsRecordEditable() override { note("IsRecordEditable"); return true; }
     void ShowConsReport() override { note("ShowConsReport"); }
 
@@ -77,7 +77,7 @@ std::vector<std::string> callEverything(TInterface& f, std::vector<std::string>&
     QPushButton edit, del, add;
     QLabel panel;
     QWidget buttons;
-    int counter = 3;
+    uint32_t counter = 3;
     f.SetDirs("/app", "/work");
     f.SetOperator("OP");
     f.SetUserInfo("OP", "");
@@ -86,8 +86,8 @@ std::vector<std::string> callEverything(TInterface& f, std::vector<std::string>&
     f.EndBurst();
     f.BeginBurst();
     f.SetBurstCounter(&counter);
-    TVELTMeasurement* rec = reinterpret_cast<TVELTMeasurement*>(&counter); // never read by the fake
-    f.OnMeasurements(rec, 0);
+    TVELTMeasurement rec{};
+    f.OnMeasurements(&rec, 0);
     f.OnMeasurements(nullptr, 1);
     f.New();
     f.Edit();
@@ -95,7 +95,7 @@ std::vector<std::string> callEverything(TInterface& f, std::vector<std::string>&
     f.ShowAll();
     f.ShowToday();
     f.Filter();
-    f.DrawColumnCell(nullptr, QRect(0, 0, 40, 10), 2, nullptr, 1);
+    f.DrawColumnCell(nullptr, gfx::TRect{0, 0, 40, 10}, 2, nullptr, 1);
     *editable = f.IsRecordEditable();
     f.ConsolidatedReport();
     f.Print();

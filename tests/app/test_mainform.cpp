@@ -2,10 +2,16 @@
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "common/testutil.h"
+#include "grid/DBGridEx.h"
 #include "modal.h"
+#include "printers.h"
+#include "db/JournalSchemas.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
+#include "platform/system/SystemInfo.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,6 +28,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -48,19 +55,27 @@ public:
     void ShowAll() override { *log_ << "ShowAll"; }
     void ShowToday() override { *log_ << "ShowToday"; }
     void ShowFilterDialog() override { *log_ << "ShowFilterDialog"; }
-    void DrawColumnCell(QObject*, const QRect&, int, TColumnEx*, unsigned) override {}
+    void DrawColumnCell(TCustomDBGridEx*, const gfx::TRect&, int, TColumnEx*, unsigned) override { *log_ << "DrawColumnCell"; }
     void ShowJournalReport() override { *log_ << "ShowJournalReport"; }
     TJournalSettings GetJournalSettings() const override { return {}; }
     void ApplyJournalSettings(const TJournalSettings&) override { *log_ << "ApplyJournalSettings"; }
     void SetControls(QPushButton*, QPushButton*, QLabel*, QPushButton*) override { *log_ << "SetControls"; }
     void QueryAfterOpenInstall() override { *log_ << "QueryAfterOpen"; }
     void QueryAfterOpenBurstInstall() override { *log_ << "QueryAfterOpenBurst"; }
-    bool IsRecordEditable() override { return true; }
+    bool IsRecordEditable() override { return editable ? editable() : true; }
+    static inline std::function<bool()> editable;
     void ShowConsReport() override { *log_ << "ShowConsReport"; }
     void SetThrow(bool) {}
 private:
     QStringList* log_;
 };
+
+void login(const char* password, const char* name = nullptr);
+
+const QString kNoInstruments = QString::fromUtf8(
+    "В программе не настроены приборы! Вы не сможете получать данные от приборов.\n"
+    "Желаете настроить их сейчас?\nВы можете настроить их позже, открыв окно настроек: 'Опции\\Источники измерений'");
+
 
 // A program folder with its work folder, a private lock folder and one operator.
 struct Env {
@@ -73,6 +88,7 @@ struct Env {
 
     Env()
     {
+        ++testutil::modalEpoch();
         app = dir.file("app");
         work = app + "/MyDocuments";
         QDir().mkpath(work);
@@ -98,6 +114,19 @@ struct Env {
         return o;
     }
     rtl::TIniFile ini() const { return rtl::TIniFile(work + "/VELT.ini"); }
+    // A full start-up: logs in, declines to set up instruments now, and forgets the boxes asked.
+    bool start(TfmMain& w, const char* password = "1111")
+    {
+        boxes.Clear();
+        boxes.Answer(IDCANCEL);
+        login(password);
+        const bool ok = w.FormCreate();
+        EXPECT_EQ(boxes.Count(), 1);
+        if (boxes.Count() >= 1)
+            EXPECT_EQ(boxes.AskedSoFar().back().text, kNoInstruments);
+        boxes.Clear();
+        return ok;
+    }
     // The log's texts without their time and id prefixes.
     QStringList log() const
     {
@@ -113,7 +142,7 @@ struct Env {
     }
 };
 
-void login(const char* password, const char* name = nullptr)
+void login(const char* password, const char* name)
 {
     const QString pw = QString::fromUtf8(password);
     const QString who = QString::fromUtf8(name ? name : "ОПЕРАТОР");
@@ -142,6 +171,21 @@ void press(QWidget* w, int key)
     QCoreApplication::sendEvent(w, &r);
 }
 
+// The lines of `want` in `got`, in order; other components' lines in between are skipped.
+QStringList inOrder(const QStringList& want, const QStringList& got)
+{
+    QStringList found;
+    qsizetype at = 0;
+    for (const QString& w : want) {
+        const qsizetype i = got.indexOf(w, at);
+        if (i < 0)
+            continue;
+        found << w;
+        at = i + 1;
+    }
+    return found;
+}
+
 const QStringList kDestroyLog = {
     "Destroy...", u("Удаление менеджера устройств-источников..."), u("Сохранение настроек в *.ini файле..."),
     u("Удаление интерфейса работы с приборами..."), u("Удаление класса хранения информации о приборах..."),
@@ -152,12 +196,10 @@ const QStringList kDestroyLog = {
 TEST(MainForm, StartUpAndShutDownInOrder)
 {
     Env env;
-    env.boxes.Answer(IDNO);
     {
         TfmMain w(env.app, env.options());
         EXPECT_EQ(w.WorkDir, env.work);
-        login("1111");
-        ASSERT_TRUE(w.FormCreate());
+        ASSERT_TRUE(env.start(w));
         EXPECT_TRUE(w.isVisible());
         EXPECT_EQ(w.OperatorName, u("ОПЕРАТОР"));
         EXPECT_EQ(w.StatusPanels[0]->text(), u(" Оператор: ОПЕРАТОР"));
@@ -175,16 +217,18 @@ TEST(MainForm, StartUpAndShutDownInOrder)
     }
     const QStringList expected = QStringList{
         "Construct - OK", "Create...", "----------------------------------",
-        "UserName  = " + qEnvironmentVariable("USER", "root"), "AppDir  = " + env.app, "WorkDir = " + env.work,
+        "UserName  = " + sys::UserName(), "AppDir  = " + env.app, "WorkDir = " + env.work,
         "----------------------------------", u("Определяем запущенно ли уже данное приложение..."),
         u("Настройка компонента работы с БД..."), u("Проверка типа БД..."), u("Считывание закрытых параметров программы..."),
         u("Запрос Логина-Пароля..."), u("Вход выполнил оператор: 'ОПЕРАТОР'"), u("Запуск приложения..."),
         u("Создаём класс для хранения информации о приборах..."), u("Создаём интерфейс работы с приборами..."),
         u("Определение версии приложения... VELT версия 1.0.0.1"), u("Инициализация БД..."),
         u("Инициализируем менеджер устройств-источников..."), "Create - OK"} + kDestroyLog;
-    QStringList got = env.log();
-    got.replace(3, got[3].startsWith("UserName  = ") ? expected[3] : got[3]);
-    EXPECT_EQ(got, expected);
+    const QStringList got = env.log();
+    EXPECT_EQ(inOrder(expected, got), expected);
+    // No step line twice, nothing after the end.
+    EXPECT_EQ(got.count("Create - OK"), 1);
+    EXPECT_EQ(got.last(), "Destroy - OK");
     EXPECT_EQ(env.calls, (QStringList{"SetDirs", u("SetOperator ОПЕРАТОР"), "InitJournal", "ReadIni", "SetControls",
                                       "QueryAfterOpen", "WriteIni", "~"}));
     EXPECT_EQ(env.boxes.Count(), 0);
@@ -257,7 +301,7 @@ TEST(MainForm, AnErrorDuringStartUpIsShownAndEndsTheProgram)
     const QStringList log = env.log();
     EXPECT_TRUE(log.contains("Create - exception: no journal here"));
     EXPECT_FALSE(log.contains("Create - OK"));
-    EXPECT_EQ(log.mid(log.size() - kDestroyLog.size()), kDestroyLog);
+    EXPECT_EQ(inOrder(kDestroyLog, log.mid(log.indexOf("Create - exception: no journal here"))), kDestroyLog);
     EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
 }
 
@@ -290,13 +334,15 @@ TEST(MainForm, OldFoldersAreOfferedBothFirstThenMoved)
     testutil::writeFile(env.work + "/PHOTOS/a.jpg", "newer photo"); // a clash: that move fails
     env.boxes.Answer(IDYES);
     env.boxes.Answer(IDYES);
+    env.boxes.Answer(IDOK);
+    env.boxes.Answer(IDNO); // the moved "table" is no journal table: its conversion is declined
     {
         TfmMain w(env.app, env.options());
-        cancelLogin();
-        w.FormCreate();
+        EXPECT_FALSE(w.FormCreate());
     }
     const auto asked = env.boxes.AskedSoFar();
-    ASSERT_EQ(asked.size(), 3u);
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[3].caption, u("VELT. Внимание!"));
     EXPECT_EQ(asked[0].text, u("Во время запуска программа обнаружила по пути [%1] директорию Базы Данных. \nЭто месторасположение является устаревшим. \n"
                                "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
                                "Сделать это сейчас?").arg(env.app + "/DATABASE", env.work));
@@ -317,8 +363,7 @@ TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
 {
     Env env;
     TfmMain w(env.app, env.options());
-    login("1111");
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(env.start(w));
     QWidget* focus = w.Panel3;
 
     struct Case {
@@ -347,7 +392,6 @@ TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
         {"N2", [&] { w.N2->trigger(); }, {"ShowConsReport"}},
         {"buttons", [&] { w.bNew->click(); w.dUpdate->click(); w.bBase->click(); w.bToday->click(); w.bFiltr->click(); },
          {"NewAct", "OpenAct", "ShowAll", "ShowToday", "ShowFilterDialog"}},
-        {"nLoadBasePribor", [&] { w.nLoadBasePribor->trigger(); EXPECT_TRUE(w.bLoadBasePribor->isEnabled()); }, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -356,6 +400,20 @@ TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
         EXPECT_EQ(env.calls, c.calls);
     }
     EXPECT_EQ(env.boxes.Count(), 0);
+
+    // Reading the current instrument's memory goes to the manager (no source here: it says so), and the
+    // button comes back enabled.
+    env.calls.clear();
+    w.nLoadBasePribor->trigger();
+    EXPECT_TRUE(w.bLoadBasePribor->isEnabled());
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.startsWith(u("Не могу выполнить команду!")));
+    EXPECT_TRUE(env.calls.isEmpty());
+
+    // The sources window of the manager.
+    testutil::whenModal<QDialog>([](QDialog* d) { d->close(); });
+    w.nShowManager->trigger();
+    EXPECT_TRUE(env.calls.isEmpty());
     w.FormDestroy();
 }
 
@@ -363,8 +421,7 @@ TEST(MainForm, ClosingAsksOnceByEveryRoad)
 {
     Env env;
     TfmMain w(env.app, env.options());
-    login("1111");
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(env.start(w));
     const std::function<void()> roads[] = {
         [&] { w.close(); },
         [&] { press(w.Panel3, Qt::Key_Escape); },
@@ -392,15 +449,13 @@ TEST(MainForm, WindowStateIsKeptBetweenRuns)
     Env env;
     {
         TfmMain w(env.app, env.options());
-        login("1111");
-        ASSERT_TRUE(w.FormCreate());
+        ASSERT_TRUE(env.start(w));
         EXPECT_FALSE(w.isMaximized());
         w.showMaximized();
     }
     EXPECT_EQ(env.ini().ReadString("WindowState", "wsMaximized", "?"), "1");
     TfmMain w(env.app, env.options());
-    login("1111");
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(env.start(w));
     EXPECT_TRUE(w.isMaximized());
 }
 
@@ -408,8 +463,7 @@ TEST(MainForm, ChangeOfOperatorAndTheEditor)
 {
     Env env;
     TfmMain w(env.app, env.options());
-    login("1111");
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(env.start(w));
     env.calls.clear();
 
     cancelLogin();
@@ -455,13 +509,159 @@ TEST(MainForm, DeliveredWorkFolderLetsTheOperatorIn)
     EXPECT_EQ(again.GetOperList().size(), 2);
 }
 
+
+namespace {
+
+// Makes DATABASE/Base.DBF of the work folder from a journal schema.
+void makeJournal(const QString& work, db::Schema schema)
+{
+    TADOConnection connection;
+    connection.SetConnectionString("FILE NAME=" + work + "/connect.udl");
+    connection.Open();
+    TADOQuery query(&connection);
+    query.SetSQL(db::CreateTableText(schema));
+    query.ExecSQL();
+}
+
+} // namespace
+
+TEST(MainForm, JournalGenerationDecidesWhetherToGoOn)
+{
+    {
+        // An older table: the conversion is offered; declining it ends the program before the login.
+        Env env;
+        makeJournal(env.work, db::Schema::Default);
+        env.boxes.Answer(IDNO);
+        int made = 0;
+        {
+            TfmMain w(env.app, env.options(&made));
+            EXPECT_FALSE(w.FormCreate());
+        }
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"));
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("VELT. Внимание!"));
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_YESNO | MB_ICONWARNING);
+        EXPECT_TRUE(env.log().contains(u("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c7,3i]")));
+        EXPECT_FALSE(env.log().contains(u("Запрос Логина-Пароля...")));
+        EXPECT_EQ(made, 0);
+    }
+    {
+        // A table newer than the type needs: a warning, and start-up goes on.
+        Env env;
+        env.ini().WriteString("Methods", "AppType", "default");
+        makeJournal(env.work, db::Schema::DefaultMp);
+        env.boxes.Answer(IDOK);
+        env.boxes.Answer(IDCANCEL);
+        login("1111");
+        TfmMain w(env.app, env.options());
+        EXPECT_TRUE(w.FormCreate());
+        ASSERT_GE(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Найденная БД имеет Неизвестную структуру.\nОна либо повреждена либо имеет новый формат. Возможно стоит обновить Программу..."));
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_OK | MB_ICONWARNING);
+        const int required = db::RequiredGeneration(1);
+        EXPECT_TRUE(env.log().contains(u("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%1,7i]").arg(required)));
+        w.FormDestroy();
+    }
+    {
+        // The type's own table: nothing asked.
+        Env env;
+        makeJournal(env.work, db::Schema::DefaultMp);
+        TfmMain w(env.app, env.options());
+        EXPECT_TRUE(env.start(w));
+        EXPECT_FALSE(env.log().join("\n").contains("[c7,"));
+    }
+}
+
+namespace {
+
+void insertRows(const QString& work, int n)
+{
+    TADOConnection connection;
+    connection.SetConnectionString("FILE NAME=" + work + "/connect.udl");
+    connection.Open();
+    TADOQuery query(&connection);
+    for (int i = 1; i <= n; ++i) {
+        query.SetSQL(QStringLiteral("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM) VALUES (%1, 5, '2024.01.0%1 03:04:05', 0.1)").arg(i));
+        query.ExecSQL();
+    }
+}
+
+void wheel(QWidget* w, int delta)
+{
+    QWheelEvent e(QPointF(20, 40), w->mapToGlobal(QPointF(20, 40)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
+{
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 3);
+    TfmMain w(env.app, env.options());
+    ASSERT_TRUE(env.start(w));
+    // Editable everywhere but on the first record.
+    Recorder::editable = [&w] { return w.ADOQuery->RecNo() != 1; };
+
+    w.ADOQuery->Open();
+    EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 3"));
+    EXPECT_TRUE(w.bDelete->isEnabled());
+    EXPECT_FALSE(w.nDelete->isVisible());
+    EXPECT_FALSE(w.bDelete->isVisible()); // never shown
+    EXPECT_EQ(w.dUpdate->isEnabled(), w.ADOQuery->RecNo() != 1);
+    EXPECT_EQ(w.nUpdate->isEnabled(), w.ADOQuery->RecNo() != 1);
+
+    // Whatever moves the record refreshes the edit command: here the mouse wheel over the focused grid.
+    QApplication::setActiveWindow(&w);
+    w.DBGrid->setFocus();
+    ASSERT_TRUE(w.DBGrid->hasFocus());
+    w.ADOQuery->First();
+    w.ADOQuery->Next();
+    ASSERT_EQ(w.ADOQuery->RecNo(), 2);
+    EXPECT_TRUE(w.dUpdate->isEnabled());
+    wheel(w.DBGrid->viewport(), 120);
+    EXPECT_EQ(w.ADOQuery->RecNo(), 1);
+    EXPECT_FALSE(w.dUpdate->isEnabled());
+    wheel(w.DBGrid->viewport(), -120);
+    EXPECT_EQ(w.ADOQuery->RecNo(), 2);
+    EXPECT_TRUE(w.dUpdate->isEnabled());
+    // Small steps of a touch pad add up to one row.
+    for (int i = 0; i < 7; ++i)
+        wheel(w.DBGrid->viewport(), -15);
+    EXPECT_EQ(w.ADOQuery->RecNo(), 2);
+    wheel(w.DBGrid->viewport(), -15);
+    EXPECT_EQ(w.ADOQuery->RecNo(), 3);
+
+    // Double click edits, only when the edit command is enabled.
+    env.calls.clear();
+    w.DBGrid->OnDblClick(w.DBGrid);
+    w.ADOQuery->First();
+    w.DBGrid->OnDblClick(w.DBGrid);
+    EXPECT_EQ(env.calls, QStringList{"OpenAct"});
+
+    // An empty journal: nothing to edit or delete.
+    w.ADOQuery->Close();
+    w.ADOQuery->SetSQL("SELECT * FROM BASE WHERE ID > 100");
+    w.ADOQuery->Open();
+    EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 0"));
+    EXPECT_FALSE(w.bDelete->isEnabled());
+    EXPECT_FALSE(w.dUpdate->isEnabled());
+    EXPECT_FALSE(w.nUpdate->isEnabled());
+    Recorder::editable = nullptr;
+    w.FormDestroy();
+}
+
 TEST(MainForm, ScreenshotForAPerson)
 {
     Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 3);
     TfmMain w(env.app, env.options());
-    login("1111");
-    ASSERT_TRUE(w.FormCreate());
+    ASSERT_TRUE(env.start(w));
     w.pStat->setText(u("вся база"));
+    w.ADOQuery->Open();
     const QImage shot = w.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(1049, 668));
     const QString out = QStringLiteral(VELT_BINARY_DIR "/screenshots/main-window.png");
