@@ -56,8 +56,10 @@ Header Header::parse(const QByteArray& bytes, const QString& path)
         c.type = static_cast<char>(u[at + 11]);
         c.length = u[at + 16];
         c.decimals = u[at + 17];
-        if (c.type == 'C')
-            c.length += 256 * c.decimals, c.decimals = 0;  // long text fields keep the high byte there
+        if (c.type == 'C') {
+            c.length += 256 * c.decimals;  // long text fields keep the high byte of the width there
+            c.decimals = 0;
+        }
         c.offset = offset;
         if (c.name.isEmpty() || c.length == 0 || !knownType(c.type))
             corrupt(path, QStringLiteral("field descriptor %1 is damaged").arg((at - 32) / 32 + 1));

@@ -86,15 +86,14 @@ Result create(const Statement& st, Catalog& catalog)
     std::vector<dbf::Column> columns;
     for (const ColumnDef& d : st.definitions) {
         dbf::Column c;
-        c.name = d.name;
         if (d.type == QLatin1String("INTEGER") && d.length == 0) {
-            c.type = 'N', c.length = 11;  // room for every 32-bit value, signed or not
+            c = {d.name, 'N', 11, 0};  // room for every 32-bit value, signed or not
         } else if (d.type == QLatin1String("FLOAT") && d.length == 0) {
-            c.type = 'N', c.length = 19, c.decimals = 6;
+            c = {d.name, 'N', 19, 6};  // thousandths round-trip exactly
         } else if (d.type == QLatin1String("CHAR") && d.length >= 1 && d.length <= 254) {
-            c.type = 'C', c.length = d.length;
+            c = {d.name, 'C', d.length, 0};
         } else if (d.type == QLatin1String("MEMO") && d.length == 0) {
-            c.type = 'M', c.length = 10;
+            c = {d.name, 'M', 10, 0};
         } else {
             throw EDatabaseError(QStringLiteral("Unsupported column type %1%2 for column %3")
                                      .arg(d.type, d.length ? QStringLiteral("(%1)").arg(d.length) : QString(), d.name));
