@@ -1,6 +1,6 @@
 #pragma once
 // A WHERE clause compiled against one table: each comparison becomes a collation key (or a LIKE pattern
-// of weights) checked against the raw record bytes, with Jet's rules: NULL never compares true, texts
+// of weights) checked against the raw record bytes, with the engine rules the program relies on: NULL never compares true, texts
 // compare without regard to case, numbers by value. Also proposes the index range that narrows a scan.
 #include "platform/data/SqlCatalog.h"
 #include "platform/data/SqlStatement.h"

@@ -181,7 +181,7 @@ TEST_F(Journal, InsertLeavesUnlistedColumnsNullAndRoundsNothingItShouldNot)
     EXPECT_TRUE(errorOf([&] { exec("INSERT INTO Base ( ID, NOPE ) VALUES ( 1, 2 )"); }).contains("NOPE"));
 }
 
-TEST_F(Journal, TheViewStatementsFilterAndSortAsJet)
+TEST_F(Journal, TheViewStatementsFilterAndSortLikeTheOriginalEngine)
 {
     fill();
     struct Case {
