@@ -39,6 +39,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <cerrno>
+#include <cstdlib>
 #include <exception>
 
 using namespace ctl;
@@ -283,7 +285,6 @@ int TfmMain::AppTypeCode(const QString& appType)
     return 0;
 }
 
-
 void TfmMain::guarded(const std::function<void()>& command)
 {
     try {
@@ -388,7 +389,7 @@ bool TfmMain::formCreate()
         result = login.exec();
         OperatorName = login.OperatorName;
     }
-    if (result == 2) {
+    if (result != 1) {
         ini_.reset();
         return false;
     }

@@ -65,7 +65,6 @@ public:
     bool IsRecordEditable() override { return editable ? editable() : true; }
     static inline std::function<bool()> editable;
     void ShowConsReport() override { *log_ << "ShowConsReport"; }
-    void SetThrow(bool) {}
 private:
     QStringList* log_;
 };
