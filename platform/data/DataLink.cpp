@@ -120,6 +120,15 @@ int TDataLink::UpdateRange()
     return first_ - old;
 }
 
+void TDataLink::CenterRange()
+{
+    const TDataSet* ds = DataSet();
+    if (!active_ || !ds || ds->CurrentRow() < 0)
+        return;
+    const int n = ds->RowTotal();
+    first_ = std::clamp(ds->CurrentRow() - (bufferCount_ - 1) / 2, 0, std::max(0, n - bufferCount_));
+}
+
 void TDataLink::UpdateState()
 {
     const TDataSet* ds = DataSet();
@@ -152,6 +161,8 @@ void TDataLink::DataEvent(TDataEvent event, qintptr info)
             RecordChanged(reinterpret_cast<TField*>(info));
         break;
     case deDataSetChange:
+        if (info == kCenterCurrentRecord)
+            CenterRange();
         UpdateRange();
         UpdateState();
         DataSetChanged();

@@ -60,6 +60,7 @@ private:
     // Moves the window so the current record is inside it and filled as far as rows allow; returns how
     // many rows the window moved (positive: towards the end).
     int UpdateRange();
+    void CenterRange();
 
     TDataSource* dataSource_ = nullptr;
     bool active_ = false;

@@ -218,8 +218,14 @@ void TDataSet::SetRecNo(int recNo)
         return;
     fire(BeforeScroll, this);
     bof_ = eof_ = false;
-    MoveCursor(target, true);
+    JumpTo(target);
     fire(AfterScroll, this);
+}
+
+void TDataSet::JumpTo(int row)
+{
+    MoveCursor(row, false);
+    Notify(deDataSetChange, kCenterCurrentRecord);
 }
 
 void TDataSet::MoveCursor(int row, bool scrollEvent)
@@ -464,7 +470,7 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark)
         throw EDatabaseError(QStringLiteral("Record not found"));
     fire(BeforeScroll, this);
     bof_ = eof_ = false;
-    MoveCursor(row, row != cur_);
+    JumpTo(row);
     fire(AfterScroll, this);
 }
 
@@ -559,7 +565,7 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
         return false;
     fire(BeforeScroll, this);
     bof_ = eof_ = false;
-    MoveCursor(row, row != cur_);
+    JumpTo(row);
     fire(AfterScroll, this);
     return true;
 }

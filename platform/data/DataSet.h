@@ -143,6 +143,8 @@ private:
     void BindFields(const std::vector<TFieldDef>& defs);
     void SetState(TDataSetState state);
     void MoveCursor(int row, bool scrollEvent);
+    // A jump (Locate, GotoBookmark, SetRecNo) re-reads the rows around the new record: links centre it.
+    void JumpTo(int row);
     void Notify(TDataEvent event, qintptr info);
 
     QString name_;

@@ -9,6 +9,7 @@
 // QString, blobs QByteArray, logicals bool.
 #include <QByteArray>
 #include <QFlags>
+#include <QtGlobal>
 
 enum TFieldType {
     ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD, ftDate, ftTime,
@@ -32,6 +33,10 @@ enum TDataEvent {
     deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange, deUpdateRecord,
     deUpdateState, deCheckBrowseMode, deFocusControl
 };
+
+// The info of a deDataSetChange after a jump to a record (Locate, GotoBookmark, SetRecNo): data links
+// place the current record in the middle of their window, as far as rows allow.
+constexpr qintptr kCenterCurrentRecord = 1;
 
 // A bookmark names one record for as long as the record exists, whatever else is inserted or deleted.
 // Empty means "no record".

@@ -264,3 +264,45 @@ TEST(DataSource, DestroyingTheDataSetUnbindsSourceAndLinks)
     EXPECT_EQ(source.DataSet(), nullptr);
     EXPECT_FALSE(link.Active());
 }
+
+TEST(DataLink, JumpsCentreTheRecordAndStepsMoveTheWindowLeast)
+{
+    TMemDataSet ds;
+    ds.AddFieldDef("ID", ftInteger);
+    ds.Open();
+    for (int i = 1; i <= 20; ++i)
+        ds.AppendRecord({i});
+    ds.First();
+    TDataSource source(&ds);
+    RecordingLink link;
+    link.SetBufferCount(5);
+    link.SetDataSource(&source);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int first;
+        int active;
+    };
+    const Step steps[] = {
+        {"locate 10", [&] { ds.Locate("ID", 10, {}); }, 7, 2},
+        {"one down", [&] { ds.Next(); }, 7, 3},
+        {"three down", [&] { ds.MoveBy(3); }, 9, 4},
+        {"record 19", [&] { ds.SetRecNo(19); }, 15, 3},
+        {"record 2", [&] { ds.SetRecNo(2); }, 0, 1},
+        {"last", [&] { ds.Last(); }, 15, 4},
+        {"first", [&] { ds.First(); }, 0, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.act();
+        EXPECT_EQ(link.FirstRecord(), s.first);
+        EXPECT_EQ(link.ActiveRecord(), s.active);
+        EXPECT_EQ(link.RecordCount(), 5);
+    }
+    const TBookmark five = (ds.SetRecNo(5), ds.GetBookmark());
+    ds.Last();
+    ds.GotoBookmark(five);
+    EXPECT_EQ(link.FirstRecord(), 2);
+    EXPECT_EQ(link.heard.back(), "changed");
+}
