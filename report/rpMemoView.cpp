@@ -1,9 +1,11 @@
 #include "report/rpMemoView.h"
 
+#include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/CodePage.h"
+#include "report/rpDataHelpers.h"
 #include "report/rpReport.h"
 #include "report/rpStream.h"
 
@@ -527,7 +529,7 @@ void TrpMemoView::Print(QIODevice& stream)
         rpInterpretator->DoScript(Script);
     if (DrawMode == drAll) {
         bool expand = true;
-        const bool blobBound = DataSet && !Field.isEmpty();
+        const bool blobBound = DataSet && !Field.isEmpty() && rpIsBlob(DataSet->FindField(Field));
         if ((CurReport && CurReport->OnEnterRect) || blobBound) {
             Memo1 = Memo;
             if (CurReport)

@@ -53,7 +53,7 @@ public:
     TrpPrnInfo PrnInfo;
 
     QList<TrpView*> Objects;    // owned
-    QList<TrpView*> RunObjects; // runtime copies, owned by the building
+    QList<TrpView*> RunObjects; // runtime copies made by the building; the page frees any left
     // First runtime band of each type (filled by the building).
     TrpBand* BandsByType[rpBandTypeCount] = {};
     bool SkipInBuild = false;
