@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "app/Interface.h"
 #include "app/SettingsForm.h"
 #include "modal.h"

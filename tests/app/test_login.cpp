@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "app/EditOperForm.h"
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"

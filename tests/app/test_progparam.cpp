@@ -1,8 +1,10 @@
+#include "printers.h"
 #include "app/ProgParam.h"
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CodePage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -139,6 +141,14 @@ TEST(ProgParam, AFileThatCannotBeLoadedIsNeverOverwritten)
     EXPECT_EQ(store.SaveToFile(dir.file("VELT.dat")), -1);
     EXPECT_EQ(testutil::readFile(dir.file("VELT.dat")), damaged);
     EXPECT_EQ(boxes.Count(), 1); // the load's message only
+
+    // Something that exists under the name but cannot be opened as a file.
+    QDir().mkpath(dir.file("dir.dat"));
+    TProgParam other;
+    EXPECT_EQ(other.LoadFromFile(dir.file("dir.dat")), -1);
+    EXPECT_EQ(boxes.AskedSoFar().back().text, QString::fromUtf8("Ошибка при попытке открытия файла параметров!"));
+    EXPECT_EQ(other.SaveToFile(dir.file("dir.dat")), -1);
+    EXPECT_TRUE(QFileInfo(dir.file("dir.dat")).isDir());
 
     // A missing file is created, empty, as before.
     TProgParam fresh;

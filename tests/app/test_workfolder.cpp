@@ -1,3 +1,4 @@
+#include "printers.h"
 #include "app/WorkFolder.h"
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
