@@ -6,11 +6,26 @@
 #include "report/rpMemoView.h"
 #include "report/rpPage.h"
 #include "report/rpPictureView.h"
+#include "report/rpPrinter.h"
 #include "report/rpReport.h"
 #include "report/rpSubReportView.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Page geometry in the tests is that of the "Default printer", whatever printers the machine has.
+class DefaultPrinterEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { Prn().SetPrinterIndex(Prn().DefaultIndex); }
+};
+
+[[maybe_unused]] ::testing::Environment* const defaultPrinter =
+    ::testing::AddGlobalTestEnvironment(new DefaultPrinterEnvironment);
+
+} // namespace
 
 namespace rptest {
 
