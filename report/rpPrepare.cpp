@@ -1,0 +1,441 @@
+#include "report/rpPrepare.h"
+
+#include "platform/controls/MessageBox.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/rtl/DateTime.h"
+#include "report/rpDataHelpers.h"
+#include "report/rpDataset.h"
+#include "report/rpEMFPages.h"
+#include "report/rpPage.h"
+#include "report/rpPageFormation.h"
+#include "report/rpPages.h"
+#include "report/rpParser.h"
+#include "report/rpPreview.h"
+#include "report/rpPrinter.h"
+#include "report/rpReport.h"
+#include "report/rpScriptNames.h"
+#include "report/rpStrings.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+QString rpPdfOutputFile;
+
+namespace {
+
+bool g_building = false; // a build started from inside a build's modal loop is refused
+
+// The parser asks this report for names and functions; the script interpreter and the variables list
+// are the engine's.
+void installResolvers(TrpReport* r)
+{
+    TrpParser& parser = rpTheParser();
+    rpTheInterpretator();
+    rpTheVariables();
+    parser.OnGetValue = [r](const QString& name, QVariant& value) { r->GetVariableValue(name, value); };
+    parser.OnFunction = [r](const QString& name, const QVariant& p1, const QVariant& p2, const QVariant& p3,
+                            QString& value) { r->InternalOnFunction(name, p1, p2, p3, value); };
+}
+
+bool useWindow(const TrpReport* r)
+{
+    return !r->OnProgress && r->ShowProgress;
+}
+
+QString windowCaption(const TrpReport* r, int resource)
+{
+    return r->Title.isEmpty() ? rpLoadStr(resource) : rpLoadStr(resource) + QStringLiteral(" - ") + r->Title;
+}
+
+void setStage(TrpReport* r, int resource)
+{
+    r->StageCaption = rpLoadStr(resource);
+    if (useWindow(r))
+        rpProgressForm().Label1->setText(r->StageCaption + QStringLiteral("  1"));
+}
+
+void prepareDataSets(TrpReport* r)
+{
+    for (int i = 0; i < r->Values.Count(); ++i) {
+        TrpValue* v = r->Values.GetValue(i);
+        if (v->Typ == vtDBField)
+            v->DSet = rpGetDataSet(v->DataSet);
+    }
+}
+
+} // namespace
+
+// ---- progress window ----------------------------------------------------------------------------------
+
+TrpProgressForm::TrpProgressForm(QWidget* parent) : QDialog(parent)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(278, 106);
+    Label1 = new QLabel(this);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setFixedWidth(237);
+    Button1 = new QPushButton(rpLoadStr(55001), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1, 0, Qt::AlignHCenter);
+    layout->addWidget(Button1, 0, Qt::AlignHCenter);
+    QObject::connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+int TrpProgressForm::Show_Modal(TrpReport* report, const std::function<void()>& worker)
+{
+    Report = report;
+    report->ProgressLabel = [this](const QString& text) { Label1->setText(text); };
+    // The worker runs from inside the modal loop; an error it raises is carried out of the loop.
+    std::exception_ptr error;
+    QTimer::singleShot(0, this, [this, worker, &error] {
+        try {
+            worker();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        if (isVisible())
+            done(Report && Report->Cancelled ? 2 : 1);
+    });
+    const int result = exec();
+    report->ProgressLabel = nullptr;
+    if (error)
+        std::rethrow_exception(error);
+    return result;
+}
+
+void TrpProgressForm::Button1Click()
+{
+    if (Report)
+        Report->Cancelled = true;
+    done(2);
+}
+
+TrpProgressForm& rpProgressForm()
+{
+    static QPointer<TrpProgressForm> form;
+    if (!form)
+        form = new TrpProgressForm;
+    return *form;
+}
+
+// ---- building -----------------------------------------------------------------------------------------
+
+void rpDoBuildReport(TrpReport* r)
+{
+    HookedViews.clear();
+    r->Rebuildable = true;
+    DocMode = dmPrinting;
+    CurReport = r;
+    installResolvers(r);
+    BuildError = false;
+    const bool multiple = r->Dataset && r->ReportType == rtMultiple;
+    TrpDataset* ds = multiple ? r->Dataset.data() : nullptr;
+    if (ds) {
+        ds->Init();
+        ds->First();
+    }
+    TrpPages& pages = *r->Pages;
+    for (int i = 0; i < pages.Count(); ++i)
+        pages.Pages(i)->SkipInBuild = false;
+    for (int i = 0; i < pages.Count(); ++i)
+        rpPageRun(pages.Pages(i)).InitReport();
+    prepareDataSets(r);
+    for (int i = 0; i < pages.Count(); ++i)
+        rpPageRun(pages.Pages(i)).PrepareObjects();
+
+    TrpReport* master = MasterReport ? MasterReport : r;
+    do {
+        r->InternalOnProgress(PageNo + 1);
+        for (int i = 0; i < pages.Count(); ++i) {
+            TrpPage* page = pages.Pages(i);
+            if (page->SkipInBuild)
+                continue;
+            TrpPageRun& run = rpPageRun(page);
+            CurPage = page;
+            run.Mode = pmNormal;
+            if (r->OnManualBuild)
+                r->OnManualBuild(page);
+            else
+                run.FormPage();
+            const bool last = i == pages.Count() - 1;
+            const bool continues = (last && AppendNextReport && (!ds || ds->Eof())) ||
+                                   (!last && pages.Pages(i + 1)->PrintToPrevPage);
+            if (continues) {
+                --PageNo;
+                ContinuePage = true;
+            } else {
+                PageNo = master->EMFPages->Count();
+                r->InternalOnProgress(PageNo);
+            }
+            if (master->Cancelled)
+                break;
+        }
+        r->InternalOnProgress(PageNo);
+        if (ds)
+            ds->Next();
+    } while (!master->Cancelled && ds && !ds->Eof());
+
+    for (int i = 0; i < pages.Count(); ++i)
+        rpPageRun(pages.Pages(i)).DoneReport();
+    if (ds)
+        ds->Exit();
+}
+
+namespace {
+
+void resetPass(TrpReport* r, bool counting)
+{
+    r->Cancelled = false;
+    ContinuePage = false;
+    PageFooterDrawn = false;
+    DisableDrawing = counting;
+    r->LastPass = !counting;
+    PageNo = 0;
+    r->EMFPages->Clear();
+}
+
+// Both passes of a build; true unless cancelled.
+bool buildPasses(TrpReport* r)
+{
+    if (r->TwoPass) {
+        resetPass(r, true);
+        setStage(r, 55204);
+        rpDoBuildReport(r);
+        if (r->Cancelled)
+            return false;
+        r->FirstPassPageCount = r->EMFPages->Count();
+        resetPass(r, false);
+        setStage(r, 55205);
+        rpDoBuildReport(r);
+    } else {
+        resetPass(r, false);
+        r->FirstPassPageCount = 0;
+        setStage(r, 55205);
+        rpDoBuildReport(r);
+    }
+    return !r->Cancelled;
+}
+
+bool doPrepareReport(TrpReport* r)
+{
+    bool result = true;
+    if (useWindow(r)) {
+        TrpProgressForm& form = rpProgressForm();
+        form.setWindowTitle(windowCaption(r, 55203));
+        result = form.Show_Modal(r, [r, &result] { result = buildPasses(r); }) != 2 && result;
+    } else {
+        result = buildPasses(r);
+    }
+    DisableDrawing = false;
+    r->Cancelled = false;
+    return result;
+}
+
+} // namespace
+
+bool rpPrepareReport(TrpReport* r)
+{
+    if (!r || g_building)
+        return false;
+    g_building = true;
+    DocMode = dmPrinting;
+    r->BuildMoment = rtl::Now();
+    CurReport = MasterReport = r;
+    installResolvers(r);
+    BuildError = false;
+    BuildErrorText.clear();
+    ScriptErrors.clear();
+    if (r->OnBeginDoc)
+        r->OnBeginDoc();
+    bool result = false;
+    try {
+        result = doPrepareReport(r);
+    } catch (...) {
+        g_building = false;
+        DisableDrawing = false;
+        throw;
+    }
+    r->LastPass = false;
+    if (r->OnEndDoc)
+        r->OnEndDoc();
+    g_building = false;
+    // A build that failed is no success, whatever pages it left.
+    return result && !BuildError;
+}
+
+void rpShowReport(TrpReport* r)
+{
+    rpPrepareReport(r);
+    if (BuildError) {
+        ctl::MessageBox(BuildErrorText, rpLoadStr(55206), ctl::MB_OK | ctl::MB_ICONERROR);
+        r->EMFPages->Clear();
+        return;
+    }
+    rpShowPreparedReport(r);
+}
+
+void rpShowPreparedReport(TrpReport* r)
+{
+    CurReport = MasterReport = r;
+    DocMode = dmPrinting;
+    if (r->EMFPages->Count() == 0)
+        return;
+    const QString caption = windowCaption(r, 55207);
+    if (auto* preview = dynamic_cast<TrpPreview*>(r->Preview.data())) {
+        preview->Connect(r);
+        return;
+    }
+    // A window of its own holding the page view.
+    QDialog window;
+    window.setWindowTitle(caption);
+    window.resize(800, 600);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* view = new TrpPreview(&window);
+    layout->addWidget(view);
+    view->Connect(r);
+    window.exec();
+    view->Disconnect();
+}
+
+// ---- printing -----------------------------------------------------------------------------------------
+
+QList<int> rpParsePageNumbers(const QString& text)
+{
+    QList<int> list;
+    QString s = text;
+    s.remove(QLatin1Char(' '));
+    if (s.isEmpty())
+        return list;
+    s += QLatin1Char(',');
+    QString number;
+    int rangeStart = -1;
+    for (const QChar c : s) {
+        if (c == u'-') {
+            rangeStart = number.toInt();
+            number.clear();
+        } else if (c == u',') {
+            const int n = number.toInt();
+            if (rangeStart >= 0) {
+                for (int k = rangeStart; k <= n; ++k)
+                    list.append(k);
+            } else if (!number.isEmpty()) {
+                list.append(n);
+            }
+            rangeStart = -1;
+            number.clear();
+        } else {
+            number += c;
+        }
+    }
+    return list;
+}
+
+namespace {
+
+void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
+{
+    TrpEMFPages& pages = *r->EMFPages;
+    const QList<int> list = rpParsePageNumbers(pageNumbers);
+    QList<int> selected;
+    for (int i = 0; i < pages.Count(); ++i)
+        if (list.isEmpty() || list.contains(i + 1))
+            selected.append(i);
+    // No pages, or none in the list: no print job at all.
+    if (selected.isEmpty())
+        return;
+    copies = std::max(1, copies);
+
+    TrpPrinter& prn = Prn();
+    const TrpPageInfo& first = pages.Pages(selected.first());
+    prn.SetPrinterInfo(first.pgSize, first.pgWidth, first.pgHeight, first.pgOr);
+    const bool toPdf = prn.IsDefault() || !prn.Printer;
+    std::unique_ptr<QPrinter> pdf;
+    QPrinter* printer = prn.Printer;
+    if (toPdf) {
+        QString file = rpPdfOutputFile;
+        if (file.isEmpty())
+            file = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Report.pdf");
+        pdf = prn.NewPdfPrinter(file);
+        printer = pdf.get();
+    }
+    printer->setDocName(QStringLiteral("Report: ") + (r->Title.isEmpty() ? rpLoadStr(55209) : r->Title));
+
+    QPainter painter;
+    if (!painter.begin(printer))
+        return;
+    bool firstPage = true;
+    for (int i : selected) {
+        TrpPageInfo& page = pages.Pages(i);
+        for (int c = 0; c < copies; ++c) {
+            if (!prn.IsEqual(page.pgSize, page.pgWidth, page.pgHeight, page.pgOr)) {
+                prn.SetPrinterInfo(page.pgSize, page.pgWidth, page.pgHeight, page.pgOr);
+                if (toPdf) {
+                    // One file: the next page takes the new paper.
+                    const auto fresh = prn.NewPdfPrinter(QString());
+                    printer->setPageLayout(fresh->pageLayout());
+                    if (!firstPage)
+                        printer->newPage();
+                } else {
+                    // Another paper on a printer is another document.
+                    painter.end();
+                    painter.begin(printer);
+                }
+            } else if (!firstPage) {
+                printer->newPage();
+            }
+            prn.FillPrnInfo(page.PrnInfo);
+            const QRect paper = printer->paperRect(QPrinter::DevicePixel).toRect();
+            const QRect printable = printer->pageRect(QPrinter::DevicePixel).toRect();
+            const int offX = printable.left() - paper.left();
+            const int offY = printable.top() - paper.top();
+            // The painter's origin is the paper's corner on a full-page printer, else the printable area's.
+            const int originX = printer->fullPage() ? 0 : offX;
+            const int originY = printer->fullPage() ? 0 : offY;
+            const gfx::TRect rect = page.pgMargins
+                                        ? gfx::TRect(-originX, -originY, paper.width() - originX, paper.height() - originY)
+                                        : gfx::TRect(offX - originX, offY - originY, offX - originX + printable.width(),
+                                                     offY - originY + printable.height());
+            {
+                gfx::TCanvas canvas(&painter);
+                pages.Draw(i, &canvas, rect);
+            }
+            page.Page.reset(); // the page's objects are made again when next needed
+            firstPage = false;
+            r->InternalOnProgress(i + 1);
+            QCoreApplication::processEvents();
+            if (r->Cancelled) {
+                printer->abort();
+                painter.end();
+                return;
+            }
+        }
+    }
+    painter.end();
+}
+
+} // namespace
+
+void rpPrintPreparedReport(TrpReport* r, const QString& pageNumbers, int copies)
+{
+    CurReport = MasterReport = r;
+    r->Cancelled = false;
+    if (useWindow(r)) {
+        TrpProgressForm& form = rpProgressForm();
+        form.setWindowTitle(windowCaption(r, 55203));
+        r->StageCaption = rpLoadStr(55208);
+        form.Label1->setText(r->StageCaption);
+        form.Show_Modal(r, [r, pageNumbers, copies] { doPrintReport(r, pageNumbers, copies); });
+    } else {
+        doPrintReport(r, pageNumbers, copies);
+    }
+    r->Cancelled = false;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Preparing, showing and printing a report: builds the prepared pages (in two passes when the report
+// asks, the first only counting pages), shows them in the report's embedded preview, and prints a
+// page list with copies. Long operations run inside the progress window, whose Cancel stops them.
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class TrpReport;
+
+// Builds the prepared pages; false when the build failed (the error is in BuildErrorText) or was
+// cancelled.
+bool rpPrepareReport(TrpReport* report);
+// One build pass.
+void rpDoBuildReport(TrpReport* report);
+// Prepares, then shows the pages, or the build error in a message box (the pages are then dropped).
+void rpShowReport(TrpReport* report);
+void rpShowPreparedReport(TrpReport* report);
+// pageNumbers: "" for all pages, else numbers and ranges ("1,3-5"); copies of a page print together.
+// With no prepared pages, or none in the list, nothing is printed.
+void rpPrintPreparedReport(TrpReport* report, const QString& pageNumbers, int copies);
+// Page numbers of a page list in their order ("5-3" adds nothing); empty for "".
+QList<int> rpParsePageNumbers(const QString& text);
+
+// Where printing goes when no installed printer is chosen in the printer wrapper: a PDF file of this
+// name (by default "Report.pdf" in the user's documents folder).
+extern QString rpPdfOutputFile;
+
+// The progress window of long operations.
+class TrpProgressForm : public QDialog {
+public:
+    explicit TrpProgressForm(QWidget* parent = nullptr);
+    // Runs worker inside the window's modal loop (the worker closes it); the modal result: 1 done,
+    // 2 cancelled.
+    int Show_Modal(TrpReport* report, const std::function<void()>& worker);
+    void Button1Click();
+
+    QLabel* Label1;
+    QPushButton* Button1;
+    TrpReport* Report = nullptr;
+    QString StageCaption;
+};
+
+// The one progress window (made on first use).
+TrpProgressForm& rpProgressForm();
