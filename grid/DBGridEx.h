@@ -12,6 +12,7 @@
 #include "grid/DBGridExSumList.h"
 #include "grid/DBGridExTypes.h"
 #include "grid/GridDataLinkEx.h"
+#include "grid/HeadTreeNode.h"
 #include "platform/controls/CustomGrid.h"
 #include "platform/graphics/Canvas.h"
 #include <QImage>
@@ -115,6 +116,12 @@ public:
     void InvalidateCurrentRow();
     // Paints the whole control into an image (for a person's eye, or a test).
     QImage RenderToImage();
+
+    // ---- multi-level titles ----
+    THeadTreeNode& TitleTree() { return titleRoot_; }
+    // The leaf of the title tree of a data column (null outside multi-title mode).
+    THeadTreeNode* TitleLeaf(int dataCol) const;
+    int SetChildTreeHeight(THeadTreeNode* node);
 
     // ---- layout ----
     void BeginUpdate() { ++updateLock_; }
@@ -281,6 +288,7 @@ private:
     void deleteSelectedOrCurrent();
     void drawIndicatorCell(int r, gfx::TRect rect, TGridDrawState state, int dx);
     void drawTitleCell(TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
+    void drawMultiTitleCell(int dataCol, TColumnEx* column, const gfx::TRect& cell, int dx, int dy);
     void drawDataRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
     void drawFooterRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, TGridDrawState state);
     void moveBy(int distance);
@@ -338,6 +346,8 @@ private:
     gfx::TCanvas canvas_;
     std::vector<QImage> indicatorGlyphs_;
     std::vector<QImage> sortGlyphs_;
+    THeadTreeNode titleRoot_{QStringLiteral("Root"), 0, 0};
+    std::vector<THeadTreeNode*> leafFieldArr_;
 
     // Layout state.
     int titleOffset_ = 1;

@@ -176,7 +176,11 @@ void TCustomDBGridEx::internalLayout()
     multiLineRows_ = fm.height() + fm.leading() + 4 < DefaultRowHeight();
     if (has(options_, dgTitles)) {
         int th = 0;
-        if (titleHeight_ > 0 || titleLines_ > 0) {
+        if (useMultiTitle_) {
+            int base = metrics(titleFont_).height() + 4;
+            titleRoot_.CreateFieldTree(this, leafFieldArr_, base);
+            th = std::max(1, SetChildTreeHeight(&titleRoot_));
+        } else if (titleHeight_ > 0 || titleLines_ > 0) {
             const QFontMetrics tfm = metrics(titleFont_);
             th = titleLines_ * tfm.height() + tfm.leading() + 2 + titleHeight_ + (has(options_, dgRowLines) ? 1 : 0);
         } else if (columns_->Count() == 0) {
@@ -187,6 +191,10 @@ void TCustomDBGridEx::internalLayout()
         }
         for (int r = 0; r < titleOffset_ && r < RowCount(); ++r)
             SetRowHeights(r, th);
+    }
+    if (!useMultiTitle_) {
+        titleRoot_.FreeAllChild();
+        leafFieldArr_.clear();
     }
     const bool hVisible = horzScrollBar_.Visible() && !autoFitColWidths_;
     SetScrollBars(hVisible ? ssHorizontal : ssNone);
@@ -490,4 +498,44 @@ int TCustomDBGridEx::StdDefaultRowHeight()
 {
     const QFontMetrics fm = metrics(font_);
     return fm.boundingRect(QStringLiteral("Wg")).height() + 3 + (has(options_, dgRowLines) ? GridLineWidth() : 0);
+}
+
+THeadTreeNode* TCustomDBGridEx::TitleLeaf(int dataCol) const
+{
+    return useMultiTitle_ && dataCol >= 0 && dataCol < int(leafFieldArr_.size()) ? leafFieldArr_[size_t(dataCol)] : nullptr;
+}
+
+int TCustomDBGridEx::SetChildTreeHeight(THeadTreeNode* node)
+{
+    if (!node->Child)
+        return 0;
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    gfx::TCanvas measure(&scratch);
+    int m = 0;
+    THeadTreeNode* c = node->Child;
+    do {
+        const int s = c->Child ? SetChildTreeHeight(c) : 0;
+        const gfx::TFont& font = c->Column ? c->Column->Title().GetFont() : titleFont_;
+        measure.Font().Assign(font);
+        const QString text = c->Text.isEmpty() ? QStringLiteral(" ") : c->Text;
+        int t = 0;
+        if (c->Column && c->Column->Title().Orientation() == tohVertical) {
+            t = c->Width < 1 ? 0 : measure.TextWidth(text) + 6;
+        } else {
+            if (c->Width >= 1) {
+                gfx::TRect r(0, 0, std::max(1, c->Width - 4 - c->MarkerSpace), 0);
+                t = measure.DrawText(text, r, gfx::DT_CALCRECT | gfx::DT_WORDBREAK | gfx::DT_NOPREFIX);
+            }
+            t += vTitleMargin_;
+        }
+        m = std::max(m, s + t);
+        c = c->Next;
+    } while (c != node->Child);
+    c = node->Child;
+    do {
+        c->Height = c->Child ? m - c->Height : m;
+        c = c->Next;
+    } while (c != node->Child);
+    node->Height = m;
+    return m;
 }

@@ -45,6 +45,8 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
         canvas_.FillRect(TRect(di.Horz.GridBoundary, 0, ClientWidth(), ClientHeight()));
     if (di.Vert.GridBoundary < ClientHeight())
         canvas_.FillRect(TRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight()));
+    if (useMultiTitle_ && has(options_, dgTitles))
+        titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
     canvas_.SetPainter(nullptr);
 }
 
@@ -68,7 +70,9 @@ void TCustomDBGridEx::PaintCells(QPainter&, const QRect& clip, const TGridDrawIn
                         st |= gdFocused;
                     if (!fixed && current)
                         st |= gdSelected;
-                    if (defaultDrawing_) {
+                    // Multi-level titles fill their own bands, which reach over neighbouring cells.
+                    const bool multiTitle = useMultiTitle_ && r < titleOffset_ && c >= indicatorOffset_;
+                    if (defaultDrawing_ && !multiTitle) {
                         canvas_.Brush().SetColor(fixed ? fixedColor_ : color_);
                         canvas_.FillRect(TRect::fromQRect(rc));
                     }
@@ -165,7 +169,10 @@ void TCustomDBGridEx::DrawCell(int c, int r, const QRect& qrect, TGridDrawState 
             canvas_.Brush().SetColor(dr < 0 ? fixedColor_ : color_);
             canvas_.FillRect(ar);
         } else if (dr < 0) {
-            if (dr == -titleOffset_ && has(options_, dgTitles)) {
+            if (dr == -titleOffset_ && has(options_, dgTitles) && TitleLeaf(dc)) {
+                drawMultiTitleCell(dc, column, TRect::fromQRect(qrect), dx, dy);
+                return;
+            } else if (dr == -titleOffset_ && has(options_, dgTitles)) {
                 pressed = pressedTitle_ == c && titlePressedDown_;
                 drawTitleCell(column, ar, dx, dy, state);
             } else {
@@ -238,6 +245,57 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
             canvas_.Brush().SetStyle(bsClear);
             canvas_.TextOut(x + g.width(), y - 2, QString::number(title.SortIndex()));
             canvas_.Brush().SetStyle(bsSolid);
+        }
+    }
+}
+
+void TCustomDBGridEx::drawMultiTitleCell(int dataCol, TColumnEx* column, const TRect& cell, int dx, int dy)
+{
+    THeadTreeNode* leaf = TitleLeaf(dataCol);
+    const bool selected = selection_.SelectionType() == gstAll;
+    const bool edges = has(optionsEx_, dghFixed3D);
+    // The leaf's own band, from under its parent to the bottom of the title.
+    TRect band(cell.Left, std::max(cell.Top, cell.Bottom - leaf->Height), cell.Right, cell.Bottom);
+    canvas_.Font().Assign(column->Title().GetFont());
+    canvas_.Brush().SetColor(selected ? RGB(64, 64, 64) : column->Title().Color());
+    if (selected)
+        canvas_.Font().SetColor(clWhite);
+    canvas_.FillRect(band);
+    TRect text = band;
+    if (edges)
+        InflateRect(text, -1, -1);
+    text.Top = band.Top + 3 - (edges ? 1 : 0);
+    if (column->Title().SortMarker() != smNoneEx)
+        text.Right -= 16;
+    WriteCellText(text, false, dx, dy, leaf->Text, taCenter, tlCenter, true, column->Title().EndEllipsis(), 0, 0);
+    if (edges)
+        DrawEdgeEx(band, titlePressedDown_ && pressedTitle_ == DataToRawColumn(dataCol), false, true, true);
+    // The parents above, each once per paint, over the span of all their leaves.
+    int left = cell.Left;
+    for (THeadTreeNode* child = leaf; child->Host && child->Host != &titleRoot_; child = child->Host) {
+        THeadTreeNode* parent = child->Host;
+        for (THeadTreeNode* n = parent->Child; n != child; n = n->Next)
+            left -= n->Width + n->LineWidth;
+        if (parent->Drawn)
+            continue;
+        parent->Drawn = true;
+        int top = cell.Top;
+        for (THeadTreeNode* a = parent->Host; a && a != &titleRoot_; a = a->Host)
+            top += a->Height;
+        TRect r(left, top, left + parent->Width, top + parent->Height);
+        canvas_.Font().Assign(titleFont_);
+        canvas_.Brush().SetColor(selected ? RGB(64, 64, 64) : ColumnDefValues().Title().Color());
+        if (selected)
+            canvas_.Font().SetColor(clWhite);
+        canvas_.FillRect(r);
+        TRect t = r;
+        InflateRect(t, -1, -1);
+        WriteCellText(t, false, 1, 1, parent->Text, taCenter, tlCenter, true, false, 0, 0);
+        if (edges)
+            DrawEdgeEx(TRect(r.Left, r.Top, r.Right, r.Bottom - (has(options_, dgRowLines) ? 1 : 0)), false, false, true, true);
+        if (has(options_, dgRowLines)) {
+            canvas_.Brush().SetColor(flat_ ? clGray : clBlack);
+            canvas_.FillRect(TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
         }
     }
 }
