@@ -150,7 +150,6 @@ public:
     std::function<void(const QString&)> ProgressLabel;
 
 private:
-    void LoadPagesBody(QIODevice& stream, int version);
     void ShowLoadError();
     QSet<QString> evaluating_;
 };
