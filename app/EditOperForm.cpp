@@ -1,5 +1,7 @@
 #include "app/EditOperForm.h"
 
+#include "app/FormFont.h"
+
 #include "app/ProgParam.h"
 #include "platform/controls/MessageBox.h"
 
@@ -56,6 +58,7 @@ QPushButton* button(QWidget* parent, const char* text, int x, int y)
 TfmEditOper::TfmEditOper(QWidget* owner)
     : QDialog(owner)
 {
+    SetFormFont(this);
     setWindowTitle(u("Редактирование Операторов"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

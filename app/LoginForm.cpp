@@ -1,5 +1,7 @@
 #include "app/LoginForm.h"
 
+#include "app/FormFont.h"
+
 #include "app/ProgParam.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
@@ -22,6 +24,7 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 TfmLogin::TfmLogin(QWidget* owner)
     : QDialog(owner)
 {
+    SetFormFont(this);
     setWindowTitle(u("Выбор оператора"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

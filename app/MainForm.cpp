@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/EditOperForm.h"
+#include "app/FormFont.h"
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "app/WorkFolder.h"
@@ -17,7 +18,6 @@
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DataSource.h"
 #include "platform/controls/MessageBox.h"
-#include "platform/graphics/FontNames.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/MoveFolder.h"
@@ -102,9 +102,7 @@ TfmMain::TfmMain(const QString& appDir, Options options)
     Dbg().Print("Construct - OK");
 
     setObjectName("fmMain");
-    QFont font(gfx::ResolveFontFamily(QStringLiteral("MS Sans Serif")));
-    font.setPointSize(8);
-    setFont(font);
+    SetFormFont(this);
     resize(1049, 668);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -1,5 +1,7 @@
 #include "app/SettingsForm.h"
 
+#include "app/FormFont.h"
+
 #include "platform/rtl/FormatSettings.h"
 
 #include <QCheckBox>
@@ -34,6 +36,7 @@ QLabel* legend(QWidget* parent, const char* text, QColor colour, int y)
 TfmSettings::TfmSettings(QWidget* owner)
     : QDialog(owner)
 {
+    SetFormFont(this);
     setWindowTitle(u("Настройки"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
