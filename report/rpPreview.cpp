@@ -132,6 +132,10 @@ TrpPageView::TrpPageView(QWidget* parent) : QWidget(parent)
     bottomLayout->addWidget(PageLabel);
     bottomLayout->addWidget(HScrollBar, 1);
     grid->addWidget(bottom, 1, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(0, 1);
+    side->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    bottom->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     ProcMenu = new QMenu(this);
     auto* group = new QActionGroup(ProcMenu);
