@@ -43,6 +43,7 @@ void TDBGridColumnsEx::Delete(int i)
     if (grid_) {
         grid_->SortMarkedColumns().removeAll(gone.get());
         grid_->visibleColumns_.removeAll(gone.get());
+        grid_->Selection().Columns().Forget(gone.get());
     }
     gone.reset();
     Changed(nullptr);

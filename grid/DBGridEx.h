@@ -272,6 +272,7 @@ protected:
     void DoSortMarkingChanged();
     void TrackButton(int x, int y);
     void StopTracking();
+    bool columnStripAt(int x, int y);
     QCursor CursorAt(int x, int y) override;
     void ResetTimer(int interval);
     void StopTimer();

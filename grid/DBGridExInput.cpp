@@ -28,10 +28,17 @@ void TCustomDBGridEx::DoSelection(bool select, int direction, bool rowMode, bool
     BeginUpdate();
     try {
         if (!rowMode && !has(options_, dgRowSelect)) {
+            const bool rect = select && CanSelectType(gstRectangle);
+            if (rect && selection_.SelectionType() != gstRectangle) {
+                selection_.Rect().Clear();
+                selection_.Rect().Select(SelectedIndex(), ds->GetBookmark(), false);
+            }
             if (toEnd)
                 direction == 1 ? ds->Last() : ds->First();
             else
                 ds->MoveBy(direction);
+            if (rect)
+                selection_.Rect().Select(SelectedIndex(), ds->GetBookmark(), true);
         } else {
             const bool canRows = select && CanSelectType(gstRecordBookmarks);
             int remaining = direction;
@@ -127,6 +134,7 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
     const bool multi = has(options_, dgMultiSelect);
     const int page = VisibleDataRowCount();
     const bool rowMode = has(options_, dgRowSelect) || ColCount() - indicatorOffset_ <= 1;
+    const bool cellRects = !has(options_, dgRowSelect) && CanSelectType(gstRectangle);
     if (!ctrl) {
         switch (key) {
         case vk::Tab: tabStep(shiftHeld); break;
@@ -154,7 +162,7 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
             }
             if (!(shiftHeld && multi))
                 ClearSelection();
-            DoSelection(shiftHeld && multi, dir, true, false);
+            DoSelection(shiftHeld && multi, dir, !cellRects, false);
             if (dir > 0 && ds->Eof() && has(options_, dgEditing) && !readOnly_ && ds->CanModify()
                 && has(allowedOperations_, alopAppendEx))
                 ds->Append();
@@ -194,7 +202,7 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
             } else {
                 if (!(shiftHeld && multi))
                     ClearSelection();
-                MoveCol(Col() + dir, dir, false);
+                MoveCol(Col() + dir, dir, shiftHeld && multi && cellRects);
             }
             break;
         }
@@ -303,8 +311,13 @@ void TCustomDBGridEx::KeyPress(QChar& ch)
     }
 }
 
-void TCustomDBGridEx::MoveCol(int rawCol, int direction, bool)
+void TCustomDBGridEx::MoveCol(int rawCol, int direction, bool select)
 {
+    select = select && linkActive() && CanSelectType(gstRectangle) && !has(options_, dgRowSelect);
+    if (select && selection_.SelectionType() != gstRectangle) {
+        selection_.Rect().Clear();
+        selection_.Rect().Select(SelectedIndex(), dataLink_.DataSet()->GetBookmark(), false);
+    }
     if (linkActive()) {
         TDataSet* ds = dataLink_.DataSet();
         if (ds->State() == dsEdit || ds->State() == dsInsert)
@@ -336,6 +349,8 @@ void TCustomDBGridEx::MoveCol(int rawCol, int direction, bool)
         MoveColRow(rawCol, Row(), true, true);
     if (OnColEnter)
         OnColEnter(this);
+    if (select)
+        selection_.Rect().Select(SelectedIndex(), dataLink_.DataSet()->GetBookmark(), true);
 }
 
 bool TCustomDBGridEx::SelectCell(int, int) { return true; }
@@ -400,6 +415,20 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
     int idx, pos, ofs;
     CalcSizingState(x, y, st, idx, pos, ofs, di);
     const TGridCoord hit = MouseCoord(x, y);
+    if (st == gsNormal && columnStripAt(x, y)) {
+        // The lowest pixels of a title select whole columns.
+        TColumnEx* column = columns_->Items(RawToDataColumn(hit.X));
+        if (shift & ssShift)
+            selection_.Columns().SelectShift(column);
+        else if (shift & ssCtrl)
+            selection_.Columns().InvertSelect(column);
+        else
+            selection_.Columns().Select(column, false);
+        InvalidateGrid();
+        mouseState_ = 2;
+        ResetTimer(60);
+        return;
+    }
     if (st == gsNormal && hit.Y >= 0 && hit.Y < titleOffset_ && hit.X >= indicatorOffset_
         && RawToDataColumn(hit.X) < columns_->Count()) {
         // A title that acts as a button is tracked while the button is held.
@@ -444,9 +473,29 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
         if (ds->State() == dsEdit || ds->State() == dsInsert)
             dataLink_.UpdateRecord();
         HideEditor();
-        selectRowAt(dataRow, shift, button);
-        if (hit.X >= indicatorOffset_)
+        const bool rowGesture = has(options_, dgRowSelect) || hit.X < indicatorOffset_;
+        const bool cellRects = !has(options_, dgRowSelect) && CanSelectType(gstRectangle);
+        if (rowGesture || !cellRects) {
+            selectRowAt(dataRow, shift, button);
+            if (hit.X >= indicatorOffset_)
+                MoveCol(hit.X, 0, false);
+        } else {
+            // Cells: a rectangle anchored at the clicked cell, or extended to it with Shift.
+            const int oldCol = SelectedIndex();
+            const QByteArray oldRow = ds->GetBookmark();
+            ds->MoveBy(dataRow - dataLink_.ActiveRecord());
             MoveCol(hit.X, 0, false);
+            const bool onSelected = selection_.DataCellSelected(SelectedIndex(), ds->GetBookmark());
+            if (!(shift & (ssCtrl | ssShift)) && has(optionsEx_, dghClearSelection)
+                && (button != mbRight || !onSelected))
+                ClearSelection();
+            if (button == mbLeft && !ds->IsEmpty()) {
+                if ((shift & ssShift) && selection_.SelectionType() != gstRectangle)
+                    selection_.Rect().Select(oldCol, oldRow, false);
+                selection_.Rect().Select(SelectedIndex(), ds->GetBookmark(), (shift & ssShift) != 0);
+            }
+            mouseState_ = 3;
+        }
     } catch (...) {
         EndUpdate();
         throw;
@@ -479,6 +528,31 @@ void TCustomDBGridEx::MouseMove(TShiftState shift, int x, int y)
         } else {
             TrackButton(x, y);
         }
+        return;
+    }
+    if (mouseState_ == 2) {
+        const TGridCoord hit = MouseCoord(std::clamp(x, 0, ClientWidth() - 1), 0);
+        const int dc = RawToDataColumn(hit.X);
+        if (dc >= 0 && dc < columns_->Count())
+            selection_.Columns().SelectShift(columns_->Items(dc));
+        return;
+    }
+    if (mouseState_ == 3 && linkActive()) {
+        TGridDrawInfo di;
+        CalcDrawInfo(di);
+        const int cy = std::clamp(y, di.Vert.FixedBoundary, std::max(di.Vert.FixedBoundary, di.Vert.GridBoundary - 1));
+        const int cx = std::clamp(x, di.Horz.FixedBoundary, std::max(di.Horz.FixedBoundary, di.Horz.GridBoundary - 1));
+        const TGridCoord hit = MouseCoord(cx, cy);
+        if (hit.Y >= titleOffset_) {
+            const int dataRow = std::min(hit.Y - titleOffset_, dataLink_.RecordCount() - 1);
+            const int diff = dataRow - dataLink_.ActiveRecord();
+            if (diff != 0)
+                dataLink_.MoveBy(diff > 0 ? 1 : -1);
+        }
+        if (hit.X >= indicatorOffset_ && hit.X != Col())
+            MoveCol(Col() + (hit.X > Col() ? 1 : -1), hit.X > Col() ? 1 : -1, false);
+        if (CanSelectType(gstRectangle))
+            selection_.Rect().Select(SelectedIndex(), dataLink_.DataSet()->GetBookmark(), true);
         return;
     }
     if (mouseState_ == 1 && linkActive()) {
@@ -586,24 +660,65 @@ void TCustomDBGridEx::TimerScroll()
 {
     TGridDrawInfo di;
     CalcDrawInfo(di);
+    if (mouseState_ == 2) {
+        // Selecting columns beyond the data area scrolls sideways and extends to the edge column.
+        int interval = -1;
+        if (lastX_ < di.Horz.FixedBoundary) {
+            if (LeftCol() > FixedCols())
+                SetLeftCol(LeftCol() - 1);
+            const int dc = RawToDataColumn(LeftCol());
+            if (dc >= 0 && dc < columns_->Count())
+                selection_.Columns().SelectShift(columns_->Items(dc));
+            interval = 200 - 10 * (di.Horz.FixedBoundary - lastX_);
+        } else if (lastX_ > di.Horz.GridBoundary) {
+            SetLeftCol(LeftCol() + 1);
+            TGridDrawInfo now;
+            CalcDrawInfo(now);
+            const int dc = RawToDataColumn(now.Horz.LastFullVisibleCell);
+            if (dc >= 0 && dc < columns_->Count())
+                selection_.Columns().SelectShift(columns_->Items(dc));
+            interval = 200 - 10 * (lastX_ - di.Horz.GridBoundary);
+        }
+        if (interval >= 0)
+            ResetTimer(std::max(0, interval));
+        return;
+    }
     const int top = di.Vert.FixedBoundary;
     const int bottom = footerRowCount_ > 0 ? top + VisibleDataRowCount() * (DefaultRowHeight() + di.Vert.EffectiveLineWidth)
                                            : di.Vert.GridBoundary;
-    int dir = 0, d = 0;
+    int vdir = 0, d = 0;
     if (lastY_ < top) {
-        dir = -1;
+        vdir = -1;
         d = top - lastY_;
     } else if (lastY_ >= bottom) {
-        dir = 1;
+        vdir = 1;
         d = lastY_ - bottom + 1;
     }
-    if (dir == 0) {
+    int hdir = 0;
+    if (lastX_ < di.Horz.FixedBoundary) {
+        hdir = -1;
+        d = std::max(d, di.Horz.FixedBoundary - lastX_);
+    } else if (lastX_ >= di.Horz.GridBoundary) {
+        hdir = 1;
+        d = std::max(d, lastX_ - di.Horz.GridBoundary);
+    }
+    if (vdir == 0 && hdir == 0) {
         StopTimer();
         return;
     }
     BeginUpdate();
     try {
-        DoSelection(true, dir * std::min(d / 6, 8), true, false);
+        const int rows = vdir * std::min(d / 6, 8);
+        if (mouseState_ == 3) {
+            if (rows != 0)
+                dataLink_.MoveBy(rows);
+            if (hdir != 0)
+                MoveCol(Col() + hdir, hdir, false);
+            if (CanSelectType(gstRectangle))
+                selection_.Rect().Select(SelectedIndex(), dataLink_.DataSet()->GetBookmark(), true);
+        } else if (rows != 0) {
+            DoSelection(true, rows, true, false);
+        }
     } catch (...) {
         EndUpdate();
         throw;
@@ -649,8 +764,21 @@ void TCustomDBGridEx::DoSortMarkingChanged()
         OnSortMarkingChanged(this);
 }
 
+bool TCustomDBGridEx::columnStripAt(int x, int y)
+{
+    if (has(options_, dgRowSelect) || !CanSelectType(gstColumns) || !has(options_, dgTitles))
+        return false;
+    const TGridCoord hit = MouseCoord(x, y);
+    if (hit.Y != 0 || hit.X < indicatorOffset_ || RawToDataColumn(hit.X) >= columns_->Count())
+        return false;
+    const QRect r = CellRect(hit.X, 0);
+    return y >= r.top() + r.height() - ColSelectionAreaHeight;
+}
+
 QCursor TCustomDBGridEx::CursorAt(int x, int y)
 {
+    if (columnStripAt(x, y))
+        return gridglyphs::ColumnSelectCursor();
     // Over the indicator of a grid that marks rows, the pointer says so.
     if (indicatorOffset_ > 0 && linkActive() && !dataLink_.DataSet()->IsEmpty() && has(options_, dgMultiSelect)
         && CanSelectType(gstRecordBookmarks)) {

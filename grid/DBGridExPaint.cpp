@@ -225,7 +225,8 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
     const int glyph = marker == smDownEx ? gridglyphs::SortDown : marker == smUpEx ? gridglyphs::SortUp : -1;
     if (glyph >= 0)
         textRect.Right -= 16;
-    if (selection_.SelectionType() == gstAll) {
+    if (selection_.SelectionType() == gstAll
+        || (selection_.SelectionType() == gstColumns && selection_.Columns().Contains(column))) {
         canvas_.Brush().SetColor(RGB(64, 64, 64));
         canvas_.Font().SetColor(clWhite);
     }

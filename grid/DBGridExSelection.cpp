@@ -15,31 +15,42 @@ void TDBGridExSelection::SetSelectionType(TDBGridExSelectionType t)
         grid_->HideEditor();
 }
 
-bool TDBGridExSelection::DataCellSelected(int, const QByteArray& bookmark) const
+bool TDBGridExSelection::DataCellSelected(int dataCol, const QByteArray& bookmark) const
 {
     switch (type_) {
     case gstRecordBookmarks: {
         int i;
         return Rows().Find(bookmark, i);
     }
+    case gstRectangle: return dataCol >= 0 && rect_.DataCellSelected(dataCol, bookmark);
+    case gstColumns:
+        return dataCol >= 0 && dataCol < grid_->Columns().Count() && columns_.Contains(grid_->Columns()[dataCol]);
     case gstAll: return true;
     default: return false;
     }
 }
 
+void TDBGridExSelection::clearStore()
+{
+    switch (type_) {
+    case gstRecordBookmarks: Rows().Clear(); break;
+    case gstRectangle: rect_.Clear(); break;
+    case gstColumns: columns_.Clear(); break;
+    case gstAll: grid_->InvalidateGrid(); break;
+    default: break;
+    }
+}
+
 void TDBGridExSelection::ClearOthers()
 {
-    if (type_ == gstAll)
-        grid_->InvalidateGrid();
+    if (type_ != gstRecordBookmarks)
+        clearStore();
     type_ = gstNon;
 }
 
 void TDBGridExSelection::Clear()
 {
-    if (type_ == gstRecordBookmarks)
-        Rows().Clear();
-    else if (type_ == gstAll)
-        grid_->InvalidateGrid();
+    clearStore();
     type_ = gstNon;
     if (has(grid_->Options(), dgAlwaysShowEditor) && grid_->CanEditorShow())
         grid_->ShowEditor();
@@ -57,19 +68,31 @@ void TDBGridExSelection::SelectAll()
 
 void TDBGridExSelection::Refresh()
 {
-    if (type_ == gstRecordBookmarks)
+    if (type_ == gstRecordBookmarks) {
         Rows().Refresh();
+    } else if (type_ == gstColumns) {
+        columns_.Refresh();
+        if (columns_.Count() == 0) {
+            type_ = gstNon;
+            grid_->InvalidateGrid();
+        }
+    }
 }
 
 void TDBGridExSelection::LinkActive(bool active)
 {
     Rows().LinkActive(active);
+    if (type_ == gstRectangle) {
+        // Its bookmarks belong to the data set that went.
+        rect_ = TDBGridExSelectionRect(grid_);
+        type_ = gstNon;
+    }
     Clear();
 }
 
 void TDBGridExSelection::UpdateState()
 {
-    if (type_ == gstRecordBookmarks && Rows().Count() == 0) {
+    if ((type_ == gstRecordBookmarks && Rows().Count() == 0) || (type_ == gstColumns && columns_.Count() == 0)) {
         type_ = gstNon;
         grid_->InvalidateGrid();
     }

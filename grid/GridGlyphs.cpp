@@ -95,4 +95,16 @@ QCursor RowSelectCursor()
     return QCursor(QPixmap::fromImage(img), 15, 7);
 }
 
+QCursor ColumnSelectCursor()
+{
+    QImage img = blank(16, 16);
+    QPainter p(&img);
+    p.setPen(Qt::white);
+    p.setBrush(Qt::black);
+    p.drawPolygon(QPolygon({QPoint(7, 15), QPoint(1, 8), QPoint(5, 8), QPoint(5, 1), QPoint(9, 1), QPoint(9, 8),
+                            QPoint(13, 8)}));
+    p.end();
+    return QCursor(QPixmap::fromImage(img), 7, 15);
+}
+
 } // namespace gridglyphs

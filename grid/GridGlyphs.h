@@ -14,5 +14,7 @@ const std::vector<QImage>& IndicatorGlyphs();
 const std::vector<QImage>& SortGlyphs();
 // The pointer over the indicator column of a grid that marks rows: an arrow pointing right.
 QCursor RowSelectCursor();
+// The pointer over the column-selection strip at the bottom of a title: an arrow pointing down.
+QCursor ColumnSelectCursor();
 
 } // namespace gridglyphs

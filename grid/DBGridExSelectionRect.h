@@ -1,0 +1,28 @@
+#pragma once
+// A rectangle of selected cells: two corners, each a data column and a record bookmark. Rows compare in
+// the data set's order.
+#include <QByteArray>
+
+class TCustomDBGridEx;
+
+class TDBGridExSelectionRect {
+public:
+    explicit TDBGridExSelectionRect(TCustomDBGridEx* grid) : grid_(grid) {}
+    void Select(int col, const QByteArray& bookmark, bool extend);
+    void Clear();
+    bool DataCellSelected(int col, const QByteArray& bookmark) const;
+    QByteArray TopRow() const;
+    QByteArray BottomRow() const;
+    int LeftCol() const;
+    int RightCol() const;
+    int AnchorCol() const { return anchorCol_; }
+
+private:
+    int compare(const QByteArray& a, const QByteArray& b) const;
+    void checkActive(const char* text) const;
+    int anchorCol_ = -1;
+    QByteArray anchorRow_;
+    TCustomDBGridEx* grid_;
+    int shiftCol_ = -1;
+    QByteArray shiftRow_;
+};
