@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "report/rpBandView.h"
+#include "report/rpFunctionLibrary.h"
 #include "report/rpLineView.h"
 #include "report/rpMemoView.h"
 #include "report/rpPage.h"
@@ -443,4 +444,55 @@ TEST_F(Views, HeightAndWidthFollowTheText)
     w.Draw(&c);
     EXPECT_GT(w.dx, 50);
     EXPECT_EQ(w.x + w.dx, 250);
+}
+
+TEST_F(Views, BandTitlesAndLineClipRegions)
+{
+    DocMode = dmDesigning;
+    TrpPage* page = report.Pages->Add();
+    CurPage = page;
+    auto bandAt = [](bool titles) {
+        ShowBandTitles = titles;
+        Surface s;
+        TrpBandView band;
+        band.SetBandType(btPageHeader);
+        band.SetBounds(50, 60, 10, 40);
+        band.Draw(s.canvas.get());
+        EXPECT_EQ(band.x, 0);   // a band spans the page
+        EXPECT_EQ(band.dx, 752);
+        return s.done().copy();
+    };
+    const QImage with = bandAt(true);
+    const QImage without = bandAt(false);
+    ShowBandTitles = true;
+    const QColor face = gfx::ToQColor(gfx::clBtnFace);
+    EXPECT_EQ(QColor(with.pixel(50, 45)), face);     // the tab above the band
+    EXPECT_EQ(without.pixel(50, 45), kBack);
+    EXPECT_FALSE(ink(with, QRect(2, 43, 96, 16)).isEmpty()); // its name
+    // The checkerboard inside.
+    EXPECT_NE(with.pixel(200, 80), with.pixel(201, 80));
+
+    TrpBandView band;
+    band.SetBounds(0, 60, 100, 40);
+    EXPECT_EQ(band.GetClipRgn(rtNormal).boundingRect(), QRect(0, 42, 101, 59));
+    ShowBandTitles = false;
+    EXPECT_EQ(band.GetClipRgn(rtNormal).boundingRect(), QRect(0, 60, 101, 41));
+    ShowBandTitles = true;
+
+    TrpLineView line;
+    line.SetBounds(10, 10, 100, 0);
+    line.FrameWidth = 4;
+    EXPECT_EQ(line.GetClipRgn(rtNormal).boundingRect(), gfx::Rect(10, 8, 111, 13).toQRect());
+    CurPage = nullptr;
+}
+
+TEST(Registries, ThirtyTwoEntriesAtMost)
+{
+    int made = 0;
+    while (rpTools().size() < rpRegistryCapacity)
+        rpRegisterTool({QStringLiteral("tool %1").arg(++made), QImage(), nullptr});
+    EXPECT_THROW(rpRegisterTool({QStringLiteral("one too many"), QImage(), nullptr}), ErpError);
+    EXPECT_EQ(rpTools().size(), rpRegistryCapacity);
+    ASSERT_GE(rpFunctions().size(), 1); // the standard library is there from the start
+    EXPECT_EQ(rpFunctions().first()->List().first(), QStringLiteral("AVG"));
 }
