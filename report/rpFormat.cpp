@@ -72,8 +72,10 @@ QString rpVarToStr(const QVariant& v)
     case QMetaType::Float:
         return rtl::FloatToStr(v.toDouble());
     case QMetaType::QDate:
-    case QMetaType::QDateTime:
+        return rtl::DateToStr(toDateTime(v));
     case QMetaType::QTime:
+        return rtl::TimeToStr(toDateTime(v));
+    case QMetaType::QDateTime:
         return rtl::DateTimeToStr(toDateTime(v));
     default:
         return v.toString();

@@ -159,6 +159,9 @@ TEST_F(ValueLookup, HandlerFirstThenTableThenFieldsThenSpecialNames)
     report.BuildMoment = rtl::EncodeDateTime(2024, 3, 5, 14, 7, 0, 0);
     EXPECT_EQ(text("DATE #Ddd.mm.yyyy"), QStringLiteral("05.03.2024"));
     EXPECT_EQ(text("TIME #Thh:nn"), QStringLiteral("14:07"));
+    // In the text category a date shows as a date, a time as a time.
+    EXPECT_EQ(text("DATE"), QStringLiteral("05.03.2024"));
+    EXPECT_EQ(text("TIME"), QStringLiteral("14:07:00"));
 }
 
 TEST_F(ValueLookup, NamesReferringToThemselvesOrEachOtherRaiseUndefinedSymbol)
