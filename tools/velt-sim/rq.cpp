@@ -1,0 +1,464 @@
+// velt-sim --rq: plays a request-and-answer instrument (VELT-A or VELT-B of type 2, or the interlock) on a
+// pseudo-terminal. It answers the test, current result, constants, clearing and memory block requests over
+// the program's link framing, keeps a memory ring that wraps, produces new results while it runs, and can
+// spoil chosen answers. Each request it hears goes to stderr as "req <code>" or "req 7 <index>".
+//
+//   velt-sim --rq [--link PATH] [--model N] [--meas-model N] [--serial N] [--firmware HEX]
+//                 [--verification YYYY-MM-DD] [--const-date YYYY-MM-DD] [--accuracy F] [--norm F]
+//                 [--clock "YYYY-MM-DD HH:MM:SS"] [--life N] [--memory N] [--start "YYYY-MM-DD HH:MM:SS"]
+//                 [--results V,V,...] [--result-every MS] [--interrupted K,K,...] [--mode N] [--baud N]
+//                 [--mark K=HEX]... [--fault KIND[@N][*COUNT]]... [--run-for MS]
+//
+//   --life N        exhalations made in the instrument's life; exhalation k (from 0) is taken at --start plus
+//                   k minutes, numbered k+1, with the result k%1000 thousandths (negative when k%97 is 13)
+//   --memory N      records the memory ring holds (5460); exhalation k lives in entry k%N
+//   --results       live results in turn, the first at once, each next --result-every ms later (1000);
+//                   the time of result j is --clock plus j minutes; --interrupted: indices of interrupted ones
+//   --mode N        working mode word (4 while a result is there, else 3)
+//   --baud N        pace the answers as a line of N baud would (10 bits a byte); 0 sends at once
+//   --mark K=HEX    exhalation k carries this number instead (interlock events: 80000003)
+//   --fault         silent            answer nothing at all
+//                   nak-clear         refuse clearing
+//                   bad-echo@N        a wrong echo on block N
+//                   drop-block@N      no answer to block N
+//                   info-fail         no answer to the info block
+//                   info-serial       the info block gives another serial number
+//                   const-date0       constants with a verification date of 0
+//                   short-meas        a current result one byte short
+//                   COUNT limits a fault to its first COUNT uses (every use without it)
+//   --run-for MS    end after this time (runs until killed without it)
+// Exit status: 0 done, 1 the line failed, 2 bad arguments.
+#include "Devices/Protocol/Codec.h"
+#include "Devices/Protocol/Frames.h"
+#include "Devices/Protocol/Protocol.h"
+#include "core/ConvertTimeLong.h"
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <pty.h>
+#include <set>
+#include <string>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+int RunRequestAnswer(int argc, char** argv);
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Fault {
+    std::string kind;
+    int at = -1;    // block index; -1 any
+    int count = -1; // uses left; -1 every use
+};
+
+struct Options {
+    std::string link;
+    int model = 5, measModel = -1;
+    uint32_t serial = 1234;
+    uint16_t firmware = 0x0010;
+    LongTime verification = 0, constDate = 0, clock = 0, start = 0;
+    float accuracy = 0.005f;
+    double norm = 0.16;
+    uint32_t life = 0, memory = 5460;
+    std::vector<double> results;
+    std::set<int> interrupted;
+    int resultEvery = 1000;
+    int mode = -1;
+    int baud = 0;
+    std::map<uint32_t, uint32_t> marks;
+    std::vector<Fault> faults;
+    int runFor = -1;
+};
+
+[[noreturn]] void usage(const std::string& why)
+{
+    std::fprintf(stderr, "velt-sim: %s (see the head of tools/velt-sim/rq.cpp)\n", why.c_str());
+    std::exit(2);
+}
+
+long long toNumber(const std::string& text, const char* what, long long lo, long long hi, int base = 10)
+{
+    long long v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v, base);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < lo || v > hi)
+        usage(std::string("bad ") + what + ": " + text);
+    return v;
+}
+
+double toReal(const std::string& text, const char* what)
+{
+    double v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+        usage(std::string("bad ") + what + ": " + text);
+    return v;
+}
+
+std::vector<std::string> split(const std::string& text, char sep)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t p = text.find(sep, start);
+        parts.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
+        if (p == std::string::npos)
+            return parts;
+        start = p + 1;
+    }
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS".
+LongTime toLongTime(const std::string& text)
+{
+    const auto dt = split(text, ' ');
+    const auto d = split(dt[0], '-');
+    if (d.size() != 3 || dt.size() > 2)
+        usage("bad date: " + text);
+    rtl::SystemTime st{};
+    st.wYear = uint16_t(toNumber(d[0], "year", 1972, 2100));
+    st.wMonth = uint16_t(toNumber(d[1], "month", 1, 12));
+    st.wDay = uint16_t(toNumber(d[2], "day", 1, 31));
+    if (dt.size() == 2) {
+        const auto t = split(dt[1], ':');
+        if (t.size() != 3)
+            usage("bad time: " + text);
+        st.wHour = uint16_t(toNumber(t[0], "hour", 0, 23));
+        st.wMinute = uint16_t(toNumber(t[1], "minute", 0, 59));
+        st.wSecond = uint16_t(toNumber(t[2], "second", 0, 59));
+    }
+    return SystemTimeToLong(st);
+}
+
+Options parse(int argc, char** argv)
+{
+    Options o;
+    o.verification = toLongTime("2011-05-20");
+    o.constDate = toLongTime("2011-05-19");
+    o.clock = toLongTime("2012-03-01 10:00:00");
+    o.start = toLongTime("2011-06-01 08:00:00");
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc)
+                usage("missing value of " + a);
+            return argv[++i];
+        };
+        if (a == "--link") o.link = next();
+        else if (a == "--model") o.model = int(toNumber(next(), "model", 0, 65535));
+        else if (a == "--meas-model") o.measModel = int(toNumber(next(), "model", 0, 65535));
+        else if (a == "--serial") o.serial = uint32_t(toNumber(next(), "serial", 0, 0xFFFFFFFFLL));
+        else if (a == "--firmware") o.firmware = uint16_t(toNumber(next(), "firmware", 0, 0xFFFF, 16));
+        else if (a == "--verification") o.verification = next() == "0" ? 0 : toLongTime(argv[i]);
+        else if (a == "--const-date") o.constDate = toLongTime(next());
+        else if (a == "--accuracy") o.accuracy = float(toReal(next(), "accuracy"));
+        else if (a == "--norm") o.norm = toReal(next(), "norm");
+        else if (a == "--clock") o.clock = toLongTime(next());
+        else if (a == "--start") o.start = toLongTime(next());
+        else if (a == "--life") o.life = uint32_t(toNumber(next(), "life", 0, 0xFFFFFFFFLL));
+        else if (a == "--memory") o.memory = uint32_t(toNumber(next(), "memory", 1, 100000));
+        else if (a == "--result-every") o.resultEvery = int(toNumber(next(), "interval", 1, 3600000));
+        else if (a == "--mode") o.mode = int(toNumber(next(), "mode", 0, 65535));
+        else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
+        else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
+        else if (a == "--results") {
+            for (const auto& v : split(next(), ','))
+                o.results.push_back(toReal(v, "result"));
+        } else if (a == "--interrupted") {
+            for (const auto& v : split(next(), ','))
+                o.interrupted.insert(int(toNumber(v, "index", 0, 100000)));
+        } else if (a == "--mark") {
+            const auto p = split(next(), '=');
+            if (p.size() != 2)
+                usage("bad mark");
+            o.marks[uint32_t(toNumber(p[0], "exhalation", 0, 0xFFFFFFFFLL))] =
+                uint32_t(toNumber(p[1], "number", 0, 0xFFFFFFFFLL, 16));
+        } else if (a == "--fault") {
+            std::string spec = next();
+            Fault f;
+            if (const size_t star = spec.find('*'); star != std::string::npos) {
+                f.count = int(toNumber(spec.substr(star + 1), "count", 1, 1000000));
+                spec.resize(star);
+            }
+            if (const size_t atSign = spec.find('@'); atSign != std::string::npos) {
+                f.at = int(toNumber(spec.substr(atSign + 1), "block", 0, 65535));
+                spec.resize(atSign);
+            }
+            static const char* kinds[] = {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail",
+                                          "info-serial", "const-date0", "short-meas"};
+            bool known = false;
+            for (const char* k : kinds)
+                known |= spec == k;
+            if (!known)
+                usage("bad fault: " + spec);
+            f.kind = spec;
+            o.faults.push_back(f);
+        } else {
+            usage("unknown option " + a);
+        }
+    }
+    if (o.measModel < 0)
+        o.measModel = o.model;
+    return o;
+}
+
+class Instrument {
+public:
+    Instrument(Options o, int fd) : o_(std::move(o)), fd_(fd), began_(Clock::now()) {}
+
+    void Run()
+    {
+        auto codec = proto::MakeCodec();
+        for (;;) {
+            if (o_.runFor >= 0 && Clock::now() - began_ > std::chrono::milliseconds(o_.runFor))
+                return;
+            pollfd p{fd_, POLLIN, 0};
+            const int r = ::poll(&p, 1, 50);
+            if (r < 0 && errno != EINTR)
+                return;
+            if (r <= 0)
+                continue;
+            if ((p.revents & POLLHUP) && !(p.revents & POLLIN)) {
+                // Nobody holds the line open now; the driver may open it again.
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            uint8_t buf[512];
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0)
+                continue;
+            for (ssize_t i = 0; i < n; ++i) {
+                if (codec->Put(buf[i]) == proto::TCodec::Frame)
+                    answer(*codec, codec->Payload());
+            }
+        }
+    }
+
+private:
+    bool fault(const char* kind, int at = -1)
+    {
+        for (Fault& f : o_.faults) {
+            if (f.kind != kind || f.count == 0 || (f.at >= 0 && f.at != at))
+                continue;
+            if (f.count > 0)
+                --f.count;
+            return true;
+        }
+        return false;
+    }
+
+    void send(const std::string& bytes)
+    {
+        const auto t0 = Clock::now();
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const size_t chunk = o_.baud > 0 ? std::min<size_t>(16, bytes.size() - sent) : bytes.size() - sent;
+            const ssize_t n = ::write(fd_, bytes.data() + sent, chunk);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd p{fd_, POLLOUT, 0};
+                ::poll(&p, 1, 50);
+                continue;
+            }
+            if (n <= 0)
+                return;
+            sent += size_t(n);
+            if (o_.baud > 0)
+                std::this_thread::sleep_until(t0 + std::chrono::microseconds(sent * 10 * 1000000ULL / o_.baud));
+        }
+    }
+
+    std::string frame(proto::TCodec& codec, const uint8_t* payload, int length)
+    {
+        const QByteArray f = codec.Encode(payload, length);
+        return std::string(f.constData(), size_t(f.size()));
+    }
+
+    // The result on show now: index into results, or -1 before any.
+    int currentResult() const
+    {
+        if (o_.results.empty())
+            return -1;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began_).count();
+        const long long j = ms / o_.resultEvery;
+        return int(std::min<long long>(j, (long long)o_.results.size() - 1));
+    }
+
+    LongTime clockNow() const
+    {
+        return o_.clock + LongTime(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - began_).count());
+    }
+
+    proto::TMemoryRecord exhalation(uint32_t k) const
+    {
+        proto::TMemoryRecord r;
+        r.time = o_.start + k * 60;
+        const auto mark = o_.marks.find(k);
+        r.number = mark != o_.marks.end() ? mark->second : k + 1;
+        r.result = float(k % 1000) / 1000.0f;
+        if (k % 97 == 13)
+            r.result = -r.result;
+        char text[16];
+        std::snprintf(text, sizeof text, "S%u", k);
+        r.textA = text;
+        std::snprintf(text, sizeof text, "I%u", k);
+        r.textB = text;
+        return r;
+    }
+
+    void answer(proto::TCodec& codec, const QByteArray& request)
+    {
+        if (request.size() < 2)
+            return;
+        const auto* req = reinterpret_cast<const uint8_t*>(request.constData());
+        const uint16_t code = proto::GetU16(req);
+        if (code == proto::kCmdBlock && request.size() >= 4)
+            std::fprintf(stderr, "req 7 %u\n", unsigned(proto::GetU16(req + 2)));
+        else
+            std::fprintf(stderr, "req %u\n", unsigned(code));
+        std::fflush(stderr);
+        if (fault("silent"))
+            return;
+        std::string out;
+        const char ack = char(codec.Ack());
+        uint8_t buf[proto::kExchangeSize] = {};
+        switch (code) {
+        case proto::kCmdTest:
+            out += ack;
+            break;
+        case proto::kCmdResult: {
+            proto::TAlcMeas m;
+            m.model = uint16_t(o_.measModel);
+            const int j = currentResult();
+            m.mode = uint16_t(o_.mode >= 0 ? o_.mode : j >= 0 ? 4 : 3);
+            if (j >= 0) {
+                m.result = o_.results[size_t(j)];
+                m.time = o_.clock + LongTime(j) * 60;
+                m.exhale = o_.interrupted.count(j) ? (m.model < 3 ? 0xFFFF : 2) : 0;
+            }
+            m.Write(buf);
+            out += ack;
+            out += frame(codec, buf, fault("short-meas") ? proto::TAlcMeas::kSize - 1 : proto::TAlcMeas::kSize);
+            break;
+        }
+        case proto::kCmdConstants: {
+            proto::TAlcKnow k;
+            k.model = uint16_t(o_.model);
+            k.serial = o_.serial;
+            k.firmware = o_.firmware;
+            k.verification = fault("const-date0") ? 0 : o_.verification;
+            k.constDate = o_.constDate;
+            k.accuracy = o_.accuracy;
+            k.norm = o_.norm;
+            k.tVidoh = 3;
+            k.wWidoh = 4;
+            k.netNumber = 0;
+            k.Write(buf);
+            out += ack;
+            out += frame(codec, buf, proto::TAlcKnow::SizeFor(k.model));
+            break;
+        }
+        case proto::kCmdClear:
+            if (fault("nak-clear")) {
+                out += char(codec.Nak());
+                break;
+            }
+            cleared_ = true;
+            std::fprintf(stderr, "cleared\n");
+            out += ack;
+            break;
+        case proto::kCmdBlock: {
+            const uint16_t index = request.size() >= 4 ? proto::GetU16(req + 2) : 0;
+            out += ack;
+            if (index == proto::kInfoBlockIndex) {
+                if (fault("info-fail"))
+                    break;
+                proto::TInfoBlock b;
+                b.model = uint16_t(o_.model);
+                b.serial = fault("info-serial") ? o_.serial + 1 : o_.serial;
+                b.firmware = o_.firmware;
+                b.verification = o_.verification;
+                b.clock = clockNow();
+                b.life = o_.life;
+                b.Write(buf);
+                out += frame(codec, buf, proto::TInfoBlock::kSize);
+                break;
+            }
+            if (fault("drop-block", index))
+                break;
+            block(index, buf);
+            if (fault("bad-echo", index))
+                proto::PutU16(buf, uint16_t(index + 1));
+            out += frame(codec, buf, proto::kBlockSize);
+            break;
+        }
+        default:
+            out += char(codec.Nak());
+            break;
+        }
+        send(out);
+    }
+
+    void block(uint16_t index, uint8_t* buf)
+    {
+        const int layout = proto::LayoutOfModel(uint16_t(o_.model));
+        const uint32_t per = uint32_t(proto::RecordsPerBlock(layout));
+        const bool wrapped = o_.life > o_.memory;
+        const uint32_t used = cleared_ ? 0 : wrapped ? o_.memory : o_.life;
+        const uint32_t blocks = std::max<uint32_t>(1, (used + per - 1) / per);
+        proto::PutU16(buf, index);
+        proto::PutU16(buf + 2, index + 1u >= blocks ? 1 : 0);
+        for (uint32_t i = 0; i < per; ++i) {
+            const uint32_t slot = uint32_t(index) * per + i;
+            if (slot >= used)
+                continue;
+            // Entry slot holds the latest exhalation k with k % memory == slot.
+            const uint32_t k = wrapped ? slot + (o_.life - 1 - slot) / o_.memory * o_.memory : slot;
+            proto::WriteMemoryRecord(layout, buf + proto::kBlockHeader, int(i), exhalation(k));
+        }
+    }
+
+    Options o_;
+    int fd_;
+    Clock::time_point began_;
+    bool cleared_ = false;
+};
+
+} // namespace
+
+int RunRequestAnswer(int argc, char** argv)
+{
+    const Options o = parse(argc, argv);
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("velt-sim: openpty");
+        return 1;
+    }
+    termios t{};
+    ::tcgetattr(master, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(master, TCSANOW, &t);
+    ::close(slave);
+    if (!o.link.empty()) {
+        ::unlink(o.link.c_str());
+        if (::symlink(name, o.link.c_str()) != 0)
+            std::perror("velt-sim: symlink");
+    }
+    std::printf("%s\n", name);
+    std::fflush(stdout);
+    Instrument(o, master).Run();
+    ::close(master);
+    if (!o.link.empty())
+        ::unlink(o.link.c_str());
+    return 0;
+}
