@@ -280,9 +280,10 @@ TrpPrinter& Prn()
         auto* p = new TrpPrinter;
         const QStringList names = QPrinterInfo::availablePrinterNames();
         if (!names.isEmpty()) {
-            static QPrinter printer(QPrinter::HighResolution);
+            // Kept to the end of the process: a printer must not outlive the application object's teardown.
+            auto* printer = new QPrinter(QPrinter::HighResolution);
             const QString def = QPrinterInfo::defaultPrinterName();
-            p->SetPrinter(&printer, names, qMax(0, int(names.indexOf(def))));
+            p->SetPrinter(printer, names, qMax(0, int(names.indexOf(def))));
         }
         return p;
     }();
