@@ -280,7 +280,7 @@ TrpPrinter& Prn()
         auto* p = new TrpPrinter;
         const QStringList names = QPrinterInfo::availablePrinterNames();
         if (!names.isEmpty()) {
-            // Kept to the end of the process: a printer must not outlive the application object's teardown.
+            // Never freed: a static printer would be destroyed after the application object is gone.
             auto* printer = new QPrinter(QPrinter::HighResolution);
             const QString def = QPrinterInfo::defaultPrinterName();
             p->SetPrinter(printer, names, qMax(0, int(names.indexOf(def))));
