@@ -2,11 +2,16 @@
 
 #include "app/SettingsForm.h"
 #include "core/Debug.h"
+#include "journal/Default_MP_Akt.h"
 
 TInterface::ControllerFactory TInterface::DefaultFactory()
 {
-    // The journal controllers of "default" and "default_mp" are registered here as they arrive.
-    return [](int) -> std::unique_ptr<TJournalController> { return nullptr; };
+    // The "default" journal is not part of the program yet: that type has no controller.
+    return [](int method) -> std::unique_ptr<TJournalController> {
+        if (method == DefaultMP)
+            return std::make_unique<TfmDefault_MP_Akt>();
+        return nullptr;
+    };
 }
 
 TInterface::TInterface(int method, const ControllerFactory& factory)

@@ -146,6 +146,15 @@ TEST(Interface, DispatchByApplicationType)
     }
 }
 
+TEST(Interface, TheProgramsControllers)
+{
+    const auto factory = TInterface::DefaultFactory();
+    EXPECT_NE(factory(100), nullptr);
+    EXPECT_EQ(factory(1), nullptr); // "default" has no journal yet
+    TInterface medic(2);
+    EXPECT_FALSE(medic.HasController());
+}
+
 TEST(Interface, WithoutAControllerEveryOperationDoesNothing)
 {
     for (int method : {1, 100}) {

@@ -652,15 +652,36 @@ TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
     w.FormDestroy();
 }
 
+
+TEST(MainForm, WithTheProgramsJournal)
+{
+    Env env;
+    TfmMain::Options o;
+    o.Terminate = [&env] { ++env.terminated; };
+    {
+        TfmMain w(env.app, o);
+        ASSERT_TRUE(env.start(w));
+        // The journal controller made the table and shows the whole journal.
+        EXPECT_TRUE(QFileInfo::exists(env.work + "/DATABASE/Base.DBF"));
+        EXPECT_TRUE(w.ADOQuery->Active());
+        EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 0"));
+        EXPECT_FALSE(w.dUpdate->isEnabled());
+        w.FormDestroy();
+    }
+    EXPECT_EQ(env.boxes.Count(), 0);
+    // Its settings were written at shut-down.
+    EXPECT_TRUE(env.ini().ValueExists("Methods", "Video"));
+}
+
 TEST(MainForm, ScreenshotForAPerson)
 {
     Env env;
     makeJournal(env.work, db::Schema::DefaultMp);
     insertRows(env.work, 3);
-    TfmMain w(env.app, env.options());
+    TfmMain::Options o;
+    o.Terminate = [&env] { ++env.terminated; };
+    TfmMain w(env.app, o);
     ASSERT_TRUE(env.start(w));
-    w.pStat->setText(u("вся база"));
-    w.ADOQuery->Open();
     const QImage shot = w.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(1049, 668));
     const QString out = QStringLiteral(VELT_BINARY_DIR "/screenshots/main-window.png");
