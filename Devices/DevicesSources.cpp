@@ -1,5 +1,6 @@
 #include "Devices/DevicesSources.h"
 #include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_B/Velt_B.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
@@ -57,6 +58,8 @@ TDeviceDriver* TDevicesSources::CreateDriver(int kind, const QString& name, int 
         return factory()(kind, name, typeId);
     switch (kind) {
     case 1: return new TVelt_A(name, typeId);
+    case 10: return new TVelt_B(name, typeId);
+    case 11: return new TVelt_B_ALKOZAMOK(name, typeId);
     default: return nullptr; // drivers of the other kinds are not part of the program yet
     }
 }

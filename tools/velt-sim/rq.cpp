@@ -12,7 +12,8 @@
 //   --life N        exhalations made in the instrument's life; exhalation k (from 0) is taken at --start plus
 //                   k minutes, numbered k+1, with the result k%1000 thousandths (negative when k%97 is 13)
 //   --memory N      records the memory ring holds (5460); exhalation k lives in entry k%N
-//   --results       live results in turn, the first at once, each next --result-every ms later (1000);
+//   --results       live results in turn: the first once the instrument has been asked for its constants,
+//                   each next --result-every ms later (1000);
 //                   the time of result j is --clock plus j minutes; --interrupted: indices of interrupted ones
 //   --mode N        working mode word (4 while a result is there, else 3)
 //   --baud N        pace the answers as a line of N baud would (10 bits a byte); 0 sends at once
@@ -286,9 +287,9 @@ private:
     // The result on show now: index into results, or -1 before any.
     int currentResult() const
     {
-        if (o_.results.empty())
+        if (o_.results.empty() || !identified_)
             return -1;
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began_).count();
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - resultsFrom_).count();
         const long long j = ms / o_.resultEvery;
         return int(std::min<long long>(j, (long long)o_.results.size() - 1));
     }
@@ -351,6 +352,10 @@ private:
             break;
         }
         case proto::kCmdConstants: {
+            if (!identified_) {
+                identified_ = true;
+                resultsFrom_ = Clock::now();
+            }
             proto::TAlcKnow k;
             k.model = uint16_t(o_.model);
             k.serial = o_.serial;
@@ -431,6 +436,8 @@ private:
     int fd_;
     Clock::time_point began_;
     bool cleared_ = false;
+    bool identified_ = false;
+    Clock::time_point resultsFrom_;
 };
 
 } // namespace

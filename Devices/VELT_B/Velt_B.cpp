@@ -1,0 +1,779 @@
+#include "Devices/VELT_B/Velt_B.h"
+#include "core/Debug.h"
+#include "db/DBInfoPribors.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/FormatDateTime.h"
+#include "platform/rtl/IniFile.h"
+#include "platform/system/SerialPorts.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+
+using namespace proto;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString u(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QByteArray b(const QString& s)
+{
+    return s.toUtf8();
+}
+
+long long msSince(Clock::time_point t0)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
+}
+
+rtl::TDateTime dateTimeOf(LongTime t)
+{
+    rtl::SystemTime st{};
+    LongToSystemTime(t, st);
+    return rtl::SystemTimeToDateTime(st);
+}
+
+QString dateText(LongTime t)
+{
+    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy"), dateTimeOf(t));
+}
+
+QString dateTimeText(LongTime t)
+{
+    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), dateTimeOf(t));
+}
+
+LongTime nowLong()
+{
+    return SystemTimeToLong(rtl::LocalSystemTime());
+}
+
+const char* kNotInMode =
+    "Не удалось получить данные от прибора. Прибор не в режимах: *Есть результат*, *Готов*, *Прогрев*.";
+
+bool workingMode(uint16_t mode)
+{
+    return mode == 4 || mode == 3 || mode == 1 || mode == 2;
+}
+
+} // namespace
+
+TVelt_B::TVelt_B(const QString& name, int typeId) : TDeviceDriver(name, typeId)
+{
+    Dbg().Print("Create %s...", b(Name).constData());
+}
+
+TVelt_B::~TVelt_B()
+{
+    Dbg().Print("Destroy %s...", b(Name).constData());
+    Stop();
+    ClosePort();
+    fmEEPROM.reset();
+    delete gbLog;
+    delete gbDescription;
+    delete bClearEEPROM;
+    delete bGetEEPROM;
+    delete gbPort;
+}
+
+TfmVelt_B_EEPROM* TVelt_B::CreateEEPROMWindow(std::atomic<int>* go)
+{
+    return new TfmVelt_B_EEPROM(go);
+}
+
+TfmVelt_B_EEPROM* TVelt_B_ALKOZAMOK::CreateEEPROMWindow(std::atomic<int>* go)
+{
+    return new TfmVelt_B_ALKOZAMOK_EEPROM(go);
+}
+
+void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors)
+{
+    Dbg().Print("Init %s...", b(Name).constData());
+    stack_ = stack;
+    DBInfoPribors = dbInfoPribors;
+    fmEEPROM.reset(CreateEEPROMWindow(&GoCancel));
+
+    gbPort = new QGroupBox(u("Номер используемого COM-порта:"), panel);
+    gbPort->setGeometry(8, 8, 337, 65);
+    cbPort = new TPortComboBox(gbPort);
+    cbPort->setGeometry(16, 16, 145, 21);
+    cbPort->setPlaceholderText(QStringLiteral("---"));
+    cbPort->setCurrentIndex(-1);
+    QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
+    lbStatus = new QLabel(u("Статус: Не выбран."), gbPort);
+    lbStatus->setGeometry(168, 24, 98, 13);
+    lbStatus->adjustSize();
+    cbAutoEnum = new QCheckBox(u("Автоматически перебирать порты в поисках устройства."), gbPort);
+    cbAutoEnum->setGeometry(8, 40, 321, 17);
+    cbAutoEnum->setChecked(true);
+
+    bGetEEPROM = new QPushButton(u("Получить ЕЕПРОМ прибора"), panel);
+    bGetEEPROM->setGeometry(184, 80, 161, 25);
+    bGetEEPROM->setEnabled(false);
+    QObject::connect(bGetEEPROM, &QPushButton::clicked, bGetEEPROM, [this] {
+        bGetEEPROM->setEnabled(false);
+        DownloadRequest = true;
+        QPointer<QPushButton> button = bGetEEPROM;
+        QTimer::singleShot(100, button, [button] {
+            if (button)
+                button->setEnabled(true);
+        });
+    });
+    bClearEEPROM = new QPushButton(u("Очистить ЕЕПРОМ прибора"), panel);
+    bClearEEPROM->setGeometry(8, 80, 161, 25);
+    bClearEEPROM->setEnabled(false);
+    bClearEEPROM->setVisible(false);
+    QObject::connect(bClearEEPROM, &QPushButton::clicked, bClearEEPROM, [this] { ClearClick(); });
+
+    gbDescription = new QGroupBox(u("Описание устройства:"), panel);
+    gbDescription->setGeometry(352, 8, 225, 97);
+    auto label = [this](const char* text, int left, int top) {
+        auto* l = new QLabel(u(text), gbDescription);
+        l->move(left, top);
+        l->adjustSize();
+        return l;
+    };
+    label("Заводской номер:", 16, 16);
+    label("Дата поверки:", 16, 32);
+    label("Всего произведено выдохов:", 16, 48);
+    lbSerialValue = label("---", 128, 16);
+    lbDateValue = label("---", 128, 32);
+    lbCountValue = label("---", 168, 48);
+
+    gbLog = new QGroupBox(u("Журнал:"), panel);
+    gbLog->setGeometry(8, 104, 569, 137);
+    mLog = new QPlainTextEdit(gbLog);
+    mLog->setGeometry(8, 16, 345, 113);
+    mLog->setReadOnly(true);
+    mLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    mLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(10);
+    mLog->setFont(font);
+    QPalette pal = mLog->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+    mLog->setPalette(pal);
+    bClearLog = new QPushButton(u("Отчистить"), gbLog);
+    bClearLog->setGeometry(360, 16, 75, 25);
+    QObject::connect(bClearLog, &QPushButton::clicked, mLog, [this] {
+        mLog->clear();
+        QFont f = mLog->font();
+        f.setStyleStrategy(QFont::PreferDefault);
+        mLog->setFont(f);
+    });
+
+    for (QWidget* w : {static_cast<QWidget*>(gbPort), static_cast<QWidget*>(bGetEEPROM),
+                       static_cast<QWidget*>(gbDescription), static_cast<QWidget*>(gbLog)})
+        w->show();
+
+    // The thread starts once it has its stack and its panel.
+    Resume();
+}
+
+void TVelt_B::LoadSettings(const QString& iniPath, int number)
+{
+    Dbg().Print("%s LoadSettings...", b(Name).constData());
+    if (!cbPort)
+        return;
+    if (iniPath.isEmpty()) {
+        cbAutoEnum->setChecked(true);
+        cbPort->Fill();
+        if (cbPort->count() > 0) {
+            cbPort->setCurrentIndex(0);
+            PortChange();
+        }
+        return;
+    }
+    rtl::TIniFile ini(iniPath);
+    const QString section = DeviceSectionName(number);
+    cbAutoEnum->setChecked(ini.ReadBool(section, QStringLiteral("AutoEnum"), false));
+    const QString com = ini.ReadString(section, QStringLiteral("COM"), QString());
+    if (com.isEmpty())
+        return;
+    cbPort->Fill();
+    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
+    if (index < 0)
+        return;
+    cbPort->setCurrentIndex(index);
+    PortChange();
+}
+
+void TVelt_B::SaveSettings(const QString& iniPath, int number)
+{
+    Dbg().Print("%s SaveSettings...", b(Name).constData());
+    rtl::TIniFile ini(iniPath);
+    const QString section = DeviceSectionName(number);
+    const int port = PortNumber.load();
+    bool ok = ini.WriteString(section, QStringLiteral("TypeDev"), Name);
+    ok = ini.WriteBool(section, QStringLiteral("AutoEnum"), cbAutoEnum && cbAutoEnum->isChecked()) && ok;
+    ok = ini.WriteString(section, QStringLiteral("COM"), port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral(" ")) && ok;
+    if (!ok)
+        Dbg().Print("%s SaveSettings: %s", b(Name).constData(), b(ini.LastError()).constData());
+}
+
+void TVelt_B::GetEEPROM()
+{
+    if (bGetEEPROM && bGetEEPROM->isEnabled()) {
+        bGetEEPROM->click();
+        return;
+    }
+    if (bGetEEPROM) {
+        ctl::MessageBox(u("Не могу выполнить команду! Прибор не распознан как") + Name +
+                            u("! \nСовет: Выберите другой порт.(Опции\\Источники измерений)"),
+                        u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
+        return;
+    }
+    ctl::MessageBox(u("Не могу выполнить команду! Несчего считать! Отсутствует устройство по умолчанию! \nСовет: "
+                      "Пересоздайте устройство.(Опции\\Источники измерений)"),
+                    u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
+}
+
+void TVelt_B::PortChange()
+{
+    if (cbPort)
+        cbPort->setEnabled(false);
+    if (bGetEEPROM)
+        bGetEEPROM->setEnabled(false);
+    if (bClearEEPROM)
+        bClearEEPROM->setEnabled(false);
+    if (mLog)
+        mLog->clear();
+    PortRequest = true;
+}
+
+void TVelt_B::ClearClick()
+{
+    if (!bClearEEPROM)
+        return;
+    bClearEEPROM->setEnabled(false);
+    if (ctl::MessageBox(u("Операция уничтожит все записи в приборе!\nВы действительно хотите стереть EEPROM прибора?"),
+                        u("Внимание!"), ctl::MB_YESNO | ctl::MB_ICONQUESTION) == ctl::IDYES)
+        ClearRequest = true;
+    else if (bClearEEPROM)
+        bClearEEPROM->setEnabled(true);
+}
+
+QString TVelt_B::LogText() const
+{
+    return mLog ? mLog->toPlainText() : QString();
+}
+
+void TVelt_B::onMain(const std::function<void()>& fn)
+{
+    Synchronize(fn);
+}
+
+void TVelt_B::AddLogLine(const QString& text)
+{
+    Dbg().Print("%s", b(text).constData());
+    onMain([this, text] {
+        if (!mLog)
+            return;
+        const rtl::SystemTime now = rtl::LocalSystemTime();
+        mLog->appendPlainText(QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + text);
+        mLog->verticalScrollBar()->setValue(mLog->verticalScrollBar()->maximum());
+    });
+}
+
+void TVelt_B::SetStatus(const QString& text)
+{
+    onMain([this, text] {
+        StatusText = text;
+        if (lbStatus) {
+            lbStatus->setText(text);
+            lbStatus->adjustSize();
+        }
+    });
+}
+
+void TVelt_B::setLabel(QPointer<QLabel> label, const QString& text)
+{
+    onMain([label, text] {
+        if (label) {
+            label->setText(text);
+            label->adjustSize();
+        }
+    });
+}
+
+void TVelt_B::enablePortList()
+{
+    onMain([this] {
+        if (cbPort)
+            cbPort->setEnabled(true);
+    });
+}
+
+void TVelt_B::OnTerminate()
+{
+    Protocol.Abort();
+}
+
+// ---- exchange ----
+
+int32_t TVelt_B::SendCommand(uint16_t code)
+{
+    PutU16(Buffer, code);
+    const int length = code < 9 ? kRequestLength[code] : 2;
+    const auto t0 = Clock::now();
+    int32_t r;
+    do {
+        r = Protocol.Send(Buffer, uint16_t(length), 0, 1);
+    } while (r != kDone && msSince(t0) < 1000 && !Terminated());
+    return r;
+}
+
+namespace {
+
+// Repeats a receive until it is complete, fails, or a second has passed.
+template <class F>
+int32_t receiveLoop(const F& once, const TThread& thread)
+{
+    const auto t0 = Clock::now();
+    int32_t r;
+    do {
+        r = once();
+    } while (r != kDone && r >= 0 && msSince(t0) < 1000 && !thread.Terminated());
+    return r;
+}
+
+} // namespace
+
+int32_t TVelt_B::RecvData()
+{
+    uint16_t count = 0, aux = 0;
+    const int32_t r = receiveLoop([&] { return Protocol.Receive(Buffer, kExchangeSize, &count, &aux); }, *this);
+    RecvCnt = r == kDone ? count : 0;
+    if (r < 0)
+        Dbg().Print("RecvData sizeof_TYPE %i, RecvCnt %i", kExchangeSize, int(RecvCnt));
+    return r;
+}
+
+int32_t TVelt_B::RecvData_AlcMeas()
+{
+    uint16_t count = 0, aux = 0;
+    const int32_t r = receiveLoop([&] { return Protocol.Receive(AlcMeas, TAlcMeas::kSize, &count, &aux); }, *this);
+    if (r == kDone && count == TAlcMeas::kSize)
+        return kDone;
+    Dbg().Print("RecvData_AlcMeas sizeof(AlcMeas) %i, RecvCnt %i", TAlcMeas::kSize, r == kDone ? int(count) : 0);
+    return -6;
+}
+
+int32_t TVelt_B::RecvData_AlcKnow()
+{
+    uint16_t count = 0, aux = 0;
+    const int32_t r = receiveLoop([&] { return Protocol.Receive(AlcKnow, TAlcKnow::kCapacity, &count, &aux); }, *this);
+    Dbg().Print("RecvData_AlcKnow. data_in() = %i", int(r));
+    const int expected = TAlcKnow::SizeFor(GetU16(AlcKnow));
+    if (r == kDone && count == expected)
+        return kDone;
+    Dbg().Print("RecvData_AlcKnow sizeof_TYPE %i, RecvCnt %i", expected, r == kDone ? int(count) : 0);
+    return -6;
+}
+
+bool TVelt_B::TestConnectAlkan()
+{
+    return SendCommand(kCmdTest) == kDone;
+}
+
+// ---- port ----
+
+int TVelt_B::OpenPort(int n)
+{
+    try {
+        ClosePort();
+        bool present = false;
+        for (const sys::SerialPortEntry& e : sys::SerialPortsPresent())
+            present |= e.number == n;
+        if (!present)
+            return 0;
+        if (n > 65535 || !Port.Open(uint16_t(n))) {
+            PortNumber = -1;
+            return -1;
+        }
+        Protocol.Attach(&Port);
+        if (Protocol.Configure(38400, 0, 0) == 0) {
+            ClosePort();
+            return -1;
+        }
+        PortNumber = n;
+        return 1;
+    } catch (...) {
+        Dbg().Print("%s OpenCOMport(COM%i) - error", b(Name).constData(), n);
+        ClosePort();
+        return -1;
+    }
+}
+
+void TVelt_B::ClosePort()
+{
+    Protocol.Attach(nullptr);
+    Port.Close();
+    PortNumber = -1;
+}
+
+void TVelt_B::SetCommPort_b()
+{
+    PortRequest = false;
+    SetStatus(u("Статус: закрытие..."));
+    Sleep(100);
+    ClosePort();
+    SetStatus(u("Статус: открытие..."));
+    if (!Sleep(500))
+        return;
+    QString text;
+    onMain([&] {
+        if (cbPort)
+            text = cbPort->currentIndex() >= 0 ? cbPort->currentText() : cbPort->placeholderText();
+    });
+    const int n = sys::PortNumberOfText(text);
+    if (n == 0) {
+        ctl::MessageBox(u("В системе не может быть порт COM 0 !"), QStringLiteral("Error"), ctl::MB_OK | ctl::MB_ICONSTOP);
+        SetStatus(u("Статус: Ошибка открытия!"));
+        enablePortList();
+        return;
+    }
+    const int opened = OpenPort(n);
+    if (opened == -1) {
+        SetStatus(u("Статус: Ошибка открытия!"));
+        AddLogLine(text + u(" - Ошибка открытия!"));
+        Sleep(100);
+    } else if (opened == 0) {
+        SetStatus(u("Статус: Порт не найден!"));
+        AddLogLine(text + u(" - Порт не найден!"));
+        Sleep(100);
+    } else {
+        SetStatus(u("Статус: Открыт успешно"));
+        AddLogLine(text + u(" - Открыт успешно."));
+    }
+    bool found = false;
+    if (opened == 1) {
+        AddLogLine(u("Определяем наличие прибора..."));
+        for (int tries = 3; tries > 0 && !Terminated(); --tries) {
+            if (TestConnectAlkan()) {
+                AddLogLine(u("Прибор обнаружен:"));
+                found = true;
+                break;
+            }
+            Dbg().Print("SetCommPort_b: TestConnectAlkan -tryning %i", tries);
+            Sleep(10);
+        }
+    }
+    if (found) {
+        IdentifyRequest = true;
+        onMain([this] {
+            if (bGetEEPROM)
+                bGetEEPROM->setEnabled(true);
+            if (bClearEEPROM)
+                bClearEEPROM->setEnabled(true);
+        });
+        return;
+    }
+    AddLogLine(u("Прибор не обнаружен"));
+    if (!Sleep(500))
+        return;
+    onMain([this] {
+        if (!cbPort)
+            return;
+        if (!cbAutoEnum || !cbAutoEnum->isChecked()) {
+            cbPort->setEnabled(true);
+            return;
+        }
+        int next = cbPort->currentIndex() + 1;
+        if (next >= cbPort->count()) {
+            cbPort->Fill();
+            next = 0;
+        }
+        if (cbPort->count() == 0) {
+            cbPort->setEnabled(true);
+            return;
+        }
+        cbPort->setCurrentIndex(next);
+        PortChange();
+    });
+}
+
+// ---- live poll ----
+
+uint32_t TVelt_B::modelCode() const
+{
+    return Know.model < 3 ? 10 : Know.model == 3 ? 11 : Know.model == 4 ? 12 : 13;
+}
+
+TVELTMeasurement TVelt_B::buildRecord(LongTime time, float result, bool interrupted) const
+{
+    TVELTMeasurement m = ZeroMeasurement();
+    m.NetNumber = 0;
+    m.SerialNumber = uint16_t(Know.serial & 0xFFFF);
+    const QByteArray model = rtl::toCp1251(Name).left(11);
+    SetMeasurementText(m.Model, model.constData(), size_t(model.size()));
+    m.VerificationDate = dateTimeOf(Know.verification);
+    m.Probe.Timestamp = dateTimeOf(time);
+    // An accuracy of 0 (constants never read) files the value unrounded rather than failing the record.
+    m.Probe.AlcResult = RoundToStep(result, Know.accuracy);
+    m.Probe.Exhale = interrupted ? 1 : 0;
+    m.Probe.RecordType = 1;
+    m.ModelCode = modelCode();
+    m.DeviceType = uint32_t(TypeId);
+    return m;
+}
+
+bool TVelt_B::requestInfoBlock()
+{
+    std::memset(Buffer, 0, sizeof Buffer);
+    PutU16(Buffer + 2, kInfoBlockIndex);
+    if (SendCommand(kCmdBlock) != kDone || RecvData() != kDone || GetU16(Buffer) != kInfoBlockIndex ||
+        RecvCnt < TInfoBlock::kSize)
+        return false;
+    Info = TInfoBlock::Read(Buffer);
+    return true;
+}
+
+void TVelt_B::CurrentMeasure()
+{
+    if (SendCommand(kCmdResult) != kDone || RecvData_AlcMeas() != kDone) {
+        Dbg().Print("Current measure: Alc_get_result - error");
+        return;
+    }
+    const TAlcMeas meas = TAlcMeas::Read(AlcMeas);
+    if (meas.mode != 4 || meas.time == DT_result_sec_last)
+        return;
+    Dbg().Print("Current measure: new measure");
+    Sleep(10);
+    bool got = false;
+    for (int tries = 5; tries > 0 && !Terminated(); --tries) {
+        if (requestInfoBlock()) {
+            Know.model = Info.model;
+            Know.serial = Info.serial;
+            Know.firmware = Info.firmware;
+            Dbg().Print("Current measure: info blok: m%i fn%i fv %x,%02x", int(Info.model), int(Info.serial),
+                        unsigned(Info.firmware >> 8), unsigned(Info.firmware & 0xFF));
+            got = true;
+            break;
+        }
+        Dbg().Print("Current measure: info blok - tryning %i", tries);
+        Sleep(10);
+    }
+    if (!got) {
+        Dbg().Print("Current measure: not return info blok - error");
+        AddLogLine(u("Внимание! не могу получить сведения о приборе."));
+        return;
+    }
+    const TVELTMeasurement m = buildRecord(meas.time, float(meas.result), meas.Interrupted());
+    // Taken only once the record exists: a failure above leaves it for the next poll.
+    DT_result_sec_last = meas.time;
+    AddLogLine(u("Произведён выдох:\n") +
+               QString::asprintf("Номер прибора: %04i,\nВремя измерения ", int(m.SerialNumber)) +
+               rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), m.Probe.Timestamp) +
+               u(",\nИзмерение: ") + QString::number(m.Probe.AlcResult, 'f', 3) + u(" мг/л,\nСтатус выдоха: (") +
+               (m.Probe.Exhale ? u("прерван") : u("нормальный")) +
+               u("),\nФамилия обследуемого: '',\nФамилия инспектора: ''."));
+    PushMeasurement(stack_, &m);
+}
+
+// ---- identification ----
+
+bool TVelt_B::loadConstants(bool waitAfterEach)
+{
+    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
+        if (SendCommand(kCmdConstants) == kDone && RecvData_AlcKnow() == kDone && GetU32(AlcKnow + 8) != 0) {
+            Know = TAlcKnow::Read(AlcKnow);
+            InfoRecord = TInfoPriborRecord();
+            InfoRecord.PRIBPROT = 0;
+            InfoRecord.PRIBMODEL = Know.model;
+            InfoRecord.PRIBOR = Know.serial;
+            InfoRecord.FIRMWARE = Know.firmware;
+            InfoRecord.DATEPOVER = Know.verification;
+            InfoRecord.DATECONST = Know.constDate;
+            InfoRecord.ACCURACY = Know.accuracy;
+            InfoRecord.NORMA = Know.norm;
+            InfoRecord.T_VIDOH = Know.tVidoh;
+            InfoRecord.W_WIDOH = Know.wWidoh;
+            InfoRecord.NETNUMBER = int16_t(Know.netNumber);
+            const QString serial = QString::asprintf("%04i", int(Know.serial));
+            AddLogLine(u("Номер прибора: ") + serial);
+            const QString version = QString::fromStdString(FirmwareText(Know.firmware));
+            if (Know.firmware >= 0x0005) {
+                AddLogLine(u("Версия ПО прибора: ") + version);
+                Dbg().Print("SetCommPort_b: Version firmvare: %s", b(version).constData());
+            } else {
+                const QString warning = u("Версия ПО прибора (") + version +
+                                        u(") - не имеет некоторых функций, возможна некорректная работа! Пожалуйста "
+                                          "обновите ПО прибора!");
+                AddLogLine(u("Предупреждение! ") + warning);
+                ctl::MessageBox(warning, u("Внимание!"), ctl::MB_OK);
+                Dbg().Print("SetCommPort_b: Version firmvare: %s, is not compatible! Please upgrade firmvare!",
+                            b(version).constData());
+            }
+            if (Know.firmware < 0x000A) {
+                not_used_e_service_e_info = true;
+                Dbg().Print("not_used_e_service_e_info - версия ПО пибора меньше 0,0а, не учитываем первые 2 записи 0 блока");
+            } else {
+                not_used_e_service_e_info = false;
+                Dbg().Print("not_used_e_service_e_info - версия ПО пибора старше 0,0а, учитываем все блоки данных");
+            }
+            AddLogLine(u("Дата поверки прибора: ") + dateText(Know.verification));
+            setLabel(lbSerialValue, serial);
+            setLabel(lbDateValue, dateText(Know.verification));
+            Dbg().Print("SetCommPort_b: model: %i, number %s", int(Know.model), b(serial).constData());
+            if (waitAfterEach)
+                Sleep(10);
+            return true;
+        }
+        Dbg().Print("SetCommPort_b: NOT Load constant VELT, trynings %i", tries);
+        Sleep(10);
+        if (waitAfterEach)
+            Sleep(10);
+    }
+    return false;
+}
+
+bool TVelt_B::infoMatchesConstants() const
+{
+    return Info.model == Know.model && Info.serial == Know.serial && Info.firmware == Know.firmware &&
+           Info.verification == Know.verification;
+}
+
+void TVelt_B::recordInstrument()
+{
+    if (DBInfoPribors && DBInfoPribors->Add(InfoRecord))
+        Dbg().Print("Запись новой информации о приборе SN[%04i](%s) - Выполнено!", int(InfoRecord.PRIBOR),
+                    b(LongToDateTimeString(InfoRecord.DATECONST)).constData());
+}
+
+void TVelt_B::ReadDeviceInfo()
+{
+    IdentifyRequest = false;
+    AddLogLine(u("Получение текущего режима работы..."));
+    bool got = false;
+    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
+        if (SendCommand(kCmdResult) == kDone && RecvData_AlcMeas() == kDone) {
+            if (!workingMode(TAlcMeas::Read(AlcMeas).mode)) {
+                AddLogLine(u(kNotInMode));
+                enablePortList();
+                return;
+            }
+            got = true;
+            Sleep(10);
+            break;
+        }
+        Dbg().Print("Alc_get_result.info_blok - tryning num %i", tries);
+        Sleep(10);
+    }
+    if (!got) {
+        AddLogLine(u("Не удалось получить данные от прибора."));
+        enablePortList();
+        return;
+    }
+    Dbg().Print("Alc_get_result.info_blok - complete");
+    AddLogLine(u("Получение текущего режима работы - OK    -/-"));
+
+    AddLogLine(u("Загрузка констант VELT..."));
+    Dbg().Print("SetCommPort_b: Load constant VELT");
+    if (!loadConstants(true)) {
+        AddLogLine(u("Загрузка констант VELT: Не удалось получить данные"));
+        Dbg().Print("SetCommPort_b: NOT Load constant VELT, trynings is end");
+        enablePortList();
+        return;
+    }
+
+    Dbg().Print("get info blok...");
+    AddLogLine(u("Получение инф. блока, содержащего необходимые сведения..."));
+    got = false;
+    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
+        if (requestInfoBlock()) {
+            got = true;
+            break;
+        }
+        Dbg().Print("GETEEPROM_Thread: not return info blok - tryning %i", tries);
+        Sleep(10);
+    }
+    if (!got) {
+        Dbg().Print("GETEEPROM_Thread: not return info blok - error");
+        AddLogLine(u("Не удалось получить инфо-блок, повторите попытку."));
+        enablePortList();
+        return;
+    }
+    if (!infoMatchesConstants()) {
+        Dbg().Print("GETEEPROM_Thread: Данные в инфо-блоке несоответствуют данным в блоке констант - error");
+        AddLogLine(u("Ошибка! Данные в инфо-блоке несоответствуют данным в блоке констант."));
+        enablePortList();
+        return;
+    }
+    InfoRecord.DATEGET = nowLong();
+    InfoRecord.DATEPRIB = Info.clock;
+    InfoRecord.LIFEZAPIS = Info.life;
+    Dbg().Print("GETEEPROM_Thread: info blok: m%i fn%i fv %x,%02x", int(Info.model), int(Info.serial),
+                unsigned(Info.firmware >> 8), unsigned(Info.firmware & 0xFF));
+    Dbg().Print("GETEEPROM_Thread: info blok: DateTime in pribor %s, vsego sdelano vidohov %i",
+                b(dateText(Info.clock)).constData(), int(Info.life));
+    AddLogLine(u("Текущие дата и время прибора: ") + dateTimeText(Info.clock));
+    AddLogLine(QString::asprintf("Всего произведено выдохов: %u", Info.life));
+    setLabel(lbCountValue, QString::number(Info.life));
+    Dbg().Print("GETEEPROM_Thread: return info blok - complete");
+    if (Info.life == 0) {
+        AddLogLine(u("В приборе нет фискальных данных"));
+        Dbg().Print("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty");
+    }
+    recordInstrument();
+    enablePortList();
+}
+
+// ---- clearing ----
+
+void TVelt_B::ClearEEPROM()
+{
+    ClearRequest = false;
+    if (SendCommand(kCmdClear) == kDone)
+        ctl::MessageBox(u("EEPROM очищена!"), u("Информация!"), ctl::MB_OK | ctl::MB_ICONEXCLAMATION);
+    else
+        ctl::MessageBox(u("EEPROM не удалось очистить!"), u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
+    onMain([this] {
+        if (bClearEEPROM)
+            bClearEEPROM->setEnabled(true);
+    });
+}
+
+// ---- thread ----
+
+void TVelt_B::Execute()
+{
+    while (!Terminated()) {
+        try {
+            if (PortRequest) {
+                SetCommPort_b();
+                Sleep(100);
+            }
+            if (IdentifyRequest && !Terminated()) {
+                ReadDeviceInfo();
+                Sleep(100);
+            }
+            if (ClearRequest && !Terminated()) {
+                ClearEEPROM();
+                Sleep(100);
+            }
+            if (DownloadRequest && !Terminated()) {
+                GETEEPROM_Thread();
+                Sleep(100);
+            } else if (!Terminated()) {
+                CurrentMeasure();
+                Sleep(500);
+            }
+        } catch (...) {
+            Dbg().Print("%s Execute: error", b(Name).constData());
+        }
+        Sleep(10);
+    }
+}

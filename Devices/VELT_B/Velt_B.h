@@ -1,0 +1,140 @@
+#pragma once
+// The request-and-answer driver of VELT-A and VELT-B of type 2 (and, with its own name and window, of the
+// interlock): a thread that owns one serial port, polls the instrument for each new result, and on request
+// selects and tests its port, identifies the instrument, downloads its memory or clears it.
+#include "Devices/DeviceDriver.h"
+#include "Devices/Protocol/Frames.h"
+#include "Devices/Protocol/Protocol.h"
+#include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A/serialport.h"
+#include "Devices/VELT_B/Velt_B_EEPROM.h"
+#include "db/InfoPribCopy.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class TVelt_B : public TDeviceDriver {
+public:
+    TVelt_B(const QString& name, int typeId);
+    ~TVelt_B() override;
+
+    void Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors) override;
+    void LoadSettings(const QString& iniPath, int number) override;
+    void SaveSettings(const QString& iniPath, int number) override;
+    void GetEEPROM() override;
+
+    // Main thread: the port list changed (also from LoadSettings and the auto-search).
+    void PortChange();
+    // Main thread: the hidden clear button's click.
+    void ClearClick();
+
+    int GetPortNumber() const { return PortNumber.load(); }
+    TfmVelt_B_EEPROM* EEPROMWindow() const { return fmEEPROM.get(); }
+    QString LogText() const; // the exchange log, main thread
+
+    // The pauses of a memory download; tests shorten them, the program keeps these.
+    struct TPauses {
+        int walkRecord = 10;   // after each record taken
+        int walkBlock = 10;    // before the next block
+        int stackPoll = 10;    // while waiting for an empty stack
+        int afterPush = 10;
+        int beforeHide = 3000; // with the final state on show
+    } Pauses;
+
+    // Panel controls.
+    QPointer<QGroupBox> gbPort;
+    QPointer<TPortComboBox> cbPort;
+    QPointer<QLabel> lbStatus;
+    QPointer<QCheckBox> cbAutoEnum;
+    QPointer<QPushButton> bGetEEPROM;
+    QPointer<QPushButton> bClearEEPROM;
+    QPointer<QGroupBox> gbDescription;
+    QPointer<QLabel> lbSerialValue, lbDateValue, lbCountValue;
+    QPointer<QGroupBox> gbLog;
+    QPointer<QPlainTextEdit> mLog;
+    QPointer<QPushButton> bClearLog;
+
+protected:
+    // The interlock leaves the download's walk and hand-over to the operator.
+    virtual bool AutoStartDownload() const { return true; }
+    virtual TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go);
+
+    void Execute() override;
+    void OnTerminate() override;
+
+    void AddLogLine(const QString& text);
+    void SetStatus(const QString& text);
+
+    int32_t SendCommand(uint16_t code);
+    int32_t RecvData();
+    int32_t RecvData_AlcMeas();
+    int32_t RecvData_AlcKnow();
+    bool TestConnectAlkan();
+
+    void SetCommPort_b();
+    int OpenPort(int n);
+    void ClosePort();
+    void CurrentMeasure();
+    void ReadDeviceInfo();
+    void GETEEPROM_Thread();
+    void ClearEEPROM();
+
+private:
+    // Identification's constants step; false when every try failed. With waitAfterEach every try ends with a
+    // pause, else only failed ones.
+    bool loadConstants(bool waitAfterEach);
+    // One info block request into the exchange buffer.
+    bool requestInfoBlock();
+    // The info block agrees with the constants.
+    bool infoMatchesConstants() const;
+    void enablePortList();
+    void recordInstrument();
+    void setLabel(QPointer<QLabel> label, const QString& text);
+    TVELTMeasurement buildRecord(LongTime time, float result, bool interrupted) const;
+    uint32_t modelCode() const;
+    // Runs on the main thread and waits.
+    void onMain(const std::function<void()>& fn);
+    void downloadStop();
+    bool stopping() const { return Terminated(); }
+
+    TStackHooks stack_;
+    TDBInfoPribors* DBInfoPribors = nullptr;
+    proto::TProtocol Protocol;
+    TSerialPort Port;
+    std::atomic<int> PortNumber{-1};
+
+    LongTime DT_result_sec_last = 0;
+    uint8_t AlcMeas[proto::TAlcMeas::kSize] = {};
+    uint8_t AlcKnow[proto::TAlcKnow::kCapacity] = {};
+    uint8_t Buffer[proto::kExchangeSize] = {};
+    uint16_t RecvCnt = 0; // length of the last answer RecvData took
+    proto::TAlcKnow Know;   // what identification kept of the constants
+    proto::TInfoBlock Info; // the last info block
+    proto::TEfData efdata;
+    bool not_used_e_service_e_info = false;
+    TInfoPriborRecord InfoRecord;
+    QString StatusText;
+
+    std::unique_ptr<TfmVelt_B_EEPROM> fmEEPROM;
+    std::atomic<int> GoCancel{0};
+
+    std::atomic<bool> ClearRequest{false}, DownloadRequest{false}, IdentifyRequest{false}, PortRequest{false};
+    critsection_t Lock; // kept as the drivers have it; nothing enters it
+};
+
+class TVelt_B_ALKOZAMOK : public TVelt_B {
+public:
+    using TVelt_B::TVelt_B;
+
+protected:
+    bool AutoStartDownload() const override { return false; }
+    TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go) override;
+};

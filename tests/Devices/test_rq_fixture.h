@@ -1,0 +1,164 @@
+#pragma once
+// Fixtures of the request-and-answer tests: the simulator on a pseudo-terminal mapped to a COM number, and a
+// driver on a panel with a real measurement stack emptied by a consumer thread, as the manager empties it.
+#include "Devices/MeasurementStack.h"
+#include "Devices/VELT_B/Velt_B.h"
+#include "DevicesTestUtil.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/system/SerialPorts.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace rqtest {
+
+inline QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// velt-sim --rq on its own pseudo-terminal, seen by the program as COM<number>.
+class Sim {
+public:
+    Sim(int number, const QStringList& args) : number_(number)
+    {
+        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
+        process_.setArguments(QStringList{QStringLiteral("--rq")} + args);
+        process_.setStandardErrorFile(dir_.file(QStringLiteral("requests.txt")));
+        process_.start();
+        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(5000)) {
+            ADD_FAILURE() << "velt-sim did not start";
+            return;
+        }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        sys::SetSerialPortOverride(number_, path_);
+    }
+    ~Sim()
+    {
+        sys::SetSerialPortOverride(number_, QString());
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    // What the instrument heard, one request a line ("req 7 3"), and what it did ("cleared").
+    QStringList Heard() const
+    {
+        QFile f(dir_.file(QStringLiteral("requests.txt")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    int Count(const QString& line) const { return int(Heard().count(line)); }
+    bool HeardBlocks() const
+    {
+        for (const QString& l : Heard())
+            if (l.startsWith(QStringLiteral("req 7 ")) && l != QStringLiteral("req 7 65535"))
+                return true;
+        return false;
+    }
+
+private:
+    int number_;
+    testutil::TempDir dir_;
+    QProcess process_;
+    QString path_;
+};
+
+// A COM number on a line where nobody answers.
+struct SilentPort : devtest::Pty {
+    int number;
+    explicit SilentPort(int n) : number(n) { sys::SetSerialPortOverride(n, path); }
+    ~SilentPort() { sys::SetSerialPortOverride(number, QString()); }
+};
+
+class Rig {
+public:
+    Rig() = default;
+    ~Rig()
+    {
+        if (driver)
+            driver->Stop();
+        driver.reset();
+        StopConsumer();
+    }
+
+    template <class Driver = TVelt_B>
+    Driver* Make(const char* name, int typeId, TDBInfoPribors* db = nullptr, bool fast = true)
+    {
+        auto* d = new Driver(U(name), typeId);
+        if (fast)
+            d->Pauses = {0, 0, 1, 0, 0};
+        driver.reset(d);
+        d->Init(&panel, stack.Hooks(), db);
+        return d;
+    }
+
+    // Picks COM<number> in the port list as the operator would.
+    void Choose(int number, bool autoSearch = false)
+    {
+        driver->cbAutoEnum->setChecked(autoSearch);
+        driver->cbPort->Fill();
+        const int i = driver->cbPort->findText(QStringLiteral("COM%1").arg(number));
+        ASSERT_GE(i, 0);
+        driver->cbPort->setCurrentIndex(i);
+        driver->PortChange();
+    }
+    bool LogHas(const char* utf8, int ms = 10000)
+    {
+        return devtest::Pump([&] { return driver->LogText().contains(U(utf8)); }, ms);
+    }
+    bool Identified(int ms = 10000) { return LogHas("Всего произведено выдохов:", ms); }
+
+    void StartConsumer()
+    {
+        stop_ = false;
+        consumer_ = std::thread([this] {
+            TVELTMeasurement m;
+            while (!stop_) {
+                if (PopMeasurement(stack.Hooks(), &m)) {
+                    std::lock_guard<std::mutex> g(lock_);
+                    records_.push_back(m);
+                } else {
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                }
+            }
+        });
+    }
+    void StopConsumer()
+    {
+        stop_ = true;
+        if (consumer_.joinable())
+            consumer_.join();
+    }
+    std::vector<TVELTMeasurement> Records()
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        return records_;
+    }
+    size_t RecordCount()
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        return records_.size();
+    }
+
+    devtest::LogCapture log;
+    ctl::TScriptedMessageBoxPort boxes;
+    TMeasurementStack stack;
+    QWidget panel;
+    std::unique_ptr<TVelt_B> driver;
+
+private:
+    std::thread consumer_;
+    std::atomic<bool> stop_{false};
+    std::mutex lock_;
+    std::vector<TVELTMeasurement> records_;
+};
+
+} // namespace rqtest
