@@ -1,6 +1,7 @@
 #include "grid/ColumnTitleEx.h"
 #include "grid/ColumnEx.h"
 #include "grid/DBGridEx.h"
+#include "grid/GridSettings.h"
 #include "platform/data/Field.h"
 
 TColumnTitleEx::TColumnTitleEx(TColumnEx* column) : column_(column)
@@ -276,9 +277,7 @@ int TColumnTitleEx::GetSortMarkingWidth()
     TCustomDBGridEx* g = column_->Grid();
     int indexWidth = 0;
     if (g && g->SortMarkedColumns().size() >= 2) {
-        QFont f("Arial");
-        f.setPixelSize(8);
-        indexWidth = QFontMetrics(f).horizontalAdvance(QString::number(sortIndex_));
+        indexWidth = QFontMetrics(DBGridExSettings().SortMarkerFont.ToQFont()).horizontalAdvance(QString::number(sortIndex_));
         w += indexWidth;
     }
     const int width = column_->Width();

@@ -136,6 +136,9 @@ public:
     bool LayoutLocked() const { return layoutLock_ > 0; }
     virtual void UpdateRowCount();
     virtual void UpdateScrollBar();
+    void UpdateHorzExtScrollBar();
+    // A request from an external scroll bar (Qt's slider action; SliderMove while dragged, -1 on release).
+    void ExtScrollAction(bool vertical, int qtAction, int pos);
     virtual void UpdateActive();
     int VisibleDataRowCount() const;
     int DataRowCount() const;
@@ -365,6 +368,7 @@ private:
     ScrollInfo scrollInfo_;
     bool thumbTracked_ = false;
     bool resizePending_ = false;
+    int extHorzMax_ = -1, extHorzPage_ = -1, extHorzPos_ = -1;
     std::vector<bool> held_;
 
     // Selection state.

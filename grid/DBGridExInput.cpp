@@ -1,13 +1,11 @@
 // TCustomDBGridEx: keys and mouse turned into record moves, column moves and selections.
 #include "grid/DBGridEx.h"
 #include "grid/GridGlyphs.h"
+#include "grid/GridSettings.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include <QApplication>
 
-namespace {
-constexpr int ColSelectionAreaHeight = 7;
-}
 
 bool TCustomDBGridEx::currentRowSelected()
 {
@@ -772,7 +770,7 @@ bool TCustomDBGridEx::columnStripAt(int x, int y)
     if (hit.Y != 0 || hit.X < indicatorOffset_ || RawToDataColumn(hit.X) >= columns_->Count())
         return false;
     const QRect r = CellRect(hit.X, 0);
-    return y >= r.top() + r.height() - ColSelectionAreaHeight;
+    return y >= r.top() + r.height() - DBGridExSettings().ColSelectionAreaHeight;
 }
 
 QCursor TCustomDBGridEx::CursorAt(int x, int y)

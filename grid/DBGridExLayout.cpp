@@ -357,7 +357,17 @@ void TCustomDBGridEx::UpdateScrollBar()
     // A bar that is not needed stays in place, disabled, unless it is set to hide.
     const bool needed = linkActive() && (si.page > 0 ? sumList_.RecordCount() > si.page : si.max > si.min);
     SetVerticalScrollInfo(si.min, si.max, si.page, si.pos);
-    const Qt::ScrollBarPolicy policy = vertScrollBar_.Visible() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (QScrollBar* ext = vertScrollBar_.ExtScrollBar()) {
+        ext->blockSignals(true);
+        ext->setRange(si.min, si.page > 0 ? std::max(si.min, si.max - si.page + 1) : si.max);
+        ext->setPageStep(std::max(1, si.page));
+        ext->setValue(si.pos);
+        ext->setEnabled(needed);
+        ext->blockSignals(false);
+    }
+    // With an external bar standing in, the grid's own vertical bar stays hidden.
+    const Qt::ScrollBarPolicy policy = vertScrollBar_.Visible() && !vertScrollBar_.ExtScrollBar()
+                                           ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     if (verticalScrollBarPolicy() != policy)
         setVerticalScrollBarPolicy(policy);
     verticalScrollBar()->setEnabled(needed);
@@ -407,6 +417,67 @@ void TCustomDBGridEx::VerticalScrollAction(int action, int trackPos)
         break;
     }
     UpdateScrollBar();
+}
+
+void TCustomDBGridEx::UpdateHorzExtScrollBar()
+{
+    QScrollBar* ext = horzScrollBar_.ExtScrollBar();
+    if (!ext)
+        return;
+    TGridDrawInfo di;
+    CalcDrawInfo(di);
+    const int page = VisibleColCount();
+    const bool allVisible = LeftCol() == FixedCols() && di.Horz.LastFullVisibleCell >= ColCount() - 1;
+    const int max = allVisible ? 0 : 127;
+    // The last left column that still fills the window.
+    int lastLeft = ColCount() - 1, sum = 0;
+    for (; lastLeft >= FixedCols(); --lastLeft) {
+        sum += ColWidths(lastLeft) + di.Horz.EffectiveLineWidth;
+        if (sum > di.Horz.GridExtent - di.Horz.FixedBoundary)
+            break;
+    }
+    lastLeft = std::max(FixedCols(), lastLeft + 1);
+    const int pos = lastLeft > FixedCols() ? gridmath::MulDiv(LeftCol() - FixedCols(), 127, lastLeft - FixedCols()) : 0;
+    if (max == extHorzMax_ && page == extHorzPage_ && pos == extHorzPos_)
+        return;
+    extHorzMax_ = max;
+    extHorzPage_ = page;
+    extHorzPos_ = pos;
+    ext->blockSignals(true);
+    ext->setRange(0, max);
+    ext->setPageStep(std::max(1, page));
+    ext->setValue(pos);
+    ext->blockSignals(false);
+}
+
+void TCustomDBGridEx::ExtScrollAction(bool vertical, int qtAction, int pos)
+{
+    enum { SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION, SB_THUMBTRACK, SB_TOP, SB_BOTTOM };
+    int code = SB_THUMBPOSITION;
+    switch (qtAction) {
+    case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
+    case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
+    case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
+    case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
+    case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
+    case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
+    case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
+    default: break;
+    }
+    if (vertical) {
+        VerticalScrollAction(code, pos);
+        return;
+    }
+    // The external horizontal bar runs from 0 to 127 over the scrollable columns.
+    if (code == SB_THUMBTRACK && !horzScrollBar_.Tracking())
+        return;
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
+        const int span = std::max(0, ColCount() - 1 - FixedCols());
+        SetLeftCol(FixedCols() + gridmath::MulDiv(pos, span, 127));
+    } else {
+        HorizontalScrollAction(code, pos);
+    }
+    UpdateHorzExtScrollBar();
 }
 
 void TCustomDBGridEx::moveBy(int distance)
@@ -483,6 +554,7 @@ void TCustomDBGridEx::GridResized()
 void TCustomDBGridEx::TopLeftChanged()
 {
     InvalidateGrid();
+    UpdateHorzExtScrollBar();
 }
 
 void TCustomDBGridEx::ColumnMoved(int from, int to)

@@ -2,6 +2,7 @@
 #include "grid/ActiveBookmark.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridGlyphs.h"
+#include "grid/GridSettings.h"
 #include "grid/TextWriters.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
@@ -231,21 +232,30 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
         canvas_.Font().SetColor(clWhite);
     }
     canvas_.FillRect(rect);
-    if (singleLine) {
+    if (title.Orientation() == tohVertical) {
+        WriteTextVerticalEx(canvas_, textRect, false, dx, dy + 2, caption, title.Alignment(), tlBottom,
+                            title.EndEllipsis());
+    } else if (singleLine) {
         OffsetRect(textRect, offset, 0);
         WriteCellText(textRect, false, dx, dy, caption, title.Alignment(), tlTop, false, title.EndEllipsis(), offset, -offset);
     } else {
         WriteCellText(textRect, false, dx, dy, caption, title.Alignment(), tlCenter, true, title.EndEllipsis(), offset, -offset);
     }
     if (glyph >= 0) {
+        // The marker in the 16 pixels kept at the right; with several sorted columns, its number beside it.
         const QImage& g = sortGlyphs_[size_t(glyph)];
-        const int x = textRect.Right + (16 - g.width()) / 2;
+        const bool numbered = sortMarkedColumns_.size() > 1;
+        const int x = textRect.Right + (numbered ? 1 : (16 - g.width()) / 2);
         const int y = (rect.Top + rect.Bottom - g.height()) / 2 + offset;
         canvas_.DrawImage(TRect(x, y, x + g.width(), y + g.height()), g);
-        if (sortMarkedColumns_.size() > 1 && textRect.Right + 16 + 2 < rect.Right) {
+        if (numbered) {
+            const TColor brush = canvas_.Brush().Color();
+            canvas_.Font().Assign(DBGridExSettings().SortMarkerFont);
+            if (selection_.SelectionType() == gstAll)
+                canvas_.Font().SetColor(clWhite);
             canvas_.Brush().SetStyle(bsClear);
-            canvas_.TextOut(x + g.width(), y - 2, QString::number(title.SortIndex()));
-            canvas_.Brush().SetStyle(bsSolid);
+            canvas_.TextOut(x + g.width(), y, QString::number(title.SortIndex()));
+            canvas_.Brush().SetColor(brush);
         }
     }
 }

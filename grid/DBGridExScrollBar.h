@@ -2,6 +2,10 @@
 // The grid's HorzScrollBar and VertScrollBar settings: shown automatically or never, and whether the
 // thumb moves the grid while it is dragged.
 #include "grid/DBGridExTypes.h"
+#include <QMetaObject>
+#include <QPointer>
+#include <QScrollBar>
+#include <vector>
 
 class TCustomDBGridEx;
 
@@ -17,8 +21,18 @@ public:
     TScrollBarVisibleModeEx VisibleMode() const { return mode_; }
     void SetVisibleMode(TScrollBarVisibleModeEx m);
     void Assign(const TDBGridExScrollBar& source);
+    ~TDBGridExScrollBar();
+
+    // A scroll bar elsewhere on the form that stands in for this one: it mirrors Visible and its
+    // requests scroll the grid. One bar serves one grid; null detaches it.
+    QScrollBar* ExtScrollBar() const { return ext_; }
+    void SetExtScrollBar(QScrollBar* bar);
+    bool IsScrollBarVisible() const;
 
 private:
+    void detach();
+    QPointer<QScrollBar> ext_;
+    std::vector<QMetaObject::Connection> connections_;
     TCustomDBGridEx* grid_;
     Kind kind_;
     bool tracking_ = false;

@@ -56,15 +56,15 @@ QImage dot()
 
 QImage sortTriangle(bool down)
 {
-    QImage img = blank(9, 6);
+    QImage img = blank(9, 9);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QColor(128, 128, 128));
     p.setBrush(QColor(128, 128, 128));
     if (down)
-        p.drawPolygon(QPolygon({QPoint(0, 0), QPoint(8, 0), QPoint(4, 5)}));
+        p.drawPolygon(QPolygon({QPoint(0, 2), QPoint(8, 2), QPoint(4, 7)}));
     else
-        p.drawPolygon(QPolygon({QPoint(4, 0), QPoint(8, 5), QPoint(0, 5)}));
+        p.drawPolygon(QPolygon({QPoint(4, 2), QPoint(8, 7), QPoint(0, 7)}));
     return img;
 }
 

@@ -66,3 +66,27 @@ void WriteTextEx(TCanvas& canvas, TRect rect, bool, int dx, int dy, const QStrin
     canvas.DrawText(text, work, flags);
     canvas.SetBkMode(saveMode);
 }
+
+void WriteTextVerticalEx(TCanvas& canvas, const TRect& rect, bool, int dx, int dy, const QString& text,
+                         TAlignment alignment, TTextLayout layout, bool endEllipsis, bool)
+{
+    canvas.FillRect(rect);
+    const QString t = endEllipsis ? MakeEllipsisText(text, canvas, rect.Height() - dy) : text;
+    const int along = canvas.TextWidth(t);
+    const int across = canvas.TextHeight(t);
+    const int savedOrientation = canvas.Font().Orientation();
+    canvas.Font().SetOrientation(900);
+    // The turned text spans x .. x + across and y - along .. y.
+    int x = rect.Left + dx;
+    if (alignment == taRightJustify)
+        x = rect.Right - across - 3;
+    else if (alignment == taCenter)
+        x = rect.Left + (rect.Width() - across) / 2;
+    int y = rect.Bottom - dy;
+    if (layout == tlTop)
+        y = rect.Top + dy + along;
+    else if (layout == tlCenter)
+        y = rect.Top + (rect.Height() + along) / 2;
+    canvas.TextRect(rect, x, y, t);
+    canvas.Font().SetOrientation(savedOrientation);
+}

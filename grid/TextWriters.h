@@ -13,6 +13,11 @@ void WriteTextEx(gfx::TCanvas& canvas, gfx::TRect rect, bool fillRect, int dx, i
                  TAlignment alignment, TTextLayout layout, bool multiLine, bool endEllipsis, int leftMarg,
                  int rightMarg, bool rightToLeft = false);
 
+// Text turned 90 degrees, reading upward (titles written vertically).
+void WriteTextVerticalEx(gfx::TCanvas& canvas, const gfx::TRect& rect, bool fillRect, int dx, int dy,
+                         const QString& text, TAlignment alignment, TTextLayout layout, bool endEllipsis,
+                         bool rightToLeft = false);
+
 // The plain single-line writer behind DefaultDrawDataCell.
 void WriteText(gfx::TCanvas& canvas, const gfx::TRect& rect, int dx, int dy, const QString& text,
                TAlignment alignment);
