@@ -1,0 +1,228 @@
+// The act window of "default_mp": what it shows and lets edit, waiting for the next measurement, saving,
+// cancelling, and the act's photo.
+#include "JournalFixture.h"
+
+#include "platform/data/BlobStream.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+using jtest::Journal;
+using jtest::Measurement;
+
+namespace {
+
+// Runs the action once the act window is the active modal window.
+void whenModal(std::function<void()> action)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(1000);
+    *poll = [action, poll, tries] {
+        if (QApplication::activeModalWidget()) {
+            action();
+            *poll = nullptr;
+        } else if (--*tries > 0) {
+            QTimer::singleShot(2, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+std::array<QLineEdit*, 10> Edits(TfmDefault_MP_Akt& a)
+{
+    return {a.eOBSL_FAM, a.eOBSL_NAME, a.eOBSL_PAT, a.eMEAS_PLACE, a.eOBSL_NAUTO,
+            a.eINSP_FAM, a.eINSP_NAME, a.eINSP_PAT, a.eINSP_DEPR, a.eINSP_NUMB};
+}
+
+QImage Frame()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(QColor(10, 200, 30));
+    return image;
+}
+
+QByteArray StoredPhoto(Journal& j, int id)
+{
+    TADOQuery q(j.conn.get());
+    q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = :ID"));
+    q.Parameters().ParamByName(QStringLiteral("ID"))->SetValue(id);
+    q.Open();
+    TField* memo = q.FieldByName(QStringLiteral("OBSL_PHOTO"));
+    return memo->IsNull() ? QByteArray() : q.CreateBlobStream(memo, bmRead)->readAll();
+}
+
+} // namespace
+
+TEST(Act, EditsAndLabelsFollowTheInstrumentModel)
+{
+    Journal j;
+    struct Case {
+        int model;
+        std::array<bool, 10> enabled;
+        const char* air;
+    } cases[] = {
+        {0, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, "---"},
+        {12, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, "---"},
+        {13, {0, 1, 1, 1, 1, 0, 1, 1, 1, 1}, "---"},
+        {20, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "0.456 мг/л"},
+        {99, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "---"},
+    };
+    for (const Case& c : cases) {
+        TDataForm_MP a;
+        j.ctrl->InitAct(a);
+        a.SATURDATA = c.model;
+        a.IZM = 0.25;
+        a.IZM_AIR = 0.456;
+        a.PRIBOR = 17;
+        a.NUM_VIDOH = 42;
+        a.STAT = QLatin1Char('1');
+        a.OBSL_FAM = QString::fromUtf8("ПЕТРОВ");
+        j.ctrl->ShowAct(a);
+        const auto edits = Edits(*j.ctrl);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(edits[size_t(i)]->isEnabled(), c.enabled[size_t(i)]) << "model " << c.model << " edit " << i;
+        EXPECT_EQ(j.ctrl->lbIZM_AIR->text().toStdString(), c.air) << c.model;
+        EXPECT_EQ(j.ctrl->lbIZM->text(), QString::fromUtf8("0.250 мг/л"));
+        EXPECT_EQ(j.ctrl->lbPRIBOR->text(), "0017");
+        EXPECT_EQ(j.ctrl->lbnumber_zapis->text(), "42");
+        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("ПЕТРОВ"));
+        EXPECT_EQ(j.ctrl->lbOPER->text(), "ADMIN");
+    }
+    const char* states[][2] = {{"0", "нормальный"}, {"1", "прерван"}, {"2", "отказ"}, {"3", "ручной отбор пробы"}, {"7", "---"}};
+    for (auto& s : states) {
+        TDataForm_MP a;
+        j.ctrl->InitAct(a);
+        a.STAT = QLatin1Char(s[0][0]);
+        j.ctrl->ShowAct(a);
+        EXPECT_EQ(j.ctrl->lbSTAT->text(), QString::fromUtf8(s[1])) << s[0];
+    }
+}
+
+TEST(Act, TypedLettersStandInUpperCase)
+{
+    Journal j;
+    QLineEdit* e = j.ctrl->eOBSL_NAME;
+    e->setEnabled(true);
+    for (const char* ch : {"ж", "a", "Ё"}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(ch));
+        QCoreApplication::sendEvent(e, &press);
+    }
+    EXPECT_EQ(e->text(), QString::fromUtf8("ЖAЁ"));
+    EXPECT_EQ(e->maxLength(), 23);
+}
+
+TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
+{
+    Journal j;
+    const auto before = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
+    j.ctrl->NewMeasure(&before, 1);
+    bool waited = false;
+    whenModal([&] {
+        waited = j.ctrl->IsWaiting();
+        EXPECT_EQ(j.ctrl->gbDannie_s_Pribora->title(), QString::fromUtf8("Данные с прибора(Ожидается измерение):"));
+        EXPECT_FALSE(j.ctrl->bSave->isEnabled());
+        // The manager delivers the next measurement while the window is open.
+        auto m = Measurement(2016, 4, 4, 10, 5, 0, 31, 0.35, 1, 2);
+        m.ModelCode = 13;
+        jtest::SetText(m.Probe.SurvLastName, "СЕМЕНОВ");
+        j.ctrl->NewMeasure(&m, 0);
+        EXPECT_FALSE(j.ctrl->IsWaiting());
+        EXPECT_TRUE(j.ctrl->IsReceived());
+        EXPECT_EQ(j.ctrl->gbDannie_s_Pribora->title(), QString::fromUtf8("Данные с прибора:"));
+        EXPECT_EQ(j.ctrl->Act().ID, 2);
+        EXPECT_EQ(j.ctrl->Act().SATURDATA, 13);
+        EXPECT_EQ(j.ctrl->lbDATA_IZM->text(), "2016.04.04 10:05:00");
+        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("СЕМЕНОВ"));
+        EXPECT_FALSE(j.ctrl->eOBSL_FAM->isEnabled());
+        j.ctrl->eOBSL_NAME->setText(QString::fromUtf8("ОЛЕГ"));
+        j.ctrl->eINSP_DEPR->setText(QString::fromUtf8("ОТДЕЛ 5"));
+        j.ctrl->bSaveClick();
+    });
+    j.ctrl->NewAct();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(j.ctrl->result(), 1);
+    EXPECT_EQ(j.Rows(), 2);
+    EXPECT_EQ(j.Value(2, "OBSL_FAM").toString(), QString::fromUtf8("СЕМЕНОВ"));
+    EXPECT_EQ(j.Value(2, "OBSL_NAME").toString(), QString::fromUtf8("ОЛЕГ"));
+    EXPECT_EQ(j.Value(2, "INSP_DEPR").toString(), QString::fromUtf8("ОТДЕЛ 5"));
+    EXPECT_EQ(j.Value(2, "NUM_VIDOH").toInt(), 2);
+    EXPECT_TRUE(j.Value(1, "OBSL_NAME").isNull()) << "the other record is untouched";
+    EXPECT_EQ(j.query->FieldByName("ID")->AsInteger(), 2) << "the view stands on the act's record";
+}
+
+TEST(Act, ANewActWhoseMeasurementNeverCameWritesNothing)
+{
+    Journal j;
+    const auto m = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
+    j.ctrl->NewMeasure(&m, 1);
+    whenModal([&] {
+        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("НИКТО"));
+        j.ctrl->bSaveClick();
+    });
+    j.ctrl->NewAct();
+    EXPECT_EQ(j.ctrl->result(), 1);
+    EXPECT_TRUE(j.Value(1, "OBSL_FAM").isNull());
+}
+
+TEST(Act, APhotoTakenInAnOpenedActIsKept)
+{
+    Journal j;
+    for (int i = 0; i < 3; ++i) {
+        const auto m = Measurement(2017, 1, 1, 9, i, 0, 8, 0.1 * i, 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 1);
+    }
+    j.query->SetRecNo(2);
+    whenModal([&] {
+        EXPECT_EQ(j.ctrl->Act().ID, 2);
+        EXPECT_EQ(j.ctrl->ActPhoto(), nullptr) << "the row has no photo";
+        EXPECT_TRUE(j.ctrl->FixPhoto(Frame()));
+        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ФОТОВ"));
+        j.ctrl->bSaveClick();
+    });
+    j.ctrl->OpenAct();
+    const QByteArray stored = StoredPhoto(j, 2);
+    ASSERT_FALSE(stored.isEmpty());
+    EXPECT_EQ(stored, j.ctrl->ActPhoto()->SaveToBytes());
+    EXPECT_EQ(uchar(stored[0]), 0xFF);
+    EXPECT_EQ(uchar(stored[1]), 0xD8);
+    EXPECT_EQ(j.Value(2, "OBSL_FAM").toString(), QString::fromUtf8("ФОТОВ"));
+    EXPECT_TRUE(StoredPhoto(j, 1).isEmpty());
+    EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
+
+    // Opened again: the stored photo is the act's; saving without a new one leaves it as stored.
+    j.query->Locate("ID", 2, {});
+    whenModal([&] {
+        ASSERT_NE(j.ctrl->ActPhoto(), nullptr);
+        EXPECT_EQ(j.ctrl->ActPhoto()->Width(), 64);
+        j.ctrl->bSaveClick();
+    });
+    j.ctrl->OpenAct();
+    EXPECT_EQ(StoredPhoto(j, 2), stored);
+
+    // A row without a photo, saved: still none.
+    j.query->Locate("ID", 3, {});
+    whenModal([&] { j.ctrl->bSaveClick(); });
+    j.ctrl->OpenAct();
+    EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
+}
+
+TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
+{
+    Journal j;
+    const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
+    j.ctrl->NewMeasure(&m, 1);
+    whenModal([&] {
+        j.ctrl->FixPhoto(Frame());
+        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ОТМЕНОВ"));
+        j.ctrl->bCancelClick();
+    });
+    j.ctrl->OpenAct();
+    EXPECT_EQ(j.ctrl->result(), 2);
+    EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
+    EXPECT_TRUE(StoredPhoto(j, 1).isEmpty());
+    EXPECT_TRUE(j.Value(1, "OBSL_FAM").isNull());
+}
