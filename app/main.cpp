@@ -1,14 +1,13 @@
 // The program: the application "VELT" with its main window. An error that reaches this point is shown and
 // the program ends.
+#include "app/Application.h"
 #include "app/MainForm.h"
-
-#include <QApplication>
 
 #include <exception>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QCoreApplication::setApplicationName("VELT");
     try {
         TfmMain window(QCoreApplication::applicationDirPath());

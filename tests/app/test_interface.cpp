@@ -1,7 +1,9 @@
 #include "printers.h"
+#include "app/Application.h"
 #include "app/Interface.h"
 #include "app/SettingsForm.h"
 #include "modal.h"
+#include "platform/controls/MessageBox.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -251,4 +253,15 @@ TEST(SettingsForm, TextsAndLayout)
     EXPECT_TRUE(d.tbSaveJpegQuality->toolTip().endsWith(QString::fromUtf8("По умолчанию - \"Выше Среднего\".")));
     EXPECT_EQ(d.tbSaveJpegQuality->minimum(), 1);
     EXPECT_EQ(d.tbSaveJpegQuality->maximum(), 5);
+}
+
+TEST(Application, AnErrorInAnEventHandlerIsShownAndTheProgramGoesOn)
+{
+    ctl::TScriptedMessageBoxPort boxes;
+    EXPECT_TRUE(TApplication::Deliver([] { return true; }));
+    EXPECT_FALSE(TApplication::Deliver([]() -> bool { throw std::runtime_error("Файл не найден"); }));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Файл не найден"));
+    EXPECT_EQ(boxes.AskedSoFar()[0].caption, "VELT");
+    EXPECT_EQ(boxes.AskedSoFar()[0].flags, ctl::MB_OK | ctl::MB_ICONERROR);
 }
