@@ -6,6 +6,7 @@
 #include "report/rpDataHelpers.h"
 #include "report/rpDataset.h"
 #include "report/rpEMFPages.h"
+#include "report/rpExportFilter.h"
 #include "report/rpPage.h"
 #include "report/rpPageFormation.h"
 #include "report/rpPages.h"
@@ -17,6 +18,7 @@
 #include "report/rpStrings.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -128,14 +130,46 @@ TrpProgressForm& rpProgressForm()
 
 // ---- building -----------------------------------------------------------------------------------------
 
+namespace {
+
+void buildComposite(TrpCompositeReport* c)
+{
+    c->Rebuildable = true;
+    PageNo = 0;
+    for (int i = 0; i < c->Reports.size(); ++i) {
+        TrpReport* member = c->Reports[i];
+        AppendNextReport = false;
+        if (i + 1 < c->Reports.size()) {
+            TrpReport* next = c->Reports[i + 1];
+            AppendNextReport = next->Pages->Count() > 0 && next->Pages->Pages(0)->PrintToPrevPage;
+        }
+        if (member->OnBeginDoc)
+            member->OnBeginDoc();
+        rpDoBuildReport(member);
+        if (c->LastPass && member->OnEndDoc)
+            member->OnEndDoc();
+        ContinuePage = AppendNextReport;
+        AppendNextReport = false;
+        if (c->Cancelled)
+            break;
+    }
+    CurReport = c;
+    installResolvers(c);
+}
+
+} // namespace
+
 void rpDoBuildReport(TrpReport* r)
 {
+    if (auto* composite = dynamic_cast<TrpCompositeReport*>(r)) {
+        buildComposite(composite);
+        return;
+    }
     HookedViews.clear();
     r->Rebuildable = true;
     DocMode = dmPrinting;
     CurReport = r;
     installResolvers(r);
-    BuildError = false;
     const bool multiple = r->Dataset && r->ReportType == rtMultiple;
     TrpDataset* ds = multiple ? r->Dataset.data() : nullptr;
     if (ds) {
@@ -304,6 +338,51 @@ void rpShowPreparedReport(TrpReport* r)
     view->Connect(r);
     window.exec();
     view->Disconnect();
+}
+
+// ---- export -------------------------------------------------------------------------------------------
+
+void rpExportTo(TrpReport* r, const std::function<TrpExportFilter*(QIODevice*)>& filterClass, const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw ErpError(QStringLiteral("Cannot create file ") + fileName);
+    std::unique_ptr<TrpExportFilter> filter(filterClass(&file));
+    filter->OnBeginDoc();
+    CurReport = MasterReport = r;
+    r->FirstPassPageCount = r->EMFPages->Count();
+    r->CurrentFilter = filter.get();
+    r->ExportInProgress = true;
+    auto work = [r, &filter] {
+        QCoreApplication::processEvents();
+        for (int i = 0; i < r->EMFPages->Count(); ++i) {
+            filter->OnBeginPage();
+            r->EMFPages->ExportData(i);
+            r->InternalOnProgress(i + 1);
+            QCoreApplication::processEvents();
+            filter->OnEndPage();
+        }
+        filter->OnEndDoc();
+    };
+    try {
+        if (useWindow(r)) {
+            TrpProgressForm& form = rpProgressForm();
+            form.setWindowTitle(windowCaption(r, 55203));
+            r->StageCaption = rpLoadStr(55205);
+            form.Label1->setText(r->StageCaption + QStringLiteral("  1"));
+            form.Show_Modal(r, work);
+        } else {
+            work();
+        }
+    } catch (...) {
+        r->CurrentFilter = nullptr;
+        r->ExportInProgress = false;
+        throw;
+    }
+    r->CurrentFilter = nullptr;
+    r->ExportInProgress = false;
+    filter.reset();
+    file.close();
 }
 
 // ---- printing -----------------------------------------------------------------------------------------
