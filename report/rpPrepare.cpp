@@ -484,6 +484,8 @@ void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
                                         : gfx::TRect(offX - originX, offY - originY, offX - originX + printable.width(),
                                                      offY - originY + printable.height());
             {
+                // A page the preview has scrolled out of sight is still printed.
+                page.Visible = true;
                 gfx::TCanvas canvas(&painter);
                 pages.Draw(i, &canvas, rect);
             }

@@ -482,8 +482,28 @@ void TrpPreview::Connect(TrpReport* report)
     }
     window_->CurrentPage = 1;
     window_->RedrawAll();
-    if (window()->isWindow() && window() != this)
+    // On a host window the window's wheel turns the pages, three lines a step.
+    QWidget* host = window();
+    if (host != this && host != hostWithFilter_) {
+        if (hostWithFilter_)
+            hostWithFilter_->removeEventFilter(this);
+        host->installEventFilter(this);
+        hostWithFilter_ = host;
         window_->WheelFactor = 3;
+    }
+}
+
+bool TrpPreview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == hostWithFilter_ && event->type() == QEvent::Wheel && window_->PageCount() > 0) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->angleDelta().y() > 0)
+            window_->FormMouseWheelUp();
+        else if (wheel->angleDelta().y() < 0)
+            window_->FormMouseWheelDown();
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void TrpPreview::Disconnect()

@@ -7,6 +7,7 @@
 
 #include <QFrame>
 #include <QList>
+#include <QPointer>
 #include <memory>
 
 class QLabel;
@@ -135,8 +136,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TrpPageView* window_;
+    QPointer<QWidget> hostWithFilter_;
     TrpScrollStyle scrollBars_ = ssBoth;
 };

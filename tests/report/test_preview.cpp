@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 using buildtest::ReportFixture;
 
@@ -168,6 +169,25 @@ TEST_F(PreviewTest, PaintsPagesWhiteOnGrey)
             dark = image.pixelColor(x, y).lightness() < 100;
     EXPECT_TRUE(dark);
     EXPECT_TRUE(view()->PageVisible(0));
+}
+
+TEST_F(PreviewTest, WheelOnTheHostWindowScrollsThreeLinesAStep)
+{
+    preview->Connect(f.report.get());
+    preview->SetZoom(100);
+    EXPECT_EQ(view()->WheelFactor, 3);
+    const int step = view()->VScrollBar->singleStep();
+    QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&window, &down);
+    EXPECT_EQ(view()->VScrollBar->value(), 3 * step);
+}
+
+TEST_F(PreviewTest, ShowReportBuildsAndShowsInTheControl)
+{
+    rpShowReport(f.report.get());
+    EXPECT_EQ(preview->AllPages(), pages);
+    EXPECT_EQ(view()->PageLabel->text(), QStringLiteral("Page 1/4"));
 }
 
 TEST_F(PreviewTest, ScrollBarStyleShowsTheBarsAsked)

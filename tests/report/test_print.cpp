@@ -7,6 +7,7 @@
 #include "report/rpPage.h"
 #include "report/rpPages.h"
 #include "report/rpPrepare.h"
+#include "report/rpPreview.h"
 #include "report/rpPrinter.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,19 @@ TEST_F(PrintTest, AnotherPaperStaysInTheSameJob)
         landscape << (m.captured(2).toDouble() > m.captured(3).toDouble());
     }
     EXPECT_EQ(landscape, (QList<bool>{false, false, true}));
+}
+
+TEST_F(PrintTest, PreviewPrintsTheShownPagesAndKeepsShowingThem)
+{
+    ASSERT_TRUE(f.Prepare());
+    TrpPreview preview;
+    preview.resize(400, 300);
+    preview.Connect(f.report.get());
+    QFile::remove(rpPdfOutputFile);
+    preview.Print();
+    EXPECT_EQ(pdfPages(rpPdfOutputFile), records({1, 2, 3, 4, 5}));
+    EXPECT_EQ(preview.AllPages(), 5);
+    EXPECT_EQ(f.PageCount(), 0);
 }
 
 TEST_F(PrintTest, PrintingWithTheProgressWindowAndCancel)
