@@ -149,6 +149,8 @@ public:
     int DefaultRowHeightValue() const { return DefaultRowHeight(); }
     bool MultiLineRows() const { return multiLineRows_; }
     int StdDefaultRowHeight();
+    // Form scaling by m/d: fonts set explicitly and column widths scale (widths without adding rounding).
+    void ChangeScale(int m, int d);
     // The platform's vertical scroll description: minimum, maximum (with the page), page, position.
     struct ScrollInfo { int min = 0, max = 0, page = 0, pos = 0; bool operator==(const ScrollInfo&) const = default; };
     ScrollInfo VertScrollInfo() const { return scrollInfo_; }
@@ -227,6 +229,7 @@ protected:
     QColor DataFillColor() const override;
     void PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di) override;
     void ColWidthsChanged() override;
+    void RowHeightsChanged() override;
     void TopLeftChanged() override;
     void ColumnMoved(int from, int to) override;
     void GridFocusChanged(bool focused) override;

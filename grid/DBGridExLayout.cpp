@@ -535,6 +535,44 @@ void TCustomDBGridEx::EndUpdate()
     }
 }
 
+void TCustomDBGridEx::RowHeightsChanged()
+{
+    if (!sizedByUser_)
+        return;
+    // The user sized a row: that height becomes the height of every data row.
+    for (int r = titleOffset_; r < RowCount(); ++r)
+        if (RowHeights(r) != DefaultRowHeight()) {
+            rowLines_ = 0;
+            rowHeight_ = RowHeights(r);
+            break;
+        }
+    LayoutChanged();
+    UpdateScrollBar();
+}
+
+void TCustomDBGridEx::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    auto scale = [m, d](gfx::TFont& f) { f.SetHeight(gridmath::MulDiv(f.Height(), m, d)); };
+    BeginLayout();
+    scale(titleFont_);
+    scale(footerFont_);
+    int before = 0, scaledBefore = 0;
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TColumnEx* c = columns_->Items(i);
+        if (c->AssignedValues() & bit(cvFont))
+            scale(c->Font());
+        if (c->AssignedValues() & bit(cvTitleFont))
+            scale(c->Title().GetFont());
+        before += c->Width();
+        const int scaledUpTo = gridmath::MulDiv(before, m, d);
+        c->SetWidth(scaledUpTo - scaledBefore);
+        scaledBefore = scaledUpTo;
+    }
+    EndLayout();
+}
+
 void TCustomDBGridEx::GridResized()
 {
     // A size change during an update (a scroll bar coming or going while laying out) is handled after it.

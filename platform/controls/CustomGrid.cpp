@@ -1147,7 +1147,9 @@ void TCustomGrid::MouseUp(TMouseButton, TShiftState, int x, int y)
             for (int i = leftCol_; i < sizingIndex_; ++i) start += colWidths_[size_t(i)] + lw;
         }
         gridState_ = gsNormal;
+        sizedByUser_ = true;
         SetColWidths(sizingIndex_, std::max(0, x + sizingOfs_ - start - lw / 2));
+        sizedByUser_ = false;
         break;
     }
     case gsRowSizing: {
@@ -1161,7 +1163,9 @@ void TCustomGrid::MouseUp(TMouseButton, TShiftState, int x, int y)
             for (int i = topRow_; i < sizingIndex_; ++i) start += rowHeights_[size_t(i)] + lw;
         }
         gridState_ = gsNormal;
+        sizedByUser_ = true;
         SetRowHeights(sizingIndex_, std::max(0, y + sizingOfs_ - start - lw / 2));
+        sizedByUser_ = false;
         break;
     }
     case gsColMoving:

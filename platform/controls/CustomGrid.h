@@ -252,6 +252,7 @@ protected:
     int sizingIndex_ = -1;
     int sizingPos_ = 0;
     int sizingOfs_ = 0;
+    bool sizedByUser_ = false;  // set while a width or height changes by the user's drag
     int moveIndex_ = -1;
     int movePos_ = -1;
     bool inScrollUpdate_ = false;

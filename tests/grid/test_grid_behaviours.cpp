@@ -2,6 +2,7 @@
 // action checks, the saved window place, drag scrolling, leaving the grid during an insert, and column
 // changes while the columns are fitted to the width.
 #include "GridFixture.h"
+#include "grid/GridMath.h"
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -163,4 +164,42 @@ TEST(GridBehaviours, ThreeDimensionalCells)
         g.SetRowCount(k.footers ? 5 : 3);
         EXPECT_EQ(g.CellHave3DRect(k.c, k.r, k.st), k.edge) << k.optionsEx << " " << k.c << "," << k.r;
     }
+}
+
+TEST(GridBehaviours, SizingARowFromTheIndicatorSetsEveryRowsHeight)
+{
+    JournalGrid j(20);
+    j.grid.SetRowSizingAllowed(true);
+    j.show();
+    const QRect ind = j.grid.CellRect(0, 2);
+    const int border = ind.top() + ind.height();  // the line under the row
+    mouse(j.vp(), QEvent::MouseButtonPress, {ind.center().x(), border});
+    mouse(j.vp(), QEvent::MouseMove, {ind.center().x(), border + 10});
+    mouse(j.vp(), QEvent::MouseButtonRelease, {ind.center().x(), border + 10});
+    const int h = ind.height() + 10;
+    EXPECT_EQ(j.grid.RowHeight(), h);
+    EXPECT_EQ(j.grid.RowLines(), 0);
+    EXPECT_EQ(j.grid.DefaultRowHeight(), h);
+    EXPECT_EQ(j.grid.RowHeights(1), h);
+    EXPECT_EQ(j.grid.RowHeights(5), h);
+    // Elsewhere than the indicator rows are not sized.
+    const QRect cell = j.grid.CellRect(2, 3);
+    mouse(j.vp(), QEvent::MouseButtonPress, {cell.center().x(), cell.top() + cell.height()});
+    EXPECT_NE(j.grid.GridState(), gsRowSizing);
+    mouse(j.vp(), QEvent::MouseButtonRelease, {cell.center().x(), cell.top() + cell.height()});
+}
+
+TEST(GridBehaviours, ScalingKeepsTheSumOfWidths)
+{
+    JournalGrid j(3);
+    int total = 0;
+    for (int i = 0; i < 6; ++i)
+        total += j.grid.Columns()[i]->Width();
+    const int titleHeight = j.grid.TitleFont().Height();
+    j.grid.ChangeScale(4, 3);
+    int scaled = 0;
+    for (int i = 0; i < 6; ++i)
+        scaled += j.grid.Columns()[i]->Width();
+    EXPECT_EQ(scaled, gridmath::MulDiv(total, 4, 3)) << "no rounding piles up";
+    EXPECT_EQ(j.grid.TitleFont().Height(), gridmath::MulDiv(titleHeight, 4, 3));
 }
