@@ -107,8 +107,8 @@ void TrpPageRun::InitReport()
         Page->BandsByType[t] = new TrpRunBand(TrpBandType(t), Page);
     qDeleteAll(Page->RunObjects);
     Page->RunObjects.clear();
+    Initialised = true; // from here DoneReport frees what an interrupted TossObjects made
     TossObjects();
-    Initialised = true;
     Page->RecordCount = 1;
     Page->CrossColumn = 1;
     Mode = pmNormal;

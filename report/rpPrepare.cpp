@@ -177,6 +177,18 @@ void rpDoBuildReport(TrpReport* r)
         ds->First();
     }
     TrpPages& pages = *r->Pages;
+    // An error the engine raises (a data set that cannot open) leaves no runtime bands behind.
+    struct Done {
+        TrpPages& pages;
+        TrpDataset* ds;
+        ~Done()
+        {
+            for (int i = 0; i < pages.Count(); ++i)
+                rpPageRun(pages.Pages(i)).DoneReport();
+            if (ds)
+                ds->Exit();
+        }
+    } done{pages, ds};
     for (int i = 0; i < pages.Count(); ++i)
         pages.Pages(i)->SkipInBuild = false;
     for (int i = 0; i < pages.Count(); ++i)
@@ -216,11 +228,6 @@ void rpDoBuildReport(TrpReport* r)
         if (ds)
             ds->Next();
     } while (!master->Cancelled && ds && !ds->Eof());
-
-    for (int i = 0; i < pages.Count(); ++i)
-        rpPageRun(pages.Pages(i)).DoneReport();
-    if (ds)
-        ds->Exit();
 }
 
 namespace {

@@ -324,6 +324,25 @@ TEST_F(BuildTest, BuildErrorFailsThePreparationWithItsText)
     EXPECT_EQ(f.PageCount(), 0);
 }
 
+TEST_F(BuildTest, DataSetThatCannotOpenRaisesAndLeavesNothingBehind)
+{
+    f.AddRows(2);
+    TrpDBDataSet unbound;
+    unbound.SetName("rpNone");
+    f.owner->Add("rpNone", &unbound);
+    TrpBandView* band = f.Band(btMasterData, 100, 20, "rpNone", 0);
+    f.Memo(0, 100, 100, 20, "[N]");
+    f.report->ShowProgress = true;
+    EXPECT_THROW(f.Prepare(), std::exception);
+    EXPECT_EQ(f.page->BandsByType[btMasterData], nullptr);
+    EXPECT_TRUE(f.page->RunObjects.isEmpty());
+    EXPECT_FALSE(DisableDrawing);
+
+    band->FormatStr = "rpQ";
+    ASSERT_TRUE(f.Prepare()); // the engine builds again
+    EXPECT_EQ(f.TextList(0), (QStringList{"1", "2"}));
+}
+
 TEST_F(BuildTest, ProgressWindowRunsTheBuildAndProgressHandlerReplacesIt)
 {
     f.AddRows(3);
