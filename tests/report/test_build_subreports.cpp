@@ -6,6 +6,8 @@
 #include "report/rpPage.h"
 #include "report/rpPages.h"
 #include "report/rpSubReportView.h"
+#include "report/rpPictureView.h"
+#include "platform/graphics/Bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +111,66 @@ TEST_F(BuildMoreTest, GroupStartingANewPage)
     ASSERT_EQ(f.PageCount(), 2);
     EXPECT_EQ(f.TextList(0), (QStringList{"GA", "1", "2"}));
     EXPECT_EQ(f.TextList(1), (QStringList{"GB", "3", "4"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BuildMoreTest, EachMasterBandKeepsItsOwnHeaderAndFooter)
+{
+    f.Band(btMasterHeader, 20, 20);
+    f.Memo(0, 20, 100, 20, "HA");
+    f.Band(btMasterData, 60, 20, "2", 0);
+    f.Memo(0, 60, 100, 20, "a[LINE#]");
+    f.Band(btMasterFooter, 100, 20);
+    f.Memo(0, 100, 100, 20, "FA");
+    f.Band(btMasterHeader, 140, 20);
+    f.Memo(0, 140, 100, 20, "HB");
+    f.Band(btMasterData, 180, 20, "3", 0);
+    f.Memo(0, 180, 100, 20, "b[LINE#]");
+    f.Band(btMasterFooter, 220, 20);
+    f.Memo(0, 220, 100, 20, "FB");
+    ASSERT_TRUE(f.Prepare());
+    EXPECT_EQ(f.TextList(0), (QStringList{"HA", "a1", "a2", "FA", "HB", "b1", "b2", "b3", "FB"}));
+}
+
+TEST_F(BuildMoreTest, NoColumnCountMeansOneColumn)
+{
+    f.page->ColCount = 0;
+    const int perPage = f.page->PrnInfo.Ph / 20;
+    f.AddRows(perPage + 1);
+    f.Band(btMasterData, 100, 20, "rpQ", 0);
+    f.Memo(40, 100, 100, 20, "[N]");
+    ASSERT_TRUE(f.Prepare());
+    ASSERT_EQ(f.PageCount(), 2);
+    EXPECT_EQ(f.Texts(1)[0].x, 40);
+    EXPECT_EQ(f.Texts(1)[0].text, QString::number(perPage + 1));
+}
+
+TEST_F(BuildMoreTest, EnterRectHandlerPutsPicturesIntoPictureObjects)
+{
+    f.AddRows(2);
+    f.Band(btMasterData, 100, 60, "rpQ", 0);
+    auto* picture = new TrpPictureView;
+    picture->SetBounds(0, 100, 50, 50);
+    f.page->Objects.append(picture);
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    f.report->OnEnterRect = [&](QStringList&, TrpView* view) {
+        if (view->Typ == gtPicture)
+            static_cast<TrpPictureView*>(view)->Picture.SetGraphic(std::make_unique<gfx::TBitmap>(image));
+    };
+    ASSERT_TRUE(f.Prepare());
+    TrpEMFPages& pages = *f.report->EMFPages;
+    pages.ObjectsToPage(0);
+    int pictures = 0;
+    for (TrpView* v : pages.Pages(0).Page->Objects)
+        if (auto* p = dynamic_cast<TrpPictureView*>(v)) {
+            ++pictures;
+            EXPECT_FALSE(p->IsEmpty());
+        }
+    EXPECT_EQ(pictures, 2);
 }
 
 } // namespace
