@@ -759,9 +759,8 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event)
         auto* w = static_cast<QWidget*>(watched);
         // Keys of this window only, and not while a menu is open or a dialog is over it.
         if (w->window() == this && !QApplication::activePopupWidget()) {
+            // By the key alone, whatever the modifiers: Ctrl+Del must not reach the grid's own deletion either.
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-                return QMainWindow::eventFilter(watched, event);
             bool taken = false;
             guarded([&] { taken = formKeyDown(key->key()); });
             if (taken)

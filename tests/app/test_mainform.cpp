@@ -633,6 +633,15 @@ TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
     wheel(w.DBGrid->viewport(), -15);
     EXPECT_EQ(w.ADOQuery->RecNo(), 3);
 
+    // Del, with or without Ctrl, never deletes: the window takes the key before the grid.
+    w.DBGrid->ConfirmDelete = [](const QString&) { return true; };
+    for (auto mods : {Qt::NoModifier, Qt::ControlModifier}) {
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, mods);
+        QCoreApplication::sendEvent(w.DBGrid, &del);
+    }
+    EXPECT_EQ(w.ADOQuery->RecordCount(), 3);
+    EXPECT_FALSE(env.calls.contains("DeleteRecords"));
+
     // Double click edits, only when the edit command is enabled.
     env.calls.clear();
     w.DBGrid->OnDblClick(w.DBGrid);
