@@ -1,0 +1,120 @@
+// End to end: the instrument simulator prints results on a pseudo-terminal, the printout listener hears
+// them, the manager hands them on the main thread to the journal through the facade's interface, and they
+// land in Base.DBF, read back by dbfread.
+#include "JournalFixture.h"
+
+#include "Devices/Manager.h"
+#include "Devices/MeasurementsFacade.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/controls/Synchronize.h"
+#include "platform/system/SerialPorts.h"
+
+#include <QProcess>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// What the shell's facade does for "default_mp".
+class MpFacade : public TMeasurementsFacade {
+public:
+    explicit MpFacade(TJournalController& c) : c_(c) {}
+    void OnMeasurements(const TVELTMeasurement* record, int flag) override
+    {
+        c_.NewMeasure(record, flag);
+        if (!record && flag) {
+            ++bursts;
+            inBurst = false;
+        }
+    }
+    void BeginBurst() override
+    {
+        inBurst = true;
+        c_.QueryAfterOpenBurstInstall();
+    }
+    void EndBurst() override { c_.QueryAfterOpenInstall(); }
+    void SetBurstCounter(const uint32_t* counter) override { c_.SetBurstCounter(counter); }
+    int bursts = 0;
+    bool inBurst = false;
+
+private:
+    TJournalController& c_;
+};
+
+class Simulator {
+public:
+    Simulator(int number, const QStringList& args) : number_(number)
+    {
+        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
+        process_.setArguments(args);
+        process_.start();
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        if (!path_.isEmpty())
+            sys::SetSerialPortOverride(number_, path_);
+    }
+    ~Simulator()
+    {
+        sys::SetSerialPortOverride(number_, QString());
+        process_.kill();
+        process_.waitForFinished(2000);
+    }
+    bool Ready() const { return path_.startsWith("/dev/"); }
+
+private:
+    int number_;
+    QProcess process_;
+    QString path_;
+};
+
+} // namespace
+
+TEST(EndToEnd, PrintedResultsLandInTheJournalOnceEach)
+{
+    ctl::TScriptedMessageBoxPort boxes;
+    jtest::Journal j;
+    j.window->show();
+    j.ctrl->ShowAll();
+    testutil::writeFile(j.dir.file("VELT.ini"),
+                        rtl::toCp1251(QString::fromUtf8("[Device_000]\nTypeDev=VELT-B (тип 1)\nCOM=COM250\n")));
+    // Two printouts of three results each; each result is filed once.
+    Simulator sim(250, {"--printouts", "2", "--count", "3", "--interval", "600", "--serial", "4321", "--verification",
+                        "01.02.2023", "--time", "2024-12-31 23:58", "--values", "0.150,0.3,1.234", "--status", "0,1,2",
+                        "--linger", "3000"});
+    ASSERT_TRUE(sim.Ready());
+    MpFacade facade(*j.ctrl);
+    auto manager = std::make_unique<TManager>(true, j.dir.path(), j.info.get());
+    manager->CreateControlMeasure(&facade);
+    manager->Resume();
+    const bool heard = ctl::WaitServing([&] { return j.Rows() >= 6 && facade.bursts >= 1 && !facade.inBurst; },
+                                        std::chrono::milliseconds(20000));
+    manager.reset();
+    ASSERT_TRUE(heard) << j.log().toStdString();
+
+    EXPECT_EQ(j.Rows(), 6);
+    // The grid shows the whole journal after the burst.
+    // Records pushed between two pops arrive newest first, so identifiers need not follow the dates.
+    std::vector<int> ids = j.ViewIds();
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(j.grid->DataLink()->RecordCount(), 6);
+    EXPECT_EQ(j.countPanel->text(), QString::fromUtf8("Всего записей: 6"));
+    EXPECT_TRUE(j.grid->isEnabled());
+
+    const QString rows = jtest::runPython(
+        QStringLiteral("import sys, dbfread\n"
+                       "rows = sorted(dbfread.DBF(sys.argv[1], encoding='cp1251'), key=lambda r: r['DATA_IZM'])\n"
+                       "for r in rows:\n"
+                       "    print(r['DATA_IZM'], r['PRIBOR'], '%.3f' % r['IZM'], r['STAT'], r['TYPERECORD'], r['DATA_POVER'], "
+                       "r['OPER'])\n"),
+        j.base());
+    EXPECT_EQ(rows.toStdString(), "2024.12.31 23:58:00 4321 0.150 0 1 01.02.2023 00:00:00 ADMIN\n"
+                                  "2024.12.31 23:59:00 4321 0.300 1 1 01.02.2023 00:00:00 ADMIN\n"
+                                  "2025.01.01 00:00:00 4321 1.234 2 1 01.02.2023 00:00:00 ADMIN\n"
+                                  "2025.01.01 00:01:00 4321 0.150 0 1 01.02.2023 00:00:00 ADMIN\n"
+                                  "2025.01.01 00:02:00 4321 0.300 1 1 01.02.2023 00:00:00 ADMIN\n"
+                                  "2025.01.01 00:03:00 4321 1.234 2 1 01.02.2023 00:00:00 ADMIN");
+    EXPECT_FALSE(j.log().contains("NewMeasure - error"));
+    EXPECT_EQ(boxes.Count(), 0);
+}
