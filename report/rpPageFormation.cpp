@@ -80,6 +80,16 @@ TrpPageRun& rpPageRun(TrpPage* page)
     return *it->second;
 }
 
+void rpForgetPageRun(TrpPage* page)
+{
+    auto& map = runs();
+    auto it = map.find(page);
+    if (it == map.end())
+        return;
+    it->second->DoneReport();
+    map.erase(it);
+}
+
 TrpEMFPages* rpBuildPages()
 {
     TrpReport* r = MasterReport ? MasterReport : CurReport;

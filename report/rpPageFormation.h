@@ -79,8 +79,10 @@ private:
     int freshColumn_ = -1;
 };
 
-// The runtime side of page (made on first use; kept until the page's DoneReport).
+// The runtime side of page (made on first use; kept until forgotten).
 TrpPageRun& rpPageRun(TrpPage* page);
+// Drops the runtime side of page (after its DoneReport, at the end of a build).
+void rpForgetPageRun(TrpPage* page);
 
 // The prepared pages the build writes into (those of MasterReport).
 TrpEMFPages* rpBuildPages();

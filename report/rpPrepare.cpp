@@ -184,7 +184,7 @@ void rpDoBuildReport(TrpReport* r)
         ~Done()
         {
             for (int i = 0; i < pages.Count(); ++i)
-                rpPageRun(pages.Pages(i)).DoneReport();
+                rpForgetPageRun(pages.Pages(i));
             if (ds)
                 ds->Exit();
         }
