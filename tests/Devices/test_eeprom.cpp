@@ -1,0 +1,191 @@
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/FormatDateTime.h"
+#include "test_rq_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace rqtest;
+using devtest::Pump;
+
+namespace {
+
+QString when(double t)
+{
+    return rtl::FormatDateTime(QStringLiteral("yyyy.mm.dd hh:nn:ss"), t);
+}
+
+// The start of exhalation k on the simulator: 2011-06-01 08:00:00 plus k minutes.
+QString exhalationTime(int k)
+{
+    rtl::SystemTime st{};
+    LongToSystemTime(DateTimeTextToLong(QStringLiteral("2011.06.01 08:00:00")) + LongTime(k) * 60, st);
+    return when(rtl::SystemTimeToDateTime(st));
+}
+
+} // namespace
+
+TEST(Eeprom, AWrappedMemoryOf70000ExhalationsIsHandedOverWholeOnceOldestFirst)
+{
+    Sim sim(242, {"--model", "4", "--serial", "812", "--life", "70000", "--memory", "5460"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-A (тип 2)", 2);
+    rig.StartConsumer();
+    rig.Choose(242);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 2000));
+
+    // Progress: what the window shows while it works.
+    std::vector<std::pair<QString, int>> seen;
+    auto sample = [&] {
+        bool ok = false;
+        const int n = w->lbCountRec->text().toInt(&ok);
+        if (ok && (seen.empty() || seen.back() != std::make_pair(w->lbState->text(), n)))
+            seen.emplace_back(w->lbState->text(), n);
+    };
+    ASSERT_TRUE(Pump([&] { sample(); return d->LogText().contains(U("Запрос данных завершён.\n")) ||
+                                      d->LogText().endsWith(U("Запрос данных завершён.")); }, 120000))
+        << d->LogText().right(2000).toStdString();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->lbFullRec->text(), "5460");
+    EXPECT_EQ(w->lbCountRec->text(), "5460");
+    EXPECT_EQ(w->lbState->text(), U("Запрос данных завершён."));
+    EXPECT_EQ(w->lbAllLifeZapis->text(), "70000");
+    EXPECT_EQ(w->lbCOMport->text(), "COM242");
+    EXPECT_EQ(w->lbNamePribor->text(), U("VELT-A (тип 2)"));
+    EXPECT_EQ(w->lbSerialNum->text(), "0812");
+    EXPECT_EQ(d->lbCountValue->text(), "70000");
+    EXPECT_TRUE(d->LogText().contains(U("Анализ полученных блоков - Завершён! Записей 5460, Памяти 5460, Счётчик цикла "
+                                        "перезаписи 13")));
+    int walkMax = 0, handMax = 0;
+    bool ordered = true;
+    for (const auto& [state, n] : seen) {
+        int& max = state == U("Передача результирующего массива...") ? handMax : walkMax;
+        ordered &= n >= max;
+        max = std::max(max, n);
+    }
+    EXPECT_TRUE(ordered) << "the counts only grow within each phase";
+    EXPECT_GT(walkMax, 0);
+    EXPECT_GT(handMax, 0);
+
+    // Every record of the ring once, in time order: exhalations 64540 .. 69999.
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 5460; }, 5000));
+    const auto records = rig.Records();
+    ASSERT_EQ(records.size(), 5460u);
+    std::set<QString> times;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int k = 70000 - 5460 + int(i);
+        const TVELTMeasurement& m = records[i];
+        ASSERT_EQ(when(m.Probe.Timestamp), exhalationTime(k)) << i;
+        times.insert(when(m.Probe.Timestamp));
+        const float value = float(k % 1000) / 1000.0f;
+        EXPECT_NEAR(m.Probe.AlcResult, value, 0.0026) << i;
+        EXPECT_EQ(m.Probe.Exhale, k % 97 == 13 && value != 0.0f ? 1 : 0) << i;
+        EXPECT_EQ(m.ModelCode, 12u);
+        EXPECT_EQ(m.DeviceType, 2u);
+        EXPECT_EQ(m.Probe.RecordType, 1u);
+        EXPECT_EQ(m.SerialNumber, 812);
+    }
+    EXPECT_EQ(times.size(), 5460u);
+    EXPECT_EQ(rig.boxes.Count(), 0);
+}
+
+TEST(Eeprom, OldFirmwareSkipsTheServiceRecordsAndBadEntriesAreLeftOut)
+{
+    // Exhalation 5 is an interlock event, 6 carries a flag no instrument writes; block 1 first comes back with a
+    // wrong echo twice.
+    Sim sim(243, {"--model", "4", "--firmware", "0009", "--life", "30", "--mark", "5=80000003", "--mark", "6=80000007",
+                  "--fault", "bad-echo@1*2"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B АЛКОЗАМОК", 6);
+    rig.StartConsumer();
+    rig.Choose(243);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Запрос данных завершён.")); }, 20000))
+        << d->LogText().toStdString();
+    const QString log = d->LogText();
+    EXPECT_FALSE(log.contains(U("Загрузка: Блок 0, запись 0\n"))) << "records 0 and 1 of block 0 are not collected";
+    EXPECT_FALSE(log.contains(U("Загрузка: Блок 0, запись 1\n")));
+    EXPECT_TRUE(log.contains(U("Загрузка: Блок 1, запись 1\n")));
+    EXPECT_TRUE(log.contains(U("Загрузка: Блок 0, запись 2\n")));
+    EXPECT_TRUE(log.contains(U("Загрузка: Блок 0, запись 6 - number_zapis & 0x80000000UL - неверный(неизвестный) флаг")));
+    EXPECT_TRUE(log.contains(U("Загрузка: Блок 0, запись 6 - недействительная")));
+    EXPECT_TRUE(log.contains(U("Загрузка: Блок 1, запись 14 - efdata.DateTime_alk(i) == 0")));
+    EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: get blok index 1 - tryning 14"));
+    EXPECT_EQ(sim.Count("req 7 1"), 3);
+    EXPECT_EQ(sim.Count("req 7 2"), 0) << "the last block says so";
+    EXPECT_TRUE(log.contains(U("Анализ полученных блоков - Завершён! Записей 30, Памяти 2729, Счётчик цикла перезаписи 1")));
+
+    const auto records = rig.Records();
+    ASSERT_EQ(records.size(), 27u); // exhalations 2..29 without 6
+    std::vector<int> ks;
+    for (int k = 2; k < 30; ++k)
+        if (k != 6)
+            ks.push_back(k);
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(when(records[i].Probe.Timestamp), exhalationTime(ks[i]));
+        EXPECT_EQ(records[i].Probe.RecordType, ks[i] == 5 ? 2u : 1u) << ks[i];
+        EXPECT_EQ(QByteArray(records[i].Model), rtl::toCp1251(U("VELT-B АЛКО")));
+        EXPECT_EQ(records[i].DeviceType, 6u);
+    }
+}
+
+TEST(Eeprom, ClearingAsksFirstAndSaysHowItWent)
+{
+    Sim sim(244, {"--model", "5", "--life", "10", "--fault", "nak-clear*14"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    rig.Choose(244);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bClearEEPROM->isEnabled(); }));
+    EXPECT_FALSE(d->bClearEEPROM->isVisible());
+
+    const QString question = U("Операция уничтожит все записи в приборе!\nВы действительно хотите стереть EEPROM прибора?");
+    rig.boxes.Answer(ctl::IDNO);
+    d->ClearClick();
+    ASSERT_EQ(rig.boxes.Count(), 1);
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, question);
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, U("Внимание!"));
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].flags, ctl::MB_YESNO | ctl::MB_ICONQUESTION);
+    EXPECT_TRUE(d->bClearEEPROM->isEnabled());
+
+    struct Case { const char* caption; const char* text; unsigned icon; };
+    const Case cases[] = {{"Внимание!", "EEPROM не удалось очистить!", ctl::MB_ICONSTOP},
+                          {"Информация!", "EEPROM очищена!", ctl::MB_ICONEXCLAMATION}};
+    for (const Case& c : cases) {
+        rig.boxes.Clear();
+        rig.boxes.Answer(ctl::IDYES);
+        d->ClearClick();
+        EXPECT_FALSE(d->bClearEEPROM->isEnabled());
+        ASSERT_TRUE(Pump([&] { return rig.boxes.Count() == 2 && d->bClearEEPROM->isEnabled(); }, 5000));
+        const auto answer = rig.boxes.AskedSoFar()[1];
+        EXPECT_EQ(answer.caption, U(c.caption));
+        EXPECT_EQ(answer.text, U(c.text));
+        EXPECT_EQ(answer.flags, ctl::MB_OK | c.icon);
+    }
+    EXPECT_EQ(sim.Count("cleared"), 1) << "a refusal is asked again for a second, then given up";
+}
+
+TEST(Eeprom, ShuttingDownWhileTheHandOverWaitsForTheStackEndsAtOnce)
+{
+    Sim sim(245, {"--model", "5", "--life", "20"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    // No consumer: the stack fills with the first record and the hand-over waits.
+    rig.Choose(245);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    ASSERT_TRUE(Pump([&] { return StackCount(rig.stack.Hooks()) == 1; }, 20000));
+    Pump([] { return false; }, 100);
+    const auto t0 = std::chrono::steady_clock::now();
+    d->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+    EXPECT_FALSE(d->EEPROMWindow()->isVisible());
+}
