@@ -83,13 +83,13 @@ QVariant extreme(const dbf::Table& table, int c, bool max, const std::vector<qui
 {
     if (!records) {
         const dbf::ColumnIndex& index = table.indexUnlocked(c);
-        if (index.entries().empty())
+        // NULL keys sort first: the largest entry is NULL only when all are, the smallest non-NULL may not exist.
+        const auto& entries = index.entries();
+        const auto it = max ? (entries.empty() ? entries.end() : std::prev(entries.end()))
+                            : std::find_if(entries.begin(), entries.end(), [](const auto& x) { return x.first[0] != '\0'; });
+        if (it == entries.end() || it->first[0] == '\0')
             return {};
-        const auto& e = max ? *index.entries().rbegin() : *std::find_if(index.entries().begin(), index.entries().end(),
-                                                                          [](const auto& x) { return x.first[0] != '\0'; });
-        if (e.first[0] == '\0')
-            return {};
-        return table.valueUnlocked(e.second, c);
+        return table.valueUnlocked(it->second, c);
     }
     bool found = false;
     std::string best;

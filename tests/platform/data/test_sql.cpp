@@ -167,6 +167,20 @@ TEST_F(Journal, MaxMinAndCountOnEmptyAndFilledTables)
     EXPECT_EQ(q.FieldByName("maxid")->AsInteger(), 4);
 }
 
+TEST_F(Journal, AggregatesOverAColumnOfOnlyNullsGiveNull)
+{
+    // Rows exist, but none has a surname: the column's index holds only NULL keys.
+    insert({1, 17, "2010.12.28 10:00:00", "", 0.0, "0", 5, 1});
+    insert({2, 17, "2010.12.28 11:00:00", "", 0.0, "0", 6, 1});
+    for (const char* where : {"", " WHERE PRIBOR = 17"}) {
+        SCOPED_TRACE(where);
+        open(QString("SELECT min(OBSL_FAM) as lo, max(OBSL_FAM) as hi, COUNT(OBSL_FAM) as n FROM Base") + where);
+        EXPECT_TRUE(q.FieldByName("lo")->IsNull());
+        EXPECT_TRUE(q.FieldByName("hi")->IsNull());
+        EXPECT_EQ(q.FieldByName("n")->AsInteger(), 0);
+    }
+}
+
 TEST_F(Journal, InsertLeavesUnlistedColumnsNullAndRoundsNothingItShouldNot)
 {
     exec("INSERT INTO Base ( ID, PRIBOR, IZM ) VALUES ( :ID, :PRIBOR, :IZM )", {{"ID", 1}, {"PRIBOR", 123}, {"IZM", "0,123"}});
