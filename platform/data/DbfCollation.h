@@ -12,10 +12,13 @@
 
 namespace dbf {
 
-// Room a field key may need.
-constexpr int kMaxKey = 1 + 2 * 255 + 8;
+// Room the key of a field needs: text fields of tables from elsewhere may be far wider than 255.
+inline int keyRoom(const Column& column)
+{
+    return column.isNumeric() ? 9 : 1 + 2 * column.length;
+}
 
-// The key of a field's bytes, written to out; returns its length.
+// The key of a field's bytes, written to out (keyRoom bytes); returns its length.
 int fieldKey(const Column& column, const char* field, rtl::CodePage codePage, uchar* out);
 
 // The key a value would have in this field, for comparing fields with it. False when the value cannot be
@@ -23,7 +26,8 @@ int fieldKey(const Column& column, const char* field, rtl::CodePage codePage, uc
 bool valueKey(const Column& column, const QVariant& value, rtl::CodePage codePage, QByteArray* key);
 
 // The letters of a text as case-free weights (0xFFFF for a character the code page lacks), and the
-// same for a field's bytes taken as text with blanks trimmed at both ends (for LIKE).
+// same for a field's bytes taken as text with blanks trimmed at both ends (for LIKE; out holds the
+// field's length).
 QVector<quint16> textWeights(const QString& text, rtl::CodePage codePage);
 int fieldWeights(const Column& column, const char* field, rtl::CodePage codePage, quint16* out);
 

@@ -293,9 +293,9 @@ void Table::remove(quint32 record)
 std::string Table::keyOf(const char* record, int column) const
 {
     const Column& c = header_.columns.at(static_cast<std::size_t>(column));
-    uchar buf[kMaxKey];
-    const int n = fieldKey(c, record + c.offset, codePage_, buf);
-    return std::string(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
+    std::string key(static_cast<std::size_t>(keyRoom(c)), '\0');
+    key.resize(static_cast<std::size_t>(fieldKey(c, record + c.offset, codePage_, reinterpret_cast<uchar*>(key.data()))));
+    return key;
 }
 
 std::string Table::keyUnlocked(quint32 record, int column) const

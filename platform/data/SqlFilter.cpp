@@ -4,6 +4,7 @@
 #include "platform/data/DbfCollation.h"
 #include "platform/data/DbfTable.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace sql {
@@ -39,6 +40,8 @@ Filter::Filter(const std::vector<Condition>& conditions, const dbf::Table& table
                                          .arg(c.column, value.toString()));
             t.key = key.toStdString();
         }
+        key_.resize(std::max(key_.size(), static_cast<std::size_t>(dbf::keyRoom(col))));
+        text_.resize(std::max(text_.size(), static_cast<std::size_t>(col.length)));
         tests_.push_back(std::move(t));
     }
 }
@@ -47,7 +50,7 @@ bool Filter::matches(const char* record) const
 {
     if (never_)
         return false;
-    uchar buf[dbf::kMaxKey];
+    uchar* buf = key_.data();
     for (const Test& t : tests_) {
         if (t.op == Condition::Op::Like) {
             if (!like(t, record))
@@ -80,7 +83,7 @@ bool Filter::like(const Test& t, const char* record) const
     const dbf::Column& col = table_.columns()[static_cast<std::size_t>(t.column)];
     if (col.isMemo())
         return false;
-    quint16 text[256];
+    quint16* text = text_.data();
     const int n = dbf::fieldWeights(col, record + col.offset, table_.codePage(), text);
     if (n == 0)
         return false;  // blank is NULL

@@ -43,6 +43,9 @@ private:
 
     const dbf::Table& table_;
     std::vector<Test> tests_;
+    // Room for the key and the LIKE weights of the widest tested field.
+    mutable std::vector<uchar> key_;
+    mutable std::vector<quint16> text_;
     bool never_ = false;
 };
 

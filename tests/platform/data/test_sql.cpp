@@ -7,6 +7,7 @@
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/CodePage.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -179,6 +180,53 @@ TEST_F(Journal, AggregatesOverAColumnOfOnlyNullsGiveNull)
         EXPECT_TRUE(q.FieldByName("hi")->IsNull());
         EXPECT_EQ(q.FieldByName("n")->AsInteger(), 0);
     }
+}
+
+TEST_F(Journal, TextFieldsLongerThan255CompareSortAndMatch)
+{
+    // A table from elsewhere with a 300-character text field (the width's high byte in the decimals byte).
+    const int width = 300, recordLength = 1 + 5 + width;
+    QByteArray dbf(32 * 3 + 1, '\0');
+    dbf[0] = 0x03;
+    dbf[4] = 3;
+    dbf[8] = char((32 * 3 + 1) & 0xFF);
+    dbf[10] = char(recordLength & 0xFF);
+    dbf[11] = char(recordLength >> 8);
+    dbf[29] = 0x57;
+    dbf.replace(32, 2, "ID");
+    dbf[32 + 11] = 'N';
+    dbf[32 + 16] = 5;
+    dbf.replace(64, 4, "NOTE");
+    dbf[64 + 11] = 'C';
+    dbf[64 + 16] = char(width & 0xFF);
+    dbf[64 + 17] = char(width >> 8);
+    dbf[96] = 0x0D;
+    const QString notes[] = {QString(280, QChar(u'Б')) + QString::fromUtf8("конец"), QString(280, QChar(u'А')) + QString::fromUtf8("КОНЕЦ"), QString()};
+    for (int id = 1; id <= 3; ++id) {
+        QByteArray record = ' ' + QByteArray::number(id).rightJustified(5, ' ') + rtl::toCp1251(notes[id - 1]);
+        dbf += record.leftJustified(recordLength, ' ');
+    }
+    dbf += '\x1A';
+    testutil::writeFile(QDir(conn.DataFolder()).filePath("NOTES.DBF"), dbf);
+
+    struct Case {
+        QString sql;
+        QList<int> ids;
+    };
+    const Case cases[] = {
+        {"SELECT * FROM NOTES ORDER BY NOTE", {3, 2, 1}},
+        {"SELECT * FROM NOTES ORDER BY NOTE DESC", {1, 2, 3}},
+        {QString::fromUtf8("SELECT * FROM NOTES WHERE NOTE LIKE '%конец' ORDER BY ID"), {1, 2}},
+        {"SELECT * FROM NOTES WHERE NOTE = '" + notes[1].toLower() + "'", {2}},
+        {"SELECT * FROM NOTES WHERE NOTE > '" + notes[1] + "'", {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql.left(60).toStdString());
+        open(c.sql);
+        EXPECT_EQ(ids(q), c.ids);
+    }
+    open("SELECT * FROM NOTES WHERE ID = 1");
+    EXPECT_EQ(q.FieldByName("NOTE")->AsString(), notes[0]);
 }
 
 TEST_F(Journal, InsertLeavesUnlistedColumnsNullAndRoundsNothingItShouldNot)
