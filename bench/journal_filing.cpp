@@ -1,0 +1,226 @@
+// The "default_mp" journal at its working size: 100,000 records. A burst of 1,000 new measurements filed
+// through the controller as the manager delivers them (duplicate search, insert, identifier-window view
+// after each), the full view rebuilt at the end of the burst, and a repeated download of the same burst
+// (every record found, none filed).
+#include "Devices/Measurement.h"
+#include "db/DBInfoPribors.h"
+#include "grid/DBGridEx.h"
+#include "journal/Default_MP_Akt.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/DbfTable.h"
+#include "platform/data/Field.h"
+#include "platform/rtl/DateTime.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr int kRecords = 100000;
+constexpr int kBurst = 1000;
+
+const char* kSurnames[] = {"ИВАНОВ", "ПЕТРОВ", "СИДОРОВ", "КУЗНЕЦОВ", "СМИРНОВ", "ПОПОВ", "ВАСИЛЬЕВ", "СОКОЛОВ"};
+
+QString dateOf(int i)
+{
+    // About 27 records a day from 2005 on, in filing order.
+    const double t = rtl::EncodeDate(2005, 1, 1) + i * (53.0 / 1440.0);
+    int y, mo, d, h, mi, s, ms;
+    rtl::DecodeDateTime(t, y, mo, d, h, mi, s, ms);
+    return QString::asprintf("%04d.%02d.%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
+}
+
+struct Program {
+    QTemporaryDir dir;
+    std::unique_ptr<TADOConnection> conn;
+    std::unique_ptr<TADOQuery> view;
+    std::unique_ptr<TADOQuery> lookup;
+    std::unique_ptr<TDataSource> ds;
+    std::unique_ptr<QWidget> window;
+    TDBGridEx* grid = nullptr;
+    QLabel* viewPanel = nullptr;
+    QLabel* count = nullptr;
+    QPushButton* buttons[3] = {};
+    std::unique_ptr<TDBInfoPribors> info;
+    std::unique_ptr<TfmDefault_MP_Akt> journal;
+    uint32_t burstCounter = 0;
+    int nextMinute = 0;
+
+    Program()
+    {
+        QDir(dir.path()).mkpath("DATABASE");
+        conn = std::make_unique<TADOConnection>();
+        conn->SetConnectionString("FILE NAME=" + dir.filePath("connect.udl"));
+        conn->Open();
+        view = std::make_unique<TADOQuery>(conn.get());
+        lookup = std::make_unique<TADOQuery>(conn.get());
+        ds = std::make_unique<TDataSource>(view.get());
+        window = std::make_unique<QWidget>();
+        window->resize(1200, 700);
+        grid = new TDBGridEx(window.get());
+        grid->setGeometry(0, 0, 1200, 600);
+        grid->SetDataSource(ds.get());
+        viewPanel = new QLabel(window.get());
+        count = new QLabel(window.get());
+        for (auto& b : buttons)
+            b = new QPushButton(window.get());
+        info = std::make_unique<TDBInfoPribors>(dir.path());
+        journal = std::make_unique<TfmDefault_MP_Akt>();
+        journal->SetDirs(dir.path(), dir.path());
+        journal->SetOperator("Оператор");
+        TJournalBinding b;
+        b.Query = view.get();
+        b.Connection = conn.get();
+        b.DS = ds.get();
+        b.LookupQuery = lookup.get();
+        b.Grid = grid;
+        b.ViewPanel = viewPanel;
+        b.InfoPribors = info.get();
+        journal->InitJournal(b); // creates Base
+        journal->SetControls(buttons[0], buttons[1], count, buttons[2]);
+        journal->SetBurstCounter(&burstCounter);
+
+        view->Close();
+        auto table = conn->openTable("Base");
+        for (int i = 0; i < kRecords; ++i) {
+            std::vector<QVariant> v(25);
+            v[0] = i + 1;
+            v[1] = 2;
+            v[2] = 100 + i % 7;
+            v[3] = dateOf(i);
+            v[4] = i;
+            v[5] = (i % 1000) / 1000.0;
+            v[6] = QString::number(i % 4);
+            v[7] = 0.0;
+            v[11] = QString::fromUtf8(kSurnames[i % 8]);
+            v[22] = 1;
+            v[23] = dateOf(i);
+            v[24] = QString::fromUtf8("Оператор");
+            table->append(v);
+        }
+        table.reset();
+        journal->QueryAfterOpenInstall();
+        journal->ShowAll();
+        window->show();
+    }
+
+    // A burst of new measurements, later than anything filed.
+    std::vector<TVELTMeasurement> Burst()
+    {
+        std::vector<TVELTMeasurement> burst;
+        for (int i = 0; i < kBurst; ++i, ++nextMinute) {
+            TVELTMeasurement m = ZeroMeasurement();
+            m.SerialNumber = 4321;
+            m.Probe.Timestamp = rtl::EncodeDate(2030, 1, 1) + nextMinute / 1440.0;
+            m.VerificationDate = rtl::EncodeDate(2029, 6, 1);
+            m.Probe.AlcResult = (nextMinute % 500) / 1000.0;
+            m.Probe.nMeasure = uint32_t(nextMinute + 1);
+            m.Probe.RecordType = 1;
+            m.ModelCode = 10;
+            m.DeviceType = 3;
+            burst.push_back(m);
+        }
+        return burst;
+    }
+
+    void File(const std::vector<TVELTMeasurement>& burst)
+    {
+        burstCounter = 0;
+        journal->QueryAfterOpenBurstInstall();
+        for (const TVELTMeasurement& m : burst) {
+            ++burstCounter;
+            journal->NewMeasure(&m, 0);
+        }
+    }
+
+    void EndBurst()
+    {
+        journal->QueryAfterOpenInstall();
+        journal->NewMeasure(nullptr, 1);
+    }
+};
+
+Program& program()
+{
+    static Program p;
+    return p;
+}
+
+void BM_FileBurstOf1000(benchmark::State& state)
+{
+    Program& p = program();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto burst = p.Burst();
+        state.ResumeTiming();
+        p.File(burst);
+        state.PauseTiming();
+        p.EndBurst();
+        state.ResumeTiming();
+    }
+    state.counters["records"] = double(p.view->RecordCount());
+}
+BENCHMARK(BM_FileBurstOf1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RedownloadedBurstOf1000(benchmark::State& state)
+{
+    Program& p = program();
+    const auto burst = p.Burst();
+    p.File(burst);
+    p.EndBurst();
+    for (auto _ : state) {
+        p.File(burst);
+        state.PauseTiming();
+        p.EndBurst();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RedownloadedBurstOf1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The end-of-burst call: the full view rebuilt and the grid laid out.
+void BM_ViewRefreshAfterBurst(benchmark::State& state)
+{
+    Program& p = program();
+    for (auto _ : state)
+        p.journal->NewMeasure(nullptr, 1);
+    state.counters["records"] = double(p.view->RecordCount());
+}
+BENCHMARK(BM_ViewRefreshAfterBurst)->Unit(benchmark::kMillisecond);
+
+// The view after one insert: the identifier window of the newest records.
+void BM_IdentifierWindowView(benchmark::State& state)
+{
+    Program& p = program();
+    p.view->Close();
+    p.view->SetSQL("SELECT max(ID) as maxid FROM Base");
+    p.view->Open();
+    const int maxId = p.view->FieldByName("maxid")->AsInteger();
+    for (auto _ : state)
+        p.journal->RefreshView(maxId);
+}
+BENCHMARK(BM_IdentifierWindowView)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    program().journal.reset();
+    return 0;
+}
