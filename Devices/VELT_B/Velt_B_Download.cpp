@@ -343,14 +343,14 @@ void TVelt_B::GETEEPROM_Thread()
     state(u("Анализ блоков завершён."));
     if (!Sleep(500))
         return downloadStop();
-    // 16. Waiting for the hand-over.
+    // 16. Waiting for the hand-over; the value is reset before the button can set it.
+    GoCancel = 0;
     onMain([w] {
         w->lbFullRec->setText(w->lbCountRec->text());
         w->lbFullRec->adjustSize();
         w->bActions->setText(u("Передать"));
         w->bActions->setEnabled(true);
     });
-    GoCancel = 0;
     while (GoCancel == 0) {
         bool after = false;
         onMain([w, &after] { after = w->cbAfterSend->isChecked(); });
