@@ -406,9 +406,9 @@ void TColumnEx::SetAutoFitColWidth(bool v)
     Changed(false);
 }
 
-void TColumnEx::SetImageCount(int n)
+void TColumnEx::SetImageList(const TImageListEx* list)
 {
-    imageCount_ = n;
+    imageList_ = list;
     if (TCustomDBGridEx* g = Grid())
         g->LayoutChanged();
 }
@@ -502,7 +502,7 @@ void TColumnEx::Assign(TColumnEx& s)
     footers_->Assign(*s.footers_);
     tag_ = s.tag_;
     SetVisible(s.visible_);
-    imageCount_ = s.imageCount_;
+    imageList_ = s.imageList_;
     notInKeyListIndex_ = s.notInKeyListIndex_;
     minWidth_ = s.minWidth_;
     maxWidth_ = s.maxWidth_;
@@ -533,7 +533,7 @@ TColumnExType TColumnEx::GetColumnType()
     if (pickFilled && !keyFilled)
         return ctPickList;
     if (keyFilled) {
-        if (imageCount_ > 0)
+        if (imageList_)
             return ctKeyImageList;
         if (pickList_)
             return ctKeyPickList;

@@ -7,6 +7,7 @@
 #include "grid/ColumnFooterEx.h"
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridExTypes.h"
+#include "grid/ImageListEx.h"
 #include "platform/data/DataSetTypes.h"
 #include "platform/graphics/Font.h"
 #include <QString>
@@ -100,9 +101,9 @@ public:
     void SetAutoFitColWidth(bool v);
     int InitialWidth() const { return initialWidth_; }
     void SetInitialWidth(int w) { initialWidth_ = w; }
-    // The image list of an image column: the number of images it holds (the images live with the caller).
-    int ImageCount() const { return imageCount_; }
-    void SetImageCount(int n);
+    // The pictures of an image column, shown by the position of the field's text in the key list.
+    const TImageListEx* ImageList() const { return imageList_; }
+    void SetImageList(const TImageListEx* list);
     // Edit buttons shown beside the cell: only their widths matter to the layout here.
     QList<int>& EditButtonWidths() { return editButtonWidths_; }
 
@@ -178,7 +179,7 @@ private:
     std::uint64_t followedGeneration_ = 0;
     std::unique_ptr<TColumnFooterEx> footer_;
     std::unique_ptr<TColumnFootersEx> footers_;
-    int imageCount_ = 0;
+    const TImageListEx* imageList_ = nullptr;
     double increment_ = 1.0;
     std::unique_ptr<QStringList> keyList_;
     int maxWidth_ = 0;

@@ -79,6 +79,9 @@ public:
     bool UseMultiTitle() const { return useMultiTitle_; }
     void SetUseMultiTitle(bool v);
     int VTitleMargin() const { return vTitleMargin_; }
+    // Pictures the titles show by their ImageIndex in place of the caption.
+    const TImageListEx* TitleImages() const { return titleImages_; }
+    void SetTitleImages(const TImageListEx* list) { titleImages_ = list; LayoutChanged(); }
     void SetVTitleMargin(int v);
     TDBGridExScrollBar& HorzScrollBar() { return horzScrollBar_; }
     TDBGridExScrollBar& VertScrollBar() { return vertScrollBar_; }
@@ -295,6 +298,7 @@ private:
     void deleteSelectedOrCurrent();
     void drawIndicatorCell(int r, gfx::TRect rect, TGridDrawState state, int dx);
     void drawTitleCell(TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
+    void drawImageCentred(const QImage& image, const gfx::TRect& area, TAlignment alignment);
     void drawMultiTitleCell(int dataCol, TColumnEx* column, const gfx::TRect& cell, int dx, int dy);
     void drawDataRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
     void drawFooterRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, TGridDrawState state);
@@ -337,6 +341,7 @@ private:
     int titleLines_ = 0;
     bool useMultiTitle_ = false;
     int vTitleMargin_ = 10;
+    const TImageListEx* titleImages_ = nullptr;
 
     // Owned parts.
     TColumnDefValuesEx columnDefValues_;

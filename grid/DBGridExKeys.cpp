@@ -341,6 +341,8 @@ void TCustomDBGridEx::MoveCol(int rawCol, int direction, bool select)
         HideEditor();
     if (has(options_, dgRowSelect))
         ClampInView(rawCol, Row());
+    else if (rawCol < FixedCols())
+        FocusFixedCol(rawCol);  // a frozen column is focused in the current row
     else
         MoveColRow(rawCol, Row(), true, true);
     if (OnColEnter)

@@ -214,7 +214,8 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
     canvas_.Font().Assign(title.GetFont());
     canvas_.Brush().SetColor(title.Color());
     const bool pressed = titlePressedDown_ && pressedTitle_ == DataToRawColumn(column->Index());
-    const QString caption = title.Caption();
+    const bool titleImage = titleImages_ && title.ImageIndex() >= 0 && title.ImageIndex() < int(titleImages_->size());
+    const QString caption = titleImage ? QString() : title.Caption();
     TSortMarkerEx marker = title.SortMarker();
     const bool singleLine = titleHeight_ == 0 && titleLines_ == 0 && !useMultiTitle_;
     int offset = 0;
@@ -241,6 +242,8 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
     } else {
         WriteCellText(textRect, false, dx, dy, caption, title.Alignment(), tlCenter, true, title.EndEllipsis(), offset, -offset);
     }
+    if (titleImage)
+        drawImageCentred((*titleImages_)[size_t(title.ImageIndex())], textRect, useMultiTitle_ ? taCenter : title.Alignment());
     if (glyph >= 0) {
         // The marker in the 16 pixels kept at the right; with several sorted columns, its number beside it.
         const QImage& g = sortGlyphs_[size_t(glyph)];
@@ -258,6 +261,20 @@ void TCustomDBGridEx::drawTitleCell(TColumnEx* column, TRect rect, int dx, int d
             canvas_.Brush().SetColor(brush);
         }
     }
+}
+
+void TCustomDBGridEx::drawImageCentred(const QImage& image, const TRect& area, TAlignment alignment)
+{
+    int x = area.Left + (area.Width() - image.width()) / 2;
+    if (alignment == taLeftJustify)
+        x = area.Left + 2;
+    else if (alignment == taRightJustify)
+        x = area.Right - image.width() - 2;
+    const int y = area.Top + (area.Height() - image.height()) / 2;
+    // Clipped to the cell.
+    canvas_.IntersectClipRect(area);
+    canvas_.DrawImage(TRect(x, y, x + image.width(), y + image.height()), image);
+    canvas_.ClearClip();
 }
 
 void TCustomDBGridEx::drawMultiTitleCell(int dataCol, TColumnEx* column, const TRect& cell, int dx, int dy)
@@ -364,6 +381,9 @@ void TCustomDBGridEx::drawDataRowCell(int dc, int dr, TColumnEx* column, TRect r
             switch (type) {
             case ctKeyImageList:
                 canvas_.FillRect(textRect);
+                if (const TImageListEx* images = column->ImageList();
+                    images && cellParams_.ImageIndex >= 0 && cellParams_.ImageIndex < int(images->size()))
+                    drawImageCentred((*images)[size_t(cellParams_.ImageIndex)], textRect, taCenter);
                 break;
             case ctCheckboxes:
                 canvas_.FillRect(textRect);
@@ -556,9 +576,13 @@ void TCustomDBGridEx::DefaultDrawColumnCell(const TRect& rect, int, TColumnEx* c
     int dx = 2;
     const int dy = dx - (flat_ ? 1 : 0);
     switch (column->GetColumnType()) {
-    case ctKeyImageList:
+    case ctKeyImageList: {
         canvas_.FillRect(rect);
+        const int i = column->GetImageIndex();
+        if (const TImageListEx* images = column->ImageList(); images && i >= 0 && i < int(images->size()))
+            drawImageCentred((*images)[size_t(i)], rect, taCenter);
         break;
+    }
     case ctCheckboxes:
         canvas_.FillRect(rect);
         PaintCheckBox(canvas_, rect, column->GetCheckboxState(), flat_);

@@ -518,7 +518,9 @@ void TCustomGrid::FocusCell(int c, int r, bool moveAnchor)
 
 void TCustomGrid::MoveColRow(int c, int r, bool moveAnchor, bool show)
 {
-    c = std::clamp(c, fixedCols_, ColCount() - 1);
+    // A fixed column that a subclass focused itself stays current while rows change.
+    if (c != currentCol_ || c >= ColCount())
+        c = std::clamp(c, fixedCols_, ColCount() - 1);
     r = std::clamp(r, fixedRows_, RowCount() - 1);
     if (!SelectCell(c, r))
         return;
@@ -553,6 +555,15 @@ void TCustomGrid::MoveColRow(int c, int r, bool moveAnchor, bool show)
         else
             HideEditor();
     }
+}
+
+void TCustomGrid::FocusFixedCol(int c)
+{
+    if (c < 0 || c >= ColCount() || c == currentCol_)
+        return;
+    InvalidateCell(currentCol_, currentRow_);
+    currentCol_ = anchorCol_ = c;
+    InvalidateCell(currentCol_, currentRow_);
 }
 
 void TCustomGrid::SetCol(int c)

@@ -184,6 +184,8 @@ protected:
     void FocusCell(int c, int r, bool moveAnchor);
     void MoveColRow(int c, int r, bool moveAnchor, bool show);
     void ClampInView(int c, int r);
+    // Makes a fixed (non-scrolling) column current, which the user's moves never do.
+    void FocusFixedCol(int c);
 
     // Notifications.
     virtual void ColWidthsChanged() {}

@@ -203,3 +203,40 @@ TEST(GridBehaviours, ScalingKeepsTheSumOfWidths)
     EXPECT_EQ(scaled, gridmath::MulDiv(total, 4, 3)) << "no rounding piles up";
     EXPECT_EQ(j.grid.TitleFont().Height(), gridmath::MulDiv(titleHeight, 4, 3));
 }
+
+TEST(GridBehaviours, FrozenColumnsStayAndTakeTheFocus)
+{
+    JournalGrid j(10, {400, 200});
+    j.grid.SetOptions(j.grid.Options() & ~bit(dgRowSelect));
+    j.grid.SetFrozenCols(1);
+    j.show();
+    EXPECT_EQ(j.grid.FixedCols(), 2);
+    j.grid.SetLeftCol(4);
+    EXPECT_FALSE(j.grid.CellRect(1, 1).isEmpty()) << "the frozen column does not scroll away";
+    click(j.vp(), j.cell(2, 0));
+    EXPECT_EQ(j.grid.SelectedIndex(), 0);
+    key(&j.grid, Qt::Key_Down);
+    EXPECT_EQ(j.grid.SelectedIndex(), 0) << "moving rows keeps the frozen column current";
+}
+
+TEST(GridBehaviours, ImageColumnsAndTitleImages)
+{
+    JournalGrid j(4);
+    TImageListEx images;
+    for (QColor c : {QColor(Qt::red), QColor(Qt::green)}) {
+        QImage img(8, 8, QImage::Format_ARGB32);
+        img.fill(c);
+        images.push_back(img);
+    }
+    TColumnEx* c = j.grid.Columns()[3];
+    c->KeyList() = QStringList{"VELT-A", "VELT-B"};
+    c->SetImageList(&images);
+    j.grid.SetTitleImages(&images);
+    j.grid.Columns()[0]->Title().SetImageIndex(1);
+    j.show();
+    EXPECT_EQ(c->GetColumnType(), ctKeyImageList);
+    EXPECT_EQ(c->GetImageIndex(), 0);
+    const QImage shot = j.image();
+    EXPECT_EQ(shot.pixelColor(j.grid.CellRect(4, 2).center()), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(j.grid.CellRect(1, 0).center()), QColor(Qt::green));
+}
