@@ -7,11 +7,13 @@
 #include "journal/JournalLock.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/BlobStream.h"
+#include "platform/data/DbfCollation.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -37,10 +39,13 @@ QString probeText(const char (&bytes)[N])
     return rtl::fromCp1251(QByteArray(bytes, qsizetype(n))).left(kActTextWidth);
 }
 
-// A text is below another in the system's case-insensitive order.
+// A text is below another in the journal's case-insensitive letter order (the one its queries sort by:
+// Cyrillic by alphabet, Ё just after Е).
 bool below(const QString& stored, const QString& incoming)
 {
-    return QString::compare(stored.toUpper(), incoming.toUpper(), Qt::CaseSensitive) < 0;
+    const QVector<quint16> a = dbf::textWeights(stored.trimmed(), rtl::CodePage::Cp1251);
+    const QVector<quint16> b = dbf::textWeights(incoming.trimmed(), rtl::CodePage::Cp1251);
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
 
 const QString kDateFormat = QStringLiteral("yyyy.mm.dd hh:nn:ss");
