@@ -59,8 +59,13 @@ qint64 TField::AsLargeInt() const
     const QVariant v = Value();
     if (v.isNull())
         return 0;
-    if (v.typeId() == QMetaType::Double)
-        return static_cast<qint64>(v.toDouble());
+    if (v.typeId() == QMetaType::Double) {
+        // Truncated toward zero; a value with no 64-bit integer (or no number at all) is an error.
+        const double d = v.toDouble();
+        if (!(d > -9223372036854775808.0 && d < 9223372036854775808.0))
+            RaiseConversion(AsString(), "integer");
+        return static_cast<qint64>(d);
+    }
     if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Bool)
         return v.toLongLong();
     const QString text = v.toString().trimmed();

@@ -107,6 +107,24 @@ TEST_F(MemFixture, FieldAccessAndConversions)
     EXPECT_EQ(ds.RecNo(), 3);
 }
 
+TEST_F(MemFixture, FloatsBeyondTheIntegerRangeAreNoIntegers)
+{
+    // A wide numeric field of a damaged or foreign table can hold such values.
+    TField* v = ds.FieldByName("V");
+    for (double value : {1e20, -1e20, 9.3e18}) {
+        SCOPED_TRACE(value);
+        ds.Edit();
+        v->SetAsFloat(value);
+        EXPECT_THROW(v->AsLargeInt(), EDatabaseError);
+        EXPECT_THROW(v->AsInteger(), EDatabaseError);
+        ds.Cancel();
+    }
+    ds.Edit();
+    v->SetAsFloat(-9.0e18);
+    EXPECT_EQ(v->AsLargeInt(), qint64(-9000000000000000000LL));
+    ds.Cancel();
+}
+
 TEST_F(MemFixture, WritingOutsideEditAndOnClosedSetRaises)
 {
     EXPECT_THROW(ds.FieldByName("ID")->SetAsInteger(5), EDatabaseError);
