@@ -503,6 +503,7 @@ void TColumnEx::Assign(TColumnEx& s)
     tag_ = s.tag_;
     SetVisible(s.visible_);
     imageList_ = s.imageList_;
+    popupMenu_ = s.popupMenu_;
     notInKeyListIndex_ = s.notInKeyListIndex_;
     minWidth_ = s.minWidth_;
     maxWidth_ = s.maxWidth_;

@@ -10,6 +10,8 @@
 #include "grid/ImageListEx.h"
 #include "platform/data/DataSetTypes.h"
 #include "platform/graphics/Font.h"
+#include <QMenu>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -107,6 +109,10 @@ public:
     // Edit buttons shown beside the cell: only their widths matter to the layout here.
     QList<int>& EditButtonWidths() { return editButtonWidths_; }
 
+    // The column's own context menu, shown on a right click over its data cells (not owned).
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+
     // Lists, created on first read.
     QStringList& PickList();
     void SetPickList(const QStringList* list);
@@ -180,6 +186,7 @@ private:
     std::unique_ptr<TColumnFooterEx> footer_;
     std::unique_ptr<TColumnFootersEx> footers_;
     const TImageListEx* imageList_ = nullptr;
+    QPointer<QMenu> popupMenu_;
     double increment_ = 1.0;
     std::unique_ptr<QStringList> keyList_;
     int maxWidth_ = 0;

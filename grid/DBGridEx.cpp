@@ -127,7 +127,43 @@ void TCustomDBGridEx::SetFixedColor(gfx::TColor c) { fixedColor_ = c; Invalidate
 void TCustomDBGridEx::SetFooterColor(gfx::TColor c) { footerColor_ = c; InvalidateGrid(); }
 void TCustomDBGridEx::SetFooterRowCount(int n) { if (n >= 0) { footerRowCount_ = n; LayoutChanged(); } }
 void TCustomDBGridEx::SetFrozenCols(int n) { frozenCols_ = std::max(0, n); LayoutChanged(); }
-void TCustomDBGridEx::SetFlat(bool v) { flat_ = v; LayoutChanged(); }
+void TCustomDBGridEx::SetFlat(bool v)
+{
+    flat_ = v;
+    applyBorder();
+    LayoutChanged();
+}
+
+void TCustomDBGridEx::SetBorderStyle(TBorderStyle s)
+{
+    borderStyle_ = s;
+    applyBorder();
+}
+
+void TCustomDBGridEx::applyBorder()
+{
+    // A flat grid has a one-pixel sunken border; otherwise the usual sunken frame, or none.
+    if (borderStyle_ == bsNone)
+        setFrameStyle(QFrame::NoFrame);
+    else if (flat_)
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    else
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    if (flat_)
+        setLineWidth(1);
+}
+
+gfx::TRect TCustomDBGridEx::DataRect() const
+{
+    const TGridRect b = DataBox();
+    return gfx::TRect::fromQRect(BoxRect(b.Left, b.Top, b.Right, b.Bottom));
+}
+
+TGridRect TCustomDBGridEx::DataBox() const
+{
+    const int lastDataRow = titleOffset_ + std::max(1, DataRowCount()) - 1;
+    return {indicatorOffset_, titleOffset_, ColCount() - 1, lastDataRow};
+}
 void TCustomDBGridEx::SetReadOnly(bool v) { readOnly_ = v; InvalidateGrid(); }
 void TCustomDBGridEx::SetDrawMemoText(bool v) { drawMemoText_ = v; InvalidateGrid(); }
 void TCustomDBGridEx::SetRowHeight(int v) { rowHeight_ = v; LayoutChanged(); }
@@ -470,6 +506,12 @@ void TCustomDBGridEx::focusOutEvent(QFocusEvent* e)
             // The data set refused the post: say so, as the platform shows a data set's error.
             ctl::MessageBox(QString::fromUtf8(ex.what()), QStringLiteral("Error"), ctl::MB_OK | ctl::MB_ICONSTOP);
         }
+    }
+    // Losing the focus ends any gesture under way.
+    if (mouseState_ != 0 || trackingTitle_ || GridState() != gsNormal) {
+        mouseState_ = 0;
+        StopTracking();
+        CancelGesture();
     }
     TCustomGrid::focusOutEvent(e);
 }

@@ -58,6 +58,12 @@ public:
     void SetFooterRowCount(int n);
     int FrozenCols() const { return frozenCols_; }
     void SetFrozenCols(int n);
+    enum TBorderStyle { bsNone, bsSingle };
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle s);
+    // The data area: from the first data column and row to the last column and data row.
+    gfx::TRect DataRect() const;
+    TGridRect DataBox() const;
     bool Flat() const { return flat_; }
     void SetFlat(bool v);
     bool ReadOnly() const { return readOnly_; }
@@ -331,6 +337,8 @@ private:
     int footerRowCount_ = 0;
     int frozenCols_ = 0;
     bool flat_ = false;
+    TBorderStyle borderStyle_ = bsSingle;
+    void applyBorder();
     bool readOnly_ = false;
     bool defaultDrawing_ = true;
     bool drawMemoText_ = false;

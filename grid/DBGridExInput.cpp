@@ -244,6 +244,15 @@ void TCustomDBGridEx::MouseUp(TMouseButton button, TShiftState shift, int x, int
     if (state == gsColSizing || state == gsColMoving)
         return;
     const TGridCoord hit = MouseCoord(x, y);
+    if (button == mbRight && hit.Y >= titleOffset_ && hit.X >= indicatorOffset_ && linkActive()
+        && hit.Y - titleOffset_ < dataLink_.RecordCount()) {
+        // A column with a menu of its own shows it instead of the grid's.
+        const int dc = RawToDataColumn(hit.X);
+        if (dc < columns_->Count())
+            if (QMenu* menu = columns_->Items(dc)->PopupMenu())
+                menu->popup(viewport()->mapToGlobal(QPoint(x, y)));
+        return;
+    }
     if (hit.X < 0 || hit.Y < 0 || button != mbLeft)
         return;
     if (hit.Y >= titleOffset_ && linkActive() && hit.Y - titleOffset_ < dataLink_.RecordCount()) {

@@ -240,3 +240,24 @@ TEST(GridBehaviours, ImageColumnsAndTitleImages)
     EXPECT_EQ(shot.pixelColor(j.grid.CellRect(4, 2).center()), QColor(Qt::red));
     EXPECT_EQ(shot.pixelColor(j.grid.CellRect(1, 0).center()), QColor(Qt::green));
 }
+
+TEST(GridBehaviours, ColumnMenuOnRightClickAndTheDataArea)
+{
+    JournalGrid j(5);
+    QMenu menu;
+    menu.addAction("Акт");
+    j.grid.Columns()[1]->SetPopupMenu(&menu);
+    j.show();
+    mouse(j.vp(), QEvent::MouseButtonPress, j.cell(1, 1), {}, Qt::RightButton);
+    mouse(j.vp(), QEvent::MouseButtonRelease, j.cell(1, 1), {}, Qt::RightButton);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+    mouse(j.vp(), QEvent::MouseButtonPress, j.cell(1, 2), {}, Qt::RightButton);
+    mouse(j.vp(), QEvent::MouseButtonRelease, j.cell(1, 2), {}, Qt::RightButton);
+    EXPECT_FALSE(menu.isVisible());
+    const TGridRect box = j.grid.DataBox();
+    EXPECT_EQ(box.Left, 1);
+    EXPECT_EQ(box.Top, 1);
+    EXPECT_EQ(box.Bottom, 5);
+    EXPECT_EQ(j.grid.DataRect().Top, j.grid.CellRect(1, 1).top());
+}
