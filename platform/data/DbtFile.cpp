@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
+#include <limits>
+
 namespace dbf {
 namespace {
 constexpr qint64 kDefaultBlock = 512;
@@ -37,10 +40,13 @@ void DbtFile::readHeader()
         blockSize_ = altBlock;
     else
         blockSize_ = kDefaultBlock;
-    // Never hand out blocks that already hold data, whatever the header claims.
-    const qint64 used = (file_->size() + blockSize_ - 1) / blockSize_;
-    if (nextFree_ < used)
-        nextFree_ = static_cast<quint32>(used);
+    // New entries go right after the file's last block, whatever the header claims: below it they would
+    // overwrite entries, beyond it they would leave a hole of up to terabytes. Entries are written before
+    // the header's number, so nothing that is ours ever lies past the end.
+    const qint64 used = std::max<qint64>(1, (file_->size() + blockSize_ - 1) / blockSize_);
+    if (used > std::numeric_limits<quint32>::max())
+        throw EDatabaseError(QStringLiteral("The memo file %1 is too large").arg(file_->path()));
+    nextFree_ = static_cast<quint32>(used);
 }
 
 std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tableBaseName)
@@ -109,6 +115,8 @@ qint64 DbtFile::append(const QByteArray& bytes)
     const qint64 block = nextFree_;
     const qint64 total = bytes.size() + 8;
     const qint64 blocks = (total + blockSize_ - 1) / blockSize_;
+    if (block + blocks > std::numeric_limits<quint32>::max())
+        throw EDatabaseError(QStringLiteral("The memo file %1 is full").arg(file_->path()));
     QByteArray entry(blocks * blockSize_, '\0');
     entry[0] = char(0xFF);
     entry[1] = char(0xFF);

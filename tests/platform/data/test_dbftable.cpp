@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <sys/wait.h>
@@ -218,6 +219,37 @@ TEST(DbfTable, DamagedFilesGiveClearErrorsOrTolerantReads)
         testutil::writeFile(d.file("T.DBF"), garbage);
         testutil::writeFile(d.file("T.DBT"), goodMemo);
         EXPECT_TRUE(Table::open(d.file("T.DBF"))->value(0, 0).isNull());
+    }
+}
+
+TEST(DbfTable, DamagedMemoHeaderNeverPlacesNewEntriesOverOldOnesOrFarAway)
+{
+    testutil::TempDir dir;
+    {
+        auto t = Table::create(dir.file("T.DBF"), journalColumns());
+        t->append({1, "A", 1.0, kJpeg, "0"});
+    }
+    QByteArray dbt = testutil::readFile(dir.file("T.DBT"));
+    const qint64 sizeBefore = dbt.size();
+    // The next-free-block number of the memo header as damage may leave it: 0 would reuse the header,
+    // a huge one would wrap or make a file of terabytes.
+    for (const char* next : {"\x00\x00\x00\x00", "\xFF\xFF\xFF\xFF", "\x00\x00\x00\x40"}) {
+        SCOPED_TRACE(testing::PrintToString(QByteArray(next, 4).toHex().toStdString()));
+        testutil::TempDir d;
+        testutil::writeFile(d.file("T.DBF"), testutil::readFile(dir.file("T.DBF")));
+        testutil::writeFile(d.file("T.DBT"), dbt.replace(0, 4, QByteArray(next, 4)));
+        const QByteArray photo(1500, '\x5A');
+        {
+            auto t = Table::open(d.file("T.DBF"));
+            t->append({2, "B", 2.0, photo, "0"});
+            t->append({3, "C", 3.0, photo, "0"});
+            t->update(0, {{1, "AA"}});
+        }
+        auto t = Table::open(d.file("T.DBF"));
+        EXPECT_EQ(t->value(0, 3).toByteArray(), kJpeg);
+        EXPECT_EQ(t->value(1, 3).toByteArray(), photo);
+        EXPECT_EQ(t->value(2, 3).toByteArray(), photo);
+        EXPECT_LT(QFileInfo(d.file("T.DBT")).size(), sizeBefore + 8 * 512);
     }
 }
 
