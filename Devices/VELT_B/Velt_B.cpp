@@ -331,6 +331,9 @@ int32_t TVelt_B::SendCommand(uint16_t code)
     int32_t r;
     do {
         r = Protocol.Send(Buffer, uint16_t(length), 0, 1);
+        // Without a port a call only waits out its second; a port chosen meanwhile need not wait for it.
+        if (r == kNoPort && PortRequest)
+            break;
     } while (r != kDone && msSince(t0) < 1000 && !Terminated());
     return r;
 }
