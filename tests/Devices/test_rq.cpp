@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <sys/resource.h>
 
 using namespace rqtest;
 using devtest::Pump;
@@ -110,4 +111,109 @@ TEST(RqDriver, FindsTheInstrumentByAutoSearchIdentifiesRecordsAndPollsEachNewRes
     EXPECT_EQ(f.ReadString("Device_002", "TypeDev", ""), U("VELT-B (тип 2)"));
     EXPECT_EQ(f.ReadString("Device_002", "COM", ""), "COM241");
     EXPECT_EQ(f.ReadString("Device_002", "AutoEnum", ""), "1");
+}
+
+TEST(RqDriver, AResultWhoseInfoBlockFailsIsTakenAtTheNextPollAndAnAccuracyOf0FilesItUnrounded)
+{
+    Sim sim(262, {"--accuracy", "0", "--results", "0.1234", "--fault", "poll-info-bad*5"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    rig.StartConsumer();
+    rig.Choose(262);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(rig.LogHas("Внимание! не могу получить сведения о приборе."));
+    EXPECT_EQ(rig.RecordCount(), 0u);
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() == 1; }, 5000)) << d->LogText().toStdString();
+    Pump([] { return false; }, 700);
+    const auto records = rig.Records();
+    ASSERT_EQ(records.size(), 1u) << "taken once";
+    EXPECT_NEAR(records[0].Probe.AlcResult, 0.1234, 1e-6);
+    EXPECT_TRUE(rig.log.Contains("Current measure: info blok - tryning 1"));
+    EXPECT_TRUE(rig.log.Contains("Current measure: not return info blok - error"));
+}
+
+TEST(RqDriver, PortChoicesThatFailAreToldAsThePanelShowsThem)
+{
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-A (тип 2)", 2);
+    d->cbAutoEnum->setChecked(false);
+
+    // No digits in the list's text: port 0.
+    d->cbPort->setCurrentIndex(-1);
+    d->PortChange();
+    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+    ASSERT_EQ(rig.boxes.Count(), 1);
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, U("В системе не может быть порт COM 0 !"));
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, "Error");
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].flags, ctl::MB_OK | ctl::MB_ICONSTOP);
+    EXPECT_EQ(d->lbStatus->text(), U("Статус: Ошибка открытия!"));
+
+    // Not among the ports present, and held by someone else.
+    d->cbPort->addItem(QStringLiteral("COM239"));
+    d->cbPort->setCurrentIndex(d->cbPort->count() - 1);
+    d->PortChange();
+    ASSERT_TRUE(rig.LogHas("Прибор не обнаружен"));
+    EXPECT_TRUE(d->LogText().contains(U("COM239 - Порт не найден!")));
+    EXPECT_EQ(d->lbStatus->text(), U("Статус: Порт не найден!"));
+    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+
+    SilentPort held(238);
+    TSerialPort other;
+    ASSERT_TRUE(other.Open(238));
+    rig.Choose(238);
+    ASSERT_TRUE(rig.LogHas("COM238 - Ошибка открытия!"));
+    EXPECT_EQ(d->lbStatus->text(), U("Статус: Ошибка открытия!"));
+    EXPECT_EQ(d->GetPortNumber(), -1);
+    EXPECT_EQ(rig.boxes.Count(), 1) << "only port 0 has a box";
+
+    // Asked to read with no instrument recognised.
+    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+    rig.boxes.Clear();
+    d->GetEEPROM();
+    ASSERT_EQ(rig.boxes.Count(), 1);
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].text,
+              U("Не могу выполнить команду! Прибор не распознан какVELT-A (тип 2)! \nСовет: Выберите другой порт.(Опции\\"
+                "Источники измерений)"));
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, U("Внимание!"));
+
+    // Settings: no port saved is no port chosen; a saved port is chosen again.
+    testutil::TempDir dir;
+    const QString ini = dir.file("VELT.ini");
+    d->SaveSettings(ini, 4);
+    EXPECT_EQ(rtl::TIniFile(ini).ReadString("Device_004", "COM", "x"), " ");
+    EXPECT_EQ(rtl::TIniFile(ini).ReadString("Device_004", "AutoEnum", "x"), "0");
+    other.Close();
+    d->LoadSettings(ini, 4);
+    EXPECT_TRUE(d->cbPort->isEnabled()) << "no port request";
+    rtl::TIniFile(ini).WriteString("Device_004", "COM", "COM238");
+    d->LoadSettings(ini, 4);
+    EXPECT_EQ(d->cbPort->currentText(), "COM238");
+    EXPECT_FALSE(d->cbPort->isEnabled());
+    ASSERT_TRUE(rig.LogHas("COM238 - Открыт успешно."));
+}
+
+TEST(RqDriver, AnIdleDriverOnASilentLineUsesNoMeasurableTimeAndEndsAtOnce)
+{
+    auto cpu = [] {
+        rusage r{};
+        getrusage(RUSAGE_SELF, &r);
+        return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+    };
+    SilentPort silent(263);
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    // First with no port at all, then polling a line where nobody answers.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            rig.Choose(263);
+            ASSERT_TRUE(rig.LogHas("Прибор не обнаружен"));
+        }
+        const double c0 = cpu();
+        Pump([] { return false; }, 2000);
+        EXPECT_LT(cpu() - c0, 0.1) << "pass " << pass;
+    }
+    EXPECT_TRUE(rig.log.Contains("Current measure: Alc_get_result - error"));
+    const auto t0 = std::chrono::steady_clock::now();
+    d->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
 }

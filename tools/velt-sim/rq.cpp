@@ -26,6 +26,7 @@
 //                   info-serial       the info block gives another serial number
 //                   const-date0       constants with a verification date of 0
 //                   short-meas        a current result one byte short
+//                   poll-info-bad     a wrong echo on the info block asked for right after a new result
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 //   --run-for MS    end after this time (runs until killed without it)
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
@@ -196,7 +197,7 @@ Options parse(int argc, char** argv)
                 spec.resize(atSign);
             }
             static const char* kinds[] = {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail",
-                                          "info-serial", "const-date0", "short-meas"};
+                                          "info-serial", "const-date0", "short-meas", "poll-info-bad"};
             bool known = false;
             for (const char* k : kinds)
                 known |= spec == k;
@@ -329,6 +330,8 @@ private:
         std::fflush(stderr);
         if (fault("silent"))
             return;
+        if (code != proto::kCmdBlock)
+            afterResult_ = false;
         std::string out;
         const char ack = char(codec.Ack());
         uint8_t buf[proto::kExchangeSize] = {};
@@ -347,6 +350,7 @@ private:
                 m.exhale = o_.interrupted.count(j) ? (m.model < 3 ? 0xFFFF : 2) : 0;
             }
             m.Write(buf);
+            afterResult_ = m.mode == 4;
             out += ack;
             out += frame(codec, buf, fault("short-meas") ? proto::TAlcMeas::kSize - 1 : proto::TAlcMeas::kSize);
             break;
@@ -395,6 +399,8 @@ private:
                 b.clock = clockNow();
                 b.life = o_.life;
                 b.Write(buf);
+                if (afterResult_ && fault("poll-info-bad"))
+                    proto::PutU16(buf, 0);
                 out += frame(codec, buf, proto::TInfoBlock::kSize);
                 break;
             }
@@ -437,6 +443,7 @@ private:
     Clock::time_point began_;
     bool cleared_ = false;
     bool identified_ = false;
+    bool afterResult_ = false; // only info block requests since a result was on show
     Clock::time_point resultsFrom_;
 };
 
