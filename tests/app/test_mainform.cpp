@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
+#include "app/SettingsForm.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
 #include "modal.h"
@@ -14,6 +15,8 @@
 #include "platform/system/SystemInfo.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QSlider>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
@@ -675,10 +678,20 @@ TEST(MainForm, WithTheProgramsJournal)
         EXPECT_TRUE(w.ADOQuery->Active());
         EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 0"));
         EXPECT_FALSE(w.dUpdate->isEnabled());
+
+        // The settings dialog through the menu, the facade and the journal.
+        testutil::whenModal<TfmSettings>([](TfmSettings* d) {
+            d->tbSaveJpegQuality->setValue(4);
+            d->cbOnlyForAlkozamok->setChecked(true);
+            d->bOK->click();
+        });
+        w.nSetting->trigger();
         w.FormDestroy();
     }
     EXPECT_EQ(env.boxes.Count(), 0);
-    // Its settings were written at shut-down.
+    // The journal's settings were written at shut-down.
+    EXPECT_EQ(env.ini().ReadInteger("Methods", "JpegQuality", 0), 40);
+    EXPECT_TRUE(env.ini().ReadBool("Methods", "ProgUseOnlyForAlkozamok", false));
     EXPECT_TRUE(env.ini().ValueExists("Methods", "Video"));
 }
 
