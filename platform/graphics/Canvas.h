@@ -163,6 +163,11 @@ private:
     void changed();
     void onBrushChanged();
     QSize surfaceSize() const;
+    // The part of the coordinate plane the surface shows, one pixel wider on every side; none when
+    // the surface has no known size.
+    std::optional<QRect> visibleArea();
+    // The pixels left <= x < right, top <= y < bottom that lie near the surface (within margin).
+    QRect shown(long long left, long long top, long long right, long long bottom, int margin = 0);
     QPaintDevice* surface() const;
     bool rasterOps();
     QPen shapePen() const;

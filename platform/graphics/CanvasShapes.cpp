@@ -65,42 +65,50 @@ void TCanvas::strokeLine(TPoint from, TPoint to, bool includeEnd, int* dashPhase
         return;
     }
     const QVector<int> runs = pen_.DashRuns();
-    int period = 0;
+    long long period = 0;
     for (int r : runs)
         period += r;
+    // The pixels of the line follow the midpoint rule: the major axis advances one pixel per step and
+    // after j steps the minor axis has advanced floor((2 j minor + major) / (2 major)). Computing each
+    // step directly lets the walk cover only the steps the surface shows, however far the ends lie.
+    const long long x0 = from.X, y0 = from.Y;
+    const long long adx = std::llabs((long long)to.X - x0), ady = std::llabs((long long)to.Y - y0);
+    const int sx = x0 < to.X ? 1 : -1, sy = y0 < to.Y ? 1 : -1;
+    const bool xMajor = adx >= ady;
+    const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const long long last = includeEnd ? major : major - 1;
+    long long first = 0, end = last;
+    if (const std::optional<QRect> area = visibleArea()) {
+        const long long lo = xMajor ? area->left() : area->top(), hi = xMajor ? area->right() : area->bottom();
+        const long long m0 = xMajor ? x0 : y0;
+        if ((xMajor ? sx : sy) > 0) {
+            first = std::max(first, lo - m0);
+            end = std::min(end, hi - m0);
+        } else {
+            first = std::max(first, m0 - hi);
+            end = std::min(end, m0 - lo);
+        }
+    }
+    const long long phase0 = *dashPhase;
     std::vector<QPoint> on, gaps;
-    int x = from.X, y = from.Y;
-    const int dx = std::abs(to.X - x), sx = x < to.X ? 1 : -1;
-    const int dy = -std::abs(to.Y - y), sy = y < to.Y ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        const bool last = x == to.X && y == to.Y;
-        if (last && !includeEnd)
-            break;
+    for (long long j = first; j <= end; ++j) {
+        const long long k = major == 0 ? 0 : (long long)(((__int128)2 * j * minor + major) / (2 * major));
+        const long long x = xMajor ? x0 + sx * j : x0 + sx * k;
+        const long long y = xMajor ? y0 + sy * k : y0 + sy * j;
         bool draw = true;
         if (period > 0) {
-            int pos = *dashPhase % period;
+            long long pos = (phase0 + j) % period;
             int i = 0;
             while (pos >= runs[i]) {
                 pos -= runs[i];
                 ++i;
             }
             draw = i % 2 == 0;
-            ++*dashPhase;
         }
-        (draw ? on : gaps).push_back(QPoint(x, y));
-        if (last)
-            break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
+        (draw ? on : gaps).push_back(QPoint(int(x), int(y)));
     }
+    if (period > 0)
+        *dashPhase = int((phase0 + last + 1) % period);
     plotPixels(on, gaps);
 }
 
@@ -183,6 +191,39 @@ void TCanvas::shapeWithQt(const std::function<void(QPainter&)>& draw)
     p->setBackgroundMode(Qt::TransparentMode);
 }
 
+std::optional<QRect> TCanvas::visibleArea()
+{
+    const QSize size = surfaceSize();
+    if (size.isEmpty())
+        return std::nullopt;
+    QRect area(QPoint(0, 0), size);
+    if (QPainter* p = Painter(); p && !p->combinedTransform().isIdentity()) {
+        bool invertible = false;
+        const QTransform back = p->combinedTransform().inverted(&invertible);
+        if (!invertible)
+            return std::nullopt;
+        area = back.mapRect(QRectF(area)).toAlignedRect();
+    }
+    return area.adjusted(-1, -1, 1, 1);
+}
+
+QRect TCanvas::shown(long long left, long long top, long long right, long long bottom, int margin)
+{
+    // Pixels left <= x < right, top <= y < bottom; only the part near the surface is ever handed to
+    // the painter, so rectangles of any size stay within what QRect holds.
+    constexpr long long kFar = 1 << 28;
+    const std::optional<QRect> area = visibleArea();
+    const long long minX = area ? area->left() - margin : -kFar, maxX = area ? area->right() + 1 + margin : kFar;
+    const long long minY = area ? area->top() - margin : -kFar, maxY = area ? area->bottom() + 1 + margin : kFar;
+    left = std::max(left, minX);
+    top = std::max(top, minY);
+    right = std::min(right, maxX);
+    bottom = std::min(bottom, maxY);
+    if (right <= left || bottom <= top)
+        return QRect();
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
+}
+
 void TCanvas::FillRect(const TRect& r)
 {
     if (r.IsEmpty() || brush_.IsClear())
@@ -192,7 +233,8 @@ void TCanvas::FillRect(const TRect& r)
         return;
     p->setBackgroundMode(bkMode_ == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     p->setBackground(ToQColor(bkColor_));
-    p->fillRect(r.toQRect(), brush_.ToQBrush());
+    // Patterns and hatches are fixed to the surface, so the part drawn does not move them.
+    p->fillRect(shown(r.Left, r.Top, r.Right, r.Bottom), brush_.ToQBrush());
     p->setBackgroundMode(Qt::TransparentMode);
     changed();
 }
@@ -202,7 +244,7 @@ void TCanvas::FillSolid(const TRect& r, TColor color)
     if (r.IsEmpty())
         return;
     if (QPainter* p = Painter()) {
-        p->fillRect(r.toQRect(), ToQColor(color));
+        p->fillRect(shown(r.Left, r.Top, r.Right, r.Bottom), ToQColor(color));
         changed();
     }
 }
@@ -215,42 +257,54 @@ void TCanvas::FrameRect(const TRect& r)
     if (!p)
         return;
     const QBrush b = brush_.ToQBrush();
-    const int w = r.Width(), h = r.Height();
-    p->fillRect(QRect(r.Left, r.Top, w, 1), b);
-    if (h > 1)
-        p->fillRect(QRect(r.Left, r.Bottom - 1, w, 1), b);
-    if (h > 2) {
-        p->fillRect(QRect(r.Left, r.Top + 1, 1, h - 2), b);
-        if (w > 1)
-            p->fillRect(QRect(r.Right - 1, r.Top + 1, 1, h - 2), b);
+    const long long l = r.Left, t = r.Top, rt = r.Right, bm = r.Bottom;
+    p->fillRect(shown(l, t, rt, t + 1), b);
+    if (bm - t > 1)
+        p->fillRect(shown(l, bm - 1, rt, bm), b);
+    if (bm - t > 2) {
+        p->fillRect(shown(l, t + 1, l + 1, bm - 1), b);
+        if (rt - l > 1)
+            p->fillRect(shown(rt - 1, t + 1, rt, bm - 1), b);
     }
     changed();
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom)
 {
-    QRect box = normalized(left, top, right, bottom);
+    long long l = std::min(left, right), r = std::max(left, right);
+    long long t = std::min(top, bottom), b = std::max(top, bottom);
     if (pen_.Style() == psInsideFrame && pen_.DrawnWidth() > 1) {
         const int half = pen_.DrawnWidth() / 2;
-        box.adjust(half, half, -half, -half);
+        l += half;
+        t += half;
+        r -= half;
+        b -= half;
     }
-    if (box.width() < 1 || box.height() < 1)
+    if (r - l < 1 || b - t < 1)
         return;
-    const int l = box.left(), t = box.top(), r = l + box.width(), b = t + box.height();
     if (pen_.IsClear()) {
         // Without a pen the filled area loses the last column and row, as the platform draws it.
-        if (!brush_.IsClear() && r - l > 1 && b - t > 1)
-            shapeWithQt([&](QPainter& p) { p.fillRect(QRect(l, t, r - l - 1, b - t - 1), p.brush()); });
+        const QRect fill = shown(l, t, r - 1, b - 1);
+        if (!brush_.IsClear() && !fill.isEmpty())
+            shapeWithQt([&](QPainter& p) { p.fillRect(fill, p.brush()); });
     } else if (pen_.DrawnWidth() > 1) {
-        shapeWithQt([&](QPainter& p) { p.drawRect(QRect(l, t, r - l - 1, b - t - 1)); });
+        // The outline runs along l, t, r - 1, b - 1; sides far beyond the surface are brought near it,
+        // still outside, so that the wide pen shows the same pixels.
+        const QRect near = shown(l, t, r, b, pen_.DrawnWidth() + 2);
+        if (!near.isEmpty()) {
+            const QRect outline(near.left(), near.top(), near.width() - 1, near.height() - 1);
+            shapeWithQt([&](QPainter& p) { p.drawRect(outline); });
+        }
     } else {
-        if (!brush_.IsClear() && r - l > 2 && b - t > 2)
-            shapeWithQt([&](QPainter& p) { p.fillRect(QRect(l + 1, t + 1, r - l - 2, b - t - 2), p.brush()); });
+        const QRect fill = shown(l + 1, t + 1, r - 1, b - 1);
+        if (!brush_.IsClear() && !fill.isEmpty())
+            shapeWithQt([&](QPainter& p) { p.fillRect(fill, p.brush()); });
+        const int il = int(l), it = int(t), ir = int(r), ib = int(b);
         if (r - l == 1 || b - t == 1) {
             int phase = 0;
-            strokeLine({l, t}, {r - 1, b - 1}, true, &phase);
+            strokeLine({il, it}, {ir - 1, ib - 1}, true, &phase);
         } else {
-            outlineClosed({{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}});
+            outlineClosed({{il, it}, {ir - 1, it}, {ir - 1, ib - 1}, {il, ib - 1}});
         }
     }
     changed();
@@ -286,19 +340,25 @@ void TCanvas::DrawFocusRect(const TRect& r)
 {
     if (r.IsEmpty() || !rasterOps())
         return;
+    // Only the dots the surface shows are set; the pattern is fixed to the surface, so it does not
+    // depend on where the rectangle starts.
+    const std::optional<QRect> known = visibleArea();
+    const QRect area = known ? *known : QRect(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
+    const int xFrom = std::max(r.Left, area.left()), xTo = std::min(r.Right - 1, area.right());
+    const int yFrom = std::max(r.Top + 1, area.top()), yTo = std::min(r.Bottom - 2, area.bottom());
     std::vector<QPoint> dots;
     auto dot = [&](int x, int y) {
         if (((x + y) & 1) == 0)
             dots.push_back(QPoint(x, y));
     };
-    for (int x = r.Left; x < r.Right; ++x)
+    for (int x = xFrom; x <= xTo; ++x)
         dot(x, r.Top);
-    if (r.Height() > 1)
-        for (int x = r.Left; x < r.Right; ++x)
+    if ((long long)r.Bottom - r.Top > 1)
+        for (int x = xFrom; x <= xTo; ++x)
             dot(x, r.Bottom - 1);
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    for (int y = yFrom; y <= yTo; ++y) {
         dot(r.Left, y);
-        if (r.Width() > 1)
+        if ((long long)r.Right - r.Left > 1)
             dot(r.Right - 1, y);
     }
     QPainter* p = Painter();

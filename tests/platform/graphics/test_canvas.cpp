@@ -349,3 +349,76 @@ TEST(Canvas, TextPlacementAndReferencePoints)
     EXPECT_GE(right.right(), 290 - 3);
     EXPECT_LE(right.bottom(), 50 + 3);
 }
+
+TEST(Canvas, LinesAndFocusRectanglesReachingFarBeyondTheSurface)
+{
+    // A line is the same wherever it starts: the part a small surface shows equals that part of the
+    // line drawn whole on a large one (solid and dotted, every octant).
+    struct Case { TPoint from, to; TPenStyle style; };
+    const Case cases[] = {
+        {{-900, -295}, {1032, 356}, psSolid}, {{1032, 356}, {-900, -295}, psDot},
+        {{-7, -885}, {53, 1115}, psDashDot}, {{40, 1015}, {4, -785}, psSolid},
+    };
+    const QPoint shift(1000, 1000);
+    for (const Case& k : cases) {
+        QImage small = blank(40, 30);
+        QImage large = blank(2100, 2300);
+        for (QImage* img : {&small, &large}) {
+            const QPoint d = img == &large ? shift : QPoint();
+            TCanvas c(img);
+            c.Brush().SetColor(clYellow);
+            c.Pen().SetStyle(k.style);
+            c.MoveTo(k.from.X + d.x(), k.from.Y + d.y());
+            c.LineTo(k.to.X + d.x(), k.to.Y + d.y());
+        }
+        EXPECT_EQ(small, large.copy(QRect(shift, small.size()))) << k.from.X << "," << k.from.Y;
+        EXPECT_NE(small, blank(40, 30)) << "the line crosses the small surface";
+    }
+
+    // Coordinates near the ends of the integer range draw what the surface shows, in bounded time
+    // and memory.
+    const int far = 2000000000;
+    QImage img = blank(40, 30);
+    {
+        TCanvas c(&img);
+        c.MoveTo(-far, 5);
+        c.LineTo(far, 5);
+        c.Brush().SetStyle(bsClear);
+        c.Pen().SetStyle(psDot);
+        c.Rectangle(-far, 10, far, 20);
+        c.DrawFocusRect(Rect(-far, 24, far, far));
+    }
+    for (int x = 0; x < 40; ++x) {
+        EXPECT_EQ(at(img, x, 5), clBlack) << x;
+        EXPECT_EQ(at(img, x, 12), clWhite) << x;
+        EXPECT_EQ(at(img, x, 24), ((x + 24) & 1) == 0 ? clBlack : clWhite) << x;
+    }
+    int dotted = 0;
+    for (int x = 0; x < 40; ++x)
+        dotted += at(img, x, 10) == clBlack;
+    EXPECT_GT(dotted, 10);
+    EXPECT_LT(dotted, 30);
+
+    // Filled and wide-pen shapes show the same pixels as shapes whose far sides lie just outside.
+    auto shapes = [](int reach) {
+        QImage out = blank(40, 30);
+        TCanvas c(&out);
+        c.Brush().SetColor(clLime);
+        c.FillRect(Rect(-reach, 26, reach, 28));
+        c.Brush().SetColor(clAqua);
+        c.FrameRect(Rect(-reach, 20, 35, reach));
+        c.Pen().SetWidth(3);
+        c.Brush().SetStyle(bsClear);
+        c.Rectangle(-reach, -reach, reach, 4);
+        c.Pen().SetWidth(1);
+        c.Brush().SetColor(clRed);
+        c.Rectangle(-reach, 8, 30, 14);
+        return out;
+    };
+    const QImage near = shapes(60);
+    EXPECT_EQ(shapes(far), near);
+    EXPECT_EQ(at(near, 5, 27), clLime);
+    EXPECT_EQ(at(near, 34, 22), clAqua);
+    EXPECT_EQ(at(near, 5, 3), clBlack);
+    EXPECT_EQ(at(near, 5, 10), clRed);
+}
