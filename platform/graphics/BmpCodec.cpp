@@ -27,6 +27,45 @@ void put16(QByteArray& b, quint16 v)
     b.append(c, 2);
 }
 
+// Walks run-length compressed rows (4 or 8 bits per pixel) and tells whether the data reaches the
+// end of the picture: the end mark, every row ended, or the last row filled. A decoder would paint
+// whatever is missing black and call the picture good.
+bool runLengthComplete(const QByteArray& bytes, qint64 at, int bits, qint64 width, qint64 height)
+{
+    const qint64 size = bytes.size();
+    auto byte = [&](qint64 i) { return int(uchar(bytes[i])); };
+    qint64 x = 0, row = 0;
+    while (row < height) {
+        if (at + 2 > size)
+            return row == height - 1 && x >= width;
+        const int count = byte(at), code = byte(at + 1);
+        at += 2;
+        if (count > 0) {
+            x += count;
+            continue;
+        }
+        if (code == 0) {
+            ++row;
+            x = 0;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            if (at + 2 > size)
+                return false;
+            x += byte(at);
+            row += byte(at + 1);
+            at += 2;
+        } else {
+            const qint64 stored = bits == 8 ? code : (code + 1) / 2;
+            if (at + stored > size)
+                return false;
+            at += (stored + 1) & ~qint64(1);
+            x += code;
+        }
+    }
+    return true;
+}
+
 QImage fail(QString* error, const char* text)
 {
     if (error)
@@ -67,10 +106,13 @@ QImage decode(const QByteArray& bytes, int* bitCount, QString* error)
         return fail(error, "Bitmap image is not valid");
     if (offBits < kFileHeader + infoSize || offBits > quint32(bytes.size()))
         return fail(error, "Bitmap image is not valid");
-    // Uncompressed rows must all be there; compressed ones are checked by the decoder.
+    // Every row must be there.
     if (compression == 0 || compression == 3) {
         const qint64 stride = ((width * bits + 31) / 32) * 4;
         if (qint64(offBits) + stride * std::llabs(height) > bytes.size())
+            return fail(error, "Bitmap data is truncated");
+    } else if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4)) {
+        if (!runLengthComplete(bytes, offBits, bits, width, std::llabs(height)))
             return fail(error, "Bitmap data is truncated");
     }
     QImage image;

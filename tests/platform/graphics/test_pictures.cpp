@@ -29,6 +29,53 @@ QImage photoLike(int w = 160, int h = 120)
     return b.Image();
 }
 
+// A run-length compressed bitmap (8 or 4 bits per pixel, 16 grey levels) of runs of 4 pixels whose
+// value follows the column and the row; the end-of-bitmap mark only at the end. *dataStart gets the
+// offset of the compressed rows.
+QByteArray runLengthBitmap(int bits, int w, int h, int* dataStart = nullptr)
+{
+    QByteArray data;
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; x += 4) {
+            const int v = (x / 4 + y) % 16;
+            data.append(char(4));
+            data.append(char(bits == 8 ? v : (v << 4) | v));
+        }
+        data.append('\0');
+        data.append('\0');
+    }
+    data.append('\0');
+    data.append('\1');
+    const int colours = 16;
+    const quint32 off = 14 + 40 + colours * 4;
+    QByteArray f("BM");
+    auto put32 = [&](quint32 v) { for (int i = 0; i < 4; ++i) f.append(char((v >> (8 * i)) & 0xFF)); };
+    auto put16 = [&](quint16 v) { f.append(char(v & 0xFF)); f.append(char(v >> 8)); };
+    put32(off + quint32(data.size()));
+    put32(0);
+    put32(off);
+    put32(40);
+    put32(quint32(w));
+    put32(quint32(h));
+    put16(1);
+    put16(quint16(bits));
+    put32(bits == 8 ? 1 : 2);
+    put32(quint32(data.size()));
+    put32(3780);
+    put32(3780);
+    put32(colours);
+    put32(0);
+    for (int i = 0; i < colours; ++i) {
+        f.append(char(i * 16));
+        f.append(char(i * 16));
+        f.append(char(i * 16));
+        f.append('\0');
+    }
+    if (dataStart)
+        *dataStart = int(off);
+    return f + data;
+}
+
 double meanDifference(const QImage& a, const QImage& b)
 {
     double sum = 0;
@@ -229,6 +276,39 @@ TEST(Bmp, DamagedFilesAreRefused)
             EXPECT_STREQ(e.what(), k.message);
         }
         EXPECT_EQ(b.Width(), 3);
+    }
+}
+
+TEST(Bmp, RunLengthCompressedFilesAreReadWholeOrRefused)
+{
+    for (int bits : {8, 4}) {
+        int start = 0;
+        const QByteArray whole = runLengthBitmap(bits, 32, 12, &start);
+        TBitmap b;
+        b.LoadFromBytes(whole);
+        EXPECT_EQ(b.PixelFormat(), bits == 8 ? pf8bit : pf4bit);
+        ASSERT_EQ(b.Width(), 32);
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 32; ++x)
+                ASSERT_EQ(qRed(b.Image().pixel(x, y)), ((x / 4 + y) % 16) * 16) << bits << " " << x << "," << y;
+        EXPECT_EQ(b.SaveToBytes(), whole);
+
+        // Cut anywhere before the last row is complete: the rest of the picture is missing.
+        const int rowBytes = (32 / 4) * 2 + 2;
+        for (int cut : {start, start + 7, start + rowBytes * 5, int(whole.size()) - rowBytes - 2}) {
+            TBitmap t(3, 3);
+            try {
+                t.LoadFromBytes(whole.left(cut));
+                ADD_FAILURE() << bits << " bits, " << cut << " of " << whole.size() << " bytes accepted";
+            } catch (const EInvalidGraphic& e) {
+                EXPECT_STREQ(e.what(), "Bitmap data is truncated");
+            }
+            EXPECT_EQ(t.Width(), 3);
+        }
+        // Without its end mark, a picture whose rows are all there is still whole.
+        TBitmap unmarked;
+        unmarked.LoadFromBytes(whole.left(whole.size() - 2));
+        EXPECT_EQ(unmarked.Image(), b.Image());
     }
 }
 
