@@ -225,6 +225,8 @@ TEST(Controller, CellsArePaintedByRowKindAndNorm)
     j.ctrl->ShowAll();
     QCoreApplication::processEvents();
     const QImage image = j.grid->RenderToImage();
+    if (qEnvironmentVariableIsSet("VELT_SHOT"))
+        image.save(qEnvironmentVariable("VELT_SHOT"));
     const QColor expected[] = {QColor(255, 255, 255), QColor(255, 154, 138), QColor(255, 255, 0), QColor(0, 255, 0),
                                QColor(192, 192, 192), QColor(128, 0, 0) /* the current row, selected */};
     for (int r = 0; r < 6; ++r)

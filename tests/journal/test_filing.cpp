@@ -200,3 +200,21 @@ TEST(Filing, RecordsWrittenAreReadByDbfread)
                                          j.base());
     EXPECT_EQ(out.toStdString(), "1 2014.07.08 09:10:11 4321 0.251 1 42 ЖУКОВ  ADMIN");
 }
+
+TEST(Filing, ADeliveryWithAFirstNameIsNeverAnUnchangedMatch)
+{
+    Journal j;
+    auto m = Measurement(2013, 3, 3, 3, 3, 3, 9, 0.3, 0, 5);
+    jtest::SetText(m.Probe.SurvLastName, "ЯКОВЛЕВ");
+    j.ctrl->NewMeasure(&m, 0);
+    j.ctrl->SetOperator("SMENA2");
+    auto again = m;
+    jtest::SetText(again.Probe.SurvLastName, "");
+    jtest::SetText(again.Probe.SurvName, "ПЁТР");
+    j.ctrl->NewMeasure(&again, 0);
+    EXPECT_EQ(j.Rows(), 1);
+    // The update writes the surnames it compared, the number and the operator; the first name stays out.
+    EXPECT_EQ(j.Value(1, "OPER").toString(), "SMENA2");
+    EXPECT_EQ(j.Value(1, "OBSL_FAM").toString(), QString::fromUtf8("ЯКОВЛЕВ"));
+    EXPECT_TRUE(j.Value(1, "OBSL_NAME").isNull());
+}
