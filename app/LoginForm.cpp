@@ -3,6 +3,7 @@
 #include "app/FormFont.h"
 
 #include "app/ProgParam.h"
+#include "app/WorkFolder.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
@@ -62,7 +63,7 @@ bool TfmLogin::Setup(TProgParam* store, const QString& workDir)
 {
     ProgParam = store;
     WorkDir = workDir;
-    const QString remembered = rtl::TIniFile(QDir(WorkDir).filePath("VELT.ini")).ReadString("Methods", "Operator", QString());
+    const QString remembered = rtl::TIniFile(WorkFile(WorkDir, "VELT.ini")).ReadString("Methods", "Operator", QString());
     const QStringList names = store ? store->GetOperList() : QStringList();
     cbLoginName->blockSignals(true);
     cbLoginName->clear();
@@ -113,7 +114,7 @@ void TfmLogin::bOkClick()
     switch (r) {
     case 0: {
         OperatorName = name;
-        rtl::TIniFile ini(QDir(WorkDir).filePath("VELT.ini"));
+        rtl::TIniFile ini(WorkFile(WorkDir, "VELT.ini"));
         if (!ini.WriteString("Methods", "Operator", name))
             Dbg().Print("TfmLogin: %s", ini.LastError().toUtf8().constData());
         done(1);

@@ -339,7 +339,7 @@ bool TfmMain::formCreate()
 
     moveOldDataFolders();
 
-    ini_ = std::make_unique<rtl::TIniFile>(QDir(WorkDir).filePath("VELT.ini"));
+    ini_ = std::make_unique<rtl::TIniFile>(WorkFile(WorkDir, "VELT.ini"));
 
     int code = 0;
     {
@@ -352,7 +352,7 @@ bool TfmMain::formCreate()
         } restore{previous};
         QDir::setCurrent(WorkDir);
         ADOConnection->Close();
-        const QString udl = QDir(WorkDir).filePath("connect.udl");
+        const QString udl = WorkFile(WorkDir, "connect.udl");
         ADOConnection->SetConnectionString("FILE NAME=" + udl);
         ADOConnection->SetProvider(udl);
         ADOQuery->AfterOpen = [this](TDataSet* ds) { ADOQueryAfterOpen(ds); };
@@ -377,7 +377,7 @@ bool TfmMain::formCreate()
 
     Dbg().Print("Считывание закрытых параметров программы...");
     ProgParam = new TProgParam;
-    ProgParam->LoadFromFile(QDir(WorkDir).filePath(kVeltDat));
+    ProgParam->LoadFromFile(WorkFile(WorkDir, kVeltDat));
 
     Dbg().Print("Запрос Логина-Пароля...");
     int result = 2;
@@ -454,13 +454,13 @@ void TfmMain::moveOldDataFolders()
         bool move = false;
     };
     Old olds[] = {
-        {QDir(AppDir).filePath("DATABASE"),
+        {WorkFile(AppDir, "DATABASE"),
          "Во время запуска программа обнаружила по пути [%1] директорию Базы Данных. \nЭто месторасположение является устаревшим. \n"
          "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
          "Сделать это сейчас?",
          "Во время запуска программы обнаружили папку с БД от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...",
          "Не удалось переместить папку с Базой Данных программы: из %1 в %2"},
-        {QDir(AppDir).filePath("PHOTOS"),
+        {WorkFile(AppDir, "PHOTOS"),
          "Во время запуска программа обнаружила по пути [%1] директорию с файлами фотографий. \nЭто месторасположение является устаревшим. \n"
          "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
          "Сделать это сейчас?",
@@ -492,7 +492,7 @@ void TfmMain::FormDestroy()
     Manager = nullptr;
 
     Dbg().Print("Сохранение настроек в *.ini файле...");
-    rtl::TIniFile ini(QDir(WorkDir).filePath("VELT.ini"));
+    rtl::TIniFile ini(WorkFile(WorkDir, "VELT.ini"));
     if (!ini.WriteBool("WindowState", "wsMaximized", isMaximized()))
         Dbg().Print("%s", b(ini.LastError()).constData());
 
@@ -509,7 +509,7 @@ void TfmMain::FormDestroy()
 
     Dbg().Print("Удаление класса хранения закрытых настроек...");
     if (ProgParam) {
-        if (ProgParam->SaveToFile(QDir(WorkDir).filePath(kVeltDat)) != 0)
+        if (ProgParam->SaveToFile(WorkFile(WorkDir, kVeltDat)) != 0)
             Dbg().Print("VELT.dat not written");
         delete ProgParam;
         ProgParam = nullptr;

@@ -1,6 +1,7 @@
 #include "app/WorkFolder.h"
 
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/CaseInsensitivePath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +10,7 @@
 
 QString ResolveWorkDir(const QString& appDir, const std::optional<QString>& documents)
 {
-    const QString mine = QDir(appDir).filePath(QStringLiteral("MyDocuments"));
+    const QString mine = WorkFile(appDir, QStringLiteral("MyDocuments"));
     if (QFileInfo(mine).isDir())
         return mine;
     QString base;
@@ -25,4 +26,9 @@ QString ResolveWorkDir(const QString& appDir, const std::optional<QString>& docu
     if (!QFileInfo(work).isDir() && !QDir().mkpath(work))
         throw std::runtime_error(("Cannot create " + work + " directory.").toStdString());
     return work;
+}
+
+QString WorkFile(const QString& folder, const QString& name)
+{
+    return rtl::resolveCaseInsensitive(QDir(folder).filePath(name));
 }

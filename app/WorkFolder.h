@@ -8,3 +8,7 @@
 // account often has no documents folder yet. Throws std::runtime_error "Cannot create <folder> directory."
 // when it cannot be made.
 QString ResolveWorkDir(const QString& appDir, const std::optional<QString>& documents);
+
+// A file of the work folder (or of the program's folder), found whatever the case of its name, as it
+// would be on Windows; a file not there yet keeps the given spelling.
+QString WorkFile(const QString& folder, const QString& name);

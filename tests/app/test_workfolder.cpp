@@ -47,3 +47,14 @@ TEST(WorkFolder, ChoiceAndCreation)
         EXPECT_EQ(QString::fromUtf8(e.what()), "Cannot create " + dir.file("file/VELT") + " directory.");
     }
 }
+
+TEST(WorkFolder, FilesAreFoundWhateverTheCase)
+{
+    TempDir dir;
+    testutil::writeFile(dir.file("VELT.DAT"), "x");
+    QDir().mkpath(dir.file("app/mydocuments"));
+    EXPECT_EQ(WorkFile(dir.path(), "VELT.dat"), dir.file("VELT.DAT"));
+    EXPECT_EQ(WorkFile(dir.path(), "VELT.ini"), dir.file("VELT.ini"));
+    TScriptedMessageBoxPort boxes;
+    EXPECT_EQ(ResolveWorkDir(dir.file("app"), dir.file("docs")), dir.file("app/mydocuments"));
+}
