@@ -1,8 +1,12 @@
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/FormatFloat.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <clocale>
+#include <string>
 
 using namespace rtl;
 
@@ -24,6 +28,34 @@ const TFormatSettings& ru()
     static const TFormatSettings s = TFormatSettings::russian();
     return s;
 }
+
+// Puts LC_NUMERIC on a locale whose decimal separator is ',' for the life of the object, building one
+// when the machine has none installed; ok() is false when none can be had.
+class CommaLocale {
+public:
+    CommaLocale()
+    {
+        saved_ = std::setlocale(LC_NUMERIC, nullptr);
+        if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") && dir_.isValid() &&
+            QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
+                                                             QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("ru_RU.UTF-8"))}) == 0) {
+            qputenv("LOCPATH", QFile::encodeName(dir_.path()));
+            std::setlocale(LC_NUMERIC, "ru_RU.UTF-8");
+        }
+        ok_ = std::localeconv()->decimal_point[0] == ',';
+    }
+    ~CommaLocale()
+    {
+        std::setlocale(LC_NUMERIC, saved_.c_str());
+        qunsetenv("LOCPATH");
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QTemporaryDir dir_;
+    std::string saved_;
+    bool ok_ = false;
+};
 
 } // namespace
 
@@ -66,8 +98,10 @@ TEST(FormatFloat, PatternTable)
 
 TEST(FormatFloat, RussianSeparatorsAndProcessLocaleIgnored)
 {
-    // The C locale of the process must play no part.
-    std::setlocale(LC_ALL, "C.UTF-8");
+    // The C locale of the process must play no part: it has a decimal comma here.
+    const CommaLocale comma;
+    if (!comma.ok())
+        GTEST_SKIP() << "no locale with a decimal comma can be had here";
     EXPECT_EQ(FormatFloat(QStringLiteral("#,##0.00"), 1234.5, ru()), u("1\u00a0234,50"));
     EXPECT_EQ(FloatToStr(0.123, ru()), u("0,123"));
     EXPECT_EQ(FloatToStr(0.123, en()), u("0.123"));
@@ -77,6 +111,10 @@ TEST(FormatFloat, RussianSeparatorsAndProcessLocaleIgnored)
         return s;
     }();
     EXPECT_EQ(FormatFloat(QStringLiteral("0.0"), 1.25, semicolon), u("1;3"));
+    double v = 0;
+    EXPECT_TRUE(TryStrToFloat(u("0.5"), v, en()) && v == 0.5);
+    EXPECT_FALSE(TryStrToFloat(u("0,5"), v, en()));
+    EXPECT_TRUE(TryStrToFloat(u("0,25"), v, ru()) && v == 0.25);
 }
 
 TEST(FloatToStrF, Forms)
