@@ -1,5 +1,7 @@
 #include "Bitmap.h"
 #include "BmpCodec.h"
+#include <QtEndian>
+#include <algorithm>
 
 namespace gfx {
 
@@ -203,8 +205,17 @@ void TBitmap::LoadFromBytes(const QByteArray& bytes)
         canvas_->Release();
     image_ = screenImage(image);
     pixelFormat_ = formatOfBits(bits);
+    // The picture's bytes run as far as its headers say; the file size field counts only when it
+    // says more and the bytes are there. The kept copy states its own length, so that a stream
+    // reader takes exactly these bytes back.
+    const qint64 extent = bmp::storedExtent(bytes.left(bmp::HeadSize));
     const qint64 stored = bmp::storedSize(bytes);
-    original_ = stored > 0 && stored < bytes.size() ? bytes.left(stored) : bytes;
+    qint64 keep = extent > 0 ? extent : bytes.size();
+    if (stored > keep && stored <= bytes.size())
+        keep = stored;
+    original_ = bytes.left(std::min<qint64>(keep, bytes.size()));
+    if (bmp::storedSize(original_) != original_.size())
+        qToLittleEndian<quint32>(quint32(original_.size()), original_.data() + 2);
     Changed();
 }
 
@@ -219,11 +230,18 @@ QByteArray TBitmap::SaveToBytes() const
 
 void TBitmap::LoadFromStream(QIODevice& stream)
 {
-    const qint64 size = bmp::storedSize(stream.peek(6));
-    if (size < 14)
+    // As many bytes as the headers give; a larger file size field is taken as far as the stream goes.
+    const QByteArray head = stream.peek(bmp::HeadSize);
+    const qint64 extent = bmp::storedExtent(head);
+    const qint64 stored = bmp::storedSize(head);
+    if (extent < 0 && stored < 14)
         throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
-    const QByteArray bytes = stream.read(size);
-    if (bytes.size() < size)
+    const qint64 needed = extent > 0 ? extent : stored;
+    qint64 wanted = std::max(needed, stored);
+    if (!stream.isSequential())
+        wanted = std::min(wanted, std::max<qint64>(needed, stream.bytesAvailable()));
+    const QByteArray bytes = stream.read(wanted);
+    if (bytes.size() < needed)
         throw EInvalidGraphic(QStringLiteral("Bitmap data is truncated"));
     LoadFromBytes(bytes);
 }

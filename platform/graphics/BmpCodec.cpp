@@ -82,6 +82,39 @@ qint64 storedSize(const QByteArray& head)
     return u32(head, 2);
 }
 
+qint64 storedExtent(const QByteArray& head)
+{
+    if (head.size() < kFileHeader + 4 || head[0] != 'B' || head[1] != 'M')
+        return -1;
+    const qint64 offBits = u32(head, 10);
+    const quint32 infoSize = u32(head, 14);
+    qint64 width, height, bits, compression = 0, imageSize = 0;
+    if (infoSize == 12 && head.size() >= kFileHeader + 12) {
+        width = u16(head, 18);
+        height = u16(head, 20);
+        bits = u16(head, 24);
+    } else if (infoSize >= 40 && head.size() >= kFileHeader + 40) {
+        width = i32(head, 18);
+        height = std::llabs(qint64(i32(head, 22)));
+        bits = u16(head, 28);
+        compression = u32(head, 30);
+        imageSize = u32(head, 34);
+    } else {
+        return -1;
+    }
+    if (width <= 0 || height == 0 || bits == 0)
+        return -1;
+    qint64 rows;
+    if (compression == 0 || compression == 3)
+        rows = ((width * bits + 31) / 32) * 4 * height;
+    else if (imageSize > 0)
+        rows = imageSize;
+    else
+        return -1;
+    const qint64 extent = offBits + rows;
+    return extent > 0xFFFFFFFFLL ? -1 : extent;
+}
+
 QImage decode(const QByteArray& bytes, int* bitCount, QString* error)
 {
     if (bytes.size() < kFileHeader + 12 || bytes[0] != 'B' || bytes[1] != 'M')

@@ -325,6 +325,43 @@ TEST(Bmp, StreamReadsOnlyTheBitmapsOwnBytes)
     EXPECT_EQ(b.Width(), 9);
 }
 
+TEST(Bmp, AWrongFileSizeInTheHeaderLosesNothing)
+{
+    // Readers go by the picture header; the file size field is often 0 or off. A bitmap loaded from
+    // such a file is kept whole (its size field then tells the truth) and reads back from a stream.
+    const QByteArray good = TBitmap(photoLike(9, 7)).SaveToBytes();
+    int start = 0;
+    const QByteArray packed = runLengthBitmap(8, 16, 4, &start);
+    auto withSize = [](QByteArray bytes, quint32 size) {
+        for (int i = 0; i < 4; ++i)
+            bytes[2 + i] = char((size >> (8 * i)) & 0xFF);
+        return bytes;
+    };
+    const QByteArray samples[] = {withSize(good, 0), withSize(good, 54), withSize(good, quint32(good.size()) + 100),
+                                  withSize(packed, 0), withSize(packed, quint32(start) + 3)};
+    for (const QByteArray& bytes : samples) {
+        TBitmap b;
+        b.LoadFromBytes(bytes);
+        EXPECT_EQ(b.SaveToBytes(), withSize(bytes, quint32(bytes.size())));
+        QByteArray data;
+        QBuffer out(&data);
+        out.open(QIODevice::WriteOnly);
+        b.SaveToStream(out);
+        out.write("TRAILER");
+        out.close();
+        QBuffer in(&data);
+        in.open(QIODevice::ReadOnly);
+        TBitmap back;
+        try {
+            back.LoadFromStream(in);
+        } catch (const EInvalidGraphic& e) {
+            ADD_FAILURE() << e.what() << " (" << bytes.size() << " bytes)";
+        }
+        EXPECT_EQ(back.Image(), b.Image());
+        EXPECT_EQ(in.readAll(), QByteArray("TRAILER"));
+    }
+}
+
 TEST(Picture, KindFollowsTheFileOrTheBytes)
 {
     testutil::TempDir dir;
