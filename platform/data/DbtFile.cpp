@@ -69,9 +69,9 @@ std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tab
 QByteArray DbtFile::read(qint64 block) const
 {
     const qint64 size = file_->size();
-    const qint64 offset = block * blockSize_;
-    if (block <= 0 || offset + 8 > size)
+    if (block <= 0 || block > size / blockSize_ || block * blockSize_ + 8 > size)
         throw EDatabaseError(QStringLiteral("Memo block %1 lies past the end of the memo file %2").arg(block).arg(file_->path()));
+    const qint64 offset = block * blockSize_;
     char head[8];
     file_->readAt(offset, head, 8);
     if (!dBaseIII_ && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFF &&

@@ -245,6 +245,19 @@ TEST(DbfTable, DamagedFilesGiveClearErrorsOrTolerantReads)
             EXPECT_TRUE(e.Message().contains("past the end")) << e.what();
         }
     }
+    // A memo field wider than usual holding a pointer whose byte offset has no 64-bit value.
+    {
+        testutil::TempDir d;
+        {
+            auto t = Table::create(d.file("W.DBF"), {{"ID", 'N', 5, 0}, {"PH", 'M', 19, 0}});
+            t->append({1, kJpeg});
+        }
+        QByteArray wide = testutil::readFile(d.file("W.DBF"));
+        wide.replace(32 * 3 + 1 + 1 + 5, 19, "9000000000000000000");
+        testutil::writeFile(d.file("W.DBF"), wide);
+        auto t = Table::open(d.file("W.DBF"));
+        EXPECT_THROW(t->value(0, 1), EDatabaseError);
+    }
     // Garbage in a numeric field reads as NULL, never as a made-up number.
     {
         testutil::TempDir d;
