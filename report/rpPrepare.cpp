@@ -347,6 +347,28 @@ void rpShowPreparedReport(TrpReport* r)
     view->Disconnect();
 }
 
+// ---- the report's own operations ----------------------------------------------------------------------
+
+bool TrpReport::PrepareReport()
+{
+    return rpPrepareReport(this);
+}
+
+void TrpReport::ShowReport()
+{
+    rpShowReport(this);
+}
+
+void TrpReport::ShowPreparedReport()
+{
+    rpShowPreparedReport(this);
+}
+
+void TrpReport::PrintPreparedReport(const QString& pageNumbers, int copies)
+{
+    rpPrintPreparedReport(this, pageNumbers, copies);
+}
+
 // ---- export -------------------------------------------------------------------------------------------
 
 void rpExportTo(TrpReport* r, const std::function<TrpExportFilter*(QIODevice*)>& filterClass, const QString& fileName)

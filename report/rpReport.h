@@ -1,7 +1,7 @@
 #pragma once
 // The report component: design pages, prepared pages, variables and values, settings and events, and
 // its stored forms (stream, file, table blob, template, the form property), variable look-up, object
-// look-up and printer selection. Building, showing and printing are added by the report building.
+// look-up and printer selection. Building, showing and printing are defined with the building flow.
 #include "report/rpPages.h"
 #include "report/rpValues.h"
 
@@ -75,6 +75,16 @@ public:
 
     void SetPrinterTo(const QString& printerName);
     bool ChangePrinter(int oldIndex, int newIndex);
+
+    // Building, showing and printing (the flow lives in rpPrepare.cpp).
+    // False when the build failed (BuildErrorText says why) or was cancelled.
+    bool PrepareReport();
+    // Prepares, then shows the pages in Preview (or a window of their own); a failed build shows its
+    // error and leaves no pages.
+    void ShowReport();
+    void ShowPreparedReport();
+    // pageNumbers: "" for all pages, else numbers and ranges ("1,3-5"); copies of a page print together.
+    void PrintPreparedReport(const QString& pageNumbers, int copies);
 
     // Value look-up: OnGetValue, the value table, a data-set field, "VALUE" and the special names, a
     // script variable, else the name evaluated as an expression. A name met again while it is being

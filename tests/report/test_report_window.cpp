@@ -1,0 +1,130 @@
+// The report as a report window drives it: a template loaded from a file, built with the window's
+// handlers, shown in the window's preview control, built again and printed with a page list and copies.
+#include "test_build_support.h"
+
+#include "platform/rtl/FormatSettings.h"
+#include "report/rpEMFPages.h"
+#include "report/rpPage.h"
+#include "report/rpPictureView.h"
+#include "report/rpPrepare.h"
+#include "report/rpPreview.h"
+#include "report/rpPrinter.h"
+#include "reportfixture.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+using buildtest::ReportFixture;
+
+namespace {
+
+QStringList pdfPages(const QString& file)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", file, "-"});
+    if (!p.waitForFinished(30000))
+        return {};
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    for (QString& page : pages)
+        page = page.simplified();
+    return pages;
+}
+
+class ReportWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rtl::setFormatSettings(rtl::TFormatSettings::russian());
+        ASSERT_TRUE(Prn().IsDefault()) << "tests print through the default printer into a PDF";
+        rpPdfOutputFile = dir.filePath("out.pdf");
+        // The template: one record per page, a variable the window answers and a picture it fills.
+        f.AddRows(3);
+        f.Band(btMasterData, 100, 40, "rpQ", bfStartNewPage);
+        f.Memo(40, 100, 400, 20, QString::fromUtf8("Запись [N] [Operator]"));
+        auto* picture = new TrpPictureView;
+        picture->SetBounds(500, 100, 40, 40);
+        picture->Name = "Photo";
+        f.page->Objects.append(picture);
+        templateFile = dir.filePath("Report.rpf");
+        f.report->SaveToFile(templateFile);
+
+        // The window: its report component on the same owner, bound to its preview.
+        report = std::make_unique<TrpReport>(f.owner.get(), QStringLiteral("rpRep"));
+        window.resize(600, 400);
+        auto* layout = new QVBoxLayout(&window);
+        preview = new TrpPreview(&window);
+        layout->addWidget(preview);
+        report->Preview = preview;
+        report->ModifyPrepared = false;
+        report->OnGetValue = [](const QString& name, QVariant& value) {
+            if (name == "Operator")
+                value = QString::fromUtf8("Петров");
+        };
+        report->OnEnterRect = [this](QStringList&, TrpView* view) {
+            if (view->Typ == gtPicture)
+                ++pictures;
+        };
+        window.show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        rpPdfOutputFile.clear();
+        CurReport = MasterReport = nullptr;
+    }
+
+    QTemporaryDir dir;
+    ReportFixture f;
+    QString templateFile;
+    std::unique_ptr<TrpReport> report;
+    QWidget window;
+    TrpPreview* preview = nullptr;
+    int pictures = 0;
+};
+
+TEST_F(ReportWindowTest, LoadShowThenBuildAgainAndPrintAPageList)
+{
+    ASSERT_TRUE(report->LoadFromFile(templateFile));
+    report->ShowReport();
+    EXPECT_EQ(preview->AllPages(), 3);
+    EXPECT_EQ(report->EMFPages->Count(), 0); // the pages are in the preview
+    EXPECT_EQ(pictures, 3);
+
+    // The print button builds again and prints from the report's own pages; the preview keeps its.
+    ASSERT_TRUE(report->PrepareReport());
+    EXPECT_EQ(report->EMFPages->Count(), 3);
+    report->PrintPreparedReport("2-3", 2);
+    const QString two = QString::fromUtf8("Запись 2 Петров"), three = QString::fromUtf8("Запись 3 Петров");
+    EXPECT_EQ(pdfPages(rpPdfOutputFile), (QStringList{two, two, three, three}));
+    EXPECT_EQ(preview->AllPages(), 3);
+
+    // Showing prepared pages alone does not build.
+    pictures = 0;
+    report->ShowPreparedReport();
+    EXPECT_EQ(preview->AllPages(), 3);
+    EXPECT_EQ(report->EMFPages->Count(), 0);
+    EXPECT_EQ(pictures, 0);
+}
+
+TEST_F(ReportWindowTest, FailedBuildIsFalseAndShowsItsErrorWithNoPages)
+{
+    f.Memo(40, 120, 100, 20, "[ 'x' * 2 ]");
+    f.report->SaveToFile(templateFile);
+    ASSERT_TRUE(report->LoadFromFile(templateFile));
+    EXPECT_FALSE(report->PrepareReport());
+
+    rptest::RecordingBoxes boxes;
+    report->ShowReport();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].startsWith("An error occured during calculating"));
+    EXPECT_EQ(preview->AllPages(), 0);
+    EXPECT_EQ(report->EMFPages->Count(), 0);
+}
+
+} // namespace
