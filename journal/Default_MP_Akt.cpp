@@ -122,7 +122,11 @@ void TfmDefault_MP_Akt::InitJournal(const TJournalBinding& b)
     ClearFilter();
     SetDefaultSettings();
 
-    const QString path = WorkDir + QStringLiteral("/DATABASE/Base.DBF");
+    // The table the connection opens: DATABASE of the work folder, unless connect.udl names another folder
+    // (then a table there must not be created again over the existing one).
+    const QString path = ADOConnection && ADOConnection->Connected()
+                             ? ADOConnection->TablePath(QStringLiteral("Base"))
+                             : WorkDir + QStringLiteral("/DATABASE/Base.DBF");
     if (!rtl::existsCaseInsensitive(path)) {
         CreateBase();
         PatchDbfHeader(rtl::resolveCaseInsensitive(path));

@@ -295,3 +295,27 @@ TEST(Controller, DeletingMarkedRecordsDeletesEachOnce)
     EXPECT_EQ(j.ViewIds(), (std::vector<int>{2, 4}));
     EXPECT_EQ(j.Rows(), 2);
 }
+
+TEST(Controller, TheTableIsMadeWhereTheDataLinkPoints)
+{
+    Journal j(false);
+    const QString elsewhere = j.dir.file("Journal");
+    QDir().mkpath(elsewhere);
+    testutil::writeFile(j.dir.file("connect.udl"),
+                        ("[oledb]\r\n; Everything after this line is an OLE DB initstring\r\n"
+                         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + elsewhere + "\r\n").toLatin1());
+    j.conn->Close();
+    j.conn->Open();
+    j.Init();
+    const QString made = elsewhere + "/Base.DBF";
+    ASSERT_TRUE(QFile::exists(made));
+    EXPECT_EQ(uchar(testutil::readFile(made)[29]), 0x57);
+    EXPECT_FALSE(QFile::exists(j.base()));
+    const auto m = Measurement(2015, 1, 1, 0, 0, 0, 7, 0.2);
+    j.ctrl->NewMeasure(&m, 1);
+    // The next start finds it there and keeps it.
+    j.ctrl = std::make_unique<TfmDefault_MP_Akt>();
+    j.ctrl->SetDirs(j.dir.path(), j.dir.path());
+    j.Init();
+    EXPECT_EQ(j.Rows(), 1);
+}
