@@ -77,8 +77,24 @@ void BM_ScrollOnePage(benchmark::State& state)
     }
 }
 
+// The journal marks rows: every painted row asks whether its record is marked.
+void BM_PaintWithMarkedRows(benchmark::State& state)
+{
+    Journal& j = journal(int(state.range(0)));
+    j.ds.First();
+    j.ds.MoveBy(int(state.range(0)) / 2);  // marks in the middle of the journal, where finding them costs most
+    for (int i = 0; i < 10; ++i) {
+        j.grid.SelectedRows().SetCurrentRowSelected(true);
+        j.ds.MoveBy(3);
+    }
+    for (auto _ : state)
+        j.paint();
+    j.grid.SelectedRows().Clear();
+}
+
 } // namespace
 
+BENCHMARK(BM_PaintWithMarkedRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFullWindow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollOnePage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -3,7 +3,11 @@
 #include "grid/GridError.h"
 #include "platform/data/DataSet.h"
 
-TBookmarkListEx::~TBookmarkListEx() { list_.clear(); }
+TBookmarkListEx::~TBookmarkListEx()
+{
+    list_.clear();
+    members_.clear();
+}
 
 void TBookmarkListEx::changed()
 {
@@ -70,10 +74,13 @@ void TBookmarkListEx::SetCurrentRowSelected(bool value)
     int index;
     if (Find(current, index) == value)
         return;
-    if (value)
+    if (value) {
         list_.insert(list_.begin() + index, current);
-    else
+        members_.insert(current);
+    } else {
+        members_.remove(list_[size_t(index)]);
         list_.erase(list_.begin() + index);
+    }
     changed();
     grid_->InvalidateCurrentRow();
     TDBGridExSelection& sel = grid_->Selection();
@@ -89,6 +96,7 @@ void TBookmarkListEx::Clear()
     if (list_.empty())
         return;
     list_.clear();
+    members_.clear();
     changed();
     grid_->Selection().UpdateState();
     grid_->InvalidateGrid();
@@ -108,6 +116,7 @@ void TBookmarkListEx::Delete()
                 ds->GotoBookmark(bm);
                 ds->Delete();
             }
+            members_.remove(bm);
             list_.erase(list_.begin() + i);
             changed();
         }
@@ -129,6 +138,7 @@ bool TBookmarkListEx::Refresh()
     bool removed = false;
     for (int i = Count() - 1; i >= 0; --i)
         if (!ds->BookmarkValid(list_[size_t(i)])) {
+            members_.remove(list_[size_t(i)]);
             list_.erase(list_.begin() + i);
             removed = true;
         }

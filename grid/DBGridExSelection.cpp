@@ -18,10 +18,8 @@ void TDBGridExSelection::SetSelectionType(TDBGridExSelectionType t)
 bool TDBGridExSelection::DataCellSelected(int dataCol, const QByteArray& bookmark) const
 {
     switch (type_) {
-    case gstRecordBookmarks: {
-        int i;
-        return Rows().Find(bookmark, i);
-    }
+    case gstRecordBookmarks:
+        return Rows().Contains(bookmark);
     case gstRectangle: return dataCol >= 0 && rect_.DataCellSelected(dataCol, bookmark);
     case gstColumns:
         return dataCol >= 0 && dataCol < grid_->Columns().Count() && columns_.Contains(grid_->Columns()[dataCol]);
