@@ -30,9 +30,13 @@ extern "C" void onMessage(j_common_ptr cinfo, int level)
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
     if (level >= 0)
         return; // trace messages
-    // Stray bytes between markers are common in camera files and harmless; any other warning
-    // (premature end, lost sync, bad Huffman data) means grey or garbled pixels.
-    if (err->pub.msg_code == JWRN_EXTRANEOUS_DATA || err->damaged)
+    // Stray bytes between markers are common in camera files, and notes about the header alone (a
+    // later JFIF revision, an unknown colour transform code, a bad colour profile) leave the pixels
+    // intact; any other warning (premature end, lost sync, bad Huffman data) means grey or garbled
+    // pixels.
+    const int code = err->pub.msg_code;
+    if (code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM
+        || code == JWRN_BOGUS_ICC || err->damaged)
         return;
     err->damaged = true;
     err->pub.format_message(cinfo, err->message);

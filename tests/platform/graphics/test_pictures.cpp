@@ -168,6 +168,26 @@ TEST(Jpeg, TruncatedOrCorruptDataIsAClearErrorAndLeavesThePictureAlone)
     }
 }
 
+TEST(Jpeg, HarmlessHeaderWarningsDoNotRefuseThePicture)
+{
+    // Warnings about the header alone (a later JFIF revision, an unknown colour transform note) leave
+    // every pixel intact; only damaged image data refuses a picture.
+    const QByteArray good = jpegAt(75, photoLike(48, 32));
+    ASSERT_EQ(good.mid(6, 5), QByteArray("JFIF\0", 5));
+    QImage expected;
+    ASSERT_TRUE(jpeg::decode(good, expected));
+    QByteArray revision = good;
+    revision[11] = 2;
+    const QByteArray adobe("\xFF\xEE\x00\x0E" "Adobe" "\x00\x64\x00\x00\x00\x00\x07", 16);
+    const QByteArray transform = good.left(2) + adobe + good.mid(20); // in place of the JFIF marker
+    for (const QByteArray& bytes : {revision, transform}) {
+        QImage image;
+        QString error;
+        EXPECT_TRUE(jpeg::decode(bytes, image, &error)) << error.toStdString();
+        EXPECT_EQ(image, expected);
+    }
+}
+
 TEST(Jpeg, LoadedBytesAreSavedUnchangedAndNewPixelsAreCompressed)
 {
     const QByteArray original = jpegAt(60, photoLike());
