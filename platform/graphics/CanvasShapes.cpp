@@ -193,6 +193,12 @@ void TCanvas::shapeWithQt(const std::function<void(QPainter&)>& draw)
 
 std::optional<QRect> TCanvas::visibleArea()
 {
+    // Only surfaces of a fixed size; a recording device grows with what is drawn on it.
+    const QPaintDevice* d = surface();
+    const int type = d ? d->devType() : 0;
+    if (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget
+        && type != QInternal::Printer)
+        return std::nullopt;
     const QSize size = surfaceSize();
     if (size.isEmpty())
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Edge.h"
 #include "common/testutil.h"
+#include <QPicture>
 #include <QPixmap>
 #include <QPrinter>
 #include <QProcess>
@@ -122,4 +123,29 @@ TEST(Surfaces, RebindingToTheSameResolutionKeepsTheFontExactly)
     c.SetPainter(&painter);
     EXPECT_EQ(c.Font().Height(), -14);
     c.SetPainter(nullptr);
+}
+
+TEST(Surfaces, RecordedPictureKeepsWhatLiesBeyondEarlierDrawing)
+{
+    // A recording grows with what is drawn; its size so far does not bound later figures.
+    QPicture picture;
+    {
+        QPainter painter(&picture);
+        TCanvas c(&painter);
+        c.Brush().SetColor(clRed);
+        c.FillRect(Rect(0, 0, 10, 10));
+        c.MoveTo(0, 20);
+        c.LineTo(80, 20);
+        c.Brush().SetColor(clBlue);
+        c.FillRect(Rect(60, 30, 70, 40));
+    }
+    QImage img(100, 50, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter painter(&img);
+        painter.drawPicture(0, 0, picture);
+    }
+    EXPECT_EQ(pixel(img, 5, 5), clRed);
+    EXPECT_EQ(pixel(img, 79, 20), clBlack);
+    EXPECT_EQ(pixel(img, 65, 35), clBlue);
 }
