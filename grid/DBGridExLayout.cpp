@@ -171,6 +171,8 @@ void TCustomDBGridEx::internalLayout()
         const int n = (rowH - K) / H, r = (rowH - K) % H;
         rowH = (r <= H / 2 && n > 0) ? n * H + K : (n + 1) * H + K;
         rowLines_ = (rowH - K) / H;
+        // Keep the pair so that the next layout computes the same height again instead of adding to it.
+        rowHeight_ = rowH - (fm.height() + fm.leading()) * rowLines_;
     }
     SetDefaultRowHeight(std::max(1, rowH));
     multiLineRows_ = fm.height() + fm.leading() + 4 < DefaultRowHeight();
@@ -500,7 +502,26 @@ void TCustomDBGridEx::ColWidthsChanged()
                 if (!autoFitColWidths_) {
                     c->SetWidth(allowed);
                 } else if (allowed != c->Width()) {
-                    if (!c->AutoFitColWidth()) {
+                    if (has(optionsEx_, dghResizeWholeRightPart)) {
+                        // The whole part right of the sized column shares what is left, in proportion.
+                        const int oldWidth = c->Width();
+                        c->SetInitialWidth(oldWidth > 0 ? gridmath::MulDiv(c->InitialWidth(), allowed, oldWidth) : allowed);
+                        int rightNow = 0, rightInitial = 0;
+                        for (int k = i + 1; k < columns_->Count(); ++k) {
+                            TColumnEx* r = columns_->Items(k);
+                            if (r->Visible() && r->AutoFitColWidth()) {
+                                rightNow += r->Width();
+                                rightInitial += r->InitialWidth();
+                            }
+                        }
+                        const int rightAfter = std::max(0, rightNow - (allowed - oldWidth));
+                        for (int k = i + 1; k < columns_->Count(); ++k) {
+                            TColumnEx* r = columns_->Items(k);
+                            if (r->Visible() && r->AutoFitColWidth() && rightInitial > 0)
+                                r->SetInitialWidth(std::max(1, gridmath::MulDiv(r->InitialWidth(), rightAfter, rightInitial)));
+                        }
+                        break;
+                    } else if (!c->AutoFitColWidth()) {
                         c->SetWidth(allowed);
                     } else {
                         const int oldInitial = c->InitialWidth();

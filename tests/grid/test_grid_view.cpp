@@ -330,3 +330,42 @@ TEST(GridReactions, DefaultColumnsFollowTheFields)
     ds->Close();
     EXPECT_EQ(g.Columns().Count(), 0);
 }
+
+TEST(GridLayout, AutoFitAroundAColumnThatRefusesItsShare)
+{
+    JournalGrid j;
+    j.show();
+    j.grid.Columns()[1]->SetMinWidth(300);
+    j.grid.SetAutoFitColWidths(true);
+    int sum = 0;
+    for (int i = 0; i < 6; ++i)
+        sum += j.grid.Columns()[i]->Width() + 1;
+    EXPECT_EQ(j.grid.Columns()[1]->Width(), 300);
+    EXPECT_EQ(sum + j.grid.ColWidths(0) + 1, j.grid.ClientWidth()) << "the others share the rest exactly";
+    // Sizing a column with the whole right part following keeps the total.
+    j.grid.SetOptionsEx(j.grid.OptionsEx() | bit(dghResizeWholeRightPart));
+    j.grid.SetColWidths(1, j.grid.ColWidths(1) + 30);
+    int after = 0;
+    for (int i = 0; i < 6; ++i)
+        after += j.grid.Columns()[i]->Width() + 1;
+    EXPECT_EQ(after + j.grid.ColWidths(0) + 1, j.grid.ClientWidth());
+}
+
+TEST(GridLayout, RowHeightSnapsToWholeLines)
+{
+    JournalGrid j;
+    const int H = QFontMetrics(j.grid.Font().ToQFont()).height();
+    j.grid.SetOptionsEx(j.grid.OptionsEx() | bit(dghFitRowHeightToText));
+    struct Case { double lines; int expected; };
+    for (const Case c : {Case{1.4, 1}, Case{1.6, 2}, Case{2.2, 2}}) {
+        j.grid.BeginLayout();
+        j.grid.SetRowLines(0);
+        j.grid.SetRowHeight(int(c.lines * H) + 3);
+        j.grid.EndLayout();
+        EXPECT_EQ(j.grid.DefaultRowHeight(), c.expected * H + 3) << c.lines;
+        EXPECT_EQ(j.grid.RowLines(), c.expected) << c.lines;
+        // Laying out again keeps the height.
+        j.grid.LayoutChanged();
+        EXPECT_EQ(j.grid.DefaultRowHeight(), c.expected * H + 3) << c.lines;
+    }
+}
