@@ -8,11 +8,13 @@
 #include "platform/rtl/CaseInsensitivePath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dbf {
 namespace {
@@ -102,14 +104,29 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     if (h.hasMemo() && QFileInfo::exists(memoPath))
         throw EDatabaseError(QStringLiteral("The memo file %1 of a new table already exists").arg(memoPath));
     std::unique_ptr<DbtFile> memo;
-    if (h.hasMemo())
-        memo = DbtFile::create(memoPath, QFileInfo(path).completeBaseName());
-    auto file = std::make_unique<LockedFile>(path, LockedFile::Mode::CreateNew);
-    QByteArray bytes = h.build();
-    bytes.append('\x1A');
-    file->writeAt(0, bytes.constData(), bytes.size());
-    file->sync();
-    syncFolder(QFileInfo(path).absolutePath());
+    std::unique_ptr<LockedFile> file;
+    try {
+        if (h.hasMemo())
+            memo = DbtFile::create(memoPath, QFileInfo(path).completeBaseName());
+        file = std::make_unique<LockedFile>(path, LockedFile::Mode::CreateNew);
+        QByteArray bytes = h.build();
+        bytes.append('\x1A');
+        file->writeAt(0, bytes.constData(), bytes.size());
+        file->sync();
+        syncFolder(QFileInfo(path).absolutePath());
+    } catch (...) {
+        // Half-made files would make every later create fail ("already exists") and every open fail
+        // (truncated): remove what this call made (both were created new), so that a retry can succeed.
+        if (file) {
+            file.reset();
+            ::unlink(QFile::encodeName(path).constData());
+        }
+        if (memo) {
+            memo.reset();
+            ::unlink(QFile::encodeName(memoPath).constData());
+        }
+        throw;
+    }
     std::shared_ptr<Table> table(new Table(path, std::move(file)), destroy);
     table->header_ = h;
     table->memo_ = std::move(memo);

@@ -2,11 +2,13 @@
 
 #include "platform/data/DatabaseError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
 #include <limits>
+#include <unistd.h>
 
 namespace dbf {
 namespace {
@@ -58,8 +60,14 @@ std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tab
     const QByteArray name = tableBaseName.toUpper().toLatin1().left(8);
     std::copy(name.begin(), name.end(), block.data() + 8);
     qToLittleEndian<quint16>(kDefaultBlock, block.data() + 20);
-    file->writeAt(0, block.constData(), block.size());
-    file->sync();
+    try {
+        file->writeAt(0, block.constData(), block.size());
+        file->sync();
+    } catch (...) {
+        file.reset();
+        ::unlink(QFile::encodeName(path).constData());  // created new above: a half header helps nobody
+        throw;
+    }
     std::unique_ptr<DbtFile> dbt(new DbtFile(std::move(file)));
     dbt->blockSize_ = kDefaultBlock;
     dbt->nextFree_ = 1;

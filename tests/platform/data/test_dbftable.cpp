@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <clocale>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -297,6 +298,33 @@ TEST(DbfTable, DamagedMemoHeaderNeverPlacesNewEntriesOverOldOnesOrFarAway)
         EXPECT_EQ(t->value(1, 3).toByteArray(), photo);
         EXPECT_EQ(t->value(2, 3).toByteArray(), photo);
         EXPECT_LT(QFileInfo(d.file("T.DBT")).size(), sizeBefore + 8 * 512);
+    }
+}
+
+TEST(DbfTable, ACreateThatFailsLeavesNothingThatBlocksTheNextOne)
+{
+    // A full disk, played by a file size limit: at 300 bytes the memo file's first block does not fit, at
+    // 600 it does but the table's header does not.
+    std::vector<Column> columns = journalColumns();
+    for (int i = 0; i < 20; ++i)
+        columns.push_back({QStringLiteral("X%1").arg(i), 'N', 5, 0});
+    for (rlim_t limit : {rlim_t(300), rlim_t(600)}) {
+        SCOPED_TRACE(limit);
+        testutil::TempDir dir;
+        rlimit saved {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = saved;
+        tight.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        EXPECT_THROW(Table::create(dir.file("BASE.DBF"), columns), EDatabaseError);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << QDir(dir.path()).entryList(QDir::Files).join(' ').toStdString();
+        auto t = Table::create(dir.file("BASE.DBF"), columns);
+        t->append({1, "A", 1.0, kJpeg, "0"});
+        EXPECT_EQ(t->value(0, 3).toByteArray(), kJpeg);
     }
 }
 
