@@ -9,7 +9,6 @@
 #include "report/rpReport.h"
 #include "report/rpStream.h"
 
-#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -52,9 +51,22 @@ bool isLineBreak(QChar c)
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
+// Lines broken at CR LF, CR or LF; a break at the very end makes no empty last line. Runs for every
+// object of every record, so it scans by hand.
 QStringList splitText(const QString& text)
 {
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (!isLineBreak(text[i]))
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.append(start == 0 ? text : text.mid(start));
     if (lines.size() > 1 && lines.last().isEmpty())
         lines.removeLast();
     return lines;

@@ -202,3 +202,30 @@ TEST_F(ValueLookup, MemoExpandsBracketsAndLineBreaksOfValues)
                                        QStringLiteral("a[not again]b q] end")}));
     CurView = nullptr;
 }
+
+TEST_F(ValueLookup, InsertedTextBreaksAtEachKindOfLineEnd)
+{
+    const std::pair<const char*, QStringList> cases[] = {
+        {"", {""}},
+        {"one", {"one"}},
+        {"one\r\ntwo", {"one", "two"}},
+        {"one\rtwo\nthree", {"one", "two", "three"}},
+        {"one\n\rtwo", {"one", "", "two"}}, // LF then CR are two breaks
+        {"one\r\n\r\ntwo", {"one", "", "two"}},
+        {"one\n", {"one"}},                 // a break at the end makes no empty line
+        {"one\n\n", {"one", ""}},
+        {"\n", {""}},
+        {"\r\n", {""}},
+    };
+    QString current;
+    report.OnGetValue = [&current](const QString&, QVariant& value) { value = current; };
+    TrpMemoView memo;
+    CurView = &memo;
+    memo.Memo = {QStringLiteral("[T]")};
+    for (const auto& [text, lines] : cases) {
+        current = QString::fromLatin1(text);
+        memo.ExpandVariables();
+        EXPECT_EQ(memo.Memo1, lines) << QString::fromLatin1(text).toUtf8().toPercentEncoding().constData();
+    }
+    CurView = nullptr;
+}
