@@ -77,11 +77,6 @@ TfmDefault_MP_Akt::~TfmDefault_MP_Akt()
         ADOQuery->AfterOpen = nullptr;
 }
 
-std::unique_ptr<TJournalController> MakeDefaultMpJournal()
-{
-    return std::make_unique<TfmDefault_MP_Akt>();
-}
-
 void TfmDefault_MP_Akt::SetDirs(const QString& appDir, const QString& workDir)
 {
     AppDir = appDir;
@@ -168,6 +163,7 @@ bool TfmDefault_MP_Akt::PatchDbfHeader(const QString& path)
 
 void TfmDefault_MP_Akt::RefreshView(int maxId)
 {
+    normaSerial_ = -1; // instruments may have been recorded since the last view
     Filter.Description = QStringLiteral(" ");
     QString sql = QStringLiteral("SELECT * FROM Base");
     int count = 0;

@@ -177,6 +177,3 @@ private:
     QString normaDate_;
     double normaValue_ = 0;
 };
-
-// Names the "default_mp" journal as the facade's factory makes it.
-std::unique_ptr<TJournalController> MakeDefaultMpJournal();
