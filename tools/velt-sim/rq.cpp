@@ -7,7 +7,7 @@
 //                 [--verification YYYY-MM-DD] [--const-date YYYY-MM-DD] [--accuracy F] [--norm F]
 //                 [--clock "YYYY-MM-DD HH:MM:SS"] [--life N] [--memory N] [--start "YYYY-MM-DD HH:MM:SS"]
 //                 [--results V,V,...] [--result-every MS] [--interrupted K,K,...] [--mode N] [--baud N]
-//                 [--mark K=HEX]... [--fault KIND[@N][*COUNT]]... [--run-for MS]
+//                 [--mark K=HEX]... [--fault KIND[@N][*COUNT]]... [--run-for MS] [--once]
 //
 //   --life N        exhalations made in the instrument's life; exhalation k (from 0) is taken at --start plus
 //                   k minutes, numbered k+1, with the result k%1000 thousandths (negative when k%97 is 13)
@@ -29,6 +29,7 @@
 //                   poll-info-bad     a wrong echo on the info block asked for right after a new result
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 //   --run-for MS    end after this time (runs until killed without it)
+//   --once          end when the program that used the line closes it
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
 #include "Devices/Protocol/Codec.h"
 #include "Devices/Protocol/Frames.h"
@@ -81,6 +82,7 @@ struct Options {
     std::map<uint32_t, uint32_t> marks;
     std::vector<Fault> faults;
     int runFor = -1;
+    bool once = false;
 };
 
 [[noreturn]] void usage(const std::string& why)
@@ -173,6 +175,7 @@ Options parse(int argc, char** argv)
         else if (a == "--mode") o.mode = int(toNumber(next(), "mode", 0, 65535));
         else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
         else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
+        else if (a == "--once") o.once = true;
         else if (a == "--results") {
             for (const auto& v : split(next(), ','))
                 o.results.push_back(toReal(v, "result"));
@@ -231,6 +234,8 @@ public:
             if (r <= 0)
                 continue;
             if ((p.revents & POLLHUP) && !(p.revents & POLLIN)) {
+                if (o_.once && heard_)
+                    return;
                 // Nobody holds the line open now; the driver may open it again.
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 continue;
@@ -239,6 +244,7 @@ public:
             const ssize_t n = ::read(fd_, buf, sizeof buf);
             if (n <= 0)
                 continue;
+            heard_ = true;
             for (ssize_t i = 0; i < n; ++i) {
                 if (codec->Put(buf[i]) == proto::TCodec::Frame)
                     answer(*codec, codec->Payload());
@@ -443,6 +449,7 @@ private:
     Clock::time_point began_;
     bool cleared_ = false;
     bool identified_ = false;
+    bool heard_ = false;
     bool afterResult_ = false; // only info block requests since a result was on show
     Clock::time_point resultsFrom_;
 };
