@@ -189,3 +189,19 @@ TEST(Eeprom, ShuttingDownWhileTheHandOverWaitsForTheStackEndsAtOnce)
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
     EXPECT_FALSE(d->EEPROMWindow()->isVisible());
 }
+
+TEST(Eeprom, AnEmptyMemoryIsSaidSoAndNoBlockIsAskedFor)
+{
+    Sim sim(264, {"--model", "5", "--life", "0"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    rig.Choose(264);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("В приборе нет фискальных данных, он пуст!")); }, 10000))
+        << d->LogText().toStdString();
+    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 2000));
+    EXPECT_FALSE(sim.HeardBlocks());
+    EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty"));
+}

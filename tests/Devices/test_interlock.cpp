@@ -127,6 +127,22 @@ TEST_F(Interlock, TickingAutomaticHandOverDuringTheWalkStartsItWithoutTheButton)
     EXPECT_EQ(rig.RecordCount(), 40u);
 }
 
+TEST_F(Interlock, CancelDuringTheWalkStopsAfterTheCurrentRecord)
+{
+    Sim sim(265, {"--model", "4", "--life", "40"});
+    Start(265);
+    rig.StartConsumer();
+    d->Pauses.walkRecord = 20;
+    Download();
+    w->bActions->click();
+    ASSERT_TRUE(Pump([&] { return w->lbCountRec->text().toInt() >= 3; }, 5000));
+    w->bCancel->click();
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!")));
+    EXPECT_LT(d->LogText().count(U("Загрузка: Блок")), 40);
+    EXPECT_EQ(rig.RecordCount(), 0u);
+}
+
 TEST_F(Interlock, ShuttingDownWhileWaitingForEitherButtonEndsAtOnce)
 {
     Sim sim(249, {"--model", "4", "--life", "12"});
