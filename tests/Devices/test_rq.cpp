@@ -1,3 +1,4 @@
+#include "Devices/DevicesSources.h"
 #include "db/DBInfoPribors.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
@@ -216,4 +217,18 @@ TEST(RqDriver, AnIdleDriverOnASilentLineUsesNoMeasurableTimeAndEndsAtOnce)
     const auto t0 = std::chrono::steady_clock::now();
     d->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+}
+
+TEST(RqDriver, TheSourcesMakeTheRequestAndAnswerDriversOfTheirKinds)
+{
+    struct Case { int kind; const char* name; int typeId; bool interlock; };
+    const Case cases[] = {{10, "VELT-A (тип 2)", 2, false}, {10, "VELT-B (тип 2)", 5, false}, {11, "VELT-B АЛКОЗАМОК", 6, true}};
+    for (const Case& c : cases) {
+        std::unique_ptr<TDeviceDriver> d(TDevicesSources::CreateDriver(c.kind, U(c.name), c.typeId));
+        auto* rq = dynamic_cast<TVelt_B*>(d.get());
+        ASSERT_NE(rq, nullptr) << c.name;
+        EXPECT_EQ(dynamic_cast<TVelt_B_ALKOZAMOK*>(d.get()) != nullptr, c.interlock);
+        EXPECT_EQ(rq->Name, U(c.name));
+        EXPECT_EQ(rq->TypeId, c.typeId);
+    }
 }
