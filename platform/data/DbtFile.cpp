@@ -101,8 +101,11 @@ QByteArray DbtFile::read(qint64 block) const
         const qint64 n = file_->readAt(at, chunk, sizeof chunk);
         if (n <= 0)
             break;
+        // Only the new bytes (and the last old one) can hold the end mark: a rescan from the start made a
+        // long value quadratic, minutes for a damaged pointer into a memo file of photos.
+        const qsizetype from = std::max<qsizetype>(0, bytes.size() - 1);
         bytes.append(chunk, n);
-        const qsizetype end = bytes.indexOf("\x1A\x1A");
+        const qsizetype end = bytes.indexOf("\x1A\x1A", from);
         if (end >= 0)
             return bytes.left(end);
         at += n;

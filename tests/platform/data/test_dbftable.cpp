@@ -270,6 +270,35 @@ TEST(DbfTable, DamagedFilesGiveClearErrorsOrTolerantReads)
     }
 }
 
+TEST(DbfTable, DBaseIIIMemoValuesEndAtTheFirstDoubleEndMark)
+{
+    // dBASE III entries carry no length: they end at 0x1A 0x1A, wherever it falls among the 4096-byte reads.
+    const QByteArray a4094(4094, 'a'), a4095(4095, 'a'), a4096(4096, 'a');
+    const QByteArray values[] = {"short", a4094, a4095, a4096, a4095 + "\x1A" + "b", QByteArray(9000, 'c')};
+    const int n = int(std::size(values));
+    testutil::TempDir dir;
+    {
+        auto t = Table::create(dir.file("T.DBF"), {{"ID", 'N', 5, 0}, {"M", 'M', 10, 0}});
+        for (int i = 1; i <= n; ++i)
+            t->append({i, QVariant()});
+    }
+    QByteArray dbf = testutil::readFile(dir.file("T.DBF"));
+    dbf[0] = char(0x83);
+    QByteArray dbt(512, '\0');
+    for (int i = 0; i < n; ++i) {
+        const QByteArray block = QByteArray::number(dbt.size() / 512).rightJustified(10, ' ');
+        dbf.replace(32 * 3 + 1 + i * 16 + 6, 10, block);
+        QByteArray entry = values[i] + "\x1A\x1A" + "zz";
+        entry.resize(((entry.size() + 511) / 512) * 512, '\0');
+        dbt += entry;
+    }
+    testutil::writeFile(dir.file("T.DBF"), dbf);
+    testutil::writeFile(dir.file("T.DBT"), dbt);
+    auto t = Table::open(dir.file("T.DBF"));
+    for (int i = 0; i < n; ++i)
+        EXPECT_EQ(t->value(quint32(i), 1).toByteArray(), values[i]) << i;
+}
+
 TEST(DbfTable, DamagedMemoHeaderNeverPlacesNewEntriesOverOldOnesOrFarAway)
 {
     testutil::TempDir dir;
