@@ -185,9 +185,13 @@ void TrpPageView::Connect(TrpReport* report)
 {
     if (Report && Report != report)
         ConnectBack();
+    // Pages shown in another view come back from it first: they follow the latest view.
+    if (report->ConnectedView && report->ConnectedView != this)
+        report->ConnectedView->ConnectBack();
     Report = report;
     Pages = std::move(report->EMFPages);
     report->EMFPages = std::make_unique<TrpEMFPages>(report);
+    report->ConnectedView = this;
     EditEnabled = false;
 }
 
@@ -196,6 +200,8 @@ void TrpPageView::ConnectBack()
     if (!Report || !Pages)
         return;
     Report->EMFPages = std::move(Pages);
+    if (Report->ConnectedView == this)
+        Report->ConnectedView = nullptr;
     Report = nullptr;
     boxes_.clear();
     LayoutValid = false;

@@ -13,6 +13,7 @@
 #include "report/rpFormat.h"
 #include "report/rpFunctionLibrary.h"
 #include "report/rpPage.h"
+#include "report/rpPreview.h"
 #include "report/rpStream.h"
 #include "report/rpStrings.h"
 #include "report/rpView.h"
@@ -64,6 +65,9 @@ TrpReport::TrpReport(TrpOwner* owner, const QString& name)
 
 TrpReport::~TrpReport()
 {
+    // A preview still showing the pages gives them back now, not later to a dead report.
+    if (ConnectedView)
+        ConnectedView->ConnectBack();
     EMFPages.reset();
     Pages.reset();
     if (CurReport == this)

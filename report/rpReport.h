@@ -28,6 +28,7 @@ class TrpOwner;
 class TrpPage;
 class TrpView;
 class TrpBand;
+class TrpPageView;
 
 enum TrpPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 enum TrpPreviewButton { pbZoom = 1, pbLoad = 2, pbSave = 4, pbPrint = 8, pbFind = 16, pbHelp = 32, pbExit = 64 };
@@ -118,6 +119,9 @@ public:
     bool ModalPreview = true;
     bool ModifyPrepared = true;
     QPointer<QObject> Preview;
+    // The page view holding the prepared pages while they are shown (set by the view); the report
+    // takes them back when it goes first.
+    QPointer<TrpPageView> ConnectedView;
     unsigned PreviewButtons = rpAllPreviewButtons;
     TrpReportType ReportType = rtSimple;
     bool ShowProgress = true;

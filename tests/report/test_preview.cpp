@@ -190,6 +190,45 @@ TEST_F(PreviewTest, ShowReportBuildsAndShowsInTheControl)
     EXPECT_EQ(view()->PageLabel->text(), QStringLiteral("Page 1/4"));
 }
 
+TEST_F(PreviewTest, ReportGoingFirstTakesItsPagesOutOfThePreview)
+{
+    f.report->ShowPreparedReport();
+    ASSERT_EQ(preview->AllPages(), pages);
+    f.report.reset();
+    EXPECT_EQ(preview->AllPages(), 0);
+    EXPECT_EQ(view()->Report, nullptr);
+    view()->PBox->repaint();
+    preview->Print(); // no report: nothing to print
+
+    // A view showing a report that does not name it forgets the report as well; so does the view the
+    // pages left when the report was shown in another.
+    ReportFixture other;
+    other.AddRows(2);
+    other.Band(btMasterData, 100, 20, "rpQ", bfStartNewPage);
+    other.Memo(40, 100, 400, 20, "Page [N]");
+    ASSERT_TRUE(other.Prepare());
+    TrpPreview first(&window), second(&window);
+    first.Connect(other.report.get());
+    second.Connect(other.report.get());
+    EXPECT_EQ(first.AllPages(), 0);
+    EXPECT_EQ(second.AllPages(), 2);
+    other.report.reset();
+    EXPECT_EQ(second.AllPages(), 0);
+    EXPECT_EQ(first.Window()->Report, nullptr);
+    EXPECT_EQ(second.Window()->Report, nullptr);
+}
+
+TEST_F(PreviewTest, PreviewGoingFirstGivesThePagesBack)
+{
+    auto* shortLived = new TrpPreview(&window);
+    f.report->Preview = shortLived;
+    f.report->ShowPreparedReport();
+    EXPECT_EQ(f.report->EMFPages->Count(), 0);
+    delete shortLived;
+    EXPECT_EQ(f.report->Preview, nullptr);
+    EXPECT_EQ(f.report->EMFPages->Count(), pages);
+}
+
 TEST_F(PreviewTest, ScrollBarStyleShowsTheBarsAsked)
 {
     preview->SetScrollBars(ssVertical);
