@@ -2,6 +2,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/CheckBox.h"
 #include "platform/graphics/Edge.h"
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 using namespace gfx;
@@ -344,10 +345,14 @@ TEST(Canvas, TextPlacementAndReferencePoints)
     const QRect spread = inked(img, qRgb(255, 255, 255), QRect(0, 0, 300, 28));
     EXPECT_GT(spread.right(), 10 + target - dx.back() - 1);
     EXPECT_LE(spread.right(), 10 + target);
+    // The ink is the text's own tight box with its advance ending at x and its baseline at y.
     const QRect right = inked(img, qRgb(255, 255, 255), QRect(0, 28, 300, 32));
-    EXPECT_LE(right.right(), 290);
-    EXPECT_GE(right.right(), 290 - 3);
-    EXPECT_LE(right.bottom(), 50 + 3);
+    const QFontMetrics fm(c.Font().ToQFont(), &img);
+    const QRect expected = fm.tightBoundingRect(text).translated(290 - fm.horizontalAdvance(text), 50);
+    EXPECT_NEAR(right.left(), expected.left(), 1);
+    EXPECT_NEAR(right.right(), expected.right(), 1);
+    EXPECT_NEAR(right.top(), expected.top(), 1);
+    EXPECT_NEAR(right.bottom(), expected.bottom(), 1);
 }
 
 TEST(Canvas, LinesAndFocusRectanglesReachingFarBeyondTheSurface)
