@@ -2,7 +2,7 @@
 // The journal facade: binds the main window and the manager to the journal controller of the
 // application type, so neither knows which journal variant runs. Every operation is dispatched by the
 // application type; "medic" and "police" have no journal and every operation does nothing for them.
-#include "app/JournalController.h"
+#include "journal/JournalController.h"
 #include "Devices/MeasurementsFacade.h"
 
 #include <functional>

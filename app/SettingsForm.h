@@ -1,6 +1,6 @@
 #pragma once
 // The journal settings dialog: video on or off, quality of stored photos, interlocks-only mode.
-#include "app/JournalController.h"
+#include "journal/JournalController.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // The journal of "default_mp": one window class that is both the journal controller (views of Base, the
 // grid's columns and cell colours, record-count status, settings, deletion), the filing of measurements
 // (duplicate search, insert, update) and the act window in which one record is completed.
-#include "app/JournalController.h"
+#include "journal/JournalController.h"
 #include "core/ConvertTimeLong.h"
 #include "journal/DataForm_MP.h"
 #include "journal/Filter.h"

@@ -1,6 +1,6 @@
 #pragma once
 // What the journal facade needs of a journal controller, and the settings value the controllers and the
-// settings dialog exchange. Header only: the journal controllers implement this without linking the shell.
+// settings dialog exchange. The controllers implement it here, below the shell that drives them.
 #include <QString>
 
 #include <cstdint>
