@@ -407,6 +407,9 @@ QVariant TrpReport::FieldValue(TField* field)
 {
     if (field->OnGetText)
         return field->DisplayText();
+    // A memo's value is the bytes of the table's code page; its text form decodes them.
+    if (field->DataType() == ftMemo || field->DataType() == ftFmtMemo)
+        return field->IsNull() ? QVariant() : QVariant(field->AsString());
     return field->Value();
 }
 

@@ -95,7 +95,7 @@ public:
     void InternalOnGetValue(const QString& parName, QString& text);
     // The value of special value kind (PAGE#, DATE, ...).
     virtual QVariant SpecialValue(int kind);
-    // A field's value: its own display text when it has a text handler, else its value.
+    // A field's value: its own display text when it has a text handler, a memo's text, else its value.
     static QVariant FieldValue(TField* field);
     // The default data set of the current band's type.
     TDataSet* DefaultDataSet() const;

@@ -3,6 +3,7 @@
 #include "test_build_support.h"
 
 #include "platform/data/Field.h"
+#include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpDataset.h"
 #include "report/rpEMFPages.h"
@@ -305,6 +306,29 @@ TEST_F(BuildTest, ScriptNewPageTakesEffectWhenTheBandIsOutput)
     EXPECT_EQ(f.TextList(0), (QStringList{"1", "2"}));
     EXPECT_EQ(f.TextList(1), QStringList{"3"});
     EXPECT_TRUE(ScriptErrors.isEmpty());
+}
+
+TEST_F(BuildTest, MemoFieldTextIsReadInTheTableCodePage)
+{
+    // A memo holds cp1251 bytes, as a dBASE memo file gives them.
+    const QString text = QString::fromUtf8("Освидетельствование\r\nпройдено");
+    f.table.Append();
+    f.table.FieldByName("N")->SetValue(1);
+    f.table.FieldByName("LONG")->SetAsString(text);
+    f.table.Post();
+    f.table.Append();
+    f.table.FieldByName("N")->SetValue(2);
+    f.table.Post();
+    f.table.First();
+    ASSERT_EQ(f.table.FieldByName("LONG")->AsBytes(), rtl::toCp1251(text));
+    f.Band(btMasterData, 100, 40, "rpQ", 0);
+    f.Memo(0, 100, 200, 40, "[LONG]");                            // the object shows the memo itself
+    f.Memo(200, 100, 200, 40, QString::fromUtf8("Итог: [LONG]")); // the memo inside a text
+    f.Memo(400, 100, 200, 40, "[Q.LONG]");
+    ASSERT_TRUE(f.Prepare());
+    const QString lines = QString::fromUtf8("Освидетельствование\nпройдено");
+    // A null memo: a bound object shows nothing, inside a text it prints one blank.
+    EXPECT_EQ(f.TextList(0), (QStringList{lines, QString::fromUtf8("Итог: ") + lines, lines, "", QString::fromUtf8("Итог:  "), ""}));
 }
 
 TEST_F(BuildTest, BuildErrorFailsThePreparationWithItsText)
