@@ -13,7 +13,9 @@
 #include "report/rpFormat.h"
 #include "report/rpFunctionLibrary.h"
 #include "report/rpPage.h"
+#include "report/rpParser.h"
 #include "report/rpPreview.h"
+#include "report/rpScriptNames.h"
 #include "report/rpStream.h"
 #include "report/rpStrings.h"
 #include "report/rpView.h"
@@ -61,6 +63,10 @@ TrpReport::TrpReport(TrpOwner* owner, const QString& name)
     : Owner(owner), Name(name), Pages(std::make_unique<TrpPages>(this)), EMFPages(std::make_unique<TrpEMFPages>(this)),
       FileName(rpLoadStr(55209))
 {
+    // Engine start-up: the parser, the script interpreter and the script variables exist before any
+    // report is loaded, built or asked for a value (made once, on the first report).
+    rpTheParser();
+    rpTheInterpretator();
 }
 
 TrpReport::~TrpReport()

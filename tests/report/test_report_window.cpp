@@ -4,11 +4,15 @@
 
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpEMFPages.h"
+#include "report/rpInterpretator.h"
 #include "report/rpPage.h"
+#include "report/rpPageFormation.h"
+#include "report/rpParser.h"
 #include "report/rpPictureView.h"
 #include "report/rpPrepare.h"
 #include "report/rpPreview.h"
 #include "report/rpPrinter.h"
+#include "report/rpScriptNames.h"
 #include "reportfixture.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +129,32 @@ TEST_F(ReportWindowTest, FailedBuildIsFalseAndShowsItsErrorWithNoPages)
     EXPECT_TRUE(boxes.texts[0].startsWith("An error occured during calculating"));
     EXPECT_EQ(preview->AllPages(), 0);
     EXPECT_EQ(report->EMFPages->Count(), 0);
+}
+
+TEST(EngineStartUp, FirstReportMadeSetsUpTheParserAndScriptsForItsBuild)
+{
+    // As the program starts: no parser, script interpreter or script variables yet.
+    rpParser = nullptr;
+    rpInterpretator = nullptr;
+    rpVariables = nullptr;
+    ReportFixture f;
+    TrpParserBase* parser = rpParser;
+    TrpInterpretatorBase* interpretator = rpInterpretator;
+    TrpScriptVariablesBase* variables = rpVariables;
+    EXPECT_EQ(parser, &rpTheParser());
+    EXPECT_EQ(interpretator, &rpTheInterpretator());
+    EXPECT_EQ(variables, &rpTheVariables());
+
+    // Its first build runs scripts, script variables and expressions.
+    rtl::setFormatSettings(rtl::TFormatSettings::russian());
+    f.AddRows(3);
+    f.Band(btReportTitle, 0, 20)->Script = QStringList{"s := 0"};
+    f.Band(btMasterData, 100, 20, "rpQ", 0)->Script = QStringList{"s := s + [N]"};
+    f.Memo(0, 100, 200, 20, "[N * 2]/[s]")->Script = QStringList{"Visible := [N] <> 2"};
+    ASSERT_TRUE(f.report->PrepareReport());
+    EXPECT_EQ(f.TextList(0), (QStringList{"2/1", "6/6"}));
+    EXPECT_TRUE(ScriptErrors.isEmpty());
+    rpTheVariables().Clear();
 }
 
 } // namespace
