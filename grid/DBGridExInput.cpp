@@ -198,7 +198,9 @@ void TCustomDBGridEx::MouseMove(TShiftState shift, int x, int y)
         TGridDrawInfo di;
         CalcDrawInfo(di);
         const int cy = std::clamp(y, di.Vert.FixedBoundary, std::max(di.Vert.FixedBoundary, di.Vert.GridBoundary - 1));
-        const TGridCoord hit = MouseCoord(std::max(x, 0), cy);
+        // Right of the last column is no cell: the row is all that counts here.
+        const int cx = std::clamp(x, 0, std::max(0, di.Horz.GridBoundary - 1));
+        const TGridCoord hit = MouseCoord(cx, cy);
         if (hit.Y >= titleOffset_) {
             const int dataRow = std::min(hit.Y - titleOffset_, dataLink_.RecordCount() - 1);
             const int diff = dataRow - dataLink_.ActiveRecord();

@@ -96,6 +96,15 @@ TEST(GridInput, DraggingOverRowsMarksThem)
         mouse(j.vp(), QEvent::MouseMove, j.cell(row, 1));
     mouse(j.vp(), QEvent::MouseButtonRelease, j.cell(4, 1));
     EXPECT_EQ(marked(j), (std::vector<int>{2, 3, 4, 5}));
+    // The pointer may wander into the empty area right of the last column: the rows still follow it.
+    const int right = j.vp()->width() - 3;
+    ASSERT_EQ(j.grid.MouseCoord(right, j.cell(6, 1).y()).X, -1) << "the columns must leave room on the right";
+    mouse(j.vp(), QEvent::MouseButtonPress, j.cell(6, 1));
+    for (int row = 7; row <= 8; ++row)
+        mouse(j.vp(), QEvent::MouseMove, QPoint(right, j.cell(row, 1).y()));
+    mouse(j.vp(), QEvent::MouseButtonRelease, QPoint(right, j.cell(8, 1).y()));
+    EXPECT_EQ(marked(j), (std::vector<int>{7, 8, 9}));
+    EXPECT_EQ(j.ds->RecNo(), 9);
 }
 
 TEST(GridInput, PagesAndEndsMoveByRecords)
