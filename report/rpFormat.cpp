@@ -132,13 +132,13 @@ QString rpFormatValue(const QVariant& value, qint32 format, const QString& forma
         return QStringLiteral(" ");
     const int category = rpFormatCategory(format);
     const int kind = rpFormatKind(format);
-    // The settings are copied, never changed: the separator of the code holds for this value only.
-    rtl::TFormatSettings fs = rtl::formatSettings();
     try {
         switch (category) {
         case fcText:
             return rpVarToStr(value);
         case fcNumber: {
+            // A copy of the settings: the separator of the code holds for this value only.
+            rtl::TFormatSettings fs = rtl::formatSettings();
             if (const int sep = rpFormatSeparator(format))
                 fs.DecimalSeparator = QChar(rtl::charOf(rtl::CodePage::Cp1251, uchar(sep)));
             const double v = rpVarToFloat(value);
@@ -154,7 +154,7 @@ QString rpFormatValue(const QVariant& value, qint32 format, const QString& forma
         case fcDate:
         case fcTime: {
             const QString pattern = kind >= 4 ? formatStr : (category == fcDate ? rpDateFormat(kind) : rpTimeFormat(kind));
-            return rtl::FormatDateTime(pattern, toDateTime(value), fs);
+            return rtl::FormatDateTime(pattern, toDateTime(value), rtl::formatSettings());
         }
         case fcBoolean: {
             const QString pair = kind >= 4 ? formatStr : rpBoolFormat(kind);
