@@ -9,8 +9,11 @@ const char kPrintoutProductWord[4] = {'V', '\xC5', 'L', '\xD2'};
 
 namespace {
 
+// A byte with a nibble above 9 is no BCD number: it gives -1, which no date or time accepts.
 int bcd(unsigned char b)
 {
+    if ((b >> 4) > 9 || (b & 0x0F) > 9)
+        return -1;
     return (b >> 4) * 10 + (b & 0x0F);
 }
 
@@ -100,9 +103,10 @@ int ReadPrintout(TPrintoutSource& source, int typeId, const std::function<void(c
             break;
         }
         if (r[0] != 0xFF) {
-            const int day = bcd(r[0]), month = bcd(r[1]), year = 2000 + bcd(r[2]), hour = bcd(r[3]), minute = bcd(r[4]);
+            const int day = bcd(r[0]), month = bcd(r[1]), year = bcd(r[2]), hour = bcd(r[3]), minute = bcd(r[4]);
             rtl::TDateTime date = 0, time = 0;
-            if (!rtl::TryEncodeDate(year, month, day, date) || !rtl::TryEncodeTime(hour, minute, 0, 0, time)) {
+            if (year < 0 || !rtl::TryEncodeDate(2000 + year, month, day, date) ||
+                !rtl::TryEncodeTime(hour, minute, 0, 0, time)) {
                 Dbg().Print("incorrect date or time ( %d.%d.%d %d:%d)", int(r[0]), int(r[1]), 2000 + int(r[2]),
                             int(r[3]), int(r[4]));
             } else {

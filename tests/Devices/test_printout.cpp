@@ -120,3 +120,19 @@ TEST(Printout, EncoderAndReaderAgree)
     EXPECT_DOUBLE_EQ(r[0].record.Probe.Timestamp, rtl::EncodeDateTime(2024, 2, 29, 23, 59, 0, 0));
     EXPECT_EQ(r[1].record.Probe.Exhale, 1);
 }
+
+TEST(Printout, ADateOrTimeByteThatIsNoBcdNumberIsSkippedNotMisread)
+{
+    devtest::LogCapture log;
+    // A noisy line can turn a digit into a nibble above 9: read as high x 10 + low, 0x0A would be day 10, 0x3A
+    // minute 40, 0x0F hour 15 and 0xA0 the year 2100, all filed as times the instrument never printed.
+    const auto r = Decode({Word() + "\xB9" "1234150310" + Hex("0A03100930009600") + Hex("150310093A009600") +
+                               Hex("1503A00930009600") + Hex("15031009300096FF") + Hex("1503100F30009600"),
+                           {}});
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].record.Probe.Timestamp, rtl::EncodeDateTime(2010, 3, 15, 9, 30, 0, 0));
+    EXPECT_EQ(r[0].record.Probe.Exhale, 0xFF) << "the status byte is kept as it came";
+    for (const char* logged : {"incorrect date or time ( 10.3.2016 9:48)", "incorrect date or time ( 21.3.2016 9:58)",
+                               "incorrect date or time ( 21.3.2160 9:48)", "incorrect date or time ( 21.3.2016 15:48)"})
+        EXPECT_TRUE(log.Contains(logged)) << logged << "\n" << log.Text().toStdString();
+}
