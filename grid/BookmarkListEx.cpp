@@ -71,6 +71,9 @@ bool TBookmarkListEx::CurrentRowSelected()
 void TBookmarkListEx::SetCurrentRowSelected(bool value)
 {
     const QByteArray current = CurrentRow();
+    // A record not posted yet has no bookmark: nothing could find it again.
+    if (current.isEmpty())
+        return;
     int index;
     if (Find(current, index) == value)
         return;

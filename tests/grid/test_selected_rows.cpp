@@ -97,3 +97,23 @@ TEST(SelectedRows, ClearedWithMultiSelectOrTheDataSource)
     b.grid.SetDataSource(&other);
     EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
 }
+
+TEST(SelectedRows, ARecordBeingInsertedHasNoBookmarkToMark)
+{
+    Bound b;
+    b.grid.resize(600, 300);
+    b.grid.show();
+    b.ds->SetRecNo(3);
+    b.ds->Insert();
+    b.ds->FieldByName("FIO")->SetAsString("Новый");
+    // Marked by the list itself, by Ctrl+click on its row and by Shift+Down from it.
+    b.grid.SelectedRows().SetCurrentRowSelected(true);
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+    const QPoint row = b.grid.CellRect(2, b.grid.Row()).center();
+    click(b.grid.viewport(), row, Qt::ControlModifier);
+    EXPECT_EQ(b.grid.SelectedRows().Count(), 0);
+    key(b.grid.viewport(), Qt::Key_Down, Qt::ShiftModifier);
+    // Every entry is a bookmark the data set can go to.
+    for (int i = 0; i < b.grid.SelectedRows().Count(); ++i)
+        EXPECT_TRUE(b.ds->BookmarkValid(b.grid.SelectedRows().Items(i))) << i;
+}
