@@ -10,6 +10,7 @@
 #include "platform/graphics/CheckBox.h"
 #include "platform/graphics/Edge.h"
 #include "platform/rtl/FormatFloat.h"
+#include "platform/rtl/FormatSettings.h"
 #include <QPainter>
 
 using namespace gfx;
@@ -512,6 +513,8 @@ QString TCustomDBGridEx::GetFooterValue(int row, TColumnEx* column)
             auto* ff = dynamic_cast<TFloatField*>(f);
             if (ff && !ff->DisplayFormat().isEmpty())
                 return rtl::FormatFloat(ff->DisplayFormat(), v);
+            if (ff && ff->Currency())
+                return rtl::FloatToStrF(v, rtl::TFloatFormat::ffCurrency, 15, rtl::formatSettings().CurrencyDecimals);
             return rtl::FloatToStr(v);
         }
         case ftSmallint:

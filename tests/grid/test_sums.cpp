@@ -1,6 +1,8 @@
 // Running sums over a data set and the footers that show them.
 #include "GridFixture.h"
+#include "platform/data/FloatField.h"
 #include "platform/rtl/FormatFloat.h"
+#include "platform/rtl/FormatSettings.h"
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -171,4 +173,25 @@ TEST(Footers, PaintedAtTheBottomWithTheRunningSum)
     j.ds->AppendRecord({"2026.12.31 00:00:00", "X", 0.2, "VELT-A", 5});
     j.grid.viewport()->repaint();
     EXPECT_EQ(footerText, rtl::FloatToStr(0.35));
+}
+
+TEST(Footers, MoneyShownAsMoney)
+{
+    auto ds = values({1.5, 2.0, QVariant()});
+    auto* v = dynamic_cast<TFloatField*>(ds->FieldByName("V"));
+    ASSERT_NE(v, nullptr);
+    v->SetCurrency(true);
+    TDataSource src(ds.get());
+    TDBGridEx g;
+    g.SetDataSource(&src);
+    g.SumList().SetActive(true);
+    g.SetFooterRowCount(1);
+    TColumnEx* c = g.Columns().Add();
+    c->SetFieldName("V");
+    c->Footer().SetValueType(fvtSum);
+    const rtl::TFormatSettings& fs = rtl::formatSettings();
+    EXPECT_EQ(g.GetFooterValue(0, c), rtl::FloatToStrF(3.5, rtl::TFloatFormat::ffCurrency, 15, fs.CurrencyDecimals));
+    // A display format still wins.
+    v->SetDisplayFormat("0.000");
+    EXPECT_EQ(g.GetFooterValue(0, c), rtl::FormatFloat("0.000", 3.5));
 }
