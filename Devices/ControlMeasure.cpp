@@ -20,6 +20,9 @@ TControlMeasure::TControlMeasure(TMeasurementsFacade* facade, std::function<uint
 TControlMeasure::~TControlMeasure()
 {
     Stop();
+    // The journal outlives the watchdog and must not read the counter once it is gone.
+    if (Interface)
+        Interface->SetBurstCounter(nullptr);
 }
 
 void TControlMeasure::Kick()

@@ -190,6 +190,20 @@ TEST(ControlMeasure, RecordsWithinASecondKeepOneBurstAndALateRecordOpensANewOne)
     EXPECT_FALSE(TControlMeasure::BurstOver(0x000001E7u, 0xFFFFFE00u)); // 999 ms
 }
 
+TEST(ControlMeasure, TheFacadeLetsGoOfTheCounterWhenTheWatchdogGoes)
+{
+    // Shut down in the middle of a burst: the journal still holds the counter it shows, and the manager (with its
+    // watchdog) is freed before the journal facade.
+    RecordingFacade facade;
+    {
+        TControlMeasure w(&facade);
+        w.Kick();
+        ASSERT_NE(facade.counter, nullptr);
+        EXPECT_EQ(*facade.counter, 1u);
+    }
+    EXPECT_EQ(facade.counter, nullptr) << "the journal would read the counter of a freed watchdog";
+}
+
 TEST_F(Manager, SourcesComeFromTheirSectionsWithTheirNumbers)
 {
     Ini(kTwoSources);
