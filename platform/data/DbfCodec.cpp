@@ -132,6 +132,18 @@ QVariant decodeField(const Column& c, const char* bytes, rtl::CodePage codePage)
     return rtl::decode(codePage, b, e - b);
 }
 
+QByteArray encodeText(const Column& c, const QString& text, rtl::CodePage codePage)
+{
+    int unmappable = 0;
+    QByteArray bytes = rtl::encode(codePage, text, &unmappable);
+    if (unmappable > 0)
+        throw EDatabaseError(QStringLiteral("The text '%1' for field %2 holds %3 character(s) that the table's code page (%4) has no byte for")
+                                 .arg(text, c.name)
+                                 .arg(unmappable)
+                                 .arg(codePage == rtl::CodePage::Cp866 ? QStringLiteral("cp866") : QStringLiteral("cp1251")));
+    return bytes;
+}
+
 void encodeField(const Column& c, const QVariant& value, char* bytes, rtl::CodePage codePage)
 {
     if (value.isNull()) {
@@ -153,7 +165,7 @@ void encodeField(const Column& c, const QVariant& value, char* bytes, rtl::CodeP
         auto r = std::to_chars(buf, buf + sizeof buf, value.toDouble());
         text = QByteArray(buf, r.ptr - buf);
     } else {
-        text = rtl::encode(codePage, value.toString());
+        text = encodeText(c, value.toString(), codePage);
     }
     if (text.size() > c.length)
         text.truncate(c.length);

@@ -13,8 +13,12 @@ namespace dbf {
 QVariant decodeField(const Column& column, const char* bytes, rtl::CodePage codePage);
 
 // Writes the value into the field's bytes (blank for NULL). Raises EDatabaseError when a number does
-// not fit the width or a text is no number for a numeric field.
+// not fit the width, a text is no number for a numeric field, or a text has characters the code page lacks.
 void encodeField(const Column& column, const QVariant& value, char* bytes, rtl::CodePage codePage);
+
+// The bytes of a text for a field; raises EDatabaseError naming the field rather than store a character
+// the code page has no byte for as '?'.
+QByteArray encodeText(const Column& column, const QString& text, rtl::CodePage codePage);
 
 // Parses a number written with '.' or ','; false for anything else.
 bool parseNumber(const char* begin, const char* end, double* value);

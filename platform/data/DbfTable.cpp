@@ -236,7 +236,7 @@ void Table::encodeInto(char* record, int column, const QVariant& value, std::vec
     std::memset(record + c.offset, ' ', c.length);
     if (value.isNull())
         return;
-    const QByteArray bytes = value.typeId() == QMetaType::QByteArray ? value.toByteArray() : rtl::encode(codePage_, value.toString());
+    const QByteArray bytes = value.typeId() == QMetaType::QByteArray ? value.toByteArray() : encodeText(c, value.toString(), codePage_);
     if (!bytes.isEmpty())
         memos.emplace_back(column, bytes);
 }

@@ -3,6 +3,7 @@
 #include "platform/data/DbfTable.h"
 #include "platform/data/LockedFile.h"
 #include "platform/rtl/CaseInsensitivePath.h"
+#include "platform/rtl/CodePage.h"
 #include "common/testutil.h"
 
 #include <QDir>
@@ -112,6 +113,30 @@ TEST(DbfTable, RejectsValuesThatDoNotFitAndWritesNothing)
     t->append({"  42 ", "0,5"});  // texts given for numbers: either separator
     EXPECT_EQ(t->value(0, 0).toLongLong(), 42);
     EXPECT_DOUBLE_EQ(t->value(0, 1).toDouble(), 0.5);
+}
+
+TEST(DbfTable, TextsTheCodePageCannotHoldAreRefusedNotStoredAsQuestionMarks)
+{
+    testutil::TempDir dir;
+    auto t = Table::create(dir.file("T.DBF"), {{"FAM", 'C', 23, 0}, {"NOTE", 'M', 10, 0}});
+    t->append({QString::fromUtf8("ИВАНОВ"), QString::fromUtf8("ёЁ№«»—")});  // every one has a cp1251 byte
+    const QByteArray before = testutil::readFile(dir.file("T.DBF"));
+    const QString unmappable[] = {QString::fromUtf8("ЖУМАБЕКҰЛЫ"), QString::fromUtf8("José"), QString::fromUtf8("中")};
+    for (const QString& text : unmappable) {
+        SCOPED_TRACE(text.toStdString());
+        try {
+            t->append({text, QVariant()});
+            ADD_FAILURE() << "stored";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("FAM")) << e.what();
+        }
+        EXPECT_THROW(t->update(0, {{0, text}}), EDatabaseError);
+        EXPECT_THROW(t->update(0, {{1, text}}), EDatabaseError);
+    }
+    EXPECT_EQ(t->recordCount(), 1u);
+    EXPECT_EQ(testutil::readFile(dir.file("T.DBF")), before);
+    EXPECT_EQ(t->value(0, 0).toString(), QString::fromUtf8("ИВАНОВ"));
+    EXPECT_EQ(rtl::fromCp1251(t->value(0, 1).toByteArray()), QString::fromUtf8("ёЁ№«»—"));
 }
 
 TEST(DbfTable, NumbersNeverFollowTheProcessLocale)
