@@ -307,6 +307,8 @@ private:
     void drawImageCentred(const QImage& image, const gfx::TRect& area, TAlignment alignment);
     void drawMultiTitleCell(int dataCol, TColumnEx* column, const gfx::TRect& cell, int dx, int dy);
     void drawDataRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, int dx, int dy, TGridDrawState state);
+    // The column is among the selected columns, or everything is selected.
+    bool columnMarked(TColumnEx* column);
     void drawFooterRowCell(int c, int r, TColumnEx* column, gfx::TRect rect, TGridDrawState state);
     void moveBy(int distance);
     void selectRowAt(int dataRow, TShiftState shift, TMouseButton button);

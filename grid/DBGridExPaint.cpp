@@ -187,8 +187,7 @@ void TCustomDBGridEx::DrawCell(int c, int r, const QRect& qrect, TGridDrawState 
             const int records = std::max(1, dataLink_.RecordCount());
             if (footerRowCount_ > 0 && dr >= records) {
                 if (dr == records) {
-                    const bool all = selection_.SelectionType() == gstAll;
-                    canvas_.Brush().SetColor(all ? clHighlight : color_);
+                    canvas_.Brush().SetColor(columnMarked(column) ? clHighlight : color_);
                     canvas_.FillRect(ar);
                 } else {
                     drawFooterRowCell(dc, dr - records - 1, column, ar, state);
@@ -451,12 +450,18 @@ void TCustomDBGridEx::drawIndicatorCell(int dr, TRect rect, TGridDrawState, int 
     canvas_.DrawImage(TRect(x, y, x + g.width(), y + g.height()), g);
 }
 
+bool TCustomDBGridEx::columnMarked(TColumnEx* column)
+{
+    return selection_.SelectionType() == gstAll
+           || (selection_.SelectionType() == gstColumns && selection_.Columns().Contains(column));
+}
+
 void TCustomDBGridEx::drawFooterRowCell(int dc, int fr, TColumnEx* column, TRect rect, TGridDrawState state)
 {
     TColumnFooterEx& footer = column->UsedFooter(fr);
     canvas_.Font().Assign(footer.Font());
     canvas_.Brush().SetColor(footer.Color());
-    if (selection_.SelectionType() == gstAll) {
+    if (columnMarked(column)) {
         canvas_.Brush().SetColor(clHighlight);
         canvas_.Font().SetColor(clHighlightText);
     }

@@ -235,6 +235,26 @@ TEST(GridLayout, FooterRowsSitAtTheBottom)
     EXPECT_EQ(footer.top() + footer.height() + 1, j.grid.ClientHeight());
 }
 
+TEST(GridLayout, FooterAndFillerOfASelectedColumnAreHighlighted)
+{
+    JournalGrid j(2);
+    j.grid.SetOptions(j.grid.Options() & ~bit(dgRowSelect));
+    j.grid.SetAllowedSelections(bit(gstColumns));
+    j.grid.SetFooterRowCount(1);
+    j.show();
+    j.grid.Selection().Columns().Select(j.grid.Columns()[2], false);
+    const QImage img = j.image();
+    const int filler = j.grid.RowCount() - 2, footer = j.grid.RowCount() - 1;
+    auto inside = [&](int dataCol, int row) {
+        const QRect r = j.grid.CellRect(j.grid.DataToRawColumn(dataCol), row);
+        return QPoint(r.left() + 1, r.top() + 1);
+    };
+    EXPECT_EQ(at(img, inside(2, filler)), ToQColor(gfx::clHighlight));
+    EXPECT_EQ(at(img, inside(2, footer)), ToQColor(gfx::clHighlight));
+    EXPECT_NE(at(img, inside(1, filler)), ToQColor(gfx::clHighlight));
+    EXPECT_NE(at(img, inside(1, footer)), ToQColor(gfx::clHighlight));
+}
+
 TEST(GridLayout, AutoFitSharesTheWidthAndSurvivesZeroWidths)
 {
     JournalGrid j;
