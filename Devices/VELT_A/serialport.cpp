@@ -83,8 +83,9 @@ bool TSerialPort::Open(uint16_t portNumber)
     termios tio{};
     if (ok && ::tcgetattr(fd, &tio) != 0)
         ok = false;
+    bool exclusive = false;
     if (ok) {
-        ::ioctl(fd, TIOCEXCL);
+        exclusive = ::ioctl(fd, TIOCEXCL) == 0;
         // The line is binary: no echo, no translation of line ends, no signal characters.
         ::cfmakeraw(&tio);
         tio.c_cflag |= CLOCAL | CREAD;
@@ -100,6 +101,8 @@ bool TSerialPort::Open(uint16_t portNumber)
     }
     if (!ok) {
         const int saved = errno;
+        if (exclusive)
+            ::ioctl(fd, TIOCNXCL);
         if (fd >= 0) ::close(fd);
         if (abortFd >= 0) ::close(abortFd);
         if (closeFd >= 0) ::close(closeFd);
@@ -125,6 +128,9 @@ void TSerialPort::Close()
     const uint64_t one = 1;
     (void)!::write(CloseEvent, &one, sizeof one);
     idle_.wait(g, [this] { return busy_ == 0; });
+    // The lock against other openers stays on the line as long as anyone else keeps it open: lift it, or the
+    // port would refuse to open again.
+    ::ioctl(Handle, TIOCNXCL);
     ::close(Handle);
     ::close(AbortEvent);
     ::close(CloseEvent);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/ioctl.h>
 #include <thread>
 
 using namespace std::chrono;
@@ -52,6 +53,22 @@ TEST(SerialPort, OpenIsExclusiveAndAClosedPortRefusesEverything)
     EXPECT_TRUE(b.Open(210)) << "free again after Close";
     EXPECT_EQ(TSerialPort::DeviceName(9), "COM9");
     EXPECT_EQ(TSerialPort::DeviceName(10), "\\\\.\\COM10");
+}
+
+TEST(SerialPort, ClosingLiftsTheLineLockSoThePortOpensAgainWhileOthersHoldTheLine)
+{
+    // The line is kept open elsewhere (here the test's own end of the pair). The lock against other openers
+    // lasts while the port is open; left on the line after Close, it refused every later open by an ordinary
+    // user (root passes it, so the check reads the line's own flag).
+    MappedPty pty(209);
+    TSerialPort port;
+    ASSERT_TRUE(port.Open(209));
+    int exclusive = -1;
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0) << "held exclusively while open";
+    port.Close();
+    ASSERT_EQ(::ioctl(pty.slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "the line stays locked after Close";
 }
 
 TEST(SerialPort, WaitDataTimesOutSeesDataAndIsAborted)
