@@ -31,6 +31,11 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
     if (layoutInProgress_)
         return;
     canvas_.SetPainter(&painter);
+    // The painter ends with this paint, also when a handler throws: the canvas must not keep it.
+    struct Release {
+        gfx::TCanvas& canvas;
+        ~Release() { canvas.SetPainter(nullptr); }
+    } release{canvas_};
     TGridDrawInfo di;
     CalcDrawInfo(di);
     DrawLines(painter, di);
@@ -49,7 +54,6 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
         canvas_.FillRect(TRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight()));
     if (useMultiTitle_ && has(options_, dgTitles))
         titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
-    canvas_.SetPainter(nullptr);
 }
 
 void TCustomDBGridEx::PaintCells(QPainter&, const QRect& clip, const TGridDrawInfo& di)

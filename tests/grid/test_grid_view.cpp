@@ -2,6 +2,7 @@
 // window and the record scroll bar, and the reactions to the data set (open, close, delete, insert, move).
 #include "GridFixture.h"
 #include "grid/TextWriters.h"
+#include <QPainter>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 #include <map>
@@ -388,4 +389,28 @@ TEST(GridLayout, RowHeightSnapsToWholeLines)
         j.grid.LayoutChanged();
         EXPECT_EQ(j.grid.DefaultRowHeight(), c.expected * H + 3) << c.lines;
     }
+}
+
+TEST(GridView, AHandlerThatThrowsLeavesNoPainterBehind)
+{
+    struct Exposed : TDBGridEx {
+        using TCustomDBGridEx::Paint;
+    };
+    auto ds = makeJournal(3);
+    TDataSource src(ds.get());
+    Exposed g;
+    g.resize(400, 200);
+    g.SetDataSource(&src);
+    g.OnDrawColumnCell = [](TCustomDBGridEx*, const gfx::TRect&, int, TColumnEx*, TGridDrawState) {
+        throw std::runtime_error("handler failed");
+    };
+    const int active = g.DataLink()->ActiveRecord();
+    {
+        QImage img(g.viewport()->size(), QImage::Format_RGB32);
+        QPainter p(&img);
+        EXPECT_THROW(g.Paint(p, img.rect()), std::runtime_error);
+    }
+    EXPECT_EQ(g.DataLink()->ActiveRecord(), active);
+    // The painter of that paint is gone: the canvas must not keep it.
+    EXPECT_EQ(g.Canvas().Painter(), nullptr);
 }
