@@ -3,6 +3,7 @@
 #include "GridFixture.h"
 #include "grid/TextWriters.h"
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 #include <map>
@@ -31,6 +32,24 @@ struct PaintSpy {
 };
 
 QColor at(const QImage& img, QPoint p) { return img.pixelColor(p); }
+
+// Rows of the data area where what the window holds now (after scrolled and partial repaints) differs
+// from a fresh paint of the whole grid.
+int staleLines(JournalGrid& j)
+{
+    QApplication::processEvents();
+    const QImage all = j.grid.screen()->grabWindow(j.grid.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage held = all.copy(QRect(j.grid.viewport()->mapTo(&j.grid, QPoint(0, 0)), j.grid.viewport()->size()));
+    const QImage fresh = j.image().convertToFormat(QImage::Format_RGB32);
+    int n = 0;
+    for (int y = 0; y < std::min(held.height(), fresh.height()); ++y)
+        for (int x = 0; x < std::min(held.width(), fresh.width()); ++x)
+            if (held.pixel(x, y) != fresh.pixel(x, y)) {
+                ++n;
+                break;
+            }
+    return n;
+}
 
 // The left inside pixel of a cell, free of text ink.
 QPoint inkFree(TDBGridEx& g, int dataRow, int dataCol)
@@ -294,8 +313,16 @@ TEST(GridReactions, OpenCloseReopenDeleteInsertNeverShowAStaleRow)
         return out;
     };
     EXPECT_EQ(joined(painted()), joined(expectedWindow(j, names)));
+    // Keys move the record window by scrolling what is shown: nothing stale may stay in the window.
+    for (int i = 0; i < 30; ++i) {
+        key(j.vp(), i < 20 ? Qt::Key_Down : i < 24 ? Qt::Key_Up : i < 27 ? Qt::Key_PageDown : Qt::Key_PageUp);
+        ASSERT_EQ(staleLines(j), 0) << "after key " << i;
+    }
+    j.ds->First();
+    EXPECT_EQ(joined(painted()), joined(expectedWindow(j, names)));
     // Scrolling by records, past the window and back.
     j.ds->MoveBy(20);
+    EXPECT_EQ(staleLines(j), 0);
     EXPECT_EQ(joined(painted()), joined(expectedWindow(j, names)));
     EXPECT_EQ(j.grid.Row(), 1 + j.grid.DataLink()->ActiveRecord());
     j.ds->MoveBy(-3);
@@ -304,6 +331,7 @@ TEST(GridReactions, OpenCloseReopenDeleteInsertNeverShowAStaleRow)
     // Deleting the current record and a record behind the cursor.
     names.erase(names.begin() + (j.ds->RecNo() - 1));
     j.ds->Delete();
+    EXPECT_EQ(staleLines(j), 0);
     EXPECT_EQ(joined(painted()), joined(expectedWindow(j, names)));
     j.ds->MoveBy(-2);
     names.erase(names.begin() + (j.ds->RecNo() - 1));
@@ -313,10 +341,12 @@ TEST(GridReactions, OpenCloseReopenDeleteInsertNeverShowAStaleRow)
     // Inserting a record.
     j.ds->AppendRecord({"2027.01.01 00:00:00", QString::fromUtf8("Новый Человек"), 0.1, "VELT-B", 99});
     names.insert(names.begin() + (j.ds->RecNo() - 1), QString::fromUtf8("Новый Человек"));
+    EXPECT_EQ(staleLines(j), 0);
     EXPECT_EQ(joined(painted()), joined(expectedWindow(j, names)));
     EXPECT_EQ(spy.texts.at({j.grid.DataLink()->ActiveRecord(), 1}), QString::fromUtf8("Новый Человек"));
     // Closing: no rows, no owner-draw of records; the scroll bar is inactive.
     j.ds->Close();
+    EXPECT_EQ(staleLines(j), 0);
     EXPECT_TRUE(painted().empty());
     EXPECT_TRUE(spy.texts.empty());
     EXPECT_EQ(j.grid.RowCount(), 2);
