@@ -11,7 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-dbfread python3-dbf
   libfreexl-dev
-  poppler-utils
+  poppler-utils xvfb xauth xdotool imagemagick x11-apps
 )
 
 missing=()

@@ -1,0 +1,194 @@
+// End to end through the real program's window: a type 1 source configured on a COM port that leads to the
+// instrument simulator's pseudo-terminal; what the simulator prints shows in the main window's grid and lands
+// in DATABASE/Base.DBF, read back by dbfread.
+#include "app/LoginForm.h"
+#include "app/MainForm.h"
+#include "app/ProgParam.h"
+#include "common/testutil.h"
+#include "grid/DBGridEx.h"
+#include "grid/GridDataLinkEx.h"
+#include "modal.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/Field.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/system/SerialPorts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+// Runs the event loop (and with it the manager's calls to the main thread) until done() holds.
+bool waitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// The simulator on a pseudo-terminal, reached as COM<number>.
+class Simulator {
+public:
+    Simulator(int number, const QStringList& args) : number_(number)
+    {
+        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
+        process_.setArguments(args);
+        process_.start();
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        if (path_.startsWith(QLatin1String("/dev/")))
+            sys::SetSerialPortOverride(number_, path_);
+    }
+    ~Simulator()
+    {
+        sys::SetSerialPortOverride(number_, QString());
+        process_.kill();
+        process_.waitForFinished(2000);
+    }
+    bool Ready() const { return path_.startsWith(QLatin1String("/dev/")); }
+
+private:
+    int number_;
+    QProcess process_;
+    QString path_;
+};
+
+QString runPython(const QString& script, const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
+{
+    ++testutil::modalEpoch();
+    testutil::TempDir dir;
+    const QString app = dir.file("app"), work = app + "/MyDocuments";
+    QDir().mkpath(work + "/DATABASE");
+    QDir().mkpath(dir.file("run"));
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
+    {
+        TProgParam store;
+        store.AddOper(u("ОПЕРАТОР"), "1111");
+        store.SaveToFile(work + "/VELT.dat");
+    }
+    // As the sources window leaves it after a type 1 source was given COM251.
+    testutil::writeFile(work + "/VELT.ini",
+                        rtl::toCp1251(u("[Methods]\r\nAppType=default_mp\r\n\r\n"
+                                        "[Device_000]\r\nTypeDev=VELT-B (тип 1)\r\nCOM=COM251\r\n")));
+
+    // Two printouts of three results each.
+    Simulator sim(251, {"--printouts", "2", "--count", "3", "--interval", "500", "--serial", "4321", "--verification",
+                        "01.02.2023", "--time", "2024-12-31 23:58", "--values", "0.150,0.3,1.234", "--status", "0,1,2",
+                        "--linger", "3000"});
+    ASSERT_TRUE(sim.Ready());
+
+    ctl::TScriptedMessageBoxPort boxes;
+    TfmMain::Options o;
+    int terminated = 0;
+    o.Terminate = [&terminated] { ++terminated; };
+    {
+        TfmMain w(app, o);
+        testutil::whenModal<TfmLogin>([](TfmLogin* d) {
+            d->cbLoginName->setCurrentText(u("ОПЕРАТОР"));
+            d->eLoginPassword->setText(QStringLiteral("1111"));
+            d->bOk->click();
+            if (d->isVisible()) {
+                ADD_FAILURE() << "login refused";
+                d->bCancel->click();
+            }
+        });
+        ASSERT_TRUE(w.FormCreate());
+
+        // The burst is over when the full view is back: six records, counted, the grid usable again.
+        const bool heard = waitFor(
+            [&] {
+                return w.DBGrid->DataLink()->RecordCount() == 6 && w.StatusPanels[3]->text() == u("Всего записей: 6")
+                       && w.DBGrid->isEnabled();
+            },
+            20000);
+        ASSERT_TRUE(heard) << w.StatusPanels[3]->text().toStdString();
+
+        // What the grid shows, read through its own data source.
+        TDataSet* shown = w.DBGrid->GetDataSource()->DataSet();
+        QStringList rows;
+        for (shown->First(); !shown->Eof(); shown->Next())
+            rows << shown->FieldByName("DATA_IZM")->AsString() + " " + QString::number(shown->FieldByName("IZM")->AsFloat(), 'f', 3) + " "
+                        + shown->FieldByName("STAT")->AsString();
+        rows.sort();
+        EXPECT_EQ(rows.join('\n').toStdString(), "2024.12.31 23:58:00 0.150 0\n"
+                                                 "2024.12.31 23:59:00 0.300 1\n"
+                                                 "2025.01.01 00:00:00 1.234 2\n"
+                                                 "2025.01.01 00:01:00 0.150 0\n"
+                                                 "2025.01.01 00:02:00 0.300 1\n"
+                                                 "2025.01.01 00:03:00 1.234 2");
+        EXPECT_TRUE(w.dUpdate->isEnabled());
+
+        // Painted: each of the six rows by the journal's colours (no norm is known after 2010, so every value
+        // exceeds it: light red, maroon where selected); the space below them stays unpainted by the journal.
+        w.DBGrid->update();
+        const QImage shot = w.DBGrid->viewport()->grab().toImage();
+        const QRgb lightRed = qRgb(255, 154, 138), maroon = qRgb(128, 0, 0);
+        for (int r = 1; r <= 6; ++r) {
+            const QRect cell = w.DBGrid->CellRect(2, r); // the names column: wide and empty here
+            ASSERT_FALSE(cell.isEmpty()) << "row " << r;
+            const QRgb px = shot.pixel(cell.center()) & 0xFFFFFF;
+            EXPECT_TRUE(px == (lightRed & 0xFFFFFF) || px == (maroon & 0xFFFFFF))
+                << "row " << r << " painted " << std::hex << px;
+        }
+        const QRect below = w.DBGrid->CellRect(2, 6).translated(0, 3 * w.DBGrid->CellRect(2, 6).height());
+        if (below.bottom() < shot.height())
+            EXPECT_NE(shot.pixel(below.center()) & 0xFFFFFF, lightRed & 0xFFFFFF);
+
+        w.FormDestroy();
+    }
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(terminated, 0);
+
+    const QString stored = runPython(
+        QStringLiteral("import sys, dbfread\n"
+                       "rows = sorted(dbfread.DBF(sys.argv[1], encoding='cp1251'), key=lambda r: r['DATA_IZM'])\n"
+                       "for r in rows:\n"
+                       "    print(r['DATA_IZM'], r['PRIBOR'], '%.3f' % r['IZM'], r['STAT'], r['TYPERECORD'], "
+                       "r['DATA_POVER'], r['OPER'])\n"),
+        work + "/DATABASE/Base.DBF");
+    EXPECT_EQ(stored.toStdString(), "2024.12.31 23:58:00 4321 0.150 0 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
+                                    "2024.12.31 23:59:00 4321 0.300 1 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
+                                    "2025.01.01 00:00:00 4321 1.234 2 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
+                                    "2025.01.01 00:01:00 4321 0.150 0 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
+                                    "2025.01.01 00:02:00 4321 0.300 1 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
+                                    "2025.01.01 00:03:00 4321 1.234 2 1 01.02.2023 00:00:00 ОПЕРАТОР");
+
+    if (savedRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
