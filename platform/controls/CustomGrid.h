@@ -80,6 +80,7 @@ struct TGridDrawInfo {
 
 class TCustomGrid : public QAbstractScrollArea {
     Q_OBJECT
+    friend class TInplaceEdit;  // asks CanEditModify before a key changes the cell's text
 public:
     explicit TCustomGrid(QWidget* parent = nullptr);
     ~TCustomGrid() override;

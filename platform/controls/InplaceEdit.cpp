@@ -49,5 +49,14 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* e)
     default:
         break;
     }
+    // A key that changes the text first asks the grid, which puts the record into editing or refuses.
+    const bool edits = e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Delete
+                       || (!e->text().isEmpty() && e->text().at(0).isPrint())
+                       || e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut)
+                       || e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo);
+    if (edits && !isReadOnly() && !grid_->CanEditModify()) {
+        e->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(e);
 }

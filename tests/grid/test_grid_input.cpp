@@ -1,6 +1,7 @@
 // Rows selected and multi-selected by keys and mouse in the journal's grid (row select, multi-select),
 // the delete confirmation, clicks reported to the application, column sizing by mouse.
 #include "GridFixture.h"
+#include "platform/controls/InplaceEdit.h"
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -204,4 +205,33 @@ TEST(GridInput, OptionsOfAFreshGridAndOfRowSelect)
     g.SetOptions(g.Options() | bit(dgMultiSelect));
     EXPECT_TRUE(g.CanSelectType(gstRecordBookmarks));
     EXPECT_FALSE(g.CanSelectType(gstRectangle)) << "refused while rows are selected";
+}
+
+TEST(GridInput, TextTypedIntoACellIsPosted)
+{
+    JournalGrid j(3);
+    j.grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColLines) | bit(dgRowLines) | bit(dgTabs) | bit(dgEditing));
+    j.grid.SetAllowedOperations(bit(alopUpdateEx));
+    j.show();
+    key(j.vp(), Qt::Key_Right);
+    key(j.vp(), Qt::Key_F2);
+    ASSERT_TRUE(j.grid.InplaceEditor());
+    QLineEdit* editor = j.grid.InplaceEditor();
+    ASSERT_TRUE(editor->isVisible());
+    key(editor, Qt::Key_End);
+    key(editor, Qt::Key_X, {}, "x");
+    EXPECT_EQ(j.ds->State(), dsEdit) << "typing puts the record into editing";
+    EXPECT_NO_THROW(key(editor, Qt::Key_Return, {}, "\r"));
+    EXPECT_EQ(j.ds->FieldByName("FIO")->AsString(), QString::fromUtf8("Иванов Иван Ивановичx"));
+    key(j.vp(), Qt::Key_Down);
+    key(j.vp(), Qt::Key_Up);
+    EXPECT_EQ(j.ds->State(), dsBrowse);
+    EXPECT_EQ(j.ds->FieldByName("FIO")->AsString(), QString::fromUtf8("Иванов Иван Ивановичx"));
+    // A read-only grid refuses the typing instead of failing on the post.
+    j.grid.SetReadOnly(true);
+    key(j.vp(), Qt::Key_F2);
+    key(editor, Qt::Key_Y, {}, "y");
+    EXPECT_EQ(j.ds->State(), dsBrowse);
+    EXPECT_NO_THROW(key(editor, Qt::Key_Return, {}, "\r"));
+    EXPECT_EQ(j.ds->FieldByName("FIO")->AsString(), QString::fromUtf8("Иванов Иван Ивановичx"));
 }

@@ -29,6 +29,8 @@ public:
     std::vector<int> timerTicks;
     QString typed;
     QString editText = "abc";
+    bool modifiable = true;
+    int modifyAsked = 0;
     using TCustomGrid::CalcDrawInfo;
 
 protected:
@@ -38,6 +40,7 @@ protected:
     void WMTimer(int id) override { timerTicks.push_back(id); }
     QString GetEditText(int, int) override { return editText; }
     void SetEditText(int, int, const QString& v) override { typed = v; }
+    bool CanEditModify() override { ++modifyAsked; return modifiable; }
 };
 
 QPoint at(int x, int y) { return {x, y}; }
@@ -200,4 +203,26 @@ TEST(CustomGrid, HostsTheInplaceEditorOverTheCurrentCell)
     EXPECT_EQ(g.InplaceEditor()->geometry(), g.CellRect(2, 2));
     key(g.InplaceEditor(), Qt::Key_Escape);
     EXPECT_FALSE(g.InplaceEditor()->isVisible());
+}
+
+TEST(CustomGrid, TheEditorAsksTheGridBeforeAKeyChangesTheText)
+{
+    ProbeGrid g;
+    g.SetGridOptions(g.GridOptions() | gridOpt(goEditing));
+    showFocused(&g);
+    key(&g, Qt::Key_F2);
+    ASSERT_TRUE(g.InplaceEditor());
+    key(g.InplaceEditor(), Qt::Key_End);
+    key(g.InplaceEditor(), Qt::Key_D, {}, "d");
+    EXPECT_EQ(g.typed, "abcd");
+    EXPECT_GT(g.modifyAsked, 0);
+    // A cell that may not change keeps its text: typed characters and deleting keys are refused.
+    g.modifiable = false;
+    g.typed.clear();
+    key(g.InplaceEditor(), Qt::Key_E, {}, "e");
+    key(g.InplaceEditor(), Qt::Key_Backspace);
+    key(g.InplaceEditor(), Qt::Key_Home);
+    key(g.InplaceEditor(), Qt::Key_Delete);
+    EXPECT_EQ(g.InplaceEditor()->text(), "abcd");
+    EXPECT_EQ(g.typed, QString());
 }
