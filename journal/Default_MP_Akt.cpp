@@ -12,6 +12,7 @@
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
+#include "platform/graphics/DrawTextFlags.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/FormatFloat.h"
 #include "platform/rtl/IniFile.h"
@@ -351,8 +352,10 @@ void TfmDefault_MP_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect
     canvas.Font().SetColor(font);
     canvas.Rectangle(rect);
 
-    auto left = [&](const QString& s) { canvas.TextOut(rect.Left + 2, rect.Top + 2, s); };
-    auto right = [&](const QString& s) { canvas.TextOut(rect.Right - 30, rect.Top + 2, s); };
+    // Texts stay inside their cell: a value anchored 30 pixels from the right of a narrower column would
+    // otherwise be written over the cell to its left, which is already painted.
+    auto left = [&](const QString& s) { canvas.ExtTextOut(rect.Left + 2, rect.Top + 2, gfx::ETO_CLIPPED, &rect, s); };
+    auto right = [&](const QString& s) { canvas.ExtTextOut(rect.Right - 30, rect.Top + 2, gfx::ETO_CLIPPED, &rect, s); };
 
     if (kind == 2) {
         if (dataCol == 0) {

@@ -236,6 +236,31 @@ TEST(Controller, CellsArePaintedByRowKindAndNorm)
         }
 }
 
+TEST(Controller, CellTextsStayInsideTheirCells)
+{
+    Journal j;
+    j.grid->OnDrawColumnCell = [&](TCustomDBGridEx* sender, const gfx::TRect& r, int col, TColumnEx* c, TGridDrawState s) {
+        j.ctrl->DrawColumnCell(sender, r, col, c, s);
+    };
+    const TVELTMeasurement m = Kind(1, 0, 0.150);
+    j.ctrl->NewMeasure(&m, 0);
+    j.window->show();
+    j.ctrl->ShowAll();
+    // The air value's cell as painted beside an instrument column of the given width; the instrument's
+    // number is anchored 30 pixels from its right edge.
+    auto airCell = [&](int priborWidth) {
+        j.grid->Columns().GetColumn(4)->SetWidth(priborWidth);
+        j.grid->update();
+        QCoreApplication::processEvents();
+        const QImage image = j.grid->RenderToImage();
+        return image.copy(j.grid->CellRect(3 + 1, 1));
+    };
+    const QImage wide = airCell(40);
+    ASSERT_FALSE(wide.isNull());
+    EXPECT_EQ(airCell(12), wide);
+    EXPECT_EQ(airCell(1), wide);
+}
+
 TEST(Controller, CellTexts)
 {
     EXPECT_EQ(TfmDefault_MP_Akt::EventText(-2147483647), QString::fromUtf8(" \\пропадание питания"));
