@@ -69,6 +69,10 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
     connect(horizontalScrollBar(), &QAbstractSlider::sliderReleased, this, [this] {
         HorizontalScrollAction(SB_THUMBPOSITION, horizontalScrollBar()->sliderPosition());
     });
+    // The wheel over a scroll bar turns the grid as over its cells: a bar moving on its own would show a
+    // position the grid is not at.
+    verticalScrollBar()->installEventFilter(this);
+    horizontalScrollBar()->installEventFilter(this);
     UpdateScrollRange();
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -543,6 +544,15 @@ void TCustomGrid::wheelEvent(QWheelEvent* e)
         e->accept();
     else
         e->ignore();
+}
+
+bool TCustomGrid::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Wheel && (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(e));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, e);
 }
 
 void TCustomGrid::resizeEvent(QResizeEvent* e)

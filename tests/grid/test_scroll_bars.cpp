@@ -6,6 +6,7 @@
 #include "grid/TextWriters.h"
 #include <QDir>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -23,6 +24,28 @@ TEST(ScrollBars, VisibleHidesTheRecordBarAndBringsAutomaticShowingBack)
     QApplication::processEvents();
     EXPECT_EQ(j.grid.VertScrollBar().VisibleMode(), sbAutoShowEx);
     EXPECT_TRUE(j.grid.verticalScrollBar()->isVisible());
+}
+
+TEST(ScrollBars, WheelOverTheRecordBarMovesByRecords)
+{
+    JournalGrid j(100);
+    j.show();
+    QScrollBar* bar = j.grid.verticalScrollBar();
+    auto wheel = [bar](int delta) {
+        const QPoint p(bar->width() / 2, bar->height() / 2);
+        QWheelEvent w(QPointF(p), QPointF(bar->mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar, &w);
+        QApplication::processEvents();
+    };
+    // As over the rows: one record per step, and the thumb shows the record, never a position of its own.
+    wheel(-120);
+    EXPECT_EQ(j.ds->RecNo(), 2);
+    EXPECT_EQ(bar->value(), 2);
+    wheel(-120);
+    wheel(120);
+    EXPECT_EQ(j.ds->RecNo(), 2);
+    EXPECT_EQ(bar->value(), 2);
 }
 
 TEST(ScrollBars, ExternalBarScrollsLikeTheOwnOneUntilDetached)
