@@ -1,5 +1,7 @@
 #include "platform/data/DataSet.h"
 
+#include "platform/rtl/CodePage.h"
+
 #include "platform/data/BlobField.h"
 #include "platform/data/BlobStream.h"
 #include "platform/data/BooleanField.h"
@@ -499,7 +501,7 @@ bool valueMatches(const TField* field, const QVariant& have, const QVariant& wan
     case ftString:
     case ftMemo:
     case ftFmtMemo: {
-        const QString h = have.typeId() == QMetaType::QByteArray ? QString::fromLatin1(have.toByteArray()) : have.toString();
+        const QString h = have.typeId() == QMetaType::QByteArray ? rtl::fromCp1251(have.toByteArray()) : have.toString();
         QString w = want.toString();
         while (w.endsWith(QLatin1Char(' ')))
             w.chop(1);

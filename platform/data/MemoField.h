@@ -9,5 +9,6 @@ public:
     void SetAsString(const QString& value) override;
 
 protected:
+    QVariant Convert(const QVariant& value) const override;
     QString FormatValue(const QVariant& value, bool displayText) const override;
 };

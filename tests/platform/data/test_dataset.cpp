@@ -6,6 +6,7 @@
 #include "platform/data/FloatField.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/data/MemDataSet.h"
+#include "platform/rtl/CodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -323,4 +324,20 @@ TEST(DataLink, JumpsCentreTheRecordAndStepsMoveTheWindowLeast)
     ds.GotoBookmark(five);
     EXPECT_EQ(link.FirstRecord(), 2);
     EXPECT_EQ(link.heard.back(), "changed");
+}
+
+TEST(MemoField, TextValuesAreStoredAsCp1251AndFoundByLocate)
+{
+    TMemDataSet ds;
+    ds.AddFieldDef("ID", ftInteger);
+    ds.AddFieldDef("NOTE", ftMemo);
+    ds.Open();
+    const QString text = QString::fromUtf8("Итог: ИВАНОВ");
+    ds.AppendRecord({1, text});
+    ds.AppendRecord({2, QByteArray("\xCF\xC5\xD2\xD0\xCE\xC2")}); // ПЕТРОВ as a memo file holds it
+    ds.First();
+    EXPECT_EQ(ds.FieldByName("NOTE")->AsString(), text);
+    EXPECT_EQ(ds.FieldByName("NOTE")->AsBytes(), rtl::toCp1251(text));
+    ASSERT_TRUE(ds.Locate("NOTE", QString::fromUtf8("петров"), TLocateOptions(loCaseInsensitive)));
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 2);
 }
