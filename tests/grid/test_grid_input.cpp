@@ -235,3 +235,45 @@ TEST(GridInput, TextTypedIntoACellIsPosted)
     EXPECT_NO_THROW(key(editor, Qt::Key_Return, {}, "\r"));
     EXPECT_EQ(j.ds->FieldByName("FIO")->AsString(), QString::fromUtf8("Иванов Иван Ивановичx"));
 }
+
+TEST(GridInput, KeysAndClicksOnAGridWithNothingToShowBreakNothing)
+{
+    // An empty journal, a closed one, and one whose columns are all hidden, in row and in cell mode.
+    struct Case { const char* name; int rows; bool close; bool hideColumns; bool rowSelect; };
+    const Case cases[] = {{"empty", 0, false, false, true},   {"empty cells", 0, false, false, false},
+                          {"closed", 5, true, false, true},   {"closed cells", 5, true, false, false},
+                          {"hidden", 5, false, true, true},   {"hidden cells", 5, false, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        JournalGrid j(c.rows);
+        if (!c.rowSelect) {
+            j.grid.SetOptions(j.grid.Options() & ~bit(dgRowSelect));
+            j.grid.SetEditActions(bit(geaSelectAllEx));
+        }
+        for (int i = 0; c.hideColumns && i < j.grid.Columns().Count(); ++i)
+            j.grid.Columns()[i]->SetVisible(false);
+        if (c.close)
+            j.ds->Close();
+        Confirm confirm;
+        confirm.answer = false;
+        confirm.install(j.grid);
+        j.show();
+        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End, Qt::Key_Home,
+                      Qt::Key_Left, Qt::Key_Right, Qt::Key_Tab, Qt::Key_Escape})
+            for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ShiftModifier),
+                                            Qt::KeyboardModifiers(Qt::ControlModifier),
+                                            Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier)})
+                key(j.vp(), k, m);
+        key(j.vp(), Qt::Key_A, Qt::ControlModifier);
+        key(j.vp(), Qt::Key_Delete, Qt::ControlModifier);
+        for (QPoint p : {QPoint(5, 5), QPoint(5, 40), QPoint(60, 40), QPoint(60, 5), QPoint(300, 200)}) {
+            click(j.vp(), p);
+            click(j.vp(), p, Qt::ShiftModifier);
+            click(j.vp(), p, Qt::ControlModifier);
+        }
+        j.image();
+        EXPECT_EQ(j.grid.SelectedRows().Count(), 0);
+        EXPECT_EQ(confirm.asked.empty(), c.rows == 0 || c.close) << "asked only when there is a record";
+        EXPECT_EQ(j.ds->Active() ? j.ds->RecordCount() : -1, c.close ? -1 : c.rows);
+    }
+}
