@@ -446,8 +446,12 @@ void TfmDefault_MP_Akt::QueryAfterOpen(TDataSet* dataSet)
         dUpdate->setEnabled(n > 0 && IsRecordEditable());
     if (bNew && !bNew->isEnabled())
         bNew->setEnabled(true);
-    if (DBGrid && !DBGrid->isEnabled())
+    if (DBGrid && !DBGrid->isEnabled()) {
         DBGrid->setEnabled(true);
+        if (gridFocusBeforeBurst_)
+            DBGrid->setFocus();
+    }
+    gridFocusBeforeBurst_ = false;
 }
 
 void TfmDefault_MP_Akt::QueryAfterOpenBurst(TDataSet*)
@@ -458,6 +462,11 @@ void TfmDefault_MP_Akt::QueryAfterOpenBurst(TDataSet*)
     if (DBGrid) {
         const int rows = DBGrid->VisibleDataRowCount();
         IdentWindow = rows + (rows > IdentWindow ? 1 : 0);
+        // Disabling the grid hands its focus to the next control; remember it before that happens.
+        if (DBGrid->isEnabled()) {
+            const QWidget* focus = DBGrid->window()->focusWidget();
+            gridFocusBeforeBurst_ = focus && (focus == DBGrid || DBGrid->isAncestorOf(focus));
+        }
     }
     for (QWidget* w : {static_cast<QWidget*>(dUpdate), static_cast<QWidget*>(bDelete), static_cast<QWidget*>(bNew),
                        static_cast<QWidget*>(DBGrid)})

@@ -172,6 +172,8 @@ private:
     QPushButton* bNew = nullptr;
     QLabel* StatusCount = nullptr;
     const uint32_t* BurstCounter = nullptr;
+    // The grid held the focus when a burst disabled it: it gets it back when the burst is over.
+    bool gridFocusBeforeBurst_ = false;
     // One-entry cache of the norm the painter asks for row after row.
     int normaSerial_ = -1;
     QString normaDate_;

@@ -127,6 +127,7 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
             }
         });
         ASSERT_TRUE(w.FormCreate());
+        QApplication::setActiveWindow(&w);
 
         // The burst is over when the full view is back: six records, counted, the grid usable again.
         const bool heard = waitFor(
@@ -151,6 +152,8 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
                                                  "2025.01.01 00:02:00 0.300 1\n"
                                                  "2025.01.01 00:03:00 1.234 2");
         EXPECT_TRUE(w.dUpdate->isEnabled());
+        // The grid had the focus when the burst disabled it, and has it again: keys and wheel move its rows.
+        EXPECT_TRUE(w.DBGrid->hasFocus());
 
         // Painted: each of the six rows by the journal's colours (no norm is known after 2010, so every value
         // exceeds it: light red, maroon where selected); the space below them stays unpainted by the journal.

@@ -7,6 +7,7 @@
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 using jtest::Journal;
@@ -208,6 +209,29 @@ TEST(Controller, DuringABurstTheStatusShowsTheCounterAndTheGridIsDisabled)
     EXPECT_TRUE(j.grid->isEnabled());
     EXPECT_TRUE(j.add->isEnabled());
     EXPECT_TRUE(j.del->isEnabled());
+}
+
+TEST(Controller, TheGridGetsTheFocusBackAfterABurst)
+{
+    // Disabling the focused grid moves the focus on to the next control; the arrow keys and the wheel would
+    // then no longer move through the journal once the burst is over.
+    for (const bool focused : {true, false}) {
+        Journal j;
+        j.window->show();
+        QApplication::setActiveWindow(j.window.get());
+        j.del->setFocusPolicy(Qt::StrongFocus);
+        (focused ? static_cast<QWidget*>(j.grid) : j.del)->setFocus();
+        ASSERT_EQ(j.grid->hasFocus(), focused);
+        j.ctrl->QueryAfterOpenBurstInstall();
+        const auto m = Kind(1, 0, 0.1);
+        j.ctrl->NewMeasure(&m, 0);
+        ASSERT_FALSE(j.grid->isEnabled());
+        EXPECT_FALSE(j.grid->hasFocus());
+        j.ctrl->QueryAfterOpenInstall();
+        j.ctrl->NewMeasure(nullptr, 1);
+        ASSERT_TRUE(j.grid->isEnabled());
+        EXPECT_EQ(j.grid->hasFocus(), focused) << focused;
+    }
 }
 
 TEST(Controller, CellsArePaintedByRowKindAndNorm)
