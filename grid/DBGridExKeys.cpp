@@ -44,7 +44,9 @@ void TCustomDBGridEx::DoSelection(bool select, int direction, bool rowMode, bool
                 if (has(options_, dgMultiSelect)) {
                     if (!canRows) {
                         ClearSelection();
-                    } else if (selecting_) {
+                    } else if (selecting_ && ds->BookmarkValid(anchor_)) {
+                        // An anchor whose record was deleted meanwhile orders nothing; then the gesture
+                        // starts anew below.
                         const int cmp = selectedRows_.Compare(ds->GetBookmark(), anchor_);
                         addAfter = cmp != -sign;
                         if (!addAfter)

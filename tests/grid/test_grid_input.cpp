@@ -277,3 +277,44 @@ TEST(GridInput, KeysAndClicksOnAGridWithNothingToShowBreakNothing)
         EXPECT_EQ(j.ds->Active() ? j.ds->RecordCount() : -1, c.close ? -1 : c.rows);
     }
 }
+
+TEST(GridInput, ShiftArrowsAfterTheMarkedRowsWereDeletedStartAnewFromTheCurrentRow)
+{
+    // Record identities that run against the row order, as in a journal sorted by the time of measurement
+    // where older measurements were downloaded later.
+    struct ReversedIds : TMemDataSet {
+        quint64 RowId(int row) const override { return 1000000 - TMemDataSet::RowId(row); }
+    };
+    ReversedIds ds;
+    ds.AddFieldDef("NUM_VIDOH", ftInteger);
+    ds.Open();
+    for (int i = 1; i <= 10; ++i)
+        ds.AppendRecord({i});
+    ds.First();
+    TDataSource source(&ds);
+    TDBGridEx grid;
+    grid.resize(300, 300);
+    grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColLines) | bit(dgRowLines) | bit(dgRowSelect)
+                    | bit(dgConfirmDelete) | bit(dgMultiSelect));
+    grid.SetDataSource(&source);
+    grid.ConfirmDelete = [](const QString&) { return true; };
+    grid.show();
+    grid.setFocus();
+    QApplication::processEvents();
+    QWidget* vp = grid.viewport();
+    key(vp, Qt::Key_Down);
+    key(vp, Qt::Key_Down, Qt::ShiftModifier);
+    key(vp, Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(grid.SelectedRows().Count(), 3);
+    key(vp, Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(ds.RecordCount(), 7);
+    const int here = ds.FieldByName("NUM_VIDOH")->AsInteger();
+    key(vp, Qt::Key_Down, Qt::ShiftModifier);
+    key(vp, Qt::Key_Down, Qt::ShiftModifier);
+    std::vector<int> marks;
+    for (int i = 0; i < grid.SelectedRows().Count(); ++i) {
+        ds.GotoBookmark(grid.SelectedRows().Items(i));
+        marks.push_back(ds.FieldByName("NUM_VIDOH")->AsInteger());
+    }
+    EXPECT_EQ(marks, (std::vector<int>{here, here + 1, here + 2}));
+}
