@@ -2,6 +2,7 @@
 #include "grid/DBGridEx.h"
 #include "grid/GridError.h"
 #include "platform/data/DataSet.h"
+#include <algorithm>
 
 TBookmarkListEx::~TBookmarkListEx()
 {
@@ -64,8 +65,9 @@ QByteArray TBookmarkListEx::CurrentRow() const
 
 bool TBookmarkListEx::CurrentRowSelected()
 {
-    int i;
-    return Find(CurrentRow(), i);
+    // Bookmarks name records one to one; the ordered search could miss an entry once a stale bookmark,
+    // which the data set can only order by identity, sits among the live ones.
+    return Contains(CurrentRow());
 }
 
 void TBookmarkListEx::SetCurrentRowSelected(bool value)
@@ -74,15 +76,16 @@ void TBookmarkListEx::SetCurrentRowSelected(bool value)
     // A record not posted yet has no bookmark: nothing could find it again.
     if (current.isEmpty())
         return;
-    int index;
-    if (Find(current, index) == value)
+    if (Contains(current) == value)
         return;
     if (value) {
+        int index;
+        Find(current, index);
         list_.insert(list_.begin() + index, current);
         members_.insert(current);
     } else {
-        members_.remove(list_[size_t(index)]);
-        list_.erase(list_.begin() + index);
+        members_.remove(current);
+        list_.erase(std::find(list_.begin(), list_.end(), current));
     }
     changed();
     grid_->InvalidateCurrentRow();

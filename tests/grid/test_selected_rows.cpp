@@ -117,3 +117,37 @@ TEST(SelectedRows, ARecordBeingInsertedHasNoBookmarkToMark)
     for (int i = 0; i < b.grid.SelectedRows().Count(); ++i)
         EXPECT_TRUE(b.ds->BookmarkValid(b.grid.SelectedRows().Items(i))) << i;
 }
+
+TEST(SelectedRows, AStaleEntryDoesNotHideAMarkedRecordFromUnmarking)
+{
+    // Identities that run against the row order: a stale entry then sorts apart from the live ones.
+    struct ReversedIds : TMemDataSet {
+        quint64 RowId(int row) const override { return 1000000 - TMemDataSet::RowId(row); }
+    };
+    ReversedIds ds;
+    ds.AddFieldDef("N", ftInteger);
+    ds.Open();
+    for (int i = 1; i <= 10; ++i)
+        ds.AppendRecord({i});
+    TDataSource source(&ds);
+    TDBGridEx grid;
+    grid.SetOptions(grid.Options() | bit(dgMultiSelect) | bit(dgRowSelect));
+    grid.SetDataSource(&source);
+    for (int r : {2, 5, 8}) {
+        ds.SetRecNo(r);
+        grid.SelectedRows().SetCurrentRowSelected(true);
+    }
+    ds.SetRecNo(5);
+    ds.Delete();  // behind the list's back
+    ds.SetRecNo(2);
+    EXPECT_TRUE(grid.SelectedRows().CurrentRowSelected());
+    grid.SelectedRows().SetCurrentRowSelected(false);
+    EXPECT_FALSE(grid.SelectedRows().CurrentRowSelected());
+    EXPECT_EQ(grid.SelectedRows().Count(), 2) << "the stale entry and record 8";
+    // Marking it again keeps one entry per record.
+    grid.SelectedRows().SetCurrentRowSelected(true);
+    grid.SelectedRows().SetCurrentRowSelected(true);
+    EXPECT_EQ(grid.SelectedRows().Count(), 3);
+    EXPECT_TRUE(grid.SelectedRows().Refresh());
+    EXPECT_EQ(grid.SelectedRows().Count(), 2);
+}
