@@ -9,6 +9,8 @@
 #include "grid/GridDataLinkEx.h"
 #include "modal.h"
 #include "platform/controls/MessageBox.h"
+#include "db/JournalSchemas.h"
+#include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -190,6 +193,68 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
                                     "2025.01.01 00:02:00 4321 0.300 1 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
                                     "2025.01.01 00:03:00 4321 1.234 2 1 01.02.2023 00:00:00 ОПЕРАТОР");
 
+    if (savedRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
+
+// Disabled until the grid follows a data set that moved while it was hidden: the journal goes to its newest
+// record before the window shows, and the grid keeps its first row current (Row() 1) while the data link's
+// active record is the last one. The first row is then painted as the selected one; in the program under X
+// the data set was afterwards found on that stale row, so "изменить" opened another record than the newest.
+TEST(EndToEnd, DISABLED_AtStartUpTheNewestRecordIsTheHighlightedOne)
+{
+    ++testutil::modalEpoch();
+    testutil::TempDir dir;
+    const QString app = dir.file("app"), work = app + "/MyDocuments";
+    QDir().mkpath(work + "/DATABASE");
+    QDir().mkpath(dir.file("run"));
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
+    {
+        TProgParam store;
+        store.AddOper(u("ОПЕРАТОР"), "1111");
+        store.SaveToFile(work + "/VELT.dat");
+        TADOConnection connection;
+        connection.SetConnectionString("FILE NAME=" + work + "/connect.udl");
+        connection.Open();
+        TADOQuery query(&connection);
+        query.SetSQL(db::CreateTableText(db::Schema::DefaultMp));
+        query.ExecSQL();
+        for (int i = 1; i <= 8; ++i) {
+            query.SetSQL(QStringLiteral("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM, STAT, TYPERECORD) "
+                                        "VALUES (%1, 5, '2024.01.0%1 03:04:05', 0.1, '0', 1)").arg(i));
+            query.ExecSQL();
+        }
+    }
+    testutil::writeFile(work + "/VELT.ini", "[Methods]\r\nAppType=default_mp\r\n[Device_000]\r\nTypeDev=-\r\n");
+
+    ctl::TScriptedMessageBoxPort boxes;
+    TfmMain::Options o;
+    o.Terminate = [] {};
+    {
+        TfmMain w(app, o);
+        testutil::whenModal<TfmLogin>([](TfmLogin* d) {
+            d->cbLoginName->setCurrentText(u("ОПЕРАТОР"));
+            d->eLoginPassword->setText(QStringLiteral("1111"));
+            d->bOk->click();
+        });
+        ASSERT_TRUE(w.FormCreate());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(w.ADOQuery->RecNo(), 8);
+        EXPECT_EQ(w.DBGrid->Row(), 1 + w.DBGrid->DataLink()->ActiveRecord());
+        const QImage shot = w.DBGrid->viewport()->grab().toImage();
+        EXPECT_EQ(shot.pixel(w.DBGrid->CellRect(2, 8).center()) & 0xFFFFFF, qRgb(128, 0, 0) & 0xFFFFFF);
+        EXPECT_EQ(shot.pixel(w.DBGrid->CellRect(2, 1).center()) & 0xFFFFFF, qRgb(255, 154, 138) & 0xFFFFFF);
+        // Up from the newest record goes to the one before it.
+        QApplication::setActiveWindow(&w);
+        w.DBGrid->setFocus();
+        QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.DBGrid, &up);
+        EXPECT_EQ(w.ADOQuery->RecNo(), 7);
+        w.FormDestroy();
+    }
     if (savedRuntime.isNull())
         qunsetenv("XDG_RUNTIME_DIR");
     else
