@@ -63,6 +63,8 @@ void TfmDefault_MP_Akt::buildWindow()
 
     gbDannie_s_Pribora = new QGroupBox(QStringLiteral("Данные с прибора:"), this);
     auto* data = new QGridLayout(gbDannie_s_Pribora);
+    // Rows packed as on the form, so that everything fits its 400 pixels of height.
+    data->setVerticalSpacing(1);
     auto dataRow = [&](int row, const char* caption, QLabel*& value) -> QLabel* {
         auto* l = new QLabel(QString::fromUtf8(caption), gbDannie_s_Pribora);
         value = new QLabel(gbDannie_s_Pribora);
@@ -88,6 +90,7 @@ void TfmDefault_MP_Akt::buildWindow()
                          QLabel** firstLabel) {
         box = new QGroupBox(QString::fromUtf8(title), this);
         auto* grid = new QGridLayout(box);
+        grid->setVerticalSpacing(3);
         for (int i = 0; i < 5; ++i) {
             auto* l = new QLabel(QString::fromUtf8(captions[i]), box);
             out[i] = upperCaseEdit(box);

@@ -102,6 +102,19 @@ TEST(Act, EditsAndLabelsFollowTheInstrumentModel)
     }
 }
 
+TEST(Act, TheWindowHoldsEverythingIn820By400)
+{
+    Journal j;
+    j.ctrl->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(j.ctrl->size(), QSize(820, 400));
+    const QRect client = j.ctrl->rect();
+    for (QWidget* w : std::initializer_list<QWidget*>{j.ctrl->bSave, j.ctrl->bCancel, j.ctrl->eOBSL_NAUTO, j.ctrl->eINSP_NUMB,
+                                                      j.ctrl->lbnumber_zapis, j.ctrl->bWaitNewIzm})
+        EXPECT_TRUE(client.contains(QRect(w->mapTo(j.ctrl.get(), QPoint(0, 0)), w->size()))) << w->objectName().toStdString();
+    j.ctrl->hide();
+}
+
 TEST(Act, TypedLettersStandInUpperCase)
 {
     Journal j;
