@@ -326,6 +326,8 @@ void TCustomDBGridEx::UpdateRowCount()
         SetTopRow(titleOffset_);
     if (old != RowCount())
         InvalidateGrid();
+    // A new record window places the current record on another row.
+    UpdateActive();
 }
 
 void TCustomDBGridEx::UpdateScrollRange()

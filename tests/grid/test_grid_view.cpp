@@ -444,3 +444,31 @@ TEST(GridView, AHandlerThatThrowsLeavesNoPainterBehind)
     // The painter of that paint is gone: the canvas must not keep it.
     EXPECT_EQ(g.Canvas().Painter(), nullptr);
 }
+
+TEST(GridLayout, AGrowingRecordWindowKeepsTheCurrentRecordOnTheCurrentRow)
+{
+    // The journal goes to its newest record before its window gets its size: the record window grows
+    // then, and the current row must follow the record.
+    JournalGrid j(30, {660, 40});
+    j.show();
+    ASSERT_EQ(j.grid.DataLink()->RecordCount(), 1);
+    j.ds->Last();
+    j.grid.resize(660, 260);
+    QApplication::processEvents();
+    EXPECT_GT(j.grid.DataLink()->RecordCount(), 1);
+    EXPECT_EQ(j.grid.Row(), j.grid.TitleOffset() + j.grid.DataLink()->ActiveRecord());
+    // The highlighted row is the newest record's.
+    PaintSpy spy;
+    spy.attach(j.grid);
+    j.grid.viewport()->repaint();
+    const int active = j.grid.DataLink()->ActiveRecord();
+    EXPECT_TRUE(spy.states.at({active, 1}) & gdSelected);
+    EXPECT_EQ(spy.texts.at({active, 4}), "30");
+    EXPECT_FALSE(spy.states.at({0, 1}) & gdSelected);
+    // A resize that changes the record window keeps them together too.
+    j.grid.resize(660, 160);
+    QApplication::processEvents();
+    EXPECT_EQ(j.grid.Row(), j.grid.TitleOffset() + j.grid.DataLink()->ActiveRecord());
+    key(j.vp(), Qt::Key_Up);
+    EXPECT_EQ(j.ds->RecNo(), 29);
+}
