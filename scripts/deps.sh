@@ -11,7 +11,8 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-dbfread python3-dbf
   libfreexl-dev
-  poppler-utils xvfb xauth xdotool imagemagick x11-apps
+  poppler-utils locales
+  xvfb xauth xdotool imagemagick x11-apps
 )
 
 missing=()

@@ -8,7 +8,9 @@ mkdir -p "$work/DATABASE"
 
 # Settings with their defaults (profile format, CR LF).
 if [ ! -e "$work/VELT.ini" ]; then
-  printf '[Methods]\r\nAppType=default_mp\r\nVideo=0\r\nJpegQuality=75\r\nProgUseOnlyForAlkozamok=0\r\n\r\n[WindowState]\r\nwsMaximized=0\r\n' \
+  # The journal's own default width of the date column is 19 pixels; the delivered file gives
+  # widths that show the date and the values whole.
+  printf '[Methods]\r\nAppType=default_mp\r\nVideo=0\r\nJpegQuality=75\r\nProgUseOnlyForAlkozamok=0\r\n\r\n[WindowState]\r\nwsMaximized=0\r\n\r\n[SizeTable]\r\nDATA_IZM=125\r\nFIO=560\r\nIZM=100\r\nIZM_AIR=110\r\nPRIBOR=50\r\n' \
     > "$work/VELT.ini"
 fi
 
