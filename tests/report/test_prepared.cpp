@@ -195,3 +195,43 @@ TEST_F(Prepared, ReportSavesAndLoadsItsPreparedFile)
     EXPECT_EQ(boxes.texts.size(), 1);
     QFile::remove(name);
 }
+
+TEST_F(Prepared, DamagedFilesLoadAndDrawWithoutCrashing)
+{
+    build();
+    const QByteArray good = save(*report.EMFPages);
+    QImage image(300, 400, QImage::Format_RGB32);
+    gfx::TCanvas canvas(&image);
+    auto tryLoad = [&](const QByteArray& bytes) {
+        TrpReport other;
+        CurReport = &other;
+        try {
+            load(*other.EMFPages, bytes);
+        } catch (const std::exception&) {
+        }
+        for (int i = 0; i < other.EMFPages->Count(); ++i) {
+            other.EMFPages->ObjectsToPage(i);
+            other.EMFPages->Draw(i, &canvas, gfx::TRect(0, 0, 300, 400));
+        }
+        save(*other.EMFPages);
+        CurReport = &report;
+    };
+    for (int n = 0; n < good.size(); ++n)
+        tryLoad(good.left(n));
+    quint32 seed = 777;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u; };
+    const int rounds = qEnvironmentVariableIsSet("VELT_FUZZ_ROUNDS") ? qEnvironmentVariableIntValue("VELT_FUZZ_ROUNDS") : 2000;
+    for (int round = 0; round < rounds; ++round) {
+        QByteArray bytes = good;
+        const int edits = 1 + int(next() % 4);
+        for (int e = 0; e < edits && bytes.size() > 2; ++e) {
+            const int pos = int(next() % quint32(bytes.size()));
+            switch (next() % 3) {
+            case 0: bytes[pos] = char(next() >> 8); break;
+            case 1: bytes[pos] = char(0xFF); break;
+            default: bytes[pos] = char(0x7F); break;
+            }
+        }
+        tryLoad(bytes);
+    }
+}
