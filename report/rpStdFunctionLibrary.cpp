@@ -33,8 +33,11 @@ QVariant eval(const QVariant& p)
     return rpParser->Calc(p.toString());
 }
 
-QString quoted(const QString& s)
+// The result is read back as an expression: a quote inside the text is doubled, or it would end the
+// literal (a name such as "O'Neil" would break the report).
+QString quoted(QString s)
 {
+    s.replace(QLatin1Char('\''), QLatin1String("''"));
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 

@@ -331,6 +331,16 @@ TEST_F(BuildTest, MemoFieldTextIsReadInTheTableCodePage)
     EXPECT_EQ(f.TextList(0), (QStringList{lines, QString::fromUtf8("Итог: ") + lines, lines, "", QString::fromUtf8("Итог:  "), ""}));
 }
 
+TEST_F(BuildTest, RecordTextWithAQuotePassesThroughTextFunctions)
+{
+    f.AddRows(1, {}, {}, [](int) { return QString::fromUtf8("д'Артаньян"); });
+    f.Band(btMasterData, 100, 20, "rpQ", 0);
+    f.Memo(0, 100, 300, 20, "[UPPERCASE([TXT])] [LOWERCASE([Q.TXT])]");
+    f.Memo(0, 120, 300, 20, R"([NAMECASE('o''neil')] [FORMATFLOAT('0"''"', 2)] [FORMATDATETIME('dd"''"mm', 45356)])");
+    ASSERT_TRUE(f.Prepare()) << BuildErrorText.toStdString();
+    EXPECT_EQ(f.TextList(0), (QStringList{QString::fromUtf8("Д'АРТАНЬЯН д'артаньян"), "O'neil 2' 05'03"}));
+}
+
 TEST_F(BuildTest, BuildErrorFailsThePreparationWithItsText)
 {
     f.AddRows(2);
