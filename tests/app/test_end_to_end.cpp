@@ -199,11 +199,9 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
         qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
-// Disabled until the grid follows a data set that moved while it was hidden: the journal goes to its newest
-// record before the window shows, and the grid keeps its first row current (Row() 1) while the data link's
-// active record is the last one. The first row is then painted as the selected one; in the program under X
-// the data set was afterwards found on that stale row, so "изменить" opened another record than the newest.
-TEST(EndToEnd, DISABLED_AtStartUpTheNewestRecordIsTheHighlightedOne)
+// The journal goes to its newest record before the window shows; the grid must follow it when it gets its
+// size, or the first row is painted as the selected one and "изменить" opens another record than the newest.
+TEST(EndToEnd, AtStartUpTheNewestRecordIsTheHighlightedOne)
 {
     ++testutil::modalEpoch();
     testutil::TempDir dir;
