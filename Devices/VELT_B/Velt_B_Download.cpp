@@ -343,8 +343,10 @@ void TVelt_B::GETEEPROM_Thread()
     state(u("Анализ блоков завершён."));
     if (!Sleep(500))
         return downloadStop();
-    // 16. Waiting for the hand-over; the value is reset before the button can set it.
-    GoCancel = 0;
+    // 16. Waiting for the hand-over; the value is reset before the button can set it, but a cancel given since
+    // the walk's last look stays: the operator has no second cancel button to press.
+    int went = 1;
+    GoCancel.compare_exchange_strong(went, 0);
     onMain([w] {
         w->lbFullRec->setText(w->lbCountRec->text());
         w->lbFullRec->adjustSize();
@@ -358,7 +360,8 @@ void TVelt_B::GETEEPROM_Thread()
             if (!Sleep(500))
                 return downloadStop();
             onMain([w] { w->bActions->setEnabled(false); });
-            GoCancel = 1;
+            int waiting = 0;
+            GoCancel.compare_exchange_strong(waiting, 1); // not over a cancel given in the pause
             break;
         }
         if (!Sleep(100))

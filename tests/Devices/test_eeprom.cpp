@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 using namespace rqtest;
@@ -204,4 +205,33 @@ TEST(Eeprom, AnEmptyMemoryIsSaidSoAndNoBlockIsAskedFor)
     ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 2000));
     EXPECT_FALSE(sim.HeardBlocks());
     EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty"));
+}
+
+TEST(Eeprom, ACancelGivenAfterTheWalkIsNotLostToTheAutomaticHandOver)
+{
+    // The walk is over: during the analysis pause, and during the half second before the automatic hand-over.
+    struct Case { const char* name; int port; std::function<bool(TfmVelt_B_EEPROM*)> when; };
+    const Case cases[] = {
+        {"analysis", 266, [](TfmVelt_B_EEPROM* w) { return w->lbState->text() == U("Анализ блоков завершён."); }},
+        {"before the hand-over", 267,
+         [](TfmVelt_B_EEPROM* w) { return w->bActions->text() == U("Передать") && w->bActions->isEnabled(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sim sim(c.port, {"--model", "4", "--life", "12"});
+        Rig rig;
+        TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+        rig.StartConsumer();
+        rig.Choose(c.port);
+        ASSERT_TRUE(rig.Identified());
+        ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+        d->GetEEPROM();
+        TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+        ASSERT_TRUE(Pump([&] { return c.when(w); }, 10000)) << d->LogText().toStdString();
+        w->bCancel->click();
+        ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 5000));
+        EXPECT_TRUE(d->LogText().endsWith(U("Отмена передачи!"))) << d->LogText().right(300).toStdString();
+        Pump([] { return false; }, 100);
+        EXPECT_EQ(rig.RecordCount(), 0u);
+    }
 }
