@@ -319,9 +319,19 @@ void TVelt_B::GETEEPROM_Thread()
             break;
         if (Terminated())
             return downloadStop();
+        // A block that ended at its first record passed no cancel check above.
+        if (GoCancel == -1) {
+            AddLogLine(u("Отмена загрузки!"));
+            Dbg().Print("GETEEPROM_Thread: Отмена загрузки!");
+            return downloadStop();
+        }
         ++N;
         Sleep(Pauses.walkBlock);
         if (GetU16(Buffer + 2) != 0)
+            break;
+        // No memory has more blocks than it takes to fill the collected array; an instrument that never marks
+        // its last block would otherwise keep the walk (and the driver) going for ever.
+        if (N >= uint32_t((capacity + perBlock - 1) / perBlock))
             break;
     }
     // 13-15. Analysis.

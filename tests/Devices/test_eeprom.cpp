@@ -235,3 +235,39 @@ TEST(Eeprom, ACancelGivenAfterTheWalkIsNotLostToTheAutomaticHandOver)
         EXPECT_EQ(rig.RecordCount(), 0u);
     }
 }
+
+TEST(Eeprom, AnInstrumentThatNeverMarksItsLastBlockDoesNotKeepTheWalkGoing)
+{
+    // 20 exhalations, 16 records a block: every block after the second ends at its first record.
+    {
+        Sim sim(268, {"--model", "4", "--life", "20", "--fault", "no-last"});
+        Rig rig;
+        TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+        rig.StartConsumer();
+        rig.Choose(268);
+        ASSERT_TRUE(rig.Identified());
+        ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+        d->GetEEPROM();
+        ASSERT_TRUE(Pump([&] { return d->EEPROMWindow()->lbState->text() == U("Запрос данных завершён."); }, 30000))
+            << d->LogText().right(300).toStdString();
+        EXPECT_EQ(rig.RecordCount(), 20u);
+        // A memory holds no more records than the walk keeps: 5460 in 342 blocks of 16.
+        EXPECT_EQ(sim.Count("req 7 341"), 1);
+        EXPECT_EQ(sim.Count("req 7 342"), 0);
+    }
+    // The operator's cancel ends it too.
+    Sim sim(269, {"--model", "4", "--life", "20", "--fault", "no-last"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    d->Pauses.walkBlock = 20;
+    rig.StartConsumer();
+    rig.Choose(269);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    ASSERT_TRUE(rig.LogHas("Загрузка : Блок 3, запись 0 - buf_count > all_life_zapis", 10000));
+    d->EEPROMWindow()->bCancel->click();
+    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 2000));
+    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
+    EXPECT_EQ(rig.RecordCount(), 0u);
+}

@@ -27,6 +27,7 @@
 //                   const-date0       constants with a verification date of 0
 //                   short-meas        a current result one byte short
 //                   poll-info-bad     a wrong echo on the info block asked for right after a new result
+//                   no-last           no block is marked as the last one
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 //   --run-for MS    end after this time (runs until killed without it)
 //   --once          end when the program that used the line closes it
@@ -200,7 +201,8 @@ Options parse(int argc, char** argv)
                 spec.resize(atSign);
             }
             static const char* kinds[] = {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail",
-                                          "info-serial", "const-date0", "short-meas", "poll-info-bad"};
+                                          "info-serial", "const-date0", "short-meas", "poll-info-bad",
+                                          "no-last"};
             bool known = false;
             for (const char* k : kinds)
                 known |= spec == k;
@@ -433,7 +435,7 @@ private:
         const uint32_t used = cleared_ ? 0 : wrapped ? o_.memory : o_.life;
         const uint32_t blocks = std::max<uint32_t>(1, (used + per - 1) / per);
         proto::PutU16(buf, index);
-        proto::PutU16(buf + 2, index + 1u >= blocks ? 1 : 0);
+        proto::PutU16(buf + 2, index + 1u >= blocks && !fault("no-last") ? 1 : 0);
         for (uint32_t i = 0; i < per; ++i) {
             const uint32_t slot = uint32_t(index) * per + i;
             if (slot >= used)
