@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -164,30 +165,66 @@ TEST_F(Line, SendIsDoneOnlyWhenTheInstrumentAcknowledges)
     EXPECT_LT(took, std::chrono::milliseconds(TProtocol::kSliceMs * 3));
     EXPECT_EQ(Heard(50), encode(QByteArray::fromHex("07000300")));
 
+    // The instrument end: answers each request it hears with reply; then, once more is set, writes rest.
+    auto answering = [&](const QByteArray& reply, std::atomic<bool>* more, const QByteArray& rest) {
+        return std::thread([&pty = pty, reply, more, rest] {
+            TVeltLinkCodec codec;
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            bool answered = false;
+            while (std::chrono::steady_clock::now() < end) {
+                if (answered && !more)
+                    return;
+                if (answered && *more) {
+                    pty.Write(rest);
+                    return;
+                }
+                char b[256];
+                const ssize_t n = ::read(pty.master, b, sizeof b);
+                if (n <= 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    continue;
+                }
+                for (ssize_t i = 0; i < n; ++i)
+                    if (codec.Put(uint8_t(b[i])) == TCodec::Frame) {
+                        pty.Write(reply);
+                        answered = true;
+                    }
+            }
+        });
+    };
+    // Sends as the driver does: again until done or a while has passed, so a slow machine only retries.
+    auto sendUntilDone = [&] {
+        int32_t r = kNotYet;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (r != kDone && std::chrono::steady_clock::now() < end)
+            r = protocol.Send(request, 4, 0, 1);
+        return r;
+    };
+
     // A refusal is not a send either.
-    std::thread nak([&] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); pty.Write("\x15"); });
-    EXPECT_EQ(protocol.Send(request, 4, 0, 1), kNotYet);
-    nak.join();
+    {
+        std::thread device = answering(QByteArray("\x15"), nullptr, QByteArray());
+        EXPECT_EQ(protocol.Send(request, 4, 0, 1), kNotYet);
+        device.join();
+    }
 
     // Acknowledged, with the answer on its heels and split across writes: received whole, and only then copied.
     const QByteArray answer = encode(QByteArray(200, '\x11'));
-    std::thread device([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        pty.Write(QByteArray("\x06") + answer.left(50));
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        pty.Write(answer.mid(50));
-    });
-    EXPECT_EQ(protocol.Send(request, 4, 0, 1), kDone);
+    std::atomic<bool> more{false};
+    std::thread device = answering(QByteArray("\x06") + answer.left(50), &more, answer.mid(50));
+    EXPECT_EQ(sendUntilDone(), kDone);
     uint8_t buf[kExchangeSize];
     std::memset(buf, 0xEE, sizeof buf);
     uint16_t count = 0, aux = 0;
     int32_t r = protocol.Receive(buf, sizeof buf, &count, &aux);
     EXPECT_EQ(r, kNotYet) << "half an answer after one slice";
     EXPECT_EQ(buf[0], 0xEE) << "nothing copied before the answer is whole";
-    r = protocol.Receive(buf, sizeof buf, &count, &aux);
-    device.join();
-    if (r == kNotYet)
+    more = true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    do
         r = protocol.Receive(buf, sizeof buf, &count, &aux);
+    while (r == kNotYet && std::chrono::steady_clock::now() < end);
+    device.join();
     EXPECT_EQ(r, kDone);
     EXPECT_EQ(count, 200);
     EXPECT_EQ(buf[199], 0x11);
@@ -206,12 +243,16 @@ TEST_F(Line, AbortEndsTheWaitsAndADetachedLayerNeverSpins)
     const uint8_t request[2] = {0, 0};
     std::thread aborter([&] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); protocol.Abort(); });
     const auto t0 = std::chrono::steady_clock::now();
-    protocol.Send(request, 2, 0, 1);
     uint16_t count, aux;
     uint8_t buf[16];
-    protocol.Receive(buf, sizeof buf, &count, &aux);
+    // Each call waits a slice on a silent line; aborted, the one waiting and every later one return at once.
+    // 21 slices would take over two seconds; a slow machine may start the abort late, not that late.
+    for (int i = 0; i < 21; ++i) {
+        protocol.Send(request, 2, 0, 1);
+        protocol.Receive(buf, sizeof buf, &count, &aux);
+    }
     aborter.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(TProtocol::kSliceMs));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(1000));
     protocol.Rearm();
 
     protocol.Attach(nullptr);
