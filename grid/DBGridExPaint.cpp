@@ -56,10 +56,18 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
         titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
 }
 
-void TCustomDBGridEx::PaintCells(QPainter&, const QRect& clip, const TGridDrawInfo& di)
+void TCustomDBGridEx::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di)
 {
     const bool focused = IsActiveControl();
     const bool rowSelect = HasOption(goRowSelect);
+    // Cells are drawn whole (a right-aligned text of a cut cell stays where the whole cell puts it); the
+    // painter keeps them to the visible part of the grid.
+    const QRect visible(0, 0, di.Horz.GridExtent, di.Vert.GridExtent);
+    struct Saved {
+        QPainter& p;
+        ~Saved() { p.restore(); }
+    } saved{(p.save(), p)};
+    p.setClipRect(visible, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     auto region = [&](int c0, int c1, int x0, int r0, int r1, int y0, bool fixed) {
         int y = y0;
         for (int r = r0; r <= r1 && y < di.Vert.GridExtent; ++r) {
@@ -67,9 +75,8 @@ void TCustomDBGridEx::PaintCells(QPainter&, const QRect& clip, const TGridDrawIn
             int x = x0;
             for (int c = c0; c <= c1 && x < di.Horz.GridExtent; ++c) {
                 const int w = di.Horz.extent(c);
-                const QRect rc(x, y, std::max(0, std::min(w, di.Horz.GridExtent - x)),
-                               std::max(0, std::min(h, di.Vert.GridExtent - y)));
-                if (w > 0 && h > 0 && rc.intersects(clip)) {
+                const QRect rc(x, y, std::max(0, w), std::max(0, h));
+                if (w > 0 && h > 0 && rc.intersects(clip & visible)) {
                     TGridDrawState st = fixed ? TGridDrawState(gdFixed) : 0u;
                     const bool current = r == Row() && (rowSelect || c == Col());
                     if (!fixed && focused && c == Col() && r == Row())
@@ -275,10 +282,15 @@ void TCustomDBGridEx::drawImageCentred(const QImage& image, const TRect& area, T
     else if (alignment == taRightJustify)
         x = area.Right - image.width() - 2;
     const int y = area.Top + (area.Height() - image.height()) / 2;
-    // Clipped to the cell.
+    // Clipped to the cell, within the clip the paint already has.
+    const bool clipped = canvas_.HasClip();
+    const QRegion kept = clipped ? canvas_.ClipRegion() : QRegion();
     canvas_.IntersectClipRect(area);
     canvas_.DrawImage(TRect(x, y, x + image.width(), y + image.height()), image);
-    canvas_.ClearClip();
+    if (clipped)
+        canvas_.SetClipRegion(kept);
+    else
+        canvas_.ClearClip();
 }
 
 void TCustomDBGridEx::drawMultiTitleCell(int dataCol, TColumnEx* column, const TRect& cell, int dx, int dy)

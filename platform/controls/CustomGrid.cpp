@@ -677,6 +677,14 @@ void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo
 {
     const TGridRect sel = Selection();
     const bool focused = GridFocused();
+    // Cells are drawn whole (a right-aligned text of a cut cell stays where the whole cell puts it); the
+    // painter keeps them to the visible part of the grid.
+    const QRect visible(0, 0, di.Horz.GridExtent, di.Vert.GridExtent);
+    struct Saved {
+        QPainter& p;
+        ~Saved() { p.restore(); }
+    } saved{(p.save(), p)};
+    p.setClipRect(visible, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     auto region = [&](int c0, int c1, int x0, int r0, int r1, int y0, bool fixed) {
         int y = y0;
         for (int r = r0; r <= r1 && y < di.Vert.GridExtent; ++r) {
@@ -684,9 +692,8 @@ void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo
             int x = x0;
             for (int c = c0; c <= c1 && x < di.Horz.GridExtent; ++c) {
                 const int w = di.Horz.extent(c);
-                const QRect rc(x, y, std::max(0, std::min(w, di.Horz.GridExtent - x)),
-                               std::max(0, std::min(h, di.Vert.GridExtent - y)));
-                if (w > 0 && h > 0 && rc.intersects(clip)) {
+                const QRect rc(x, y, std::max(0, w), std::max(0, h));
+                if (w > 0 && h > 0 && rc.intersects(clip & visible)) {
                     TGridDrawState st = fixed ? TGridDrawState(gdFixed) : 0u;
                     if (!fixed && focused && c == currentCol_ && r == currentRow_)
                         st |= gdFocused;

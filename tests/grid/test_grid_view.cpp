@@ -153,6 +153,27 @@ TEST(GridView, OwnerDrawPaintsLastAndDefaultDrawDataCellUsesTheCanvas)
     EXPECT_LE(lastInk, r.left() + r.width() - 1 - 3);
 }
 
+TEST(GridView, APartlyVisibleLastColumnShowsTheVisiblePartOfItsWholeCell)
+{
+    JournalGrid j;
+    j.show();
+    j.ds->MoveBy(6);  // the focus frame of the current row ends at the grid's edge: keep it out of the way
+    // The exhalation number is right-aligned: in a cell cut by the grid's edge it must stay where the whole
+    // cell puts it (out of sight), not move into the visible part; the centred title likewise.
+    const int raw = j.grid.DataToRawColumn(4);
+    const QRect whole = j.grid.CellRect(raw, 1);
+    ASSERT_EQ(whole.width(), 90);
+    const QImage wide = j.image();
+    const int visible = whole.left() + 45;
+    j.grid.resize(j.grid.width() - (j.vp()->width() - visible), j.grid.height());
+    QApplication::processEvents();
+    ASSERT_EQ(j.vp()->width(), visible);
+    ASSERT_EQ(j.grid.CellRect(raw, 1).width(), 45) << "the column starts where it did";
+    const QImage narrow = j.image();
+    const QRect part(whole.left(), 0, 45, j.grid.CellRect(raw, j.grid.TitleOffset() + 4).top());
+    EXPECT_EQ(narrow.copy(part), wide.copy(part));
+}
+
 TEST(GridView, MultiSelectedRowsAndTheirIndicator)
 {
     JournalGrid j;

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <vector>
 
 namespace {
@@ -22,7 +23,7 @@ public:
         SetDefaultColWidth(50);
         SetDefaultRowHeight(20);
     }
-    struct Drawn { int c, r; QRect rect; TGridDrawState st; };
+    struct Drawn { int c, r; QRect rect; TGridDrawState st; QRect clip; };
     std::vector<Drawn> drawn;
     int widthChanges = 0;
     std::vector<std::pair<int, int>> moved;
@@ -34,7 +35,11 @@ public:
     using TCustomGrid::CalcDrawInfo;
 
 protected:
-    void DrawCell(int c, int r, const QRect& rect, TGridDrawState st) override { drawn.push_back({c, r, rect, st}); }
+    void DrawCell(int c, int r, const QRect& rect, TGridDrawState st) override
+    {
+        QPainter* p = CurrentPainter();
+        drawn.push_back({c, r, rect, st, p && p->hasClipping() ? p->clipBoundingRect().toAlignedRect() : QRect()});
+    }
     void ColWidthsChanged() override { ++widthChanges; }
     void ColumnMoved(int from, int to) override { moved.emplace_back(from, to); }
     void WMTimer(int id) override { timerTicks.push_back(id); }
@@ -136,7 +141,11 @@ TEST(CustomGrid, PaintsEveryVisibleCellOnceWithItsState)
     for (const auto& d : g.drawn) {
         if (d.st & gdFixed) ++fixed;
         if (d.st & gdFocused) { ++focused; EXPECT_EQ(d.c, 1); EXPECT_EQ(d.r, 1); }
-        EXPECT_EQ(d.rect, g.CellRect(d.c, d.r));
+        // The whole cell, also where only a part of it is visible; the painter keeps to the visible part.
+        EXPECT_EQ(d.rect, QRect(d.c * 51, d.r * 21, 50, 20));
+        EXPECT_EQ(d.rect & QRect(0, 0, g.ClientWidth(), g.ClientHeight()), g.CellRect(d.c, d.r));
+        EXPECT_FALSE(d.clip.isNull());
+        EXPECT_TRUE(QRect(0, 0, g.ClientWidth(), g.ClientHeight()).contains(d.clip));
     }
     // Every column and row that starts inside the client area, the last ones partly.
     const int cols = (g.ClientWidth() + 50) / 51, rows = (g.ClientHeight() + 20) / 21;
