@@ -1,5 +1,7 @@
 #include "platform/system/MoveFolder.h"
 
+#include "platform/rtl/CaseInsensitivePath.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,6 +12,13 @@
 
 namespace sys {
 namespace {
+
+// The entry of `folder` that `name` means: the work folder is read case-insensitively, so an entry
+// whose name differs only in letter case is the same one (a clash for a file, a folder to merge into).
+QString targetEntry(const QString& folder, const QString& name)
+{
+    return rtl::resolveCaseInsensitive(QDir(folder).filePath(name));
+}
 
 bool renameNoReplace(const QString& from, const QString& to, bool* crossDevice)
 {
@@ -81,7 +90,7 @@ bool moveTree(const QString& from, const QString& to)
     const QDir src(from);
     const auto entries = src.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& e : entries) {
-        const QString dest = QDir(to).filePath(e.fileName());
+        const QString dest = targetEntry(to, e.fileName());
         const bool ok = (e.isDir() && !e.isSymLink()) ? moveTree(e.filePath(), dest) : moveFile(e.filePath(), dest);
         all = all && ok;
     }
@@ -100,7 +109,7 @@ bool MoveFolder(const QString& from, const QString& to)
     if (!QDir().mkpath(to))
         return false;
     const QString cleanFrom = QDir::cleanPath(src.absoluteFilePath());
-    const QString dest = QDir::cleanPath(QDir(to).absoluteFilePath(src.fileName()));
+    const QString dest = QDir::cleanPath(targetEntry(QDir(to).absolutePath(), src.fileName()));
     // A folder cannot go inside itself.
     if (dest == cleanFrom || dest.startsWith(cleanFrom + QLatin1Char('/')))
         return false;

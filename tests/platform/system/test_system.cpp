@@ -134,6 +134,29 @@ TEST(MoveFolder, MergesIntoExistingTargetButNeverOverwrites)
     EXPECT_EQ(testutil::readFile(dir.file("app/PHOTOS/b.jpg")), "old-b");
 }
 
+TEST(MoveFolder, NamesDifferingOnlyInCaseAreTheSameEntry)
+{
+    // The work folder is read case-insensitively: a moved file must never sit beside one whose name
+    // differs only in letter case, and a folder of such a name is merged into, not made twice.
+    TempDir dir;
+    put(dir.file("app/DATABASE/BASE.DBF"), "old table");
+    put(dir.file("app/DATABASE/Sub/x.txt"), "x");
+    put(dir.file("app/DATABASE/Sub/Y.TXT"), "old y");
+    put(dir.file("work/database/Base.DBF"), "new table");
+    put(dir.file("work/database/sub/y.txt"), "new y");
+    EXPECT_FALSE(sys::MoveFolder(dir.file("app/DATABASE"), dir.file("work")));
+    EXPECT_FALSE(QFileInfo::exists(dir.file("work/DATABASE")));
+    EXPECT_EQ(QDir(dir.file("work/database")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"Base.DBF", "sub"}));
+    EXPECT_EQ(testutil::readFile(dir.file("work/database/Base.DBF")), "new table");
+    EXPECT_EQ(testutil::readFile(dir.file("work/database/sub/x.txt")), "x");
+    EXPECT_EQ(QDir(dir.file("work/database/sub")).entryList(QDir::Files), (QStringList{"x.txt", "y.txt"}));
+    EXPECT_EQ(testutil::readFile(dir.file("work/database/sub/y.txt")), "new y");
+    // What could not move stays where it was.
+    EXPECT_EQ(testutil::readFile(dir.file("app/DATABASE/BASE.DBF")), "old table");
+    EXPECT_EQ(testutil::readFile(dir.file("app/DATABASE/Sub/Y.TXT")), "old y");
+    EXPECT_FALSE(QFileInfo::exists(dir.file("app/DATABASE/Sub/x.txt")));
+}
+
 TEST(MoveFolder, RefusesMissingSourceAndMoveIntoItself)
 {
     TempDir dir;
