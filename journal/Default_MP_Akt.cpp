@@ -437,7 +437,11 @@ void TfmDefault_MP_Akt::QueryAfterOpenBurstInstall()
 
 void TfmDefault_MP_Akt::QueryAfterOpen(TDataSet* dataSet)
 {
-    const int n = dataSet->RecordCount();
+    viewOpened(dataSet->RecordCount());
+}
+
+void TfmDefault_MP_Akt::viewOpened(int n)
+{
     if (StatusCount)
         StatusCount->setText(QStringLiteral("Всего записей: ") + QString::number(n));
     if (bDelete)

@@ -141,6 +141,8 @@ private:
     void showPhoto(const gfx::TJPEGImage* photo);
     void editButtonsVisibility();
     void relayoutGrid();
+    // The controls as a view of n records outside a burst shows them.
+    void viewOpened(int n);
     double normaOf(int serial, const QString& date);
     TField* field(const char* name) const;
 

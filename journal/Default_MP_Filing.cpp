@@ -105,6 +105,10 @@ void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
             RefreshView(-1);
     } catch (...) {
         Dbg().Print("NewMeasure - error");
+        // The burst is over even when its view could not be read: the grid and the buttons the burst
+        // disabled come back, as for an empty view, instead of staying disabled until another burst.
+        if (refresh && ADOQuery)
+            viewOpened(ADOQuery->Active() ? ADOQuery->RecordCount() : 0);
     }
 }
 

@@ -211,6 +211,32 @@ TEST(Controller, DuringABurstTheStatusShowsTheCounterAndTheGridIsDisabled)
     EXPECT_TRUE(j.del->isEnabled());
 }
 
+TEST(Controller, AFailedEndOfBurstViewStillGivesTheGridAndButtonsBack)
+{
+    // The journal cannot be read when the burst ends: the error is logged, and the grid and the new-record
+    // button are not left disabled until some later burst happens to succeed.
+    Journal j;
+    j.ctrl->QueryAfterOpenBurstInstall();
+    const auto m = Kind(1, 0, 0.1);
+    j.ctrl->NewMeasure(&m, 0);
+    ASSERT_FALSE(j.grid->isEnabled());
+    j.query->Close();
+    j.conn->ReleaseFiles();
+    const QString moved = j.dir.file("DATABASE/gone.DBF");
+    ASSERT_TRUE(QFile::rename(j.base(), moved));
+    j.ctrl->QueryAfterOpenInstall();
+    j.ctrl->NewMeasure(nullptr, 1);
+    EXPECT_TRUE(j.log().contains(QString::fromUtf8("NewMeasure - error")));
+    EXPECT_TRUE(j.grid->isEnabled());
+    EXPECT_TRUE(j.add->isEnabled());
+    EXPECT_FALSE(j.del->isEnabled()) << "nothing shown, nothing to delete";
+    EXPECT_FALSE(j.edit->isEnabled());
+    j.conn->ReleaseFiles();
+    ASSERT_TRUE(QFile::rename(moved, j.base()));
+    j.ctrl->ShowAll();
+    EXPECT_EQ(j.ViewIds(), (std::vector<int>{1}));
+}
+
 TEST(Controller, TheGridGetsTheFocusBackAfterABurst)
 {
     // Disabling the focused grid moves the focus on to the next control; the arrow keys and the wheel would
