@@ -2,6 +2,7 @@
 #include "Devices/VELT_A/Velt_A.h"
 #include "Devices/VELT_B/Velt_B.h"
 #include "core/Debug.h"
+#include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
 
@@ -9,8 +10,13 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 const TEnumTypeDev kDeviceTypes[kDeviceTypeCount] = {
     {1, "VELT-A (тип 1)"},
@@ -43,6 +49,15 @@ TDriverFactory& factory()
 
 const QString kAttention = QString::fromUtf8("Внимание!");
 
+// A list's text while nothing is chosen is drawn as a chosen entry is, not greyed as a hint: the control works.
+void ShowTextAsChosen(QComboBox* combo)
+{
+    QPalette pal = combo->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setBrush(group, QPalette::PlaceholderText, pal.brush(group, QPalette::ButtonText));
+    combo->setPalette(pal);
+}
+
 } // namespace
 
 TDriverFactory TDevicesSources::SetDriverFactory(TDriverFactory f)
@@ -67,19 +82,25 @@ TDeviceDriver* TDevicesSources::CreateDriver(int kind, const QString& name, int 
 TDevicesSources::TDevicesSources(QObject* owner, TDBInfoPribors* dbInfoPribors)
     : QObject(owner), DBInfoPribors(dbInfoPribors)
 {
+    // The controls are made before the page they go to; they carry the forms' font they were placed for.
     lbType = new QLabel(QString::fromUtf8("Тип источника:"));
+    ctl::SetFormFont(lbType);
     lbType->move(8, 16);
     lbType->adjustSize();
     cbType = new QComboBox;
-    cbType->setGeometry(96, 8, 145, cbType->sizeHint().height());
+    ctl::SetFormFont(cbType);
+    cbType->setGeometry(96, 8, 145, 21);
     cbType->setPlaceholderText(QString::fromUtf8("Выберите тип устройства"));
+    ShowTextAsChosen(cbType);
     // Only a choice of the operator is a type change; selecting from code is not.
     connect(cbType, &QComboBox::activated, this, [this](int) { TypeChange(); });
     bApply = new QPushButton(QString::fromUtf8("Применить."));
+    ctl::SetFormFont(bApply);
     bApply->setGeometry(256, 8, 75, 25);
     bApply->hide();
     connect(bApply, &QPushButton::clicked, this, [this] { ApplyClick(); });
     pnDevice = new QWidget;
+    ctl::SetFormFont(pnDevice);
     pnDevice->setGeometry(0, 30, 603, 260);
 }
 
@@ -105,6 +126,14 @@ void TDevicesSources::BuildUI(QWidget* tabSheet)
         if (w)
             w->setParent(tabSheet);
     }
+    // The driver's panel keeps to the bottom of the page across its whole width.
+    if (tabSheet && !tabSheet->layout()) {
+        auto* layout = new QVBoxLayout(tabSheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addStretch(1);
+        layout->addWidget(pnDevice);
+        pnDevice->setFixedHeight(260);
+    }
     lbType->show();
     cbType->show();
     pnDevice->show();
@@ -112,6 +141,16 @@ void TDevicesSources::BuildUI(QWidget* tabSheet)
     for (int i = 0; i < kDeviceTypeCount; ++i)
         cbType->addItem(DeviceTypeText(i));
     cbType->setCurrentIndex(-1);
+    // The list has 145 pixels for its texts beside a narrow drop-down arrow; this style's arrow and margins take
+    // more, so the list grows to the right (into the room of the hidden apply button) until the texts fit.
+    const QFontMetrics fm(cbType->font());
+    int widest = fm.horizontalAdvance(cbType->placeholderText());
+    for (int i = 0; i < cbType->count(); ++i)
+        widest = std::max(widest, fm.horizontalAdvance(cbType->itemText(i)));
+    QStyleOptionComboBox opt;
+    opt.initFrom(cbType);
+    const QSize need = cbType->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(widest, fm.height()), cbType);
+    cbType->resize(std::max(145, need.width()), cbType->height());
 }
 
 void TDevicesSources::SelectType(const QString& typeText)

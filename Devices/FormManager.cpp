@@ -1,4 +1,5 @@
 #include "Devices/FormManager.h"
+#include "platform/controls/FormFont.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -11,6 +12,8 @@ TfmFormManager::TfmFormManager(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
+    // The controls stand where they were put for the forms' font; the pages of the sources inherit it.
+    ctl::SetFormFont(this);
     setWindowTitle(QString::fromUtf8("Источники измерений. Приборы, подключённые к ПК"));
     setFixedSize(615, 401);
 

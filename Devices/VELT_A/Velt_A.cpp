@@ -1,6 +1,8 @@
 #include "Devices/VELT_A/Velt_A.h"
 #include "core/Debug.h"
+#include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/graphics/FontNames.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
@@ -34,6 +36,16 @@ private:
 };
 
 } // namespace
+
+TPortComboBox::TPortComboBox(QWidget* parent) : QComboBox(parent)
+{
+    // "---" (or a port that is gone) while nothing is chosen is drawn as a chosen entry is, not greyed as a
+    // hint: the list works.
+    QPalette pal = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setBrush(group, QPalette::PlaceholderText, pal.brush(group, QPalette::ButtonText));
+    setPalette(pal);
+}
 
 void TPortComboBox::showPopup()
 {
@@ -75,7 +87,9 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     stack_ = stack;
     DBInfoPribors = dbInfoPribors;
 
+    // Placed for the forms' font, whatever the panel's host uses.
     gbPort = new QGroupBox(QString::fromUtf8("Номер используемого COM-порта:"), panel);
+    ctl::SetFormFont(gbPort);
     gbPort->setGeometry(8, 8, 337, 65);
     cbPort = new TPortComboBox(gbPort);
     cbPort->setGeometry(16, 16, 145, 21);
@@ -87,6 +101,7 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     lbStatus->adjustSize();
 
     gbDevice = new QGroupBox(QString::fromUtf8("Описание устройства:"), panel);
+    ctl::SetFormFont(gbDevice);
     gbDevice->setGeometry(352, 8, 225, 65);
     auto label = [this](const char* text, int left, int top) {
         auto* l = new QLabel(QString::fromUtf8(text), gbDevice);
@@ -102,13 +117,14 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     lbDateValue = label("---", 120, 48);
 
     gbJournal = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
+    ctl::SetFormFont(gbJournal);
     gbJournal->setGeometry(8, 72, 569, 169);
     mJournal = new QPlainTextEdit(gbJournal);
     mJournal->setGeometry(8, 16, 345, 145);
     mJournal->setReadOnly(true);
     mJournal->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mJournal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
     font.setPixelSize(10);
     mJournal->setFont(font);
     QPalette pal = mJournal->palette();

@@ -20,7 +20,7 @@
 class TPortComboBox : public QComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit TPortComboBox(QWidget* parent = nullptr);
     void showPopup() override;
     void Fill();
 };
