@@ -18,6 +18,7 @@
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DataSource.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/MoveFolder.h"
@@ -451,6 +452,8 @@ void TfmMain::moveOldDataFolders()
         const char* question;
         const char* log;
         const char* failure;
+        // A file of the work folder that the move must never join: the journal there is the one in use.
+        const char* keep;
         bool move = false;
     };
     Old olds[] = {
@@ -459,13 +462,13 @@ void TfmMain::moveOldDataFolders()
          "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
          "Сделать это сейчас?",
          "Во время запуска программы обнаружили папку с БД от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...",
-         "Не удалось переместить папку с Базой Данных программы: из %1 в %2"},
+         "Не удалось переместить папку с Базой Данных программы: из %1 в %2", "DATABASE/Base.DBF"},
         {WorkFile(AppDir, "PHOTOS"),
          "Во время запуска программа обнаружила по пути [%1] директорию с файлами фотографий. \nЭто месторасположение является устаревшим. \n"
          "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
          "Сделать это сейчас?",
          "Во время запуска программы обнаружили папку с файлами фотографий от прошлой версии (и пользователь дал согласие) - перемещаем в рабочую директорию...",
-         "Не удалось переместить папку с файлами фотографий программы: из %1 в %2"},
+         "Не удалось переместить папку с файлами фотографий программы: из %1 в %2", nullptr},
     };
     // Both questions first, then the moves.
     for (Old& o : olds)
@@ -475,7 +478,11 @@ void TfmMain::moveOldDataFolders()
         if (!o.move)
             continue;
         Dbg().Print("%s", o.log);
-        if (!sys::MoveFolder(o.folder, WorkDir))
+        // Merged into a folder that holds a journal, the old table's files would sit beside it.
+        const bool occupied = o.keep && rtl::existsCaseInsensitive(QDir(WorkDir).filePath(QString::fromLatin1(o.keep)));
+        if (occupied)
+            Dbg().Print("%s is not moved: the work folder already holds %s", b(o.folder).constData(), o.keep);
+        if (occupied || !sys::MoveFolder(o.folder, WorkDir))
             MessageBox(u(o.failure).arg(o.folder, WorkDir), u("Ошибка!"), MB_OK | MB_ICONERROR);
     }
 }

@@ -597,6 +597,46 @@ void wheel(QWidget* w, int delta)
 
 } // namespace
 
+TEST(MainForm, OldDatabaseNeverMovesOntoAJournalInTheWorkFolder)
+{
+    // The work folder already holds a journal; the old folder's table and memo (other letter case, as
+    // copied from Windows) must not land beside it, nor its instrument table.
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    const QDir database(env.work + "/DATABASE");
+    const QStringList before = database.entryList(QDir::Files);
+    QStringList bytes;
+    for (const QString& f : before)
+        bytes << QString::fromLatin1(testutil::readFile(database.filePath(f)).toHex());
+    QDir().mkpath(env.app + "/DATABASE");
+    testutil::writeFile(env.app + "/DATABASE/BASE.DBF", "old table");
+    testutil::writeFile(env.app + "/DATABASE/BASE.DBT", "old memo");
+    testutil::writeFile(env.app + "/DATABASE/INFOPRIB.DBF", "old instruments");
+    env.boxes.Answer(IDYES);
+    env.boxes.Answer(IDOK);
+    env.boxes.Answer(IDCANCEL);
+    login("1111");
+    {
+        TfmMain w(env.app, env.options());
+        EXPECT_TRUE(w.FormCreate());
+        w.FormDestroy();
+    }
+    const auto asked = env.boxes.AskedSoFar();
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked[1].text, u("Не удалось переместить папку с Базой Данных программы: из %1 в %2").arg(env.app + "/DATABASE", env.work));
+    EXPECT_EQ(asked[1].caption, u("Ошибка!"));
+    for (const char* f : {"BASE.DBF", "BASE.DBT", "INFOPRIB.DBF"}) {
+        SCOPED_TRACE(f);
+        EXPECT_TRUE(QFileInfo::exists(env.app + "/DATABASE/" + f));
+        EXPECT_FALSE(QFileInfo::exists(database.filePath(f)));
+    }
+    EXPECT_EQ(testutil::readFile(env.app + "/DATABASE/BASE.DBF"), "old table");
+    QStringList after;
+    for (const QString& f : before)
+        after << QString::fromLatin1(testutil::readFile(database.filePath(f)).toHex());
+    EXPECT_EQ(after, bytes);
+}
+
 TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
 {
     Env env;
