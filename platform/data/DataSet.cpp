@@ -288,9 +288,18 @@ QVariant TDataSet::GetFieldValue(const TField* field) const
     const int no = field->fieldNo_;
     if (isEditing(state_) && activeRow_ == cur_)
         return editValues_[no];
-    if (activeRow_ < 0 || activeRow_ >= RowCount())
+    const int row = RowOfView(activeRow_);
+    if (row < 0)
         return {};
-    return RowValue(activeRow_, no);
+    return RowValue(row, no);
+}
+
+int TDataSet::RowOfView(int position) const
+{
+    int row = position;
+    if (state_ == dsInsert && position >= cur_)
+        row = position == cur_ ? -1 : position - 1;
+    return row >= 0 && row < RowCount() ? row : -1;
 }
 
 void TDataSet::SetFieldValue(TField* field, const QVariant& value)
@@ -343,6 +352,8 @@ void TDataSet::Insert()
     activeRow_ = cur_;
     modified_ = false;
     SetState(dsInsert);
+    // The view grew by the new row: the links re-read their windows.
+    Notify(deDataSetChange, 0);
     fire(AfterInsert, this);
 }
 
@@ -446,6 +457,14 @@ TBookmark TDataSet::GetBookmark() const
     if (!Active() || cur_ < 0 || cur_ >= RowCount() || state_ == dsInsert)
         return {};
     return bookmarkOf(RowId(cur_));
+}
+
+TBookmark TDataSet::ActiveBookmark() const
+{
+    if (!Active() || activeRow_ == cur_)
+        return GetBookmark();
+    const int row = RowOfView(activeRow_);
+    return row < 0 ? TBookmark() : bookmarkOf(RowId(row));
 }
 
 int TDataSet::RowOfId(quint64 id) const

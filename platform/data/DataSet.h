@@ -65,6 +65,9 @@ public:
 
     // Bookmarks: stable record identities. CompareBookmarks orders by the current row order.
     TBookmark GetBookmark() const;
+    // The bookmark of the record the fields read now (a data link's active record while a row of its
+    // window is painted); empty for the record being inserted.
+    TBookmark ActiveBookmark() const;
     void GotoBookmark(const TBookmark& bookmark);     // raises "Record not found" for a stale one
     bool BookmarkValid(const TBookmark& bookmark) const;
     int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
@@ -108,11 +111,13 @@ public:
     void SetFieldValue(TField* field, const QVariant& value);
     void AttachDataSource(TDataSource* source);
     void DetachDataSource(TDataSource* source);
-    // Row index of the current record (-1 when none) and of the record fields read.
+    // Position of the current record in the view (-1 when none) and of the record the fields read. While
+    // a record is inserted the view holds one row more: the new record, at the current record's position,
+    // before the records from there on.
     int CurrentRow() const { return cur_; }
     int ActiveRow() const { return activeRow_; }
     void SetActiveRow(int row) { activeRow_ = row; }
-    int RowTotal() const { return Active() ? RowCount() : 0; }
+    int RowTotal() const { return Active() ? RowCount() + (state_ == dsInsert ? 1 : 0) : 0; }
     void MoveField(TField* field, int index);
 
 protected:
@@ -146,6 +151,8 @@ private:
     // A jump (Locate, GotoBookmark, SetRecNo) re-reads the rows around the new record: links centre it.
     void JumpTo(int row);
     void Notify(TDataEvent event, qintptr info);
+    // The row of the records a view position shows; -1 for the record being inserted or none.
+    int RowOfView(int position) const;
 
     QString name_;
     TDataSetState state_ = dsInactive;

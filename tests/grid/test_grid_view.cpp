@@ -381,6 +381,39 @@ TEST(GridReactions, OpenCloseReopenDeleteInsertNeverShowAStaleRow)
     EXPECT_EQ(painted(), (std::vector<QString>{"R0", "R1", "R2", "R3"}));
 }
 
+TEST(GridReactions, ARecordBeingInsertedShowsAsAnExtraRowAndHidesNone)
+{
+    JournalGrid j(8);
+    PaintSpy spy;
+    spy.attach(j.grid);
+    const std::vector<QString> names = allNames(*j.ds);
+    j.show();
+    auto painted = [&] {
+        spy.texts.clear();
+        j.grid.viewport()->repaint();
+        std::vector<QString> out;
+        for (int r = 0; r < j.grid.DataLink()->RecordCount(); ++r)
+            out.push_back(spy.texts.at({r, 1}));
+        return out;
+    };
+    ASSERT_GE(j.grid.VisibleDataRowCount(), 9);
+    j.ds->SetRecNo(3);
+    j.ds->Insert();
+    std::vector<QString> expected = names;
+    expected.insert(expected.begin() + 2, QString());
+    EXPECT_EQ(joined(painted()), joined(expected));
+    EXPECT_EQ(staleLines(j), 0);
+    EXPECT_EQ(j.grid.Row(), j.grid.TitleOffset() + 2) << "the new row is the current one";
+    j.ds->FieldByName("FIO")->SetAsString(QString::fromUtf8("Новый Человек"));
+    expected[2] = QString::fromUtf8("Новый Человек");
+    EXPECT_EQ(joined(painted()), joined(expected));
+    EXPECT_EQ(staleLines(j), 0);
+    j.ds->Cancel();
+    EXPECT_EQ(joined(painted()), joined(names));
+    EXPECT_EQ(staleLines(j), 0);
+    EXPECT_EQ(j.grid.Row(), j.grid.TitleOffset() + 2);
+}
+
 TEST(GridReactions, DefaultColumnsFollowTheFields)
 {
     auto ds = makeJournal(3);

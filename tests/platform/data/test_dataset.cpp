@@ -237,6 +237,73 @@ TEST_F(MemFixture, LinkHearsStateScrollAndEditing)
     EXPECT_EQ(link.RecordCount(), 0);
 }
 
+TEST_F(MemFixture, ARecordBeingInsertedIsAnExtraRowBeforeTheCurrentOne)
+{
+    TDataSource source(&ds);
+    RecordingLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(&source);
+    ds.SetRecNo(3);
+    const TBookmark third = ds.GetBookmark();
+    auto window = [&] {
+        QStringList ids;
+        const int active = link.ActiveRecord();
+        for (int r = 0; r < link.RecordCount(); ++r) {
+            link.SetActiveRecord(r);
+            ids << (ds.FieldByName("ID")->IsNull() ? QStringLiteral("new") : ds.FieldByName("ID")->AsString());
+        }
+        link.SetActiveRecord(active);
+        return ids.join(' ');
+    };
+    ASSERT_EQ(window(), "2 3 4 5");
+
+    // The links hear of the new row; it stands where the current record stood, which moves down a row.
+    link.heard.clear();
+    ds.Insert();
+    EXPECT_TRUE(link.heard.contains("changed"));
+    EXPECT_EQ(window(), "2 new 3 4");
+    EXPECT_EQ(link.ActiveRecord(), 1);
+    EXPECT_EQ(ds.RecordCount(), 10);
+    ds.FieldByName("ID")->SetAsInteger(99);
+    EXPECT_EQ(window(), "2 99 3 4");
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 99);
+    // The rows after it are the records they show: their bookmarks too.
+    link.SetActiveRecord(2);
+    EXPECT_EQ(ds.ActiveBookmark(), third);
+    link.SetActiveRecord(1);
+    EXPECT_TRUE(ds.ActiveBookmark().isEmpty());
+
+    // Cancelled: the current record is back in its place.
+    ds.Cancel();
+    EXPECT_EQ(window(), "2 3 4 5");
+    EXPECT_EQ(ds.GetBookmark(), third);
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 3);
+
+    // At the window's last row the new row pushes the current record out of the window.
+    ds.MoveBy(2);
+    ASSERT_EQ(link.ActiveRecord(), 3);
+    ds.Insert();
+    EXPECT_EQ(window(), "2 3 4 new");
+    ds.FieldByName("ID")->SetAsInteger(11);
+    ds.Post();
+    EXPECT_EQ(ds.RecordCount(), 11);
+    EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 11);
+
+    // Into an empty data set.
+    TMemDataSet empty;
+    empty.AddFieldDef("ID", ftInteger);
+    empty.Open();
+    TDataSource emptySource(&empty);
+    RecordingLink emptyLink;
+    emptyLink.SetBufferCount(4);
+    emptyLink.SetDataSource(&emptySource);
+    empty.Insert();
+    EXPECT_EQ(emptyLink.RecordCount(), 1);
+    EXPECT_TRUE(empty.FieldByName("ID")->IsNull());
+    empty.Cancel();
+    EXPECT_EQ(emptyLink.RecordCount(), 0);
+}
+
 TEST_F(MemFixture, DisableControlsHoldsNotificationsUntilTheLastEnable)
 {
     TDataSource source(&ds);
