@@ -64,11 +64,17 @@ void BM_FullMemoryAt38400(benchmark::State& state)
         for (int n = 0; n < blocks; ++n) {
             proto::PutU16(buf, proto::kCmdBlock);
             proto::PutU16(buf + 2, uint16_t(n));
-            while (protocol.Send(buf, 4, 0, 1) != proto::kDone) {
+            // A second for each call, as the driver allows: a simulator that died ends the run, not hangs it.
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            int32_t r;
+            while ((r = protocol.Send(buf, 4, 0, 1)) != proto::kDone && std::chrono::steady_clock::now() < limit) {
             }
             uint16_t count = 0, aux = 0;
-            int32_t r;
-            while ((r = protocol.Receive(buf, sizeof buf, &count, &aux)) == proto::kNotYet) {
+            if (r == proto::kDone) {
+                const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+                while ((r = protocol.Receive(buf, sizeof buf, &count, &aux)) == proto::kNotYet &&
+                       std::chrono::steady_clock::now() < until) {
+                }
             }
             if (r != proto::kDone || proto::GetU16(buf) != n) {
                 state.SkipWithError("a block went wrong");
