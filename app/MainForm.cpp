@@ -492,6 +492,8 @@ void TfmMain::FormDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
+    // An error in one step is shown and the steps after it still run: the operators are saved and
+    // the lock released whatever the journal's settings did.
     Dbg().Print("Destroy...");
     Dbg().Print("Удаление менеджера устройств-источников...");
     // The manager thread is stopped and waited for before anything it delivers to is freed.
@@ -500,12 +502,14 @@ void TfmMain::FormDestroy()
 
     Dbg().Print("Сохранение настроек в *.ini файле...");
     rtl::TIniFile ini(WorkFile(WorkDir, "VELT.ini"));
-    if (!ini.WriteBool("WindowState", "wsMaximized", isMaximized()))
-        Dbg().Print("%s", b(ini.LastError()).constData());
+    guarded([&] {
+        if (!ini.WriteBool("WindowState", "wsMaximized", isMaximized()))
+            Dbg().Print("%s", b(ini.LastError()).constData());
+    });
 
     Dbg().Print("Удаление интерфейса работы с приборами...");
     if (Interface) {
-        Interface->SaveSettings(ini);
+        guarded([&] { Interface->SaveSettings(ini); });
         delete Interface;
         Interface = nullptr;
     }
@@ -516,8 +520,10 @@ void TfmMain::FormDestroy()
 
     Dbg().Print("Удаление класса хранения закрытых настроек...");
     if (ProgParam) {
-        if (ProgParam->SaveToFile(WorkFile(WorkDir, kVeltDat)) != 0)
-            Dbg().Print("VELT.dat not written");
+        guarded([&] {
+            if (ProgParam->SaveToFile(WorkFile(WorkDir, kVeltDat)) != 0)
+                Dbg().Print("VELT.dat not written");
+        });
         delete ProgParam;
         ProgParam = nullptr;
     }

@@ -50,7 +50,13 @@ public:
     void SetOperator(const QString& n) override { *log_ << "SetOperator " + n; }
     void InitJournal(const TJournalBinding&) override { *log_ << "InitJournal"; }
     void ReadIni(rtl::TIniFile&) override { *log_ << "ReadIni"; }
-    void WriteIni(rtl::TIniFile&) override { *log_ << "WriteIni"; }
+    void WriteIni(rtl::TIniFile&) override
+    {
+        *log_ << "WriteIni";
+        if (onWriteIni)
+            onWriteIni();
+    }
+    static inline std::function<void()> onWriteIni;
     void NewMeasure(const TVELTMeasurement*, int) override { *log_ << "NewMeasure"; }
     void NewAct() override { *log_ << "NewAct"; }
     void OpenAct() override { *log_ << "OpenAct"; }
@@ -236,6 +242,34 @@ TEST(MainForm, StartUpAndShutDownInOrder)
     EXPECT_EQ(env.boxes.Count(), 0);
     EXPECT_EQ(env.ini().ReadString("WindowState", "wsMaximized", "?"), "0");
     EXPECT_EQ(env.ini().ReadString("Methods", "Operator", "?"), u("ОПЕРАТОР"));
+}
+
+TEST(MainForm, AnErrorDuringShutDownLosesNoOperatorAndFreesTheLock)
+{
+    Env env;
+    Recorder::onWriteIni = [] { throw std::runtime_error("settings not written"); };
+    struct Reset {
+        ~Reset() { Recorder::onWriteIni = nullptr; }
+    } reset;
+    {
+        TfmMain w(env.app, env.options());
+        ASSERT_TRUE(env.start(w));
+        ASSERT_EQ(w.ProgParam->AddOper(u("НОВЫЙ"), "9"), 0);
+        EXPECT_NO_THROW(w.FormDestroy());
+        EXPECT_EQ(w.ProgParam, nullptr);
+        EXPECT_EQ(w.Interface, nullptr);
+        EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
+    }
+    // The operator added during the run is in the file.
+    TProgParam back;
+    ASSERT_EQ(back.LoadFromFile(env.work + "/VELT.dat"), 0);
+    EXPECT_EQ(back.CheckOper(u("НОВЫЙ"), "9"), 0);
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, "settings not written");
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, "VELT");
+    const QStringList log = env.log();
+    EXPECT_EQ(inOrder(kDestroyLog, log), kDestroyLog);
+    EXPECT_EQ(log.last(), "Destroy - OK");
 }
 
 TEST(MainForm, SecondInstanceWarnsAndEndsWithoutTouchingAnything)
