@@ -417,6 +417,7 @@ bool TfmMain::formCreate()
                       DBInfoPribors);
 
     Interface->ReadSettings(*ini_);
+    settingsRead_ = true;
     Interface->SetControls(dUpdate, bDelete, StatusPanels[3], bNew);
     Interface->EndBurst();
     Interface->SetUserInfo(OperatorName, QString());
@@ -509,7 +510,9 @@ void TfmMain::FormDestroy()
 
     Dbg().Print("Удаление интерфейса работы с приборами...");
     if (Interface) {
-        guarded([&] { Interface->SaveSettings(ini); });
+        // A start-up that ended before the journal read its settings leaves the user's ones as they are.
+        if (settingsRead_)
+            guarded([&] { Interface->SaveSettings(ini); });
         delete Interface;
         Interface = nullptr;
     }

@@ -148,6 +148,8 @@ private:
     Options options_;
     std::unique_ptr<rtl::TIniFile> ini_;
     bool destroyed_ = false;
+    // The journal has read its settings: only then are they its to write back.
+    bool settingsRead_ = false;
     int wheelRest_ = 0;
 };
 

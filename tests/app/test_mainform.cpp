@@ -48,7 +48,13 @@ public:
     ~Recorder() override { *log_ << "~"; }
     void SetDirs(const QString&, const QString&) override { *log_ << "SetDirs"; }
     void SetOperator(const QString& n) override { *log_ << "SetOperator " + n; }
-    void InitJournal(const TJournalBinding&) override { *log_ << "InitJournal"; }
+    void InitJournal(const TJournalBinding&) override
+    {
+        *log_ << "InitJournal";
+        if (onInitJournal)
+            onInitJournal();
+    }
+    static inline std::function<void()> onInitJournal;
     void ReadIni(rtl::TIniFile&) override { *log_ << "ReadIni"; }
     void WriteIni(rtl::TIniFile&) override
     {
@@ -339,6 +345,27 @@ TEST(MainForm, AnErrorDuringStartUpIsShownAndEndsTheProgram)
     EXPECT_FALSE(log.contains("Create - OK"));
     EXPECT_EQ(inOrder(kDestroyLog, log.mid(log.indexOf("Create - exception: no journal here"))), kDestroyLog);
     EXPECT_EQ(sys::TInstanceLock("VOVI_DEROVIVA_ZUD_UZER").Acquire(), sys::TInstanceLock::Result::Acquired);
+}
+
+TEST(MainForm, SettingsNeverReadAreNeverWritten)
+{
+    // The journal cannot be opened (a table held by another program, say): start-up ends before the
+    // journal read its settings, so writing them would put its defaults over the user's.
+    Env env;
+    Recorder::onInitJournal = [] { throw std::runtime_error("Base.DBF is locked"); };
+    struct Reset {
+        ~Reset() { Recorder::onInitJournal = nullptr; }
+    } reset;
+    {
+        TfmMain w(env.app, env.options());
+        login("1111");
+        EXPECT_FALSE(w.FormCreate());
+    }
+    EXPECT_EQ(env.calls, (QStringList{"SetDirs", u("SetOperator ОПЕРАТОР"), "InitJournal", "~"}));
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, "Base.DBF is locked");
+    const QStringList log = env.log();
+    EXPECT_EQ(inOrder(kDestroyLog, log), kDestroyLog);
 }
 
 TEST(MainForm, UnknownApplicationTypeIsRefused)
