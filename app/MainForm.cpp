@@ -773,8 +773,9 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        // Keys of this window only, and not while a menu is open or a dialog is over it.
-        if (w->window() == this && !QApplication::activePopupWidget()) {
+        // Keys of this window only, and not while a menu is open, the menu bar is driven from the
+        // keyboard (Alt) or a dialog is over it.
+        if (w->window() == this && !QApplication::activePopupWidget() && !qobject_cast<QMenuBar*>(w)) {
             // By the key alone, whatever the modifiers: Ctrl+Del must not reach the grid's own deletion either.
             auto* key = static_cast<QKeyEvent*>(event);
             bool taken = false;

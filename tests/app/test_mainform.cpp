@@ -480,6 +480,38 @@ TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
     w.FormDestroy();
 }
 
+TEST(MainForm, KeysOfTheMenuBarAreTheMenuBars)
+{
+    // Alt puts the menu bar into keyboard navigation: Enter opens the chosen menu and Esc leaves the
+    // bar; neither is the window's edit or close key then.
+    Env env;
+    TfmMain w(env.app, env.options());
+    ASSERT_TRUE(env.start(w));
+    QApplication::setActiveWindow(&w);
+    w.DBGrid->setFocus();
+    env.calls.clear();
+    const auto alt = [&] {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+        QCoreApplication::sendEvent(w.DBGrid, &down);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.DBGrid, &up);
+        return w.menuBar()->hasFocus();
+    };
+    ASSERT_TRUE(alt());
+    press(w.menuBar(), Qt::Key_Return);
+    EXPECT_EQ(env.calls, QStringList());
+    QWidget* popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup, w.nEdit);
+    if (popup)
+        popup->close();
+    w.DBGrid->setFocus();
+    ASSERT_TRUE(alt());
+    press(w.menuBar(), Qt::Key_Escape);
+    EXPECT_EQ(env.boxes.Count(), 0);
+    EXPECT_EQ(env.terminated, 0);
+    w.FormDestroy();
+}
+
 TEST(MainForm, ClosingAsksOnceByEveryRoad)
 {
     Env env;
