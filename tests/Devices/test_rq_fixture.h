@@ -8,11 +8,16 @@
 #include "platform/system/SerialPorts.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -25,28 +30,67 @@ inline QString U(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-// velt-sim --rq on its own pseudo-terminal, seen by the program as COM<number>.
+// velt-sim --rq on its own pseudo-terminal, seen by the program as COM<number>. Started with fork and exec: a
+// thread sanitizer loses track of this process's locks across the way QProcess starts programs.
 class Sim {
 public:
     Sim(int number, const QStringList& args) : number_(number)
     {
-        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
-        process_.setArguments(QStringList{QStringLiteral("--rq")} + args);
-        process_.setStandardErrorFile(dir_.file(QStringLiteral("requests.txt")));
-        process_.start();
-        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(5000)) {
+        const QByteArray program = QByteArrayLiteral(VELT_BINARY_DIR "/bin/velt-sim");
+        std::vector<QByteArray> words{program, QByteArrayLiteral("--rq")};
+        for (const QString& a : args)
+            words.push_back(a.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        const QByteArray errors = dir_.file(QStringLiteral("requests.txt")).toLocal8Bit();
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "pipe";
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int err = ::open(errors.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out[1], 1);
+            ::dup2(err, 2);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        out_ = out[0];
+        // The first line is the line's path.
+        QByteArray line;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!line.endsWith('\n') && std::chrono::steady_clock::now() < end) {
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char c;
+            if (::read(out_, &c, 1) != 1)
+                break;
+            line.append(c);
+        }
+        if (pid_ < 0 || !line.endsWith('\n')) {
             ADD_FAILURE() << "velt-sim did not start";
             return;
         }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        path_ = QString::fromLocal8Bit(line).trimmed();
         sys::SetSerialPortOverride(number_, path_);
     }
     ~Sim()
     {
         sys::SetSerialPortOverride(number_, QString());
-        process_.kill();
-        process_.waitForFinished(5000);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0)
+            ::close(out_);
     }
+    Sim(const Sim&) = delete;
+    Sim& operator=(const Sim&) = delete;
     // What the instrument heard, one request a line ("req 7 3"), and what it did ("cleared").
     QStringList Heard() const
     {
@@ -67,7 +111,8 @@ public:
 private:
     int number_;
     testutil::TempDir dir_;
-    QProcess process_;
+    pid_t pid_ = -1;
+    int out_ = -1;
     QString path_;
 };
 
