@@ -267,3 +267,25 @@ TEST_F(Line, AbortEndsTheWaitsAndADetachedLayerNeverSpins)
     EXPECT_LE(calls, 3) << "each call without a port waits its slice";
     EXPECT_LT(double(std::clock() - c0) / CLOCKS_PER_SEC, 0.05);
 }
+
+TEST_F(Line, AnInstrumentUnpluggedMidExchangeFailsTheCallsWithoutSpinning)
+{
+    const uint8_t request[2] = {2, 0};
+    pty.Write(QByteArray("\x02\x46"));
+    uint8_t buf[70];
+    std::memset(buf, 0x33, sizeof buf);
+    uint16_t count = 0, aux = 0;
+    EXPECT_EQ(protocol.Receive(buf, sizeof buf, &count, &aux), kNotYet);
+    pty.CloseMaster();
+    const auto c0 = std::clock();
+    const auto w0 = std::chrono::steady_clock::now();
+    int calls = 0;
+    while (std::chrono::steady_clock::now() - w0 < std::chrono::milliseconds(500)) {
+        EXPECT_NE(protocol.Send(request, 2, 0, 1), kDone);
+        EXPECT_NE(protocol.Receive(buf, sizeof buf, &count, &aux), kDone);
+        ++calls;
+    }
+    EXPECT_EQ(buf[0], 0x33) << "half a frame is never handed over";
+    EXPECT_LE(calls, 5) << "each failing call still waits its slice";
+    EXPECT_LT(double(std::clock() - c0) / CLOCKS_PER_SEC, 0.1);
+}
