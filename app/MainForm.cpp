@@ -190,9 +190,10 @@ TfmMain::TfmMain(const QString& appDir, Options options)
         if (Interface)
             Interface->DrawColumnCell(sender, rect, dataCol, col, state);
     };
-    // Whatever moves the current record (a wheel step too) refreshes the edit command.
+    // Whatever moves the current record refreshes the edit command, as a click or a key in the grid
+    // would; while the journal holds the grid disabled (a burst) the command stays as it set it.
     DS->OnDataChange = [this](TDataSource*, TField* field) {
-        if (!field)
+        if (!field && DBGrid->isEnabled())
             refreshEditButton();
     };
 

@@ -828,6 +828,35 @@ TEST(MainForm, WithTheProgramsJournal)
     EXPECT_TRUE(env.ini().ValueExists("Methods", "Video"));
 }
 
+TEST(MainForm, EditStaysOffForTheLengthOfABurst)
+{
+    // While measurements stream in, the journal disables the edit command; filing a record moves the
+    // current record (it is sought and shown), which must not bring the command back mid-burst.
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 3);
+    TfmMain::Options o;
+    o.Terminate = [&env] { ++env.terminated; };
+    TfmMain w(env.app, o);
+    ASSERT_TRUE(env.start(w));
+    ASSERT_TRUE(w.dUpdate->isEnabled());
+    w.Interface->BeginBurst();
+    w.ADOQuery->Close();
+    w.ADOQuery->Open();
+    ASSERT_FALSE(w.dUpdate->isEnabled());
+    w.ADOQuery->First();
+    w.ADOQuery->Last();
+    EXPECT_FALSE(w.dUpdate->isEnabled());
+    // The end of the burst gives it back.
+    w.Interface->EndBurst();
+    w.ADOQuery->Close();
+    w.ADOQuery->Open();
+    EXPECT_TRUE(w.dUpdate->isEnabled());
+    w.ADOQuery->First();
+    EXPECT_TRUE(w.dUpdate->isEnabled());
+    w.FormDestroy();
+}
+
 TEST(MainForm, ScreenshotForAPerson)
 {
     Env env;
