@@ -98,9 +98,10 @@ void TVelt_B::GETEEPROM_Thread()
     // 2. The request-and-answer instruments start at once; the interlock waits for its operator.
     if (AutoStartDownload()) {
         Sleep(200);
-        onMain([w] {
+        onMain([this, w] {
             w->cbAfterSend->setChecked(true);
-            if (w->bActions->isEnabled())
+            // Not over a cancel the operator gave first: the click would turn it into a go.
+            if (w->bActions->isEnabled() && GoCancel == 0)
                 w->bActions->click();
         });
         Sleep(100);

@@ -274,3 +274,22 @@ TEST(Eeprom, AnInstrumentThatNeverMarksItsLastBlockDoesNotKeepTheWalkGoing)
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
     EXPECT_EQ(rig.RecordCount(), 0u);
 }
+
+TEST(Eeprom, ACancelBeforeTheAutomaticStartIsNotOverriddenByIt)
+{
+    Sim sim(270, {"--model", "4", "--life", "12"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    rig.StartConsumer();
+    rig.Choose(270);
+    ASSERT_TRUE(rig.Identified());
+    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    d->GetEEPROM();
+    TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+    // The window is up; the driver clicks "Загрузить" by itself 200 ms later.
+    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 2000));
+    w->bCancel->click();
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
+    EXPECT_FALSE(sim.HeardBlocks());
+}
