@@ -35,9 +35,16 @@ bool copyFile(const QString& from, const QString& to)
     QFile src(from);
     if (!src.open(QIODevice::ReadOnly))
         return false;
-    const QString part = to + QStringLiteral(".part~");
-    QFile dst(part);
-    if (!dst.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // A temporary name of our own: a file of the target that bears the name is left alone.
+    QString part;
+    QFile dst;
+    for (int i = 0; i < 100 && !dst.isOpen(); ++i) {
+        part = to + (i == 0 ? QStringLiteral(".part~") : QStringLiteral(".part%1~").arg(i));
+        dst.setFileName(part);
+        if (!dst.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(part) && !QFileInfo(part).isSymLink())
+            return false;
+    }
+    if (!dst.isOpen())
         return false;
     char buf[1 << 16];
     bool ok = true;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -189,6 +190,24 @@ TEST(MoveFolder, AcrossFileSystemsCopiesThenDeletes)
     EXPECT_EQ(testutil::readFile(other.filePath("DATABASE/keep.txt")), "keep");
     EXPECT_EQ(QFileInfo(other.filePath("DATABASE/Base.DBF")).permissions() & QFile::WriteGroup, QFileDevice::Permissions());
     EXPECT_FALSE(QDir(other.filePath("DATABASE")).entryList().join(",").contains("part~"));
+}
+
+TEST(MoveFolder, ACopyInProgressNeverTakesTheNameOfATargetFile)
+{
+    // Across file systems a file is copied under a temporary name first; a file of the target that
+    // already bears that name is not the copy's to overwrite.
+    struct stat a{}, b{};
+    TempDir dir;
+    if (::stat(QFile::encodeName(dir.path()).constData(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system to move across";
+    QTemporaryDir other("/dev/shm/velt-move-XXXXXX");
+    ASSERT_TRUE(other.isValid());
+    put(dir.file("app/DATABASE/Base.DBF"), "table");
+    put(other.filePath("DATABASE/Base.DBF.part~"), "keep me");
+    ASSERT_TRUE(sys::MoveFolder(dir.file("app/DATABASE"), other.path()));
+    EXPECT_EQ(testutil::readFile(other.filePath("DATABASE/Base.DBF")), "table");
+    EXPECT_EQ(testutil::readFile(other.filePath("DATABASE/Base.DBF.part~")), "keep me");
+    EXPECT_EQ(QDir(other.filePath("DATABASE")).entryList(QDir::Files), (QStringList{"Base.DBF", "Base.DBF.part~"}));
 }
 
 TEST(SystemInfo, UserVersionDocuments)
