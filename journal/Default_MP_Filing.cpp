@@ -338,10 +338,23 @@ void TfmDefault_MP_Akt::UpdateRecord(const TDataForm_MP& r, bool fromAct)
         ADOQuery->Parameters().ParamByName(name)->SetValue(value);
     ADOQuery->Parameters().ParamByName(QStringLiteral("OPER"))->SetValue(r.OPER);
     ADOQuery->Parameters().ParamByName(QStringLiteral("ID"))->SetValue(qlonglong(r.ID));
-    ADOQuery->ExecSQL();
-    RefreshView(-1);
-    if (row > 0 && ADOQuery->RecordCount() > 0)
-        ADOQuery->SetRecNo(std::min(row, ADOQuery->RecordCount()));
+    auto backToView = [&] {
+        RefreshView(-1);
+        if (row > 0 && ADOQuery->RecordCount() > 0)
+            ADOQuery->SetRecNo(std::min(row, ADOQuery->RecordCount()));
+    };
+    try {
+        ADOQuery->ExecSQL();
+    } catch (...) {
+        // A refused update (a text the table cannot hold) must not leave the journal's view closed behind
+        // the act: the view comes back, then the caller gets the error.
+        try {
+            backToView();
+        } catch (...) {
+        }
+        throw;
+    }
+    backToView();
 
     if (fromAct && Photo && !Photo->Empty() && PhotoFixed) {
         // Written through a look-up of the record itself: the view may be filtered and not hold it.

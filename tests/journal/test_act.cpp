@@ -223,6 +223,39 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
     EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
 }
 
+TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
+{
+    // A letter the table's code page has no byte for: the update is refused. The error reaches the caller
+    // (which reports it), the act stays open with what was typed, and the journal still shows its view.
+    Journal j;
+    for (int i = 0; i < 3; ++i) {
+        const auto m = Measurement(2017, 1, 1, 9, i, 0, 8, 0.1, 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 1);
+    }
+    j.query->SetRecNo(2);
+    bool refused = false;
+    whenModal([&] {
+        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ӘЛИЕВ"));
+        try {
+            j.ctrl->bSaveClick();
+        } catch (const std::exception&) {
+            refused = true;
+        }
+        EXPECT_TRUE(j.ctrl->isVisible()) << "the act is not closed as saved";
+        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("ӘЛИЕВ"));
+        EXPECT_TRUE(j.query->Active());
+        if (j.query->Active()) {
+            EXPECT_EQ(j.ViewIds(), (std::vector<int>{1, 2, 3}));
+            EXPECT_EQ(j.query->FieldByName("ID")->AsInteger(), 2);
+        }
+        j.ctrl->bCancelClick();
+    });
+    j.ctrl->OpenAct();
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(j.Value(2, "OBSL_FAM").isNull());
+    EXPECT_EQ(j.countPanel->text(), QString::fromUtf8("Всего записей: 3"));
+}
+
 TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
 {
     Journal j;
