@@ -2,6 +2,7 @@
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/graphics/FontNames.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
@@ -159,7 +160,7 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     mLog->setReadOnly(true);
     mLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     mLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
     font.setPixelSize(10);
     mLog->setFont(font);
     QPalette pal = mLog->palette();

@@ -1,4 +1,5 @@
 #include "Devices/VELT_B/Velt_B_EEPROM.h"
+#include "platform/controls/FormFont.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,9 +22,7 @@ TfmVelt_B_EEPROM::TfmVelt_B_EEPROM(std::atomic<int>* go) : QDialog(nullptr), go_
     setWindowTitle(QString::fromUtf8("Получение данных ЕЕПРОМ"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(440, 204);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
-    setFont(f);
+    ctl::SetFormFont(this);
 
     GroupBox1 = new QGroupBox(QString::fromUtf8("Прогресс:"), this);
     GroupBox1->setGeometry(8, 8, 185, 113);
