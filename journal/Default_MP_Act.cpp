@@ -372,7 +372,10 @@ void TfmDefault_MP_Akt::bSaveClick()
     const TDataForm_MP a = ActFromControls();
     if (a.ID != 0) {
         UpdateRecord(a, true);
-        if (ADOQuery->Active() && a.RowNumber > 0 && a.RowNumber <= ADOQuery->RecordCount())
+        // Back to the act's record: its row number is stale when records were filed while the act was open
+        // (the view then changed); the number serves only when the view no longer holds the record.
+        if (ADOQuery->Active() && !ADOQuery->Locate(QStringLiteral("ID"), a.ID, LocateOptions) &&
+            a.RowNumber > 0 && a.RowNumber <= ADOQuery->RecordCount())
             ADOQuery->SetRecNo(a.RowNumber);
     }
     done(1);

@@ -167,6 +167,29 @@ TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
     EXPECT_EQ(j.query->FieldByName("ID")->AsInteger(), 2) << "the view stands on the act's record";
 }
 
+TEST(Act, AfterSavingTheViewStandsOnTheActsRecordThoughTheViewChangedMeanwhile)
+{
+    // The act's record arrives in a burst (the view then holds only the newest identifiers, the record in
+    // its 11th row) and the end of the burst shows the whole journal: the 11th row is another record now.
+    Journal j;
+    for (int i = 0; i < 14; ++i) {
+        const auto m = Measurement(2016, 4, 4, 10, i, 0, 31, 0.05, 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 0);
+    }
+    j.ctrl->NewMeasure(nullptr, 1);
+    whenModal([&] {
+        const auto m = Measurement(2016, 4, 4, 11, 0, 0, 31, 0.25, 0, 20);
+        j.ctrl->NewMeasure(&m, 0);
+        EXPECT_EQ(j.ctrl->Act().ID, 15);
+        j.ctrl->NewMeasure(nullptr, 1);
+        j.ctrl->eOBSL_NAME->setText(QString::fromUtf8("ПЕТР"));
+        j.ctrl->bSaveClick();
+    });
+    j.ctrl->NewAct();
+    EXPECT_EQ(j.Value(15, "OBSL_NAME").toString(), QString::fromUtf8("ПЕТР"));
+    EXPECT_EQ(j.query->FieldByName("ID")->AsInteger(), 15);
+}
+
 TEST(Act, ANewActWhoseMeasurementNeverCameWritesNothing)
 {
     Journal j;
