@@ -1,6 +1,6 @@
 #include "app/EditOperForm.h"
 
-#include "app/FormFont.h"
+#include "platform/controls/FormFont.h"
 
 #include "app/ProgParam.h"
 #include "platform/controls/MessageBox.h"
@@ -58,7 +58,7 @@ QPushButton* button(QWidget* parent, const char* text, int x, int y)
 TfmEditOper::TfmEditOper(QWidget* owner)
     : QDialog(owner)
 {
-    SetFormFont(this);
+    ctl::SetFormFont(this);
     setWindowTitle(u("Редактирование Операторов"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

@@ -1,6 +1,6 @@
 #include "app/LoginForm.h"
 
-#include "app/FormFont.h"
+#include "platform/controls/FormFont.h"
 
 #include "app/ProgParam.h"
 #include "app/WorkFolder.h"
@@ -25,7 +25,7 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 TfmLogin::TfmLogin(QWidget* owner)
     : QDialog(owner)
 {
-    SetFormFont(this);
+    ctl::SetFormFont(this);
     setWindowTitle(u("Выбор оператора"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);

@@ -1,7 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/EditOperForm.h"
-#include "app/FormFont.h"
+#include "platform/controls/FormFont.h"
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "app/WorkFolder.h"
@@ -103,7 +103,7 @@ TfmMain::TfmMain(const QString& appDir, Options options)
     Dbg().Print("Construct - OK");
 
     setObjectName("fmMain");
-    SetFormFont(this);
+    ctl::SetFormFont(this);
     resize(1049, 668);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

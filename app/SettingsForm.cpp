@@ -1,6 +1,6 @@
 #include "app/SettingsForm.h"
 
-#include "app/FormFont.h"
+#include "platform/controls/FormFont.h"
 
 #include "platform/rtl/FormatSettings.h"
 
@@ -36,7 +36,7 @@ QLabel* legend(QWidget* parent, const char* text, QColor colour, int y)
 TfmSettings::TfmSettings(QWidget* owner)
     : QDialog(owner)
 {
-    SetFormFont(this);
+    ctl::SetFormFont(this);
     setWindowTitle(u("Настройки"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
