@@ -248,8 +248,9 @@ void TrpMemoView::breakLine(const QString& line, int width, QList<TrpLayoutLine>
                 put(line.mid(start, i - start), false);
                 start = i;
             } else {
-                // One character wider than the memo: it stands alone.
-                put(line.mid(start, 1), false);
+                // One character wider than the memo: it stands alone, and ends the paragraph when it is
+                // the last one (nothing follows to carry the mark).
+                put(line.mid(start, 1), i + 1 == n);
                 start = i + 1;
                 ++i;
             }

@@ -227,6 +227,29 @@ TEST_F(Views, HyphenationPositions)
     EXPECT_TRUE(TrpMemoView::HyphenPositions(QString::fromUtf8("провеrка")).isEmpty());
 }
 
+TEST_F(Views, CharacterWiderThanTheMemoEndsItsParagraph)
+{
+    // Each character stands alone; the last one still ends the paragraph, or a split part of the text
+    // is not known as laid out and is wrapped again (and grows) on every page.
+    TrpMemoView m;
+    m.SetBounds(0, 0, 30, 200);
+    m.Flags = mfWordWrap;
+    m.Font.SetSize(72);
+    m.Memo1 = {QStringLiteral("1 Wx"), QStringLiteral("W")};
+    m.CalcGaps();
+    const QStringList lines = m.WrapMemo();
+    m.RestoreCoord();
+    QStringList texts;
+    for (const QString& l : lines) {
+        const TrpLayoutLine d = TrpMemoView::DecodeLayoutLine(l);
+        texts << d.Text + (d.ParagraphEnd ? QStringLiteral("|") : QString());
+    }
+    ASSERT_GE(texts.size(), 4);
+    EXPECT_EQ(texts.mid(texts.size() - 3), (QStringList{"W", "x|", "W|"}));
+    EXPECT_EQ(texts.filter("|").size(), 2);
+    EXPECT_TRUE(TrpMemoView::IsLaidOut(lines.mid(1, lines.size() - 2))); // a part without the last paragraph
+}
+
 TEST_F(Views, WrappingBreaksAtBlanksAndOverflowAndHyphenatesRussianWords)
 {
     TrpMemoView m;
