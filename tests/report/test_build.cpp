@@ -341,6 +341,17 @@ TEST_F(BuildTest, RecordTextWithAQuotePassesThroughTextFunctions)
     EXPECT_EQ(f.TextList(0), (QStringList{QString::fromUtf8("Д'АРТАНЬЯН д'артаньян"), "O'neil 2' 05'03"}));
 }
 
+TEST_F(BuildTest, UnclosedDoubleQuoteInANameFailsTheBuildInsteadOfRecursing)
+{
+    // The name reads on to the end of the text and comes back one blank longer each time it is
+    // worked out as an expression: a chain of names that never repeats exactly.
+    f.AddRows(1);
+    f.Band(btMasterData, 100, 20, "rpQ", 0);
+    f.Memo(0, 100, 300, 20, "[Q.\"TXT]");
+    EXPECT_FALSE(f.Prepare());
+    EXPECT_TRUE(BuildError);
+}
+
 TEST_F(BuildTest, BuildErrorFailsThePreparationWithItsText)
 {
     f.AddRows(2);
