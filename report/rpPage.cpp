@@ -109,6 +109,9 @@ void TrpPage::LoadFromStream(QIODevice& s)
     UseMargins = rpReadBool(s);
     ColCount = rpReadInt(s);
     ColGap = rpReadInt(s);
+    for (qint32 v : {pgMargins.Left, pgMargins.Top, pgMargins.Right, pgMargins.Bottom, ColGap})
+        if (!rpSaneCoordinate(v))
+            throw ErpStreamError("Page margins out of range");
     ChangePaper(pgSize, pgWidth, pgHeight, pgOr);
 }
 

@@ -47,3 +47,10 @@ QString rpReadShortString(QIODevice& s);
 // The version-dependent readers: the old forms while rpVersion is below 23.
 QString rpReadStringV(QIODevice& s);
 void rpReadMemoV(QIODevice& s, QStringList& lines);
+
+// Coordinates and sizes far beyond any paper come only from a damaged stream; left in, they overflow
+// the arithmetic of layout.
+constexpr bool rpSaneCoordinate(qint32 v)
+{
+    return v > -(1 << 20) && v < (1 << 20);
+}

@@ -281,9 +281,14 @@ void TrpView::LoadFromStream(QIODevice& s)
     y = rpReadInt(s);
     dx = rpReadInt(s);
     dy = rpReadInt(s);
+    if (!rpSaneCoordinate(x) || !rpSaneCoordinate(y) || !rpSaneCoordinate(dx) || !rpSaneCoordinate(dy))
+        throw ErpStreamError("Object bounds out of range");
     Flags = rpReadWord(s);
     FrameTyp = rpReadWord(s);
-    FrameWidth = rpFrameWidthFromStream(rpReadInt(s));
+    const qint32 frameWidth = rpReadInt(s);
+    if (frameWidth < 0 || frameWidth > 1000000) // up to 1000 points
+        throw ErpStreamError("Frame width out of range");
+    FrameWidth = rpFrameWidthFromStream(frameWidth);
     FrameColor = rpReadInt(s);
     FrameStyle = rpReadWord(s);
     FillColor = rpReadInt(s);

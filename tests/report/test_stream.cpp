@@ -14,6 +14,7 @@
 #include "report/rpSubReportView.h"
 
 #include <QBuffer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace rptest;
@@ -192,6 +193,29 @@ TEST(TemplateStream, DamagedBodiesLeaveOneEmptyPage)
         EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("Unsupported RPF format")});
         ASSERT_EQ(target.Pages->Count(), 1);
         EXPECT_EQ(target.Pages->Pages(0)->Count(), 0);
+    }
+}
+
+TEST(TemplateStream, BoundsFarBeyondAnyPaperAreDamage)
+{
+    // Such numbers come only from damage; left in, they overflow the layout's arithmetic.
+    const std::function<void(TrpReport&)> damage[] = {
+        [](TrpReport& r) { r.Pages->Pages(0)->Objects[1]->x = 0x7F000000; },
+        [](TrpReport& r) { r.Pages->Pages(0)->Objects[0]->dy = 1694498836; },
+        [](TrpReport& r) { r.Pages->Pages(0)->Objects[1]->y = -2147483647 - 1; },
+        [](TrpReport& r) { r.Pages->Pages(0)->Objects[1]->FrameWidth = -2147483640; },
+        [](TrpReport& r) { r.Pages->Pages(1)->pgMargins.Bottom = -2147483628; },
+        [](TrpReport& r) { r.Pages->Pages(1)->ColGap = 0x7FFFFFF0; },
+    };
+    for (const auto& d : damage) {
+        TrpReport report;
+        buildSampleReport(report);
+        d(report);
+        const QByteArray bytes = saveToBytes(report);
+        RecordingBoxes boxes;
+        TrpReport target;
+        EXPECT_FALSE(loadFromBytes(target, bytes));
+        EXPECT_EQ(boxes.texts, QStringList{QStringLiteral("Unsupported RPF format")});
     }
 }
 
