@@ -7,6 +7,8 @@
 #include "platform/data/Field.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -238,6 +240,68 @@ void BM_FullScanEveryField(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FullScanEveryField)->Unit(benchmark::kMillisecond);
+
+// Shift+End over the whole view, as the grid's selection does it: every record's bookmark is checked and
+// ordered against the anchor's.
+void BM_OrderBookmarksToTheEnd(benchmark::State& state)
+{
+    Open o;
+    o.view.SetSQL("SELECT * FROM Base ORDER BY DATA_IZM");
+    o.view.Open();
+    for (auto _ : state) {
+        o.view.First();
+        const TBookmark anchor = o.view.GetBookmark();
+        int after = 0;
+        for (; !o.view.Eof(); o.view.Next())
+            if (o.view.BookmarkValid(anchor) && o.view.CompareBookmarks(o.view.GetBookmark(), anchor) >= 0)
+                ++after;
+        if (after != o.view.RecordCount())
+            state.SkipWithError("order");
+    }
+}
+BENCHMARK(BM_OrderBookmarksToTheEnd)->Unit(benchmark::kMillisecond);
+
+// Deleting 1,000 records marked across the whole view, as the grid deletes its marked rows: from the last
+// mark to the first, each checked, gone to and deleted. Each iteration works on a fresh copy of the journal.
+void BM_DeleteMarkedRecords(benchmark::State& state)
+{
+    journal();
+    const int marked = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir copy;
+        const QDir from(QFileInfo(journal().dbfPath).absolutePath());
+        QDir(copy.path()).mkpath("DATABASE");
+        for (const QString& name : from.entryList(QDir::Files))
+            QFile::copy(from.filePath(name), copy.filePath("DATABASE/" + name));
+        TADOConnection conn;
+        conn.SetConnectionString("FILE NAME=" + copy.filePath("connect.udl"));
+        TADOQuery view(&conn);
+        view.SetSQL("SELECT * FROM Base ORDER BY DATA_IZM");
+        view.Open();
+        const int before = view.RecordCount();
+        std::vector<TBookmark> marks;
+        for (int i = 0; i < marked; ++i) {
+            view.SetRecNo(1 + int(qint64(i) * before / marked));
+            marks.push_back(view.GetBookmark());
+        }
+        state.ResumeTiming();
+        view.DisableControls();
+        for (auto it = marks.rbegin(); it != marks.rend(); ++it)
+            if (view.BookmarkValid(*it)) {
+                view.GotoBookmark(*it);
+                view.Delete();
+            }
+        view.EnableControls();
+        state.PauseTiming();
+        if (view.RecordCount() != before - marked)
+            state.SkipWithError("count");
+        view.Close();
+        conn.Close();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteMarkedRecords)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same full scan by dbfread (every field of every record, the memo included), timed as a whole
 // process; its start-up is measured alone and taken off.

@@ -6,6 +6,7 @@
 #include "platform/data/MemDataSet.h"
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <map>
@@ -46,9 +47,11 @@ struct Journal {
     void paint() { grid.viewport()->render(&image); }
 };
 
+// Grids are widgets: the cache is emptied before the application object goes.
+std::map<int, std::unique_ptr<Journal>> cache;
+
 Journal& journal(int records)
 {
-    static std::map<int, std::unique_ptr<Journal>> cache;
     auto& j = cache[records];
     if (!j)
         j = std::make_unique<Journal>(records);
@@ -92,8 +95,60 @@ void BM_PaintWithMarkedRows(benchmark::State& state)
     j.grid.SelectedRows().Clear();
 }
 
+void key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(w, &release);
+}
+
+// Shift+End from the first record: every step orders the current record against the gesture's anchor and
+// files its bookmark among the marked ones, so each bookmark look-up is paid once a record.
+void BM_ShiftEndMarksEveryRecord(benchmark::State& state)
+{
+    Journal& j = journal(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        j.grid.SelectedRows().Clear();
+        key(j.grid.viewport(), Qt::Key_Home);  // ends any gesture: the next one anchors at the first record
+        state.ResumeTiming();
+        key(j.grid.viewport(), Qt::Key_End, Qt::ShiftModifier);
+    }
+    state.counters["marked"] = j.grid.SelectedRows().Count();
+    j.grid.SelectedRows().Clear();
+    j.ds.First();
+}
+
+// Deleting the marked rows (Ctrl+Delete) of a 100,000-record journal: 1,000 rows marked across it. The
+// journal gets its records back between iterations, untimed.
+void BM_DeleteMarkedRows(benchmark::State& state)
+{
+    const int records = 100000, marked = int(state.range(0));
+    Journal j(records);
+    int next = records;
+    for (auto _ : state) {
+        state.PauseTiming();
+        while (j.ds.RecordCount() < records) {
+            j.ds.AppendRecord({QStringLiteral("2026.12.11 10:00:00"), QStringLiteral("Петров %1").arg(next), 0.1,
+                               QStringLiteral("VELT-B"), next, QString()});
+            ++next;
+        }
+        j.grid.SelectedRows().Clear();
+        for (int i = 0; i < marked; ++i) {
+            j.ds.SetRecNo(1 + int(qint64(i) * records / marked));
+            j.grid.SelectedRows().SetCurrentRowSelected(true);
+        }
+        state.ResumeTiming();
+        j.grid.SelectedRows().Delete();
+    }
+    state.counters["left"] = j.ds.RecordCount();
+}
+
 } // namespace
 
+BENCHMARK(BM_ShiftEndMarksEveryRecord)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteMarkedRows)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintWithMarkedRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFullWindow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollOnePage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -105,5 +160,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    cache.clear();
     return 0;
 }

@@ -72,7 +72,6 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 {
     sql::Result result = run(true);
     result_ = std::move(result);
-    rowOfRecord_.clear();
     std::vector<TFieldDef> defs;
     for (const sql::ResultColumn& c : result_.columns)
         defs.push_back({c.name, c.type, c.size});
@@ -82,7 +81,6 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 void TADOQuery::InternalClose()
 {
     result_ = {};
-    rowOfRecord_.clear();
 }
 
 bool TADOQuery::CanModify() const
@@ -111,10 +109,7 @@ int TADOQuery::RowOfId(quint64 id) const
 {
     if (result_.computed)
         return id >= 1 && id <= result_.values.size() ? static_cast<int>(id - 1) : -1;
-    if (rowOfRecord_.isEmpty() && !result_.records.empty())
-        for (std::size_t i = 0; i < result_.records.size(); ++i)
-            rowOfRecord_.insert(result_.records[i], static_cast<int>(i));
-    return id == 0 ? -1 : rowOfRecord_.value(static_cast<quint32>(id - 1), -1);
+    return TDataSet::RowOfId(id);
 }
 
 int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed)
@@ -126,7 +121,6 @@ int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const 
         for (std::size_t f = 0; f < values.size(); ++f)
             record[static_cast<std::size_t>(result_.columns[f].source)] = values[f];
         result_.records.push_back(result_.table->append(record));
-        rowOfRecord_.clear();
         return RowCount() - 1;
     }
     std::vector<std::pair<int, QVariant>> changes;
@@ -144,7 +138,6 @@ void TADOQuery::InternalDelete(int row)
         throw EDatabaseError(QStringLiteral("The rows of this query cannot be deleted: %1").arg(sql_));
     result_.table->remove(result_.records[static_cast<std::size_t>(row)]);
     result_.records.erase(result_.records.begin() + row);
-    rowOfRecord_.clear();
 }
 
 int TADOQuery::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const

@@ -8,7 +8,6 @@
 #include "platform/data/Parameters.h"
 #include "platform/data/SqlResult.h"
 
-#include <QHash>
 
 class TADOConnection;
 
@@ -54,5 +53,4 @@ private:
     bool prepared_ = false;
     int rowsAffected_ = 0;
     sql::Result result_;
-    mutable QHash<quint32, int> rowOfRecord_;  // built when first needed, dropped on deletes
 };

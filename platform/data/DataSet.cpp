@@ -58,6 +58,7 @@ void TDataSet::Open()
     if (Active())
         return;
     fire(BeforeOpen, this);
+    forgetRows();
     BindFields(InternalOpen());
     const int n = RowCount();
     cur_ = n > 0 ? 0 : -1;
@@ -79,6 +80,7 @@ void TDataSet::Close()
     editChanged_.clear();
     modified_ = false;
     InternalClose();
+    forgetRows();
     cur_ = activeRow_ = -1;
     bof_ = eof_ = true;
     SetState(dsInactive);
@@ -365,6 +367,16 @@ void TDataSet::Post()
     Notify(deUpdateRecord, 0);
     fire(BeforePost, this);
     const int row = InternalPost(editRow_, editValues_, editChanged_);
+    if (editRow_ < 0) {
+        if (row == rowsMapped_ && row == RowCount() - 1) {
+            rowOfId_.insert(RowId(row), row);  // appended after mapped rows: the map stays whole
+            ++rowsMapped_;
+        } else {
+            RowsMovedFrom(row);
+        }
+    } else if (row != editRow_) {
+        RowsMovedFrom(std::min(row, editRow_));
+    }
     editValues_.clear();
     editChanged_.clear();
     modified_ = false;
@@ -403,7 +415,10 @@ void TDataSet::Delete()
     Notify(deCheckBrowseMode, 0);
     fire(BeforeDelete, this);
     fire(BeforeScroll, this);
+    const quint64 gone = RowId(cur_);
     InternalDelete(cur_);
+    rowOfId_.remove(gone);
+    RowsMovedFrom(cur_);
     editValues_.clear();
     editChanged_.clear();
     modified_ = false;
@@ -439,6 +454,7 @@ void TDataSet::RowsChanged(int currentRow)
 void TDataSet::Resync()
 {
     CheckActive();
+    forgetRows();
     RowsChanged(cur_);
 }
 
@@ -470,10 +486,19 @@ TBookmark TDataSet::ActiveBookmark() const
 int TDataSet::RowOfId(quint64 id) const
 {
     const int n = RowCount();
-    for (int i = 0; i < n; ++i)
-        if (RowId(i) == id)
-            return i;
-    return -1;
+    rowsMapped_ = std::min(rowsMapped_, n);
+    auto it = rowOfId_.constFind(id);
+    if (it != rowOfId_.constEnd() && *it < rowsMapped_ && RowId(*it) == id)
+        return *it;
+    if (it != rowOfId_.constEnd() && *it < rowsMapped_)
+        forgetRows();  // rows changed behind the map's back
+    if (rowsMapped_ == n)
+        return -1;
+    for (int i = rowsMapped_; i < n; ++i)
+        rowOfId_.insert(RowId(i), i);
+    rowsMapped_ = n;
+    it = rowOfId_.constFind(id);
+    return it != rowOfId_.constEnd() && *it < n && RowId(*it) == id ? *it : -1;
 }
 
 bool TDataSet::BookmarkValid(const TBookmark& bookmark) const

@@ -9,9 +9,11 @@
 #include "platform/data/DataSetTypes.h"
 #include "platform/data/FieldDef.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -130,7 +132,9 @@ protected:
     // Writes the changed values of row (or a new row for -1) and returns the row's index afterwards.
     virtual int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) = 0;
     virtual void InternalDelete(int row) = 0;
-    // Row index of an identity, -1 when it is gone. The default searches.
+    // Row index of an identity, -1 when it is gone. The default keeps a map of identities to rows that
+    // follows this class's own deletes and posts (a concrete set that changes its rows otherwise calls
+    // Resync).
     virtual int RowOfId(quint64 id) const;
     // The first row (in the current order) that Locate would find, -1 for none. The default compares
     // row by row; a data set with indexes may answer faster.
@@ -143,6 +147,8 @@ protected:
     void DataEvent(TDataEvent event, qintptr info = 0);
     // After the concrete data set changed its rows (Resync, a statement): re-place the cursor.
     void RowsChanged(int currentRow);
+    // Forgets where rows from this one on stand (they moved, came or went).
+    void RowsMovedFrom(int row) const { rowsMapped_ = std::min(rowsMapped_, std::max(0, row)); }
 
 private:
     void BindFields(const std::vector<TFieldDef>& defs);
@@ -169,4 +175,10 @@ private:
     std::vector<QVariant> editValues_;
     std::vector<bool> editChanged_;
     int editRow_ = -1;  // row being edited; -1 while inserting
+    // Identity to row: exact for the rows below rowsMapped_; entries at or past it may be stale and are
+    // re-read from there when asked for. A delete only unmaps from its row on, so deleting marked rows
+    // from the last to the first never re-reads.
+    mutable QHash<quint64, int> rowOfId_;
+    mutable int rowsMapped_ = 0;
+    void forgetRows() const { rowOfId_.clear(); rowsMapped_ = 0; }
 };

@@ -1,3 +1,4 @@
+#include "BookmarkWalk.h"
 #include "platform/data/BlobStream.h"
 #include "platform/data/DataLink.h"
 #include "platform/data/DataSource.h"
@@ -157,6 +158,11 @@ TEST_F(MemFixture, BookmarksSurviveDeletesOfOtherRecords)
     EXPECT_THROW(ds.GotoBookmark(two), EDatabaseError);
     EXPECT_FALSE(ds.BookmarkValid(TBookmark("xx")));
     EXPECT_EQ(ds.RecordCount(), 6);
+}
+
+TEST_F(MemFixture, BookmarksFollowDeletesAndAppendsInEveryOrder)
+{
+    fixtures::walkBookmarks(ds, [&](int id) { ds.AppendRecord({id, QStringLiteral("Новый")}); });
 }
 
 TEST_F(MemFixture, LocateAndLookup)

@@ -1,4 +1,5 @@
 // Every statement shape the program issues, with its own texts, on real tables.
+#include "BookmarkWalk.h"
 #include "JournalSchemas.h"
 #include "common/testutil.h"
 #include "platform/data/ADOConnection.h"
@@ -410,6 +411,19 @@ TEST_F(Journal, DeleteThroughTheDataSetByBookmarks)
     exec("DELETE FROM Base WHERE ID = 5");
     open("SELECT * FROM Base ORDER BY DATA_IZM");
     EXPECT_EQ(ids(q), (QList<int>{2, 4}));
+}
+
+TEST_F(Journal, BookmarksFollowDeletesAndAppendsInEveryOrder)
+{
+    for (int i = 1; i <= 12; ++i)
+        insert({i, 17, "2010.12.28 10:00:00", "", 0.1 * i, "0", i, 1});
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    fixtures::walkBookmarks(q, [&](int id) {
+        q.Append();
+        q.FieldByName("ID")->SetAsInteger(id);
+        q.FieldByName("DATA_IZM")->SetAsString("2011.01.01 00:00:00");
+        q.Post();
+    });
 }
 
 TEST_F(Journal, PhotoWrittenThroughABlobStreamReadsBackExactly)
