@@ -3,6 +3,7 @@
 #include "test_build_support.h"
 
 #include "platform/data/Field.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpDataset.h"
@@ -14,6 +15,8 @@
 #include "reportfixture.h"
 
 #include <gtest/gtest.h>
+#include <QBuffer>
+#include <QImage>
 
 using buildtest::ReportFixture;
 
@@ -350,6 +353,62 @@ TEST_F(BuildTest, UnclosedDoubleQuoteInANameFailsTheBuildInsteadOfRecursing)
     f.Memo(0, 100, 300, 20, "[Q.\"TXT]");
     EXPECT_FALSE(f.Prepare());
     EXPECT_TRUE(BuildError);
+}
+
+TEST_F(BuildTest, MutatedTemplatesBuildAndDrawWithoutCrashing)
+{
+    // A template that loads despite damage still builds and draws: no crash, no endless page or
+    // recursion. VELT_FUZZ_ROUNDS asks for a longer run by hand (under the sanitizers, say).
+    rptest::RecordingBoxes boxes;
+    QByteArray good;
+    {
+        ReportFixture r;
+        r.Band(btReportTitle, 0, 40);
+        r.Memo(40, 0, 300, 20, "Title [TOTALPAGES]");
+        r.Band(btPageHeader, 50, 20, {}, bfPrintOnFirstPage | bfPrintOnLastPage);
+        r.Memo(40, 50, 300, 20, "PH [PAGE#]");
+        r.Band(btGroupHeader, 80, 20, "[GRP]");
+        r.Memo(0, 80, 100, 20, "GH [GRP]");
+        r.Band(btMasterData, 110, 20, "rpQ", bfStretched | bfAllowSplit);
+        r.Memo(0, 110, 100, 20, "[N] [LINE#] [TXT]");
+        r.Band(btGroupFooter, 140, 20);
+        r.Memo(0, 140, 300, 20, "GF [SUM([VAL])]");
+        r.Band(btPageFooter, 200, 20, {}, bfPrintOnFirstPage | bfPrintOnLastPage);
+        r.Memo(0, 200, 300, 20, "PF [PAGE#]/[TOTALPAGES]");
+        r.report->TwoPass = true;
+        QBuffer b(&good);
+        b.open(QIODevice::WriteOnly);
+        r.report->SaveToStream(b);
+    }
+    quint32 seed = 99;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u; };
+    const int rounds = qEnvironmentVariableIsSet("VELT_FUZZ_ROUNDS") ? qEnvironmentVariableIntValue("VELT_FUZZ_ROUNDS") : 150;
+    QImage image(200, 300, QImage::Format_RGB32);
+    for (int round = 0; round < rounds; ++round) {
+        QByteArray bytes = good;
+        const int edits = 1 + int(next() % 3);
+        for (int e = 0; e < edits; ++e) {
+            const int pos = 1 + int(next() % quint32(bytes.size() - 1));
+            const char values[] = {char(next() >> 8), char(0xFF), char(0x80), 0, '"'};
+            bytes[pos] = values[next() % 5];
+        }
+        ReportFixture r;
+        r.AddRows(30, [](int n) { return QString("G%1").arg(n / 7); }, {},
+                  [](int n) { return n % 5 ? QString("x") : QString("a\nb\nc"); });
+        QBuffer b(&bytes);
+        b.open(QIODevice::ReadOnly);
+        if (!r.report->LoadFromStream(b))
+            continue;
+        int pages = 0;
+        r.report->OnProgress = [&](int) {
+            if (++pages > 400)
+                r.report->Cancelled = true;
+        };
+        rpPrepareReport(r.report.get());
+        gfx::TCanvas canvas(&image);
+        for (int i = 0; i < std::min(3, r.report->EMFPages->Count()); ++i)
+            r.report->EMFPages->Draw(i, &canvas, gfx::TRect(0, 0, 200, 300));
+    }
 }
 
 TEST_F(BuildTest, BuildErrorFailsThePreparationWithItsText)
