@@ -73,8 +73,9 @@ QString TFloatField::FormatValue(const QVariant& value, bool displayText) const
         return {};
     if (displayText && !displayFormat_.isEmpty())
         return rtl::FormatFloat(displayFormat_, value.toDouble());
+    // Money is shown as money (as the grid's footers show it); it is edited as a plain number.
     if (displayText && currency_)
-        return rtl::CurrToStr(value.toDouble());
+        return rtl::FloatToStrF(value.toDouble(), rtl::TFloatFormat::ffCurrency, 15, rtl::formatSettings().CurrencyDecimals);
     return rtl::FloatToStr(value.toDouble());
 }
 

@@ -8,7 +8,8 @@ public:
     TFloatField(TDataSet* dataSet, const QString& fieldName, int size = 0);
     QString DisplayFormat() const { return displayFormat_; }
     void SetDisplayFormat(const QString& format) { displayFormat_ = format; }
-    // Shown as money (the platform's CurrToStr) when no DisplayFormat is set.
+    // Shown in the currency format with the settings' currency decimals when no DisplayFormat is set;
+    // the edit text stays a plain number.
     bool Currency() const { return currency_; }
     void SetCurrency(bool currency) { currency_ = currency; }
     bool IsValidChar(QChar ch) const override;

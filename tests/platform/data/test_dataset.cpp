@@ -5,6 +5,7 @@
 #include "platform/data/DatabaseError.h"
 #include "platform/data/Field.h"
 #include "platform/data/FloatField.h"
+#include "platform/rtl/FormatFloat.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/data/MemDataSet.h"
 #include "platform/rtl/CodePage.h"
@@ -107,6 +108,35 @@ TEST_F(MemFixture, FieldAccessAndConversions)
     ds.Post();
     EXPECT_TRUE(ds.FieldByName("ID")->IsNull());
     EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST_F(MemFixture, MoneyIsShownInTheCurrencyFormatAndEditedAsANumber)
+{
+    const rtl::TFormatSettings saved = rtl::formatSettings();
+    rtl::setFormatSettings(rtl::TFormatSettings::russian());
+    auto* v = static_cast<TFloatField*>(ds.FieldByName("V"));
+    v->SetCurrency(true);
+    const rtl::TFormatSettings& fs = rtl::formatSettings();
+    ds.SetRecNo(7);  // 3.5
+    EXPECT_EQ(v->DisplayText(), QString::fromUtf8("3,50 р."));
+    EXPECT_EQ(v->Text(), "3,5");
+    for (double value : {0.0, 1234567.125, -2.5, 0.005}) {
+        ds.Edit();
+        v->SetAsFloat(value);
+        EXPECT_EQ(v->DisplayText(), rtl::FloatToStrF(value, rtl::TFloatFormat::ffCurrency, 15, fs.CurrencyDecimals)) << value;
+        EXPECT_EQ(v->Text(), rtl::FloatToStr(value)) << value;
+        ds.Cancel();
+    }
+    // A display format still wins; a null shows nothing.
+    v->SetDisplayFormat("0.000");
+    EXPECT_EQ(v->DisplayText(), "3,500");
+    v->SetDisplayFormat(QString());
+    ds.Edit();
+    v->Clear();
+    EXPECT_EQ(v->DisplayText(), "");
+    ds.Cancel();
+    v->SetCurrency(false);
+    rtl::setFormatSettings(saved);
 }
 
 TEST_F(MemFixture, FloatsBeyondTheIntegerRangeAreNoIntegers)
