@@ -1,5 +1,7 @@
 #include "testutil.h"
 #include <QFile>
+#include <QProcess>
+#include <clocale>
 #include <gtest/gtest.h>
 
 namespace testutil {
@@ -7,6 +9,24 @@ namespace testutil {
 TempDir::TempDir()
 {
     EXPECT_TRUE(dir_.isValid()) << "cannot create a temporary folder";
+}
+
+CommaLocale::CommaLocale()
+{
+    saved_ = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") && dir_.isValid() &&
+        QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
+                                                         QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("ru_RU.UTF-8"))}) == 0) {
+        qputenv("LOCPATH", QFile::encodeName(dir_.path()));
+        std::setlocale(LC_NUMERIC, "ru_RU.UTF-8");
+    }
+    ok_ = std::localeconv()->decimal_point[0] == ',';
+}
+
+CommaLocale::~CommaLocale()
+{
+    std::setlocale(LC_NUMERIC, saved_.c_str());
+    qunsetenv("LOCPATH");
 }
 
 QByteArray readFile(const QString& path)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <string>
+
 namespace testutil {
 
 // A fresh folder removed when the object goes; fails the test when it cannot be made.
@@ -14,6 +16,22 @@ public:
     QString file(const QString& name) const { return dir_.filePath(name); }
 private:
     QTemporaryDir dir_;
+};
+
+// Puts LC_NUMERIC on a locale whose decimal separator is ',' for the life of the object, building one
+// when the machine has none installed; ok() is false when none can be had.
+class CommaLocale {
+public:
+    CommaLocale();
+    ~CommaLocale();
+    CommaLocale(const CommaLocale&) = delete;
+    CommaLocale& operator=(const CommaLocale&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    QTemporaryDir dir_;
+    std::string saved_;
+    bool ok_ = false;
 };
 
 QByteArray readFile(const QString& path);

@@ -31,35 +31,6 @@ std::vector<Column> journalColumns()
 }
 
 QByteArray u8(const char* s) { return QByteArray(s); }
-
-// Puts LC_NUMERIC on a locale whose decimal separator is ',' for the life of the object, building one
-// when the machine has none installed; ok() is false when none can be had.
-class CommaLocale {
-public:
-    CommaLocale()
-    {
-        saved_ = std::setlocale(LC_NUMERIC, nullptr);
-        if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") && dir_.isValid() &&
-            QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
-                                                             QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("ru_RU.UTF-8"))}) == 0) {
-            qputenv("LOCPATH", QFile::encodeName(dir_.path()));
-            std::setlocale(LC_NUMERIC, "ru_RU.UTF-8");
-        }
-        ok_ = std::localeconv()->decimal_point[0] == ',';
-    }
-    ~CommaLocale()
-    {
-        std::setlocale(LC_NUMERIC, saved_.c_str());
-        qunsetenv("LOCPATH");
-    }
-    bool ok() const { return ok_; }
-
-private:
-    QTemporaryDir dir_;
-    std::string saved_;
-    bool ok_ = false;
-};
-
 } // namespace
 
 TEST(DbfTable, CreateWriteReopenRoundTrip)
@@ -143,7 +114,7 @@ TEST(DbfTable, NumbersNeverFollowTheProcessLocale)
 {
     testutil::TempDir dir;
     {
-        const CommaLocale comma;
+        const testutil::CommaLocale comma;
         if (!comma.ok())
             GTEST_SKIP() << "no locale with a decimal comma can be had here";
         auto t = Table::create(dir.file("T.DBF"), {{"F", 'N', 19, 6}});

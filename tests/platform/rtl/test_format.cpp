@@ -1,5 +1,6 @@
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/FormatFloat.h"
+#include "common/testutil.h"
 
 #include <QFile>
 #include <QProcess>
@@ -28,35 +29,6 @@ const TFormatSettings& ru()
     static const TFormatSettings s = TFormatSettings::russian();
     return s;
 }
-
-// Puts LC_NUMERIC on a locale whose decimal separator is ',' for the life of the object, building one
-// when the machine has none installed; ok() is false when none can be had.
-class CommaLocale {
-public:
-    CommaLocale()
-    {
-        saved_ = std::setlocale(LC_NUMERIC, nullptr);
-        if (!std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") && dir_.isValid() &&
-            QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("ru_RU"), QStringLiteral("-f"),
-                                                             QStringLiteral("UTF-8"), dir_.filePath(QStringLiteral("ru_RU.UTF-8"))}) == 0) {
-            qputenv("LOCPATH", QFile::encodeName(dir_.path()));
-            std::setlocale(LC_NUMERIC, "ru_RU.UTF-8");
-        }
-        ok_ = std::localeconv()->decimal_point[0] == ',';
-    }
-    ~CommaLocale()
-    {
-        std::setlocale(LC_NUMERIC, saved_.c_str());
-        qunsetenv("LOCPATH");
-    }
-    bool ok() const { return ok_; }
-
-private:
-    QTemporaryDir dir_;
-    std::string saved_;
-    bool ok_ = false;
-};
-
 } // namespace
 
 TEST(FormatFloat, PatternTable)
@@ -99,7 +71,7 @@ TEST(FormatFloat, PatternTable)
 TEST(FormatFloat, RussianSeparatorsAndProcessLocaleIgnored)
 {
     // The C locale of the process must play no part: it has a decimal comma here.
-    const CommaLocale comma;
+    const testutil::CommaLocale comma;
     if (!comma.ok())
         GTEST_SKIP() << "no locale with a decimal comma can be had here";
     EXPECT_EQ(FormatFloat(QStringLiteral("#,##0.00"), 1234.5, ru()), u("1\u00a0234,50"));
