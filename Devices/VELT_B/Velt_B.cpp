@@ -1,4 +1,5 @@
 #include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/Velt_B_Time.h"
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
 #include "platform/controls/MessageBox.h"
@@ -20,6 +21,10 @@
 
 using namespace proto;
 
+using velt_b::dateText;
+using velt_b::dateTimeOf;
+using velt_b::dateTimeText;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -37,23 +42,6 @@ QByteArray b(const QString& s)
 long long msSince(Clock::time_point t0)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0).count();
-}
-
-rtl::TDateTime dateTimeOf(LongTime t)
-{
-    rtl::SystemTime st{};
-    LongToSystemTime(t, st);
-    return rtl::SystemTimeToDateTime(st);
-}
-
-QString dateText(LongTime t)
-{
-    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy"), dateTimeOf(t));
-}
-
-QString dateTimeText(LongTime t)
-{
-    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), dateTimeOf(t));
 }
 
 LongTime nowLong()

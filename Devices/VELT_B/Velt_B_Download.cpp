@@ -1,5 +1,6 @@
 // The memory download of the request-and-answer drivers: runs in the driver thread on the download request.
 #include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/Velt_B_Time.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CodePage.h"
@@ -13,6 +14,10 @@
 
 using namespace proto;
 
+using velt_b::dateText;
+using velt_b::dateTimeOf;
+using velt_b::dateTimeText;
+
 namespace {
 
 QString u(const char* utf8)
@@ -23,23 +28,6 @@ QString u(const char* utf8)
 QByteArray b(const QString& s)
 {
     return s.toUtf8();
-}
-
-rtl::TDateTime dateTimeOf(LongTime t)
-{
-    rtl::SystemTime st{};
-    LongToSystemTime(t, st);
-    return rtl::SystemTimeToDateTime(st);
-}
-
-QString dateText(LongTime t)
-{
-    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy"), dateTimeOf(t));
-}
-
-QString dateTimeText(LongTime t)
-{
-    return rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), dateTimeOf(t));
 }
 
 struct TEntry {
