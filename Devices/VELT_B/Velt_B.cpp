@@ -522,6 +522,19 @@ TVELTMeasurement TVelt_B::buildRecord(LongTime time, float result, bool interrup
     return m;
 }
 
+bool TVelt_B::retryInfoBlock()
+{
+    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
+        if (requestInfoBlock())
+            return true;
+        Dbg().Print("GETEEPROM_Thread: not return info blok - tryning %i", tries);
+        Sleep(10);
+    }
+    Dbg().Print("GETEEPROM_Thread: not return info blok - error");
+    AddLogLine(u("Не удалось получить инфо-блок, повторите попытку."));
+    return false;
+}
+
 bool TVelt_B::requestInfoBlock()
 {
     std::memset(Buffer, 0, sizeof Buffer);
@@ -683,18 +696,7 @@ void TVelt_B::ReadDeviceInfo()
 
     Dbg().Print("get info blok...");
     AddLogLine(u("Получение инф. блока, содержащего необходимые сведения..."));
-    got = false;
-    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
-        if (requestInfoBlock()) {
-            got = true;
-            break;
-        }
-        Dbg().Print("GETEEPROM_Thread: not return info blok - tryning %i", tries);
-        Sleep(10);
-    }
-    if (!got) {
-        Dbg().Print("GETEEPROM_Thread: not return info blok - error");
-        AddLogLine(u("Не удалось получить инфо-блок, повторите попытку."));
+    if (!retryInfoBlock()) {
         enablePortList();
         return;
     }

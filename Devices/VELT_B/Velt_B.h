@@ -93,6 +93,8 @@ private:
     bool loadConstants(bool waitAfterEach);
     // One info block request into the exchange buffer.
     bool requestInfoBlock();
+    // Up to 15 info block requests; a failure is logged and told in the exchange log.
+    bool retryInfoBlock();
     // The info block agrees with the constants.
     bool infoMatchesConstants() const;
     void enablePortList();

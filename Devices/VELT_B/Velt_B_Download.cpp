@@ -160,18 +160,7 @@ void TVelt_B::GETEEPROM_Thread()
     AddLogLine(u("Получение инф. блока..."));
     Dbg().Print("GETEEPROM_Thread: get info blok...");
     state(u("Получение инф. блока..."));
-    got = false;
-    for (int tries = 15; tries > 0 && !Terminated(); --tries) {
-        if (requestInfoBlock()) {
-            got = true;
-            break;
-        }
-        Dbg().Print("GETEEPROM_Thread: not return info blok - tryning %i", tries);
-        Sleep(10);
-    }
-    if (!got) {
-        Dbg().Print("GETEEPROM_Thread: not return info blok - error");
-        AddLogLine(u("Не удалось получить инфо-блок, повторите попытку."));
+    if (!retryInfoBlock()) {
         return downloadStop();
     }
     if (!infoMatchesConstants()) {
