@@ -23,6 +23,7 @@
 //                        partial       the printout breaks off 5 bytes into a last record
 //   --linger MS        time to keep the line open after the last printout (1000)
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
+#include "tools/velt-sim/Args.h"
 #include "Devices/VELT_A/Printout.h"
 #include "platform/rtl/CodePage.h"
 
@@ -80,19 +81,6 @@ int toInt(const std::string& text, const char* what, int lo, int hi)
     if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < lo || v > hi)
         usage(std::string("bad ") + what + ": " + text);
     return v;
-}
-
-std::vector<std::string> split(const std::string& text, char sep)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t p = text.find(sep, start);
-        parts.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
-        if (p == std::string::npos)
-            return parts;
-        start = p + 1;
-    }
 }
 
 // Milligrams per litre to thousandths, without the C locale.

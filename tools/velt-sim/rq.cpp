@@ -32,6 +32,7 @@
 //   --run-for MS    end after this time (runs until killed without it)
 //   --once          end when the program that used the line closes it
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
+#include "tools/velt-sim/Args.h"
 #include "Devices/Protocol/Codec.h"
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
@@ -108,19 +109,6 @@ double toReal(const std::string& text, const char* what)
     if (r.ec != std::errc() || r.ptr != text.data() + text.size())
         usage(std::string("bad ") + what + ": " + text);
     return v;
-}
-
-std::vector<std::string> split(const std::string& text, char sep)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t p = text.find(sep, start);
-        parts.push_back(text.substr(start, p == std::string::npos ? std::string::npos : p - start));
-        if (p == std::string::npos)
-            return parts;
-        start = p + 1;
-    }
 }
 
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS".
