@@ -1,6 +1,9 @@
 // The controller side of the "default_mp" journal: binding to the main window, the table, the views, the
-// grid's columns and cell painting, the record-count status, deletion and settings.
+// grid's columns and cell painting, the record-count status, deletion, settings and filing.
 #include "journal/Default_MP_Akt.h"
+
+#include "Devices/Measurement.h"
+#include "journal/CellLook.h"
 
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
@@ -12,12 +15,10 @@
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
-#include "platform/graphics/DrawTextFlags.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/FormatFloat.h"
 #include "platform/rtl/IniFile.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
@@ -48,28 +49,15 @@ constexpr int kColumnCount = int(std::size(kColumns));
 const QString kSizeTable = QStringLiteral("SizeTable");
 const QString kMethods = QStringLiteral("Methods");
 
-QString threeDecimals(double v)
-{
-    return rtl::FormatFloat(QStringLiteral("0.000"), v, rtl::TFormatSettings::english());
-}
-
-QString fourDigits(int v)
-{
-    return v < 0 ? QStringLiteral("-") + QString::number(-qint64(v)).rightJustified(3, QLatin1Char('0'))
-                 : QString::number(v).rightJustified(4, QLatin1Char('0'));
-}
-
 } // namespace
 
-TfmDefault_MP_Akt::TfmDefault_MP_Akt()
+TfmDefault_MP_Akt::TfmDefault_MP_Akt() : Window(std::make_unique<TfmDefault_MP_ActWindow>())
 {
-    buildWindow();
-    // FormCreate.
-    Photo.reset();
-    BurstCounter = nullptr;
-    IdentWindow = 10;
+    Window->OnWaitNewIzm = [this] { bWaitNewIzmClick(); };
+    Window->OnSave = [this] { bSaveClick(); };
+    Window->OnCancel = [this] { bCancelClick(); };
     SetDefaultSettings();
-    ::ClearFilter(Filter);
+    View.ClearFilter();
 }
 
 TfmDefault_MP_Akt::~TfmDefault_MP_Akt()
@@ -87,6 +75,7 @@ void TfmDefault_MP_Akt::SetDirs(const QString& appDir, const QString& workDir)
 void TfmDefault_MP_Akt::SetOperator(const QString& name)
 {
     Oper = name;
+    Filing.SetOperator(name);
 }
 
 void TfmDefault_MP_Akt::SetControls(QPushButton* edit, QPushButton* del, QLabel* countPanel, QPushButton* add)
@@ -95,11 +84,6 @@ void TfmDefault_MP_Akt::SetControls(QPushButton* edit, QPushButton* del, QLabel*
     bDelete = del;
     StatusCount = countPanel;
     bNew = add;
-}
-
-TField* TfmDefault_MP_Akt::field(const char* name) const
-{
-    return ADOQuery ? ADOQuery->FindField(QString::fromLatin1(name)) : nullptr;
 }
 
 void TfmDefault_MP_Akt::InitJournal(const TJournalBinding& b)
@@ -112,10 +96,11 @@ void TfmDefault_MP_Akt::InitJournal(const TJournalBinding& b)
     pnViewName = b.ViewPanel;
     pnEditButtons = b.EditButtons;
     DBInfoPribors = b.InfoPribors;
-    LocateOptions = TLocateOptions(loPartialKey);
+    View.Bind(ADOQuery, DBInfoPribors);
+    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); }});
 
     BuildColumns();
-    ClearFilter();
+    View.ClearFilter();
     SetDefaultSettings();
 
     // The table the connection opens: DATABASE of the work folder, unless connect.udl names another folder
@@ -124,66 +109,16 @@ void TfmDefault_MP_Akt::InitJournal(const TJournalBinding& b)
                              ? ADOConnection->TablePath(QStringLiteral("Base"))
                              : WorkDir + QStringLiteral("/DATABASE/Base.DBF");
     if (!rtl::existsCaseInsensitive(path)) {
-        CreateBase();
-        PatchDbfHeader(rtl::resolveCaseInsensitive(path));
+        Filing.CreateBase();
+        TJournalFiling::PatchDbfHeader(rtl::resolveCaseInsensitive(path));
     }
     RefreshView(-1);
     ADOQuery->Last();
 }
 
-void TfmDefault_MP_Akt::CreateBase()
-{
-    JournalLock lock(TableLock);
-    ADOQuery->Close();
-    ADOQuery->ClearSQL();
-    ADOQuery->SetSQL(db::CreateTableText(db::Schema::DefaultMp));
-    ADOQuery->ExecSQL();
-    // The table must be on disk before its header is patched.
-    if (ADOConnection)
-        ADOConnection->ReleaseFiles();
-}
-
-bool TfmDefault_MP_Akt::PatchDbfHeader(const QString& path)
-{
-    try {
-        Dbg().Print("Заменяем в BASE.DBF значение 29-го байта(код кодировки таблицы) на 0x57, т.е. на 'ascii' ANSI...");
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite) || file.size() <= db::kCodePageByteOffset)
-            throw std::runtime_error("open");
-        const char byte = char(db::kCodePageByteAnsi);
-        if (!file.seek(db::kCodePageByteOffset) || file.write(&byte, 1) != 1 || !file.flush())
-            throw std::runtime_error("write");
-        file.close();
-        Dbg().Print("Заменяем в BASE.DBF значение 29-го байта(код кодировки таблицы) на 0x57, т.е. на 'ascii' ANSI - Выполнено");
-        return true;
-    } catch (...) {
-        Dbg().Print("Заменяем в BASE.DBF значение 29-го байта(код кодировки таблицы)");
-        return false;
-    }
-}
-
 void TfmDefault_MP_Akt::RefreshView(int maxId)
 {
-    normaSerial_ = -1; // instruments may have been recorded since the last view
-    Filter.Description = QStringLiteral(" ");
-    QString sql = QStringLiteral("SELECT * FROM Base");
-    int count = 0;
-    if (maxId >= 0) {
-        sql += QStringLiteral(" WHERE ID >= :IDp_min AND ID <= :IDp_max");
-        ++count;
-    }
-    const TViewConditions used = AppendFilterConditions(Filter, sql, count);
-    sql += QStringLiteral(" ORDER BY DATA_IZM");
-
-    ADOQuery->Close();
-    ADOQuery->ClearSQL();
-    ADOQuery->SetSQL(sql);
-    SetFilterParameters(Filter, used, *ADOQuery);
-    if (maxId >= 0) {
-        ADOQuery->Parameters().ParamByName(QStringLiteral("IDp_min"))->SetValue(qlonglong(maxId) - IdentWindow);
-        ADOQuery->Parameters().ParamByName(QStringLiteral("IDp_max"))->SetValue(qlonglong(maxId));
-    }
-    ADOQuery->Open();
+    View.Refresh(maxId);
     relayoutGrid();
 }
 
@@ -197,39 +132,28 @@ void TfmDefault_MP_Akt::relayoutGrid()
     DBGrid->LayoutChanged();
 }
 
-void TfmDefault_MP_Akt::ClearFilter()
+void TfmDefault_MP_Akt::viewShown(const QString& caption)
 {
-    ::ClearFilter(Filter);
+    relayoutGrid();
+    if (pnViewName)
+        pnViewName->setText(caption);
+    if (DBGrid)
+        DBGrid->update();
 }
 
 void TfmDefault_MP_Akt::ShowAll()
 {
-    ClearFilter();
-    ADOQuery->Close();
-    RefreshView(-1);
-    ADOQuery->Last();
-    if (pnViewName)
-        pnViewName->setText(QStringLiteral("вся база"));
-    if (DBGrid)
-        DBGrid->update();
+    viewShown(View.ShowAll());
 }
 
 void TfmDefault_MP_Akt::ShowToday()
 {
-    ClearFilter();
-    SetTodayFilter(Filter);
-    ADOQuery->Close();
-    RefreshView(-1);
-    ADOQuery->Last();
-    if (pnViewName)
-        pnViewName->setText(QStringLiteral("измерения, сделанные сегодня"));
-    if (DBGrid)
-        DBGrid->update();
+    viewShown(View.ShowToday());
 }
 
 void TfmDefault_MP_Akt::ShowFilterDialog()
 {
-    TFilter copy = Filter;
+    TFilter copy = View.Filter();
     bool ok = false;
     if (RunFilterDialog) {
         ok = RunFilterDialog(copy);
@@ -240,16 +164,8 @@ void TfmDefault_MP_Akt::ShowFilterDialog()
         if (ok)
             copy = dialog.Store();
     }
-    if (!ok)
-        return;
-    Filter = copy;
-    ADOQuery->Close();
-    RefreshView(-1);
-    ADOQuery->Last();
-    if (pnViewName)
-        pnViewName->setText(QStringLiteral("фильтр: ") + Filter.Description);
-    if (DBGrid)
-        DBGrid->update();
+    if (ok)
+        viewShown(View.ShowFilter(copy));
 }
 
 void TfmDefault_MP_Akt::BuildColumns()
@@ -291,18 +207,6 @@ void TfmDefault_MP_Akt::SaveColumnWidths(rtl::TIniFile& ini)
     }
 }
 
-double TfmDefault_MP_Akt::normaOf(int serial, const QString& date)
-{
-    if (!DBInfoPribors)
-        return 0.0;
-    if (serial != normaSerial_ || date != normaDate_) {
-        normaValue_ = DBInfoPribors->Norma(uint32_t(serial), date);
-        normaSerial_ = serial;
-        normaDate_ = date;
-    }
-    return normaValue_;
-}
-
 void TfmDefault_MP_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx*,
                                        unsigned state)
 {
@@ -311,116 +215,10 @@ void TfmDefault_MP_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect
     JournalLock held(TableLock, JournalLock::Adopt);
     if (!ADOQuery || !ADOQuery->Active())
         return;
-    gfx::TCanvas& canvas = sender->Canvas();
-    TField* date = field("DATA_IZM");
-    if (!date || date->IsNull()) {
-        canvas.Brush().SetColor(gfx::clWhite);
-        canvas.Pen().SetColor(gfx::clWhite);
-        canvas.Rectangle(rect);
-        return;
-    }
-    auto integer = [&](const char* name) { TField* f = field(name); return f ? f->AsInteger() : 0; };
-    auto number = [&](const char* name) { TField* f = field(name); return f ? f->AsFloat() : 0.0; };
-    auto text = [&](const char* name) { TField* f = field(name); return f ? f->AsString() : QString(); };
-
-    const bool selected = (state & (gdSelected | gdFocused)) != 0;
-    const QString dateText = date->AsString();
-    const int kind = integer("TYPERECORD");
-    const double izm = number("IZM");
-
-    gfx::TColor brush, font;
-    if (kind == 0 || kind == 1) {
-        const bool exceeded = izm > normaOf(integer("PRIBOR"), dateText);
-        if (!exceeded) {
-            brush = selected ? gfx::RGB(128, 128, 128) : gfx::RGB(255, 255, 255);
-        } else {
-            brush = selected ? gfx::RGB(128, 0, 0) : gfx::RGB(255, 154, 138);
-        }
-        font = selected ? gfx::clWhite : gfx::clBlack;
-    } else if (kind == 2) {
-        brush = selected ? gfx::RGB(128, 128, 0) : gfx::RGB(255, 255, 0);
-        font = selected ? gfx::clWhite : gfx::clBlack;
-    } else if (kind == 3) {
-        brush = selected ? gfx::RGB(0, 128, 0) : gfx::RGB(0, 255, 0);
-        font = selected ? gfx::clWhite : gfx::clBlack;
-    } else {
-        brush = selected ? gfx::RGB(128, 128, 128) : gfx::RGB(192, 192, 192);
-        font = selected ? gfx::RGB(192, 192, 192) : gfx::clBlack;
-    }
-    canvas.Brush().SetColor(brush);
-    canvas.Pen().SetColor(brush);
-    canvas.Font().SetColor(font);
-    canvas.Rectangle(rect);
-
-    // Texts stay inside their cell: a value anchored 30 pixels from the right of a narrower column would
-    // otherwise be written over the cell to its left, which is already painted.
-    auto left = [&](const QString& s) { canvas.ExtTextOut(rect.Left + 2, rect.Top + 2, gfx::ETO_CLIPPED, &rect, s); };
-    auto right = [&](const QString& s) { canvas.ExtTextOut(rect.Right - 30, rect.Top + 2, gfx::ETO_CLIPPED, &rect, s); };
-
-    if (kind == 2) {
-        if (dataCol == 0) {
-            left(dateText);
-        } else if (dataCol == 1) {
-            left(EventText(integer("NUM_VIDOH")));
-        } else if (dataCol == 4) {
-            right(fourDigits(integer("PRIBOR")));
-        } else {
-            right(QStringLiteral("---"));
-        }
-        return;
-    }
-    if (kind == 3) {
-        if (dataCol == 0)
-            left(dateText);
-        else if (dataCol == 1)
-            left(QStringLiteral("system"));
-        else
-            right(QStringLiteral("---"));
-        return;
-    }
-    switch (dataCol) {
-    case 0: left(dateText); break;
-    case 1: left(text("OBSL_FAM") + QLatin1Char(' ') + text("OBSL_NAME") + QLatin1Char(' ') + text("OBSL_PAT")); break;
-    case 2:
-        right(threeDecimals(izm));
-        left(StateMark(text("STAT")));
-        break;
-    case 3: right(threeDecimals(number("IZM_AIR"))); break;
-    case 4: right(fourDigits(integer("PRIBOR"))); break;
-    case 5: left(QString::number(integer("NUM_VIDOH"))); break;
-    case 6: left(text("MEAS_PLACE")); break;
-    case 7: left(text("OBSL_NAUTO")); break;
-    case 8: left(text("INSP_FAM") + QLatin1Char(' ') + text("INSP_NAME") + QLatin1Char(' ') + text("INSP_PAT")); break;
-    case 9: left(text("INSP_DEPR")); break;
-    case 10: left(text("INSP_NUMB")); break;
-    default: break;
-    }
-}
-
-QString TfmDefault_MP_Akt::EventText(int32_t code)
-{
-    switch (code) {
-    case -2147483647: return QStringLiteral(" \\пропадание питания");
-    case -2147483646: return QStringLiteral(" \\включение зажигания");
-    case -2147483645: return QStringLiteral(" \\подключение датчика к коробке блокиратора");
-    case -2147483644: return QStringLiteral(" \\отключение датчика от коробки блокиратора");
-    case -2147483643: return QStringLiteral(" \\индикация максимального количества прерванных выдохов");
-    case -2147483642: return QStringLiteral(" \\был отказ от выдоха");
-    default: return QStringLiteral(" \\unknow");
-    }
-}
-
-QString TfmDefault_MP_Akt::StateMark(const QString& stat)
-{
-    if (stat == QLatin1String("0"))
-        return QString();
-    if (stat == QLatin1String("1"))
-        return QStringLiteral("(!)");
-    if (stat == QLatin1String("2"))
-        return QStringLiteral("(!!!)");
-    if (stat == QLatin1String("3"))
-        return QStringLiteral("(+)");
-    return QStringLiteral("(?)");
+    const TCellLook look =
+        Default_MP_CellLook(TDataSetRow(*ADOQuery), dataCol, (state & (gdSelected | gdFocused)) != 0,
+                            [this](int serial, const QString& date) { return View.Norma(serial, date); });
+    PaintCellLook(sender->Canvas(), rect, look);
 }
 
 void TfmDefault_MP_Akt::QueryAfterOpenInstall()
@@ -465,7 +263,7 @@ void TfmDefault_MP_Akt::QueryAfterOpenBurst(TDataSet*)
                                           : QStringLiteral("Всего записей: ---"));
     if (DBGrid) {
         const int rows = DBGrid->VisibleDataRowCount();
-        IdentWindow = rows + (rows > IdentWindow ? 1 : 0);
+        View.IdentWindow = rows + (rows > View.IdentWindow ? 1 : 0);
         // Disabling the grid hands its focus to the next control; remember it before that happens.
         if (DBGrid->isEnabled()) {
             const QWidget* focus = DBGrid->window()->focusWidget();

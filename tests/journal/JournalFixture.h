@@ -105,6 +105,15 @@ struct Journal {
         ctrl->QueryAfterOpenInstall();
     }
 
+    // A control of the act window, by its name.
+    template <class T>
+    T* Act(const char* name)
+    {
+        T* w = ctrl->ActWindow().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
     QString base() const { return dir.file("DATABASE/Base.DBF"); }
     QString log() const { return readLog(dir.file("velt.log")); }
 

@@ -32,10 +32,12 @@ void whenModal(std::function<void()> action)
     QTimer::singleShot(0, *poll);
 }
 
-std::array<QLineEdit*, 10> Edits(TfmDefault_MP_Akt& a)
+std::array<QLineEdit*, 10> Edits(Journal& j)
 {
-    return {a.eOBSL_FAM, a.eOBSL_NAME, a.eOBSL_PAT, a.eMEAS_PLACE, a.eOBSL_NAUTO,
-            a.eINSP_FAM, a.eINSP_NAME, a.eINSP_PAT, a.eINSP_DEPR, a.eINSP_NUMB};
+    return {j.Act<QLineEdit>("eOBSL_FAM"), j.Act<QLineEdit>("eOBSL_NAME"), j.Act<QLineEdit>("eOBSL_PAT"),
+            j.Act<QLineEdit>("eMEAS_PLACE"), j.Act<QLineEdit>("eOBSL_NAUTO"), j.Act<QLineEdit>("eINSP_FAM"),
+            j.Act<QLineEdit>("eINSP_NAME"), j.Act<QLineEdit>("eINSP_PAT"), j.Act<QLineEdit>("eINSP_DEPR"),
+            j.Act<QLineEdit>("eINSP_NUMB")};
 }
 
 QImage Frame()
@@ -82,15 +84,15 @@ TEST(Act, EditsAndLabelsFollowTheInstrumentModel)
         a.STAT = QLatin1Char('1');
         a.OBSL_FAM = QString::fromUtf8("ПЕТРОВ");
         j.ctrl->ShowAct(a);
-        const auto edits = Edits(*j.ctrl);
+        const auto edits = Edits(j);
         for (int i = 0; i < 10; ++i)
             EXPECT_EQ(edits[size_t(i)]->isEnabled(), c.enabled[size_t(i)]) << "model " << c.model << " edit " << i;
-        EXPECT_EQ(j.ctrl->lbIZM_AIR->text().toStdString(), c.air) << c.model;
-        EXPECT_EQ(j.ctrl->lbIZM->text(), QString::fromUtf8("0.250 мг/л"));
-        EXPECT_EQ(j.ctrl->lbPRIBOR->text(), "0017");
-        EXPECT_EQ(j.ctrl->lbnumber_zapis->text(), "42");
-        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("ПЕТРОВ"));
-        EXPECT_EQ(j.ctrl->lbOPER->text(), "ADMIN");
+        EXPECT_EQ(j.Act<QLabel>("lbIZM_AIR")->text().toStdString(), c.air) << c.model;
+        EXPECT_EQ(j.Act<QLabel>("lbIZM")->text(), QString::fromUtf8("0.250 мг/л"));
+        EXPECT_EQ(j.Act<QLabel>("lbPRIBOR")->text(), "0017");
+        EXPECT_EQ(j.Act<QLabel>("lbnumber_zapis")->text(), "42");
+        EXPECT_EQ(j.Act<QLineEdit>("eOBSL_FAM")->text(), QString::fromUtf8("ПЕТРОВ"));
+        EXPECT_EQ(j.Act<QLabel>("lbOPER")->text(), "ADMIN");
     }
     const char* states[][2] = {{"0", "нормальный"}, {"1", "прерван"}, {"2", "отказ"}, {"3", "ручной отбор пробы"}, {"7", "---"}};
     for (auto& s : states) {
@@ -98,27 +100,27 @@ TEST(Act, EditsAndLabelsFollowTheInstrumentModel)
         j.ctrl->InitAct(a);
         a.STAT = QLatin1Char(s[0][0]);
         j.ctrl->ShowAct(a);
-        EXPECT_EQ(j.ctrl->lbSTAT->text(), QString::fromUtf8(s[1])) << s[0];
+        EXPECT_EQ(j.Act<QLabel>("lbSTAT")->text(), QString::fromUtf8(s[1])) << s[0];
     }
 }
 
 TEST(Act, TheWindowHoldsEverythingIn820By400)
 {
     Journal j;
-    j.ctrl->show();
+    j.ctrl->ActWindow().show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(j.ctrl->size(), QSize(820, 400));
-    const QRect client = j.ctrl->rect();
-    for (QWidget* w : std::initializer_list<QWidget*>{j.ctrl->bSave, j.ctrl->bCancel, j.ctrl->eOBSL_NAUTO, j.ctrl->eINSP_NUMB,
-                                                      j.ctrl->lbnumber_zapis, j.ctrl->bWaitNewIzm})
-        EXPECT_TRUE(client.contains(QRect(w->mapTo(j.ctrl.get(), QPoint(0, 0)), w->size()))) << w->objectName().toStdString();
-    j.ctrl->hide();
+    EXPECT_EQ(j.ctrl->ActWindow().size(), QSize(820, 400));
+    const QRect client = j.ctrl->ActWindow().rect();
+    for (QWidget* w : std::initializer_list<QWidget*>{j.Act<QPushButton>("bSave"), j.Act<QPushButton>("bCancel"), j.Act<QLineEdit>("eOBSL_NAUTO"), j.Act<QLineEdit>("eINSP_NUMB"),
+                                                      j.Act<QLabel>("lbnumber_zapis"), j.Act<QPushButton>("bWaitNewIzm")})
+        EXPECT_TRUE(client.contains(QRect(w->mapTo(&j.ctrl->ActWindow(), QPoint(0, 0)), w->size()))) << w->objectName().toStdString();
+    j.ctrl->ActWindow().hide();
 }
 
 TEST(Act, TypedLettersStandInUpperCase)
 {
     Journal j;
-    QLineEdit* e = j.ctrl->eOBSL_NAME;
+    QLineEdit* e = j.Act<QLineEdit>("eOBSL_NAME");
     e->setEnabled(true);
     for (const char* ch : {"ж", "a", "Ё"}) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(ch));
@@ -136,8 +138,8 @@ TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
     bool waited = false;
     whenModal([&] {
         waited = j.ctrl->IsWaiting();
-        EXPECT_EQ(j.ctrl->gbDannie_s_Pribora->title(), QString::fromUtf8("Данные с прибора(Ожидается измерение):"));
-        EXPECT_FALSE(j.ctrl->bSave->isEnabled());
+        EXPECT_EQ(j.Act<QGroupBox>("gbDannie_s_Pribora")->title(), QString::fromUtf8("Данные с прибора(Ожидается измерение):"));
+        EXPECT_FALSE(j.Act<QPushButton>("bSave")->isEnabled());
         // The manager delivers the next measurement while the window is open.
         auto m = Measurement(2016, 4, 4, 10, 5, 0, 31, 0.35, 1, 2);
         m.ModelCode = 13;
@@ -145,19 +147,19 @@ TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
         j.ctrl->NewMeasure(&m, 0);
         EXPECT_FALSE(j.ctrl->IsWaiting());
         EXPECT_TRUE(j.ctrl->IsReceived());
-        EXPECT_EQ(j.ctrl->gbDannie_s_Pribora->title(), QString::fromUtf8("Данные с прибора:"));
+        EXPECT_EQ(j.Act<QGroupBox>("gbDannie_s_Pribora")->title(), QString::fromUtf8("Данные с прибора:"));
         EXPECT_EQ(j.ctrl->Act().ID, 2);
         EXPECT_EQ(j.ctrl->Act().SATURDATA, 13);
-        EXPECT_EQ(j.ctrl->lbDATA_IZM->text(), "2016.04.04 10:05:00");
-        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("СЕМЕНОВ"));
-        EXPECT_FALSE(j.ctrl->eOBSL_FAM->isEnabled());
-        j.ctrl->eOBSL_NAME->setText(QString::fromUtf8("ОЛЕГ"));
-        j.ctrl->eINSP_DEPR->setText(QString::fromUtf8("ОТДЕЛ 5"));
+        EXPECT_EQ(j.Act<QLabel>("lbDATA_IZM")->text(), "2016.04.04 10:05:00");
+        EXPECT_EQ(j.Act<QLineEdit>("eOBSL_FAM")->text(), QString::fromUtf8("СЕМЕНОВ"));
+        EXPECT_FALSE(j.Act<QLineEdit>("eOBSL_FAM")->isEnabled());
+        j.Act<QLineEdit>("eOBSL_NAME")->setText(QString::fromUtf8("ОЛЕГ"));
+        j.Act<QLineEdit>("eINSP_DEPR")->setText(QString::fromUtf8("ОТДЕЛ 5"));
         j.ctrl->bSaveClick();
     });
     j.ctrl->NewAct();
     EXPECT_TRUE(waited);
-    EXPECT_EQ(j.ctrl->result(), 1);
+    EXPECT_EQ(j.ctrl->ActWindow().result(), 1);
     EXPECT_EQ(j.Rows(), 2);
     EXPECT_EQ(j.Value(2, "OBSL_FAM").toString(), QString::fromUtf8("СЕМЕНОВ"));
     EXPECT_EQ(j.Value(2, "OBSL_NAME").toString(), QString::fromUtf8("ОЛЕГ"));
@@ -182,7 +184,7 @@ TEST(Act, AfterSavingTheViewStandsOnTheActsRecordThoughTheViewChangedMeanwhile)
         j.ctrl->NewMeasure(&m, 0);
         EXPECT_EQ(j.ctrl->Act().ID, 15);
         j.ctrl->NewMeasure(nullptr, 1);
-        j.ctrl->eOBSL_NAME->setText(QString::fromUtf8("ПЕТР"));
+        j.Act<QLineEdit>("eOBSL_NAME")->setText(QString::fromUtf8("ПЕТР"));
         j.ctrl->bSaveClick();
     });
     j.ctrl->NewAct();
@@ -196,11 +198,11 @@ TEST(Act, ANewActWhoseMeasurementNeverCameWritesNothing)
     const auto m = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
     whenModal([&] {
-        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("НИКТО"));
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("НИКТО"));
         j.ctrl->bSaveClick();
     });
     j.ctrl->NewAct();
-    EXPECT_EQ(j.ctrl->result(), 1);
+    EXPECT_EQ(j.ctrl->ActWindow().result(), 1);
     EXPECT_TRUE(j.Value(1, "OBSL_FAM").isNull());
 }
 
@@ -216,7 +218,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
         EXPECT_EQ(j.ctrl->Act().ID, 2);
         EXPECT_EQ(j.ctrl->ActPhoto(), nullptr) << "the row has no photo";
         EXPECT_TRUE(j.ctrl->FixPhoto(Frame()));
-        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ФОТОВ"));
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ФОТОВ"));
         j.ctrl->bSaveClick();
     });
     j.ctrl->OpenAct();
@@ -258,14 +260,14 @@ TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
     j.query->SetRecNo(2);
     bool refused = false;
     whenModal([&] {
-        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ӘЛИЕВ"));
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ӘЛИЕВ"));
         try {
             j.ctrl->bSaveClick();
         } catch (const std::exception&) {
             refused = true;
         }
-        EXPECT_TRUE(j.ctrl->isVisible()) << "the act is not closed as saved";
-        EXPECT_EQ(j.ctrl->eOBSL_FAM->text(), QString::fromUtf8("ӘЛИЕВ"));
+        EXPECT_TRUE(j.ctrl->ActWindow().isVisible()) << "the act is not closed as saved";
+        EXPECT_EQ(j.Act<QLineEdit>("eOBSL_FAM")->text(), QString::fromUtf8("ӘЛИЕВ"));
         EXPECT_TRUE(j.query->Active());
         if (j.query->Active()) {
             EXPECT_EQ(j.ViewIds(), (std::vector<int>{1, 2, 3}));
@@ -286,11 +288,11 @@ TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
     j.ctrl->NewMeasure(&m, 1);
     whenModal([&] {
         j.ctrl->FixPhoto(Frame());
-        j.ctrl->eOBSL_FAM->setText(QString::fromUtf8("ОТМЕНОВ"));
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ОТМЕНОВ"));
         j.ctrl->bCancelClick();
     });
     j.ctrl->OpenAct();
-    EXPECT_EQ(j.ctrl->result(), 2);
+    EXPECT_EQ(j.ctrl->ActWindow().result(), 2);
     EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
     EXPECT_TRUE(StoredPhoto(j, 1).isEmpty());
     EXPECT_TRUE(j.Value(1, "OBSL_FAM").isNull());

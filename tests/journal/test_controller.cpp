@@ -3,6 +3,7 @@
 #include "JournalFixture.h"
 
 #include "db/JournalSchemas.h"
+#include "journal/CellLook.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
@@ -63,7 +64,7 @@ TEST(Controller, AFreshStartCreatesTheJournalTableWithItsCodePageByte)
 TEST(Controller, AFailingHeaderPatchIsReportedOnlyInTheLog)
 {
     Journal j;
-    EXPECT_FALSE(j.ctrl->PatchDbfHeader(j.dir.file("DATABASE/none.DBF")));
+    EXPECT_FALSE(TJournalFiling::PatchDbfHeader(j.dir.file("DATABASE/none.DBF")));
     EXPECT_TRUE(j.log().contains(QString::fromUtf8("Заменяем в BASE.DBF значение 29-го байта(код кодировки таблицы)\r\n")));
 }
 
@@ -313,13 +314,13 @@ TEST(Controller, CellTextsStayInsideTheirCells)
 
 TEST(Controller, CellTexts)
 {
-    EXPECT_EQ(TfmDefault_MP_Akt::EventText(-2147483647), QString::fromUtf8(" \\пропадание питания"));
-    EXPECT_EQ(TfmDefault_MP_Akt::EventText(-2147483646), QString::fromUtf8(" \\включение зажигания"));
-    EXPECT_EQ(TfmDefault_MP_Akt::EventText(-2147483642), QString::fromUtf8(" \\был отказ от выдоха"));
-    EXPECT_EQ(TfmDefault_MP_Akt::EventText(1), QString::fromUtf8(" \\unknow"));
+    EXPECT_EQ(EventText(-2147483647), QString::fromUtf8(" \\пропадание питания"));
+    EXPECT_EQ(EventText(-2147483646), QString::fromUtf8(" \\включение зажигания"));
+    EXPECT_EQ(EventText(-2147483642), QString::fromUtf8(" \\был отказ от выдоха"));
+    EXPECT_EQ(EventText(1), QString::fromUtf8(" \\unknow"));
     const char* marks[][2] = {{"0", ""}, {"1", "(!)"}, {"2", "(!!!)"}, {"3", "(+)"}, {"7", "(?)"}, {"", "(?)"}};
     for (auto& m : marks)
-        EXPECT_EQ(TfmDefault_MP_Akt::StateMark(m[0]), QString::fromUtf8(m[1])) << m[0];
+        EXPECT_EQ(StateMark(m[0]), QString::fromUtf8(m[1])) << m[0];
 }
 
 TEST(Controller, DeletingOneRecordAsksForItsDateAndKeepsThePlace)

@@ -1,14 +1,7 @@
-// The act window of "default_mp": one journal record completed into an examination act.
-#include "journal/Default_MP_Akt.h"
+#include "journal/Default_MP_ActWindow.h"
 
-#include "Devices/Measurement.h"
-#include "journal/JournalLock.h"
 #include "journal/NoPhoto.h"
-#include "platform/data/ADOQuery.h"
-#include "platform/data/BlobStream.h"
-#include "platform/data/Field.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/rtl/FormatDateTime.h"
+#include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FormatFloat.h"
 
 #include <QGridLayout>
@@ -45,7 +38,7 @@ QLineEdit* upperCaseEdit(QWidget* parent)
 
 } // namespace
 
-void TfmDefault_MP_Akt::buildWindow()
+TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
 {
     setWindowTitle(QStringLiteral("Акт обследования на анализаторе алкоголя"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
@@ -130,15 +123,26 @@ void TfmDefault_MP_Akt::buildWindow()
     column->addLayout(bottom);
     column->addStretch(1);
 
-    connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { bWaitNewIzmClick(); });
-    connect(bSave, &QPushButton::clicked, this, [this] { bSaveClick(); });
-    connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
+    connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
+    connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
+    connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
+    // Tests and the shell find the controls by their names.
+    for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+             {gbDannie_s_Pribora, "gbDannie_s_Pribora"}, {Label31, "Label31"}, {lbDATA_IZM, "lbDATA_IZM"},
+             {lbPRIBOR, "lbPRIBOR"}, {lbIZM, "lbIZM"}, {lbIZM_AIR, "lbIZM_AIR"}, {lbSTAT, "lbSTAT"},
+             {lbnumber_zapis, "lbnumber_zapis"}, {bWaitNewIzm, "bWaitNewIzm"}, {GroupBox3, "GroupBox3"},
+             {Label8, "Label8"}, {eOBSL_FAM, "eOBSL_FAM"}, {eOBSL_NAME, "eOBSL_NAME"}, {eOBSL_PAT, "eOBSL_PAT"},
+             {eMEAS_PLACE, "eMEAS_PLACE"}, {eOBSL_NAUTO, "eOBSL_NAUTO"}, {GroupBox2, "GroupBox2"},
+             {eINSP_FAM, "eINSP_FAM"}, {eINSP_NAME, "eINSP_NAME"}, {eINSP_PAT, "eINSP_PAT"},
+             {eINSP_DEPR, "eINSP_DEPR"}, {eINSP_NUMB, "eINSP_NUMB"}, {lbOPER, "lbOPER"},
+             {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"}})
+        w->setObjectName(QString::fromLatin1(name));
 
     resize(820, 400);
-    showPhoto(nullptr);
+    ShowPhoto(nullptr);
 }
 
-void TfmDefault_MP_Akt::showPhoto(const gfx::TJPEGImage* photo)
+void TfmDefault_MP_ActWindow::ShowPhoto(const gfx::TJPEGImage* photo)
 {
     QImage image;
     if (photo && !photo->Empty()) {
@@ -152,17 +156,8 @@ void TfmDefault_MP_Akt::showPhoto(const gfx::TJPEGImage* photo)
                                                            Qt::SmoothTransformation)));
 }
 
-void TfmDefault_MP_Akt::InitAct(TDataForm_MP& act)
+void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
 {
-    act = TDataForm_MP();
-    act.STAT = QChar();
-    act.OPER = Oper.left(kActTextWidth);
-    act.flag = QChar();
-}
-
-void TfmDefault_MP_Akt::ShowAct(const TDataForm_MP& act)
-{
-    Akt = act;
     const std::array<QLineEdit*, 10> all = {eOBSL_FAM, eOBSL_NAME, eOBSL_PAT, eMEAS_PLACE, eOBSL_NAUTO,
                                             eINSP_FAM, eINSP_NAME, eINSP_PAT, eINSP_DEPR, eINSP_NUMB};
     for (QLineEdit* edit : all)
@@ -208,9 +203,9 @@ void TfmDefault_MP_Akt::ShowAct(const TDataForm_MP& act)
     bWaitNewIzm->setEnabled(true);
 }
 
-TDataForm_MP TfmDefault_MP_Akt::ActFromControls() const
+TDataForm_MP TfmDefault_MP_ActWindow::ActFromControls(const TDataForm_MP& act) const
 {
-    TDataForm_MP a = Akt;
+    TDataForm_MP a = act;
     a.OBSL_FAM = eOBSL_FAM->text();
     a.OBSL_NAME = eOBSL_NAME->text();
     a.OBSL_PAT = eOBSL_PAT->text();
@@ -225,165 +220,10 @@ TDataForm_MP TfmDefault_MP_Akt::ActFromControls() const
     return a;
 }
 
-void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo)
+void TfmDefault_MP_ActWindow::SetWaiting(bool waiting)
 {
-    TDataForm_MP a = ActFromControls();
-    const TDataForm_MP v = RecordOf(m);
-    a.ID = id;
-    a.RowNumber = rowNo;
-    a.PRIBOR = v.PRIBOR;
-    a.DATA_IZM = v.DATA_IZM;
-    a.IZM = RoundIzm(v.IZM);
-    a.IZM_AIR = RoundIzm(v.IZM_AIR);
-    a.STAT = v.STAT;
-    a.NUM_VIDOH = v.NUM_VIDOH;
-    a.MEAS_PLACE = v.MEAS_PLACE;
-    a.OBSL_FAM = v.OBSL_FAM;
-    a.OBSL_NAME = v.OBSL_NAME;
-    a.OBSL_PAT = v.OBSL_PAT;
-    a.OBSL_NAUTO = v.OBSL_NAUTO;
-    a.INSP_FAM = v.INSP_FAM;
-    a.INSP_NAME = v.INSP_NAME;
-    a.INSP_PAT = v.INSP_PAT;
-    a.INSP_DEPR = v.INSP_DEPR;
-    a.INSP_NUMB = v.INSP_NUMB;
-    a.OPER = Oper.left(kActTextWidth);
-    a.flag = v.flag;
-    a.SATURDATA = v.SATURDATA;
-    ShowAct(a);
-}
-
-void TfmDefault_MP_Akt::StartWaiting()
-{
-    Waiting = true;
-    Received = false;
-    bSave->setEnabled(false);
-    bWaitNewIzm->setEnabled(false);
-    gbDannie_s_Pribora->setTitle(QStringLiteral("Данные с прибора(Ожидается измерение):"));
-}
-
-void TfmDefault_MP_Akt::StopWaiting()
-{
-    Waiting = false;
-    Received = false;
-    bSave->setEnabled(true);
-    bWaitNewIzm->setEnabled(true);
-    gbDannie_s_Pribora->setTitle(QStringLiteral("Данные с прибора:"));
-}
-
-void TfmDefault_MP_Akt::MeasurementArrived()
-{
-    StopWaiting();
-    Received = true;
-}
-
-bool TfmDefault_MP_Akt::FixPhoto(const QImage& frame)
-{
-    JournalLock lock(PhotoLock);
-    Photo.reset();
-    PhotoFixed = false;
-    try {
-        if (frame.isNull())
-            throw std::runtime_error("no frame");
-        auto jpeg = std::make_unique<gfx::TJPEGImage>();
-        jpeg->Assign(gfx::TBitmap(frame));
-        jpeg->SetCompressionQuality(Settings.JpegQuality);
-        jpeg->Compress();
-        Photo = std::move(jpeg);
-        // Taken in this act: saving the act stores it, however the act was opened.
-        PhotoFixed = true;
-    } catch (...) {
-        Photo.reset();
-    }
-    showPhoto(Photo.get());
-    return Photo != nullptr;
-}
-
-void TfmDefault_MP_Akt::NewAct()
-{
-    Photo.reset();
-    PhotoFixed = false;
-    InitAct(Akt);
-    showPhoto(nullptr);
-    ShowAct(Akt);
-    StartWaiting();
-    exec();
-}
-
-void TfmDefault_MP_Akt::OpenAct()
-{
-    if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
-        return;
-    TDataForm_MP a;
-    InitAct(a);
-    {
-        JournalLock lock(TableLock);
-        auto text = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsString(); };
-        auto integer = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsInteger(); };
-        a.ID = integer("ID");
-        a.PRIBOR = integer("PRIBOR");
-        a.NUM_VIDOH = integer("NUM_VIDOH");
-        a.SATURDATA = integer("SATURDATA");
-        a.DATA_IZM = text("DATA_IZM");
-        const QString stat = text("STAT");
-        a.STAT = stat.isEmpty() ? QChar() : stat.at(0);
-        a.OBSL_FAM = text("OBSL_FAM");
-        a.OBSL_NAME = text("OBSL_NAME");
-        a.OBSL_PAT = text("OBSL_PAT");
-        a.MEAS_PLACE = text("MEAS_PLACE");
-        a.OBSL_NAUTO = text("OBSL_NAUTO");
-        a.INSP_FAM = text("INSP_FAM");
-        a.INSP_NAME = text("INSP_NAME");
-        a.INSP_PAT = text("INSP_PAT");
-        a.INSP_DEPR = text("INSP_DEPR");
-        a.INSP_NUMB = text("INSP_NUMB");
-        a.OPER = text("OPER");
-        a.IZM = ADOQuery->FieldByName(QStringLiteral("IZM"))->AsFloat();
-        a.IZM_AIR = ADOQuery->FieldByName(QStringLiteral("IZM_AIR"))->AsFloat();
-
-        Photo.reset();
-        PhotoFixed = false;
-        TField* memo = ADOQuery->FieldByName(QStringLiteral("OBSL_PHOTO"));
-        const QByteArray bytes = memo->IsNull() ? QByteArray() : ADOQuery->CreateBlobStream(memo, bmRead)->readAll();
-        if (!bytes.isEmpty()) {
-            auto jpeg = std::make_unique<gfx::TJPEGImage>();
-            try {
-                jpeg->LoadFromBytes(bytes);
-                Photo = std::move(jpeg);
-            } catch (...) {
-                // A damaged photo reads as none; the stored bytes stay as they are.
-            }
-        }
-        a.RowNumber = ADOQuery->RecNo();
-    }
-    showPhoto(Photo.get());
-    StopWaiting();
-    ShowAct(a);
-    exec();
-}
-
-void TfmDefault_MP_Akt::bWaitNewIzmClick()
-{
-    StartWaiting();
-}
-
-void TfmDefault_MP_Akt::bSaveClick()
-{
-    const TDataForm_MP a = ActFromControls();
-    if (a.ID != 0) {
-        UpdateRecord(a, true);
-        // Back to the act's record: its row number is stale when records were filed while the act was open
-        // (the view then changed); the number serves only when the view no longer holds the record.
-        if (ADOQuery->Active() && !ADOQuery->Locate(QStringLiteral("ID"), a.ID, LocateOptions) &&
-            a.RowNumber > 0 && a.RowNumber <= ADOQuery->RecordCount())
-            ADOQuery->SetRecNo(a.RowNumber);
-    }
-    done(1);
-}
-
-void TfmDefault_MP_Akt::bCancelClick()
-{
-    Photo.reset();
-    PhotoFixed = false;
-    done(2);
+    bSave->setEnabled(!waiting);
+    bWaitNewIzm->setEnabled(!waiting);
+    gbDannie_s_Pribora->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
+                                         : QStringLiteral("Данные с прибора:"));
 }

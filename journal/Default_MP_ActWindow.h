@@ -1,0 +1,61 @@
+#pragma once
+// The act window of "default_mp": shows one act record and gives back what the operator typed. Its
+// buttons call the controller, which keeps the act and writes it.
+#include "journal/DataForm_MP.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+namespace gfx { class TJPEGImage; }
+
+class TfmDefault_MP_ActWindow : public QDialog {
+    Q_OBJECT
+public:
+    TfmDefault_MP_ActWindow();
+
+    // Fills the controls from the act; the edits are enabled by the instrument model.
+    void ShowAct(const TDataForm_MP& act);
+    // The act with the ten edits and the operator taken into it.
+    TDataForm_MP ActFromControls(const TDataForm_MP& act) const;
+    // The waiting state's caption and buttons.
+    void SetWaiting(bool waiting);
+    // The still photo, or the no-photo picture for none.
+    void ShowPhoto(const gfx::TJPEGImage* photo);
+
+    std::function<void()> OnWaitNewIzm;
+    std::function<void()> OnSave;
+    std::function<void()> OnCancel;
+
+private:
+    QGroupBox* gbDannie_s_Pribora;
+    QLabel* Label31;
+    QLabel* lbDATA_IZM;
+    QLabel* lbPRIBOR;
+    QLabel* lbIZM;
+    QLabel* lbIZM_AIR;
+    QLabel* lbSTAT;
+    QLabel* lbnumber_zapis;
+    QPushButton* bWaitNewIzm;
+    QGroupBox* GroupBox3;
+    QLabel* Label8;
+    QLineEdit* eOBSL_FAM;
+    QLineEdit* eOBSL_NAME;
+    QLineEdit* eOBSL_PAT;
+    QLineEdit* eMEAS_PLACE;
+    QLineEdit* eOBSL_NAUTO;
+    QGroupBox* GroupBox2;
+    QLineEdit* eINSP_FAM;
+    QLineEdit* eINSP_NAME;
+    QLineEdit* eINSP_PAT;
+    QLineEdit* eINSP_DEPR;
+    QLineEdit* eINSP_NUMB;
+    QLabel* lbOPER;
+    QLabel* imSavePhoto;
+    QPushButton* bSave;
+    QPushButton* bCancel;
+};

@@ -1,0 +1,211 @@
+// The act side of the "default_mp" controller: the act record, waiting for the next measurement, the
+// photo, saving and cancelling. The act window shows what this keeps.
+#include "journal/Default_MP_Akt.h"
+
+#include "Devices/Measurement.h"
+#include "core/Debug.h"
+#include "journal/JournalLock.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/BlobStream.h"
+#include "platform/data/Field.h"
+#include "platform/graphics/Bitmap.h"
+
+void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
+{
+    try {
+        if (rec) {
+            int row = 0;
+            const int id = Filing.MergeRecord(*rec, &row);
+            if (IsWaiting()) {
+                MeasurementArrived();
+                ActFromMeasurement(*rec, id, row);
+            }
+        }
+        if (refresh)
+            RefreshView(-1);
+    } catch (...) {
+        Dbg().Print("NewMeasure - error");
+        // The burst is over even when its view could not be read: the grid and the buttons the burst
+        // disabled come back, as for an empty view, instead of staying disabled until another burst.
+        if (refresh && ADOQuery)
+            viewOpened(ADOQuery->Active() ? ADOQuery->RecordCount() : 0);
+    }
+}
+
+void TfmDefault_MP_Akt::InitAct(TDataForm_MP& act)
+{
+    act = TDataForm_MP();
+    act.STAT = QChar();
+    act.OPER = Oper.left(kActTextWidth);
+    act.flag = QChar();
+}
+
+void TfmDefault_MP_Akt::ShowAct(const TDataForm_MP& act)
+{
+    Akt = act;
+    Window->ShowAct(act);
+}
+
+void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo)
+{
+    TDataForm_MP a = Window->ActFromControls(Akt);
+    const TJournalRecord v = Filing.RecordOf(m);
+    a.ID = id;
+    a.RowNumber = rowNo;
+    a.PRIBOR = v.PRIBOR;
+    a.DATA_IZM = v.DATA_IZM;
+    a.IZM = TJournalFiling::RoundIzm(v.IZM);
+    a.IZM_AIR = TJournalFiling::RoundIzm(v.IZM_AIR);
+    a.STAT = v.STAT;
+    a.NUM_VIDOH = v.NUM_VIDOH;
+    a.MEAS_PLACE = v.MEAS_PLACE;
+    a.OBSL_FAM = v.OBSL_FAM;
+    a.OBSL_NAME = v.OBSL_NAME;
+    a.OBSL_PAT = v.OBSL_PAT;
+    a.OBSL_NAUTO = v.OBSL_NAUTO;
+    a.INSP_FAM = v.INSP_FAM;
+    a.INSP_NAME = v.INSP_NAME;
+    a.INSP_PAT = v.INSP_PAT;
+    a.INSP_DEPR = v.INSP_DEPR;
+    a.INSP_NUMB = v.INSP_NUMB;
+    a.OPER = Oper.left(kActTextWidth);
+    a.flag = v.PAGE_FOOT;
+    a.SATURDATA = v.SATURDATA;
+    ShowAct(a);
+}
+
+void TfmDefault_MP_Akt::StartWaiting()
+{
+    Waiting = true;
+    Received = false;
+    Window->SetWaiting(true);
+}
+
+void TfmDefault_MP_Akt::StopWaiting()
+{
+    Waiting = false;
+    Received = false;
+    Window->SetWaiting(false);
+}
+
+void TfmDefault_MP_Akt::MeasurementArrived()
+{
+    StopWaiting();
+    Received = true;
+}
+
+bool TfmDefault_MP_Akt::FixPhoto(const QImage& frame)
+{
+    JournalLock lock(PhotoLock);
+    Photo.reset();
+    PhotoFixed = false;
+    try {
+        if (frame.isNull())
+            throw std::runtime_error("no frame");
+        auto jpeg = std::make_unique<gfx::TJPEGImage>();
+        jpeg->Assign(gfx::TBitmap(frame));
+        jpeg->SetCompressionQuality(Settings.JpegQuality);
+        jpeg->Compress();
+        Photo = std::move(jpeg);
+        // Taken in this act: saving the act stores it, however the act was opened.
+        PhotoFixed = true;
+    } catch (...) {
+        Photo.reset();
+    }
+    Window->ShowPhoto(Photo.get());
+    return Photo != nullptr;
+}
+
+void TfmDefault_MP_Akt::NewAct()
+{
+    Photo.reset();
+    PhotoFixed = false;
+    InitAct(Akt);
+    Window->ShowPhoto(nullptr);
+    ShowAct(Akt);
+    StartWaiting();
+    Window->exec();
+}
+
+void TfmDefault_MP_Akt::OpenAct()
+{
+    if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
+        return;
+    TDataForm_MP a;
+    InitAct(a);
+    {
+        JournalLock lock(TableLock);
+        auto text = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsString(); };
+        auto integer = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsInteger(); };
+        a.ID = integer("ID");
+        a.PRIBOR = integer("PRIBOR");
+        a.NUM_VIDOH = integer("NUM_VIDOH");
+        a.SATURDATA = integer("SATURDATA");
+        a.DATA_IZM = text("DATA_IZM");
+        const QString stat = text("STAT");
+        a.STAT = stat.isEmpty() ? QChar() : stat.at(0);
+        a.OBSL_FAM = text("OBSL_FAM");
+        a.OBSL_NAME = text("OBSL_NAME");
+        a.OBSL_PAT = text("OBSL_PAT");
+        a.MEAS_PLACE = text("MEAS_PLACE");
+        a.OBSL_NAUTO = text("OBSL_NAUTO");
+        a.INSP_FAM = text("INSP_FAM");
+        a.INSP_NAME = text("INSP_NAME");
+        a.INSP_PAT = text("INSP_PAT");
+        a.INSP_DEPR = text("INSP_DEPR");
+        a.INSP_NUMB = text("INSP_NUMB");
+        a.OPER = text("OPER");
+        a.IZM = ADOQuery->FieldByName(QStringLiteral("IZM"))->AsFloat();
+        a.IZM_AIR = ADOQuery->FieldByName(QStringLiteral("IZM_AIR"))->AsFloat();
+
+        Photo.reset();
+        PhotoFixed = false;
+        TField* memo = ADOQuery->FieldByName(QStringLiteral("OBSL_PHOTO"));
+        const QByteArray bytes = memo->IsNull() ? QByteArray() : ADOQuery->CreateBlobStream(memo, bmRead)->readAll();
+        if (!bytes.isEmpty()) {
+            auto jpeg = std::make_unique<gfx::TJPEGImage>();
+            try {
+                jpeg->LoadFromBytes(bytes);
+                Photo = std::move(jpeg);
+            } catch (...) {
+                // A damaged photo reads as none; the stored bytes stay as they are.
+            }
+        }
+        a.RowNumber = ADOQuery->RecNo();
+    }
+    Window->ShowPhoto(Photo.get());
+    StopWaiting();
+    ShowAct(a);
+    Window->exec();
+}
+
+void TfmDefault_MP_Akt::bWaitNewIzmClick()
+{
+    StartWaiting();
+}
+
+void TfmDefault_MP_Akt::bSaveClick()
+{
+    const TDataForm_MP a = Window->ActFromControls(Akt);
+    if (a.ID != 0) {
+        Filing.UpdateRecord(a);
+        if (Photo && !Photo->Empty() && PhotoFixed) {
+            if (Filing.WritePhoto(a.ID, Photo->SaveToBytes()))
+                PhotoFixed = false;
+            Window->ShowPhoto(Photo.get());
+        }
+        // Back to the act's record: its row number is stale when records were filed while the act was open
+        // (the view then changed); the number serves only when the view no longer holds the record.
+        if (ADOQuery->Active() && !Filing.Locate(a.ID) &&
+            a.RowNumber > 0 && a.RowNumber <= ADOQuery->RecordCount())
+            ADOQuery->SetRecNo(a.RowNumber);
+    }
+    Window->done(1);
+}
+
+void TfmDefault_MP_Akt::bCancelClick()
+{
+    Photo.reset();
+    PhotoFixed = false;
+    Window->done(2);
+}
