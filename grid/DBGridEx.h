@@ -236,7 +236,10 @@ protected:
     QColor DataLineColor() const override;
     QColor FixedFillColor() const override;
     QColor DataFillColor() const override;
-    void PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di) override;
+    TGridDrawState CellState(int c, int r, bool fixed, bool focused) const override;
+    void FillCell(QPainter& p, int c, int r, const QRect& rect, bool fixed) override;
+    void PaintOverCells(QPainter& p, const TGridDrawInfo& di) override;
+    void FillBackground(QPainter& p, const QRect& rect) override;
     void ColWidthsChanged() override;
     void RowHeightsChanged() override;
     void TopLeftChanged() override;

@@ -36,10 +36,36 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
         gfx::TCanvas& canvas;
         ~Release() { canvas.SetPainter(nullptr); }
     } release{canvas_};
-    TGridDrawInfo di;
-    CalcDrawInfo(di);
-    DrawLines(painter, di);
-    PaintCells(painter, clip, di);
+    TCustomGrid::Paint(painter, clip);
+    if (useMultiTitle_ && has(options_, dgTitles))
+        titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
+}
+
+TGridDrawState TCustomDBGridEx::CellState(int c, int r, bool fixed, bool focused) const
+{
+    // Only the current cell (or row) counts as selected: selections of their own paint through HighlightCell.
+    if (fixed)
+        return gdFixed;
+    TGridDrawState st = 0;
+    if (focused && c == Col() && r == Row())
+        st |= gdFocused;
+    if (r == Row() && (HasOption(goRowSelect) || c == Col()))
+        st |= gdSelected;
+    return st;
+}
+
+void TCustomDBGridEx::FillCell(QPainter&, int c, int r, const QRect& rect, bool fixed)
+{
+    // Multi-level titles fill their own bands, which reach over neighbouring cells.
+    const bool multiTitle = useMultiTitle_ && r < titleOffset_ && c >= indicatorOffset_;
+    if (defaultDrawing_ && !multiTitle) {
+        canvas_.Brush().SetColor(fixed ? fixedColor_ : color_);
+        canvas_.FillRect(TRect::fromQRect(rect));
+    }
+}
+
+void TCustomDBGridEx::PaintOverCells(QPainter&, const TGridDrawInfo&)
+{
     if (CanDrawFocusRowRect() && linkActive()) {
         const QRect box = BoxRect(FixedCols(), Row(), ColCount() - 1, Row());
         if (!box.isEmpty()) {
@@ -47,60 +73,12 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
             canvas_.DrawFocusRect(TRect::fromQRect(box));
         }
     }
-    canvas_.Brush().SetColor(color_);
-    if (di.Horz.GridBoundary < ClientWidth())
-        canvas_.FillRect(TRect(di.Horz.GridBoundary, 0, ClientWidth(), ClientHeight()));
-    if (di.Vert.GridBoundary < ClientHeight())
-        canvas_.FillRect(TRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight()));
-    if (useMultiTitle_ && has(options_, dgTitles))
-        titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
 }
 
-void TCustomDBGridEx::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di)
+void TCustomDBGridEx::FillBackground(QPainter&, const QRect& rect)
 {
-    const bool focused = IsActiveControl();
-    const bool rowSelect = HasOption(goRowSelect);
-    // Cells are drawn whole (a right-aligned text of a cut cell stays where the whole cell puts it); the
-    // painter keeps them to the visible part of the grid.
-    const QRect visible(0, 0, di.Horz.GridExtent, di.Vert.GridExtent);
-    struct Saved {
-        QPainter& p;
-        ~Saved() { p.restore(); }
-    } saved{(p.save(), p)};
-    p.setClipRect(visible, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    auto region = [&](int c0, int c1, int x0, int r0, int r1, int y0, bool fixed) {
-        int y = y0;
-        for (int r = r0; r <= r1 && y < di.Vert.GridExtent; ++r) {
-            const int h = di.Vert.extent(r);
-            int x = x0;
-            for (int c = c0; c <= c1 && x < di.Horz.GridExtent; ++c) {
-                const int w = di.Horz.extent(c);
-                const QRect rc(x, y, std::max(0, w), std::max(0, h));
-                if (w > 0 && h > 0 && rc.intersects(clip & visible)) {
-                    TGridDrawState st = fixed ? TGridDrawState(gdFixed) : 0u;
-                    const bool current = r == Row() && (rowSelect || c == Col());
-                    if (!fixed && focused && c == Col() && r == Row())
-                        st |= gdFocused;
-                    if (!fixed && current)
-                        st |= gdSelected;
-                    // Multi-level titles fill their own bands, which reach over neighbouring cells.
-                    const bool multiTitle = useMultiTitle_ && r < titleOffset_ && c >= indicatorOffset_;
-                    if (defaultDrawing_ && !multiTitle) {
-                        canvas_.Brush().SetColor(fixed ? fixedColor_ : color_);
-                        canvas_.FillRect(TRect::fromQRect(rc));
-                    }
-                    DrawCell(c, r, rc, st);
-                }
-                x += w + di.Horz.EffectiveLineWidth;
-            }
-            y += h + di.Vert.EffectiveLineWidth;
-        }
-    };
-    const int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
-    region(0, FixedCols() - 1, 0, 0, FixedRows() - 1, 0, true);
-    region(LeftCol(), lastCol, di.Horz.FixedBoundary, 0, FixedRows() - 1, 0, true);
-    region(0, FixedCols() - 1, 0, TopRow(), lastRow, di.Vert.FixedBoundary, true);
-    region(LeftCol(), lastCol, di.Horz.FixedBoundary, TopRow(), lastRow, di.Vert.FixedBoundary, false);
+    canvas_.Brush().SetColor(color_);
+    canvas_.FillRect(TRect::fromQRect(rect));
 }
 
 bool TCustomDBGridEx::CanDrawFocusRowRect() const

@@ -673,9 +673,29 @@ void TCustomGrid::DrawLines(QPainter& p, const TGridDrawInfo& di)
         hLines(topRow_, lastRow, di.Vert.FixedBoundary, di.Horz.FixedBoundary, di.Horz.GridBoundary, dataC);
 }
 
+TGridDrawState TCustomGrid::CellState(int c, int r, bool fixed, bool focused) const
+{
+    if (fixed)
+        return gdFixed;
+    const TGridRect sel = Selection();
+    TGridDrawState st = 0;
+    if (focused && c == currentCol_ && r == currentRow_)
+        st |= gdFocused;
+    if (c >= sel.Left && c <= sel.Right && r >= sel.Top && r <= sel.Bottom)
+        st |= gdSelected;
+    return st;
+}
+
+void TCustomGrid::FillCell(QPainter& p, int, int, const QRect& rect, bool fixed)
+{
+    if (defaultDrawing_)
+        p.fillRect(rect, fixed ? FixedFillColor() : DataFillColor());
+}
+
+void TCustomGrid::FillBackground(QPainter& p, const QRect& rect) { p.fillRect(rect, DataFillColor()); }
+
 void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di)
 {
-    const TGridRect sel = Selection();
     const bool focused = GridFocused();
     // Cells are drawn whole (a right-aligned text of a cut cell stays where the whole cell puts it); the
     // painter keeps them to the visible part of the grid.
@@ -694,13 +714,8 @@ void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo
                 const int w = di.Horz.extent(c);
                 const QRect rc(x, y, std::max(0, w), std::max(0, h));
                 if (w > 0 && h > 0 && rc.intersects(clip & visible)) {
-                    TGridDrawState st = fixed ? TGridDrawState(gdFixed) : 0u;
-                    if (!fixed && focused && c == currentCol_ && r == currentRow_)
-                        st |= gdFocused;
-                    if (!fixed && c >= sel.Left && c <= sel.Right && r >= sel.Top && r <= sel.Bottom)
-                        st |= gdSelected;
-                    if (defaultDrawing_)
-                        p.fillRect(rc, fixed ? FixedFillColor() : DataFillColor());
+                    const TGridDrawState st = CellState(c, r, fixed, focused);
+                    FillCell(p, c, r, rc, fixed);
                     DrawCell(c, r, rc, st);
                 }
                 x += w + di.Horz.EffectiveLineWidth;
@@ -721,11 +736,10 @@ void TCustomGrid::Paint(QPainter& p, const QRect& clip)
     CalcDrawInfo(di);
     DrawLines(p, di);
     PaintCells(p, clip, di);
+    PaintOverCells(p, di);
     // The area right of the last column and below the last row.
-    const QColor fill = DataFillColor();
     if (di.Horz.GridBoundary < ClientWidth())
-        p.fillRect(QRect(di.Horz.GridBoundary, 0, ClientWidth() - di.Horz.GridBoundary, ClientHeight()), fill);
+        FillBackground(p, QRect(di.Horz.GridBoundary, 0, ClientWidth() - di.Horz.GridBoundary, ClientHeight()));
     if (di.Vert.GridBoundary < ClientHeight())
-        p.fillRect(QRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight() - di.Vert.GridBoundary), fill);
+        FillBackground(p, QRect(0, di.Vert.GridBoundary, di.Horz.GridBoundary, ClientHeight() - di.Vert.GridBoundary));
 }
-

@@ -168,15 +168,23 @@ public:
     static TShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons b = Qt::NoButton);
 
 protected:
-    // Painting: the viewport paints through Paint, which calls DrawCell per cell.
+    // Painting: the viewport paints through Paint, which draws the lines, then runs the one loop over the
+    // visible cells (PaintCells), then PaintOverCells, then fills the area beyond the last column and row.
+    // Subclasses shape the loop through its hooks: the state of each cell (CellState), its background
+    // (FillCell) and its content (DrawCell).
     virtual void Paint(QPainter& painter, const QRect& clip);
+    virtual TGridDrawState CellState(int c, int r, bool fixed, bool focused) const;
+    virtual void FillCell(QPainter& p, int c, int r, const QRect& rect, bool fixed);
     virtual void DrawCell(int c, int r, const QRect& rect, TGridDrawState state) = 0;
+    virtual void PaintOverCells(QPainter& /*p*/, const TGridDrawInfo& /*di*/) {}
+    // Fills a part of the client area that no cell covers.
+    virtual void FillBackground(QPainter& p, const QRect& rect);
     // Line colours of the fixed and the scrolling areas, and fill colours of both.
     virtual QColor FixedLineColor() const { return Qt::black; }
     virtual QColor DataLineColor() const { return QColor(192, 192, 192); }
     virtual QColor FixedFillColor() const;
     virtual QColor DataFillColor() const;
-    virtual void PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di);
+    void PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo& di);
     void DrawLines(QPainter& p, const TGridDrawInfo& di);
     QPainter* CurrentPainter() const { return painter_; }
 
