@@ -1,4 +1,5 @@
 #include "grid/ColumnEx.h"
+#include "grid/FollowedFont.h"
 #include "grid/DBGridColumnsEx.h"
 #include "grid/DBGridEx.h"
 #include "platform/controls/InplaceEdit.h"
@@ -183,13 +184,7 @@ const gfx::TFont& TColumnEx::defaultFont() const
 gfx::TFont& TColumnEx::Font()
 {
     if (!assigned(cvFont) && Grid()) {
-        const gfx::TFont& def = defaultFont();
-        if (def.Generation() != followedGeneration_) {
-            auto handler = std::move(font_.OnChange);
-            font_.Assign(def);
-            font_.OnChange = std::move(handler);
-            followedGeneration_ = def.Generation();
-        }
+        gridfont::Follow(font_, defaultFont(), followedGeneration_);
     }
     return font_;
 }
@@ -207,10 +202,7 @@ void TColumnEx::RefreshDefaultFont()
 {
     if (assigned(cvFont) || !Grid())
         return;
-    auto handler = std::move(font_.OnChange);
-    font_.Assign(defaultFont());
-    font_.OnChange = std::move(handler);
-    followedGeneration_ = defaultFont().Generation();
+    gridfont::Follow(font_, defaultFont(), followedGeneration_, true);
 }
 
 bool TColumnEx::ReadOnly() const

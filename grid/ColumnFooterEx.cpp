@@ -1,4 +1,5 @@
 #include "grid/ColumnFooterEx.h"
+#include "grid/FollowedFont.h"
 #include "grid/ColumnEx.h"
 #include "grid/DBGridEx.h"
 #include "platform/data/Field.h"
@@ -87,13 +88,7 @@ const gfx::TFont& TColumnFooterEx::defaultFont() const
 gfx::TFont& TColumnFooterEx::Font()
 {
     if (!has(assigned_, cvFooterFont) && column_) {
-        const gfx::TFont& def = defaultFont();
-        if (def.Generation() != followedGeneration_) {
-            auto handler = std::move(font_.OnChange);
-            font_.Assign(def);
-            font_.OnChange = std::move(handler);
-            followedGeneration_ = def.Generation();
-        }
+        gridfont::Follow(font_, defaultFont(), followedGeneration_);
     }
     return font_;
 }

@@ -1,4 +1,5 @@
 #include "grid/ColumnTitleEx.h"
+#include "grid/FollowedFont.h"
 #include "grid/ColumnEx.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridSettings.h"
@@ -29,12 +30,7 @@ gfx::TFont& TColumnTitleEx::GetFont()
 {
     if (!assigned(cvTitleFont)) {
         const gfx::TFont& def = defaultFont();
-        if (def.Generation() != followedGeneration_ || def.PixelsPerInch() != font_.PixelsPerInch()) {
-            auto handler = std::move(font_.OnChange);
-            font_.Assign(def);
-            font_.OnChange = std::move(handler);
-            followedGeneration_ = def.Generation();
-        }
+        gridfont::Follow(font_, def, followedGeneration_, def.PixelsPerInch() != font_.PixelsPerInch());
     }
     return font_;
 }
@@ -43,10 +39,7 @@ void TColumnTitleEx::RefreshDefaultFont()
 {
     if (assigned(cvTitleFont))
         return;
-    auto handler = std::move(font_.OnChange);
-    font_.Assign(defaultFont());
-    font_.OnChange = std::move(handler);
-    followedGeneration_ = defaultFont().Generation();
+    gridfont::Follow(font_, defaultFont(), followedGeneration_, true);
 }
 
 void TColumnTitleEx::SetFont(const gfx::TFont& f) { font_.Assign(f); }

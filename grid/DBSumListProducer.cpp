@@ -144,6 +144,22 @@ void TDBSumListProducer::recomputeAvg(TDBSum& s)
     s.sumValue_ = s.count_ ? std::int64_t(std::nearbyint(double(s.total_) / s.count_)) : 0;
 }
 
+void TDBSumListProducer::account(TDBSum& s, int sign, std::int64_t part, bool counted)
+{
+    switch (s.op_) {
+    case goSum: s.sumValue_ += sign * part; break;
+    case goAvg:
+        s.total_ += sign * part;
+        if (counted)
+            s.count_ += sign;
+        break;
+    case goCount:
+        if (counted)
+            s.sumValue_ += sign * One;
+        break;
+    }
+}
+
 void TDBSumListProducer::ClearSumValues()
 {
     for (int i = 0; i < sums_.Count(); ++i) {
@@ -180,23 +196,9 @@ void TDBSumListProducer::RecalcAll()
             try {
                 ds->First();
                 while (!ds->Eof()) {
-                    for (int i = 0; i < sums_.Count(); ++i) {
-                        TDBSum& s = *sums_.Items(i);
-                        if (!aggregated(s))
-                            continue;
-                        TField* f = fieldOf(s);
-                        switch (s.op_) {
-                        case goSum: s.sumValue_ += contribution(f); break;
-                        case goAvg:
-                            if (f && !f->IsNull()) ++s.count_;
-                            s.total_ += contribution(f);
-                            break;
-                        case goCount:
-                            if (!s.fieldName_.isEmpty() && (!f || f->IsNull())) break;
-                            s.sumValue_ += One;
-                            break;
-                        }
-                    }
+                    forEachAggregated([](TDBSum& s, TField* f) {
+                        account(s, +1, contribution(f), counts(s, !f || f->IsNull()));
+                    });
                     if (virtualRecords_ && noRecordNumbers())
                         records_.push_back(ds->GetBookmark());
                     ds->Next();
@@ -258,47 +260,28 @@ void TDBSumListProducer::afterEdit(TDataSet* ds)
     chain(oldAfterEdit_, ds);
     if (!active_)
         return;
-    for (int i = 0; i < sums_.Count(); ++i) {
-        TDBSum& s = *sums_.Items(i);
-        if (!aggregated(s))
-            continue;
-        TField* f = fieldOf(s);
+    forEachAggregated([](TDBSum& s, TField* f) {
+        const bool isNull = !f || f->IsNull();
         if (s.op_ == goCount) {
-            s.oldContribution_ = (!s.fieldName_.isEmpty() && (!f || f->IsNull())) ? 0 : One;
+            s.oldContribution_ = counts(s, isNull) ? One : 0;
         } else {
             s.oldContribution_ = contribution(f);
             s.oldValue_ = f ? f->Value() : QVariant();
         }
-    }
+    });
 }
 
 void TDBSumListProducer::afterPost(TDataSet* ds)
 {
     if (active_) {
-        for (int i = 0; i < sums_.Count(); ++i) {
-            TDBSum& s = *sums_.Items(i);
-            if (!aggregated(s))
-                continue;
-            TField* f = fieldOf(s);
-            const bool isNull = !f || f->IsNull();
-            switch (s.op_) {
-            case goSum: s.sumValue_ += contribution(f) - s.oldContribution_; break;
-            case goAvg:
-                if (!isNull) {
-                    if (s.oldValue_.isNull()) ++s.count_;
-                } else if (!s.oldValue_.isNull()) {
-                    --s.count_;
-                }
-                s.total_ += contribution(f) - s.oldContribution_;
+        // The record's part before the edit (or nothing for a new record) goes out, its part now comes in.
+        forEachAggregated([this](TDBSum& s, TField* f) {
+            const bool wasCounted = s.op_ == goCount ? s.oldContribution_ != 0 : !s.oldValue_.isNull();
+            account(s, -1, s.oldContribution_, wasCounted);
+            account(s, +1, contribution(f), counts(s, !f || f->IsNull()));
+            if (s.op_ == goAvg)
                 recomputeAvg(s);
-                break;
-            case goCount:
-                s.sumValue_ -= s.oldContribution_;
-                if (s.fieldName_.isEmpty() || !isNull)
-                    s.sumValue_ += One;
-                break;
-            }
-        }
+        });
         if (virtualRecords_ && noRecordNumbers() && pendingInsert_) {
             const QByteArray bm = ds->GetBookmark();
             int pos = (cursor_ < 0 || cursor_ >= int(records_.size())) ? 0 : cursor_;
@@ -319,25 +302,11 @@ void TDBSumListProducer::beforeDelete(TDataSet* ds)
     chain(oldBeforeDelete_, ds);
     if (!active_)
         return;
-    for (int i = 0; i < sums_.Count(); ++i) {
-        TDBSum& s = *sums_.Items(i);
-        if (!aggregated(s))
-            continue;
-        TField* f = fieldOf(s);
-        const bool isNull = !f || f->IsNull();
-        switch (s.op_) {
-        case goSum: s.sumValue_ -= contribution(f); break;
-        case goAvg:
-            s.total_ -= contribution(f);
-            if (!isNull) --s.count_;
+    forEachAggregated([this](TDBSum& s, TField* f) {
+        account(s, -1, contribution(f), counts(s, !f || f->IsNull()));
+        if (s.op_ == goAvg)
             recomputeAvg(s);
-            break;
-        case goCount:
-            if (s.fieldName_.isEmpty() || !isNull)
-                s.sumValue_ -= One;
-            break;
-        }
-    }
+    });
     if (virtualRecords_ && noRecordNumbers()) {
         const int at = FindVirtualRecord(ds->GetBookmark());
         if (at >= 0)

@@ -54,6 +54,19 @@ private:
     TField* fieldOf(const TDBSum& s) const;
     static std::int64_t contribution(TField* f);
     void recomputeAvg(TDBSum& s);
+    // Whether a record with its field null or not counts in a count or an average (a count without a
+    // field counts every record).
+    static bool counts(const TDBSum& s, bool isNull) { return !isNull || (s.op_ == goCount && s.fieldName_.isEmpty()); }
+    // Puts one record's part into a sum (sign +1) or takes it out (-1): its contribution and, for counts
+    // and averages, whether it counts.
+    static void account(TDBSum& s, int sign, std::int64_t part, bool counted);
+    // Runs f(sum, its field) for each sum that aggregates a field or counts records.
+    template <class F> void forEachAggregated(F f)
+    {
+        for (int i = 0; i < sums_.Count(); ++i)
+            if (TDBSum& s = *sums_.Items(i); aggregated(s))
+                f(s, fieldOf(s));
+    }
     void afterOpen(TDataSet*);
     void afterClose(TDataSet*);
     void afterInsert(TDataSet*);

@@ -2,6 +2,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+#include <initializer_list>
 
 namespace gridglyphs {
 namespace {
@@ -23,27 +24,22 @@ QImage triangleRight(QColor c)
     return img;
 }
 
-QImage editBeam()
+// A glyph of black one-pixel lines.
+QImage lines(int w, int h, std::initializer_list<QLine> segments)
 {
-    QImage img = blank(6, 9);
+    QImage img = blank(w, h);
     QPainter p(&img);
     p.setPen(Qt::black);
-    p.drawLine(1, 0, 4, 0);
-    p.drawLine(1, 8, 4, 8);
-    p.drawLine(2, 0, 2, 8);
+    for (const QLine& l : segments)
+        p.drawLine(l);
     return img;
 }
 
+QImage editBeam() { return lines(6, 9, {QLine(1, 0, 4, 0), QLine(1, 8, 4, 8), QLine(2, 0, 2, 8)}); }
+
 QImage insertStar()
 {
-    QImage img = blank(7, 9);
-    QPainter p(&img);
-    p.setPen(Qt::black);
-    p.drawLine(3, 1, 3, 7);
-    p.drawLine(0, 4, 6, 4);
-    p.drawLine(1, 2, 5, 6);
-    p.drawLine(1, 6, 5, 2);
-    return img;
+    return lines(7, 9, {QLine(3, 1, 3, 7), QLine(0, 4, 6, 4), QLine(1, 2, 5, 6), QLine(1, 6, 5, 2)});
 }
 
 QImage dot()
@@ -68,6 +64,18 @@ QImage sortTriangle(bool down)
     return img;
 }
 
+// A 16 by 16 cursor: a black arrow outlined in white.
+QCursor arrowCursor(const QPolygon& arrow, int hotX, int hotY)
+{
+    QImage img = blank(16, 16);
+    QPainter p(&img);
+    p.setPen(Qt::white);
+    p.setBrush(Qt::black);
+    p.drawPolygon(arrow);
+    p.end();
+    return QCursor(QPixmap::fromImage(img), hotX, hotY);
+}
+
 } // namespace
 
 const std::vector<QImage>& IndicatorGlyphs()
@@ -85,26 +93,16 @@ const std::vector<QImage>& SortGlyphs()
 
 QCursor RowSelectCursor()
 {
-    QImage img = blank(16, 16);
-    QPainter p(&img);
-    p.setPen(Qt::white);
-    p.setBrush(Qt::black);
-    p.drawPolygon(QPolygon({QPoint(15, 7), QPoint(8, 1), QPoint(8, 5), QPoint(1, 5), QPoint(1, 9), QPoint(8, 9),
-                            QPoint(8, 13)}));
-    p.end();
-    return QCursor(QPixmap::fromImage(img), 15, 7);
+    return arrowCursor(QPolygon({QPoint(15, 7), QPoint(8, 1), QPoint(8, 5), QPoint(1, 5), QPoint(1, 9), QPoint(8, 9),
+                                 QPoint(8, 13)}),
+                       15, 7);
 }
 
 QCursor ColumnSelectCursor()
 {
-    QImage img = blank(16, 16);
-    QPainter p(&img);
-    p.setPen(Qt::white);
-    p.setBrush(Qt::black);
-    p.drawPolygon(QPolygon({QPoint(7, 15), QPoint(1, 8), QPoint(5, 8), QPoint(5, 1), QPoint(9, 1), QPoint(9, 8),
-                            QPoint(13, 8)}));
-    p.end();
-    return QCursor(QPixmap::fromImage(img), 7, 15);
+    return arrowCursor(QPolygon({QPoint(7, 15), QPoint(1, 8), QPoint(5, 8), QPoint(5, 1), QPoint(9, 1), QPoint(9, 8),
+                                 QPoint(13, 8)}),
+                       7, 15);
 }
 
 } // namespace gridglyphs
