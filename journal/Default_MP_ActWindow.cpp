@@ -1,5 +1,6 @@
 #include "journal/Default_MP_ActWindow.h"
 
+#include "db/JournalSchemas.h"
 #include "journal/NoPhoto.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FormatFloat.h"
@@ -23,7 +24,6 @@ QString threeDecimals(double v)
 QLineEdit* upperCaseEdit(QWidget* parent)
 {
     auto* e = new QLineEdit(parent);
-    e->setMaxLength(kActTextWidth);
     // eUpperCase: every typed character in its upper-case form (Cyrillic too).
     QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
         const QString upper = text.toUpper();
@@ -111,6 +111,13 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     eINSP_PAT = inspectorEdits[2];
     eINSP_DEPR = inspectorEdits[3];
     eINSP_NUMB = inspectorEdits[4];
+    // Each edit holds no more than its table column, so nothing typed is cut when the act is saved.
+    const db::SchemaWidths w = db::WidthsOf(db::Schema::DefaultMp);
+    for (auto [e, width] : {std::pair{eOBSL_FAM, w.maxFam}, {eOBSL_NAME, w.maxName}, {eOBSL_PAT, w.maxPat},
+                            {eMEAS_PLACE, w.maxPat}, {eOBSL_NAUTO, w.maxPat}, {eINSP_FAM, w.maxFam},
+                            {eINSP_NAME, w.maxName}, {eINSP_PAT, w.maxPat}, {eINSP_DEPR, w.maxFam},
+                            {eINSP_NUMB, w.maxFam}})
+        e->setMaxLength(width);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(QStringLiteral("Оператор:"), this));
@@ -123,6 +130,9 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     column->addLayout(bottom);
     column->addStretch(1);
 
+    // Enter in an edit must neither save nor cancel the act: no button is the dialog's default.
+    for (QPushButton* b : {bWaitNewIzm, bSave, bCancel})
+        b->setAutoDefault(false);
     connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
     connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
     connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
@@ -226,4 +236,13 @@ void TfmDefault_MP_ActWindow::SetWaiting(bool waiting)
     bWaitNewIzm->setEnabled(!waiting);
     gbDannie_s_Pribora->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
                                          : QStringLiteral("Данные с прибора:"));
+}
+
+void TfmDefault_MP_ActWindow::reject()
+{
+    // Closing the window is the cancel button.
+    if (OnCancel)
+        OnCancel();
+    else
+        QDialog::reject();
 }

@@ -27,6 +27,9 @@ public:
     // The still photo, or the no-photo picture for none.
     void ShowPhoto(const gfx::TJPEGImage* photo);
 
+    // Closing the window (its close box, Escape) counts as cancel.
+    void reject() override;
+
     std::function<void()> OnWaitNewIzm;
     std::function<void()> OnSave;
     std::function<void()> OnCancel;

@@ -10,6 +10,7 @@
 #include "db/JournalSchemas.h"
 #include "grid/DBGridEx.h"
 #include "journal/Default_MP_Filter.h"
+#include "journal/JournalErrors.h"
 #include "journal/JournalLock.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
@@ -143,12 +144,12 @@ void TfmDefault_MP_Akt::viewShown(const QString& caption)
 
 void TfmDefault_MP_Akt::ShowAll()
 {
-    viewShown(View.ShowAll());
+    RunReported("ShowAll", journal_msg::kView, [this] { viewShown(View.ShowAll()); });
 }
 
 void TfmDefault_MP_Akt::ShowToday()
 {
-    viewShown(View.ShowToday());
+    RunReported("ShowToday", journal_msg::kView, [this] { viewShown(View.ShowToday()); });
 }
 
 void TfmDefault_MP_Akt::ShowFilterDialog()
@@ -165,7 +166,7 @@ void TfmDefault_MP_Akt::ShowFilterDialog()
             copy = dialog.Store();
     }
     if (ok)
-        viewShown(View.ShowFilter(copy));
+        RunReported("ShowFilterDialog", journal_msg::kView, [&] { viewShown(View.ShowFilter(copy)); });
 }
 
 void TfmDefault_MP_Akt::BuildColumns()
@@ -290,6 +291,17 @@ bool TfmDefault_MP_Akt::IsRecordEditable()
 }
 
 void TfmDefault_MP_Akt::DeleteRecords()
+{
+    if (!RunReported("DeleteRecords", journal_msg::kDelete, [this] { deleteRecords(); })) {
+        // The view may have been closed by the statement that failed: the journal shows what it holds.
+        try {
+            RefreshView(-1);
+        } catch (...) {
+        }
+    }
+}
+
+void TfmDefault_MP_Akt::deleteRecords()
 {
     if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
         return;

@@ -88,6 +88,9 @@ public:
     TfmDefault_MP_ActWindow& ActWindow() { return *Window; }
 
 private:
+    void deleteRecords();
+    // The current row of the view as an act, with its photo.
+    TDataForm_MP readAct(bool& photoUnreadable);
     void editButtonsVisibility();
     void relayoutGrid();
     // The view-name caption and a repaint after a named view.

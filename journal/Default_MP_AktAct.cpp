@@ -4,7 +4,9 @@
 
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
+#include "journal/JournalErrors.h"
 #include "journal/JournalLock.h"
+#include "platform/controls/MessageBox.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/BlobStream.h"
 #include "platform/data/Field.h"
@@ -36,7 +38,7 @@ void TfmDefault_MP_Akt::InitAct(TDataForm_MP& act)
 {
     act = TDataForm_MP();
     act.STAT = QChar();
-    act.OPER = Oper.left(kActTextWidth);
+    act.OPER = Filing.OperatorText();
     act.flag = QChar();
 }
 
@@ -68,7 +70,7 @@ void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, in
     a.INSP_PAT = v.INSP_PAT;
     a.INSP_DEPR = v.INSP_DEPR;
     a.INSP_NUMB = v.INSP_NUMB;
-    a.OPER = Oper.left(kActTextWidth);
+    a.OPER = Filing.OperatorText();
     a.flag = v.PAGE_FOOT;
     a.SATURDATA = v.SATURDATA;
     ShowAct(a);
@@ -132,6 +134,20 @@ void TfmDefault_MP_Akt::OpenAct()
     if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
         return;
     TDataForm_MP a;
+    bool photoUnreadable = false;
+    if (!RunReported("OpenAct", journal_msg::kOpenAct, [&] { a = readAct(photoUnreadable); }))
+        return;
+    Window->ShowPhoto(Photo.get());
+    StopWaiting();
+    ShowAct(a);
+    if (photoUnreadable)
+        ctl::MessageBox(journal_msg::kBadPhoto, QStringLiteral("Внимание"), ctl::MB_OK | ctl::MB_ICONWARNING);
+    Window->exec();
+}
+
+TDataForm_MP TfmDefault_MP_Akt::readAct(bool& photoUnreadable)
+{
+    TDataForm_MP a;
     InitAct(a);
     {
         JournalLock lock(TableLock);
@@ -161,22 +177,22 @@ void TfmDefault_MP_Akt::OpenAct()
         Photo.reset();
         PhotoFixed = false;
         TField* memo = ADOQuery->FieldByName(QStringLiteral("OBSL_PHOTO"));
-        const QByteArray bytes = memo->IsNull() ? QByteArray() : ADOQuery->CreateBlobStream(memo, bmRead)->readAll();
-        if (!bytes.isEmpty()) {
-            auto jpeg = std::make_unique<gfx::TJPEGImage>();
-            try {
+        // A photo that cannot be read (damaged memo or JPEG) leaves the act without one; the stored bytes
+        // stay as they are.
+        try {
+            const QByteArray bytes = memo->IsNull() ? QByteArray() : ADOQuery->CreateBlobStream(memo, bmRead)->readAll();
+            if (!bytes.isEmpty()) {
+                auto jpeg = std::make_unique<gfx::TJPEGImage>();
                 jpeg->LoadFromBytes(bytes);
                 Photo = std::move(jpeg);
-            } catch (...) {
-                // A damaged photo reads as none; the stored bytes stay as they are.
             }
+        } catch (const std::exception& e) {
+            Dbg().Print("OpenAct - photo of record %i: %s", a.ID, e.what());
+            photoUnreadable = true;
         }
         a.RowNumber = ADOQuery->RecNo();
     }
-    Window->ShowPhoto(Photo.get());
-    StopWaiting();
-    ShowAct(a);
-    Window->exec();
+    return a;
 }
 
 void TfmDefault_MP_Akt::bWaitNewIzmClick()
@@ -188,12 +204,17 @@ void TfmDefault_MP_Akt::bSaveClick()
 {
     const TDataForm_MP a = Window->ActFromControls(Akt);
     if (a.ID != 0) {
-        Filing.UpdateRecord(a);
-        if (Photo && !Photo->Empty() && PhotoFixed) {
-            if (Filing.WritePhoto(a.ID, Photo->SaveToBytes()))
-                PhotoFixed = false;
-            Window->ShowPhoto(Photo.get());
-        }
+        // A refused save keeps the act open with what was typed.
+        const bool saved = RunReported("bSaveClick", journal_msg::kSaveAct, [&] {
+            Filing.UpdateRecord(a);
+            if (Photo && !Photo->Empty() && PhotoFixed) {
+                if (Filing.WritePhoto(a.ID, Photo->SaveToBytes()))
+                    PhotoFixed = false;
+                Window->ShowPhoto(Photo.get());
+            }
+        });
+        if (!saved)
+            return;
         // Back to the act's record: its row number is stale when records were filed while the act was open
         // (the view then changed); the number serves only when the view no longer holds the record.
         if (ADOQuery->Active() && !Filing.Locate(a.ID) &&

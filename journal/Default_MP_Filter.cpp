@@ -19,6 +19,14 @@
 
 namespace {
 
+// A value typed with either separator, read as the system reads numbers.
+bool valueOf(QString text, double& value)
+{
+    const QChar sep = rtl::formatSettings().DecimalSeparator;
+    text.replace(QLatin1Char('.'), sep).replace(QLatin1Char(','), sep);
+    return rtl::TryStrToFloat(text, value);
+}
+
 QString dayText(const QDate& d)
 {
     return QStringLiteral("%1.%2.%3")
@@ -114,11 +122,11 @@ TfmDefault_MP_Filter::TfmDefault_MP_Filter(QWidget* owner)
     Label2 = new QLabel(QStringLiteral("(мг/л)  по"), valueBox);
     efMax = new QLineEdit(valueBox);
     Label3 = new QLabel(QStringLiteral("(мг/л)"), valueBox);
-    // efFloatNum: digits and the decimal separator.
-    const QString sep = QRegularExpression::escape(QString(rtl::formatSettings().DecimalSeparator));
+    // efFloatNum: digits and one decimal separator, the point or the comma whatever the system's is (an
+    // operator's "0.1" must not become "01").
     for (QLineEdit* e : {efMin, efMax}) {
         e->setMaxLength(6);
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9%1]*").arg(sep)), e));
+        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*([.,][0-9]*)?")), e));
     }
     for (QWidget* w : std::initializer_list<QWidget*>{Label1, efMin, Label2, efMax, Label3})
         w->setEnabled(false);
@@ -302,8 +310,8 @@ void TfmDefault_MP_Filter::bOKClick()
     if (cbfMinMax_active->isChecked()) {
         // A lone decimal separator is no number: asked for again, like an empty edit.
         double min = 0, max = 0;
-        if (efMin->text().isEmpty() || efMax->text().isEmpty() || !rtl::TryStrToFloat(efMin->text(), min) ||
-            !rtl::TryStrToFloat(efMax->text(), max)) {
+        if (efMin->text().isEmpty() || efMax->text().isEmpty() || !valueOf(efMin->text(), min) ||
+            !valueOf(efMax->text(), max)) {
             warn("Вы не ввели Измеренную величину!");
             return;
         }

@@ -127,6 +127,10 @@ const TFilingSchema& DefaultMpFiling()
     static const TFilingSchema schema = [] {
         TFilingSchema s;
         s.Table = db::Schema::DefaultMp;
+        const db::SchemaWidths w = db::WidthsOf(s.Table);
+        s.NameWidth = w.maxFam;
+        s.OtherWidth = w.maxPat;
+        s.OperWidth = w.maxOper;
         using K = TColumnKind;
         s.InsertColumns = {
             {"ID", K::Integer},        {"TYPE_PRIB", K::Integer}, {"PRIBOR", K::Integer},    {"DATA_IZM", K::Text},
@@ -160,8 +164,10 @@ const TFilingSchema& DefaultFiling()
         };
         s.UpdateTextsBeforeNumber = {"OBSL_FAM", "OBSL_NAME", "OBSL_PAT"};
         s.OperAlways = false;
-        s.NameWidth = 20;
-        s.OtherWidth = 19;
+        const db::SchemaWidths w = db::WidthsOf(s.Table);
+        s.NameWidth = w.maxFam;
+        s.OtherWidth = w.maxPat;
+        s.OperWidth = w.maxOper;
         s.StatIsDigit = false;
         s.OperFromInspector = true;
         s.InspectorColumn = "OPER";
@@ -234,7 +240,7 @@ TJournalRecord TJournalFiling::RecordOf(const TVELTMeasurement& m) const
     r.TYPE_PRIB = int32_t(m.DeviceType);
     r.SATURDATA = int32_t(m.ModelCode);
     r.TYPERECORD = int32_t(m.Probe.RecordType);
-    r.OPER = Schema.OperFromInspector ? probeText(m.Probe.InsLastName, Schema.OtherWidth) : Oper.left(Schema.OtherWidth);
+    r.OPER = Schema.OperFromInspector ? probeText(m.Probe.InsLastName, Schema.OperWidth) : OperatorText();
     r.PAGE_FOOT = m.Probe.Flag ? QLatin1Char('1') : QLatin1Char('0');
     r.NORMA = 0;
     return r;

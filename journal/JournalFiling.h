@@ -36,9 +36,10 @@ struct TFilingSchema {
     std::vector<const char*> UpdateTextsAfterNumber;
     // OPER goes into every UPDATE; otherwise only when not empty, or as the only item.
     bool OperAlways = true;
-    // Room of each text taken from a measurement.
-    int NameWidth = 23;     // OBSL_FAM
-    int OtherWidth = 23;    // every other text
+    // Room of each text taken from a measurement: the table's column widths.
+    int NameWidth = 0;      // OBSL_FAM
+    int OtherWidth = 0;     // every other text
+    int OperWidth = 0;      // OPER
     // STAT: '0' + exhale state (9 above 9), or '1' for any interrupted exhale.
     bool StatIsDigit = true;
     // OPER: the operator logged in, or the inspector's surname from the measurement.
@@ -79,6 +80,8 @@ public:
 
     void Bind(const Binding& binding) { B = binding; }
     void SetOperator(const QString& name) { Oper = name; }
+    // The operator's name as OPER holds it.
+    QString OperatorText() const { return Oper.left(Schema.OperWidth); }
     const TFilingSchema& GetSchema() const { return Schema; }
 
     // The journal table of the schema, created through the view query.

@@ -9,7 +9,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
+#include <QPushButton>
+#include "platform/controls/MessageBox.h"
 
 using jtest::Journal;
 using jtest::Measurement;
@@ -250,22 +253,23 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
 
 TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
 {
-    // A letter the table's code page has no byte for: the update is refused. The error reaches the caller
-    // (which reports it), the act stays open with what was typed, and the journal still shows its view.
+    // A letter the table's code page has no byte for: the update is refused. The operator is told so in
+    // Russian (the data layer's text goes to the log), the act stays open with what was typed, and the
+    // journal still shows its view.
     Journal j;
     for (int i = 0; i < 3; ++i) {
         const auto m = Measurement(2017, 1, 1, 9, i, 0, 8, 0.1, 0, uint32_t(i + 1));
         j.ctrl->NewMeasure(&m, 1);
     }
     j.query->SetRecNo(2);
-    bool refused = false;
+    ctl::TScriptedMessageBoxPort boxes;
     whenModal([&] {
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ӘЛИЕВ"));
-        try {
-            j.ctrl->bSaveClick();
-        } catch (const std::exception&) {
-            refused = true;
-        }
+        QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
+        ASSERT_EQ(boxes.Count(), 1);
+        EXPECT_TRUE(boxes.AskedSoFar()[0].text.startsWith(QString::fromUtf8("Акт не сохранён")));
+        EXPECT_FALSE(boxes.AskedSoFar()[0].text.contains("UPDATE"));
+        EXPECT_EQ(boxes.AskedSoFar()[0].icon(), ctl::MB_ICONERROR);
         EXPECT_TRUE(j.ctrl->ActWindow().isVisible()) << "the act is not closed as saved";
         EXPECT_EQ(j.Act<QLineEdit>("eOBSL_FAM")->text(), QString::fromUtf8("ӘЛИЕВ"));
         EXPECT_TRUE(j.query->Active());
@@ -276,9 +280,81 @@ TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
         j.ctrl->bCancelClick();
     });
     j.ctrl->OpenAct();
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(j.log().contains("bSaveClick - error: ")) << j.log().toStdString();
     EXPECT_TRUE(j.Value(2, "OBSL_FAM").isNull());
     EXPECT_EQ(j.countPanel->text(), QString::fromUtf8("Всего записей: 3"));
+}
+
+TEST(Act, EnterInAnEditNeitherClosesNorDiscards)
+{
+    Journal j;
+    const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
+    j.ctrl->NewMeasure(&m, 1);
+    whenModal([&] {
+        QLineEdit* name = j.Act<QLineEdit>("eOBSL_NAME");
+        name->setFocus();
+        QTest::keyClicks(name, "ivan");
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(name, key);
+        EXPECT_TRUE(j.ctrl->ActWindow().isVisible());
+        EXPECT_EQ(name->text(), "IVAN");
+        QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
+    });
+    j.ctrl->OpenAct();
+    EXPECT_EQ(j.ctrl->ActWindow().result(), 1);
+    EXPECT_EQ(j.Value(1, "OBSL_NAME").toString(), "IVAN");
+}
+
+TEST(Act, EditsTakeNoMoreThanTheirColumnsHold)
+{
+    Journal j;
+    const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
+    j.ctrl->NewMeasure(&m, 1);
+    const char* edits[] = {"OBSL_FAM", "OBSL_NAME", "OBSL_PAT",  "MEAS_PLACE", "OBSL_NAUTO",
+                           "INSP_FAM", "INSP_NAME", "INSP_PAT", "INSP_DEPR",  "INSP_NUMB"};
+    whenModal([&] {
+        for (const char* column : edits) {
+            QLineEdit* e = j.Act<QLineEdit>((std::string("e") + column).c_str());
+            QTest::keyClicks(e, QString(40, QLatin1Char('W')));
+            EXPECT_EQ(e->text().size(), j.query->FieldByName(column)->Size()) << column;
+        }
+        QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
+    });
+    j.ctrl->OpenAct();
+    for (const char* column : edits)
+        EXPECT_EQ(j.Value(1, column).toString(), QString(j.query->FieldByName(column)->Size(), QLatin1Char('W')))
+            << column;
+}
+
+TEST(Act, ARecordWhosePhotoCannotBeReadOpensWithoutItAndSaysSo)
+{
+    Journal j;
+    const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
+    j.ctrl->NewMeasure(&m, 1);
+    const QByteArray damaged("\xFF\xD8 not a picture", 18);
+    {
+        TADOQuery q(j.conn.get());
+        q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = 1"));
+        q.Open();
+        q.Edit();
+        q.CreateBlobStream(q.FieldByName(QStringLiteral("OBSL_PHOTO")), bmWrite)->write(damaged);
+        q.Post();
+    }
+    j.ctrl->ShowAll();
+    ctl::TScriptedMessageBoxPort boxes;
+    bool opened = false;
+    whenModal([&] {
+        opened = true;
+        EXPECT_EQ(j.ctrl->Act().ID, 1);
+        EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
+        QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
+    });
+    j.ctrl->OpenAct();
+    EXPECT_TRUE(opened);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text,
+              QString::fromUtf8("Фотографию этой записи не удалось прочитать. Акт открыт без фотографии."));
+    EXPECT_EQ(StoredPhoto(j, 1), damaged) << "the stored bytes stay as they are";
 }
 
 TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)

@@ -395,3 +395,26 @@ TEST(Controller, TheTableIsMadeWhereTheDataLinkPoints)
     j.Init();
     EXPECT_EQ(j.Rows(), 1);
 }
+
+TEST(Controller, ATableThatCannotBeReadIsReportedInRussianAndLoggedInFull)
+{
+    Journal j;
+    const auto m = Kind(1, 0, 0.1);
+    j.ctrl->NewMeasure(&m, 1);
+    j.grid->SelectedRows().Clear();
+    // The table goes away under the journal.
+    j.query->Close();
+    j.conn->ReleaseFiles();
+    ASSERT_TRUE(QFile::rename(j.base(), j.base() + ".gone"));
+    ctl::TScriptedMessageBoxPort boxes;
+    j.ctrl->ShowAll();
+    j.ctrl->ShowToday();
+    ASSERT_EQ(boxes.Count(), 2);
+    for (const auto& asked : boxes.AskedSoFar()) {
+        EXPECT_EQ(asked.text, QString::fromUtf8("Не удалось прочитать записи журнала. Подробности записаны в лог программы."));
+        EXPECT_EQ(asked.caption, QString::fromUtf8("Ошибка"));
+    }
+    const QString log = j.log();
+    EXPECT_TRUE(log.contains("ShowAll - error: ")) << log.toStdString();
+    EXPECT_TRUE(log.contains("ShowToday - error: ")) << log.toStdString();
+}

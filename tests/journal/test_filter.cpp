@@ -10,6 +10,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 
 using jtest::Journal;
 using jtest::Measurement;
@@ -223,4 +224,26 @@ TEST(FilterDialog, OkStoresTheControlsAndEmptyOrLoneSeparatorEditsAreAskedFor)
     EXPECT_DOUBLE_EQ(f.Min, 0.1);
     EXPECT_DOUBLE_EQ(f.Max, 0.5);
     // The edits take only what their filters let through.
+}
+
+TEST(FilterDialog, ValuesTypedWithAPointOrACommaReadAlike)
+{
+    for (const bool russian : {true, false}) {
+        const rtl::TFormatSettings saved = rtl::formatSettings();
+        rtl::setFormatSettings(russian ? rtl::TFormatSettings::russian() : rtl::TFormatSettings::english());
+        TfmDefault_MP_Filter d;
+        d.Load(Cleared());
+        d.show();
+        QTest::mouseClick(d.cbfMinMax_active, Qt::LeftButton);
+        ASSERT_TRUE(d.efMin->isEnabled());
+        QTest::keyClicks(d.efMin, "0.1");
+        QTest::keyClicks(d.efMax, "0,5");
+        EXPECT_EQ(d.efMin->text(), "0.1") << russian;
+        EXPECT_EQ(d.efMax->text(), "0,5") << russian;
+        QTest::mouseClick(d.bOK, Qt::LeftButton);
+        EXPECT_EQ(d.result(), 1) << russian;
+        EXPECT_DOUBLE_EQ(d.Store().Min, 0.1) << russian;
+        EXPECT_DOUBLE_EQ(d.Store().Max, 0.5) << russian;
+        rtl::setFormatSettings(saved);
+    }
 }
