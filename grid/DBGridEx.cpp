@@ -166,8 +166,23 @@ TGridRect TCustomDBGridEx::DataBox() const
 }
 void TCustomDBGridEx::SetReadOnly(bool v) { readOnly_ = v; InvalidateGrid(); }
 void TCustomDBGridEx::SetDrawMemoText(bool v) { drawMemoText_ = v; InvalidateGrid(); }
-void TCustomDBGridEx::SetRowHeight(int v) { rowHeight_ = v; LayoutChanged(); }
-void TCustomDBGridEx::SetRowLines(int v) { rowLines_ = v; LayoutChanged(); }
+void TCustomDBGridEx::SetRowHeight(int v)
+{
+    v = std::max(0, v);
+    if (v == rowHeight_)
+        return;
+    rowHeight_ = v;
+    LayoutChanged();
+}
+
+void TCustomDBGridEx::SetRowLines(int v)
+{
+    v = std::max(0, v);
+    if (v == rowLines_)
+        return;
+    rowLines_ = v;
+    LayoutChanged();
+}
 void TCustomDBGridEx::SetTitleHeight(int v) { titleHeight_ = v; LayoutChanged(); }
 void TCustomDBGridEx::SetTitleLines(int v) { titleLines_ = v; LayoutChanged(); }
 void TCustomDBGridEx::SetUseMultiTitle(bool v) { useMultiTitle_ = v; LayoutChanged(); }

@@ -21,6 +21,8 @@
 
 class TDataSource;
 class TField;
+namespace rtl { class TIniFile; }
+namespace sys { class TRegIniFile; }
 
 class TCustomDBGridEx : public TCustomGrid {
     Q_OBJECT
@@ -164,6 +166,29 @@ public:
     struct ScrollInfo { int min = 0, max = 0, page = 0, pos = 0; bool operator==(const ScrollInfo&) const = default; };
     ScrollInfo VertScrollInfo() const { return scrollInfo_; }
 
+    // ---- layout storage ----
+    // The columns' order, widths, sort marks, visibility and drop-down sizes (and, for the grid, the row
+    // geometry) as one value per column under a section of a registry key or an ini file. The registry
+    // overloads use the section DefaultSectionOf(this) and always erase it before saving.
+    // Saving answers false when the storage refused a write (its LastError says why).
+    bool SaveColumnsLayout(sys::TRegIniFile& reg);
+    bool SaveColumnsLayout(rtl::TIniFile& ini, const QString& section);
+    bool SaveColumnsLayoutIni(const QString& fileName, const QString& section, bool deleteSection);
+    void RestoreColumnsLayout(sys::TRegIniFile& reg, TColumnExRestoreParams params);
+    void RestoreColumnsLayout(rtl::TIniFile& ini, const QString& section, TColumnExRestoreParams params);
+    void RestoreColumnsLayoutIni(const QString& fileName, const QString& section, TColumnExRestoreParams params);
+    bool SaveGridLayout(sys::TRegIniFile& reg);
+    bool SaveGridLayout(rtl::TIniFile& ini, const QString& section);
+    bool SaveGridLayoutIni(const QString& fileName, const QString& section, bool deleteSection);
+    void RestoreGridLayout(sys::TRegIniFile& reg, TDBGridExRestoreParams params);
+    void RestoreGridLayout(rtl::TIniFile& ini, const QString& section, TDBGridExRestoreParams params);
+    void RestoreGridLayoutIni(const QString& fileName, const QString& section, TDBGridExRestoreParams params);
+    // The section a component keeps its layout under: its name, after its form's class name (or its
+    // parent's name when it has no form of its own).
+    static QString DefaultSectionOf(const QWidget* component);
+    // One storage of a layout, a registry key or an ini file.
+    class TLayoutStore;
+
     // ---- selection and input ----
     // Whether the standard edit actions may run now (the actions themselves come with the clipboard).
     bool CheckCopyAction();
@@ -294,6 +319,10 @@ protected:
     QCursor CursorAt(int x, int y) override;
     void ResetTimer(int interval);
     void StopTimer();
+    bool SaveColumnsLayoutProducer(TLayoutStore& store, const QString& section, bool deleteSection);
+    void RestoreColumnsLayoutProducer(TLayoutStore& store, const QString& section, TColumnExRestoreParams params);
+    bool SaveGridLayoutProducer(TLayoutStore& store, const QString& section, bool deleteSection);
+    void RestoreGridLayoutProducer(TLayoutStore& store, const QString& section, TDBGridExRestoreParams params);
 
     void changeEvent(QEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;

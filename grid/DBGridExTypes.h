@@ -62,6 +62,16 @@ enum TDBGridColumnsState { csDefault, csCustomized };
 enum TGroupOperation { goSum, goAvg, goCount };
 enum TScrollBarVisibleModeEx { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+// What a stored layout gives back to the columns, and to the grid.
+enum TColumnExRestoreParam : unsigned {
+    crpColIndexEx, crpColWidthsEx, crpSortMarkerEx, crpColVisibleEx, crpDropDownRowsEx, crpDropDownWidthEx
+};
+using TColumnExRestoreParams = unsigned;
+enum TDBGridExRestoreParam : unsigned {
+    grpColIndexEx, grpColWidthsEx, grpSortMarkerEx, grpColVisibleEx, grpRowHeightEx, grpDropDownRowsEx,
+    grpDropDownWidthEx
+};
+using TDBGridExRestoreParams = unsigned;
 
 // A list of columns that owns none of them.
 using TColumnsExList = QList<TColumnEx*>;
