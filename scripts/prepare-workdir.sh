@@ -29,3 +29,9 @@ if [ ! -e "$work/VELT.dat" ]; then
     } > "$work/VELT.dat"
   )
 fi
+
+# The consolidated report's spreadsheet template, made by its generator.
+mkdir -p "$work/REPORTS"
+if [ ! -e "$work/REPORTS/pattern.xls" ] && [ -x "$bindir/velt-xls-pattern" ]; then
+  "$bindir/velt-xls-pattern" "$work/REPORTS/pattern.xls"
+fi
