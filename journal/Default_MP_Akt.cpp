@@ -4,6 +4,7 @@
 
 #include "Devices/Measurement.h"
 #include "journal/CellLook.h"
+#include "journal/ConsReport.h"
 
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
@@ -410,5 +411,7 @@ void TfmDefault_MP_Akt::ShowJournalReport()
 
 void TfmDefault_MP_Akt::ShowConsReport()
 {
-    Dbg().Print("ShowConsReport: the consolidated report is not available in this build");
+    TfmConsReport form;
+    form.SetDatabase(ADOConnection, WorkDir, DBInfoPribors);
+    form.exec();
 }
