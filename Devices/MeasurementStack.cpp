@@ -12,21 +12,11 @@ TStackHooks TMeasurementStack::Hooks()
     return {records_.get(), &count_, kMeasurementStackCapacity, &lock_};
 }
 
-namespace {
-
-struct Locked {
-    critsection_t& cs;
-    explicit Locked(critsection_t& c) : cs(c) { cs.Enter(); }
-    ~Locked() { cs.Leave(); }
-};
-
-} // namespace
-
 bool PushMeasurement(const TStackHooks& stack, const TVELTMeasurement* record, bool logPush)
 {
     if (!record || !stack.Attached())
         return false;
-    Locked g(*stack.Lock);
+    TCritLock g(*stack.Lock);
     if (*stack.Count >= stack.Capacity)
         return false;
     if (logPush)
@@ -40,7 +30,7 @@ bool PopMeasurement(const TStackHooks& stack, TVELTMeasurement* dest)
 {
     if (!dest || !stack.Attached())
         return false;
-    Locked g(*stack.Lock);
+    TCritLock g(*stack.Lock);
     if (*stack.Count == 0)
         return false;
     --*stack.Count;
@@ -52,7 +42,7 @@ int StackCount(const TStackHooks& stack)
 {
     if (!stack.Attached())
         return 0;
-    Locked g(*stack.Lock);
+    TCritLock g(*stack.Lock);
     return *stack.Count;
 }
 

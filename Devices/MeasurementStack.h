@@ -1,9 +1,10 @@
 #pragma once
 // The measurement stack: where the drivers leave their records and the manager takes them, last in first out.
-// One lock guards the array and the count; it is held for one record copy (and, for the drivers that log
-// their pushes, one log line: the log's lock is only ever taken inside it).
+// One lock guards the array and the count between the driver threads that push and the manager thread that
+// pops; it is held for one record copy (and, for the drivers that log their pushes, one log line: the log's
+// lock is only ever taken inside it).
 #include "Devices/Measurement.h"
-#include "core/ConvertTimeLong.h"
+#include "core/CriticalSection.h"
 
 #include <cstdint>
 #include <functional>

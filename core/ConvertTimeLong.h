@@ -1,28 +1,11 @@
 #pragma once
-// The critical section shared by the drivers, the journal and the instrument table, and the instruments'
-// own time: seconds from 1971-06-16 00:00:00 on the instrument's clock, with no zone and no milliseconds.
+// The instruments' own time: seconds from 1971-06-16 00:00:00 on the instrument's clock, with no zone and no
+// milliseconds.
 #include "platform/rtl/DateTime.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <mutex>
-
-// Re-entrant: the thread that holds it may enter again (and must leave as often as it entered);
-// TryEnter fails only while another thread holds it.
-class critsection_t {
-public:
-    critsection_t() = default;
-    critsection_t(const critsection_t&) = delete;
-    critsection_t& operator=(const critsection_t&) = delete;
-
-    void Enter() { mutex_.lock(); }
-    void Leave() { mutex_.unlock(); }
-    bool TryEnter() { return mutex_.try_lock(); }
-
-private:
-    std::recursive_mutex mutex_;
-};
 
 // 0 is 1971-06-16 00:00:00, 4294967295 is 2107-07-23 06:28:15.
 using LongTime = uint32_t;

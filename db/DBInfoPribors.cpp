@@ -2,7 +2,6 @@
 
 #include "core/Debug.h"
 #include "db/JournalSchemas.h"
-#include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
@@ -11,18 +10,6 @@
 #include <exception>
 
 namespace {
-
-// Leaves a critical section on every way out of a scope.
-class Hold {
-public:
-    explicit Hold(critsection_t& cs) : cs_(cs) { cs_.Enter(); }
-    ~Hold() { cs_.Leave(); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-private:
-    critsection_t& cs_;
-};
 
 // Logs the fixed line of a failed step, then what went wrong.
 void logError(const char* line, const std::exception& e)
@@ -54,7 +41,7 @@ TDBInfoPribors::TDBInfoPribors(const QString& workDir)
     } catch (const std::exception& e) {
         logError("TDBInfoPribors - create - error", e);
     }
-    Hold table(TableLock);
+    TCritLock table(TableLock);
     LoadFromBase();
 }
 
@@ -70,7 +57,6 @@ TDBInfoPribors::~TDBInfoPribors()
 bool TDBInfoPribors::CreateBase()
 {
     Dbg().Print("TDBInfoPribors - CreateBase...");
-    Hold statement(StatementLock);
     try {
         ADOQuery->SetSQL(db::CreateTableText(db::Schema::InfoPrib));
         ADOQuery->ExecSQL();
@@ -83,7 +69,6 @@ bool TDBInfoPribors::CreateBase()
 
 bool TDBInfoPribors::InsertRecord(const TInfoPriborRecord& record)
 {
-    Hold statement(StatementLock);
     TADOQuery& q = *ADOQuery;
     try {
         q.Close();
@@ -134,7 +119,6 @@ bool TDBInfoPribors::InsertRecord(const TInfoPriborRecord& record)
 
 int TDBInfoPribors::SearchBase(const TInfoPriborRecord& record, int& id)
 {
-    Hold statement(StatementLock);
     TADOQuery& q = *ADOQuery2;
     const QString where = QStringLiteral(" WHERE") + QStringLiteral(" DATECONST = :DATECONST AND")
                           + QStringLiteral(" PRIBOR = :PRIBOR");
@@ -171,7 +155,6 @@ int TDBInfoPribors::SearchBase(const TInfoPriborRecord& record, int& id)
 
 int TDBInfoPribors::Compare_lifezapis(int id, uint32_t count)
 {
-    Hold statement(StatementLock);
     TADOQuery& q = *ADOQuery2;
     try {
         q.Close();
@@ -194,7 +177,6 @@ int TDBInfoPribors::Compare_lifezapis(int id, uint32_t count)
 
 bool TDBInfoPribors::Update_lifezapis(int id, uint32_t count)
 {
-    Hold statement(StatementLock);
     TADOQuery& q = *ADOQuery;
     try {
         q.Close();
@@ -211,7 +193,7 @@ bool TDBInfoPribors::Update_lifezapis(int id, uint32_t count)
 
 bool TDBInfoPribors::Add(TInfoPriborRecord record)
 {
-    Hold table(TableLock);
+    TCritLock table(TableLock);
     try {
         int id = 0;
         const int rows = SearchBase(record, id);
@@ -236,7 +218,6 @@ bool TDBInfoPribors::Add(TInfoPriborRecord record)
 bool TDBInfoPribors::LoadFromBase()
 {
     Dbg().Print("TDBInfoPribors - LoadFromBase...");
-    Hold statement(StatementLock);
     TADOQuery& q = *ADOQuery;
     try {
         q.Close();
@@ -300,7 +281,6 @@ double TDBInfoPribors::Norma(uint32_t serial, const QString& dateText)
 {
     LongTime t = 0;
     try {
-        Hold table(TableLock);
         t = DateTimeTextToLong(dateText);
     } catch (const std::exception&) {
         Dbg().Print("TDBInfoPribors - Norma() - error");
@@ -312,7 +292,7 @@ double TDBInfoPribors::Norma(uint32_t serial, const QString& dateText)
 double TDBInfoPribors::Norma(uint32_t serial, LongTime t)
 {
     try {
-        Hold table(TableLock);
+        TCritLock table(TableLock);
         if (const TInfoPriborRecord* row = Instruments.RowAt(serial, t))
             return row->NORMA;
         return Norma_Zakon(t);
@@ -324,28 +304,21 @@ double TDBInfoPribors::Norma(uint32_t serial, LongTime t)
 
 double TDBInfoPribors::Norma_Zakon(LongTime t)
 {
-    try {
-        rtl::SystemTime st{};
-        const rtl::TDateTime at = rtl::SystemTimeToDateTime(LongToSystemTime(t, st));
-        rtl::SystemTime refSt{};
-        const rtl::TDateTime reference =
-            rtl::SystemTimeToDateTime(LongToSystemTime(DateTimeTextToLong(QStringLiteral("2010.08.05 00:00:00")), refSt));
-        return at - reference < 1.0 ? 0.15 : 0.0;
-    } catch (const std::exception&) {
-        Dbg().Print("TDBInfoPribors - Norma_Zakon() - error");
-        ctl::MessageBox(QStringLiteral("Ошибка в процедуре перевода строки в дату,\nвозможно несоответствие формата "
-                                       "даты.\nИспользуемый программой формат хранения даты в БД: "
-                                       "'гггг.мм.дд чч:мм:сс'"),
-                        QStringLiteral("Ошибка!"), ctl::MB_OK | ctl::MB_ICONSTOP);
-        return 0.0;
-    }
+    // The reference is a fixed moment, not a text to parse: nothing here can fail.
+    rtl::SystemTime st{};
+    const rtl::TDateTime at = rtl::SystemTimeToDateTime(LongToSystemTime(t, st));
+    rtl::SystemTime refSt{};
+    refSt.wYear = 2010;
+    refSt.wMonth = 8;
+    refSt.wDay = 5;
+    const rtl::TDateTime reference = rtl::SystemTimeToDateTime(LongToSystemTime(SystemTimeToLong(refSt), refSt));
+    return at - reference < 1.0 ? 0.15 : 0.0;
 }
 
 int TDBInfoPribors::AllLifeZapis(uint32_t serial, const QString& dateText)
 {
     LongTime t = 0;
     try {
-        Hold table(TableLock);
         t = DateTimeTextToLong(dateText);
     } catch (const std::exception&) {
         Dbg().Print("TDBInfoPribors - AllLifeZapis() - error");
@@ -357,7 +330,7 @@ int TDBInfoPribors::AllLifeZapis(uint32_t serial, const QString& dateText)
 int TDBInfoPribors::AllLifeZapis(uint32_t serial, LongTime t)
 {
     try {
-        Hold table(TableLock);
+        TCritLock table(TableLock);
         if (const TInfoPriborRecord* row = Instruments.RowAt(serial, t))
             return int(row->LIFEZAPIS);
         return -1;
@@ -369,12 +342,12 @@ int TDBInfoPribors::AllLifeZapis(uint32_t serial, LongTime t)
 
 int TDBInfoPribors::Count()
 {
-    Hold table(TableLock);
+    TCritLock table(TableLock);
     return Instruments.Count();
 }
 
 TInfoPribCopy TDBInfoPribors::Snapshot()
 {
-    Hold table(TableLock);
+    TCritLock table(TableLock);
     return Instruments;
 }

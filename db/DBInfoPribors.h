@@ -6,9 +6,9 @@
 // lifetime exhalation count in force for an instrument at a journal record's date. The object has a
 // connection of its own, so driver threads never touch the journal's.
 //
-// Two locks, always in this order when both are held: TableLock (the copy, and the whole of Add, Norma and
-// AllLifeZapis), then StatementLock (each statement on the connection).
+// It shows no window: failures go to the log and come back as results.
 #include "core/ConvertTimeLong.h"
+#include "core/CriticalSection.h"
 #include "db/InfoPribCopy.h"
 
 #include <QString>
@@ -62,6 +62,7 @@ private:
     std::unique_ptr<TADOConnection> ADOConnection;
     std::unique_ptr<TADOQuery> ADOQuery;
     std::unique_ptr<TADOQuery> ADOQuery2;
-    critsection_t StatementLock;
+    // Driver threads (Add) and the main thread (Norma, AllLifeZapis, Count) meet here: it guards the copy and,
+    // held across the whole of Add, the connection's statements too, so no second lock is needed for them.
     critsection_t TableLock;
 };

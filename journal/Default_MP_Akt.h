@@ -4,6 +4,7 @@
 // cells by their look, keeps the record-count status and settings, and drives the act window.
 #include "journal/JournalController.h"
 #include "core/ConvertTimeLong.h"
+#include "core/CriticalSection.h"
 #include "journal/DataForm_MP.h"
 #include "journal/Default_MP_ActWindow.h"
 #include "journal/JournalFiling.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Holds a critsection_t for a scope, so a statement that raises still leaves the lock.
-#include "core/ConvertTimeLong.h"
+#include "core/CriticalSection.h"
 
 class JournalLock {
 public:
