@@ -9,7 +9,7 @@
 // the line's and are left out here. Run from the build tree: velt-sim is looked for in ../bin beside bench/.
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
-#include "Devices/VELT_A/serialport.h"
+#include "Devices/Serial/serialport.h"
 #include "platform/system/SerialPorts.h"
 
 #include <benchmark/benchmark.h>

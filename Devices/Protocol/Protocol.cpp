@@ -1,5 +1,5 @@
 #include "Devices/Protocol/Protocol.h"
-#include "Devices/VELT_A/serialport.h"
+#include "Devices/Serial/serialport.h"
 
 #include <chrono>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "Devices/VELT_A/serialport.h"
+#include "Devices/Serial/serialport.h"
 #include "core/Debug.h"
 #include "platform/system/SerialPorts.h"
 

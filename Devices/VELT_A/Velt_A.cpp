@@ -5,7 +5,6 @@
 #include "platform/graphics/FontNames.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
-#include "platform/rtl/IniFile.h"
 #include "platform/system/SerialPorts.h"
 
 #include <QGroupBox>
@@ -37,36 +36,7 @@ private:
 
 } // namespace
 
-TPortComboBox::TPortComboBox(QWidget* parent) : QComboBox(parent)
-{
-    // "---" (or a port that is gone) while nothing is chosen is drawn as a chosen entry is, not greyed as a
-    // hint: the list works.
-    QPalette pal = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setBrush(group, QPalette::PlaceholderText, pal.brush(group, QPalette::ButtonText));
-    setPalette(pal);
-}
-
-void TPortComboBox::showPopup()
-{
-    Fill();
-    QComboBox::showPopup();
-}
-
-void TPortComboBox::Fill()
-{
-    const QString remembered = currentText();
-    clear();
-    for (const sys::SerialPortEntry& e : sys::SerialPortsPresent()) {
-        addItem(e.name);
-        setItemData(count() - 1, e.device, Qt::ToolTipRole);
-    }
-    setCurrentIndex(findText(remembered));
-    if (currentIndex() < 0)
-        setPlaceholderText(remembered);
-}
-
-TVelt_A::TVelt_A(const QString& name, int typeId) : TDeviceDriver(name, typeId)
+TVelt_A::TVelt_A(const QString& name, int typeId) : TSerialDriver(name, typeId)
 {
     Dbg().Print("Create %s...", utf8(Name).constData());
 }
@@ -87,84 +57,17 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     stack_ = stack;
     DBInfoPribors = dbInfoPribors;
 
-    // Placed for the forms' font, whatever the panel's host uses.
-    gbPort = new QGroupBox(QString::fromUtf8("Номер используемого COM-порта:"), panel);
-    ctl::SetFormFont(gbPort);
-    gbPort->setGeometry(8, 8, 337, 65);
-    cbPort = new TPortComboBox(gbPort);
-    cbPort->setGeometry(16, 16, 145, 21);
-    cbPort->setPlaceholderText(QStringLiteral("---"));
-    cbPort->setCurrentIndex(-1);
-    QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
-    lbStatus = new QLabel(QString::fromUtf8("Статус: Не выбран."), gbPort);
-    lbStatus->move(168, 24);
-    lbStatus->adjustSize();
+    CreatePortGroup(panel);
+    gbDevice = CreateDescription(panel, QRect(352, 8, 225, 65),
+                                 {{"Модель:", &lbModelValue}, {"Заводской номер:", &lbSerialValue},
+                                  {"Дата поверки:", &lbDateValue}},
+                                 {128, 128, 120});
 
-    gbDevice = new QGroupBox(QString::fromUtf8("Описание устройства:"), panel);
-    ctl::SetFormFont(gbDevice);
-    gbDevice->setGeometry(352, 8, 225, 65);
-    auto label = [this](const char* text, int left, int top) {
-        auto* l = new QLabel(QString::fromUtf8(text), gbDevice);
-        l->move(left, top);
-        l->adjustSize();
-        return l;
-    };
-    label("Модель:", 16, 16);
-    label("Заводской номер:", 16, 32);
-    label("Дата поверки:", 16, 48);
-    lbModelValue = label("---", 128, 16);
-    lbSerialValue = label("---", 128, 32);
-    lbDateValue = label("---", 120, 48);
-
-    gbJournal = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
-    ctl::SetFormFont(gbJournal);
-    gbJournal->setGeometry(8, 72, 569, 169);
-    mJournal = new QPlainTextEdit(gbJournal);
-    mJournal->setGeometry(8, 16, 345, 145);
-    mJournal->setReadOnly(true);
-    mJournal->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    mJournal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
-    font.setPixelSize(10);
-    mJournal->setFont(font);
-    QPalette pal = mJournal->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    mJournal->setPalette(pal);
-    bClear = new QPushButton(QString::fromUtf8("Отчистить"), gbJournal);
-    bClear->setGeometry(360, 16, 75, 25);
+    gbJournal = CreateLogGroup(panel, QRect(8, 72, 569, 169), mJournal, bClear);
     QObject::connect(bClear, &QPushButton::clicked, mJournal, &QPlainTextEdit::clear);
 
     for (QWidget* w : {static_cast<QWidget*>(gbPort), static_cast<QWidget*>(gbDevice), static_cast<QWidget*>(gbJournal)})
         w->show();
-}
-
-void TVelt_A::LoadSettings(const QString& iniPath, int number)
-{
-    Dbg().Print("%s LoadSettings...", utf8(Name).constData());
-    if (iniPath.isEmpty())
-        return;
-    rtl::TIniFile ini(iniPath);
-    const QString com = ini.ReadString(DeviceSectionName(number), QStringLiteral("COM"), QString());
-    if (com.isEmpty() || !cbPort)
-        return;
-    cbPort->Fill();
-    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
-    if (index < 0)
-        return;
-    cbPort->setCurrentIndex(index);
-    PortChange();
-}
-
-void TVelt_A::SaveSettings(const QString& iniPath, int number)
-{
-    Dbg().Print("%s SaveSettings...", utf8(Name).constData());
-    rtl::TIniFile ini(iniPath);
-    const QString section = DeviceSectionName(number);
-    bool ok = ini.WriteString(section, QStringLiteral("TypeDev"), Name);
-    ok = ini.WriteString(section, QStringLiteral("COM"),
-                         PortNumber > 0 ? QStringLiteral("COM%1").arg(PortNumber) : QStringLiteral(" ")) && ok;
-    if (!ok)
-        Dbg().Print("%s SaveSettings: %s", utf8(Name).constData(), utf8(ini.LastError()).constData());
 }
 
 void TVelt_A::GetEEPROM()
@@ -184,17 +87,16 @@ void TVelt_A::setStatus(const QString& text)
 
 void TVelt_A::PortChange()
 {
-    // Runs to its end without a nested event loop, so a second change cannot start half way.
-    std::unique_lock<std::mutex> g(portChange_, std::try_to_lock);
-    if (!g.owns_lock() || !cbPort)
+    if (changingPort_ || !cbPort)
         return;
+    changingPort_ = true;
     cbPort->setEnabled(false);
     setStatus(QString::fromUtf8("Статус: закрытие..."));
     ClosePort();
     if (mJournal)
         mJournal->clear();
     setStatus(QString::fromUtf8("Статус: открытие..."));
-    const int n = sys::PortNumberOfText(cbPort->currentIndex() >= 0 ? cbPort->currentText() : cbPort->placeholderText());
+    const int n = sys::PortNumberOfText(cbPort->ShownPort());
     if (n == 0) {
         ctl::MessageBox(QString::fromUtf8("В системе не может быть порт COM 0 !"), QStringLiteral("Error"),
                         ctl::MB_OK | ctl::MB_ICONSTOP);
@@ -212,6 +114,7 @@ void TVelt_A::PortChange()
     }
     if (cbPort)
         cbPort->setEnabled(true);
+    changingPort_ = false;
 }
 
 int TVelt_A::OpenPort(int n)

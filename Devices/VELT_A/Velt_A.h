@@ -2,51 +2,33 @@
 // The printout listener: the driver of the type 1 instruments (VELT-A and VELT-B of type 1), which print their
 // results on the serial line when the operator presses their print key. The thread listens on the chosen
 // port, reads each printout and pushes one record per printed result.
-#include "Devices/DeviceDriver.h"
+#include "Devices/Serial/SerialDriver.h"
+#include "Devices/Serial/serialport.h"
 #include "Devices/VELT_A/Printout.h"
-#include "Devices/VELT_A/serialport.h"
 
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QPointer>
 
-#include <mutex>
-
-
-// A port list that refills itself from the ports present each time it drops down.
-class TPortComboBox : public QComboBox {
-    Q_OBJECT
-public:
-    explicit TPortComboBox(QWidget* parent = nullptr);
-    void showPopup() override;
-    void Fill();
-};
-
-class TVelt_A : public TDeviceDriver {
+class TVelt_A : public TSerialDriver {
 public:
     TVelt_A(const QString& name, int typeId);
     ~TVelt_A() override;
 
     void Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors) override;
-    void LoadSettings(const QString& iniPath, int number) override;
-    void SaveSettings(const QString& iniPath, int number) override;
     void GetEEPROM() override;
 
     // The operator chose the port in the list (main thread).
-    void PortChange();
+    void PortChange() override;
     // 1 opened, 0 no such port, -1 it would not open.
     int OpenPort(int n);
     // 1 closed (the thread is held), 2 nothing was open.
     int ClosePort();
     int GetPortNumber() const { return PortNumber; }
 
-    // Panel controls.
-    QPointer<QGroupBox> gbPort;
-    QPointer<TPortComboBox> cbPort;
-    QPointer<QLabel> lbStatus;
+    // Panel controls beside the port group.
     QPointer<QGroupBox> gbDevice;
     QPointer<QLabel> lbModelValue, lbSerialValue, lbDateValue;
     QPointer<QGroupBox> gbJournal;
@@ -56,6 +38,7 @@ public:
 protected:
     void Execute() override;
     void OnTerminate() override;
+    int OpenPortNumber() const override { return PortNumber; }
 
 private:
     void readPrintout();
@@ -68,5 +51,7 @@ private:
     COMMTIMEOUTS Timeouts{20, 15, 50, 0, 0};
     QString JournalText;
     TDBInfoPribors* DBInfoPribors = nullptr;
-    std::mutex portChange_; // one port change at a time
+    // A port change shows message boxes, whose event loop may deliver a second choice of the list: that one
+    // is ignored rather than started half way through the first (main thread only, so no lock).
+    bool changingPort_ = false;
 };

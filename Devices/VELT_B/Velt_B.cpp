@@ -59,7 +59,7 @@ bool workingMode(uint16_t mode)
 
 } // namespace
 
-TVelt_B::TVelt_B(const QString& name, int typeId) : TDeviceDriver(name, typeId)
+TVelt_B::TVelt_B(const QString& name, int typeId) : TSerialDriver(name, typeId)
 {
     Dbg().Print("Create %s...", b(Name).constData());
 }
@@ -94,16 +94,7 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     DBInfoPribors = dbInfoPribors;
     fmEEPROM.reset(CreateEEPROMWindow(&GoCancel));
 
-    gbPort = new QGroupBox(u("Номер используемого COM-порта:"), panel);
-    gbPort->setGeometry(8, 8, 337, 65);
-    cbPort = new TPortComboBox(gbPort);
-    cbPort->setGeometry(16, 16, 145, 21);
-    cbPort->setPlaceholderText(QStringLiteral("---"));
-    cbPort->setCurrentIndex(-1);
-    QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
-    lbStatus = new QLabel(u("Статус: Не выбран."), gbPort);
-    lbStatus->setGeometry(168, 24, 98, 13);
-    lbStatus->adjustSize();
+    CreatePortGroup(panel);
     cbAutoEnum = new QCheckBox(u("Автоматически перебирать порты в поисках устройства."), gbPort);
     cbAutoEnum->setGeometry(8, 40, 321, 17);
     cbAutoEnum->setChecked(true);
@@ -126,36 +117,12 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     bClearEEPROM->setVisible(false);
     QObject::connect(bClearEEPROM, &QPushButton::clicked, bClearEEPROM, [this] { ClearClick(); });
 
-    gbDescription = new QGroupBox(u("Описание устройства:"), panel);
-    gbDescription->setGeometry(352, 8, 225, 97);
-    auto label = [this](const char* text, int left, int top) {
-        auto* l = new QLabel(u(text), gbDescription);
-        l->move(left, top);
-        l->adjustSize();
-        return l;
-    };
-    label("Заводской номер:", 16, 16);
-    label("Дата поверки:", 16, 32);
-    label("Всего произведено выдохов:", 16, 48);
-    lbSerialValue = label("---", 128, 16);
-    lbDateValue = label("---", 128, 32);
-    lbCountValue = label("---", 168, 48);
+    gbDescription = CreateDescription(panel, QRect(352, 8, 225, 97),
+                                      {{"Заводской номер:", &lbSerialValue}, {"Дата поверки:", &lbDateValue},
+                                       {"Всего произведено выдохов:", &lbCountValue}},
+                                      {128, 128, 168});
 
-    gbLog = new QGroupBox(u("Журнал:"), panel);
-    gbLog->setGeometry(8, 104, 569, 137);
-    mLog = new QPlainTextEdit(gbLog);
-    mLog->setGeometry(8, 16, 345, 113);
-    mLog->setReadOnly(true);
-    mLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    mLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
-    font.setPixelSize(10);
-    mLog->setFont(font);
-    QPalette pal = mLog->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    mLog->setPalette(pal);
-    bClearLog = new QPushButton(u("Отчистить"), gbLog);
-    bClearLog->setGeometry(360, 16, 75, 25);
+    gbLog = CreateLogGroup(panel, QRect(8, 104, 569, 137), mLog, bClearLog);
     QObject::connect(bClearLog, &QPushButton::clicked, mLog, [this] {
         mLog->clear();
         QFont f = mLog->font();
@@ -171,45 +138,26 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     Resume();
 }
 
-void TVelt_B::LoadSettings(const QString& iniPath, int number)
+void TVelt_B::LoadDefaults()
 {
-    Dbg().Print("%s LoadSettings...", b(Name).constData());
     if (!cbPort)
         return;
-    if (iniPath.isEmpty()) {
-        cbAutoEnum->setChecked(true);
-        cbPort->Fill();
-        if (cbPort->count() > 0) {
-            cbPort->setCurrentIndex(0);
-            PortChange();
-        }
-        return;
-    }
-    rtl::TIniFile ini(iniPath);
-    const QString section = DeviceSectionName(number);
-    cbAutoEnum->setChecked(ini.ReadBool(section, QStringLiteral("AutoEnum"), false));
-    const QString com = ini.ReadString(section, QStringLiteral("COM"), QString());
-    if (com.isEmpty())
-        return;
+    cbAutoEnum->setChecked(true);
     cbPort->Fill();
-    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
-    if (index < 0)
-        return;
-    cbPort->setCurrentIndex(index);
-    PortChange();
+    if (cbPort->count() > 0) {
+        cbPort->setCurrentIndex(0);
+        PortChange();
+    }
 }
 
-void TVelt_B::SaveSettings(const QString& iniPath, int number)
+void TVelt_B::LoadKeys(rtl::TIniFile& ini, const QString& section)
 {
-    Dbg().Print("%s SaveSettings...", b(Name).constData());
-    rtl::TIniFile ini(iniPath);
-    const QString section = DeviceSectionName(number);
-    const int port = PortNumber.load();
-    bool ok = ini.WriteString(section, QStringLiteral("TypeDev"), Name);
-    ok = ini.WriteBool(section, QStringLiteral("AutoEnum"), cbAutoEnum && cbAutoEnum->isChecked()) && ok;
-    ok = ini.WriteString(section, QStringLiteral("COM"), port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral(" ")) && ok;
-    if (!ok)
-        Dbg().Print("%s SaveSettings: %s", b(Name).constData(), b(ini.LastError()).constData());
+    cbAutoEnum->setChecked(ini.ReadBool(section, QStringLiteral("AutoEnum"), false));
+}
+
+bool TVelt_B::SaveKeys(rtl::TIniFile& ini, const QString& section)
+{
+    return ini.WriteBool(section, QStringLiteral("AutoEnum"), cbAutoEnum && cbAutoEnum->isChecked());
 }
 
 void TVelt_B::GetEEPROM()
@@ -264,15 +212,18 @@ void TVelt_B::onMain(const std::function<void()>& fn)
     Synchronize(fn);
 }
 
+// The log and the labels are progress: handed over without waiting, so a download of thousands of records
+// never stops twice per record for the screen. The calls hold guarded widget pointers, never the driver.
 void TVelt_B::AddLogLine(const QString& text)
 {
     Dbg().Print("%s", b(text).constData());
-    onMain([this, text] {
-        if (!mLog)
+    const rtl::SystemTime now = rtl::LocalSystemTime();
+    const QString line = QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + text;
+    Queue([log = mLog, line] {
+        if (!log)
             return;
-        const rtl::SystemTime now = rtl::LocalSystemTime();
-        mLog->appendPlainText(QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + text);
-        mLog->verticalScrollBar()->setValue(mLog->verticalScrollBar()->maximum());
+        log->appendPlainText(line);
+        log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
     });
 }
 
@@ -289,7 +240,7 @@ void TVelt_B::SetStatus(const QString& text)
 
 void TVelt_B::setLabel(QPointer<QLabel> label, const QString& text)
 {
-    onMain([label, text] {
+    Queue([label, text] {
         if (label) {
             label->setText(text);
             label->adjustSize();
@@ -428,7 +379,7 @@ void TVelt_B::SetCommPort_b()
     QString text;
     onMain([&] {
         if (cbPort)
-            text = cbPort->currentIndex() >= 0 ? cbPort->currentText() : cbPort->placeholderText();
+            text = cbPort->ShownPort();
     });
     const int n = sys::PortNumberOfText(text);
     if (n == 0) {

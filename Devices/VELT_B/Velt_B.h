@@ -2,11 +2,10 @@
 // The request-and-answer driver of VELT-A and VELT-B of type 2 (and, with its own name and window, of the
 // interlock): a thread that owns one serial port, polls the instrument for each new result, and on request
 // selects and tests its port, identifies the instrument, downloads its memory or clears it.
-#include "Devices/DeviceDriver.h"
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
-#include "Devices/VELT_A/Velt_A.h"
-#include "Devices/VELT_A/serialport.h"
+#include "Devices/Serial/SerialDriver.h"
+#include "Devices/Serial/serialport.h"
 #include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "db/InfoPribCopy.h"
 
@@ -21,18 +20,16 @@
 #include <memory>
 #include <vector>
 
-class TVelt_B : public TDeviceDriver {
+class TVelt_B : public TSerialDriver {
 public:
     TVelt_B(const QString& name, int typeId);
     ~TVelt_B() override;
 
     void Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors) override;
-    void LoadSettings(const QString& iniPath, int number) override;
-    void SaveSettings(const QString& iniPath, int number) override;
     void GetEEPROM() override;
 
     // Main thread: the port list changed (also from LoadSettings and the auto-search).
-    void PortChange();
+    void PortChange() override;
     // Main thread: the hidden clear button's click.
     void ClearClick();
 
@@ -49,10 +46,7 @@ public:
         int beforeHide = 3000; // with the final state on show
     } Pauses;
 
-    // Panel controls.
-    QPointer<QGroupBox> gbPort;
-    QPointer<TPortComboBox> cbPort;
-    QPointer<QLabel> lbStatus;
+    // Panel controls beside the port group.
     QPointer<QCheckBox> cbAutoEnum;
     QPointer<QPushButton> bGetEEPROM;
     QPointer<QPushButton> bClearEEPROM;
@@ -69,6 +63,11 @@ protected:
 
     void Execute() override;
     void OnTerminate() override;
+    // With no VELT.ini: auto-search from the first port present.
+    void LoadDefaults() override;
+    void LoadKeys(rtl::TIniFile& ini, const QString& section) override;
+    bool SaveKeys(rtl::TIniFile& ini, const QString& section) override;
+    int OpenPortNumber() const override { return PortNumber.load(); }
 
     void AddLogLine(const QString& text);
     void SetStatus(const QString& text);
@@ -104,7 +103,23 @@ private:
     uint32_t modelCode() const;
     // Runs on the main thread and waits.
     void onMain(const std::function<void()>& fn);
+    // The memory download's steps (GETEEPROM_Thread); each false stops it, having said why.
+    struct TDownload;
+    bool downloadWaitForGo(TfmVelt_B_EEPROM* w);
+    bool downloadInstrumentReady();
+    bool downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d);
+    bool downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d);
+    bool downloadBlock(uint32_t n, int& budget);
+    bool downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n, bool& walkEnds);
+    bool downloadAnalyse(const TDownload& d);
+    bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);
+    bool downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d);
+    void downloadFinish();
     void downloadStop();
+    void downloadState(const QString& text);
+    void downloadLogAndState(const char* text);
+    // True (and said) when the operator cancelled.
+    bool downloadCancelled(const char* text);
     bool stopping() const { return Terminated(); }
 
     TStackHooks stack_;
@@ -129,7 +144,6 @@ private:
     std::atomic<int> GoCancel{0};
 
     std::atomic<bool> ClearRequest{false}, DownloadRequest{false}, IdentifyRequest{false}, PortRequest{false};
-    critsection_t Lock; // kept as the drivers have it; nothing enters it
 };
 
 class TVelt_B_ALKOZAMOK : public TVelt_B {

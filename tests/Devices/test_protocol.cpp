@@ -1,7 +1,7 @@
 #include "Devices/Protocol/Codec.h"
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
-#include "Devices/VELT_A/serialport.h"
+#include "Devices/Serial/serialport.h"
 #include "DevicesTestUtil.h"
 #include "platform/system/SerialPorts.h"
 

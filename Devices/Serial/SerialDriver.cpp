@@ -1,0 +1,106 @@
+#include "Devices/Serial/SerialDriver.h"
+#include "core/Debug.h"
+#include "platform/controls/FormFont.h"
+#include "platform/graphics/FontNames.h"
+#include "platform/rtl/IniFile.h"
+
+void TSerialDriver::CreatePortGroup(QWidget* panel)
+{
+    // Placed for the forms' font, whatever the panel's host uses.
+    gbPort = new QGroupBox(QString::fromUtf8("Номер используемого COM-порта:"), panel);
+    ctl::SetFormFont(gbPort);
+    gbPort->setGeometry(8, 8, 337, 65);
+    cbPort = new TPortComboBox(gbPort);
+    cbPort->setGeometry(16, 16, 145, 21);
+    cbPort->setPlaceholderText(QStringLiteral("---"));
+    cbPort->setCurrentIndex(-1);
+    QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
+    lbStatus = new QLabel(QString::fromUtf8("Статус: Не выбран."), gbPort);
+    lbStatus->move(168, 24);
+    lbStatus->adjustSize();
+}
+
+QGroupBox* TSerialDriver::CreateDescription(QWidget* panel, const QRect& geometry,
+                                           std::initializer_list<std::pair<const char*, QPointer<QLabel>*>> rows,
+                                           std::initializer_list<int> valueLefts)
+{
+    auto* box = new QGroupBox(QString::fromUtf8("Описание устройства:"), panel);
+    ctl::SetFormFont(box);
+    box->setGeometry(geometry);
+    auto label = [box](const QString& text, int left, int top) {
+        auto* l = new QLabel(text, box);
+        l->move(left, top);
+        l->adjustSize();
+        return l;
+    };
+    int top = 16;
+    for (const auto& row : rows) {
+        label(QString::fromUtf8(row.first), 16, top);
+        top += 16;
+    }
+    top = 16;
+    auto left = valueLefts.begin();
+    for (const auto& row : rows) {
+        *row.second = label(QStringLiteral("---"), *left++, top);
+        top += 16;
+    }
+    return box;
+}
+
+QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
+                                         QPointer<QPushButton>& clear)
+{
+    auto* box = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
+    ctl::SetFormFont(box);
+    box->setGeometry(geometry);
+    memo = new QPlainTextEdit(box);
+    memo->setGeometry(8, 16, 345, geometry.height() - 24);
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
+    font.setPixelSize(10);
+    memo->setFont(font);
+    QPalette pal = memo->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+    memo->setPalette(pal);
+    clear = new QPushButton(QString::fromUtf8("Отчистить"), box);
+    clear->setGeometry(360, 16, 75, 25);
+    return box;
+}
+
+void TSerialDriver::LoadSettings(const QString& iniPath, int number)
+{
+    Dbg().Print("%s LoadSettings...", Name.toUtf8().constData());
+    if (iniPath.isEmpty()) {
+        LoadDefaults();
+        return;
+    }
+    if (!cbPort)
+        return;
+    rtl::TIniFile ini(iniPath);
+    const QString section = DeviceSectionName(number);
+    LoadKeys(ini, section);
+    const QString com = ini.ReadString(section, QStringLiteral("COM"), QString());
+    if (com.isEmpty())
+        return;
+    cbPort->Fill();
+    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
+    if (index < 0)
+        return;
+    cbPort->setCurrentIndex(index);
+    PortChange();
+}
+
+void TSerialDriver::SaveSettings(const QString& iniPath, int number)
+{
+    Dbg().Print("%s SaveSettings...", Name.toUtf8().constData());
+    rtl::TIniFile ini(iniPath);
+    const QString section = DeviceSectionName(number);
+    const int port = OpenPortNumber();
+    bool ok = ini.WriteString(section, QStringLiteral("TypeDev"), Name);
+    ok = SaveKeys(ini, section) && ok;
+    ok = ini.WriteString(section, QStringLiteral("COM"), port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral(" ")) && ok;
+    if (!ok)
+        Dbg().Print("%s SaveSettings: %s", Name.toUtf8().constData(), ini.LastError().toUtf8().constData());
+}

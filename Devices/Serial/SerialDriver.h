@@ -1,0 +1,54 @@
+#pragma once
+// What the drivers on a serial port share: the port list on their panel, and the port and keys they keep in
+// their section of VELT.ini.
+#include "Devices/DeviceDriver.h"
+#include "Devices/Serial/PortComboBox.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+#include <initializer_list>
+#include <utility>
+
+namespace rtl {
+class TIniFile;
+}
+
+class TSerialDriver : public TDeviceDriver {
+public:
+    using TDeviceDriver::TDeviceDriver;
+
+    // "COM" names the port; the driver reads its own keys first. An empty path gives the starting settings.
+    void LoadSettings(const QString& iniPath, int number) final;
+    // "TypeDev", the driver's own keys, then "COM".
+    void SaveSettings(const QString& iniPath, int number) final;
+
+    // The port list changed (main thread).
+    virtual void PortChange() = 0;
+
+    QPointer<QGroupBox> gbPort;
+    QPointer<TPortComboBox> cbPort;
+    QPointer<QLabel> lbStatus;
+
+protected:
+    // The port group at the panel's top left: the list, "---" while nothing is chosen, and the status.
+    void CreatePortGroup(QWidget* panel);
+    // A group at (left, top, width, height) with a value label per row of text, 16 pixels apart from the top
+    // row; the labels are placed for the forms' font.
+    QGroupBox* CreateDescription(QWidget* panel, const QRect& geometry,
+                                 std::initializer_list<std::pair<const char*, QPointer<QLabel>*>> rows,
+                                 std::initializer_list<int> valueLefts);
+    // The "Журнал:" group at geometry with the exchange log: read-only, wrapped, in small Tahoma on the button
+    // colour, and its clear button.
+    QGroupBox* CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
+                              QPointer<QPushButton>& clear);
+
+    virtual void LoadDefaults() {}
+    virtual void LoadKeys(rtl::TIniFile&, const QString& /*section*/) {}
+    virtual bool SaveKeys(rtl::TIniFile&, const QString& /*section*/) { return true; }
+    // The number of the open port, or -1.
+    virtual int OpenPortNumber() const = 0;
+};
