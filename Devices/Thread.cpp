@@ -92,6 +92,11 @@ void TThread::Synchronize(const std::function<void()>& fn)
     ctl::Synchronize(fn);
 }
 
+void TThread::Queue(std::function<void()> fn)
+{
+    ctl::Queue(std::move(fn));
+}
+
 bool TThread::Sleep(int ms)
 {
     std::unique_lock<std::mutex> g(lock_);

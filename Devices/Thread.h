@@ -44,6 +44,8 @@ public:
 
     // Runs fn on the main thread and waits for it.
     static void Synchronize(const std::function<void()>& fn);
+    // Hands fn to the main thread without waiting (after the calls handed over before it).
+    static void Queue(std::function<void()> fn);
 
 protected:
     virtual void Execute() = 0;

@@ -1,21 +1,17 @@
-// The memory download of the request-and-answer drivers: runs in the driver thread on the download request.
+// The memory download of the request-and-answer drivers: runs in the driver thread on the download request,
+// as a sequence of steps; a step that returns false has said why, and the download stops there.
 #include "Devices/VELT_B/Velt_B.h"
 #include "Devices/VELT_B/Velt_B_Time.h"
 #include "core/Debug.h"
-#include "platform/controls/MessageBox.h"
-#include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
-#include "platform/rtl/FormatDateTime.h"
 
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
 using namespace proto;
 
 using velt_b::dateText;
-using velt_b::dateTimeOf;
 using velt_b::dateTimeText;
 
 namespace {
@@ -30,19 +26,33 @@ QByteArray b(const QString& s)
     return s.toUtf8();
 }
 
-struct TEntry {
-    LongTime time = 0;
-    uint32_t number = 0;
-    float result = 0.0f;
-    std::string textA, textB;
-};
-
 bool knownEvent(uint32_t number)
 {
     return number >= 0x80000001u && number <= 0x80000006u;
 }
 
 } // namespace
+
+struct TVelt_B::TDownload {
+    struct TEntry {
+        LongTime time = 0;
+        uint32_t number = 0;
+        float result = 0.0f;
+        std::string textA, textB;
+    };
+
+    explicit TDownload(int capacity) : capacity(capacity), entries(size_t(capacity)), valid(size_t(capacity), 0) {}
+
+    const int capacity;
+    // The life count is read whole (32 bits): a 16-bit count loses every memory past 65535 exhalations.
+    uint32_t life = 0;
+    std::vector<TEntry> entries;
+    std::vector<uint8_t> valid;
+    uint32_t count = 0; // buf_count: entries taken
+    bool haveOldest = false;
+    LongTime oldestTime = 0;
+    uint32_t oldestIndex = 0;
+};
 
 void TVelt_B::downloadStop()
 {
@@ -53,6 +63,27 @@ void TVelt_B::downloadStop()
     });
 }
 
+void TVelt_B::downloadState(const QString& text)
+{
+    if (fmEEPROM)
+        setLabel(fmEEPROM->lbState, text);
+}
+
+void TVelt_B::downloadLogAndState(const char* text)
+{
+    AddLogLine(u(text));
+    downloadState(u(text));
+}
+
+bool TVelt_B::downloadCancelled(const char* text)
+{
+    if (GoCancel != -1)
+        return false;
+    AddLogLine(u(text));
+    Dbg().Print("GETEEPROM_Thread: %s", text);
+    return true;
+}
+
 void TVelt_B::GETEEPROM_Thread()
 {
     TfmVelt_B_EEPROM* w = fmEEPROM.get();
@@ -60,13 +91,18 @@ void TVelt_B::GETEEPROM_Thread()
         DownloadRequest = false;
         return;
     }
-    auto state = [this, w](const QString& text) { setLabel(w->lbState, text); };
-    auto logAndState = [&](const char* text) {
-        AddLogLine(u(text));
-        state(u(text));
-    };
+    TDownload d(stack_.Capacity ? stack_.Capacity : kMeasurementStackCapacity);
+    if (downloadWaitForGo(w) && downloadIdentify(w, d) && downloadWalk(w, d) && downloadAnalyse(d) &&
+        downloadWaitForHandOver(w) && downloadHandOver(w, d))
+        downloadFinish();
+    else
+        downloadStop();
+}
 
-    // 1. The window, waiting.
+// 1-3. The window, waiting for the go; the request-and-answer instruments start at once, the interlock waits
+// for its operator.
+bool TVelt_B::downloadWaitForGo(TfmVelt_B_EEPROM* w)
+{
     GoCancel = 0;
     onMain([w] {
         w->bActions->setText(u("Загрузить"));
@@ -83,7 +119,6 @@ void TVelt_B::GETEEPROM_Thread()
         w->raise();
         w->activateWindow();
     });
-    // 2. The request-and-answer instruments start at once; the interlock waits for its operator.
     if (AutoStartDownload()) {
         Sleep(200);
         onMain([this, w] {
@@ -94,22 +129,20 @@ void TVelt_B::GETEEPROM_Thread()
         });
         Sleep(100);
     }
-    // 3.
     while (GoCancel == 0) {
         if (!Sleep(100))
-            return downloadStop();
+            return false;
     }
-    if (GoCancel == -1) {
-        AddLogLine(u("Отмена загрузки!"));
-        Dbg().Print("GETEEPROM_Thread: Отмена загрузки!");
-        return downloadStop();
-    }
-    // 4.
+    return !downloadCancelled("Отмена загрузки!");
+}
+
+// 4-6. The instrument answers and is in a working mode.
+bool TVelt_B::downloadInstrumentReady()
+{
     Dbg().Print("Начало запроса данных...");
     AddLogLine(u("Начало запроса данных..."));
     Sleep(100);
-    // 5. Presence.
-    logAndState("Определение наличия прибора...");
+    downloadLogAndState("Определение наличия прибора...");
     bool found = false;
     for (int tries = 3; tries > 0 && !Terminated(); --tries) {
         if (TestConnectAlkan()) {
@@ -122,217 +155,218 @@ void TVelt_B::GETEEPROM_Thread()
     if (!found) {
         Dbg().Print("GETEEPROM_Thread: not TestConnectAlkan - last tryning");
         AddLogLine(u("Не удалось определить наличие прибора!"));
-        return downloadStop();
+        return false;
     }
     Dbg().Print("GETEEPROM_Thread: TestConnectAlkan - complete");
     AddLogLine(u("Прибор обнаружен"));
-    // 6. Working mode.
-    logAndState("Получение текущего режима работы...");
-    bool got = false;
+    downloadLogAndState("Получение текущего режима работы...");
     for (int tries = 15; tries > 0 && !Terminated(); --tries) {
         if (SendCommand(kCmdResult) == kDone && RecvData_AlcMeas() == kDone) {
-            if (!(TAlcMeas::Read(AlcMeas).mode >= 1 && TAlcMeas::Read(AlcMeas).mode <= 4)) {
+            const uint16_t mode = TAlcMeas::Read(AlcMeas).mode;
+            if (mode < 1 || mode > 4) {
                 AddLogLine(u("Не удалось получить данные от прибора. Прибор не в режимах: *Есть результат*, *Готов*, "
                              "*Прогрев*."));
                 Dbg().Print("GETEEPROM_Thread: Pribor ne gotov !");
-                return downloadStop();
+                return false;
             }
-            got = true;
-            break;
+            Dbg().Print("GETEEPROM_Thread: Alc_get_result.info_blok - complete");
+            AddLogLine(u("Режим работы получен"));
+            return true;
         }
         Dbg().Print("GETEEPROM_Thread: Alc_get_result.info_blok - tryning num %i", tries);
     }
-    if (!got) {
-        Dbg().Print("GETEEPROM_Thread: Pribor ne gotov !");
-        return downloadStop();
-    }
-    Dbg().Print("GETEEPROM_Thread: Alc_get_result.info_blok - complete");
-    AddLogLine(u("Режим работы получен"));
-    // 7. Constants.
-    logAndState("Загрузка констант VELT...");
+    Dbg().Print("GETEEPROM_Thread: Pribor ne gotov !");
+    return false;
+}
+
+// 4-10. Presence, mode, constants and the info block; the window shows the instrument, the table records it.
+bool TVelt_B::downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d)
+{
+    if (!downloadInstrumentReady())
+        return false;
+    downloadLogAndState("Загрузка констант VELT...");
     if (!loadConstants(false)) {
         AddLogLine(u("Загрузка констант VELT: Не удалось получить данные"));
         Dbg().Print("SetCommPort_b: NOT Load constant VELT, trynings is end");
-        return downloadStop();
+        return false;
     }
     AddLogLine(u("Константы загружены"));
-    // 8. Info block.
     AddLogLine(u("Получение инф. блока..."));
     Dbg().Print("GETEEPROM_Thread: get info blok...");
-    state(u("Получение инф. блока..."));
-    if (!retryInfoBlock()) {
-        return downloadStop();
-    }
+    downloadState(u("Получение инф. блока..."));
+    if (!retryInfoBlock())
+        return false;
     if (!infoMatchesConstants()) {
         Dbg().Print("GETEEPROM_Thread: Данные в инфо-блоке несоответствуют данным в блоке констант - error");
         AddLogLine(u("Ошибка! Данные в инфо-блоке несоответствуют данным в блоке констант."));
-        return downloadStop();
+        return false;
     }
-    // The life count is read whole (32 bits): a 16-bit count loses every memory past 65535 exhalations.
-    const uint32_t all_life_zapis = Info.life;
+    d.life = Info.life;
     InfoRecord.DATEGET = SystemTimeToLong(rtl::LocalSystemTime());
     InfoRecord.DATEPRIB = Info.clock;
     InfoRecord.LIFEZAPIS = Info.life;
     Dbg().Print("GETEEPROM_Thread: info blok: m%i fn%i fv %x,%02x", int(Info.model), int(Info.serial),
                 unsigned(Info.firmware >> 8), unsigned(Info.firmware & 0xFF));
     Dbg().Print("GETEEPROM_Thread: info blok: DateTime in pribor %s, vsego sdelano vidohov %u",
-                b(dateText(Info.clock)).constData(), all_life_zapis);
+                b(dateText(Info.clock)).constData(), d.life);
     AddLogLine(u("Текущие дата и время прибора: ") + dateTimeText(Info.clock));
-    AddLogLine(QString::asprintf("Всего произведено выдохов: %u", all_life_zapis));
-    setLabel(lbCountValue, QString::number(all_life_zapis));
-    {
-        const QString port = QStringLiteral("COM%1").arg(GetPortNumber());
-        const QString serial = QString::asprintf("%04i", int(Know.serial));
-        const QString name = Name, date = dateText(Know.verification), life = QString::number(all_life_zapis);
-        onMain([w, port, serial, name, date, life] {
-            const std::pair<QLabel*, QString> texts[] = {{w->lbCOMport, port}, {w->lbNamePribor, name},
-                                                         {w->lbSerialNum, serial}, {w->lbDatePover, date},
-                                                         {w->lbAllLifeZapis, life}};
-            for (const auto& [l, t] : texts) {
-                l->setText(t);
-                l->adjustSize();
-            }
-        });
-    }
+    AddLogLine(QString::asprintf("Всего произведено выдохов: %u", d.life));
+    setLabel(lbCountValue, QString::number(d.life));
+    const QString port = QStringLiteral("COM%1").arg(GetPortNumber());
+    const QString serial = QString::asprintf("%04i", int(Know.serial));
+    const QString name = Name, date = dateText(Know.verification), life = QString::number(d.life);
+    onMain([w, port, serial, name, date, life] {
+        const std::pair<QLabel*, QString> texts[] = {{w->lbCOMport, port}, {w->lbNamePribor, name},
+                                                     {w->lbSerialNum, serial}, {w->lbDatePover, date},
+                                                     {w->lbAllLifeZapis, life}};
+        for (const auto& [l, t] : texts) {
+            l->setText(t);
+            l->adjustSize();
+        }
+    });
     Dbg().Print("GETEEPROM_Thread: return info blok - complete");
-    // 9.
-    if (all_life_zapis == 0) {
+    if (d.life == 0) {
         AddLogLine(u("В приборе нет фискальных данных, он пуст!"));
         Dbg().Print("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty");
-        return downloadStop();
+        return false;
     }
-    // 10.
     AddLogLine(u("Инф. блок получен"));
-    setLabel(w->lbFullRec, QString::number(all_life_zapis));
+    setLabel(w->lbFullRec, QString::number(d.life));
     recordInstrument();
+    return true;
+}
 
-    // 11-12. The walk over the memory blocks.
-    logAndState("Загружаем все блоки с данными...");
-    const int capacity = stack_.Capacity ? stack_.Capacity : kMeasurementStackCapacity;
-    std::vector<TEntry> entries(static_cast<size_t>(capacity));
-    std::vector<uint8_t> valid(size_t(capacity), 0);
-    std::memset(Buffer, 0, sizeof Buffer);
-    uint32_t N = 0;
-    uint32_t buf_count = 0;
-    int budget = 16;
-    bool haveOldest = false;
-    LongTime oldestTime = 0;
-    uint32_t oldestIndex = 0;
-    const int layout = LayoutOfModel(Know.model);
-    const int perBlock = RecordsPerBlock(layout);
+// One block, with the retries the walk has left; false when it could not be had.
+bool TVelt_B::downloadBlock(uint32_t n, int& budget)
+{
     for (;;) {
-        if (buf_count > all_life_zapis || buf_count >= uint32_t(capacity))
-            break;
-        PutU16(Buffer + 2, uint16_t(N));
+        PutU16(Buffer + 2, uint16_t(n));
         const bool ok = SendCommand(kCmdBlock) == kDone && RecvData() == kDone &&
-                        int16_t(GetU16(Buffer)) == int16_t(uint16_t(N)) && RecvCnt >= kBlockSize;
-        if (Terminated())
-            return downloadStop();
-        if (!ok && budget > 0) {
-            --budget;
-            Dbg().Print("GETEEPROM_Thread: get blok index %u - tryning %i", N, budget);
-            continue;
+                        int16_t(GetU16(Buffer)) == int16_t(uint16_t(n)) && RecvCnt >= kBlockSize;
+        if (ok || Terminated() || budget <= 0)
+            return ok;
+        --budget;
+        Dbg().Print("GETEEPROM_Thread: get blok index %u - tryning %i", n, budget);
+    }
+}
+
+// The records of block n, as the exchange buffer holds it. False when the download stops; walkEnds when the
+// collected array or the life count is reached.
+bool TVelt_B::downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n, bool& walkEnds)
+{
+    const int layout = LayoutOfModel(Know.model);
+    efdata.Set(layout, Buffer + kBlockHeader);
+    for (int i = 0; i < RecordsPerBlock(layout); ++i) {
+        if (d.count >= uint32_t(d.capacity)) {
+            walkEnds = true;
+            return true;
         }
+        if (not_used_e_service_e_info && n == 0 && i < 2)
+            continue;
+        TDownload::TEntry& e = d.entries[d.count];
+        uint8_t& valid = d.valid[d.count];
+        e.time = efdata.DateTime_alk(i);
+        e.number = efdata.Number(i);
+        e.result = efdata.Result(i);
+        e.textA = efdata.TextA(i);
+        e.textB = efdata.TextB(i);
+        valid = 1;
+        if (e.time == 0) {
+            valid = 0;
+            AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - efdata.DateTime_alk(i) == 0", n, i));
+        }
+        if (Know.model == 4 && (e.number & 0x80000000u) && !knownEvent(e.number)) {
+            valid = 0;
+            AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - number_zapis & 0x80000000UL - "
+                                         "неверный(неизвестный) флаг", n, i));
+        }
+        if (d.count > d.life) {
+            valid = 0;
+            AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - buf_count > all_life_zapis", n, i));
+            return true;
+        }
+        if (valid && (!d.haveOldest || e.time < d.oldestTime)) {
+            d.haveOldest = true;
+            d.oldestTime = e.time;
+            d.oldestIndex = d.count;
+        }
+        AddLogLine(valid ? QString::asprintf("Загрузка: Блок %u, запись %i", n, i)
+                         : QString::asprintf("Загрузка: Блок %u, запись %i - недействительная", n, i));
+        if (d.count >= d.life) {
+            valid = 0;
+            AddLogLine(QString::asprintf("Загрузка : Блок %u, запись %i - buf_count > all_life_zapis", n, i));
+            return true;
+        }
+        setLabel(w->lbCountRec, QString::number(d.count + 1));
+        ++d.count;
+        Sleep(Pauses.walkRecord);
+        if (!DownloadRequest || Terminated() || downloadCancelled("Отмена загрузки!"))
+            return false;
+    }
+    return true;
+}
+
+// 11-12. The walk over the memory blocks.
+bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
+{
+    downloadLogAndState("Загружаем все блоки с данными...");
+    std::memset(Buffer, 0, sizeof Buffer);
+    const uint32_t perBlock = uint32_t(RecordsPerBlock(LayoutOfModel(Know.model)));
+    // No memory has more blocks than it takes to fill the collected array; an instrument that never marks its
+    // last block would otherwise keep the walk (and the driver) going for ever.
+    const uint32_t maxBlocks = (uint32_t(d.capacity) + perBlock - 1) / perBlock;
+    int budget = 16;
+    for (uint32_t n = 0; d.count <= d.life && d.count < uint32_t(d.capacity); ++n) {
+        const bool ok = downloadBlock(n, budget);
+        if (Terminated())
+            return false;
         bool walkEnds = false;
         if (!ok) {
-            Dbg().Print("GETEEPROM_Thread: get blok index %u - error", N);
-            AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(N) + u(" !"));
-        } else {
-            efdata.Set(layout, Buffer + kBlockHeader);
-            for (int i = 0; i < perBlock; ++i) {
-                if (buf_count >= uint32_t(capacity)) {
-                    walkEnds = true;
-                    break;
-                }
-                if (not_used_e_service_e_info && N == 0 && i < 2)
-                    continue;
-                TEntry& e = entries[buf_count];
-                e.time = efdata.DateTime_alk(i);
-                e.number = efdata.Number(i);
-                e.result = efdata.Result(i);
-                e.textA = efdata.TextA(i);
-                e.textB = efdata.TextB(i);
-                valid[buf_count] = 1;
-                if (e.time == 0) {
-                    valid[buf_count] = 0;
-                    AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - efdata.DateTime_alk(i) == 0", N, i));
-                }
-                if (Know.model == 4 && (e.number & 0x80000000u) && !knownEvent(e.number)) {
-                    valid[buf_count] = 0;
-                    AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - number_zapis & 0x80000000UL - "
-                                                 "неверный(неизвестный) флаг", N, i));
-                }
-                if (buf_count > all_life_zapis) {
-                    valid[buf_count] = 0;
-                    AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - buf_count > all_life_zapis", N, i));
-                    break;
-                }
-                if (valid[buf_count] && (!haveOldest || e.time < oldestTime)) {
-                    haveOldest = true;
-                    oldestTime = e.time;
-                    oldestIndex = buf_count;
-                }
-                AddLogLine(valid[buf_count] ? QString::asprintf("Загрузка: Блок %u, запись %i", N, i)
-                                            : QString::asprintf("Загрузка: Блок %u, запись %i - недействительная", N, i));
-                if (buf_count >= all_life_zapis) {
-                    valid[buf_count] = 0;
-                    AddLogLine(QString::asprintf("Загрузка : Блок %u, запись %i - buf_count > all_life_zapis", N, i));
-                    break;
-                }
-                setLabel(w->lbCountRec, QString::number(buf_count + 1));
-                ++buf_count;
-                Sleep(Pauses.walkRecord);
-                if (!DownloadRequest)
-                    return downloadStop();
-                if (Terminated())
-                    return downloadStop();
-                if (GoCancel == -1) {
-                    AddLogLine(u("Отмена загрузки!"));
-                    Dbg().Print("GETEEPROM_Thread: Отмена загрузки!");
-                    return downloadStop();
-                }
-            }
+            Dbg().Print("GETEEPROM_Thread: get blok index %u - error", n);
+            AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(n) + u(" !"));
+        } else if (!downloadTakeRecords(w, d, n, walkEnds)) {
+            return false;
         }
         if (walkEnds)
             break;
         if (Terminated())
-            return downloadStop();
+            return false;
         // A block that ended at its first record passed no cancel check above.
-        if (GoCancel == -1) {
-            AddLogLine(u("Отмена загрузки!"));
-            Dbg().Print("GETEEPROM_Thread: Отмена загрузки!");
-            return downloadStop();
-        }
-        ++N;
+        if (downloadCancelled("Отмена загрузки!"))
+            return false;
         Sleep(Pauses.walkBlock);
-        if (GetU16(Buffer + 2) != 0)
-            break;
-        // No memory has more blocks than it takes to fill the collected array; an instrument that never marks
-        // its last block would otherwise keep the walk (and the driver) going for ever.
-        if (N >= uint32_t((capacity + perBlock - 1) / perBlock))
+        if (GetU16(Buffer + 2) != 0 || n + 1 >= maxBlocks)
             break;
     }
-    // 13-15. Analysis.
     Dbg().Print("GETEEPROM_Thread: get data blok - complete");
     AddLogLine(u("Загрузка: Завершена! "));
+    return true;
+}
+
+// 13-15. What the walk brought.
+bool TVelt_B::downloadAnalyse(const TDownload& d)
+{
     Dbg().Print("GETEEPROM_Thread: Анализ полученных блоков...");
-    logAndState("Анализ полученных блоков...");
-    if (buf_count == 0) {
+    downloadLogAndState("Анализ полученных блоков...");
+    if (d.count == 0) {
         AddLogLine(u("Ошибка связи! Не удалось получить ни одного блока данных, повторите попытку!"));
         Dbg().Print("GETEEPROM_Thread: get bloks - error");
-        return downloadStop();
+        return false;
     }
-    const uint32_t full_fiscal_massiv = buf_count <= 2729 ? 2729 : 5460;
-    const uint32_t count_loops = all_life_zapis / full_fiscal_massiv + (all_life_zapis % full_fiscal_massiv ? 1 : 0);
+    const uint32_t full_fiscal_massiv = d.count <= 2729 ? 2729 : 5460;
+    const uint32_t count_loops = d.life / full_fiscal_massiv + (d.life % full_fiscal_massiv ? 1 : 0);
     Dbg().Print("GETEEPROM_Thread: Анализ полученных блоков - Завершён! gets %u records, full_fiscal_massiv %u, "
-                "count_loops %u", buf_count, full_fiscal_massiv, count_loops);
+                "count_loops %u", d.count, full_fiscal_massiv, count_loops);
     AddLogLine(QString::asprintf("Анализ полученных блоков - Завершён! Записей %u, Памяти %u, Счётчик цикла "
-                                 "перезаписи %u", buf_count, full_fiscal_massiv, count_loops));
-    state(u("Анализ блоков завершён."));
-    if (!Sleep(500))
-        return downloadStop();
-    // 16. Waiting for the hand-over; the value is reset before the button can set it, but a cancel given since
-    // the walk's last look stays: the operator has no second cancel button to press.
+                                 "перезаписи %u", d.count, full_fiscal_massiv, count_loops));
+    downloadState(u("Анализ блоков завершён."));
+    return Sleep(500);
+}
+
+// 16. Waiting for the hand-over; the value is reset before the button can set it, but a cancel given since the
+// walk's last look stays: the operator has no second cancel button to press.
+bool TVelt_B::downloadWaitForHandOver(TfmVelt_B_EEPROM* w)
+{
     int went = 1;
     GoCancel.compare_exchange_strong(went, 0);
     onMain([w] {
@@ -346,42 +380,39 @@ void TVelt_B::GETEEPROM_Thread()
         onMain([w, &after] { after = w->cbAfterSend->isChecked(); });
         if (after) {
             if (!Sleep(500))
-                return downloadStop();
+                return false;
             onMain([w] { w->bActions->setEnabled(false); });
             int waiting = 0;
             GoCancel.compare_exchange_strong(waiting, 1); // not over a cancel given in the pause
             break;
         }
         if (!Sleep(100))
-            return downloadStop();
+            return false;
     }
-    if (GoCancel == -1) {
-        AddLogLine(u("Отмена передачи!"));
-        Dbg().Print("GETEEPROM_Thread: Отмена передачи!");
-        return downloadStop();
-    }
-    // 17-18. The hand-over, oldest first, one record at a time.
+    return !downloadCancelled("Отмена передачи!");
+}
+
+// 17-18. The hand-over, oldest first, one record at a time, each into an empty stack.
+bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
+{
     setLabel(w->lbCountRec, QStringLiteral("---"));
     Dbg().Print("GETEEPROM_Thread: Передача результирующего массива...");
-    logAndState("Передача результирующего массива...");
-    for (uint32_t k = 0; k < buf_count; ++k) {
-        uint32_t index = oldestIndex + k;
-        if (index >= buf_count)
-            index -= buf_count;
-        if (index >= uint32_t(capacity)) {
+    downloadLogAndState("Передача результирующего массива...");
+    for (uint32_t k = 0; k < d.count; ++k) {
+        uint32_t index = d.oldestIndex + k;
+        if (index >= d.count)
+            index -= d.count;
+        if (index >= uint32_t(d.capacity)) {
             AddLogLine(u("Ошибка во время передачи! Переполнение массива передачи."));
             Dbg().Print("GETEEPROM_Thread: Передаём результирующий массив - error(Переполнение массива передачи)");
-            return downloadStop();
+            return false;
         }
-        if (GoCancel == -1) {
-            AddLogLine(u("Отмена передачи!"));
-            Dbg().Print("GETEEPROM_Thread: Отмена передачи!");
-            return downloadStop();
-        }
-        if (!valid[index])
+        if (downloadCancelled("Отмена передачи!"))
+            return false;
+        if (!d.valid[index])
             continue;
         try {
-            const TEntry& e = entries[index];
+            const TDownload::TEntry& e = d.entries[index];
             TVELTMeasurement m = buildRecord(e.time, e.result, e.result < 0.0f);
             SetMeasurementText(m.Probe.SurvLastName, e.textA.c_str());
             SetMeasurementText(m.Probe.InsLastName, e.textB.c_str());
@@ -389,7 +420,7 @@ void TVelt_B::GETEEPROM_Thread()
             const bool emptied = WaitStackEmpty(stack_, [this] { return Terminated(); },
                                                 [this](int) { Sleep(Pauses.stackPoll); });
             if (!emptied)
-                return downloadStop();
+                return false;
             setLabel(w->lbCountRec, QString::number(k + 1));
             PushMeasurement(stack_, &m);
             Sleep(Pauses.afterPush);
@@ -399,14 +430,18 @@ void TVelt_B::GETEEPROM_Thread()
                         "обработки записи)");
         }
         if (Terminated())
-            return downloadStop();
+            return false;
     }
-    // 19.
+    // Handed over means taken: the end is told once the last record has left the stack.
+    return WaitStackEmpty(stack_, [this] { return Terminated(); }, [this](int) { Sleep(Pauses.stackPoll); });
+}
+
+// 19.
+void TVelt_B::downloadFinish()
+{
     Dbg().Print("GETEEPROM_Thread: Передача результирующего массива - Завершена");
     AddLogLine(u("Передача результирующего массива - Завершена"));
-    state(u("Запрос данных завершён."));
-    entries.clear();
-    valid.clear();
+    downloadState(u("Запрос данных завершён."));
     if (!Sleep(Pauses.beforeHide))
         return downloadStop();
     downloadStop();

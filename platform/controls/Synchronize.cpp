@@ -23,15 +23,15 @@ struct Call {
     bool done = false;
 };
 
-struct Queue {
+struct CallQueue {
     std::mutex lock;
     std::condition_variable changed; // a call finished, or one was queued
     std::deque<std::shared_ptr<Call>> calls;
 };
 
-Queue& queue()
+CallQueue& queue()
 {
-    static Queue* q = new Queue; // never destroyed: workers may still touch it while the program ends
+    static CallQueue* q = new CallQueue; // never destroyed: workers may still touch it while the program ends
     return *q;
 }
 
@@ -56,7 +56,7 @@ void Synchronize(const std::function<void()>& fn)
     }
     auto call = std::make_shared<Call>();
     call->fn = fn;
-    Queue& q = queue();
+    CallQueue& q = queue();
     {
         std::lock_guard<std::mutex> g(q.lock);
         q.calls.push_back(call);
@@ -71,11 +71,35 @@ void Synchronize(const std::function<void()>& fn)
         std::rethrow_exception(call->error);
 }
 
+void Queue(std::function<void()> fn)
+{
+    if (IsMainThread()) {
+        try {
+            fn();
+        } catch (...) {
+        }
+        return;
+    }
+    auto call = std::make_shared<Call>();
+    call->fn = std::move(fn);
+    CallQueue& q = queue();
+    bool wasEmpty;
+    {
+        std::lock_guard<std::mutex> g(q.lock);
+        wasEmpty = q.calls.empty();
+        q.calls.push_back(call);
+    }
+    q.changed.notify_all();
+    // A queue that was not empty has a wake-up on its way already, or the main thread is running it.
+    if (wasEmpty)
+        wakeMainLoop();
+}
+
 int ProcessSynchronizeQueue()
 {
     if (!IsMainThread())
         return 0;
-    Queue& q = queue();
+    CallQueue& q = queue();
     int ran = 0;
     for (;;) {
         std::shared_ptr<Call> call;
@@ -103,7 +127,7 @@ int ProcessSynchronizeQueue()
 
 int PendingSynchronizeCalls()
 {
-    Queue& q = queue();
+    CallQueue& q = queue();
     std::lock_guard<std::mutex> g(q.lock);
     return int(q.calls.size());
 }
@@ -114,7 +138,7 @@ bool WaitServing(const std::function<bool()>& done, std::chrono::milliseconds ti
     const bool waitAlways = timeout.count() < 0;
     const auto deadline = clock::now() + (waitAlways ? std::chrono::milliseconds(0) : timeout);
     const bool main = IsMainThread();
-    Queue& q = queue();
+    CallQueue& q = queue();
     for (;;) {
         if (main)
             ProcessSynchronizeQueue();

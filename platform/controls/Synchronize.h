@@ -17,6 +17,11 @@ bool IsMainThread();
 // An exception that fn raises is carried back and raised again in the calling thread.
 void Synchronize(const std::function<void()>& fn);
 
+// Hands fn to the main thread and returns at once; the calls of Queue and Synchronize run in the order they
+// were made. For progress a worker shows, so that it never waits for the screen. fn must not rely on anything
+// the worker may destroy meanwhile (capture guarded pointers); an exception it raises is dropped.
+void Queue(std::function<void()> fn);
+
 // Runs every call queued so far (main thread only; elsewhere it does nothing). Returns how many ran.
 int ProcessSynchronizeQueue();
 
