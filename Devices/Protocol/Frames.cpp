@@ -7,81 +7,104 @@
 
 namespace proto {
 
+namespace {
+
+// Each answer's fields are listed once, with their offsets, and the list is run either to read or to write.
+struct Reader {
+    const uint8_t* p;
+    void u16(int at, uint16_t& v) const { v = GetU16(p + at); }
+    void u32(int at, uint32_t& v) const { v = GetU32(p + at); }
+    void f32(int at, float& v) const { v = GetF32(p + at); }
+    void f64(int at, double& v) const { v = GetF64(p + at); }
+};
+
+struct Writer {
+    uint8_t* p;
+    void u16(int at, uint16_t v) const { PutU16(p + at, v); }
+    void u32(int at, uint32_t v) const { PutU32(p + at, v); }
+    void f32(int at, float v) const { PutF32(p + at, v); }
+    void f64(int at, double v) const { PutF64(p + at, v); }
+};
+
+template <class IO, class M>
+void alcMeasFields(const IO& io, M& m)
+{
+    io.u16(0, m.model);
+    io.f64(42, m.result);
+    io.u32(50, m.time);
+    io.u16(54, m.exhale);
+    io.u16(56, m.mode);
+}
+
+template <class IO, class K>
+void alcKnowFields(const IO& io, K& k)
+{
+    io.u16(0, k.model);
+    io.u32(2, k.serial);
+    io.u16(6, k.firmware);
+    io.u32(8, k.verification);
+    io.u32(12, k.constDate);
+    io.f32(138, k.accuracy);
+    io.f64(152, k.norm);
+    io.u16(160, k.tVidoh);
+    io.u16(162, k.wWidoh);
+    io.u16(170, k.netNumber);
+}
+
+template <class IO, class B>
+void infoBlockFields(const IO& io, B& b)
+{
+    io.u16(0, b.index);
+    io.u16(2, b.model);
+    io.u32(4, b.serial);
+    io.u16(8, b.firmware);
+    io.u32(10, b.verification);
+    io.u32(14, b.clock);
+    io.u32(18, b.life);
+}
+
+} // namespace
+
 TAlcMeas TAlcMeas::Read(const uint8_t* p)
 {
     TAlcMeas m;
-    m.model = GetU16(p);
-    m.result = GetF64(p + 42);
-    m.time = GetU32(p + 50);
-    m.exhale = GetU16(p + 54);
-    m.mode = GetU16(p + 56);
+    alcMeasFields(Reader{p}, m);
     return m;
 }
 
 void TAlcMeas::Write(uint8_t* p) const
 {
     std::memset(p, 0, kSize);
-    PutU16(p, model);
-    PutF64(p + 42, result);
-    PutU32(p + 50, time);
-    PutU16(p + 54, exhale);
-    PutU16(p + 56, mode);
+    alcMeasFields(Writer{p}, *this);
 }
 
 TAlcKnow TAlcKnow::Read(const uint8_t* p)
 {
     TAlcKnow k;
-    k.model = GetU16(p);
-    k.serial = GetU32(p + 2);
-    k.firmware = GetU16(p + 6);
-    k.verification = GetU32(p + 8);
-    k.constDate = GetU32(p + 12);
-    k.accuracy = GetF32(p + 138);
-    k.norm = k.model >= 2 ? GetF64(p + 152) : -1.0;
-    k.tVidoh = GetU16(p + 160);
-    k.wWidoh = GetU16(p + 162);
-    k.netNumber = GetU16(p + 170);
+    alcKnowFields(Reader{p}, k);
+    // The older models keep no norm there.
+    if (k.model < 2)
+        k.norm = -1.0;
     return k;
 }
 
 void TAlcKnow::Write(uint8_t* p) const
 {
     std::memset(p, 0, size_t(SizeFor(model)));
-    PutU16(p, model);
-    PutU32(p + 2, serial);
-    PutU16(p + 6, firmware);
-    PutU32(p + 8, verification);
-    PutU32(p + 12, constDate);
-    PutF32(p + 138, accuracy);
-    PutF64(p + 152, norm);
-    PutU16(p + 160, tVidoh);
-    PutU16(p + 162, wWidoh);
-    PutU16(p + 170, netNumber);
+    alcKnowFields(Writer{p}, *this);
 }
 
 TInfoBlock TInfoBlock::Read(const uint8_t* p)
 {
     TInfoBlock b;
-    b.index = GetU16(p);
-    b.model = GetU16(p + 2);
-    b.serial = GetU32(p + 4);
-    b.firmware = GetU16(p + 8);
-    b.verification = GetU32(p + 10);
-    b.clock = GetU32(p + 14);
-    b.life = GetU32(p + 18);
+    infoBlockFields(Reader{p}, b);
     return b;
 }
 
 void TInfoBlock::Write(uint8_t* p) const
 {
     std::memset(p, 0, kSize);
-    PutU16(p, index);
-    PutU16(p + 2, model);
-    PutU32(p + 4, serial);
-    PutU16(p + 8, firmware);
-    PutU32(p + 10, verification);
-    PutU32(p + 14, clock);
-    PutU32(p + 18, life);
+    infoBlockFields(Writer{p}, *this);
 }
 
 std::string FirmwareText(uint16_t firmware)
@@ -112,61 +135,69 @@ void TEfData::Set(int layout, const uint8_t* records)
     std::memcpy(bytes_, records, kBlockRecordBytes);
 }
 
-LongTime TEfData::DateTime_alk(int i) const
-{
-    return layout_ >= 0 && layout_ <= 2 ? GetU32(at(i)) : 0;
-}
-
-uint32_t TEfData::Number(int i) const
-{
-    return layout_ == 1 || layout_ == 2 ? GetU32(at(i) + 4) : 0;
-}
-
-float TEfData::Result(int i) const
-{
-    if (layout_ == 0)
-        return GetF32(at(i) + 4);
-    if (layout_ == 1 || layout_ == 2)
-        return GetF32(at(i) + 8);
-    return 0.0f;
-}
-
 namespace {
+
+// A memory record: the time, then the result (layout 0) or the number and the result (layouts 1 and 2), then
+// in layout 2 two texts of at most 10 bytes.
+constexpr int kRecTime = 0, kRecNumber = 4, kRecTextA = 12, kRecTextB = 22, kRecTextSize = 10;
+
+int resultOffset(int layout)
+{
+    return layout == 0 ? 4 : 8;
+}
+
+bool knownLayout(int layout)
+{
+    return layout >= 0 && layout <= 2;
+}
 
 std::string text10(const uint8_t* p)
 {
     size_t n = 0;
-    while (n < 10 && p[n])
+    while (n < size_t(kRecTextSize) && p[n])
         ++n;
     return std::string(reinterpret_cast<const char*>(p), n);
 }
 
 } // namespace
 
+LongTime TEfData::DateTime_alk(int i) const
+{
+    return knownLayout(layout_) ? GetU32(at(i) + kRecTime) : 0;
+}
+
+uint32_t TEfData::Number(int i) const
+{
+    return layout_ == 1 || layout_ == 2 ? GetU32(at(i) + kRecNumber) : 0;
+}
+
+float TEfData::Result(int i) const
+{
+    return knownLayout(layout_) ? GetF32(at(i) + resultOffset(layout_)) : 0.0f;
+}
+
 std::string TEfData::TextA(int i) const
 {
-    return layout_ == 2 ? text10(at(i) + 12) : std::string();
+    return layout_ == 2 ? text10(at(i) + kRecTextA) : std::string();
 }
 
 std::string TEfData::TextB(int i) const
 {
-    return layout_ == 2 ? text10(at(i) + 22) : std::string();
+    return layout_ == 2 ? text10(at(i) + kRecTextB) : std::string();
 }
 
 void WriteMemoryRecord(int layout, uint8_t* records, int i, const TMemoryRecord& r)
 {
     uint8_t* p = records + i * RecordSize(layout);
     std::memset(p, 0, size_t(RecordSize(layout)));
-    PutU32(p, r.time);
-    if (layout == 0) {
-        PutF32(p + 4, r.result);
+    PutU32(p + kRecTime, r.time);
+    PutF32(p + resultOffset(layout), r.result);
+    if (layout == 0)
         return;
-    }
-    PutU32(p + 4, r.number);
-    PutF32(p + 8, r.result);
+    PutU32(p + kRecNumber, r.number);
     if (layout == 2) {
-        std::memcpy(p + 12, r.textA.data(), std::min<size_t>(10, r.textA.size()));
-        std::memcpy(p + 22, r.textB.data(), std::min<size_t>(10, r.textB.size()));
+        std::memcpy(p + kRecTextA, r.textA.data(), std::min<size_t>(kRecTextSize, r.textA.size()));
+        std::memcpy(p + kRecTextB, r.textB.data(), std::min<size_t>(kRecTextSize, r.textB.size()));
     }
 }
 
