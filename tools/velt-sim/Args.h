@@ -1,7 +1,43 @@
 #pragma once
-// Argument helpers shared by the simulator's two modes.
+// Argument helpers shared by the simulator's two modes: a bad argument ends the program with status 2 and a
+// line that names the file whose head lists the mode's options.
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+// The file named in complaints; each mode sets its own before it parses.
+inline const char*& UsageSource()
+{
+    static const char* source = "tools/velt-sim/main.cpp";
+    return source;
+}
+
+[[noreturn]] inline void usage(const std::string& why)
+{
+    std::fprintf(stderr, "velt-sim: %s (see the head of %s)\n", why.c_str(), UsageSource());
+    std::exit(2);
+}
+
+// The whole text as a number from lo to hi, without the C locale; anything else is a bad argument.
+inline long long toNumber(const std::string& text, const char* what, long long lo, long long hi, int base = 10)
+{
+    long long v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v, base);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < lo || v > hi)
+        usage(std::string("bad ") + what + ": " + text);
+    return v;
+}
+
+inline double toReal(const std::string& text, const char* what)
+{
+    double v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+        usage(std::string("bad ") + what + ": " + text);
+    return v;
+}
 
 // "a,b,,c" split at sep into {"a", "b", "", "c"}.
 inline std::vector<std::string> split(const std::string& text, char sep)

@@ -24,6 +24,7 @@
 //   --linger MS        time to keep the line open after the last printout (1000)
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
 #include "tools/velt-sim/Args.h"
+#include "tools/velt-sim/Line.h"
 #include "Devices/VELT_A/Printout.h"
 #include "platform/rtl/CodePage.h"
 
@@ -32,7 +33,6 @@
 #include <QStringList>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +40,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <random>
 #include <string>
 #include <termios.h>
@@ -68,27 +67,16 @@ struct Options {
     unsigned seed = 1;
 };
 
-[[noreturn]] void usage(const std::string& why)
-{
-    std::fprintf(stderr, "velt-sim: %s (see the head of tools/velt-sim/main.cpp)\n", why.c_str());
-    std::exit(2);
-}
-
 int toInt(const std::string& text, const char* what, int lo, int hi)
 {
-    int v = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < lo || v > hi)
-        usage(std::string("bad ") + what + ": " + text);
-    return v;
+    return int(toNumber(text, what, lo, hi));
 }
 
 // Milligrams per litre to thousandths, without the C locale.
 unsigned thousandths(const std::string& text)
 {
-    double v = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < 0 || v > 65.535)
+    const double v = toReal(text, "value");
+    if (v < 0 || v > 65.535)
         usage("bad value: " + text);
     return unsigned(v * 1000.0 + 0.5);
 }
@@ -229,24 +217,9 @@ int main(int argc, char** argv)
     const Options o = parse(argc, argv);
     int fd = -1;
     if (o.device.empty()) {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&fd, &slave, name, nullptr, nullptr) != 0) {
-            std::perror("velt-sim: openpty");
+        fd = OpenSimulatorLine(o.link);
+        if (fd < 0)
             return 1;
-        }
-        termios t{};
-        ::tcgetattr(fd, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(fd, TCSANOW, &t);
-        ::close(slave);
-        if (!o.link.empty()) {
-            ::unlink(o.link.c_str());
-            if (::symlink(name, o.link.c_str()) != 0)
-                std::perror("velt-sim: symlink");
-        }
-        std::printf("%s\n", name);
-        std::fflush(stdout);
         // Wait until someone opens the slave end (the master stops reporting a hang-up), then give it time to
         // set its line up and purge it.
         for (;;) {
@@ -336,8 +309,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "printout %d sent\n", p);
     }
     sleepMs(o.lingerMs);
-    ::close(fd);
-    if (!o.link.empty())
-        ::unlink(o.link.c_str());
+    CloseSimulatorLine(fd, o.link);
     return 0;
 }

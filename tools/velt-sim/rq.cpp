@@ -33,13 +33,13 @@
 //   --once          end when the program that used the line closes it
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
 #include "tools/velt-sim/Args.h"
+#include "tools/velt-sim/Line.h"
 #include "Devices/Protocol/Codec.h"
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
 #include "core/ConvertTimeLong.h"
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +47,6 @@
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
-#include <pty.h>
 #include <set>
 #include <string>
 #include <termios.h>
@@ -86,30 +85,6 @@ struct Options {
     int runFor = -1;
     bool once = false;
 };
-
-[[noreturn]] void usage(const std::string& why)
-{
-    std::fprintf(stderr, "velt-sim: %s (see the head of tools/velt-sim/rq.cpp)\n", why.c_str());
-    std::exit(2);
-}
-
-long long toNumber(const std::string& text, const char* what, long long lo, long long hi, int base = 10)
-{
-    long long v = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v, base);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < lo || v > hi)
-        usage(std::string("bad ") + what + ": " + text);
-    return v;
-}
-
-double toReal(const std::string& text, const char* what)
-{
-    double v = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
-        usage(std::string("bad ") + what + ": " + text);
-    return v;
-}
 
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS".
 LongTime toLongTime(const std::string& text)
@@ -448,28 +423,12 @@ private:
 
 int RunRequestAnswer(int argc, char** argv)
 {
+    UsageSource() = "tools/velt-sim/rq.cpp";
     const Options o = parse(argc, argv);
-    int master = -1, slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::perror("velt-sim: openpty");
+    const int master = OpenSimulatorLine(o.link);
+    if (master < 0)
         return 1;
-    }
-    termios t{};
-    ::tcgetattr(master, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(master, TCSANOW, &t);
-    ::close(slave);
-    if (!o.link.empty()) {
-        ::unlink(o.link.c_str());
-        if (::symlink(name, o.link.c_str()) != 0)
-            std::perror("velt-sim: symlink");
-    }
-    std::printf("%s\n", name);
-    std::fflush(stdout);
     Instrument(o, master).Run();
-    ::close(master);
-    if (!o.link.empty())
-        ::unlink(o.link.c_str());
+    CloseSimulatorLine(master, o.link);
     return 0;
 }
