@@ -1,8 +1,13 @@
 # Set-up, build, tests and the program on a Debian 12 machine.
 BUILD ?= build
 JOBS  ?= $(shell nproc)
+SAN_ENV = QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  TSAN_OPTIONS=suppressions=$(CURDIR)/scripts/tsan.supp:halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run clean check-asan check-tsan
 
 all: build
 
@@ -22,5 +27,17 @@ run: build
 	@bash scripts/prepare-workdir.sh $(BUILD)/bin
 	@$(BUILD)/bin/velt
 
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer, each in its own
+# build folder; any report fails the test that caused it.
+check-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=address >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 1200
+
+check-tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 1200
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) build-asan build-tsan
