@@ -154,7 +154,7 @@ TfmConsReport::TfmConsReport(QWidget* owner)
     column->addLayout(buttons);
     connect(bSaveToExcel, &QPushButton::clicked, this, [this] { bSaveToExcelClick(); });
     connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
-    resize(420, 480);
+    setFixedSize(420, 480);  // a fixed single border
 
     FormCreate();
 }

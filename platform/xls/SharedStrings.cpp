@@ -135,7 +135,10 @@ bool SharedStrings::Read(const std::vector<const Bytes*>& parts)
     if (!in.u32(total) || !in.u32(unique))
         return false;
     references_ = total;
-    entries_.reserve(std::min<uint32_t>(unique, 1u << 20));
+    size_t bytes = 0;
+    for (const Bytes* p : parts)
+        bytes += p->size();
+    entries_.reserve(std::min<size_t>(unique, bytes / 3));  // a string takes 3 bytes at least
     for (uint32_t i = 0; i < unique; ++i) {
         uint16_t cch = 0, runs = 0;
         uint8_t flags = 0;

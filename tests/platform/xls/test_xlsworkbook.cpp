@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -197,4 +198,112 @@ TEST(XlsApplication, FirstAndActiveWorkbooks)
     EXPECT_TRUE(app.Close(1));
     EXPECT_EQ(app.Workbook(1), second);
     EXPECT_FALSE(app.Close(2));
+}
+
+namespace {
+
+std::vector<xls::Record> savedRecords(const QString& path)
+{
+    std::vector<xls::CompoundStream> streams;
+    std::vector<xls::Record> records;
+    std::string why;
+    EXPECT_TRUE(xls::ReadCompoundFile(path.toStdString(), streams, why)) << why;
+    for (const auto& s : streams)
+        if (s.path == "Workbook")
+            EXPECT_TRUE(xls::ReadRecords(s.data, records));
+    return records;
+}
+
+} // namespace
+
+TEST(XlsWorkbook, OtherSheetsMoveWithTheirRowIndex)
+{
+    // A second sheet with a row index (absolute stream offsets): when the string table grows, the sheet
+    // moves and its offsets must move with it.
+    testutil::TempDir dir;
+    WorkbookBuilder b;
+    b.AddSheet(QStringLiteral("Первый"));
+    const int second = b.AddSheet(QStringLiteral("Второй"));
+    b.Number(second, 0, 0, 1);
+    std::vector<xls::Record> records;
+    ASSERT_TRUE(xls::ReadRecords(b.Stream(), records));
+    size_t secondBof = 0;
+    for (const auto& r : records)
+        if (r.type == xls::rt::BOF)
+            secondBof = r.offset;  // the last BOF
+    xls::Bytes index(16, 0);
+    xls::put32(index, uint32_t(secondBof + 1000));  // a cell block 1000 bytes into the sheet
+    xls::Bytes stream;
+    for (const auto& r : records) {
+        xls::WriteRecord(stream, r.type, r.data);
+        if (r.type == xls::rt::BOF && r.offset == secondBof)
+            xls::WriteRecord(stream, xls::rt::INDEX, index);
+    }
+    std::string why;
+    const QString path = dir.file("indexed.xls");
+    ASSERT_TRUE(xls::WriteCompoundFile(path.toStdString(), {{"Workbook", stream}}, why));
+
+    XlsWorkbook book;
+    QString error;
+    ASSERT_TRUE(book.Load(path, &error)) << error.toStdString();
+    for (int i = 0; i < 200; ++i)
+        book.SetText(i, 0, QStringLiteral("строка %1").arg(i));
+    const QString out = dir.file("out.xls");
+    ASSERT_TRUE(book.Save(out));
+
+    size_t newBof = 0;
+    uint32_t pointer = 0, indexed = 0;
+    int bofs = 0;
+    for (const auto& r : savedRecords(out)) {
+        if (r.type == xls::rt::BOUNDSHEET)
+            pointer = xls::get32(r.data, 0);
+        if (r.type == xls::rt::BOF && ++bofs == 3)
+            newBof = r.offset;
+        if (r.type == xls::rt::INDEX && bofs == 3)
+            indexed = xls::get32(r.data, 16);
+    }
+    EXPECT_EQ(pointer, newBof);
+    EXPECT_GT(newBof, secondBof);
+    EXPECT_EQ(indexed, newBof + 1000);
+    const auto read = ReadWithFreexl(out, 1);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.at(0, 0), QVariant(1.0));
+}
+
+TEST(XlsWorkbook, SpoiltWorkbookStreamsAreRefusedOrReadNeverCrash)
+{
+    // Every byte of a small template's stream in turn set to values that break lengths, types, counts,
+    // offsets and places.
+    WorkbookBuilder b;
+    const int s = b.AddSheet(QStringLiteral("S"));
+    b.Text(s, 0, 0, QStringLiteral("текст"));
+    b.Number(s, 1, 1, 2);
+    b.Blank(s, 2, 2, 15);
+    const xls::Bytes good = b.Stream();
+    // Many small files: in memory where the machine has a memory file system.
+    QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/velt-xls-XXXXXX") : QString());
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("spoilt.xls"));
+    std::string why;
+    int refused = 0;
+    for (size_t at = 0; at < good.size(); ++at) {
+        for (uint8_t value : {uint8_t(0xFF), uint8_t(good[at] + 1)}) {
+            xls::Bytes spoilt = good;
+            spoilt[at] = value;
+            ASSERT_TRUE(xls::WriteCompoundFile(path.toStdString(), {{"Workbook", spoilt}}, why));
+            XlsWorkbook book;
+            if (!book.Load(path)) {
+                ++refused;
+                continue;
+            }
+            book.SetText(0, 0, QStringLiteral("x"));
+            book.SetNumber(3, 3, 1);
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c)
+                    (void)book.Value(r, c);
+            if (at % 5 == 0)
+                book.Save(dir.filePath(QStringLiteral("resaved.xls")));
+        }
+    }
+    EXPECT_GT(refused, 0);
 }
