@@ -154,7 +154,8 @@ TfmConsReport::TfmConsReport(QWidget* owner)
     column->addLayout(buttons);
     connect(bSaveToExcel, &QPushButton::clicked, this, [this] { bSaveToExcelClick(); });
     connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
-    setFixedSize(420, 480);  // a fixed single border
+    clbPribors->setMinimumHeight(160);
+    column->setSizeConstraint(QLayout::SetFixedSize);  // a fixed single border, as large as the texts need
 
     FormCreate();
 }
