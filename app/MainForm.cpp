@@ -371,6 +371,11 @@ bool TfmMain::formCreate()
             ini_.reset();
             return false;
         }
+        // A conversion that a crash cut short is undone before anything reads the journal.
+        if (!TfmConverterDB::RecoverInterrupted(ADOConnection->DataFolder())) {
+            ini_.reset();
+            return false;
+        }
         if (ADOConnection->TableExists(QStringLiteral("Base")) && !checkGeneration(code)) {
             ini_.reset();
             return false;
@@ -667,23 +672,18 @@ void TfmMain::showEvent(QShowEvent* event)
 bool TfmMain::checkGeneration(int code)
 {
     const int required = db::RequiredGeneration(code);
-    int detected = 0;
-    {
-        TfmConverterDB converter;
-        converter.WorkDir = WorkDir;
-        converter.ADOQuery = ADOQuery.get();
-        converter.ADOQueryP = ADOQueryP.get();
-        converter.ADOConnection = ADOConnection.get();
-        detected = converter.DetectFormat();
-    }
+    TfmConverterDB converter;
+    converter.WorkDir = WorkDir;
+    converter.ADOQuery = ADOQuery.get();
+    converter.ADOQueryP = ADOQueryP.get();
+    converter.ADOConnection = ADOConnection.get();
+    const int detected = converter.DetectFormat();
     if (required > detected) {
         Dbg().Print("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c%i,%di]", required, detected);
         if (MessageBox(u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"),
                        u("VELT. Внимание!"), MB_YESNO | MB_ICONWARNING) != IDYES)
             return false;
-        // The conversion of older tables is not part of this program yet: the table stays as it is.
-        Dbg().Print("Проверка типа БД - конвертация недоступна, работа программы завершается");
-        return false;
+        return converter.Convert(required, detected);
     }
     if (required < detected) {
         Dbg().Print("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%i,%di]", required, detected);

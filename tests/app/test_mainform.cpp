@@ -10,6 +10,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/Field.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/SystemInfo.h"
@@ -689,6 +690,60 @@ void wheel(QWidget* w, int delta)
 }
 
 } // namespace
+
+TEST(MainForm, OlderJournalIsConvertedOrPutBackAtStartUp)
+{
+    {
+        // Agreed to: the "default" journal becomes the photo journal, and start-up goes on to the login.
+        Env env;
+        makeJournal(env.work, db::Schema::Default);
+        TADOConnection connection;
+        connection.SetConnectionString("FILE NAME=" + env.work + "/connect.udl");
+        connection.Open();
+        TADOQuery insert(&connection);
+        insert.SetSQL("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM, STAT, NUM_VIDOH, PAGE_FOOT) VALUES (1, 5, '2009.01.02 03:04:05', 0.25, '1', 7, '1')");
+        insert.ExecSQL();
+        connection.Close();
+        const QByteArray old = testutil::readFile(env.work + "/DATABASE/Base.DBF");
+        env.boxes.Answer(IDYES);
+        env.boxes.Answer(IDOK);
+        env.boxes.Answer(IDCANCEL);
+        login("1111");
+        TfmMain w(env.app, env.options());
+        EXPECT_TRUE(w.FormCreate()) << env.log().join("\n").toStdString();
+        ASSERT_GE(env.boxes.Count(), 2);
+        EXPECT_EQ(env.boxes.AskedSoFar()[1].text, u("Конвертация Базы Данных успешно завершена!"));
+        EXPECT_EQ(testutil::readFile(env.work + "/DATABASE/oldBASE.DBF"), old);
+        TADOQuery q(w.ADOConnection.get());
+        q.SetSQL("SELECT * FROM Base");
+        q.Open();
+        ASSERT_EQ(q.RecordCount(), 1);
+        EXPECT_EQ(q.FieldByName("TYPERECORD")->AsInteger(), 2);
+        EXPECT_EQ(q.FieldByName("NUM_VIDOH")->AsInteger(), 7);
+        q.Close();
+        w.FormDestroy();
+    }
+    {
+        // A conversion that a crash cut short: the old journal is put back before anything reads it, and the
+        // conversion is offered again.
+        Env env;
+        makeJournal(env.work, db::Schema::Default);
+        const QString db = env.work + "/DATABASE/";
+        const QByteArray old = testutil::readFile(db + "Base.DBF");
+        QFile::rename(db + "Base.DBF", db + "oldBASE.DBF");
+        testutil::writeFile(db + "CONVERT.STATE", "TABLE=Base.DBF\nMEMO=\n");
+        testutil::writeFile(db + "Base.DBF", "half a table");
+        env.boxes.Answer(IDNO);
+        TfmMain w(env.app, env.options());
+        EXPECT_FALSE(w.FormCreate());
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"));
+        EXPECT_EQ(testutil::readFile(db + "Base.DBF"), old);
+        EXPECT_FALSE(QFileInfo::exists(db + "oldBASE.DBF"));
+        EXPECT_FALSE(QFileInfo::exists(db + "CONVERT.STATE"));
+        EXPECT_TRUE(env.log().contains(u("Конвертация БД была прервана - прежняя БД возвращена")));
+    }
+}
 
 TEST(MainForm, OldDatabaseNeverMovesOntoAJournalInTheWorkFolder)
 {

@@ -2,8 +2,13 @@
 // Helpers of the db tests: a work folder with its DATABASE folder, and tables written by python3-dbf, a
 // writer that is not ours.
 #include "common/testutil.h"
+#include "db/ConverterDB.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 
@@ -18,6 +23,45 @@ struct WorkFolder {
     QString path() const { return dir.path(); }
     QString database(const QString& file) const { return dir.path() + QStringLiteral("/DATABASE/") + file; }
 };
+
+// The main window's objects as start-up hands them to the converter.
+struct MainWindowDb {
+    TADOConnection connection;
+    TADOQuery query{&connection};
+    TADOQuery lookup{&connection};
+    TfmConverterDB converter;
+
+    explicit MainWindowDb(const QString& workDir)
+    {
+        connection.SetConnectionString(QStringLiteral("FILE NAME=") + workDir + QStringLiteral("/connect.udl"));
+        connection.SetLoginPrompt(false);
+        connection.Open();
+        query.SetSQL(QStringLiteral("SELECT * FROM BASE"));
+        converter.WorkDir = workDir;
+        converter.ADOQuery = &query;
+        converter.ADOQueryP = &lookup;
+        converter.ADOConnection = &connection;
+        converter.RollbackDelay = 0;
+    }
+
+    void exec(const QString& sql)
+    {
+        TADOQuery q(&connection);
+        q.SetSQL(sql);
+        q.ExecSQL();
+    }
+};
+
+// Every file of a folder (names as they stand) with its bytes.
+inline QMap<QString, QByteArray> snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+        it.next();
+        files.insert(it.fileName(), testutil::readFile(it.filePath()));
+    }
+    return files;
+}
 
 inline bool havePythonDbf()
 {

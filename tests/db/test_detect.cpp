@@ -8,36 +8,10 @@
 
 #include <gtest/gtest.h>
 
+using dbfixture::MainWindowDb;
 using dbfixture::WorkFolder;
 
 namespace {
-
-// The main window's objects as start-up hands them to the converter.
-struct MainWindowDb {
-    TADOConnection connection;
-    TADOQuery query{&connection};
-    TADOQuery lookup{&connection};
-    TfmConverterDB converter;
-
-    explicit MainWindowDb(const QString& workDir)
-    {
-        connection.SetConnectionString(QStringLiteral("FILE NAME=") + workDir + QStringLiteral("/connect.udl"));
-        connection.SetLoginPrompt(false);
-        connection.Open();
-        query.SetSQL(QStringLiteral("SELECT * FROM BASE"));
-        converter.WorkDir = workDir;
-        converter.ADOQuery = &query;
-        converter.ADOQueryP = &lookup;
-        converter.ADOConnection = &connection;
-    }
-
-    void exec(const QString& sql)
-    {
-        TADOQuery q(&connection);
-        q.SetSQL(sql);
-        q.ExecSQL();
-    }
-};
 
 // A table of text columns with these names, written by our storage.
 void createWithNames(const QString& path, const QStringList& names)
