@@ -8,6 +8,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +21,7 @@ using namespace ctl;
 
 namespace {
 QString u(const char* s) { return QString::fromUtf8(s); }
+bool isListKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape; }
 }
 
 TfmLogin::TfmLogin(QWidget* owner)
@@ -51,6 +53,8 @@ TfmLogin::TfmLogin(QWidget* owner)
     bCancel->setGeometry(116, 100, 80, 25);
     bCancel->setAutoDefault(false);
 
+    list_ = cbLoginName->view();
+    list_->installEventFilter(this);  // after the list's own filter, so that this one sees keys first
     cbLoginName->installEventFilter(this);
     eLoginPassword->installEventFilter(this);
     connect(cbLoginName, &QComboBox::currentTextChanged, this,
@@ -83,9 +87,23 @@ void TfmLogin::showEvent(QShowEvent* event)
 
 bool TfmLogin::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == list_ && event->type() == QEvent::ShortcutOverride && list_->isVisible()
+        && isListKey(static_cast<QKeyEvent*>(event)->key())) {
+        // The open list chooses (Enter) or closes (Escape) on this key; the same key then comes as a key
+        // press to the name field, and must not log in or cancel as well.
+        keyClosedList_ = true;
+        QMetaObject::invokeMethod(this, [this] { keyClosedList_ = false; }, Qt::QueuedConnection);
+        return QDialog::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (keyClosedList_) {
+        // The key that closed the list is delivered again to the list's owner: it has done its work.
+        keyClosedList_ = false;
+        if (watched == cbLoginName && isListKey(key->key()))
+            return true;
+    }
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (bOk->isEnabled())
             bOk->click();

@@ -33,5 +33,7 @@ protected:
 
 private:
     void bOkClick();
+    QWidget* list_ = nullptr;  // the name list's popup view
+    bool keyClosedList_ = false;
     void bCancelClick();
 };

@@ -7,6 +7,9 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
 
+#include <QAbstractItemView>
+#include <QTest>
+#include <QWindow>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -239,4 +242,42 @@ TEST(EditOper, DeleteFlow)
     d.bbDel_Cancel->click();
     EXPECT_TRUE(d.pListOper->isVisible());
     EXPECT_EQ(fx.store.GetOperList().size(), 2);
+}
+
+TEST(Login, ListOpenedFromTheKeyboardSelectsWithEnter)
+{
+    // Keys go in as the window system delivers them: to the focus window, and to the list once it is open.
+    Fixture fx;
+    TfmLogin d;
+    d.Setup(&fx.store, fx.dir.path());
+    d.show();
+    d.activateWindow();
+    d.cbLoginName->setFocus();
+    for (const int enter : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        SCOPED_TRACE(enter);
+        d.cbLoginName->setCurrentIndex(0);
+        QTest::keyClick(d.windowHandle(), Qt::Key_F4);
+        QAbstractItemView* list = d.cbLoginName->view();
+        ASSERT_TRUE(list->isVisible());
+        QWindow* popup = list->window()->windowHandle();
+        ASSERT_TRUE(popup);
+        QTest::keyClick(d.windowHandle(), Qt::Key_Down);
+        QTest::keyClick(d.windowHandle(), Qt::Key_Down);
+        QTest::keyClick(d.windowHandle(), Qt::Key(enter));
+        // The name highlighted is chosen and the list closes; the login waits for the password.
+        EXPECT_FALSE(list->isVisible());
+        EXPECT_EQ(d.cbLoginName->currentText(), u("СИДОРОВ"));
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(fx.boxes.Count(), 0);
+    }
+    // Escape closes the open list and leaves the login; Enter afterwards logs in.
+    QTest::keyClick(d.windowHandle(), Qt::Key_F4);
+    ASSERT_TRUE(d.cbLoginName->view()->isVisible());
+    QTest::keyClick(d.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(d.cbLoginName->view()->isVisible());
+    EXPECT_TRUE(d.isVisible());
+    d.eLoginPassword->setText("7");
+    QTest::keyClick(d.windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(d.result(), 1);
+    EXPECT_EQ(d.OperatorName, u("СИДОРОВ"));
 }
