@@ -4,6 +4,7 @@
 // kept as oldBASE.DBF; a conversion that fails or is cancelled puts it back. It works on the main window's
 // database objects, which the main window hands to it right after creating it.
 #include <QDialog>
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -88,5 +89,9 @@ private:
     int targetWidth(const QString& column) const;
     QString fitted(const QString& column, const QString& text) const;
 
+    QString photoFile(const QString& name) const;
+
     std::vector<std::pair<QString, int>> widths_;
+    // The files of PHOTOS, listed once: by name, and by name in lower case for a name of another case.
+    QHash<QString, QString> photos_, photosFolded_;
 };

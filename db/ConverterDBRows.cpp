@@ -13,6 +13,8 @@
 #include "platform/rtl/CaseInsensitivePath.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -136,9 +138,26 @@ QString TfmConverterDB::fitted(const QString& column, const QString& text) const
     return text.left(width);
 }
 
+QString TfmConverterDB::photoFile(const QString& name) const
+{
+    if (const auto it = photos_.constFind(name); it != photos_.cend())
+        return *it;
+    return photosFolded_.value(name.toLower());
+}
+
 bool TfmConverterDB::convertRows(Target target, int source)
 {
     try {
+        photos_.clear();
+        photosFolded_.clear();
+        if (target == Target::DefaultMp) {
+            // One listing for the whole table: a look-up per row would read the folder once a row.
+            const QDir folder(rtl::resolveCaseInsensitive(WorkDir + QStringLiteral("/PHOTOS")));
+            for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+                photos_.insert(name, folder.filePath(name));
+                photosFolded_.insert(name.toLower(), folder.filePath(name));
+            }
+        }
         ADOQueryP->Close();
         ADOQueryP->SetSQL(QStringLiteral("SELECT COUNT(*) as cnt FROM oldBase"));
         ADOQueryP->Open();
@@ -199,6 +218,7 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
 
     pbProgress->setValue(0);
     int done = 0;
+    QElapsedTimer served;
     for (ADOQueryP->First(); !ADOQueryP->Eof(); ADOQueryP->Next()) {
         Row r;
         r.pribor = in.pribor->AsLargeInt();
@@ -231,7 +251,12 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
         }
         if (stopRequested())
             return false;
-        QCoreApplication::processEvents();
+        // Painting the window after every row would cost more than the row: the window is served
+        // twenty-five times a second, and a cancel click stops the copy at the row after it is seen.
+        if (!served.isValid() || served.elapsed() >= 40) {
+            QCoreApplication::processEvents();
+            served.restart();
+        }
     }
 
     // Success is told only once the new table, its memo and the folder are on disk and the marker is gone.
@@ -270,9 +295,8 @@ void TfmConverterDB::insertRow(Target target, int source, const Row& r)
     }
     QByteArray photo;
     if (mp) {
-        const QString file = rtl::resolveCaseInsensitive(WorkDir + QStringLiteral("/PHOTOS/") + ReplaceColons(r.date)
-                                                         + QString::asprintf("_%04i.jpg", static_cast<int>(r.pribor)));
-        if (QFileInfo::exists(file)) {
+        const QString file = photoFile(ReplaceColons(r.date) + QString::asprintf("_%04i.jpg", static_cast<int>(r.pribor)));
+        if (!file.isEmpty()) {
             // The file's bytes as they are: a photo that does not decode is still the photo of the act.
             QFile f(file);
             if (!f.open(QIODevice::ReadOnly))
@@ -304,8 +328,11 @@ void TfmConverterDB::insertRow(Target target, int source, const Row& r)
     if (!photo.isEmpty())
         AddSqlFieldValue(QStringLiteral("OBSL_PHOTO"), photo, cols, params, false);
 
-    ADOQuery->SetSQL(QStringLiteral("INSERT INTO Base ( ") + cols + QStringLiteral(" )") + QStringLiteral(" VALUES ")
-                     + QStringLiteral("( ") + params + QStringLiteral(" )"));
+    const QString insert = QStringLiteral("INSERT INTO Base ( ") + cols + QStringLiteral(" )") + QStringLiteral(" VALUES ")
+                           + QStringLiteral("( ") + params + QStringLiteral(" )");
+    // Most rows list the same columns: the statement stays, and every parameter it names is set below.
+    if (ADOQuery->SQL() != insert)
+        ADOQuery->SetSQL(insert);
     SetSqlParamValue(QStringLiteral("ID"), r.id);
     SetSqlParamValue(QStringLiteral("PRIBOR"), r.pribor);
     SetSqlParam(QStringLiteral("DATA_IZM"), date);
