@@ -1,5 +1,7 @@
 #include "Devices/Protocol/Codec.h"
 
+#include <cstddef>
+
 namespace proto {
 
 uint16_t TVeltLinkCodec::Crc16(const uint8_t* data, int length, uint16_t crc)
@@ -29,59 +31,57 @@ QByteArray TVeltLinkCodec::Encode(const uint8_t* payload, int length) const
 
 void TVeltLinkCodec::Reset()
 {
-    state_ = 0;
-    length_ = 0;
+    raw_.clear();
+    starts_.clear();
     payload_.clear();
-    header_.clear();
 }
 
 TCodec::Feed TVeltLinkCodec::Put(uint8_t byte)
 {
-    switch (state_) {
-    case 0:
-        if (byte == kStx) {
-            payload_.clear();
-            header_.clear();
-            state_ = 1;
-        }
+    if (raw_.isEmpty() && byte != kStx)
         return More;
-    case 1:
-        length_ = byte;
-        header_.append(char(byte));
-        state_ = 2;
-        return More;
-    case 2:
-        length_ |= int(byte) << 8;
-        header_.append(char(byte));
-        if (length_ > kMaxPayload) {
-            Reset();
-            return Bad;
+    // Every start byte since the earliest open frame may begin the real one: noise with a start byte in it
+    // must not swallow the frame that follows, so each candidate is followed until it completes or fails.
+    if (byte == kStx)
+        starts_.push_back(int(raw_.size()));
+    raw_.append(char(byte));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(raw_.constData());
+    bool earliestFailed = false;
+    for (size_t c = 0; c < starts_.size();) {
+        const int s = starts_[c];
+        const int have = int(raw_.size()) - s;
+        bool failed = false;
+        if (have >= 3) {
+            const int length = bytes[s + 1] | (bytes[s + 2] << 8);
+            if (length > kMaxPayload) {
+                failed = true;
+            } else if (have == length + 5) {
+                const uint16_t crc = Crc16(bytes + s + 1, length + 2);
+                if (bytes[s + 3 + length] == (crc & 0xFF) && bytes[s + 4 + length] == (crc >> 8)) {
+                    payload_ = raw_.mid(s + 3, length);
+                    raw_.clear();
+                    starts_.clear();
+                    return Frame;
+                }
+                failed = true;
+            }
         }
-        crc_ = Crc16(reinterpret_cast<const uint8_t*>(header_.constData()), 2);
-        state_ = length_ ? 3 : 4;
-        return More;
-    case 3:
-        payload_.append(char(byte));
-        if (payload_.size() == length_) {
-            crc_ = Crc16(reinterpret_cast<const uint8_t*>(payload_.constData()), int(payload_.size()), crc_);
-            state_ = 4;
+        if (!failed) {
+            ++c;
+            continue;
         }
-        return More;
-    case 4:
-        if (byte != (crc_ & 0xFF)) {
-            Reset();
-            return Bad;
-        }
-        state_ = 5;
-        return More;
-    default:
-        state_ = 0;
-        if (byte != (crc_ >> 8)) {
-            payload_.clear();
-            return Bad;
-        }
-        return Frame;
+        earliestFailed |= c == 0;
+        starts_.erase(starts_.begin() + std::ptrdiff_t(c));
     }
+    if (earliestFailed) {
+        // What precedes the earliest candidate left is no frame's any more.
+        const int from = starts_.empty() ? int(raw_.size()) : starts_.front();
+        raw_.remove(0, from);
+        for (int& s : starts_)
+            s -= from;
+        return Bad;
+    }
+    return More;
 }
 
 std::unique_ptr<TCodec> MakeCodec()

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace proto {
 
@@ -23,7 +24,7 @@ public:
     virtual uint8_t Ack() const = 0;
     virtual uint8_t Nak() const = 0;
     // Receiving side: bytes one at a time. Frame: Payload() holds a whole frame's payload; Bad: a damaged frame
-    // was dropped. Bytes before a frame's start are skipped.
+    // was dropped. Bytes before a frame's start are skipped; a start byte in noise never hides a frame behind it.
     virtual void Reset() = 0;
     virtual Feed Put(uint8_t byte) = 0;
     virtual const QByteArray& Payload() const = 0;
@@ -44,16 +45,14 @@ public:
     void Reset() override;
     Feed Put(uint8_t byte) override;
     const QByteArray& Payload() const override { return payload_; }
-    bool InFrame() const override { return state_ != 0; }
+    bool InFrame() const override { return !raw_.isEmpty(); }
 
     static uint16_t Crc16(const uint8_t* data, int length, uint16_t crc = 0xFFFF);
 
 private:
-    int state_ = 0; // 0 start, 1-2 length, 3 payload, 4-5 crc
-    int length_ = 0;
-    uint16_t crc_ = 0;
+    QByteArray raw_;          // from the earliest start byte that may still begin a frame
+    std::vector<int> starts_; // the start bytes in raw_ that may, earliest first
     QByteArray payload_;
-    QByteArray header_;
 };
 
 // The codec both ends use.

@@ -155,6 +155,8 @@ int32_t TProtocol::Send(const uint8_t* request, uint16_t length, int, int)
             return kNotYet;
         if (!readSome(int(left)) && (!port_ || !port_->IsOpen()))
             return kNoPort;
+        if (port_->LineLost())
+            return kLineError;
         {
             std::lock_guard<std::mutex> g(lock_);
             if (aborted_)
@@ -174,12 +176,11 @@ int32_t TProtocol::Receive(uint8_t* buffer, uint16_t capacity, uint16_t* count, 
     const auto deadline = Clock::now() + std::chrono::milliseconds(kSliceMs);
     for (;;) {
         int used = 0;
+        bool damaged = false;
         while (used < pending_.size()) {
             const TCodec::Feed f = codec_->Put(uint8_t(pending_[used++]));
-            if (f == TCodec::Bad) {
-                pending_.remove(0, used);
-                return kDamaged;
-            }
+            // A frame may still follow in the same bytes (the damage was noise before it).
+            damaged |= f == TCodec::Bad;
             if (f == TCodec::Frame) {
                 pending_.remove(0, used);
                 const QByteArray& p = codec_->Payload();
@@ -195,6 +196,8 @@ int32_t TProtocol::Receive(uint8_t* buffer, uint16_t capacity, uint16_t* count, 
             }
         }
         pending_.clear();
+        if (damaged && !codec_->InFrame())
+            return kDamaged;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return kNotYet;
@@ -206,6 +209,8 @@ int32_t TProtocol::Receive(uint8_t* buffer, uint16_t capacity, uint16_t* count, 
         }
         if (!port_->IsOpen())
             return kNoPort;
+        if (port_->LineLost())
+            return kLineError;
     }
 }
 

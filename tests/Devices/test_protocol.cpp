@@ -55,6 +55,11 @@ TEST(ProtocolCodec, FramesSurviveNoiseAndDamageIsCaught)
         {corrupt + encode(a), {a}, 1},  // a damaged payload is refused, the next frame still read
         {badCrc, {}, 1},
         {QByteArray::fromHex("02ffff") + encode(a), {a}, 1}, // a length no frame has
+        // A start byte in noise does not swallow the frame behind it, whether the noise's length runs past
+        // the frame or its check fails first.
+        {QByteArray::fromHex("0210") + encode(a) + encode(big), {a, big}, 0},
+        {QByteArray::fromHex("020300") + "xyz" + encode(a), {a}, 1},
+        {encode(a).left(4) + encode(a), {a}, 1},
     };
     for (const Case& c : cases) {
         TVeltLinkCodec codec;
