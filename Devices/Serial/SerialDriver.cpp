@@ -2,7 +2,11 @@
 #include "core/Debug.h"
 #include "platform/controls/FormFont.h"
 #include "platform/graphics/FontNames.h"
+#include "platform/controls/Synchronize.h"
 #include "platform/rtl/IniFile.h"
+#include "platform/system/SerialPorts.h"
+
+#include <QFileInfo>
 
 void TSerialDriver::CreatePortGroup(QWidget* panel)
 {
@@ -69,6 +73,30 @@ QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, 
     return box;
 }
 
+bool TSerialDriver::PortPresent(int number)
+{
+    const QString device = number > 0 ? sys::SerialPortDevice(number) : QString();
+    return !device.isEmpty() && QFileInfo::exists(device);
+}
+
+void TSerialDriver::ShowStatus(const QString& text)
+{
+    if (lbStatus) {
+        lbStatus->setText(text);
+        lbStatus->adjustSize();
+    }
+}
+
+void TSerialDriver::ShowStatusLater(const QString& text)
+{
+    ctl::Queue([label = lbStatus, text] {
+        if (label) {
+            label->setText(text);
+            label->adjustSize();
+        }
+    });
+}
+
 void TSerialDriver::LoadSettings(const QString& iniPath, int number)
 {
     Dbg().Print("%s LoadSettings...", Name.toUtf8().constData());
@@ -86,8 +114,19 @@ void TSerialDriver::LoadSettings(const QString& iniPath, int number)
         return;
     cbPort->Fill();
     const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
-    if (index < 0)
+    if (index < 0) {
+        // An adapter not plugged in yet: the source keeps its port rather than losing it at the next save.
+        const int n = sys::PortNumberOfText(com.trimmed());
+        if (n <= 0)
+            return;
+        cbPort->setCurrentIndex(-1);
+        cbPort->setPlaceholderText(QStringLiteral("COM%1").arg(n));
+        ShowStatus(QString::fromUtf8("Статус: Порт не найден!"));
+        Dbg().Print("%s: COM%i is not present; waiting for it", Name.toUtf8().constData(), n);
+        KeptPort = n;
+        WaitForPort(n);
         return;
+    }
     cbPort->setCurrentIndex(index);
     PortChange();
 }
@@ -97,7 +136,10 @@ void TSerialDriver::SaveSettings(const QString& iniPath, int number)
     Dbg().Print("%s SaveSettings...", Name.toUtf8().constData());
     rtl::TIniFile ini(iniPath);
     const QString section = DeviceSectionName(number);
-    const int port = OpenPortNumber();
+    // A port that is not open now (unplugged, not present yet) is still the one the source is configured on.
+    int port = OpenPortNumber();
+    if (port <= 0)
+        port = KeptPort.load();
     bool ok = ini.WriteString(section, QStringLiteral("TypeDev"), Name);
     ok = SaveKeys(ini, section) && ok;
     ok = ini.WriteString(section, QStringLiteral("COM"), port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral(" ")) && ok;

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <atomic>
 #include <initializer_list>
 #include <utility>
 
@@ -45,6 +46,18 @@ protected:
     // colour, and its clear button.
     QGroupBox* CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
                               QPointer<QPushButton>& clear);
+
+    // The panel's status line (main thread); from the driver thread through ShowStatusLater.
+    void ShowStatus(const QString& text);
+    void ShowStatusLater(const QString& text);
+    // COMn's device is there (plugged in again).
+    static bool PortPresent(int number);
+    // The configured port is not present: its name stays shown and saved; the driver waits for it.
+    virtual void WaitForPort(int /*number*/) {}
+
+    // The port the source stays configured on while it is not open (missing at start-up, or unplugged), so a
+    // save keeps it; 0 none. An operator's choice of the list clears it.
+    std::atomic<int> KeptPort{0};
 
     virtual void LoadDefaults() {}
     virtual void LoadKeys(rtl::TIniFile&, const QString& /*section*/) {}

@@ -116,6 +116,7 @@ bool TSerialPort::Open(uint16_t portNumber)
     CloseEvent = closeFd;
     PortNumber = portNumber;
     errorLogged_ = false;
+    lost_ = false;
     return true;
 }
 
@@ -285,8 +286,10 @@ int TSerialPort::DataIn(void* buffer, int count)
             break;
         }
     }
-    if (failed)
+    if (failed) {
+        lost_ = true;
         Dbg().Print("DataIn ReadFile +LE");
+    }
     leave();
     return got;
 }
@@ -304,8 +307,10 @@ int TSerialPort::DataOut(const void* buffer, int count)
             sent += int(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            lost_ = true;
             break;
+        }
         pollfd p[2] = {{fd, POLLOUT, 0}, {closeFd, POLLIN, 0}};
         if (::poll(p, 2, 1000) <= 0 || p[1].revents)
             break;
@@ -347,6 +352,7 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
                 LOG_WAIT(297, "GetOverlappedResult :( +LE");
             }
             errorLogged_ = true;
+            lost_ = true;
             result = WaitError;
         }
         break;

@@ -7,6 +7,7 @@
 // they have left, and only then lets the descriptor go, so no call ever reads a closed or reused descriptor.
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -49,6 +50,9 @@ public:
     // Ends a wait at once, from any thread; an Abort before a wait makes that wait return WaitAborted.
     void Abort();
 
+    // The line hung up or failed (the adapter unplugged, the far end gone) since it was opened.
+    bool LineLost() const { return lost_.load(); }
+
     uint16_t GetPortNumber() const;
     // The platform's device name of COMn, for log lines: "COM9", "\\.\COM10".
     static QString DeviceName(uint16_t portNumber);
@@ -66,5 +70,6 @@ private:
     int busy_ = 0;
     bool closing_ = false;
     bool errorLogged_ = false;
+    std::atomic<bool> lost_{false};
     COMMTIMEOUTS timeouts_{};
 };

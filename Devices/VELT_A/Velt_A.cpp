@@ -90,6 +90,7 @@ void TVelt_A::PortChange()
     if (changingPort_ || !cbPort)
         return;
     changingPort_ = true;
+    KeptPort = 0;
     cbPort->setEnabled(false);
     setStatus(QString::fromUtf8("Статус: закрытие..."));
     ClosePort();
@@ -117,21 +118,28 @@ void TVelt_A::PortChange()
     changingPort_ = false;
 }
 
+bool TVelt_A::openLine(int n)
+{
+    if (!Port.Open(uint16_t(n)))
+        return false;
+    Port.SetParams(9600, NOPARITY, ONESTOPBIT);
+    Port.SetTimeouts(Timeouts.ReadIntervalTimeout, Timeouts.ReadTotalTimeoutMultiplier,
+                     Timeouts.ReadTotalTimeoutConstant, Timeouts.WriteTotalTimeoutMultiplier,
+                     Timeouts.WriteTotalTimeoutConstant);
+    Port.Purge();
+    return true;
+}
+
 int TVelt_A::OpenPort(int n)
 {
     ClosePort();
     PortNumber = -1;
     if (n <= 0 || n > 65535 || sys::SerialPortDevice(n).isEmpty())
         return 0;
-    if (!Port.Open(uint16_t(n))) {
+    if (!openLine(n)) {
         Dbg().Print("%s: %s open +LE", utf8(Name).constData(), utf8(TSerialPort::DeviceName(uint16_t(n))).constData());
         return -1;
     }
-    Port.SetParams(9600, NOPARITY, ONESTOPBIT);
-    Port.SetTimeouts(Timeouts.ReadIntervalTimeout, Timeouts.ReadTotalTimeoutMultiplier,
-                     Timeouts.ReadTotalTimeoutConstant, Timeouts.WriteTotalTimeoutMultiplier,
-                     Timeouts.WriteTotalTimeoutConstant);
-    Port.Purge();
     Resume();
     PortNumber = n;
     return 1;
@@ -139,7 +147,8 @@ int TVelt_A::OpenPort(int n)
 
 int TVelt_A::ClosePort()
 {
-    if (!Port.IsOpen())
+    const bool waiting = ReopenPort.exchange(0) != 0;
+    if (!Port.IsOpen() && !waiting)
         return 2;
     // Closing wakes a wait or a read in progress and lets the descriptor go only when they have left; then the
     // thread parks at the end of its pass, where it holds no lock.
@@ -147,8 +156,43 @@ int TVelt_A::ClosePort()
     RequestHold();
     if (!WaitHeld(std::chrono::milliseconds(2000)))
         Dbg().Print("%s: the thread did not stop at its hold point", utf8(Name).constData());
+    Port.Close(); // a reopen that came just before the hold
     PortNumber = -1;
     return 1;
+}
+
+void TVelt_A::WaitForPort(int number)
+{
+    PortNumber = -1;
+    ReopenPort = number;
+    Resume();
+}
+
+void TVelt_A::lineLost()
+{
+    const int n = Port.GetPortNumber();
+    Port.Close();
+    ReopenPort = n;
+    Dbg().Print("%s: COM%i - the line is lost; waiting for the instrument", utf8(Name).constData(), n);
+    ShowStatusLater(QString::fromUtf8("Статус: Связь потеряна!"));
+}
+
+void TVelt_A::reopenWhenBack()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextReopen_)
+        return;
+    nextReopen_ = now + std::chrono::milliseconds(500);
+    const int n = ReopenPort.load();
+    if (!PortPresent(n) || !openLine(n))
+        return;
+    if (ReopenPort.load() != n) { // the operator chose meanwhile
+        Port.Close();
+        return;
+    }
+    ReopenPort = 0;
+    Dbg().Print("%s: COM%i - the line is back", utf8(Name).constData(), n);
+    ShowStatusLater(QString::fromUtf8("Статус: Открыт успешно"));
 }
 
 void TVelt_A::OnTerminate()
@@ -160,8 +204,12 @@ void TVelt_A::Execute()
 {
     while (!Terminated()) {
         try {
-            if (Port.IsOpen())
+            if (Port.IsOpen() && Port.LineLost())
+                lineLost();
+            else if (Port.IsOpen())
                 readPrintout();
+            else if (ReopenPort.load() > 0)
+                reopenWhenBack();
         } catch (...) {
             Dbg().Print("%s Execute: error", utf8(Name).constData());
         }
@@ -174,8 +222,10 @@ void TVelt_A::readPrintout()
 {
     const int wait = Port.WaitData(100);
     if (wait == TSerialPort::WaitError) {
-        // A line that keeps failing (adapter unplugged) is retried once a second, not in a busy loop.
-        Sleep(1000);
+        // A lost line is taken up by the next pass; any other failure is retried once a second, not in a busy
+        // loop.
+        if (!Port.LineLost())
+            Sleep(1000);
         return;
     }
     if (wait != TSerialPort::WaitDataArrived)

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QPointer>
 
+#include <atomic>
+#include <chrono>
+
 class TVelt_A : public TSerialDriver {
 public:
     TVelt_A(const QString& name, int typeId);
@@ -39,9 +42,16 @@ protected:
     void Execute() override;
     void OnTerminate() override;
     int OpenPortNumber() const override { return PortNumber; }
+    void WaitForPort(int number) override;
 
 private:
     void readPrintout();
+    // The line failed: closed, said once, and waited for.
+    void lineLost();
+    // Opens the awaited port again once its device is there.
+    void reopenWhenBack();
+    // Opens COMn at the listener's line settings.
+    bool openLine(int n);
     void addJournalLine(const QString& text);
     void setStatus(const QString& text);
 
@@ -54,4 +64,7 @@ private:
     // A port change shows message boxes, whose event loop may deliver a second choice of the list: that one
     // is ignored rather than started half way through the first (main thread only, so no lock).
     bool changingPort_ = false;
+    // The port the thread waits to come back (unplugged, or not present at start); 0 none.
+    std::atomic<int> ReopenPort{0};
+    std::chrono::steady_clock::time_point nextReopen_{};
 };

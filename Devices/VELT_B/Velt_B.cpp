@@ -179,6 +179,7 @@ void TVelt_B::GetEEPROM()
 
 void TVelt_B::PortChange()
 {
+    KeptPort = 0;
     if (cbPort)
         cbPort->setEnabled(false);
     if (bGetEEPROM)
@@ -272,7 +273,7 @@ int32_t TVelt_B::SendCommand(uint16_t code)
     do {
         r = Protocol.Send(Buffer, uint16_t(length), 0, 1);
         // Without a port a call only waits out its second; a port chosen meanwhile need not wait for it.
-        if (r == kNoPort && PortRequest)
+        if ((r == kNoPort && PortRequest) || r == kLineError)
             break;
     } while (r != kDone && msSince(t0) < 1000 && !Terminated());
     return r;
@@ -370,6 +371,7 @@ void TVelt_B::ClosePort()
 void TVelt_B::SetCommPort_b()
 {
     PortRequest = false;
+    ReopenPort = 0;
     SetStatus(u("Статус: закрытие..."));
     Sleep(100);
     ClosePort();
@@ -693,10 +695,43 @@ void TVelt_B::ClearEEPROM()
 
 // ---- thread ----
 
+void TVelt_B::lineLost()
+{
+    const int n = PortNumber.load();
+    ClosePort();
+    KeptPort = n;
+    ReopenPort = n;
+    // Nothing to read from until the instrument is identified again.
+    onMain([this] {
+        if (bGetEEPROM)
+            bGetEEPROM->setEnabled(false);
+        if (bClearEEPROM)
+            bClearEEPROM->setEnabled(false);
+    });
+    AddLogLine(QStringLiteral("COM%1").arg(n) + u(" - Связь потеряна! Ожидание прибора..."));
+    SetStatus(u("Статус: Связь потеряна!"));
+}
+
+void TVelt_B::reopenWhenBack()
+{
+    // Chosen again as the operator would choose it: opened, tested and identified.
+    if (PortPresent(ReopenPort.load()))
+        PortRequest = true;
+    else
+        Sleep(500);
+}
+
 void TVelt_B::Execute()
 {
     while (!Terminated()) {
         try {
+            if (!PortRequest && Port.IsOpen() && Port.LineLost())
+                lineLost();
+            if (!PortRequest && ReopenPort.load() > 0) {
+                reopenWhenBack();
+                if (!PortRequest)
+                    continue;
+            }
             if (PortRequest) {
                 SetCommPort_b();
                 Sleep(100);

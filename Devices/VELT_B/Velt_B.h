@@ -68,6 +68,7 @@ protected:
     void LoadKeys(rtl::TIniFile& ini, const QString& section) override;
     bool SaveKeys(rtl::TIniFile& ini, const QString& section) override;
     int OpenPortNumber() const override { return PortNumber.load(); }
+    void WaitForPort(int number) override { ReopenPort = number; }
 
     void AddLogLine(const QString& text);
     void SetStatus(const QString& text);
@@ -97,6 +98,10 @@ private:
     // The info block agrees with the constants.
     bool infoMatchesConstants() const;
     void enablePortList();
+    // The line failed: closed, said once, and waited for.
+    void lineLost();
+    // Chooses the awaited port again once its device is there.
+    void reopenWhenBack();
     void recordInstrument();
     void setLabel(QPointer<QLabel> label, const QString& text);
     TVELTMeasurement buildRecord(LongTime time, float result, bool interrupted) const;
@@ -114,7 +119,7 @@ private:
     bool downloadAnalyse(const TDownload& d);
     bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);
     bool downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d);
-    void downloadFinish();
+    void downloadFinish(const TDownload& d);
     void downloadStop();
     void downloadState(const QString& text);
     void downloadLogAndState(const char* text);
@@ -143,6 +148,8 @@ private:
     std::unique_ptr<TfmVelt_B_EEPROM> fmEEPROM;
     std::atomic<int> GoCancel{0};
 
+    // The port the thread waits to come back (unplugged, or not present at start); 0 none.
+    std::atomic<int> ReopenPort{0};
     std::atomic<bool> ClearRequest{false}, DownloadRequest{false}, IdentifyRequest{false}, PortRequest{false};
 };
 

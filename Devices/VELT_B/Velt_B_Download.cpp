@@ -49,6 +49,10 @@ struct TVelt_B::TDownload {
     std::vector<TEntry> entries;
     std::vector<uint8_t> valid;
     uint32_t count = 0; // buf_count: entries taken
+    uint32_t handed = 0;
+    bool incomplete = false; // a block could not be had, or the line was lost
+    // The records the memory holds.
+    uint32_t Expected() const { return life < uint32_t(capacity) ? life : uint32_t(capacity); }
     bool haveOldest = false;
     LongTime oldestTime = 0;
     uint32_t oldestIndex = 0;
@@ -94,7 +98,7 @@ void TVelt_B::GETEEPROM_Thread()
     TDownload d(stack_.Capacity ? stack_.Capacity : kMeasurementStackCapacity);
     if (downloadWaitForGo(w) && downloadIdentify(w, d) && downloadWalk(w, d) && downloadAnalyse(d) &&
         downloadWaitForHandOver(w) && downloadHandOver(w, d))
-        downloadFinish();
+        downloadFinish(d);
     else
         downloadStop();
 }
@@ -243,7 +247,7 @@ bool TVelt_B::downloadBlock(uint32_t n, int& budget)
         PutU16(Buffer + 2, uint16_t(n));
         const bool ok = SendCommand(kCmdBlock) == kDone && RecvData() == kDone &&
                         int16_t(GetU16(Buffer)) == int16_t(uint16_t(n)) && RecvCnt >= kBlockSize;
-        if (ok || Terminated() || budget <= 0)
+        if (ok || Terminated() || budget <= 0 || Port.LineLost())
             return ok;
         --budget;
         Dbg().Print("GETEEPROM_Thread: get blok index %u - tryning %i", n, budget);
@@ -324,6 +328,11 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
         if (!ok) {
             Dbg().Print("GETEEPROM_Thread: get blok index %u - error", n);
             AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(n) + u(" !"));
+            d.incomplete = true;
+            if (Port.LineLost()) {
+                AddLogLine(u("Связь с прибором потеряна!"));
+                break;
+            }
         } else if (!downloadTakeRecords(w, d, n, walkEnds)) {
             return false;
         }
@@ -339,7 +348,10 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
             break;
     }
     Dbg().Print("GETEEPROM_Thread: get data blok - complete");
-    AddLogLine(u("Загрузка: Завершена! "));
+    if (d.incomplete)
+        AddLogLine(QString::asprintf("Загрузка: Не завершена! Получено записей %u из %u.", d.count, d.Expected()));
+    else
+        AddLogLine(u("Загрузка: Завершена! "));
     return true;
 }
 
@@ -422,7 +434,8 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
             if (!emptied)
                 return false;
             setLabel(w->lbCountRec, QString::number(k + 1));
-            PushMeasurement(stack_, &m);
+            if (PushMeasurement(stack_, &m))
+                ++d.handed;
             Sleep(Pauses.afterPush);
         } catch (...) {
             AddLogLine(u("Ошибка во время передачи! Неопределённая ошибка во время обработки записи."));
@@ -437,13 +450,17 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
 }
 
 // 19.
-void TVelt_B::downloadFinish()
+void TVelt_B::downloadFinish(const TDownload& d)
 {
     Dbg().Print("GETEEPROM_Thread: Передача результирующего массива - Завершена");
     AddLogLine(u("Передача результирующего массива - Завершена"));
-    downloadState(u("Запрос данных завершён."));
+    // A cut download never passes for a whole one: it says how much of the memory came over.
+    const QString end = d.incomplete ? QString::asprintf("Запрос данных не завершён! Передано записей %u из %u.",
+                                                         d.handed, d.Expected())
+                                     : u("Запрос данных завершён.");
+    downloadState(end);
     if (!Sleep(Pauses.beforeHide))
         return downloadStop();
     downloadStop();
-    AddLogLine(u("Запрос данных завершён."));
+    AddLogLine(end);
 }

@@ -30,14 +30,17 @@ inline QString U(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-// velt-sim --rq on its own pseudo-terminal, seen by the program as COM<number>. Started with fork and exec: a
+// velt-sim (--rq) on its own pseudo-terminal, seen by the program as COM<number>. Started with fork and exec: a
 // thread sanitizer loses track of this process's locks across the way QProcess starts programs.
 class Sim {
 public:
-    Sim(int number, const QStringList& args) : number_(number)
+    // rq false: a type 1 instrument printing its results.
+    Sim(int number, const QStringList& args, bool rq = true) : number_(number)
     {
         const QByteArray program = QByteArrayLiteral(VELT_BINARY_DIR "/bin/velt-sim");
-        std::vector<QByteArray> words{program, QByteArrayLiteral("--rq")};
+        std::vector<QByteArray> words{program};
+        if (rq)
+            words.push_back(QByteArrayLiteral("--rq"));
         for (const QString& a : args)
             words.push_back(a.toLocal8Bit());
         std::vector<char*> argv;
