@@ -5,6 +5,9 @@
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DbfTable.h"
+#include "platform/rtl/CaseInsensitivePath.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -180,4 +183,24 @@ TEST(ConverterDB, ReplaceColons)
     EXPECT_EQ(TfmConverterDB::ReplaceColons("2009.05.12 10:22:33"), "2009.05.12 10.22.33");
     EXPECT_EQ(TfmConverterDB::ReplaceColons(":a::b:"), ".a..b.");
     EXPECT_EQ(TfmConverterDB::ReplaceColons(""), "");
+}
+
+TEST(DetectFormat, ReadsOnlyTheHeader)
+{
+    // A journal whose records cannot be read (its memo file gone, its record area cut short) still tells
+    // its generation: nothing past the field descriptors is touched.
+    WorkFolder work;
+    {
+        MainWindowDb main(work.path());
+        main.exec(db::CreateTableText(db::Schema::DefaultMp));
+        main.exec("INSERT INTO Base (ID, OBSL_PHOTO) VALUES (1, 'photo')");
+    }
+    ASSERT_TRUE(QFile::remove(rtl::resolveCaseInsensitive(work.database("Base.DBT"))));
+    QFile table(rtl::resolveCaseInsensitive(work.database("Base.DBF")));
+    ASSERT_TRUE(table.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(table.resize(table.size() - 40));
+    table.close();
+    MainWindowDb main(work.path());
+    EXPECT_THROW(main.connection.openTable("Base"), std::exception);
+    EXPECT_EQ(main.converter.DetectFormat(), 7);
 }
