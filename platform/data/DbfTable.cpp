@@ -269,6 +269,9 @@ quint32 Table::append(const std::vector<QVariant>& values)
     file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
     const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
     file_->writeAt(1, counts.constData(), counts.size());
+    // Grown by doubling: an append that copies the whole record area makes filing quadratic in the table.
+    if (data_.capacity() - data_.size() < record.size())
+        data_.reserve(std::max<qsizetype>(data_.size() * 2, qsizetype(64) * header_.recordLength));
     data_.append(record);
     for (auto& [column, index] : indexes_)
         index->insert(keyOf(record.constData(), column), count_);
