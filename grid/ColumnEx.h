@@ -147,6 +147,8 @@ public:
     void SetOnGetCellParams(TGetColCellParamsEventEx handler);
     const TGetColCellParamsEventEx& OnGetCellParams() const { return onGetCellParams_; }
     TColumnExUpdateDataEvent OnUpdateData;
+    // The button of the in-place editor was clicked (ellipsis, drop-down); Handled stops the editor's own action.
+    std::function<void(TColumnEx* sender, bool& handled)> OnEditButtonClick;
     TColumnExNotInListEvent OnNotInList;
 
     virtual void RestoreDefaults();

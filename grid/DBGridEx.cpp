@@ -444,6 +444,15 @@ void TCustomDBGridEx::UpdateData()
         return;
     TColumnEx* c = columns_->Items(i);
     const QString text = InplaceEditor()->text();
+    if (c->HasKeyList() && !c->KeyList().isEmpty()) {
+        // A key pick list shows the pick and stores its key; a text that is no pick clears the field.
+        const int k = c->HasPickList() ? int(c->PickList().indexOf(text)) : -1;
+        if (k >= 0 && k < c->KeyList().size())
+            c->UpdateDataValues(c->KeyList()[k], c->KeyList()[k], true);
+        else
+            c->UpdateDataValues(QString(), QVariant(), false);
+        return;
+    }
     c->UpdateDataValues(text, text, true);
 }
 
@@ -502,6 +511,16 @@ int TCustomDBGridEx::GetEditLimit()
     if (!f || (c->HasKeyList() && !c->KeyList().isEmpty()) || f->DataType() != ftString)
         return 0;
     return f->Size();
+}
+
+void TCustomDBGridEx::keyPressEvent(QKeyEvent* e)
+{
+    try {
+        TCustomGrid::keyPressEvent(e);
+    } catch (const std::exception& ex) {
+        e->accept();
+        ctl::MessageBox(QString::fromUtf8(ex.what()), QStringLiteral("Error"), ctl::MB_OK | ctl::MB_ICONSTOP);
+    }
 }
 
 void TCustomDBGridEx::focusOutEvent(QFocusEvent* e)

@@ -241,6 +241,7 @@ public:
     TDrawFooterCellEvent OnDrawFooterCell;
     TGetCellExParamsEvent OnGetCellParams;
     TGetFooterParamsEvent OnGetFooterParams;
+    TNotifyEvent OnEditButtonClick;
     TNotifyEvent OnDblClick, OnColEnter, OnColExit, OnColWidthsChanged, OnSumListRecalcAll, OnSortMarkingChanged;
     using TCheckTitleExBtnEvent = std::function<void(TCustomDBGridEx* sender, int aCol, TColumnEx* column, bool& enabled)>;
     using TTitleExClickEvent = std::function<void(TCustomDBGridEx* sender, int aCol, TColumnEx* column)>;
@@ -285,6 +286,7 @@ protected:
     void VerticalScrollAction(int action, int trackPos) override;
     void UpdateScrollRange() override;
     bool SelectCell(int c, int r) override;
+    TInplaceEdit* CreateEditor() override;
     bool CanEditShow() const override;
     bool CanEditModify() override;
     QString GetEditText(int c, int r) override;
@@ -325,10 +327,14 @@ protected:
     void RestoreGridLayoutProducer(TLayoutStore& store, const QString& section, TDBGridExRestoreParams params);
 
     void changeEvent(QEvent* e) override;
+    // A key whose work the data set refuses (a value the field does not take) shows the data set's error;
+    // the field keeps its value and the editor the text typed.
+    void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
     friend class TGridDataLinkEx;
+    friend class TDBGridInplaceEdit;
     friend class TDBGridColumnsEx;
     friend class TColumnEx;
     void internalLayout();

@@ -53,6 +53,7 @@ void TCustomGrid::ShowEditor()
     editor_->SetTextQuietly(GetEditText(currentCol_, currentRow_));
     if (const int limit = GetEditLimit(); limit > 0)
         editor_->setMaxLength(limit);
+    editor_->UpdateContents();
     updateEditorGeometry();
     if (hasFocus())
         editor_->setFocus();

@@ -16,6 +16,8 @@ public:
     // Loads text without reporting it to the grid as typed.
     void SetTextQuietly(const QString& text);
     bool Modified() const { return modified_; }
+    // Prepares the editor for the grid's current cell, once its text is loaded.
+    virtual void UpdateContents() {}
 
 signals:
     void textTyped(const QString& text);

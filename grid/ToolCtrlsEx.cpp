@@ -1,0 +1,171 @@
+#include "grid/ToolCtrlsEx.h"
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <cmath>
+
+namespace {
+constexpr int FirstRepeatMs = 400;
+constexpr int RepeatMs = 100;
+} // namespace
+
+int GetDefaultFlatButtonWidth()
+{
+    const int scrollBar = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int w = int(std::lround(QFontMetrics(QApplication::font()).height() * 2.0 / 3.0));
+    if (w % 2 == 0)
+        --w;
+    return std::max(1, std::min(w, scrollBar % 2 ? scrollBar : scrollBar - 1));
+}
+
+TEditButtonControlEx::TEditButtonControlEx(QWidget* parent) : QWidget(parent)
+{
+    resize(10, 17);
+    setCursor(Qt::ArrowCursor);
+    setFocusPolicy(Qt::NoFocus);
+    timer_.setSingleShot(false);
+    connect(&timer_, &QTimer::timeout, this, [this] { TimerTick(); });
+}
+
+void TEditButtonControlEx::SetStyle(TEditButtonStyleEx s)
+{
+    style_ = s;
+    update();
+}
+
+void TEditButtonControlEx::SetAlwaysDown(bool v)
+{
+    alwaysDown_ = v;
+    down_ = v;
+    half_ = v ? 1 : 0;
+    update();
+}
+
+int TEditButtonControlEx::halfAt(int y) const
+{
+    if (style_ != ebsUpDownEx)
+        return 1;
+    const int half = height() / 2;
+    if (y < half)
+        return 1;
+    if (y >= height() - half)
+        return 2;
+    return 0;  // the middle line of an odd height
+}
+
+void TEditButtonControlEx::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    down_ = true;
+    noClick_ = false;
+    half_ = halfAt(int(e->position().y()));
+    update();
+    if (half_ == 0)
+        return;
+    bool autoRepeat = style_ == ebsUpDownEx;
+    if (OnDown)
+        OnDown(this, half_ == 1, autoRepeat);
+    if (autoRepeat)
+        timer_.start(FirstRepeatMs);
+}
+
+void TEditButtonControlEx::TimerTick()
+{
+    if (!down_) {
+        timer_.stop();
+        return;
+    }
+    if (timer_.interval() == FirstRepeatMs)
+        timer_.setInterval(RepeatMs);
+    bool autoRepeat = true;
+    if (OnDown)
+        OnDown(this, half_ == 1, autoRepeat);
+    if (!autoRepeat)
+        timer_.stop();
+}
+
+void TEditButtonControlEx::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!down_ || style_ != ebsUpDownEx || alwaysDown_)
+        return;
+    // Leaving the pressed half pops the button up.
+    const int y = int(e->position().y()), half = height() / 2;
+    if ((half_ == 1 && y >= height() - half) || (half_ == 2 && y < half)) {
+        down_ = false;
+        timer_.stop();
+        update();
+    }
+}
+
+void TEditButtonControlEx::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    const bool wasDown = down_;
+    timer_.stop();
+    if (!alwaysDown_) {
+        down_ = false;
+        half_ = 0;
+    }
+    update();
+    if (wasDown && !noClick_ && rect().contains(e->position().toPoint()) && OnClick)
+        OnClick(this);
+}
+
+void TEditButtonControlEx::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    QStyleOption opt;
+    opt.initFrom(this);
+    auto face = [&](const QRect& r, bool pressed, QStyle::PrimitiveElement arrow) {
+        QStyleOptionButton b;
+        b.initFrom(this);
+        b.rect = r;
+        b.state = QStyle::State_Enabled | (pressed ? QStyle::State_Sunken : QStyle::State_Raised);
+        if (flat_)
+            p.fillRect(r, palette().button());
+        else
+            style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &b, &p, this);
+        if (arrow != QStyle::PE_CustomBase) {
+            QStyleOption a = b;
+            a.rect = r.adjusted(2, 2, -2, -2).translated(pressed ? 1 : 0, pressed ? 1 : 0);
+            style()->drawPrimitive(arrow, &a, &p, this);
+        }
+    };
+    const QRect all = rect();
+    switch (style_) {
+    case ebsUpDownEx: {
+        const int half = height() / 2;
+        face(QRect(0, 0, width(), half), down_ && half_ == 1, QStyle::PE_IndicatorArrowUp);
+        face(QRect(0, height() - half, width(), half), down_ && half_ == 2, QStyle::PE_IndicatorArrowDown);
+        break;
+    }
+    case ebsEllipsisEx: {
+        face(all, down_, QStyle::PE_CustomBase);
+        // Three square dots, centred, smaller on narrow buttons.
+        const int dot = width() < 8 ? 1 : 2, gap = width() < 12 ? 1 : 2;
+        const int total = 3 * dot + 2 * gap;
+        int x = (width() - total) / 2 + (down_ ? 1 : 0);
+        const int y = (height() - dot) / 2 + (down_ ? 1 : 0);
+        for (int i = 0; i < 3; ++i, x += dot + gap)
+            p.fillRect(QRect(x, y, dot, dot), palette().buttonText());
+        break;
+    }
+    case ebsPlusEx:
+    case ebsMinusEx: {
+        face(all, down_, QStyle::PE_CustomBase);
+        const QPoint c = all.center() + QPoint(down_ ? 1 : 0, down_ ? 1 : 0);
+        p.fillRect(QRect(c.x() - 3, c.y(), 7, 1), palette().buttonText());
+        if (style_ == ebsPlusEx)
+            p.fillRect(QRect(c.x(), c.y() - 3, 1, 7), palette().buttonText());
+        break;
+    }
+    default:
+        face(all, down_, QStyle::PE_IndicatorArrowDown);
+        break;
+    }
+}
