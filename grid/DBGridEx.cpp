@@ -394,6 +394,9 @@ void TCustomDBGridEx::Scroll(int distance)
 {
     if (!linkActive())
         return;
+    // Only the search's own moves keep it going.
+    if (inplaceSearching_ && !inplaceSearchingInProcess_)
+        StopInplaceSearch();
     InvalidateCell(0, Row());
     if (dataLink_.ActiveRecord() >= RowCount() - titleOffset_)
         UpdateRowCount();
@@ -460,7 +463,8 @@ void TCustomDBGridEx::UpdateData()
 
 bool TCustomDBGridEx::CanEditShow() const
 {
-    if (layoutLock_ > 0 || !has(options_, dgEditing) || has(options_, dgRowSelect) || !EditorMode())
+    if (layoutLock_ > 0 || !has(options_, dgEditing) || has(options_, dgRowSelect) || !EditorMode()
+        || inplaceSearching_)
         return false;
     const int i = RawToDataColumn(Col());
     if (i < 0 || i >= columns_->Count())
@@ -475,7 +479,7 @@ bool TCustomDBGridEx::CanEditModify()
     if (i < 0 || i >= columns_->Count())
         return false;
     TColumnEx* c = columns_->Items(i);
-    return c->GetColumnType() != ctCheckboxes && has(options_, dgEditing) && c->CanModify(true);
+    return !inplaceSearching_ && c->GetColumnType() != ctCheckboxes && has(options_, dgEditing) && c->CanModify(true);
 }
 
 QString TCustomDBGridEx::GetEditText(int c, int)

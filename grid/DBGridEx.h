@@ -189,6 +189,20 @@ public:
     // One storage of a layout, a registry key or an ini file.
     class TLayoutStore;
 
+    // ---- in-place search ----
+    // Typed text matched against the beginning of the current column's texts, record by record; the
+    // match is shown in the current cell and the search ends after a pause (timer 2), on a key or when
+    // the user moves.
+    enum TInpsDirectionEx { inpsFromFirstEx, inpsToNextEx, inpsToPriorEx };
+    void StartInplaceSearch(const QString& ss, int timeOut, TInpsDirectionEx direction);
+    void StopInplaceSearch();
+    void StartInplaceSearchTimer();
+    void StopInplaceSearchTimer();
+    void RecreateInplaceSearchIndicator();
+    bool InplaceSearching() const { return inplaceSearching_; }
+    QString InplaceSearchText() const { return inplaceSearchText_; }
+    int InplaceSearchTimeOut() const { return inplaceSearchTimeOut_; }
+
     // ---- selection and input ----
     // Whether the standard edit actions may run now (the actions themselves come with the clipboard).
     bool CheckCopyAction();
@@ -443,6 +457,16 @@ private:
     int pressX_ = 0, pressY_ = 0;
     bool sortMarkingPending_ = false;
     QByteArray savedBookmark_;
+
+    // In-place search.
+    bool handleSearchKey(int key, TShiftState shift);
+    bool startSearchByTyping(QChar ch);
+    void drawSearchMatch(const gfx::TRect& textRect, int dx, int dy, const QString& text, TAlignment a);
+    bool inplaceSearching_ = false;
+    QString inplaceSearchText_;
+    int inplaceSearchTimeOut_ = -1;
+    bool inplaceSearchTimerActive_ = false;
+    bool inplaceSearchingInProcess_ = false;
     int savedRowOffset_ = 0;
 };
 

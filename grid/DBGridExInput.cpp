@@ -300,7 +300,9 @@ void TCustomDBGridEx::StopTimer()
 
 void TCustomDBGridEx::WMTimer(int id)
 {
-    if (id == 1 && mouseState_ != 0)
+    if (id == 2)
+        StopInplaceSearch();
+    else if (id == 1 && mouseState_ != 0)
         TimerScroll();
     else if (id == 1)
         StopTimer();

@@ -126,6 +126,10 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
         OnKeyDown(this, key, shift);
     if (key == 0 || !linkActive())
         return;
+    if (handleSearchKey(key, shift)) {
+        key = 0;
+        return;
+    }
     TDataSet* ds = dataLink_.DataSet();
     const bool ctrl = shift & ssCtrl;
     const bool shiftHeld = shift & ssShift;
@@ -292,6 +296,8 @@ void TCustomDBGridEx::KeyUp(int& key, TShiftState shift)
 
 void TCustomDBGridEx::KeyPress(QChar& ch)
 {
+    if (linkActive() && startSearchByTyping(ch))
+        return;
     if (ch == QChar('\r') && has(optionsEx_, dghEnterAsTab))
         ch = QChar('\t');
     if (ch == QChar('\r') && !has(options_, dgAlwaysShowEditor) && linkActive())
@@ -330,6 +336,7 @@ void TCustomDBGridEx::MoveCol(int rawCol, int direction, bool select)
     }
     if (rawCol == Col())
         return;
+    StopInplaceSearch();
     if (!inColExit_) {
         inColExit_ = true;
         const int before = Col();

@@ -19,6 +19,7 @@ void TCustomDBGridEx::loadGlyphs()
 {
     indicatorGlyphs_ = gridglyphs::IndicatorGlyphs();
     sortGlyphs_ = gridglyphs::SortGlyphs();
+    RecreateInplaceSearchIndicator();
 }
 
 QColor TCustomDBGridEx::FixedLineColor() const { return ToQColor(flat_ ? clGray : clBlack); }
@@ -386,6 +387,8 @@ void TCustomDBGridEx::drawDataRowCell(int dc, int dr, TColumnEx* column, TRect r
             default:
                 WriteCellText(textRect, true, dx, dy, cellParams_.Text, cellParams_.Alignment, tlTop,
                               column->WordWrap() && multiLineRows_, column->EndEllipsis(), 0, 0);
+                if (inplaceSearching_ && dr == saved && dc == SelectedIndex())
+                    drawSearchMatch(textRect, dx, dy, cellParams_.Text, cellParams_.Alignment);
                 break;
             }
         }
@@ -434,6 +437,8 @@ void TCustomDBGridEx::drawIndicatorCell(int dr, TRect rect, TGridDrawState, int 
     case dsInsert: glyph = current ? gridglyphs::Insert : -1; break;
     default: glyph = current ? gridglyphs::Arrow : -1; break;
     }
+    if (current && inplaceSearching_)
+        glyph = 6;  // the search's own arrow
     if (current)
         currentIndicatorRow_ = dr + titleOffset_;
     if (glyph < 0)

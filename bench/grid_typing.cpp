@@ -1,0 +1,98 @@
+// Keys a user types into a grid over 100,000 records: characters into the in-place editor (the record
+// goes into editing on the first), and characters of an incremental search whose match lies at the far
+// end of the table (the first key walks the records, the later ones find the current record at once).
+#include "grid/DBGridEx.h"
+#include "platform/controls/InplaceEdit.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/MemDataSet.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct Grid {
+    TMemDataSet ds;
+    TDataSource source;
+    TDBGridEx grid;
+
+    explicit Grid(int records)
+    {
+        ds.AddFieldDef("FIO", ftString, 40);
+        ds.AddFieldDef("NUM_VIDOH", ftInteger);
+        ds.Open();
+        for (int i = 0; i < records; ++i)
+            ds.AppendRecord({QStringLiteral("Иванов Иван %1").arg(i), i});
+        ds.AppendRecord({QStringLiteral("Яковлев Яков"), records});
+        ds.First();
+        source.SetDataSet(&ds);
+        grid.resize(900, 700);
+        grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColLines) | bit(dgRowLines) | bit(dgEditing));
+        grid.SetAllowedOperations(bit(alopUpdateEx));
+        grid.SetDataSource(&source);
+        grid.show();
+        grid.setFocus();
+        QApplication::processEvents();
+    }
+};
+
+void key(QWidget* w, int k, const QString& text, Qt::KeyboardModifiers m = {})
+{
+    QKeyEvent press(QEvent::KeyPress, k, m, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, m, text);
+    QApplication::sendEvent(w, &release);
+}
+
+void BM_TypeIntoEditor(benchmark::State& state)
+{
+    Grid g(int(state.range(0)));
+    key(g.grid.viewport(), Qt::Key_F2, {});
+    QWidget* editor = g.grid.InplaceEditor();
+    for (auto _ : state) {
+        key(editor, Qt::Key_X, QStringLiteral("x"));
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (static_cast<QLineEdit*>(editor)->text().size() > 30)
+            static_cast<QLineEdit*>(editor)->clear();
+        state.ResumeTiming();
+    }
+}
+
+// One key of a search: "я" walks to the last record; "к" and "о" match it where it stands.
+void BM_IncrementalSearchKey(benchmark::State& state)
+{
+    Grid g(int(state.range(0)));
+    g.grid.SetOptions(g.grid.Options() & ~bit(dgEditing));
+    g.grid.SetOptionsEx(g.grid.OptionsEx() | bit(dghIncSearch));
+    const QString typed = state.range(1) == 0 ? QStringLiteral("я") : QStringLiteral("як");
+    for (auto _ : state) {
+        state.PauseTiming();
+        g.grid.StopInplaceSearch();
+        g.ds.First();
+        if (state.range(1) != 0)
+            key(g.grid.viewport(), Qt::Key_unknown, typed.left(1));
+        state.ResumeTiming();
+        key(g.grid.viewport(), Qt::Key_unknown, typed.right(1));
+        QApplication::processEvents();
+        if (g.grid.InplaceSearchText().size() != typed.size())
+            state.SkipWithError("the search did not find the record");
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_TypeIntoEditor)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncrementalSearchKey)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,197 @@
+// TCustomDBGridEx: the in-place incremental search.
+#include "grid/DBGridEx.h"
+#include "grid/GridGlyphs.h"
+#include "grid/GridSettings.h"
+#include "platform/controls/InplaceEdit.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Field.h"
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+constexpr int SearchTimerId = 2;
+
+bool sameKey(QKeyCombination combo, int key, TShiftState shift)
+{
+    const TShiftState mods = shift & (ssShift | ssCtrl | ssAlt);
+    return TCustomGrid::VirtualKeyOf(combo.key()) == key && TCustomGrid::ShiftOf(combo.keyboardModifiers()) == mods;
+}
+} // namespace
+
+void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDirectionEx direction)
+{
+    if (!linkActive())
+        return;
+    const int i = SelectedIndex();
+    TColumnEx* column = i >= 0 && i < columns_->Count() ? columns_->Items(i) : nullptr;
+    const QString old = inplaceSearchText_;
+    QString n = old + ss;
+    bool found = false;
+    if (!n.isEmpty() && column) {
+        TDataSet* ds = dataLink_.DataSet();
+        const QString wanted = n.toUpper();
+        const int len = int(n.size());
+        // A match is the record's own text up to the length typed, in its own letter case.
+        auto matches = [&] {
+            const QString d = column->DisplayText();
+            if (d.size() < len || d.left(len).toUpper() != wanted)
+                return false;
+            n = d.left(len);
+            return true;
+        };
+        if (direction == inpsFromFirstEx && matches()) {
+            found = true;
+        } else {
+            ds->DisableControls();
+            try {
+                SaveBookmark();
+                if (direction == inpsFromFirstEx)
+                    ds->First();
+                else if (direction == inpsToNextEx)
+                    ds->Next();
+                else
+                    ds->Prior();
+                const bool back = direction == inpsToPriorEx;
+                while (back ? !ds->Bof() : !ds->Eof()) {
+                    if (matches()) {
+                        found = true;
+                        break;
+                    }
+                    back ? ds->Prior() : ds->Next();
+                }
+                if (!found)
+                    RestoreBookmark();
+            } catch (...) {
+                inplaceSearchingInProcess_ = true;
+                ds->EnableControls();
+                inplaceSearchingInProcess_ = false;
+                throw;
+            }
+            inplaceSearchingInProcess_ = true;
+            ds->EnableControls();
+            inplaceSearchingInProcess_ = false;
+        }
+    }
+    HideEditor();
+    inplaceSearching_ = true;
+    inplaceSearchText_ = found ? n : old;
+    InvalidateRow(Row());
+    inplaceSearchTimeOut_ = timeOut;
+    StartInplaceSearchTimer();
+}
+
+void TCustomDBGridEx::StopInplaceSearch()
+{
+    StopInplaceSearchTimer();
+    if (!inplaceSearching_)
+        return;
+    inplaceSearching_ = false;
+    inplaceSearchText_.clear();
+    InvalidateRow(Row());
+    if (has(options_, dgAlwaysShowEditor) && CanEditShow())
+        ShowEditor();
+}
+
+void TCustomDBGridEx::StartInplaceSearchTimer()
+{
+    if (inplaceSearchTimerActive_)
+        StopInplaceSearchTimer();
+    if (inplaceSearchTimeOut_ >= 0) {
+        SetTimer(SearchTimerId, inplaceSearchTimeOut_);
+        inplaceSearchTimerActive_ = true;
+    }
+}
+
+void TCustomDBGridEx::StopInplaceSearchTimer()
+{
+    KillTimer(SearchTimerId);
+    inplaceSearchTimerActive_ = false;
+}
+
+void TCustomDBGridEx::RecreateInplaceSearchIndicator()
+{
+    const gfx::TColor c = DBGridExSettings().InplaceSearchColor;
+    const QColor back = c == gfx::clTeal ? QColor(0, 127, 127) : gfx::ToQColor(c);
+    const QImage& arrow = gridglyphs::IndicatorGlyphs()[gridglyphs::ArrowOnDark];
+    QImage img(arrow.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(back);
+    QPainter p(&img);
+    p.drawImage(0, 0, arrow);
+    p.end();
+    if (indicatorGlyphs_.size() == 7)
+        indicatorGlyphs_.pop_back();
+    indicatorGlyphs_.push_back(img);
+}
+
+bool TCustomDBGridEx::handleSearchKey(int key, TShiftState shift)
+{
+    const TDBGridExUnitSettings& s = DBGridExSettings();
+    if (!inplaceSearching_) {
+        if (has(optionsEx_, dghIncSearch) && sameKey(s.InplaceSearchKey, key, shift)) {
+            StartInplaceSearch(QString(), -1, inpsFromFirstEx);
+            return true;
+        }
+        return false;
+    }
+    const TShiftState mods = shift & (ssShift | ssCtrl | ssAlt);
+    if (mods == 0 && (key == vk::Return || key == vk::Escape || key == vk::F2)) {
+        StopInplaceSearch();
+        return true;
+    }
+    if (mods == 0 && key == vk::Back) {
+        inplaceSearchText_.chop(1);
+        InvalidateRow(Row());
+        StartInplaceSearchTimer();
+        return true;
+    }
+    if (sameKey(s.InplaceSearchNextKey, key, shift) || sameKey(s.InplaceSearchPriorKey, key, shift)) {
+        StartInplaceSearch(QString(), inplaceSearchTimeOut_,
+                           sameKey(s.InplaceSearchNextKey, key, shift) ? inpsToNextEx : inpsToPriorEx);
+        return true;
+    }
+    if ((mods == ssCtrl && key == 'V') || (mods == ssShift && key == vk::Insert)) {
+        StartInplaceSearch(QApplication::clipboard()->text(), inplaceSearchTimeOut_, inpsFromFirstEx);
+        return true;
+    }
+    return false;
+}
+
+bool TCustomDBGridEx::startSearchByTyping(QChar ch)
+{
+    if (ch.unicode() < 32)
+        return false;
+    if (inplaceSearching_) {
+        StartInplaceSearch(QString(ch), inplaceSearchTimeOut_, inpsFromFirstEx);
+        return true;
+    }
+    const int i = SelectedIndex();
+    TColumnEx* column = i >= 0 && i < columns_->Count() ? columns_->Items(i) : nullptr;
+    const bool editable = column && has(options_, dgEditing) && column->CanModify(false);
+    const bool editorShown = InplaceEditor() && InplaceEditor()->isVisible();
+    if ((has(optionsEx_, dghIncSearch) && !editable)
+        || (has(optionsEx_, dghPreferIncSearch) && !has(options_, dgAlwaysShowEditor) && !editorShown)) {
+        StartInplaceSearch(QString(ch), DBGridExSettings().InplaceSearchTimeOut, inpsFromFirstEx);
+        return true;
+    }
+    return false;
+}
+
+void TCustomDBGridEx::drawSearchMatch(const gfx::TRect& textRect, int dx, int dy, const QString& text, TAlignment a)
+{
+    const QString match = text.left(inplaceSearchText_.size());
+    if (match.isEmpty())
+        return;
+    const QFontMetrics fm(canvas_.Font().ToQFont());
+    int x = textRect.Left + dx;
+    if (a == taRightJustify)
+        x = textRect.Right - dx - fm.horizontalAdvance(text);
+    else if (a == taCenter)
+        x = textRect.Left + (textRect.Width() - fm.horizontalAdvance(text)) / 2;
+    const TDBGridExUnitSettings& s = DBGridExSettings();
+    canvas_.Brush().SetColor(s.InplaceSearchColor);
+    canvas_.Font().SetColor(s.InplaceSearchTextColor);
+    canvas_.FillRect(gfx::TRect(x, textRect.Top + dy, x + fm.horizontalAdvance(match), textRect.Top + dy + fm.height()));
+    canvas_.TextOut(x, textRect.Top + dy, match);
+}
