@@ -42,6 +42,11 @@ void TfmDefault_MP_Akt::InitAct(TDataForm_MP& act)
     act.flag = QChar();
 }
 
+void TfmDefault_MP_Akt::showWaiting(bool waiting)
+{
+    Window->SetWaiting(waiting);
+}
+
 void TfmDefault_MP_Akt::ShowAct(const TDataForm_MP& act)
 {
     Akt = act;
@@ -74,26 +79,6 @@ void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, in
     a.flag = v.PAGE_FOOT;
     a.SATURDATA = v.SATURDATA;
     ShowAct(a);
-}
-
-void TfmDefault_MP_Akt::StartWaiting()
-{
-    Waiting = true;
-    Received = false;
-    Window->SetWaiting(true);
-}
-
-void TfmDefault_MP_Akt::StopWaiting()
-{
-    Waiting = false;
-    Received = false;
-    Window->SetWaiting(false);
-}
-
-void TfmDefault_MP_Akt::MeasurementArrived()
-{
-    StopWaiting();
-    Received = true;
 }
 
 bool TfmDefault_MP_Akt::FixPhoto(const QImage& frame)

@@ -1,0 +1,228 @@
+#include "journal/JournalControllerBase.h"
+
+#include "grid/DBGridEx.h"
+#include "journal/Default_MP_Filter.h"
+#include "journal/JournalErrors.h"
+#include "journal/JournalLock.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/data/ADOConnection.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/Field.h"
+#include "platform/rtl/CaseInsensitivePath.h"
+#include "platform/rtl/IniFile.h"
+
+#include <QLabel>
+
+namespace {
+
+const QString kMethods = QStringLiteral("Methods");
+
+} // namespace
+
+TJournalControllerBase::TJournalControllerBase(const TFilingSchema& schema) : Filing(schema)
+{
+    View.ClearFilter();
+}
+
+TJournalControllerBase::~TJournalControllerBase()
+{
+    if (ADOQuery)
+        ADOQuery->AfterOpen = nullptr;
+}
+
+void TJournalControllerBase::SetDirs(const QString& appDir, const QString& workDir)
+{
+    AppDir = appDir;
+    WorkDir = workDir;
+}
+
+void TJournalControllerBase::SetOperator(const QString& name)
+{
+    Oper = name;
+    Filing.SetOperator(name);
+}
+
+void TJournalControllerBase::bindJournal(const TJournalBinding& b)
+{
+    ADOQuery = b.Query;
+    ADOConnection = b.Connection;
+    DS = b.DS;
+    ADOQueryP = b.LookupQuery;
+    DBGrid = b.Grid;
+    pnViewName = b.ViewPanel;
+    View.Bind(ADOQuery, b.InfoPribors);
+    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); }});
+    View.ClearFilter();
+}
+
+void TJournalControllerBase::openJournal()
+{
+    // The table the connection opens: DATABASE of the work folder, unless connect.udl names another folder
+    // (then a table there must not be created again over the existing one).
+    const QString path = ADOConnection && ADOConnection->Connected()
+                             ? ADOConnection->TablePath(QStringLiteral("Base"))
+                             : WorkDir + QStringLiteral("/DATABASE/Base.DBF");
+    if (!rtl::existsCaseInsensitive(path)) {
+        Filing.CreateBase();
+        TJournalFiling::PatchDbfHeader(rtl::resolveCaseInsensitive(path));
+    }
+    RefreshView(-1);
+    ADOQuery->Last();
+}
+
+void TJournalControllerBase::RefreshView(int maxId)
+{
+    View.Refresh(maxId);
+    relayoutGrid();
+}
+
+void TJournalControllerBase::relayoutGrid()
+{
+    if (!DBGrid)
+        return;
+    // One pixel narrower and back: the grid lays its columns out again and repaints.
+    DBGrid->resize(DBGrid->width() - 1, DBGrid->height());
+    DBGrid->resize(DBGrid->width() + 1, DBGrid->height());
+    DBGrid->LayoutChanged();
+}
+
+void TJournalControllerBase::viewShown(const QString& caption)
+{
+    relayoutGrid();
+    if (pnViewName)
+        pnViewName->setText(caption);
+    if (DBGrid)
+        DBGrid->update();
+}
+
+void TJournalControllerBase::ShowAll()
+{
+    RunReported("ShowAll", journal_msg::kView, [this] { viewShown(View.ShowAll()); });
+}
+
+void TJournalControllerBase::ShowToday()
+{
+    RunReported("ShowToday", journal_msg::kView, [this] { viewShown(View.ShowToday()); });
+}
+
+void TJournalControllerBase::ShowFilterDialog()
+{
+    TFilter copy = View.Filter();
+    bool ok = false;
+    if (RunFilterDialog) {
+        ok = RunFilterDialog(copy);
+    } else {
+        TfmDefault_MP_Filter dialog;
+        dialog.Load(copy);
+        ok = dialog.exec() == 1;
+        if (ok)
+            copy = dialog.Store();
+    }
+    if (ok)
+        RunReported("ShowFilterDialog", journal_msg::kView, [&] { viewShown(View.ShowFilter(copy)); });
+}
+
+void TJournalControllerBase::DeleteRecords()
+{
+    if (!RunReported("DeleteRecords", journal_msg::kDelete, [this] { deleteRecords(); })) {
+        // The view may have been closed by the statement that failed: the journal shows what it holds.
+        try {
+            RefreshView(-1);
+        } catch (...) {
+        }
+    }
+}
+
+void TJournalControllerBase::deleteRecords()
+{
+    if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
+        return;
+    TBookmarkListEx* marked = DBGrid ? &DBGrid->SelectedRows() : nullptr;
+    const int count = marked ? marked->Count() : 0;
+    if (count <= 1) {
+        const QString date = ADOQuery->FieldByName(QStringLiteral("DATA_IZM"))->AsString();
+        const int id = ADOQuery->FieldByName(QStringLiteral("ID"))->AsString().toInt();
+        if (ctl::MessageBox(QStringLiteral("Удалить запись от: ") + date + QLatin1Char('?'), QStringLiteral("Внимание"),
+                            ctl::MB_YESNO | ctl::MB_ICONQUESTION) != ctl::IDYES)
+            return;
+        const int row = ADOQuery->RecNo();
+        DeleteRecord(id);
+        const int rows = ADOQuery->RecordCount();
+        if (rows > 0)
+            ADOQuery->SetRecNo(row <= rows ? row : rows);
+        return;
+    }
+    if (ctl::MessageBox(QStringLiteral("Удалить все отмеченные записи? Отмечено строк - ") + QString::number(count) +
+                            QLatin1Char('.'),
+                        QStringLiteral("Внимание"), ctl::MB_YESNO | ctl::MB_ICONQUESTION) != ctl::IDYES)
+        return;
+    {
+        JournalLock lock(TableLock);
+        // Bookmarks name records, not rows: each marked record is deleted once, whatever the others do.
+        std::vector<QByteArray> bookmarks;
+        for (int i = 0; i < count; ++i)
+            bookmarks.push_back(marked->GetItem(i));
+        ADOQuery->DisableControls();
+        try {
+            for (const QByteArray& b : bookmarks)
+                if (ADOQuery->BookmarkValid(b)) {
+                    ADOQuery->GotoBookmark(b);
+                    ADOQuery->Delete();
+                }
+        } catch (...) {
+            ADOQuery->EnableControls();
+            throw;
+        }
+        ADOQuery->EnableControls();
+        marked->Clear();
+    }
+    RefreshView(-1);
+}
+
+void TJournalControllerBase::DeleteRecord(int id)
+{
+    JournalLock lock(TableLock);
+    ADOQuery->Close();
+    ADOQuery->ClearSQL();
+    ADOQuery->SetSQL(QStringLiteral("DELETE FROM Base") + QStringLiteral(" WHERE") + QStringLiteral(" ID = ") +
+                     QString::number(id));
+    ADOQuery->ExecSQL();
+    RefreshView(-1);
+}
+
+void TJournalControllerBase::readVideoSettings(rtl::TIniFile& ini, int maxQuality)
+{
+    Settings.VideoOn = ini.ReadBool(kMethods, QStringLiteral("Video"), false) ? 1 : 0;
+    int8_t quality = int8_t(uint8_t(ini.ReadInteger(kMethods, QStringLiteral("JpegQuality"), 75) & 0xFF));
+    if (quality > maxQuality)
+        quality = int8_t(maxQuality);
+    if (quality < 30)
+        quality = 30;
+    Settings.JpegQuality = quality;
+}
+
+void TJournalControllerBase::writeVideoSettings(rtl::TIniFile& ini)
+{
+    ini.WriteBool(kMethods, QStringLiteral("Video"), Settings.VideoOn != 0);
+    ini.WriteInteger(kMethods, QStringLiteral("JpegQuality"), Settings.JpegQuality);
+}
+
+void TJournalControllerBase::StartWaiting()
+{
+    Waiting = true;
+    Received = false;
+    showWaiting(true);
+}
+
+void TJournalControllerBase::StopWaiting()
+{
+    Waiting = false;
+    Received = false;
+    showWaiting(false);
+}
+
+void TJournalControllerBase::MeasurementArrived()
+{
+    StopWaiting();
+    Received = true;
+}

@@ -1,0 +1,77 @@
+#pragma once
+// What the two journal controllers ("default" and "default_mp") do alike: the binding to the main window,
+// the table's creation, the views and their captions, deletion, the filing engine and the act's waiting
+// state. Each variant adds its own columns, cell look, settings and act window.
+#include "journal/JournalController.h"
+#include "core/CriticalSection.h"
+#include "journal/JournalFiling.h"
+#include "journal/JournalView.h"
+
+#include <functional>
+
+class TJournalControllerBase : public TJournalController {
+public:
+    explicit TJournalControllerBase(const TFilingSchema& schema);
+    ~TJournalControllerBase() override;
+
+    void SetDirs(const QString& appDir, const QString& workDir) override;
+    void SetOperator(const QString& name) override;
+    void DeleteRecords() override;
+    void ShowAll() override;
+    void ShowToday() override;
+    void ShowFilterDialog() override;
+    TJournalSettings GetJournalSettings() const override { return Settings; }
+
+    // Runs the view; with maxId 0 or more only the identifiers maxId - window .. maxId that pass the filter.
+    void RefreshView(int maxId);
+    void DeleteRecord(int id);
+    // ID of the record filed or found; rowNo gets the view's current row number.
+    int MergeRecord(const TVELTMeasurement& m, int* rowNo = nullptr) { return Filing.MergeRecord(m, rowNo); }
+    // The filter dialog's answer (null: the dialog is shown); tests replace it.
+    std::function<bool(TFilter& filter)> RunFilterDialog;
+
+    // ---- the act's waiting for the next measurement ----
+    void StartWaiting();
+    void StopWaiting();
+    void MeasurementArrived();
+    bool IsWaiting() const { return Waiting; }
+    bool IsReceived() const { return Received; }
+
+    // ---- state, readable by the shell and tests ----
+    const TFilter& CurrentFilter() const { return View.Filter(); }
+    QString OperatorName() const { return Oper; }
+
+protected:
+    // Stores the main window's objects and clears the filter.
+    void bindJournal(const TJournalBinding& binding);
+    // Creates the table when it is missing and opens the whole view on its last row.
+    void openJournal();
+    // Reads "Video" and "JpegQuality" (its low byte as a signed number, then clamped to 30..maxQuality).
+    void readVideoSettings(rtl::TIniFile& ini, int maxQuality);
+    void writeVideoSettings(rtl::TIniFile& ini);
+    // The act window's caption and buttons of the waiting state.
+    virtual void showWaiting(bool waiting) = 0;
+    void relayoutGrid();
+    // The controls after the view changed: the view-name caption and a repaint.
+    void viewShown(const QString& caption);
+
+    // Borrowed from the main window.
+    TADOQuery* ADOQuery = nullptr;
+    TADOConnection* ADOConnection = nullptr;
+    TDataSource* DS = nullptr;
+    TADOQuery* ADOQueryP = nullptr;
+    TDBGridEx* DBGrid = nullptr;
+    QLabel* pnViewName = nullptr;
+    critsection_t TableLock;
+    QString AppDir;
+    QString WorkDir;
+    QString Oper;
+    TJournalView View;
+    TJournalFiling Filing;
+    TJournalSettings Settings;
+    bool Waiting = false;
+    bool Received = false;
+
+private:
+    void deleteRecords();
+};
