@@ -2,14 +2,16 @@
 
 #include "app/SettingsForm.h"
 #include "core/Debug.h"
+#include "journal/Default_Akt.h"
 #include "journal/Default_MP_Akt.h"
 
 TInterface::ControllerFactory TInterface::DefaultFactory()
 {
-    // The "default" journal is not part of the program yet: that type has no controller.
     return [](int method) -> std::unique_ptr<TJournalController> {
         if (method == DefaultMP)
             return std::make_unique<TfmDefault_MP_Akt>();
+        if (method == Default)
+            return std::make_unique<TfmDefault_Akt>();
         return nullptr;
     };
 }

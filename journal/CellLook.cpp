@@ -47,6 +47,61 @@ QString StateMark(const QString& stat)
     return QStringLiteral("(?)");
 }
 
+QString DefaultEventText(int32_t code, bool capital)
+{
+    const char* text = nullptr;
+    switch (code) {
+    case -2147483647: text = capital ? " Пропадание питания" : " пропадание питания"; break;
+    case -2147483646: text = capital ? " Включение зажигания" : " включение зажигания"; break;
+    case -2147483645: text = capital ? " Подключение датчика к коробке блокиратора" : " подключение датчика к коробке блокиратора"; break;
+    case -2147483644: text = capital ? " Отключение датчика от коробки блокиратора" : " отключение датчика от коробки блокиратора"; break;
+    case -2147483643:
+        text = capital ? " Индикация максимального количества прерванных выдохов"
+                       : " индикация максимального количества прерванных выдохов";
+        break;
+    case -2147483642: text = capital ? " Был отказ от выдоха" : " был отказ от выдоха"; break;
+    default: text = " unknow"; break;
+    }
+    return QString::fromUtf8(text);
+}
+
+TCellLook DefaultCellLook(const TCellRow& row, int dataCol, bool selected)
+{
+    TCellLook look;
+    if (row.IsNull("DATA_IZM")) {
+        look.Blank = true;
+        look.Brush = look.Font = gfx::clWhite;
+        return look;
+    }
+    const bool event = row.Text("PAGE_FOOT") == QLatin1String("1");
+    look.Brush = selected ? gfx::RGB(128, 128, 128) : event ? gfx::RGB(255, 255, 0) : gfx::RGB(255, 255, 255);
+    look.Font = selected ? gfx::clWhite : gfx::clBlack;
+    auto left = [&](const QString& s) { look.Pieces.push_back({s, false}); };
+    auto right = [&](const QString& s) { look.Pieces.push_back({s, true}); };
+    const QString dash = QStringLiteral("---");
+    switch (dataCol) {
+    case 0: left(row.Text("DATA_IZM")); break;
+    case 1:
+        left(event ? dash
+                   : row.Text("OBSL_FAM") + QLatin1Char(' ') + row.Text("OBSL_NAME") + QLatin1Char(' ') +
+                         row.Text("OBSL_PAT"));
+        break;
+    case 2:
+        right(event ? dash : threeDecimals(row.Number("IZM")));
+        if (row.Text("STAT") == QLatin1String("1"))
+            left(QStringLiteral("(!)"));
+        break;
+    case 3: right(fourDigits(row.Integer("PRIBOR"))); break;
+    case 4: left(event ? dash : QString::number(row.Integer("NUM_VIDOH"))); break;
+    case 5:
+        if (event)
+            left(DefaultEventText(row.Integer("NUM_VIDOH"), false));
+        break;
+    default: break;
+    }
+    return look;
+}
+
 TCellLook Default_MP_CellLook(const TCellRow& row, int dataCol, bool selected,
                               const std::function<double(int, const QString&)>& norma)
 {

@@ -21,7 +21,6 @@ public:
 
 struct TCellLook {
     bool Blank = false;         // a row without a date: the cell is filled white and nothing else
-    bool DefaultText = false;   // the grid's own text in these colours (a column the look writes nothing into)
     gfx::TColor Brush = 0;
     gfx::TColor Font = 0;
     struct Piece {
@@ -34,10 +33,15 @@ struct TCellLook {
 // "default_mp": by TYPERECORD and the instrument's norm, eleven columns.
 TCellLook Default_MP_CellLook(const TCellRow& row, int dataCol, bool selected,
                               const std::function<double(int serial, const QString& date)>& norma);
+// "default": event rows (PAGE_FOOT "1") in yellow, the six design columns DATA_IZM, FIO, IZM, PRIBOR,
+// NUM_VIDOH, PAGE_FOOT; no norm.
+TCellLook DefaultCellLook(const TCellRow& row, int dataCol, bool selected);
 
 // Texts of the cells: an interlock event by its code, the state mark beside a value.
 QString EventText(int32_t code);
 QString StateMark(const QString& stat);
+// An event's text as "default" shows it: in its grid, and capitalised in its act.
+QString DefaultEventText(int32_t code, bool capital);
 
 namespace gfx { class TCanvas; struct TRect; }
 class TDataSet;

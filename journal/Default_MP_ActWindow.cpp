@@ -1,9 +1,8 @@
 #include "journal/Default_MP_ActWindow.h"
 
 #include "db/JournalSchemas.h"
-#include "journal/NoPhoto.h"
+#include "journal/ActControls.h"
 #include "platform/graphics/JPEGImage.h"
-#include "platform/rtl/FormatFloat.h"
 
 #include <QGridLayout>
 #include <array>
@@ -13,30 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QString threeDecimals(double v)
-{
-    return rtl::FormatFloat(QStringLiteral("0.000"), v, rtl::TFormatSettings::english());
-}
-
-QLineEdit* upperCaseEdit(QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    // eUpperCase: every typed character in its upper-case form (Cyrillic too).
-    QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper != text) {
-            const int pos = e->cursorPosition();
-            e->setText(upper);
-            e->setCursorPosition(pos);
-        }
-    });
-    return e;
-}
-
-} // namespace
 
 TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
 {
@@ -86,7 +61,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
         grid->setVerticalSpacing(3);
         for (int i = 0; i < 5; ++i) {
             auto* l = new QLabel(QString::fromUtf8(captions[i]), box);
-            out[i] = upperCaseEdit(box);
+            out[i] = UpperCaseEdit(box, 32767); // the column widths below
             grid->addWidget(l, i, 0);
             grid->addWidget(out[i], i, 1);
             if (i == 0 && firstLabel)
@@ -131,8 +106,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     column->addStretch(1);
 
     // Enter in an edit must neither save nor cancel the act: no button is the dialog's default.
-    for (QPushButton* b : {bWaitNewIzm, bSave, bCancel})
-        b->setAutoDefault(false);
+    NoDefaultButton({bWaitNewIzm, bSave, bCancel});
     connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
     connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
     connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
@@ -154,16 +128,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
 
 void TfmDefault_MP_ActWindow::ShowPhoto(const gfx::TJPEGImage* photo)
 {
-    QImage image;
-    if (photo && !photo->Empty()) {
-        image = photo->ToImage();
-    } else {
-        gfx::TJPEGImage none;
-        LoadResourceJpeg(QStringLiteral("NO_PHOTO_JPG"), none);
-        image = none.ToImage();
-    }
-    imSavePhoto->setPixmap(QPixmap::fromImage(image.scaled(imSavePhoto->size(), Qt::KeepAspectRatio,
-                                                           Qt::SmoothTransformation)));
+    ShowStillPhoto(imSavePhoto, photo);
 }
 
 void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
@@ -197,8 +162,8 @@ void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
     lbOPER->setText(act.OPER);
     lbDATA_IZM->setText(act.DATA_IZM);
     lbPRIBOR->setText(QString::number(act.PRIBOR).rightJustified(4, QLatin1Char('0')));
-    lbIZM->setText(threeDecimals(act.IZM) + QStringLiteral(" мг/л"));
-    lbIZM_AIR->setText(act.SATURDATA == 20 ? threeDecimals(act.IZM_AIR) + QStringLiteral(" мг/л") : QStringLiteral("---"));
+    lbIZM->setText(ActValueText(act.IZM));
+    lbIZM_AIR->setText(act.SATURDATA == 20 ? ActValueText(act.IZM_AIR) : QStringLiteral("---"));
     const QChar s = act.STAT;
     lbSTAT->setText(s == u'0'   ? QStringLiteral("нормальный")
                     : s == u'1' ? QStringLiteral("прерван")

@@ -76,7 +76,7 @@ void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, in
     a.INSP_DEPR = v.INSP_DEPR;
     a.INSP_NUMB = v.INSP_NUMB;
     a.OPER = Filing.OperatorText();
-    a.flag = v.PAGE_FOOT;
+    a.flag = m.Probe.Flag ? QLatin1Char('1') : QLatin1Char('0');
     a.SATURDATA = v.SATURDATA;
     ShowAct(a);
 }

@@ -241,7 +241,8 @@ TJournalRecord TJournalFiling::RecordOf(const TVELTMeasurement& m) const
     r.SATURDATA = int32_t(m.ModelCode);
     r.TYPERECORD = int32_t(m.Probe.RecordType);
     r.OPER = Schema.OperFromInspector ? probeText(m.Probe.InsLastName, Schema.OperWidth) : OperatorText();
-    r.PAGE_FOOT = m.Probe.Flag ? QLatin1Char('1') : QLatin1Char('0');
+    // Interlock events are marked as such: the drivers set no flag for them, only their record type.
+    r.PAGE_FOOT = m.Probe.Flag || m.Probe.RecordType == 2 ? QLatin1Char('1') : QLatin1Char('0');
     r.NORMA = 0;
     return r;
 }

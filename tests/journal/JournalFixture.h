@@ -1,10 +1,12 @@
 #pragma once
-// A "default_mp" journal in a fresh work folder, bound to the components the main window would give it.
+// A journal ("default_mp", or "default") in a fresh work folder, bound to the components the main window
+// would give it.
 #include "Devices/Measurement.h"
 #include "common/testutil.h"
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
 #include "grid/DBGridEx.h"
+#include "journal/Default_Akt.h"
 #include "journal/Default_MP_Akt.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -33,7 +35,8 @@ inline QString readLog(const QString& path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-struct Journal {
+template <class Controller>
+struct JournalOf {
     testutil::TempDir dir;
     std::unique_ptr<TADOConnection> conn;
     std::unique_ptr<TADOQuery> query;
@@ -48,9 +51,9 @@ struct Journal {
     QPushButton* del = nullptr;
     QPushButton* add = nullptr;
     std::unique_ptr<TDBInfoPribors> info;
-    std::unique_ptr<TfmDefault_MP_Akt> ctrl;
+    std::unique_ptr<Controller> ctrl;
 
-    explicit Journal(bool init = true)
+    explicit JournalOf(bool init = true)
     {
         Dbg().SetBaseName(dir.file("velt"));
         QDir(dir.path()).mkpath(QStringLiteral("DATABASE"));
@@ -76,13 +79,13 @@ struct Journal {
         del = new QPushButton(editButtons);
         add = new QPushButton(editButtons);
         info = std::make_unique<TDBInfoPribors>(dir.path());
-        ctrl = std::make_unique<TfmDefault_MP_Akt>();
+        ctrl = std::make_unique<Controller>();
         ctrl->SetDirs(dir.path(), dir.path());
         ctrl->SetOperator(QStringLiteral("ADMIN"));
         if (init)
             Init();
     }
-    ~Journal()
+    ~JournalOf()
     {
         ctrl.reset();
         grid->SetDataSource(nullptr);
@@ -109,7 +112,7 @@ struct Journal {
     template <class T>
     T* Act(const char* name)
     {
-        T* w = ctrl->ActWindow().findChild<T*>(QString::fromLatin1(name));
+        T* w = ctrl->ActWindow().template findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
@@ -146,6 +149,23 @@ struct Journal {
         if (keep > 0)
             query->SetRecNo(keep);
         return ids;
+    }
+};
+
+using Journal = JournalOf<TfmDefault_MP_Akt>;
+// "default": the grid has the main window's six design columns.
+struct DefaultJournal : JournalOf<TfmDefault_Akt> {
+    explicit DefaultJournal(bool init = true) : JournalOf<TfmDefault_Akt>(false)
+    {
+        const char* columns[][2] = {{"DATA_IZM", "Дата"}, {"FIO", "ФИО"},          {"IZM", "Алкоголь"},
+                                    {"PRIBOR", "прибор"}, {"NUM_VIDOH", "Номер"}, {"PAGE_FOOT", "Инф."}};
+        for (auto& c : columns) {
+            TColumnEx* col = grid->Columns().Add();
+            col->SetFieldName(QString::fromLatin1(c[0]));
+            col->Title().SetCaption(QString::fromUtf8(c[1]));
+        }
+        if (init)
+            Init();
     }
 };
 

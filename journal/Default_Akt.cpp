@@ -1,0 +1,181 @@
+#include "journal/Default_Akt.h"
+
+#include "Devices/Measurement.h"
+#include "core/Debug.h"
+#include "grid/DBGridEx.h"
+#include "journal/CellLook.h"
+#include "journal/JournalErrors.h"
+#include "journal/JournalLock.h"
+#include "platform/data/ADOQuery.h"
+#include "platform/data/Field.h"
+
+TfmDefault_Akt::TfmDefault_Akt()
+    : TJournalControllerBase(DefaultFiling()), Window(std::make_unique<TfmDefault_ActWindow>())
+{
+    Window->OnWaitNewIzm = [this] { bWaitNewIzmClick(); };
+    Window->OnSave = [this] { bSaveClick(); };
+    Window->OnCancel = [this] { bCancelClick(); };
+    SetDefaultSettings();
+}
+
+TfmDefault_Akt::~TfmDefault_Akt() = default;
+
+void TfmDefault_Akt::InitJournal(const TJournalBinding& b)
+{
+    // The grid keeps the main window's design columns.
+    bindJournal(b);
+    SetDefaultSettings();
+    openJournal();
+}
+
+void TfmDefault_Akt::SetDefaultSettings()
+{
+    Settings.VideoOn = 0;
+    Settings.JpegQuality = 75;
+    Settings.Reserved = 0;
+    Settings.OnlyForAlkozamok = 0;
+}
+
+void TfmDefault_Akt::ReadIni(rtl::TIniFile& ini)
+{
+    readVideoSettings(ini, 90);
+}
+
+void TfmDefault_Akt::WriteIni(rtl::TIniFile& ini)
+{
+    writeVideoSettings(ini);
+}
+
+void TfmDefault_Akt::ApplyJournalSettings(const TJournalSettings& settings)
+{
+    Settings = settings;
+    if (DBGrid)
+        DBGrid->update();
+}
+
+void TfmDefault_Akt::ShowJournalReport()
+{
+    // The journal's printout comes with the report forms.
+    Dbg().Print("ShowJournalReport: the journal report is not available in this build");
+}
+
+void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
+{
+    // No handler here: a failure goes on to the manager, which logs it.
+    if (!rec)
+        return;
+    int row = 0;
+    const int id = Filing.MergeRecord(*rec, &row);
+    if (IsWaiting()) {
+        MeasurementArrived();
+        ActFromMeasurement(*rec, id, row);
+    }
+}
+
+void TfmDefault_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx*,
+                                    unsigned state)
+{
+    if (!TableLock.TryEnter())
+        return;
+    JournalLock held(TableLock, JournalLock::Adopt);
+    if (!ADOQuery || !ADOQuery->Active())
+        return;
+    PaintCellLook(sender->Canvas(), rect,
+                  DefaultCellLook(TDataSetRow(*ADOQuery), dataCol, (state & (gdSelected | gdFocused)) != 0));
+}
+
+void TfmDefault_Akt::InitAct(TDataForm& act)
+{
+    act = TDataForm();
+}
+
+void TfmDefault_Akt::showWaiting(bool waiting)
+{
+    Window->SetWaiting(waiting);
+}
+
+void TfmDefault_Akt::ShowAct(const TDataForm& act)
+{
+    Akt = act;
+    Window->ShowAct(act);
+}
+
+void TfmDefault_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo)
+{
+    TDataForm a = Window->ActFromControls(Akt);
+    const TJournalRecord v = Filing.RecordOf(m);
+    a.ID = id;
+    ActRow = rowNo;
+    a.PRIBOR = v.PRIBOR;
+    a.DATA_IZM = v.DATA_IZM;
+    if (!v.OBSL_FAM.isEmpty())
+        a.OBSL_FAM = v.OBSL_FAM;
+    a.IZM = v.IZM;
+    a.STAT = v.STAT;
+    if (!v.OPER.isEmpty())
+        a.OPER = v.OPER;
+    a.NUM_VIDOH = v.NUM_VIDOH;
+    a.PAGE_FOOT = v.PAGE_FOOT;
+    ShowAct(a);
+}
+
+void TfmDefault_Akt::NewAct()
+{
+    InitAct(Akt);
+    ActRow = 0;
+    ShowAct(Akt);
+    StartWaiting();
+    Window->exec();
+}
+
+void TfmDefault_Akt::OpenAct()
+{
+    if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
+        return;
+    TDataForm a;
+    const bool read = RunReported("OpenAct", journal_msg::kOpenAct, [&] {
+        auto text = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsString(); };
+        auto first = [](const QString& s) { return s.isEmpty() ? QChar() : s.at(0); };
+        a.ID = ADOQuery->FieldByName(QStringLiteral("ID"))->AsInteger();
+        a.PRIBOR = ADOQuery->FieldByName(QStringLiteral("PRIBOR"))->AsInteger();
+        a.DATA_IZM = text("DATA_IZM");
+        a.OBSL_FAM = text("OBSL_FAM");
+        a.OBSL_NAME = text("OBSL_NAME");
+        a.OBSL_PAT = text("OBSL_PAT");
+        a.IZM = ADOQuery->FieldByName(QStringLiteral("IZM"))->AsFloat();
+        a.STAT = first(text("STAT"));
+        a.OPER = text("OPER");
+        a.NUM_VIDOH = ADOQuery->FieldByName(QStringLiteral("NUM_VIDOH"))->AsInteger();
+        a.PAGE_FOOT = first(text("PAGE_FOOT"));
+        ActRow = ADOQuery->RecNo();
+    });
+    if (!read)
+        return;
+    StopWaiting();
+    ShowAct(a);
+    Window->exec();
+}
+
+void TfmDefault_Akt::bWaitNewIzmClick()
+{
+    StartWaiting();
+}
+
+void TfmDefault_Akt::bSaveClick()
+{
+    const TDataForm a = Window->ActFromControls(Akt);
+    if (a.ID != 0) {
+        // A refused save keeps the act open with what was typed.
+        if (!RunReported("bSaveClick", journal_msg::kSaveAct, [&] { Filing.UpdateRecord(a); }))
+            return;
+        // Back to the act's record, by its ID: the row number is stale when records were filed meanwhile.
+        if (ADOQuery->Active() && !Filing.Locate(a.ID) && ActRow > 0 && ActRow <= ADOQuery->RecordCount())
+            ADOQuery->SetRecNo(ActRow);
+    }
+    Window->done(1);
+}
+
+void TfmDefault_Akt::bCancelClick()
+{
+    Window->done(2);
+}
