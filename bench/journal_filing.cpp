@@ -1,10 +1,11 @@
-// The "default_mp" journal at its working size: 100,000 records. A burst of 1,000 new measurements filed
-// through the controller as the manager delivers them (duplicate search, insert, identifier-window view
-// after each), the full view rebuilt at the end of the burst, and a repeated download of the same burst
-// (every record found, none filed).
+// Both journals at their working size: 100,000 records. A burst of 1,000 new measurements filed through
+// the controller as the manager delivers them ("default_mp": duplicate search, insert, identifier-window
+// view after each, the full view at the end of the burst; "default": duplicate search, insert, the whole
+// view after each), and a repeated download of the same burst (every record found, none filed).
 #include "Devices/Measurement.h"
 #include "db/DBInfoPribors.h"
 #include "grid/DBGridEx.h"
+#include "journal/Default_Akt.h"
 #include "journal/Default_MP_Akt.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -51,11 +52,12 @@ struct Program {
     QLabel* count = nullptr;
     QPushButton* buttons[3] = {};
     std::unique_ptr<TDBInfoPribors> info;
-    std::unique_ptr<TfmDefault_MP_Akt> journal;
+    std::unique_ptr<TJournalControllerBase> journal;
+    bool mp;
     uint32_t burstCounter = 0;
     int nextMinute = 0;
 
-    Program()
+    explicit Program(bool defaultMp) : mp(defaultMp)
     {
         QDir(dir.path()).mkpath("DATABASE");
         conn = std::make_unique<TADOConnection>();
@@ -74,7 +76,10 @@ struct Program {
         for (auto& b : buttons)
             b = new QPushButton(window.get());
         info = std::make_unique<TDBInfoPribors>(dir.path());
-        journal = std::make_unique<TfmDefault_MP_Akt>();
+        if (mp)
+            journal = std::make_unique<TfmDefault_MP_Akt>();
+        else
+            journal = std::make_unique<TfmDefault_Akt>();
         journal->SetDirs(dir.path(), dir.path());
         journal->SetOperator("Оператор");
         TJournalBinding b;
@@ -92,19 +97,31 @@ struct Program {
         view->Close();
         auto table = conn->openTable("Base");
         for (int i = 0; i < kRecords; ++i) {
-            std::vector<QVariant> v(25);
-            v[0] = i + 1;
-            v[1] = 2;
-            v[2] = 100 + i % 7;
-            v[3] = dateOf(i);
-            v[4] = i;
-            v[5] = (i % 1000) / 1000.0;
-            v[6] = QString::number(i % 4);
-            v[7] = 0.0;
-            v[11] = QString::fromUtf8(kSurnames[i % 8]);
-            v[22] = 1;
-            v[23] = dateOf(i);
-            v[24] = QString::fromUtf8("Оператор");
+            std::vector<QVariant> v(mp ? 25 : 11);
+            if (mp) {
+                v[0] = i + 1;
+                v[1] = 2;
+                v[2] = 100 + i % 7;
+                v[3] = dateOf(i);
+                v[4] = i;
+                v[5] = (i % 1000) / 1000.0;
+                v[6] = QString::number(i % 4);
+                v[7] = 0.0;
+                v[11] = QString::fromUtf8(kSurnames[i % 8]);
+                v[22] = 1;
+                v[23] = dateOf(i);
+                v[24] = QString::fromUtf8("Оператор");
+            } else {
+                v[0] = i + 1;
+                v[1] = 100 + i % 7;
+                v[2] = dateOf(i);
+                v[3] = QString::fromUtf8(kSurnames[i % 8]);
+                v[6] = (i % 1000) / 1000.0;
+                v[7] = QString::number(i % 2);
+                v[8] = QString::fromUtf8("ИНСПЕКТОР");
+                v[9] = i;
+                v[10] = QStringLiteral("0");
+            }
             table->append(v);
         }
         table.reset();
@@ -149,15 +166,19 @@ struct Program {
     }
 };
 
-Program& program()
+// One program at a time: each holds its own 100,000-record table.
+std::unique_ptr<Program> g_program;
+
+Program& program(bool mp)
 {
-    static Program p;
-    return p;
+    if (!g_program || g_program->mp != mp)
+        g_program = std::make_unique<Program>(mp);
+    return *g_program;
 }
 
 void BM_FileBurstOf1000(benchmark::State& state)
 {
-    Program& p = program();
+    Program& p = program(state.range(0) != 0);
     for (auto _ : state) {
         state.PauseTiming();
         const auto burst = p.Burst();
@@ -169,11 +190,11 @@ void BM_FileBurstOf1000(benchmark::State& state)
     }
     state.counters["records"] = double(p.view->RecordCount());
 }
-BENCHMARK(BM_FileBurstOf1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FileBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RedownloadedBurstOf1000(benchmark::State& state)
 {
-    Program& p = program();
+    Program& p = program(state.range(0) != 0);
     const auto burst = p.Burst();
     p.File(burst);
     p.EndBurst();
@@ -184,22 +205,23 @@ void BM_RedownloadedBurstOf1000(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_RedownloadedBurstOf1000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RedownloadedBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The end-of-burst call: the full view rebuilt and the grid laid out.
-void BM_ViewRefreshAfterBurst(benchmark::State& state)
+// The whole view rebuilt and the grid laid out: "default_mp" at the end of a burst, "default" after each
+// insert.
+void BM_WholeViewRefresh(benchmark::State& state)
 {
-    Program& p = program();
+    Program& p = program(state.range(0) != 0);
     for (auto _ : state)
-        p.journal->NewMeasure(nullptr, 1);
+        p.journal->RefreshView(-1);
     state.counters["records"] = double(p.view->RecordCount());
 }
-BENCHMARK(BM_ViewRefreshAfterBurst)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeViewRefresh)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The view after one insert: the identifier window of the newest records.
 void BM_IdentifierWindowView(benchmark::State& state)
 {
-    Program& p = program();
+    Program& p = program(true);
     p.view->Close();
     p.view->SetSQL("SELECT max(ID) as maxid FROM Base");
     p.view->Open();
@@ -221,6 +243,6 @@ int main(int argc, char** argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    program().journal.reset();
+    g_program.reset();
     return 0;
 }

@@ -118,3 +118,46 @@ TEST(EndToEnd, PrintedResultsLandInTheJournalOnceEach)
     EXPECT_FALSE(j.log().contains("NewMeasure - error"));
     EXPECT_EQ(boxes.Count(), 0);
 }
+
+TEST(EndToEnd, PrintedResultsLandInTheDefaultJournalOnceEach)
+{
+    // "default": each record is filed as it comes, the whole view read again after each insert; the end of
+    // the burst changes nothing.
+    ctl::TScriptedMessageBoxPort boxes;
+    jtest::DefaultJournal j;
+    j.window->show();
+    j.ctrl->ShowAll();
+    testutil::writeFile(j.dir.file("VELT.ini"),
+                        rtl::toCp1251(QString::fromUtf8("[Device_000]\nTypeDev=VELT-B (тип 1)\nCOM=COM251\n")));
+    Simulator sim(251, {"--printouts", "2", "--count", "3", "--interval", "600", "--serial", "4321", "--verification",
+                        "01.02.2023", "--time", "2024-12-31 23:58", "--values", "0.150,0.3,1.234", "--status", "0,1,2",
+                        "--linger", "3000"});
+    ASSERT_TRUE(sim.Ready());
+    MpFacade facade(*j.ctrl);
+    auto manager = std::make_unique<TManager>(true, j.dir.path(), j.info.get());
+    manager->CreateControlMeasure(&facade);
+    manager->Resume();
+    const bool heard = ctl::WaitServing([&] { return j.Rows() >= 6 && facade.bursts >= 1 && !facade.inBurst; },
+                                        std::chrono::milliseconds(20000));
+    manager.reset();
+    ASSERT_TRUE(heard) << j.log().toStdString();
+
+    EXPECT_EQ(j.Rows(), 6);
+    std::vector<int> ids = j.ViewIds();
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(j.grid->DataLink()->RecordCount(), 6);
+    const QString rows = jtest::runPython(
+        QStringLiteral("import sys, dbfread\n"
+                       "rows = sorted(dbfread.DBF(sys.argv[1], encoding='cp1251'), key=lambda r: r['DATA_IZM'])\n"
+                       "for r in rows:\n"
+                       "    print(r['DATA_IZM'], r['PRIBOR'], '%.3f' % r['IZM'], r['STAT'], r['PAGE_FOOT'], r['OPER'] or '-')\n"),
+        j.base());
+    EXPECT_EQ(rows.toStdString(), "2024.12.31 23:58:00 4321 0.150 0 0 -\n"
+                                  "2024.12.31 23:59:00 4321 0.300 1 0 -\n"
+                                  "2025.01.01 00:00:00 4321 1.234 1 0 -\n"
+                                  "2025.01.01 00:01:00 4321 0.150 0 0 -\n"
+                                  "2025.01.01 00:02:00 4321 0.300 1 0 -\n"
+                                  "2025.01.01 00:03:00 4321 1.234 1 0 -");
+    EXPECT_EQ(boxes.Count(), 0);
+}
