@@ -281,13 +281,23 @@ void TJournalFiling::FindRecord(const QString& date, int serial, bool withNumber
 
 void TJournalFiling::position(int id)
 {
-    if (B.View->Active())
-        B.View->Locate(QStringLiteral("ID"), id, TLocateOptions(loPartialKey));
+    Locate(id);
 }
 
 bool TJournalFiling::Locate(int id)
 {
-    return B.View->Active() && B.View->Locate(QStringLiteral("ID"), id, TLocateOptions(loPartialKey));
+    TADOQuery* q = B.View;
+    if (!q->Active() || q->IsEmpty())
+        return false;
+    // A record just filed is mostly the newest, the view's last row: found there without mapping every
+    // row of a large view.
+    const int row = q->RecNo();
+    q->Last();
+    if (q->FieldByName(QStringLiteral("ID"))->AsInteger() == id)
+        return true;
+    if (row > 0)
+        q->SetRecNo(row);
+    return q->Locate(QStringLiteral("ID"), id, TLocateOptions(loPartialKey));
 }
 
 void TJournalFiling::log(const char* what, const TJournalRecord& v, const QString& tail) const
