@@ -153,10 +153,16 @@ struct Program {
     {
         burstCounter = 0;
         journal->QueryAfterOpenBurstInstall();
+        // Each record comes in its own call from the main loop, which runs between them.
         for (const TVELTMeasurement& m : burst) {
             ++burstCounter;
             journal->NewMeasure(&m, 0);
+            QCoreApplication::processEvents();
         }
+        // "default" has read its whole view once the last record is filed and the pause is over.
+        if (auto* d = dynamic_cast<TfmDefault_Akt*>(journal.get()))
+            while (d->IsViewPending())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
 
     void EndBurst()

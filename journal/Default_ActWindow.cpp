@@ -14,11 +14,6 @@
 
 TfmDefault_ActWindow::TfmDefault_ActWindow()
 {
-    setWindowTitle(QStringLiteral("Акт обследования на анализаторе алкоголя"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-
     auto* outer = new QHBoxLayout(this);
     // The photo panel: this variant keeps no photos; the panel shows the picture of an act without one.
     auto* photo = new QVBoxLayout;
@@ -92,10 +87,8 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
     column->addLayout(buttons);
     column->addStretch(1);
 
-    NoDefaultButton({bFixPhoto, bNewPhoto, bWaitNewIzm, bSave, bCancel});
-    connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
-    connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
-    connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
+    NoDefaultButton({bFixPhoto, bNewPhoto});
+    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel);
     // Tests and the shell find the controls by their names.
     for (auto [widget, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
              {lb_lbOPER, "lb_lbOPER"}, {lbOPER, "lbOPER"}, {imSavePhoto, "imSavePhoto"}, {bFixPhoto, "bFixPhoto"},
@@ -160,20 +153,4 @@ TDataForm TfmDefault_ActWindow::ActFromControls(const TDataForm& act) const
     a.OBSL_PAT = eOBSL_PAT->text();
     a.OPER = lbOPER->text();
     return a;
-}
-
-void TfmDefault_ActWindow::SetWaiting(bool waiting)
-{
-    bSave->setEnabled(!waiting);
-    bWaitNewIzm->setEnabled(!waiting);
-    gbDannie_s_Pribora->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
-                                         : QStringLiteral("Данные с прибора:"));
-}
-
-void TfmDefault_ActWindow::reject()
-{
-    if (OnCancel)
-        OnCancel();
-    else
-        QDialog::reject();
 }

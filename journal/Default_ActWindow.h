@@ -3,16 +3,14 @@
 // description of an interlock event. Its buttons call the controller, which keeps the act and writes it.
 #include "journal/DataForm.h"
 
-#include <QDialog>
-
-#include <functional>
+#include "journal/ActWindowBase.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TfmDefault_ActWindow : public QDialog {
+class TfmDefault_ActWindow : public TActWindowBase {
     Q_OBJECT
 public:
     TfmDefault_ActWindow();
@@ -21,17 +19,8 @@ public:
     void ShowAct(const TDataForm& act);
     // The act with the three edits and the operator taken into it.
     TDataForm ActFromControls(const TDataForm& act) const;
-    // The waiting state's caption and buttons.
-    void SetWaiting(bool waiting);
-    // Closing the window (its close box, Escape) counts as cancel.
-    void reject() override;
-
     // The event's description as the act shows it: a line break after every 43 characters.
     static QString EventLabel(int32_t code);
-
-    std::function<void()> OnWaitNewIzm;
-    std::function<void()> OnSave;
-    std::function<void()> OnCancel;
 
 private:
     QLabel* lb_lbOPER;

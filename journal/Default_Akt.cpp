@@ -9,6 +9,8 @@
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
 
+#include <algorithm>
+
 TfmDefault_Akt::TfmDefault_Akt()
     : TJournalControllerBase(DefaultFiling()), Window(std::make_unique<TfmDefault_ActWindow>())
 {
@@ -16,6 +18,8 @@ TfmDefault_Akt::TfmDefault_Akt()
     Window->OnSave = [this] { bSaveClick(); };
     Window->OnCancel = [this] { bCancelClick(); };
     SetDefaultSettings();
+    ViewTimer.setSingleShot(true);
+    QObject::connect(&ViewTimer, &QTimer::timeout, &ViewTimer, [this] { FlushView(); });
 }
 
 TfmDefault_Akt::~TfmDefault_Akt() = default;
@@ -24,8 +28,39 @@ void TfmDefault_Akt::InitJournal(const TJournalBinding& b)
 {
     // The grid keeps the main window's design columns.
     bindJournal(b);
+    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); },
+                 [this](int id) { viewAfterInsert(id); }});
     SetDefaultSettings();
     openJournal();
+}
+
+void TfmDefault_Akt::viewAfterInsert(int id)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!ViewPending && now - LastViewRead >= kViewPause) {
+        RefreshView(-1);
+        LastViewRead = now;
+        return;
+    }
+    ViewPending = true;
+    PendingId = id;
+    if (!ViewTimer.isActive()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(kViewPause - (now - LastViewRead));
+        ViewTimer.start(std::max(left, std::chrono::milliseconds(1)));
+    }
+}
+
+void TfmDefault_Akt::FlushView()
+{
+    ViewTimer.stop();
+    if (!ViewPending)
+        return;
+    ViewPending = false;
+    RunReported("NewMeasure", journal_msg::kView, [this] {
+        RefreshView(-1);
+        Filing.Locate(PendingId);
+    });
+    LastViewRead = std::chrono::steady_clock::now();
 }
 
 void TfmDefault_Akt::SetDefaultSettings()
@@ -67,6 +102,9 @@ void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
     int row = 0;
     const int id = Filing.MergeRecord(*rec, &row);
     if (IsWaiting()) {
+        FlushView();
+        if (Filing.Locate(id))
+            row = ADOQuery->RecNo();
         MeasurementArrived();
         ActFromMeasurement(*rec, id, row);
     }
@@ -130,6 +168,7 @@ void TfmDefault_Akt::NewAct()
 
 void TfmDefault_Akt::OpenAct()
 {
+    FlushView();
     if (!ADOQuery || !ADOQuery->Active() || ADOQuery->IsEmpty())
         return;
     TDataForm a;
@@ -156,6 +195,12 @@ void TfmDefault_Akt::OpenAct()
     Window->exec();
 }
 
+void TfmDefault_Akt::DeleteRecords()
+{
+    FlushView();
+    TJournalControllerBase::DeleteRecords();
+}
+
 void TfmDefault_Akt::bWaitNewIzmClick()
 {
     StartWaiting();
@@ -163,6 +208,7 @@ void TfmDefault_Akt::bWaitNewIzmClick()
 
 void TfmDefault_Akt::bSaveClick()
 {
+    FlushView();
     const TDataForm a = Window->ActFromControls(Akt);
     if (a.ID != 0) {
         // A refused save keeps the act open with what was typed.

@@ -7,6 +7,9 @@
 #include "journal/Default_ActWindow.h"
 #include "journal/JournalControllerBase.h"
 
+#include <QTimer>
+
+#include <chrono>
 #include <memory>
 
 class TfmDefault_Akt : public TJournalControllerBase {
@@ -22,6 +25,7 @@ public:
     void NewMeasure(const TVELTMeasurement* rec, int refresh) override;
     void NewAct() override;
     void OpenAct() override;
+    void DeleteRecords() override;
     void DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx* column,
                         unsigned state) override;
     void ShowJournalReport() override;
@@ -37,11 +41,26 @@ public:
     void bSaveClick();
     void bCancelClick();
 
+    // A whole-view read after filings is waiting for its pause to end.
+    bool IsViewPending() const { return ViewPending; }
+    // The waiting read now, when there is one.
+    void FlushView();
+
     const TDataForm& Act() const { return Akt; }
     TfmDefault_ActWindow& ActWindow() { return *Window; }
 
 private:
     void showWaiting(bool waiting) override;
+    // The whole view after an insert, read at once unless it was read less than kViewPause ago; then once
+    // the pause is over, standing on the newest record filed. A memory download files hundreds of records
+    // a second, and a large view costs milliseconds each time it is read.
+    void viewAfterInsert(int id);
+
+    static constexpr std::chrono::milliseconds kViewPause{200};
+    QTimer ViewTimer;
+    std::chrono::steady_clock::time_point LastViewRead;
+    bool ViewPending = false;
+    int PendingId = 0;
 
     TDataForm Akt;
     int ActRow = 0; // the view's row number of the act's record

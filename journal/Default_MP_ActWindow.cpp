@@ -15,11 +15,6 @@
 
 TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
 {
-    setWindowTitle(QStringLiteral("Акт обследования на анализаторе алкоголя"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-
     auto* outer = new QHBoxLayout(this);
     imSavePhoto = new QLabel(this);
     imSavePhoto->setAlignment(Qt::AlignCenter);
@@ -105,11 +100,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     column->addLayout(bottom);
     column->addStretch(1);
 
-    // Enter in an edit must neither save nor cancel the act: no button is the dialog's default.
-    NoDefaultButton({bWaitNewIzm, bSave, bCancel});
-    connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
-    connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
-    connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
+    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel);
     // Tests and the shell find the controls by their names.
     for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
              {gbDannie_s_Pribora, "gbDannie_s_Pribora"}, {Label31, "Label31"}, {lbDATA_IZM, "lbDATA_IZM"},
@@ -193,21 +184,4 @@ TDataForm_MP TfmDefault_MP_ActWindow::ActFromControls(const TDataForm_MP& act) c
     a.INSP_NUMB = eINSP_NUMB->text();
     a.OPER = lbOPER->text();
     return a;
-}
-
-void TfmDefault_MP_ActWindow::SetWaiting(bool waiting)
-{
-    bSave->setEnabled(!waiting);
-    bWaitNewIzm->setEnabled(!waiting);
-    gbDannie_s_Pribora->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
-                                         : QStringLiteral("Данные с прибора:"));
-}
-
-void TfmDefault_MP_ActWindow::reject()
-{
-    // Closing the window is the cancel button.
-    if (OnCancel)
-        OnCancel();
-    else
-        QDialog::reject();
 }

@@ -3,9 +3,7 @@
 // buttons call the controller, which keeps the act and writes it.
 #include "journal/DataForm_MP.h"
 
-#include <QDialog>
-
-#include <functional>
+#include "journal/ActWindowBase.h"
 
 class QGroupBox;
 class QLabel;
@@ -13,7 +11,7 @@ class QLineEdit;
 class QPushButton;
 namespace gfx { class TJPEGImage; }
 
-class TfmDefault_MP_ActWindow : public QDialog {
+class TfmDefault_MP_ActWindow : public TActWindowBase {
     Q_OBJECT
 public:
     TfmDefault_MP_ActWindow();
@@ -22,17 +20,8 @@ public:
     void ShowAct(const TDataForm_MP& act);
     // The act with the ten edits and the operator taken into it.
     TDataForm_MP ActFromControls(const TDataForm_MP& act) const;
-    // The waiting state's caption and buttons.
-    void SetWaiting(bool waiting);
     // The still photo, or the no-photo picture for none.
     void ShowPhoto(const gfx::TJPEGImage* photo);
-
-    // Closing the window (its close box, Escape) counts as cancel.
-    void reject() override;
-
-    std::function<void()> OnWaitNewIzm;
-    std::function<void()> OnSave;
-    std::function<void()> OnCancel;
 
 private:
     QGroupBox* gbDannie_s_Pribora;

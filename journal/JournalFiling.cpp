@@ -445,7 +445,9 @@ int TJournalFiling::InsertRecord(TJournalRecord r)
     for (const auto& [name, value] : bound)
         q->Parameters().ParamByName(name)->SetValue(value);
     q->ExecSQL();
-    if (B.Refresh)
+    if (B.Inserted)
+        B.Inserted(r.ID);
+    else if (B.Refresh)
         B.Refresh(Schema.WindowAfterInsert ? r.ID : -1);
     return r.ID;
 }

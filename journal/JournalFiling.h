@@ -74,6 +74,8 @@ public:
         TADOQuery* Search = nullptr; // the duplicate search and the look-ups by ID
         critsection_t* Lock = nullptr;
         std::function<void(int maxId)> Refresh; // re-runs the view (-1: whole, else the identifier window)
+        // After an insert, in place of the schema's view (when set): the variant refreshes as it sees fit.
+        std::function<void(int id)> Inserted;
     };
 
     explicit TJournalFiling(const TFilingSchema& schema) : Schema(schema) {}

@@ -15,11 +15,13 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -168,6 +170,22 @@ struct DefaultJournal : JournalOf<TfmDefault_Akt> {
             Init();
     }
 };
+
+// Runs the action once a modal window (the act) is the active one.
+inline void WhenModal(std::function<void()> action)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(1000);
+    *poll = [action, poll, tries] {
+        if (QApplication::activeModalWidget()) {
+            action();
+            *poll = nullptr;
+        } else if (--*tries > 0) {
+            QTimer::singleShot(2, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
 
 // A measurement as the drivers make them.
 inline TVELTMeasurement Measurement(int y, int mo, int d, int h, int mi, int s, int serial, double value, int exhale = 0,

@@ -20,21 +20,6 @@ using jtest::Measurement;
 namespace {
 
 // Runs the action once the act window is the active modal window.
-void whenModal(std::function<void()> action)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(1000);
-    *poll = [action, poll, tries] {
-        if (QApplication::activeModalWidget()) {
-            action();
-            *poll = nullptr;
-        } else if (--*tries > 0) {
-            QTimer::singleShot(2, *poll);
-        }
-    };
-    QTimer::singleShot(0, *poll);
-}
-
 std::array<QLineEdit*, 10> Edits(Journal& j)
 {
     return {j.Act<QLineEdit>("eOBSL_FAM"), j.Act<QLineEdit>("eOBSL_NAME"), j.Act<QLineEdit>("eOBSL_PAT"),
@@ -139,7 +124,7 @@ TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
     const auto before = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
     j.ctrl->NewMeasure(&before, 1);
     bool waited = false;
-    whenModal([&] {
+    jtest::WhenModal([&] {
         waited = j.ctrl->IsWaiting();
         EXPECT_EQ(j.Act<QGroupBox>("gbDannie_s_Pribora")->title(), QString::fromUtf8("Данные с прибора(Ожидается измерение):"));
         EXPECT_FALSE(j.Act<QPushButton>("bSave")->isEnabled());
@@ -182,7 +167,7 @@ TEST(Act, AfterSavingTheViewStandsOnTheActsRecordThoughTheViewChangedMeanwhile)
         j.ctrl->NewMeasure(&m, 0);
     }
     j.ctrl->NewMeasure(nullptr, 1);
-    whenModal([&] {
+    jtest::WhenModal([&] {
         const auto m = Measurement(2016, 4, 4, 11, 0, 0, 31, 0.25, 0, 20);
         j.ctrl->NewMeasure(&m, 0);
         EXPECT_EQ(j.ctrl->Act().ID, 15);
@@ -200,7 +185,7 @@ TEST(Act, ANewActWhoseMeasurementNeverCameWritesNothing)
     Journal j;
     const auto m = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    whenModal([&] {
+    jtest::WhenModal([&] {
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("НИКТО"));
         j.ctrl->bSaveClick();
     });
@@ -217,7 +202,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
         j.ctrl->NewMeasure(&m, 1);
     }
     j.query->SetRecNo(2);
-    whenModal([&] {
+    jtest::WhenModal([&] {
         EXPECT_EQ(j.ctrl->Act().ID, 2);
         EXPECT_EQ(j.ctrl->ActPhoto(), nullptr) << "the row has no photo";
         EXPECT_TRUE(j.ctrl->FixPhoto(Frame()));
@@ -236,7 +221,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
 
     // Opened again: the stored photo is the act's; saving without a new one leaves it as stored.
     j.query->Locate("ID", 2, {});
-    whenModal([&] {
+    jtest::WhenModal([&] {
         ASSERT_NE(j.ctrl->ActPhoto(), nullptr);
         EXPECT_EQ(j.ctrl->ActPhoto()->Width(), 64);
         j.ctrl->bSaveClick();
@@ -246,7 +231,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
 
     // A row without a photo, saved: still none.
     j.query->Locate("ID", 3, {});
-    whenModal([&] { j.ctrl->bSaveClick(); });
+    jtest::WhenModal([&] { j.ctrl->bSaveClick(); });
     j.ctrl->OpenAct();
     EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
 }
@@ -263,7 +248,7 @@ TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
     }
     j.query->SetRecNo(2);
     ctl::TScriptedMessageBoxPort boxes;
-    whenModal([&] {
+    jtest::WhenModal([&] {
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ӘЛИЕВ"));
         QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
         ASSERT_EQ(boxes.Count(), 1);
@@ -290,7 +275,7 @@ TEST(Act, EnterInAnEditNeitherClosesNorDiscards)
     Journal j;
     const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    whenModal([&] {
+    jtest::WhenModal([&] {
         QLineEdit* name = j.Act<QLineEdit>("eOBSL_NAME");
         name->setFocus();
         QTest::keyClicks(name, "ivan");
@@ -312,7 +297,7 @@ TEST(Act, EditsTakeNoMoreThanTheirColumnsHold)
     j.ctrl->NewMeasure(&m, 1);
     const char* edits[] = {"OBSL_FAM", "OBSL_NAME", "OBSL_PAT",  "MEAS_PLACE", "OBSL_NAUTO",
                            "INSP_FAM", "INSP_NAME", "INSP_PAT", "INSP_DEPR",  "INSP_NUMB"};
-    whenModal([&] {
+    jtest::WhenModal([&] {
         for (const char* column : edits) {
             QLineEdit* e = j.Act<QLineEdit>((std::string("e") + column).c_str());
             QTest::keyClicks(e, QString(40, QLatin1Char('W')));
@@ -343,7 +328,7 @@ TEST(Act, ARecordWhosePhotoCannotBeReadOpensWithoutItAndSaysSo)
     j.ctrl->ShowAll();
     ctl::TScriptedMessageBoxPort boxes;
     bool opened = false;
-    whenModal([&] {
+    jtest::WhenModal([&] {
         opened = true;
         EXPECT_EQ(j.ctrl->Act().ID, 1);
         EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
@@ -362,7 +347,7 @@ TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
     Journal j;
     const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    whenModal([&] {
+    jtest::WhenModal([&] {
         j.ctrl->FixPhoto(Frame());
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ОТМЕНОВ"));
         j.ctrl->bCancelClick();
