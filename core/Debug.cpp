@@ -135,7 +135,7 @@ bool TDebug::openLocked(const rtl::SystemTime& now)
     auto tryOpen = [this](const std::string& name) {
         PathBuf = name;
         do
-            File = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+            File = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
         while (File < 0 && errno == EINTR);
         return File >= 0;
     };

@@ -241,6 +241,11 @@ void Table::load()
     }
 }
 
+bool Table::writable() const
+{
+    return file_->writable();
+}
+
 bool Table::isAt(const QString& path) const
 {
     return file_->isAt(path);

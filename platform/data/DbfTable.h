@@ -42,6 +42,8 @@ public:
     // Whether the path leads to this table's file (false after the file was renamed or replaced).
     bool isAt(const QString& path) const;
     rtl::CodePage codePage() const { return codePage_; }
+    // False when the file could only be opened for reading.
+    bool writable() const;
     quint8 languageDriver() const { return header_.languageDriver; }
     quint8 version() const { return header_.version; }
     const std::vector<Column>& columns() const { return header_.columns; }
