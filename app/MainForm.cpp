@@ -89,6 +89,27 @@ QAction* item(QMenu* menu, const char* caption, const char* shortcut = nullptr)
 
 const char* kVeltDat = "VELT.dat";
 
+// Whether a generation has a column of that name. The first generation is known by fragments only: a
+// name ending in DATA, or holding one of its other names.
+bool ofGeneration(const QString& name, int g)
+{
+    for (const QString& n : db::GenerationNames(g))
+        if (n.endsWith(QLatin1String("\r\n")) ? name.endsWith(n.chopped(2)) : g == 1 ? name.contains(n) : name == n)
+            return true;
+    return false;
+}
+
+// A column that the generation has and no older one.
+bool onlyOfGeneration(const QString& name, int generation)
+{
+    if (!ofGeneration(name, generation))
+        return false;
+    for (int g = db::kFirstGeneration; g < generation; ++g)
+        if (ofGeneration(name, g))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void ShowException(const char* what)
@@ -722,7 +743,16 @@ bool TfmMain::checkGeneration(int code)
     converter.ADOQueryP = ADOQueryP.get();
     converter.ADOConnection = ADOConnection.get();
     const int detected = converter.DetectFormat();
-    if (detected == 0) {
+    // A table that looks older only because damage hides one of its columns still has columns that
+    // only the required generation has: it is told as damaged, never converted.
+    QStringList newer;
+    if (required > detected)
+        for (const dbf::Column& c : ADOConnection->openTable(QStringLiteral("Base"))->columns())
+            if (onlyOfGeneration(c.name, required))
+                newer << c.name;
+    if (!newer.isEmpty())
+        Dbg().Print("Проверка типа БД - столбцы поколения %i в таблице, найденной как %i: %s", required, detected, b(newer.join(", ")).constData());
+    if (detected == 0 || !newer.isEmpty()) {
         // No column set of any generation: damaged or of another program. Conversion could only fail,
         // and the journal controller could file nothing into it; the table stays as it is.
         Dbg().Print("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%i,%di]", required, detected);

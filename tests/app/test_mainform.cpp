@@ -3,6 +3,8 @@
 #include "app/ProgParam.h"
 #include "app/SettingsForm.h"
 #include "app/WorkFolder.h"
+#include "Devices/Measurement.h"
+#include "platform/rtl/DateTime.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
 #include "modal.h"
@@ -39,7 +41,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace ctl;
@@ -131,6 +136,13 @@ struct Env {
             if (made) ++*made;
             return std::make_unique<Recorder>(&calls);
         };
+        o.Terminate = [this] { ++terminated; };
+        return o;
+    }
+    // The program's own journal controller.
+    TfmMain::Options programsJournal()
+    {
+        TfmMain::Options o;
         o.Terminate = [this] { ++terminated; };
         return o;
     }
@@ -967,6 +979,13 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
              QDir().mkpath(base);
          },
          "Ошибка!", {u("Не удаётся открыть файл журнала"), "Is a directory"}},
+        {"a damaged name that would make it look older",
+         [](const QString& base) {
+             QByteArray b = testutil::readFile(base);
+             b.replace("INSP_NUMB", "INSP_NUMC");
+             testutil::writeFile(base, b);
+         },
+         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}},
         {"columns of no generation",
          [](const QString& base) {
              QFile::remove(base);
@@ -1056,9 +1075,7 @@ TEST(MainForm, WhatTheProgramKeepsIsItsOwnersOnly)
     {
         Env env;
         ::chmod(QFile::encodeName(env.work).constData(), 0755);
-        TfmMain::Options o;
-        o.Terminate = [&env] { ++env.terminated; };
-        TfmMain w(env.app, o);
+        TfmMain w(env.app, env.programsJournal());
         ASSERT_TRUE(env.start(w));
         w.FormDestroy();
         auto mode = [](const QString& path) {
@@ -1071,4 +1088,82 @@ TEST(MainForm, WhatTheProgramKeepsIsItsOwnersOnly)
             EXPECT_EQ(mode(env.work + "/" + file), 0600u) << file;
     }
     ::umask(saved);
+}
+
+namespace {
+
+TVELTMeasurement measurement(int i)
+{
+    TVELTMeasurement m;
+    std::memset(&m, 0, sizeof m);
+    m.SerialNumber = 812;
+    m.Probe.Timestamp = rtl::EncodeDateTime(2024, 3, 1, 10, 0, i, 0);
+    m.Probe.AlcResult = 0.01 * i;
+    m.Probe.nMeasure = uint32_t(i);
+    m.Probe.RecordType = 1;
+    m.ModelCode = 10;
+    m.DeviceType = 3;
+    return m;
+}
+
+} // namespace
+
+TEST(MainForm, AMeasurementThatCannotBeFiledIsToldOncePerBurstAndLoggedWhole)
+{
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 200);
+    TfmMain w(env.app, env.programsJournal());
+    ASSERT_TRUE(env.start(w));
+    const QString base = env.work + "/DATABASE/Base.DBF";
+    const qint64 size = QFileInfo(base).size();
+    ASSERT_GT(size, QFileInfo(env.work + "/test_app.log").size() + 20000) << "the log must stay writable";
+
+    // A full disk, played by a file size limit the table is at.
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(size + 10);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    auto burst = [&](int first, int n) {
+        w.Interface->BeginBurst();
+        for (int i = first; i < first + n; ++i) {
+            const TVELTMeasurement m = measurement(i);
+            w.Interface->OnMeasurements(&m, 0);
+        }
+        const bool filed = w.Interface->LastRecordFiled();
+        QCoreApplication::processEvents();
+        w.Interface->EndBurst();
+        w.Interface->OnMeasurements(nullptr, 1);
+        QCoreApplication::processEvents();
+        return filed;
+    };
+    env.boxes.Answer(IDOK);
+    env.boxes.Answer(IDOK);
+    EXPECT_FALSE(burst(1, 3));
+    EXPECT_EQ(env.boxes.Count(), 1);
+    EXPECT_FALSE(burst(10, 2));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(env.boxes.Count(), 2);
+    EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.startsWith(u("Измерение не удалось записать в журнал:\n"))) << env.boxes.AskedSoFar()[0].text.toStdString();
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Ошибка!"));
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].icon(), MB_ICONERROR);
+
+    // Each one is in the log whole: its columns and its bytes.
+    QStringList unfiled;
+    for (const QString& line : env.log())
+        if (line.startsWith(u("NewMeasure - error: измерение не записано в журнал (")))
+            unfiled << line;
+    ASSERT_EQ(unfiled.size(), 5);
+    const TVELTMeasurement first = measurement(1);
+    EXPECT_TRUE(unfiled[0].contains("PRIBOR=812 DATA_IZM=2024.03.01 10:00:01 NUM_VIDOH=1 IZM=0.010")) << unfiled[0].toStdString();
+    EXPECT_TRUE(unfiled[0].endsWith(" record=" + QByteArray(reinterpret_cast<const char*>(&first), sizeof first).toHex()));
+
+    // Room again: the next one is filed, after the 200 that were there.
+    EXPECT_TRUE(burst(20, 1));
+    EXPECT_EQ(env.boxes.Count(), 2);
+    EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 201"));
+    w.FormDestroy();
 }
