@@ -225,9 +225,15 @@ bool TDebug::admitLocked(const char* fmt, const std::string& text, unsigned long
     if (sources_.mainThread())
         return true;
     const std::int64_t now = sources_.steadyMs();
-    if (sites_.size() > 1024)
-        std::erase_if(sites_, [now](const auto& e) { return e.second.left == 0 && now - e.second.windowStart > 10 * kLogRepeatWindowMs; });
-    Site& site = sites_[{static_cast<long>(::gettid()), fmt}];
+    if (now - lastPrune_ >= kLogRepeatWindowMs) {
+        lastPrune_ = now;
+        auto stale = [now](const auto& e) { return e.second.left == 0 && now - e.second.windowStart >= kLogRepeatWindowMs; };
+        std::erase_if(sites_, stale);
+        std::erase_if(texts_, stale);
+    }
+    const long thread = static_cast<long>(::gettid());
+    const bool passThrough = std::strcmp(fmt, "%s") == 0;
+    Site& site = passThrough ? texts_[{thread, text}] : sites_[{thread, fmt}];
     if (site.written == 0 || now - site.windowStart >= kLogRepeatWindowMs) {
         site.windowStart = now;
         site.written = 0;

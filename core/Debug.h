@@ -13,7 +13,8 @@
 // kLogFilesKept) and a new one begun. Lines of threads other than the main one (the instruments' threads,
 // where a noisy line or a silent instrument repeats the same line for hours) are limited per call site:
 // the same text at most once per kLogRepeatWindowMs, other texts at most kLogLinesPerWindow in it; the
-// next line written says how many were left out. Control characters and bytes that are not UTF-8 in the
+// next line written says how many were left out. A format that only passes a text on ("%s") is no call
+// site of its own: there each text is limited by itself, once per window. Control characters and bytes that are not UTF-8 in the
 // text are written as \xNN, so bytes from a serial line never reach the file raw.
 #include "platform/rtl/DateTime.h"
 
@@ -92,7 +93,10 @@ private:
     mutable std::mutex lock_;
     int File = -1;
     std::int64_t size_ = 0;
+    // By thread and format; a pass-through format by thread and text.
     std::map<std::pair<long, const char*>, Site> sites_;
+    std::map<std::pair<long, std::string>, Site> texts_;
+    std::int64_t lastPrune_ = 0;
     std::string PathBuf;
     std::string BaseName;
     int8_t Level = 0;

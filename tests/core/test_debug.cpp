@@ -162,7 +162,9 @@ TEST(Debug, LocationPrefix)
 TEST(Debug, SixteenThreadsWriteWholeLines)
 {
     testutil::TempDir dir;
-    TDebug log; // real clock and ids
+    // Real clock and ids; every thread taken for one whose lines are never limited: this is about whole lines.
+    TDebug log{TDebug::Sources{[] { return rtl::LocalSystemTime(); }, [] { return static_cast<unsigned long>(::getpid()); },
+                               [] { return static_cast<unsigned long>(::gettid()); }, {}, [] { return true; }}};
     log.SetBaseName(dir.file("velt"));
     constexpr int kThreads = 16, kLines = 500;
     std::vector<std::thread> threads;
@@ -239,6 +241,19 @@ TEST(Debug, AnInstrumentsThreadLogsASilentInstrumentOnceAMinuteAndNoiseInMeasure
     EXPECT_EQ(lines[2], "bad header 0");
     EXPECT_EQ(lines[1 + kLogLinesPerWindow], "bad header 19");
     EXPECT_EQ(lines.back(), "bad header 99 [30 more like this not logged]");
+
+    // Texts passed on whole ("%s", as the drivers' window lines are) are each their own: a download's
+    // hundreds of different lines all stay, one repeated line does not.
+    testutil::TempDir dir3;
+    WorkerLog p;
+    p.log.SetBaseName(dir3.file("velt"));
+    for (int i = 0; i < 100; ++i)
+        p.log.Print("%s", QStringLiteral("Загрузка: Блок 0, запись %1").arg(i).toUtf8().constData());
+    for (int i = 0; i < 10; ++i)
+        p.log.Print("%s", "Прибор не обнаружен");
+    const QList<QByteArray> passed = linesOf(dir3.file("velt.log"));
+    ASSERT_EQ(passed.size(), 101);
+    EXPECT_EQ(passed.back(), QByteArray("Прибор не обнаружен"));
 
     // The main thread's lines are what the operator did: never left out.
     testutil::TempDir dir2;
