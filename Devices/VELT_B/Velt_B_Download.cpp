@@ -462,6 +462,7 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
                 return false;
         const uint32_t refused = stack_.Tally->Unfiled.load() - unfiled0;
         if (refused > 0) {
+            d.handed -= std::min(d.handed, refused);
             setLabel(w->lbCountRec, QString::number(pushed > refused ? pushed - refused : 0));
             AddLogLine(u("Не записано в журнал: %1 из %2 (данные записей - в протоколе программы).").arg(refused).arg(pushed));
             Dbg().Print("GETEEPROM_Thread: не записано в журнал %u из %u", refused, pushed);
