@@ -234,15 +234,22 @@ bool TDebug::admitLocked(const char* fmt, const std::string& text, unsigned long
     const long thread = static_cast<long>(::gettid());
     const bool passThrough = std::strcmp(fmt, "%s") == 0;
     Site& site = passThrough ? texts_[{thread, text}] : sites_[{thread, fmt}];
+    unsigned long& fresh = newLines_[thread];
+    // A repeat counts as one only while the thread has logged nothing new since: a state that comes
+    // back after another ("lost", "back", "lost") is news each time.
+    const bool repeat = text == site.lastText && site.newAtLast == fresh;
     if (site.written == 0 || now - site.windowStart >= kLogRepeatWindowMs) {
         site.windowStart = now;
         site.written = 0;
-    } else if (text == site.lastText || site.written >= kLogLinesPerWindow) {
+    } else if (repeat || site.written >= kLogLinesPerWindow) {
         ++site.left;
         return false;
     }
     ++site.written;
+    if (text != site.lastText)
+        ++fresh;
     site.lastText = text;
+    site.newAtLast = fresh;
     *left = site.left;
     site.left = 0;
     return true;

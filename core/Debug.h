@@ -12,7 +12,7 @@
 // Bounded: a file past kLogRotateBytes is renamed to ".log.1" (the older ones to ".2" ... up to
 // kLogFilesKept) and a new one begun. Lines of threads other than the main one (the instruments' threads,
 // where a noisy line or a silent instrument repeats the same line for hours) are limited per call site:
-// the same text at most once per kLogRepeatWindowMs, other texts at most kLogLinesPerWindow in it; the
+// the same text, while the thread logs nothing new between, at most once per kLogRepeatWindowMs, other texts at most kLogLinesPerWindow in it; the
 // next line written says how many were left out. A format that only passes a text on ("%s") is no call
 // site of its own: there each text is limited by itself, once per window. Control characters and bytes that are not UTF-8 in the
 // text are written as \xNN, so bytes from a serial line never reach the file raw.
@@ -81,6 +81,7 @@ private:
         int written = 0;
         unsigned long left = 0;
         std::string lastText;
+        unsigned long newAtLast = 0; // the thread's count of new lines when this site last wrote
     };
     // Whether a line of this call site may be written now; *left gets the lines left out before it.
     bool admitLocked(const char* fmt, const std::string& text, unsigned long* left);
@@ -97,6 +98,8 @@ private:
     std::map<std::pair<long, const char*>, Site> sites_;
     std::map<std::pair<long, std::string>, Site> texts_;
     std::int64_t lastPrune_ = 0;
+    // Per thread: lines written that were not a repeat of their site's last text.
+    std::map<long, unsigned long> newLines_;
     std::string PathBuf;
     std::string BaseName;
     int8_t Level = 0;
