@@ -122,8 +122,13 @@ void TManager::DeliverMeasurement()
 {
     if (ControlMeasure)
         ControlMeasure->Kick();
-    if (Interface)
+    bool filed = true;
+    if (Interface) {
         Interface->OnMeasurements(&Current, 0);
+        filed = Interface->LastRecordFiled();
+    }
+    Stack.Tally().Unfiled += filed ? 0 : 1;
+    ++Stack.Tally().Delivered;
 }
 
 void TManager::Execute()

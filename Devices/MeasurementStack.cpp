@@ -9,7 +9,7 @@ TMeasurementStack::TMeasurementStack() : records_(new TVELTMeasurement[kMeasurem
 
 TStackHooks TMeasurementStack::Hooks()
 {
-    return {records_.get(), &count_, kMeasurementStackCapacity, &lock_};
+    return {records_.get(), &count_, kMeasurementStackCapacity, &lock_, &tally_};
 }
 
 bool PushMeasurement(const TStackHooks& stack, const TVELTMeasurement* record, bool logPush)

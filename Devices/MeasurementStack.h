@@ -6,11 +6,19 @@
 #include "Devices/Measurement.h"
 #include "core/CriticalSection.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 constexpr uint16_t kMeasurementStackCapacity = 5460;
+
+// What the journal made of the records the manager handed it: a memory download counts as handed over
+// only what was filed.
+struct TFilingTally {
+    std::atomic<uint32_t> Delivered{0}; // handed to the journal, filed or not
+    std::atomic<uint32_t> Unfiled{0};   // of those, the ones it could not file
+};
 
 // What a driver is handed when it is attached: the array, the count, the capacity and the lock (not owned).
 struct TStackHooks {
@@ -18,6 +26,7 @@ struct TStackHooks {
     uint16_t* Count = nullptr;
     uint16_t Capacity = 0;
     critsection_t* Lock = nullptr;
+    TFilingTally* Tally = nullptr;
 
     bool Attached() const { return Array && Count && Lock; }
 };
@@ -31,11 +40,13 @@ public:
 
     TStackHooks Hooks();
     critsection_t& Lock() { return lock_; }
+    TFilingTally& Tally() { return tally_; }
 
 private:
     std::unique_ptr<TVELTMeasurement[]> records_;
     uint16_t count_ = 0;
     critsection_t lock_;
+    TFilingTally tally_;
 };
 
 // True when the record was stored; a full stack drops it. With logPush the line "PushMeasurement %i" (the

@@ -10,6 +10,8 @@ public:
     virtual ~TMeasurementsFacade() = default;
     // One record with flag 0; at the end of a burst no record and flag 1.
     virtual void OnMeasurements(const TVELTMeasurement* record, int flag) = 0;
+    // False when the record of the last OnMeasurements could not be filed.
+    virtual bool LastRecordFiled() const { return true; }
     virtual void BeginBurst() = 0;
     virtual void EndBurst() = 0;
     // The watchdog's count of the records of the current burst; read and written on the main thread only.

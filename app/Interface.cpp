@@ -117,6 +117,11 @@ void TInterface::OnMeasurements(const TVELTMeasurement* rec, int refresh)
         controller_->NewMeasure(rec, 0);
 }
 
+bool TInterface::LastRecordFiled() const
+{
+    return !controller_ || controller_->LastMeasureFiled();
+}
+
 void TInterface::New()
 {
     if (auto* c = journal())

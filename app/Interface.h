@@ -37,6 +37,7 @@ public:
     void BeginBurst() override;
     void SetBurstCounter(const uint32_t* counter) override;
     void OnMeasurements(const TVELTMeasurement* rec, int refresh) override;
+    bool LastRecordFiled() const override;
     void New();
     void Edit();
     void Delete();

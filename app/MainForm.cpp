@@ -16,6 +16,8 @@
 #include "grid/DBGridEx.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/DbfTable.h"
 #include "platform/data/DataSource.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CaseInsensitivePath.h"
@@ -87,6 +89,27 @@ QAction* item(QMenu* menu, const char* caption, const char* shortcut = nullptr)
 
 const char* kVeltDat = "VELT.dat";
 
+// Whether a generation has a column of that name. The first generation is known by fragments only: a
+// name ending in DATA, or holding one of its other names.
+bool ofGeneration(const QString& name, int g)
+{
+    for (const QString& n : db::GenerationNames(g))
+        if (n.endsWith(QLatin1String("\r\n")) ? name.endsWith(n.chopped(2)) : g == 1 ? name.contains(n) : name == n)
+            return true;
+    return false;
+}
+
+// A column that the generation has and no older one.
+bool onlyOfGeneration(const QString& name, int generation)
+{
+    if (!ofGeneration(name, generation))
+        return false;
+    for (int g = db::kFirstGeneration; g < generation; ++g)
+        if (ofGeneration(name, g))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void ShowException(const char* what)
@@ -99,6 +122,10 @@ TfmMain::TfmMain(const QString& appDir, Options options)
 {
     AppDir = QDir::cleanPath(appDir);
     WorkDir = ResolveWorkDir(AppDir, sys::DocumentsFolder());
+    // Without a folder to write in, the program would run with no log and lose what it should keep.
+    CheckWorkDir(WorkDir);
+    // Damage the data layer reads around (a memo pointer past the end) goes to the log.
+    dbf::SetWarningHandler([](const QString& text) { Dbg().Print("%s", text.toUtf8().constData()); });
     Dbg().SetBaseName(QDir(WorkDir).filePath(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()));
     Dbg().Print("Construct - OK");
 
@@ -376,7 +403,7 @@ bool TfmMain::formCreate()
             ini_.reset();
             return false;
         }
-        if (ADOConnection->TableExists(QStringLiteral("Base")) && !checkGeneration(code)) {
+        if (ADOConnection->TableExists(QStringLiteral("Base")) && (!checkJournalFile() || !checkGeneration(code))) {
             ini_.reset();
             return false;
         }
@@ -669,6 +696,44 @@ void TfmMain::showEvent(QShowEvent* event)
     DBGrid->setFocus();
 }
 
+bool TfmMain::checkJournalFile()
+{
+    const QString path = ADOConnection->TablePath(QStringLiteral("Base"));
+    std::shared_ptr<dbf::Table> table;
+    try {
+        table = ADOConnection->openTable(QStringLiteral("Base"));
+    } catch (const EDamagedTable& e) {
+        Dbg().Print("Проверка БД - журнал повреждён: %s", e.what());
+        MessageBox(u("Файл журнала %1 повреждён, программа не может с ним работать:\n%2\n\n"
+                     "Программа будет закрыта, файл оставлен как есть.").arg(path, e.Message()),
+                   u("Ошибка!"), MB_OK | MB_ICONERROR);
+        return false;
+    } catch (const EDatabaseError& e) {
+        Dbg().Print("Проверка БД - журнал не открывается: %s", e.what());
+        MessageBox(u("Не удаётся открыть файл журнала %1:\n%2\n\nПрограмма будет закрыта.").arg(path, e.Message()),
+                   u("Ошибка!"), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (!table->writable()) {
+        // Every measurement would be lost: none could be filed.
+        Dbg().Print("Проверка БД - журнал %s открыт только для чтения", b(path).constData());
+        MessageBox(u("Файл журнала %1 открыт только для чтения: новые измерения не могут быть в него записаны.\n\n"
+                     "Программа будет закрыта.").arg(path),
+                   u("Ошибка!"), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (table->cutOnOpen() > 0)
+        Dbg().Print("Проверка БД - в конце журнала отрезано %lld байт незавершённой записи", static_cast<long long>(table->cutOnOpen()));
+    if (table->missingOnOpen() > 0) {
+        Dbg().Print("Проверка БД - файл журнала обрезан: не хватает %u записей, целых записей %u",
+                    table->missingOnOpen(), table->recordCount());
+        MessageBox(u("Файл журнала %1 обрезан: в нём не хватает записей: %2.\n"
+                     "Журнал будет открыт с уцелевшими записями: %3.").arg(path).arg(table->missingOnOpen()).arg(table->recordCount()),
+                   u("Внимание!"), MB_OK | MB_ICONWARNING);
+    }
+    return true;
+}
+
 bool TfmMain::checkGeneration(int code)
 {
     const int required = db::RequiredGeneration(code);
@@ -678,6 +743,24 @@ bool TfmMain::checkGeneration(int code)
     converter.ADOQueryP = ADOQueryP.get();
     converter.ADOConnection = ADOConnection.get();
     const int detected = converter.DetectFormat();
+    // A table that looks older only because damage hides one of its columns still has columns that
+    // only the required generation has: it is told as damaged, never converted.
+    QStringList newer;
+    if (required > detected)
+        for (const dbf::Column& c : ADOConnection->openTable(QStringLiteral("Base"))->columns())
+            if (onlyOfGeneration(c.name, required))
+                newer << c.name;
+    if (!newer.isEmpty())
+        Dbg().Print("Проверка типа БД - столбцы поколения %i в таблице, найденной как %i: %s", required, detected, b(newer.join(", ")).constData());
+    if (detected == 0 || !newer.isEmpty()) {
+        // No column set of any generation: damaged or of another program. Conversion could only fail,
+        // and the journal controller could file nothing into it; the table stays as it is.
+        Dbg().Print("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%i,%di]", required, detected);
+        MessageBox(u("Найденная БД имеет Неизвестную структуру.\nОна либо повреждена либо имеет новый формат. Возможно стоит обновить Программу...")
+                       + u("\n\nПрограмма будет закрыта, файл журнала оставлен как есть."),
+                   u("VELT. Внимание!"), MB_OK | MB_ICONWARNING);
+        return false;
+    }
     if (required > detected) {
         Dbg().Print("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c%i,%di]", required, detected);
         if (MessageBox(u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"),

@@ -137,7 +137,10 @@ private:
     // Handles the keys of the window's commands; true when the key was taken.
     bool formKeyDown(int key);
     void setOperatorPanel();
-    // False when the program must end: an older table whose conversion was refused or did not succeed.
+    // False when the program must end: a journal file that cannot be opened or written, or is damaged
+    // (told, never written). A file cut inside its records is told and opened with its whole records.
+    bool checkJournalFile();
+    // False when the program must end: an unrecognised table, or an older table whose conversion was refused or did not succeed.
     bool checkGeneration(int code);
     // Edit command follows the current record: after a click, a key, a wheel step or any other move.
     void refreshEditButton();

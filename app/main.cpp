@@ -2,11 +2,13 @@
 // the program ends.
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "app/WorkFolder.h"
 
 #include <exception>
 
 int main(int argc, char** argv)
 {
+    PrivateFilesFromNowOn();
     TApplication app(argc, argv);
     QCoreApplication::setApplicationName("VELT");
     try {

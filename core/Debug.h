@@ -8,6 +8,14 @@
 // text, " { <system error text> }" when the format holds "+LE", and a line end. Line ends are stored as
 // CR LF; the text is UTF-8. Each line goes to the file in one write() under the lock, so lines of many
 // threads never mix and the log is complete up to the last line when the program ends abruptly.
+//
+// Bounded: a file past kLogRotateBytes is renamed to ".log.1" (the older ones to ".2" ... up to
+// kLogFilesKept) and a new one begun. Lines of threads other than the main one (the instruments' threads,
+// where a noisy line or a silent instrument repeats the same line for hours) are limited per call site:
+// the same text, while the thread logs nothing new between, at most once per kLogRepeatWindowMs, other texts at most kLogLinesPerWindow in it; the
+// next line written says how many were left out. A format that only passes a text on ("%s") is no call
+// site of its own: there each text is limited by itself, once per window. Control characters and bytes that are not UTF-8 in the
+// text are written as \xNN, so bytes from a serial line never reach the file raw.
 #include "platform/rtl/DateTime.h"
 
 #include <QString>
@@ -16,10 +24,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 
 #define VELT_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+
+// A file beyond this is rotated: about a day of a busy installation's normal lines.
+constexpr std::int64_t kLogRotateBytes = 8 * 1024 * 1024;
+// Rotated files kept beside the current one (".log.1" is the newest).
+constexpr int kLogFilesKept = 4;
+// Per thread and call site: the window, and the lines of different text written in it.
+constexpr std::int64_t kLogRepeatWindowMs = 60 * 1000;
+constexpr int kLogLinesPerWindow = 20;
 
 class TDebug {
 public:
@@ -28,6 +45,11 @@ public:
         std::function<rtl::SystemTime()> localTime;
         std::function<unsigned long()> processId;
         std::function<unsigned long()> threadId;
+        // Milliseconds of a steady clock, for the limits (empty: the system's).
+        std::function<std::int64_t()> steadyMs;
+        // Whether the calling thread is the main one, whose lines are never limited (empty: the process's
+        // first thread).
+        std::function<bool()> mainThread;
     };
 
     TDebug(); // the local wall clock, getpid() and gettid()
@@ -54,6 +76,16 @@ public:
     QString FileName() const;
 
 private:
+    struct Site {
+        std::int64_t windowStart = 0;
+        int written = 0;
+        unsigned long left = 0;
+        std::string lastText;
+        unsigned long newAtLast = 0; // the thread's count of new lines when this site last wrote
+    };
+    // Whether a line of this call site may be written now; *left gets the lines left out before it.
+    bool admitLocked(const char* fmt, const std::string& text, unsigned long* left);
+    void rotateLocked(const rtl::SystemTime& now);
     bool openLocked(const rtl::SystemTime& now);
     void closeLocked();
     void setDefaultBaseNameLocked();
@@ -61,6 +93,13 @@ private:
 
     mutable std::mutex lock_;
     int File = -1;
+    std::int64_t size_ = 0;
+    // By thread and format; a pass-through format by thread and text.
+    std::map<std::pair<long, const char*>, Site> sites_;
+    std::map<std::pair<long, std::string>, Site> texts_;
+    std::int64_t lastPrune_ = 0;
+    // Per thread: lines written that were not a repeat of their site's last text.
+    std::map<long, unsigned long> newLines_;
     std::string PathBuf;
     std::string BaseName;
     int8_t Level = 0;

@@ -7,30 +7,73 @@
 #include "journal/JournalErrors.h"
 #include "journal/JournalLock.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/BlobStream.h"
 #include "platform/data/Field.h"
 #include "platform/graphics/Bitmap.h"
 
+
 void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
 {
-    try {
-        if (rec) {
-            int row = 0;
-            const int id = Filing.MergeRecord(*rec, &row);
-            if (IsWaiting()) {
+    if (rec) {
+        lastFiled_ = false;
+        int id = 0, row = 0;
+        try {
+            id = Filing.MergeRecord(*rec, &row);
+            lastFiled_ = true;
+        } catch (const std::exception& e) {
+            unfiled(*rec, e.what());
+        } catch (...) {
+            unfiled(*rec, "unknown error");
+        }
+        try {
+            if (lastFiled_ && IsWaiting()) {
                 MeasurementArrived();
                 ActFromMeasurement(*rec, id, row);
             }
+        } catch (...) {
+            Dbg().Print("NewMeasure - error");
         }
-        if (refresh)
-            RefreshView(-1);
+    }
+    if (!refresh)
+        return;
+    // The end of a burst: what it filed goes to the disk, and the next burst's failure is told again.
+    flush("NewMeasure");
+    unfiledTold_ = false;
+    try {
+        RefreshView(-1);
     } catch (...) {
         Dbg().Print("NewMeasure - error");
         // The burst is over even when its view could not be read: the grid and the buttons the burst
         // disabled come back, as for an empty view, instead of staying disabled until another burst.
         if (refresh && ADOQuery)
             viewOpened(ADOQuery->Active() ? ADOQuery->RecordCount() : 0);
+    }
+}
+
+void TfmDefault_MP_Akt::unfiled(const TVELTMeasurement& m, const char* why)
+{
+    Dbg().Print("NewMeasure - error: измерение не записано в журнал (%s): %s", why, Filing.Describe(m).toUtf8().constData());
+    if (unfiledTold_)
+        return;
+    unfiledTold_ = true;
+    // The rest of the burst is filed (or logged) while the message is open: the main thread's calls run
+    // inside it.
+    ctl::MessageBox(QStringLiteral("Измерение не удалось записать в журнал:\n%1\n\n"
+                                   "Его данные записаны в протокол программы. Проверьте место на диске и доступ к папке журнала: "
+                                   "пока причина не устранена, измерения в журнал не попадают.")
+                        .arg(QString::fromUtf8(why)),
+                    QStringLiteral("Ошибка!"), ctl::MB_OK | ctl::MB_ICONERROR);
+}
+
+void TfmDefault_MP_Akt::flush(const char* after)
+{
+    try {
+        if (ADOConnection)
+            ADOConnection->Sync();
+    } catch (const std::exception& e) {
+        Dbg().Print("%s - журнал не сброшен на диск: %s", after, e.what());
     }
 }
 
@@ -200,6 +243,7 @@ void TfmDefault_MP_Akt::bSaveClick()
         });
         if (!saved)
             return;
+        flush("bSaveClick");
         // Back to the act's record: its row number is stale when records were filed while the act was open
         // (the view then changed); the number serves only when the view no longer holds the record.
         if (ADOQuery->Active() && !Filing.Locate(a.ID) &&

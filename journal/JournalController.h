@@ -77,5 +77,7 @@ public:
     virtual void QueryAfterOpenBurstInstall() {} // the in-burst one
     virtual void SetBurstCounter(const uint32_t* counter) { (void)counter; }
     virtual bool IsRecordEditable() { return false; }
+    // False when the last measurement handed to NewMeasure could not be filed (the operator was told).
+    virtual bool LastMeasureFiled() const { return true; }
     virtual void ShowConsReport() {}
 };

@@ -300,6 +300,26 @@ bool TJournalFiling::Locate(int id)
     return q->Locate(QStringLiteral("ID"), id, TLocateOptions(loPartialKey));
 }
 
+QString TJournalFiling::Describe(const TVELTMeasurement& m) const
+{
+    const TJournalRecord v = RecordOf(m);
+    QString text = QStringLiteral("TYPE_PRIB=%1 PRIBOR=%2 DATA_IZM=%3 NUM_VIDOH=%4 IZM=%5 IZM_AIR=%6 STAT=%7 SATURDATA=%8 TYPERECORD=%9")
+                       .arg(v.TYPE_PRIB)
+                       .arg(v.PRIBOR)
+                       .arg(v.DATA_IZM)
+                       .arg(v.NUM_VIDOH)
+                       .arg(QString::number(v.IZM, 'f', 3), QString::number(v.IZM_AIR, 'f', 3), QString(v.STAT))
+                       .arg(v.SATURDATA)
+                       .arg(v.TYPERECORD);
+    for (const char* column : {"DATA_POVER", "MEAS_PLACE", "OBSL_FAM", "OBSL_NAME", "OBSL_PAT", "OBSL_NAUTO", "INSP_FAM",
+                               "INSP_NAME", "INSP_PAT", "INSP_DEPR", "INSP_NUMB", "OPER"})
+        if (const QString* t = v.Text(column); t && !t->isEmpty())
+            text += QStringLiteral(" %1='%2'").arg(QLatin1String(column), *t);
+    text += QStringLiteral(" record=") +
+            QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(&m), sizeof m).toHex());
+    return text;
+}
+
 void TJournalFiling::log(const char* what, const TJournalRecord& v, const QString& tail) const
 {
     if (!Schema.LogSearches)

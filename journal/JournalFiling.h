@@ -93,6 +93,8 @@ public:
 
     // The record a measurement makes (no ID, NORMA 0, no DATA_REC).
     TJournalRecord RecordOf(const TVELTMeasurement& m) const;
+    // The whole measurement as one log text: the columns it makes and the record's bytes in hex.
+    QString Describe(const TVELTMeasurement& m) const;
     // ID of the record filed or found; rowNo gets the view's current row number.
     int MergeRecord(const TVELTMeasurement& m, int* rowNo = nullptr);
     void FindRecord(const QString& date, int serial, bool withNumber, int32_t number, QChar stat, double izm,

@@ -2,9 +2,12 @@
 # Lays out the work folder MyDocuments beside the program with what an installation delivers.
 # Existing files are never overwritten: the journal and settings of earlier runs stay.
 set -euo pipefail
+# The journal, its photos, the log and the settings are the owner's only.
+umask 077
 bindir=$1
 work="$bindir/MyDocuments"
 mkdir -p "$work/DATABASE"
+chmod 700 "$work"
 
 # Settings with their defaults (profile format, CR LF).
 if [ ! -e "$work/VELT.ini" ]; then
@@ -18,7 +21,6 @@ fi
 # Header, payload length 33 + 8, the record (16-byte name, 16-byte password, live), trailer 10 and 11.
 if [ ! -e "$work/VELT.dat" ]; then
   (
-    umask 077
     {
       printf '\x01\x02\x03\x04\x10\x11\xff\xff\xff\xff\xff\xff'
       printf '\x29\x00\x00\x00'

@@ -5,6 +5,7 @@
 #include "core/Debug.h"
 #include "platform/rtl/DateTime.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -410,6 +411,10 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
     setLabel(w->lbCountRec, QStringLiteral("---"));
     Dbg().Print("GETEEPROM_Thread: Передача результирующего массива...");
     downloadLogAndState("Передача результирующего массива...");
+    // What the journal could not file is not handed over: the tally tells, once each record has reached it.
+    const uint32_t delivered0 = stack_.Tally ? stack_.Tally->Delivered.load() : 0;
+    const uint32_t unfiled0 = stack_.Tally ? stack_.Tally->Unfiled.load() : 0;
+    uint32_t pushed = 0;
     for (uint32_t k = 0; k < d.count; ++k) {
         uint32_t index = d.oldestIndex + k;
         if (index >= d.count)
@@ -434,8 +439,10 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
             if (!emptied)
                 return false;
             setLabel(w->lbCountRec, QString::number(k + 1));
-            if (PushMeasurement(stack_, &m))
+            if (PushMeasurement(stack_, &m)) {
                 ++d.handed;
+                ++pushed;
+            }
             Sleep(Pauses.afterPush);
         } catch (...) {
             AddLogLine(u("Ошибка во время передачи! Неопределённая ошибка во время обработки записи."));
@@ -446,7 +453,22 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
             return false;
     }
     // Handed over means taken: the end is told once the last record has left the stack.
-    return WaitStackEmpty(stack_, [this] { return Terminated(); }, [this](int) { Sleep(Pauses.stackPoll); });
+    if (!WaitStackEmpty(stack_, [this] { return Terminated(); }, [this](int) { Sleep(Pauses.stackPoll); }))
+        return false;
+    if (stack_.Tally) {
+        const int step = std::max(Pauses.stackPoll, 1);
+        for (int waited = 0; stack_.Tally->Delivered.load() - delivered0 < pushed && waited < 10000; waited += step)
+            if (!Sleep(step))
+                return false;
+        const uint32_t refused = stack_.Tally->Unfiled.load() - unfiled0;
+        if (refused > 0) {
+            d.handed -= std::min(d.handed, refused);
+            setLabel(w->lbCountRec, QString::number(pushed > refused ? pushed - refused : 0));
+            AddLogLine(u("Не записано в журнал: %1 из %2 (данные записей - в протоколе программы).").arg(refused).arg(pushed));
+            Dbg().Print("GETEEPROM_Thread: не записано в журнал %u из %u", refused, pushed);
+        }
+    }
+    return true;
 }
 
 // 19.

@@ -1,5 +1,6 @@
 #include "platform/data/DbfCodec.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 
 #include <charconv>
@@ -35,7 +36,7 @@ void putRight(const Column& c, const char* text, std::size_t n, char* bytes, con
 
 void encodeNumber(const Column& c, const QVariant& value, char* bytes)
 {
-    char buf[400];
+    char buf[kNumberTextRoom];
     const bool integral = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int ||
                           value.typeId() == QMetaType::UInt || value.typeId() == QMetaType::ULongLong ||
                           value.typeId() == QMetaType::Bool;
@@ -79,7 +80,7 @@ bool parseNumber(const char* b, const char* e, double* value)
     trim(b, e);
     if (b == e)
         return false;
-    char buf[128];
+    char buf[kMaxNumberText + 1];
     const std::size_t n = static_cast<std::size_t>(e - b);
     if (n >= sizeof buf)
         return false;
@@ -161,7 +162,7 @@ void encodeField(const Column& c, const QVariant& value, char* bytes, rtl::CodeP
                                : value.toBool();
         text = truth ? "T" : "F";
     } else if (value.typeId() == QMetaType::Double) {
-        char buf[64];
+        char buf[kNumberTextRoom];
         auto r = std::to_chars(buf, buf + sizeof buf, value.toDouble());
         text = QByteArray(buf, r.ptr - buf);
     } else {

@@ -1,5 +1,6 @@
 #include "platform/data/DbfHeader.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 
 #include <QSet>
@@ -10,12 +11,36 @@ namespace {
 
 [[noreturn]] void corrupt(const QString& path, const QString& why)
 {
-    throw EDatabaseError(QStringLiteral("%1 is not a readable dBASE table: %2").arg(path, why));
+    throw EDamagedTable(QStringLiteral("%1 is not a readable dBASE table: %2").arg(path, why));
 }
 
 bool knownType(char t)
 {
     return t == 'C' || t == 'N' || t == 'F' || t == 'M' || t == 'L' || t == 'D';
+}
+
+bool nameCharacter(uchar c)
+{
+    return c > 0x20 && c < 0x7F;
+}
+
+// Whether a descriptor's width and decimals are ones its type can have (as read; other writers included).
+bool plausibleWidth(const Column& c)
+{
+    switch (c.type) {
+    case 'C':
+        return c.length >= 1;
+    case 'N':
+    case 'F':
+        return c.length >= 1 && c.length <= kMaxTextWidth && c.decimals < c.length;
+    case 'M':
+        return c.length >= 4 && c.length <= kMaxMemoWidth;
+    case 'L':
+        return c.length == kLogicalWidth;
+    case 'D':
+        return c.length == kDateWidth;
+    }
+    return false;
 }
 
 } // namespace
@@ -30,7 +55,7 @@ bool Header::hasMemo() const
 
 Header Header::parse(const QByteArray& bytes, const QString& path)
 {
-    if (bytes.size() < 32)
+    if (bytes.size() < kHeaderPrefix)
         corrupt(path, QStringLiteral("the header is truncated (%1 bytes)").arg(bytes.size()));
     const auto* u = reinterpret_cast<const uchar*>(bytes.constData());
     Header h;
@@ -43,16 +68,22 @@ Header Header::parse(const QByteArray& bytes, const QString& path)
     h.headerLength = qFromLittleEndian<quint16>(u + 8);
     h.recordLength = qFromLittleEndian<quint16>(u + 10);
     h.languageDriver = u[29];
-    if (h.headerLength < 33 || h.recordLength < 2)
+    if (h.headerLength < kHeaderPrefix + 1 || h.recordLength < 2)
         corrupt(path, QStringLiteral("header length %1 and record length %2 are impossible").arg(h.headerLength).arg(h.recordLength));
     if (bytes.size() < h.headerLength)
         corrupt(path, QStringLiteral("the header is truncated (%1 of %2 bytes)").arg(bytes.size()).arg(h.headerLength));
     int offset = 1;
     QSet<QString> names;
-    for (int at = 32; at + 32 <= h.headerLength && u[at] != 0x0D; at += 32) {
+    int at = kHeaderPrefix;
+    for (; at + kDescriptorSize <= h.headerLength && u[at] != 0x0D; at += kDescriptorSize) {
         Column c;
+        const int number = (at - kHeaderPrefix) / kDescriptorSize + 1;
         const char* name = bytes.constData() + at;
-        c.name = QString::fromLatin1(name, qstrnlen(name, 11)).trimmed().toUpper();
+        const int nameLength = static_cast<int>(qstrnlen(name, kMaxFieldName + 1));
+        for (int i = 0; i < nameLength; ++i)
+            if (!nameCharacter(uchar(name[i])))
+                corrupt(path, QStringLiteral("the name of field %1 holds the byte 0x%2").arg(number).arg(uchar(name[i]), 2, 16, QLatin1Char('0')));
+        c.name = QString::fromLatin1(name, nameLength).toUpper();
         c.type = static_cast<char>(u[at + 11]);
         c.length = u[at + 16];
         c.decimals = u[at + 17];
@@ -61,8 +92,8 @@ Header Header::parse(const QByteArray& bytes, const QString& path)
             c.decimals = 0;
         }
         c.offset = offset;
-        if (c.name.isEmpty() || c.length == 0 || !knownType(c.type))
-            corrupt(path, QStringLiteral("field descriptor %1 is damaged").arg((at - 32) / 32 + 1));
+        if (c.name.isEmpty() || nameLength > kMaxFieldName || !knownType(c.type) || !plausibleWidth(c))
+            corrupt(path, QStringLiteral("field descriptor %1 is damaged").arg(number));
         if (names.contains(c.name))
             corrupt(path, QStringLiteral("field %1 appears twice").arg(c.name));
         names.insert(c.name);
@@ -71,31 +102,44 @@ Header Header::parse(const QByteArray& bytes, const QString& path)
     }
     if (h.columns.empty())
         corrupt(path, QStringLiteral("it has no fields"));
-    if (offset > h.recordLength)
-        corrupt(path, QStringLiteral("its fields need %1 bytes but a record has %2").arg(offset).arg(h.recordLength));
+    if (at >= h.headerLength || u[at] != 0x0D)
+        corrupt(path, QStringLiteral("its field descriptors run past its header length %1").arg(h.headerLength));
+    if (h.headerLength - (at + 1) > kMaxHeaderPadding)
+        corrupt(path, QStringLiteral("its header length %1 disagrees with its %2 field descriptors").arg(h.headerLength).arg(h.columns.size()));
+    if (offset != h.recordLength)
+        corrupt(path, QStringLiteral("its fields need records of %1 bytes but its header says %2").arg(offset).arg(h.recordLength));
     return h;
 }
 
 void Header::layout()
 {
-    if (columns.empty() || columns.size() > 255)
-        throw EDatabaseError(QStringLiteral("A table needs 1 to 255 fields"));
+    if (columns.empty() || columns.size() > kMaxFields)
+        throw EDatabaseError(QStringLiteral("A table needs 1 to %1 fields").arg(kMaxFields));
     int offset = 1;
     QSet<QString> names;
     for (Column& c : columns) {
         c.name = c.name.toUpper();
-        if (c.name.isEmpty() || c.name.size() > 10 || c.name.toLatin1().size() != c.name.size() || names.contains(c.name))
+        if (c.name.isEmpty() || c.name.size() > kMaxFieldName || c.name.toLatin1().size() != c.name.size() || names.contains(c.name))
             throw EDatabaseError(QStringLiteral("Invalid or repeated field name '%1'").arg(c.name));
-        if (c.length < 1 || c.length > 254 || c.decimals < 0 || c.decimals > 15 || !knownType(c.type))
+        // Only what our own reader takes back: a text field's decimals byte is the high byte of its width,
+        // and a number has room for its decimals, its point and a digit.
+        const bool fits = c.type == 'C'   ? c.length >= 1 && c.length <= kMaxTextWidth && c.decimals == 0
+                          : c.isNumeric() ? c.length >= 1 && c.length <= kMaxNumericWidth && c.decimals >= 0 &&
+                                                c.decimals <= kMaxDecimals && (c.decimals == 0 || c.decimals + 2 <= c.length)
+                          : c.isMemo()    ? c.length == kMaxMemoWidth && c.decimals == 0
+                          : c.type == 'L' ? c.length == kLogicalWidth && c.decimals == 0
+                          : c.type == 'D' ? c.length == kDateWidth && c.decimals == 0
+                                          : false;
+        if (!fits)
             throw EDatabaseError(QStringLiteral("Invalid field definition %1 %2(%3,%4)").arg(c.name, QString(QLatin1Char(c.type))).arg(c.length).arg(c.decimals));
         names.insert(c.name);
         c.offset = offset;
         offset += c.length;
     }
-    if (offset > 65535)
-        throw EDatabaseError(QStringLiteral("The record would be longer than 65535 bytes"));
+    if (offset > kMaxRecordLength)
+        throw EDatabaseError(QStringLiteral("The record would be longer than %1 bytes").arg(kMaxRecordLength));
     recordLength = static_cast<quint16>(offset);
-    headerLength = static_cast<quint16>(32 * (columns.size() + 1) + 1);
+    headerLength = static_cast<quint16>(kDescriptorSize * (columns.size() + 1) + 1);
 }
 
 QByteArray Header::build() const

@@ -1,5 +1,6 @@
 #include "platform/data/DbfTable.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfCodec.h"
 #include "platform/data/DbfCollation.h"
@@ -12,7 +13,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +92,38 @@ std::shared_ptr<Table> Table::open(const QString& requested)
     return table;
 }
 
+namespace {
+
+// The names a new table and its memo are written under until both are whole: a kill at any instant
+// leaves either these (removed by the next create) or complete files under the real names.
+QString creatingName(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".creating"));
+}
+
+void unlinkIfThere(const QString& path)
+{
+    ::unlink(QFile::encodeName(path).constData());
+}
+
+// Moves a finished file to its name; never over an existing file (another writer's table) unless allowed.
+void moveIntoPlace(const QString& from, const QString& to, bool replace)
+{
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    int r = ::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), replace ? 0 : RENAME_NOREPLACE);
+    if (r != 0 && !replace && errno == EINVAL) {
+        // A file system without the flag: a link fails on an existing name just the same.
+        r = ::link(f.constData(), t.constData());
+        if (r == 0)
+            ::unlink(f.constData());
+    }
+    if (r != 0)
+        throw EDatabaseError(QStringLiteral("Cannot move the new file %1 to %2: %3").arg(from, to, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+} // namespace
+
 std::shared_ptr<Table> Table::create(const QString& requested, const std::vector<Column>& columns)
 {
     const QString path = rtl::resolveCaseInsensitive(requested);
@@ -101,29 +137,39 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     if (QFileInfo::exists(path))
         throw EDatabaseError(QStringLiteral("The table %1 already exists").arg(path));
     const QString memoPath = rtl::resolveCaseInsensitive(memoPathFor(path));
-    if (h.hasMemo() && QFileInfo::exists(memoPath))
+    // A memo file with no entries and no table is what a create killed between its two moves leaves:
+    // it is replaced. One with entries holds someone's values and stays.
+    if (h.hasMemo() && QFileInfo::exists(memoPath) && !DbtFile::holdsNothing(memoPath))
         throw EDatabaseError(QStringLiteral("The memo file %1 of a new table already exists").arg(memoPath));
+    const QString tablePart = creatingName(path), memoPart = creatingName(memoPath);
+    unlinkIfThere(tablePart);
+    unlinkIfThere(memoPart);
     std::unique_ptr<DbtFile> memo;
     std::unique_ptr<LockedFile> file;
+    bool placed = false;
     try {
         if (h.hasMemo())
-            memo = DbtFile::create(memoPath, QFileInfo(path).completeBaseName());
-        file = std::make_unique<LockedFile>(path, LockedFile::Mode::CreateNew);
+            memo = DbtFile::create(memoPart, QFileInfo(path).completeBaseName());
+        file = std::make_unique<LockedFile>(tablePart, LockedFile::Mode::CreateNew);
         QByteArray bytes = h.build();
         bytes.append('\x1A');
         file->writeAt(0, bytes.constData(), bytes.size());
         file->sync();
+        if (memo) {
+            moveIntoPlace(memoPart, memoPath, true);
+            memo->movedTo(memoPath);
+        }
+        moveIntoPlace(tablePart, path, false);
+        placed = true;
+        file->movedTo(path);
         syncFolder(QFileInfo(path).absolutePath());
     } catch (...) {
-        // Half-made files would make every later create fail ("already exists") and every open fail
-        // (truncated): remove what this call made (both were created new), so that a retry can succeed.
-        if (file) {
-            file.reset();
-            ::unlink(QFile::encodeName(path).constData());
-        }
-        if (memo) {
-            memo.reset();
-            ::unlink(QFile::encodeName(memoPath).constData());
+        // Half-made files would only be in the way of a retry.
+        file.reset();
+        memo.reset();
+        if (!placed) {
+            unlinkIfThere(tablePart);
+            unlinkIfThere(memoPart);
         }
         throw;
     }
@@ -137,23 +183,52 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
 
 void Table::load()
 {
-    QByteArray head(32, '\0');
-    head.resize(file_->readAt(0, head.data(), 32));
-    if (head.size() == 32) {
+    QByteArray head(kHeaderPrefix, '\0');
+    head.resize(file_->readAt(0, head.data(), kHeaderPrefix));
+    if (head.size() == kHeaderPrefix) {
         const quint16 length = static_cast<quint16>(uchar(head[8]) | uchar(head[9]) << 8);
-        if (length > 32) {
+        if (length > kHeaderPrefix) {
             head.resize(length);
             head.resize(file_->readAt(0, head.data(), length));
         }
     }
     header_ = Header::parse(head, path_);
     codePage_ = codePageOfDriver(header_.languageDriver);
-    const qint64 whole = (file_->size() - header_.headerLength) / header_.recordLength;
+    const qint64 size = file_->size();
+    const qint64 recordLength = header_.recordLength;
+    const qint64 counted = qint64(header_.headerLength) + qint64(header_.recordCount) * recordLength;
+    if (counted > kMaxTableBytes)
+        throw EDamagedTable(QStringLiteral("%1 is not a readable dBASE table: it counts %2 records of %3 bytes, more than a table can hold")
+                                .arg(path_)
+                                .arg(header_.recordCount)
+                                .arg(recordLength));
+    const qint64 whole = (size - header_.headerLength) / recordLength;
     count_ = header_.recordCount;
     if (whole < static_cast<qint64>(count_)) {
-        // The tail of the last write never reached the disk: keep the records that are whole.
+        // The file was cut inside its records: the whole ones are kept, the caller tells how many are not.
         missingOnOpen_ = count_ - static_cast<quint32>(std::max<qint64>(whole, 0));
         count_ = static_cast<quint32>(std::max<qint64>(whole, 0));
+        Warn(QStringLiteral("%1 counts %2 records but holds %3 whole ones: %4 missing").arg(path_).arg(header_.recordCount).arg(count_).arg(missingOnOpen_));
+    } else if (size > counted) {
+        char mark = 0;
+        file_->readAt(counted, &mark, 1);
+        const qint64 after = size - counted;
+        // What follows the end mark is not part of the table. Without the mark, up to one record (and its
+        // mark) is the insert a kill stopped before it was counted; more means the count is damaged.
+        if (mark != '\x1A') {
+            if (after > recordLength + 1)
+                throw EDamagedTable(QStringLiteral("%1 is not a readable dBASE table: it counts %2 records but holds %3 more bytes after them")
+                                        .arg(path_)
+                                        .arg(header_.recordCount)
+                                        .arg(after));
+            if (file_->writable()) {
+                file_->truncate(counted);
+                file_->writeAt(counted, "\x1A", 1);
+                file_->sync();
+                cutOnOpen_ = after;
+                Warn(QStringLiteral("%1: %2 bytes of an uncounted record after its %3 records were cut off").arg(path_).arg(after).arg(count_));
+            }
+        }
     }
     data_.resize(qsizetype(count_) * header_.recordLength);
     if (file_->readAt(header_.headerLength, data_.data(), data_.size()) != data_.size())
@@ -164,6 +239,11 @@ void Table::load()
             throw EDatabaseError(QStringLiteral("The memo file %1 of the table %2 is missing").arg(memoPath, path_));
         memo_ = std::make_unique<DbtFile>(memoPath, header_.dBaseIIIMemo());
     }
+}
+
+bool Table::writable() const
+{
+    return file_->writable();
 }
 
 bool Table::isAt(const QString& path) const

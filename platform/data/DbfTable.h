@@ -3,9 +3,12 @@
 // The record area is kept in memory and written through, so reads never touch the disk (memo values
 // excepted). One process-wide object per file: opening an open table again gives the same object.
 //
-// Write order keeps the files readable after a crash at any point: an insert writes the record bytes,
-// then the header's count; a memo value is appended, then the record points at it. On open, a count
-// beyond the file's end is cut to the records that are whole.
+// Write order keeps the files readable after a crash at any point: a new table and its memo are written
+// under other names and moved into place whole; an insert writes the record bytes, then the header's
+// count; a memo value is appended, then the record points at it. On open, a count beyond the file's end
+// is cut to the records that are whole (missingOnOpen tells how many are not), and an uncounted record
+// after the counted ones is cut off. A header that disagrees with itself or with the file raises
+// EDamagedTable: such a table is neither read nor written.
 //
 // Thread-safe: every public member takes the table's (recursive) lock. The *Unlocked members are for the SQL
 // interpreter, which holds lock() around a whole scan.
@@ -39,12 +42,16 @@ public:
     // Whether the path leads to this table's file (false after the file was renamed or replaced).
     bool isAt(const QString& path) const;
     rtl::CodePage codePage() const { return codePage_; }
+    // False when the file could only be opened for reading.
+    bool writable() const;
     quint8 languageDriver() const { return header_.languageDriver; }
     quint8 version() const { return header_.version; }
     const std::vector<Column>& columns() const { return header_.columns; }
     int columnIndex(const QString& name) const;  // case-insensitive; -1 when absent
     // Records that the header counted but the file did not hold when it was opened.
     quint32 missingOnOpen() const { return missingOnOpen_; }
+    // Bytes of an uncounted record (an insert a kill stopped before its count) cut off when it was opened.
+    qint64 cutOnOpen() const { return cutOnOpen_; }
 
     quint32 recordCount() const;
     bool isDeleted(quint32 record) const;
@@ -82,6 +89,7 @@ private:
     QByteArray data_;
     quint32 count_ = 0;
     quint32 missingOnOpen_ = 0;
+    qint64 cutOnOpen_ = 0;
     mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;
     mutable std::recursive_mutex mutex_;
 };

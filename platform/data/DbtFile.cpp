@@ -1,5 +1,6 @@
 #include "platform/data/DbtFile.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 
 #include <QFile>
@@ -12,9 +13,8 @@
 
 namespace dbf {
 namespace {
-constexpr qint64 kDefaultBlock = 512;
-// An entry longer than this is corruption, not a photo.
-constexpr quint32 kMaxEntry = 256u * 1024 * 1024;
+constexpr qint64 kDefaultBlock = kMemoBlock;
+constexpr quint32 kMaxEntry = kMaxMemoEntry;
 }
 
 DbtFile::DbtFile(std::unique_ptr<LockedFile> file)
@@ -36,9 +36,9 @@ void DbtFile::readHeader()
     nextFree_ = qFromLittleEndian<quint32>(head);
     const quint16 ivBlock = qFromLittleEndian<quint16>(head + 20);
     const quint32 altBlock = qFromLittleEndian<quint32>(head + 4);
-    if (!dBaseIII_ && ivBlock >= 64 && ivBlock % 64 == 0)
+    if (!dBaseIII_ && ivBlock >= kMinMemoBlock && ivBlock % kMinMemoBlock == 0)
         blockSize_ = ivBlock;
-    else if (!dBaseIII_ && altBlock >= 64 && altBlock <= 65536 && altBlock % 64 == 0)
+    else if (!dBaseIII_ && altBlock >= kMinMemoBlock && altBlock <= kMaxMemoBlock && altBlock % kMinMemoBlock == 0)
         blockSize_ = altBlock;
     else
         blockSize_ = kDefaultBlock;
@@ -74,29 +74,45 @@ std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tab
     return dbt;
 }
 
+bool DbtFile::holdsNothing(const QString& path)
+{
+    return QFileInfo(path).size() <= kDefaultBlock;
+}
+
+void DbtFile::movedTo(const QString& path)
+{
+    file_->movedTo(path);
+}
+
 QByteArray DbtFile::read(qint64 block) const
 {
+    // A pointer or a length that leads past the end (a kill between a value and its pointer reaching the
+    // disk, or damage) reads as no value: the record itself stays readable and nothing is written.
     const qint64 size = file_->size();
-    if (block <= 0 || block > size / blockSize_ || block * blockSize_ + 8 > size)
-        throw EDatabaseError(QStringLiteral("Memo block %1 lies past the end of the memo file %2").arg(block).arg(file_->path()));
+    if (block <= 0 || block > size / blockSize_ || block * blockSize_ + 8 > size) {
+        Warn(QStringLiteral("Memo block %1 lies past the end of the memo file %2: read as empty").arg(block).arg(file_->path()));
+        return {};
+    }
     const qint64 offset = block * blockSize_;
     char head[8];
     file_->readAt(offset, head, 8);
     if (!dBaseIII_ && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFF &&
         head[2] == 0x08 && head[3] == 0x00) {
         const quint32 length = qFromLittleEndian<quint32>(head + 4);
-        if (length < 8 || length > kMaxEntry || offset + length > size)
-            throw EDatabaseError(QStringLiteral("The memo entry at block %1 of %2 is damaged: its length %3 runs past the end of the file")
-                                     .arg(block)
-                                     .arg(file_->path())
-                                     .arg(length));
+        if (length < 8 || length > kMaxEntry || offset + length > size) {
+            Warn(QStringLiteral("The memo entry at block %1 of %2 is damaged: its length %3 runs past the end of the file; read as empty")
+                     .arg(block)
+                     .arg(file_->path())
+                     .arg(length));
+            return {};
+        }
         QByteArray bytes(length - 8, Qt::Uninitialized);
         file_->readAt(offset + 8, bytes.data(), bytes.size());
         return bytes;
     }
     // dBASE III: text up to 0x1A 0x1A (a lone 0x1A at the very end is accepted too).
     QByteArray bytes;
-    char chunk[4096];
+    char chunk[kMemoReadChunk];
     for (qint64 at = offset; at < size;) {
         const qint64 n = file_->readAt(at, chunk, sizeof chunk);
         if (n <= 0)

@@ -16,8 +16,13 @@ public:
     // Creates a new empty memo file for the table whose base name is given.
     static std::unique_ptr<DbtFile> create(const QString& path, const QString& tableBaseName);
 
+    // Whether a memo file has no entries (no more than its header block).
+    static bool holdsNothing(const QString& path);
+
     QString path() const { return file_->path(); }
-    // The bytes of the entry at block; raises when the block or the entry's length lies past the end.
+    void movedTo(const QString& path);
+    // The bytes of the entry at block; empty, with a warning, when the block or the entry's length lies
+    // past the end of the file.
     QByteArray read(qint64 block) const;
     // Appends an entry and returns its first block.
     qint64 append(const QByteArray& bytes);

@@ -15,7 +15,7 @@ LockedFile::LockedFile(const QString& path, Mode mode)
 {
     const QByteArray native = path.toLocal8Bit();
     if (mode == Mode::CreateNew) {
-        fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ < 0)
             fail(errno == EEXIST ? "cannot create, the file exists:" : "cannot create");
     } else {
@@ -91,6 +91,14 @@ void LockedFile::writeAt(qint64 offset, const char* data, qint64 n)
         }
         done += r;
     }
+}
+
+void LockedFile::truncate(qint64 size)
+{
+    if (!writable_)
+        throw EDatabaseError(QStringLiteral("The table file %1 is read-only").arg(path_));
+    if (::ftruncate(fd_, size) != 0)
+        fail("cannot cut");
 }
 
 void LockedFile::sync()

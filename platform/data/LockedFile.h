@@ -1,7 +1,7 @@
 #pragma once
 // A file opened for the life of a table, held with an exclusive lock on the open file description
 // (another process, or another open of the same file, is refused), with whole reads and writes at
-// offsets. Errors raise EDatabaseError naming the file.
+// offsets. Errors raise EDatabaseError naming the file. New files are private to their owner.
 #include <QByteArray>
 #include <QString>
 
@@ -21,9 +21,12 @@ public:
     // Reads up to n bytes at offset; fewer only at the end of the file.
     qint64 readAt(qint64 offset, char* data, qint64 n) const;
     void writeAt(qint64 offset, const char* data, qint64 n);
+    void truncate(qint64 size);
     void sync();
     // Whether the name still leads to this file (it may have been renamed or replaced).
     bool isAt(const QString& path) const;
+    // The file now has this name (it was moved while open).
+    void movedTo(const QString& path) { path_ = path; }
 
 private:
     [[noreturn]] void fail(const char* what) const;

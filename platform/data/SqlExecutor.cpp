@@ -1,5 +1,6 @@
 #include "platform/data/SqlExecutor.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/SqlFilter.h"
@@ -90,10 +91,10 @@ Result create(const Statement& st, Catalog& catalog)
             c = {d.name, 'N', 11, 0};  // room for every 32-bit value, signed or not
         } else if (d.type == QLatin1String("FLOAT") && d.length == 0) {
             c = {d.name, 'N', 19, 6};  // thousandths round-trip exactly
-        } else if (d.type == QLatin1String("CHAR") && d.length >= 1 && d.length <= 254) {
+        } else if (d.type == QLatin1String("CHAR") && d.length >= 1 && d.length <= dbf::kMaxTextWidth) {
             c = {d.name, 'C', d.length, 0};
         } else if (d.type == QLatin1String("MEMO") && d.length == 0) {
-            c = {d.name, 'M', 10, 0};
+            c = {d.name, 'M', dbf::kMaxMemoWidth, 0};
         } else {
             throw EDatabaseError(QStringLiteral("Unsupported column type %1%2 for column %3")
                                      .arg(d.type, d.length ? QStringLiteral("(%1)").arg(d.length) : QString(), d.name));

@@ -1,5 +1,6 @@
 #include "platform/data/SqlParser.h"
 
+#include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/SqlLexer.h"
 
@@ -116,11 +117,13 @@ private:
         return o;
     }
 
-    void conjunction(std::vector<Condition>& out)
+    void conjunction(std::vector<Condition>& out, int depth = 0)
     {
         for (;;) {
             if (acceptSymbol("(")) {
-                conjunction(out);
+                if (depth >= kMaxNesting)
+                    fail(QStringLiteral("parentheses nested deeper than %1").arg(kMaxNesting));
+                conjunction(out, depth + 1);
                 expectSymbol(")");
             } else {
                 out.push_back(comparison());

@@ -333,8 +333,9 @@ bool TIniFile::store(const Document& doc)
         return fail(QStringLiteral("Cannot write %1: %2").arg(file, systemError(err)));
     };
 
+    // A replaced file keeps its mode; a new one is its owner's only (settings name the operators).
     struct stat st{};
-    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0600;
     if (::fchmod(fd, mode) != 0)
         return abandon(errno);
 

@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <memory>
 #include <mutex>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -173,6 +174,9 @@ public:
                 if (PopMeasurement(stack.Hooks(), &m)) {
                     std::lock_guard<std::mutex> g(lock_);
                     records_.push_back(m);
+                    // As the manager tells it: each record reached the journal, filed or refused.
+                    stack.Tally().Unfiled += refuse && refuse(m) ? 1 : 0;
+                    ++stack.Tally().Delivered;
                 } else {
                     std::this_thread::sleep_for(std::chrono::microseconds(200));
                 }
@@ -196,6 +200,8 @@ public:
         return records_.size();
     }
 
+    // Records the journal plays refusing to file.
+    std::function<bool(const TVELTMeasurement&)> refuse;
     devtest::LogCapture log;
     ctl::TScriptedMessageBoxPort boxes;
     TMeasurementStack stack;

@@ -2,6 +2,9 @@
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "app/SettingsForm.h"
+#include "app/WorkFolder.h"
+#include "Devices/Measurement.h"
+#include "platform/rtl/DateTime.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
 #include "modal.h"
@@ -11,6 +14,8 @@
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
+#include "platform/data/DbfTable.h"
+#include "platform/data/LockedFile.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/SystemInfo.h"
@@ -35,6 +40,12 @@
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace ctl;
 using testutil::TempDir;
@@ -125,6 +136,13 @@ struct Env {
             if (made) ++*made;
             return std::make_unique<Recorder>(&calls);
         };
+        o.Terminate = [this] { ++terminated; };
+        return o;
+    }
+    // The program's own journal controller.
+    TfmMain::Options programsJournal()
+    {
+        TfmMain::Options o;
         o.Terminate = [this] { ++terminated; };
         return o;
     }
@@ -399,14 +417,15 @@ TEST(MainForm, OldFoldersAreOfferedBothFirstThenMoved)
     env.boxes.Answer(IDYES);
     env.boxes.Answer(IDYES);
     env.boxes.Answer(IDOK);
-    env.boxes.Answer(IDNO); // the moved "table" is no journal table: its conversion is declined
+    env.boxes.Answer(IDOK); // the moved "table" is no table at all: told, and the program ends
     {
         TfmMain w(env.app, env.options());
         EXPECT_FALSE(w.FormCreate());
     }
     const auto asked = env.boxes.AskedSoFar();
     ASSERT_EQ(asked.size(), 4u);
-    EXPECT_EQ(asked[3].caption, u("VELT. Внимание!"));
+    EXPECT_EQ(asked[3].caption, u("Ошибка!"));
+    EXPECT_TRUE(asked[3].text.contains(u("повреждён"))) << asked[3].text.toStdString();
     EXPECT_EQ(asked[0].text, u("Во время запуска программа обнаружила по пути [%1] директорию Базы Данных. \nЭто месторасположение является устаревшим. \n"
                                "Если вы хотите использовать информацию из старой версии программы, необходимо переместить содержимое директории на новое место: [%2].\n"
                                "Сделать это сейчас?").arg(env.app + "/DATABASE", env.work));
@@ -596,6 +615,7 @@ TEST(MainForm, DeliveredWorkFolderLetsTheOperatorIn)
     rtl::TIniFile ini(dir.file("MyDocuments/VELT.ini"));
     EXPECT_EQ(ini.ReadString("Methods", "AppType", "?"), "default_mp");
     EXPECT_TRUE(QFileInfo(dir.file("MyDocuments/DATABASE")).isDir());
+    EXPECT_EQ(QFileInfo(dir.file("MyDocuments")).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFileDevice::Permissions());
     // A second preparation keeps what is there.
     store.AddOper("X", "1");
     store.SaveToFile(dir.file("MyDocuments/VELT.dat"));
@@ -926,5 +946,224 @@ TEST(MainForm, ScreenshotForAPerson)
     const QString out = QStringLiteral(VELT_BINARY_DIR "/screenshots/main-window.png");
     QDir().mkpath(QFileInfo(out).path());
     EXPECT_TRUE(shot.save(out));
+    w.FormDestroy();
+}
+
+TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const QString& base)> spoil;
+        const char* caption;
+        QStringList textParts;
+    };
+    const Case cases[] = {
+        {"record length that disagrees with the fields",
+         [](const QString& base) {
+             QByteArray b = testutil::readFile(base);
+             b[10] = char(0xFF);
+             b[11] = char(0xFF);
+             testutil::writeFile(base, b);
+         },
+         "Ошибка!", {u("повреждён"), "records of", u("оставлен как есть")}},
+        {"count that leaves records uncounted",
+         [](const QString& base) {
+             QByteArray b = testutil::readFile(base);
+             b[4] = 0;
+             testutil::writeFile(base, b);
+         },
+         "Ошибка!", {u("повреждён"), "more bytes after them"}},
+        {"a folder where the file should be",
+         [](const QString& base) {
+             QFile::remove(base);
+             QDir().mkpath(base);
+         },
+         "Ошибка!", {u("Не удаётся открыть файл журнала"), "Is a directory"}},
+        {"a damaged name that would make it look older",
+         [](const QString& base) {
+             QByteArray b = testutil::readFile(base);
+             b.replace("INSP_NUMB", "INSP_NUMC");
+             testutil::writeFile(base, b);
+         },
+         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}},
+        {"columns of no generation",
+         [](const QString& base) {
+             QFile::remove(base);
+             QFile::remove(QString(base).replace(".DBF", ".DBT"));
+             dbf::Table::create(base, {{"A", 'N', 5, 0}, {"B", 'C', 10, 0}});
+         },
+         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Env env;
+        makeJournal(env.work, db::Schema::DefaultMp);
+        insertRows(env.work, 3);
+        const QString base = env.work + "/DATABASE/Base.DBF";
+        c.spoil(base);
+        const QByteArray before = QFileInfo(base).isFile() ? testutil::readFile(base) : QByteArray();
+        int made = 0;
+        {
+            TfmMain w(env.app, env.options(&made));
+            EXPECT_FALSE(w.FormCreate());
+            EXPECT_FALSE(w.isVisible());
+        }
+        // Told once, never offered a conversion, no login, nothing written.
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u(c.caption));
+        for (const QString& part : c.textParts)
+            EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains(part)) << env.boxes.AskedSoFar()[0].text.toStdString();
+        EXPECT_FALSE(env.log().contains(u("Запрос Логина-Пароля...")));
+        EXPECT_EQ(made, 0);
+        if (!before.isEmpty())
+            EXPECT_EQ(testutil::readFile(base), before);
+    }
+    {
+        // Held by another program: told why.
+        Env env;
+        makeJournal(env.work, db::Schema::DefaultMp);
+        dbf::LockedFile other(env.work + "/DATABASE/Base.DBF", dbf::LockedFile::Mode::OpenExisting);
+        TfmMain w(env.app, env.options());
+        EXPECT_FALSE(w.FormCreate());
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains("in use by another program")) << env.boxes.AskedSoFar()[0].text.toStdString();
+    }
+}
+
+TEST(MainForm, AJournalCutInsideItsRecordsIsToldThenOpenedWithTheWholeOnes)
+{
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 3);
+    const QString base = env.work + "/DATABASE/Base.DBF";
+    QByteArray b = testutil::readFile(base);
+    testutil::writeFile(base, b.left(b.size() - 100));
+    env.boxes.Answer(IDOK);
+    env.boxes.Answer(IDCANCEL);
+    login("1111");
+    TfmMain w(env.app, env.options());
+    ASSERT_TRUE(w.FormCreate());
+    ASSERT_EQ(env.boxes.Count(), 2);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text,
+              u("Файл журнала %1 обрезан: в нём не хватает записей: 1.\nЖурнал будет открыт с уцелевшими записями: 2.").arg(base));
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Внимание!"));
+    EXPECT_TRUE(env.log().contains(u("Проверка БД - файл журнала обрезан: не хватает 1 записей, целых записей 2")));
+    EXPECT_TRUE(env.log().contains(u("Вход выполнил оператор: 'ОПЕРАТОР'")));
+    w.FormDestroy();
+}
+
+TEST(MainForm, AWorkFolderThatCannotBeWrittenEndsTheProgramAtOnce)
+{
+    // A folder not even the superuser can write in.
+    TempDir dir;
+    QDir().mkpath(dir.file("app"));
+    ASSERT_TRUE(QFile::link("/proc/1", dir.file("app/MyDocuments")));
+    try {
+        TfmMain w(dir.file("app"));
+        ADD_FAILURE() << "started";
+    } catch (const std::runtime_error& e) {
+        const QString text = QString::fromUtf8(e.what());
+        EXPECT_TRUE(text.startsWith(u("В рабочую папку %1 нельзя записывать (").arg(dir.file("app/MyDocuments")))) << e.what();
+        EXPECT_TRUE(text.endsWith(u("программа не может вести журнал измерений и будет закрыта."))) << e.what();
+    }
+}
+
+TEST(MainForm, WhatTheProgramKeepsIsItsOwnersOnly)
+{
+    const mode_t saved = ::umask(022);
+    PrivateFilesFromNowOn();
+    {
+        Env env;
+        ::chmod(QFile::encodeName(env.work).constData(), 0755);
+        TfmMain w(env.app, env.programsJournal());
+        ASSERT_TRUE(env.start(w));
+        w.FormDestroy();
+        auto mode = [](const QString& path) {
+            struct stat st {};
+            EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+            return st.st_mode & 0777;
+        };
+        EXPECT_EQ(mode(env.work), 0700u);
+        for (const char* file : {"DATABASE/Base.DBF", "DATABASE/Base.DBT", "DATABASE/InfoPrib.DBF", "VELT.ini", "test_app.log"})
+            EXPECT_EQ(mode(env.work + "/" + file), 0600u) << file;
+    }
+    ::umask(saved);
+}
+
+namespace {
+
+TVELTMeasurement measurement(int i)
+{
+    TVELTMeasurement m;
+    std::memset(&m, 0, sizeof m);
+    m.SerialNumber = 812;
+    m.Probe.Timestamp = rtl::EncodeDateTime(2024, 3, 1, 10, 0, i, 0);
+    m.Probe.AlcResult = 0.01 * i;
+    m.Probe.nMeasure = uint32_t(i);
+    m.Probe.RecordType = 1;
+    m.ModelCode = 10;
+    m.DeviceType = 3;
+    return m;
+}
+
+} // namespace
+
+TEST(MainForm, AMeasurementThatCannotBeFiledIsToldOncePerBurstAndLoggedWhole)
+{
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    insertRows(env.work, 200);
+    TfmMain w(env.app, env.programsJournal());
+    ASSERT_TRUE(env.start(w));
+    const QString base = env.work + "/DATABASE/Base.DBF";
+    const qint64 size = QFileInfo(base).size();
+    ASSERT_GT(size, QFileInfo(env.work + "/test_app.log").size() + 20000) << "the log must stay writable";
+
+    // A full disk, played by a file size limit the table is at.
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(size + 10);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    auto burst = [&](int first, int n) {
+        w.Interface->BeginBurst();
+        for (int i = first; i < first + n; ++i) {
+            const TVELTMeasurement m = measurement(i);
+            w.Interface->OnMeasurements(&m, 0);
+        }
+        const bool filed = w.Interface->LastRecordFiled();
+        QCoreApplication::processEvents();
+        w.Interface->EndBurst();
+        w.Interface->OnMeasurements(nullptr, 1);
+        QCoreApplication::processEvents();
+        return filed;
+    };
+    env.boxes.Answer(IDOK);
+    env.boxes.Answer(IDOK);
+    EXPECT_FALSE(burst(1, 3));
+    EXPECT_EQ(env.boxes.Count(), 1);
+    EXPECT_FALSE(burst(10, 2));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(env.boxes.Count(), 2);
+    EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.startsWith(u("Измерение не удалось записать в журнал:\n"))) << env.boxes.AskedSoFar()[0].text.toStdString();
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Ошибка!"));
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].icon(), MB_ICONERROR);
+
+    // Each one is in the log whole: its columns and its bytes.
+    QStringList unfiled;
+    for (const QString& line : env.log())
+        if (line.startsWith(u("NewMeasure - error: измерение не записано в журнал (")))
+            unfiled << line;
+    ASSERT_EQ(unfiled.size(), 5);
+    const TVELTMeasurement first = measurement(1);
+    EXPECT_TRUE(unfiled[0].contains("PRIBOR=812 DATA_IZM=2024.03.01 10:00:01 NUM_VIDOH=1 IZM=0.010")) << unfiled[0].toStdString();
+    EXPECT_TRUE(unfiled[0].endsWith(" record=" + QByteArray(reinterpret_cast<const char*>(&first), sizeof first).toHex()));
+
+    // Room again: the next one is filed, after the 200 that were there.
+    EXPECT_TRUE(burst(20, 1));
+    EXPECT_EQ(env.boxes.Count(), 2);
+    EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 201"));
     w.FormDestroy();
 }

@@ -107,7 +107,8 @@ TEST(Debug, FallsBackToNumberedNames)
     g.log.SetBaseName(dir.file("later/velt"));
     g.log.Print("lost");
     EXPECT_FALSE(g.log.OpenFile());
-    EXPECT_EQ(g.log.FileName(), dir.file("later/velt999.log"));
+    // A folder that is not there refuses every name: the numbered ones are not tried.
+    EXPECT_EQ(g.log.FileName(), dir.file("later/velt.log"));
     d.mkdir("later");
     g.log.Print("kept");
     EXPECT_EQ(readFile(dir.file("later/velt.log")), kHeader20240102 + "03:04:05.006 01a\\02b  kept\r\n");
@@ -161,7 +162,9 @@ TEST(Debug, LocationPrefix)
 TEST(Debug, SixteenThreadsWriteWholeLines)
 {
     testutil::TempDir dir;
-    TDebug log; // real clock and ids
+    // Real clock and ids; every thread taken for one whose lines are never limited: this is about whole lines.
+    TDebug log{TDebug::Sources{[] { return rtl::LocalSystemTime(); }, [] { return static_cast<unsigned long>(::getpid()); },
+                               [] { return static_cast<unsigned long>(::gettid()); }, {}, [] { return true; }}};
     log.SetBaseName(dir.file("velt"));
     constexpr int kThreads = 16, kLines = 500;
     std::vector<std::thread> threads;
@@ -193,4 +196,106 @@ TEST(Debug, SixteenThreadsWriteWholeLines)
         ASSERT_EQ(m.captured(2), tids[t]);
     }
     EXPECT_TRUE(lines.last().isEmpty());
+}
+
+namespace {
+
+// A log whose lines come from an instrument's thread, with a clock the test moves.
+struct WorkerLog {
+    std::int64_t ms = 0;
+    TDebug log{TDebug::Sources{[] { return rtl::SystemTime{2024, 1, 2, 2, 3, 4, 5, 6}; }, [] { return 0x1aul; },
+                               [] { return 0x2bul; }, [this] { return ms; }, [] { return false; }}};
+};
+
+void noAnswer(TDebug& log) { log.Print("Current measure: Alc_get_result - error"); }
+void noise(TDebug& log, int n) { log.Print("bad header %d", n); }
+
+QList<QByteArray> linesOf(const QString& path)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray& l : readFile(path).split('\n'))
+        if (l.startsWith("03:04:05.006"))
+            lines << l.mid(QByteArray("03:04:05.006 01a\\02b  ").size()).chopped(1);
+    return lines;
+}
+
+} // namespace
+
+TEST(Debug, AnInstrumentsThreadLogsASilentInstrumentOnceAMinuteAndNoiseInMeasure)
+{
+    testutil::TempDir dir;
+    WorkerLog w;
+    w.log.SetBaseName(dir.file("velt"));
+    for (int i = 0; i < 40; ++i, w.ms += 1500)  // a poll every 1.5 s for a minute
+        noAnswer(w.log);
+    w.ms = 61000;
+    noAnswer(w.log);
+    for (int i = 0; i < 50; ++i)
+        noise(w.log, i);
+    w.ms = 122000;
+    noise(w.log, 99);
+    const QList<QByteArray> lines = linesOf(dir.file("velt.log"));
+    ASSERT_EQ(lines.size(), 2 + kLogLinesPerWindow + 1);
+    EXPECT_EQ(lines[0], "Current measure: Alc_get_result - error");
+    EXPECT_EQ(lines[1], "Current measure: Alc_get_result - error [39 more like this not logged]");
+    EXPECT_EQ(lines[2], "bad header 0");
+    EXPECT_EQ(lines[1 + kLogLinesPerWindow], "bad header 19");
+    EXPECT_EQ(lines.back(), "bad header 99 [30 more like this not logged]");
+
+    // Texts passed on whole ("%s", as the drivers' window lines are) are each their own: a download's
+    // hundreds of different lines all stay, one repeated line does not.
+    testutil::TempDir dir3;
+    WorkerLog p;
+    p.log.SetBaseName(dir3.file("velt"));
+    for (int i = 0; i < 100; ++i)
+        p.log.Print("%s", QStringLiteral("Загрузка: Блок 0, запись %1").arg(i).toUtf8().constData());
+    for (int i = 0; i < 10; ++i)
+        p.log.Print("%s", "Прибор не обнаружен");
+    const QList<QByteArray> passed = linesOf(dir3.file("velt.log"));
+    ASSERT_EQ(passed.size(), 101);
+    EXPECT_EQ(passed.back(), QByteArray("Прибор не обнаружен"));
+
+    // The main thread's lines are what the operator did: never left out.
+    testutil::TempDir dir2;
+    FakeLog f;
+    f.log.SetBaseName(dir2.file("velt"));
+    for (int i = 0; i < 50; ++i)
+        noise(f.log, 1);
+    EXPECT_EQ(linesOf(dir2.file("velt.log")).size(), 50);
+}
+
+TEST(Debug, BytesFromALineAreWrittenAsHex)
+{
+    testutil::TempDir dir;
+    FakeLog f;
+    f.log.SetBaseName(dir.file("velt"));
+    f.log.Print("incorrect date ('%.12s')", "\x1b[2J\r\x01" "12\xff\xd0" "\x7f");
+    f.log.Print("%s", "Оператор\tкак есть");
+    const QList<QByteArray> lines = linesOf(dir.file("velt.log"));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "incorrect date ('\\x1b[2J\\x0d\\x0112\\xff\\xd0\\x7f')");
+    EXPECT_EQ(lines[1], QByteArray("Оператор\tкак есть"));
+}
+
+TEST(Debug, RotatedBySizeKeepingAFewOldFiles)
+{
+    testutil::TempDir dir;
+    FakeLog f;
+    f.log.SetBaseName(dir.file("velt"));
+    const std::string chunk(4000, 'x');
+    const int perFile = int(kLogRotateBytes / 4000) + 1;
+    for (int i = 0; i < perFile * (kLogFilesKept + 2); ++i)
+        f.log.Print("%d %s", i, chunk.c_str());
+    QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    QStringList want = {"velt.log"};
+    for (int k = 1; k <= kLogFilesKept; ++k)
+        want << QStringLiteral("velt.log.%1").arg(k);
+    EXPECT_EQ(names, want);
+    for (const QString& n : names) {
+        EXPECT_LE(QFileInfo(dir.file(n)).size(), kLogRotateBytes + 8192) << n.toStdString();
+        EXPECT_TRUE(readFile(dir.file(n)).startsWith(kHeader20240102)) << n.toStdString();
+    }
+    // The newest lines are in the current file, the ones before them in ".1".
+    EXPECT_TRUE(readFile(dir.file("velt.log")).contains(QByteArray::number(perFile * (kLogFilesKept + 2) - 1) + " x"));
+    EXPECT_TRUE(QFileInfo(dir.file("velt.log")).permissions() == (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
 }

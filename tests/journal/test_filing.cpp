@@ -1,6 +1,7 @@
 // Filing of measurements: the duplicate search, insert with the next identifier, completion of a record
 // already filed, interlock events by their signed codes.
 #include "JournalFixture.h"
+#include "platform/controls/MessageBox.h"
 
 #include <functional>
 
@@ -162,8 +163,10 @@ TEST(Filing, AFailingRecordIsLoggedAndTheNextOneIsFiled)
     j.conn->ReleaseFiles();
     const QString moved = j.dir.file("DATABASE/gone.DBF");
     ASSERT_TRUE(QFile::rename(j.base(), moved));
+    ctl::TScriptedMessageBoxPort boxes;
     j.ctrl->NewMeasure(&first, 0);
     EXPECT_TRUE(j.log().contains(QString::fromUtf8("NewMeasure - error")));
+    EXPECT_EQ(boxes.Count(), 1); // the operator is told
     j.conn->ReleaseFiles();
     ASSERT_TRUE(QFile::rename(moved, j.base()));
     const auto second = Measurement(2013, 1, 1, 0, 1, 0, 5, 0.2);

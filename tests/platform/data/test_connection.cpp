@@ -1,4 +1,5 @@
 #include "JournalSchemas.h"
+#include "KillAtSyscall.h"
 #include "common/testutil.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -6,6 +7,7 @@
 #include "platform/data/Field.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -134,4 +136,54 @@ TEST(Connection, ThreadsWritingOneTableThroughTheirOwnConnectionsLoseNothing)
     for (q.First(); !q.Eof(); q.Next())
         ids.insert(q.FieldByName("ID")->AsInteger());
     EXPECT_EQ(ids.size(), 200);
+}
+
+TEST(Connection, CreatingTheJournalSurvivesAKillAtAnyInstant)
+{
+    // The first start creates Base (with its memo file) and is killed at every system call in turn; the
+    // next start, whatever it finds, comes up with a journal that files a record with a photo.
+    const QByteArray photo("\xFF\xD8\x1A\x1A\x00\xFF\xD9", 7);
+    auto connect = [](TADOConnection& conn, const QString& dir) {
+        conn.SetConnectionString("FILE NAME=" + dir + "/connect.udl");
+        conn.Open();
+    };
+    int killed = 0;
+    bool finished = false;
+    for (int stop = 1; stop < 3000 && !finished; ++stop) {
+        SCOPED_TRACE(stop);
+        // In memory where the machine has it: every step syncs, and a disk makes that slow.
+        QTemporaryDir dir(QDir("/dev/shm").exists() ? "/dev/shm/velt-kill-XXXXXX" : QDir::tempPath() + "/velt-kill-XXXXXX");
+        ASSERT_TRUE(dir.isValid());
+        const killat::Outcome outcome = killat::run(stop, [&] {
+            TADOConnection conn;
+            connect(conn, dir.path());
+            TADOQuery q(&conn);
+            q.SetSQL(fixtures::defaultMpCreate());
+            q.ExecSQL();
+        });
+        ASSERT_NE(outcome, killat::Outcome::Failed);
+        finished = outcome == killat::Outcome::Finished;
+        killed += outcome == killat::Outcome::Killed;
+
+        TADOConnection conn;
+        connect(conn, dir.path());
+        TADOQuery q(&conn);
+        if (!conn.TableExists("Base")) {
+            q.SetSQL(fixtures::defaultMpCreate());
+            q.ExecSQL();
+        }
+        q.SetSQL("INSERT INTO Base (ID, OBSL_PHOTO) VALUES (1, :PH)");
+        q.Parameters().ParamByName("PH")->SetValue(photo);
+        q.ExecSQL();
+        q.SetSQL("SELECT * FROM Base");
+        q.Open();
+        ASSERT_EQ(q.RecordCount(), 1);
+        EXPECT_EQ(q.FieldByName("OBSL_PHOTO")->AsBytes(), photo);
+        q.Close();
+        conn.Close();
+        // Nothing half-made is left beside the journal.
+        EXPECT_EQ(QDir(dir.filePath("DATABASE")).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({"Base.DBF", "Base.DBT"}));
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_GT(killed, 10);
 }

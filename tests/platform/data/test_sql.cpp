@@ -386,6 +386,11 @@ TEST_F(Journal, StatementsOutsideTheSetFailQuotingThemselves)
         EXPECT_TRUE(message.contains(text)) << message.toStdString();
     }
     EXPECT_TRUE(errorOf([&] { open("DELETE FROM Base WHERE ID = 1"); }).contains("ExecSQL"));
+    // Parentheses nested past any statement the program builds are refused, not recursed into without end.
+    const QString deep = "SELECT * FROM Base WHERE " + QString(100000, '(') + "ID = 1" + QString(100000, ')');
+    EXPECT_TRUE(errorOf([&] { open(deep); }).contains("nested deeper"));
+    open("SELECT COUNT(*) as cnt FROM Base WHERE ((ID >= 1) AND (ID <= 5))");
+    EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 5);
     open("SELECT COUNT(*) as cnt FROM Base");
     EXPECT_EQ(q.FieldByName("cnt")->AsInteger(), 5);  // nothing was run
 }
