@@ -371,7 +371,8 @@ void TVelt_B::ClosePort()
 void TVelt_B::SetCommPort_b()
 {
     PortRequest = false;
-    ReopenPort = 0;
+    // Set when the port is chosen again because its device came back rather than by the operator.
+    const int awaited = ReopenPort.exchange(0);
     SetStatus(u("Статус: закрытие..."));
     Sleep(100);
     ClosePort();
@@ -427,6 +428,19 @@ void TVelt_B::SetCommPort_b()
         return;
     }
     AddLogLine(u("Прибор не обнаружен"));
+    if (awaited > 0) {
+        // Something else answered to the name, or the instrument is not ready yet: the source stays on its
+        // port and tries again a while later, unless the operator chooses meanwhile.
+        ClosePort();
+        KeptPort = awaited;
+        SetStatus(u("Статус: Связь потеряна!"));
+        enablePortList();
+        for (int i = 0; i < 50 && !PortRequest && Sleep(100); ++i) {
+        }
+        if (!PortRequest)
+            ReopenPort = awaited;
+        return;
+    }
     if (!Sleep(500))
         return;
     onMain([this] {

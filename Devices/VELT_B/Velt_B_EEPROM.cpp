@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <initializer_list>
+
 namespace {
 
 QLabel* label(const char* text, QWidget* parent, int left, int top)
@@ -13,6 +15,23 @@ QLabel* label(const char* text, QWidget* parent, int left, int top)
     l->move(left, top);
     l->adjustSize();
     return l;
+}
+
+struct TRow {
+    QLabel** caption;
+    const char* text;
+    QLabel** value; // "---" until the download fills it
+    int valueLeft;
+};
+
+// Caption and value label pairs, one row every 16 pixels from top.
+void rows(QWidget* parent, int left, int top, std::initializer_list<TRow> list)
+{
+    for (const TRow& r : list) {
+        *r.caption = label(r.text, parent, left, top);
+        *r.value = label("---", parent, r.valueLeft, top);
+        top += 16;
+    }
 }
 
 } // namespace
@@ -26,10 +45,7 @@ TfmVelt_B_EEPROM::TfmVelt_B_EEPROM(std::atomic<int>* go) : QDialog(nullptr), go_
 
     GroupBox1 = new QGroupBox(QString::fromUtf8("Прогресс:"), this);
     GroupBox1->setGeometry(8, 8, 185, 113);
-    Label1 = label("Полученно/Передано:", GroupBox1, 8, 24);
-    lbCountRec = label("---", GroupBox1, 128, 24);
-    Label2 = label("Всего записей:", GroupBox1, 8, 40);
-    lbFullRec = label("---", GroupBox1, 128, 40);
+    rows(GroupBox1, 8, 24, {{&Label1, "Полученно/Передано:", &lbCountRec, 128}, {&Label2, "Всего записей:", &lbFullRec, 128}});
     Label7 = label("Статус:", GroupBox1, 8, 64);
     lbState = label("---", GroupBox1, 16, 80);
 
@@ -47,16 +63,10 @@ TfmVelt_B_EEPROM::TfmVelt_B_EEPROM(std::atomic<int>* go) : QDialog(nullptr), go_
 
     GroupBox2 = new QGroupBox(QString::fromUtf8("Прибор:"), this);
     GroupBox2->setGeometry(200, 8, 233, 113);
-    Label8 = label("Порт:", GroupBox2, 16, 24);
-    lbCOMport = label("---", GroupBox2, 88, 24);
-    Label3 = label("Модель:", GroupBox2, 16, 40);
-    lbNamePribor = label("---", GroupBox2, 88, 40);
-    Label4 = label("Номер:", GroupBox2, 16, 56);
-    lbSerialNum = label("---", GroupBox2, 88, 56);
-    Label5 = label("Дата поверки:", GroupBox2, 16, 72);
-    lbDatePover = label("---", GroupBox2, 104, 72);
-    Label6 = label("Всего произведено выдохов:", GroupBox2, 16, 88);
-    lbAllLifeZapis = label("---", GroupBox2, 168, 88);
+    rows(GroupBox2, 16, 24,
+         {{&Label8, "Порт:", &lbCOMport, 88}, {&Label3, "Модель:", &lbNamePribor, 88},
+          {&Label4, "Номер:", &lbSerialNum, 88}, {&Label5, "Дата поверки:", &lbDatePover, 104},
+          {&Label6, "Всего произведено выдохов:", &lbAllLifeZapis, 168}});
 
     connect(bActions, &QPushButton::clicked, this, [this] {
         go_->store(1);

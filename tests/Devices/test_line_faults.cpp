@@ -30,6 +30,12 @@ struct LinkedPort {
         sys::SetSerialPortOverride(number, link);
         return sim;
     }
+    // Pulled out: the simulator ends and its device name goes with it.
+    void Unplug(std::unique_ptr<Sim>& sim)
+    {
+        sim.reset();
+        QFile::remove(link);
+    }
 };
 
 struct ListenerRig {
@@ -113,7 +119,7 @@ TEST(LineFaults, TheListenerWaitsForAMissingPortAndOpensALostOneAgain)
     EXPECT_EQ(rig.Status(), U("Статус: Открыт успешно"));
 
     // Unplugged: said on the panel and once in the log; the port is still the source's.
-    sim.reset();
+    port.Unplug(sim);
     ASSERT_TRUE(Pump([&] { return rig.Status() == U("Статус: Связь потеряна!"); }, 5000));
     Pump([] { return false; }, 1200);
     EXPECT_EQ(log.Text().count(QStringLiteral("the line is lost")), 1);
@@ -143,7 +149,7 @@ TEST(LineFaults, TheRequestAndAnswerDriverKeepsAMissingPortAndIdentifiesTheInstr
     ASSERT_TRUE(rig.Identified(15000)) << d->LogText().toStdString();
     EXPECT_EQ(d->lbStatus->text(), U("Статус: Открыт успешно"));
 
-    sim.reset();
+    port.Unplug(sim);
     ASSERT_TRUE(Pump([&] { return d->lbStatus->text() == U("Статус: Связь потеряна!"); }, 8000))
         << d->LogText().toStdString();
     EXPECT_FALSE(d->bGetEEPROM->isEnabled());
@@ -172,7 +178,7 @@ TEST(LineFaults, ADownloadCutMidwaySaysItIsIncompleteAndHowMuchCameOver)
     ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     ASSERT_TRUE(rig.LogHas("Загрузка: Блок 2, запись 0"));
-    sim.reset(); // unplugged in the middle of the walk
+    port.Unplug(sim); // in the middle of the walk
 
     ASSERT_TRUE(rig.LogHas("Запрос данных не завершён! Передано записей", 20000)) << d->LogText().toStdString();
     const QString log = d->LogText();
