@@ -54,7 +54,7 @@ for program in "${once[@]}"; do
 done
 
 python3 - "$out" $sizes <<'EOF'
-import json, os, sys
+import json, os, re, sys
 
 folder, sizes = sys.argv[1], sys.argv[2:]
 columns = sizes + ["once"]
@@ -79,7 +79,7 @@ for name in sorted(os.listdir(folder)):
     for b in report.get("benchmarks", []):
         if b.get("run_type") == "aggregate":
             continue
-        key = (program.removeprefix("bench_"), b["name"].removesuffix("/real_time").removesuffix("/manual_time"))
+        key = (program.removeprefix("bench_"), re.sub(r"/(iterations:\d+|real_time|manual_time)", "", b["name"]))
         if key not in rows:
             rows[key] = {}
             order.append(key)
@@ -92,7 +92,8 @@ for name in sorted(os.listdir(folder)):
             extra.append(f"{b['bytes_per_second'] / 1e6:.0f} MB/s")
         for counter in ("rows", "records", "wire_ratio", "wire_s", "pauses_s", "download_s"):
             if counter in b:
-                extra.append(f"{counter} {b[counter]:.3g}")
+                v = b[counter]
+                extra.append(f"{counter} " + (f"{v:,.0f}" if v >= 1000 else f"{v:.3g}"))
         rows[key][column] = text + (" (" + ", ".join(extra) + ")" if extra else "")
 
 shown = [c for c in columns if any(c in r for r in rows.values())]
