@@ -15,10 +15,12 @@ bin=$build/bench
 sizes=${VELT_BENCH_SIZES:-10000 100000 1000000}
 min_time=${BENCH_MIN_TIME:-0.2}
 sized=(bench_dbf_journal bench_journal_filing)
-once=(bench_grid_paint bench_rq_download bench_consolidated_report bench_report_build bench_report_template
-      bench_canvas bench_codepage bench_log)
-
-for program in "${sized[@]}" "${once[@]}"; do
+once=()
+for path in "$bin"/bench_*; do
+    program=$(basename "$path")
+    [[ -f $path && -x $path && " ${sized[*]} " != *" $program "* ]] && once+=("$program")
+done
+for program in "${sized[@]}"; do
     if [[ ! -x $bin/$program ]]; then
         echo "no $bin/$program: build first (make build)" >&2
         exit 1
