@@ -1,7 +1,8 @@
-// Both journals at VELT_BENCH_RECORDS records (100,000 unless set). A burst of 1,000 new measurements filed through
-// the controller as the manager delivers them ("default_mp": duplicate search, insert, identifier-window
-// view after each, the full view at the end of the burst; "default": duplicate search, insert, the whole
-// view after each), and a repeated download of the same burst (every record found, none filed); a burst is timed with its end-of-burst refresh.
+// Both journals at VELT_BENCH_RECORDS records (100,000 unless set). A burst of 1,000 new measurements filed
+// through the controller as the manager delivers them ("default_mp": duplicate search, insert, identifier-window
+// view after each, the full view at the end of the burst; "default": duplicate search, insert, the whole view
+// after each), timed with its end-of-burst refresh, and a repeated download of the same burst (every record
+// found, none filed).
 #include "Devices/Measurement.h"
 #include "fixture.h"
 #include "db/DBInfoPribors.h"
