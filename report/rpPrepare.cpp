@@ -452,10 +452,12 @@ namespace {
 void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
 {
     TrpEMFPages& pages = *r->EMFPages;
+    // An empty list means every page; a list that names no page ("5-3", "0") prints nothing.
+    const bool all = pageNumbers.trimmed().isEmpty();
     const QList<int> list = rpParsePageNumbers(pageNumbers);
     QList<int> selected;
     for (int i = 0; i < pages.Count(); ++i)
-        if (list.isEmpty() || list.contains(i + 1))
+        if (all || list.contains(i + 1))
             selected.append(i);
     // No pages, or none in the list: no print job at all.
     if (selected.isEmpty())

@@ -38,8 +38,7 @@ public:
     EvaluationGuard(QSet<QString>& set, const QString& name) : set_(set), key_(name.toUpper())
     {
         // A chain of names that never repeats exactly (each one a blank longer, say) must end too.
-        constexpr int kMaxDepth = 64;
-        if (set_.contains(key_) || set_.size() >= kMaxDepth)
+        if (set_.contains(key_) || set_.size() >= rplimits::NameDepth)
             throw ErpError(QStringLiteral("Undefined symbol \"") + name + QLatin1Char('"'));
         set_.insert(key_);
     }
