@@ -123,6 +123,8 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     bottom->addWidget(new QLabel(QStringLiteral("Оператор:"), this));
     lbOPER = new QLabel(this);
     bottom->addWidget(lbOPER, 1);
+    bPrintAkt = new QPushButton(QStringLiteral("Печать."), this);
+    bottom->addWidget(bPrintAkt);
     bSave = new QPushButton(QStringLiteral("Сохранить."), this);
     bCancel = new QPushButton(QStringLiteral("Отмена."), this);
     bottom->addWidget(bSave);
@@ -135,6 +137,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
         b->setAutoDefault(false);
     connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
     connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
+    connect(bPrintAkt, &QPushButton::clicked, this, [this] { if (OnPrint) OnPrint(); });
     connect(bCancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
     // Tests and the shell find the controls by their names.
     for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
@@ -145,7 +148,8 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
              {eMEAS_PLACE, "eMEAS_PLACE"}, {eOBSL_NAUTO, "eOBSL_NAUTO"}, {GroupBox2, "GroupBox2"},
              {eINSP_FAM, "eINSP_FAM"}, {eINSP_NAME, "eINSP_NAME"}, {eINSP_PAT, "eINSP_PAT"},
              {eINSP_DEPR, "eINSP_DEPR"}, {eINSP_NUMB, "eINSP_NUMB"}, {lbOPER, "lbOPER"},
-             {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"}})
+             {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"},
+             {bPrintAkt, "bPrintAkt"}})
         w->setObjectName(QString::fromLatin1(name));
 
     resize(820, 400);
@@ -210,6 +214,7 @@ void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
     GroupBox3->setTitle(QStringLiteral("Данные гражданина(гражданки):"));
     Label8->setText(QStringLiteral("Фамилия:"));
     bSave->setEnabled(true);
+    bPrintAkt->setEnabled(true);
     bWaitNewIzm->setEnabled(true);
 }
 
@@ -233,6 +238,7 @@ TDataForm_MP TfmDefault_MP_ActWindow::ActFromControls(const TDataForm_MP& act) c
 void TfmDefault_MP_ActWindow::SetWaiting(bool waiting)
 {
     bSave->setEnabled(!waiting);
+    bPrintAkt->setEnabled(!waiting);
     bWaitNewIzm->setEnabled(!waiting);
     gbDannie_s_Pribora->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
                                          : QStringLiteral("Данные с прибора:"));

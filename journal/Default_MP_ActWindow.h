@@ -32,6 +32,7 @@ public:
 
     std::function<void()> OnWaitNewIzm;
     std::function<void()> OnSave;
+    std::function<void()> OnPrint;
     std::function<void()> OnCancel;
 
 private:
@@ -59,6 +60,7 @@ private:
     QLineEdit* eINSP_NUMB;
     QLabel* lbOPER;
     QLabel* imSavePhoto;
+    QPushButton* bPrintAkt;
     QPushButton* bSave;
     QPushButton* bCancel;
 };

@@ -120,6 +120,11 @@ TfmReportWindow::~TfmReportWindow()
     Owner->Remove(QStringLiteral("rpDBDataSet1"));
 }
 
+int TfmReportWindow::PreviewPages() const
+{
+    return rpPreview->AllPages();
+}
+
 void TfmReportWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

@@ -58,6 +58,8 @@ public:
 
     // 0 after creation, 1 once the journal report is shown, 2 once the act report is shown.
     int ReportKind() const { return reportKind_; }
+    // Pages the preview shows.
+    int PreviewPages() const;
 
     QWidget* Panel1;
     QPushButton* bPrint;

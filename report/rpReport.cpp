@@ -19,14 +19,13 @@
 #include "report/rpStream.h"
 #include "report/rpStrings.h"
 #include "report/rpView.h"
+#include "report/rpXmlExport.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-
-std::function<void(TrpReport*, QIODevice&)> rpXmlExport;
 
 namespace {
 
@@ -124,9 +123,7 @@ void TrpReport::SaveToStream(QIODevice& s)
 {
     CurReport = this;
     if (XmlMode) {
-        if (!rpXmlExport)
-            throw ErpError(QStringLiteral("The XML form of a report cannot be written here"));
-        rpXmlExport(this, s);
+        rpSaveToRP3Stream(this, s);
         return;
     }
     rpWriteByte(s, rpCurrentVersion);

@@ -1,6 +1,7 @@
 // The journal's report windows over the shipped templates: the variables they answer, the journal and
 // an act printed to PDF and read back with pdftotext and pdfimages, and the faults of a missing
 // template, a missing picture and a failed build.
+#include "JournalFixture.h"
 #include "common/testutil.h"
 #include "db/DBInfoPribors.h"
 #include "journal/Default_MP_Report.h"
@@ -12,7 +13,6 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpPrepare.h"
-#include "report/rpPreview.h"
 #include "report/rpPrinter.h"
 #include "report/rpReport.h"
 
@@ -20,6 +20,10 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QApplication>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -268,7 +272,7 @@ TEST_F(ReportForms, JournalOfEachVariantPrintsItsRowsToPdf)
         ASSERT_TRUE(w.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
         EXPECT_EQ(boxes.texts, QStringList()); // every name the template uses is declared or answered
         EXPECT_EQ(w.ReportKind(), 1);
-        ASSERT_GE(w.rpPreview->AllPages(), 1);
+        ASSERT_GE(w.PreviewPages(), 1);
         w.bPrintClick();
         EXPECT_EQ(dialogs, 1);
         const QString text = pdfText(rpPdfOutputFile);
@@ -331,13 +335,13 @@ TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
     table.First();
     TfmDefault_MP_Report w;
     ASSERT_TRUE(w.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
-    const int pages = w.rpPreview->AllPages();
+    const int pages = w.PreviewPages();
     ASSERT_GE(pages, 3);
 
     answer = false;
     w.bPrintClick();
     EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
-    EXPECT_EQ(w.rpPreview->AllPages(), pages); // the preview is left as it was
+    EXPECT_EQ(w.PreviewPages(), pages); // the preview is left as it was
 
     answer = true;
     range = TReportPrintDialog::prPageNums;
@@ -409,6 +413,74 @@ TEST_F(ReportForms, BuildErrorStopsPrinting)
     EXPECT_EQ(boxes.texts.size(), 1);
     EXPECT_EQ(dialogs, 0);
     EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+}
+
+// Runs the action once a window of class W is the active modal window.
+template <class W>
+void whenShown(std::function<void(W&)> action)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(2000);
+    *poll = [action, poll, tries] {
+        if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
+            action(*w);
+            *poll = nullptr;
+        } else if (--*tries > 0) {
+            QTimer::singleShot(2, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
+{
+    jtest::Journal j;
+    QDir().mkpath(j.dir.file("REPORTS"));
+    for (const QString& name : {"Report_MP.rpf", "AktDefault_MP.rpf"})
+        ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, j.dir.file("REPORTS/" + name)));
+    rpPdfOutputFile = j.dir.file("out.pdf");
+    TReportPrintDialog::Runner = [](TReportPrintDialog&) { return true; };
+    for (int i = 0; i < 3; ++i) {
+        const auto m = jtest::Measurement(2017, 1, 1, 9, i, 0, 8, 0.1 * (i + 1), 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 1);
+    }
+
+    int shown = 0;
+    whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+        ++shown;
+        EXPECT_EQ(w.ReportKind(), 1);
+        EXPECT_GE(w.PreviewPages(), 1);
+        w.bPrint->click();
+        w.bCancel->click();
+    });
+    j.ctrl->ShowJournalReport();
+    EXPECT_EQ(shown, 1);
+    const QString journal = pdfText(rpPdfOutputFile);
+    EXPECT_TRUE(journal.contains("01.01.2017 09:02:00")) << journal.toStdString();
+    EXPECT_TRUE(journal.contains("Оператор: ADMIN")) << journal.toStdString();
+
+    // The act: what is typed goes into the printout, nothing into the table.
+    QFile::remove(rpPdfOutputFile);
+    j.query->SetRecNo(1);
+    whenShown<TfmDefault_MP_ActWindow>([&](TfmDefault_MP_ActWindow&) {
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
+        whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+            ++shown;
+            EXPECT_EQ(w.ReportKind(), 2);
+            w.bPrint->click();
+            w.bCancel->click();
+            j.ctrl->bCancelClick();
+        });
+        j.Act<QPushButton>("bPrintAkt")->click();
+    });
+    j.ctrl->OpenAct();
+    EXPECT_EQ(shown, 2);
+    const QString act = pdfText(rpPdfOutputFile);
+    EXPECT_TRUE(act.contains("Фамилия: ПЕЧАТНОВ")) << act.toStdString();
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+    EXPECT_TRUE(j.Value(j.ctrl->Act().ID ? j.ctrl->Act().ID : 1, "OBSL_FAM").toString().isEmpty());
+    TReportPrintDialog::Runner = nullptr;
+    rpPdfOutputFile.clear();
 }
 
 } // namespace
