@@ -133,7 +133,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     column->addStretch(1);
 
     // Enter in an edit must neither save nor cancel the act: no button is the dialog's default.
-    for (QPushButton* b : {bWaitNewIzm, bSave, bCancel})
+    for (QPushButton* b : {bWaitNewIzm, bPrintAkt, bSave, bCancel})
         b->setAutoDefault(false);
     connect(bWaitNewIzm, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
     connect(bSave, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
