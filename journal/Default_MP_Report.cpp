@@ -4,7 +4,6 @@
 #include "journal/NoPhoto.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JPEGImage.h"
-#include "platform/rtl/CaseInsensitivePath.h"
 #include "report/rpGlobals.h"
 #include "report/rpPictureView.h"
 #include "report/rpReport.h"
@@ -22,19 +21,13 @@ TfmDefault_MP_Report::TfmDefault_MP_Report(QWidget* owner)
 bool TfmDefault_MP_Report::ShowJournal(TDataSet* query, TDataSource* source, TDBInfoPribors* infoPribors,
                                        const QString& workDir, const QString& operatorName)
 {
-    operatorName_ = operatorName;
-    workDir_ = workDir;
     infoPribors_ = infoPribors;
-    bindJournal(query, source);
-    return showReport(*rpRep, rtl::resolveCaseInsensitive(workDir + QStringLiteral("/REPORTS/Report_MP.rpf")), 1);
+    return showJournal(query, source, workDir, operatorName, QStringLiteral("Report_MP.rpf"));
 }
 
 bool TfmDefault_MP_Report::ShowAct(const QString& workDir, const TDataReportAkt& act)
 {
-    workDir_ = workDir;
-    act_ = act;
-    return showReport(*rpRepAkt, rtl::resolveCaseInsensitive(workDir + QStringLiteral("/REPORTS/AktDefault_MP.rpf")),
-                      2);
+    return showAct(workDir, act, QStringLiteral("AktDefault_MP.rpf"));
 }
 
 void TfmDefault_MP_Report::rpRepGetValue(const QString& name, QVariant& value)

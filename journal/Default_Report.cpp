@@ -20,17 +20,12 @@ TfmDefault_Report::TfmDefault_Report(QWidget* owner) : TfmReportWindow(owner, QS
 bool TfmDefault_Report::ShowJournal(TDataSet* query, TDataSource* source, const QString& workDir,
                                     const QString& operatorName)
 {
-    operatorName_ = operatorName;
-    workDir_ = workDir;
-    bindJournal(query, source);
-    return showReport(*rpRep, rtl::resolveCaseInsensitive(workDir + QStringLiteral("/REPORTS/Report.rpf")), 1);
+    return showJournal(query, source, workDir, operatorName, QStringLiteral("Report.rpf"));
 }
 
 bool TfmDefault_Report::ShowAct(const QString& workDir, const TDataReportAkt& act)
 {
-    workDir_ = workDir;
-    act_ = act;
-    return showReport(*rpRepAkt, rtl::resolveCaseInsensitive(workDir + QStringLiteral("/REPORTS/AktDefault.rpf")), 2);
+    return showAct(workDir, act, QStringLiteral("AktDefault.rpf"));
 }
 
 void TfmDefault_Report::rpRepGetValue(const QString& name, QVariant& value)

@@ -4,6 +4,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/CaseInsensitivePath.h"
 #include "report/rpComponents.h"
 #include "report/rpDBDataSet.h"
 #include "report/rpEMFPages.h"
@@ -131,8 +132,29 @@ void TfmReportWindow::showEvent(QShowEvent* event)
     rpPreview->setFocus();
 }
 
-bool TfmReportWindow::showReport(TrpReport& report, const QString& templateFile, int kind)
+bool TfmReportWindow::showJournal(TDataSet* query, TDataSource* source, const QString& workDir,
+                                  const QString& operatorName, const QString& templateName)
 {
+    operatorName_ = operatorName;
+    workDir_ = workDir;
+    journal_ = query;
+    if (source)
+        rpDBDataSet1->SetDataSource(source);
+    else
+        rpDBDataSet1->SetDataSet(query);
+    return showReport(*rpRep, templateName, 1);
+}
+
+bool TfmReportWindow::showAct(const QString& workDir, const TDataReportAkt& act, const QString& templateName)
+{
+    workDir_ = workDir;
+    act_ = act;
+    return showReport(*rpRepAkt, templateName, 2);
+}
+
+bool TfmReportWindow::showReport(TrpReport& report, const QString& templateName, int kind)
+{
+    const QString templateFile = rtl::resolveCaseInsensitive(workDir_ + QStringLiteral("/REPORTS/") + templateName);
     bool loaded = false;
     try {
         loaded = report.LoadFromFile(templateFile); // a damaged file has already said so
@@ -146,15 +168,6 @@ bool TfmReportWindow::showReport(TrpReport& report, const QString& templateFile,
     report.ShowReport();
     reportKind_ = kind;
     return true;
-}
-
-void TfmReportWindow::bindJournal(TDataSet* query, TDataSource* source)
-{
-    journal_ = query;
-    if (source)
-        rpDBDataSet1->SetDataSource(source);
-    else
-        rpDBDataSet1->SetDataSet(query);
 }
 
 void TfmReportWindow::bPrintClick()

@@ -83,11 +83,11 @@ protected:
     TfmReportWindow(QWidget* owner, const QString& name);
     void showEvent(QShowEvent* event) override;
 
-    // Loads the template into the report and shows it built; a template that cannot be read is
-    // reported here and gives false, and nothing is shown.
-    bool showReport(TrpReport& report, const QString& templateFile, int kind);
-    // The journal: the data set bound through its source, the row whose variables are asked.
-    void bindJournal(TDataSet* query, class TDataSource* source);
+    // Bind the journal (its data set through its source) or keep the act, then load the template of
+    // REPORTS and show it built; a template that cannot be read is reported here and gives false.
+    bool showJournal(TDataSet* query, class TDataSource* source, const QString& workDir, const QString& operatorName,
+                     const QString& templateName);
+    bool showAct(const QString& workDir, const TDataReportAkt& act, const QString& templateName);
     TDataSet* journal() const { return journal_; }
     // The act's variables both variants answer the same way; false for another name.
     bool actValue(const QString& name, QVariant& value) const;
@@ -102,6 +102,7 @@ protected:
     TDataReportAkt act_;
 
 private:
+    bool showReport(TrpReport& report, const QString& templateName, int kind);
     int reportKind_ = 0;
     TDataSet* journal_ = nullptr;
 };
