@@ -13,12 +13,18 @@ TActWindowBase::TActWindowBase()
     setModal(true);
 }
 
-void TActWindowBase::wire(QGroupBox* instrumentData, QPushButton* waitNew, QPushButton* save, QPushButton* cancel)
+void TActWindowBase::wire(QGroupBox* instrumentData, QPushButton* waitNew, QPushButton* save, QPushButton* cancel,
+                          QPushButton* print)
 {
     data_ = instrumentData;
     wait_ = waitNew;
     save_ = save;
+    print_ = print;
     NoDefaultButton({waitNew, save, cancel});
+    if (print) {
+        NoDefaultButton({print});
+        connect(print, &QPushButton::clicked, this, [this] { if (OnPrint) OnPrint(); });
+    }
     connect(waitNew, &QPushButton::clicked, this, [this] { if (OnWaitNewIzm) OnWaitNewIzm(); });
     connect(save, &QPushButton::clicked, this, [this] { if (OnSave) OnSave(); });
     connect(cancel, &QPushButton::clicked, this, [this] { if (OnCancel) OnCancel(); });
@@ -28,6 +34,8 @@ void TActWindowBase::SetWaiting(bool waiting)
 {
     save_->setEnabled(!waiting);
     wait_->setEnabled(!waiting);
+    if (print_)
+        print_->setEnabled(!waiting);
     data_->setTitle(waiting ? QStringLiteral("Данные с прибора(Ожидается измерение):")
                             : QStringLiteral("Данные с прибора:"));
 }

@@ -93,6 +93,8 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     bottom->addWidget(new QLabel(QStringLiteral("Оператор:"), this));
     lbOPER = new QLabel(this);
     bottom->addWidget(lbOPER, 1);
+    bPrintAkt = new QPushButton(QStringLiteral("Печать."), this);
+    bottom->addWidget(bPrintAkt);
     bSave = new QPushButton(QStringLiteral("Сохранить."), this);
     bCancel = new QPushButton(QStringLiteral("Отмена."), this);
     bottom->addWidget(bSave);
@@ -100,7 +102,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     column->addLayout(bottom);
     column->addStretch(1);
 
-    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel);
+    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel, bPrintAkt);
     // Tests and the shell find the controls by their names.
     for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
              {gbDannie_s_Pribora, "gbDannie_s_Pribora"}, {Label31, "Label31"}, {lbDATA_IZM, "lbDATA_IZM"},
@@ -110,7 +112,8 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
              {eMEAS_PLACE, "eMEAS_PLACE"}, {eOBSL_NAUTO, "eOBSL_NAUTO"}, {GroupBox2, "GroupBox2"},
              {eINSP_FAM, "eINSP_FAM"}, {eINSP_NAME, "eINSP_NAME"}, {eINSP_PAT, "eINSP_PAT"},
              {eINSP_DEPR, "eINSP_DEPR"}, {eINSP_NUMB, "eINSP_NUMB"}, {lbOPER, "lbOPER"},
-             {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"}})
+             {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"},
+             {bPrintAkt, "bPrintAkt"}})
         w->setObjectName(QString::fromLatin1(name));
 
     resize(820, 400);
@@ -166,6 +169,7 @@ void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
     GroupBox3->setTitle(QStringLiteral("Данные гражданина(гражданки):"));
     Label8->setText(QStringLiteral("Фамилия:"));
     bSave->setEnabled(true);
+    bPrintAkt->setEnabled(true);
     bWaitNewIzm->setEnabled(true);
 }
 

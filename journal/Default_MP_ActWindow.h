@@ -48,6 +48,7 @@ private:
     QLineEdit* eINSP_NUMB;
     QLabel* lbOPER;
     QLabel* imSavePhoto;
+    QPushButton* bPrintAkt;
     QPushButton* bSave;
     QPushButton* bCancel;
 };

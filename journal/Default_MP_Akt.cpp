@@ -1,6 +1,7 @@
 // The controller side of the "default_mp" journal: binding to the main window, the table, the views, the
 // grid's columns and cell painting, the record-count status, deletion, settings and filing.
 #include "journal/Default_MP_Akt.h"
+#include "journal/Default_MP_Report.h"
 
 #include "Devices/Measurement.h"
 #include "journal/CellLook.h"
@@ -52,6 +53,7 @@ TfmDefault_MP_Akt::TfmDefault_MP_Akt()
 {
     Window->OnWaitNewIzm = [this] { bWaitNewIzmClick(); };
     Window->OnSave = [this] { bSaveClick(); };
+    Window->OnPrint = [this] { bPrintAktClick(); };
     Window->OnCancel = [this] { bCancelClick(); };
     SetDefaultSettings();
 }
@@ -236,8 +238,9 @@ void TfmDefault_MP_Akt::ApplyJournalSettings(const TJournalSettings& settings)
 
 void TfmDefault_MP_Akt::ShowJournalReport()
 {
-    // The journal's printout comes with the report forms.
-    Dbg().Print("ShowJournalReport: the journal report is not available in this build");
+    TfmDefault_MP_Report report;
+    if (report.ShowJournal(ADOQuery, DS, DBInfoPribors, WorkDir, Oper))
+        report.exec();
 }
 
 void TfmDefault_MP_Akt::ShowConsReport()

@@ -57,6 +57,8 @@ public:
     const gfx::TJPEGImage* ActPhoto() const { return Photo.get(); }
     void bWaitNewIzmClick();
     void bSaveClick();
+    // The act as typed, in the report window; nothing is written.
+    void bPrintAktClick();
     void bCancelClick();
 
     // ---- state, readable by the shell and tests ----

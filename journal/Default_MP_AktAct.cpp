@@ -1,6 +1,7 @@
 // The act side of the "default_mp" controller: the act record, waiting for the next measurement, the
 // photo, saving and cancelling. The act window shows what this keeps.
 #include "journal/Default_MP_Akt.h"
+#include "journal/Default_MP_Report.h"
 
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
@@ -251,6 +252,26 @@ void TfmDefault_MP_Akt::bSaveClick()
             ADOQuery->SetRecNo(a.RowNumber);
     }
     Window->done(1);
+}
+
+void TfmDefault_MP_Akt::bPrintAktClick()
+{
+    const TDataForm_MP a = Window->ActFromControls(Akt);
+    TDataReportAkt r;
+    r.ID = a.ID;
+    r.PRIBOR = a.PRIBOR;
+    r.DATA_IZM = a.DATA_IZM;
+    r.OBSL_FAM = a.OBSL_FAM;
+    r.OBSL_NAME = a.OBSL_NAME;
+    r.OBSL_PAT = a.OBSL_PAT;
+    r.IZM = a.IZM;
+    r.STAT = a.STAT;
+    r.OPER = a.OPER;
+    r.NUM_VIDOH = a.NUM_VIDOH;
+    TfmDefault_MP_Report report(Window.get());
+    report.Photo = Photo.get();
+    if (report.ShowAct(WorkDir, r))
+        report.exec();
 }
 
 void TfmDefault_MP_Akt::bCancelClick()

@@ -202,6 +202,24 @@ void TrpEMFPages::SaveToStream(QIODevice& s)
     }
 }
 
+namespace {
+
+// A page's record head in both file forms: where the record ends, then its paper.
+qint32 readPageHeader(QIODevice& s, TrpPageInfo& p)
+{
+    const qint32 end = rpReadInt(s);
+    p.pgSize = rpReadWord(s);
+    p.pgWidth = rpReadInt(s);
+    p.pgHeight = rpReadInt(s);
+    p.pgOr = rpReadByte(s);
+    p.pgMargins = rpReadByte(s) != 0;
+    if (end < s.pos() || end > s.size())
+        throw ErpStreamError("Page end outside the file");
+    return end;
+}
+
+} // namespace
+
 void TrpEMFPages::LoadFromStream(QIODevice& s)
 {
     Clear();
@@ -216,14 +234,7 @@ void TrpEMFPages::LoadFromStream(QIODevice& s)
     const qint32 count = rpReadInt(s);
     for (qint32 k = 0; k < count; ++k) {
         auto p = std::make_unique<TrpPageInfo>();
-        const qint32 end = rpReadInt(s);
-        p->pgSize = rpReadWord(s);
-        p->pgWidth = rpReadInt(s);
-        p->pgHeight = rpReadInt(s);
-        p->pgOr = rpReadByte(s);
-        p->pgMargins = rpReadByte(s) != 0;
-        if (end < s.pos() || end > s.size())
-            throw ErpStreamError("Page end outside the file");
+        const qint32 end = readPageHeader(s, *p);
         const QByteArray bytes = rpReadBytes(s, end - s.pos());
         if (compressed == 0)
             p->Stream->write(bytes);
@@ -243,14 +254,7 @@ void TrpEMFPages::LoadOldForm(QIODevice& s)
     const qint32 count = rpReadInt(s);
     for (qint32 k = 0; k < count; ++k) {
         auto p = std::make_unique<TrpPageInfo>();
-        const qint32 end = rpReadInt(s);
-        p->pgSize = rpReadWord(s);
-        p->pgWidth = rpReadInt(s);
-        p->pgHeight = rpReadInt(s);
-        p->pgOr = rpReadByte(s);
-        p->pgMargins = rpReadByte(s) != 0;
-        if (end < s.pos() || end > s.size())
-            throw ErpStreamError("Page end outside the file");
+        const qint32 end = readPageHeader(s, *p);
         const QByteArray metafile = rpReadBytes(s, end - s.pos());
         Prn().SetPrinterInfo(p->pgSize, p->pgWidth, p->pgHeight, p->pgOr);
         Prn().FillPrnInfo(p->PrnInfo);

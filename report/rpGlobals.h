@@ -2,6 +2,7 @@
 // Engine-wide state of the report engine (one of each per process, main thread only), the registries of
 // add-in objects, export filters, function libraries and designer tools, the object factory, and the
 // seams through which the expression parser, the script interpreter and the designer plug in.
+#include "report/rpLimits.h"
 #include "platform/graphics/Color.h"
 
 #include <QImage>
@@ -87,7 +88,7 @@ extern bool ShowBandTitles;
 extern const gfx::TColor rpColors[16];
 
 constexpr int rpCurrentVersion = 23;
-constexpr int rpRegistryCapacity = 32;
+constexpr int rpRegistryCapacity = rplimits::Registry;
 
 // The shared compressor of prepared pages (Enabled false; its operations copy nothing).
 TrpCompressor& rpCompressor();

@@ -81,7 +81,6 @@ namespace {
 const char16_t kJumpIfFalse = 1;
 const char16_t kJump = 2;
 const char16_t kCall = 3;
-constexpr int kMaxLines = 65536;
 
 enum class Tok { End, Name, Number, String, Symbol };
 
@@ -232,7 +231,7 @@ private:
     // ---- output ----
     int put(const QString& line)
     {
-        if (int(out_.size()) >= kMaxLines)
+        if (int(out_.size()) >= rplimits::ScriptLines)
             throw CompileError{tok_.pos, QStringLiteral("Script too long")};
         out_.append(line);
         return int(out_.size()) - 1;

@@ -604,7 +604,7 @@ void TrpMemoView::LoadFromStream(QIODevice& s)
 {
     TrpView::LoadFromStream(s);
     Font.SetName(rpReadStringV(s));
-    Font.SetSize(qBound(-10000, rpReadInt(s), 10000)); // a damaged size must not overflow the metrics
+    Font.SetSize(qBound(-rplimits::FontSize, rpReadInt(s), rplimits::FontSize));
     Font.SetStyle(rpCodeToStyle(rpReadWord(s)));
     Font.SetColor(rpReadInt(s));
     Adjust = rpReadInt(s);

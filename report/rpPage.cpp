@@ -112,6 +112,13 @@ void TrpPage::LoadFromStream(QIODevice& s)
     for (qint32 v : {pgMargins.Left, pgMargins.Top, pgMargins.Right, pgMargins.Bottom, ColGap})
         if (!rpSaneCoordinate(v))
             throw ErpStreamError("Page margins out of range");
+    // A paper of no size divides the layout by zero, one of kilometres overflows it, and every column
+    // is a pass of the page formation.
+    if (pgSize < 0 || pgSize > rplimits::PaperCode || pgWidth < 0 || pgWidth > rplimits::PaperExtent || pgHeight < 0 ||
+        pgHeight > rplimits::PaperExtent || (pgSize == rpCustomPaper && (pgWidth == 0 || pgHeight == 0)) || pgOr > 1)
+        throw ErpStreamError("Page paper out of range");
+    if (ColCount < 0 || ColCount > rplimits::Columns)
+        throw ErpStreamError("Page columns out of range");
     ChangePaper(pgSize, pgWidth, pgHeight, pgOr);
 }
 

@@ -462,7 +462,7 @@ QString TrpParser::Str2OPZ(const QString& expression)
             } else if (i < s.size() && s[i] == u'(') {
                 // A call is worked out now and its text replaced by "(" + result + ")"; scanning goes on
                 // at the replacement, which may hold further calls.
-                if (++replacements > 1000)
+                if (++replacements > rplimits::CallReplacements)
                     throw ErpError(QStringLiteral("Invalid expression"));
                 int end = i;
                 QString p1, p2, p3;
@@ -498,11 +498,11 @@ QString TrpParser::Str2OPZ(const QString& expression)
 QVariant TrpParser::CalcOPZ(const QString& p)
 {
     std::vector<QVariant> stack;
-    stack.reserve(StackSize);
+    stack.reserve(rplimits::OperandStack);
     char16_t cast = 0;
 
     auto push = [&](QVariant v) {
-        if (int(stack.size()) >= StackSize)
+        if (int(stack.size()) >= rplimits::OperandStack)
             throw ErpError(QStringLiteral("Expression too complex"));
         stack.push_back(std::move(v));
     };
@@ -594,6 +594,17 @@ QVariant TrpParser::CalcOPZ(const QString& p)
 
 QVariant TrpParser::Calc(const QString& expression)
 {
+    struct Level {
+        int& depth;
+        explicit Level(int& d) : depth(d)
+        {
+            if (++depth > rplimits::ExpressionDepth) {
+                --depth;
+                throw ErpError(QStringLiteral("Expression too complex"));
+            }
+        }
+        ~Level() { --depth; }
+    } level(depth_);
     return CalcOPZ(Str2OPZ(expression));
 }
 

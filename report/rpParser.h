@@ -52,8 +52,11 @@ public:
     // quotes), trimmed; pos ends after the matching ")".
     static void Get3Parameters(const QString& s, int& pos, QString& p1, QString& p2, QString& p3);
 
-    // The largest number of operands an expression may hold pending at once.
-    static constexpr int StackSize = 8;
+private:
+    // Calculations in progress inside each other; beyond rplimits::ExpressionDepth the expression is
+    // refused instead of overflowing the stack.
+    int depth_ = 0;
+
 };
 
 // pos at "[": the text up to the matching "]" (nested brackets counted, brackets inside quotes

@@ -12,6 +12,7 @@
 #include "report/rpPages.h"
 #include "report/rpParser.h"
 #include "report/rpPreview.h"
+#include "report/rpPreviewForm.h"
 #include "report/rpPrinter.h"
 #include "report/rpReport.h"
 #include "report/rpScriptNames.h"
@@ -334,17 +335,10 @@ void rpShowPreparedReport(TrpReport* r)
         preview->Connect(r);
         return;
     }
-    // A window of its own holding the page view.
-    QDialog window;
-    window.setWindowTitle(caption);
-    window.resize(800, 600);
-    auto* layout = new QVBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* view = new TrpPreview(&window);
-    layout->addWidget(view);
-    view->Connect(r);
-    window.exec();
-    view->Disconnect();
+    // The engine's own preview window; it frees itself when closed.
+    auto* window = new TrpPreviewForm;
+    window->setWindowTitle(caption);
+    window->Show_Modal(r);
 }
 
 // ---- the report's own operations ----------------------------------------------------------------------
@@ -452,10 +446,12 @@ namespace {
 void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
 {
     TrpEMFPages& pages = *r->EMFPages;
+    // An empty list means every page; a list that names no page ("5-3", "0") prints nothing.
+    const bool all = pageNumbers.trimmed().isEmpty();
     const QList<int> list = rpParsePageNumbers(pageNumbers);
     QList<int> selected;
     for (int i = 0; i < pages.Count(); ++i)
-        if (list.isEmpty() || list.contains(i + 1))
+        if (all || list.contains(i + 1))
             selected.append(i);
     // No pages, or none in the list: no print job at all.
     if (selected.isEmpty())

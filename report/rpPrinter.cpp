@@ -220,7 +220,7 @@ void TrpPrinter::ReadSettings()
     PaperNames.clear();
     const QPrinterInfo info(*Printer);
     for (const QPageSize& size : info.supportedPageSizes()) {
-        if (PaperSizes.size() >= 256)
+        if (PaperSizes.size() >= rplimits::PrinterPapers)
             break;
         const int code = size.windowsId();
         PaperSizes.append(quint16(code > 0 ? code : rpCustomPaper));

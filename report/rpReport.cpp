@@ -19,14 +19,13 @@
 #include "report/rpStream.h"
 #include "report/rpStrings.h"
 #include "report/rpView.h"
+#include "report/rpXmlExport.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-
-std::function<void(TrpReport*, QIODevice&)> rpXmlExport;
 
 namespace {
 
@@ -38,8 +37,7 @@ public:
     EvaluationGuard(QSet<QString>& set, const QString& name) : set_(set), key_(name.toUpper())
     {
         // A chain of names that never repeats exactly (each one a blank longer, say) must end too.
-        constexpr int kMaxDepth = 64;
-        if (set_.contains(key_) || set_.size() >= kMaxDepth)
+        if (set_.contains(key_) || set_.size() >= rplimits::NameDepth)
             throw ErpError(QStringLiteral("Undefined symbol \"") + name + QLatin1Char('"'));
         set_.insert(key_);
     }
@@ -125,9 +123,7 @@ void TrpReport::SaveToStream(QIODevice& s)
 {
     CurReport = this;
     if (XmlMode) {
-        if (!rpXmlExport)
-            throw ErpError(QStringLiteral("The XML form of a report cannot be written here"));
-        rpXmlExport(this, s);
+        rpSaveToRP3Stream(this, s);
         return;
     }
     rpWriteByte(s, rpCurrentVersion);

@@ -60,7 +60,7 @@ public:
     void SetReportForm(const QByteArray& bytes);
     bool LoadPreparedReport(const QString& fileName);
     void SavePreparedReport(const QString& fileName);
-    // The XML form (".rp3"), written by the XML export when one is installed (rpXmlExport).
+    // The XML form (".rp3"): the file name takes that extension.
     void SaveToRP3File(const QString& fileName);
 
     void DesignReport();
@@ -167,6 +167,3 @@ private:
     void ShowLoadError();
     QSet<QString> evaluating_;
 };
-
-// The XML export of a report, when installed: writes the report's XML form to the stream.
-extern std::function<void(TrpReport*, QIODevice&)> rpXmlExport;

@@ -2,6 +2,7 @@
 // Primitive encodings of the engine's stored forms (templates, prepared pages): little-endian integers,
 // cp1251 strings and memos in the current and the older zero-terminated forms, short strings.
 // A read past the end raises ErpStreamError, so a truncated stream is an error, never garbage.
+#include "report/rpLimits.h"
 #include "platform/graphics/Geometry.h"
 
 #include <QIODevice>
@@ -52,5 +53,5 @@ void rpReadMemoV(QIODevice& s, QStringList& lines);
 // the arithmetic of layout.
 constexpr bool rpSaneCoordinate(qint32 v)
 {
-    return v > -(1 << 20) && v < (1 << 20);
+    return v > -rplimits::Coordinate && v < rplimits::Coordinate;
 }

@@ -83,7 +83,7 @@ void TrpView::SetBounds(int left, int top, int width, int height)
 void TrpView::CreateUniqueName()
 {
     Name.clear();
-    for (int i = 1; i <= 10000; ++i) {
+    for (int i = 1; i <= rplimits::UniqueNameTries; ++i) {
         const QString candidate = BaseName + QString::number(i);
         if (!CurReport || !CurReport->FindObject(candidate)) {
             Name = candidate;
@@ -286,7 +286,7 @@ void TrpView::LoadFromStream(QIODevice& s)
     Flags = rpReadWord(s);
     FrameTyp = rpReadWord(s);
     const qint32 frameWidth = rpReadInt(s);
-    if (frameWidth < 0 || frameWidth > 1000000) // up to 1000 points
+    if (frameWidth < 0 || frameWidth > rplimits::FrameWidth)
         throw ErpStreamError("Frame width out of range");
     FrameWidth = rpFrameWidthFromStream(frameWidth);
     FrameColor = rpReadInt(s);

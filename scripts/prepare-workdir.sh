@@ -37,3 +37,11 @@ mkdir -p "$work/REPORTS"
 if [ ! -e "$work/REPORTS/pattern.xls" ] && [ -x "$bindir/velt-xls-pattern" ]; then
   "$bindir/velt-xls-pattern" "$work/REPORTS/pattern.xls"
 fi
+
+# The report templates and no_photo.jpg the build made (tools/velt-templates); a newer build replaces
+# them, a template edited since is left alone.
+templates="$bindir/../templates"
+if [ -d "$templates/REPORTS" ]; then
+  cp -u "$templates"/REPORTS/*.rpf "$work/REPORTS/"
+  cp -u "$templates/no_photo.jpg" "$work/"
+fi

@@ -13,6 +13,11 @@ quint32 u32(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.c
 qint32 i32(const QByteArray& b, int at) { return qFromLittleEndian<qint32>(b.constData() + at); }
 quint16 u16(const QByteArray& b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
 
+bool validBits(int bits)
+{
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
 void put32(QByteArray& b, quint32 v)
 {
     char c[4];
@@ -102,7 +107,9 @@ qint64 storedExtent(const QByteArray& head)
     } else {
         return -1;
     }
-    if (width <= 0 || height == 0 || bits == 0)
+    // Rows of a picture too large to decode tell nothing; checked first, the row arithmetic below cannot
+    // overflow (a header of 2^31 by 2^31 pixels at 65535 bits each did).
+    if (width <= 0 || height == 0 || !validBits(int(bits)) || width * height > kMaxPixels)
         return -1;
     qint64 rows;
     if (compression == 0 || compression == 3)
@@ -135,9 +142,9 @@ QImage decode(const QByteArray& bytes, int* bitCount, QString* error)
     } else {
         return fail(error, "Bitmap image is not valid");
     }
-    if (width <= 0 || height == 0 || width * std::llabs(height) > kMaxPixels)
+    if (width <= 0 || height == 0 || !validBits(bits) || width * std::llabs(height) > kMaxPixels)
         return fail(error, "Bitmap image is not valid");
-    if (offBits < kFileHeader + infoSize || offBits > quint32(bytes.size()))
+    if (qint64(offBits) < kFileHeader + qint64(infoSize) || qint64(offBits) > bytes.size())
         return fail(error, "Bitmap image is not valid");
     // Every row must be there.
     if (compression == 0 || compression == 3) {

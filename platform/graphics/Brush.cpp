@@ -25,10 +25,7 @@ void TBrush::SetColor(TColor color)
 
 void TBrush::SetStyle(TBrushStyle style)
 {
-    if (style == style_)
-        return;
-    style_ = style;
-    Changed();
+    SetField(style_, style);
 }
 
 void TBrush::SetBitmap(const QImage& pattern)

@@ -19,6 +19,16 @@ protected:
     TGraphicsObject& operator=(const TGraphicsObject&) { Changed(); return *this; }
     ~TGraphicsObject() = default;
 
+    // Stores a changed value and tells the holder; an equal value changes nothing.
+    template <class T>
+    void SetField(T& field, const T& value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Changed();
+    }
+
     void Changed()
     {
         generation_ = nextGeneration();

@@ -16,34 +16,22 @@ TPen& TPen::operator=(const TPen& other)
 
 void TPen::SetColor(TColor color)
 {
-    if (color == color_)
-        return;
-    color_ = color;
-    Changed();
+    SetField(color_, color);
 }
 
 void TPen::SetWidth(int width)
 {
-    if (width == width_)
-        return;
-    width_ = width;
-    Changed();
+    SetField(width_, width);
 }
 
 void TPen::SetStyle(TPenStyle style)
 {
-    if (style == style_)
-        return;
-    style_ = style;
-    Changed();
+    SetField(style_, style);
 }
 
 void TPen::SetMode(TPenMode mode)
 {
-    if (mode == mode_)
-        return;
-    mode_ = mode;
-    Changed();
+    SetField(mode_, mode);
 }
 
 QVector<int> TPen::DashRuns() const

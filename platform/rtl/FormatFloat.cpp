@@ -11,6 +11,17 @@ namespace rtl {
 
 namespace {
 
+// A literal of a format section, in single or double quotes, copied without them; the index of its
+// closing quote (or the end).
+int copyQuoted(const QString& t, int i, QString& out)
+{
+    int end = int(t.indexOf(t[i], i + 1));
+    if (end < 0)
+        end = int(t.size());
+    out += t.mid(i + 1, end - i - 1);
+    return end;
+}
+
 constexpr int kMaxPrecision = 15;
 
 // Rounds rec.Digits to `keep` digits, halves away from zero.
@@ -213,11 +224,7 @@ QString applyScientific(const Section& s, double absValue, const TFormatSettings
     for (int i = 0; i < t.size(); ++i) {
         const QChar c = t[i];
         if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            int end = t.indexOf(c, i + 1);
-            if (end < 0)
-                end = int(t.size());
-            out += t.mid(i + 1, end - i - 1);
-            i = end;
+            i = copyQuoted(t, i, out);
         } else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && i + 1 < t.size() &&
                    (t[i + 1] == QLatin1Char('+') || t[i + 1] == QLatin1Char('-'))) {
             int j = i + 2;
@@ -281,11 +288,7 @@ QString applySection(const Section& s, double absValue, const TFormatSettings& f
     for (int i = 0; i < t.size(); ++i) {
         const QChar c = t[i];
         if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            int end = t.indexOf(c, i + 1);
-            if (end < 0)
-                end = int(t.size());
-            out += t.mid(i + 1, end - i - 1);
-            i = end;
+            i = copyQuoted(t, i, out);
         } else if (c == QLatin1Char(',')) {
             if (afterPoint)
                 continue; // grouping is decided by the section as a whole

@@ -2,6 +2,23 @@
 
 namespace rtl {
 
+namespace {
+
+void setNames(TFormatSettings& s, const char* const shortMonths[12], const char* const longMonths[12],
+              const char* const shortDays[7], const char* const longDays[7])
+{
+    for (int i = 0; i < 12; ++i) {
+        s.ShortMonthNames[i] = QString::fromUtf8(shortMonths[i]);
+        s.LongMonthNames[i] = QString::fromUtf8(longMonths[i]);
+    }
+    for (int i = 0; i < 7; ++i) {
+        s.ShortDayNames[i] = QString::fromUtf8(shortDays[i]);
+        s.LongDayNames[i] = QString::fromUtf8(longDays[i]);
+    }
+}
+
+} // namespace
+
 TFormatSettings TFormatSettings::russian()
 {
     TFormatSettings s;
@@ -18,14 +35,7 @@ TFormatSettings TFormatSettings::russian()
                                   "Июль", "Август", "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
     const char* shortDays[7] = {"Вс", "Пн", "Вт", "Ср", "Чт", "Пт", "Сб"};
     const char* longDays[7] = {"воскресенье", "понедельник", "вторник", "среда", "четверг", "пятница", "суббота"};
-    for (int i = 0; i < 12; ++i) {
-        s.ShortMonthNames[i] = QString::fromUtf8(shortMonths[i]);
-        s.LongMonthNames[i] = QString::fromUtf8(longMonths[i]);
-    }
-    for (int i = 0; i < 7; ++i) {
-        s.ShortDayNames[i] = QString::fromUtf8(shortDays[i]);
-        s.LongDayNames[i] = QString::fromUtf8(longDays[i]);
-    }
+    setNames(s, shortMonths, longMonths, shortDays, longDays);
     s.CurrencyString = QString::fromUtf8("р.");
     s.CurrencyFormat = 3;
     s.NegCurrFormat = 8;
@@ -51,14 +61,7 @@ TFormatSettings TFormatSettings::english()
                                   "July", "August", "September", "October", "November", "December"};
     const char* shortDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     const char* longDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-    for (int i = 0; i < 12; ++i) {
-        s.ShortMonthNames[i] = QString::fromLatin1(shortMonths[i]);
-        s.LongMonthNames[i] = QString::fromLatin1(longMonths[i]);
-    }
-    for (int i = 0; i < 7; ++i) {
-        s.ShortDayNames[i] = QString::fromLatin1(shortDays[i]);
-        s.LongDayNames[i] = QString::fromLatin1(longDays[i]);
-    }
+    setNames(s, shortMonths, longMonths, shortDays, longDays);
     s.CurrencyString = QStringLiteral("$");
     s.CurrencyFormat = 0;
     s.NegCurrFormat = 0;

@@ -200,6 +200,17 @@ TEST_F(ParserTest, BadExpressionsRaiseCleanErrors)
         value = "F(1)";
     };
     EXPECT_THROW(parser.Calc("F(1)"), ErpError);
+    // Calls nested inside conditions recurse in the translation: deep nesting is refused, not a stack
+    // overflow (a template held IF( 14,000 deep); nesting a template really uses still works.
+    auto nestedIf = [](int depth) {
+        QString s = "1";
+        for (int i = 0; i < depth; ++i)
+            s = "IF(" + s + ", 1, 0)";
+        return s;
+    };
+    EXPECT_EQ(parser.Calc(nestedIf(20)).toInt(), 1);
+    EXPECT_THROW(parser.Calc(nestedIf(14000)), ErpError);
+    EXPECT_EQ(parser.Calc("IF(1, 2, 3)").toInt(), 2); // the depth count is back at zero after the error
     // Unterminated texts end at the end of the expression.
     EXPECT_EQ(parser.Calc("'abc"), QVariant(QStringLiteral("abc")));
     EXPECT_EQ(parser.Calc("COPY('abc', 1, 2"), QVariant(QStringLiteral("ab")));

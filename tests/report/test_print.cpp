@@ -85,6 +85,8 @@ TEST_F(PrintTest, PageListsAndCopiesChooseThePrintedPages)
     EXPECT_EQ(print("1-2", 2), records({1, 1, 2, 2}));       // copies of a page together
     EXPECT_EQ(print("4", 0), records({4}));                  // no copies count as one
     EXPECT_EQ(print("9", 1), QStringList{"(no file)"});      // nothing selected: no job
+    EXPECT_EQ(print("5-3", 1), QStringList{"(no file)"});    // a list naming no page is not "all"
+    EXPECT_EQ(print("0", 1), QStringList{"(no file)"});
 }
 
 TEST_F(PrintTest, PageListTextIsReadLikeThePrintDialogWritesIt)

@@ -206,6 +206,15 @@ TEST(TemplateStream, BoundsFarBeyondAnyPaperAreDamage)
         [](TrpReport& r) { r.Pages->Pages(0)->Objects[1]->FrameWidth = -2147483640; },
         [](TrpReport& r) { r.Pages->Pages(1)->pgMargins.Bottom = -2147483628; },
         [](TrpReport& r) { r.Pages->Pages(1)->ColGap = 0x7FFFFFF0; },
+        // The page record's paper and columns.
+        [](TrpReport& r) { r.Pages->Pages(0)->ColCount = 2000000000; },
+        [](TrpReport& r) { r.Pages->Pages(0)->ColCount = -1; },
+        [](TrpReport& r) { r.Pages->Pages(0)->pgSize = -7; },
+        [](TrpReport& r) { r.Pages->Pages(0)->pgSize = 70000; },
+        [](TrpReport& r) { r.Pages->Pages(0)->pgSize = 256; r.Pages->Pages(0)->pgWidth = 0x7FFFFFFF; },
+        [](TrpReport& r) { r.Pages->Pages(0)->pgSize = 256; r.Pages->Pages(0)->pgHeight = 0; },
+        [](TrpReport& r) { r.Pages->Pages(1)->pgHeight = -2970; },
+        [](TrpReport& r) { r.Pages->Pages(1)->pgOr = 9; },
     };
     for (const auto& d : damage) {
         TrpReport report;

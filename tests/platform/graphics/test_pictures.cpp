@@ -299,6 +299,28 @@ TEST(Bmp, DamagedFilesAreRefused)
     }
 }
 
+TEST(Bmp, HeaderNumbersAtTheirLimitsDoNotOverflowTheRowArithmetic)
+{
+    // Width 2^31 - 1, height -2^31, 65535 bits per pixel, header size near 2^32: each product or sum
+    // overflowed 64 bits (or wrapped 32) before the check; now each is a plain refusal.
+    const QByteArray good = TBitmap(photoLike(4, 4)).SaveToBytes();
+    auto with = [&](int at, quint32 value, int size) {
+        QByteArray b = good;
+        for (int i = 0; i < size; ++i)
+            b[at + i] = char((value >> (8 * i)) & 0xFF);
+        return b;
+    };
+    const QByteArray hugeAll = with(28, 0xFFFF, 2).replace(18, 8, QByteArray("\xff\xff\xff\x7f\x00\x00\x00\x80", 8));
+    const QByteArray cases[] = {hugeAll, with(28, 0xFFFF, 2), with(14, 0xFFFFFFF8u, 4), with(10, 0xFFFFFFFFu, 4)};
+    for (const QByteArray& bytes : cases) {
+        EXPECT_EQ(gfx::bmp::storedExtent(bytes.left(gfx::bmp::HeadSize)) > 0xFFFFFFFFLL, false);
+        QString error;
+        EXPECT_TRUE(gfx::bmp::decode(bytes, nullptr, &error).isNull());
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_EQ(gfx::bmp::storedExtent(hugeAll.left(gfx::bmp::HeadSize)), -1);
+}
+
 TEST(Bmp, RunLengthCompressedFilesAreReadWholeOrRefused)
 {
     for (int bits : {8, 4}) {

@@ -1,0 +1,486 @@
+// The journal's report windows over the shipped templates: the variables they answer, the journal and
+// an act printed to PDF and read back with pdftotext and pdfimages, and the faults of a missing
+// template, a missing picture and a failed build.
+#include "JournalFixture.h"
+#include "common/testutil.h"
+#include "db/DBInfoPribors.h"
+#include "journal/Default_MP_Report.h"
+#include "journal/Default_Report.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/data/Field.h"
+#include "platform/data/MemDataSet.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/rtl/FormatSettings.h"
+#include "report/rpPrepare.h"
+#include "report/rpPrinter.h"
+#include "report/rpReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QApplication>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTemplates = QStringLiteral(VELT_BINARY_DIR "/templates");
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of a PDF, blanks and line breaks folded to one blank.
+QString pdfText(const QString& file)
+{
+    return run("pdftotext", {"-layout", file, "-"}).simplified();
+}
+
+// Width x height of each picture in the PDF.
+QStringList pdfImages(const QString& file)
+{
+    QStringList sizes;
+    const QStringList lines = run("pdfimages", {"-list", file}).split('\n');
+    for (int i = 2; i < lines.size(); ++i) {
+        const QStringList cols = lines[i].simplified().split(' ');
+        if (cols.size() > 4)
+            sizes << cols[3] + 'x' + cols[4];
+    }
+    return sizes;
+}
+
+class RecordingBoxes : public ctl::TMessageBoxPort {
+public:
+    RecordingBoxes() : previous_(ctl::SetMessageBoxPort(this)) {}
+    ~RecordingBoxes() override { ctl::SetMessageBoxPort(previous_); }
+    int Show(const QString& text, const QString&, unsigned) override
+    {
+        texts << text;
+        return ctl::IDOK;
+    }
+    QStringList texts;
+
+private:
+    ctl::TMessageBoxPort* previous_;
+};
+
+struct Row {
+    const char* date;
+    int pribor;
+    const char* fam;
+    double izm;
+    const char* stat;
+    int vidoh;
+    int typerecord; // 2: an interlock event ("default_mp")
+    int saturdata;
+    double air;
+    const char* pageFoot; // "1": an interlock event ("default")
+};
+
+// A journal with both variants' columns: measurements of every state, event rows, empty names.
+class ReportForms : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rtl::setFormatSettings(rtl::TFormatSettings::russian());
+        ASSERT_TRUE(Prn().IsDefault()) << "tests print through the default printer into a PDF";
+        QDir().mkpath(work.file("REPORTS"));
+        for (const QString& name : {"Report.rpf", "AktDefault.rpf", "Report_MP.rpf", "AktDefault_MP.rpf"})
+            ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, work.file("REPORTS/" + name)));
+        ASSERT_TRUE(QFile::copy(kTemplates + "/no_photo.jpg", work.file("no_photo.jpg")));
+        rpPdfOutputFile = work.file("out.pdf");
+        info = std::make_unique<TDBInfoPribors>(work.path());
+
+        for (const char* f : {"DATA_IZM", "OBSL_FAM", "OBSL_NAME", "OBSL_PAT", "STAT", "OPER", "PAGE_FOOT", "MEAS_PLACE",
+                              "OBSL_NAUTO", "INSP_FAM", "INSP_NAME", "INSP_PAT", "INSP_DEPR", "INSP_NUMB"})
+            table.AddFieldDef(f, ftString, 23);
+        for (const char* f : {"PRIBOR", "NUM_VIDOH", "TYPERECORD", "SATURDATA"})
+            table.AddFieldDef(f, ftInteger);
+        table.AddFieldDef("IZM", ftFloat);
+        table.AddFieldDef("IZM_AIR", ftFloat);
+        table.Open();
+        const Row rows[] = {
+            {"2024.05.18 10:15:00", 7, "Иванов", 0.25, "1", 3, 1, 20, 0.01, "0"},
+            {"2024.05.18 11:00:05", 7, "", 0.0, "0", 4, 1, 10, 0.02, "0"},
+            {"2024.05.19 08:30:00", 1234, "Сидоров", 0.5, "2", 5, 1, 20, 0.03, "0"},
+            {"2024.05.19 09:00:00", 1234, "Петров", 0.1, "3", 6, 1, 20, 0.0, "0"},
+            {"2024.05.19 09:10:00", 1234, "Орлов", 0.0, "7", 7, 1, 20, 0.0, "0"},
+            {"2024.05.20 12:00:00", 55, "", 0.0, "0", -2147483642, 2, 20, 0.0, "1"},
+        };
+        for (const Row& r : rows)
+            table.AppendRecord({r.date, r.fam, r.fam[0] ? "Иван" : "", "", r.stat, "Оператор1", r.pageFoot,
+                                "Москва", "А123ВС", "", "", "", "ДПС", "77", qlonglong(r.pribor),
+                                qlonglong(r.vidoh), qlonglong(r.typerecord), qlonglong(r.saturdata), r.izm, r.air});
+        table.First();
+        TReportPrintDialog::Runner = [this](TReportPrintDialog& d) {
+            ++dialogs;
+            EXPECT_EQ(d.Copies, 1); // the dialog opens with one copy each time
+            EXPECT_EQ(d.PrintRange, TReportPrintDialog::prAllPages);
+            d.PrintRange = range;
+            d.FromPage = from;
+            d.ToPage = to;
+            return answer;
+        };
+    }
+    void TearDown() override
+    {
+        TReportPrintDialog::Runner = nullptr;
+        rpPdfOutputFile.clear();
+    }
+
+    // The value a report window answers for a variable on the current row (invalid when none).
+    template <class W>
+    QVariant journalValue(W& w, const QString& name)
+    {
+        QVariant v;
+        w.rpRepGetValue(name, v);
+        return v;
+    }
+
+    TDataReportAkt act(QChar stat, double izm)
+    {
+        TDataReportAkt a;
+        a.PRIBOR = 42;
+        a.DATA_IZM = "2024.05.18 10:15:07";
+        a.OBSL_FAM = "Иванов";
+        a.OBSL_NAME = "Иван";
+        a.OBSL_PAT = "Иванович";
+        a.IZM = izm;
+        a.STAT = stat;
+        a.OPER = "Оператор1";
+        a.NUM_VIDOH = 12;
+        return a;
+    }
+
+    testutil::TempDir work;
+    TMemDataSet table;
+    std::unique_ptr<TDBInfoPribors> info;
+    int dialogs = 0;
+    bool answer = true;
+    TReportPrintDialog::TPrintRange range = TReportPrintDialog::prAllPages;
+    int from = 0, to = 0;
+};
+
+TEST_F(ReportForms, DefaultMpJournalVariablesFollowTheRowKind)
+{
+    TfmDefault_MP_Report w;
+    w.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров");
+    const QString none = " " + QString(32, '-');
+    struct Case {
+        int row;
+        const char* name;
+        QString expected;
+    };
+    const double norm = info->Norma(7, "2024.05.18 10:15:00");
+    const Case cases[] = {
+        {1, "date", "18.05.2024 10:15:00"},
+        {1, "pribor", "0007"},
+        {3, "pribor", "1234"},
+        {1, "number_row", "1"},
+        {1, "operator", "Петров"},
+        {1, "FIO", " Иванов Иван "},
+        {2, "FIO", none},
+        {6, "FIO", "/  был отказ от выдоха"},
+        {1, "insp_fio", none},
+        {1, "stat", "прерван."},
+        {2, "stat", "норм."},
+        {3, "stat", "отказ."},
+        {4, "stat", "руч.отбор"},
+        {5, "stat", "(?)"},
+        {6, "stat", "---"},
+        {6, "number_vidoh", "---"},
+        {6, "Previshenie", "---"},
+        {3, "number_vidoh", "5"},
+        {2, "izm_air", "---"}, // SATURDATA 10
+        {1, "Previshenie", 0.25 > norm ? "да" : "нет"},
+        {3, "meas_place", "Москва"},
+        {3, "insp_depr", "ДПС"},
+    };
+    for (const Case& c : cases) {
+        table.SetRecNo(c.row);
+        EXPECT_EQ(journalValue(w, c.name).toString(), c.expected) << c.row << " " << c.name;
+    }
+    table.SetRecNo(1);
+    EXPECT_FALSE(journalValue(w, "Text_State_pribor").isValid()); // not a name of this variant
+    // A value exactly at the norm is no excess.
+    table.Edit();
+    table.FieldByName("IZM")->SetValue(norm);
+    table.Post();
+    EXPECT_EQ(journalValue(w, "Previshenie").toString(), QString("нет"));
+}
+
+TEST_F(ReportForms, DefaultJournalVariablesLeaveTheNameOfAnEventRowUnanswered)
+{
+    TfmDefault_Report w;
+    w.ShowJournal(&table, nullptr, work.path(), "Петров");
+    table.SetRecNo(6);
+    EXPECT_EQ(journalValue(w, "Text_State_pribor").toString(), QString("/  был отказ от выдоха"));
+    EXPECT_FALSE(journalValue(w, "FIO").isValid());
+    for (const char* name : {"izm", "number_vidoh", "Previshenie", "stat"})
+        EXPECT_EQ(journalValue(w, name).toString(), QString("---")) << name;
+    EXPECT_EQ(journalValue(w, "oper").toString(), QString("Оператор1"));
+    table.SetRecNo(3);
+    EXPECT_FALSE(journalValue(w, "Text_State_pribor").isValid());
+    EXPECT_EQ(journalValue(w, "Previshenie").toString(), QString("..."));
+    EXPECT_EQ(journalValue(w, "stat").toString(), QString("норм.")); // only "1" is interrupted here
+    table.SetRecNo(1);
+    EXPECT_EQ(journalValue(w, "stat").toString(), QString("прерван."));
+}
+
+TEST_F(ReportForms, ActVariablesOfBothVariants)
+{
+    TfmDefault_Report d;
+    TfmDefault_MP_Report mp;
+    d.ShowAct(work.path(), act('1', 0.25));
+    mp.ShowAct(work.path(), act('3', 0.25));
+    QVariant v;
+    d.rpRepAktGetValue("Izm", v);
+    EXPECT_EQ(v.toString(), QString("0.250 мг/л (прерван)"));
+    d.ShowAct(work.path(), act('0', 0.25));
+    d.rpRepAktGetValue("Izm", v);
+    EXPECT_EQ(v.toString(), QString("0.250 мг/л ")); // with its trailing blank
+    mp.rpRepAktGetValue("Izm", v);
+    EXPECT_EQ(v.toString(), QString("0.250 мг/л"));
+    mp.rpRepAktGetValue("Stat", v);
+    EXPECT_EQ(v.toString(), QString("(ручной отбор пробы)"));
+    for (auto [name, expected] : {std::pair{"DateIzm", "18.05.2024 "}, {"TimeIzm", "10:15 "}, {"Pribor", "0042"},
+                                  {"Number_vidoh", "12"}, {"operator", "Оператор1"}, {"OBSL_Pat", "Иванович"}}) {
+        QVariant value;
+        mp.rpRepAktGetValue(name, value);
+        EXPECT_EQ(value.toString(), QString(expected)) << name;
+    }
+    QVariant stat;
+    d.rpRepAktGetValue("Stat", stat);
+    EXPECT_FALSE(stat.isValid()); // "default" has no state variable
+}
+
+TEST_F(ReportForms, JournalOfEachVariantPrintsItsRowsToPdf)
+{
+    {
+        RecordingBoxes boxes;
+        TfmDefault_MP_Report w;
+        ASSERT_TRUE(w.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
+        EXPECT_EQ(boxes.texts, QStringList()); // every name the template uses is declared or answered
+        EXPECT_EQ(w.ReportKind(), 1);
+        ASSERT_GE(w.PreviewPages(), 1);
+        w.bPrintClick();
+        EXPECT_EQ(dialogs, 1);
+        const QString text = pdfText(rpPdfOutputFile);
+        for (const char* expected : {"Журнал измерений", "Оператор: Петров", "18.05.2024 10:15:00", "19.05.2024 08:30:00",
+                                     "Иванов Иван", "прерван.", "отказ.", "руч.отбор", "(?)", "был отказ", "Москва",
+                                     "--------------------------------", "Стр. 1"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+        EXPECT_EQ(boxes.texts, QStringList());
+    }
+    {
+        RecordingBoxes boxes;
+        TfmDefault_Report w;
+        ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
+        w.bPrintClick();
+        const QString text = pdfText(rpPdfOutputFile);
+        for (const char* expected : {"20.05.2024 12:00:00", "был отказ от", "норм.", "..."})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+        EXPECT_EQ(boxes.texts, QStringList());
+        // Its photo object shows no_photo.jpg of the work folder.
+        EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+    }
+}
+
+TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
+{
+    {
+        TfmDefault_Report w;
+        ASSERT_TRUE(w.ShowAct(work.path(), act('1', 0.25)));
+        EXPECT_EQ(w.ReportKind(), 2);
+        w.bPrintClick();
+        const QString text = pdfText(rpPdfOutputFile);
+        for (const char* expected : {"АКТ обследования", "0.250 мг/л (прерван)", "18.05.2024", "10:15", "0042", "Иванович"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+        EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList()); // the "default" act shows no picture
+    }
+    // "default_mp": the act's photo, or the built-in picture when there is none.
+    TfmDefault_MP_Report none;
+    ASSERT_TRUE(none.ShowAct(work.path(), act('0', 0.1)));
+    none.bPrintClick();
+    EXPECT_TRUE(pdfText(rpPdfOutputFile).contains(QString::fromUtf8("0.100 мг/л (нормальный)")));
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+
+    QImage pixels(64, 48, QImage::Format_RGB32);
+    pixels.fill(Qt::darkCyan);
+    gfx::TJPEGImage photo;
+    photo.Assign(gfx::TBitmap(pixels));
+    TfmDefault_MP_Report with;
+    with.Photo = &photo;
+    ASSERT_TRUE(with.ShowAct(work.path(), act('0', 0.1)));
+    with.bPrintClick();
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"64x48"});
+}
+
+TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
+{
+    // Enough rows for several pages.
+    for (int i = 0; i < 150; ++i)
+        table.AppendRecord({"2024.06.01 10:00:00", "Ким", "", "", "0", "Оп", "0", "", "", "", "", "", "", "",
+                            qlonglong(9), qlonglong(i), qlonglong(1), qlonglong(20), 0.01, 0.0});
+    table.First();
+    TfmDefault_MP_Report w;
+    ASSERT_TRUE(w.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
+    const int pages = w.PreviewPages();
+    ASSERT_GE(pages, 3);
+
+    answer = false;
+    w.bPrintClick();
+    EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+    EXPECT_EQ(w.PreviewPages(), pages); // the preview is left as it was
+
+    answer = true;
+    range = TReportPrintDialog::prPageNums;
+    from = 2;
+    to = 3;
+    w.bPrintClick();
+    EXPECT_EQ(dialogs, 2);
+    const QStringList printed = run("pdftotext", {rpPdfOutputFile, "-"}).split('\f', Qt::SkipEmptyParts);
+    EXPECT_EQ(printed.size() - (printed.last().trimmed().isEmpty() ? 1 : 0), 2);
+    EXPECT_TRUE(printed[0].contains("Стр. 2"));
+}
+
+TEST_F(ReportForms, PageListOfTheDialog)
+{
+    TReportPrintDialog d;
+    EXPECT_EQ(d.PageList(), QString());
+    d.PrintRange = TReportPrintDialog::prPageNums;
+    d.FromPage = 2;
+    d.ToPage = 5;
+    EXPECT_EQ(d.PageList(), QString("2-5"));
+}
+
+TEST_F(ReportForms, MissingTemplateIsReportedAndTheWindowIsLeftToItsCaller)
+{
+    QFile::remove(work.file("REPORTS/Report_MP.rpf"));
+    RecordingBoxes boxes;
+    auto w = std::make_unique<TfmDefault_MP_Report>();
+    EXPECT_FALSE(w->ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains("Report_MP.rpf"));
+    EXPECT_EQ(w->ReportKind(), 0);
+    w->bPrintClick(); // nothing to print
+    EXPECT_EQ(dialogs, 0);
+    w.reset();
+}
+
+TEST_F(ReportForms, MissingNoPhotoLeavesThePictureEmpty)
+{
+    QFile::remove(work.file("no_photo.jpg"));
+    RecordingBoxes boxes;
+    TfmDefault_Report w;
+    ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
+    w.bPrintClick();
+    EXPECT_EQ(boxes.texts, QStringList());
+    EXPECT_TRUE(pdfText(rpPdfOutputFile).contains("Журнал измерений"));
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList());
+    // PHOTOS/tmp.jpg wins over no_photo.jpg when present.
+    QDir().mkpath(work.file("PHOTOS"));
+    QImage pixels(30, 20, QImage::Format_RGB32);
+    pixels.fill(Qt::red);
+    ASSERT_TRUE(pixels.save(work.file("PHOTOS/tmp.jpg"), "JPEG"));
+    w.bPrintClick();
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"30x20"});
+}
+
+TEST_F(ReportForms, BuildErrorStopsPrinting)
+{
+    // A template whose texts cannot be worked out.
+    TrpReport broken;
+    ASSERT_TRUE(broken.LoadFromFile(work.file("REPORTS/AktDefault.rpf")));
+    broken.Values.Clear();
+    broken.SaveToFile(work.file("REPORTS/AktDefault.rpf"));
+    RecordingBoxes boxes;
+    TfmDefault_Report w;
+    ASSERT_TRUE(w.ShowAct(work.path(), act('0', 0.1)));
+    w.rpRepAkt->OnGetValue = nullptr; // nothing answers: the names are worked out as expressions
+    boxes.texts.clear();
+    w.bPrintClick();
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+}
+
+// Runs the action once a window of class W is the active modal window.
+template <class W>
+void whenShown(std::function<void(W&)> action)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto tries = std::make_shared<int>(2000);
+    *poll = [action, poll, tries] {
+        if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
+            action(*w);
+            *poll = nullptr;
+        } else if (--*tries > 0) {
+            QTimer::singleShot(2, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
+{
+    jtest::Journal j;
+    QDir().mkpath(j.dir.file("REPORTS"));
+    for (const QString& name : {"Report_MP.rpf", "AktDefault_MP.rpf"})
+        ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, j.dir.file("REPORTS/" + name)));
+    rpPdfOutputFile = j.dir.file("out.pdf");
+    TReportPrintDialog::Runner = [](TReportPrintDialog&) { return true; };
+    for (int i = 0; i < 3; ++i) {
+        const auto m = jtest::Measurement(2017, 1, 1, 9, i, 0, 8, 0.1 * (i + 1), 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 1);
+    }
+
+    int shown = 0;
+    whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+        ++shown;
+        EXPECT_EQ(w.ReportKind(), 1);
+        EXPECT_GE(w.PreviewPages(), 1);
+        w.bPrint->click();
+        w.bCancel->click();
+    });
+    j.ctrl->ShowJournalReport();
+    EXPECT_EQ(shown, 1);
+    const QString journal = pdfText(rpPdfOutputFile);
+    EXPECT_TRUE(journal.contains("01.01.2017 09:02:00")) << journal.toStdString();
+    EXPECT_TRUE(journal.contains("Оператор: ADMIN")) << journal.toStdString();
+
+    // The act: what is typed goes into the printout, nothing into the table.
+    QFile::remove(rpPdfOutputFile);
+    j.query->SetRecNo(1);
+    whenShown<TfmDefault_MP_ActWindow>([&](TfmDefault_MP_ActWindow&) {
+        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
+        whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+            ++shown;
+            EXPECT_EQ(w.ReportKind(), 2);
+            w.bPrint->click();
+            w.bCancel->click();
+            j.ctrl->bCancelClick();
+        });
+        j.Act<QPushButton>("bPrintAkt")->click();
+    });
+    j.ctrl->OpenAct();
+    EXPECT_EQ(shown, 2);
+    const QString act = pdfText(rpPdfOutputFile);
+    EXPECT_TRUE(act.contains("Фамилия: ПЕЧАТНОВ")) << act.toStdString();
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+    EXPECT_TRUE(j.Value(j.ctrl->Act().ID ? j.ctrl->Act().ID : 1, "OBSL_FAM").toString().isEmpty());
+    TReportPrintDialog::Runner = nullptr;
+    rpPdfOutputFile.clear();
+}
+
+} // namespace
