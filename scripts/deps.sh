@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   python3 python3-dbfread python3-dbf
-  libfreexl-dev libgsf-1-dev
+  libfreexl-dev libgsf-1-dev unrtf python3-xlrd
   poppler-utils locales
   xvfb xauth xdotool imagemagick x11-apps
 )

@@ -24,6 +24,7 @@ QString buttonText(int result)
     case IDIGNORE: return QString::fromUtf8("Пропустить");
     case IDYES: return QString::fromUtf8("Да");
     case IDNO: return QString::fromUtf8("Нет");
+    case IDALL: return QString::fromUtf8("Все");
     }
     return {};
 }
@@ -50,6 +51,7 @@ std::vector<int> ButtonResults(unsigned flags)
     case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
     case MB_YESNO: return {IDYES, IDNO};
     case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    case MB_YESNOALL: return {IDYES, IDNO, IDALL};
     default: return {IDOK};
     }
 }

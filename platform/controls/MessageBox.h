@@ -19,6 +19,8 @@ constexpr unsigned MB_ABORTRETRYIGNORE = 0x02;
 constexpr unsigned MB_YESNOCANCEL = 0x03;
 constexpr unsigned MB_YESNO = 0x04;
 constexpr unsigned MB_RETRYCANCEL = 0x05;
+// The class library's Yes, No and All dialog (not a system button set).
+constexpr unsigned MB_YESNOALL = 0x07;
 constexpr unsigned MB_TYPEMASK = 0x0F;
 // Icons.
 constexpr unsigned MB_ICONSTOP = 0x10; // also "hand", "error"
@@ -42,6 +44,7 @@ constexpr int IDRETRY = 4;
 constexpr int IDIGNORE = 5;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
+constexpr int IDALL = 8;
 
 // The results a box with these flags can give, in button order.
 std::vector<int> ButtonResults(unsigned flags);

@@ -1,0 +1,177 @@
+// HTML exporter.
+#include "grid/DBGridExExportHTML.h"
+#include "grid/ColumnEx.h"
+#include "grid/DBGridEx.h"
+#include "grid/DBGridExExportTitles.h"
+#include "grid/HeadTreeNode.h"
+
+namespace {
+// The grid has no flat-look switch of its own for 3D controls: it always draws them three-dimensional.
+constexpr bool kCtl3D = true;
+
+const char* const kStyleOpen[] = {"<B>", "<I>", "<U>", "<STRIKE>"};
+const char* const kStyleClose[] = {"</B>", "</I>", "</U>", "</STRIKE>"};
+const unsigned kStyles[] = {gfx::fsBold, gfx::fsItalic, gfx::fsUnderline, gfx::fsStrikeOut};
+} // namespace
+
+const char* TDBGridExExportAsHTML::GetAlignment(TAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify: return "RIGHT";
+    case taCenter: return "CENTER";
+    default: return "LEFT";
+    }
+}
+
+QByteArray TDBGridExExportAsHTML::GetColor(gfx::TColor color)
+{
+    const gfx::TColor rgb = color == gfx::clNone ? gfx::clBlack : gfx::ColorToRGB(color);
+    const int v = (gfx::GetRValue(rgb) << 16) | (gfx::GetGValue(rgb) << 8) | gfx::GetBValue(rgb);
+    return QByteArray::number(v, 16).rightJustified(6, '0').toUpper();
+}
+
+void TDBGridExExportAsHTML::PutText(const gfx::TFont& font, const QString& text)
+{
+    Put("<FONT STYLE=\"font-family: ");
+    Put(Encode(font.Name()));
+    Put("; font-size: ");
+    PutInt(font.Size());
+    Put("pt; color: #");
+    Put(GetColor(font.Color()));
+    Put("\">");
+    for (int i = 0; i < 4; ++i)
+        if (font.Style() & kStyles[i])
+            Put(kStyleOpen[i]);
+    // Entities end with their semicolon: without it a ';' that follows in the text joins the entity and
+    // is lost to the reader.
+    if (text.isEmpty()) {
+        Put("&nbsp;");
+    } else {
+        QByteArray bytes = Encode(text);
+        bytes.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("\"", "&quot;");
+        Put(bytes);
+    }
+    for (int i = 0; i < 4; ++i)
+        if (font.Style() & kStyles[i])
+            Put(kStyleClose[i]);
+    Put("</FONT>");
+}
+
+void TDBGridExExportAsHTML::WritePrefix()
+{
+    PutL("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
+    PutL("<HTML>");
+    PutL("<HEAD>");
+    PutL("<TITLE>");
+    PutL(Encode(DBGridEx->objectName()));
+    PutL("</TITLE>");
+    PutL("</HEAD>");
+    const TDBGridOptions o = DBGridEx->Options();
+    const char* border = !has(o, dgColLines) && !has(o, dgRowLines) ? "BORDER=0 CELLSPACING=0 CELLPADDING="
+                         : kCtl3D                                   ? "BORDER=1 CELLSPACING=0 CELLPADDING="
+                                                                    : "BORDER=0 CELLSPACING=1 CELLPADDING=";
+    Put("<TABLE ");
+    Put(border);
+    Put(DBGridEx->Flat() ? "1" : "2");
+    Put(" BGCOLOR=#");
+    Put(GetColor(DBGridEx->FixedColor()));
+    Put(">\r\n");
+    PutL("");
+}
+
+void TDBGridExExportAsHTML::WriteSuffix()
+{
+    PutL("</TABLE>");
+    PutL("</BODY>");
+    PutL("</HTML>");
+}
+
+void TDBGridExExportAsHTML::putCellStart(int width, TAlignment alignment, gfx::TColor background)
+{
+    Put("  <TD WIDTH=");
+    PutInt(width);
+    Put(" ALIGN=\"");
+    Put(GetAlignment(alignment));
+    Put("\" BGCOLOR=#");
+    Put(GetColor(background));
+    Put(">");
+}
+
+void TDBGridExExportAsHTML::WriteTitle(const TColumnsExList& columns)
+{
+    if (columns.isEmpty())
+        return;
+    if (!DBGridEx->UseMultiTitle()) {
+        PutL("<TR>");
+        for (TColumnEx* column : columns) {
+            Put("  <TD WIDTH=");
+            PutInt(column->Width());
+            Put(" ALIGN=\"");
+            Put(GetAlignment(column->Title().Alignment()));
+            Put("\">");
+            PutText(column->Title().Font(), column->Title().Caption());
+            PutL("</TD>");
+        }
+        PutL("</TR>");
+        return;
+    }
+    const TDBGridExExportTitles titles(DBGridEx, columns);
+    for (int level = titles.LevelCount() - 1; level >= 0; --level) {
+        PutL("<TR>");
+        for (int c = 0; c < columns.size(); ++c) {
+            const TDBGridExExportTitles::Cell& cell = titles.At(level, c);
+            if (!cell.Node)
+                continue;
+            if (level > 0) {
+                Put("  <TD ALIGN=\"CENTER\"");
+            } else {
+                Put("  <TD WIDTH=");
+                PutInt(columns[c]->Width());
+                Put(" ALIGN=\"CENTER\"");
+            }
+            if (cell.ColSpan > 1) {
+                Put(" COLSPAN = \"");
+                PutInt(cell.ColSpan);
+                Put("\"");
+            }
+            if (cell.RowSpan > 1) {
+                Put(" ROWSPAN = \"");
+                PutInt(cell.RowSpan);
+                Put("\"");
+            }
+            Put(">");
+            PutText(level > 0 ? DBGridEx->TitleFont() : columns[c]->Title().Font(), cell.Node->Text);
+            PutL("</TD>");
+        }
+        PutL("</TR>");
+    }
+}
+
+void TDBGridExExportAsHTML::WriteRecord(const TColumnsExList& columns)
+{
+    PutL("<TR>");
+    TDBGridExExport::WriteRecord(columns);
+    PutL("</TR>");
+}
+
+void TDBGridExExportAsHTML::WriteDataCell(TColumnEx* column, TColCellParamsEx& params)
+{
+    putCellStart(column->Width(), params.Alignment, params.Background);
+    PutText(*params.Font, params.Text);
+    PutL("</TD>");
+}
+
+void TDBGridExExportAsHTML::WriteFooter(const TColumnsExList& columns, int footerNo)
+{
+    PutL("<TR>");
+    TDBGridExExport::WriteFooter(columns, footerNo);
+    PutL("</TR>");
+}
+
+void TDBGridExExportAsHTML::WriteFooterCell(int, int row, TColumnEx* column, gfx::TFont& font,
+                                            gfx::TColor background, TAlignment, const QString& text)
+{
+    putCellStart(column->Width(), column->UsedFooter(row).Alignment(), background);
+    PutText(font, text);
+    PutL("</TD>");
+}

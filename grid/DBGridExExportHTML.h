@@ -1,0 +1,26 @@
+#pragma once
+// HTML export: a table with one row per title level, record and footer row; cells carry width, alignment,
+// background and a FONT element with the cell's font.
+#include "grid/DBGridExExport.h"
+
+class TDBGridExExportAsHTML : public TDBGridExExport {
+public:
+    static std::unique_ptr<TDBGridExExport> Create() { return std::make_unique<TDBGridExExportAsHTML>(); }
+
+protected:
+    void WritePrefix() override;
+    void WriteSuffix() override;
+    void WriteTitle(const TColumnsExList& columns) override;
+    void WriteRecord(const TColumnsExList& columns) override;
+    void WriteDataCell(TColumnEx* column, TColCellParamsEx& params) override;
+    void WriteFooter(const TColumnsExList& columns, int footerNo) override;
+    void WriteFooterCell(int dataCol, int row, TColumnEx* column, gfx::TFont& font, gfx::TColor background,
+                         TAlignment alignment, const QString& text) override;
+
+    void PutText(const gfx::TFont& font, const QString& text);
+    static const char* GetAlignment(TAlignment alignment);
+    static QByteArray GetColor(gfx::TColor color);
+
+private:
+    void putCellStart(int width, TAlignment alignment, gfx::TColor background);
+};

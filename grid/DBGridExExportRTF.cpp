@@ -1,0 +1,253 @@
+// RTF exporter.
+#include "grid/DBGridExExportRTF.h"
+#include "grid/ColumnEx.h"
+#include "grid/DBGridEx.h"
+#include "grid/DBGridExExportTitles.h"
+#include "grid/HeadTreeNode.h"
+#include <QBuffer>
+#include <cmath>
+
+namespace {
+constexpr unsigned kLeft = 1, kTop = 2, kRight = 4, kBottom = 8, kAll = 15;
+
+const char* alignWord(TAlignment a)
+{
+    switch (a) {
+    case taRightJustify: return "\\qr";
+    case taCenter: return "\\qc";
+    default: return "\\ql";
+    }
+}
+
+// Backslashes and braces are RTF's own syntax: in a text they must be escaped or the document breaks.
+QByteArray escaped(QByteArray bytes)
+{
+    if (bytes.contains('\\') || bytes.contains('{') || bytes.contains('}')) {
+        QByteArray out;
+        out.reserve(bytes.size() + 8);
+        for (char ch : bytes) {
+            if (ch == '\\' || ch == '{' || ch == '}')
+                out.append('\\');
+            out.append(ch);
+        }
+        return out;
+    }
+    return bytes;
+}
+} // namespace
+
+void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
+{
+    // Nothing selected writes nothing at all, not even a header without its closing brace.
+    if (!exportAll && DBGridEx->Selection().SelectionType() == gstNon)
+        return;
+    colors_.clear();
+    colorIndex_.clear();
+    fonts_.clear();
+    GetColorIndex(gfx::clBlack);
+    GetColorIndex(gfx::clWhite);
+    GetColorIndex(gfx::clBtnFace);
+    QByteArray bodyBytes;
+    QBuffer body(&bodyBytes);
+    body.open(QIODevice::WriteOnly);
+    TDBGridExExport::ExportToStream(body, exportAll);
+    SetStream(&stream);
+    PutL("{\\rtf0\\ansi");
+    Put("{\\colortbl");
+    for (gfx::TColor c : colors_) {
+        Put("\\red");
+        PutInt(gfx::GetRValue(c));
+        Put("\\green");
+        PutInt(gfx::GetGValue(c));
+        Put("\\blue");
+        PutInt(gfx::GetBValue(c));
+        Put(";");
+    }
+    PutL("}");
+    Put("{\\fonttbl");
+    for (int i = 0; i < fonts_.size(); ++i) {
+        Put("\\f");
+        PutInt(i);
+        Put("\\fnil ");
+        Put(escaped(Encode(fonts_[i])));
+        Put(";");
+    }
+    PutL("}");
+    Put(bodyBytes);
+    Flush();
+    colors_.clear();
+    colorIndex_.clear();
+    fonts_.clear();
+}
+
+int TDBGridExExportAsRTF::GetColorIndex(gfx::TColor color)
+{
+    const gfx::TColor rgb = gfx::ColorToRGB(color) & 0xFFFFFF;
+    auto it = colorIndex_.constFind(rgb);
+    if (it != colorIndex_.constEnd())
+        return *it;
+    colors_.push_back(rgb);
+    colorIndex_.insert(rgb, int(colors_.size()) - 1);
+    return int(colors_.size()) - 1;
+}
+
+int TDBGridExExportAsRTF::GetFontIndex(const QString& name)
+{
+    int i = int(fonts_.indexOf(name));
+    if (i < 0) {
+        fonts_.append(name);
+        i = int(fonts_.size()) - 1;
+    }
+    return i;
+}
+
+void TDBGridExExportAsRTF::WriteCellBorder(bool left, bool top, bool right, bool bottom)
+{
+    const struct { bool on; const char* word; } sides[] = {
+        {left, "\\clbrdrl"}, {top, "\\clbrdrt"}, {bottom, "\\clbrdrb"}, {right, "\\clbrdrr"}};
+    for (const auto& s : sides) {
+        if (!s.on)
+            continue;
+        Put(s.word);
+        Put("\\brdrs");
+        PutL("\\brdrcf0");
+    }
+}
+
+void TDBGridExExportAsRTF::PutText(const gfx::TFont& font, const QString& text, gfx::TColor background)
+{
+    Put("\\fs");
+    PutInt(font.Size() * 2);
+    const gfx::TFontStyles style = font.Style();
+    if (style & gfx::fsBold) Put("\\b");
+    if (style & gfx::fsItalic) Put("\\i");
+    if (style & gfx::fsStrikeOut) Put("\\strike");
+    if (style & gfx::fsUnderline) Put("\\ul");
+    Put("\\f");
+    PutInt(GetFontIndex(font.Name()));
+    Put("\\cf");
+    PutInt(GetColorIndex(font.Color()));
+    Put("\\cb");
+    PutInt(GetColorIndex(background));
+    Put(" ");
+    Put(escaped(Encode(text)));
+}
+
+void TDBGridExExportAsRTF::WriteSuffix()
+{
+    Put("}");
+}
+
+void TDBGridExExportAsRTF::putRow(const std::vector<gfx::TColor>& shading, const std::vector<unsigned>& borders,
+                                  const std::function<void()>& cells)
+{
+    Put("\\trowd");
+    PutL("\\trgaph40");
+    const double ppi = DBGridEx->logicalDpiX() > 0 ? DBGridEx->logicalDpiX() : 96;
+    qint64 right = 0;
+    for (size_t c = 0; c < shading.size(); ++c) {
+        const unsigned b = borders[c];
+        WriteCellBorder(b & kLeft, b & kTop, b & kRight, b & kBottom);
+        right += qint64(std::nearbyint(ExpCols[qsizetype(c)]->Width() / ppi * 1440.0));
+        Put("\\clshdng10000\\clcfpat");
+        PutInt(GetColorIndex(shading[c]));
+        Put("\\cellx");
+        PutInt(right);
+        PutL("");
+    }
+    PutL("{\\trrh0");
+    cells();
+    PutL("\\pard\\intbl\\row}");
+}
+
+void TDBGridExExportAsRTF::putCell(TAlignment alignment, const gfx::TFont& font, const QString& text,
+                                   gfx::TColor background)
+{
+    const char* spacing = DBGridEx->Flat() ? "12" : "24";
+    Put("\\pard\\intbl{");
+    Put(alignWord(alignment));
+    Put("\\sb");
+    Put(spacing);
+    Put("\\sa");
+    Put(spacing);
+    PutText(font, text, background);
+    PutL("\\cell}");
+}
+
+void TDBGridExExportAsRTF::WriteTitle(const TColumnsExList& columns)
+{
+    const size_t n = size_t(columns.size());
+    if (!DBGridEx->UseMultiTitle()) {
+        std::vector<gfx::TColor> shading(n);
+        for (size_t c = 0; c < n; ++c)
+            shading[c] = columns[qsizetype(c)]->Title().Color();
+        putRow(shading, std::vector<unsigned>(n, kAll), [&] {
+            for (TColumnEx* column : columns)
+                putCell(column->Title().Alignment(), column->Title().Font(), column->Title().Caption(),
+                        column->Title().Color());
+        });
+        return;
+    }
+    const TDBGridExExportTitles titles(DBGridEx, columns);
+    for (int level = titles.LevelCount() - 1; level >= 0; --level) {
+        std::vector<gfx::TColor> shading(n);
+        std::vector<unsigned> borders(n, kAll);
+        for (size_t c = 0; c < n; ++c) {
+            shading[c] = level > 0 ? DBGridEx->FixedColor() : columns[qsizetype(c)]->Title().Color();
+            const TDBGridExExportTitles::Cell& cell = titles.At(level, int(c));
+            if (cell.Block < 0)
+                continue;
+            const TDBGridExExportTitles::Block& b = titles.BlockOf(cell.Block);
+            borders[c] = (int(c) == b.FirstCol ? kLeft : 0) | (int(c) == b.LastCol ? kRight : 0)
+                         | (level == b.TopLevel ? kTop : 0) | (level == b.BottomLevel ? kBottom : 0);
+        }
+        putRow(shading, borders, [&] {
+            for (size_t c = 0; c < n; ++c) {
+                const TDBGridExExportTitles::Cell& cell = titles.At(level, int(c));
+                const QString text = cell.Node ? cell.Node->Text : QString();
+                const gfx::TFont& font = level > 0 ? DBGridEx->TitleFont() : columns[qsizetype(c)]->Title().Font();
+                putCell(taCenter, font, text, shading[c]);
+            }
+        });
+    }
+}
+
+void TDBGridExExportAsRTF::WriteRecord(const TColumnsExList& columns)
+{
+    const size_t n = size_t(columns.size());
+    std::vector<gfx::TColor> shading(n);
+    gfx::TFont font;
+    for (size_t c = 0; c < n; ++c) {
+        TColumnEx* column = columns[qsizetype(c)];
+        shading[c] = column->Color();
+        if (DBGridEx->OnGetCellParams) {
+            font.Assign(column->Font());
+            DBGridEx->OnGetCellParams(DBGridEx, column, font, shading[c], 0);
+        }
+    }
+    putRow(shading, std::vector<unsigned>(n, kAll), [&] { TDBGridExExport::WriteRecord(columns); });
+}
+
+void TDBGridExExportAsRTF::WriteDataCell(TColumnEx*, TColCellParamsEx& params)
+{
+    putCell(params.Alignment, *params.Font, params.Text, params.Background);
+}
+
+void TDBGridExExportAsRTF::WriteFooter(const TColumnsExList& columns, int footerNo)
+{
+    const size_t n = size_t(columns.size());
+    std::vector<gfx::TColor> shading(n);
+    gfx::TFont font;
+    for (size_t c = 0; c < n; ++c) {
+        TAlignment alignment;
+        QString text;
+        FooterCellParams(footerNo, int(c), font, shading[c], alignment, text);
+    }
+    putRow(shading, std::vector<unsigned>(n, kAll), [&] { TDBGridExExport::WriteFooter(columns, footerNo); });
+}
+
+void TDBGridExExportAsRTF::WriteFooterCell(int, int, TColumnEx*, gfx::TFont& font, gfx::TColor background,
+                                           TAlignment alignment, const QString& text)
+{
+    putCell(alignment, font, text, background);
+}

@@ -1,0 +1,220 @@
+// TDBGridExImport: where imported rows go, the error question and the free procedures.
+#include "grid/DBGridExImport.h"
+#include "grid/ColumnEx.h"
+#include "grid/DBGridEx.h"
+#include "grid/GridError.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Field.h"
+#include "platform/rtl/CodePage.h"
+#include <QFile>
+#include <cstring>
+
+namespace {
+// "No" to the error question: ends the import without a message.
+struct EImportAbort {};
+} // namespace
+
+TDBGridExImport::TDBGridExImport() = default;
+TDBGridExImport::~TDBGridExImport() = default;
+
+bool TDBGridExImport::ReadBytes(char* dst, qsizetype n)
+{
+    if (n < 0 || data_.size() - pos_ < n)
+        return false;
+    std::memcpy(dst, data_.constData() + pos_, size_t(n));
+    pos_ += n;
+    return true;
+}
+
+QString TDBGridExImport::Decode(const QByteArray& bytes) const
+{
+    return Utf8Text ? QString::fromUtf8(bytes) : rtl::fromCp1251(bytes);
+}
+
+void TDBGridExImport::ReadRecord(const TColumnsExList& columns)
+{
+    for (TColumnEx* column : columns)
+        ReadDataCell(column);
+}
+
+TField* DBGridExEditField(TColumnEx* column)
+{
+    // Lookup fields would give their key field here; the data layer has none.
+    if (!column || !column->CanModify(false))
+        return nullptr;
+    TField* f = column->Field();
+    TDataSet* ds = f ? f->DataSet() : nullptr;
+    if (!ds || !ds->CanModify())
+        return nullptr;
+    if (ds->State() == dsBrowse)
+        ds->Edit();
+    return ds->State() == dsEdit || ds->State() == dsInsert ? f : nullptr;
+}
+
+void TDBGridExImport::ValueError(const QString& message, bool& ignoreAll)
+{
+    if (ignoreAll)
+        return;
+    const QString text = QStringLiteral("Error during insert value:\n") + message + QStringLiteral("\n\nIgnore error?");
+    switch (ctl::MessageBox(text, QStringLiteral("Error"), ctl::MB_YESNOALL | ctl::MB_ICONERROR)) {
+    case ctl::IDNO: throw EImportAbort{};
+    case ctl::IDALL: ignoreAll = true; break;
+    default: break;
+    }
+}
+
+void TDBGridExImport::insertRows(bool append)
+{
+    TDataSet* ds = DBGridEx->DataLink()->DataSet();
+    while (!Eof) {
+        const bool appending = append || ds->Eof();
+        appending ? ds->Append() : ds->Insert();
+        ReadRecord(ImpCols);
+        ds->Post();
+        if (!appending)
+            ds->Next();
+    }
+}
+
+void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
+{
+    data_ = stream.readAll();
+    pos_ = 0;
+    Eof = false;
+    Validate();
+    TCustomDBGridEx* grid = DBGridEx;
+    TDataSet* ds = grid->DataLink()->DataSet();
+    if (!ds)
+        return;
+    if (loadToAll) {
+        grid->ClearSelection();
+        ds->First();
+        if (!grid->VisibleColumns().isEmpty())
+            grid->SetSelectedIndex(grid->VisibleColumns().first()->Index());
+    }
+    const bool inserting = ds->State() == dsInsert;
+    if (!inserting)
+        grid->SaveBookmark();
+    ds->DisableControls();
+    struct Guard {
+        TDataSet* ds;
+        ~Guard() { ds->EnableControls(); }
+    } guard{ds};
+    TDBGridExSelection& sel = grid->Selection();
+    TDBGridColumnsEx& all = grid->Columns();
+    ImpCols.clear();
+    try {
+        switch (sel.SelectionType()) {
+        case gstNon:
+            for (int i = std::max(0, grid->SelectedIndex()); i < all.Count(); ++i)
+                if (all[i]->Visible())
+                    ImpCols.append(all[i]);
+            ReadPrefix();
+            if (inserting) {
+                insertRows(false);
+                break;
+            }
+            grid->RestoreBookmark();
+            while (!ds->Eof() && !Eof) {
+                ReadRecord(ImpCols);
+                ds->Next();
+            }
+            if (has(grid->AllowedOperations(), alopAppendEx))
+                insertRows(true);
+            break;
+        case gstRecordBookmarks: {
+            ImpCols = grid->VisibleColumns();
+            ReadPrefix();
+            if (inserting) {
+                insertRows(false);
+                break;
+            }
+            TBookmarkListEx& rows = grid->SelectedRows();
+            for (int i = 0; i < rows.Count(); ++i) {
+                ds->GotoBookmark(rows.Items(i));
+                ReadRecord(ImpCols);
+            }
+            break;
+        }
+        case gstRectangle: {
+            TDBGridExSelectionRect& r = sel.Rect();
+            for (int i = r.LeftCol(); i <= r.RightCol() && i < all.Count(); ++i)
+                if (i >= 0 && all[i]->Visible())
+                    ImpCols.append(all[i]);
+            ReadPrefix();
+            if (inserting) {
+                insertRows(false);
+                break;
+            }
+            const QByteArray bottom = r.BottomRow();
+            ds->GotoBookmark(r.TopRow());
+            for (;;) {
+                ReadRecord(ImpCols);
+                if (ds->CompareBookmarks(ds->GetBookmark(), bottom) == 0)
+                    break;
+                ds->Next();
+                if (ds->Eof())
+                    break;
+            }
+            break;
+        }
+        case gstColumns:
+        case gstAll:
+            if (sel.SelectionType() == gstColumns) {
+                for (int i = 0; i < sel.Columns().Count(); ++i)
+                    ImpCols.append(sel.Columns().Items(i));
+            } else {
+                ImpCols = grid->VisibleColumns();
+            }
+            ReadPrefix();
+            if (inserting) {
+                insertRows(false);
+                break;
+            }
+            ds->First();
+            while (!ds->Eof()) {
+                ReadRecord(ImpCols);
+                ds->Next();
+            }
+            break;
+        }
+        if (!inserting) {
+            ds->CheckBrowseMode();
+            grid->RestoreBookmark();
+        }
+    } catch (const EImportAbort&) {
+        // The record in hand keeps none of its half-read values; what was posted stays.
+        ds->Cancel();
+        if (!inserting)
+            grid->RestoreBookmark();
+    } catch (...) {
+        ds->Cancel();
+        throw;
+    }
+    ImpCols.clear();
+}
+
+void TDBGridExImport::ImportFromFile(const QString& fileName, bool loadToAll)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInvalidGridOperation(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    ImportFromStream(file, loadToAll);
+}
+
+void ReadDBGridExFromImportStream(TDBGridExImportClass importClass, TCustomDBGridEx* grid, QIODevice& stream,
+                                  bool loadToAll)
+{
+    std::unique_ptr<TDBGridExImport> importer = importClass();
+    importer->DBGridEx = grid;
+    importer->ImportFromStream(stream, loadToAll);
+}
+
+void LoadDBGridExFromImportFile(TDBGridExImportClass importClass, TCustomDBGridEx* grid, const QString& fileName,
+                                bool loadToAll)
+{
+    std::unique_ptr<TDBGridExImport> importer = importClass();
+    importer->DBGridEx = grid;
+    importer->ImportFromFile(fileName, loadToAll);
+}

@@ -1,0 +1,113 @@
+// Tab-separated text importer.
+#include "grid/DBGridExImportText.h"
+#include "grid/ColumnEx.h"
+#include "grid/GridError.h"
+#include "platform/data/Field.h"
+
+namespace {
+[[noreturn]] void invalidText()
+{
+    throw EInvalidGridOperation(QStringLiteral("TDBGridExImportAsText.CheckState: Invalid text format"));
+}
+} // namespace
+
+void TDBGridExImportAsText::ImportFromStream(QIODevice& stream, bool loadToAll)
+{
+    IgnoreAll = false;
+    TDBGridExImport::ImportFromStream(stream, loadToAll);
+}
+
+void TDBGridExImportAsText::Validate()
+{
+    const QByteArray& d = Data();
+    for (qsizetype i = d.indexOf('\r'); i >= 0; i = d.indexOf('\r', i + 1))
+        if (i + 1 >= d.size() || d[i + 1] != '\n')
+            invalidText();
+}
+
+void TDBGridExImportAsText::CheckState()
+{
+    if (!GetChar()) {
+        StreamState = itssEof;
+        Eof = true;
+        return;
+    }
+    switch (CurChar) {
+    case '\t':
+        StreamState = itssTab;
+        break;
+    case '\r':
+        if (!GetChar() || CurChar != '\n')
+            invalidText();
+        StreamState = itssNewLine;
+        break;
+    default:
+        StreamState = itssChar;
+        break;
+    }
+}
+
+void TDBGridExImportAsText::GetString()
+{
+    CellText.clear();
+    CellText.append(CurChar);
+    for (;;) {
+        CheckState();
+        if (StreamState != itssChar)
+            break;
+        CellText.append(CurChar);
+    }
+    if (StreamState == itssTab)
+        CheckState();
+}
+
+void TDBGridExImportAsText::ReadPrefix()
+{
+    CheckState();
+}
+
+void TDBGridExImportAsText::ReadRecord(const TColumnsExList& columns)
+{
+    if (StreamState == itssEof)
+        return;
+    int counter = 0;
+    if (StreamState == itssChar) {
+        GetString();
+        if (!columns.isEmpty())
+            ReadDataCell(columns[0]);
+        counter = 1;
+    }
+    while (StreamState != itssNewLine && StreamState != itssEof) {
+        if (StreamState == itssTab) {
+            CellText.clear();
+            CheckState();
+        } else {
+            GetString();
+        }
+        if (counter < columns.size())
+            ReadDataCell(columns[counter]);
+        ++counter;
+    }
+    CheckState();
+}
+
+void TDBGridExImportAsText::ReadDataCell(TColumnEx* column)
+{
+    try {
+        TField* f = DBGridExEditField(column);
+        if (!f)
+            return;
+        const QString text = Decode(CellText);
+        if (column->GetColumnType() == ctKeyPickList) {
+            const int i = int(column->PickList().indexOf(text));
+            if (i < 0 || i >= column->KeyList().size())
+                f->Clear();
+            else
+                f->SetText(column->KeyList()[i]);
+        } else {
+            f->SetText(text);
+        }
+    } catch (const std::exception& e) {
+        ValueError(QString::fromUtf8(e.what()), IgnoreAll);
+    }
+}

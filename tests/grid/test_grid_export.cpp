@@ -1,0 +1,271 @@
+// Grid export: exact bytes of every format over a small fixture, the walk over the selection kinds,
+// footers, the multi-level title, and outside readers (Python's csv and HTML parser, unrtf, xlrd) that
+// accept what is written.
+#include "GridIOFixture.h"
+#include "grid/DBGridExExportGRIDBIF.h"
+#include "grid/DBGridExExportHTML.h"
+#include "grid/DBGridExExportRTF.h"
+#include "grid/DBGridExExportText.h"
+#include "grid/DBGridExExportXLS.h"
+#include "common/testutil.h"
+#include <gtest/gtest.h>
+
+using namespace gridio;
+
+namespace {
+
+const std::vector<std::vector<QVariant>> kRows = {{1, QStringLiteral("a\"b")}, {2, QStringLiteral("<&>")}};
+const QByteArray kName = QByteArray("\xC8\xEC\xFF");  // "Имя" in cp1251
+
+const QByteArray kHtmlFont = "<FONT STYLE=\"font-family: Arial; font-size: 10pt; color: #000000\">";
+
+QByteArray htmlCell(int width, const char* align, const QByteArray& text)
+{
+    return "  <TD WIDTH=" + QByteArray::number(width) + " ALIGN=\"" + align + "\" BGCOLOR=#FFFFFF>" + kHtmlFont + text
+           + "</FONT></TD>\r\n";
+}
+
+const QByteArray kBorders = "\\clbrdrl\\brdrs\\brdrcf0\r\n\\clbrdrt\\brdrs\\brdrcf0\r\n\\clbrdrb\\brdrs\\brdrcf0\r\n"
+                            "\\clbrdrr\\brdrs\\brdrcf0\r\n";
+
+QByteArray rtfRow(int shade, const QByteArray& cells)
+{
+    const QByteArray s = QByteArray::number(shade);
+    return "\\trowd\\trgaph40\r\n" + kBorders + "\\clshdng10000\\clcfpat" + s + "\\cellx600\r\n" + kBorders
+           + "\\clshdng10000\\clcfpat" + s + "\\cellx2100\r\n{\\trrh0\r\n" + cells + "\\pard\\intbl\\row}\r\n";
+}
+
+QByteArray rtfCell(const char* align, const QByteArray& style, int bg, const QByteArray& text)
+{
+    return QByteArray("\\pard\\intbl{") + align + "\\sb24\\sa24\\fs20" + style + "\\f0\\cf0\\cb" + QByteArray::number(bg)
+           + " " + text + "\\cell}\r\n";
+}
+
+} // namespace
+
+TEST(GridExport, ExactBytesOfEveryFormat)
+{
+    const QByteArray html =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n<HTML>\r\n<HEAD>\r\n<TITLE>\r\nGrid1\r\n</TITLE>\r\n"
+        "</HEAD>\r\n<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=2 BGCOLOR=#D4D0C8>\r\n\r\n"
+        "<TR>\r\n  <TD WIDTH=40 ALIGN=\"LEFT\">" + kHtmlFont + "<B>N</B></FONT></TD>\r\n"
+        "  <TD WIDTH=100 ALIGN=\"LEFT\">" + kHtmlFont + "<B>" + kName + "</B></FONT></TD>\r\n</TR>\r\n"
+        "<TR>\r\n" + htmlCell(40, "RIGHT", "1") + htmlCell(100, "LEFT", "a&quot;b") + "</TR>\r\n"
+        "<TR>\r\n" + htmlCell(40, "RIGHT", "2") + htmlCell(100, "LEFT", "&lt;&amp;&gt;") + "</TR>\r\n"
+        "</TABLE>\r\n</BODY>\r\n</HTML>\r\n";
+    const QByteArray rtf =
+        "{\\rtf0\\ansi\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red212\\green208\\blue200;}\r\n"
+        "{\\fonttbl\\f0\\fnil Arial;}\r\n"
+        + rtfRow(2, rtfCell("\\ql", "\\b", 2, "N") + rtfCell("\\ql", "\\b", 2, kName))
+        + rtfRow(1, rtfCell("\\qr", "", 1, "1") + rtfCell("\\ql", "", 1, "a\"b"))
+        + rtfRow(1, rtfCell("\\qr", "", 1, "2") + rtfCell("\\ql", "", 1, "<&>")) + "}";
+    const QByteArray xls = QByteArray::fromHex("090808000000100000000000"
+                                               "040209000000000000000100" "4e"
+                                               "04020b000000010000000300" "c8ecff"
+                                               "7e020a000100000000000600" "0000"
+                                               "04020b000100010000000300" "612262"
+                                               "7e020a000200000000000a00" "0000"
+                                               "04020b000200010000000300" "3c263e"
+                                               "0a000000");
+    const QByteArray gridbif = QByteArray("GRIDBIF\x01\x02\0\0\0\x01\0\x01\0", 16)
+                               + QByteArray("\x03\x01\0\0\0\x05\x03\0\0\0a\"b", 13)
+                               + QByteArray("\x03\x02\0\0\0\x05\x03\0\0\0<&>", 13) + QByteArray("\0", 1);
+    const struct {
+        const char* name;
+        TDBGridExExportClass cls;
+        QByteArray bytes;
+    } cases[] = {
+        {"text", &TDBGridExExportAsText::Create, "N\t" + kName + "\r\n1\ta\"b\r\n2\t<&>"},
+        {"csv", &TDBGridExExportAsCSV::Create, "\"N\";\"" + kName + "\"\r\n\"1\";\"a\"\"b\"\r\n\"2\";\"<&>\""},
+        {"html", &TDBGridExExportAsHTML::Create, html},
+        {"rtf", &TDBGridExExportAsRTF::Create, rtf},
+        {"xls", &TDBGridExExportAsXLS::Create, xls},
+        {"gridbif", &TDBGridExExportAsGRIDBIF::Create, gridbif},
+    };
+    for (const auto& c : cases) {
+        IOGrid g(kRows);
+        EXPECT_EQ(g.exportAll(c.cls), c.bytes) << c.name;
+    }
+}
+
+namespace {
+const std::vector<std::vector<QVariant>> kFive = {{1, QStringLiteral("a")}, {2, QStringLiteral("b")},
+                                                  {3, QStringLiteral("c")}, {4, QStringLiteral("d")},
+                                                  {5, QStringLiteral("e")}};
+
+void selectRows(IOGrid& g, std::initializer_list<int> recNos)
+{
+    for (int n : recNos) {
+        g.ds.SetRecNo(n);
+        g.grid.SelectedRows().SetCurrentRowSelected(true);
+    }
+}
+
+TBookmark bookmarkOf(IOGrid& g, int recNo)
+{
+    g.ds.SetRecNo(recNo);
+    return g.ds.GetBookmark();
+}
+} // namespace
+
+// What each selection kind exports, in which order, and that the grid keeps its current record.
+TEST(GridExport, WalkFollowsTheSelection)
+{
+    for (TDBGridExExportClass cls : {&TDBGridExExportAsText::Create, &TDBGridExExportAsCSV::Create,
+                                     &TDBGridExExportAsHTML::Create, &TDBGridExExportAsRTF::Create,
+                                     &TDBGridExExportAsXLS::Create, &TDBGridExExportAsGRIDBIF::Create}) {
+        IOGrid g(kFive);
+        EXPECT_TRUE(g.exportAll(cls, false).isEmpty()) << "nothing selected writes nothing at all";
+    }
+    {
+        IOGrid g(kFive);
+        selectRows(g, {4, 2});
+        g.ds.SetRecNo(3);
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsText::Create, false), "N\t" + kName + "\r\n2\tb\r\n4\td");
+        EXPECT_EQ(g.ds.RecNo(), 3);
+    }
+    {
+        IOGrid g(kFive);
+        g.grid.Selection().Rect().Select(1, bookmarkOf(g, 2), false);
+        g.grid.Selection().Rect().Select(1, bookmarkOf(g, 3), true);
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsText::Create, false), kName + "\r\nb\r\nc");
+    }
+    {
+        // A bottom row that is never reached (it was deleted): the walk stops at the end of the data.
+        IOGrid g(kFive);
+        const TBookmark bottom = bookmarkOf(g, 5);
+        g.grid.Selection().Rect().Select(0, bookmarkOf(g, 3), false);
+        g.grid.Selection().Rect().Select(1, bottom, true);
+        g.ds.SetRecNo(5);
+        g.ds.Delete();
+        g.grid.Selection().Rect().Select(1, bottom, true);
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsText::Create, false), "N\t" + kName + "\r\n3\tc\r\n4\td");
+    }
+    {
+        IOGrid g({{1, QStringLiteral("a")}, {2, QStringLiteral("b")}});
+        g.grid.Selection().Columns().Select(g.grid.Columns()[1], false);
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsCSV::Create, false), "\"" + kName + "\"\r\n\"a\"\r\n\"b\"");
+        g.grid.SetOptions(g.grid.Options() & ~bit(dgTitles));
+        DBGridExImpExpCsvSeparator = ',';
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsCSV::Create, false), "\"a\"\r\n\"b\"");
+        DBGridExImpExpCsvSeparator = ';';
+    }
+}
+
+// Footer sums and counts over records with a null, in the text, spreadsheet and HTML forms.
+TEST(GridExport, FootersSumAndCount)
+{
+    IOGrid g({{1, QStringLiteral("a"), 0.25}, {QVariant(), QStringLiteral("b"), QVariant()}, {2, QStringLiteral("c"), 1.5}},
+             true);
+    g.grid.SetFooterRowCount(2);
+    for (int i = 0; i < 3; ++i) {
+        g.grid.Columns()[i]->Footers().Add()->SetValueType(i == 1 ? fvtStaticText : fvtSum);
+        g.grid.Columns()[i]->Footers().Add()->SetValueType(fvtCount);
+    }
+    g.grid.Columns()[1]->Footers().Items(0)->SetValue(QStringLiteral("Total"));
+    g.grid.Columns()[0]->Footers().Items(1)->SetFieldName(QStringLiteral("NO_SUCH_FIELD"));
+    g.grid.SetOptions(g.grid.Options() & ~bit(dgTitles));
+    const QByteArray text = g.exportAll(&TDBGridExExportAsText::Create);
+    EXPECT_EQ(QString::fromLatin1(text).toStdString(), QByteArray("1\ta\t0,25\r\n\tb\t\r\n2\tc\t1,5\r\n3\tTotal\t1,75\r\n\t3\t3").toStdString());
+
+    const QByteArray xls = g.exportAll(&TDBGridExExportAsXLS::Create);
+    // The sum footer of ID is a NUMBER record holding 3.0 on row 3.
+    const QByteArray number = QByteArray::fromHex("03020e00030000000000") + QByteArray::fromHex("0000000000000840");
+    EXPECT_TRUE(xls.contains(number));
+    // A null integer stays an empty cell rather than a zero.
+    EXPECT_TRUE(xls.contains(QByteArray::fromHex("040208000100000000000000")));
+
+    const QByteArray html = g.exportAll(&TDBGridExExportAsHTML::Create);
+    EXPECT_TRUE(html.contains(">1,75</FONT>"));
+    EXPECT_TRUE(html.contains(">Total</FONT>"));
+    EXPECT_TRUE(html.contains(">&nbsp;</FONT>"));
+}
+
+// Captions "Group|A", "Group|B", "C": HTML spans the group over two columns and C over two levels; RTF
+// writes every position as its own cell and leaves out the borders inside a block.
+TEST(GridExport, MultiLevelTitleSpans)
+{
+    IOGrid g({{1, QStringLiteral("a"), 0.5}}, true);
+    g.grid.Columns()[0]->Title().SetCaption(QStringLiteral("Group|A"));
+    g.grid.Columns()[1]->Title().SetCaption(QStringLiteral("Group|B"));
+    g.grid.Columns()[2]->Title().SetCaption(QStringLiteral("C"));
+    g.grid.SetUseMultiTitle(true);
+    const QByteArray font = "<FONT STYLE=\"font-family: Arial; font-size: 10pt; color: #000000\"><B>";
+    const QByteArray html = g.exportAll(&TDBGridExExportAsHTML::Create);
+    const QByteArray titles = "<TR>\r\n  <TD ALIGN=\"CENTER\" COLSPAN = \"2\">" + font + "Group</B></FONT></TD>\r\n"
+                              "  <TD ALIGN=\"CENTER\" ROWSPAN = \"2\">" + font + "C</B></FONT></TD>\r\n</TR>\r\n"
+                              "<TR>\r\n  <TD WIDTH=40 ALIGN=\"CENTER\">" + font + "A</B></FONT></TD>\r\n"
+                              "  <TD WIDTH=100 ALIGN=\"CENTER\">" + font + "B</B></FONT></TD>\r\n</TR>\r\n";
+    EXPECT_TRUE(html.contains(titles)) << html.toStdString();
+
+    const QByteArray rtf = g.exportAll(&TDBGridExExportAsRTF::Create);
+    auto side = [](const char* s) { return QByteArray("\\clbrdr") + s + "\\brdrs\\brdrcf0\r\n"; };
+    auto cellx = [](int x) { return "\\clshdng10000\\clcfpat2\\cellx" + QByteArray::number(x) + "\r\n"; };
+    const QByteArray upper = "\\trowd\\trgaph40\r\n" + side("l") + side("t") + side("b") + cellx(600) + side("t")
+                             + side("b") + side("r") + cellx(2100) + side("l") + side("t") + side("r") + cellx(3000);
+    const QByteArray lower = "\\trowd\\trgaph40\r\n" + side("l") + side("t") + side("b") + side("r") + cellx(600)
+                             + side("l") + side("t") + side("b") + side("r") + cellx(2100) + side("l") + side("b")
+                             + side("r") + cellx(3000);
+    EXPECT_TRUE(rtf.contains(upper));
+    EXPECT_TRUE(rtf.contains(lower));
+    EXPECT_TRUE(rtf.contains("{\\qc\\sb24\\sa24\\fs20\\b\\f0\\cf0\\cb2 Group\\cell}\r\n"
+                             "\\pard\\intbl{\\qc\\sb24\\sa24\\fs20\\b\\f0\\cf0\\cb2 \\cell}\r\n"
+                             "\\pard\\intbl{\\qc\\sb24\\sa24\\fs20\\b\\f0\\cf0\\cb2 C\\cell}"));
+}
+
+namespace {
+QByteArray python(const QString& script, const QByteArray& input)
+{
+    int code = -1;
+    const QByteArray out = runTool(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script}, input, &code);
+    EXPECT_EQ(code, 0) << "python3 failed";
+    return out;
+}
+} // namespace
+
+// Readers we did not write accept the files: Python's csv module with the separator and quoting, Python's
+// HTML parser, unrtf, and xlrd for the spreadsheet records. A backslash or brace in a cell no longer breaks
+// the RTF document.
+TEST(GridExport, OutsideReadersAcceptTheFiles)
+{
+    const std::vector<std::vector<QVariant>> rows = {{7, QString::fromUtf8("Пётр \"П\"; x"), 0.5},
+                                                     {-3, QStringLiteral("a\\b{c}"), 1234.25}};
+    IOGrid g(rows, true);
+
+    const QByteArray csv = python(QStringLiteral(
+        "import csv,sys\n"
+        "for r in csv.reader(sys.stdin.buffer.read().decode('cp1251').split('\\r\\n'), delimiter=';'): print('|'.join(r))"),
+        g.exportAll(&TDBGridExExportAsCSV::Create));
+    EXPECT_EQ(QString::fromUtf8(csv), QString::fromUtf8("N|Имя|Value\n7|Пётр \"П\"; x|0,5\n-3|a\\b{c}|1234,25\n"));
+
+    const QByteArray html = python(QStringLiteral(
+        "import sys\nfrom html.parser import HTMLParser\n"
+        "class P(HTMLParser):\n"
+        "  def __init__(s): super().__init__(); s.cells=[]; s.t=None\n"
+        "  def handle_starttag(s,tag,a):\n"
+        "    if tag=='td': s.t=''\n"
+        "  def handle_endtag(s,tag):\n"
+        "    if tag=='td': s.cells.append(s.t); s.t=None\n"
+        "  def handle_data(s,d):\n"
+        "    if s.t is not None: s.t+=d\n"
+        "p=P(); p.feed(sys.stdin.buffer.read().decode('cp1251')); print('|'.join(p.cells))"),
+        g.exportAll(&TDBGridExExportAsHTML::Create));
+    EXPECT_EQ(QString::fromUtf8(html).trimmed(),
+              QString::fromUtf8("N|Имя|Value|7|Пётр \"П\"; x|0,5|-3|a\\b{c}|1234,25"));
+
+    int code = -1;
+    const QByteArray rtfText = runTool(QStringLiteral("/usr/bin/unrtf"), {QStringLiteral("--text"), QStringLiteral("--nopict")},
+                                       g.exportAll(&TDBGridExExportAsRTF::Create), &code);
+    ASSERT_FALSE(rtfText.isNull()) << "unrtf is not installed";
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(rtfText.contains("a\\b{c}")) << rtfText.toStdString();
+    EXPECT_TRUE(rtfText.contains("1234,25"));
+
+    const QByteArray xls = python(QStringLiteral(
+        "import sys,xlrd\n"
+        "b=xlrd.open_workbook(file_contents=sys.stdin.buffer.read(), encoding_override='cp1251', logfile=open('/dev/null','w'))\n"
+        "s=b.sheet_by_index(0)\n"
+        "for r in range(s.nrows): print('|'.join(repr(s.cell_value(r,c)) for c in range(s.ncols)))"),
+        g.exportAll(&TDBGridExExportAsXLS::Create));
+    EXPECT_EQ(QString::fromUtf8(xls), QString::fromUtf8("'N'|'Имя'|'Value'\n7.0|'Пётр \"П\"; x'|0.5\n-3.0|'a\\\\b{c}'|1234.25\n"));
+}
