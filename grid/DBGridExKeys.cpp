@@ -1,6 +1,7 @@
 // TCustomDBGridEx: keys turned into record moves, column moves and selections, and the selection steps
 // both keys and mouse use.
 #include "grid/DBGridEx.h"
+#include "grid/DBGridExClipboard.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include <QApplication>
@@ -209,7 +210,10 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
             break;
         }
         case vk::Insert:
-            if (!shiftHeld && ds->CanModify() && !readOnly_ && has(options_, dgEditing)) {
+            if (shiftHeld && has(editActions_, geaPasteEx)) {
+                if (CheckPasteAction(DBGridEx_ClipboardHasGridData()))
+                    DBGridEx_DoPasteAction(this, false);
+            } else if (!shiftHeld && ds->CanModify() && !readOnly_ && has(options_, dgEditing)) {
                 ClearSelection();
                 if (has(allowedOperations_, alopInsertEx))
                     ds->Insert();
@@ -221,6 +225,11 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
             SetEditorMode(true);
             break;
         case vk::Delete: {
+            if (shiftHeld && has(editActions_, geaCutEx)) {
+                if (CheckCutAction())
+                    DBGridEx_DoCutAction(this, false);
+                break;
+            }
             // Clearing an image or check-box cell.
             const int i = SelectedIndex();
             if (!has(options_, dgRowSelect) && i >= 0 && i < columns_->Count()) {
@@ -272,8 +281,26 @@ void TCustomDBGridEx::KeyDown(int& key, TShiftState shift)
     case vk::Right:
         MoveCol(ColCount() - 1, -1, false);
         break;
+    case vk::Insert:
+    case 'C':
+        if (has(editActions_, geaCopyEx) && CheckCopyAction())
+            DBGridEx_DoCopyAction(this, false);
+        break;
+    case 'X':
+        if (has(editActions_, geaCutEx) && CheckCutAction())
+            DBGridEx_DoCutAction(this, false);
+        break;
+    case 'V':
+        if (has(editActions_, geaPasteEx) && CheckPasteAction(DBGridEx_ClipboardHasGridData()))
+            DBGridEx_DoPasteAction(this, false);
+        break;
     case vk::Delete:
-        deleteSelectedOrCurrent();
+        if (has(editActions_, geaDeleteEx) && selection_.SelectionType() != gstNon) {
+            if (CheckDeleteAction())
+                DBGridEx_DoDeleteAction(this, false);
+        } else {
+            deleteSelectedOrCurrent();
+        }
         break;
     case 'A':
         if (has(editActions_, geaSelectAllEx))

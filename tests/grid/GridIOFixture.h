@@ -10,7 +10,11 @@
 #include <QBuffer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <ostream>
 #include <memory>
+
+// Readable failures for texts and lists of texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace gridio {
 
@@ -76,7 +80,7 @@ struct IOGrid {
         for (ds.First(); !ds.Eof(); ds.Next()) {
             QStringList f;
             for (int i = 0; i < ds.FieldCount(); ++i)
-                f << (ds.Fields(i)->IsNull() ? QStringLiteral("null") : ds.Fields(i)->AsString());
+                f << (ds.Fields(i)->IsNull() ? QStringLiteral("null") : ds.Fields(i)->Value().toString());
             out << f.join(QLatin1Char('|'));
         }
         if (!keep.isEmpty())

@@ -1,0 +1,122 @@
+// Exporting a journal of 100,000 records with 11 columns to each format, and importing the text and GRIDBIF
+// forms back into an empty data set. The spreadsheet records number rows in 16 bits, so that export runs
+// over the 65,535 records that fit below its title row.
+#include "grid/DBGridEx.h"
+#include "grid/DBGridExExportGRIDBIF.h"
+#include "grid/DBGridExExportHTML.h"
+#include "grid/DBGridExExportRTF.h"
+#include "grid/DBGridExExportText.h"
+#include "grid/DBGridExExportXLS.h"
+#include "grid/DBGridExImportGRIDBIF.h"
+#include "grid/DBGridExImportText.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/MemDataSet.h"
+#include <QApplication>
+#include <QBuffer>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct Journal {
+    TMemDataSet ds;
+    TDataSource source;
+    TDBGridEx grid;
+
+    explicit Journal(int records)
+    {
+        const char* names[] = {"ID", "DATA_IZM", "FIO", "IZM", "PRIBOR", "NUM_VIDOH", "OPER", "MESTO", "AVTO", "NORMA", "PRIM"};
+        const TFieldType types[] = {ftInteger, ftString, ftString, ftFloat, ftString, ftInteger,
+                                    ftString,  ftString, ftString, ftFloat, ftString};
+        for (int i = 0; i < 11; ++i)
+            ds.AddFieldDef(QString::fromLatin1(names[i]), types[i], types[i] == ftString ? 40 : 0);
+        ds.Open();
+        for (int i = 0; i < records; ++i)
+            ds.AppendRecord({i + 1, QStringLiteral("2026.12.10 10:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+                             QStringLiteral("Иванов Иван %1").arg(i), 0.001 * (i % 997), QStringLiteral("VELT-A"), i % 5000,
+                             QStringLiteral("Петров"), QStringLiteral("пост 3"), QStringLiteral("А123ВС"), 0.16,
+                             i % 3 ? QVariant() : QVariant(QStringLiteral("повторно"))});
+        ds.First();
+        source.SetDataSet(&ds);
+        grid.SetOptions(bit(dgTitles) | bit(dgColLines) | bit(dgRowLines) | bit(dgMultiSelect) | bit(dgEditing));
+        grid.SetDataSource(&source);
+        grid.Columns().Clear();
+        for (int i = 0; i < 11; ++i) {
+            TColumnEx* c = grid.Columns().Add();
+            c->SetFieldName(QString::fromLatin1(names[i]));
+            c->Title().SetCaption(QString::fromLatin1(names[i]));
+        }
+    }
+};
+
+QByteArray exportTo(Journal& j, TDBGridExExportClass cls)
+{
+    QByteArray bytes;
+    QBuffer b(&bytes);
+    b.open(QIODevice::WriteOnly);
+    WriteDBGridExToExportStream(cls, &j.grid, b, true);
+    return bytes;
+}
+
+void runExport(benchmark::State& state, TDBGridExExportClass cls)
+{
+    Journal j(int(state.range(0)));
+    qint64 size = 0;
+    for (auto _ : state)
+        size = exportTo(j, cls).size();
+    state.counters["bytes"] = double(size);
+}
+
+void runImport(benchmark::State& state, TDBGridExExportClass ex, TDBGridExImportClass im)
+{
+    Journal source(int(state.range(0)));
+    source.grid.SetOptions(source.grid.Options() & ~bit(dgTitles));
+    QByteArray bytes = exportTo(source, ex);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto target = std::make_unique<Journal>(0);
+        state.ResumeTiming();
+        QBuffer b(&bytes);
+        b.open(QIODevice::ReadOnly);
+        ReadDBGridExFromImportStream(im, &target->grid, b, false);
+        if (target->ds.RecordCount() != state.range(0))
+            state.SkipWithError("records lost");
+        state.PauseTiming();
+        target.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_ExportText(benchmark::State& s) { runExport(s, &TDBGridExExportAsText::Create); }
+void BM_ExportCSV(benchmark::State& s) { runExport(s, &TDBGridExExportAsCSV::Create); }
+void BM_ExportHTML(benchmark::State& s) { runExport(s, &TDBGridExExportAsHTML::Create); }
+void BM_ExportRTF(benchmark::State& s) { runExport(s, &TDBGridExExportAsRTF::Create); }
+void BM_ExportXLS(benchmark::State& s) { runExport(s, &TDBGridExExportAsXLS::Create); }
+void BM_ExportGRIDBIF(benchmark::State& s) { runExport(s, &TDBGridExExportAsGRIDBIF::Create); }
+void BM_ImportText(benchmark::State& s) { runImport(s, &TDBGridExExportAsText::Create, &TDBGridExImportAsText::Create); }
+void BM_ImportGRIDBIF(benchmark::State& s)
+{
+    runImport(s, &TDBGridExExportAsGRIDBIF::Create, &TDBGridExImportAsGRIDBIF::Create);
+}
+
+} // namespace
+
+BENCHMARK(BM_ExportText)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportCSV)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportHTML)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportRTF)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportXLS)->Arg(65535)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportGRIDBIF)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportText)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportGRIDBIF)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
