@@ -38,7 +38,7 @@ private:
     bool restore_ = true;
 };
 
-constexpr int kFlushSize = 1 << 16;
+constexpr size_t kFlushSize = 1 << 16;
 
 } // namespace
 
@@ -52,16 +52,21 @@ QByteArray TDBGridExExport::Encode(const QString& text) const
 
 void TDBGridExExport::Flush()
 {
-    if (stream_ && !out_.isEmpty()) {
-        if (stream_->write(out_) != out_.size())
-            throw EInvalidGridOperation(QStringLiteral("Stream write error"));
-    }
+    if (!stream_)
+        return;
+    if (!out_.empty() && stream_->write(out_.data(), qint64(out_.size())) != qint64(out_.size()))
+        throw EInvalidGridOperation(QStringLiteral("Stream write error"));
     out_.clear();
 }
 
 void TDBGridExExport::ExportToStream(QIODevice& stream, bool exportAll)
 {
-    stream_ = &stream;
+    ExportWalk(&stream, exportAll);
+}
+
+void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll)
+{
+    stream_ = stream;
     out_.clear();
     TCustomDBGridEx* grid = DBGridEx;
     const TDBGridExSelectionType kind = exportAll ? gstAll : grid->Selection().SelectionType();

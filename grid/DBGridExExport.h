@@ -8,7 +8,9 @@
 #include "platform/graphics/Font.h"
 #include <QByteArray>
 #include <QString>
+#include <charconv>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QIODevice;
@@ -50,16 +52,24 @@ protected:
                           QString& text);
 
     // Output, buffered and flushed to the stream at the end of the walk.
-    void Put(const QByteArray& bytes) { out_.append(bytes); }
+    void Put(const QByteArray& bytes) { out_.append(bytes.constData(), size_t(bytes.size())); }
     void Put(const char* text) { out_.append(text); }
-    void Put(char c) { out_.append(c); }
-    void PutL(const QByteArray& bytes) { out_.append(bytes); out_.append("\r\n", 2); }
+    void Put(char c) { out_.push_back(c); }
+    void PutL(const QByteArray& bytes) { Put(bytes); out_.append("\r\n", 2); }
     void PutL(const char* text) { out_.append(text); out_.append("\r\n", 2); }
-    void PutInt(qint64 v) { out_.append(QByteArray::number(v)); }
-    void PutRaw(const void* data, int size) { out_.append(static_cast<const char*>(data), size); }
+    void PutInt(qint64 v)
+    {
+        char buf[24];
+        out_.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr - buf);
+    }
+    void PutRaw(const void* data, int size) { out_.append(static_cast<const char*>(data), size_t(size)); }
     // A text in the output's character set.
     QByteArray Encode(const QString& text) const;
     void Flush();
+    // The walk itself, its output buffered and written to the stream in pieces.
+    void ExportWalk(QIODevice* stream, bool exportAll);
+    // The buffered output itself (a writer may build a piece aside and keep it).
+    std::string& out() { return out_; }
     QIODevice* Stream() const { return stream_; }
     void SetStream(QIODevice* stream) { stream_ = stream; }
 
@@ -68,7 +78,7 @@ protected:
 
 private:
     QIODevice* stream_ = nullptr;
-    QByteArray out_;
+    std::string out_;
     std::vector<qint64> footerValues_;
 };
 

@@ -30,31 +30,48 @@ QByteArray TDBGridExExportAsHTML::GetColor(gfx::TColor color)
     return QByteArray::number(v, 16).rightJustified(6, '0').toUpper();
 }
 
+const QByteArray& TDBGridExExportAsHTML::colorText(gfx::TColor color)
+{
+    if (lastColorText_.isEmpty() || color != lastColor_) {
+        lastColor_ = color;
+        lastColorText_ = GetColor(color);
+    }
+    return lastColorText_;
+}
+
 void TDBGridExExportAsHTML::PutText(const gfx::TFont& font, const QString& text)
 {
-    Put("<FONT STYLE=\"font-family: ");
-    Put(Encode(font.Name()));
-    Put("; font-size: ");
-    PutInt(font.Size());
-    Put("pt; color: #");
-    Put(GetColor(font.Color()));
-    Put("\">");
-    for (int i = 0; i < 4; ++i)
-        if (font.Style() & kStyles[i])
-            Put(kStyleOpen[i]);
+    const FontKey key{font.Name(), font.Size(), font.Style(), font.Color()};
+    if (fontOpen_.isEmpty() || !(key == fontKey_)) {
+        fontKey_ = key;
+        fontOpen_ = "<FONT STYLE=\"font-family: " + Encode(key.Name) + "; font-size: " + QByteArray::number(key.Size)
+                    + "pt; color: #" + GetColor(key.Color) + "\">";
+        fontClose_.clear();
+        for (int i = 0; i < 4; ++i)
+            if (key.Style & kStyles[i]) {
+                fontOpen_ += kStyleOpen[i];
+                fontClose_ += kStyleClose[i];
+            }
+        fontClose_ += "</FONT>";
+    }
+    Put(fontOpen_);
     // Entities end with their semicolon: without it a ';' that follows in the text joins the entity and
     // is lost to the reader.
     if (text.isEmpty()) {
         Put("&nbsp;");
     } else {
         QByteArray bytes = Encode(text);
-        bytes.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("\"", "&quot;");
+        bool special = false;
+        for (char c : bytes)
+            if (c == '&' || c == '<' || c == '>' || c == '"') {
+                special = true;
+                break;
+            }
+        if (special)
+            bytes.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("\"", "&quot;");
         Put(bytes);
     }
-    for (int i = 0; i < 4; ++i)
-        if (font.Style() & kStyles[i])
-            Put(kStyleClose[i]);
-    Put("</FONT>");
+    Put(fontClose_);
 }
 
 void TDBGridExExportAsHTML::WritePrefix()

@@ -23,4 +23,17 @@ protected:
 
 private:
     void putCellStart(int width, TAlignment alignment, gfx::TColor background);
+    // The FONT element's opening and closing text of the last font written: most cells share one font.
+    struct FontKey {
+        QString Name;
+        int Size = -1;
+        gfx::TFontStyles Style = 0;
+        gfx::TColor Color = 0;
+        bool operator==(const FontKey&) const = default;
+    };
+    FontKey fontKey_;
+    QByteArray fontOpen_, fontClose_;
+    gfx::TColor lastColor_ = gfx::clNone;
+    QByteArray lastColorText_;
+    const QByteArray& colorText(gfx::TColor color);
 };

@@ -3,8 +3,10 @@
 #include "grid/ColumnEx.h"
 #include "grid/DBGridEx.h"
 #include "grid/DBGridExExportTitles.h"
+#include "grid/GridError.h"
 #include "grid/HeadTreeNode.h"
-#include <QBuffer>
+#include <QIODevice>
+#include <QTemporaryFile>
 #include <cmath>
 
 namespace {
@@ -44,13 +46,19 @@ void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
     colors_.clear();
     colorIndex_.clear();
     fonts_.clear();
+    rowShading_.clear();
+    rowDefinition_.clear();
+    fontPart_.clear();
+    lastBackgroundIndex_ = -1;
     GetColorIndex(gfx::clBlack);
     GetColorIndex(gfx::clWhite);
     GetColorIndex(gfx::clBtnFace);
-    QByteArray bodyBytes;
-    QBuffer body(&bodyBytes);
-    body.open(QIODevice::WriteOnly);
-    TDBGridExExport::ExportToStream(body, exportAll);
+    // The body waits in a temporary file while the tables it needs are collected: a large export then
+    // costs no memory of its size.
+    QTemporaryFile body;
+    if (!body.open())
+        throw EInvalidGridOperation(QStringLiteral("Cannot create a temporary file. %1").arg(body.errorString()));
+    ExportWalk(&body, exportAll);
     SetStream(&stream);
     PutL("{\\rtf0\\ansi");
     Put("{\\colortbl");
@@ -73,8 +81,12 @@ void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
         Put(";");
     }
     PutL("}");
-    Put(bodyBytes);
     Flush();
+    body.seek(0);
+    QByteArray chunk;
+    while (!(chunk = body.read(1 << 20)).isEmpty())
+        if (stream.write(chunk) != chunk.size())
+            throw EInvalidGridOperation(QStringLiteral("Stream write error"));
     colors_.clear();
     colorIndex_.clear();
     fonts_.clear();
@@ -116,19 +128,26 @@ void TDBGridExExportAsRTF::WriteCellBorder(bool left, bool top, bool right, bool
 
 void TDBGridExExportAsRTF::PutText(const gfx::TFont& font, const QString& text, gfx::TColor background)
 {
-    Put("\\fs");
-    PutInt(font.Size() * 2);
-    const gfx::TFontStyles style = font.Style();
-    if (style & gfx::fsBold) Put("\\b");
-    if (style & gfx::fsItalic) Put("\\i");
-    if (style & gfx::fsStrikeOut) Put("\\strike");
-    if (style & gfx::fsUnderline) Put("\\ul");
-    Put("\\f");
-    PutInt(GetFontIndex(font.Name()));
-    Put("\\cf");
-    PutInt(GetColorIndex(font.Color()));
-    Put("\\cb");
-    PutInt(GetColorIndex(background));
+    if (fontPart_.isEmpty() || font.Size() != fontSize_ || font.Style() != fontStyle_ || font.Color() != fontColor_
+        || font.Name() != fontName_) {
+        fontName_ = font.Name();
+        fontSize_ = font.Size();
+        fontStyle_ = font.Style();
+        fontColor_ = font.Color();
+        fontPart_ = "\\fs" + QByteArray::number(fontSize_ * 2);
+        if (fontStyle_ & gfx::fsBold) fontPart_ += "\\b";
+        if (fontStyle_ & gfx::fsItalic) fontPart_ += "\\i";
+        if (fontStyle_ & gfx::fsStrikeOut) fontPart_ += "\\strike";
+        if (fontStyle_ & gfx::fsUnderline) fontPart_ += "\\ul";
+        fontPart_ += "\\f" + QByteArray::number(GetFontIndex(fontName_)) + "\\cf"
+                     + QByteArray::number(GetColorIndex(fontColor_)) + "\\cb";
+    }
+    if (lastBackgroundIndex_ < 0 || background != lastBackground_) {
+        lastBackground_ = background;
+        lastBackgroundIndex_ = GetColorIndex(background);
+    }
+    Put(fontPart_);
+    PutInt(lastBackgroundIndex_);
     Put(" ");
     Put(escaped(Encode(text)));
 }
@@ -141,21 +160,30 @@ void TDBGridExExportAsRTF::WriteSuffix()
 void TDBGridExExportAsRTF::putRow(const std::vector<gfx::TColor>& shading, const std::vector<unsigned>& borders,
                                   const std::function<void()>& cells)
 {
-    Put("\\trowd");
-    PutL("\\trgaph40");
-    const double ppi = DBGridEx->logicalDpiX() > 0 ? DBGridEx->logicalDpiX() : 96;
-    qint64 right = 0;
-    for (size_t c = 0; c < shading.size(); ++c) {
-        const unsigned b = borders[c];
-        WriteCellBorder(b & kLeft, b & kTop, b & kRight, b & kBottom);
-        right += qint64(std::nearbyint(ExpCols[qsizetype(c)]->Width() / ppi * 1440.0));
-        Put("\\clshdng10000\\clcfpat");
-        PutInt(GetColorIndex(shading[c]));
-        Put("\\cellx");
-        PutInt(right);
-        PutL("");
+    if (rowDefinition_.isEmpty() || shading != rowShading_ || borders != rowBorders_) {
+        rowShading_ = shading;
+        rowBorders_ = borders;
+        std::string saved;
+        saved.swap(out());
+        Put("\\trowd");
+        PutL("\\trgaph40");
+        const double ppi = DBGridEx->logicalDpiX() > 0 ? DBGridEx->logicalDpiX() : 96;
+        qint64 right = 0;
+        for (size_t c = 0; c < shading.size(); ++c) {
+            const unsigned b = borders[c];
+            WriteCellBorder(b & kLeft, b & kTop, b & kRight, b & kBottom);
+            right += qint64(std::nearbyint(ExpCols[qsizetype(c)]->Width() / ppi * 1440.0));
+            Put("\\clshdng10000\\clcfpat");
+            PutInt(GetColorIndex(shading[c]));
+            Put("\\cellx");
+            PutInt(right);
+            PutL("");
+        }
+        PutL("{\\trrh0");
+        rowDefinition_ = QByteArray(out().data(), qsizetype(out().size()));
+        out().swap(saved);
     }
-    PutL("{\\trrh0");
+    Put(rowDefinition_);
     cells();
     PutL("\\pard\\intbl\\row}");
 }

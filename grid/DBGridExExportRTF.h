@@ -31,6 +31,17 @@ private:
                 const std::function<void()>& cells);
     void putCell(TAlignment alignment, const gfx::TFont& font, const QString& text, gfx::TColor background);
 
+    // The cell definitions of the last row and the font part of the last cell: rows and cells mostly repeat.
+    std::vector<gfx::TColor> rowShading_;
+    std::vector<unsigned> rowBorders_;
+    QByteArray rowDefinition_;
+    QString fontName_;
+    int fontSize_ = -1;
+    gfx::TFontStyles fontStyle_ = 0;
+    gfx::TColor fontColor_ = 0;
+    QByteArray fontPart_;
+    gfx::TColor lastBackground_ = 0;
+    int lastBackgroundIndex_ = -1;
     std::vector<gfx::TColor> colors_;
     QHash<gfx::TColor, int> colorIndex_;
     QStringList fonts_;
