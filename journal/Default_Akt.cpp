@@ -96,11 +96,25 @@ void TfmDefault_Akt::ShowJournalReport()
 
 void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
 {
-    // No handler here: a failure goes on to the manager, which logs it.
-    if (!rec)
+    if (!rec) {
+        // The end of a burst: what it filed goes to the disk, and the next burst's failure is told again.
+        flush("NewMeasure");
+        unfiledTold_ = false;
         return;
+    }
     int row = 0;
-    const int id = Filing.MergeRecord(*rec, &row);
+    int id = 0;
+    lastFiled_ = false;
+    try {
+        id = Filing.MergeRecord(*rec, &row);
+    } catch (const std::exception& e) {
+        unfiled(*rec, e.what());
+        return;
+    } catch (...) {
+        unfiled(*rec, "unknown error");
+        return;
+    }
+    lastFiled_ = true;
     if (IsWaiting()) {
         FlushView();
         if (Filing.Locate(id))
@@ -214,6 +228,7 @@ void TfmDefault_Akt::bSaveClick()
         // A refused save keeps the act open with what was typed.
         if (!RunReported("bSaveClick", journal_msg::kSaveAct, [&] { Filing.UpdateRecord(a); }))
             return;
+        flush("bSaveClick");
         // Back to the act's record, by its ID: the row number is stale when records were filed meanwhile.
         if (ADOQuery->Active() && !Filing.Locate(a.ID) && ActRow > 0 && ActRow <= ADOQuery->RecordCount())
             ADOQuery->SetRecNo(ActRow);

@@ -23,6 +23,7 @@ public:
     void WriteIni(rtl::TIniFile& ini) override;
     // A record is filed (no end-of-burst refresh here: a null record does nothing).
     void NewMeasure(const TVELTMeasurement* rec, int refresh) override;
+    bool LastMeasureFiled() const override { return lastFiled_; }
     void NewAct() override;
     void OpenAct() override;
     void DeleteRecords() override;
@@ -60,6 +61,7 @@ private:
     QTimer ViewTimer;
     std::chrono::steady_clock::time_point LastViewRead;
     bool ViewPending = false;
+    bool lastFiled_ = true;
     int PendingId = 0;
 
     TDataForm Akt;

@@ -73,10 +73,6 @@ private:
     void editButtonsVisibility();
     // The controls as a view of n records outside a burst shows them.
     void viewOpened(int n);
-    // A measurement that could not be filed: logged whole, and told once per burst.
-    void unfiled(const TVELTMeasurement& m, const char* why);
-    // The table and its memo onto the disk: a power loss then loses at most the burst in progress.
-    void flush(const char* after);
 
     // Borrowed from the main window.
     QWidget* pnEditButtons = nullptr;
@@ -94,5 +90,4 @@ private:
     // The grid held the focus when a burst disabled it: it gets it back when the burst is over.
     bool gridFocusBeforeBurst_ = false;
     bool lastFiled_ = true;
-    bool unfiledTold_ = false;
 };

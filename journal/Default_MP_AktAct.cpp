@@ -53,31 +53,6 @@ void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
     }
 }
 
-void TfmDefault_MP_Akt::unfiled(const TVELTMeasurement& m, const char* why)
-{
-    Dbg().Print("NewMeasure - error: измерение не записано в журнал (%s): %s", why, Filing.Describe(m).toUtf8().constData());
-    if (unfiledTold_)
-        return;
-    unfiledTold_ = true;
-    // The rest of the burst is filed (or logged) while the message is open: the main thread's calls run
-    // inside it.
-    ctl::MessageBox(QStringLiteral("Измерение не удалось записать в журнал:\n%1\n\n"
-                                   "Его данные записаны в протокол программы. Проверьте место на диске и доступ к папке журнала: "
-                                   "пока причина не устранена, измерения в журнал не попадают.")
-                        .arg(QString::fromUtf8(why)),
-                    QStringLiteral("Ошибка!"), ctl::MB_OK | ctl::MB_ICONERROR);
-}
-
-void TfmDefault_MP_Akt::flush(const char* after)
-{
-    try {
-        if (ADOConnection)
-            ADOConnection->Sync();
-    } catch (const std::exception& e) {
-        Dbg().Print("%s - журнал не сброшен на диск: %s", after, e.what());
-    }
-}
-
 void TfmDefault_MP_Akt::InitAct(TDataForm_MP& act)
 {
     act = TDataForm_MP();

@@ -1,5 +1,6 @@
 #include "journal/JournalControllerBase.h"
 
+#include "core/Debug.h"
 #include "grid/DBGridEx.h"
 #include "journal/Default_MP_Filter.h"
 #include "journal/JournalErrors.h"
@@ -225,4 +226,29 @@ void TJournalControllerBase::MeasurementArrived()
 {
     StopWaiting();
     Received = true;
+}
+
+void TJournalControllerBase::unfiled(const TVELTMeasurement& m, const char* why)
+{
+    Dbg().Print("NewMeasure - error: измерение не записано в журнал (%s): %s", why, Filing.Describe(m).toUtf8().constData());
+    if (unfiledTold_)
+        return;
+    unfiledTold_ = true;
+    // The rest of the burst is filed (or logged) while the message is open: the main thread's calls run
+    // inside it.
+    ctl::MessageBox(QStringLiteral("Измерение не удалось записать в журнал:\n%1\n\n"
+                                   "Его данные записаны в протокол программы. Проверьте место на диске и доступ к папке журнала: "
+                                   "пока причина не устранена, измерения в журнал не попадают.")
+                        .arg(QString::fromUtf8(why)),
+                    QStringLiteral("Ошибка!"), ctl::MB_OK | ctl::MB_ICONERROR);
+}
+
+void TJournalControllerBase::flush(const char* after)
+{
+    try {
+        if (ADOConnection)
+            ADOConnection->Sync();
+    } catch (const std::exception& e) {
+        Dbg().Print("%s - журнал не сброшен на диск: %s", after, e.what());
+    }
 }

@@ -54,6 +54,10 @@ protected:
     void relayoutGrid();
     // The controls after the view changed: the view-name caption and a repaint.
     void viewShown(const QString& caption);
+    // A measurement that could not be filed: logged whole, and told once per burst.
+    void unfiled(const TVELTMeasurement& m, const char* why);
+    // The table and its memo onto the disk: a power loss then loses at most the burst in progress.
+    void flush(const char* after);
 
     // Borrowed from the main window.
     TADOQuery* ADOQuery = nullptr;
@@ -71,6 +75,7 @@ protected:
     TJournalSettings Settings;
     bool Waiting = false;
     bool Received = false;
+    bool unfiledTold_ = false;
 
 private:
     void deleteRecords();

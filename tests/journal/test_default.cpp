@@ -290,3 +290,36 @@ TEST(Default, AnEventOpensAsItsDescriptionBrokenAfter43Characters)
     j.ctrl->OpenAct();
     EXPECT_EQ(j.ctrl->ActWindow().result(), 2);
 }
+
+// Both variants: a measurement the table refuses is logged whole and told once per burst, is not counted as
+// filed, and the next burst tells its failure again.
+template <class J>
+static void unfiledIsToldOncePerBurst()
+{
+    J j;
+    const auto a = Measurement(2013, 1, 1, 0, 0, 0, 5, 0.1);
+    const auto b = Measurement(2013, 1, 1, 0, 1, 0, 5, 0.2);
+    j.query->Close();
+    j.conn->ReleaseFiles();
+    const QString moved = j.dir.file("DATABASE/gone.DBF");
+    ASSERT_TRUE(QFile::rename(j.base(), moved));
+    ctl::TScriptedMessageBoxPort boxes;
+    j.ctrl->NewMeasure(&a, 0);
+    EXPECT_FALSE(j.ctrl->LastMeasureFiled());
+    j.ctrl->NewMeasure(&b, 0);
+    EXPECT_EQ(boxes.Count(), 1);
+    j.ctrl->NewMeasure(nullptr, 1); // the burst ends
+    j.ctrl->NewMeasure(&a, 0);
+    EXPECT_EQ(boxes.Count(), 2);
+    EXPECT_TRUE(j.log().contains(QString::fromUtf8("измерение не записано в журнал")));
+    j.conn->ReleaseFiles();
+    ASSERT_TRUE(QFile::rename(moved, j.base()));
+    j.ctrl->NewMeasure(&b, 0);
+    EXPECT_TRUE(j.ctrl->LastMeasureFiled());
+}
+
+TEST(Default, AMeasurementThatCannotBeFiledIsToldOncePerBurstInBothVariants)
+{
+    unfiledIsToldOncePerBurst<DefaultJournal>();
+    unfiledIsToldOncePerBurst<Journal>();
+}
