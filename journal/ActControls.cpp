@@ -4,6 +4,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FormatFloat.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,4 +47,14 @@ void NoDefaultButton(std::initializer_list<QPushButton*> buttons)
 QString ActValueText(double value)
 {
     return rtl::FormatFloat(QStringLiteral("0.000"), value, rtl::TFormatSettings::english()) + QStringLiteral(" мг/л");
+}
+
+QLabel* AddDataRow(QGridLayout* grid, int row, const char* caption, QLabel*& value)
+{
+    QWidget* group = grid->parentWidget();
+    auto* l = new QLabel(QString::fromUtf8(caption), group);
+    value = new QLabel(group);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(value, row, 1);
+    return l;
 }

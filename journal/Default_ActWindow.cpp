@@ -35,13 +35,7 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
 
     gbDannie_s_Pribora = new QGroupBox(QStringLiteral("Данные с прибора:"), this);
     auto* data = new QGridLayout(gbDannie_s_Pribora);
-    auto dataRow = [&](int row, const char* caption, QLabel*& value) -> QLabel* {
-        auto* l = new QLabel(QString::fromUtf8(caption), gbDannie_s_Pribora);
-        value = new QLabel(gbDannie_s_Pribora);
-        data->addWidget(l, row, 0);
-        data->addWidget(value, row, 1);
-        return l;
-    };
+    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(data, row, caption, value); };
     Label31 = dataRow(0, "Дата измерения:", lbDATA_IZM);
     lbDATA_IZM->setToolTip(QStringLiteral("год.месяц.день час:минута:секунда"));
     dataRow(1, "Заводской номер прибора:", lbPRIBOR);

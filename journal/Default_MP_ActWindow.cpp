@@ -28,13 +28,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
     auto* data = new QGridLayout(gbDannie_s_Pribora);
     // Rows packed as on the form, so that everything fits its 400 pixels of height.
     data->setVerticalSpacing(1);
-    auto dataRow = [&](int row, const char* caption, QLabel*& value) -> QLabel* {
-        auto* l = new QLabel(QString::fromUtf8(caption), gbDannie_s_Pribora);
-        value = new QLabel(gbDannie_s_Pribora);
-        data->addWidget(l, row, 0);
-        data->addWidget(value, row, 1);
-        return l;
-    };
+    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(data, row, caption, value); };
     Label31 = dataRow(0, "Дата измерения:", lbDATA_IZM);
     lbDATA_IZM->setToolTip(QStringLiteral("год.месяц.день час:минута:секунда"));
     dataRow(1, "Заводской номер прибора:", lbPRIBOR);
