@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "app/WorkFolder.h"
+#include "report/designer/rpDesignerForm.h"
 
 #include <exception>
 
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     PrivateFilesFromNowOn();
     TApplication app(argc, argv);
     QCoreApplication::setApplicationName("VELT");
+    // The report designer exists hidden for the program's whole life, registered with the engine.
+    rpDesignerStartup();
     try {
         TfmMain window(QCoreApplication::applicationDirPath());
         if (window.FormCreate())
@@ -19,5 +22,6 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         ShowException(e.what());
     }
+    rpDesignerShutdown();
     return 0;
 }

@@ -61,6 +61,13 @@ public:
     virtual void RegisterObject(const QImage& bitmap, const QString& hint, int buttonTag) = 0;
     virtual void RegisterTool(const QString& caption, const QImage& bitmap, const std::function<void()>& onClick) = 0;
     virtual void ShowModal() = 0;
+    // The engine's own code calls these around a change of design objects (an undo step, a redraw).
+    virtual void BeforeChange() {}
+    virtual void AfterChange() {}
+    virtual void RedrawPage() {}
+
+    TrpPage* Page = nullptr; // the design page shown
+    bool Modified = false;
 };
 
 // A data manager may store its own section after tag 0xFD; none exists in this system.
