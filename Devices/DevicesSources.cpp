@@ -1,6 +1,8 @@
 #include "Devices/DevicesSources.h"
 #include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A_NETWORK/Velt_a_network.h"
 #include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_C/Velt_c.h"
 #include "core/Debug.h"
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
@@ -73,9 +75,11 @@ TDeviceDriver* TDevicesSources::CreateDriver(int kind, const QString& name, int 
         return factory()(kind, name, typeId);
     switch (kind) {
     case 1: return new TVelt_A(name, typeId);
+    case 2: return new TVelt_A_NETWORK(name, typeId);
     case 10: return new TVelt_B(name, typeId);
     case 11: return new TVelt_B_ALKOZAMOK(name, typeId);
-    default: return nullptr; // drivers of the other kinds are not part of the program yet
+    case 20: return new TVelt_C(name, typeId);
+    default: return nullptr;
     }
 }
 

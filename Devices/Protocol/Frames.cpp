@@ -201,4 +201,40 @@ void WriteMemoryRecord(int layout, uint8_t* records, int i, const TMemoryRecord&
     }
 }
 
+
+const char* TVELTEepromRecord::TextName(int i)
+{
+    static const char* names[kTexts] = {"SurvLastName", "SurvName",      "SurvPatronymic", "SurvPlace",
+                                        "NumberAuto",   "InsLastName",   "InsName",        "InsPatronymic",
+                                        "InsDepartment", "InsNumber"};
+    return i >= 0 && i < kTexts ? names[i] : "";
+}
+
+TVELTEepromRecord TVELTEepromRecord::Read(const uint8_t* p)
+{
+    TVELTEepromRecord r;
+    r.Exhale = GetU32(p);
+    r.datetime = GetU32(p + 4);
+    r.nMeasure = GetU32(p + 8);
+    r.AirResult = GetF32(p + 12);
+    r.AlcResult = GetF32(p + 16);
+    for (int i = 0; i < kTexts; ++i) {
+        const char* field = reinterpret_cast<const char*>(p + TextOffset(i));
+        r.texts[i].assign(field, ::strnlen(field, size_t(TextSize(i))));
+    }
+    return r;
+}
+
+void TVELTEepromRecord::Write(uint8_t* p) const
+{
+    std::memset(p, 0, kSize);
+    PutU32(p, Exhale);
+    PutU32(p + 4, datetime);
+    PutU32(p + 8, nMeasure);
+    PutF32(p + 12, AirResult);
+    PutF32(p + 16, AlcResult);
+    for (int i = 0; i < kTexts; ++i)
+        std::memcpy(p + TextOffset(i), texts[i].data(), std::min(texts[i].size(), size_t(TextSize(i))));
+}
+
 } // namespace proto

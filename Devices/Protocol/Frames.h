@@ -93,6 +93,28 @@ private:
     uint8_t bytes_[kBlockRecordBytes] = {};
 };
 
+// VELT-C keeps one 256-byte record per measurement, one per memory block: echo (2), continuation word (2,
+// not 0 on the last block), the record.
+struct TVELTEepromRecord {
+    static constexpr int kSize = 256;
+    static constexpr int kTexts = 10;
+    static constexpr int kBlockSize = kBlockHeader + kSize;
+    uint32_t Exhale = 0;   // its two low bits are the exhalation state
+    LongTime datetime = 0;
+    uint32_t nMeasure = 0;
+    float AirResult = 0.0f, AlcResult = 0.0f;
+    // SurvLastName, SurvName, SurvPatronymic, SurvPlace, NumberAuto, InsLastName, InsName, InsPatronymic,
+    // InsDepartment, InsNumber: cp1251 bytes up to their first NUL, at most the field's size.
+    std::string texts[kTexts];
+
+    static int TextOffset(int i) { return 20 + 24 * i; }
+    // The last field ends with the record: 20 bytes, not 24.
+    static int TextSize(int i) { return i == kTexts - 1 ? 20 : 24; }
+    static const char* TextName(int i);
+    static TVELTEepromRecord Read(const uint8_t* p);
+    void Write(uint8_t* p) const; // kSize bytes; a text as long as its field gets no NUL
+};
+
 // Writes record i of a block's record bytes in the layout.
 void WriteMemoryRecord(int layout, uint8_t* records, int i, const TMemoryRecord& r);
 

@@ -100,6 +100,12 @@ void TSerialDriver::ShowStatusLater(const QString& text)
 void TSerialDriver::LoadSettings(const QString& iniPath, int number)
 {
     Dbg().Print("%s LoadSettings...", Name.toUtf8().constData());
+    loadSettings(iniPath, number);
+    SettingsLoaded();
+}
+
+void TSerialDriver::loadSettings(const QString& iniPath, int number)
+{
     if (iniPath.isEmpty()) {
         LoadDefaults();
         return;

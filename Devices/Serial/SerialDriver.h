@@ -60,8 +60,13 @@ protected:
     std::atomic<int> KeptPort{0};
 
     virtual void LoadDefaults() {}
+    // After LoadSettings, whatever it found.
+    virtual void SettingsLoaded() {}
     virtual void LoadKeys(rtl::TIniFile&, const QString& /*section*/) {}
     virtual bool SaveKeys(rtl::TIniFile&, const QString& /*section*/) { return true; }
     // The number of the open port, or -1.
     virtual int OpenPortNumber() const = 0;
+
+private:
+    void loadSettings(const QString& iniPath, int number);
 };

@@ -297,11 +297,15 @@ int32_t receiveLoop(const F& once, const TThread& thread)
 
 int32_t TVelt_B::RecvData()
 {
+    if (Variant.logReceive)
+        Dbg().Print("RecvData...");
     uint16_t count = 0, aux = 0;
     const int32_t r = receiveLoop([&] { return Protocol.Receive(Buffer, kExchangeSize, &count, &aux); }, *this);
     RecvCnt = r == kDone ? count : 0;
     if (r < 0)
         Dbg().Print("RecvData sizeof_TYPE %i, RecvCnt %i", kExchangeSize, int(RecvCnt));
+    else if (Variant.logReceive)
+        Dbg().Print("OK - RecvData sizeof_TYPE %i, RecvCnt %i", kExchangeSize, int(RecvCnt));
     return r;
 }
 
@@ -576,26 +580,8 @@ bool TVelt_B::loadConstants(bool waitAfterEach)
             InfoRecord.NETNUMBER = int16_t(Know.netNumber);
             const QString serial = QString::asprintf("%04i", int(Know.serial));
             AddLogLine(u("Номер прибора: ") + serial);
-            const QString version = QString::fromStdString(FirmwareText(Know.firmware));
-            if (Know.firmware >= 0x0005) {
-                AddLogLine(u("Версия ПО прибора: ") + version);
-                Dbg().Print("SetCommPort_b: Version firmvare: %s", b(version).constData());
-            } else {
-                const QString warning = u("Версия ПО прибора (") + version +
-                                        u(") - не имеет некоторых функций, возможна некорректная работа! Пожалуйста "
-                                          "обновите ПО прибора!");
-                AddLogLine(u("Предупреждение! ") + warning);
-                ctl::MessageBox(warning, u("Внимание!"), ctl::MB_OK);
-                Dbg().Print("SetCommPort_b: Version firmvare: %s, is not compatible! Please upgrade firmvare!",
-                            b(version).constData());
-            }
-            if (Know.firmware < 0x000A) {
-                not_used_e_service_e_info = true;
-                Dbg().Print("not_used_e_service_e_info - версия ПО пибора меньше 0,0а, не учитываем первые 2 записи 0 блока");
-            } else {
-                not_used_e_service_e_info = false;
-                Dbg().Print("not_used_e_service_e_info - версия ПО пибора старше 0,0а, учитываем все блоки данных");
-            }
+            if (Variant.firmwareChecks)
+                firmwareChecks();
             AddLogLine(u("Дата поверки прибора: ") + dateText(Know.verification));
             setLabel(lbSerialValue, serial);
             setLabel(lbDateValue, dateText(Know.verification));
@@ -610,6 +596,31 @@ bool TVelt_B::loadConstants(bool waitAfterEach)
             Sleep(10);
     }
     return false;
+}
+
+// The firmware's warning, and whether the memory's first two records are service ones.
+void TVelt_B::firmwareChecks()
+{
+    const QString version = QString::fromStdString(FirmwareText(Know.firmware));
+    if (Know.firmware >= 0x0005) {
+        AddLogLine(u("Версия ПО прибора: ") + version);
+        Dbg().Print("SetCommPort_b: Version firmvare: %s", b(version).constData());
+    } else {
+        const QString warning = u("Версия ПО прибора (") + version +
+                                u(") - не имеет некоторых функций, возможна некорректная работа! Пожалуйста "
+                                  "обновите ПО прибора!");
+        AddLogLine(u("Предупреждение! ") + warning);
+        ctl::MessageBox(warning, u("Внимание!"), ctl::MB_OK);
+        Dbg().Print("SetCommPort_b: Version firmvare: %s, is not compatible! Please upgrade firmvare!",
+                    b(version).constData());
+    }
+    if (Know.firmware < 0x000A) {
+        not_used_e_service_e_info = true;
+        Dbg().Print("not_used_e_service_e_info - версия ПО пибора меньше 0,0а, не учитываем первые 2 записи 0 блока");
+    } else {
+        not_used_e_service_e_info = false;
+        Dbg().Print("not_used_e_service_e_info - версия ПО пибора старше 0,0а, учитываем все блоки данных");
+    }
 }
 
 bool TVelt_B::infoMatchesConstants() const
@@ -628,6 +639,14 @@ void TVelt_B::recordInstrument()
 void TVelt_B::ReadDeviceInfo()
 {
     IdentifyRequest = false;
+    if (Variant.modeStep && !readMode())
+        return;
+    identifyConstantsAndInfo();
+}
+
+// Identification's operating-mode step; false (the port list enabled again) when it failed.
+bool TVelt_B::readMode()
+{
     AddLogLine(u("Получение текущего режима работы..."));
     bool got = false;
     for (int tries = 15; tries > 0 && !Terminated(); --tries) {
@@ -635,7 +654,7 @@ void TVelt_B::ReadDeviceInfo()
             if (!workingMode(TAlcMeas::Read(AlcMeas).mode)) {
                 AddLogLine(u(kNotInMode));
                 enablePortList();
-                return;
+                return false;
             }
             got = true;
             Sleep(10);
@@ -647,11 +666,15 @@ void TVelt_B::ReadDeviceInfo()
     if (!got) {
         AddLogLine(u("Не удалось получить данные от прибора."));
         enablePortList();
-        return;
+        return false;
     }
     Dbg().Print("Alc_get_result.info_blok - complete");
     AddLogLine(u("Получение текущего режима работы - OK    -/-"));
+    return true;
+}
 
+void TVelt_B::identifyConstantsAndInfo()
+{
     AddLogLine(u("Загрузка констант VELT..."));
     Dbg().Print("SetCommPort_b: Load constant VELT");
     if (!loadConstants(true)) {
@@ -762,7 +785,8 @@ void TVelt_B::Execute()
                 GETEEPROM_Thread();
                 Sleep(100);
             } else if (!Terminated()) {
-                CurrentMeasure();
+                if (Variant.livePoll)
+                    CurrentMeasure();
                 Sleep(500);
             }
         } catch (...) {

@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TVelt_B : public TSerialDriver {
@@ -59,6 +60,14 @@ public:
 protected:
     // The interlock leaves the download's walk and hand-over to the operator.
     virtual bool AutoStartDownload() const { return true; }
+    // What a driver built on this one leaves out or adds (VELT-C: no live poll, no operating-mode step, no
+    // firmware checks, receive logged).
+    struct TVariant {
+        bool livePoll = true;
+        bool modeStep = true;
+        bool firmwareChecks = true;
+        bool logReceive = false;
+    } Variant;
     virtual TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go);
 
     void Execute() override;
@@ -70,7 +79,7 @@ protected:
     int OpenPortNumber() const override { return PortNumber.load(); }
     void WaitForPort(int number) override { ReopenPort = number; }
 
-    void AddLogLine(const QString& text);
+    virtual void AddLogLine(const QString& text);
     void SetStatus(const QString& text);
 
     int32_t SendCommand(uint16_t code);
@@ -84,8 +93,69 @@ protected:
     void ClosePort();
     void CurrentMeasure();
     void ReadDeviceInfo();
-    void GETEEPROM_Thread();
+    virtual void GETEEPROM_Thread();
     void ClearEEPROM();
+
+    // One download's collected records and counters.
+    struct TDownload {
+        struct TEntry {
+            LongTime time = 0;
+            uint32_t number = 0;
+            float result = 0.0f;
+            std::string textA, textB;
+        };
+
+        explicit TDownload(int capacity) : capacity(capacity), entries(size_t(capacity)), valid(size_t(capacity), 0) {}
+
+        const int capacity;
+        // The life count is read whole (32 bits): a 16-bit count loses every memory past 65535 exhalations.
+        uint32_t life = 0;
+        std::vector<TEntry> entries;
+        std::vector<uint8_t> valid;
+        std::vector<uint8_t> raw; // whole memory records of the instruments that keep them (VELT-C)
+        uint32_t count = 0; // buf_count: entries taken
+        uint32_t handed = 0;
+        bool incomplete = false; // a block could not be had, or the line was lost
+        // The records the memory holds.
+        uint32_t Expected() const { return life < uint32_t(capacity) ? life : uint32_t(capacity); }
+        bool haveOldest = false;
+        LongTime oldestTime = 0;
+        uint32_t oldestIndex = 0;
+    };
+
+    // The download's steps that a driver built on this one changes.
+    virtual bool downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d);
+    // The analysis's closing line (step 15).
+    virtual void downloadAnalysed(const TDownload& d);
+    // Before the first record is handed over, and before each.
+    virtual void handOverBegins(const TDownload&) {}
+    virtual void handOverEntry(uint32_t /*k*/, uint32_t /*index*/) {}
+    // The record entry index becomes.
+    virtual TVELTMeasurement buildEntry(const TDownload& d, uint32_t index) const;
+
+    // The steps they share.
+    bool downloadWaitForGo(TfmVelt_B_EEPROM* w);
+    bool downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d);
+    // One block, with the retries the walk has left; minLength: the shortest whole answer.
+    bool downloadBlock(uint32_t n, int& budget, int minLength);
+    void downloadWalkEnded(const TDownload& d);
+    bool downloadAnalyse(const TDownload& d);
+    bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);
+    bool downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d);
+    void downloadFinish(const TDownload& d);
+    void downloadStop();
+    void downloadState(const QString& text);
+    void downloadLogAndState(const char* text);
+    // True (and said) when the operator cancelled.
+    bool downloadCancelled(const char* text);
+    void setLabel(QPointer<QLabel> label, const QString& text);
+    TVELTMeasurement buildRecord(LongTime time, float result, bool interrupted) const;
+
+    TStackHooks stack_;
+    uint8_t Buffer[proto::kExchangeSize] = {};
+    proto::TAlcKnow Know;   // what identification kept of the constants
+    std::atomic<bool> DownloadRequest{false};
+    TSerialPort Port;
 
 private:
     // Identification's constants step; false when every try failed. With waitAfterEach every try ends with a
@@ -97,48 +167,29 @@ private:
     bool retryInfoBlock();
     // The info block agrees with the constants.
     bool infoMatchesConstants() const;
+    void firmwareChecks();
+    bool readMode();
+    void identifyConstantsAndInfo();
     void enablePortList();
     // The line failed: closed, said once, and waited for.
     void lineLost();
     // Chooses the awaited port again once its device is there.
     void reopenWhenBack();
     void recordInstrument();
-    void setLabel(QPointer<QLabel> label, const QString& text);
-    TVELTMeasurement buildRecord(LongTime time, float result, bool interrupted) const;
     uint32_t modelCode() const;
     // Runs on the main thread and waits.
     void onMain(const std::function<void()>& fn);
-    // The memory download's steps (GETEEPROM_Thread); each false stops it, having said why.
-    struct TDownload;
-    bool downloadWaitForGo(TfmVelt_B_EEPROM* w);
     bool downloadInstrumentReady();
-    bool downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d);
-    bool downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d);
-    bool downloadBlock(uint32_t n, int& budget);
     bool downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n, bool& walkEnds);
-    bool downloadAnalyse(const TDownload& d);
-    bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);
-    bool downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d);
-    void downloadFinish(const TDownload& d);
-    void downloadStop();
-    void downloadState(const QString& text);
-    void downloadLogAndState(const char* text);
-    // True (and said) when the operator cancelled.
-    bool downloadCancelled(const char* text);
-    bool stopping() const { return Terminated(); }
 
-    TStackHooks stack_;
     TDBInfoPribors* DBInfoPribors = nullptr;
     proto::TProtocol Protocol;
-    TSerialPort Port;
     std::atomic<int> PortNumber{-1};
 
     LongTime DT_result_sec_last = 0;
     uint8_t AlcMeas[proto::TAlcMeas::kSize] = {};
     uint8_t AlcKnow[proto::TAlcKnow::kCapacity] = {};
-    uint8_t Buffer[proto::kExchangeSize] = {};
     uint16_t RecvCnt = 0; // length of the last answer RecvData took
-    proto::TAlcKnow Know;   // what identification kept of the constants
     proto::TInfoBlock Info; // the last info block
     proto::TEfData efdata;
     bool not_used_e_service_e_info = false;
@@ -150,7 +201,7 @@ private:
 
     // The port the thread waits to come back (unplugged, or not present at start); 0 none.
     std::atomic<int> ReopenPort{0};
-    std::atomic<bool> ClearRequest{false}, DownloadRequest{false}, IdentifyRequest{false}, PortRequest{false};
+    std::atomic<bool> ClearRequest{false}, IdentifyRequest{false}, PortRequest{false};
 };
 
 class TVelt_B_ALKOZAMOK : public TVelt_B {

@@ -34,31 +34,6 @@ bool knownEvent(uint32_t number)
 
 } // namespace
 
-struct TVelt_B::TDownload {
-    struct TEntry {
-        LongTime time = 0;
-        uint32_t number = 0;
-        float result = 0.0f;
-        std::string textA, textB;
-    };
-
-    explicit TDownload(int capacity) : capacity(capacity), entries(size_t(capacity)), valid(size_t(capacity), 0) {}
-
-    const int capacity;
-    // The life count is read whole (32 bits): a 16-bit count loses every memory past 65535 exhalations.
-    uint32_t life = 0;
-    std::vector<TEntry> entries;
-    std::vector<uint8_t> valid;
-    uint32_t count = 0; // buf_count: entries taken
-    uint32_t handed = 0;
-    bool incomplete = false; // a block could not be had, or the line was lost
-    // The records the memory holds.
-    uint32_t Expected() const { return life < uint32_t(capacity) ? life : uint32_t(capacity); }
-    bool haveOldest = false;
-    LongTime oldestTime = 0;
-    uint32_t oldestIndex = 0;
-};
-
 void TVelt_B::downloadStop()
 {
     DownloadRequest = false;
@@ -164,6 +139,8 @@ bool TVelt_B::downloadInstrumentReady()
     }
     Dbg().Print("GETEEPROM_Thread: TestConnectAlkan - complete");
     AddLogLine(u("Прибор обнаружен"));
+    if (!Variant.modeStep)
+        return true;
     downloadLogAndState("Получение текущего режима работы...");
     for (int tries = 15; tries > 0 && !Terminated(); --tries) {
         if (SendCommand(kCmdResult) == kDone && RecvData_AlcMeas() == kDone) {
@@ -241,13 +218,13 @@ bool TVelt_B::downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d)
     return true;
 }
 
-// One block, with the retries the walk has left; false when it could not be had.
-bool TVelt_B::downloadBlock(uint32_t n, int& budget)
+// False when the block could not be had.
+bool TVelt_B::downloadBlock(uint32_t n, int& budget, int minLength)
 {
     for (;;) {
         PutU16(Buffer + 2, uint16_t(n));
         const bool ok = SendCommand(kCmdBlock) == kDone && RecvData() == kDone &&
-                        int16_t(GetU16(Buffer)) == int16_t(uint16_t(n)) && RecvCnt >= kBlockSize;
+                        int16_t(GetU16(Buffer)) == int16_t(uint16_t(n)) && RecvCnt >= minLength;
         if (ok || Terminated() || budget <= 0 || Port.LineLost())
             return ok;
         --budget;
@@ -322,7 +299,7 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
     const uint32_t maxBlocks = (uint32_t(d.capacity) + perBlock - 1) / perBlock;
     int budget = 16;
     for (uint32_t n = 0; d.count <= d.life && d.count < uint32_t(d.capacity); ++n) {
-        const bool ok = downloadBlock(n, budget);
+        const bool ok = downloadBlock(n, budget, kBlockSize);
         if (Terminated())
             return false;
         bool walkEnds = false;
@@ -348,12 +325,17 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
         if (GetU16(Buffer + 2) != 0 || n + 1 >= maxBlocks)
             break;
     }
+    downloadWalkEnded(d);
+    return true;
+}
+
+void TVelt_B::downloadWalkEnded(const TDownload& d)
+{
     Dbg().Print("GETEEPROM_Thread: get data blok - complete");
     if (d.incomplete)
         AddLogLine(QString::asprintf("Загрузка: Не завершена! Получено записей %u из %u.", d.count, d.Expected()));
     else
         AddLogLine(u("Загрузка: Завершена! "));
-    return true;
 }
 
 // 13-15. What the walk brought.
@@ -366,6 +348,12 @@ bool TVelt_B::downloadAnalyse(const TDownload& d)
         Dbg().Print("GETEEPROM_Thread: get bloks - error");
         return false;
     }
+    downloadAnalysed(d);
+    return Sleep(500);
+}
+
+void TVelt_B::downloadAnalysed(const TDownload& d)
+{
     const uint32_t full_fiscal_massiv = d.count <= 2729 ? 2729 : 5460;
     const uint32_t count_loops = d.life / full_fiscal_massiv + (d.life % full_fiscal_massiv ? 1 : 0);
     Dbg().Print("GETEEPROM_Thread: Анализ полученных блоков - Завершён! gets %u records, full_fiscal_massiv %u, "
@@ -373,7 +361,6 @@ bool TVelt_B::downloadAnalyse(const TDownload& d)
     AddLogLine(QString::asprintf("Анализ полученных блоков - Завершён! Записей %u, Памяти %u, Счётчик цикла "
                                  "перезаписи %u", d.count, full_fiscal_massiv, count_loops));
     downloadState(u("Анализ блоков завершён."));
-    return Sleep(500);
 }
 
 // 16. Waiting for the hand-over; the value is reset before the button can set it, but a cancel given since the
@@ -415,10 +402,12 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
     const uint32_t delivered0 = stack_.Tally ? stack_.Tally->Delivered.load() : 0;
     const uint32_t unfiled0 = stack_.Tally ? stack_.Tally->Unfiled.load() : 0;
     uint32_t pushed = 0;
+    handOverBegins(d);
     for (uint32_t k = 0; k < d.count; ++k) {
         uint32_t index = d.oldestIndex + k;
         if (index >= d.count)
             index -= d.count;
+        handOverEntry(k, index);
         if (index >= uint32_t(d.capacity)) {
             AddLogLine(u("Ошибка во время передачи! Переполнение массива передачи."));
             Dbg().Print("GETEEPROM_Thread: Передаём результирующий массив - error(Переполнение массива передачи)");
@@ -429,11 +418,7 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
         if (!d.valid[index])
             continue;
         try {
-            const TDownload::TEntry& e = d.entries[index];
-            TVELTMeasurement m = buildRecord(e.time, e.result, e.result < 0.0f);
-            SetMeasurementText(m.Probe.SurvLastName, e.textA.c_str());
-            SetMeasurementText(m.Probe.InsLastName, e.textB.c_str());
-            m.Probe.RecordType = Know.model == 4 && (e.number & 0x80000000u) ? 2 : 1;
+            const TVELTMeasurement m = buildEntry(d, index);
             const bool emptied = WaitStackEmpty(stack_, [this] { return Terminated(); },
                                                 [this](int) { Sleep(Pauses.stackPoll); });
             if (!emptied)
@@ -469,6 +454,16 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
         }
     }
     return true;
+}
+
+TVELTMeasurement TVelt_B::buildEntry(const TDownload& d, uint32_t index) const
+{
+    const TDownload::TEntry& e = d.entries[index];
+    TVELTMeasurement m = buildRecord(e.time, e.result, e.result < 0.0f);
+    SetMeasurementText(m.Probe.SurvLastName, e.textA.c_str());
+    SetMeasurementText(m.Probe.InsLastName, e.textB.c_str());
+    m.Probe.RecordType = Know.model == 4 && (e.number & 0x80000000u) ? 2 : 1;
+    return m;
 }
 
 // 19.

@@ -1,5 +1,6 @@
 // velt-sim: plays a type 1 instrument (VELT-A or VELT-B of type 1) that prints its results on its serial line.
-// With --rq as its first argument it plays a request-and-answer instrument instead (see rq.cpp).
+// With --rq as its first argument it plays a request-and-answer instrument instead (see rq.cpp), with --net
+// up to 32 networked instruments on one line (see net.cpp).
 //
 // With no --device it opens a pseudo-terminal pair, prints the path of the slave end as the first line of its
 // output and waits until a program opens that end; the slave end is then the instrument's serial port.
@@ -208,9 +209,13 @@ void sleepMs(int ms)
 } // namespace
 
 int RunRequestAnswer(int argc, char** argv);
+int RunNetwork(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
+    // --net first: networked instruments on one line (net.cpp).
+    if (argc > 1 && std::strcmp(argv[1], "--net") == 0)
+        return RunNetwork(argc, argv);
     // --rq first: a request-and-answer instrument (rq.cpp).
     if (argc > 1 && std::strcmp(argv[1], "--rq") == 0)
         return RunRequestAnswer(argc, argv);

@@ -8,6 +8,13 @@
 //                 [--clock "YYYY-MM-DD HH:MM:SS"] [--life N] [--memory N] [--start "YYYY-MM-DD HH:MM:SS"]
 //                 [--results V,V,...] [--result-every MS] [--interrupted K,K,...] [--mode N] [--baud N]
 //                 [--mark K=HEX]... [--fault KIND[@N][*COUNT]]... [--run-for MS] [--once]
+//                 [--velt-c [--person TEXTS] [--inspector TEXTS]]
+//
+//   --velt-c        a VELT-C (constants model 11 unless --model says otherwise): each memory block holds one
+//                   256-byte record with the examined person's and the inspector's texts in cp1251; exhalation
+//                   k has the air result (k%1000)/2000 mg/l and the exhalation state k%4
+//   --person        "last,first,patronymic,place,car number"; --inspector "last,first,patronymic,department,
+//                   number" (UTF-8; a missing part is empty)
 //
 //   --life N        exhalations made in the instrument's life; exhalation k (from 0) is taken at --start plus
 //                   k minutes, numbered k+1, with the result k%1000 thousandths (negative when k%97 is 13)
@@ -28,6 +35,9 @@
 //                   short-meas        a current result one byte short
 //                   poll-info-bad     a wrong echo on the info block asked for right after a new result
 //                   no-last           no block is marked as the last one
+//                   noise             bytes that mean nothing before the answer
+//                   bad-date@K        VELT-C: exhalation K's record carries the time 0
+//                   long-text         VELT-C: every text fills its field to the end, without a zero byte
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 //   --run-for MS    end after this time (runs until killed without it)
 //   --once          end when the program that used the line closes it
@@ -38,6 +48,9 @@
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
 #include "core/ConvertTimeLong.h"
+#include "platform/rtl/CodePage.h"
+
+#include <QString>
 
 #include <cerrno>
 #include <chrono>
@@ -84,7 +97,18 @@ struct Options {
     std::vector<Fault> faults;
     int runFor = -1;
     bool once = false;
+    bool veltC = false;
+    bool modelGiven = false;
+    std::vector<std::string> person, inspector; // cp1251
 };
+
+std::vector<std::string> cp1251Parts(const std::string& utf8)
+{
+    std::vector<std::string> parts;
+    for (const auto& p : split(utf8, ','))
+        parts.push_back(rtl::toCp1251(QString::fromUtf8(p.c_str())).toStdString());
+    return parts;
+}
 
 // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS".
 LongTime toLongTime(const std::string& text)
@@ -123,7 +147,12 @@ Options parse(int argc, char** argv)
             return argv[++i];
         };
         if (a == "--link") o.link = next();
-        else if (a == "--model") o.model = int(toNumber(next(), "model", 0, 65535));
+        else if (a == "--model") {
+            o.model = int(toNumber(next(), "model", 0, 65535));
+            o.modelGiven = true;
+        } else if (a == "--velt-c") o.veltC = true;
+        else if (a == "--person") o.person = cp1251Parts(next());
+        else if (a == "--inspector") o.inspector = cp1251Parts(next());
         else if (a == "--meas-model") o.measModel = int(toNumber(next(), "model", 0, 65535));
         else if (a == "--serial") o.serial = uint32_t(toNumber(next(), "serial", 0, 0xFFFFFFFFLL));
         else if (a == "--firmware") o.firmware = uint16_t(toNumber(next(), "firmware", 0, 0xFFFF, 16));
@@ -165,7 +194,7 @@ Options parse(int argc, char** argv)
             }
             static const char* kinds[] = {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail",
                                           "info-serial", "const-date0", "short-meas", "poll-info-bad",
-                                          "no-last"};
+                                          "no-last", "noise", "bad-date", "long-text"};
             bool known = false;
             for (const char* k : kinds)
                 known |= spec == k;
@@ -177,6 +206,8 @@ Options parse(int argc, char** argv)
             usage("unknown option " + a);
         }
     }
+    if (o.veltC && !o.modelGiven)
+        o.model = 11;
     if (o.measModel < 0)
         o.measModel = o.model;
     return o;
@@ -377,6 +408,13 @@ private:
             }
             if (fault("drop-block", index))
                 break;
+            if (o_.veltC) {
+                veltCBlock(index, buf);
+                if (fault("bad-echo", index))
+                    proto::PutU16(buf, uint16_t(index + 1));
+                out += frame(codec, buf, proto::TVELTEepromRecord::kBlockSize);
+                break;
+            }
             block(index, buf);
             if (fault("bad-echo", index))
                 proto::PutU16(buf, uint16_t(index + 1));
@@ -387,7 +425,54 @@ private:
             out += char(codec.Nak());
             break;
         }
+        if (fault("noise")) {
+            // Nothing a line reader could take for a start, an acknowledgement or a refusal.
+            std::string noise;
+            for (int i = 0; i < 12; ++i) {
+                uint8_t c = uint8_t(std::rand() & 0xFF);
+                if (c == 0x02 || c == 0x06 || c == 0x15 || c == 0x29)
+                    c = 0x55;
+                noise += char(c);
+            }
+            out = noise + out;
+        }
         send(out);
+    }
+
+    // Entry slot of the memory ring: the latest exhalation k with k % memory == slot.
+    uint32_t exhalationOf(uint32_t slot) const
+    {
+        return o_.life > o_.memory ? slot + (o_.life - 1 - slot) / o_.memory * o_.memory : slot;
+    }
+
+    static std::string part(const std::vector<std::string>& parts, size_t i)
+    {
+        return i < parts.size() ? parts[i] : std::string();
+    }
+
+    void veltCBlock(uint16_t index, uint8_t* buf)
+    {
+        const uint32_t used = cleared_ ? 0 : std::min(o_.life, o_.memory);
+        proto::PutU16(buf, index);
+        proto::PutU16(buf + 2, index + 1u >= std::max<uint32_t>(used, 1) && !fault("no-last") ? 1 : 0);
+        if (index >= used)
+            return;
+        const uint32_t k = exhalationOf(index);
+        const proto::TMemoryRecord e = exhalation(k);
+        proto::TVELTEepromRecord r;
+        r.Exhale = (k % 4) | 0x100; // the bits above the state mean nothing to the journal
+        r.datetime = fault("bad-date", int(k)) ? 0 : e.time;
+        r.nMeasure = e.number;
+        r.AlcResult = float(k % 1000) / 1000.0f;
+        r.AirResult = float(k % 1000) / 2000.0f;
+        for (int i = 0; i < 5; ++i) {
+            r.texts[i] = part(o_.person, size_t(i));
+            r.texts[5 + i] = part(o_.inspector, size_t(i));
+        }
+        if (fault("long-text"))
+            for (int i = 0; i < proto::TVELTEepromRecord::kTexts; ++i)
+                r.texts[i] = std::string(size_t(proto::TVELTEepromRecord::TextSize(i)), char('A' + i));
+        r.Write(buf + proto::kBlockHeader);
     }
 
     void block(uint16_t index, uint8_t* buf)
@@ -403,8 +488,7 @@ private:
             const uint32_t slot = uint32_t(index) * per + i;
             if (slot >= used)
                 continue;
-            // Entry slot holds the latest exhalation k with k % memory == slot.
-            const uint32_t k = wrapped ? slot + (o_.life - 1 - slot) / o_.memory * o_.memory : slot;
+            const uint32_t k = exhalationOf(slot);
             proto::WriteMemoryRecord(layout, buf + proto::kBlockHeader, int(i), exhalation(k));
         }
     }

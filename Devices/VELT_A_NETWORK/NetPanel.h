@@ -1,0 +1,72 @@
+#pragma once
+// The networked driver's settings panel: the port, the driver's state, the list of net numbers with each
+// instrument's identity and verification status, the buttons that edit the list and start or stop the
+// driver. Main thread only; it changes only the driver's edited settings and reads the status view copy.
+#include "Devices/VELT_A_NETWORK/Velt_a_network.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class TNetNumSelectForm;
+
+// The 16 by 16 pictures of the list: 0 all well, 1 verification due soon, 2 attention needed.
+QPixmap NetworkPicture(int index);
+
+class TNetPanel : public QWidget {
+    Q_OBJECT
+public:
+    TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent);
+    ~TNetPanel() override;
+
+    struct TRow {
+        uint16_t netNumber = 0;
+        bool hasRecord = false;
+        TNetInstrument record;
+        bool dueSoon = false, overdue = false, notAnswering = false;
+    };
+
+    void Refresh(int mode);
+    void ShowState();
+    void RefreshInstrumentList();
+    void ShowListPage();
+
+    void AddBtnClick();
+    void DelBtnClick();
+    void SearchBtnClick();
+    void StopBtnClick();
+    void StartBtnClick();
+
+    bool Running() const { return running_; }
+    const std::vector<TRow>& Rows() const { return rows_; }
+    const TNetState& View() const { return view_; }
+    TNetNumSelectForm* Dialog() const { return dialog_; }
+    // The clock of the verification status (tests put a fixed day in its place).
+    std::function<rtl::TDateTime()> Now;
+
+    QGroupBox* gbState;
+    QLabel *lbState, *lbDetail;
+    QWidget *pnLower, *pnButtons;
+    QPushButton *StopBtn, *StartBtn;
+    QTabWidget* Pages;
+    QWidget *tsList, *tsLog;
+    QTableWidget* StrGrid;
+    QPushButton *AddBtn, *DelBtn, *SearchBtn;
+    QPlainTextEdit* mLog;
+    QPushButton* ClearBtn;
+
+private:
+    TVelt_A_NETWORK* driver_;
+    TNetNumSelectForm* dialog_;
+    TNetState view_;
+    std::vector<TRow> rows_;
+    bool running_ = false;
+};

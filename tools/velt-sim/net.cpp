@@ -1,0 +1,384 @@
+// velt-sim --net: plays up to 32 networked VELT-A instruments sharing one line, each with its own net number.
+// Each answers a test with its identity and a poll with its next result (or "nothing new"); instruments can be
+// switched off and on while it runs, and chosen answers spoiled. Each request it hears goes to stderr as
+// "net <number> test|poll", each result it hands over as "sent <number> <ugl> <flag> <ddmmyy> <hhmm>".
+//
+//   velt-sim --net [--link PATH] --at N[,N...]... [--nothing-new N[,N...]] [--model N=TEXT]
+//                  [--serial N=NNNN] [--verification N=DDMMYY] [--result N=UGL[/FLAG[/DDMMYY[/HHMM]]]]...
+//                  [--results K] [--result-every MS] [--off N[,N...]] [--baud N]
+//                  [--fault KIND@N[*COUNT]]... [--run-for MS] [--once]
+//
+//   --at            instruments at these net numbers (1..65535; up to 32); model "VELT-A", serial 1000+N,
+//                   verified on 15.01.24 unless said otherwise
+//   --nothing-new   instruments that only ever say "nothing new" (never identify themselves)
+//   --result        a result queued for instrument N: micrograms per litre, exhalation flag (0), date and time
+//                   (010124, 1000 plus one minute per result queued before)
+//   --results K     K results for every instrument: result j of instrument N is (N*7+j)%500 ugl at
+//                   01.01.24 10:00 plus j minutes; with --result-every one becomes ready every MS ms
+//   --off           instruments that start switched off (silent)
+//   --baud N        pace the answers as a line of N baud would (10 bits a byte)
+//   --fault         silent@N     N does not answer
+//                   noise@N      bytes that mean nothing before N's answers
+//                   wrong-net@N  N's test answer carries another net number
+//                   bad-date@N   N's next answer carries an impossible date
+//                   bad-flag@N   N's answer carries a flag no instrument writes
+//                   COUNT limits a fault to its first COUNT uses (every use without it)
+// Commands on stdin, one a line: "off N", "on N", "push N UGL [FLAG]", "quit".
+// Exit status: 0 done, 1 the line failed, 2 bad arguments.
+#include "tools/velt-sim/Args.h"
+#include "tools/velt-sim/Line.h"
+#include "Devices/Protocol/Codec.h"
+#include "Devices/VELT_A_NETWORK/NetLink.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+int RunNetwork(int argc, char** argv);
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Result {
+    unsigned ugl = 0, flag = 0;
+    std::string date = "010124", time = "1000";
+};
+
+struct Unit {
+    std::string model = "VELT-A";
+    unsigned serial = 0;
+    std::string verification = "150124";
+    bool nothingNew = false;
+    bool off = false;
+    std::deque<Result> queue;
+    int generated = 0; // results made by --results so far
+};
+
+struct Fault {
+    std::string kind;
+    int at = -1;
+    int count = -1;
+};
+
+struct Options {
+    std::string link;
+    std::map<int, Unit> units;
+    int results = 0, resultEvery = 0, baud = 0, runFor = -1;
+    bool once = false;
+    std::vector<Fault> faults;
+};
+
+std::string hhmm(int minutes)
+{
+    char t[8];
+    std::snprintf(t, sizeof t, "%02d%02d", (minutes / 60) % 24, minutes % 60);
+    return t;
+}
+
+Unit& unit(Options& o, int n)
+{
+    auto it = o.units.find(n);
+    if (it == o.units.end())
+        usage("no instrument at " + std::to_string(n));
+    return it->second;
+}
+
+Options parse(int argc, char** argv)
+{
+    Options o;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc)
+                usage("missing value of " + a);
+            return argv[++i];
+        };
+        auto numberAndValue = [&](const char* what) {
+            const auto p = split(next(), '=');
+            if (p.size() != 2)
+                usage(std::string("bad ") + what);
+            return std::make_pair(int(toNumber(p[0], "net number", 1, 65535)), p[1]);
+        };
+        if (a == "--link") o.link = next();
+        else if (a == "--at" || a == "--nothing-new" || a == "--off") {
+            for (const auto& v : split(next(), ',')) {
+                const int n = int(toNumber(v, "net number", 1, 65535));
+                if (a == "--at") {
+                    Unit& u = o.units[n];
+                    u.serial = unsigned(1000 + n) % 10000;
+                } else {
+                    Unit& u = a == "--nothing-new" ? o.units[n] : unit(o, n);
+                    (a == "--off" ? u.off : u.nothingNew) = true;
+                }
+            }
+        } else if (a == "--model") {
+            auto [n, v] = numberAndValue("model");
+            unit(o, n).model = v;
+        } else if (a == "--serial") {
+            auto [n, v] = numberAndValue("serial");
+            unit(o, n).serial = unsigned(toNumber(v, "serial", 0, 9999));
+        } else if (a == "--verification") {
+            auto [n, v] = numberAndValue("verification");
+            if (v.size() != 6)
+                usage("bad verification date " + v);
+            unit(o, n).verification = v;
+        } else if (a == "--result") {
+            auto [n, v] = numberAndValue("result");
+            const auto p = split(v, '/');
+            Unit& u = unit(o, n);
+            Result r;
+            r.ugl = unsigned(toNumber(p[0], "result", 0, 65535));
+            r.flag = p.size() > 1 ? unsigned(toNumber(p[1], "flag", 0, 255)) : 0;
+            r.date = p.size() > 2 ? p[2] : "010124";
+            r.time = p.size() > 3 ? p[3] : hhmm(600 + int(u.queue.size()));
+            u.queue.push_back(r);
+        } else if (a == "--results") o.results = int(toNumber(next(), "results", 0, 100000));
+        else if (a == "--result-every") o.resultEvery = int(toNumber(next(), "interval", 1, 3600000));
+        else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
+        else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
+        else if (a == "--once") o.once = true;
+        else if (a == "--fault") {
+            std::string spec = next();
+            Fault f;
+            if (const size_t star = spec.find('*'); star != std::string::npos) {
+                f.count = int(toNumber(spec.substr(star + 1), "count", 1, 1000000));
+                spec.resize(star);
+            }
+            if (const size_t at = spec.find('@'); at != std::string::npos) {
+                f.at = int(toNumber(spec.substr(at + 1), "net number", 1, 65535));
+                spec.resize(at);
+            }
+            static const char* kinds[] = {"silent", "noise", "wrong-net", "bad-date", "bad-flag"};
+            bool known = false;
+            for (const char* k : kinds)
+                known |= spec == k;
+            if (!known)
+                usage("bad fault: " + spec);
+            f.kind = spec;
+            o.faults.push_back(f);
+        } else {
+            usage("unknown option " + a);
+        }
+    }
+    if (o.units.empty() || o.units.size() > 32)
+        usage("--at: 1 to 32 instruments");
+    return o;
+}
+
+class Line {
+public:
+    Line(Options o, int fd) : o_(std::move(o)), fd_(fd), began_(Clock::now()) {}
+
+    int Run()
+    {
+        auto codec = proto::MakeCodec();
+        std::string command;
+        bool stdinOpen = true;
+        for (;;) {
+            if (o_.runFor >= 0 && Clock::now() - began_ > std::chrono::milliseconds(o_.runFor))
+                return 0;
+            pollfd p[2] = {{fd_, POLLIN, 0}, {0, short(stdinOpen ? POLLIN : 0), 0}};
+            const int r = ::poll(p, stdinOpen ? 2 : 1, 50);
+            if (r < 0 && errno != EINTR)
+                return 1;
+            if (stdinOpen && (p[1].revents & (POLLIN | POLLHUP))) {
+                char c[256];
+                const ssize_t n = ::read(0, c, sizeof c);
+                if (n <= 0)
+                    stdinOpen = false;
+                for (ssize_t i = 0; i < n; ++i) {
+                    if (c[i] != '\n') {
+                        command += c[i];
+                        continue;
+                    }
+                    if (!obey(command))
+                        return 0;
+                    command.clear();
+                }
+            }
+            if (r <= 0 || !(p[0].revents & (POLLIN | POLLHUP)))
+                continue;
+            if ((p[0].revents & POLLHUP) && !(p[0].revents & POLLIN)) {
+                if (o_.once && heard_)
+                    return 0;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            uint8_t buf[512];
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0)
+                continue;
+            heard_ = true;
+            for (ssize_t i = 0; i < n; ++i)
+                if (codec->Put(buf[i]) == proto::TCodec::Frame)
+                    answer(*codec, codec->Payload());
+        }
+    }
+
+private:
+    bool obey(const std::string& line)
+    {
+        const auto w = split(line, ' ');
+        if (w.empty() || w[0] == "quit")
+            return w.empty() ? true : false;
+        auto number = [&](size_t i) { return i < w.size() ? int(toNumber(w[i], "net number", 1, 65535)) : 0; };
+        auto it = o_.units.find(number(1));
+        if (it == o_.units.end())
+            return true;
+        if (w[0] == "off" || w[0] == "on") {
+            it->second.off = w[0] == "off";
+            std::fprintf(stderr, "%s %d\n", w[0].c_str(), it->first);
+        } else if (w[0] == "push" && w.size() >= 3) {
+            Result r;
+            r.ugl = unsigned(toNumber(w[2], "result", 0, 65535));
+            r.flag = w.size() > 3 ? unsigned(toNumber(w[3], "flag", 0, 255)) : 0;
+            r.time = hhmm(600 + int(it->second.queue.size()) + 30);
+            it->second.queue.push_back(r);
+        }
+        std::fflush(stderr);
+        return true;
+    }
+
+    bool fault(const char* kind, int at)
+    {
+        for (Fault& f : o_.faults) {
+            if (f.kind != kind || f.count == 0 || (f.at >= 0 && f.at != at))
+                continue;
+            if (f.count > 0)
+                --f.count;
+            return true;
+        }
+        return false;
+    }
+
+    // Results --results made ready by now.
+    void generate(int n, Unit& u)
+    {
+        if (o_.results <= 0)
+            return;
+        int ready = o_.results;
+        if (o_.resultEvery > 0) {
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began_).count();
+            ready = std::min<int>(o_.results, int(ms / o_.resultEvery) + 1);
+        }
+        for (; u.generated < ready; ++u.generated) {
+            Result r;
+            r.ugl = unsigned((n * 7 + u.generated) % 500);
+            r.time = hhmm(600 + u.generated);
+            r.date = "0" + std::to_string(1 + u.generated / 1440 % 9) + "0124";
+            u.queue.push_back(r);
+        }
+    }
+
+    std::string packet(proto::TCodec& codec, int n, const Unit& u, const Result* r)
+    {
+        uint8_t p[net::kPacketSize];
+        std::memset(p, ' ', 11);
+        std::memcpy(p, u.model.data(), std::min<size_t>(u.model.size(), 11));
+        char serial[8];
+        std::snprintf(serial, sizeof serial, "%04u", u.serial % 10000);
+        std::memcpy(p + 11, serial, 4);
+        std::memcpy(p + 15, u.verification.data(), 6);
+        const std::string date = r ? r->date : "010124", time = r ? r->time : "1000";
+        std::memcpy(p + 21, date.data(), 6);
+        std::memcpy(p + 27, time.data(), 4);
+        if (fault("bad-date", n))
+            std::memcpy(p + 21, "310224", 6);
+        const unsigned number = r ? r->ugl : unsigned(fault("wrong-net", n) ? n + 1 : n);
+        p[31] = uint8_t(number & 0xFF);
+        p[32] = uint8_t(number >> 8);
+        p[33] = uint8_t(r ? r->flag : 0xFF);
+        if (fault("bad-flag", n))
+            p[33] = 0x7F;
+        const QByteArray f = codec.Encode(p, net::kPacketSize);
+        return std::string(1, char(codec.Ack())) + std::string(f.constData(), size_t(f.size()));
+    }
+
+    void answer(proto::TCodec& codec, const QByteArray& request)
+    {
+        if (request.size() < 3)
+            return;
+        const int n = uint8_t(request[0]) | (uint8_t(request[1]) << 8);
+        const bool test = uint8_t(request[2]) == 1;
+        std::fprintf(stderr, "net %d %s\n", n, test ? "test" : "poll");
+        auto it = o_.units.find(n);
+        if (it == o_.units.end() || it->second.off || fault("silent", n)) {
+            std::fflush(stderr);
+            return;
+        }
+        Unit& u = it->second;
+        generate(n, u);
+        std::string out;
+        if (u.nothingNew || (!test && u.queue.empty())) {
+            out = std::string(1, char(net::kNothingNewByte));
+        } else if (test) {
+            out = packet(codec, n, u, nullptr);
+        } else {
+            const Result r = u.queue.front();
+            u.queue.pop_front();
+            out = packet(codec, n, u, &r);
+            std::fprintf(stderr, "sent %d %u %u %s %s\n", n, r.ugl, r.flag, r.date.c_str(), r.time.c_str());
+        }
+        std::fflush(stderr);
+        if (fault("noise", n)) {
+            std::string noise;
+            for (int i = 0; i < 12; ++i) {
+                uint8_t c = uint8_t(std::rand() & 0xFF);
+                if (c == 0x02 || c == 0x06 || c == 0x15 || c == 0x29)
+                    c = 0x55;
+                noise += char(c);
+            }
+            out = noise + out;
+        }
+        send(out);
+    }
+
+    void send(const std::string& bytes)
+    {
+        const auto t0 = Clock::now();
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const size_t chunk = o_.baud > 0 ? std::min<size_t>(4, bytes.size() - sent) : bytes.size() - sent;
+            const ssize_t n = ::write(fd_, bytes.data() + sent, chunk);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd p{fd_, POLLOUT, 0};
+                ::poll(&p, 1, 50);
+                continue;
+            }
+            if (n <= 0)
+                return;
+            sent += size_t(n);
+            if (o_.baud > 0)
+                std::this_thread::sleep_until(t0 + std::chrono::microseconds(sent * 10 * 1000000ULL / o_.baud));
+        }
+    }
+
+    Options o_;
+    int fd_;
+    Clock::time_point began_;
+    bool heard_ = false;
+};
+
+} // namespace
+
+int RunNetwork(int argc, char** argv)
+{
+    UsageSource() = "tools/velt-sim/net.cpp";
+    const Options o = parse(argc, argv);
+    const int master = OpenSimulatorLine(o.link);
+    if (master < 0)
+        return 1;
+    const int status = Line(o, master).Run();
+    CloseSimulatorLine(master, o.link);
+    return status;
+}
