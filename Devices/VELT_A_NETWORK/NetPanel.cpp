@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <cmath>
@@ -146,6 +147,7 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     StrGrid->setHorizontalHeaderLabels({u("сетевой №"), u("модель"), u("SN"), u("дата поверки")});
     StrGrid->verticalHeader()->hide();
     StrGrid->verticalHeader()->setDefaultSectionSize(16);
+    StrGrid->horizontalHeader()->setDefaultSectionSize(64);
     StrGrid->horizontalHeader()->setHighlightSections(false);
     StrGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     StrGrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -176,7 +178,7 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     ClearBtn = button("Очистить", nullptr, tsLog, QRect(304, 8, 81, 25));
     connect(ClearBtn, &QPushButton::clicked, mLog, &QPlainTextEdit::clear);
 
-    ShowState();
+    StopBtn->setEnabled(false);
     RefreshInstrumentList();
 }
 
@@ -287,7 +289,11 @@ void TNetPanel::RefreshInstrumentList()
     int first = 0;
     for (int c = 0; c < 3; ++c)
         first += StrGrid->columnWidth(c);
-    StrGrid->setColumnWidth(3, std::max(20, StrGrid->viewport()->width() - first));
+    // The client width, also before the grid is first shown.
+    int client = StrGrid->width() - 2 * StrGrid->frameWidth();
+    if (StrGrid->verticalScrollBar()->isVisible())
+        client -= StrGrid->verticalScrollBar()->width();
+    StrGrid->setColumnWidth(3, std::max(20, client - first));
     StrGrid->viewport()->update();
 }
 

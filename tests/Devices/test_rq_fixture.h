@@ -35,7 +35,7 @@ inline QString U(const char* utf8)
 // thread sanitizer loses track of this process's locks across the way QProcess starts programs.
 class Sim {
 public:
-    // rq false: a type 1 instrument printing its results.
+    // rq false: a type 1 instrument printing its results, or the mode its first argument names ("--net").
     Sim(int number, const QStringList& args, bool rq = true) : number_(number)
     {
         const QByteArray program = QByteArrayLiteral(VELT_BINARY_DIR "/bin/velt-sim");
@@ -49,21 +49,24 @@ public:
             argv.push_back(w.data());
         argv.push_back(nullptr);
         const QByteArray errors = dir_.file(QStringLiteral("requests.txt")).toLocal8Bit();
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) {
+        int out[2], in[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) {
             ADD_FAILURE() << "pipe";
             return;
         }
         pid_ = ::fork();
         if (pid_ == 0) {
             const int err = ::open(errors.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(in[0], 0);
             ::dup2(out[1], 1);
             ::dup2(err, 2);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
         ::close(out[1]);
+        ::close(in[0]);
         out_ = out[0];
+        in_ = in[1];
         // The first line is the line's path.
         QByteArray line;
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -92,6 +95,15 @@ public:
         }
         if (out_ >= 0)
             ::close(out_);
+        if (in_ >= 0)
+            ::close(in_);
+    }
+    // A command on the simulator's stdin ("off 5").
+    void Tell(const QByteArray& line) const
+    {
+        const QByteArray l = line + '\n';
+        if (::write(in_, l.constData(), size_t(l.size())) != l.size())
+            ADD_FAILURE() << "velt-sim: " << line.constData();
     }
     Sim(const Sim&) = delete;
     Sim& operator=(const Sim&) = delete;
@@ -117,6 +129,7 @@ private:
     testutil::TempDir dir_;
     pid_t pid_ = -1;
     int out_ = -1;
+    int in_ = -1;
     QString path_;
 };
 
@@ -127,43 +140,10 @@ struct SilentPort : devtest::Pty {
     ~SilentPort() { sys::SetSerialPortOverride(number, QString()); }
 };
 
-class Rig {
+// A real measurement stack emptied by a thread, as the manager empties it.
+class Consumer {
 public:
-    Rig() = default;
-    ~Rig()
-    {
-        if (driver)
-            driver->Stop();
-        driver.reset();
-        StopConsumer();
-    }
-
-    template <class Driver = TVelt_B>
-    Driver* Make(const char* name, int typeId, TDBInfoPribors* db = nullptr, bool fast = true)
-    {
-        auto* d = new Driver(U(name), typeId);
-        if (fast)
-            d->Pauses = {0, 0, 1, 0, 0};
-        driver.reset(d);
-        d->Init(&panel, stack.Hooks(), db);
-        return d;
-    }
-
-    // Picks COM<number> in the port list as the operator would.
-    void Choose(int number, bool autoSearch = false)
-    {
-        driver->cbAutoEnum->setChecked(autoSearch);
-        driver->cbPort->Fill();
-        const int i = driver->cbPort->findText(QStringLiteral("COM%1").arg(number));
-        ASSERT_GE(i, 0);
-        driver->cbPort->setCurrentIndex(i);
-        driver->PortChange();
-    }
-    bool LogHas(const char* utf8, int ms = 10000)
-    {
-        return devtest::Pump([&] { return driver->LogText().contains(U(utf8)); }, ms);
-    }
-    bool Identified(int ms = 10000) { return LogHas("Всего произведено выдохов:", ms); }
+    ~Consumer() { StopConsumer(); }
 
     void StartConsumer()
     {
@@ -202,17 +182,57 @@ public:
 
     // Records the journal plays refusing to file.
     std::function<bool(const TVELTMeasurement&)> refuse;
-    devtest::LogCapture log;
-    ctl::TScriptedMessageBoxPort boxes;
     TMeasurementStack stack;
-    QWidget panel;
-    std::unique_ptr<TVelt_B> driver;
 
 private:
     std::thread consumer_;
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     std::vector<TVELTMeasurement> records_;
+};
+
+class Rig : public Consumer {
+public:
+    Rig() = default;
+    ~Rig()
+    {
+        if (driver)
+            driver->Stop();
+        driver.reset();
+        StopConsumer();
+    }
+
+    template <class Driver = TVelt_B>
+    Driver* Make(const char* name, int typeId, TDBInfoPribors* db = nullptr, bool fast = true)
+    {
+        auto* d = new Driver(U(name), typeId);
+        if (fast)
+            d->Pauses = {0, 0, 1, 0, 0};
+        driver.reset(d);
+        d->Init(&panel, stack.Hooks(), db);
+        return d;
+    }
+
+    // Picks COM<number> in the port list as the operator would.
+    void Choose(int number, bool autoSearch = false)
+    {
+        driver->cbAutoEnum->setChecked(autoSearch);
+        driver->cbPort->Fill();
+        const int i = driver->cbPort->findText(QStringLiteral("COM%1").arg(number));
+        ASSERT_GE(i, 0);
+        driver->cbPort->setCurrentIndex(i);
+        driver->PortChange();
+    }
+    bool LogHas(const char* utf8, int ms = 10000)
+    {
+        return devtest::Pump([&] { return driver->LogText().contains(U(utf8)); }, ms);
+    }
+    bool Identified(int ms = 10000) { return LogHas("Всего произведено выдохов:", ms); }
+
+    devtest::LogCapture log;
+    ctl::TScriptedMessageBoxPort boxes;
+    QWidget panel;
+    std::unique_ptr<TVelt_B> driver;
 };
 
 } // namespace rqtest

@@ -1,0 +1,327 @@
+// The networked VELT-A driver against the simulator's line of networked instruments: search, polling, lost
+// and restored instruments, the panel's list with its flags, the net number dialog, VELT.ini, and the thread's
+// hand-over (no start lost, every wait ended at shut-down, the port freed with the driver).
+#include "Devices/VELT_A_NETWORK/NetPanel.h"
+#include "Devices/VELT_A_NETWORK/Netnum.h"
+#include "Devices/VELT_A_NETWORK/Velt_a_network.h"
+#include "app/modal.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/FormatDateTime.h"
+#include "platform/rtl/IniFile.h"
+#include "test_rq_fixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace rqtest;
+using devtest::Pump;
+
+namespace {
+
+QString when(double t)
+{
+    return rtl::FormatDateTime(QStringLiteral("yyyy.mm.dd hh:nn:ss"), t);
+}
+
+// A networked source on COM<number>, configured through its VELT.ini section.
+class NetRig : public Consumer {
+public:
+    explicit NetRig(int number, const QString& keys) : number_(number)
+    {
+        ini_ = dir_.file(QStringLiteral("VELT.ini"));
+        const QString com = number > 0 ? QStringLiteral("COM=COM%1\r\n").arg(number) : QString();
+        testutil::writeFile(ini_, rtl::toCp1251(U("[Device_000]\r\nTypeDev=VELT-A СЕТЕВЫЕ (тип 1)\r\n") + com + keys));
+        StartConsumer();
+        driver = std::make_unique<TVelt_A_NETWORK>(U("VELT-A СЕТЕВЫЕ (тип 1)"), 3);
+        driver->Init(&panel, stack.Hooks(), nullptr);
+    }
+    ~NetRig()
+    {
+        driver.reset();
+        StopConsumer();
+    }
+    void Load() { driver->LoadSettings(ini_, 0); }
+    TNetPanel* Panel() const { return driver->Panel(); }
+    bool State(const char* text, int ms = 10000)
+    {
+        return Pump([&] { return Panel()->lbState->text() == U(text); }, ms);
+    }
+    QString Cell(int row, int column) const
+    {
+        const QTableWidgetItem* item = Panel()->StrGrid->item(row, column);
+        return item ? item->text() : QString();
+    }
+    QString Ini() const { return rtl::fromCp1251(testutil::readFile(ini_)); }
+    const QString& IniPath() const { return ini_; }
+
+    devtest::LogCapture log;
+    ctl::TScriptedMessageBoxPort boxes;
+    QWidget panel;
+    std::unique_ptr<TVelt_A_NETWORK> driver;
+
+private:
+    int number_;
+    testutil::TempDir dir_;
+    QString ini_;
+};
+
+// Timings of a line that answers at once; a search of 255 numbers takes about two seconds.
+const char* kFastSearch = "Timeouts_OutTimeout=8\r\nTimeouts_InTimeout=200\r\nTimeouts_SynchroTimeout=10\r\nLinkPeriod=0\r\n"
+                          "PollPeriod=10\r\nCheckPeriod=200\r\nVELTTimeout=1\r\n";
+const char* kFastPoll = "Timeouts_OutTimeout=60\r\nTimeouts_InTimeout=200\r\nTimeouts_SynchroTimeout=10\r\nLinkPeriod=100\r\n"
+                        "PollPeriod=10\r\nCheckPeriod=200\r\nVELTTimeout=1\r\n";
+
+std::vector<uint16_t> edited(const TVelt_A_NETWORK& d)
+{
+    return std::vector<uint16_t>(d.Edited.netNumbers, d.Edited.netNumbers + d.Edited.count);
+}
+
+} // namespace
+
+TEST(Network, NetNumbersAndPacketsAreReadAsWritten)
+{
+    EXPECT_EQ(ParseNetNumbers(QStringLiteral("12,0;x7")), (std::vector<uint16_t>{12, 7}));
+    EXPECT_EQ(ParseNetNumbers(QStringLiteral(" 3; 256; 70000; 5")), (std::vector<uint16_t>{3, 256, 5}));
+    EXPECT_TRUE(ParseNetNumbers(QString()).empty());
+    QString many;
+    for (int i = 1; i <= 40; ++i)
+        many += QString::number(i) + QStringLiteral(";");
+    EXPECT_EQ(ParseNetNumbers(many).size(), 32u);
+    TNetSettings s;
+    s.count = 2;
+    s.netNumbers[0] = 3;
+    s.netNumbers[1] = 7;
+    EXPECT_EQ(FormatNetNumbers(s), QStringLiteral(" 3; 7; "));
+
+    struct Case {
+        const char* text; // 31 characters, then number and flag
+        uint8_t lo, hi, flag;
+        const char* verification;
+        const char* time; // "now" when the result's date is taken from the clock
+        uint16_t number;
+    };
+    const Case cases[] = {
+        {"VELT-A     0812150124020324113", 0x90, 0x01, 1, "2024.01.15 00:00:00", "2024.03.02 11:30:00", 400},
+        {"VELT-A     0812310224020324113", 0x05, 0x00, 0, "1899.12.30 00:00:00", "now", 5},
+        {"VELT-A     0812150124300224113", 0x05, 0x00, 0, "2024.01.15 00:00:00", "now", 5},
+        {"VELT-A     0812150124020324996", 0x05, 0x00, 0, "2024.01.15 00:00:00", "now", 5},
+    };
+    const double now = rtl::EncodeDateTime(2025, 6, 7, 8, 9, 0, 0);
+    for (const Case& c : cases) {
+        uint8_t p[34];
+        std::memcpy(p, c.text, 30);
+        p[30] = '0';
+        p[31] = c.lo;
+        p[32] = c.hi;
+        p[33] = c.flag;
+        const TNetPacket k = ParseNetPacket(p, now);
+        EXPECT_STREQ(k.model, "VELT-A     ") << c.text;
+        EXPECT_EQ(k.serial, 812);
+        EXPECT_EQ(when(k.verification), c.verification) << c.text;
+        EXPECT_EQ(when(k.time), std::string(c.time) == "now" ? when(now) : QString::fromLatin1(c.time)) << c.text;
+        EXPECT_EQ(k.dateValid, std::string(c.time) != "now");
+        EXPECT_EQ(k.number, c.number);
+        EXPECT_EQ(k.flag, c.flag);
+    }
+}
+
+TEST(Network, TheSearchFindsTheInstrumentsAndThePanelListsThem)
+{
+    Sim sim(221, {"--net", "--at", "3,5", "--nothing-new", "7", "--serial", "3=812", "--model", "3=VELT-A(N)",
+                  "--verification", "3=150124", "--verification", "5=010123"},
+            false);
+    NetRig rig(221, U(kFastSearch));
+    rig.Panel()->Now = [] { return rtl::EncodeDate(2024, 12, 25); }; // 20 days before 3's verification is due
+    rig.Load();
+    ASSERT_TRUE(rig.State("опрос приборов", 20000)) << rig.Panel()->lbState->text().toStdString();
+    EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 5, 7}));
+    ASSERT_TRUE(Pump([&] { return rig.Cell(0, 1) == QStringLiteral("VELT-A(N)") && rig.Cell(1, 2) == "1005"; }));
+    EXPECT_EQ(rig.Cell(0, 0), "3");
+    EXPECT_EQ(rig.Cell(0, 2), "0812");
+    EXPECT_EQ(rig.Cell(0, 3), "15.01.2024");
+    EXPECT_EQ(rig.Cell(1, 3), "01.01.2023");
+    for (int c = 1; c < 4; ++c)
+        EXPECT_EQ(rig.Cell(2, c), "-") << "7 never identified itself";
+    const auto& rows = rig.Panel()->Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0].dueSoon);
+    EXPECT_FALSE(rows[0].overdue);
+    EXPECT_TRUE(rows[1].overdue);
+    EXPECT_FALSE(rows[2].dueSoon || rows[2].overdue || rows[2].notAnswering);
+    EXPECT_EQ(rig.Panel()->lbDetail->text(), U("требуется поверка"));
+    EXPECT_FALSE(rig.Panel()->StartBtn->isEnabled());
+    EXPECT_TRUE(rig.Panel()->StopBtn->isEnabled());
+
+    // Drawn: 3's date olive with the picture of a verification due soon, 5's red with the attention picture,
+    // 7's texts grey with no picture.
+    QTableWidget* g = rig.Panel()->StrGrid;
+    g->clearSelection();
+    g->setCurrentIndex(QModelIndex());
+    const QImage shot = g->viewport()->grab().toImage();
+    auto pictureAt = [&](int row) {
+        const QRect cell = g->visualRect(g->model()->index(row, 3));
+        return shot.pixel(cell.right() - 14 + 5, cell.top() + 2 + 10);
+    };
+    const QImage p1 = NetworkPicture(1).toImage(), p2 = NetworkPicture(2).toImage();
+    EXPECT_EQ(pictureAt(0), p1.pixel(5, 10));
+    EXPECT_EQ(pictureAt(1), p2.pixel(5, 10));
+    EXPECT_EQ(pictureAt(2), shot.pixel(g->visualRect(g->model()->index(2, 3)).right() - 3, g->visualRect(g->model()->index(2, 3)).top() + 1));
+    auto hasColour = [&](int row, int column, QRgb rgb) {
+        const QRect cell = g->visualRect(g->model()->index(row, column));
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x < cell.right() - 16; ++x)
+                if (std::abs(qRed(shot.pixel(x, y)) - qRed(rgb)) + std::abs(qGreen(shot.pixel(x, y)) - qGreen(rgb)) +
+                        std::abs(qBlue(shot.pixel(x, y)) - qBlue(rgb)) < 40)
+                    return true; // the text's strokes, whatever its smoothing
+        return false;
+    };
+    EXPECT_TRUE(hasColour(0, 3, qRgb(128, 128, 0))) << "olive";
+    EXPECT_TRUE(hasColour(1, 3, qRgb(255, 0, 0))) << "red";
+    EXPECT_TRUE(hasColour(2, 0, qRgb(128, 128, 128))) << "grey";
+
+    // What the search found is saved with the source.
+    rig.driver->SaveSettings(rig.IniPath(), 0);
+    const rtl::TIniFile ini(rig.IniPath());
+    EXPECT_EQ(ini.ReadString("Device_000", "netnums", ""), U(" 3; 5; 7; "));
+    EXPECT_EQ(ini.ReadString("Device_000", "COM", ""), U("COM221"));
+    EXPECT_EQ(ini.ReadString("Device_000", "TypeDev", ""), U("VELT-A СЕТЕВЫЕ (тип 1)"));
+    EXPECT_EQ(ini.ReadString("Device_000", "Timeouts_OutTimeout", ""), U("8")) << "the timings are only read";
+}
+
+TEST(Network, PollingFilesEachResultOnceAndALostInstrumentIsRestored)
+{
+    Sim sim(222, {"--net", "--at", "3,5", "--result", "3=400/1/020324/1130", "--result", "3=150", "--result", "5=90",
+                  "--fault", "wrong-net@3*1", "--fault", "bad-date@5*1"},
+            false);
+    NetRig rig(222, U(kFastPoll) + U("netnums=3;5\r\n"));
+    rig.Load();
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 3; }, 10000)) << rig.log.Text().toStdString();
+    auto records = rig.Records();
+    ASSERT_GE(records.size(), 3u);
+    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) { return a.Probe.AlcResult > b.Probe.AlcResult; });
+    const TVELTMeasurement& m = records[0];
+    EXPECT_EQ(m.NetNumber, 3);
+    EXPECT_EQ(m.SerialNumber, 1003);
+    EXPECT_STREQ(m.Model, "VELT-A     ");
+    EXPECT_EQ(when(m.VerificationDate), "2024.01.15 00:00:00");
+    EXPECT_EQ(when(m.Probe.Timestamp), "2024.03.02 11:30:00");
+    EXPECT_DOUBLE_EQ(m.Probe.AlcResult, 0.4);
+    EXPECT_EQ(m.Probe.Exhale, 1);
+    EXPECT_EQ(m.Probe.RecordType, 1u);
+    EXPECT_EQ(m.ModelCode, 1u);
+    EXPECT_EQ(m.DeviceType, 3u);
+    EXPECT_DOUBLE_EQ(records[1].Probe.AlcResult, 0.15);
+    EXPECT_EQ(records[2].NetNumber, 5);
+    EXPECT_TRUE(rig.log.Contains("PushMeasurement 0"));
+    EXPECT_TRUE(rig.log.Contains("incorrect date or time ('VELT-A     1005150124310224"));
+    // Once its results are out, 3 is checked: its first test answer gives another net number.
+    EXPECT_TRUE(Pump([&] { return rig.log.Contains("'ТЕСТ'  [003] x 1 : incorrect net number 004"); }, 5000));
+
+    // Switched off: lost once its silence passes the answer time-out; switched on: restored.
+    sim.Tell("off 5");
+    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 потеряна"); }, 10000));
+    ASSERT_TRUE(Pump([&] { return rig.Panel()->Rows().size() == 2 && rig.Panel()->Rows()[1].notAnswering; }));
+    EXPECT_EQ(rig.Panel()->lbDetail->text(), U("прибор(ы) не отвечает"));
+    sim.Tell("on 5");
+    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 восстановленна"); }, 10000));
+    ASSERT_TRUE(Pump([&] { return !rig.Panel()->Rows()[1].notAnswering; }));
+    sim.Tell("push 5 321");
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 4; }, 10000));
+    EXPECT_EQ(rig.RecordCount(), 4u) << "each result once";
+    EXPECT_DOUBLE_EQ(rig.Records().back().Probe.AlcResult, 0.321);
+}
+
+TEST(Network, AStartIsNeverLostAndTheThreadEndsAtOnceWhateverItWaitsFor)
+{
+    SilentPort port(223);
+    NetRig rig(223, QStringLiteral("Timeouts_OutTimeout=1\r\nLinkPeriod=0\r\nPollPeriod=10\r\n"));
+    rig.Load();
+    ASSERT_TRUE(rig.State("отключен", 10000));
+    ASSERT_TRUE(Pump([&] { return rig.Panel()->lbDetail->text() == U("не найдено ни одного прибора"); }, 10000));
+    // Start and stop in quick turns: each start is taken, whenever it comes in the thread's pass.
+    for (int i = 0; i < 25; ++i) {
+        rig.driver->Edited.count = 1;
+        rig.driver->Edited.netNumbers[0] = uint16_t(9 + i);
+        rig.Panel()->StartBtnClick();
+        ASSERT_TRUE(rig.State("опрос приборов", 3000)) << "start " << i << " lost";
+        rig.Panel()->StopBtnClick();
+        ASSERT_TRUE(rig.State("отключен", 3000)) << "stop " << i;
+    }
+    // Stopped, the thread waits: freed now, it closes its port, which another source opens at once.
+    QElapsedTimer t;
+    t.start();
+    rig.driver.reset();
+    EXPECT_LT(t.elapsed(), 1000);
+    TSerialPort again;
+    EXPECT_TRUE(again.Open(223));
+}
+
+TEST(Network, ADriverFreedWhilePollingWithLongTimeOutsEndsWithinASecond)
+{
+    SilentPort port(224);
+    NetRig rig(224, QStringLiteral("Timeouts_OutTimeout=900\r\nTimeouts_InTimeout=900\r\nLinkPeriod=5000\r\n"
+                                   "PollPeriod=900\r\nnetnums=1;2\r\n"));
+    rig.Load();
+    ASSERT_TRUE(rig.State("опрос приборов"));
+    QElapsedTimer t;
+    t.start();
+    rig.driver.reset();
+    EXPECT_LT(t.elapsed(), 1000);
+    TSerialPort again;
+    EXPECT_TRUE(again.Open(224));
+}
+
+TEST(Network, TheNetNumberDialogAddsAndTheListDeletes)
+{
+    NetRig rig(0, QStringLiteral("netnums=3\r\n")); // no port chosen: nothing runs
+    rig.Load();
+    TNetPanel* p = rig.Panel();
+    auto add = [&](int number) {
+        ++testutil::modalEpoch();
+        testutil::whenModal<TNetNumSelectForm>([number](TNetNumSelectForm* d) {
+            // 3 is listed: its cell is grey, and can still be chosen.
+            EXPECT_EQ(d->MapGrid->item(0, 2)->background().color(), QColor(0x80, 0x80, 0x80));
+            EXPECT_EQ(d->MapGrid->item(0, 3)->background().color(), QColor(Qt::white));
+            d->MapGridSelectCell(1, 1);
+            EXPECT_EQ(d->NumUpDown->value(), 12);
+            d->NumUpDown->setValue(number);
+            d->OkBtn->click();
+        });
+        p->AddBtnClick();
+    };
+    add(12);
+    add(12);
+    add(256);
+    EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 12, 256}));
+    EXPECT_EQ(rig.Cell(1, 0), "12");
+    EXPECT_EQ(rig.Cell(1, 1), "-");
+    for (int n = 100; rig.driver->Edited.count < 32; ++n)
+        add(n);
+    EXPECT_FALSE(p->AddBtn->isEnabled());
+    add(99);
+    EXPECT_EQ(rig.driver->Edited.count, 32);
+    EXPECT_FALSE(rig.driver->Edited.Has(99));
+
+    p->StrGrid->clearSelection();
+    p->StrGrid->setCurrentCell(-1, -1);
+    p->DelBtnClick();
+    EXPECT_EQ(rig.driver->Edited.count, 32) << "no row chosen";
+    p->StrGrid->selectRow(1);
+    p->DelBtnClick();
+    EXPECT_EQ(rig.driver->Edited.count, 31);
+    EXPECT_EQ(rig.driver->Edited.netNumbers[1], 256);
+    // Without a port, "Поиск" empties the list and starts nothing.
+    p->SearchBtnClick();
+    EXPECT_EQ(rig.driver->Edited.count, 0);
+    EXPECT_EQ(p->lbState->text(), QStringLiteral("---"));
+    EXPECT_FALSE(rig.driver->Started());
+
+    rig.boxes.Answer(ctl::IDOK);
+    rig.driver->GetEEPROM();
+    ASSERT_EQ(rig.boxes.Count(), 1);
+    EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, U("Для получения фискальных данных из приборов серии VELT-A. \nНа панели "
+                                                "прибора нажмите ПЕЧАТЬ и затем РЕЖИМ"));
+}
