@@ -105,7 +105,7 @@ TEST(VeltC, TheMemoryIsHandedOverInTheOrderReadWithEveryText)
         EXPECT_EQ(m.Probe.Exhale, k % 4);
         EXPECT_EQ(m.Probe.nMeasure, uint32_t(k + 1));
         EXPECT_NEAR(m.Probe.AlcResult, RoundToStep(float(k) / 1000.0f, 0.005f), 1e-9);
-        EXPECT_NEAR(m.Probe.AirResult, RoundToStep(float(k) / 2000.0f, 0.005f), 1e-9);
+        EXPECT_NEAR(m.Probe.AirResult, RoundToStep(float(k) / 100.0f, 0.005f), 1e-9);
         EXPECT_EQ(text(m.Probe.SurvLastName), "Иванов");
         EXPECT_EQ(text(m.Probe.NumberAuto), "К001КК");
         EXPECT_EQ(text(m.Probe.InsDepartment), "ГИБДД");

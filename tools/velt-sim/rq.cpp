@@ -12,7 +12,7 @@
 //
 //   --velt-c        a VELT-C (constants model 11 unless --model says otherwise): each memory block holds one
 //                   256-byte record with the examined person's and the inspector's texts in cp1251; exhalation
-//                   k has the air result (k%1000)/2000 mg/l and the exhalation state k%4
+//                   k has the air result (k%100)/100 mg/l and the exhalation state k%4
 //   --person        "last,first,patronymic,place,car number"; --inspector "last,first,patronymic,department,
 //                   number" (UTF-8; a missing part is empty)
 //
@@ -464,7 +464,7 @@ private:
         r.datetime = fault("bad-date", int(k)) ? 0 : e.time;
         r.nMeasure = e.number;
         r.AlcResult = float(k % 1000) / 1000.0f;
-        r.AirResult = float(k % 1000) / 2000.0f;
+        r.AirResult = float(k % 100) / 100.0f;
         for (int i = 0; i < 5; ++i) {
             r.texts[i] = part(o_.person, size_t(i));
             r.texts[5 + i] = part(o_.inspector, size_t(i));
