@@ -52,8 +52,10 @@ QByteArray TDBGridExExport::Encode(const QString& text) const
 
 void TDBGridExExport::Flush()
 {
-    if (!stream_)
+    if (!stream_) {
+        out_.clear();  // a walk without a stream drops its output
         return;
+    }
     if (!out_.empty() && stream_->write(out_.data(), qint64(out_.size())) != qint64(out_.size()))
         throw EInvalidGridOperation(QStringLiteral("Stream write error"));
     out_.clear();
@@ -64,7 +66,7 @@ void TDBGridExExport::ExportToStream(QIODevice& stream, bool exportAll)
     ExportWalk(&stream, exportAll);
 }
 
-void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll)
+void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll, int maxRecords)
 {
     stream_ = stream;
     out_.clear();
@@ -107,7 +109,7 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll)
         switch (kind) {
         case gstRecordBookmarks: {
             TBookmarkListEx& rows = grid->SelectedRows();
-            for (int i = 0; i < rows.Count(); ++i) {
+            for (int i = 0; i < rows.Count() && i != maxRecords; ++i) {
                 ds->GotoBookmark(rows.Items(i));
                 CalcFooterValues();
                 WriteRecord(ExpCols);
@@ -120,7 +122,7 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll)
             TDBGridExSelectionRect& r = grid->Selection().Rect();
             const QByteArray bottom = r.BottomRow();
             ds->GotoBookmark(r.TopRow());
-            for (;;) {
+            for (int written = 0; written != maxRecords; ++written) {
                 WriteRecord(ExpCols);
                 CalcFooterValues();
                 if (out_.size() > kFlushSize)
@@ -135,7 +137,7 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll)
         }
         default:
             ds->First();
-            while (!ds->Eof()) {
+            for (int written = 0; !ds->Eof() && written != maxRecords; ++written) {
                 WriteRecord(ExpCols);
                 CalcFooterValues();
                 if (out_.size() > kFlushSize)

@@ -66,8 +66,9 @@ protected:
     // A text in the output's character set.
     QByteArray Encode(const QString& text) const;
     void Flush();
-    // The walk itself, its output buffered and written to the stream in pieces.
-    void ExportWalk(QIODevice* stream, bool exportAll);
+    // The walk itself, its output buffered and written to the stream in pieces; maxRecords >= 0 stops it
+    // after that many records (the footers still follow).
+    void ExportWalk(QIODevice* stream, bool exportAll, int maxRecords = -1);
     // The buffered output itself (a writer may build a piece aside and keep it).
     std::string& out() { return out_; }
     QIODevice* Stream() const { return stream_; }

@@ -76,6 +76,7 @@ void TDBGridExExportAsHTML::PutText(const gfx::TFont& font, const QString& text)
 
 void TDBGridExExportAsHTML::WritePrefix()
 {
+    widths_.clear();
     PutL("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
     PutL("<HTML>");
     PutL("<HEAD>");
@@ -103,14 +104,23 @@ void TDBGridExExportAsHTML::WriteSuffix()
     PutL("</HTML>");
 }
 
-void TDBGridExExportAsHTML::putCellStart(int width, TAlignment alignment, gfx::TColor background)
+int TDBGridExExportAsHTML::widthOf(TColumnEx* column)
+{
+    for (const auto& [c, w] : widths_)
+        if (c == column)
+            return w;
+    widths_.emplace_back(column, column->Width());
+    return widths_.back().second;
+}
+
+void TDBGridExExportAsHTML::putCellStart(TColumnEx* column, TAlignment alignment, gfx::TColor background)
 {
     Put("  <TD WIDTH=");
-    PutInt(width);
+    PutInt(widthOf(column));
     Put(" ALIGN=\"");
     Put(GetAlignment(alignment));
     Put("\" BGCOLOR=#");
-    Put(GetColor(background));
+    Put(colorText(background));
     Put(">");
 }
 
@@ -122,7 +132,7 @@ void TDBGridExExportAsHTML::WriteTitle(const TColumnsExList& columns)
         PutL("<TR>");
         for (TColumnEx* column : columns) {
             Put("  <TD WIDTH=");
-            PutInt(column->Width());
+            PutInt(widthOf(column));
             Put(" ALIGN=\"");
             Put(GetAlignment(column->Title().Alignment()));
             Put("\">");
@@ -143,7 +153,7 @@ void TDBGridExExportAsHTML::WriteTitle(const TColumnsExList& columns)
                 Put("  <TD ALIGN=\"CENTER\"");
             } else {
                 Put("  <TD WIDTH=");
-                PutInt(columns[c]->Width());
+                PutInt(widthOf(columns[c]));
                 Put(" ALIGN=\"CENTER\"");
             }
             if (cell.ColSpan > 1) {
@@ -173,7 +183,7 @@ void TDBGridExExportAsHTML::WriteRecord(const TColumnsExList& columns)
 
 void TDBGridExExportAsHTML::WriteDataCell(TColumnEx* column, TColCellParamsEx& params)
 {
-    putCellStart(column->Width(), params.Alignment, params.Background);
+    putCellStart(column, params.Alignment, params.Background);
     PutText(*params.Font, params.Text);
     PutL("</TD>");
 }
@@ -188,7 +198,7 @@ void TDBGridExExportAsHTML::WriteFooter(const TColumnsExList& columns, int foote
 void TDBGridExExportAsHTML::WriteFooterCell(int, int row, TColumnEx* column, gfx::TFont& font,
                                             gfx::TColor background, TAlignment, const QString& text)
 {
-    putCellStart(column->Width(), column->UsedFooter(row).Alignment(), background);
+    putCellStart(column, column->UsedFooter(row).Alignment(), background);
     PutText(font, text);
     PutL("</TD>");
 }

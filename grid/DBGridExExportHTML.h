@@ -22,7 +22,10 @@ protected:
     static QByteArray GetColor(gfx::TColor color);
 
 private:
-    void putCellStart(int width, TAlignment alignment, gfx::TColor background);
+    void putCellStart(TColumnEx* column, TAlignment alignment, gfx::TColor background);
+    // A column's width, measured once per export: a default width measures the font each time.
+    int widthOf(TColumnEx* column);
+    std::vector<std::pair<TColumnEx*, int>> widths_;
     // The FONT element's opening and closing text of the last font written: most cells share one font.
     struct FontKey {
         QString Name;

@@ -38,27 +38,36 @@ QByteArray escaped(QByteArray bytes)
 }
 } // namespace
 
-void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
+bool TDBGridExExportAsRTF::TablesKnownBeforehand() const
 {
-    // Nothing selected writes nothing at all, not even a header without its closing brace.
-    if (!exportAll && DBGridEx->Selection().SelectionType() == gstNon)
-        return;
+    if (DBGridEx->OnGetCellParams || DBGridEx->OnGetFooterParams)
+        return false;
+    for (int i = 0; i < DBGridEx->Columns().Count(); ++i)
+        if (DBGridEx->Columns()[i]->OnGetCellParams())
+            return false;
+    return true;
+}
+
+void TDBGridExExportAsRTF::ResetTables()
+{
     colors_.clear();
     colorIndex_.clear();
     fonts_.clear();
+    GetColorIndex(gfx::clBlack);
+    GetColorIndex(gfx::clWhite);
+    GetColorIndex(gfx::clBtnFace);
+}
+
+void TDBGridExExportAsRTF::ResetRepeats()
+{
     rowShading_.clear();
     rowDefinition_.clear();
     fontPart_.clear();
     lastBackgroundIndex_ = -1;
-    GetColorIndex(gfx::clBlack);
-    GetColorIndex(gfx::clWhite);
-    GetColorIndex(gfx::clBtnFace);
-    // The body waits in a temporary file while the tables it needs are collected: a large export then
-    // costs no memory of its size.
-    QTemporaryFile body;
-    if (!body.open())
-        throw EInvalidGridOperation(QStringLiteral("Cannot create a temporary file. %1").arg(body.errorString()));
-    ExportWalk(&body, exportAll);
+}
+
+void TDBGridExExportAsRTF::WriteTables(QIODevice& stream)
+{
     SetStream(&stream);
     PutL("{\\rtf0\\ansi");
     Put("{\\colortbl");
@@ -82,14 +91,44 @@ void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
     }
     PutL("}");
     Flush();
+}
+
+void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
+{
+    // Nothing selected writes nothing at all, not even a header without its closing brace.
+    if (!exportAll && DBGridEx->Selection().SelectionType() == gstNon)
+        return;
+    struct Cleanup {
+        TDBGridExExportAsRTF* self;
+        ~Cleanup() { self->colors_.clear(); self->colorIndex_.clear(); self->fonts_.clear(); }
+    } cleanup{this};
+    ResetTables();
+    ResetRepeats();
+    if (TablesKnownBeforehand()) {
+        // Without per-record hooks every record uses the colours and fonts of the first one: a walk over
+        // the titles, one record and the footers, its output dropped, fills the tables, and the body then
+        // goes straight to the stream after them.
+        ExportWalk(nullptr, exportAll, 1);
+        ResetRepeats();
+        const qsizetype colors = qsizetype(colors_.size()), fonts = fonts_.size();
+        WriteTables(stream);
+        ExportWalk(&stream, exportAll);
+        if (qsizetype(colors_.size()) != colors || fonts_.size() != fonts)
+            throw EInvalidGridOperation(QStringLiteral("RTF tables changed while the body was written"));
+        return;
+    }
+    // The body waits in a temporary file while the tables it needs are collected: a large export then
+    // costs no memory of its size.
+    QTemporaryFile body;
+    if (!body.open())
+        throw EInvalidGridOperation(QStringLiteral("Cannot create a temporary file. %1").arg(body.errorString()));
+    ExportWalk(&body, exportAll);
+    WriteTables(stream);
     body.seek(0);
     QByteArray chunk;
     while (!(chunk = body.read(1 << 20)).isEmpty())
         if (stream.write(chunk) != chunk.size())
             throw EInvalidGridOperation(QStringLiteral("Stream write error"));
-    colors_.clear();
-    colorIndex_.clear();
-    fonts_.clear();
 }
 
 int TDBGridExExportAsRTF::GetColorIndex(gfx::TColor color)

@@ -26,6 +26,12 @@ protected:
     void PutText(const gfx::TFont& font, const QString& text, gfx::TColor background);
 
 private:
+    // Whether the colour and font tables can be filled before the body is written (no hook decides a
+    // record's colours or fonts).
+    bool TablesKnownBeforehand() const;
+    void ResetTables();
+    void ResetRepeats();
+    void WriteTables(QIODevice& stream);
     // One table row: the cell definitions, then the cells that write() puts out.
     void putRow(const std::vector<gfx::TColor>& shading, const std::vector<unsigned>& borders,
                 const std::function<void()>& cells);

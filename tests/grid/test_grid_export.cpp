@@ -88,6 +88,35 @@ TEST(GridExport, ExactBytesOfEveryFormat)
     }
 }
 
+// RTF fills its colour and font tables before the body when no hook can change a record's look, and
+// collects them while the body waits aside otherwise: both give the same document, and a colour that a
+// hook gives only to a later record still reaches the table.
+TEST(GridExport, RtfTablesWithAndWithoutCellHooks)
+{
+    const struct {
+        const char* name;
+        std::vector<std::vector<QVariant>> rows;
+        bool titles;
+    } cases[] = {{"two records", kRows, true}, {"no records", {}, true}, {"no titles", kRows, false}};
+    for (const auto& c : cases) {
+        IOGrid plain(c.rows), hooked(c.rows);
+        for (IOGrid* g : {&plain, &hooked})
+            if (!c.titles)
+                g->grid.SetOptions(g->grid.Options() & ~bit(dgTitles));
+        hooked.grid.OnGetCellParams = [](TCustomDBGridEx*, TColumnEx*, gfx::TFont&, gfx::TColor&, TGridDrawState) {};
+        EXPECT_EQ(plain.exportAll(&TDBGridExExportAsRTF::Create), hooked.exportAll(&TDBGridExExportAsRTF::Create)) << c.name;
+    }
+    IOGrid g(kRows);
+    g.grid.OnGetCellParams = [&](TCustomDBGridEx*, TColumnEx*, gfx::TFont&, gfx::TColor& background, TGridDrawState) {
+        if (g.ds.RecNo() == 2)
+            background = gfx::TColor(0x0000FF);
+    };
+    const QByteArray rtf = g.exportAll(&TDBGridExExportAsRTF::Create);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf0\\ansi\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;"
+                               "\\red212\\green208\\blue200;\\red255\\green0\\blue0;}")) << rtf.left(200).toStdString();
+    EXPECT_TRUE(rtf.contains("\\clcfpat3\\cellx600")) << "the second record's row is shaded with the hook's colour";
+}
+
 namespace {
 const std::vector<std::vector<QVariant>> kFive = {{1, QStringLiteral("a")}, {2, QStringLiteral("b")},
                                                   {3, QStringLiteral("c")}, {4, QStringLiteral("d")},
