@@ -1,9 +1,11 @@
 // Keys a user types into a grid over 100,000 records: characters into the in-place editor (the record
 // goes into editing on the first), and characters of an incremental search whose match lies at the far
-// end of the table (the first key walks the records, the later ones find the current record at once).
+// end of the table (the first key walks the records, the later ones find the current record at once); and
+// the first key after a record changed, which takes the column's texts again.
 #include "grid/DBGridEx.h"
 #include "platform/controls/InplaceEdit.h"
 #include "platform/data/DataSource.h"
+#include "platform/data/Field.h"
 #include "platform/data/MemDataSet.h"
 #include <QApplication>
 #include <QKeyEvent>
@@ -82,10 +84,33 @@ void BM_IncrementalSearchKey(benchmark::State& state)
     }
 }
 
+// The first key after a record was changed: the search takes the column's texts again before it looks.
+void BM_IncrementalSearchKeyAfterChange(benchmark::State& state)
+{
+    Grid g(int(state.range(0)));
+    g.grid.SetOptions(g.grid.Options() & ~bit(dgEditing));
+    g.grid.SetOptionsEx(g.grid.OptionsEx() | bit(dghIncSearch));
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        g.grid.StopInplaceSearch();
+        g.ds.First();
+        g.ds.Edit();
+        g.ds.FieldByName(QStringLiteral("NUM_VIDOH"))->SetAsInteger(++n);
+        g.ds.Post();
+        state.ResumeTiming();
+        key(g.grid.viewport(), Qt::Key_unknown, QStringLiteral("я"));
+        QApplication::processEvents();
+        if (g.grid.InplaceSearchText().size() != 1)
+            state.SkipWithError("the search did not find the record");
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_TypeIntoEditor)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IncrementalSearchKey)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncrementalSearchKeyAfterChange)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

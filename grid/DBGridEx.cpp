@@ -354,8 +354,10 @@ void TCustomDBGridEx::RestoreBookmark()
 
 void TCustomDBGridEx::LinkActive(bool value)
 {
-    if (!value)
+    if (!value) {
         HideEditor();
+        searchIndex_.Clear();
+    }
     selection_.LinkActive(value);
     sumList_.SetDataSet(value ? dataLink_.DataSet() : nullptr);
     LayoutChanged();

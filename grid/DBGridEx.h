@@ -8,6 +8,7 @@
 #include "grid/ColumnDefValuesEx.h"
 #include "grid/DBGridColumnsEx.h"
 #include "grid/DBGridExScrollBar.h"
+#include "grid/DBGridExSearchIndex.h"
 #include "grid/DBGridExSelection.h"
 #include "grid/DBGridExSumList.h"
 #include "grid/DBGridExTypes.h"
@@ -467,6 +468,7 @@ private:
     int inplaceSearchTimeOut_ = -1;
     bool inplaceSearchTimerActive_ = false;
     bool inplaceSearchingInProcess_ = false;
+    TInplaceSearchIndex searchIndex_;
     int savedRowOffset_ = 0;
 };
 

@@ -44,26 +44,27 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
         if (direction == inpsFromFirstEx && matches()) {
             found = true;
         } else {
+            // The records' texts come from the search index, without moving the cursor through each
+            // record: the data set moves once, to the match, and hears no scroll for the records passed over.
             ds->DisableControls();
+            const int saved = ds->ActiveRow();
             try {
-                SaveBookmark();
-                if (direction == inpsFromFirstEx)
-                    ds->First();
-                else if (direction == inpsToNextEx)
-                    ds->Next();
-                else
-                    ds->Prior();
-                const bool back = direction == inpsToPriorEx;
-                while (back ? !ds->Bof() : !ds->Eof()) {
-                    if (matches()) {
-                        found = true;
-                        break;
-                    }
-                    back ? ds->Prior() : ds->Next();
+                ds->CheckBrowseMode();
+                const int current = ds->CurrentRow();
+                const int step = direction == inpsToPriorEx ? -1 : 1;
+                const int row = searchIndex_.Find(ds, column, wanted, direction == inpsFromFirstEx ? 0 : current + step,
+                                                  step, [&](int r) {
+                                                      ds->SetActiveRow(r);
+                                                      return matches();
+                                                  });
+                found = row >= 0;
+                ds->SetActiveRow(saved);
+                if (found && row != current) {
+                    SaveBookmark();
+                    ds->MoveBy(row - current);
                 }
-                if (!found)
-                    RestoreBookmark();
             } catch (...) {
+                ds->SetActiveRow(saved);
                 inplaceSearchingInProcess_ = true;
                 ds->EnableControls();
                 inplaceSearchingInProcess_ = false;

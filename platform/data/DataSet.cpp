@@ -59,6 +59,7 @@ void TDataSet::Open()
         return;
     fire(BeforeOpen, this);
     forgetRows();
+    ++changeCount_;
     BindFields(InternalOpen());
     const int n = RowCount();
     cur_ = n > 0 ? 0 : -1;
@@ -81,6 +82,7 @@ void TDataSet::Close()
     modified_ = false;
     InternalClose();
     forgetRows();
+    ++changeCount_;
     cur_ = activeRow_ = -1;
     bof_ = eof_ = true;
     SetState(dsInactive);
@@ -367,6 +369,7 @@ void TDataSet::Post()
     Notify(deUpdateRecord, 0);
     fire(BeforePost, this);
     const int row = InternalPost(editRow_, editValues_, editChanged_);
+    ++changeCount_;
     if (editRow_ < 0) {
         if (row == rowsMapped_ && row == RowCount() - 1) {
             rowOfId_.insert(RowId(row), row);  // appended after mapped rows: the map stays whole
@@ -443,6 +446,7 @@ void TDataSet::CheckBrowseMode()
 
 void TDataSet::RowsChanged(int currentRow)
 {
+    ++changeCount_;
     const int n = RowCount();
     cur_ = n == 0 ? -1 : std::clamp(currentRow, 0, n - 1);
     activeRow_ = cur_;

@@ -99,6 +99,9 @@ public:
     // Re-reads the rows' order and tells the links (after changes made behind the cursor).
     void Resync();
     void UpdateCursorPos() {}
+    // Grows whenever rows or their stored values change (open, close, post, delete, a re-read); a reader
+    // that keeps something derived from the rows compares it to know whether that still holds.
+    quint64 ChangeCount() const { return changeCount_; }
 
     // The master data set of a detail set; none here.
     virtual TDataSource* MasterSource() const { return nullptr; }
@@ -180,5 +183,6 @@ private:
     // from the last to the first never re-reads.
     mutable QHash<quint64, int> rowOfId_;
     mutable int rowsMapped_ = 0;
+    quint64 changeCount_ = 0;
     void forgetRows() const { rowOfId_.clear(); rowsMapped_ = 0; }
 };

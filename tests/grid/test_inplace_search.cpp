@@ -117,3 +117,31 @@ TEST(InplaceSearch, TheMatchIsDrawnInTheSearchColoursInTheCurrentCell)
             searchBack = searchBack || img.pixelColor(x, y) == QColor(Qt::yellow);
     EXPECT_TRUE(searchBack);
 }
+
+// The texts a search compares are kept between searches; a changed, added or deleted record, or another
+// column, is seen by the next search.
+TEST(InplaceSearch, SeesRecordsChangedBetweenSearches)
+{
+    Searching s;
+    auto search = [&](const char* typed) {
+        s.grid.StopInplaceSearch();
+        s.ds->First();
+        s.type(QString::fromUtf8(typed));
+        return s.grid.InplaceSearchText().isEmpty() ? 0 : s.recNo();
+    };
+    EXPECT_EQ(search("пет"), 2);
+    EXPECT_EQ(search("ю"), 0);
+    s.ds->SetRecNo(12);
+    s.ds->Edit();
+    s.ds->FieldByName("FIO")->SetAsString(QString::fromUtf8("Юдин Юрий"));
+    s.ds->Post();
+    EXPECT_EQ(search("ю"), 12) << "an edited record";
+    s.ds->SetRecNo(2);
+    s.ds->Delete();
+    EXPECT_EQ(search("пет"), 9) << "a deleted record";
+    s.ds->AppendRecord({QVariant(), QString::fromUtf8("Яшин Лев")});
+    EXPECT_EQ(search("яш"), s.ds->RecordCount()) << "an added record";
+    s.grid.SetSelectedIndex(3);  // the instrument column
+    EXPECT_EQ(search("velt"), 1) << "another column";
+    EXPECT_EQ(search("яш"), 0);
+}
