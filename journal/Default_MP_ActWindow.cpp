@@ -2,6 +2,7 @@
 
 #include "db/JournalSchemas.h"
 #include "journal/ActControls.h"
+#include "journal/VideoPhotoPanel.h"
 #include "platform/graphics/JPEGImage.h"
 
 #include <QGridLayout>
@@ -16,10 +17,9 @@
 TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
 {
     auto* outer = new QHBoxLayout(this);
-    imSavePhoto = new QLabel(this);
-    imSavePhoto->setAlignment(Qt::AlignCenter);
-    imSavePhoto->setFixedSize(240, 320);
-    outer->addWidget(imSavePhoto, 0, Qt::AlignTop);
+    pnVideoFix = new TVideoPhotoPanel(this);
+    imSavePhoto = pnVideoFix->StillPhoto();
+    outer->addWidget(pnVideoFix, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
     outer->addLayout(column, 1);
@@ -129,10 +129,15 @@ void TfmDefault_MP_ActWindow::ShowAct(const TDataForm_MP& act)
     case 0: case 1: case 2: case 10: case 11: case 12:
         for (QLineEdit* edit : all)
             edit->setEnabled(true);
+        pnVideoFix->EnablePhotoButtons();
         break;
     case 13:
         for (QLineEdit* edit : all)
             edit->setEnabled(edit != eOBSL_FAM && edit != eINSP_FAM);
+        pnVideoFix->EnablePhotoButtons();
+        break;
+    case 20:
+        pnVideoFix->EnablePhotoButtons();
         break;
     default:
         break;

@@ -9,6 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TVideoPhotoPanel;
 namespace gfx { class TJPEGImage; }
 
 class TfmDefault_MP_ActWindow : public TActWindowBase {
@@ -22,6 +23,8 @@ public:
     TDataForm_MP ActFromControls(const TDataForm_MP& act) const;
     // The still photo, or the no-photo picture for none.
     void ShowPhoto(const gfx::TJPEGImage* photo);
+    // The photo panel: still photo, live video and the photo buttons.
+    TVideoPhotoPanel& VideoPanel() { return *pnVideoFix; }
 
 private:
     QGroupBox* gbDannie_s_Pribora;
@@ -47,6 +50,7 @@ private:
     QLineEdit* eINSP_DEPR;
     QLineEdit* eINSP_NUMB;
     QLabel* lbOPER;
+    TVideoPhotoPanel* pnVideoFix;
     QLabel* imSavePhoto;
     QPushButton* bPrintAkt;
     QPushButton* bSave;

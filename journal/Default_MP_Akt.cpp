@@ -12,6 +12,7 @@
 #include "db/JournalSchemas.h"
 #include "grid/DBGridEx.h"
 #include "journal/JournalLock.h"
+#include "journal/VideoPhotoPanel.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/IniFile.h"
@@ -55,6 +56,8 @@ TfmDefault_MP_Akt::TfmDefault_MP_Akt()
     Window->OnSave = [this] { bSaveClick(); };
     Window->OnPrint = [this] { bPrintAktClick(); };
     Window->OnCancel = [this] { bCancelClick(); };
+    Window->VideoPanel().SetPhotoLock(&PhotoLock);
+    Window->VideoPanel().OnFixPhoto = [this](const QImage& picture) { FixPhoto(picture); };
     SetDefaultSettings();
 }
 
@@ -218,6 +221,8 @@ void TfmDefault_MP_Akt::ReadIni(rtl::TIniFile& ini)
     readVideoSettings(ini, 99);
     Settings.OnlyForAlkozamok = ini.ReadBool(kMethods, QStringLiteral("ProgUseOnlyForAlkozamok"), false) ? 1 : 0;
     LoadColumnWidths(ini);
+    if (Settings.VideoOn)
+        StartVideo();
     editButtonsVisibility();
 }
 
@@ -230,10 +235,13 @@ void TfmDefault_MP_Akt::WriteIni(rtl::TIniFile& ini)
 
 void TfmDefault_MP_Akt::ApplyJournalSettings(const TJournalSettings& settings)
 {
+    const bool videoWas = Settings.VideoOn != 0;
     Settings = settings;
     if (DBGrid)
         DBGrid->update();
     editButtonsVisibility();
+    if (videoWas != (Settings.VideoOn != 0))
+        RestartVideo();
 }
 
 void TfmDefault_MP_Akt::ShowJournalReport()

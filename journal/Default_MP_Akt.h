@@ -51,9 +51,14 @@ public:
     void InitAct(TDataForm_MP& act);
     void ShowAct(const TDataForm_MP& act);
     void ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo);
-    // Takes a still frame into the act as its photo, compressed at the quality setting (the capture step of
-    // the photo button; the video panel that supplies frames comes with the video client).
+    // Takes a still picture into the act as its photo, compressed at the quality setting (the photo panel's
+    // "фиксация фотографии" hands over what its live picture shows).
     bool FixPhoto(const QImage& frame);
+    // The video client of the photo panel: started when video is on and none runs; video stays on only
+    // when the server answered.
+    bool StartVideo();
+    void StopVideo();
+    void RestartVideo();
     const gfx::TJPEGImage* ActPhoto() const { return Photo.get(); }
     void bWaitNewIzmClick();
     void bSaveClick();

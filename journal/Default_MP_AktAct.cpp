@@ -7,6 +7,7 @@
 #include "core/Debug.h"
 #include "journal/JournalErrors.h"
 #include "journal/JournalLock.h"
+#include "journal/VideoPhotoPanel.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -130,7 +131,30 @@ void TfmDefault_MP_Akt::NewAct()
     Window->ShowPhoto(nullptr);
     ShowAct(Akt);
     StartWaiting();
+    Window->VideoPanel().ShowStill();
     Window->exec();
+}
+
+bool TfmDefault_MP_Akt::StartVideo()
+{
+    TVideoPhotoPanel& panel = Window->VideoPanel();
+    if (Settings.VideoOn && !panel.Client()) {
+        // The server program is installed beside the journal's program.
+        Settings.VideoOn = panel.StartVideo(AppDir) ? 1 : 0;
+        Dbg().Print("StartVideo: video %s", Settings.VideoOn ? "on" : "off, the server did not answer");
+    }
+    return panel.VideoOn();
+}
+
+void TfmDefault_MP_Akt::StopVideo()
+{
+    Window->VideoPanel().StopVideo();
+}
+
+void TfmDefault_MP_Akt::RestartVideo()
+{
+    StopVideo();
+    StartVideo();
 }
 
 void TfmDefault_MP_Akt::OpenAct()
@@ -144,6 +168,7 @@ void TfmDefault_MP_Akt::OpenAct()
     Window->ShowPhoto(Photo.get());
     StopWaiting();
     ShowAct(a);
+    Window->VideoPanel().ShowStill();
     if (photoUnreadable)
         ctl::MessageBox(journal_msg::kBadPhoto, QStringLiteral("Внимание"), ctl::MB_OK | ctl::MB_ICONWARNING);
     Window->exec();

@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   python3 python3-dbfread python3-dbf
   libfreexl-dev libgsf-1-dev unrtf python3-xlrd
+  libv4l-dev
   poppler-utils locales
   xvfb xauth xdotool imagemagick x11-apps
 )

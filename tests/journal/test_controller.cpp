@@ -1,6 +1,7 @@
 // The "default_mp" controller: the table it creates, its views and their captions, the grid's columns,
 // widths and cell colours, the record-count status, editability, deletion and settings.
 #include "JournalFixture.h"
+#include "VideoFixture.h"
 
 #include "db/JournalSchemas.h"
 #include "journal/CellLook.h"
@@ -141,6 +142,7 @@ TEST(Controller, SettingsReadFromMethods)
     rtl::TIniFile ini(j.dir.file("VELT.ini"));
     ini.WriteBool("Methods", "ProgUseOnlyForAlkozamok", true);
     ini.WriteBool("Methods", "Video", true);
+    vtest::UseLinks(j.ctrl->ActWindow().VideoPanel(), [] { return vtest::LinkWith(vtest::Format(64, 48, 4)); });
     const auto m = Measurement(2015, 1, 1, 0, 0, 0, 7, 0.2);
     j.ctrl->NewMeasure(&m, 1);
     j.ctrl->ReadIni(ini);

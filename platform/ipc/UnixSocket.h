@@ -1,0 +1,27 @@
+#pragma once
+// Unix-domain stream sockets for the capture link: connecting, listening, and whole-message transfers with a
+// time limit. Both ends accept only a peer of their own user: frames end up in legal records, and a socket
+// in a shared folder could otherwise be answered by anyone.
+#include <cstddef>
+#include <string>
+
+namespace ipc {
+
+// Where the capture server listens unless told otherwise: $VELT_CAPTURE_SOCKET, else velt-capture.sock in
+// $XDG_RUNTIME_DIR, else /tmp/velt-capture-<uid>.sock.
+std::string DefaultSocketPath();
+
+// A connected socket, or -1 with the reason in error (nothing listens, the peer is another user, ...).
+int ConnectUnix(const std::string& path, std::string* error = nullptr);
+// A listening socket readable and writable by its owner only; a stale socket file is replaced, a live
+// one is not (-1, "in use").
+int ListenUnix(const std::string& path, std::string* error = nullptr);
+// The peer of a connected socket runs as this process's user.
+bool PeerIsSameUser(int fd);
+
+// Send or receive exactly n bytes within timeoutMs (never raising SIGPIPE); false on time-out, end of
+// stream or error.
+bool SendAll(int fd, const void* data, size_t n, int timeoutMs);
+bool RecvAll(int fd, void* data, size_t n, int timeoutMs);
+
+} // namespace ipc
