@@ -128,13 +128,25 @@ void TrpDesignerPage::Draw(int n, const QRegion* region)
     CurPage = page;
     const QRegion whole(cache_.rect());
     const QRegion repaint = region ? region->intersected(whole) : whole;
-    QRegion freeArea = whole;
+    drawObjects(n, repaint, false);
+    ++drawCount_;
+    if (!Pressed)
+        marks_ = true;
+    requestRepaint(region ? repaint : whole);
+}
+
+void TrpDesignerPage::drawObjects(int n, const QRegion& repaint, bool skipSelected)
+{
+    TrpPage* page = FDesigner->Page;
+    QRegion freeArea(cache_.rect());
     {
         gfx::TCanvas canvas(&cache_);
         QList<TrpView*>& objs = objects();
         for (int i = int(objs.size()) - 1; i >= 0; --i) {
             TrpView* v = objs[i];
             const QRegion area = v->GetClipRgn(rtNormal);
+            if (skipSelected && v->Selected)
+                continue;
             if (i <= n && (v->Selected || area.intersects(repaint))) {
                 canvas.SetClipRegion(v->Selected ? freeArea : repaint.intersected(freeArea));
                 v->Draw(&canvas);
@@ -160,11 +172,30 @@ void TrpDesignerPage::Draw(int n, const QRegion* region)
             x += page->ColWidth + page->ColGap;
         }
     }
-    p.end();
+}
+
+void TrpDesignerPage::buildDragLayer()
+{
+    layerBounds_ = selectionArea().boundingRect();
+    drawObjects(10000, QRegion(cache_.rect()), true);
+    layer_ = QImage(cache_.size(), QImage::Format_ARGB32_Premultiplied);
+    layer_.fill(Qt::transparent);
+    {
+        gfx::TCanvas canvas(&layer_);
+        for (TrpView* v : objects())
+            if (v->Selected)
+                v->Draw(&canvas);
+        canvas.Release();
+    }
+    layerOffset_ = QPoint();
+    layerActive_ = true;
     ++drawCount_;
-    if (!Pressed)
-        marks_ = true;
-    requestRepaint(region ? repaint : whole);
+}
+
+void TrpDesignerPage::dropDragLayer()
+{
+    layerActive_ = false;
+    layer_ = QImage();
 }
 
 void TrpDesignerPage::DrawPage(TrpDesignerDrawMode mode)
@@ -239,6 +270,8 @@ void TrpDesignerPage::paintOverlays(QPainter& p) const
     if (!page)
         return;
     const QList<TrpView*>& objs = page->Objects;
+    if (layerActive_)
+        p.drawImage(layerOffset_, layer_);
     if (marks_) {
         for (int i = 0; i < objs.size(); ++i) {
             const TrpView* v = objs[i];

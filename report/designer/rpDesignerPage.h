@@ -101,7 +101,17 @@ private:
     void insertObject();
     void insertLine();
 
+    // While a selection is dragged with objects shown in place, they are painted once into a layer that
+    // moves over the page painted without them.
+    void buildDragLayer();
+    void dropDragLayer();
+    void drawObjects(int n, const QRegion& repaint, bool skipSelected);
+
     QImage cache_;
+    QImage layer_;
+    QPoint layerOffset_;
+    QRect layerBounds_;
+    bool layerActive_ = false;
     bool skip_ = false;
     bool marks_ = false, shapes_ = false, outline_ = false, line_ = false, splitter_ = false;
     gfx::TRect splitterLine_;

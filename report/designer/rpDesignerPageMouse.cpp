@@ -372,13 +372,24 @@ void TrpDesignerPage::MMove(Qt::KeyboardModifiers shift, int x, int y)
             return;
         dragAlongBand(shift, dx, dy);
         FirstBandMove = false;
-        applyChange([&] {
+        auto move = [&] {
             for (TrpView* v : objects())
                 if (v->Selected) {
                     v->x += dx;
                     v->y += dy;
                 }
-        });
+        };
+        if (FDesigner->ShapeMode == smAll) {
+            // The moved objects look the same: their picture moves instead of being painted again.
+            if (!layerActive_)
+                buildDragLayer();
+            const QRect before = layerBounds_.translated(layerOffset_);
+            move();
+            layerOffset_ += QPoint(dx, dy);
+            requestRepaint(QRegion(before) + QRegion(layerBounds_.translated(layerOffset_)));
+        } else {
+            applyChange(move);
+        }
     } else if (SelectedCount == 1 && isSizeCursor(cursor_)) {
         if (!GridStep(dx, dy))
             return;
@@ -512,6 +523,7 @@ void TrpDesignerPage::MUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, in
         // Only the left button edits; a middle drag just ends.
         if (button == Qt::MiddleButton && wasPressed) {
             Pressed = false;
+            dropDragLayer();
             ShowShapes(false);
             Draw(topSelectedIndex());
         }
@@ -520,6 +532,11 @@ void TrpDesignerPage::MUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, in
     Pressed = false;
     if (FDesigner->ShapeMode == smFrame)
         ShowShapes(false);
+    if (layerActive_) {
+        dropDragLayer();
+        if (!DFlag || SelectedCount == 0)
+            Draw(10000);
+    }
     if (!wasPressed) {
         DFlag = false;
         return;

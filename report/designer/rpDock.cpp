@@ -353,11 +353,8 @@ bool TrpToolBar::MoveTo(int x, int y)
         const int len = row ? width() : height();
         const int thick = row ? height() : width();
         const int limit = row ? dock->height() : dock->width();
-        if (b < -20) {
+        if (b < -20)
             toFloat = true;
-            needed = pass + 1;
-            break;
-        }
         if (b < 0)
             b = 0;
         if (b + thick > limit)
@@ -376,7 +373,7 @@ bool TrpToolBar::MoveTo(int x, int y)
             else if (ob > b && ob < b + thick)
                 b = ob - thick;
         }
-        if (x == ox && y == oy) {
+        if (toFloat || (x == ox && y == oy)) {
             needed = pass + 1;
             break;
         }

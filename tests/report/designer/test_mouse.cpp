@@ -263,6 +263,27 @@ TEST_F(MouseTest, OutlinesFollowTheMouseAsOverlaysAndAskForRepaints)
     EXPECT_EQ(surface->Snapshot(), before);
 }
 
+TEST_F(MouseTest, ObjectsShownInPlaceMoveWithTheMouse)
+{
+    form->ShapeMode = smAll;
+    TrpMemoView* m = Memo(100, 100, 50, 20);
+    m->FillColor = gfx::clRed;
+    TrpMemoView* still = Memo(300, 100, 50, 20);
+    still->FillColor = gfx::clBlue;
+    form->RedrawPage();
+    Hover(110, 110);
+    surface->MDown(Qt::LeftButton, Qt::NoModifier, 110, 110);
+    surface->MMove(Qt::NoModifier, 150, 140);
+    const QImage during = surface->Snapshot();
+    EXPECT_EQ(during.pixel(160, 140), qRgb(255, 0, 0)) << "at the new place";
+    EXPECT_NE(during.pixel(110, 110), qRgb(255, 0, 0)) << "gone from the old one";
+    EXPECT_EQ(during.pixel(320, 110), qRgb(0, 0, 255));
+    surface->MUp(Qt::LeftButton, Qt::NoModifier, 150, 140);
+    surface->ShowMarks(false);
+    EXPECT_EQ(surface->Snapshot(), during);
+    EXPECT_EQ(m->x, 140);
+}
+
 TEST_F(MouseTest, RightClickSelectsAndOpensThePopup)
 {
     TrpView* a = Memo(100, 100, 50, 20);

@@ -1,7 +1,6 @@
 // Undo and redo restore the report exactly: the saved template is compared byte for byte.
 #include "designerfixture.h"
 
-#include "platform/controls/MessageBox.h"
 #include "report/rpCtrls.h"
 #include "report/rpSubReportView.h"
 
@@ -41,7 +40,6 @@ TEST_F(UndoTest, EveryEditUndoneGivesBackTheTemplateAndRedoneTheEditedOne)
 {
     Sample();
     const QByteArray original = Saved();
-    ctl::TScriptedMessageBoxPort boxes({});
     TrpTBButton* frameAll = form->FrB5;
     const std::vector<std::pair<const char*, std::function<void()>>> edits = {
         {"keyboard move", [&] { Select({At(2), At(3)}); form->FormKeyDown(Qt::Key_Right, Qt::ControlModifier); }},
