@@ -122,10 +122,13 @@ int nextFiling = 0; // dates new to the journal across all filings of the run
 void BM_ColdOpenAndFirstView(benchmark::State& state)
 {
     journal();
+    const double before = benchfx::ResidentMB();
     for (auto _ : state) {
         Open o;
         ShowWholeView(o.view);
         state.PauseTiming(); // closing is not what the user waits for
+        state.counters["rss_mb"] = benchfx::ResidentMB();
+        state.counters["rss_growth_mb"] = benchfx::ResidentMB() - before;
         o.view.Close();
         o.conn.Close();
         state.ResumeTiming();

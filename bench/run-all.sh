@@ -92,7 +92,7 @@ for name in sorted(os.listdir(folder)):
         extra = []
         if "bytes_per_second" in b:
             extra.append(f"{b['bytes_per_second'] / 1e6:.0f} MB/s")
-        for counter in ("rows", "records", "wire_ratio", "wire_s", "pauses_s", "download_s"):
+        for counter in ("rss_mb", "rss_growth_mb", "rows", "records", "wire_ratio", "wire_s", "pauses_s", "download_s"):
             if counter in b:
                 v = b[counter]
                 extra.append(f"{counter} " + (f"{v:,.0f}" if v >= 1000 else f"{v:.3g}"))

@@ -9,6 +9,8 @@
 #include "platform/data/SqlLexer.h"
 #include "platform/data/SqlParser.h"
 
+#include <algorithm>
+
 TADOQuery::TADOQuery(TADOConnection* connection)
     : connection_(connection)
 {
@@ -72,6 +74,8 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 {
     sql::Result result = run(true);
     result_ = std::move(result);
+    rowOfRecord_.clear();
+    rowsPlaced_ = 0;
     std::vector<TFieldDef> defs;
     for (const sql::ResultColumn& c : result_.columns)
         defs.push_back({c.name, c.type, c.size});
@@ -81,6 +85,8 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 void TADOQuery::InternalClose()
 {
     result_ = {};
+    std::vector<int>().swap(rowOfRecord_);
+    rowsPlaced_ = 0;
 }
 
 bool TADOQuery::CanModify() const
@@ -109,7 +115,26 @@ int TADOQuery::RowOfId(quint64 id) const
 {
     if (result_.computed)
         return id >= 1 && id <= result_.values.size() ? static_cast<int>(id - 1) : -1;
-    return TDataSet::RowOfId(id);
+    const auto& records = result_.records;
+    if (id < 1 || id > UINT32_MAX)
+        return -1;
+    const quint32 record = static_cast<quint32>(id - 1);
+    auto placed = [&]() {
+        if (record >= rowOfRecord_.size())
+            return -1;
+        const int row = rowOfRecord_[record];
+        return row >= 0 && row < rowsPlaced_ && row < static_cast<int>(records.size()) && records[static_cast<std::size_t>(row)] == record ? row : -1;
+    };
+    int row = placed();
+    if (row >= 0 || rowsPlaced_ >= static_cast<int>(records.size()))
+        return row;
+    for (std::size_t i = static_cast<std::size_t>(rowsPlaced_); i < records.size(); ++i) {
+        if (records[i] >= rowOfRecord_.size())
+            rowOfRecord_.resize(std::max<std::size_t>(records[i] + 1, rowOfRecord_.size() * 2), -1);
+        rowOfRecord_[records[i]] = static_cast<int>(i);
+    }
+    rowsPlaced_ = static_cast<int>(records.size());
+    return placed();
 }
 
 int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed)
@@ -121,6 +146,9 @@ int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const 
         for (std::size_t f = 0; f < values.size(); ++f)
             record[static_cast<std::size_t>(result_.columns[f].source)] = values[f];
         result_.records.push_back(result_.table->append(record));
+        if (rowsPlaced_ < RowCount() - 1)
+            return RowCount() - 1;
+        RowOfId(quint64(result_.records.back()) + 1);  // places the new row with the others
         return RowCount() - 1;
     }
     std::vector<std::pair<int, QVariant>> changes;
@@ -138,32 +166,47 @@ void TADOQuery::InternalDelete(int row)
         throw EDatabaseError(QStringLiteral("The rows of this query cannot be deleted: %1").arg(sql_));
     result_.table->remove(result_.records[static_cast<std::size_t>(row)]);
     result_.records.erase(result_.records.begin() + row);
+    RowsShiftedFrom(row);
 }
 
 int TADOQuery::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
 {
-    // One numeric field, or one text field matched whole without regard to case: the column's index
-    // holds exactly the candidates (its collation ignores case and trailing blanks).
+    // One numeric or text field: the column's index narrows the search to the records whose keys could
+    // match (its collation ignores case and trailing blanks; a partial key is a range of keys), and each
+    // candidate is checked as a row-by-row search would check it.
     const TField* field = keyFields.contains(QLatin1Char(';')) ? nullptr : FindField(keyFields.trimmed());
     if (!field || result_.computed || !result_.table || keyValues.isNull())
         return TDataSet::FindRow(keyFields, keyValues, options);
-    const int source = result_.columns[static_cast<std::size_t>(FieldNo(field))].source;
+    const int fieldNo = FieldNo(field);
+    const int source = result_.columns[static_cast<std::size_t>(fieldNo)].source;
     const dbf::Column& column = result_.table->columns()[static_cast<std::size_t>(source)];
     const bool text = column.type == 'C';
-    if (column.isMemo() ||
-        (text && (options.testFlag(loPartialKey) || !options.testFlag(loCaseInsensitive))) ||
-        (!text && !column.isNumeric()))
+    if (!text && !column.isNumeric())
         return TDataSet::FindRow(keyFields, keyValues, options);
+    const bool partial = text && options.testFlag(loPartialKey);
     QByteArray key;
     if (!dbf::valueKey(column, keyValues, result_.table->codePage(), &key))
         return -1;
+    if (key.size() <= 1)
+        return TDataSet::FindRow(keyFields, keyValues, options);  // a blank text: NULL rows or, partial, every row
+    QByteArray high = key;
+    if (partial)
+        high.append("\xFF\xFF", 2);  // above every key that starts with the wanted letters
     auto guard = result_.table->lock();
     const dbf::ColumnIndex& index = result_.table->indexUnlocked(source);
-    int best = -1;
-    for (auto it = index.lowerBound(key.toStdString()), end = index.upperBound(key.toStdString()); it != end; ++it) {
-        const int row = RowOfId(quint64(it->second) + 1);
-        if (row >= 0 && (best < 0 || row < best))
-            best = row;
+    const std::string_view low(key.constData(), std::size_t(key.size())), top(high.constData(), std::size_t(high.size()));
+    std::vector<int> rows;
+    for (std::size_t i = index.lowerBound(low), end = index.upperBound(top); i < end; ++i) {
+        const quint32 record = index.records()[i];
+        if (result_.table->isDeletedUnlocked(record))
+            continue;
+        const int row = RowOfId(quint64(record) + 1);
+        if (row >= 0)
+            rows.push_back(row);
     }
-    return best;
+    std::sort(rows.begin(), rows.end());
+    for (int row : rows)
+        if (LocateMatches(field, RowValue(row, fieldNo), keyValues, options))
+            return row;
+    return -1;
 }

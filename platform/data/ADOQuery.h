@@ -46,6 +46,8 @@ protected:
 
 private:
     sql::Result run(bool selectOnly);
+    // The rows before this one moved, came or went: their places are read again when asked for.
+    void RowsShiftedFrom(int row) { rowsPlaced_ = std::min(rowsPlaced_, row); }
 
     TADOConnection* connection_ = nullptr;
     QString sql_;
@@ -53,4 +55,8 @@ private:
     bool prepared_ = false;
     int rowsAffected_ = 0;
     sql::Result result_;
+    // Row of each table record in the result (record rows only), exact below rowsPlaced_: a map as
+    // compact as the result itself, for bookmarks and Locate on large views.
+    mutable std::vector<int> rowOfRecord_;
+    mutable int rowsPlaced_ = 0;
 };

@@ -602,6 +602,11 @@ static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant&
     return -1;
 }
 
+bool TDataSet::LocateMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options)
+{
+    return valueMatches(field, have, want, options);
+}
+
 int TDataSet::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
 {
     return findRow(this, keyFields, keyValues, options, [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());

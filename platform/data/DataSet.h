@@ -143,6 +143,8 @@ protected:
     // row by row; a data set with indexes may answer faster.
     virtual int FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const;
     virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
+    // Whether a row's value satisfies Locate's comparison with a wanted value.
+    static bool LocateMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options);
 
     void CheckActive() const;
     // The column of the rows a field reads (its Index may differ after fields were moved).

@@ -1,31 +1,62 @@
 #pragma once
-// An ordered index of one column of a table: (key, record number) pairs of the live records, in the
-// collation order of DbfCollation, ties in record order. Built on first use and kept up to date by the
-// table's writes; it lives only in memory.
+// An ordered index of one column of a table: its record numbers in the collation order of DbfCollation,
+// ties in record order. It keeps four bytes a record: the keys are read from the table's records when a
+// search compares with them. Built on first use and kept up to date by the table's writes; it lives only
+// in memory.
+//
+// A deleted record may stay in the index (a delete only marks the record): whoever walks it skips them.
+// Every record in it is filed under the key its bytes have now.
 #include <QtGlobal>
-#include <set>
+#include <functional>
+#include <memory>
 #include <string>
-#include <utility>
+#include <string_view>
+#include <vector>
 
 namespace dbf {
 
 class ColumnIndex {
 public:
-    using Entry = std::pair<std::string, quint32>;
-    using Set = std::set<Entry>;
+    // The bytes of a record (good until the next is read); the key of a record's bytes, written to out
+    // (room bytes), and its length.
+    using RecordReader = std::function<const char*(quint32 record)>;
+    using KeyOf = std::function<int(const char* record, uchar* out)>;
 
-    template <class It>
-    ColumnIndex(It sortedBegin, It sortedEnd) : entries_(sortedBegin, sortedEnd) {}
+    ColumnIndex(RecordReader records, KeyOf keyOf, int room);
 
-    const Set& entries() const { return entries_; }
-    void insert(const std::string& key, quint32 record) { entries_.emplace(key, record); }
-    void erase(const std::string& key, quint32 record) { entries_.erase({key, record}); }
-    // First entry whose key is not below / is above the given key.
-    Set::const_iterator lowerBound(const std::string& key) const { return entries_.lower_bound({key, 0}); }
-    Set::const_iterator upperBound(const std::string& key) const { return entries_.upper_bound({key, UINT32_MAX}); }
+    // Building: every record once, in record order, then seal().
+    void reserve(std::size_t records);
+    void collect(quint32 record, const char* bytes);
+    void seal();
+
+    const std::vector<quint32>& records() const { return records_; }
+    std::size_t size() const { return records_.size(); }
+    // Position of the first record whose key is not below / is above the given key.
+    std::size_t lowerBound(std::string_view key) const;
+    std::size_t upperBound(std::string_view key) const;
+    // The key of the record at a position.
+    std::string keyAt(std::size_t position) const;
+    void insert(std::string_view key, quint32 record);
+    // Takes the record out when it is there (under the key its bytes have now).
+    void erase(std::string_view key, quint32 record);
 
 private:
-    Set entries_;
+    std::string_view read(quint32 record) const;
+    // Position of the first entry not below (key, record).
+    std::size_t firstNotBelow(std::string_view key, quint32 record) const;
+
+    RecordReader recordAt_;
+    KeyOf keyOf_;
+    int room_;
+    std::vector<quint32> records_;
+    mutable std::vector<uchar> scratch_;
+    // While building: the keys one after the other and where each starts.
+    struct Free {
+        void operator()(uchar* p) const;
+    };
+    std::unique_ptr<uchar, Free> arena_;
+    std::size_t arenaSize_ = 0;
+    std::vector<std::size_t> starts_;
 };
 
 } // namespace dbf

@@ -77,6 +77,11 @@ Table::~Table()
     }
 }
 
+void Table::startCache()
+{
+    cache_ = std::make_unique<RecordCache>(*file_, header_.headerLength, header_.recordLength);
+}
+
 std::shared_ptr<Table> Table::open(const QString& requested)
 {
     const QString path = rtl::resolveCaseInsensitive(requested);
@@ -177,6 +182,7 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     table->header_ = h;
     table->memo_ = std::move(memo);
     table->codePage_ = codePageOfDriver(h.languageDriver);
+    table->startCache();
     registry().insert(registryKey(path), table);
     return table;
 }
@@ -230,9 +236,7 @@ void Table::load()
             }
         }
     }
-    data_.resize(qsizetype(count_) * header_.recordLength);
-    if (file_->readAt(header_.headerLength, data_.data(), data_.size()) != data_.size())
-        throw EDatabaseError(QStringLiteral("Cannot read the records of %1").arg(path_));
+    startCache();
     if (header_.hasMemo()) {
         const QString memoPath = rtl::resolveCaseInsensitive(memoPathFor(path_));
         if (!QFileInfo::exists(memoPath))
@@ -347,12 +351,11 @@ quint32 Table::append(const std::vector<QVariant>& values)
     QByteArray bytes = record;
     bytes.append('\x1A');
     file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
+    cache_->written(count_, 0, record.constData(), record.size());
     const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
     file_->writeAt(1, counts.constData(), counts.size());
-    // Grown by doubling: an append that copies the whole record area makes filing quadratic in the table.
-    if (data_.capacity() - data_.size() < record.size())
-        data_.reserve(std::max<qsizetype>(data_.size() * 2, qsizetype(64) * header_.recordLength));
-    data_.append(record);
+    if (deletedKnown_ && count_ / 64 >= deleted_.size())
+        deleted_.push_back(0);
     for (auto& [column, index] : indexes_)
         index->insert(keyOf(record.constData(), column), count_);
     return count_++;
@@ -369,13 +372,23 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
     for (const auto& [column, value] : changes)
         encodeInto(bytes.data(), column, value, memos);
     writeMemos(bytes.data(), memos);
-    file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
-    if (!isDeletedUnlocked(record))
-        for (auto& [column, index] : indexes_) {
-            index->erase(keyOf(recordUnlocked(record), column), record);
-            index->insert(keyOf(bytes.constData(), column), record);
-        }
-    std::memcpy(data_.data() + qsizetype(record) * header_.recordLength, bytes.constData(), bytes.size());
+    // The indexes read keys from the records: they let go of the old keys before the new bytes come.
+    for (auto& [column, index] : indexes_)
+        index->erase(keyOf(recordUnlocked(record), column), record);
+    try {
+        file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
+        cache_->written(record, 0, bytes.constData(), bytes.size());
+    } catch (...) {
+        reindex(record);
+        throw;
+    }
+    reindex(record);
+}
+
+void Table::reindex(quint32 record)
+{
+    for (auto& [column, index] : indexes_)
+        index->insert(keyOf(recordUnlocked(record), column), record);
 }
 
 void Table::remove(quint32 record)
@@ -384,10 +397,11 @@ void Table::remove(quint32 record)
     checkRecord(record);
     if (isDeletedUnlocked(record))
         return;
+    // The indexes keep the record: whoever walks them skips deleted ones.
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
-    for (auto& [column, index] : indexes_)
-        index->erase(keyOf(recordUnlocked(record), column), record);
-    data_[qsizetype(record) * header_.recordLength] = '*';
+    cache_->written(record, 0, "*", 1);
+    if (deletedKnown_)
+        deleted_[record >> 6] |= quint64(1) << (record & 63);
 }
 
 std::string Table::keyOf(const char* record, int column) const
@@ -407,13 +421,14 @@ const ColumnIndex& Table::indexUnlocked(int column) const
 {
     auto& slot = indexes_[column];
     if (!slot) {
-        std::vector<ColumnIndex::Entry> entries;
-        entries.reserve(count_);
-        for (quint32 r = 0; r < count_; ++r)
-            if (!isDeletedUnlocked(r))
-                entries.emplace_back(keyOf(recordUnlocked(r), column), r);
-        std::sort(entries.begin(), entries.end());
-        slot = std::make_unique<ColumnIndex>(entries.begin(), entries.end());
+        const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+        auto index = std::make_unique<ColumnIndex>([this](quint32 record) { return recordUnlocked(record); },
+                                                   [this, &c](const char* record, uchar* out) { return fieldKey(c, record + c.offset, codePage_, out); },
+                                                   keyRoom(c));
+        index->reserve(count_);
+        forEachLiveUnlocked([&](quint32 r, const char* bytes) { index->collect(r, bytes); });
+        index->seal();
+        slot = std::move(index);
     }
     return *slot;
 }

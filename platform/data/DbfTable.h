@@ -1,7 +1,8 @@
 #pragma once
 // One dBASE table (.DBF with its .DBT memo file), open for the life of the object and held exclusively.
-// The record area is kept in memory and written through, so reads never touch the disk (memo values
-// excepted). One process-wide object per file: opening an open table again gives the same object.
+// Records are read from the file as they are asked for (DbfRecordCache), so opening costs the same at any
+// size and memory does not grow with the table; writes go to the file and to the cached copy at once.
+// One process-wide object per file: opening an open table again gives the same object.
 //
 // Write order keeps the files readable after a crash at any point: a new table and its memo are written
 // under other names and moved into place whole; an insert writes the record bytes, then the header's
@@ -14,9 +15,11 @@
 // interpreter, which holds lock() around a whole scan.
 #include "platform/data/DbfHeader.h"
 #include "platform/data/DbfIndex.h"
+#include "platform/data/DbfRecordCache.h"
 #include "platform/rtl/CodePage.h"
 
 #include <QVariant>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -66,18 +69,44 @@ public:
 
     std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
     quint32 recordCountUnlocked() const { return count_; }
-    const char* recordUnlocked(quint32 record) const { return data_.constData() + qsizetype(record) * header_.recordLength; }
-    bool isDeletedUnlocked(quint32 record) const { return recordUnlocked(record)[0] == '*'; }
+    // Good until the next record is read.
+    const char* recordUnlocked(quint32 record) const { return cache_->record(record, count_); }
+    // Read from the deletion marks a whole scan gathered once they are known: an index walk then never
+    // touches the records it skips.
+    bool isDeletedUnlocked(quint32 record) const
+    {
+        return deletedKnown_ ? (deleted_[record >> 6] >> (record & 63)) & 1 : recordUnlocked(record)[0] == '*';
+    }
     QVariant valueUnlocked(quint32 record, int column) const;
     // The collation key of a field (DbfCollation) and the column's index, built on first use.
     std::string keyUnlocked(quint32 record, int column) const;
     const ColumnIndex& indexUnlocked(int column) const;
+    // Calls f(record, bytes) for every record not deleted, in file order, reading the file a window at a
+    // time past the cache.
+    template <class F>
+    void forEachLiveUnlocked(F&& f) const
+    {
+        const bool gather = !deletedKnown_;
+        if (gather)
+            deleted_.assign((count_ + 63) / 64, 0);
+        cache_->scan(count_, [&](quint32 r, const char* bytes) {
+            const bool deleted = bytes[0] == '*';
+            if (gather && deleted)
+                deleted_[r >> 6] |= quint64(1) << (r & 63);
+            if (!deleted)
+                f(r, bytes);
+        });
+        deletedKnown_ = true;
+    }
 
 private:
     Table(const QString& path, std::unique_ptr<LockedFile> file);
     void load();
+    void startCache();
     void checkRecord(quint32 record) const;
     void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;
+    // Files the record in every index under the key its bytes have now.
+    void reindex(quint32 record);
     void writeMemos(char* record, const std::vector<std::pair<int, QByteArray>>& memos);
     std::string keyOf(const char* record, int column) const;
 
@@ -86,7 +115,9 @@ private:
     std::unique_ptr<DbtFile> memo_;
     Header header_;
     rtl::CodePage codePage_ = rtl::CodePage::Cp1251;
-    QByteArray data_;
+    std::unique_ptr<RecordCache> cache_;
+    mutable std::vector<quint64> deleted_;
+    mutable bool deletedKnown_ = false;
     quint32 count_ = 0;
     quint32 missingOnOpen_ = 0;
     qint64 cutOnOpen_ = 0;

@@ -22,18 +22,14 @@ std::vector<quint32> matching(const dbf::Table& table, const std::vector<Conditi
         return out;
     const Filter::Range range = filter.range(-1);
     if (range.column >= 0) {
-        const dbf::ColumnIndex& index = table.indexUnlocked(range.column);
-        auto it = range.hasLow ? index.lowerBound(range.low) : index.entries().begin();
-        auto end = range.hasHigh ? index.upperBound(range.high) : index.entries().end();
-        for (; it != end; ++it)
-            if (filter.matches(table.recordUnlocked(it->second)))
-                out.push_back(it->second);
+        out = rangeOf(table, filter, range.column, range);
         std::sort(out.begin(), out.end());
         return out;
     }
-    for (quint32 r = 0; r < table.recordCountUnlocked(); ++r)
-        if (!table.isDeletedUnlocked(r) && filter.matches(table.recordUnlocked(r)))
+    table.forEachLiveUnlocked([&](quint32 r, const char* bytes) {
+        if (filter.matches(bytes))
             out.push_back(r);
+    });
     return out;
 }
 

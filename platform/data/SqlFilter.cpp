@@ -17,6 +17,26 @@ int columnOf(const dbf::Table& table, const QString& name)
     return c;
 }
 
+std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int column, const Filter::Range& range)
+{
+    const dbf::ColumnIndex& index = table.indexUnlocked(column);
+    const bool bounded = range.column == column;
+    const std::vector<quint32>& order = index.records();
+    const std::size_t begin = bounded && range.hasLow ? index.lowerBound(range.low) : 0;
+    const std::size_t end = bounded && range.hasHigh ? index.upperBound(range.high) : order.size();
+    std::vector<quint32> out;
+    if (begin >= end)
+        return out;
+    out.reserve(end - begin);
+    const bool all = filter.empty();
+    for (std::size_t i = begin; i < end; ++i) {
+        const quint32 r = order[i];
+        if (!table.isDeletedUnlocked(r) && (all || filter.matches(table.recordUnlocked(r))))
+            out.push_back(r);
+    }
+    return out;
+}
+
 Filter::Filter(const std::vector<Condition>& conditions, const dbf::Table& table, const ParamValue& params)
     : table_(table)
 {

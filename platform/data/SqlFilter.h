@@ -31,6 +31,8 @@ public:
         std::string low, high;
     };
     Range range(int preferColumn) const;
+    // Nothing to test: every live record matches.
+    bool empty() const { return tests_.empty() && !never_; }
 
 private:
     struct Test {
@@ -51,5 +53,9 @@ private:
 
 // The table column of a name; raises naming the statement part when absent.
 int columnOf(const dbf::Table& table, const QString& name);
+
+// The live records of a column's index within the range (the whole index when it bounds nothing) that
+// satisfy the filter, in the index's order. The caller holds the table's lock.
+std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int column, const Filter::Range& range);
 
 } // namespace sql

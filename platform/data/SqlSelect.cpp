@@ -6,6 +6,7 @@
 #include "platform/data/SqlFilter.h"
 
 #include <QSet>
+#include <set>
 #include <algorithm>
 
 namespace sql {
@@ -27,21 +28,16 @@ std::vector<quint32> candidates(const dbf::Table& table, const Filter& filter, i
     const Filter::Range range = filter.range(orderColumn);
     if (range.column >= 0 || orderColumn >= 0) {
         const int column = range.column >= 0 ? range.column : orderColumn;
-        const dbf::ColumnIndex& index = table.indexUnlocked(column);
-        auto it = range.column >= 0 && range.hasLow ? index.lowerBound(range.low) : index.entries().begin();
-        auto end = range.column >= 0 && range.hasHigh ? index.upperBound(range.high) : index.entries().end();
-        for (; it != end; ++it)
-            if (filter.matches(table.recordUnlocked(it->second)))
-                out.push_back(it->second);
         *ordered = column == orderColumn;
+        out = rangeOf(table, filter, column, range);
         if (!*ordered)
             std::sort(out.begin(), out.end());  // back to file order before any sorting
         return out;
     }
-    const quint32 n = table.recordCountUnlocked();
-    for (quint32 r = 0; r < n; ++r)
-        if (!table.isDeletedUnlocked(r) && filter.matches(table.recordUnlocked(r)))
+    table.forEachLiveUnlocked([&](quint32 r, const char* bytes) {
+        if (filter.matches(bytes))
             out.push_back(r);
+    });
     return out;
 }
 
@@ -83,13 +79,18 @@ QVariant extreme(const dbf::Table& table, int c, bool max, const std::vector<qui
 {
     if (!records) {
         const dbf::ColumnIndex& index = table.indexUnlocked(c);
+        const std::vector<quint32>& order = index.records();
         // NULL keys sort first: the largest entry is NULL only when all are, the smallest non-NULL may not exist.
-        const auto& entries = index.entries();
-        const auto it = max ? (entries.empty() ? entries.end() : std::prev(entries.end()))
-                            : std::find_if(entries.begin(), entries.end(), [](const auto& x) { return x.first[0] != '\0'; });
-        if (it == entries.end() || it->first[0] == '\0')
+        if (max) {
+            for (std::size_t i = order.size(); i-- > 0;)
+                if (!table.isDeletedUnlocked(order[i]))
+                    return index.keyAt(i)[0] == '\0' ? QVariant() : table.valueUnlocked(order[i], c);
             return {};
-        return table.valueUnlocked(it->second, c);
+        }
+        for (std::size_t i = index.lowerBound(std::string_view("\1", 1)); i < order.size(); ++i)
+            if (!table.isDeletedUnlocked(order[i]))
+                return table.valueUnlocked(order[i], c);
+        return {};
     }
     bool found = false;
     std::string best;
