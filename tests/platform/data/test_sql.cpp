@@ -11,6 +11,8 @@
 #include "platform/rtl/CodePage.h"
 
 #include <QDir>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -497,6 +499,9 @@ TEST_F(Journal, LocateFindsTheFirstRowInViewOrder)
         {"OBSL_FAM", QString::fromUtf8("иванов"), loCaseInsensitive, 6},
         {"OBSL_FAM", QString::fromUtf8("иванов"), {}, 0},
         {"OBSL_FAM", QString::fromUtf8("ИВАН"), TLocateOptions(loCaseInsensitive) | loPartialKey, 6},
+        {"OBSL_FAM", QString::fromUtf8("Иван"), loPartialKey, 2},  // the case of every letter counts
+        {"OBSL_FAM", QString::fromUtf8("ЁЛ"), TLocateOptions(loCaseInsensitive) | loPartialKey, 5},
+        {"OBSL_FAM", QString::fromUtf8("ИВАНОВЫ"), TLocateOptions(loCaseInsensitive) | loPartialKey, 0},
         {"IZM", 0.123, {}, 2},
         {"PRIBOR", 23, {}, 3},
     };
@@ -510,4 +515,78 @@ TEST_F(Journal, LocateFindsTheFirstRowInViewOrder)
     exec("DELETE FROM Base WHERE ID = 3");
     open("SELECT * FROM Base ORDER BY DATA_IZM");
     EXPECT_FALSE(q.Locate("ID", 3, {}));
+}
+
+// More records than the table keeps in memory at once: views, filters, aggregates and Locate stay true
+// while records are rewritten into another place of the order, deleted and appended.
+TEST_F(Journal, ALargeTableStaysTrueThroughRewritesDeletesAndAppends)
+{
+    constexpr int kRecords = 12000;
+    auto table = conn.openTable("Base");
+    struct Model {
+        QString date;
+        bool live = true;
+    };
+    std::vector<Model> model;
+    auto dateOf = [](int i) { return QString::asprintf("2010.%02d.%02d %02d:00:00", 1 + i % 12, 1 + i / 12 % 28, i / 336 % 24); };
+    for (int i = 0; i < kRecords; ++i) {
+        std::vector<QVariant> v(table->columns().size());
+        v[0] = i + 1;
+        v[3] = dateOf(i);
+        v[11] = QString::fromUtf8(i % 3 ? "ПЕТРОВ" : "Иванов");
+        table->append(v);
+        model.push_back({dateOf(i)});
+    }
+    table.reset();
+    auto expected = [&](const std::function<bool(int)>& keep) {
+        std::vector<int> order;
+        for (int i = 0; i < int(model.size()); ++i)
+            if (model[i].live && keep(i))
+                order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return model[a].date < model[b].date; });
+        QList<int> out;
+        for (int i : order)
+            out << i + 1;
+        return out;
+    };
+    auto all = [](int) { return true; };
+    EXPECT_EQ(ids(open("SELECT * FROM Base ORDER BY DATA_IZM")), expected(all));
+
+    // Rewrites move records through the order; deletes leave gaps; appends land among the old ones.
+    for (int id = 5; id <= kRecords; id += 997) {
+        model[id - 1].date = "2009.06.15 12:00:00";
+        exec("UPDATE Base SET DATA_IZM = '2009.06.15 12:00:00' WHERE ID = :ID", {{"ID", id}});
+    }
+    for (int id = 7; id <= kRecords; id += 1201) {
+        model[id - 1].live = false;
+        exec("DELETE FROM Base WHERE ID = :ID", {{"ID", id}});
+    }
+    model[kRecords - 1].live = false;
+    exec("DELETE FROM Base WHERE ID = :ID", {{"ID", kRecords}});
+    for (int i = 0; i < 50; ++i) {
+        const int id = kRecords + 1 + i;
+        insert({id, 17, "2010.03.03 03:00:00", "", 0.0, "0", 0, 1});
+        model.push_back({"2010.03.03 03:00:00"});
+    }
+    EXPECT_EQ(ids(open("SELECT * FROM Base ORDER BY DATA_IZM")), expected(all));
+    EXPECT_EQ(ids(open("SELECT * FROM Base WHERE DATA_IZM >= '2010.03.03 00:00:00' AND DATA_IZM <= '2010.03.03 23:59:59' ORDER BY DATA_IZM")),
+              expected([&](int i) { return model[i].date.startsWith("2010.03.03"); }));
+    EXPECT_EQ(ids(open(QString::fromUtf8("SELECT * FROM Base WHERE OBSL_FAM LIKE 'иван%' ORDER BY DATA_IZM"))),
+              expected([&](int i) { return i < kRecords && i % 3 == 0; }));
+    EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), kRecords + 50);
+    exec("DELETE FROM Base WHERE ID > :ID", {{"ID", kRecords - 2}});
+    EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), kRecords - 2);
+
+    // Locate finds the first row of the view, far from where the table was last read.
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    q.Last();
+    ASSERT_TRUE(q.Locate("DATA_IZM", "2009.06.15 12:00:00", {}));
+    EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 5);
+    ASSERT_TRUE(q.Locate("OBSL_FAM", QString::fromUtf8("ИВ"), TLocateOptions(loCaseInsensitive) | loPartialKey));
+    EXPECT_EQ(q.FieldByName("OBSL_FAM")->AsString(), QString::fromUtf8("Иванов"));
+    EXPECT_EQ(q.RecNo(), expected(all).indexOf(q.FieldByName("ID")->AsInteger()) + 1);
+    const TBookmark mark = q.GetBookmark();
+    q.First();
+    q.GotoBookmark(mark);
+    EXPECT_EQ(q.FieldByName("OBSL_FAM")->AsString(), QString::fromUtf8("Иванов"));
 }
