@@ -1,6 +1,7 @@
 // TCustomDBGridEx: construction, options and properties, the data source, and the reactions to the data
 // link. Layout, painting and input live in DBGridExLayout.cpp, DBGridExPaint.cpp and DBGridExInput.cpp.
 #include "grid/DBGridEx.h"
+#include "grid/ToolTipsWindow.h"
 #include "grid/GridError.h"
 #include "platform/controls/InplaceEdit.h"
 #include "platform/controls/MessageBox.h"

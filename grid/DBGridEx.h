@@ -22,6 +22,7 @@
 
 class TDataSource;
 class TField;
+class TToolTipsWindow;
 namespace rtl { class TIniFile; }
 namespace sys { class TRegIniFile; }
 
@@ -204,6 +205,26 @@ public:
     QString InplaceSearchText() const { return inplaceSearchText_; }
     int InplaceSearchTimeOut() const { return inplaceSearchTimeOut_; }
 
+    // ---- tool tips ----
+    // What a hint shows, filled by CMHintShow for a point of the viewport.
+    struct THintInfo {
+        QPoint CursorPos;
+        Qt::MouseButtons Buttons;  // held, and the modifiers, as the input that asks has them
+        Qt::KeyboardModifiers Modifiers;
+        QString HintStr;
+        QRect CursorRect;  // viewport coordinates: the hint stays while the pointer is inside
+        QPoint HintPos;    // screen coordinates
+        int HintMaxWidth = 0;  // above 0 the text wraps within it
+        const gfx::TFont* HintData = nullptr;  // the font to show the text in
+    };
+    // Whether a hint shows for the cell under the point, and what: a title's own hint, or the whole text
+    // of a title or data cell with tool tips whose text does not fit.
+    bool CMHintShow(THintInfo& info);
+    // The pause before the hint of the cell under a point: 0 for tool-tip cells, else the one given.
+    int CMHintsShowPause(const QPoint& pos, int pause);
+    // The tool-tip window while it is shown.
+    TToolTipsWindow* ToolTipWindow() const;
+
     // ---- selection and input ----
     // Whether the standard edit actions may run now (the actions themselves come with the clipboard).
     bool CheckCopyAction();
@@ -298,6 +319,7 @@ protected:
     void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs,
                          const TGridDrawInfo& di) override;
     void WMTimer(int id) override;
+    bool viewportEvent(QEvent* e) override;
     void VerticalScrollAction(int action, int trackPos) override;
     void UpdateScrollRange() override;
     bool SelectCell(int c, int r) override;
@@ -469,6 +491,13 @@ private:
     bool inplaceSearchTimerActive_ = false;
     bool inplaceSearchingInProcess_ = false;
     TInplaceSearchIndex searchIndex_;
+    // Tool tips: the font of the shown hint, its window and the cell it belongs to.
+    std::unique_ptr<gfx::TFont> hintFont_;
+    std::unique_ptr<TToolTipsWindow> toolTip_;
+    QRect hintRect_;
+    void showHint(const THintInfo& info);
+    void hideHint();
+    void trackHint(const QMouseEvent& e);
     int savedRowOffset_ = 0;
 };
 

@@ -1,4 +1,7 @@
 #include "grid/ToolCtrlsEx.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/Field.h"
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -168,4 +171,166 @@ void TEditButtonControlEx::paintEvent(QPaintEvent*)
         face(all, down_, QStyle::PE_IndicatorArrowDown);
         break;
     }
+}
+
+TEditButtonEx::TEditButtonEx(TEditButtonsEx* collection) : collection_(collection) {}
+
+void TEditButtonEx::Changed()
+{
+    if (collection_)
+        collection_->Update();
+}
+
+void TEditButtonEx::SetGlyph(const QImage& g)
+{
+    glyph_ = g;
+    Changed();
+}
+
+void TEditButtonEx::SetHint(const QString& h)
+{
+    hint_ = h;
+    Changed();
+}
+
+void TEditButtonEx::SetNumGlyphs(int n)
+{
+    numGlyphs_ = std::clamp(n, 1, 4);
+    Changed();
+}
+
+void TEditButtonEx::SetStyle(TEditButtonStyleEx s)
+{
+    style_ = s;
+    Changed();
+}
+
+void TEditButtonEx::SetVisible(bool v)
+{
+    visible_ = v;
+    Changed();
+}
+
+void TEditButtonEx::SetWidth(int w)
+{
+    width_ = w;
+    Changed();
+}
+
+void TEditButtonEx::Assign(const TEditButtonEx& s)
+{
+    dropdownMenu_ = s.dropdownMenu_;
+    glyph_ = s.glyph_;
+    hint_ = s.hint_;
+    numGlyphs_ = s.numGlyphs_;
+    shortCut_ = s.shortCut_;
+    style_ = s.style_;
+    visible_ = s.visible_;
+    width_ = s.width_;
+    OnClick = s.OnClick;
+    OnDown = s.OnDown;
+    Changed();
+}
+
+TEditButtonControlEx* TEditButtonEx::CreateEditButtonControl(QWidget* edit) const
+{
+    auto* b = new TEditButtonControlEx(edit);
+    b->resize(10, 17);
+    b->show();
+    return b;
+}
+
+TVisibleEditButtonEx::TVisibleEditButtonEx(TEditButtonsEx* collection) : TEditButtonEx(collection)
+{
+    visible_ = true;
+    shortCut_ = QKeyCombination(Qt::AltModifier, Qt::Key_Down);
+}
+
+TEditButtonsEx::TEditButtonsEx(TItemFactory factory) : factory_(std::move(factory)) {}
+
+TEditButtonEx* TEditButtonsEx::Add()
+{
+    items_.push_back(factory_ ? factory_(this) : std::make_unique<TEditButtonEx>(this));
+    Update();
+    return items_.back().get();
+}
+
+void TEditButtonsEx::Delete(int i)
+{
+    items_.erase(items_.begin() + i);
+    Update();
+}
+
+void TEditButtonsEx::Clear()
+{
+    items_.clear();
+    Update();
+}
+
+void TEditButtonsEx::Assign(const TEditButtonsEx& source)
+{
+    const auto notify = std::move(OnChange);
+    OnChange = nullptr;
+    items_.clear();
+    for (const auto& item : source.items_)
+        Add()->Assign(*item);
+    OnChange = notify;
+    Update();
+}
+
+void TEditButtonsEx::Update()
+{
+    if (OnChange)
+        OnChange();
+}
+
+bool VarEquals(const QVariant& v1, const QVariant& v2)
+{
+    const bool list1 = v1.typeId() == QMetaType::QVariantList, list2 = v2.typeId() == QMetaType::QVariantList;
+    if (list1 != list2)
+        return false;
+    if (!list1) {
+        if (v1.isNull() || v2.isNull())
+            return v1.isNull() && v2.isNull();
+        return v1 == v2;
+    }
+    const QVariantList a = v1.toList(), b = v2.toList();
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (!VarEquals(a[i], b[i]))
+            return false;
+    return true;
+}
+
+std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& componentName, const QString& fieldNames)
+{
+    std::vector<TField*> fields;
+    for (const QString& raw : fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = raw.trimmed();
+        TField* f = dataSet ? dataSet->FindField(name) : nullptr;
+        if (!f) {
+            const QString text = QStringLiteral("Field '%1' not found").arg(name);
+            throw EDatabaseError(componentName.isEmpty() ? text : componentName + QStringLiteral(": ") + text);
+        }
+        fields.push_back(f);
+    }
+    return fields;
+}
+
+void DataSetSetFieldValues(TDataSet* dataSet, const QString& fieldNames, const QVariant& value)
+{
+    const std::vector<TField*> fields = GetFieldsProperty(dataSet, QString(), fieldNames);
+    if (value.isNull()) {
+        for (TField* f : fields)
+            f->Clear();
+        return;
+    }
+    if (fields.size() == 1) {
+        fields[0]->SetValue(value);
+        return;
+    }
+    const QVariantList values = value.toList();
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->SetValue(i < size_t(values.size()) ? values[qsizetype(i)] : QVariant());
 }

@@ -1,9 +1,22 @@
 #pragma once
-// Small controls the grid's editor shares: the edit button with its faces and auto-repeat, and the
-// default width of flat buttons.
+// Small controls the grid's editor and lookup lists share: the edit button with its faces and
+// auto-repeat, the descriptions of a column's extra edit buttons, the special "none" row of lookup lists,
+// the size grip of drop-down windows, the default width of flat buttons and helpers over field values.
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include <QImage>
+#include <QKeyCombination>
+#include <QStringList>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class TDataSet;
+class TField;
 
 enum TEditButtonStyleEx { ebsDropDownEx, ebsEllipsisEx, ebsGlyphEx, ebsUpDownEx, ebsPlusEx, ebsMinusEx };
 
@@ -50,3 +63,169 @@ private:
     int half_ = 0;
     QTimer timer_;
 };
+
+// The description of one of a column's extra edit buttons: the editor makes a button control from it.
+class TEditButtonsEx;
+class TEditButtonEx {
+public:
+    explicit TEditButtonEx(TEditButtonsEx* collection = nullptr);
+    virtual ~TEditButtonEx() = default;
+    TEditButtonEx(const TEditButtonEx&) = delete;
+    TEditButtonEx& operator=(const TEditButtonEx&) = delete;
+
+    QMenu* DropdownMenu() const { return dropdownMenu_; }
+    void SetDropdownMenu(QMenu* m) { dropdownMenu_ = m; }
+    const QImage& Glyph() const { return glyph_; }
+    void SetGlyph(const QImage& g);
+    QString Hint() const { return hint_; }
+    void SetHint(const QString& h);
+    // Kept within 1..4.
+    int NumGlyphs() const { return numGlyphs_; }
+    void SetNumGlyphs(int n);
+    QKeyCombination ShortCut() const { return shortCut_; }
+    void SetShortCut(QKeyCombination k) { shortCut_ = k; }
+    TEditButtonStyleEx Style() const { return style_; }
+    void SetStyle(TEditButtonStyleEx s);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    int Width() const { return width_; }
+    void SetWidth(int w);
+    std::function<void(TEditButtonControlEx* sender, bool& handled)> OnClick;
+    std::function<void(TEditButtonControlEx* sender, bool topButton, bool& autoRepeat, bool& handled)> OnDown;
+
+    void Assign(const TEditButtonEx& source);
+    // A button control owned and parented by the edit control, 10 x 17 pixels, shown.
+    TEditButtonControlEx* CreateEditButtonControl(QWidget* edit) const;
+
+protected:
+    void Changed();
+    TEditButtonsEx* collection_;
+    QMenu* dropdownMenu_ = nullptr;
+    QImage glyph_;
+    QString hint_;
+    int numGlyphs_ = 1;
+    QKeyCombination shortCut_;
+    TEditButtonStyleEx style_ = ebsDropDownEx;
+    bool visible_ = false;
+    int width_ = 0;
+};
+
+// An edit button that starts shown, pressed by Alt+Down.
+class TVisibleEditButtonEx : public TEditButtonEx {
+public:
+    explicit TVisibleEditButtonEx(TEditButtonsEx* collection = nullptr);
+};
+
+// A column's extra edit buttons. A change of any of them tells OnChange.
+class TEditButtonsEx {
+public:
+    using TItemFactory = std::function<std::unique_ptr<TEditButtonEx>(TEditButtonsEx*)>;
+    // Items of the plain class unless a factory makes another.
+    explicit TEditButtonsEx(TItemFactory factory = {});
+    TEditButtonEx* Add();
+    int Count() const { return int(items_.size()); }
+    TEditButtonEx* Items(int i) const { return items_.at(size_t(i)).get(); }
+    void Delete(int i);
+    void Clear();
+    void Assign(const TEditButtonsEx& source);
+    void Update();
+    std::function<void()> OnChange;
+
+private:
+    TItemFactory factory_;
+    std::vector<std::unique_ptr<TEditButtonEx>> items_;
+};
+
+// The extra "none" row of lookup lists: its cell texts, colours, font, shortcut and the value it stands for.
+class TSpecRowEx {
+public:
+    TSpecRowEx();
+    // Values separated by ';', a value in double quotes may hold ';' (a doubled quote inside is one).
+    QString CellsText() const { return cellsText_; }
+    void SetCellsText(const QString& text);
+    QString GetCellText(int index) const { return index >= 0 && index < cellTexts_.size() ? cellTexts_[index] : QString(); }
+    int CellCount() const { return int(cellTexts_.size()); }
+    gfx::TColor Color() const { return color_; }
+    void SetColor(gfx::TColor c);
+    bool ColorAssigned() const { return colorAssigned_; }
+    const gfx::TFont& Font() const { return font_; }
+    // A font set here is the row's own (stored), else the list's font is used.
+    void SetFont(const gfx::TFont& f);
+    bool FontAssigned() const { return fontAssigned_; }
+    QKeyCombination ShortCut() const { return shortCut_; }
+    void SetShortCut(QKeyCombination k);
+    bool ShowIfNotInKeyList() const { return showIfNotInKeyList_; }
+    void SetShowIfNotInKeyList(bool v);
+    QVariant Value() const { return value_; }
+    void SetValue(const QVariant& v);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    // True only while the row is shown and stands for the key.
+    bool LocateKey(const QVariant& key) const;
+    void Assign(const TSpecRowEx& source);
+    void BeginUpdate() { ++updateCount_; }
+    // Always tells OnChange, also when nested.
+    void EndUpdate();
+    std::function<void()> OnChange;
+
+private:
+    void changed();
+    QStringList cellTexts_;
+    QString cellsText_;
+    gfx::TColor color_ = gfx::clWindow;
+    gfx::TFont font_;
+    QKeyCombination shortCut_;
+    bool showIfNotInKeyList_ = true;
+    int updateCount_ = 0;
+    QVariant value_;
+    bool visible_ = false;
+    bool colorAssigned_ = false;
+    bool fontAssigned_ = false;
+};
+
+enum TSizeGripPostion { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+
+// The grip in a corner of a drop-down window: dragging it resizes the window (never past the screen's
+// work area); a triangle in its corner unless TriangleWindow is off.
+class TSizeGripEx : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSizeGripEx(QWidget* parent);
+    TSizeGripPostion Position() const { return position_; }
+    void SetPosition(TSizeGripPostion p);
+    bool TriangleWindow() const { return triangle_; }
+    void SetTriangleWindow(bool v);
+    // Moves the grip to the mirrored corner.
+    void ChangePosition(TSizeGripChangePosition direction);
+    // Back into its corner of the parent's client area.
+    void UpdatePosition();
+    // The parent's size changed by the grip.
+    std::function<void()> OnParentResized;
+    // The screen's work area; tests set it.
+    static QRect WorkAreaForTests;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void recreate();
+    QRect workArea() const;
+    TSizeGripPostion position_ = sgpBottomRight;
+    bool triangle_ = true;
+    bool pressed_ = false;
+    QPoint pressPoint_;
+    QRect pressGeometry_;
+};
+
+// Whether two values are equal: arrays (lists) element by element, other values by the variant
+// comparison; an array never equals a non-array.
+bool VarEquals(const QVariant& v1, const QVariant& v2);
+// The fields named (separated by ';') of a data set; a missing one raises the data-set error naming the
+// component.
+std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& componentName, const QString& fieldNames);
+// Sets the named fields: a null clears each, one field takes the value, several take a list's elements.
+void DataSetSetFieldValues(TDataSet* dataSet, const QString& fieldNames, const QVariant& value);
