@@ -134,32 +134,18 @@ void DBGridEx_DoDeleteAction(TCustomDBGridEx* grid, bool forWholeGrid)
         && !grid->ConfirmDelete(question))
         return;
     grid->SaveBookmark();
-    ds->DisableControls();
-    struct Guard {
-        TDataSet* ds;
-        ~Guard() { ds->EnableControls(); }
-    } guard{ds};
+    const TControlsDisabled<> disabled(ds);
     switch (kind) {
     case gstRecordBookmarks:
         grid->SelectedRows().Delete();
         grid->ClearSelection();
         break;
     case gstRectangle: {
-        TDBGridExSelectionRect& r = grid->Selection().Rect();
-        TColumnsExList columns;
-        for (int i = r.LeftCol(); i <= r.RightCol() && i < grid->Columns().Count(); ++i)
-            if (i >= 0 && grid->Columns()[i]->Visible())
-                columns.append(grid->Columns()[i]);
-        const QByteArray bottom = r.BottomRow();
-        ds->GotoBookmark(r.TopRow());
-        for (;;) {
+        const TColumnsExList columns = grid->Selection().Rect().VisibleColumns();
+        grid->Selection().Rect().ForEachRow([&] {
             clearCells(columns);
-            if (ds->CompareBookmarks(ds->GetBookmark(), bottom) == 0)
-                break;
-            ds->Next();
-            if (ds->Eof())
-                break;
-        }
+            return true;
+        });
         ds->CheckBrowseMode();
         grid->RestoreBookmark();
         break;

@@ -84,13 +84,9 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll, int maxRecor
     {
         WalkGuard guard(grid, ds);
         switch (kind) {
-        case gstRectangle: {
-            TDBGridExSelectionRect& r = grid->Selection().Rect();
-            for (int i = r.LeftCol(); i <= r.RightCol() && i < grid->Columns().Count(); ++i)
-                if (i >= 0 && grid->Columns()[i]->Visible())
-                    ExpCols.append(grid->Columns()[i]);
+        case gstRectangle:
+            ExpCols = grid->Selection().Rect().VisibleColumns();
             break;
-        }
         case gstColumns: {
             TDBGridExSelectionCols& sc = grid->Selection().Columns();
             for (int i = 0; i < sc.Count(); ++i)
@@ -119,20 +115,14 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll, int maxRecor
             break;
         }
         case gstRectangle: {
-            TDBGridExSelectionRect& r = grid->Selection().Rect();
-            const QByteArray bottom = r.BottomRow();
-            ds->GotoBookmark(r.TopRow());
-            for (int written = 0; written != maxRecords; ++written) {
+            int written = 0;
+            grid->Selection().Rect().ForEachRow([&] {
                 WriteRecord(ExpCols);
                 CalcFooterValues();
                 if (out_.size() > kFlushSize)
                     Flush();
-                if (ds->CompareBookmarks(ds->GetBookmark(), bottom) == 0)
-                    break;
-                ds->Next();
-                if (ds->Eof())
-                    break;
-            }
+                return ++written != maxRecords;
+            });
             break;
         }
         default:
@@ -286,15 +276,11 @@ QString TDBGridExExport::GetFooterValue(int row, int col)
 void WriteDBGridExToExportStream(TDBGridExExportClass exportClass, TCustomDBGridEx* grid, QIODevice& stream,
                                  bool exportAll)
 {
-    std::unique_ptr<TDBGridExExport> exporter = exportClass();
-    exporter->DBGridEx = grid;
-    exporter->ExportToStream(stream, exportAll);
+    RunOnGrid(exportClass, grid, [&](TDBGridExExport& e) { e.ExportToStream(stream, exportAll); });
 }
 
 void SaveDBGridExToExportFile(TDBGridExExportClass exportClass, TCustomDBGridEx* grid, const QString& fileName,
                               bool exportAll)
 {
-    std::unique_ptr<TDBGridExExport> exporter = exportClass();
-    exporter->DBGridEx = grid;
-    exporter->ExportToFile(fileName, exportAll);
+    RunOnGrid(exportClass, grid, [&](TDBGridExExport& e) { e.ExportToFile(fileName, exportAll); });
 }

@@ -52,14 +52,14 @@ TField* DBGridExEditField(TColumnEx* column)
     return ds->State() == dsEdit || ds->State() == dsInsert ? f : nullptr;
 }
 
-void TDBGridExImport::ValueError(const QString& message, bool& ignoreAll)
+void TDBGridExImport::ValueError(const QString& message)
 {
-    if (ignoreAll)
+    if (IgnoreAll)
         return;
     const QString text = QStringLiteral("Error during insert value:\n") + message + QStringLiteral("\n\nIgnore error?");
     switch (ctl::MessageBox(text, QStringLiteral("Error"), ctl::MB_YESNOALL | ctl::MB_ICONERROR)) {
     case ctl::IDNO: throw EImportAbort{};
-    case ctl::IDALL: ignoreAll = true; break;
+    case ctl::IDALL: IgnoreAll = true; break;
     default: break;
     }
 }
@@ -82,6 +82,7 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
     data_ = stream.readAll();
     pos_ = 0;
     Eof = false;
+    IgnoreAll = false;
     Validate();
     TCustomDBGridEx* grid = DBGridEx;
     TDataSet* ds = grid->DataLink()->DataSet();
@@ -96,11 +97,7 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
     const bool inserting = ds->State() == dsInsert;
     if (!inserting)
         grid->SaveBookmark();
-    ds->DisableControls();
-    struct Guard {
-        TDataSet* ds;
-        ~Guard() { ds->EnableControls(); }
-    } guard{ds};
+    const TControlsDisabled<> disabled(ds);
     TDBGridExSelection& sel = grid->Selection();
     TDBGridColumnsEx& all = grid->Columns();
     ImpCols.clear();
@@ -137,28 +134,18 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
             }
             break;
         }
-        case gstRectangle: {
-            TDBGridExSelectionRect& r = sel.Rect();
-            for (int i = r.LeftCol(); i <= r.RightCol() && i < all.Count(); ++i)
-                if (i >= 0 && all[i]->Visible())
-                    ImpCols.append(all[i]);
+        case gstRectangle:
+            ImpCols = sel.Rect().VisibleColumns();
             ReadPrefix();
             if (inserting) {
                 insertRows(false);
                 break;
             }
-            const QByteArray bottom = r.BottomRow();
-            ds->GotoBookmark(r.TopRow());
-            for (;;) {
+            sel.Rect().ForEachRow([&] {
                 ReadRecord(ImpCols);
-                if (ds->CompareBookmarks(ds->GetBookmark(), bottom) == 0)
-                    break;
-                ds->Next();
-                if (ds->Eof())
-                    break;
-            }
+                return true;
+            });
             break;
-        }
         case gstColumns:
         case gstAll:
             if (sel.SelectionType() == gstColumns) {
@@ -206,15 +193,11 @@ void TDBGridExImport::ImportFromFile(const QString& fileName, bool loadToAll)
 void ReadDBGridExFromImportStream(TDBGridExImportClass importClass, TCustomDBGridEx* grid, QIODevice& stream,
                                   bool loadToAll)
 {
-    std::unique_ptr<TDBGridExImport> importer = importClass();
-    importer->DBGridEx = grid;
-    importer->ImportFromStream(stream, loadToAll);
+    RunOnGrid(importClass, grid, [&](TDBGridExImport& i) { i.ImportFromStream(stream, loadToAll); });
 }
 
 void LoadDBGridExFromImportFile(TDBGridExImportClass importClass, TCustomDBGridEx* grid, const QString& fileName,
                                 bool loadToAll)
 {
-    std::unique_ptr<TDBGridExImport> importer = importClass();
-    importer->DBGridEx = grid;
-    importer->ImportFromFile(fileName, loadToAll);
+    RunOnGrid(importClass, grid, [&](TDBGridExImport& i) { i.ImportFromFile(fileName, loadToAll); });
 }

@@ -49,11 +49,13 @@ protected:
     bool ReadBytes(char* dst, qsizetype n);
     QString Decode(const QByteArray& bytes) const;
 
-    // Asks about a value that could not be stored; raises the silent abort on No.
-    void ValueError(const QString& message, bool& ignoreAll);
+    // Asks about a value that could not be stored; raises the silent abort on No, and asks no more after
+    // All until the next import.
+    void ValueError(const QString& message);
 
     TColumnsExList ImpCols;
     bool Eof = false;
+    bool IgnoreAll = false;
 
 private:
     void insertRows(bool append);

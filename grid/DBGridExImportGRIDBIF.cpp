@@ -14,7 +14,6 @@ namespace {
 
 void TDBGridExImportAsGRIDBIF::ImportFromStream(QIODevice& stream, bool loadToAll)
 {
-    IgnoreAll = false;
     AnyVisible = false;
     Descriptions.clear();
     TDBGridExImport::ImportFromStream(stream, loadToAll);
@@ -153,7 +152,7 @@ void TDBGridExImportAsGRIDBIF::ReadDataCell(TColumnEx* column)
             if (TField* f = DBGridExEditField(column))
                 f->SetValue(Value);
         } catch (const std::exception& e) {
-            ValueError(QString::fromUtf8(e.what()), IgnoreAll);
+            ValueError(QString::fromUtf8(e.what()));
         }
     }
     ReadValue();

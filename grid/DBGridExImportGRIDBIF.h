@@ -18,7 +18,6 @@ protected:
     void ReadValue();
 
     quint32 ColumnCount = 0;
-    bool IgnoreAll = false;
     bool Assigned = false;  // the current value is not unassigned
     QVariant Value;
     struct ColumnDesc {

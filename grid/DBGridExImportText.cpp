@@ -11,12 +11,6 @@ namespace {
 }
 } // namespace
 
-void TDBGridExImportAsText::ImportFromStream(QIODevice& stream, bool loadToAll)
-{
-    IgnoreAll = false;
-    TDBGridExImport::ImportFromStream(stream, loadToAll);
-}
-
 void TDBGridExImportAsText::Validate()
 {
     const QByteArray& d = Data();
@@ -108,6 +102,6 @@ void TDBGridExImportAsText::ReadDataCell(TColumnEx* column)
             f->SetText(text);
         }
     } catch (const std::exception& e) {
-        ValueError(QString::fromUtf8(e.what()), IgnoreAll);
+        ValueError(QString::fromUtf8(e.what()));
     }
 }

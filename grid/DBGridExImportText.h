@@ -8,7 +8,6 @@ enum TImportTextSreamState { itssChar, itssTab, itssNewLine, itssEof };
 class TDBGridExImportAsText : public TDBGridExImport {
 public:
     static std::unique_ptr<TDBGridExImport> Create() { return std::make_unique<TDBGridExImportAsText>(); }
-    void ImportFromStream(QIODevice& stream, bool loadToAll) override;
 
 protected:
     void Validate() override;
@@ -23,5 +22,4 @@ protected:
     char CurChar = 0;
     TImportTextSreamState StreamState = itssEof;
     QByteArray CellText;
-    bool IgnoreAll = false;
 };

@@ -210,80 +210,88 @@ void TCustomDBGridEx::RestoreGridLayoutProducer(TLayoutStore& store, const QStri
     }
 }
 
-bool TCustomDBGridEx::SaveColumnsLayout(sys::TRegIniFile& reg)
+namespace {
+// The three places a layout is kept: the registry under the grid's own section, a section of an open ini
+// file, and a section of an ini file opened by name for the one call.
+template <class Fn>
+auto inRegistry(sys::TRegIniFile& reg, Fn fn)
 {
     RegistryStore s(reg);
-    return SaveColumnsLayoutProducer(s, DefaultSectionOf(this), true);
+    return fn(static_cast<TCustomDBGridEx::TLayoutStore&>(s));
+}
+template <class Fn>
+auto inIni(rtl::TIniFile& ini, Fn fn)
+{
+    IniStore s(ini);
+    return fn(static_cast<TCustomDBGridEx::TLayoutStore&>(s));
+}
+template <class Fn>
+auto inIniFile(const QString& fileName, Fn fn)
+{
+    rtl::TIniFile ini(fileName);
+    return inIni(ini, fn);
+}
+using Store = TCustomDBGridEx::TLayoutStore;
+} // namespace
+
+bool TCustomDBGridEx::SaveColumnsLayout(sys::TRegIniFile& reg)
+{
+    return inRegistry(reg, [&](Store& s) { return SaveColumnsLayoutProducer(s, DefaultSectionOf(this), true); });
 }
 
 bool TCustomDBGridEx::SaveColumnsLayout(rtl::TIniFile& ini, const QString& section)
 {
-    IniStore s(ini);
-    return SaveColumnsLayoutProducer(s, section, false);
+    return inIni(ini, [&](Store& s) { return SaveColumnsLayoutProducer(s, section, false); });
 }
 
 bool TCustomDBGridEx::SaveColumnsLayoutIni(const QString& fileName, const QString& section, bool deleteSection)
 {
-    rtl::TIniFile ini(fileName);
-    IniStore s(ini);
-    return SaveColumnsLayoutProducer(s, section, deleteSection);
+    return inIniFile(fileName, [&](Store& s) { return SaveColumnsLayoutProducer(s, section, deleteSection); });
 }
 
 void TCustomDBGridEx::RestoreColumnsLayout(sys::TRegIniFile& reg, TColumnExRestoreParams params)
 {
-    RegistryStore s(reg);
-    RestoreColumnsLayoutProducer(s, DefaultSectionOf(this), params);
+    inRegistry(reg, [&](Store& s) { RestoreColumnsLayoutProducer(s, DefaultSectionOf(this), params); });
 }
 
 void TCustomDBGridEx::RestoreColumnsLayout(rtl::TIniFile& ini, const QString& section, TColumnExRestoreParams params)
 {
-    IniStore s(ini);
-    RestoreColumnsLayoutProducer(s, section, params);
+    inIni(ini, [&](Store& s) { RestoreColumnsLayoutProducer(s, section, params); });
 }
 
 void TCustomDBGridEx::RestoreColumnsLayoutIni(const QString& fileName, const QString& section,
                                               TColumnExRestoreParams params)
 {
-    rtl::TIniFile ini(fileName);
-    IniStore s(ini);
-    RestoreColumnsLayoutProducer(s, section, params);
+    inIniFile(fileName, [&](Store& s) { RestoreColumnsLayoutProducer(s, section, params); });
 }
 
 bool TCustomDBGridEx::SaveGridLayout(sys::TRegIniFile& reg)
 {
-    RegistryStore s(reg);
-    return SaveGridLayoutProducer(s, DefaultSectionOf(this), true);
+    return inRegistry(reg, [&](Store& s) { return SaveGridLayoutProducer(s, DefaultSectionOf(this), true); });
 }
 
 bool TCustomDBGridEx::SaveGridLayout(rtl::TIniFile& ini, const QString& section)
 {
-    IniStore s(ini);
-    return SaveGridLayoutProducer(s, section, false);
+    return inIni(ini, [&](Store& s) { return SaveGridLayoutProducer(s, section, false); });
 }
 
 bool TCustomDBGridEx::SaveGridLayoutIni(const QString& fileName, const QString& section, bool deleteSection)
 {
-    rtl::TIniFile ini(fileName);
-    IniStore s(ini);
-    return SaveGridLayoutProducer(s, section, deleteSection);
+    return inIniFile(fileName, [&](Store& s) { return SaveGridLayoutProducer(s, section, deleteSection); });
 }
 
 void TCustomDBGridEx::RestoreGridLayout(sys::TRegIniFile& reg, TDBGridExRestoreParams params)
 {
-    RegistryStore s(reg);
-    RestoreGridLayoutProducer(s, DefaultSectionOf(this), params);
+    inRegistry(reg, [&](Store& s) { RestoreGridLayoutProducer(s, DefaultSectionOf(this), params); });
 }
 
 void TCustomDBGridEx::RestoreGridLayout(rtl::TIniFile& ini, const QString& section, TDBGridExRestoreParams params)
 {
-    IniStore s(ini);
-    RestoreGridLayoutProducer(s, section, params);
+    inIni(ini, [&](Store& s) { RestoreGridLayoutProducer(s, section, params); });
 }
 
 void TCustomDBGridEx::RestoreGridLayoutIni(const QString& fileName, const QString& section,
                                            TDBGridExRestoreParams params)
 {
-    rtl::TIniFile ini(fileName);
-    IniStore s(ini);
-    RestoreGridLayoutProducer(s, section, params);
+    inIniFile(fileName, [&](Store& s) { RestoreGridLayoutProducer(s, section, params); });
 }

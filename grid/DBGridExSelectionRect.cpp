@@ -66,3 +66,25 @@ bool TDBGridExSelectionRect::DataCellSelected(int col, const QByteArray& bookmar
     return compare(TopRow(), bookmark) <= 0 && compare(bookmark, BottomRow()) <= 0 && LeftCol() <= col
            && col <= RightCol();
 }
+
+TColumnsExList TDBGridExSelectionRect::VisibleColumns() const
+{
+    TColumnsExList columns;
+    TDBGridColumnsEx& all = grid_->Columns();
+    for (int i = std::max(0, LeftCol()); i <= RightCol() && i < all.Count(); ++i)
+        if (all[i]->Visible())
+            columns.append(all[i]);
+    return columns;
+}
+
+void TDBGridExSelectionRect::ForEachRow(const std::function<bool()>& each) const
+{
+    TDataSet* ds = grid_->DataLink()->DataSet();
+    const QByteArray bottom = BottomRow();
+    ds->GotoBookmark(TopRow());
+    while (each() && ds->CompareBookmarks(ds->GetBookmark(), bottom) != 0) {
+        ds->Next();
+        if (ds->Eof())
+            break;
+    }
+}

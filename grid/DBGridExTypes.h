@@ -75,3 +75,29 @@ using TDBGridExRestoreParams = unsigned;
 
 // A list of columns that owns none of them.
 using TColumnsExList = QList<TColumnEx*>;
+
+class TCustomDBGridEx;
+class TDataSet;
+
+// Keeps a data set's controls disabled for a scope, however it ends.
+template <class DataSet = TDataSet>
+class TControlsDisabled {
+public:
+    explicit TControlsDisabled(DataSet* ds) : ds_(ds) { ds_->DisableControls(); }
+    ~TControlsDisabled() { ds_->EnableControls(); }
+    TControlsDisabled(const TControlsDisabled&) = delete;
+    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
+
+private:
+    DataSet* ds_;
+};
+
+// Makes a worker (an exporter or importer) of the class a factory gives, for a grid, and runs one of its
+// operations on it.
+template <class Factory, class Fn>
+void RunOnGrid(Factory make, TCustomDBGridEx* grid, Fn fn)
+{
+    auto worker = make();
+    worker->DBGridEx = grid;
+    fn(*worker);
+}
