@@ -144,9 +144,11 @@ TEST_F(Manager, OneRecordMakesOneBurstThatEndsAboutASecondLater)
     EXPECT_EQ(facade.Sequence(), (std::vector<std::string>{"begin", "record", "end", "endburst"}));
     EXPECT_EQ(facade.calls[1].record.SerialNumber, 1234);
     EXPECT_EQ(facade.calls[1].counter, 1u);
-    const auto ended = duration_cast<milliseconds>(facade.calls[2].at - facade.calls[1].at).count();
+    // The quiet second is counted from when the record left the stack, which is after the push and may be before
+    // the window is handed the record.
+    const auto ended = duration_cast<milliseconds>(facade.calls[2].at - pushed).count();
     EXPECT_GE(ended, 1000);
-    EXPECT_LT(ended, 1600);
+    EXPECT_LT(ended, 1800);
     EXPECT_LT(duration_cast<milliseconds>(facade.calls[1].at - pushed).count(), 500);
     EXPECT_FALSE(facade.offMainThread);
 }

@@ -4,6 +4,7 @@
 #include "Devices/MeasurementStack.h"
 #include "Devices/VELT_B/Velt_B.h"
 #include "DevicesTestUtil.h"
+#include "common/SimProcess.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/system/SerialPorts.h"
 
@@ -31,80 +32,19 @@ inline QString U(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-// velt-sim (--rq) on its own pseudo-terminal, seen by the program as COM<number>. Started with fork and exec: a
-// thread sanitizer loses track of this process's locks across the way QProcess starts programs.
+// velt-sim (--rq) on its own pseudo-terminal, seen by the program as COM<number>.
 class Sim {
 public:
     // rq false: a type 1 instrument printing its results, or the mode its first argument names ("--net").
-    Sim(int number, const QStringList& args, bool rq = true) : number_(number)
+    Sim(int number, const QStringList& args, bool rq = true)
+        : process_(number, rq ? QStringList{QStringLiteral("--rq")} + args : args,
+                   dir_.file(QStringLiteral("requests.txt")))
     {
-        const QByteArray program = QByteArrayLiteral(VELT_BINARY_DIR "/bin/velt-sim");
-        std::vector<QByteArray> words{program};
-        if (rq)
-            words.push_back(QByteArrayLiteral("--rq"));
-        for (const QString& a : args)
-            words.push_back(a.toLocal8Bit());
-        std::vector<char*> argv;
-        for (QByteArray& w : words)
-            argv.push_back(w.data());
-        argv.push_back(nullptr);
-        const QByteArray errors = dir_.file(QStringLiteral("requests.txt")).toLocal8Bit();
-        int out[2], in[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe";
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int err = ::open(errors.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::dup2(err, 2);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        ::close(in[0]);
-        out_ = out[0];
-        in_ = in[1];
-        // The first line is the line's path.
-        QByteArray line;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!line.endsWith('\n') && std::chrono::steady_clock::now() < end) {
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char c;
-            if (::read(out_, &c, 1) != 1)
-                break;
-            line.append(c);
-        }
-        if (pid_ < 0 || !line.endsWith('\n')) {
+        if (!process_.Ready())
             ADD_FAILURE() << "velt-sim did not start";
-            return;
-        }
-        path_ = QString::fromLocal8Bit(line).trimmed();
-        sys::SetSerialPortOverride(number_, path_);
-    }
-    ~Sim()
-    {
-        sys::SetSerialPortOverride(number_, QString());
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0)
-            ::close(out_);
-        if (in_ >= 0)
-            ::close(in_);
     }
     // A command on the simulator's stdin ("off 5").
-    void Tell(const QByteArray& line) const
-    {
-        const QByteArray l = line + '\n';
-        if (::write(in_, l.constData(), size_t(l.size())) != l.size())
-            ADD_FAILURE() << "velt-sim: " << line.constData();
-    }
+    void Tell(const QByteArray& line) const { process_.Tell(line); }
     Sim(const Sim&) = delete;
     Sim& operator=(const Sim&) = delete;
     // What the instrument heard, one request a line ("req 7 3"), and what it did ("cleared").
@@ -125,12 +65,8 @@ public:
     }
 
 private:
-    int number_;
     testutil::TempDir dir_;
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int in_ = -1;
-    QString path_;
+    testutil::SimProcess process_;
 };
 
 // A COM number on a line where nobody answers.

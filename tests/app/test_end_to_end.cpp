@@ -25,7 +25,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
+#include "common/SimProcess.h"
 #include <QPushButton>
 #include <QThread>
 
@@ -50,42 +50,9 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
 }
 
 // The simulator on a pseudo-terminal, reached as COM<number>.
-class Simulator {
-public:
-    Simulator(int number, const QStringList& args) : number_(number)
-    {
-        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
-        process_.setArguments(args);
-        process_.start();
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-        if (path_.startsWith(QLatin1String("/dev/")))
-            sys::SetSerialPortOverride(number_, path_);
-    }
-    ~Simulator()
-    {
-        sys::SetSerialPortOverride(number_, QString());
-        process_.kill();
-        process_.waitForFinished(2000);
-    }
-    bool Ready() const { return path_.startsWith(QLatin1String("/dev/")); }
+using Simulator = testutil::SimProcess;
 
-private:
-    int number_;
-    QProcess process_;
-    QString path_;
-};
-
-QString runPython(const QString& script, const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
+using testutil::runPython;
 
 } // namespace
 

@@ -47,3 +47,18 @@ void writeFile(const QString& path, const QByteArray& bytes)
 }
 
 } // namespace testutil
+
+namespace testutil {
+
+QString runPython(const QString& script, const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace testutil

@@ -37,6 +37,10 @@ private:
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
+// Runs a Python script with the path as its argument and gives what it printed; a script that fails is a test
+// failure with its errors.
+QString runPython(const QString& script, const QString& path);
+
 
 
 

@@ -90,16 +90,6 @@ inline bool writeWithPythonDbf(const QString& path, const QString& fields, const
     return true;
 }
 
-// Runs a Python script with the path as its argument and gives what it printed.
-inline QString runPython(const QString& script, const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
+using testutil::runPython;
 
 } // namespace dbfixture

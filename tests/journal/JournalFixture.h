@@ -212,16 +212,6 @@ void SetText(char (&field)[N], const char* utf8)
     SetMeasurementText(field, bytes.constData(), std::size_t(bytes.size()));
 }
 
-// Runs a Python script with the path as its argument and gives what it printed.
-inline QString runPython(const QString& script, const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        ADD_FAILURE() << "python: " << p.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
+using testutil::runPython;
 
 } // namespace jtest

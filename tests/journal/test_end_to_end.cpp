@@ -9,7 +9,7 @@
 #include "platform/controls/Synchronize.h"
 #include "platform/system/SerialPorts.h"
 
-#include <QProcess>
+#include "common/SimProcess.h"
 
 #include <functional>
 
@@ -44,31 +44,7 @@ private:
     TJournalController& c_;
 };
 
-class Simulator {
-public:
-    Simulator(int number, const QStringList& args) : number_(number)
-    {
-        process_.setProgram(QStringLiteral(VELT_BINARY_DIR "/bin/velt-sim"));
-        process_.setArguments(args);
-        process_.start();
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
-            path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-        if (!path_.isEmpty())
-            sys::SetSerialPortOverride(number_, path_);
-    }
-    ~Simulator()
-    {
-        sys::SetSerialPortOverride(number_, QString());
-        process_.kill();
-        process_.waitForFinished(2000);
-    }
-    bool Ready() const { return path_.startsWith("/dev/"); }
-
-private:
-    int number_;
-    QProcess process_;
-    QString path_;
-};
+using Simulator = testutil::SimProcess;
 
 // velt-sim prints two printouts of three results each on COM<number>; the manager hands them to the journal
 // through the facade until they are filed and the burst is over.
