@@ -176,12 +176,11 @@ int TProgParam::findLive(const QByteArray& name) const
 
 int TProgParam::DelOper(const QString& name, const QString& password)
 {
-    QByteArray n, p;
-    const int i = encode(name, &n) ? findLive(n) : -1;
-    if (i < 0)
-        return -1;
-    if (!encode(password, &p) || field(records_[size_t(i)].Password) != p)
-        return -2;
+    if (const int checked = CheckOper(name, password); checked != 0)
+        return checked;
+    QByteArray n;
+    encode(name, &n);
+    const int i = findLive(n);
     if (MessageBox(tr8("Вы уверены что хотите удалить оператора?"), tr8("Внимание"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return -3;
     records_[size_t(i)].Deleted = 1;

@@ -14,10 +14,9 @@ void TJPEGImage::SetGrayscale(bool on)
     grayscale_ = on;
 }
 
-void TJPEGImage::Compress()
+// Kept whole or not at all: a failed encoding leaves the former bytes as they were.
+void TJPEGImage::encode() const
 {
-    if (image_.isNull())
-        return;
     QByteArray bytes;
     QString error;
     if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
@@ -25,6 +24,13 @@ void TJPEGImage::Compress()
     bytes_ = bytes;
     bytesQuality_ = quality_;
     bytesGrayscale_ = grayscale_;
+}
+
+void TJPEGImage::Compress()
+{
+    if (image_.isNull())
+        return;
+    encode();
     Changed();
 }
 
@@ -72,15 +78,8 @@ QByteArray TJPEGImage::SaveToBytes() const
     if (image_.isNull())
         return QByteArray();
     const bool stale = bytesQuality_ >= 0 && (bytesQuality_ != quality_ || bytesGrayscale_ != grayscale_);
-    if (bytes_.isEmpty() || stale) {
-        QByteArray bytes;
-        QString error;
-        if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
-            throw EInvalidGraphic(error);
-        bytes_ = bytes;
-        bytesQuality_ = quality_;
-        bytesGrayscale_ = grayscale_;
-    }
+    if (bytes_.isEmpty() || stale)
+        encode();
     return bytes_;
 }
 

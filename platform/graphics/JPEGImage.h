@@ -33,6 +33,7 @@ public:
     QByteArray SaveToBytes() const override;
 
 private:
+    void encode() const;
     QImage image_;
     mutable QByteArray bytes_;
     mutable int bytesQuality_ = -1;   // quality the bytes were compressed at; -1: loaded as they are

@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include "ProgramFolder.h"
 #include "common/SimProcess.h"
 #include <QPushButton>
 #include <QThread>
@@ -54,22 +55,14 @@ using Simulator = testutil::SimProcess;
 
 using testutil::runPython;
 
+
 } // namespace
 
 TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
 {
-    ++testutil::modalEpoch();
-    testutil::TempDir dir;
-    const QString app = dir.file("app"), work = app + "/MyDocuments";
+    ProgramFolder folder;
+    const QString &app = folder.app, &work = folder.work;
     QDir().mkpath(work + "/DATABASE");
-    QDir().mkpath(dir.file("run"));
-    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
-    {
-        TProgParam store;
-        store.AddOper(u("ОПЕРАТОР"), "1111");
-        store.SaveToFile(work + "/VELT.dat");
-    }
     // As the sources window leaves it after a type 1 source was given COM251.
     testutil::writeFile(work + "/VELT.ini",
                         rtl::toCp1251(u("[Methods]\r\nAppType=default_mp\r\n\r\n"
@@ -159,28 +152,16 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
                                     "2025.01.01 00:01:00 4321 0.150 0 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
                                     "2025.01.01 00:02:00 4321 0.300 1 1 01.02.2023 00:00:00 ОПЕРАТОР\n"
                                     "2025.01.01 00:03:00 4321 1.234 2 1 01.02.2023 00:00:00 ОПЕРАТОР");
-
-    if (savedRuntime.isNull())
-        qunsetenv("XDG_RUNTIME_DIR");
-    else
-        qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 // The journal goes to its newest record before the window shows; the grid must follow it when it gets its
 // size, or the first row is painted as the selected one and "изменить" opens another record than the newest.
 TEST(EndToEnd, AtStartUpTheNewestRecordIsTheHighlightedOne)
 {
-    ++testutil::modalEpoch();
-    testutil::TempDir dir;
-    const QString app = dir.file("app"), work = app + "/MyDocuments";
+    ProgramFolder folder;
+    const QString &app = folder.app, &work = folder.work;
     QDir().mkpath(work + "/DATABASE");
-    QDir().mkpath(dir.file("run"));
-    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
     {
-        TProgParam store;
-        store.AddOper(u("ОПЕРАТОР"), "1111");
-        store.SaveToFile(work + "/VELT.dat");
         TADOConnection connection;
         connection.SetConnectionString("FILE NAME=" + work + "/connect.udl");
         connection.Open();
@@ -220,8 +201,4 @@ TEST(EndToEnd, AtStartUpTheNewestRecordIsTheHighlightedOne)
         EXPECT_EQ(w.ADOQuery->RecNo(), 7);
         w.FormDestroy();
     }
-    if (savedRuntime.isNull())
-        qunsetenv("XDG_RUNTIME_DIR");
-    else
-        qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }

@@ -7,6 +7,7 @@
 #include "platform/rtl/DateTime.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
+#include "ProgramFolder.h"
 #include "modal.h"
 #include "printers.h"
 #include "db/JournalSchemas.h"
@@ -103,32 +104,13 @@ const QString kNoInstruments = QString::fromUtf8(
     "Желаете настроить их сейчас?\nВы можете настроить их позже, открыв окно настроек: 'Опции\\Источники измерений'");
 
 
-// A program folder with its work folder, a private lock folder and one operator.
-struct Env {
-    TempDir dir;
-    QString app, work;
+// A program folder with two operators, and what the boxes and the journal controller were told.
+struct Env : ProgramFolder {
     TScriptedMessageBoxPort boxes;
     QStringList calls; // what reached the journal controller
     int terminated = 0;
-    QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
 
-    Env()
-    {
-        ++testutil::modalEpoch();
-        app = dir.file("app");
-        work = app + "/MyDocuments";
-        QDir().mkpath(work);
-        QDir().mkpath(dir.file("run"));
-        qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
-        TProgParam store;
-        store.AddOper(u("ОПЕРАТОР"), "1111");
-        store.AddOper(u("ВТОРОЙ"), "2");
-        store.SaveToFile(work + "/VELT.dat");
-    }
-    ~Env()
-    {
-        if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR"); else qputenv("XDG_RUNTIME_DIR", savedRuntime);
-    }
+    Env() : ProgramFolder({{"ОПЕРАТОР", "1111"}, {"ВТОРОЙ", "2"}}) {}
     TfmMain::Options options(int* made = nullptr)
     {
         TfmMain::Options o;
@@ -876,8 +858,7 @@ TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
 TEST(MainForm, WithTheProgramsJournal)
 {
     Env env;
-    TfmMain::Options o;
-    o.Terminate = [&env] { ++env.terminated; };
+    TfmMain::Options o = env.programsJournal();
     {
         TfmMain w(env.app, o);
         ASSERT_TRUE(env.start(w));
@@ -910,8 +891,7 @@ TEST(MainForm, EditStaysOffForTheLengthOfABurst)
     Env env;
     makeJournal(env.work, db::Schema::DefaultMp);
     insertRows(env.work, 3);
-    TfmMain::Options o;
-    o.Terminate = [&env] { ++env.terminated; };
+    TfmMain::Options o = env.programsJournal();
     TfmMain w(env.app, o);
     ASSERT_TRUE(env.start(w));
     ASSERT_TRUE(w.dUpdate->isEnabled());
@@ -937,8 +917,7 @@ TEST(MainForm, ScreenshotForAPerson)
     Env env;
     makeJournal(env.work, db::Schema::DefaultMp);
     insertRows(env.work, 3);
-    TfmMain::Options o;
-    o.Terminate = [&env] { ++env.terminated; };
+    TfmMain::Options o = env.programsJournal();
     TfmMain w(env.app, o);
     ASSERT_TRUE(env.start(w));
     const QImage shot = w.grab().toImage();
