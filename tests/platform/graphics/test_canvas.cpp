@@ -1,5 +1,6 @@
 // Shapes and lines on an image surface, checked pixel by pixel against the platform's rules.
 #include "platform/graphics/Canvas.h"
+#include "Inked.h"
 #include "platform/graphics/CheckBox.h"
 #include "platform/graphics/Edge.h"
 #include <QFontMetrics>
@@ -19,19 +20,6 @@ QImage blank(int w = 40, int h = 30, QColor c = Qt::white)
 TColor at(const QImage& img, int x, int y)
 {
     return FromQColor(QColor::fromRgb(img.pixel(x, y)));
-}
-
-// Bounding box of the pixels that differ from the background colour.
-QRect inked(const QImage& img, QRgb background, QRect within = QRect())
-{
-    if (within.isNull())
-        within = img.rect();
-    QRect box;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
-                box |= QRect(x, y, 1, 1);
-    return box;
 }
 
 } // namespace

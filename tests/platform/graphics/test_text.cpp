@@ -1,5 +1,6 @@
 // Text output and layout, checked against the font's own metrics (never against pixel literals).
 #include "platform/graphics/Canvas.h"
+#include "Inked.h"
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
@@ -14,18 +15,6 @@ QImage blank(int w, int h)
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
-}
-
-QRect inked(const QImage& img, QRgb background = kWhite, QRect within = QRect())
-{
-    if (within.isNull())
-        within = img.rect();
-    QRect box;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            if ((img.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
-                box |= QRect(x, y, 1, 1);
-    return box;
 }
 
 // A canvas on its own image with a known font and a clear brush.
