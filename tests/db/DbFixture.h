@@ -92,4 +92,17 @@ inline bool writeWithPythonDbf(const QString& path, const QString& fields, const
 
 using testutil::runPython;
 
+// A column list with one more name, or with one taken out.
+inline QStringList plus(QStringList names, const QString& extra)
+{
+    names << extra;
+    return names;
+}
+
+inline QStringList minus(QStringList names, const QString& gone)
+{
+    names.removeAll(gone);
+    return names;
+}
+
 } // namespace dbfixture

@@ -35,18 +35,6 @@ QStringList gen1Names()
     return {"ID", "PRIBOR", "DATA", "IZM", "STAT", "OPER", "FAM", "NAME", "PAT"};
 }
 
-QStringList plus(QStringList names, const QString& extra)
-{
-    names << extra;
-    return names;
-}
-
-QStringList minus(QStringList names, const QString& gone)
-{
-    names.removeAll(gone);
-    return names;
-}
-
 } // namespace
 
 TEST(DetectFormat, TablesOfEveryGeneration)
@@ -65,8 +53,8 @@ TEST(DetectFormat, TablesOfEveryGeneration)
         {"gen 5", "BASE.DBF", db::GenerationNames(5), 5},
         {"gen 6", "BASE.DBF", db::GenerationNames(6), 6},
         {"gen 7", "BASE.DBF", db::GenerationNames(7), 7},
-        {"gen 6 with an extra column", "BASE.DBF", plus(db::GenerationNames(6), "REMARK"), 6},
-        {"gen 4 missing PRIZNAKI", "BASE.DBF", minus(db::GenerationNames(4), "PRIZNAKI"), 3},
+        {"gen 6 with an extra column", "BASE.DBF", dbfixture::plus(db::GenerationNames(6), "REMARK"), 6},
+        {"gen 4 missing PRIZNAKI", "BASE.DBF", dbfixture::minus(db::GenerationNames(4), "PRIZNAKI"), 3},
         {"gen 1 with DATA renamed DATA_IZM", "BASE.DBF",
          {"ID", "PRIBOR", "DATA_IZM", "IZM", "STAT", "OPER", "FAM", "NAME", "PAT"}, 0},
         {"no journal columns", "BASE.DBF", {"A", "B"}, 0},

@@ -1,3 +1,4 @@
+#include "DbFixture.h"
 #include "db/JournalSchemas.h"
 
 #include <gtest/gtest.h>
@@ -6,18 +7,6 @@
 using namespace db;
 
 namespace {
-
-QStringList withExtra(QStringList names, const QString& extra)
-{
-    names << extra;
-    return names;
-}
-
-QStringList without(QStringList names, const QString& gone)
-{
-    names.removeAll(gone);
-    return names;
-}
 
 QStringList lowered(const QStringList& names)
 {
@@ -57,11 +46,11 @@ TEST(Generations, DetectionFromNameLists)
         {"gen 6", GenerationNames(6), 6},
         {"gen 7", GenerationNames(7), 7},
         {"gen 1 with DATA renamed DATA_IZM", {"ID", "PRIBOR", "DATA_IZM", "IZM", "STAT", "OPER", "FAM", "NAME", "PAT"}, 0},
-        {"gen 3 with an extra column", withExtra(GenerationNames(3), "REMARK"), 3},
-        {"gen 3 without PAGE_FOOT falls to 2", without(GenerationNames(3), "PAGE_FOOT"), 2},
-        {"gen 5 without OSN_NAPRV falls to 4", without(GenerationNames(5), "OSN_NAPRV"), 4},
-        {"gen 6 without OPER matches nothing", without(GenerationNames(6), "OPER"), 0},
-        {"gen 7 without OBSL_PHOTO falls to 2", without(GenerationNames(7), "OBSL_PHOTO"), 2},
+        {"gen 3 with an extra column", dbfixture::plus(GenerationNames(3), "REMARK"), 3},
+        {"gen 3 without PAGE_FOOT falls to 2", dbfixture::minus(GenerationNames(3), "PAGE_FOOT"), 2},
+        {"gen 5 without OSN_NAPRV falls to 4", dbfixture::minus(GenerationNames(5), "OSN_NAPRV"), 4},
+        {"gen 6 without OPER matches nothing", dbfixture::minus(GenerationNames(6), "OPER"), 0},
+        {"gen 7 without OBSL_PHOTO falls to 2", dbfixture::minus(GenerationNames(7), "OBSL_PHOTO"), 2},
         {"gen 2 written in lower case", lowered(GenerationNames(2)), 2},
         {"no columns", {}, 0},
     };
