@@ -16,6 +16,21 @@
 
 namespace {
 
+// The start of a crop of size around centre, moved (with its centre) to lie inside 0 .. frame.
+int placeCrop(int& centre, int size, int frame)
+{
+    int start = centre - size / 2;
+    if (start + size > frame) {
+        start = frame - size;
+        centre = start + size / 2;
+    }
+    if (start < 0) {
+        start = 0;
+        centre = size / 2;
+    }
+    return start;
+}
+
 const char* const kNoAnswer = "Видеосервер не отозвался спустя ожидаемое время! Возможна некорректная работа!";
 
 } // namespace
@@ -217,24 +232,8 @@ void TVideoCapture::SetView(int centreX, int centreY, float scale, int viewWidth
         scale = float(frameH) / float(viewHeight);
         cropW = int(float(viewWidth) * scale);
     }
-    int left = centreX - cropW / 2;
-    if (left + cropW > frameW) {
-        left = frameW - cropW;
-        centreX = left + cropW / 2;
-    }
-    if (left < 0) {
-        left = 0;
-        centreX = cropW / 2;
-    }
-    int top = centreY - cropH / 2;
-    if (top + cropH > frameH) {
-        top = frameH - cropH;
-        centreY = top + cropH / 2;
-    }
-    if (top < 0) {
-        top = 0;
-        centreY = cropH / 2;
-    }
+    const int left = placeCrop(centreX, cropW, frameW);
+    const int top = placeCrop(centreY, cropH, frameH);
     CropLeft = left;
     CropTop = top;
     CropWidth = cropW;

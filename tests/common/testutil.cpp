@@ -1,10 +1,20 @@
 #include "testutil.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <clocale>
 #include <gtest/gtest.h>
 
 namespace testutil {
+
+void PumpEvents(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
 
 TempDir::TempDir()
 {

@@ -35,6 +35,8 @@ private:
 };
 
 QByteArray readFile(const QString& path);
+// Runs the event loop for ms milliseconds.
+void PumpEvents(int ms);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // Runs a Python script with the path as its argument and gives what it printed; a script that fails is a test

@@ -10,6 +10,7 @@
 #include "journal/Default_MP_Akt.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/BlobStream.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"
@@ -140,6 +141,16 @@ struct JournalOf {
         if (q.IsEmpty())
             return {};
         return q.FieldByName(QString::fromLatin1(column))->Value();
+    }
+    // The OBSL_PHOTO memo of the record with this ID (empty for none).
+    QByteArray StoredPhoto(int id)
+    {
+        TADOQuery q(conn.get());
+        q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = :ID"));
+        q.Parameters().ParamByName(QStringLiteral("ID"))->SetValue(id);
+        q.Open();
+        TField* memo = q.FieldByName(QStringLiteral("OBSL_PHOTO"));
+        return memo->IsNull() ? QByteArray() : q.CreateBlobStream(memo, bmRead)->readAll();
     }
     // IDs of the rows the view shows, in its order.
     std::vector<int> ViewIds()

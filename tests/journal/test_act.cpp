@@ -35,15 +35,6 @@ QImage Frame()
     return image;
 }
 
-QByteArray StoredPhoto(Journal& j, int id)
-{
-    TADOQuery q(j.conn.get());
-    q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = :ID"));
-    q.Parameters().ParamByName(QStringLiteral("ID"))->SetValue(id);
-    q.Open();
-    TField* memo = q.FieldByName(QStringLiteral("OBSL_PHOTO"));
-    return memo->IsNull() ? QByteArray() : q.CreateBlobStream(memo, bmRead)->readAll();
-}
 
 } // namespace
 
@@ -210,14 +201,14 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
         j.ctrl->bSaveClick();
     });
     j.ctrl->OpenAct();
-    const QByteArray stored = StoredPhoto(j, 2);
+    const QByteArray stored = j.StoredPhoto(2);
     ASSERT_FALSE(stored.isEmpty());
     EXPECT_EQ(stored, j.ctrl->ActPhoto()->SaveToBytes());
     EXPECT_EQ(uchar(stored[0]), 0xFF);
     EXPECT_EQ(uchar(stored[1]), 0xD8);
     EXPECT_EQ(j.Value(2, "OBSL_FAM").toString(), QString::fromUtf8("ФОТОВ"));
-    EXPECT_TRUE(StoredPhoto(j, 1).isEmpty());
-    EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
+    EXPECT_TRUE(j.StoredPhoto(1).isEmpty());
+    EXPECT_TRUE(j.StoredPhoto(3).isEmpty());
 
     // Opened again: the stored photo is the act's; saving without a new one leaves it as stored.
     j.query->Locate("ID", 2, {});
@@ -227,13 +218,13 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
         j.ctrl->bSaveClick();
     });
     j.ctrl->OpenAct();
-    EXPECT_EQ(StoredPhoto(j, 2), stored);
+    EXPECT_EQ(j.StoredPhoto(2), stored);
 
     // A row without a photo, saved: still none.
     j.query->Locate("ID", 3, {});
     jtest::WhenModal([&] { j.ctrl->bSaveClick(); });
     j.ctrl->OpenAct();
-    EXPECT_TRUE(StoredPhoto(j, 3).isEmpty());
+    EXPECT_TRUE(j.StoredPhoto(3).isEmpty());
 }
 
 TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
@@ -339,7 +330,7 @@ TEST(Act, ARecordWhosePhotoCannotBeReadOpensWithoutItAndSaysSo)
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.AskedSoFar()[0].text,
               QString::fromUtf8("Фотографию этой записи не удалось прочитать. Акт открыт без фотографии."));
-    EXPECT_EQ(StoredPhoto(j, 1), damaged) << "the stored bytes stay as they are";
+    EXPECT_EQ(j.StoredPhoto(1), damaged) << "the stored bytes stay as they are";
 }
 
 TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
@@ -355,6 +346,6 @@ TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
     j.ctrl->OpenAct();
     EXPECT_EQ(j.ctrl->ActWindow().result(), 2);
     EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
-    EXPECT_TRUE(StoredPhoto(j, 1).isEmpty());
+    EXPECT_TRUE(j.StoredPhoto(1).isEmpty());
     EXPECT_TRUE(j.Value(1, "OBSL_FAM").isNull());
 }

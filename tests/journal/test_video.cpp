@@ -30,15 +30,6 @@ struct Capture {
     explicit Capture(FakeLink* l) : link(l), client(std::make_unique<TVideoCapture>(&window, QString(), l, Quick())) {}
 };
 
-void Pump(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-}
 
 // A JPEG decoded by libjpeg, as RGB32.
 QImage DecodeJpeg(const QByteArray& bytes)
@@ -78,15 +69,6 @@ uint32_t CounterOf(const QImage& picture, const QRect& crop, int frameW, int fra
     });
 }
 
-QByteArray StoredPhoto(Journal& j, int id)
-{
-    TADOQuery q(j.conn.get());
-    q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = :ID"));
-    q.Parameters().ParamByName(QStringLiteral("ID"))->SetValue(id);
-    q.Open();
-    TField* memo = q.FieldByName(QStringLiteral("OBSL_PHOTO"));
-    return memo->IsNull() ? QByteArray() : q.CreateBlobStream(memo, bmRead)->readAll();
-}
 
 } // namespace
 
@@ -343,7 +325,7 @@ TEST(Video, ThePanelZoomsFitsAndReachesTheServersOptions)
 
         // The picture as shown freezes into the act's photo; the controls go back to the still photo.
         panel.Client()->OnServerMessage(Message(100));
-        Pump(50);
+        testutil::PumpEvents(50);
         const QImage shown = panel.ViewBitmap();
         EXPECT_EQ(shown.size(), QSize(240, 320));
         EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFF, Pixel(140, 0) & 0xFFFFFF);
@@ -400,7 +382,7 @@ TEST(Video, APhotoOfTheLivePictureIsStoredAsTheJpegOfWhatWasShown)
         t.start();
         uint32_t first = 0;
         while (t.elapsed() < 3000) {
-            Pump(40);
+            testutil::PumpEvents(40);
             crop = panel.Client()->Crop();
             shownCounter = CounterOf(panel.ViewBitmap(), crop, 640, 480);
             if (first == 0)
@@ -411,14 +393,14 @@ TEST(Video, APhotoOfTheLivePictureIsStoredAsTheJpegOfWhatWasShown)
         EXPECT_GE(shownCounter, first + 3) << "frames keep coming";
         shown = panel.ViewBitmap().copy();
         QTest::mouseClick(j.Act<QPushButton>("bFixPhoto"), Qt::LeftButton);
-        Pump(100); // later frames change the live picture, not the photo
+        testutil::PumpEvents(100); // later frames change the live picture, not the photo
         j.ctrl->bSaveClick();
     });
     j.ctrl->OpenAct();
     server.terminate();
     server.waitForFinished(2000);
 
-    const QByteArray stored = StoredPhoto(j, 1);
+    const QByteArray stored = j.StoredPhoto(1);
     ASSERT_FALSE(stored.isEmpty());
     const QImage photo = DecodeJpeg(stored);
     ASSERT_EQ(photo.size(), QSize(240, 320));

@@ -95,10 +95,9 @@ std::vector<uint8_t> Message(Kind kind, uint16_t code, Status status, const std:
     h.code = code;
     h.a = uint32_t(status);
     h.b = uint32_t(payload.size());
-    std::vector<uint8_t> out(kHeaderSize);
+    std::vector<uint8_t> out(kHeaderSize + payload.size());
     Encode(h, out.data());
-    if (!payload.empty())
-        out.insert(out.end(), payload.begin(), payload.end());
+    std::copy(payload.begin(), payload.end(), out.begin() + kHeaderSize);
     return out;
 }
 
@@ -134,15 +133,6 @@ public:
     }
 };
 
-void Pump(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-}
 
 } // namespace
 
@@ -216,29 +206,29 @@ TEST(CaptureLink, NotificationsReachTheSubscribedWindowAndFrameOnesDoNotQueueUp)
     // Three frame notices before the window runs: one reaches it; the status and format notices all do.
     for (uint16_t code : {uint16_t(100), uint16_t(100), uint16_t(1), uint16_t(100), uint16_t(201)})
         server.Push(Event(code));
-    Pump(150);
+    testutil::PumpEvents(150);
     EXPECT_EQ(frames.got, (std::vector<uint32_t>{(1000u << 16) | 100}));
     EXPECT_EQ(status.got, (std::vector<uint32_t>{(1000u << 16) | 1, (1000u << 16) | 201}));
     EXPECT_TRUE(none.got.empty());
 
     // Taken: the next frame notice comes through.
     server.Push(Event(100));
-    Pump(100);
+    testutil::PumpEvents(100);
     EXPECT_EQ(frames.got.size(), 2u);
 
     // Notices met while a reply is awaited are delivered too.
     server.Push(Event(1));
     uint8_t s[2];
     uint32_t count = 2;
-    Pump(20);
+    testutil::PumpEvents(20);
     ASSERT_TRUE(link.Read(s, &count, 0));
-    Pump(50);
+    testutil::PumpEvents(50);
     EXPECT_EQ(status.got.size(), 3u);
 
     // Unsubscribed: nothing more.
     link.Unsubscribe(&frames, 0);
     server.Push(Event(100));
-    Pump(100);
+    testutil::PumpEvents(100);
     EXPECT_EQ(frames.got.size(), 2u);
 }
 
