@@ -79,6 +79,9 @@ bool parseFormats(const std::string& list, std::vector<ipc::FrameFormat>& out)
 
 int main(int argc, char** argv)
 {
+    // Started by the journal, it may have inherited descriptors of the journal's files and locks: none is
+    // kept, so nothing of the journal stays held while the server outlives it.
+    ::close_range(3, ~0U, 0);
     std::string socketPath = ipc::DefaultSocketPath();
     std::vector<std::string> cameras;
     std::vector<ipc::FrameFormat> pattern;
