@@ -79,12 +79,9 @@ bool TNetLink::readSome(int ms)
     if (aborted_ || !port_.IsOpen())
         return false;
     uint8_t chunk[256];
-    int n = port_.DataIn(chunk, sizeof chunk);
-    if (n <= 0) {
-        if (port_.WaitData(uint32_t(ms)) != TSerialPort::WaitDataArrived)
-            return false;
-        n = port_.DataIn(chunk, sizeof chunk);
-    }
+    if (port_.WaitData(uint32_t(ms)) != TSerialPort::WaitDataArrived)
+        return false;
+    const int n = port_.DataIn(chunk, sizeof chunk);
     if (n <= 0)
         return false;
     pending_.append(reinterpret_cast<const char*>(chunk), n);
@@ -118,8 +115,11 @@ int32_t TNetLink::Send(const uint8_t* request, uint16_t length, uint16_t netNumb
 {
     if (!port_.IsOpen() || port_.LineLost())
         return kLineFailed;
-    // A new request: what an earlier exchange left no longer counts.
-    port_.Purge();
+    // A new request: what an earlier exchange left no longer counts. After one that ended as it should the
+    // line holds nothing, and the purge (a costly call on an idle line polled ten times a second) is spared.
+    if (!clean_)
+        port_.Purge();
+    clean_ = false;
     pending_.clear();
     codec_->Reset();
     const QByteArray frame = EncodeRequest(request, length, netNumber);
@@ -135,6 +135,7 @@ int32_t TNetLink::Send(const uint8_t* request, uint16_t length, uint16_t netNumb
                 return kAnswerFollows;
             }
             if (b == kNothingNewByte) {
+                clean_ = i == 0 && pending_.size() == 1;
                 pending_.clear();
                 return kNothingNew;
             }
@@ -180,6 +181,7 @@ int32_t TNetLink::Receive(uint8_t* buffer, uint16_t capacity, uint16_t* count, u
                 std::memcpy(buffer, p.constData(), size_t(p.size()));
                 if (count)
                     *count = uint16_t(p.size());
+                clean_ = pending_.isEmpty();
                 return kAnswerFollows;
             }
         }

@@ -70,6 +70,7 @@ private:
     uint32_t timeout_ = 150;
     uint32_t synchro_ = 500;
     std::atomic<bool> aborted_{false};
+    bool clean_ = false; // the last exchange ended with nothing left over
 };
 
 } // namespace net

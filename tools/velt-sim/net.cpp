@@ -5,11 +5,11 @@
 //
 //   velt-sim --net [--link PATH] --at N[,N...]... [--nothing-new N[,N...]] [--model N=TEXT]
 //                  [--serial N=NNNN] [--verification N=DDMMYY] [--result N=UGL[/FLAG[/DDMMYY[/HHMM]]]]...
-//                  [--results K] [--result-every MS] [--off N[,N...]] [--baud N]
+//                  [--results K] [--result-every MS] [--off N[,N...]] [--serial-base B] [--baud N]
 //                  [--fault KIND@N[*COUNT]]... [--run-for MS] [--once]
 //
-//   --at            instruments at these net numbers (1..65535; up to 32); model "VELT-A", serial 1000+N,
-//                   verified on 15.01.24 unless said otherwise
+//   --at            instruments at these net numbers (1..65535; up to 32); model "VELT-A", serial B+N
+//                   (--serial-base B, 1000 unless given before --at), verified on 15.01.24 unless said otherwise
 //   --nothing-new   instruments that only ever say "nothing new" (never identify themselves)
 //   --result        a result queued for instrument N: micrograms per litre, exhalation flag (0), date and time
 //                   (010124, 1000 plus one minute per result queued before)
@@ -74,6 +74,7 @@ struct Options {
     std::string link;
     std::map<int, Unit> units;
     int results = 0, resultEvery = 0, baud = 0, runFor = -1;
+    unsigned serialBase = 1000;
     bool once = false;
     std::vector<Fault> faults;
 };
@@ -115,7 +116,7 @@ Options parse(int argc, char** argv)
                 const int n = int(toNumber(v, "net number", 1, 65535));
                 if (a == "--at") {
                     Unit& u = o.units[n];
-                    u.serial = unsigned(1000 + n) % 10000;
+                    u.serial = (o.serialBase + unsigned(n)) % 10000;
                 } else {
                     Unit& u = a == "--nothing-new" ? o.units[n] : unit(o, n);
                     (a == "--off" ? u.off : u.nothingNew) = true;
@@ -142,7 +143,8 @@ Options parse(int argc, char** argv)
             r.date = p.size() > 2 ? p[2] : "010124";
             r.time = p.size() > 3 ? p[3] : hhmm(600 + int(u.queue.size()));
             u.queue.push_back(r);
-        } else if (a == "--results") o.results = int(toNumber(next(), "results", 0, 100000));
+        } else if (a == "--serial-base") o.serialBase = unsigned(toNumber(next(), "serial", 0, 9999));
+        else if (a == "--results") o.results = int(toNumber(next(), "results", 0, 100000));
         else if (a == "--result-every") o.resultEvery = int(toNumber(next(), "interval", 1, 3600000));
         else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
         else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
