@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -50,6 +51,34 @@ QImage glyph(const QString& sign)
     p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, sign);
     return g;
 }
+
+// The about box of the report engine.
+class TrpAboutForm : public QDialog {
+public:
+    explicit TrpAboutForm(QWidget* parent) : QDialog(parent)
+    {
+        setWindowTitle(rpLoadStr(53540));
+        auto* layout = new QVBoxLayout(this);
+        auto* picture = new QLabel(this);
+        QImage glyphs(32, 32, QImage::Format_RGB32);
+        glyphs.fill(palette().color(QPalette::Window));
+        QPainter p(&glyphs);
+        p.fillRect(4, 2, 24, 28, Qt::white);
+        p.setPen(Qt::black);
+        p.drawRect(4, 2, 23, 27);
+        for (int y = 8; y < 26; y += 5)
+            p.drawLine(8, y, 23, y);
+        p.end();
+        picture->setPixmap(QPixmap::fromImage(glyphs));
+        layout->addWidget(picture, 0, Qt::AlignHCenter);
+        layout->addWidget(new QLabel(QStringLiteral("Report engine and designer"), this), 0, Qt::AlignHCenter);
+        layout->addWidget(new QLabel(QStringLiteral("Version %1").arg(rpCurrentVersion), this), 0, Qt::AlignHCenter);
+        auto* ok = new QPushButton(rpLoadStr(55000), this);
+        ok->setObjectName(QStringLiteral("Button1"));
+        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+        layout->addWidget(ok, 0, Qt::AlignHCenter);
+    }
+};
 
 class TrpPositionBox : public QWidget {
 public:
@@ -125,6 +154,9 @@ TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
                            static_cast<QObject*>(N30)})
             setEnabled(c, false);
     }
+    if (FirstInstance)
+        connect(qApp, &QGuiApplication::applicationStateChanged, this,
+                [this](Qt::ApplicationState state) { ApplicationActivated(state == Qt::ApplicationActive); });
     noDesignerYet = false;
 
     connect(Tab1, &QTabBar::currentChanged, this, [this](int index) {
@@ -219,6 +251,11 @@ void TrpDesignerForm::buildMenus()
     HelpMenu = MainMenu1->addMenu(QStringLiteral("&Help"));
     N35 = action(HelpMenu, "N35", "Help &pointer", [] {});
     N35->setEnabled(false);
+    HelpMenu->addSeparator();
+    N34 = action(HelpMenu, "N34", "&About...", [this] {
+        TrpAboutForm about(this);
+        about.exec();
+    });
 
     Popup1 = new QMenu(this);
     N1 = action(Popup1, "N1", "&Copy", [this] { CopyBClick(); });
@@ -530,6 +567,8 @@ void TrpDesignerForm::RegisterTool(const QString& caption, const QImage& bitmap,
     b->setProperty("Tag", 36);
     b->setGeometry(1000, 1000, 22, 22);
     b->OnClick = onClick;
+    if (!FirstShow)
+        SetMenuItemBitmap(item, b);
     Panel6->show();
     Panel6->AdjustBounds();
     rpDock1->AdjustBounds();
@@ -561,6 +600,8 @@ void TrpDesignerForm::FormShow()
         return;
     if (report->Pages->Count() == 0)
         report->Pages->Add();
+    if (FirstShow)
+        SetMenuBitmaps();
     FirstShow = false;
     FileBtn4->setEnabled(FirstInstance);
     N39->setEnabled(FirstInstance);
@@ -585,6 +626,7 @@ void TrpDesignerForm::FormShow()
     LinePanel->hide();
     GB1->SetDown(GridShow);
     GB2->SetDown(GridAlign);
+    SetGrayedButtons(GrayButtons);
     ShowPosition();
     for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5})
         RestoreToolbarPosition(bar);
@@ -788,7 +830,7 @@ void TrpDesignerForm::SetGrayedButtons(bool b)
 {
     GrayButtons = b;
     for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5, Panel6})
-        for (TrpSpeedButton* sb : bar->findChildren<TrpSpeedButton*>())
+        for (TrpSpeedButton* sb : rpSpeedButtons(bar))
             sb->SetInactiveGrayed(b);
 }
 
@@ -829,7 +871,7 @@ void TrpDesignerForm::RedrawPage()
 
 int TrpDesignerForm::InsertToolTag() const
 {
-    const QList<TrpSpeedButton*> buttons = Panel4->findChildren<TrpSpeedButton*>(Qt::FindDirectChildrenOnly);
+    const QList<TrpSpeedButton*> buttons = rpSpeedButtons(Panel4);
     for (int i = int(buttons.size()) - 1; i >= 0; --i)
         if (buttons[i]->Down())
             return buttons[i]->property("Tag").toInt();
@@ -899,6 +941,63 @@ void TrpDesignerForm::ShowPopup(const QPoint& globalPos)
 void TrpDesignerForm::RepaintPositionBox()
 {
     PBox1->update();
+}
+
+// ---- menus and tool windows --------------------------------------------------------------------------
+
+void TrpDesignerForm::SetMenuItemBitmap(QAction* item, TrpSpeedButton* button)
+{
+    QIcon icon;
+    for (bool enabled : {true, false}) {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(palette().color(QPalette::Window));
+        QPainter p(&pixmap);
+        button->DrawGlyph(p, 0, 0, enabled);
+        p.end();
+        icon.addPixmap(pixmap, enabled ? QIcon::Normal : QIcon::Disabled);
+    }
+    item->setIcon(icon);
+    item->setProperty("GlyphButton", QVariant::fromValue<QObject*>(button));
+}
+
+void TrpDesignerForm::SetMenuBitmaps()
+{
+    const std::pair<QAction*, TrpSpeedButton*> bound[] = {
+        {N23, FileBtn1}, {N19, FileBtn2}, {N20, FileBtn3}, {N39, FileBtn4}, {N10, ExitB}, {N46, UndoB},
+        {N48, RedoB},    {N11, CutB},     {N12, CopyB},    {N13, PstB},     {N28, SelAllB}, {N29, PgB1},
+        {N30, PgB2},     {N32, ZB1},      {N33, ZB2},      {N35, HelpBtn},  {N41, PgB1},    {N43, PgB2},
+        {N44, PgB3},     {N1, CopyB},     {N2, CutB},      {N3, PstB},      {N16, SelAllB}};
+    for (const auto& [item, button] : bound)
+        SetMenuItemBitmap(item, button);
+    const QList<QAction*> tools = MastMenu->actions();
+    const QList<TrpSpeedButton*> toolButtons = rpSpeedButtons(Panel6);
+    for (int i = 0; i < tools.size() && i < toolButtons.size(); ++i)
+        SetMenuItemBitmap(tools[i], toolButtons[i]);
+}
+
+void TrpDesignerForm::ApplicationActivated(bool active)
+{
+    if (!active && !isVisible())
+        return;
+    for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5, Panel6}) {
+        QWidget* window = bar->GetFloatWindow();
+        if (!window)
+            continue;
+        const bool shown = window->isVisible();
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, active);
+        if (shown)
+            window->show();
+    }
+}
+
+QList<TrpSpeedButton*> rpSpeedButtons(const QWidget* bar)
+{
+    // The buttons carry no meta-object of their own: qobject_cast would take any widget for one.
+    QList<TrpSpeedButton*> buttons;
+    for (QObject* o : bar->children())
+        if (auto* b = dynamic_cast<TrpSpeedButton*>(o))
+            buttons.append(b);
+    return buttons;
 }
 
 // ---- start-up -----------------------------------------------------------------------------------------

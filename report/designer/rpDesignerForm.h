@@ -171,6 +171,11 @@ public:
     // Lays the docks, the tabs, the scroll box and the status bar out in the window.
     void LayoutDocks();
     void RepaintPositionBox();
+    // Menu items show the glyph of the tool-bar button of the same command (made at the first show).
+    void SetMenuBitmaps();
+    void SetMenuItemBitmap(QAction* item, TrpSpeedButton* button);
+    // The floating tool windows stay above other windows only while the program is active.
+    void ApplicationActivated(bool active);
 
     // Test seams: the band-type choice and the pop-up menu run here instead of modal loops when set.
     static std::function<bool(int& bandType)> BandTypeChooser;
@@ -197,7 +202,7 @@ public:
     QWidget* PBox1;
     QMenuBar* MainMenu1;
     QMenu *FileMenu, *EditMenu, *MastMenu, *HelpMenu, *Popup1, *Popup2;
-    QAction *N10, *N11, *N12, *N13, *N19, *N20, *N23, *N27, *N28, *N29, *N30, *N32, *N33, *N35, *N36, *N39, *N46,
+    QAction *N10, *N11, *N34, *N12, *N13, *N19, *N20, *N23, *N27, *N28, *N29, *N30, *N32, *N33, *N35, *N36, *N39, *N46,
         *N48, *N1, *N2, *N3, *N5, *N6, *N16, *N41, *N43, *N44;
 
     int CurPage = 0;
@@ -240,6 +245,9 @@ private:
     void redrawSelection(const QRegion& region);
     bool busy_ = false;
 };
+
+// The speed buttons among the direct children of a tool bar, in child order.
+QList<TrpSpeedButton*> rpSpeedButtons(const QWidget* bar);
 
 // Unit start-up and shut-down: the one designer of the program, made hidden and registered with the engine.
 void rpDesignerStartup();

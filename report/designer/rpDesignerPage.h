@@ -94,6 +94,8 @@ private:
     int topSelectedIndex() const;
     TrpView* singleSelected() const;
     void hoverCursor(int x, int y);
+    // A press that draws a rectangle (rubber band, new object, line) starts with nothing selected.
+    void startRectangle(int x, int y);
     void dragAlongBand(Qt::KeyboardModifiers shift, int dx, int dy);
     void groupResize(int dx, int dy);
     void resizeOne(int mx, int my);

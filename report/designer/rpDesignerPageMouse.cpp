@@ -38,6 +38,16 @@ QString bandBaseName(int bandType)
 
 } // namespace
 
+void TrpDesignerPage::startRectangle(int x, int y)
+{
+    OldRect = gfx::Rect(x, y, x, y);
+    FDesigner->Unselect();
+    RightBottom = -1;
+    GroupFrame = false;
+    ReferenceView = nullptr;
+    FirstMove = false;
+}
+
 void TrpDesignerPage::MDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
 {
     if (skip_) {
@@ -58,12 +68,7 @@ void TrpDesignerPage::MDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
             RoundCoord(x, y);
             OldRect1 = OldRect;
         }
-        OldRect = gfx::Rect(x, y, x, y);
-        FDesigner->Unselect();
-        RightBottom = -1;
-        GroupFrame = false;
-        ReferenceView = nullptr;
-        FirstMove = false;
+        startRectangle(x, y);
         return;
     }
     if (button == Qt::LeftButton && cursor_ == dcPencil) {
@@ -72,14 +77,9 @@ void TrpDesignerPage::MDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
             x = rpRound(double(x) / g) * g;
             y = rpRound(double(y) / g) * g;
         }
-        OldRect = gfx::Rect(x, y, x, y);
-        FDesigner->Unselect();
-        RightBottom = -1;
-        GroupFrame = false;
-        ReferenceView = nullptr;
+        startRectangle(x, y);
         LastX = x;
         LastY = y;
-        FirstMove = false;
         return;
     }
     if (cursor_ == dcDefault) {

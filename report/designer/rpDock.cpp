@@ -625,7 +625,11 @@ void RestoreToolbarPosition(TrpToolBar* bar)
         const QString present = bar->parentWidget() ? bar->parentWidget()->objectName() : QString();
         const QString name = reg.ReadString(section, QStringLiteral("DockName"), present);
         QWidget* owner = bar->window();
-        TrpDock* dock = owner ? owner->findChild<TrpDock*>(name) : nullptr;
+        TrpDock* dock = nullptr;
+        if (owner)
+            for (QWidget* w : owner->findChildren<QWidget*>(name))
+                if ((dock = dynamic_cast<TrpDock*>(w)))
+                    break;
         if (dock && dock != bar->parentWidget())
             bar->DockTo(dock, x, y);
     }

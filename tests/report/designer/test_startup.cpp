@@ -9,6 +9,17 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+namespace {
+
+QImage toolGlyph()
+{
+    QImage g(16, 16, QImage::Format_RGB32);
+    g.fill(Qt::darkBlue);
+    return g;
+}
+
+} // namespace
+
 TEST(DesignerStartup, IsMadeHiddenRegisteredAndFreed)
 {
     QTemporaryDir dir;
@@ -23,12 +34,12 @@ TEST(DesignerStartup, IsMadeHiddenRegisteredAndFreed)
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 
     // Objects and tools registered later reach the designer through the engine.
-    const int buttons = int(designer->Panel4->findChildren<TrpSpeedButton*>().size());
-    rpRegisterObject({QStringLiteral("TrpTestAddIn"), nullptr, QImage(16, 16, QImage::Format_RGB32), QStringLiteral("Test add-in")});
-    EXPECT_EQ(designer->Panel4->findChildren<TrpSpeedButton*>().size(), buttons + 1);
-    EXPECT_EQ(designer->Panel4->findChildren<TrpSpeedButton*>().last()->property("Tag").toInt(), gtAddIn + int(rpAddIns().size()) - 1);
+    const int buttons = int(rpSpeedButtons(designer->Panel4).size());
+    rpRegisterObject({QStringLiteral("TrpTestAddIn"), nullptr, toolGlyph(), QStringLiteral("Test add-in")});
+    EXPECT_EQ(rpSpeedButtons(designer->Panel4).size(), buttons + 1);
+    EXPECT_EQ(rpSpeedButtons(designer->Panel4).last()->property("Tag").toInt(), gtAddIn + int(rpAddIns().size()) - 1);
     bool clicked = false;
-    rpRegisterTool({QStringLiteral("Test tool"), QImage(16, 16, QImage::Format_RGB32), [&clicked] { clicked = true; }});
+    rpRegisterTool({QStringLiteral("Test tool"), toolGlyph(), [&clicked] { clicked = true; }});
     ASSERT_TRUE(designer->MastMenu->isEnabled());
     designer->MastMenu->actions().last()->trigger();
     EXPECT_TRUE(clicked);
