@@ -3,7 +3,9 @@
 #include "platform/data/DbfCodec.h"
 
 #include <QVector>
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -39,6 +41,35 @@ const Weights& weights(rtl::CodePage cp)
 {
     static const Weights cp1251 = makeWeights(rtl::CodePage::Cp1251);
     static const Weights cp866 = makeWeights(rtl::CodePage::Cp866);
+    return cp == rtl::CodePage::Cp866 ? cp866 : cp1251;
+}
+
+// Rank of a weight among the distinct weights of a code page, from 1. A weight the code page lacks takes
+// the rank of the next one up, and ranks stop at 255: such a rank is not exact (bit 8 set), and a prefix
+// ends after it, since the letters after it no longer decide the order.
+using Ranks = std::array<quint16, 1024>;
+
+Ranks makeRanks(rtl::CodePage cp)
+{
+    const Weights& w = weights(cp);
+    std::array<bool, 1024> present{};
+    for (quint16 x : w)
+        if (x < 1024)
+            present[x] = true;
+    Ranks r{};
+    int below = 0;
+    for (int x = 0; x < 1024; ++x) {
+        const int rank = std::min(255, below + 1);
+        r[x] = static_cast<quint16>(rank | (present[x] && rank < 255 ? 0 : 0x100));
+        below += present[x];
+    }
+    return r;
+}
+
+const Ranks& ranks(rtl::CodePage cp)
+{
+    static const Ranks cp1251 = makeRanks(rtl::CodePage::Cp1251);
+    static const Ranks cp866 = makeRanks(rtl::CodePage::Cp866);
     return cp == rtl::CodePage::Cp866 ? cp866 : cp1251;
 }
 
@@ -78,6 +109,23 @@ std::int64_t scale(double v, int decimals)
 int fieldKey(const Column& c, const char* field, rtl::CodePage cp, uchar* out)
 {
     if (c.isNumeric()) {
+        if (c.decimals == 0) {
+            // Whole numbers, the identifiers among them, without a detour through a variant.
+            const char* b = field;
+            const char* e = field + c.length;
+            while (b < e && (*b == ' ' || *b == '\0'))
+                ++b;
+            while (e > b && (e[-1] == ' ' || e[-1] == '\0'))
+                --e;
+            if (b == e) {
+                out[0] = 0;
+                return 1;
+            }
+            long long n = 0;
+            const auto r = std::from_chars(*b == '+' ? b + 1 : b, e, n);
+            if (r.ec == std::errc() && r.ptr == e)
+                return numberKey(n, out);
+        }
         const QVariant v = decodeField(c, field, cp);
         if (v.isNull()) {
             out[0] = 0;
@@ -104,6 +152,34 @@ int fieldKey(const Column& c, const char* field, rtl::CodePage cp, uchar* out)
     for (int i = begin; i < end; ++i)
         putWeight(p, w[static_cast<unsigned char>(field[i])]);
     return static_cast<int>(p - out);
+}
+
+quint64 keyPrefix(const Column& c, const uchar* key, int length, rtl::CodePage cp)
+{
+    if (length == 0 || key[0] == 0)
+        return 0;  // NULL
+    if (c.isNumeric()) {
+        quint64 u = 0;
+        for (int i = 1; i < 9 && i < length; ++i)
+            u = u << 8 | key[i];
+        return std::max<quint64>(u, 1);
+    }
+    const Ranks& r = ranks(cp);
+    quint64 p = 0;
+    bool exact = true;
+    for (int i = 0; i < 8; ++i) {
+        const int at = 1 + 2 * i;
+        quint16 rank = 0;
+        if (exact && at + 1 < length) {
+            const int w = key[at] << 8 | key[at + 1];
+            rank = w >= 1024 ? 0x1FF : r[w];
+            exact = !(rank & 0x100);
+        } else {
+            exact = false;
+        }
+        p = p << 8 | (rank & 0xFF);
+    }
+    return p;
 }
 
 bool valueKey(const Column& c, const QVariant& value, rtl::CodePage cp, QByteArray* key)

@@ -21,6 +21,11 @@ inline int keyRoom(const Column& column)
 // The key of a field's bytes, written to out (keyRoom bytes); returns its length.
 int fieldKey(const Column& column, const char* field, rtl::CodePage codePage, uchar* out);
 
+// Sixty-four bits that order keys of the field as the keys themselves do, where they differ: a smaller
+// prefix means a smaller key; equal prefixes leave the keys to decide. Texts keep their first eight letters
+// (by rank among the code page's weights), numbers their value.
+quint64 keyPrefix(const Column& column, const uchar* key, int length, rtl::CodePage codePage);
+
 // The key a value would have in this field, for comparing fields with it. False when the value cannot be
 // compared with the field (a text that is no number for a numeric field, any value for a memo).
 bool valueKey(const Column& column, const QVariant& value, rtl::CodePage codePage, QByteArray* key);

@@ -7,8 +7,8 @@
 
 namespace dbf {
 
-ColumnIndex::ColumnIndex(RecordReader records, KeyOf keyOf, int room)
-    : recordAt_(std::move(records)), keyOf_(std::move(keyOf)), room_(room), scratch_(static_cast<std::size_t>(room))
+ColumnIndex::ColumnIndex(RecordReader records, KeyOf keyOf, PrefixOf prefixOf, int room)
+    : recordAt_(std::move(records)), keyOf_(std::move(keyOf)), prefixOf_(std::move(prefixOf)), room_(room), scratch_(static_cast<std::size_t>(room))
 {
 }
 
@@ -20,6 +20,7 @@ void ColumnIndex::Free::operator()(uchar* p) const
 void ColumnIndex::reserve(std::size_t records)
 {
     records_.reserve(records);
+    prefixes_.reserve(records);
     starts_.reserve(records + 1);
 }
 
@@ -41,6 +42,7 @@ void ColumnIndex::collect(quint32 record, const char* bytes)
     const int n = keyOf_(bytes, arena_.get() + at);
     starts_.push_back(at + static_cast<std::size_t>(n));
     records_.push_back(record);
+    prefixes_.push_back(prefixOf_(arena_.get() + at, n));
 }
 
 void ColumnIndex::seal()
@@ -49,37 +51,33 @@ void ColumnIndex::seal()
     auto key = [this](std::size_t i) {
         return std::string_view(reinterpret_cast<const char*>(arena_.get() + starts_[i]), starts_[i + 1] - starts_[i]);
     };
+    auto below = [&](std::size_t a, std::size_t b) {
+        if (prefixes_[a] != prefixes_[b])
+            return prefixes_[a] < prefixes_[b];
+        const int cmp = key(a).compare(key(b));
+        return cmp != 0 ? cmp < 0 : a < b;
+    };
     // A journal is filed mostly in the order of its dates and identifiers: most indexes are sorted already.
     bool sorted = true;
     for (std::size_t i = 1; i < n && sorted; ++i)
-        sorted = key(i - 1) <= key(i);
+        sorted = below(i - 1, i);
     if (!sorted) {
-        // The first eight bytes of each key beside it decide most comparisons without touching the keys.
-        struct Entry {
-            quint64 prefix;
-            quint32 position;
-        };
-        std::vector<Entry> entries(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            uchar head[8] = {};
-            const std::string_view k = key(i);
-            std::memcpy(head, k.data(), std::min<std::size_t>(8, k.size()));
-            quint64 p = 0;
-            for (uchar b : head)
-                p = p << 8 | b;
-            entries[i] = {p, static_cast<quint32>(i)};
-        }
-        std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            const int cmp = key(a.position).compare(key(b.position));
-            return cmp != 0 ? cmp < 0 : a.position < b.position;
-        });
-        std::vector<quint32> ordered(n);
+        std::vector<quint32> positions(n);
         for (std::size_t i = 0; i < n; ++i)
-            ordered[i] = records_[entries[i].position];
-        records_.swap(ordered);
+            positions[i] = static_cast<quint32>(i);
+        std::sort(positions.begin(), positions.end(), below);
+        std::vector<quint32> records(n);
+        std::vector<quint64> prefixes(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            records[i] = records_[positions[i]];
+            prefixes[i] = prefixes_[positions[i]];
+        }
+        records_.swap(records);
+        prefixes_.swap(prefixes);
     }
+    // Room for the records filed next: growing a large index on a filing would copy it whole then.
+    records_.reserve(n + n / 4 + 1024);
+    prefixes_.reserve(n + n / 4 + 1024);
     arena_.reset();
     arenaSize_ = 0;
     std::vector<std::size_t>().swap(starts_);
@@ -96,44 +94,63 @@ std::string ColumnIndex::keyAt(std::size_t position) const
     return std::string(read(records_[position]));
 }
 
+quint64 ColumnIndex::prefixOf(std::string_view key) const
+{
+    return prefixOf_(reinterpret_cast<const uchar*>(key.data()), static_cast<int>(key.size()));
+}
+
+std::size_t ColumnIndex::search(std::string_view key, bool after, const quint32* record) const
+{
+    const quint64 prefix = prefixOf(key);
+    // Whether the entry at i comes before the place searched for.
+    auto before = [&](std::size_t i) {
+        if (prefixes_[i] != prefix)
+            return prefixes_[i] < prefix;
+        const int cmp = read(records_[i]).compare(key);
+        if (cmp != 0)
+            return cmp < 0;
+        return after || (record && records_[i] < *record);
+    };
+    // New records mostly come last: one comparison with the last entry settles it.
+    if (records_.empty() || before(records_.size() - 1))
+        return records_.size();
+    std::size_t low = 0, high = records_.size() - 1;  // the answer lies in [low, high]
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (before(mid))
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
 std::size_t ColumnIndex::lowerBound(std::string_view key) const
 {
-    const auto it = std::partition_point(records_.begin(), records_.end(), [&](quint32 r) { return read(r) < key; });
-    return static_cast<std::size_t>(it - records_.begin());
+    return search(key, false, nullptr);
 }
 
 std::size_t ColumnIndex::upperBound(std::string_view key) const
 {
-    const auto it = std::partition_point(records_.begin(), records_.end(), [&](quint32 r) { return read(r) <= key; });
-    return static_cast<std::size_t>(it - records_.begin());
-}
-
-std::size_t ColumnIndex::firstNotBelow(std::string_view key, quint32 record) const
-{
-    const auto below = [&](quint32 r) {
-        const int cmp = read(r).compare(key);
-        return cmp != 0 ? cmp < 0 : r < record;
-    };
-    // New records mostly come last: one comparison with the last entry settles it.
-    if (records_.empty() || below(records_.back()))
-        return records_.size();
-    const auto it = std::partition_point(records_.begin(), records_.end(), below);
-    return static_cast<std::size_t>(it - records_.begin());
+    return search(key, true, nullptr);
 }
 
 void ColumnIndex::insert(std::string_view key, quint32 record)
 {
-    const std::size_t at = firstNotBelow(key, record);
+    const std::size_t at = search(key, false, &record);
     if (at < records_.size() && records_[at] == record)
         return;
     records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(at), record);
+    prefixes_.insert(prefixes_.begin() + static_cast<std::ptrdiff_t>(at), prefixOf(key));
 }
 
 void ColumnIndex::erase(std::string_view key, quint32 record)
 {
-    const std::size_t at = firstNotBelow(key, record);
-    if (at < records_.size() && records_[at] == record)
+    const std::size_t at = search(key, false, &record);
+    if (at < records_.size() && records_[at] == record) {
         records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(at));
+        prefixes_.erase(prefixes_.begin() + static_cast<std::ptrdiff_t>(at));
+    }
 }
 
 } // namespace dbf

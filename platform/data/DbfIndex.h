@@ -1,8 +1,8 @@
 #pragma once
 // An ordered index of one column of a table: its record numbers in the collation order of DbfCollation,
-// ties in record order. It keeps four bytes a record: the keys are read from the table's records when a
-// search compares with them. Built on first use and kept up to date by the table's writes; it lives only
-// in memory.
+// ties in record order. It keeps twelve bytes a record, the record number and a 64-bit prefix of its key
+// (keyPrefix) that settles most comparisons; the whole key is read from the record only when the prefixes
+// are equal. Built on first use and kept up to date by the table's writes; it lives only in memory.
 //
 // A deleted record may stay in the index (a delete only marks the record): whoever walks it skips them.
 // Every record in it is filed under the key its bytes have now.
@@ -21,8 +21,9 @@ public:
     // (room bytes), and its length.
     using RecordReader = std::function<const char*(quint32 record)>;
     using KeyOf = std::function<int(const char* record, uchar* out)>;
+    using PrefixOf = std::function<quint64(const uchar* key, int length)>;
 
-    ColumnIndex(RecordReader records, KeyOf keyOf, int room);
+    ColumnIndex(RecordReader records, KeyOf keyOf, PrefixOf prefixOf, int room);
 
     // Building: every record once, in record order, then seal().
     void reserve(std::size_t records);
@@ -42,11 +43,15 @@ public:
 
 private:
     std::string_view read(quint32 record) const;
-    // Position of the first entry not below (key, record).
-    std::size_t firstNotBelow(std::string_view key, quint32 record) const;
+    quint64 prefixOf(std::string_view key) const;
+    // Position of the first entry whose key is not below the key (after, when it is equal: not above),
+    // ties decided by the record number when one is given.
+    std::size_t search(std::string_view key, bool after, const quint32* record) const;
 
     RecordReader recordAt_;
     KeyOf keyOf_;
+    PrefixOf prefixOf_;
+    std::vector<quint64> prefixes_;
     int room_;
     std::vector<quint32> records_;
     mutable std::vector<uchar> scratch_;

@@ -80,6 +80,51 @@ Table::~Table()
 void Table::startCache()
 {
     cache_ = std::make_unique<RecordCache>(*file_, header_.headerLength, header_.recordLength);
+    extremes_.assign(header_.columns.size(), Extreme());
+    for (std::size_t c = 0; c < header_.columns.size(); ++c)
+        extremes_[c].tracked = header_.columns[c].isNumeric() && header_.columns[c].decimals == 0;
+}
+
+void Table::noteExtremes(quint32 record, const char* bytes) const
+{
+    uchar key[9];
+    for (std::size_t c = 0; c < extremes_.size(); ++c) {
+        Extreme& x = extremes_[c];
+        if (!x.tracked || (deletedKnown_ && !x.known))
+            continue;
+        const Column& col = header_.columns[c];
+        if (fieldKey(col, bytes + col.offset, codePage_, key) != 9)
+            continue;  // NULL
+        quint64 u = 0;
+        for (int i = 1; i < 9; ++i)
+            u = u << 8 | key[i];
+        if (!x.any || u > x.high) {
+            x.high = u;
+            x.highRecord = record;
+        }
+        if (!x.any || u < x.low) {
+            x.low = u;
+            x.lowRecord = record;
+        }
+        x.any = true;
+    }
+}
+
+void Table::forgetExtremesOf(quint32 record) const
+{
+    for (Extreme& x : extremes_)
+        if (x.any && (x.lowRecord == record || x.highRecord == record))
+            x.known = false;
+}
+
+bool Table::extremeUnlocked(int column, bool max, quint32* record, bool* none) const
+{
+    const Extreme& x = extremes_.at(static_cast<std::size_t>(column));
+    if (!deletedKnown_ || !x.known)
+        return false;
+    *none = !x.any;
+    *record = max ? x.highRecord : x.lowRecord;
+    return true;
 }
 
 std::shared_ptr<Table> Table::open(const QString& requested)
@@ -352,6 +397,8 @@ quint32 Table::append(const std::vector<QVariant>& values)
     bytes.append('\x1A');
     file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
     cache_->written(count_, 0, record.constData(), record.size());
+    if (deletedKnown_)
+        noteExtremes(count_, record.constData());
     const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
     file_->writeAt(1, counts.constData(), counts.size());
     if (deletedKnown_ && count_ / 64 >= deleted_.size())
@@ -378,6 +425,10 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
     try {
         file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
         cache_->written(record, 0, bytes.constData(), bytes.size());
+        if (deletedKnown_ && !isDeletedUnlocked(record)) {
+            forgetExtremesOf(record);
+            noteExtremes(record, bytes.constData());
+        }
     } catch (...) {
         reindex(record);
         throw;
@@ -400,6 +451,7 @@ void Table::remove(quint32 record)
     // The indexes keep the record: whoever walks them skips deleted ones.
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
     cache_->written(record, 0, "*", 1);
+    forgetExtremesOf(record);
     if (deletedKnown_)
         deleted_[record >> 6] |= quint64(1) << (record & 63);
 }
@@ -424,7 +476,7 @@ const ColumnIndex& Table::indexUnlocked(int column) const
         const Column& c = header_.columns.at(static_cast<std::size_t>(column));
         auto index = std::make_unique<ColumnIndex>([this](quint32 record) { return recordUnlocked(record); },
                                                    [this, &c](const char* record, uchar* out) { return fieldKey(c, record + c.offset, codePage_, out); },
-                                                   keyRoom(c));
+                                                   [this, &c](const uchar* key, int n) { return keyPrefix(c, key, n, codePage_); }, keyRoom(c));
         index->reserve(count_);
         forEachLiveUnlocked([&](quint32 r, const char* bytes) { index->collect(r, bytes); });
         index->seal();

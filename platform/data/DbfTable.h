@@ -81,6 +81,10 @@ public:
     // The collation key of a field (DbfCollation) and the column's index, built on first use.
     std::string keyUnlocked(quint32 record, int column) const;
     const ColumnIndex& indexUnlocked(int column) const;
+    // The live record holding the largest (smallest non-NULL) value of a whole-number column, as the first
+    // whole scan found it and the writes since kept it; *none when every value is NULL. False when not
+    // known (a scan has not run, or the holder was changed or deleted): ask the column's index.
+    bool extremeUnlocked(int column, bool max, quint32* record, bool* none) const;
     // Calls f(record, bytes) for every record not deleted, in file order, reading the file a window at a
     // time past the cache.
     template <class F>
@@ -93,9 +97,14 @@ public:
             const bool deleted = bytes[0] == '*';
             if (gather && deleted)
                 deleted_[r >> 6] |= quint64(1) << (r & 63);
+            if (gather && !deleted)
+                noteExtremes(r, bytes);
             if (!deleted)
                 f(r, bytes);
         });
+        if (gather)
+            for (Extreme& x : extremes_)
+                x.known = x.tracked;
         deletedKnown_ = true;
     }
 
@@ -103,6 +112,10 @@ private:
     Table(const QString& path, std::unique_ptr<LockedFile> file);
     void load();
     void startCache();
+    // Takes a record's values into the extremes of the whole-number columns; forgets a column's extremes
+    // when its holder changes.
+    void noteExtremes(quint32 record, const char* bytes) const;
+    void forgetExtremesOf(quint32 record) const;
     void checkRecord(quint32 record) const;
     void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;
     // Files the record in every index under the key its bytes have now.
@@ -117,6 +130,14 @@ private:
     rtl::CodePage codePage_ = rtl::CodePage::Cp1251;
     std::unique_ptr<RecordCache> cache_;
     mutable std::vector<quint64> deleted_;
+    struct Extreme {
+        bool tracked = false;  // a whole-number column
+        bool known = false;
+        bool any = false;
+        quint64 low = 0, high = 0;  // the keys' values
+        quint32 lowRecord = 0, highRecord = 0;
+    };
+    mutable std::vector<Extreme> extremes_;
     mutable bool deletedKnown_ = false;
     quint32 count_ = 0;
     quint32 missingOnOpen_ = 0;

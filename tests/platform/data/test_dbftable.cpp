@@ -1,5 +1,6 @@
 #include "KillAtSyscall.h"
 #include "platform/data/DatabaseError.h"
+#include "platform/data/DbfCollation.h"
 #include "platform/data/DbfHeader.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/LockedFile.h"
@@ -504,4 +505,42 @@ TEST(DbfTable, AnInsertKilledAtAnyInstantLeavesWhatOutsideReadersCountAlike)
     EXPECT_EQ(QString::fromLatin1(python.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), counts) << python.readAllStandardError().constData();
     EXPECT_TRUE(finished);
     EXPECT_TRUE(counts.contains("1") && counts.contains("2"));
+}
+
+// The 64-bit prefixes an index compares first never order two keys against their own order: texts with
+// letters of both cases, letters the code page lacks, blanks and prefixes of each other; numbers of both signs.
+TEST(KeyPrefix, NeverContradictsTheKeysOrder)
+{
+    const QString letters = QString::fromUtf8("aAzZ09 .-ёЁеЕжЖяЯ№\u4e2d\u00e9");
+    const dbf::Column text{"T", 'C', 12, 0, 1};
+    const dbf::Column number{"N", 'N', 11, 0, 1};
+    quint32 seed = 7;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    std::vector<QVariant> values;
+    for (int i = 0; i < 300; ++i) {
+        QString t;
+        for (int n = int(next() % 11); n > 0; --n)
+            t += letters[int(next() % letters.size())];
+        values.push_back(t);
+    }
+    for (qlonglong n : {-2147483647LL, -300LL, -256LL, -1LL, 0LL, 1LL, 255LL, 256LL, 257LL, 65536LL, 2147483647LL})
+        values.push_back(n);
+    int compared = 0;
+    for (const auto& a : values)
+        for (const auto& b : values) {
+            const bool numeric = a.typeId() == QMetaType::LongLong;
+            if (numeric != (b.typeId() == QMetaType::LongLong))
+                continue;
+            const dbf::Column& c = numeric ? number : text;
+            QByteArray ka, kb;
+            ASSERT_TRUE(dbf::valueKey(c, a, rtl::CodePage::Cp1251, &ka));
+            ASSERT_TRUE(dbf::valueKey(c, b, rtl::CodePage::Cp1251, &kb));
+            const quint64 pa = dbf::keyPrefix(c, reinterpret_cast<const uchar*>(ka.constData()), int(ka.size()), rtl::CodePage::Cp1251);
+            const quint64 pb = dbf::keyPrefix(c, reinterpret_cast<const uchar*>(kb.constData()), int(kb.size()), rtl::CodePage::Cp1251);
+            if (pa < pb) {
+                ASSERT_LT(ka.toStdString(), kb.toStdString()) << a.toString().toStdString() << " / " << b.toString().toStdString();
+                ++compared;
+            }
+        }
+    EXPECT_GT(compared, 10000);  // most pairs are told apart by their prefixes
 }

@@ -576,6 +576,16 @@ TEST_F(Journal, ALargeTableStaysTrueThroughRewritesDeletesAndAppends)
     EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), kRecords + 50);
     exec("DELETE FROM Base WHERE ID > :ID", {{"ID", kRecords - 2}});
     EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), kRecords - 2);
+    // The record holding the smallest value changes, one holding another value takes the largest.
+    exec("UPDATE Base SET ID = :N WHERE ID = 1", {{"N", 2 * kRecords}});
+    exec("UPDATE Base SET ID = :N WHERE ID = 2", {{"N", 3 * kRecords}});
+    EXPECT_EQ(open("SELECT min(ID) AS M FROM Base").FieldByName("M")->AsInteger(), 3);
+    EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), 3 * kRecords);
+    exec("UPDATE Base SET ID = 1 WHERE ID = :N", {{"N", 3 * kRecords}});
+    EXPECT_EQ(open("SELECT min(ID) AS M FROM Base").FieldByName("M")->AsInteger(), 1);
+    EXPECT_EQ(open("SELECT max(ID) AS M FROM Base").FieldByName("M")->AsInteger(), 2 * kRecords);
+    exec("UPDATE Base SET ID = 2 WHERE ID = 1");
+    exec("UPDATE Base SET ID = 1 WHERE ID = :N", {{"N", 2 * kRecords}});
 
     // Locate finds the first row of the view, far from where the table was last read.
     open("SELECT * FROM Base ORDER BY DATA_IZM");
