@@ -34,10 +34,11 @@ void TfmDefault_MP_Report::rpRepGetValue(const QString& name, QVariant& value)
 {
     if (journalValue(name, value))
         return;
-    const bool event = fieldInt("TYPERECORD") == 2; // an interlock event row
+    // An interlock event row; read only for the names that differ on one.
+    auto event = [this] { return fieldInt("TYPERECORD") == 2; };
     const QString dashes = QStringLiteral("---");
     if (name == QLatin1String("FIO")) {
-        value = event ? QStringLiteral("/ ") + EventText(fieldInt("NUM_VIDOH"))
+        value = event() ? QStringLiteral("/ ") + EventText(fieldInt("NUM_VIDOH"))
                       : PersonText(fieldText("OBSL_FAM"), fieldText("OBSL_NAME"), fieldText("OBSL_PAT"));
     } else if (name == QLatin1String("meas_place")) {
         value = fieldText("MEAS_PLACE");
@@ -54,9 +55,9 @@ void TfmDefault_MP_Report::rpRepGetValue(const QString& name, QVariant& value)
     } else if (name == QLatin1String("izm_air")) {
         value = fieldInt("SATURDATA") != 20 ? dashes : fieldText("IZM_AIR");
     } else if (name == QLatin1String("number_vidoh")) {
-        value = event ? dashes : QString::number(fieldInt("NUM_VIDOH"));
+        value = event() ? dashes : QString::number(fieldInt("NUM_VIDOH"));
     } else if (name == QLatin1String("Previshenie")) {
-        if (event) {
+        if (event()) {
             value = dashes;
         } else {
             const double norm = infoPribors_ ? infoPribors_->Norma(uint32_t(fieldInt("PRIBOR")), fieldText("DATA_IZM"))
@@ -64,7 +65,7 @@ void TfmDefault_MP_Report::rpRepGetValue(const QString& name, QVariant& value)
             value = fieldFloat("IZM") > norm ? QString::fromUtf8("да") : QString::fromUtf8("нет");
         }
     } else if (name == QLatin1String("stat")) {
-        if (event) {
+        if (event()) {
             value = dashes;
         } else {
             const QString stat = fieldText("STAT");

@@ -1,5 +1,7 @@
 #include "journal/ReportWindow.h"
 
+#include "journal/JournalRecord.h"
+
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/DataSet.h"
@@ -16,6 +18,7 @@
 #include "report/rpReport.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -23,6 +26,22 @@
 #include <QVBoxLayout>
 
 std::function<bool(TReportPrintDialog&)> TReportPrintDialog::Runner;
+
+TDataReportAkt ReportAktOf(const TJournalRecord& a)
+{
+    TDataReportAkt r;
+    r.ID = a.ID;
+    r.PRIBOR = a.PRIBOR;
+    r.DATA_IZM = a.DATA_IZM;
+    r.OBSL_FAM = a.OBSL_FAM;
+    r.OBSL_NAME = a.OBSL_NAME;
+    r.OBSL_PAT = a.OBSL_PAT;
+    r.IZM = a.IZM;
+    r.STAT = a.STAT;
+    r.OPER = a.OPER;
+    r.NUM_VIDOH = a.NUM_VIDOH;
+    return r;
+}
 
 bool TReportPrintDialog::Execute(QWidget* parent)
 {
@@ -228,21 +247,45 @@ QString TfmReportWindow::PersonText(const QString& fam, const QString& name, con
     return QLatin1Char(' ') + fam + QLatin1Char(' ') + name + QLatin1Char(' ') + pat;
 }
 
-QString TfmReportWindow::fieldText(const char* field) const
+TField* TfmReportWindow::field(const char* name) const
 {
-    TField* f = journal_ ? journal_->FindField(QLatin1String(field)) : nullptr;
+    if (!journal_)
+        return nullptr;
+    const QLatin1String wanted(name);
+    auto place = std::find_if(fieldPlaces_.begin(), fieldPlaces_.end(), [&](const auto& p) { return p.first == name; });
+    if (place != fieldPlaces_.end() && place->second < journal_->FieldCount()) {
+        TField* f = journal_->Fields(place->second);
+        if (f->FieldName() == wanted)
+            return f;
+    }
+    TField* f = journal_->FindField(wanted);
+    if (!f)
+        return nullptr;
+    int index = 0;
+    while (journal_->Fields(index) != f)
+        ++index;
+    if (place != fieldPlaces_.end())
+        place->second = index;
+    else
+        fieldPlaces_.emplace_back(name, index);
+    return f;
+}
+
+QString TfmReportWindow::fieldText(const char* name) const
+{
+    TField* f = field(name);
     return f ? f->AsString() : QString();
 }
 
-qint32 TfmReportWindow::fieldInt(const char* field) const
+qint32 TfmReportWindow::fieldInt(const char* name) const
 {
-    TField* f = journal_ ? journal_->FindField(QLatin1String(field)) : nullptr;
+    TField* f = field(name);
     return f && !f->IsNull() ? f->AsInteger() : 0;
 }
 
-double TfmReportWindow::fieldFloat(const char* field) const
+double TfmReportWindow::fieldFloat(const char* name) const
 {
-    TField* f = journal_ ? journal_->FindField(QLatin1String(field)) : nullptr;
+    TField* f = field(name);
     return f && !f->IsNull() ? f->AsFloat() : 0.0;
 }
 

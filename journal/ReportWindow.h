@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QPushButton;
 class QWidget;
@@ -29,6 +31,9 @@ struct TDataReportAkt {
     QString OPER;
     qint32 NUM_VIDOH = 0;
 };
+
+// The act report's record of an act of either variant.
+TDataReportAkt ReportAktOf(const struct TJournalRecord& act);
 
 // The print dialog of the report windows: which pages and how many copies. Execute runs the system's
 // dialog and selects the engine's printer (a printer of the print service, or a PDF file).
@@ -103,6 +108,10 @@ protected:
 
 private:
     bool showReport(TrpReport& report, const QString& templateName, int kind);
+    // The journal's field of that name. Every variable of every row asks for one: the place found last is
+    // tried first, and checked by its name, since the view may be opened again while the window is shown.
+    class TField* field(const char* name) const;
     int reportKind_ = 0;
     TDataSet* journal_ = nullptr;
+    mutable std::vector<std::pair<const char*, int>> fieldPlaces_;
 };

@@ -10,11 +10,19 @@
 #include "report/rpPages.h"
 #include "report/rpReport.h"
 #include "report/rpScriptNames.h"
+#include "report/rpStream.h"
 #include "report/rpStrings.h"
 #include "report/rpSubReportView.h"
 #include "report/rpView.h"
 
+#include <QBuffer>
+
 #include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -27,6 +35,12 @@ bool isFooterForAggregates(int t)
 {
     return t == btPageFooter || t == btMasterFooter || t == btDetailFooter || t == btSubDetailFooter ||
            t == btGroupFooter || t == btReportSummary;
+}
+
+TrpRecordSink& objectRecord()
+{
+    static TrpRecordSink* record = new TrpRecordSink;
+    return *record;
 }
 
 int columnFooterHeight(TrpPageRun& run)
@@ -159,12 +173,13 @@ void TrpRunBand::PrintView(TrpView* view, bool evenWhenCounting)
     if (DisableDrawing && !evenWhenCounting)
         return;
     TrpEMFPages* pages = rpBuildPages();
-    QBuffer scratch;
+    std::optional<QBuffer> scratch;
     QBuffer* stream = nullptr;
     if (DisableDrawing) {
         // The counting pass stores nothing, but a text split over pages must still advance.
-        scratch.open(QIODevice::ReadWrite);
-        stream = &scratch;
+        scratch.emplace();
+        scratch->open(QIODevice::ReadWrite);
+        stream = &*scratch;
     } else {
         if (!pages || PageNo < 0 || PageNo >= pages->Count())
             return;
@@ -180,7 +195,16 @@ void TrpRunBand::PrintView(TrpView* view, bool evenWhenCounting)
     try {
         view->x += Parent->ColumnX - Parent->LeftMargin();
         view->y += y;
-        view->Print(*stream);
+        if (view->Typ == gtMemo && !DisableDrawing) {
+            // A text object's record is gathered whole, then added to its page in one write.
+            TrpRecordSink& record = objectRecord();
+            record.Restart();
+            view->Print(record);
+            if (record.size() > 0 && stream->write(record.Data(), record.size()) != record.size())
+                throw std::runtime_error("Stream write error");
+        } else {
+            view->Print(*stream);
+        }
         view->x = sx;
         view->y = sy;
         if (memo && (!part || memo->Memo1.isEmpty()))

@@ -9,6 +9,9 @@
 #include "report/rpReport.h"
 #include "report/rpStream.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -18,6 +21,60 @@ gfx::TCanvas& scratchCanvas()
 {
     static gfx::TBitmap* bitmap = new gfx::TBitmap(8, 8);
     return bitmap->Canvas();
+}
+
+// Widths of texts in the layout font, as the scratch canvas measures them. Measuring (text shaping) is
+// what building a report costs: a journal's rows repeat their texts, and each object is measured for its
+// height and again when it is drawn.
+class LayoutWidths {
+public:
+    // The canvas's font and character spacing are those of the texts measured next.
+    void Select(const gfx::TCanvas& c)
+    {
+        const gfx::TFont& f = c.Font();
+        Key key{f.Name(), f.Height(), int(f.Style()), int(f.Charset()), int(f.Pitch()), c.TextCharacterExtra()};
+        if (current_ && key == key_)
+            return;
+        key_ = key;
+        current_ = &tables_[key_.Text()];
+    }
+    int Of(gfx::TCanvas& c, const QString& text)
+    {
+        if (!current_)
+            Select(c);
+        if (const auto it = current_->constFind(text); it != current_->cend())
+            return *it;
+        if (current_->size() >= kMaxTexts)
+            current_->clear();
+        const int w = c.TextWidth(text);
+        current_->insert(text, w);
+        return w;
+    }
+
+private:
+    struct Key {
+        QString name;
+        int height = 0, style = 0, charset = 0, pitch = 0, extra = 0;
+        bool operator==(const Key& o) const
+        {
+            return height == o.height && style == o.style && charset == o.charset && pitch == o.pitch &&
+                   extra == o.extra && name == o.name;
+        }
+        QString Text() const
+        {
+            return name + QStringLiteral("|%1|%2|%3|%4|%5").arg(height).arg(style).arg(charset).arg(pitch).arg(extra);
+        }
+    };
+    static constexpr qsizetype kMaxTexts = 20000; // per font; a new table starts when one is full
+    QHash<QString, QHash<QString, int>> tables_;
+    QHash<QString, int>* current_ = nullptr;
+    Key key_;
+};
+
+LayoutWidths& layoutWidths()
+{
+    static LayoutWidths* widths = new LayoutWidths;
+    return *widths;
 }
 
 int layoutFontHeight(int points)
@@ -189,82 +246,118 @@ QList<int> TrpMemoView::HyphenPositions(const QString& word)
     return out;
 }
 
-void TrpMemoView::breakLine(const QString& line, int width, QList<TrpLayoutLine>& out)
+void TrpMemoView::breakLine(const QString& line, int width, bool widths, QList<TrpLayoutLine>& out)
 {
     gfx::TCanvas& c = scratchCanvas();
-    auto put = [&](const QString& text, bool para) { out.append({text, para, c.TextWidth(text)}); };
+    LayoutWidths& known = layoutWidths();
+    auto measure = [&](const QString& text) { return known.Of(c, text); };
+    auto put = [&](const QString& text, bool para) { out.append({text, para, widths ? measure(text) : 0}); };
     const bool hasBreaks = line.contains(QLatin1Char('\r')) || line.contains(QLatin1Char('\n'));
-    if (line.size() < 2 || (!hasBreaks && c.TextWidth(line) <= width)) {
+    if (line.size() < 2) {
         put(line, true);
         return;
     }
+    if (!hasBreaks) {
+        const int whole = measure(line);
+        if (whole <= width) {
+            out.append({line, true, whole});
+            return;
+        }
+    }
     const int n = int(line.size());
+    // The first character in [from, end) that is no blank and whose run from `start` is wider than the memo,
+    // or end. A run grows wider with each character, so the first one is found by halving, not by measuring
+    // every run in turn.
+    auto firstOverflow = [&](int start, int from, int end) {
+        auto over = [&](int i) { return measure(line.mid(start, i - start + 1)) > width; };
+        int last = end - 1;
+        while (last >= from && line[last] == QLatin1Char(' '))
+            --last;
+        if (last < from || !over(last))
+            return end;
+        int lo = from, hi = last;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            if (over(mid))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        while (line[lo] == QLatin1Char(' '))
+            ++lo;
+        return lo;
+    };
     int start = 0;
-    int lastBreak = -1;
     int i = 0;
+    int scanFrom = 0; // separators before this were seen before the last break and no longer count
     bool emitted = false;
     while (i < n) {
-        const QChar ch = line[i];
-        if (isLineBreak(ch)) {
-            put(line.mid(start, i - start), true);
+        int lineEnd = i;
+        while (lineEnd < n && !isLineBreak(line[lineEnd]))
+            ++lineEnd;
+        const int over = firstOverflow(start, i, lineEnd);
+        if (over == lineEnd) {
+            if (lineEnd == n)
+                break;
+            put(line.mid(start, lineEnd - start), true);
             emitted = true;
+            i = lineEnd;
             while (i < n && isLineBreak(line[i]))
                 ++i;
+            start = scanFrom = i;
+            continue;
+        }
+        i = over;
+        int lastBreak = -1;
+        for (int k = i; k >= std::max(start, scanFrom); --k)
+            if (isSeparator(line[k])) {
+                lastBreak = k;
+                break;
+            }
+        if (Flags & mfHyphenate) {
+            const int wordStart = lastBreak >= start ? lastBreak + 1 : start;
+            int wordEnd = wordStart;
+            while (wordEnd < n && !isSeparator(line[wordEnd]) && !isLineBreak(line[wordEnd]))
+                ++wordEnd;
+            const QList<int> positions = HyphenPositions(line.mid(wordStart, wordEnd - wordStart));
+            int best = -1;
+            for (int p : positions) {
+                const QString head = line.mid(start, wordStart + p - start) + QLatin1Char('-');
+                if (measure(head) <= width)
+                    best = p;
+            }
+            if (best > 0) {
+                put(line.mid(start, wordStart + best - start) + QLatin1Char('-'), false);
+                emitted = true;
+                start = wordStart + best;
+                i = scanFrom = start;
+                continue;
+            }
+        }
+        if (lastBreak >= start && lastBreak < i) {
+            if (line[lastBreak] == QLatin1Char(' '))
+                put(line.mid(start, lastBreak - start), false);
+            else
+                put(line.mid(start, lastBreak - start + 1), false);
+            start = lastBreak + 1;
+        } else if (i > start) {
+            put(line.mid(start, i - start), false);
             start = i;
-            lastBreak = -1;
-            continue;
+        } else {
+            // One character wider than the memo: it stands alone, and ends the paragraph when it is
+            // the last one (nothing follows to carry the mark).
+            put(line.mid(start, 1), i + 1 == n);
+            start = i + 1;
+            ++i;
         }
-        if (isSeparator(ch))
-            lastBreak = i;
-        if (ch != QLatin1Char(' ') && c.TextWidth(line.mid(start, i - start + 1)) > width) {
-            if (Flags & mfHyphenate) {
-                const int wordStart = lastBreak >= start ? lastBreak + 1 : start;
-                int wordEnd = wordStart;
-                while (wordEnd < n && !isSeparator(line[wordEnd]) && !isLineBreak(line[wordEnd]))
-                    ++wordEnd;
-                const QList<int> positions = HyphenPositions(line.mid(wordStart, wordEnd - wordStart));
-                int best = -1;
-                for (int p : positions) {
-                    const QString head = line.mid(start, wordStart + p - start) + QLatin1Char('-');
-                    if (c.TextWidth(head) <= width)
-                        best = p;
-                }
-                if (best > 0) {
-                    put(line.mid(start, wordStart + best - start) + QLatin1Char('-'), false);
-                    emitted = true;
-                    start = wordStart + best;
-                    i = start;
-                    lastBreak = -1;
-                    continue;
-                }
-            }
-            if (lastBreak >= start && lastBreak < i) {
-                if (line[lastBreak] == QLatin1Char(' '))
-                    put(line.mid(start, lastBreak - start), false);
-                else
-                    put(line.mid(start, lastBreak - start + 1), false);
-                start = lastBreak + 1;
-            } else if (i > start) {
-                put(line.mid(start, i - start), false);
-                start = i;
-            } else {
-                // One character wider than the memo: it stands alone, and ends the paragraph when it is
-                // the last one (nothing follows to carry the mark).
-                put(line.mid(start, 1), i + 1 == n);
-                start = i + 1;
-                ++i;
-            }
-            emitted = true;
-            lastBreak = -1;
-            continue;
-        }
-        ++i;
+        emitted = true;
+        scanFrom = i;
     }
     if (start < n || !emitted)
         put(line.mid(start), true);
 }
 
-QStringList TrpMemoView::WrapMemo()
+QList<TrpLayoutLine> TrpMemoView::layoutLines(bool widths)
 {
     gfx::TCanvas& c = scratchCanvas();
     c.Font().Assign(Font);
@@ -272,23 +365,29 @@ QStringList TrpMemoView::WrapMemo()
     c.Font().SetHeight(layoutFontHeight(Font.Size()));
     c.Font().SetOrientation(0);
     c.SetTextCharacterExtra(CharSpacing);
+    layoutWidths().Select(c);
     const bool turned = Adjust & adTurned;
     const int width = turned ? dy - 2 * GapY : dx - 2 * GapX;
     const int step = LineSpacing + std::abs(c.Font().Height());
     QList<TrpLayoutLine> lines;
     for (const QString& line : Memo1) {
         if (Flags & mfWordWrap)
-            breakLine(line, width, lines);
+            breakLine(line, width, widths, lines);
         else
-            lines.append({line, true, c.TextWidth(line)});
+            lines.append({line, true, widths ? layoutWidths().Of(c, line) : 0});
     }
-    QStringList out;
-    for (const TrpLayoutLine& l : lines)
-        out.append(EncodeLayoutLine(l));
     const int gap = turned ? GapX : GapY;
     textHeight_ = 2 * gap + int(lines.size()) * step;
     LineHeight = step;
     c.SetTextCharacterExtra(0);
+    return lines;
+}
+
+QStringList TrpMemoView::WrapMemo()
+{
+    QStringList out;
+    for (const TrpLayoutLine& l : layoutLines(true))
+        out.append(EncodeLayoutLine(l));
     return out;
 }
 
@@ -525,7 +624,7 @@ int TrpMemoView::CalcHeight()
     CalcGaps();
     int height = 0;
     if (!Memo1.isEmpty()) {
-        WrapMemo();
+        layoutLines(false);
         height = textHeight_;
     }
     RestoreCoord();

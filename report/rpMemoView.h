@@ -64,7 +64,10 @@ public:
     static QList<int> HyphenPositions(const QString& word);
 
 private:
-    void breakLine(const QString& line, int width, QList<TrpLayoutLine>& out);
+    // The lines of Memo1 at scale 1; sets the text height and LineHeight. Without widths only the lines
+    // are found (a height needs no more).
+    QList<TrpLayoutLine> layoutLines(bool widths);
+    void breakLine(const QString& line, int width, bool widths, QList<TrpLayoutLine>& out);
     void applyHighlight();
     int textHeight_ = 0;
 };

@@ -5,10 +5,42 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
+namespace {
+// The record made last on this thread: writes to it skip the device (any other goes through writeData).
+thread_local TrpRecordSink* latestRecord = nullptr;
+} // namespace
+
+TrpRecordSink::TrpRecordSink() : bytes_(std::make_unique<char[]>(1024)), capacity_(1024)
+{
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    latestRecord = this;
+}
+
+TrpRecordSink::~TrpRecordSink()
+{
+    if (latestRecord == this)
+        latestRecord = nullptr;
+}
+
+void TrpRecordSink::grow(qint64 needed)
+{
+    const qint64 capacity = std::max(2 * capacity_, needed);
+    auto grown = std::make_unique<char[]>(size_t(capacity));
+    std::memcpy(grown.get(), bytes_.get(), size_t(size_));
+    bytes_ = std::move(grown);
+    capacity_ = capacity;
+}
+
 namespace {
 
 void writeRaw(QIODevice& s, const char* data, qint64 n)
 {
+    if (&s == latestRecord) {
+        latestRecord->Append(data, n);
+        return;
+    }
     if (s.write(data, n) != n)
         throw ErpStreamError("Stream write error");
 }
@@ -111,7 +143,14 @@ void rpSkip(QIODevice& s, qint64 n)
 
 void rpWriteString(QIODevice& s, const QString& text)
 {
-    QByteArray b = rtl::toCp1251(text);
+    // Every text object of a page writes its font's name: the bytes of the last text serve again.
+    thread_local QString lastText;
+    thread_local QByteArray lastBytes;
+    if (text.size() != lastText.size() || text != lastText) {
+        lastBytes = rtl::toCp1251(text);
+        lastText = text;
+    }
+    QByteArray b = lastBytes;
     if (b.size() > 0xFFFF)
         b.truncate(0xFFFF);
     rpWriteWord(s, quint16(b.size()));

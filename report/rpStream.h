@@ -8,11 +8,48 @@
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 class ErpStreamError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// An append-only record in plain memory: an object is written field by field, and each write through a
+// device costs far more than the bytes it carries. The writers below append to it directly. It cannot
+// seek, so only records that hold no positions (text objects) are gathered in it.
+class TrpRecordSink : public QIODevice {
+    Q_OBJECT
+public:
+    TrpRecordSink();
+    ~TrpRecordSink() override;
+    bool isSequential() const override { return true; }
+    qint64 size() const override { return size_; }
+    void Restart() { size_ = 0; }
+    const char* Data() const { return bytes_.get(); }
+    void Append(const char* data, qint64 n)
+    {
+        if (size_ + n > capacity_)
+            grow(size_ + n);
+        std::memcpy(bytes_.get() + size_, data, size_t(n));
+        size_ += n;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 n) override
+    {
+        Append(data, n);
+        return n;
+    }
+
+private:
+    void grow(qint64 needed);
+    std::unique_ptr<char[]> bytes_;
+    qint64 capacity_ = 0;
+    qint64 size_ = 0;
 };
 
 void rpWriteByte(QIODevice& s, quint8 v);

@@ -69,10 +69,12 @@ int byteOf(CodePage cp, char16_t ch)
 QByteArray encode(CodePage cp, const QString& text, int* unmappable)
 {
     const Reverse& rev = reverse(cp);
-    QByteArray out;
-    out.reserve(text.size());
-    int lost = 0;
     const qsizetype n = text.size();
+    // At most one byte a character, written in place: every text the report engine stores passes here.
+    QByteArray out(n, Qt::Uninitialized);
+    char* dst = out.data();
+    qsizetype k = 0;
+    int lost = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t ch = text.at(i).unicode();
         // A surrogate pair is one character: one '?' for both halves.
@@ -80,12 +82,13 @@ QByteArray encode(CodePage cp, const QString& text, int* unmappable)
             ++i;
         const short b = (QChar::isSurrogate(ch)) ? -1 : rev.byte[ch];
         if (b < 0) {
-            out.append('?');
+            dst[k++] = '?';
             ++lost;
         } else {
-            out.append(static_cast<char>(b));
+            dst[k++] = static_cast<char>(b);
         }
     }
+    out.truncate(k);
     if (unmappable)
         *unmappable = lost;
     return out;

@@ -1,5 +1,6 @@
 #include "reportfixture.h"
 
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "report/rpBandView.h"
 #include "report/rpFunctionLibrary.h"
@@ -286,6 +287,42 @@ TEST_F(Views, WrappingBreaksAtBlanksAndOverflowAndHyphenatesRussianWords)
         }
     }
     EXPECT_TRUE(sawHyphen);
+}
+
+// Each line broken inside a word holds as much as fits: one more character would overflow it. And a text
+// laid out in one font and then in a larger one breaks by the larger font's widths.
+TEST_F(Views, WrappingFillsEachLineAsFarAsItFitsInTheMemosOwnFont)
+{
+    gfx::TBitmap bitmap(8, 8); // as the layout measures
+    gfx::TCanvas& measure = bitmap.Canvas();
+    for (const int size : {8, 16})
+        for (const int width : {40, 57, 90, 133}) {
+            TrpMemoView m;
+            m.SetBounds(0, 0, width, 400);
+            m.Flags = mfWordWrap;
+            m.Font.SetSize(size);
+            const QString text = QString::fromUtf8("ЖЖЖжжжWWWiiilllМММшшш0123456789") + QString(40, QLatin1Char('x'));
+            m.Memo1 = {text};
+            m.CalcGaps();
+            const QStringList lines = m.WrapMemo();
+            const int room = width - 2 * m.GapX;
+            m.RestoreCoord();
+            measure.Font().Assign(m.Font);
+            measure.Font().SetPixelsPerInch(96);
+            measure.Font().SetHeight(-qRound(size * 96.0 / 72.0));
+            QString joined;
+            for (const QString& l : lines) {
+                const TrpLayoutLine d = TrpMemoView::DecodeLayoutLine(l);
+                EXPECT_EQ(d.Width, measure.TextWidth(d.Text)) << size << " " << d.Text.toStdString();
+                if (!d.ParagraphEnd && d.Text.size() > 1) {
+                    EXPECT_LE(d.Width, room);
+                    const QChar next = text.at(joined.size() + d.Text.size());
+                    EXPECT_GT(measure.TextWidth(d.Text + next), room) << size << " " << width << " " << d.Text.toStdString();
+                }
+                joined += d.Text;
+            }
+            EXPECT_EQ(joined, text);
+        }
 }
 
 TEST_F(Views, SameLineBreaksAtEveryZoom)

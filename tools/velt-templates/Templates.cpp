@@ -33,6 +33,9 @@ struct Column {
     const char* text;
     int width;
     qint32 adjust;
+    // Free text (names, places) breaks into lines; numbers, dates and fixed words always fit their column
+    // and are never measured for it.
+    bool wraps = false;
 };
 
 // One template being made: its page and what the page already holds.
@@ -101,7 +104,10 @@ public:
         int x = 0;
         for (const Column& c : columns) {
             Text(x, headerY, c.width, headerHeight, QString::fromUtf8(c.caption), 7, true, adCenter | adMiddle, frAll);
-            Text(x, headerY + headerHeight + 12, c.width, dataHeight, QString::fromUtf8(c.text), 7, false, c.adjust, frAll);
+            TrpMemoView* cell =
+                Text(x, headerY + headerHeight + 12, c.width, dataHeight, QString::fromUtf8(c.text), 7, false, c.adjust, frAll);
+            if (!c.wraps)
+                cell->Flags &= ~mfWordWrap;
             x += c.width;
         }
     }
@@ -188,12 +194,12 @@ void journalDefault(TrpReport& r)
             {{"№", "[number_row]", 30, adRight},
              {"Дата и время", "[date]", 110, adLeft},
              {"Прибор", "[pribor]", 40, adCenter},
-             {"Ф.И.О. / состояние прибора", "[FIO][Text_State_pribor]", 170, adLeft},
+             {"Ф.И.О. / состояние прибора", "[FIO][Text_State_pribor]", 170, adLeft, true},
              {"Результат, мг/л", "[izm]", 60, adRight},
              {"Выдох", "[stat]", 55, adCenter},
              {"Номер выдоха", "[number_vidoh]", 50, adRight},
              {"Превышение", "[Previshenie]", 65, adCenter},
-             {"Оператор", "[oper]", 104, adLeft}});
+             {"Оператор", "[oper]", 104, adLeft, true}});
     m.PageFooter(400);
 }
 
@@ -205,18 +211,18 @@ void journalMP(TrpReport& r)
             {{"№", "[number_row]", 28, adRight},
              {"Дата и время", "[date]", 105, adLeft},
              {"Прибор", "[pribor]", 44, adCenter},
-             {"Ф.И.О. / событие", "[FIO]", 122, adLeft},
+             {"Ф.И.О. / событие", "[FIO]", 122, adLeft, true},
              {"Алкоголь, мг/л", "[izm]", 50, adRight},
              {"В воздухе, мг/л", "[izm_air]", 50, adRight},
              {"Выдох", "[stat]", 55, adCenter},
              {"Номер выдоха", "[number_vidoh]", 45, adRight},
              {"Превышение", "[Previshenie]", 64, adCenter},
-             {"Место", "[meas_place]", 72, adLeft},
-             {"Номер авто", "[obsl_nauto]", 60, adLeft},
-             {"Инспектор", "[insp_fio]", 103, adLeft},
-             {"Подразделение", "[insp_depr]", 78, adLeft},
-             {"Нагрудный знак", "[insp_numb]", 56, adLeft},
-             {"Оператор", "[oper]", 60, adLeft}});
+             {"Место", "[meas_place]", 72, adLeft, true},
+             {"Номер авто", "[obsl_nauto]", 60, adLeft, true},
+             {"Инспектор", "[insp_fio]", 103, adLeft, true},
+             {"Подразделение", "[insp_depr]", 78, adLeft, true},
+             {"Нагрудный знак", "[insp_numb]", 56, adLeft, true},
+             {"Оператор", "[oper]", 60, adLeft, true}});
     m.PageFooter(400);
 }
 
