@@ -183,6 +183,12 @@ bool TrpPageView::PageVisible(int index) const
 
 void TrpPageView::Connect(TrpReport* report)
 {
+    // Connected again with nothing prepared since: the report holds only the empty store it was given, and
+    // taking it would throw the pages shown away.
+    if (Report == report && Pages && report->ConnectedView == this && report->EMFPages->Count() == 0) {
+        EditEnabled = false;
+        return;
+    }
     if (Report && Report != report)
         ConnectBack();
     // Pages shown in another view come back from it first: they follow the latest view.

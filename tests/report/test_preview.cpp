@@ -90,6 +90,21 @@ TEST_F(PreviewTest, NavigationStaysWithinThePages)
     EXPECT_EQ(view()->VScrollBar->value(), view()->PageRect(1).Top - 10);
 }
 
+TEST_F(PreviewTest, ConnectingAgainKeepsThePagesUntilTheReportIsPreparedAgain)
+{
+    preview->Connect(f.report.get());
+    preview->Connect(f.report.get());
+    EXPECT_EQ(preview->AllPages(), pages);
+    EXPECT_EQ(f.report->EMFPages->Count(), 0);
+    // Pages prepared since take the place of those shown.
+    ASSERT_TRUE(f.report->PrepareReport());
+    preview->Connect(f.report.get());
+    EXPECT_EQ(preview->AllPages(), pages);
+    EXPECT_EQ(f.report->EMFPages->Count(), 0);
+    preview->Disconnect();
+    EXPECT_EQ(f.report->EMFPages->Count(), pages);
+}
+
 TEST_F(PreviewTest, ScrollingPicksTheCurrentPage)
 {
     preview->Connect(f.report.get());
