@@ -19,7 +19,7 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
     auto* photo = new QVBoxLayout;
     imSavePhoto = new QLabel(this);
     imSavePhoto->setAlignment(Qt::AlignCenter);
-    imSavePhoto->setFixedSize(240, 320);
+    imSavePhoto->setFixedSize(180, 240);
     photo->addWidget(imSavePhoto);
     bFixPhoto = new QPushButton(QStringLiteral("фиксация фотографии"), this);
     bFixPhoto->hide();
@@ -27,7 +27,6 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
     bNewPhoto->setEnabled(false);
     photo->addWidget(bFixPhoto);
     photo->addWidget(bNewPhoto);
-    photo->addStretch(1);
     outer->addLayout(photo);
 
     auto* column = new QVBoxLayout;
@@ -73,16 +72,34 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
     bottom->addWidget(lbOPER, 1);
     column->addLayout(bottom);
     auto* buttons = new QHBoxLayout;
+    bPrintAkt = new QPushButton(QStringLiteral("Печать."), this);
     bSave = new QPushButton(QStringLiteral("Сохранить."), this);
     bCancel = new QPushButton(QStringLiteral("Отмена."), this);
+    buttons->addWidget(bPrintAkt);
     buttons->addStretch(1);
     buttons->addWidget(bSave);
     buttons->addWidget(bCancel);
     column->addLayout(buttons);
+
+    // A measurement made up here goes the way of one an instrument sent.
+    GroupBox1 = new QGroupBox(QStringLiteral("Имитация измерения:"), this);
+    auto* simulation = new QVBoxLayout(GroupBox1);
+    simulation->setSpacing(2);
+    Edit1 = UpperCaseEdit(GroupBox1, 10);
+    Edit2 = UpperCaseEdit(GroupBox1, 10);
+    simulation->addWidget(new QLabel(QStringLiteral("Обследуемый(10 символов):"), GroupBox1));
+    simulation->addWidget(Edit1);
+    simulation->addWidget(new QLabel(QStringLiteral("Инспектор(10 символов):"), GroupBox1));
+    simulation->addWidget(Edit2);
+    Button1 = new QPushButton(QStringLiteral("Имитировать случайные значения."), GroupBox1);
+    simulation->addWidget(Button1);
+    photo->addWidget(GroupBox1);
+    photo->addStretch(1);
     column->addStretch(1);
 
-    NoDefaultButton({bFixPhoto, bNewPhoto});
-    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel);
+    NoDefaultButton({bFixPhoto, bNewPhoto, Button1});
+    connect(Button1, &QPushButton::clicked, this, [this] { if (OnSimulate) OnSimulate(); });
+    wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel, bPrintAkt);
     // Tests and the shell find the controls by their names.
     for (auto [widget, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
              {lb_lbOPER, "lb_lbOPER"}, {lbOPER, "lbOPER"}, {imSavePhoto, "imSavePhoto"}, {bFixPhoto, "bFixPhoto"},
@@ -90,7 +107,8 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
              {Label10, "Label10"}, {eOBSL_FAM, "eOBSL_FAM"}, {eOBSL_NAME, "eOBSL_NAME"}, {eOBSL_PAT, "eOBSL_PAT"},
              {gbDannie_s_Pribora, "gbDannie_s_Pribora"}, {Label31, "Label31"}, {lbDATA_IZM, "lbDATA_IZM"},
              {lbPRIBOR, "lbPRIBOR"}, {lbIZM, "lbIZM"}, {lbSTAT, "lbSTAT"}, {lbnumber_zapis, "lbnumber_zapis"},
-             {bWaitNewIzm, "bWaitNewIzm"}, {bSave, "bSave"}, {bCancel, "bCancel"}})
+             {bWaitNewIzm, "bWaitNewIzm"}, {bPrintAkt, "bPrintAkt"}, {bSave, "bSave"}, {bCancel, "bCancel"},
+             {GroupBox1, "GroupBox1"}, {Edit1, "Edit1"}, {Edit2, "Edit2"}, {Button1, "Button1"}})
         widget->setObjectName(QString::fromLatin1(name));
 
     resize(609, 461);
@@ -135,8 +153,18 @@ void TfmDefault_ActWindow::ShowAct(const TDataForm& act)
     }
     for (QWidget* w : std::initializer_list<QWidget*>{eOBSL_FAM, eOBSL_NAME, eOBSL_PAT, Label9, Label10})
         w->setVisible(!event);
-    for (QPushButton* b : {bWaitNewIzm, bSave})
+    for (QPushButton* b : {bWaitNewIzm, bPrintAkt, bSave})
         b->setEnabled(!event);
+}
+
+QString TfmDefault_ActWindow::SimulatedSurname() const
+{
+    return Edit1->text();
+}
+
+QString TfmDefault_ActWindow::SimulatedInspector() const
+{
+    return Edit2->text();
 }
 
 TDataForm TfmDefault_ActWindow::ActFromControls(const TDataForm& act) const

@@ -21,6 +21,12 @@ public:
     TDataForm ActFromControls(const TDataForm& act) const;
     // The event's description as the act shows it: a line break after every 43 characters.
     static QString EventLabel(int32_t code);
+    // The surnames typed into the simulation group: the person examined and the inspector.
+    QString SimulatedSurname() const;
+    QString SimulatedInspector() const;
+
+    // The simulation group's button.
+    std::function<void()> OnSimulate;
 
 private:
     QLabel* lb_lbOPER;
@@ -43,6 +49,11 @@ private:
     QLabel* lbSTAT;
     QLabel* lbnumber_zapis;
     QPushButton* bWaitNewIzm;
+    QPushButton* bPrintAkt;
     QPushButton* bSave;
     QPushButton* bCancel;
+    QGroupBox* GroupBox1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QPushButton* Button1;
 };

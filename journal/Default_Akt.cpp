@@ -1,4 +1,5 @@
 #include "journal/Default_Akt.h"
+#include "journal/Default_Report.h"
 
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
@@ -8,8 +9,12 @@
 #include "journal/JournalLock.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/DateTime.h"
 
 #include <algorithm>
+#include <ctime>
+#include <random>
 
 TfmDefault_Akt::TfmDefault_Akt()
     : TJournalControllerBase(DefaultFiling()), Window(std::make_unique<TfmDefault_ActWindow>())
@@ -17,6 +22,8 @@ TfmDefault_Akt::TfmDefault_Akt()
     Window->OnWaitNewIzm = [this] { bWaitNewIzmClick(); };
     Window->OnSave = [this] { bSaveClick(); };
     Window->OnCancel = [this] { bCancelClick(); };
+    Window->OnPrint = [this] { bPrintAktClick(); };
+    Window->OnSimulate = [this] { Button1Click(); };
     SetDefaultSettings();
     ViewTimer.setSingleShot(true);
     QObject::connect(&ViewTimer, &QTimer::timeout, &ViewTimer, [this] { FlushView(); });
@@ -90,8 +97,11 @@ void TfmDefault_Akt::ApplyJournalSettings(const TJournalSettings& settings)
 
 void TfmDefault_Akt::ShowJournalReport()
 {
-    // The journal's printout comes with the report forms.
-    Dbg().Print("ShowJournalReport: the journal report is not available in this build");
+    // The printout shows the view as it stands, the filings of its pause included.
+    FlushView();
+    TfmDefault_Report report;
+    if (report.ShowJournal(ADOQuery, DS, WorkDir, Oper))
+        report.exec();
 }
 
 void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
@@ -127,13 +137,8 @@ void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
 void TfmDefault_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx*,
                                     unsigned state)
 {
-    if (!TableLock.TryEnter())
-        return;
-    JournalLock held(TableLock, JournalLock::Adopt);
-    if (!ADOQuery || !ADOQuery->Active())
-        return;
-    PaintCellLook(sender->Canvas(), rect,
-                  DefaultCellLook(TDataSetRow(*ADOQuery), dataCol, (state & (gdSelected | gdFocused)) != 0));
+    paintCell(sender, rect, (state & (gdSelected | gdFocused)) != 0,
+              [dataCol](const TCellRow& row, bool selected) { return DefaultCellLook(row, dataCol, selected); });
 }
 
 void TfmDefault_Akt::InitAct(TDataForm& act)
@@ -155,19 +160,8 @@ void TfmDefault_Akt::ShowAct(const TDataForm& act)
 void TfmDefault_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo)
 {
     TDataForm a = Window->ActFromControls(Akt);
-    const TJournalRecord v = Filing.RecordOf(m);
-    a.ID = id;
+    Filing.FillAct(a, m, id);
     ActRow = rowNo;
-    a.PRIBOR = v.PRIBOR;
-    a.DATA_IZM = v.DATA_IZM;
-    if (!v.OBSL_FAM.isEmpty())
-        a.OBSL_FAM = v.OBSL_FAM;
-    a.IZM = v.IZM;
-    a.STAT = v.STAT;
-    if (!v.OPER.isEmpty())
-        a.OPER = v.OPER;
-    a.NUM_VIDOH = v.NUM_VIDOH;
-    a.PAGE_FOOT = v.PAGE_FOOT;
     ShowAct(a);
 }
 
@@ -234,6 +228,34 @@ void TfmDefault_Akt::bSaveClick()
             ADOQuery->SetRecNo(ActRow);
     }
     Window->done(1);
+}
+
+void TfmDefault_Akt::bPrintAktClick()
+{
+    const TDataForm a = Window->ActFromControls(Akt);
+    TfmDefault_Report report(Window.get());
+    if (report.ShowAct(WorkDir, ReportAktOf(a)))
+        report.exec();
+}
+
+void TfmDefault_Akt::Button1Click()
+{
+    static std::mt19937 random(unsigned(std::time(nullptr)));
+    auto below = [](int n) { return int(random() % unsigned(n)); };
+    TVELTMeasurement m = ZeroMeasurement();
+    m.SerialNumber = uint16_t(below(9999));
+    SetMeasurementText(m.Model, "VELT-A.A");
+    const rtl::TDateTime now = rtl::Now();
+    m.VerificationDate = now - below(50) - 330;
+    m.Probe.Timestamp = now;
+    m.Probe.AlcResult = (below(1500) * 0.0009999 * 100 + 0.4) / 100;
+    m.Probe.Exhale = uint8_t(below(2));
+    m.Probe.nMeasure = uint32_t(below(100));
+    const QByteArray surname = rtl::toCp1251(Window->SimulatedSurname());
+    const QByteArray inspector = rtl::toCp1251(Window->SimulatedInspector());
+    SetMeasurementText(m.Probe.SurvLastName, surname.constData(), size_t(surname.size()));
+    SetMeasurementText(m.Probe.InsLastName, inspector.constData(), size_t(inspector.size()));
+    NewMeasure(&m, 0);
 }
 
 void TfmDefault_Akt::bCancelClick()

@@ -40,7 +40,11 @@ public:
     void ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo);
     void bWaitNewIzmClick();
     void bSaveClick();
+    // The act as typed, in the report window; nothing is written.
+    void bPrintAktClick();
     void bCancelClick();
+    // A made-up measurement with the simulation group's surnames, filed as an instrument's would be.
+    void Button1Click();
 
     // A whole-view read after filings is waiting for its pause to end.
     bool IsViewPending() const { return ViewPending; }

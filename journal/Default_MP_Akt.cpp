@@ -123,15 +123,10 @@ void TfmDefault_MP_Akt::SaveColumnWidths(rtl::TIniFile& ini)
 void TfmDefault_MP_Akt::DrawColumnCell(TCustomDBGridEx* sender, const gfx::TRect& rect, int dataCol, TColumnEx*,
                                        unsigned state)
 {
-    if (!TableLock.TryEnter())
-        return;
-    JournalLock held(TableLock, JournalLock::Adopt);
-    if (!ADOQuery || !ADOQuery->Active())
-        return;
-    const TCellLook look =
-        Default_MP_CellLook(TDataSetRow(*ADOQuery), dataCol, (state & (gdSelected | gdFocused)) != 0,
-                            [this](int serial, const QString& date) { return View.Norma(serial, date); });
-    PaintCellLook(sender->Canvas(), rect, look);
+    paintCell(sender, rect, (state & (gdSelected | gdFocused)) != 0, [&](const TCellRow& row, bool selected) {
+        return Default_MP_CellLook(row, dataCol, selected,
+                                   [this](int serial, const QString& date) { return View.Norma(serial, date); });
+    });
 }
 
 void TfmDefault_MP_Akt::QueryAfterOpenInstall()

@@ -76,28 +76,9 @@ void TfmDefault_MP_Akt::ShowAct(const TDataForm_MP& act)
 void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, int rowNo)
 {
     TDataForm_MP a = Window->ActFromControls(Akt);
-    const TJournalRecord v = Filing.RecordOf(m);
-    a.ID = id;
+    Filing.FillAct(a, m, id);
     a.RowNumber = rowNo;
-    a.PRIBOR = v.PRIBOR;
-    a.DATA_IZM = v.DATA_IZM;
-    a.IZM = TJournalFiling::RoundIzm(v.IZM);
-    a.IZM_AIR = TJournalFiling::RoundIzm(v.IZM_AIR);
-    a.STAT = v.STAT;
-    a.NUM_VIDOH = v.NUM_VIDOH;
-    a.MEAS_PLACE = v.MEAS_PLACE;
-    a.OBSL_FAM = v.OBSL_FAM;
-    a.OBSL_NAME = v.OBSL_NAME;
-    a.OBSL_PAT = v.OBSL_PAT;
-    a.OBSL_NAUTO = v.OBSL_NAUTO;
-    a.INSP_FAM = v.INSP_FAM;
-    a.INSP_NAME = v.INSP_NAME;
-    a.INSP_PAT = v.INSP_PAT;
-    a.INSP_DEPR = v.INSP_DEPR;
-    a.INSP_NUMB = v.INSP_NUMB;
-    a.OPER = Filing.OperatorText();
     a.flag = m.Probe.Flag ? QLatin1Char('1') : QLatin1Char('0');
-    a.SATURDATA = v.SATURDATA;
     ShowAct(a);
 }
 
@@ -257,20 +238,9 @@ void TfmDefault_MP_Akt::bSaveClick()
 void TfmDefault_MP_Akt::bPrintAktClick()
 {
     const TDataForm_MP a = Window->ActFromControls(Akt);
-    TDataReportAkt r;
-    r.ID = a.ID;
-    r.PRIBOR = a.PRIBOR;
-    r.DATA_IZM = a.DATA_IZM;
-    r.OBSL_FAM = a.OBSL_FAM;
-    r.OBSL_NAME = a.OBSL_NAME;
-    r.OBSL_PAT = a.OBSL_PAT;
-    r.IZM = a.IZM;
-    r.STAT = a.STAT;
-    r.OPER = a.OPER;
-    r.NUM_VIDOH = a.NUM_VIDOH;
     TfmDefault_MP_Report report(Window.get());
     report.Photo = Photo.get();
-    if (report.ShowAct(WorkDir, r))
+    if (report.ShowAct(WorkDir, ReportAktOf(a)))
         report.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Debug.h"
 #include "grid/DBGridEx.h"
+#include "journal/CellLook.h"
 #include "journal/Default_MP_Filter.h"
 #include "journal/JournalErrors.h"
 #include "journal/JournalLock.h"
@@ -251,4 +252,15 @@ void TJournalControllerBase::flush(const char* after)
     } catch (const std::exception& e) {
         Dbg().Print("%s - журнал не сброшен на диск: %s", after, e.what());
     }
+}
+
+void TJournalControllerBase::paintCell(TCustomDBGridEx* sender, const gfx::TRect& rect, bool selected,
+                                       const std::function<TCellLook(const TCellRow& row, bool selected)>& look)
+{
+    if (!TableLock.TryEnter())
+        return;
+    JournalLock held(TableLock, JournalLock::Adopt);
+    if (!ADOQuery || !ADOQuery->Active())
+        return;
+    PaintCellLook(sender->Canvas(), rect, look(TDataSetRow(*ADOQuery), selected));
 }

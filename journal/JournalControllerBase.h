@@ -9,6 +9,9 @@
 
 #include <functional>
 
+class TCellRow;
+struct TCellLook;
+
 class TJournalControllerBase : public TJournalController {
 public:
     explicit TJournalControllerBase(const TFilingSchema& schema);
@@ -52,6 +55,10 @@ protected:
     // The act window's caption and buttons of the waiting state.
     virtual void showWaiting(bool waiting) = 0;
     void relayoutGrid();
+    // Paints a cell of the grid in the look the variant gives its row; while a statement holds the table the
+    // grid's own drawing stays.
+    void paintCell(TCustomDBGridEx* sender, const gfx::TRect& rect, bool selected,
+                   const std::function<TCellLook(const TCellRow& row, bool selected)>& look);
     // The controls after the view changed: the view-name caption and a repaint.
     void viewShown(const QString& caption);
     // A measurement that could not be filed: logged whole, and told once per burst.

@@ -176,6 +176,7 @@ const TFilingSchema& DefaultFiling()
         s.WindowAfterInsert = false;
         s.ThrottlePositioning = false;
         s.LogSearches = true;
+        s.ActKeepsTypedTexts = true;
         return s;
     }();
     return schema;
@@ -245,6 +246,27 @@ TJournalRecord TJournalFiling::RecordOf(const TVELTMeasurement& m) const
     r.PAGE_FOOT = m.Probe.Flag || m.Probe.RecordType == 2 ? QLatin1Char('1') : QLatin1Char('0');
     r.NORMA = 0;
     return r;
+}
+
+void TJournalFiling::FillAct(TJournalRecord& act, const TVELTMeasurement& m, int id) const
+{
+    const TJournalRecord v = RecordOf(m);
+    act.ID = id;
+    act.PRIBOR = v.PRIBOR;
+    act.DATA_IZM = v.DATA_IZM;
+    act.IZM = RoundIzm(v.IZM);
+    act.IZM_AIR = RoundIzm(v.IZM_AIR);
+    act.STAT = v.STAT;
+    act.NUM_VIDOH = v.NUM_VIDOH;
+    act.SATURDATA = v.SATURDATA;
+    act.PAGE_FOOT = v.PAGE_FOOT;
+    auto take = [&](QString& typed, const QString& measured) {
+        if (!Schema.ActKeepsTypedTexts || !measured.isEmpty())
+            typed = measured;
+    };
+    for (const char* column : Schema.TextsOnInsert)
+        take(*act.Text(column), *v.Text(column));
+    take(act.OPER, v.OPER);
 }
 
 void TJournalFiling::FindRecord(const QString& date, int serial, bool withNumber, int32_t number, QChar stat,

@@ -60,6 +60,9 @@ struct TFilingSchema {
     bool LogSearches = false;
     // Measurement texts taken into a new record; others stay empty.
     std::vector<const char*> TextsOnInsert;
+    // An act that takes a measurement keeps what was typed where the measurement's text (of TextsOnInsert,
+    // or OPER) is empty; otherwise the measurement's texts replace the act's, empty ones too.
+    bool ActKeepsTypedTexts = false;
 };
 
 // The schema of "default_mp".
@@ -93,6 +96,9 @@ public:
 
     // The record a measurement makes (no ID, NORMA 0, no DATA_REC).
     TJournalRecord RecordOf(const TVELTMeasurement& m) const;
+    // The act that waited for a measurement, after the measurement was filed as `id`: the instrument's data
+    // and the texts of the measurement as the journal holds them.
+    void FillAct(TJournalRecord& act, const TVELTMeasurement& m, int id) const;
     // The whole measurement as one log text: the columns it makes and the record's bytes in hex.
     QString Describe(const TVELTMeasurement& m) const;
     // ID of the record filed or found; rowNo gets the view's current row number.

@@ -323,3 +323,33 @@ TEST(Default, AMeasurementThatCannotBeFiledIsToldOncePerBurstInBothVariants)
     unfiledIsToldOncePerBurst<DefaultJournal>();
     unfiledIsToldOncePerBurst<Journal>();
 }
+
+// The act window's simulation group: a made-up measurement with the typed surnames is filed as an
+// instrument's would be, and the waiting act takes it.
+TEST(Default, TheSimulationGroupFilesAMadeUpMeasurementWithTheTypedSurnames)
+{
+    DefaultJournal j;
+    jtest::WhenModal([&] {
+        EXPECT_EQ(j.Act<QGroupBox>("GroupBox1")->title(), QString::fromUtf8("Имитация измерения:"));
+        QTest::keyClicks(j.Act<QLineEdit>("Edit1"), "sidorovskiy");
+        QTest::keyClicks(j.Act<QLineEdit>("Edit2"), "petrov");
+        j.Act<QPushButton>("Button1")->click();
+        EXPECT_FALSE(j.ctrl->IsWaiting());
+        EXPECT_EQ(j.ctrl->Act().ID, 1);
+        EXPECT_EQ(j.Act<QLineEdit>("eOBSL_FAM")->text(), "SIDOROVSKI") << "ten characters at most";
+        EXPECT_EQ(j.Act<QLabel>("lbOPER")->text(), "PETROV");
+        j.Act<QPushButton>("bCancel")->click();
+    });
+    j.ctrl->NewAct();
+    ASSERT_EQ(j.Rows(), 1);
+    EXPECT_EQ(j.Value(1, "OBSL_FAM").toString(), "SIDOROVSKI");
+    EXPECT_EQ(j.Value(1, "OPER").toString(), "PETROV");
+    const double izm = j.Value(1, "IZM").toDouble();
+    EXPECT_GE(izm, 0.004);
+    EXPECT_LE(izm, 1.504);
+    EXPECT_TRUE(j.Value(1, "STAT").toString() == "0" || j.Value(1, "STAT").toString() == "1");
+    EXPECT_LT(j.Value(1, "NUM_VIDOH").toInt(), 100);
+    EXPECT_LT(j.Value(1, "PRIBOR").toInt(), 9999);
+    EXPECT_EQ(j.Value(1, "DATA_IZM").toString().left(10), QDate::currentDate().toString("yyyy.MM.dd"));
+    EXPECT_EQ(j.Value(1, "PAGE_FOOT").toString(), "0");
+}

@@ -221,3 +221,39 @@ TEST(Filing, ADeliveryWithAFirstNameIsNeverAnUnchangedMatch)
     EXPECT_EQ(j.Value(1, "OBSL_FAM").toString(), QString::fromUtf8("ЯКОВЛЕВ"));
     EXPECT_TRUE(j.Value(1, "OBSL_NAME").isNull());
 }
+
+// The act that waited takes the measurement as filed: in "default" a text the measurement leaves empty
+// keeps what was typed, in "default_mp" the measurement's texts (and the operator logged in) replace the act's.
+TEST(Filing, AnActTakesTheMeasurementAsEachVariantFilesIt)
+{
+    auto m = Measurement(2019, 5, 6, 7, 8, 9, 77, 0.12345, 2, 41);
+    jtest::SetText(m.Probe.SurvName, "ИВАН");
+    struct Case {
+        const TFilingSchema& schema;
+        const char* fam;
+        const char* name;
+        const char* oper;
+        QChar stat;
+    } cases[] = {
+        {DefaultFiling(), "ТИПОВ", "ТИП", "ИНСПЕКТОР", u'1'},
+        {DefaultMpFiling(), "", "ИВАН", "ADMIN", u'2'},
+    };
+    for (const Case& c : cases) {
+        TJournalFiling filing(c.schema);
+        filing.SetOperator(QStringLiteral("ADMIN"));
+        TJournalRecord act;
+        act.OBSL_FAM = QString::fromUtf8("ТИПОВ");
+        act.OBSL_NAME = QString::fromUtf8("ТИП");
+        act.OPER = QString::fromUtf8("ИНСПЕКТОР");
+        filing.FillAct(act, m, 12);
+        EXPECT_EQ(act.ID, 12);
+        EXPECT_EQ(act.PRIBOR, 77);
+        EXPECT_EQ(act.DATA_IZM, "2019.05.06 07:08:09");
+        EXPECT_DOUBLE_EQ(act.IZM, 0.123);
+        EXPECT_EQ(act.NUM_VIDOH, 41);
+        EXPECT_EQ(act.STAT, c.stat);
+        EXPECT_EQ(act.OBSL_FAM, QString::fromUtf8(c.fam));
+        EXPECT_EQ(act.OBSL_NAME, QString::fromUtf8(c.name));
+        EXPECT_EQ(act.OPER, QString::fromUtf8(c.oper));
+    }
+}

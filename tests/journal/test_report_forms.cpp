@@ -432,11 +432,14 @@ void whenShown(std::function<void(W&)> action)
     QTimer::singleShot(0, *poll);
 }
 
-TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
+// The journal's print command and the act's print button of either variant open its report window; what
+// is typed into the act goes into the printout and nothing into the table.
+template <class J, class Report, class ActWindow>
+void printCommandsOpenTheReportWindow(const QStringList& templates, const QStringList& actPictures)
 {
-    jtest::Journal j;
+    J j;
     QDir().mkpath(j.dir.file("REPORTS"));
-    for (const QString& name : {"Report_MP.rpf", "AktDefault_MP.rpf"})
+    for (const QString& name : templates)
         ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, j.dir.file("REPORTS/" + name)));
     rpPdfOutputFile = j.dir.file("out.pdf");
     TReportPrintDialog::Runner = [](TReportPrintDialog&) { return true; };
@@ -446,7 +449,7 @@ TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWi
     }
 
     int shown = 0;
-    whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+    whenShown<Report>([&](Report& w) {
         ++shown;
         EXPECT_EQ(w.ReportKind(), 1);
         EXPECT_GE(w.PreviewPages(), 1);
@@ -459,28 +462,37 @@ TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWi
     EXPECT_TRUE(journal.contains("01.01.2017 09:02:00")) << journal.toStdString();
     EXPECT_TRUE(journal.contains("Оператор: ADMIN")) << journal.toStdString();
 
-    // The act: what is typed goes into the printout, nothing into the table.
     QFile::remove(rpPdfOutputFile);
     j.query->SetRecNo(1);
-    whenShown<TfmDefault_MP_ActWindow>([&](TfmDefault_MP_ActWindow&) {
-        j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
-        whenShown<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+    whenShown<ActWindow>([&](ActWindow&) {
+        j.template Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
+        whenShown<Report>([&](Report& w) {
             ++shown;
             EXPECT_EQ(w.ReportKind(), 2);
             w.bPrint->click();
             w.bCancel->click();
             j.ctrl->bCancelClick();
         });
-        j.Act<QPushButton>("bPrintAkt")->click();
+        j.template Act<QPushButton>("bPrintAkt")->click();
     });
     j.ctrl->OpenAct();
     EXPECT_EQ(shown, 2);
     const QString act = pdfText(rpPdfOutputFile);
     EXPECT_TRUE(act.contains("Фамилия: ПЕЧАТНОВ")) << act.toStdString();
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
-    EXPECT_TRUE(j.Value(j.ctrl->Act().ID ? j.ctrl->Act().ID : 1, "OBSL_FAM").toString().isEmpty());
+    EXPECT_TRUE(act.contains("0.100 мг/л")) << act.toStdString();
+    EXPECT_EQ(pdfImages(rpPdfOutputFile), actPictures);
+    EXPECT_TRUE(j.Value(1, "OBSL_FAM").toString().isEmpty());
     TReportPrintDialog::Runner = nullptr;
     rpPdfOutputFile.clear();
+}
+
+TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
+{
+    printCommandsOpenTheReportWindow<jtest::Journal, TfmDefault_MP_Report, TfmDefault_MP_ActWindow>(
+        {"Report_MP.rpf", "AktDefault_MP.rpf"}, {"240x320"});
+    // "default": its act report holds no picture.
+    printCommandsOpenTheReportWindow<jtest::DefaultJournal, TfmDefault_Report, TfmDefault_ActWindow>(
+        {"Report.rpf", "AktDefault.rpf"}, {});
 }
 
 } // namespace
