@@ -2,7 +2,8 @@
 // through the controller as the manager delivers them ("default_mp": duplicate search, insert, identifier-window
 // view after each, the full view at the end of the burst; "default": duplicate search, insert, the whole view
 // after each), timed with its end-of-burst refresh, and a repeated download of the same burst (every record
-// found, none filed).
+// found, none filed). Filing (the controller's calls) and the main loop between them (the grid painting the
+// view, and the view reads a pause deferred) are counted apart; one repaint of the whole grid is timed alone.
 #include "Devices/Measurement.h"
 #include "fixture.h"
 #include "db/DBInfoPribors.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -148,6 +150,10 @@ struct Program {
         return burst;
     }
 
+    using Clock = std::chrono::steady_clock;
+    Clock::duration filing{}; // in the controller's calls
+    Clock::duration loop{};   // in the main loop between them: painting, deferred view reads
+
     void File(const std::vector<TVELTMeasurement>& burst)
     {
         burstCounter = 0;
@@ -155,19 +161,36 @@ struct Program {
         // Each record comes in its own call from the main loop, which runs between them.
         for (const TVELTMeasurement& m : burst) {
             ++burstCounter;
+            const auto t0 = Clock::now();
             journal->NewMeasure(&m, 0);
+            const auto t1 = Clock::now();
             QCoreApplication::processEvents();
+            filing += t1 - t0;
+            loop += Clock::now() - t1;
         }
         // "default" has read its whole view once the last record is filed and the pause is over.
-        if (auto* d = dynamic_cast<TfmDefault_Akt*>(journal.get()))
+        if (auto* d = dynamic_cast<TfmDefault_Akt*>(journal.get())) {
+            const auto t0 = Clock::now();
             while (d->IsViewPending())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            loop += Clock::now() - t0;
+        }
     }
 
     void EndBurst()
     {
+        const auto t0 = Clock::now();
         journal->QueryAfterOpenInstall();
         journal->NewMeasure(nullptr, 1);
+        filing += Clock::now() - t0;
+    }
+
+    void ResetClocks() { filing = loop = {}; }
+    void Report(benchmark::State& state) const
+    {
+        const double n = double(state.iterations());
+        state.counters["filing_ms"] = std::chrono::duration<double, std::milli>(filing).count() / n;
+        state.counters["loop_ms"] = std::chrono::duration<double, std::milli>(loop).count() / n;
     }
 };
 
@@ -184,6 +207,7 @@ Program& program(bool mp)
 void BM_FileBurstOf1000(benchmark::State& state)
 {
     Program& p = program(state.range(0) != 0);
+    p.ResetClocks();
     for (auto _ : state) {
         state.PauseTiming();
         const auto burst = p.Burst();
@@ -192,6 +216,7 @@ void BM_FileBurstOf1000(benchmark::State& state)
         p.EndBurst(); // the end-of-burst refresh is part of the wait
     }
     state.counters["records"] = double(p.view->RecordCount());
+    p.Report(state);
 }
 BENCHMARK(BM_FileBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -201,10 +226,12 @@ void BM_RedownloadedBurstOf1000(benchmark::State& state)
     const auto burst = p.Burst();
     p.File(burst);
     p.EndBurst();
+    p.ResetClocks();
     for (auto _ : state) {
         p.File(burst);
         p.EndBurst();
     }
+    p.Report(state);
 }
 BENCHMARK(BM_RedownloadedBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -218,6 +245,16 @@ void BM_WholeViewRefresh(benchmark::State& state)
     state.counters["records"] = double(p.view->RecordCount());
 }
 BENCHMARK(BM_WholeViewRefresh)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// One paint of the whole grid over the journal's view, as the main loop paints it after a filing.
+void BM_GridRepaint(benchmark::State& state)
+{
+    Program& p = program(state.range(0) != 0);
+    p.view->Last();
+    for (auto _ : state)
+        p.grid->repaint();
+}
+BENCHMARK(BM_GridRepaint)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The view after one insert: the identifier window of the newest records.
 void BM_IdentifierWindowView(benchmark::State& state)

@@ -3,7 +3,10 @@
 // land in Base.DBF, read back by dbfread.
 #include "JournalFixture.h"
 
+#include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
+#include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/MeasurementsFacade.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/controls/Synchronize.h"
@@ -139,4 +142,72 @@ TEST(EndToEnd, PrintedResultsLandInTheDefaultJournalOnceEach)
                                   "2025.01.01 00:02:00 4321 0.300 1 0 -\n"
                                   "2025.01.01 00:03:00 4321 1.234 1 0 -");
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+// velt-sim plays an interlock whose memory holds twelve exhalations, the fourth marked as an event (sensor
+// connected). The operator downloads it into a running "default" journal twice: each record lands once, in
+// Base.DBF and in the grid, the event as an event row, and the second download files nothing new.
+TEST(EndToEnd, ADownloadedMemoryLandsInTheDefaultJournalOnceAndAgainFilesNothing)
+{
+    ctl::TScriptedMessageBoxPort boxes;
+    jtest::DefaultJournal j;
+    j.window->show();
+    j.ctrl->ShowAll();
+    MpFacade facade(*j.ctrl);
+    const int number = 252;
+    testutil::writeFile(j.dir.file("VELT.ini"), rtl::toCp1251(QString::fromUtf8("[Device_000]\nTypeDev=VELT-B АЛКОЗАМОК\n"
+                                                                                 "COM=COM%1\n").arg(number)));
+    Simulator sim(number, {"--rq", "--model", "4", "--life", "12", "--start", "2024-03-01 10:00:00", "--mark",
+                           "3=80000003"});
+    ASSERT_TRUE(sim.Ready());
+    auto manager = std::make_unique<TManager>(true, j.dir.path(), j.info.get());
+    manager->CreateControlMeasure(&facade);
+    manager->Resume();
+    auto* d = manager->Source(0) ? dynamic_cast<TVelt_B*>(manager->Source(0)->GetDevice()) : nullptr;
+    ASSERT_NE(d, nullptr);
+    d->Pauses = {0, 0, 1, 0, 0}; // set before any download starts; the program keeps its own
+    const auto wait = [](const std::function<bool()>& done) {
+        return ctl::WaitServing(done, std::chrono::milliseconds(20000));
+    };
+    // The hand-over ends once every record is delivered; the end of the burst (a second later) is waited for
+    // only when asked, since it is what puts the table onto the disk for dbfread.
+    auto download = [&](bool toBurstEnd) {
+        ASSERT_TRUE(wait([&] { return d->bGetEEPROM && d->bGetEEPROM->isEnabled(); })) << d->LogText().toStdString();
+        const int bursts = facade.bursts;
+        d->GetEEPROM();
+        TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+        ASSERT_TRUE(wait([&] { return w && w->isVisible() && w->bActions->isEnabled(); }));
+        w->bActions->click(); // "Загрузить": the memory is read
+        ASSERT_TRUE(wait([&] { return w->bActions->text() == QString::fromUtf8("Передать") && w->bActions->isEnabled(); }))
+            << d->LogText().toStdString();
+        w->bActions->click(); // "Передать": handed over to the journal
+        ASSERT_TRUE(wait([&] {
+            QCoreApplication::processEvents();
+            return d->LogText().endsWith(QString::fromUtf8("Запрос данных завершён.")) &&
+                   (!toBurstEnd || (facade.bursts > bursts && !facade.inBurst)) && !j.ctrl->IsViewPending();
+        })) << d->LogText().toStdString();
+    };
+    download(false);
+    if (HasFatalFailure())
+        return;
+    EXPECT_EQ(j.Rows(), 12);
+    download(true);
+    if (HasFatalFailure())
+        return;
+    manager.reset();
+    EXPECT_EQ(j.Rows(), 12) << "the same memory again files nothing new";
+    EXPECT_EQ(j.grid->DataLink()->RecordCount(), 12);
+
+    const QString rows = jtest::runPython(
+        QStringLiteral("import sys, dbfread\n"
+                       "rows = list(dbfread.DBF(sys.argv[1], encoding='cp1251'))\n"
+                       "print(len(rows), len(set(r['DATA_IZM'] for r in rows)))\n"
+                       "for r in rows:\n"
+                       "    if r['PAGE_FOOT'] == '1':\n"
+                       "        print(r['DATA_IZM'])\n"),
+        j.base());
+    // The event row is marked; a downloaded record carries no exhalation number, its event code included.
+    EXPECT_EQ(rows.toStdString(), "12 12\n2024.03.01 10:03:00") << rows.toStdString();
+    for (const auto& asked : boxes.AskedSoFar())
+        ADD_FAILURE() << "asked: " << asked.text.toStdString();
 }
