@@ -181,6 +181,7 @@ void TDBGridInplaceEdit::DropDown()
         x = std::max(screen.left(), screen.right() + 1 - w);
     list.SetSizeChangedByUser(false);
     list.setGeometry(x, y, w, h);
+    list.SizeGrip()->setVisible(c->DropDownSizing());
     list.show();
     list.SetSizeChangedByUser(false);
     listVisible_ = true;

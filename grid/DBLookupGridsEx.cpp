@@ -6,7 +6,6 @@
 #include "platform/data/Field.h"
 #include "platform/graphics/Canvas.h"
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QResizeEvent>
 #include <QStyle>
 
@@ -14,19 +13,9 @@ namespace {
 constexpr int kSearchPauseMs = 2000;
 constexpr int kMaxSearch = 32;
 constexpr int kMaxRows = 100;
-
-qint64 steadyMs()
-{
-    static QElapsedTimer t = [] {
-        QElapsedTimer e;
-        e.start();
-        return e;
-    }();
-    return t.elapsed();
-}
 } // namespace
 
-std::function<qint64()> TDBLookupGridEx::Clock = steadyMs;
+std::function<qint64()> TDBLookupGridEx::Clock = SteadyClockMs;
 qint64 TDBLookupGridEx::lastSearchKey_ = 0;
 
 TDBLookupGridEx::TDBLookupGridEx(QWidget* parent) : TCustomDBGridEx(parent)

@@ -1,4 +1,5 @@
 #include "grid/PopupListbox.h"
+#include "grid/ToolCtrlsEx.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -9,15 +10,9 @@
 namespace {
 constexpr int SearchPauseMs = 2000;
 constexpr int SearchMaxLength = 32;
-
-qint64 steadyMs()
-{
-    static QElapsedTimer t = [] { QElapsedTimer e; e.start(); return e; }();
-    return t.elapsed();
-}
 } // namespace
 
-std::function<qint64()> TPopupListbox::Clock = steadyMs;
+std::function<qint64()> TPopupListbox::Clock = SteadyClockMs;
 
 TPopupListbox::TPopupListbox(QWidget* owner) : QListWidget(owner)
 {
@@ -30,6 +25,8 @@ TPopupListbox::TPopupListbox(QWidget* owner) : QListWidget(owner)
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     itemHeight_ = std::max(QFontMetrics(font()).height(), 11);
+    grip_ = new TSizeGripEx(this);
+    grip_->hide();
     hide();
 }
 
@@ -101,4 +98,5 @@ void TPopupListbox::resizeEvent(QResizeEvent* e)
     if (isVisible())
         sizeChangedByUser_ = true;
     QListWidget::resizeEvent(e);
+    grip_->UpdatePosition();
 }

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <functional>
 
+class TSizeGripEx;
+
 class TPopupListbox : public QListWidget {
     Q_OBJECT
 public:
@@ -15,6 +17,8 @@ public:
     bool SizeChangedByUser() const { return sizeChangedByUser_; }
     void SetSizeChangedByUser(bool v) { sizeChangedByUser_ = v; }
     int ItemHeight() const { return itemHeight_; }
+    // The grip in the lower right corner; shown while the column lets the user size its list.
+    TSizeGripEx* SizeGrip() const { return grip_; }
     // The frame's part of the list's height.
     int FrameHeight() const { return 2 * frameWidth(); }
     // Index of the first item that equals text, ignoring case, or that begins with it when partial.
@@ -37,4 +41,5 @@ private:
     qint64 lastKey_ = 0;
     int itemHeight_ = 0;
     bool sizeChangedByUser_ = false;
+    TSizeGripEx* grip_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/data/DatabaseError.h"
 #include "platform/data/Field.h"
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,16 @@ namespace {
 constexpr int FirstRepeatMs = 400;
 constexpr int RepeatMs = 100;
 } // namespace
+
+qint64 SteadyClockMs()
+{
+    static QElapsedTimer t = [] {
+        QElapsedTimer e;
+        e.start();
+        return e;
+    }();
+    return t.elapsed();
+}
 
 int GetDefaultFlatButtonWidth()
 {

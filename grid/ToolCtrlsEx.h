@@ -20,6 +20,9 @@ class TField;
 
 enum TEditButtonStyleEx { ebsDropDownEx, ebsEllipsisEx, ebsGlyphEx, ebsUpDownEx, ebsPlusEx, ebsMinusEx };
 
+// Milliseconds of a steady clock: the default of the lists' replaceable clocks.
+qint64 SteadyClockMs();
+
 // Two thirds of the screen font's height, made odd, and no wider than a vertical scroll bar.
 int GetDefaultFlatButtonWidth();
 

@@ -180,6 +180,39 @@ TEST(InplaceEditor, ListSearchRestartsAfterTwoSecondsAndResizingIsKept)
     EXPECT_EQ(g.col("PRIBOR")->DropDownWidth(), list->width());
 }
 
+// The grip in the open list's corner, shown while the column lets the user size its list: dragging it
+// sizes the list, and accepting keeps the rows and width for the column.
+TEST(InplaceEditor, TheGripSizesTheOpenList)
+{
+    Editing g;
+    TDBGridInplaceEdit* e = g.edit("PRIBOR");
+    ASSERT_TRUE(e);
+    e->DropDown();
+    TPopupListbox* list = e->PickList();
+    EXPECT_FALSE(list->SizeGrip()->isVisible());
+    e->CloseUp(false);
+    g.col("PRIBOR")->SetDropDownSizing(true);
+    e->DropDown();
+    TSizeGripEx* grip = list->SizeGrip();
+    ASSERT_TRUE(grip->isVisible());
+    EXPECT_EQ(grip->geometry().bottomRight(), list->contentsRect().bottomRight());
+    const int rowH = list->sizeHintForRow(0), width = list->width();
+    auto drag = [&](QEvent::Type t, QPoint global) {
+        QMouseEvent m(t, QPointF(grip->mapFromGlobal(global)), QPointF(global), Qt::LeftButton,
+                      t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+        QApplication::sendEvent(grip, &m);
+    };
+    const QPoint start = grip->mapToGlobal(QPoint(grip->width() - 2, grip->height() - 2));
+    drag(QEvent::MouseButtonPress, start);
+    drag(QEvent::MouseMove, start + QPoint(30, 2 * rowH));
+    drag(QEvent::MouseButtonRelease, start + QPoint(30, 2 * rowH));
+    EXPECT_EQ(list->width(), width + 30);
+    EXPECT_EQ(grip->geometry().bottomRight(), list->contentsRect().bottomRight()) << "the grip follows its corner";
+    e->CloseUp(true);
+    EXPECT_EQ(g.col("PRIBOR")->DropDownRows(), 5u) << "three picks and two more rows";
+    EXPECT_EQ(g.col("PRIBOR")->DropDownWidth(), width + 30);
+}
+
 TEST(InplaceEditor, ListOpensAboveTheEditorWhenTheScreenEndsBelowIt)
 {
     Editing g;
