@@ -136,7 +136,13 @@ TEST(Network, TheSearchFindsTheInstrumentsAndThePanelListsThem)
     NetRig rig(221, U(kFastSearch));
     rig.Panel()->Now = [] { return rtl::EncodeDate(2024, 12, 25); }; // 20 days before 3's verification is due
     rig.Load();
-    ASSERT_TRUE(rig.State("опрос приборов", 20000)) << rig.Panel()->lbState->text().toStdString();
+    // During the search the detail tells the number being tried.
+    bool numberShown = false;
+    ASSERT_TRUE(Pump([&] {
+        numberShown |= rig.Panel()->lbDetail->text().startsWith(U("сетевой № "));
+        return rig.Panel()->lbState->text() == U("опрос приборов");
+    }, 20000)) << rig.Panel()->lbState->text().toStdString();
+    EXPECT_TRUE(numberShown);
     EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 5, 7}));
     ASSERT_TRUE(Pump([&] { return rig.Cell(0, 1) == QStringLiteral("VELT-A(N)") && rig.Cell(1, 2) == "1005"; }));
     EXPECT_EQ(rig.Cell(0, 0), "3");
@@ -194,7 +200,7 @@ TEST(Network, TheSearchFindsTheInstrumentsAndThePanelListsThem)
 TEST(Network, PollingFilesEachResultOnceAndALostInstrumentIsRestored)
 {
     Sim sim(222, {"--net", "--at", "3,5", "--result", "3=400/1/020324/1130", "--result", "3=150", "--result", "5=90",
-                  "--fault", "wrong-net@3*1", "--fault", "bad-date@5*1"},
+                  "--fault", "wrong-net@3*1", "--fault", "bad-date@5*1", "--fault", "noise@5*3"},
             false);
     NetRig rig(222, U(kFastPoll) + U("netnums=3;5\r\n"));
     rig.Load();
@@ -324,4 +330,19 @@ TEST(Network, TheNetNumberDialogAddsAndTheListDeletes)
     ASSERT_EQ(rig.boxes.Count(), 1);
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, U("Для получения фискальных данных из приборов серии VELT-A. \nНа панели "
                                                 "прибора нажмите ПЕЧАТЬ и затем РЕЖИМ"));
+}
+
+TEST(Network, APortThatIsNotThereIsWaitedForAndTakenWhenItComes)
+{
+    NetRig rig(226, U(kFastPoll) + U("netnums=4\r\n"));
+    rig.Load();
+    ASSERT_TRUE(Pump([&] { return rig.Panel()->lbDetail->text() == U("COM порт недоступен"); }, 10000));
+    EXPECT_EQ(rig.Panel()->lbState->text(), U("отключен"));
+    EXPECT_TRUE(rig.Panel()->StartBtn->isEnabled());
+    // The adapter is plugged in: the line is opened and polled without the operator.
+    Sim sim(226, {"--net", "--at", "4", "--result", "4=77"}, false);
+    ASSERT_TRUE(rig.State("опрос приборов", 10000));
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 1; }, 10000));
+    EXPECT_EQ(rig.Records()[0].NetNumber, 4);
+    rig.driver.reset();
 }
