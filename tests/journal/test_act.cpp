@@ -307,7 +307,7 @@ TEST(Act, ARecordWhosePhotoCannotBeReadOpensWithoutItAndSaysSo)
     Journal j;
     const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    const QByteArray damaged("\xFF\xD8 not a picture", 18);
+    const QByteArray damaged("\xFF\xD8 not a picture");
     {
         TADOQuery q(j.conn.get());
         q.SetSQL(QStringLiteral("SELECT * FROM Base WHERE ID = 1"));
