@@ -129,13 +129,41 @@ void rpGetDataSetAndField(const QString& complexName, TDataSet*& dataSet, TField
         field = dataSet->FindField(fieldName);
 }
 
-void rpGetComponents(const TrpOwner* owner, QStringList& list, const TrpDataset* skip)
+namespace {
+
+template <typename Take>
+void listComponents(const QList<const TrpOwner*>& owners, const TrpOwner* owner, QStringList& list, Take take)
 {
     list.clear();
-    for (TrpOwner* o : TrpOwner::Globals())
+    for (const TrpOwner* o : owners)
         for (const TrpComponent& c : o->Components())
-            if (c.RpDataSet && c.RpDataSet != skip)
+            if (take(c))
                 list.append(o == owner ? c.Name : o->Name() + QLatin1Char('.') + c.Name);
+}
+
+} // namespace
+
+void rpGetComponents(const TrpOwner* owner, QStringList& list, const TrpDataset* skip)
+{
+    const QList<TrpOwner*> globals = TrpOwner::Globals();
+    listComponents(QList<const TrpOwner*>(globals.begin(), globals.end()), owner, list,
+                   [skip](const TrpComponent& c) { return c.RpDataSet && c.RpDataSet != skip; });
+}
+
+QList<const TrpOwner*> rpDesignOwners(const TrpOwner* owner)
+{
+    QList<const TrpOwner*> owners;
+    if (owner)
+        owners.append(owner);
+    for (const TrpOwner* o : TrpOwner::Globals())
+        if (o != owner)
+            owners.append(o);
+    return owners;
+}
+
+void rpGetDataSets(const TrpOwner* owner, QStringList& list)
+{
+    listComponents(rpDesignOwners(owner), owner, list, [](const TrpComponent& c) { return c.DataSet != nullptr; });
 }
 
 TrpDataset* rpBandDataSource(const QString& name, bool& owned)

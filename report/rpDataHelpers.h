@@ -27,6 +27,11 @@ void rpGetDataSetAndField(const QString& complexName, TDataSet*& dataSet, TField
 // Every report data set of the global owners (forms, then data modules) except skip: "Form.Name" when it
 // lives outside owner, the bare name inside it.
 void rpGetComponents(const TrpOwner* owner, QStringList& list, const TrpDataset* skip = nullptr);
+// Every database data set the designer can reach, named the same way: those of owner (the report's own
+// form, global or not) first, then those of the global owners.
+void rpGetDataSets(const TrpOwner* owner, QStringList& list);
+// The owners rpGetDataSets searches, in its order.
+QList<const TrpOwner*> rpDesignOwners(const TrpOwner* owner);
 
 // The data source of a band by its name: "5" is a new user data set of five records (owned is set:
 // the caller frees it); any other name is a report data set of the owner of CurReport. The result
