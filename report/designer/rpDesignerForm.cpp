@@ -3,10 +3,12 @@
 #include "platform/controls/MessageBox.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/designer/rpDock.h"
+#include "report/designer/rpTemplForm.h"
 #include "report/rpBandView.h"
 #include "report/rpCtrls.h"
 #include "report/rpPage.h"
 #include "report/rpPages.h"
+#include "report/rpPrepare.h"
 #include "report/rpReport.h"
 #include "report/rpStrings.h"
 #include "report/rpSubReportView.h"
@@ -24,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -147,6 +150,12 @@ TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < rpAddIns().size(); ++i)
         RegisterObject(rpAddIns()[i].ButtonBmp, rpAddIns()[i].ButtonHint, gtAddIn + i);
     if (FirstInstance) {
+        // The built-in tool; the table outlives this window, so it reaches it only while it exists.
+        const QPointer<TrpDesignerForm> self(this);
+        rpRegisterTool({rpLoadStr(55305), glyph(QStringLiteral("DB")), [self] {
+                            if (self)
+                                self->InsFieldsClick();
+                        }});
         for (const TrpToolsInfo& tool : rpTools())
             RegisterTool(tool.Caption, tool.ButtonBmp, tool.OnClick);
     } else {
@@ -218,15 +227,15 @@ void TrpDesignerForm::buildMenus()
         return a;
     };
     FileMenu = MainMenu1->addMenu(QStringLiteral("&File"));
-    N23 = action(FileMenu, "N23", "&New", [] {});
-    N23->setEnabled(false);
-    N19 = action(FileMenu, "N19", "&Open...", [] {});
-    N19->setEnabled(false);
-    N20 = action(FileMenu, "N20", "&Save", [this] { SaveReport(); }, QKeySequence::Save);
-    N39 = action(FileMenu, "N39", "Pre&view", [this] {
-        if (Report())
-            Report()->ShowReport();
-    });
+    N23 = action(FileMenu, "N23", "&New...", [this] { NewFromTemplate(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
+    N19 = action(FileMenu, "N19", "&Open...", [this] { Open(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    N20 = action(FileMenu, "N20", "&Save", [this] { Save(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    N17 = action(FileMenu, "N17", "Save &as...", [this] { SaveAs(); });
+    FileMenu->addSeparator();
+    N39 = action(FileMenu, "N39", "Pre&view", [this] { Preview(); }, QKeySequence(Qt::CTRL | Qt::Key_P));
+    FileMenu->addSeparator();
+    N8 = action(FileMenu, "N8", "&Report options...", [this] { DocOptions(); });
+    N25 = action(FileMenu, "N25", "&Page options...", [this] { PageOptions(); });
     FileMenu->addSeparator();
     N10 = action(FileMenu, "N10", "E&xit", [this] { ExitBClick(); });
     EditMenu = MainMenu1->addMenu(QStringLiteral("&Edit"));
@@ -245,6 +254,23 @@ void TrpDesignerForm::buildMenus()
     EditMenu->addSeparator();
     N32 = action(EditMenu, "N32", "Bring to &front", [this] { ZB1Click(); });
     N33 = action(EditMenu, "N33", "Send to &back", [this] { ZB2Click(); });
+    EditMenu->addSeparator();
+    N37 = EditMenu->addMenu(QStringLiteral("&Toolbars"));
+    N37->setObjectName(QStringLiteral("N37"));
+    const char* bars[] = {"&Rectangle", "&Standard", "&Text", "&Objects", "Object &inspector", "&Alignment palette", "Too&ls"};
+    QAction** items[] = {&Pan1, &Pan2, &Pan3, &Pan4, &Pan5, &Pan6, &Pan7};
+    // The Tag is the place in the tool bar array: Pan5 (the inspector) and Pan6 (the palette) cross over.
+    const int tags[] = {0, 1, 2, 3, 5, 4, 6};
+    for (int i = 0; i < 7; ++i) {
+        QAction* a = N37->addAction(QString::fromLatin1(bars[i]));
+        a->setObjectName(QStringLiteral("Pan%1").arg(i + 1));
+        a->setCheckable(true);
+        a->setProperty("Tag", tags[i]);
+        connect(a, &QAction::triggered, this, [this, a] { ToolbarItemClick(a); });
+        *items[i] = a;
+    }
+    connect(N37, &QMenu::aboutToShow, this, [this] { ToolbarsPopup(); });
+    N14 = action(EditMenu, "N14", "&Options...", [this] { DesignerOptions(); });
     MastMenu = MainMenu1->addMenu(QStringLiteral("&Tools"));
     MastMenu->setObjectName(QStringLiteral("MastMenu"));
     MastMenu->setEnabled(false);
@@ -310,16 +336,16 @@ void TrpDesignerForm::buildToolBars()
     ExitB = button(b, "ExitB", "Close designer", "");
     ExitB->SetCaption(QStringLiteral("Close"));
     ExitB->resize(50, 22);
-    FileBtn1->setEnabled(false);
-    FileBtn2->setEnabled(false);
     HelpBtn->setEnabled(false);
     for (TrpSpeedButton* t : {static_cast<TrpSpeedButton*>(GB1), static_cast<TrpSpeedButton*>(GB2)}) {
         t->SetAllowAllUp(true);
     }
     GB1->SetGroupIndex(2);
     GB2->SetGroupIndex(3);
-    FileBtn3->OnClick = [this] { SaveReport(); };
-    FileBtn4->OnClick = [this] { N39->trigger(); };
+    FileBtn1->OnClick = [this] { New(); };
+    FileBtn2->OnClick = [this] { Open(); };
+    FileBtn3->OnClick = [this] { Save(); };
+    FileBtn4->OnClick = [this] { Preview(); };
     CutB->OnClick = [this] { CutBClick(); };
     CopyB->OnClick = [this] { CopyBClick(); };
     PstB->OnClick = [this] { PstBClick(); };
@@ -603,8 +629,11 @@ void TrpDesignerForm::FormShow()
     if (FirstShow)
         SetMenuBitmaps();
     FirstShow = false;
-    FileBtn4->setEnabled(FirstInstance);
-    N39->setEnabled(FirstInstance);
+    const bool composite = dynamic_cast<TrpCompositeReport*>(report) != nullptr;
+    FileBtn1->setEnabled(FirstInstance);
+    N23->setEnabled(FirstInstance);
+    FileBtn4->setEnabled(FirstInstance && !composite);
+    N39->setEnabled(FirstInstance && !composite);
     OB3->setEnabled(FirstInstance);
     OB5->setEnabled(FirstInstance);
     ClearUndoBuffer();
@@ -612,6 +641,8 @@ void TrpDesignerForm::FormShow()
     Modified = false;
     FileModified = false;
     DisableDrawing = false;
+    // A report built or printed before leaves the engine in its printing state.
+    DocMode = dmDesigning;
     GetFontList();
     SetCurDocName(report->FileName);
     SetCurPage(0);
@@ -628,10 +659,7 @@ void TrpDesignerForm::FormShow()
     GB2->SetDown(GridAlign);
     SetGrayedButtons(GrayButtons);
     ShowPosition();
-    for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5})
-        RestoreToolbarPosition(bar);
-    if (FirstInstance)
-        RestoreToolbarPosition(Panel6);
+    RestoreState();
     LayoutDocks();
     FormResize();
 }
@@ -640,26 +668,9 @@ void TrpDesignerForm::FormHide()
 {
     ClearUndoBuffer();
     ClearRedoBuffer();
-    for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5})
-        SaveToolbarPosition(bar);
-    if (FirstInstance)
-        SaveToolbarPosition(Panel6);
+    SaveState();
     if (Report())
         Report()->FileName = CurDocName;
-}
-
-bool TrpDesignerForm::SaveReport()
-{
-    if (!Report() || CurDocName.isEmpty())
-        return false;
-    try {
-        Report()->SaveToFile(CurDocName);
-    } catch (const std::exception& e) {
-        ctl::MessageBox(QString::fromUtf8(e.what()), QStringLiteral("Error"), ctl::MB_OK | ctl::MB_ICONERROR);
-        return false;
-    }
-    FileModified = false;
-    return true;
 }
 
 // ---- pages --------------------------------------------------------------------------------------------
@@ -713,12 +724,6 @@ void TrpDesignerForm::SetPageTitles()
             if (Tab1->tabText(i) != titles[i])
                 Tab1->setTabText(i, titles[i]);
     }
-}
-
-bool TrpDesignerForm::PageOptions()
-{
-    // The page settings dialog is not built: the page keeps its settings.
-    return true;
 }
 
 void TrpDesignerForm::AddPage()
@@ -1024,4 +1029,5 @@ void rpDesignerShutdown()
     rpFreeFloatingToolBars();
     rpClearPasteList();
     LastStyle.FontName.clear();
+    rpTemplateDir.clear();
 }

@@ -163,11 +163,36 @@ public:
     // Asks for a band type; false when cancelled.
     bool ChooseBandType(int& bandType);
     void ShowPopup(const QPoint& globalPos);
-    // The page options of the current page (the page settings dialog is not part of this designer yet).
-    bool PageOptions();
     void PositionParts(QString& position, QString& size, QString& scale) const;
-    // Saves the report to its file (CurDocName); false when there is none or it cannot be written.
-    bool SaveReport();
+
+    // File commands. The ones that save set DialogAccepted when the report was written; New and Open read
+    // it after the save question.
+    void New();
+    void NewFromTemplate();
+    void Open();
+    void Save();
+    void SaveAs();
+    void Preview();
+    // Asks whether to save a modified report before it is replaced; false when the user stopped.
+    bool AskToSave();
+    bool IsUntitled() const;
+    bool DialogAccepted = false;
+
+    // Options, page options and the settings kept between sessions.
+    void SaveState();
+    void RestoreState();
+    void DocOptions();
+    void DesignerOptions();
+    // The page options of the current page; false when cancelled.
+    bool PageOptions();
+    void ToolbarsPopup();
+    void ToolbarItemClick(QAction* item);
+    // The tool bars and the inspector in the order of the Toolbars submenu's Tags.
+    QList<QWidget*> ToolbarArray() const;
+    QWidget* InspectorWindow() const;
+
+    // Insert DB fields: text views (and bands) for fields of a data set of the program.
+    void InsFieldsClick();
     // Lays the docks, the tabs, the scroll box and the status bar out in the window.
     void LayoutDocks();
     void RepaintPositionBox();
@@ -202,6 +227,9 @@ public:
     QWidget* PBox1;
     QMenuBar* MainMenu1;
     QMenu *FileMenu, *EditMenu, *MastMenu, *HelpMenu, *Popup1, *Popup2;
+    QMenu* N37; // Toolbars
+    QAction *Pan1, *Pan2, *Pan3, *Pan4, *Pan5, *Pan6, *Pan7;
+    QAction *N17, *N8, *N14, *N25;
     QAction *N10, *N11, *N34, *N12, *N13, *N19, *N20, *N23, *N27, *N28, *N29, *N30, *N32, *N33, *N35, *N36, *N39, *N46,
         *N48, *N1, *N2, *N3, *N5, *N6, *N16, *N41, *N43, *N44;
 

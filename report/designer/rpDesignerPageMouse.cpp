@@ -23,19 +23,6 @@ bool isSizeCursor(TrpDesignCursor c)
     return c == dcSizeNWSE || c == dcSizeNESW || c == dcSizeNS || c == dcSizeWE;
 }
 
-// "Master data" gives "MasterData".
-QString bandBaseName(int bandType)
-{
-    QString name = rpBandName(bandType);
-    const int space = name.indexOf(QLatin1Char(' '));
-    if (space >= 0) {
-        name.remove(space, 1);
-        if (space < name.size())
-            name[space] = name[space].toUpper();
-    }
-    return name;
-}
-
 } // namespace
 
 void TrpDesignerPage::startRectangle(int x, int y)
@@ -418,7 +405,7 @@ void TrpDesignerPage::insertObject()
         if (FDesigner->ChooseBandType(bandType)) {
             auto* band = new TrpBandView;
             band->SetBandType(bandType);
-            band->BaseName = bandBaseName(bandType);
+            band->BaseName = rpBandBaseName(bandType);
             v = band;
         }
     } else if (tag == gtSubReport) {
@@ -600,4 +587,17 @@ void TrpDesignerPage::DClick()
         skip_ = true;
         FDesigner->ShowEditor();
     }
+}
+
+// "Master data" gives "MasterData".
+QString rpBandBaseName(int bandType)
+{
+    QString name = rpBandName(bandType);
+    const int space = name.indexOf(QLatin1Char(' '));
+    if (space >= 0) {
+        name.remove(space, 1);
+        if (space < name.size())
+            name[space] = name[space].toUpper();
+    }
+    return name;
 }

@@ -45,3 +45,6 @@ extern TrpLastStyle LastStyle;
 // Copies of the views last copied or cut (owned); it outlives the report, so views can be pasted into another.
 extern QList<TrpView*> PasteList;
 void rpClearPasteList();
+
+// The base of the names of new bands of a type: its name without blanks ("MasterData").
+QString rpBandBaseName(int bandType);

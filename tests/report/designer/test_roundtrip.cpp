@@ -52,10 +52,10 @@ TEST(DesignerRoundTrip, SavedTemplateBuildsLikeTheReportMadeInCode)
     {
         ReportFixture f;
         auto form = std::make_unique<TrpDesignerForm>();
-        form->EditAfterInsert = false;
         f.report->FileName = file;
         CurReport = f.report.get();
         form->FormShow();
+        form->EditAfterInsert = false;
         form->GridAlign = false;
         TrpDesignerPage* s = form->PageSurface;
         int bandType = btPageHeader;
@@ -78,7 +78,9 @@ TEST(DesignerRoundTrip, SavedTemplateBuildsLikeTheReportMadeInCode)
         data->Flags = 0;
         memo(120, 100, 300, 20, "[Q.TXT]");
         memo(40, 100, 60, 20, "[N]");
-        EXPECT_TRUE(form->SaveReport());
+        form->Save();
+        EXPECT_TRUE(form->DialogAccepted);
+        EXPECT_FALSE(form->FileModified);
         form->FormHide();
         TrpDesignerForm::BandTypeChooser = nullptr;
     }

@@ -1,0 +1,57 @@
+#include "report/designer/rpDesignerDialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+
+std::function<int(QDialog&)> rpDialogRunner;
+std::function<bool(TrpFileDialog&)> TrpFileDialog::Runner;
+
+int rpExecDialog(QDialog& dialog)
+{
+    if (rpDialogRunner)
+        return rpDialogRunner(dialog);
+    return dialog.exec();
+}
+
+QStringList TrpFileDialog::Descriptions() const
+{
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        descriptions.append(parts[i]);
+    return descriptions;
+}
+
+bool TrpFileDialog::Execute(QWidget* parent)
+{
+    if (Runner)
+        return Runner(*this);
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The descriptions carry their patterns in brackets, which is what the dialog filters by.
+    const QStringList filters = Descriptions();
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    FileName = dialog.selectedFiles().first();
+    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (FilterIndex < 1)
+        FilterIndex = 1;
+    return true;
+}
+
+QString rpChangeFileExt(const QString& fileName, const QString& ext)
+{
+    const QFileInfo info(fileName);
+    const QString name = info.fileName();
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString folder = fileName.left(fileName.size() - name.size());
+    return folder + base + ext;
+}
