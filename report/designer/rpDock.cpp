@@ -30,24 +30,24 @@ void raisedFrame(QPainter& p, const QRect& r, const QPalette& pal)
     p.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
 }
 
-QString boolText(bool b)
+} // namespace
+
+QString rpRegBoolText(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-int readInt(const sys::TRegIniFile& reg, const QString& section, const QString& name, int def)
+int rpRegReadInt(const sys::TRegIniFile& reg, const QString& section, const QString& name, int def)
 {
     bool ok = false;
     const int v = reg.ReadString(section, name, QString()).toInt(&ok);
     return ok ? v : def;
 }
 
-bool readBool(const sys::TRegIniFile& reg, const QString& section, const QString& name, bool def)
+bool rpRegReadBool(const sys::TRegIniFile& reg, const QString& section, const QString& name, bool def)
 {
-    return readInt(reg, section, name, def ? 1 : 0) != 0;
+    return rpRegReadInt(reg, section, name, def ? 1 : 0) != 0;
 }
-
-} // namespace
 
 // ---- dock ---------------------------------------------------------------------------------------------
 
@@ -595,8 +595,8 @@ void SaveToolbarPosition(TrpToolBar* bar)
     sys::TRegIniFile reg(rpDockRegRoot);
     const QString section = QStringLiteral("ToolBar\\") + bar->objectName();
     const bool floating = bar->IsFloat && bar->GetFloatWindow();
-    reg.WriteString(section, QStringLiteral("isFloat"), boolText(floating));
-    reg.WriteString(section, QStringLiteral("isVisible"), boolText(bar->IsVisible()));
+    reg.WriteString(section, QStringLiteral("isFloat"), rpRegBoolText(floating));
+    reg.WriteString(section, QStringLiteral("isVisible"), rpRegBoolText(bar->IsVisible()));
     const QPoint at = floating ? bar->GetFloatWindow()->pos() : bar->pos();
     reg.WriteString(section, QStringLiteral("XPosition"), QString::number(at.x()));
     reg.WriteString(section, QStringLiteral("YPosition"), QString::number(at.y()));
@@ -613,12 +613,12 @@ void RestoreToolbarPosition(TrpToolBar* bar)
     const bool wasVisible = bar->IsVisible();
     Q_UNUSED(wasVisible);
     bar->hide();
-    const int x = readInt(reg, section, QStringLiteral("XPosition"), bar->x());
-    const int y = readInt(reg, section, QStringLiteral("YPosition"), bar->y());
-    const int w = readInt(reg, section, QStringLiteral("Width"), bar->width());
-    const int h = readInt(reg, section, QStringLiteral("Height"), bar->height());
+    const int x = rpRegReadInt(reg, section, QStringLiteral("XPosition"), bar->x());
+    const int y = rpRegReadInt(reg, section, QStringLiteral("YPosition"), bar->y());
+    const int w = rpRegReadInt(reg, section, QStringLiteral("Width"), bar->width());
+    const int h = rpRegReadInt(reg, section, QStringLiteral("Height"), bar->height());
     bar->resize(w, h);
-    if (readBool(reg, section, QStringLiteral("isFloat"), false)) {
+    if (rpRegReadBool(reg, section, QStringLiteral("isFloat"), false)) {
         bar->FloatTo(x, y);
     } else {
         bar->move(x, y);
@@ -634,14 +634,14 @@ void RestoreToolbarPosition(TrpToolBar* bar)
             bar->DockTo(dock, x, y);
     }
     bar->AdjustBounds();
-    bar->SetVisible(readBool(reg, section, QStringLiteral("isVisible"), true));
+    bar->SetVisible(rpRegReadBool(reg, section, QStringLiteral("isVisible"), true));
 }
 
 void SaveFormPosition(QWidget* form)
 {
     sys::TRegIniFile reg(rpDockRegRoot);
     const QString section = QStringLiteral("Form\\") + form->objectName();
-    reg.WriteString(section, QStringLiteral("isVisible"), boolText(form->isVisible()));
+    reg.WriteString(section, QStringLiteral("isVisible"), rpRegBoolText(form->isVisible()));
     reg.WriteString(section, QStringLiteral("XPosition"), QString::number(form->x()));
     reg.WriteString(section, QStringLiteral("YPosition"), QString::number(form->y()));
     reg.WriteString(section, QStringLiteral("Width"), QString::number(form->width()));
@@ -653,11 +653,11 @@ void RestoreFormPosition(QWidget* form)
     const sys::TRegIniFile reg(rpDockRegRoot);
     const QString section = QStringLiteral("Form\\") + form->objectName();
     form->hide();
-    form->setGeometry(readInt(reg, section, QStringLiteral("XPosition"), form->x()),
-                      readInt(reg, section, QStringLiteral("YPosition"), form->y()),
-                      readInt(reg, section, QStringLiteral("Width"), form->width()),
-                      readInt(reg, section, QStringLiteral("Height"), form->height()));
-    if (readBool(reg, section, QStringLiteral("isVisible"), true))
+    form->setGeometry(rpRegReadInt(reg, section, QStringLiteral("XPosition"), form->x()),
+                      rpRegReadInt(reg, section, QStringLiteral("YPosition"), form->y()),
+                      rpRegReadInt(reg, section, QStringLiteral("Width"), form->width()),
+                      rpRegReadInt(reg, section, QStringLiteral("Height"), form->height()));
+    if (rpRegReadBool(reg, section, QStringLiteral("isVisible"), true))
         form->show();
 }
 

@@ -130,6 +130,15 @@ private:
     QRubberBand* band_ = nullptr;
 };
 
+namespace sys {
+class TRegIniFile;
+}
+// Registry values as the designer keeps them: numbers as text, Booleans as "1" or "0"; a value that is
+// missing or unreadable gives def.
+QString rpRegBoolText(bool b);
+int rpRegReadInt(const sys::TRegIniFile& reg, const QString& section, const QString& name, int def);
+bool rpRegReadBool(const sys::TRegIniFile& reg, const QString& section, const QString& name, bool def);
+
 void SaveToolbarPosition(TrpToolBar* bar);
 void RestoreToolbarPosition(TrpToolBar* bar);
 void SaveFormPosition(QWidget* form);

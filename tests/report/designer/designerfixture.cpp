@@ -17,7 +17,6 @@ DesignerTest::DesignerTest()
     page = report->Pages->Add();
     CurReport = report.get();
     form = std::make_unique<TrpDesignerForm>();
-    form->EditAfterInsert = false;
     surface = form->PageSurface;
     Show();
 }
@@ -40,6 +39,7 @@ void DesignerTest::Show()
     page = form->Page;
     form->GridAlign = false;
     form->GridShow = false;
+    form->EditAfterInsert = false;
 }
 
 TrpMemoView* DesignerTest::Memo(int x, int y, int w, int h, const QString& text)
