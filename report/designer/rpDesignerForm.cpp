@@ -644,7 +644,7 @@ void TrpDesignerForm::FormShow()
     // A report built or printed before leaves the engine in its printing state.
     DocMode = dmDesigning;
     GetFontList();
-    SetCurDocName(report->FileName);
+    SetCurDocName(report->FileName.isEmpty() ? rpLoadStr(55209) : report->FileName);
     SetCurPage(0);
     Unselect();
     PageSurface->Init();

@@ -1,5 +1,6 @@
 #include "report/designer/rpTemplForm.h"
 
+#include "platform/controls/MessageBox.h"
 #include "report/designer/rpDesignerDialogs.h"
 #include "report/rpReport.h"
 #include "report/rpStrings.h"
@@ -201,8 +202,11 @@ void TrpTemplNewForm::Button1Click()
     if (!open.Execute(this))
         return;
     QImage image;
-    if (!image.load(open.FileName))
+    if (!image.load(open.FileName)) {
+        ctl::MessageBox(QStringLiteral("Cannot read the picture \"") + open.FileName + QStringLiteral("\"."),
+                        rpLoadStr(55206), ctl::MB_OK | ctl::MB_ICONERROR);
         return;
+    }
     Picture = gfx::TBitmap(image);
     showPicture(Image1, Picture);
 }

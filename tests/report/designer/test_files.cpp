@@ -55,6 +55,7 @@ protected:
 
 TEST_F(FileTest, NewWithoutChangesAsksNothingAndLeavesOneEmptyPortraitA4Page)
 {
+    EXPECT_EQ(form->CurDocName, Untitled()) << "a report never saved";
     Memo(10, 10, 50, 20, "old");
     report->Pages->Add()->ChangePaper(9, 0, 0, 1);
     form->SetCurPage(1);
@@ -270,6 +271,12 @@ TEST_F(FileTest, ATemplateGoesToTheTemplatesFolderAndMakesNewReports)
         script.Then([&](QDialog& d) {
             EXPECT_EQ(d.windowTitle(), QStringLiteral("New report template"));
             QTest::keyClicks(Child<QPlainTextEdit>(d, "Memo1"), "Daily journal");
+            // A file that is no picture is refused with an error.
+            testutil::writeFile(dir.filePath("notes.bmp"), "not a picture");
+            script.File(dir.filePath("notes.bmp"));
+            ClickOn(Child<QPushButton>(d, "Button1"));
+            EXPECT_EQ(boxes.Count(), 1);
+            EXPECT_TRUE(Child<QLabel>(d, "Image1")->pixmap().isNull());
             script.File(bmp);
             ClickOn(Child<QPushButton>(d, "Button1"));
             EXPECT_FALSE(Child<QLabel>(d, "Image1")->pixmap().isNull());
@@ -277,6 +284,7 @@ TEST_F(FileTest, ATemplateGoesToTheTemplatesFolderAndMakesNewReports)
         });
         form->SaveAs();
         EXPECT_EQ(script.FileAsked[1].Descriptions(), QStringList{"Bitmap file (*.bmp)"});
+        EXPECT_EQ(boxes.Count(), 1);
     }
     EXPECT_TRUE(form->DialogAccepted);
     EXPECT_TRUE(QFile::exists(rpTemplateDir + "/Journal.rpt"));
