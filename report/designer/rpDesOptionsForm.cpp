@@ -1,5 +1,6 @@
 #include "report/designer/rpDesOptionsForm.h"
 
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/rpStrings.h"
 
 #include <QButtonGroup>
@@ -69,18 +70,8 @@ TrpDesOptionsForm::TrpDesOptionsForm(QWidget* parent) : QDialog(parent)
     grid->addWidget(GroupBox3, 1, 1);
     grid->addWidget(GroupBox5, 2, 0, 1, 2);
 
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }

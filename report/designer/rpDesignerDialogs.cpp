@@ -1,8 +1,12 @@
 #include "report/designer/rpDesignerDialogs.h"
 
+#include "report/rpStrings.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
 
 std::function<int(QDialog&)> rpDialogRunner;
 std::function<bool(TrpFileDialog&)> TrpFileDialog::Runner;
@@ -12,6 +16,23 @@ int rpExecDialog(QDialog& dialog)
     if (rpDialogRunner)
         return rpDialogRunner(dialog);
     return dialog.exec();
+}
+
+QHBoxLayout* rpOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName,
+                           const char* cancelName)
+{
+    ok = new QPushButton(rpLoadStr(55000), dialog);
+    ok->setObjectName(QString::fromLatin1(okName));
+    ok->setDefault(true);
+    cancel = new QPushButton(rpLoadStr(55001), dialog);
+    cancel->setObjectName(QString::fromLatin1(cancelName));
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
 }
 
 QStringList TrpFileDialog::Descriptions() const

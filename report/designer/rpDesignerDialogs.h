@@ -5,11 +5,18 @@
 #include <functional>
 
 class QDialog;
+class QHBoxLayout;
+class QPushButton;
 class QWidget;
 
 // The dialog's modal result (QDialog::Accepted or Rejected).
 int rpExecDialog(QDialog& dialog);
 extern std::function<int(QDialog&)> rpDialogRunner;
+
+// The OK (default) and Cancel buttons of a dialog under the given names, at the right of a row; they accept
+// and reject it.
+QHBoxLayout* rpOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName = "Button1",
+                           const char* cancelName = "Button2");
 
 // An open or save dialog. Filter is "Description (*.ext)|*.ext" pairs joined by "|"; FilterIndex counts
 // from 1, in and out.

@@ -1,6 +1,7 @@
 #include "report/designer/rpDocOptForm.h"
 
 #include "report/rpPrinter.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/rpStrings.h"
 
 #include <QCheckBox>
@@ -29,22 +30,12 @@ TrpDocOptForm::TrpDocOptForm(QWidget* parent) : QDialog(parent)
     auto* other = new QVBoxLayout(GroupBox2);
     other->addWidget(CB1);
     other->addWidget(CB2);
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addWidget(GroupBox2);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TrpDocOptForm::showEvent(QShowEvent* event)

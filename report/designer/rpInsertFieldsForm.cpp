@@ -59,11 +59,6 @@ TrpInsertFieldsForm::TrpInsertFieldsForm(const TrpOwner* owner, QWidget* parent)
     auto* include = new QVBoxLayout(GroupBox2);
     include->addWidget(HeaderCB);
     include->addWidget(BandCB);
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
 
     auto* right = new QVBoxLayout;
     right->addWidget(Label1);
@@ -71,18 +66,12 @@ TrpInsertFieldsForm::TrpInsertFieldsForm(const TrpOwner* owner, QWidget* parent)
     right->addWidget(GroupBox1);
     right->addWidget(GroupBox2);
     right->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    right->addLayout(buttons);
+    right->addLayout(rpOkCancelRow(this, Button1, Button2));
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(FieldsL, 1);
     layout->addLayout(right);
     resize(420, 300);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(DatasetCB, &QComboBox::currentIndexChanged, this, [this] { DatasetCBChange(); });
 }
 

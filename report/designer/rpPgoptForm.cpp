@@ -3,6 +3,7 @@
 #include "platform/controls/MessageBox.h"
 #include "report/rpPage.h"
 #include "report/rpPrinter.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/rpStrings.h"
 
 #include <QAbstractItemView>
@@ -164,21 +165,11 @@ TrpPgoptForm::TrpPgoptForm(QWidget* parent) : QDialog(parent)
     optionsLayout->addWidget(GroupBox5);
     optionsLayout->addStretch(1);
 
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(RB1, &QRadioButton::toggled, this, [this] { RB1Click(); });
     connect(ComB1, &QComboBox::currentIndexChanged, this, [this] { ComB1Click(); });
     connect(CB5, &QCheckBox::toggled, this, [this] { CB5Click(); });

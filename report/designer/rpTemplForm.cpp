@@ -32,15 +32,6 @@ void showPicture(QLabel* label, const gfx::TBitmap& picture)
         label->setPixmap(QPixmap::fromImage(picture.Image()));
 }
 
-QHBoxLayout* okCancelRow(QPushButton* ok, QPushButton* cancel)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
 } // namespace
 
 // ---- choosing a template ------------------------------------------------------------------------------
@@ -64,21 +55,14 @@ TrpTemplForm::TrpTemplForm(TrpReport* report, QWidget* parent) : QDialog(parent)
     auto* group = new QHBoxLayout(GroupBox1);
     group->addWidget(Image1, 0, Qt::AlignTop);
     group->addWidget(Memo1, 1);
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
     auto* top = new QHBoxLayout;
     top->addWidget(LB1);
     top->addWidget(GroupBox1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addLayout(okCancelRow(Button1, Button2));
+    layout->addLayout(rpOkCancelRow(this, Button1, Button2));
     resize(460, 260);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(LB1, &QListWidget::itemSelectionChanged, this, [this] { LB1Click(); });
     connect(LB1, &QListWidget::itemDoubleClicked, this, [this] { LB1DblClick(); });
 }
@@ -166,10 +150,6 @@ TrpTemplNewForm::TrpTemplNewForm(QWidget* parent) : QDialog(parent)
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Label1->setBuddy(Memo1);
-    Button2 = new QPushButton(rpLoadStr(55000), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button3 = new QPushButton(rpLoadStr(55001), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
     auto* comment = new QVBoxLayout;
     comment->addWidget(Label1);
     comment->addWidget(Memo1, 1);
@@ -178,12 +158,10 @@ TrpTemplNewForm::TrpTemplNewForm(QWidget* parent) : QDialog(parent)
     top->addLayout(comment, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addLayout(okCancelRow(Button2, Button3));
+    layout->addLayout(rpOkCancelRow(this, Button2, Button3, "Button2", "Button3"));
     resize(420, 220);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TrpTemplNewForm::showEvent(QShowEvent* event)
