@@ -112,11 +112,15 @@ QString rpTimeFormat(int kind);
 int rpRound(double v);
 
 // Registries of 32 entries each; a 33rd registration raises ErpError.
+class TrpObjEditorForm;
+class QWidget;
 struct TrpAddInObjectInfo {
     QString ClassName;
     std::function<TrpView*()> Create;
     QImage ButtonBmp;
     QString ButtonHint;
+    // The object's editor in the designer; none: the designer opens its memo editor.
+    std::function<TrpObjEditorForm*(QWidget* parent)> EditorForm;
 };
 struct TrpExportFilterInfo {
     std::function<TrpExportFilter*()> Create;

@@ -2,6 +2,7 @@
 // views, fitting to the grid, the alignment palette, the keyboard and the selection status.
 #include "report/designer/rpDesignerForm.h"
 #include "report/designer/rpDesignerPage.h"
+#include "report/designer/rpInspForm.h"
 #include "report/rpBandView.h"
 #include "report/rpCtrls.h"
 #include "report/rpMemoView.h"
@@ -135,6 +136,7 @@ void TrpDesignerForm::EnableControls()
     set({PstB, N13, N3}, PasteEnabled());
     set({N27, N5}, DelEnabled());
     set({N36, N6}, EditEnabled());
+    InspForm->EnableItem(6, EditEnabled());
     if (!C2->isEnabled()) {
         C2->setCurrentIndex(-1);
         C3->setEditText(QString());
@@ -425,10 +427,10 @@ void TrpDesignerForm::ShowEditor()
     if (top < 0)
         return;
     TrpView* v = objects()[top];
-    // The object editors (text, picture, band and group dialogs) are not part of this designer yet; a
-    // sub-report shows the page it stands for.
     if (auto* sub = dynamic_cast<TrpSubReportView*>(v))
         SetCurPage(sub->SubPage);
+    else
+        ShowObjectEditor(v);
     ShowContent();
     ShowPosition();
 }

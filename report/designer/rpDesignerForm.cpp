@@ -2,6 +2,9 @@
 
 #include "platform/controls/MessageBox.h"
 #include "report/designer/rpDesignerPage.h"
+#include "report/designer/rpBandDialogs.h"
+#include "report/designer/rpColorSelector.h"
+#include "report/designer/rpInspForm.h"
 #include "report/designer/rpDock.h"
 #include "report/designer/rpTemplForm.h"
 #include "report/rpBandView.h"
@@ -15,13 +18,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -142,6 +143,7 @@ TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
     ScrollBox1->setWidgetResizable(false);
     PageSurface = new TrpDesignerPage(this, holder);
 
+    buildInspector();
     buildMenus();
     buildToolBars();
     buildStatusBar();
@@ -284,12 +286,13 @@ void TrpDesignerForm::buildMenus()
     });
 
     Popup1 = new QMenu(this);
-    N1 = action(Popup1, "N1", "&Copy", [this] { CopyBClick(); });
     N2 = action(Popup1, "N2", "Cu&t", [this] { CutBClick(); });
+    N1 = action(Popup1, "N1", "&Copy", [this] { CopyBClick(); });
     N3 = action(Popup1, "N3", "&Paste", [this] { PstBClick(); });
     N5 = action(Popup1, "N5", "&Delete", [this] { DeleteObjects(); });
     N16 = action(Popup1, "N16", "Select &all", [this] { SelAllBClick(); });
     N6 = action(Popup1, "N6", "&Edit...", [this] { ShowEditor(); });
+    Popup1->addSeparator();
     Popup2 = new QMenu(this);
     N41 = action(Popup2, "N41", "Add pa&ge", [this] { AddPage(); });
     N43 = action(Popup2, "N43", "Re&move page", [this] { PgB2Click(); });
@@ -438,18 +441,7 @@ void TrpDesignerForm::buildToolBars()
     StB1 = button(b, "StB1", "Line style", "--");
     StB1->setGeometry(2100, 1, 22, 22);
     for (TrpTBButton* x : {ClB1, ClB2, ClB3})
-        x->OnClick = [this, x] {
-            ColorButton = x;
-            QMenu menu(this);
-            for (gfx::TColor c : rpColors) {
-                QPixmap swatch(16, 16);
-                swatch.fill(gfx::ToQColor(c));
-                menu.addAction(QIcon(swatch), QString())->setData(qint64(c));
-            }
-            menu.addAction(rpLoadStr(55228))->setData(qint64(gfx::clNone));
-            if (QAction* chosen = menu.exec(x->mapToGlobal(QPoint(0, 26))))
-                ColorSelected(gfx::TColor(chosen->data().toLongLong()));
-        };
+        x->OnClick = [this, x] { ClB1Click(x); };
     LinePanel = new QWidget(this, Qt::Popup);
     LinePanel->setObjectName("LinePanel");
     for (int i = 0; i < 6; ++i) {
@@ -655,6 +647,7 @@ void TrpDesignerForm::FormShow()
                               static_cast<TrpSpeedButton*>(ClB3)})
         SetColorButton(b, gfx::clBlack);
     LinePanel->hide();
+    ColorSelector->hide();
     GB1->SetDown(GridShow);
     GB2->SetDown(GridAlign);
     SetGrayedButtons(GrayButtons);
@@ -915,28 +908,16 @@ bool TrpDesignerForm::ChooseBandType(int& bandType)
 {
     if (BandTypeChooser)
         return BandTypeChooser(bandType);
-    QDialog dialog(this);
-    dialog.setWindowTitle(rpLoadStr(53510));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* list = new QListWidget(&dialog);
-    for (int t = 0; t < btNone; ++t)
-        list->addItem(rpBandName(t));
-    list->setCurrentRow(bandType);
-    layout->addWidget(list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0)
+    TrpBandTypesForm dialog([this](int t) { return rpCheckBand(t); }, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.BandType < 0)
         return false;
-    bandType = list->currentRow();
+    bandType = dialog.BandType;
     return true;
 }
 
 void TrpDesignerForm::ShowPopup(const QPoint& globalPos)
 {
-    EnableControls();
+    Popup1Popup();
     if (PopupRunner)
         PopupRunner(*Popup1);
     else
@@ -984,6 +965,10 @@ void TrpDesignerForm::ApplicationActivated(bool active)
 {
     if (!active && !isVisible())
         return;
+    const bool inspShown = InspForm->isVisible();
+    InspForm->setWindowFlag(Qt::WindowStaysOnTopHint, active);
+    if (inspShown)
+        InspForm->show();
     for (TrpToolBar* bar : {Panel1, Panel2, Panel3, Panel4, Panel5, Panel6}) {
         QWidget* window = bar->GetFloatWindow();
         if (!window)

@@ -21,8 +21,10 @@ class QMenuBar;
 class QScrollArea;
 class QTabBar;
 class QWidget;
+class TColorSelector;
 class TrpDesignerPage;
 class TrpDock;
+class TrpInspForm;
 class TrpReport;
 class TrpSpeedButton;
 class TrpTBButton;
@@ -136,6 +138,8 @@ public:
     void MoveObjects(int dx, int dy, bool resize);
     void DeleteObjects();
     void ShowEditor();
+    // The editor of a picture, band or add-in object (ShowEditor's choice for those kinds).
+    void ShowObjectEditor(TrpView* view);
     // True when the key was the designer's (it is then used up).
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
     // The alignment palette: n is the button's number (1..10).
@@ -149,6 +153,8 @@ public:
     void ShowContent();
     QString ContentText() const;
     void ColorSelected(gfx::TColor color);
+    // A colour button's click: drops the colour selector down below it, or takes it away again.
+    void ClB1Click(TrpSpeedButton* button);
     void SetColorButton(TrpSpeedButton* button, gfx::TColor color);
     gfx::TColor ButtonColor(TrpSpeedButton* button) const;
     void GetFontList();
@@ -163,6 +169,8 @@ public:
     // Asks for a band type; false when cancelled.
     bool ChooseBandType(int& bandType);
     void ShowPopup(const QPoint& globalPos);
+    // Drops the view items of the last opening and lets the selected views add theirs.
+    void Popup1Popup();
     void PositionParts(QString& position, QString& size, QString& scale) const;
 
     // File commands. The ones that save set DialogAccepted when the report was written; New and Open read
@@ -208,6 +216,8 @@ public:
 
     // Components.
     TrpDesignerPage* PageSurface = nullptr;
+    TrpInspForm* InspForm = nullptr;
+    TColorSelector* ColorSelector = nullptr;
     TrpDock *rpDock1, *rpDock2, *rpDock3, *rpDock4;
     TrpToolBar *Panel1, *Panel2, *Panel3, *Panel4, *Panel5, *Panel6;
     TrpTBButton *FileBtn1, *FileBtn2, *FileBtn3, *FileBtn4, *CutB, *CopyB, *PstB, *UndoB, *RedoB, *ZB1, *ZB2,
@@ -267,6 +277,7 @@ private:
     void buildToolBars();
     void buildMenus();
     void buildStatusBar();
+    void buildInspector();
     TrpTBButton* button(TrpToolBar* bar, const QString& name, const QString& hint, const QString& glyph, int tag = 0);
     QList<TrpView*>& objects() const;
     void setEnabled(QObject* control, bool enabled);

@@ -29,6 +29,8 @@ public:
     // Paints objects 0..n into the cache within region (everything without one), then the background.
     void Draw(int n, const QRegion* region = nullptr);
     void DrawPage(TrpDesignerDrawMode mode);
+    // A double click that opened no editor must not swallow the next press.
+    void ClearSkip() { skip_ = false; }
 
     // The overlays ("draw" and "erase" of the transient figures).
     void ShowMarks(bool show);

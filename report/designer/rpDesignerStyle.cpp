@@ -1,6 +1,8 @@
 // The style tool bars, the inspector's rows and the position display of the designer window.
 #include "report/designer/rpDesignerForm.h"
 #include "report/designer/rpDesignerPage.h"
+#include "report/designer/rpColorSelector.h"
+#include "report/designer/rpInspForm.h"
 #include "report/rpBandView.h"
 #include "report/rpCtrls.h"
 #include "report/rpLineView.h"
@@ -101,6 +103,7 @@ void TrpDesignerForm::SelectionChanged()
 {
     busy_ = true;
     LinePanel->hide();
+    ColorSelector->hide();
     EnableControls();
     TrpView* one = nullptr;
     if (SelectedCount == 1)
@@ -260,6 +263,8 @@ void TrpDesignerForm::FillInspFields()
         s.clear();
     InspObject = nullptr;
     InspNothingSelected = SelectedCount == 0;
+    InspForm->CurView = nullptr;
+    InspForm->Busy = InspNothingSelected;
     if (!Page || SelectedCount == 0)
         return;
     QList<TrpView*> sel;
@@ -270,6 +275,7 @@ void TrpDesignerForm::FillInspFields()
         return;
     if (sel.size() == 1) {
         InspObject = sel.first();
+        InspForm->CurView = InspObject;
         InspValues[0] = InspObject->Name;
     }
     auto same = [&sel](auto get) {
@@ -325,12 +331,14 @@ void TrpDesignerForm::OnModify(int row, const QString& value)
     }
     FillInspFields();
     RedrawPage();
+    InspForm->PaintBox1->update();
     RepaintPositionBox();
 }
 
 void TrpDesignerForm::ShowPosition()
 {
     FillInspFields();
+    InspForm->ItemsChanged();
     RepaintPositionBox();
 }
 
