@@ -218,7 +218,7 @@ TEST_F(DesignerInspector, RowsFollowTheSelectionAndEditsReachTheViews)
     TrpMemoView* a = Memo(40, 40, 80, 20);
     TrpMemoView* b = Memo(40, 80, 80, 20);
     TrpInspForm* insp = form->InspForm;
-    insp->show();
+    EXPECT_TRUE(insp->isVisible()) << "shown with the designer";
     Select({a});
     EXPECT_FALSE(insp->Busy);
     EXPECT_EQ(insp->CurView, a);
@@ -254,6 +254,9 @@ TEST_F(DesignerInspector, RowsFollowTheSelectionAndEditsReachTheViews)
     Select({});
     EXPECT_TRUE(insp->Busy);
     EXPECT_FALSE(insp->Edit1->isVisible());
+
+    form->FormHide();
+    EXPECT_FALSE(insp->isVisible());
 
     auto copy = Reloaded();
     ASSERT_TRUE(Find(*copy, "Title"));
