@@ -1,5 +1,7 @@
 #include "report/designer/rpBandDialogs.h"
 
+#include "report/designer/rpDesignerDialogs.h"
+
 #include "platform/controls/MessageBox.h"
 #include "report/rpBandView.h"
 #include "report/rpCtrls.h"
@@ -30,29 +32,39 @@ namespace {
 constexpr int noneChoice = 0;
 constexpr int virtualChoice = 1;
 
-// OK and Cancel at the bottom right of a dialog's layout.
-void addButtons(QDialog* dialog, QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel)
+// The source box of a data band dialog: the choices above the record count, which is open only for a
+// virtual data set.
+void buildSourceBox(QGroupBox* box, QComboBox*& choices, QLabel*& label, const char* labelName, int labelText,
+                    QLineEdit*& count)
 {
-    ok = new QPushButton(rpLoadStr(55000), dialog);
-    ok->setObjectName(QStringLiteral("Button1"));
-    ok->setDefault(true);
-    cancel = new QPushButton(rpLoadStr(55001), dialog);
-    cancel->setObjectName(QStringLiteral("Button2"));
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    layout->addLayout(row);
+    choices = new QComboBox(box);
+    choices->setObjectName(QStringLiteral("CB1"));
+    choices->setMinimumWidth(200);
+    label = new QLabel(rpLoadStr(labelText), box);
+    label->setObjectName(QString::fromLatin1(labelName));
+    count = new QLineEdit(box);
+    count->setObjectName(QStringLiteral("Edit1"));
+    count->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), count));
+    label->setBuddy(count);
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(choices, 0, 0, 1, 2);
+    grid->addWidget(label, 1, 0);
+    grid->addWidget(count, 1, 1);
+    grid->setRowStretch(2, 1);
 }
 
-QLineEdit* recordCountEdit(QWidget* parent)
+void enableCount(const QComboBox* choices, QLabel* label, QLineEdit* count)
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("Edit1"));
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), edit));
-    return edit;
+    label->setEnabled(choices->currentIndex() == virtualChoice);
+    count->setEnabled(choices->currentIndex() == virtualChoice);
+}
+
+// The band's text after an undo step.
+void setBandText(TrpBandView* band, const QString& text)
+{
+    if (rpDesigner)
+        rpDesigner->BeforeChange();
+    band->FormatStr = text;
 }
 
 void fillChoices(QComboBox* box)
@@ -160,7 +172,7 @@ TrpBandTypesForm::TrpBandTypesForm(const std::function<bool(int)>& bandPresent, 
         }
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GB1);
-    addButtons(this, layout, Button1, Button2);
+    layout->addLayout(rpOkCancelRow(this, Button1, Button2));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -172,25 +184,12 @@ TrpBandEditorForm::TrpBandEditorForm(QWidget* parent) : TrpObjEditorForm(parent)
     setWindowTitle(rpLoadStr(53480));
     GB1 = new QGroupBox(rpLoadStr(53481), this);
     GB1->setObjectName(QStringLiteral("GB1"));
-    CB1 = new QComboBox(GB1);
-    CB1->setObjectName(QStringLiteral("CB1"));
-    CB1->setMinimumWidth(200);
-    Label2 = new QLabel(rpLoadStr(53482), GB1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Edit1 = recordCountEdit(GB1);
-    Label2->setBuddy(Edit1);
-    auto* grid = new QGridLayout(GB1);
-    grid->addWidget(CB1, 0, 0, 1, 2);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(Edit1, 1, 1);
+    buildSourceBox(GB1, CB1, Label2, "Label2", 53482, Edit1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GB1);
-    addButtons(this, layout, Button1, Button2);
+    layout->addLayout(rpOkCancelRow(this, Button1, Button2));
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(CB1, &QComboBox::currentIndexChanged, this, [this](int index) {
-        Label2->setEnabled(index == virtualChoice);
-        Edit1->setEnabled(index == virtualChoice);
-    });
+    connect(CB1, &QComboBox::currentIndexChanged, this, [this] { enableCount(CB1, Label2, Edit1); });
     fillChoices(CB1);
     ShowSource(QString());
 }
@@ -200,8 +199,7 @@ void TrpBandEditorForm::ShowSource(const QString& text)
     fillChoices(CB1);
     Edit1->clear();
     chooseSource(CB1, Edit1, text);
-    Label2->setEnabled(CB1->currentIndex() == virtualChoice);
-    Edit1->setEnabled(CB1->currentIndex() == virtualChoice);
+    enableCount(CB1, Label2, Edit1);
 }
 
 QString TrpBandEditorForm::Source() const
@@ -222,11 +220,8 @@ void TrpBandEditorForm::ShowEditor(TrpView* view)
     if (!band)
         return;
     ShowSource(band->FormatStr);
-    if (exec() != Accepted)
-        return;
-    if (rpDesigner)
-        rpDesigner->BeforeChange();
-    band->FormatStr = Source();
+    if (rpExecDialog(*this) == Accepted)
+        setBandText(band, Source());
 }
 
 // ---- cross band data sources ---------------------------------------------------------------------------
@@ -242,28 +237,16 @@ TrpVBandEditorForm::TrpVBandEditorForm(QWidget* parent) : TrpObjEditorForm(paren
     (new QVBoxLayout(GroupBox1))->addWidget(LB1);
     GroupBox2 = new QGroupBox(rpLoadStr(53487), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    CB1 = new QComboBox(GroupBox2);
-    CB1->setObjectName(QStringLiteral("CB1"));
-    CB1->setMinimumWidth(200);
-    Label1 = new QLabel(rpLoadStr(53488), GroupBox2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Edit1 = recordCountEdit(GroupBox2);
-    Label1->setBuddy(Edit1);
-    auto* grid = new QGridLayout(GroupBox2);
-    grid->addWidget(CB1, 0, 0, 1, 2);
-    grid->addWidget(Label1, 1, 0);
-    grid->addWidget(Edit1, 1, 1);
-    grid->setRowStretch(2, 1);
+    buildSourceBox(GroupBox2, CB1, Label1, "Label1", 53488, Edit1);
     auto* top = new QHBoxLayout;
     top->addWidget(GroupBox1);
     top->addWidget(GroupBox2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    addButtons(this, layout, Button1, Button2);
+    layout->addLayout(rpOkCancelRow(this, Button1, Button2));
     fillChoices(CB1);
-    connect(CB1, &QComboBox::currentIndexChanged, this, [this](int index) {
-        Label1->setEnabled(index == virtualChoice);
-        Edit1->setEnabled(index == virtualChoice);
+    connect(CB1, &QComboBox::currentIndexChanged, this, [this] {
+        enableCount(CB1, Label1, Edit1);
         storeLine();
     });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { storeLine(); });
@@ -282,8 +265,7 @@ void TrpVBandEditorForm::showLine(int row)
     filling_ = true;
     Edit1->clear();
     chooseSource(CB1, Edit1, Sources.value(lineName(row)));
-    Label1->setEnabled(CB1->currentIndex() == virtualChoice);
-    Edit1->setEnabled(CB1->currentIndex() == virtualChoice);
+    enableCount(CB1, Label1, Edit1);
     filling_ = false;
 }
 
@@ -339,12 +321,10 @@ void TrpVBandEditorForm::done(int result)
 void TrpVBandEditorForm::ShowEditor(TrpView* view)
 {
     auto* cross = dynamic_cast<TrpBandView*>(view);
-    if (!cross || !Fill(cross) || exec() != Accepted)
+    if (!cross || !Fill(cross) || rpExecDialog(*this) != Accepted)
         return;
     storeLine();
-    if (rpDesigner)
-        rpDesigner->BeforeChange();
-    cross->FormatStr = Text();
+    setBandText(cross, Text());
 }
 
 // ---- group condition -----------------------------------------------------------------------------------
@@ -382,7 +362,7 @@ TrpGroupEditorForm::TrpGroupEditorForm(QWidget* parent) : TrpObjEditorForm(paren
     row->addWidget(Panel1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GB1);
-    addButtons(this, layout, Button1, Button2);
+    layout->addLayout(rpOkCancelRow(this, Button1, Button2));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -399,9 +379,6 @@ void TrpGroupEditorForm::ShowEditor(TrpView* view)
     if (!band)
         return;
     Edit1->setText(band->FormatStr);
-    if (exec() != Accepted)
-        return;
-    if (rpDesigner)
-        rpDesigner->BeforeChange();
-    band->FormatStr = Edit1->text();
+    if (rpExecDialog(*this) == Accepted)
+        setBandText(band, Edit1->text());
 }

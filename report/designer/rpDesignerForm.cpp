@@ -1,6 +1,7 @@
 #include "report/designer/rpDesignerForm.h"
 
 #include "platform/controls/MessageBox.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/designer/rpBandDialogs.h"
 #include "report/designer/rpColorSelector.h"
@@ -909,7 +910,7 @@ bool TrpDesignerForm::ChooseBandType(int& bandType)
     if (BandTypeChooser)
         return BandTypeChooser(bandType);
     TrpBandTypesForm dialog([this](int t) { return rpCheckBand(t); }, this);
-    if (dialog.exec() != QDialog::Accepted || dialog.BandType < 0)
+    if (rpExecDialog(dialog) != QDialog::Accepted || dialog.BandType < 0)
         return false;
     bandType = dialog.BandType;
     return true;

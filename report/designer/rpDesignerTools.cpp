@@ -3,6 +3,7 @@
 #include "report/designer/rpBandDialogs.h"
 #include "report/designer/rpColorSelector.h"
 #include "report/designer/rpDesignerForm.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/designer/rpGEditorForm.h"
 #include "report/designer/rpInspForm.h"
@@ -88,7 +89,7 @@ void TrpDesignerForm::ShowObjectEditor(TrpView* v)
     if (auto* picture = dynamic_cast<TrpPictureView*>(v)) {
         TrpGEditorForm dialog(this);
         dialog.LoadFrom(*picture);
-        if (dialog.exec() != QDialog::Accepted)
+        if (rpExecDialog(dialog) != QDialog::Accepted)
             return;
         AddUndoAction(acEdit);
         PageSurface->ShowMarks(false);

@@ -2,11 +2,11 @@
 
 #include "platform/controls/MessageBox.h"
 #include "platform/graphics/Bitmap.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/rpStrings.h"
 
 #include <QCheckBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -14,17 +14,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-std::function<QString(QWidget*, const QString&)> TrpGEditorForm::OpenDlg = [](QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
-};
-
 namespace {
 
-// "Picture file (...)|...|All files|*.*" as the file dialog takes it.
 QString pictureFilter()
 {
-    return rpLoadStr(55215) + QStringLiteral(" (*.bmp *.ico *.png *.jpg *.jpeg);;") + rpLoadStr(55220) +
-           QStringLiteral(" (*)");
+    return rpLoadStr(55215) + QStringLiteral(" (*.bmp *.ico *.png *.jpg *.jpeg)|*.bmp;*.ico;*.png;*.jpg;*.jpeg|") +
+           rpLoadStr(55220) + QStringLiteral(" (*.*)|*.*");
 }
 
 bool startsWith(const QByteArray& bytes, std::initializer_list<int> sign)
@@ -70,9 +65,10 @@ TrpGEditorForm::TrpGEditorForm(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, [this] {
-        const QString path = OpenDlg ? OpenDlg(this, pictureFilter()) : QString();
-        if (!path.isEmpty())
-            LoadFile(path);
+        TrpFileDialog OpenDlg;
+        OpenDlg.Filter = pictureFilter();
+        if (OpenDlg.Execute(this) && !OpenDlg.FileName.isEmpty())
+            LoadFile(OpenDlg.FileName);
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Clear(); });
     connect(Button5, &QPushButton::clicked, this, [this] {

@@ -33,8 +33,6 @@ public:
     QPushButton* Button4;
     QPushButton* Button5;
 
-    // The file dialog of Button3: a path, empty when cancelled. Tests put their own in.
-    static std::function<QString(QWidget* parent, const QString& filter)> OpenDlg;
     // Button5: the memo editor of the view being edited. Unset: the button opens nothing.
     std::function<void()> OnMemo;
 

@@ -3,6 +3,7 @@
 #include "dialogsupport.h"
 
 #include "platform/controls/MessageBox.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpGEditorForm.h"
 #include "report/rpPictureView.h"
 
@@ -25,7 +26,7 @@ protected:
         picture->CreateUniqueName();
         page->Objects.append(picture);
     }
-    ~PictureDialogTest() override { TrpGEditorForm::OpenDlg = saved; }
+    ~PictureDialogTest() override { TrpFileDialog::Runner = nullptr; }
     // A 20 x 10 picture, red on the left half and blue on the right, written in a format.
     QString Write(const char* format, const QString& name)
     {
@@ -39,9 +40,11 @@ protected:
     // Loads a file through the dialog's Load button and presses OK.
     void LoadThroughDialog(const QString& path, bool stretch = true)
     {
-        TrpGEditorForm::OpenDlg = [path](QWidget*, const QString& filter) {
-            EXPECT_TRUE(filter.startsWith("Picture file ("));
-            return path;
+        TrpFileDialog::Runner = [path](TrpFileDialog& d) {
+            EXPECT_FALSE(d.Save);
+            EXPECT_EQ(d.Descriptions(), (QStringList{"Picture file (*.bmp *.ico *.png *.jpg *.jpeg)", "All files (*.*)"}));
+            d.FileName = path;
+            return true;
         };
         WhenModal([stretch](QWidget* d) {
             auto* dialog = static_cast<TrpGEditorForm*>(d);
@@ -55,7 +58,6 @@ protected:
     }
 
     TrpPictureView* picture;
-    std::function<QString(QWidget*, const QString&)> saved = TrpGEditorForm::OpenDlg;
 };
 
 } // namespace
