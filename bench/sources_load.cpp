@@ -4,8 +4,10 @@
 // BM_SixteenSourcesFileEveryResult: every networked instrument has results queued (and every VELT-C a memory
 // to download); counts what reached the journal's entry, each distinct record once ("filed" against
 // "expected", "duplicates" must be 0), and the time it took.
-// BM_SixteenIdleSources: the same sources with nothing new, at the default poll period; "cpu_percent" is the
-// program's processor time (all its threads) over the wall time, in percent of one core (under 2 wanted).
+// BM_SixteenIdleSources: the same sources with nothing new, at the default poll period, over a ten-second idle
+// window: "cpu_percent" is the program's processor time (all its threads) over the wall time, in percent of one
+// core (under 2 wanted); "system_share" the kernel's part of it; "waits_per_s" how often a thread went to sleep
+// (each wait is a wake-up to pay for; this figure does not change with the machine's load).
 // Run from the build tree: velt-sim is looked for in ../bin beside bench/.
 #include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
@@ -173,12 +175,18 @@ struct Rig {
     std::unique_ptr<TManager> manager;
 };
 
-double cpuSeconds()
-{
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+// The process's (all its threads') processor time, split, and the times its threads gave the processor up to
+// wait: the second figure does not move with the machine's load, the first does.
+struct Usage {
+    double user = 0, system = 0, waits = 0;
+    static Usage Now()
+    {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return {double(u.ru_utime.tv_sec) + double(u.ru_utime.tv_usec) / 1e6,
+                double(u.ru_stime.tv_sec) + double(u.ru_stime.tv_usec) / 1e6, double(u.ru_nvcsw)};
+    }
+};
 
 void BM_SixteenSourcesFileEveryResult(benchmark::State& state)
 {
@@ -227,17 +235,17 @@ void BM_SixteenIdleSources(benchmark::State& state)
         // Settled: every line open and polled, every VELT-C identified. Then the main thread sits in its event
         // loop, as the program's does.
         ctl::WaitServing([] { return false; }, std::chrono::seconds(5));
-        const double cpu0 = cpuSeconds();
+        const Usage u0 = Usage::Now();
         const auto t0 = std::chrono::steady_clock::now();
         QEventLoop loop;
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        state.counters["cpu_percent"] = (cpuSeconds() - cpu0) / wall * 100.0;
-        rusage u{};
-        ::getrusage(RUSAGE_SELF, &u);
-        state.counters["system_share"] = double(u.ru_stime.tv_sec * 1000000 + u.ru_stime.tv_usec) /
-                                         double((u.ru_stime.tv_sec + u.ru_utime.tv_sec) * 1000000 + u.ru_stime.tv_usec + u.ru_utime.tv_usec);
+        const Usage u1 = Usage::Now();
+        const double cpu = (u1.user - u0.user) + (u1.system - u0.system);
+        state.counters["cpu_percent"] = cpu / wall * 100.0;
+        state.counters["system_share"] = cpu > 0 ? (u1.system - u0.system) / cpu : 0.0;
+        state.counters["waits_per_s"] = (u1.waits - u0.waits) / wall;
         state.counters["sources"] = rig.manager->GetSourceCount();
         rig.manager.reset();
     }
