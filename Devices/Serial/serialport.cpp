@@ -151,7 +151,7 @@ uint16_t TSerialPort::GetPortNumber() const
     return PortNumber;
 }
 
-bool TSerialPort::enter(int& fd, int& abortFd, int& closeFd)
+bool TSerialPort::enter(int& fd, int& abortFd, int& closeFd, COMMTIMEOUTS* timeouts)
 {
     std::lock_guard<std::mutex> g(lock_);
     if (Handle < 0 || closing_)
@@ -160,6 +160,8 @@ bool TSerialPort::enter(int& fd, int& abortFd, int& closeFd)
     fd = Handle;
     abortFd = AbortEvent;
     closeFd = CloseEvent;
+    if (timeouts)
+        *timeouts = timeouts_;
     return true;
 }
 
@@ -225,13 +227,9 @@ bool TSerialPort::SetTimeouts(uint32_t readInterval, uint32_t readTotalMultiplie
 int TSerialPort::DataIn(void* buffer, int count)
 {
     int fd, abortFd, closeFd;
-    if (count <= 0 || !enter(fd, abortFd, closeFd))
-        return 0;
     COMMTIMEOUTS t;
-    {
-        std::lock_guard<std::mutex> g(lock_);
-        t = timeouts_;
-    }
+    if (count <= 0 || !enter(fd, abortFd, closeFd, &t))
+        return 0;
     auto* out = static_cast<unsigned char*>(buffer);
     int got = 0;
     // MAXDWORD interval with no totals: return at once with what is there.
@@ -247,6 +245,9 @@ int TSerialPort::DataIn(void* buffer, int count)
         if (n > 0) {
             got += int(n);
             lastByte = Clock::now();
+            // A short read took all the line held: asking again would only cost a call that finds nothing.
+            if (immediate && got < count)
+                break;
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -361,6 +362,28 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
         errorLogged_ = false;
     leave();
     return result;
+}
+
+bool TSerialPort::Pause(uint32_t timeoutMs)
+{
+    int fd, abortFd, closeFd;
+    if (!enter(fd, abortFd, closeFd))
+        return false;
+    // One call, and no lock to take back afterwards: a driver that paces its line pauses ten times a second.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool waited = true;
+    for (;;) {
+        pollfd p[2] = {{abortFd, POLLIN, 0}, {closeFd, POLLIN, 0}};
+        const int r = ::poll(p, 2, msLeft(deadline));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r > 0 && p[0].revents)
+            drainEvent(abortFd);
+        waited = r == 0;
+        break;
+    }
+    leave();
+    return waited;
 }
 
 void TSerialPort::Abort()

@@ -49,6 +49,8 @@ public:
     int WaitData(uint32_t timeoutMs);
     // Ends a wait at once, from any thread; an Abort before a wait makes that wait return WaitAborted.
     void Abort();
+    // Waits timeoutMs without looking at the line; false at once when aborted or closed (or not open).
+    bool Pause(uint32_t timeoutMs);
 
     // The line hung up or failed (the adapter unplugged, the far end gone) since it was opened.
     bool LineLost() const { return lost_.load(); }
@@ -58,7 +60,7 @@ public:
     static QString DeviceName(uint16_t portNumber);
 
 private:
-    bool enter(int& fd, int& abortFd, int& closeFd);
+    bool enter(int& fd, int& abortFd, int& closeFd, COMMTIMEOUTS* timeouts = nullptr);
     void leave();
 
     mutable std::mutex lock_;

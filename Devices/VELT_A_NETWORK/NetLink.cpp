@@ -74,6 +74,16 @@ void TNetLink::Abort()
     port_.Abort();
 }
 
+bool TNetLink::Pause(int ms)
+{
+    if (aborted_)
+        return true;
+    if (!port_.IsOpen())
+        return false;
+    port_.Pause(uint32_t(ms > 0 ? ms : 0));
+    return true;
+}
+
 bool TNetLink::readSome(int ms)
 {
     if (aborted_ || !port_.IsOpen())

@@ -55,6 +55,8 @@ public:
 
     // Any thread: ends the waits now and every later one.
     void Abort();
+    // Waits ms on the open line's own events (Abort ends it); false, at once, when the line is closed.
+    bool Pause(int ms);
 
     // The request frame as it goes on the line, and the bytes of an answer (for the test instrument).
     QByteArray EncodeRequest(const uint8_t* request, uint16_t length, uint16_t netNumber) const;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -312,8 +313,6 @@ void TVelt_A_NETWORK::Execute()
     net::TNetLink& link = *Link;
     link.Setup(0);
     int appliedPort = 0;
-    uint32_t lastPoll = 0;
-    bool polled = false;
     uint8_t before = TNetState::Stopped; // the state a lost port interrupted
     while (!Terminated()) {
         try {
@@ -337,12 +336,13 @@ void TVelt_A_NETWORK::Execute()
                         Refresh(3);
                     }
                 } else if (S.state == TNetState::Poll) {
+                    // The period is the least time from the start of one step to the start of the next: each
+                    // of n instruments is asked once in n periods, however long an exchange takes.
+                    const uint32_t began = tick();
                     PollStep();
-                    const uint32_t t = tick();
-                    if (polled && t - lastPoll < Active.pollPeriod)
-                        Sleep(int(Active.pollPeriod - (t - lastPoll)));
-                    lastPoll = t;
-                    polled = true;
+                    const uint32_t spent = tick() - began;
+                    if (spent < Active.pollPeriod && !link.Pause(int(Active.pollPeriod - spent)))
+                        Sleep(int(Active.pollPeriod - spent)); // the step closed the line
                 }
             } else if (S.state == TNetState::Search || S.state == TNetState::Poll) {
                 if (link.Open(uint8_t(Active.port))) {
@@ -439,9 +439,9 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
         sent = link.Send(&request, 1, r.netNumber);
         ++tries;
     } while (sent == net::kTimeout && tick() - t0 < Active.linkPeriod && !Terminated());
-    const QByteArray prefix = b(QString::asprintf("%s [%03d] x %d", kind == TKind::Test ? "'ТЕСТ' " : "'ОПРОС'",
-                                                  int(r.netNumber), tries));
-    const char* p = prefix.constData();
+    // On the stack: it is made for every exchange, ten a second a line, logged or not.
+    char p[64];
+    std::snprintf(p, sizeof p, "%s [%03d] x %d", kind == TKind::Test ? "'ТЕСТ' " : "'ОПРОС'", int(r.netNumber), tries);
     switch (sent) {
     case net::kAnswerFollows: {
         link.SetTimeouts(0, 0, Active.inTimeout, 0, 0);

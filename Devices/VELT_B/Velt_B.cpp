@@ -104,7 +104,7 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     bGetEEPROM->setEnabled(false);
     QObject::connect(bGetEEPROM, &QPushButton::clicked, bGetEEPROM, [this] {
         bGetEEPROM->setEnabled(false);
-        DownloadRequest = true;
+        Ask(DownloadRequest);
         QPointer<QPushButton> button = bGetEEPROM;
         QTimer::singleShot(100, button, [button] {
             if (button)
@@ -188,7 +188,7 @@ void TVelt_B::PortChange()
         bClearEEPROM->setEnabled(false);
     if (mLog)
         mLog->clear();
-    PortRequest = true;
+    Ask(PortRequest);
 }
 
 void TVelt_B::ClearClick()
@@ -198,7 +198,7 @@ void TVelt_B::ClearClick()
     bClearEEPROM->setEnabled(false);
     if (ctl::MessageBox(u("Операция уничтожит все записи в приборе!\nВы действительно хотите стереть EEPROM прибора?"),
                         u("Внимание!"), ctl::MB_YESNO | ctl::MB_ICONQUESTION) == ctl::IDYES)
-        ClearRequest = true;
+        Ask(ClearRequest);
     else if (bClearEEPROM)
         bClearEEPROM->setEnabled(true);
 }
@@ -259,7 +259,42 @@ void TVelt_B::enablePortList()
 
 void TVelt_B::OnTerminate()
 {
+    {
+        std::lock_guard<std::mutex> g(requestLock_);
+    }
+    requested_.notify_all();
     Protocol.Abort();
+}
+
+void TVelt_B::Ask(std::atomic<bool>& request)
+{
+    {
+        std::lock_guard<std::mutex> g(requestLock_);
+        request = true;
+    }
+    requested_.notify_all();
+}
+
+void TVelt_B::WaitForPort(int number)
+{
+    {
+        std::lock_guard<std::mutex> g(requestLock_);
+        ReopenPort = number;
+    }
+    requested_.notify_all();
+}
+
+void TVelt_B::waitForRequest(int ms)
+{
+    std::unique_lock<std::mutex> g(requestLock_);
+    auto asked = [this] {
+        return PortRequest || IdentifyRequest || ClearRequest || DownloadRequest || ReopenPort.load() > 0 ||
+               Terminated();
+    };
+    if (ms < 0)
+        requested_.wait(g, asked);
+    else
+        requested_.wait_for(g, std::chrono::milliseconds(ms), asked);
 }
 
 // ---- exchange ----
@@ -785,9 +820,10 @@ void TVelt_B::Execute()
                 GETEEPROM_Thread();
                 Sleep(100);
             } else if (!Terminated()) {
+                // A live poll asks again in 500 ms; without one the thread has nothing to do until it is asked.
                 if (Variant.livePoll)
                     CurrentMeasure();
-                Sleep(500);
+                waitForRequest(Variant.livePoll ? 500 : -1);
             }
         } catch (...) {
             Dbg().Print("%s Execute: error", b(Name).constData());

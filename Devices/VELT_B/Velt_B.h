@@ -17,7 +17,9 @@
 #include <QPushButton>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,10 +79,12 @@ protected:
     void LoadKeys(rtl::TIniFile& ini, const QString& section) override;
     bool SaveKeys(rtl::TIniFile& ini, const QString& section) override;
     int OpenPortNumber() const override { return PortNumber.load(); }
-    void WaitForPort(int number) override { ReopenPort = number; }
+    void WaitForPort(int number) override;
 
     virtual void AddLogLine(const QString& text);
     void SetStatus(const QString& text);
+    // Any thread: sets a request the driver thread serves, and wakes it if it waits for one.
+    void Ask(std::atomic<bool>& request);
 
     int32_t SendCommand(uint16_t code);
     int32_t RecvData();
@@ -175,6 +179,8 @@ private:
     void lineLost();
     // Chooses the awaited port again once its device is there.
     void reopenWhenBack();
+    // Until a request is set, a port is awaited or the thread is told to end; at most ms when ms >= 0.
+    void waitForRequest(int ms);
     void recordInstrument();
     uint32_t modelCode() const;
     // Runs on the main thread and waits.
@@ -202,6 +208,9 @@ private:
     // The port the thread waits to come back (unplugged, or not present at start); 0 none.
     std::atomic<int> ReopenPort{0};
     std::atomic<bool> ClearRequest{false}, IdentifyRequest{false}, PortRequest{false};
+    // The requests are set under it: one set between the thread's look and its wait is never lost.
+    std::mutex requestLock_;
+    std::condition_variable requested_;
 };
 
 class TVelt_B_ALKOZAMOK : public TVelt_B {

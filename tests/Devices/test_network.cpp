@@ -280,6 +280,29 @@ TEST(Network, ADriverFreedWhilePollingWithLongTimeOutsEndsWithinASecond)
     EXPECT_TRUE(again.Open(224));
 }
 
+TEST(Network, PollStepsBeginAPollPeriodApartAndAPauseEndsAtShutDown)
+{
+    Sim sim(225, {"--net", "--at", "1,2"}, false);
+    NetRig rig(225, QStringLiteral("Timeouts_OutTimeout=200\r\nTimeouts_InTimeout=200\r\nPollPeriod=250\r\n"
+                                   "CheckPeriod=600000\r\nnetnums=1;2\r\n"));
+    rig.Load();
+    ASSERT_TRUE(rig.State("опрос приборов"));
+    auto polls = [&] { return sim.Count(QStringLiteral("net 1 poll")) + sim.Count(QStringLiteral("net 2 poll")); };
+    ASSERT_TRUE(Pump([&] { return polls() >= 2; }));
+    QElapsedTimer t;
+    t.start();
+    const int first = polls();
+    Pump([] { return false; }, 2000);
+    // However slow the machine, never more steps than periods: two steps back to back would show here.
+    const int steps = polls() - first;
+    EXPECT_LE(steps, int(t.elapsed() / 250) + 1);
+    EXPECT_GE(steps, 2);
+    // Between two steps the thread pauses on its line: freed then, it ends at once and the port is free.
+    t.restart();
+    rig.driver.reset();
+    EXPECT_LT(t.elapsed(), 1000);
+}
+
 TEST(Network, TheNetNumberDialogAddsAndTheListDeletes)
 {
     NetRig rig(0, QStringLiteral("netnums=3\r\n")); // no port chosen: nothing runs

@@ -8,6 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
+#include <chrono>
+#include <map>
+
 using namespace rqtest;
 using devtest::Pump;
 
@@ -23,7 +29,47 @@ QString when(double t)
     return rtl::FormatDateTime(QStringLiteral("yyyy.mm.dd hh:nn:ss"), t);
 }
 
+// Each thread of this process and how often it has gone to sleep so far.
+std::map<QString, long> threadWaits()
+{
+    std::map<QString, long> waits;
+    for (const QString& id : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(QStringLiteral("/proc/self/task/%1/status").arg(id));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                waits[id] = line.mid(24).trimmed().toLong();
+    }
+    return waits;
+}
+
 } // namespace
+
+TEST(VeltC, AnIdleDriverSleepsUntilItIsAskedAndEndsAtOnce)
+{
+    SilentPort port(235);
+    const auto before = threadWaits();
+    Rig rig;
+    auto* d = rig.Make<TVelt_C>("VELT-C", 7);
+    // Nothing asked: the driver's thread goes to sleep once and stays asleep (a timer would wake it twice a second).
+    Pump([] { return false; }, 300);
+    std::map<QString, long> driverThreads;
+    for (const auto& [id, n] : threadWaits())
+        if (!before.count(id))
+            driverThreads[id] = n;
+    ASSERT_FALSE(driverThreads.empty());
+    Pump([] { return false; }, 2000);
+    const auto after = threadWaits();
+    for (const auto& [id, n] : driverThreads)
+        EXPECT_LE(after.at(id) - n, 1) << "thread " << id.toStdString();
+    // A port chosen wakes it, and it is tried.
+    rig.Choose(235);
+    ASSERT_TRUE(rig.LogHas("Прибор не обнаружен"));
+    const auto t0 = std::chrono::steady_clock::now();
+    d->Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+}
 
 TEST(VeltC, AMemoryRecordBecomesAJournalRecord)
 {
