@@ -39,6 +39,32 @@ inline double toReal(const std::string& text, const char* what)
     return v;
 }
 
+// A mode's command line, option by option: Next gives the option, Value the word after it.
+class ArgWalk {
+public:
+    ArgWalk(int argc, char** argv, int first) : argc_(argc), argv_(argv), i_(first - 1) {}
+    bool Next(std::string& option)
+    {
+        if (++i_ >= argc_)
+            return false;
+        option_ = option = argv_[i_];
+        return true;
+    }
+    // A missing value ends the program.
+    std::string Value()
+    {
+        if (i_ + 1 >= argc_)
+            usage("missing value of " + option_);
+        return argv_[++i_];
+    }
+
+private:
+    int argc_;
+    char** argv_;
+    int i_;
+    std::string option_;
+};
+
 // "a,b,,c" split at sep into {"a", "b", "", "c"}.
 inline std::vector<std::string> split(const std::string& text, char sep)
 {

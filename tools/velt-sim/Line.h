@@ -2,6 +2,7 @@
 // The simulator's end of the line: a pseudo-terminal pair in raw mode whose slave path is printed as the first
 // line of the output (and, with a link path, also reachable under that name) for the program to open.
 #include <cstdio>
+#include <functional>
 #include <fcntl.h>
 #include <pty.h>
 #include <string>
@@ -38,4 +39,15 @@ inline void CloseSimulatorLine(int fd, const std::string& link)
     ::close(fd);
     if (!link.empty())
         ::unlink(link.c_str());
+}
+
+// A mode's whole run: the line opened, played on, hung up. What play returns, or 1 when there was no line.
+inline int PlayOnSimulatorLine(const std::string& link, const std::function<int(int fd)>& play)
+{
+    const int fd = OpenSimulatorLine(link);
+    if (fd < 0)
+        return 1;
+    const int status = play(fd);
+    CloseSimulatorLine(fd, link);
+    return status;
 }

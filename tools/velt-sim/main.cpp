@@ -94,32 +94,27 @@ bool daysOk(int y, int m, int d)
 Options parse(int argc, char** argv)
 {
     Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage("missing value of " + a);
-            return argv[++i];
-        };
-        if (a == "--device") o.device = next();
-        else if (a == "--link") o.link = next();
-        else if (a == "--printouts") o.printouts = toInt(next(), "printouts", 0, 100000);
-        else if (a == "--count") o.count = toInt(next(), "count", 0, 10000);
-        else if (a == "--interval") o.intervalMs = toInt(next(), "interval", 0, 3600000);
-        else if (a == "--pace") o.paceMs = toInt(next(), "pace", 0, 60000);
-        else if (a == "--linger") o.lingerMs = toInt(next(), "linger", 0, 3600000);
-        else if (a == "--serial") o.serial = toInt(next(), "serial", 0, 9999);
-        else if (a == "--seed") o.seed = unsigned(toInt(next(), "seed", 0, 1 << 30));
-        else if (a == "--model") o.model = rtl::toCp1251(QString::fromUtf8(next().c_str()));
+    ArgWalk args(argc, argv, 1);
+    for (std::string a; args.Next(a);) {
+        if (a == "--device") o.device = args.Value();
+        else if (a == "--link") o.link = args.Value();
+        else if (a == "--printouts") o.printouts = toInt(args.Value(), "printouts", 0, 100000);
+        else if (a == "--count") o.count = toInt(args.Value(), "count", 0, 10000);
+        else if (a == "--interval") o.intervalMs = toInt(args.Value(), "interval", 0, 3600000);
+        else if (a == "--pace") o.paceMs = toInt(args.Value(), "pace", 0, 60000);
+        else if (a == "--linger") o.lingerMs = toInt(args.Value(), "linger", 0, 3600000);
+        else if (a == "--serial") o.serial = toInt(args.Value(), "serial", 0, 9999);
+        else if (a == "--seed") o.seed = unsigned(toInt(args.Value(), "seed", 0, 1 << 30));
+        else if (a == "--model") o.model = rtl::toCp1251(QString::fromUtf8(args.Value().c_str()));
         else if (a == "--verification") {
-            const auto p = split(next(), '.');
+            const auto p = split(args.Value(), '.');
             if (p.size() != 3)
                 usage("bad verification date");
             o.vDay = toInt(p[0], "day", 1, 31);
             o.vMonth = toInt(p[1], "month", 1, 12);
             o.vYear = toInt(p[2], "year", 2000, 2099);
         } else if (a == "--time") {
-            const std::string t = next();
+            const std::string t = args.Value();
             const auto dt = split(t, ' ');
             const auto d = dt.size() == 2 ? split(dt[0], '-') : std::vector<std::string>{};
             const auto hm = dt.size() == 2 ? split(dt[1], ':') : std::vector<std::string>{};
@@ -134,14 +129,14 @@ Options parse(int argc, char** argv)
                 usage("bad time: " + t);
         } else if (a == "--values") {
             o.values.clear();
-            for (const auto& v : split(next(), ','))
+            for (const auto& v : split(args.Value(), ','))
                 o.values.push_back(thousandths(v));
         } else if (a == "--status") {
             o.statuses.clear();
-            for (const auto& v : split(next(), ','))
+            for (const auto& v : split(args.Value(), ','))
                 o.statuses.push_back(unsigned(toInt(v, "status", 0, 255)));
         } else if (a == "--fault") {
-            const auto p = split(next(), '@');
+            const auto p = split(args.Value(), '@');
             static const char* kinds[] = {"noise", "bad-word", "short-ident", "bad-date", "bad-record", "empty-record", "partial"};
             bool known = false;
             for (const char* k : kinds)

@@ -26,21 +26,18 @@
 // Commands on stdin, one a line: "off N", "on N", "push N UGL [FLAG]", "quit".
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
 #include "tools/velt-sim/Args.h"
+#include "tools/velt-sim/Framed.h"
 #include "tools/velt-sim/Line.h"
 #include "Devices/Protocol/Codec.h"
 #include "Devices/VELT_A_NETWORK/NetLink.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
-#include <poll.h>
 #include <string>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 int RunNetwork(int argc, char** argv);
@@ -64,19 +61,13 @@ struct Unit {
     int generated = 0; // results made by --results so far
 };
 
-struct Fault {
-    std::string kind;
-    int at = -1;
-    int count = -1;
-};
-
 struct Options {
     std::string link;
     std::map<int, Unit> units;
-    int results = 0, resultEvery = 0, baud = 0, runFor = -1;
+    int results = 0, resultEvery = 0;
     unsigned serialBase = 1000;
-    bool once = false;
-    std::vector<Fault> faults;
+    SimLine::Options line{-1, false, 0, 4};
+    SimFaults faults;
 };
 
 std::string hhmm(int minutes)
@@ -97,22 +88,18 @@ Unit& unit(Options& o, int n)
 Options parse(int argc, char** argv)
 {
     Options o;
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage("missing value of " + a);
-            return argv[++i];
-        };
+    ArgWalk args(argc, argv, 2);
+    for (std::string a; args.Next(a);) {
         auto numberAndValue = [&](const char* what) {
-            const auto p = split(next(), '=');
+            const auto p = split(args.Value(), '=');
             if (p.size() != 2)
                 usage(std::string("bad ") + what);
             return std::make_pair(int(toNumber(p[0], "net number", 1, 65535)), p[1]);
         };
-        if (a == "--link") o.link = next();
+        if (TakeLineOption(a, args, o.line)) continue;
+        if (a == "--link") o.link = args.Value();
         else if (a == "--at" || a == "--nothing-new" || a == "--off") {
-            for (const auto& v : split(next(), ',')) {
+            for (const auto& v : split(args.Value(), ',')) {
                 const int n = int(toNumber(v, "net number", 1, 65535));
                 if (a == "--at") {
                     Unit& u = o.units[n];
@@ -143,31 +130,11 @@ Options parse(int argc, char** argv)
             r.date = p.size() > 2 ? p[2] : "010124";
             r.time = p.size() > 3 ? p[3] : hhmm(600 + int(u.queue.size()));
             u.queue.push_back(r);
-        } else if (a == "--serial-base") o.serialBase = unsigned(toNumber(next(), "serial", 0, 9999));
-        else if (a == "--results") o.results = int(toNumber(next(), "results", 0, 100000));
-        else if (a == "--result-every") o.resultEvery = int(toNumber(next(), "interval", 1, 3600000));
-        else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
-        else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
-        else if (a == "--once") o.once = true;
+        } else if (a == "--serial-base") o.serialBase = unsigned(toNumber(args.Value(), "serial", 0, 9999));
+        else if (a == "--results") o.results = int(toNumber(args.Value(), "results", 0, 100000));
+        else if (a == "--result-every") o.resultEvery = int(toNumber(args.Value(), "interval", 1, 3600000));
         else if (a == "--fault") {
-            std::string spec = next();
-            Fault f;
-            if (const size_t star = spec.find('*'); star != std::string::npos) {
-                f.count = int(toNumber(spec.substr(star + 1), "count", 1, 1000000));
-                spec.resize(star);
-            }
-            if (const size_t at = spec.find('@'); at != std::string::npos) {
-                f.at = int(toNumber(spec.substr(at + 1), "net number", 1, 65535));
-                spec.resize(at);
-            }
-            static const char* kinds[] = {"silent", "noise", "wrong-net", "bad-date", "bad-flag"};
-            bool known = false;
-            for (const char* k : kinds)
-                known |= spec == k;
-            if (!known)
-                usage("bad fault: " + spec);
-            f.kind = spec;
-            o.faults.push_back(f);
+            o.faults.Add(args.Value(), {"silent", "noise", "wrong-net", "bad-date", "bad-flag"}, "net number", 1);
         } else {
             usage("unknown option " + a);
         }
@@ -179,52 +146,15 @@ Options parse(int argc, char** argv)
 
 class Line {
 public:
-    Line(Options o, int fd) : o_(std::move(o)), fd_(fd), began_(Clock::now()) {}
+    Line(Options o, int fd)
+        : o_(std::move(o)), line_(fd, o_.line), began_(Clock::now())
+    {
+    }
 
     int Run()
     {
-        auto codec = proto::MakeCodec();
-        std::string command;
-        bool stdinOpen = true;
-        for (;;) {
-            if (o_.runFor >= 0 && Clock::now() - began_ > std::chrono::milliseconds(o_.runFor))
-                return 0;
-            pollfd p[2] = {{fd_, POLLIN, 0}, {0, short(stdinOpen ? POLLIN : 0), 0}};
-            const int r = ::poll(p, stdinOpen ? 2 : 1, 50);
-            if (r < 0 && errno != EINTR)
-                return 1;
-            if (stdinOpen && (p[1].revents & (POLLIN | POLLHUP))) {
-                char c[256];
-                const ssize_t n = ::read(0, c, sizeof c);
-                if (n <= 0)
-                    stdinOpen = false;
-                for (ssize_t i = 0; i < n; ++i) {
-                    if (c[i] != '\n') {
-                        command += c[i];
-                        continue;
-                    }
-                    if (!obey(command))
-                        return 0;
-                    command.clear();
-                }
-            }
-            if (r <= 0 || !(p[0].revents & (POLLIN | POLLHUP)))
-                continue;
-            if ((p[0].revents & POLLHUP) && !(p[0].revents & POLLIN)) {
-                if (o_.once && heard_)
-                    return 0;
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            uint8_t buf[512];
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n <= 0)
-                continue;
-            heard_ = true;
-            for (ssize_t i = 0; i < n; ++i)
-                if (codec->Put(buf[i]) == proto::TCodec::Frame)
-                    answer(*codec, codec->Payload());
-        }
+        return line_.Run([this](proto::TCodec& codec, const QByteArray& request) { answer(codec, request); },
+                         [this](const std::string& command) { return obey(command); });
     }
 
 private:
@@ -251,17 +181,7 @@ private:
         return true;
     }
 
-    bool fault(const char* kind, int at)
-    {
-        for (Fault& f : o_.faults) {
-            if (f.kind != kind || f.count == 0 || (f.at >= 0 && f.at != at))
-                continue;
-            if (f.count > 0)
-                --f.count;
-            return true;
-        }
-        return false;
-    }
+    bool fault(const char* kind, int at) { return o_.faults.Take(kind, at); }
 
     // Results --results made ready by now.
     void generate(int n, Unit& u)
@@ -332,43 +252,14 @@ private:
             std::fprintf(stderr, "sent %d %u %u %s %s\n", n, r.ugl, r.flag, r.date.c_str(), r.time.c_str());
         }
         std::fflush(stderr);
-        if (fault("noise", n)) {
-            std::string noise;
-            for (int i = 0; i < 12; ++i) {
-                uint8_t c = uint8_t(std::rand() & 0xFF);
-                if (c == 0x02 || c == 0x06 || c == 0x15 || c == 0x29)
-                    c = 0x55;
-                noise += char(c);
-            }
-            out = noise + out;
-        }
-        send(out);
-    }
-
-    void send(const std::string& bytes)
-    {
-        const auto t0 = Clock::now();
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const size_t chunk = o_.baud > 0 ? std::min<size_t>(4, bytes.size() - sent) : bytes.size() - sent;
-            const ssize_t n = ::write(fd_, bytes.data() + sent, chunk);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                pollfd p{fd_, POLLOUT, 0};
-                ::poll(&p, 1, 50);
-                continue;
-            }
-            if (n <= 0)
-                return;
-            sent += size_t(n);
-            if (o_.baud > 0)
-                std::this_thread::sleep_until(t0 + std::chrono::microseconds(sent * 10 * 1000000ULL / o_.baud));
-        }
+        if (fault("noise", n))
+            out = SimNoise() + out;
+        line_.Send(out);
     }
 
     Options o_;
-    int fd_;
+    SimLine line_;
     Clock::time_point began_;
-    bool heard_ = false;
 };
 
 } // namespace
@@ -377,10 +268,5 @@ int RunNetwork(int argc, char** argv)
 {
     UsageSource() = "tools/velt-sim/net.cpp";
     const Options o = parse(argc, argv);
-    const int master = OpenSimulatorLine(o.link);
-    if (master < 0)
-        return 1;
-    const int status = Line(o, master).Run();
-    CloseSimulatorLine(master, o.link);
-    return status;
+    return PlayOnSimulatorLine(o.link, [&](int fd) { return Line(o, fd).Run(); });
 }

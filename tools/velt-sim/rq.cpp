@@ -43,6 +43,7 @@
 //   --once          end when the program that used the line closes it
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
 #include "tools/velt-sim/Args.h"
+#include "tools/velt-sim/Framed.h"
 #include "tools/velt-sim/Line.h"
 #include "Devices/Protocol/Codec.h"
 #include "Devices/Protocol/Frames.h"
@@ -52,19 +53,13 @@
 
 #include <QString>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <poll.h>
 #include <set>
 #include <string>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 int RunRequestAnswer(int argc, char** argv);
@@ -72,12 +67,6 @@ int RunRequestAnswer(int argc, char** argv);
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct Fault {
-    std::string kind;
-    int at = -1;    // block index; -1 any
-    int count = -1; // uses left; -1 every use
-};
 
 struct Options {
     std::string link;
@@ -92,11 +81,9 @@ struct Options {
     std::set<int> interrupted;
     int resultEvery = 1000;
     int mode = -1;
-    int baud = 0;
     std::map<uint32_t, uint32_t> marks;
-    std::vector<Fault> faults;
-    int runFor = -1;
-    bool once = false;
+    SimFaults faults;
+    SimLine::Options line;
     bool veltC = false;
     bool modelGiven = false;
     std::vector<std::string> person, inspector; // cp1251
@@ -139,69 +126,49 @@ Options parse(int argc, char** argv)
     o.constDate = toLongTime("2011-05-19");
     o.clock = toLongTime("2012-03-01 10:00:00");
     o.start = toLongTime("2011-06-01 08:00:00");
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage("missing value of " + a);
-            return argv[++i];
-        };
-        if (a == "--link") o.link = next();
+    ArgWalk args(argc, argv, 2);
+    for (std::string a; args.Next(a);) {
+        if (TakeLineOption(a, args, o.line)) continue;
+        if (a == "--link") o.link = args.Value();
         else if (a == "--model") {
-            o.model = int(toNumber(next(), "model", 0, 65535));
+            o.model = int(toNumber(args.Value(), "model", 0, 65535));
             o.modelGiven = true;
         } else if (a == "--velt-c") o.veltC = true;
-        else if (a == "--person") o.person = cp1251Parts(next());
-        else if (a == "--inspector") o.inspector = cp1251Parts(next());
-        else if (a == "--meas-model") o.measModel = int(toNumber(next(), "model", 0, 65535));
-        else if (a == "--serial") o.serial = uint32_t(toNumber(next(), "serial", 0, 0xFFFFFFFFLL));
-        else if (a == "--firmware") o.firmware = uint16_t(toNumber(next(), "firmware", 0, 0xFFFF, 16));
-        else if (a == "--verification") o.verification = next() == "0" ? 0 : toLongTime(argv[i]);
-        else if (a == "--const-date") o.constDate = toLongTime(next());
-        else if (a == "--accuracy") o.accuracy = float(toReal(next(), "accuracy"));
-        else if (a == "--norm") o.norm = toReal(next(), "norm");
-        else if (a == "--clock") o.clock = toLongTime(next());
-        else if (a == "--start") o.start = toLongTime(next());
-        else if (a == "--life") o.life = uint32_t(toNumber(next(), "life", 0, 0xFFFFFFFFLL));
-        else if (a == "--memory") o.memory = uint32_t(toNumber(next(), "memory", 1, 100000));
-        else if (a == "--result-every") o.resultEvery = int(toNumber(next(), "interval", 1, 3600000));
-        else if (a == "--mode") o.mode = int(toNumber(next(), "mode", 0, 65535));
-        else if (a == "--baud") o.baud = int(toNumber(next(), "baud", 0, 10000000));
-        else if (a == "--run-for") o.runFor = int(toNumber(next(), "time", 0, 86400000));
-        else if (a == "--once") o.once = true;
+        else if (a == "--person") o.person = cp1251Parts(args.Value());
+        else if (a == "--inspector") o.inspector = cp1251Parts(args.Value());
+        else if (a == "--meas-model") o.measModel = int(toNumber(args.Value(), "model", 0, 65535));
+        else if (a == "--serial") o.serial = uint32_t(toNumber(args.Value(), "serial", 0, 0xFFFFFFFFLL));
+        else if (a == "--firmware") o.firmware = uint16_t(toNumber(args.Value(), "firmware", 0, 0xFFFF, 16));
+        else if (a == "--verification") {
+            const std::string v = args.Value();
+            o.verification = v == "0" ? 0 : toLongTime(v);
+        }
+        else if (a == "--const-date") o.constDate = toLongTime(args.Value());
+        else if (a == "--accuracy") o.accuracy = float(toReal(args.Value(), "accuracy"));
+        else if (a == "--norm") o.norm = toReal(args.Value(), "norm");
+        else if (a == "--clock") o.clock = toLongTime(args.Value());
+        else if (a == "--start") o.start = toLongTime(args.Value());
+        else if (a == "--life") o.life = uint32_t(toNumber(args.Value(), "life", 0, 0xFFFFFFFFLL));
+        else if (a == "--memory") o.memory = uint32_t(toNumber(args.Value(), "memory", 1, 100000));
+        else if (a == "--result-every") o.resultEvery = int(toNumber(args.Value(), "interval", 1, 3600000));
+        else if (a == "--mode") o.mode = int(toNumber(args.Value(), "mode", 0, 65535));
         else if (a == "--results") {
-            for (const auto& v : split(next(), ','))
+            for (const auto& v : split(args.Value(), ','))
                 o.results.push_back(toReal(v, "result"));
         } else if (a == "--interrupted") {
-            for (const auto& v : split(next(), ','))
+            for (const auto& v : split(args.Value(), ','))
                 o.interrupted.insert(int(toNumber(v, "index", 0, 100000)));
         } else if (a == "--mark") {
-            const auto p = split(next(), '=');
+            const auto p = split(args.Value(), '=');
             if (p.size() != 2)
                 usage("bad mark");
             o.marks[uint32_t(toNumber(p[0], "exhalation", 0, 0xFFFFFFFFLL))] =
                 uint32_t(toNumber(p[1], "number", 0, 0xFFFFFFFFLL, 16));
         } else if (a == "--fault") {
-            std::string spec = next();
-            Fault f;
-            if (const size_t star = spec.find('*'); star != std::string::npos) {
-                f.count = int(toNumber(spec.substr(star + 1), "count", 1, 1000000));
-                spec.resize(star);
-            }
-            if (const size_t atSign = spec.find('@'); atSign != std::string::npos) {
-                f.at = int(toNumber(spec.substr(atSign + 1), "block", 0, 65535));
-                spec.resize(atSign);
-            }
-            static const char* kinds[] = {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail",
-                                          "info-serial", "const-date0", "short-meas", "poll-info-bad",
-                                          "no-last", "noise", "bad-date", "long-text"};
-            bool known = false;
-            for (const char* k : kinds)
-                known |= spec == k;
-            if (!known)
-                usage("bad fault: " + spec);
-            f.kind = spec;
-            o.faults.push_back(f);
+            o.faults.Add(args.Value(),
+                         {"silent", "nak-clear", "bad-echo", "drop-block", "info-fail", "info-serial", "const-date0",
+                          "short-meas", "poll-info-bad", "no-last", "noise", "bad-date", "long-text"},
+                         "block", 0);
         } else {
             usage("unknown option " + a);
         }
@@ -215,71 +182,15 @@ Options parse(int argc, char** argv)
 
 class Instrument {
 public:
-    Instrument(Options o, int fd) : o_(std::move(o)), fd_(fd), began_(Clock::now()) {}
+    Instrument(Options o, int fd) : o_(std::move(o)), line_(fd, o_.line), began_(Clock::now()) {}
 
     void Run()
     {
-        auto codec = proto::MakeCodec();
-        for (;;) {
-            if (o_.runFor >= 0 && Clock::now() - began_ > std::chrono::milliseconds(o_.runFor))
-                return;
-            pollfd p{fd_, POLLIN, 0};
-            const int r = ::poll(&p, 1, 50);
-            if (r < 0 && errno != EINTR)
-                return;
-            if (r <= 0)
-                continue;
-            if ((p.revents & POLLHUP) && !(p.revents & POLLIN)) {
-                if (o_.once && heard_)
-                    return;
-                // Nobody holds the line open now; the driver may open it again.
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            uint8_t buf[512];
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n <= 0)
-                continue;
-            heard_ = true;
-            for (ssize_t i = 0; i < n; ++i) {
-                if (codec->Put(buf[i]) == proto::TCodec::Frame)
-                    answer(*codec, codec->Payload());
-            }
-        }
+        line_.Run([this](proto::TCodec& codec, const QByteArray& request) { answer(codec, request); });
     }
 
 private:
-    bool fault(const char* kind, int at = -1)
-    {
-        for (Fault& f : o_.faults) {
-            if (f.kind != kind || f.count == 0 || (f.at >= 0 && f.at != at))
-                continue;
-            if (f.count > 0)
-                --f.count;
-            return true;
-        }
-        return false;
-    }
-
-    void send(const std::string& bytes)
-    {
-        const auto t0 = Clock::now();
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const size_t chunk = o_.baud > 0 ? std::min<size_t>(16, bytes.size() - sent) : bytes.size() - sent;
-            const ssize_t n = ::write(fd_, bytes.data() + sent, chunk);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-                pollfd p{fd_, POLLOUT, 0};
-                ::poll(&p, 1, 50);
-                continue;
-            }
-            if (n <= 0)
-                return;
-            sent += size_t(n);
-            if (o_.baud > 0)
-                std::this_thread::sleep_until(t0 + std::chrono::microseconds(sent * 10 * 1000000ULL / o_.baud));
-        }
-    }
+    bool fault(const char* kind, int at = -1) { return o_.faults.Take(kind, at); }
 
     std::string frame(proto::TCodec& codec, const uint8_t* payload, int length)
     {
@@ -425,18 +336,9 @@ private:
             out += char(codec.Nak());
             break;
         }
-        if (fault("noise")) {
-            // Nothing a line reader could take for a start, an acknowledgement or a refusal.
-            std::string noise;
-            for (int i = 0; i < 12; ++i) {
-                uint8_t c = uint8_t(std::rand() & 0xFF);
-                if (c == 0x02 || c == 0x06 || c == 0x15 || c == 0x29)
-                    c = 0x55;
-                noise += char(c);
-            }
-            out = noise + out;
-        }
-        send(out);
+        if (fault("noise"))
+            out = SimNoise() + out;
+        line_.Send(out);
     }
 
     // Entry slot of the memory ring: the latest exhalation k with k % memory == slot.
@@ -494,11 +396,10 @@ private:
     }
 
     Options o_;
-    int fd_;
+    SimLine line_;
     Clock::time_point began_;
     bool cleared_ = false;
     bool identified_ = false;
-    bool heard_ = false;
     bool afterResult_ = false; // only info block requests since a result was on show
     Clock::time_point resultsFrom_;
 };
@@ -509,10 +410,8 @@ int RunRequestAnswer(int argc, char** argv)
 {
     UsageSource() = "tools/velt-sim/rq.cpp";
     const Options o = parse(argc, argv);
-    const int master = OpenSimulatorLine(o.link);
-    if (master < 0)
-        return 1;
-    Instrument(o, master).Run();
-    CloseSimulatorLine(master, o.link);
-    return 0;
+    return PlayOnSimulatorLine(o.link, [&](int fd) {
+        Instrument(o, fd).Run();
+        return 0;
+    });
 }
