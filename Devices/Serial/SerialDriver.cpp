@@ -51,14 +51,10 @@ QGroupBox* TSerialDriver::CreateDescription(QWidget* panel, const QRect& geometr
     return box;
 }
 
-QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
-                                         QPointer<QPushButton>& clear)
+QPlainTextEdit* TSerialDriver::CreateLogMemo(QWidget* parent, const QRect& geometry)
 {
-    auto* box = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
-    ctl::SetFormFont(box);
-    box->setGeometry(geometry);
-    memo = new QPlainTextEdit(box);
-    memo->setGeometry(8, 16, 345, geometry.height() - 24);
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setGeometry(geometry);
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -68,6 +64,16 @@ QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, 
     QPalette pal = memo->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Button));
     memo->setPalette(pal);
+    return memo;
+}
+
+QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
+                                         QPointer<QPushButton>& clear)
+{
+    auto* box = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
+    ctl::SetFormFont(box);
+    box->setGeometry(geometry);
+    memo = CreateLogMemo(box, QRect(8, 16, 345, geometry.height() - 24));
     clear = new QPushButton(QString::fromUtf8("Отчистить"), box);
     clear->setGeometry(360, 16, 75, 25);
     return box;

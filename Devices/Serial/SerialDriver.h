@@ -34,6 +34,9 @@ public:
     QPointer<TPortComboBox> cbPort;
     QPointer<QLabel> lbStatus;
 
+    // An exchange log: read-only, wrapped, in small Tahoma on the button colour.
+    static QPlainTextEdit* CreateLogMemo(QWidget* parent, const QRect& geometry);
+
 protected:
     // The port group at the panel's top left: the list, "---" while nothing is chosen, and the status.
     void CreatePortGroup(QWidget* panel);
@@ -42,8 +45,7 @@ protected:
     QGroupBox* CreateDescription(QWidget* panel, const QRect& geometry,
                                  std::initializer_list<std::pair<const char*, QPointer<QLabel>*>> rows,
                                  std::initializer_list<int> valueLefts);
-    // The "Журнал:" group at geometry with the exchange log: read-only, wrapped, in small Tahoma on the button
-    // colour, and its clear button.
+    // The "Журнал:" group at geometry with the exchange log and its clear button.
     QGroupBox* CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
                               QPointer<QPushButton>& clear);
 

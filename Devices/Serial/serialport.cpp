@@ -322,13 +322,19 @@ int TSerialPort::DataOut(const void* buffer, int count)
 
 int TSerialPort::WaitData(uint32_t timeoutMs)
 {
+    return wait(timeoutMs, true);
+}
+
+int TSerialPort::wait(uint32_t timeoutMs, bool watchLine)
+{
     int fd, abortFd, closeFd;
     if (!enter(fd, abortFd, closeFd))
         return WaitError;
     int result = WaitError;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        pollfd p[3] = {{fd, POLLIN, 0}, {abortFd, POLLIN, 0}, {closeFd, POLLIN, 0}};
+        // A descriptor below 0 is passed over.
+        pollfd p[3] = {{watchLine ? fd : -1, POLLIN, 0}, {abortFd, POLLIN, 0}, {closeFd, POLLIN, 0}};
         const int r = ::poll(p, 3, msLeft(deadline));
         if (r < 0 && errno == EINTR)
             continue;
@@ -366,24 +372,8 @@ int TSerialPort::WaitData(uint32_t timeoutMs)
 
 bool TSerialPort::Pause(uint32_t timeoutMs)
 {
-    int fd, abortFd, closeFd;
-    if (!enter(fd, abortFd, closeFd))
-        return false;
     // One call, and no lock to take back afterwards: a driver that paces its line pauses ten times a second.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool waited = true;
-    for (;;) {
-        pollfd p[2] = {{abortFd, POLLIN, 0}, {closeFd, POLLIN, 0}};
-        const int r = ::poll(p, 2, msLeft(deadline));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r > 0 && p[0].revents)
-            drainEvent(abortFd);
-        waited = r == 0;
-        break;
-    }
-    leave();
-    return waited;
+    return wait(timeoutMs, false) == WaitTimeout;
 }
 
 void TSerialPort::Abort()

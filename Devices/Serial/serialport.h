@@ -62,6 +62,8 @@ public:
 private:
     bool enter(int& fd, int& abortFd, int& closeFd, COMMTIMEOUTS* timeouts = nullptr);
     void leave();
+    // WaitData, or with watchLine false a pause that only Abort and Close end.
+    int wait(uint32_t timeoutMs, bool watchLine);
 
     mutable std::mutex lock_;
     std::condition_variable idle_;

@@ -1,7 +1,6 @@
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "Devices/VELT_A_NETWORK/Netnum.h"
 #include "platform/controls/FormFont.h"
-#include "platform/graphics/FontNames.h"
 #include "platform/rtl/FormatDateTime.h"
 
 #include <QHeaderView>
@@ -164,17 +163,7 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
 
     tsLog = new QWidget;
     Pages->addTab(tsLog, u("Журнал"));
-    mLog = new QPlainTextEdit(tsLog);
-    mLog->setGeometry(0, 0, 297, 153);
-    mLog->setReadOnly(true);
-    mLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    mLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
-    font.setPixelSize(10);
-    mLog->setFont(font);
-    QPalette pal = mLog->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    mLog->setPalette(pal);
+    mLog = TSerialDriver::CreateLogMemo(tsLog, QRect(0, 0, 297, 153));
     ClearBtn = button("Очистить", nullptr, tsLog, QRect(304, 8, 81, 25));
     connect(ClearBtn, &QPushButton::clicked, mLog, &QPlainTextEdit::clear);
 

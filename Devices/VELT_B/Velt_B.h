@@ -142,6 +142,8 @@ protected:
     bool downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d);
     // One block, with the retries the walk has left; minLength: the shortest whole answer.
     bool downloadBlock(uint32_t n, int& budget, int minLength);
+    // Block n could not be had: said, and the download marked incomplete. True when the line is lost.
+    bool downloadBlockFailed(uint32_t n, TDownload& d);
     void downloadWalkEnded(const TDownload& d);
     bool downloadAnalyse(const TDownload& d);
     bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);

@@ -288,6 +288,17 @@ bool TVelt_B::downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n,
     return true;
 }
 
+bool TVelt_B::downloadBlockFailed(uint32_t n, TDownload& d)
+{
+    Dbg().Print("GETEEPROM_Thread: get blok index %u - error", n);
+    AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(n) + u(" !"));
+    d.incomplete = true;
+    if (!Port.LineLost())
+        return false;
+    AddLogLine(u("Связь с прибором потеряна!"));
+    return true;
+}
+
 // 11-12. The walk over the memory blocks.
 bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
 {
@@ -304,13 +315,8 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
             return false;
         bool walkEnds = false;
         if (!ok) {
-            Dbg().Print("GETEEPROM_Thread: get blok index %u - error", n);
-            AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(n) + u(" !"));
-            d.incomplete = true;
-            if (Port.LineLost()) {
-                AddLogLine(u("Связь с прибором потеряна!"));
+            if (downloadBlockFailed(n, d))
                 break;
-            }
         } else if (!downloadTakeRecords(w, d, n, walkEnds)) {
             return false;
         }

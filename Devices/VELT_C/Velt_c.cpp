@@ -127,13 +127,8 @@ bool TVelt_C::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
         if (Terminated())
             return false;
         if (!ok) {
-            Dbg().Print("GETEEPROM_Thread: get blok index %u - error", n);
-            AddLogLine(u("Ошибка - Не могу получить блок данных c номером ") + QString::number(n) + u(" !"));
-            d.incomplete = true;
-            if (Port.LineLost()) {
-                AddLogLine(u("Связь с прибором потеряна!"));
+            if (downloadBlockFailed(n, d))
                 break;
-            }
         } else if (Know.model == 11) {
             std::memcpy(d.raw.data() + size_t(d.count) * TVELTEepromRecord::kSize, Buffer + kBlockHeader,
                         TVELTEepromRecord::kSize);

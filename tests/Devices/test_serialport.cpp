@@ -95,9 +95,22 @@ TEST(SerialPort, WaitDataTimesOutSeesDataAndIsAborted)
     EXPECT_EQ(port.WaitData(1000), TSerialPort::WaitAborted);
     EXPECT_EQ(port.WaitData(20), TSerialPort::WaitTimeout);
 
+    // A pause does not look at the line: bytes waiting there do not end it, an Abort does.
+    ASSERT_TRUE(pty.Write("y"));
+    t = steady_clock::now();
+    EXPECT_TRUE(port.Pause(100));
+    EXPECT_GE(MsSince(t), 90);
+    std::thread pauseAborter([&] { std::this_thread::sleep_for(30ms); port.Abort(); });
+    EXPECT_FALSE(port.Pause(5000));
+    pauseAborter.join();
+    EXPECT_EQ(port.WaitData(20), TSerialPort::WaitDataArrived) << "the byte is still there";
+    port.Purge();
+
     // The far end gone is an error, not data.
     pty.CloseMaster();
     EXPECT_EQ(port.WaitData(1000), TSerialPort::WaitError);
+    port.Close();
+    EXPECT_FALSE(port.Pause(1000)) << "a closed port has nothing to pause on";
 }
 
 TEST(SerialPort, ReadFollowsTheIntervalAndTotalTimeoutsAndKeepsEveryByte)
