@@ -26,13 +26,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <cstdio>
 #include <memory>
+#include <poll.h>
 #include <set>
 #include <string>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <tuple>
@@ -251,8 +254,36 @@ void BM_SixteenIdleSources(benchmark::State& state)
     }
 }
 
+// The floor under the idle figure: threads that do nothing but go to sleep and wake up, as often as the idle
+// sources' threads do (waits_per_s), each wake one poll() with a time-out. What this costs on the machine is what
+// the idle sources must cost at least, whatever their code.
+void BM_WakeUpsAlone(benchmark::State& state)
+{
+    const int threads = kNetLines, perThread = int(state.range(0));
+    for (auto _ : state) {
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> pool;
+        const Usage u0 = Usage::Now();
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < threads; ++i)
+            pool.emplace_back([&] {
+                while (!stop)
+                    ::poll(nullptr, 0, 1000 / perThread);
+            });
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        stop = true;
+        for (std::thread& t : pool)
+            t.join();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const Usage u1 = Usage::Now();
+        state.counters["cpu_percent"] = ((u1.user - u0.user) + (u1.system - u0.system)) / wall * 100.0;
+        state.counters["waits_per_s"] = (u1.waits - u0.waits) / wall;
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_WakeUpsAlone)->Arg(27)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_SixteenSourcesFileEveryResult)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_SixteenIdleSources)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
