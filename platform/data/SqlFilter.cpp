@@ -8,6 +8,32 @@
 #include <string_view>
 
 namespace sql {
+namespace {
+
+// A text column's key is 1 and the weights of its letters with the same blanks trimmed as LIKE trims, so a
+// pattern's letters before its first wildcard are the start of every matching key.
+template <class Test>
+void startOf(const dbf::Column& col, Test& t)
+{
+    if (col.isNumeric() || col.isMemo())
+        return;
+    qsizetype fixed = 0;
+    while (fixed < t.pattern.size() && t.pattern[fixed] >= 0) {
+        if (t.pattern[fixed] == 0xFFFF)
+            return;  // a letter no field holds: nothing to narrow to
+        ++fixed;
+    }
+    if (fixed == 0)
+        return;
+    t.startKey.assign(1, '\1');
+    for (qsizetype i = 0; i < fixed; ++i) {
+        t.startKey.push_back(static_cast<char>(t.pattern[i] >> 8));
+        t.startKey.push_back(static_cast<char>(t.pattern[i] & 0xFF));
+    }
+    t.startIsWhole = fixed < t.pattern.size() && std::all_of(t.pattern.begin() + fixed, t.pattern.end(), [](int w) { return w == -1; });
+}
+
+} // namespace
 
 int columnOf(const dbf::Table& table, const QString& name)
 {
@@ -28,10 +54,12 @@ std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int 
     if (begin >= end)
         return out;
     out.reserve(end - begin);
-    const bool all = filter.empty();
+    const bool all = bounded ? filter.settledBy(range) : filter.empty();
     for (std::size_t i = begin; i < end; ++i) {
         const quint32 r = order[i];
-        if (!table.isDeletedUnlocked(r) && (all || filter.matches(table.recordUnlocked(r))))
+        if (table.isDeletedUnlocked(r))
+            continue;
+        if (all || (bounded ? filter.matchesBeyond(range, table.recordUnlocked(r)) : filter.matches(table.recordUnlocked(r))))
             out.push_back(r);
     }
     return out;
@@ -53,6 +81,7 @@ Filter::Filter(const std::vector<Condition>& conditions, const dbf::Table& table
             const QVector<quint16> weights = dbf::textWeights(text, table.codePage());
             for (qsizetype i = 0; i < text.size(); ++i)
                 t.pattern.append(text[i] == QLatin1Char('%') ? -1 : text[i] == QLatin1Char('_') ? -2 : weights[i]);
+            startOf(col, t);
         } else {
             QByteArray key;
             if (!dbf::valueKey(col, value, table.codePage(), &key))
@@ -70,32 +99,47 @@ bool Filter::matches(const char* record) const
 {
     if (never_)
         return false;
-    uchar* buf = key_.data();
-    for (const Test& t : tests_) {
-        if (t.op == Condition::Op::Like) {
-            if (!like(t, record))
-                return false;
-            continue;
-        }
-        const dbf::Column& col = table_.columns()[static_cast<std::size_t>(t.column)];
-        const int n = dbf::fieldKey(col, record + col.offset, table_.codePage(), buf);
-        if (buf[0] == 0)
+    for (const Test& t : tests_)
+        if (!passes(t, record))
             return false;
-        const int cmp = std::string_view(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n)).compare(t.key);
-        bool ok = false;
-        switch (t.op) {
-        case Condition::Op::Eq: ok = cmp == 0; break;
-        case Condition::Op::Ne: ok = cmp != 0; break;
-        case Condition::Op::Lt: ok = cmp < 0; break;
-        case Condition::Op::Le: ok = cmp <= 0; break;
-        case Condition::Op::Gt: ok = cmp > 0; break;
-        case Condition::Op::Ge: ok = cmp >= 0; break;
-        case Condition::Op::Like: break;
-        }
-        if (!ok)
-            return false;
-    }
     return true;
+}
+
+bool Filter::matchesBeyond(const Range& range, const char* record) const
+{
+    if (never_)
+        return false;
+    for (std::size_t i = 0; i < tests_.size(); ++i)
+        if (!range.covered[i] && !passes(tests_[i], record))
+            return false;
+    return true;
+}
+
+bool Filter::settledBy(const Range& range) const
+{
+    return !never_ && range.column >= 0 && std::all_of(range.covered.begin(), range.covered.end(), [](bool c) { return c; });
+}
+
+bool Filter::passes(const Test& t, const char* record) const
+{
+    if (t.op == Condition::Op::Like)
+        return like(t, record);
+    uchar* buf = key_.data();
+    const dbf::Column& col = table_.columns()[static_cast<std::size_t>(t.column)];
+    const int n = dbf::fieldKey(col, record + col.offset, table_.codePage(), buf);
+    if (buf[0] == 0)
+        return false;
+    const int cmp = std::string_view(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n)).compare(t.key);
+    switch (t.op) {
+    case Condition::Op::Eq: return cmp == 0;
+    case Condition::Op::Ne: return cmp != 0;
+    case Condition::Op::Lt: return cmp < 0;
+    case Condition::Op::Le: return cmp <= 0;
+    case Condition::Op::Gt: return cmp > 0;
+    case Condition::Op::Ge: return cmp >= 0;
+    case Condition::Op::Like: break;
+    }
+    return false;
 }
 
 bool Filter::like(const Test& t, const char* record) const
@@ -132,26 +176,33 @@ bool Filter::like(const Test& t, const char* record) const
 Filter::Range Filter::range(int preferColumn) const
 {
     Range r;
+    r.covered.assign(tests_.size(), false);
     if (never_)
         return r;
-    for (const Test& t : tests_)
-        if (t.op == Condition::Op::Eq) {
-            r.column = t.column;
+    for (std::size_t i = 0; i < tests_.size(); ++i)
+        if (tests_[i].op == Condition::Op::Eq) {
+            r.column = tests_[i].column;
             r.hasLow = r.hasHigh = true;
-            r.low = r.high = t.key;
+            r.low = r.high = tests_[i].key;
+            r.covered[i] = true;
             return r;
         }
+    // Inclusive bounds cover the tests they come from; strict ones still test the records at the bound.
     auto boundsOf = [&](int column) {
         Range b;
-        for (const Test& t : tests_) {
+        b.covered.assign(tests_.size(), false);
+        for (std::size_t i = 0; i < tests_.size(); ++i) {
+            const Test& t = tests_[i];
             if (t.column != column)
                 continue;
             if ((t.op == Condition::Op::Ge || t.op == Condition::Op::Gt) && !b.hasLow) {
                 b.hasLow = true;
                 b.low = t.key;
+                b.covered[i] = t.op == Condition::Op::Ge;
             } else if ((t.op == Condition::Op::Le || t.op == Condition::Op::Lt) && !b.hasHigh) {
                 b.hasHigh = true;
                 b.high = t.key;
+                b.covered[i] = t.op == Condition::Op::Le;
             }
         }
         if (b.hasLow || b.hasHigh)
@@ -162,6 +213,17 @@ Filter::Range Filter::range(int preferColumn) const
         Range b = boundsOf(preferColumn);
         if (b.column >= 0)
             return b;
+    }
+    for (std::size_t i = 0; i < tests_.size(); ++i) {
+        const Test& t = tests_[i];
+        if (t.op == Condition::Op::Like && !t.startKey.empty()) {
+            r.column = t.column;
+            r.hasLow = r.hasHigh = true;
+            r.low = t.startKey;
+            r.high = t.startKey + std::string("\xFF\xFF", 2);  // above every key that goes on from the start
+            r.covered[i] = t.startIsWhole;
+            return r;
+        }
     }
     for (const Test& t : tests_)
         if (t.op != Condition::Op::Like && t.op != Condition::Op::Ne)

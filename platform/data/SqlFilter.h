@@ -24,15 +24,21 @@ public:
     bool never() const { return never_; }
 
     // Bounds (inclusive) of one column that every matching record lies within; column -1 when none.
-    // An equality is preferred; among ranges, the one on preferColumn.
+    // An equality is preferred; then a range on preferColumn, a LIKE with a fixed start, other ranges.
+    // covered: the tests that every record within the bounds passes, so they need no record read.
     struct Range {
         int column = -1;
         bool hasLow = false, hasHigh = false;
         std::string low, high;
+        std::vector<bool> covered;
     };
     Range range(int preferColumn) const;
     // Nothing to test: every live record matches.
     bool empty() const { return tests_.empty() && !never_; }
+    // The tests the range leaves are all passed: the index entries within it are the answer.
+    bool settledBy(const Range& range) const;
+    // The tests the range does not cover.
+    bool matchesBeyond(const Range& range, const char* record) const;
 
 private:
     struct Test {
@@ -40,8 +46,13 @@ private:
         Condition::Op op = Condition::Op::Eq;
         std::string key;
         QVector<int> pattern;  // LIKE: weights, -1 for '%', -2 for '_'
+        // LIKE on a text column: the key every match starts with (its fixed start); whole when the
+        // pattern is that start and '%' alone, so the keys that start so are exactly the matches.
+        std::string startKey;
+        bool startIsWhole = false;
     };
     bool like(const Test& t, const char* record) const;
+    bool passes(const Test& t, const char* record) const;
 
     const dbf::Table& table_;
     std::vector<Test> tests_;

@@ -12,6 +12,10 @@
 namespace sql {
 namespace {
 
+// Matches of an index range on another column than the order's are sorted by their keys while they are
+// at most this fraction of the table; more are taken from the order column's index.
+constexpr quint32 kSortAtMost = 256;
+
 bool isAggregate(const SelectItem& item)
 {
     return item.kind == SelectItem::Kind::Max || item.kind == SelectItem::Kind::Min || item.kind == SelectItem::Kind::Count ||
@@ -30,8 +34,23 @@ std::vector<quint32> candidates(const dbf::Table& table, const Filter& filter, i
         const int column = range.column >= 0 ? range.column : orderColumn;
         *ordered = column == orderColumn;
         out = rangeOf(table, filter, column, range);
-        if (!*ordered)
-            std::sort(out.begin(), out.end());  // back to file order before any sorting
+        if (*ordered)
+            return out;
+        // Many matches: marked, then taken in order from the order column's index, which reads no
+        // record; few: sorted by their keys.
+        if (orderColumn >= 0 && out.size() >= table.recordCountUnlocked() / kSortAtMost) {
+            std::vector<quint64> marked((table.recordCountUnlocked() + 63) / 64, 0);
+            for (quint32 r : out)
+                marked[r >> 6] |= quint64(1) << (r & 63);
+            const std::vector<quint32>& order = table.indexUnlocked(orderColumn).records();
+            std::size_t n = 0;
+            for (quint32 r : order)
+                if ((marked[r >> 6] >> (r & 63)) & 1)
+                    out[n++] = r;
+            *ordered = true;
+            return out;
+        }
+        std::sort(out.begin(), out.end());  // back to file order before any sorting
         return out;
     }
     table.forEachLiveUnlocked([&](quint32 r, const char* bytes) {

@@ -8,6 +8,8 @@
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
+#include "platform/data/SqlFilter.h"
+#include "platform/data/SqlParser.h"
 #include "platform/rtl/CodePage.h"
 
 #include <QDir>
@@ -599,4 +601,66 @@ TEST_F(Journal, ALargeTableStaysTrueThroughRewritesDeletesAndAppends)
     q.First();
     q.GotoBookmark(mark);
     EXPECT_EQ(q.FieldByName("OBSL_FAM")->AsString(), QString::fromUtf8("Иванов"));
+}
+
+// The index ranges a WHERE is narrowed to (an equality, inclusive and strict bounds, a LIKE's fixed start,
+// with and without the order column's index) find the same records in the same order as testing every
+// record. Enough records that a rare match is sorted by its keys and a common one is taken from the index.
+TEST_F(Journal, IndexRangesFindWhatTestingEveryRecordFinds)
+{
+    const char* surnames[] = {"ИВАНОВ", "Иванова", "иванов", " ИВАНОВ", "ИВАНОВ ПЕТР", "ИВАНОВ%", "ИВА_ОВ", "ЕЛКИН", "Ёлкин",
+                              "", "IVANOV", "ivanova", "ЯКОВЛЕВ"};
+    auto table = conn.openTable("Base");
+    constexpr int kRecords = 1300;
+    for (int i = 0; i < kRecords; ++i) {
+        std::vector<QVariant> v(table->columns().size());
+        v[0] = i + 1;
+        v[2] = 100 + i % 7;
+        v[3] = QString::asprintf("2010.%02d.%02d 10:00:00", 1 + i * 7 % 12, 1 + i % 28);  // out of file order, with ties
+        v[5] = (i % 9) / 10.0;
+        // One record alone holds its surname: a match too small to take from the order's index.
+        v[11] = i == 700 ? QString::fromUtf8("ЩЕРБАКОВ") : QString::fromUtf8(surnames[i % std::size(surnames)]);
+        table->append(v);
+    }
+    for (quint32 r = 3; r < kRecords; r += 97)
+        table->remove(r);
+    table.reset();
+
+    const char* wheres[] = {
+        "OBSL_FAM LIKE 'ИВАНОВ%'", "OBSL_FAM LIKE 'иван%'", "OBSL_FAM LIKE 'ИВАНОВ'", "OBSL_FAM LIKE 'ИВАНОВ %'",
+        "OBSL_FAM LIKE ' ИВ%'", "OBSL_FAM LIKE 'ИВ_Н%'", "OBSL_FAM LIKE 'ИВА_ОВ%'", "OBSL_FAM LIKE 'ИВАНОВ%%'",
+        "OBSL_FAM LIKE 'ИВАНОВ%А'", "OBSL_FAM LIKE '%ОВ'", "OBSL_FAM LIKE '%'", "OBSL_FAM LIKE 'Е%'", "OBSL_FAM LIKE 'ё%'",
+        "OBSL_FAM LIKE 'iv%'", "OBSL_FAM LIKE '☺%'", "OBSL_FAM LIKE 'ЩЕРБ%'", "OBSL_FAM = 'ИВАНОВ'", "OBSL_FAM = 'ЩЕРБАКОВ'",
+        "OBSL_FAM >= 'ИВАНОВ' AND OBSL_FAM < 'ИВАНОВА'", "OBSL_FAM > 'ИВАНОВ' AND OBSL_FAM <= 'ЯКОВЛЕВ'",
+        "OBSL_FAM LIKE 'ИВАН%' AND PRIBOR = 101", "OBSL_FAM LIKE 'ИВАН%' AND IZM >= 0.3 AND IZM < 0.6",
+        "DATA_IZM >= '2010.03.01 00:00:00' AND DATA_IZM <= '2010.05.31 23:59:59' AND OBSL_FAM LIKE 'ИВАНОВ%'",
+        "ID > 5 AND ID < 900 AND OBSL_FAM LIKE 'иванов%'",
+    };
+    const char* orders[] = {"", " ORDER BY DATA_IZM", " ORDER BY ID", " ORDER BY OBSL_FAM"};
+    for (const char* where : wheres)
+        for (const char* order : orders) {
+            const QString text = QString::fromUtf8("SELECT * FROM Base WHERE ") + QString::fromUtf8(where) + order;
+            SCOPED_TRACE(text.toStdString());
+            // Every live record tested, in file order, then stably sorted by the order column's key.
+            const sql::Statement st = sql::parse(text);
+            auto t = conn.openTable("Base");
+            QList<int> expected;
+            {
+                auto guard = t->lock();
+                const sql::Filter filter(st.where, *t, [](const QString&) { return QVariant(); });
+                std::vector<quint32> records;
+                for (quint32 r = 0; r < t->recordCountUnlocked(); ++r)
+                    if (!t->isDeletedUnlocked(r) && filter.matches(t->recordUnlocked(r)))
+                        records.push_back(r);
+                if (!st.orderBy.empty()) {
+                    const int c = t->columnIndex(st.orderBy[0].column);
+                    std::stable_sort(records.begin(), records.end(), [&](quint32 a, quint32 b) { return t->keyUnlocked(a, c) < t->keyUnlocked(b, c); });
+                }
+                for (quint32 r : records)
+                    expected << int(r) + 1;
+            }
+            EXPECT_EQ(ids(open(text)), expected);
+            EXPECT_EQ(open("SELECT COUNT(*) AS N FROM Base WHERE " + QString::fromUtf8(where)).FieldByName("N")->AsInteger(), expected.size());
+        }
+    EXPECT_EQ(ids(open(QString::fromUtf8("SELECT * FROM Base WHERE OBSL_FAM LIKE 'ЩЕРБ%' ORDER BY DATA_IZM"))), QList<int>{701});
 }
