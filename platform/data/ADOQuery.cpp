@@ -74,8 +74,10 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 {
     sql::Result result = run(true);
     result_ = std::move(result);
-    rowOfRecord_.clear();
-    rowsPlaced_ = 0;
+    rows_ = sql::ViewRows(std::move(result_.records));
+    result_.records.clear();
+    placeOfRecord_.clear();
+    placesMapped_ = 0;
     std::vector<TFieldDef> defs;
     for (const sql::ResultColumn& c : result_.columns)
         defs.push_back({c.name, c.type, c.size});
@@ -85,8 +87,9 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 void TADOQuery::InternalClose()
 {
     result_ = {};
-    std::vector<int>().swap(rowOfRecord_);
-    rowsPlaced_ = 0;
+    rows_ = {};
+    std::vector<int>().swap(placeOfRecord_);
+    placesMapped_ = 0;
 }
 
 bool TADOQuery::CanModify() const
@@ -96,44 +99,46 @@ bool TADOQuery::CanModify() const
 
 int TADOQuery::RowCount() const
 {
-    return static_cast<int>(result_.computed ? result_.values.size() : result_.records.size());
+    return static_cast<int>(result_.computed ? result_.values.size() : rows_.size());
 }
 
 quint64 TADOQuery::RowId(int row) const
 {
-    return result_.computed ? quint64(row) + 1 : quint64(result_.records[static_cast<std::size_t>(row)]) + 1;
+    return result_.computed ? quint64(row) + 1 : quint64(rows_[static_cast<std::size_t>(row)]) + 1;
 }
 
 QVariant TADOQuery::RowValue(int row, int field) const
 {
     if (result_.computed)
         return result_.values[static_cast<std::size_t>(row)][static_cast<std::size_t>(field)];
-    return result_.table->value(result_.records[static_cast<std::size_t>(row)], result_.columns[static_cast<std::size_t>(field)].source);
+    return result_.table->value(rows_[static_cast<std::size_t>(row)], result_.columns[static_cast<std::size_t>(field)].source);
 }
 
 int TADOQuery::RowOfId(quint64 id) const
 {
     if (result_.computed)
         return id >= 1 && id <= result_.values.size() ? static_cast<int>(id - 1) : -1;
-    const auto& records = result_.records;
     if (id < 1 || id > UINT32_MAX)
         return -1;
     const quint32 record = static_cast<quint32>(id - 1);
+    const std::vector<quint32>& places = rows_.places();
     auto placed = [&]() {
-        if (record >= rowOfRecord_.size())
+        if (record >= placeOfRecord_.size())
             return -1;
-        const int row = rowOfRecord_[record];
-        return row >= 0 && row < rowsPlaced_ && row < static_cast<int>(records.size()) && records[static_cast<std::size_t>(row)] == record ? row : -1;
+        const int place = placeOfRecord_[record];
+        if (place < 0 || std::size_t(place) >= placesMapped_ || places[std::size_t(place)] != record)
+            return -1;
+        return rows_.rowAt(std::size_t(place));
     };
     int row = placed();
-    if (row >= 0 || rowsPlaced_ >= static_cast<int>(records.size()))
+    if (row >= 0 || placesMapped_ >= places.size())
         return row;
-    for (std::size_t i = static_cast<std::size_t>(rowsPlaced_); i < records.size(); ++i) {
-        if (records[i] >= rowOfRecord_.size())
-            rowOfRecord_.resize(std::max<std::size_t>(records[i] + 1, rowOfRecord_.size() * 2), -1);
-        rowOfRecord_[records[i]] = static_cast<int>(i);
+    for (std::size_t i = placesMapped_; i < places.size(); ++i) {
+        if (places[i] >= placeOfRecord_.size())
+            placeOfRecord_.resize(std::max<std::size_t>(places[i] + 1, placeOfRecord_.size() * 2), -1);
+        placeOfRecord_[places[i]] = static_cast<int>(i);
     }
-    rowsPlaced_ = static_cast<int>(records.size());
+    placesMapped_ = places.size();
     return placed();
 }
 
@@ -145,10 +150,9 @@ int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const 
         std::vector<QVariant> record(result_.table->columns().size());
         for (std::size_t f = 0; f < values.size(); ++f)
             record[static_cast<std::size_t>(result_.columns[f].source)] = values[f];
-        result_.records.push_back(result_.table->append(record));
-        if (rowsPlaced_ < RowCount() - 1)
-            return RowCount() - 1;
-        RowOfId(quint64(result_.records.back()) + 1);  // places the new row with the others
+        rows_.push_back(result_.table->append(record));
+        if (placesMapped_ + 1 == rows_.places().size())
+            RowOfId(quint64(rows_.places().back()) + 1);  // maps the new place with the others
         return RowCount() - 1;
     }
     std::vector<std::pair<int, QVariant>> changes;
@@ -156,7 +160,7 @@ int TADOQuery::InternalPost(int row, const std::vector<QVariant>& values, const 
         if (changed[f])
             changes.emplace_back(result_.columns[f].source, values[f]);
     if (!changes.empty())
-        result_.table->update(result_.records[static_cast<std::size_t>(row)], changes);
+        result_.table->update(rows_[static_cast<std::size_t>(row)], changes);
     return row;
 }
 
@@ -164,9 +168,9 @@ void TADOQuery::InternalDelete(int row)
 {
     if (!CanModify())
         throw EDatabaseError(QStringLiteral("The rows of this query cannot be deleted: %1").arg(sql_));
-    result_.table->remove(result_.records[static_cast<std::size_t>(row)]);
-    result_.records.erase(result_.records.begin() + row);
-    RowsShiftedFrom(row);
+    result_.table->remove(rows_[static_cast<std::size_t>(row)]);
+    if (rows_.erase(static_cast<std::size_t>(row)))
+        placesMapped_ = 0;  // the places were folded: mapped again when asked for
 }
 
 int TADOQuery::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const

@@ -7,6 +7,7 @@
 #include "platform/data/DataSet.h"
 #include "platform/data/Parameters.h"
 #include "platform/data/SqlResult.h"
+#include "platform/data/ViewRows.h"
 
 
 class TADOConnection;
@@ -46,8 +47,6 @@ protected:
 
 private:
     sql::Result run(bool selectOnly);
-    // The rows before this one moved, came or went: their places are read again when asked for.
-    void RowsShiftedFrom(int row) { rowsPlaced_ = std::min(rowsPlaced_, row); }
 
     TADOConnection* connection_ = nullptr;
     QString sql_;
@@ -55,8 +54,9 @@ private:
     bool prepared_ = false;
     int rowsAffected_ = 0;
     sql::Result result_;
-    // Row of each table record in the result (record rows only), exact below rowsPlaced_: a map as
-    // compact as the result itself, for bookmarks and Locate on large views.
-    mutable std::vector<int> rowOfRecord_;
-    mutable int rowsPlaced_ = 0;
+    sql::ViewRows rows_;  // the records of record rows
+    // Place (in rows_) of each table record, exact for the places below placesMapped_: a map as compact
+    // as the result itself, for bookmarks and Locate on large views. Deletes leave places alone.
+    mutable std::vector<int> placeOfRecord_;
+    mutable std::size_t placesMapped_ = 0;
 };

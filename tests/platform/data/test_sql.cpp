@@ -435,6 +435,65 @@ TEST_F(Journal, BookmarksFollowDeletesAndAppendsInEveryOrder)
     });
 }
 
+// Deleting rows of a view leaves marks that are folded away once there are thousands: rows, bookmarks
+// and appends stay true on both sides of the fold.
+TEST_F(Journal, ManyDeletesOfAViewKeepItsRowsAndBookmarks)
+{
+    constexpr int kRecords = 5000;
+    auto table = conn.openTable("Base");
+    for (int i = 0; i < kRecords; ++i) {
+        std::vector<QVariant> v(table->columns().size());
+        v[0] = i + 1;
+        v[3] = QString::asprintf("2010.01.%02d %02d:%02d:00", 1 + i % 28, i / 60 % 24, i % 60);
+        table->append(v);
+    }
+    table.reset();
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    std::vector<std::pair<TBookmark, int>> live;
+    for (q.First(); !q.Eof(); q.Next())
+        live.emplace_back(q.GetBookmark(), q.FieldByName("ID")->AsInteger());
+    std::vector<TBookmark> gone;
+    auto check = [&](int deleted) {
+        SCOPED_TRACE(deleted);
+        ASSERT_EQ(q.RecordCount(), int(live.size()));
+        for (std::size_t i = 0; i < live.size(); i += 1 + live.size() / 300) {
+            q.SetRecNo(int(i) + 1);
+            ASSERT_EQ(q.FieldByName("ID")->AsInteger(), live[i].second) << i;
+            ASSERT_TRUE(q.BookmarkValid(live[i].first)) << i;
+            q.GotoBookmark(live[i].first);
+            ASSERT_EQ(q.RecNo(), int(i) + 1);
+        }
+        for (std::size_t i = 0; i < gone.size(); i += 1 + gone.size() / 50)
+            EXPECT_FALSE(q.BookmarkValid(gone[i]));
+    };
+    unsigned step = 12345;
+    for (int deleted = 1; deleted <= 4200; ++deleted) {
+        step = step * 1103515245u + 12345u;
+        const std::size_t i = (step >> 8) % live.size();
+        if (deleted % 3 == 0) {
+            q.SetRecNo(int(i) + 1);
+        } else {
+            ASSERT_TRUE(q.BookmarkValid(live[i].first));
+            q.GotoBookmark(live[i].first);
+        }
+        q.Delete();
+        gone.push_back(live[i].first);
+        live.erase(live.begin() + std::ptrdiff_t(i));
+        if (deleted % 700 == 0 || deleted == 4095 || deleted == 4096 || deleted == 4097)
+            check(deleted);
+        if (deleted == 4000 || deleted == 4150) {
+            q.Append();
+            q.FieldByName("ID")->SetAsInteger(10000 + deleted);
+            q.FieldByName("DATA_IZM")->SetAsString("2011.01.01 00:00:00");
+            q.Post();
+            live.emplace_back(q.GetBookmark(), 10000 + deleted);
+            check(deleted);
+        }
+    }
+    open("SELECT * FROM Base ORDER BY DATA_IZM");
+    EXPECT_EQ(q.RecordCount(), int(live.size()));
+}
+
 TEST_F(Journal, PhotoWrittenThroughABlobStreamReadsBackExactly)
 {
     fill();
