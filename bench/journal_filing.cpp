@@ -168,10 +168,11 @@ struct Program {
             filing += t1 - t0;
             loop += Clock::now() - t1;
         }
-        // "default" has read its whole view once the last record is filed and the pause is over.
-        if (auto* d = dynamic_cast<TfmDefault_Akt*>(journal.get())) {
+        // "default" has read its whole view once the last record is filed and the pause is over ("default_mp"
+        // reads its whole view at the end of the burst, in place of a waiting read).
+        if (!mp) {
             const auto t0 = Clock::now();
-            while (d->IsViewPending())
+            while (journal->IsViewPending())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
             loop += Clock::now() - t0;
         }

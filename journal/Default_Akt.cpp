@@ -25,8 +25,6 @@ TfmDefault_Akt::TfmDefault_Akt()
     Window->OnPrint = [this] { bPrintAktClick(); };
     Window->OnSimulate = [this] { Button1Click(); };
     SetDefaultSettings();
-    ViewTimer.setSingleShot(true);
-    QObject::connect(&ViewTimer, &QTimer::timeout, &ViewTimer, [this] { FlushView(); });
 }
 
 TfmDefault_Akt::~TfmDefault_Akt() = default;
@@ -35,39 +33,8 @@ void TfmDefault_Akt::InitJournal(const TJournalBinding& b)
 {
     // The grid keeps the main window's design columns.
     bindJournal(b);
-    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); },
-                 [this](int id) { viewAfterInsert(id); }});
     SetDefaultSettings();
     openJournal();
-}
-
-void TfmDefault_Akt::viewAfterInsert(int id)
-{
-    const auto now = std::chrono::steady_clock::now();
-    if (!ViewPending && now - LastViewRead >= kViewPause) {
-        RefreshView(-1);
-        LastViewRead = now;
-        return;
-    }
-    ViewPending = true;
-    PendingId = id;
-    if (!ViewTimer.isActive()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(kViewPause - (now - LastViewRead));
-        ViewTimer.start(std::max(left, std::chrono::milliseconds(1)));
-    }
-}
-
-void TfmDefault_Akt::FlushView()
-{
-    ViewTimer.stop();
-    if (!ViewPending)
-        return;
-    ViewPending = false;
-    RunReported("NewMeasure", journal_msg::kView, [this] {
-        RefreshView(-1);
-        Filing.Locate(PendingId);
-    });
-    LastViewRead = std::chrono::steady_clock::now();
 }
 
 void TfmDefault_Akt::SetDefaultSettings()

@@ -7,9 +7,6 @@
 #include "journal/Default_ActWindow.h"
 #include "journal/JournalControllerBase.h"
 
-#include <QTimer>
-
-#include <chrono>
 #include <memory>
 
 class TfmDefault_Akt : public TJournalControllerBase {
@@ -46,27 +43,12 @@ public:
     // A made-up measurement with the simulation group's surnames, filed as an instrument's would be.
     void Button1Click();
 
-    // A whole-view read after filings is waiting for its pause to end.
-    bool IsViewPending() const { return ViewPending; }
-    // The waiting read now, when there is one.
-    void FlushView();
-
     const TDataForm& Act() const { return Akt; }
     TfmDefault_ActWindow& ActWindow() { return *Window; }
 
 private:
     void showWaiting(bool waiting) override;
-    // The whole view after an insert, read at once unless it was read less than kViewPause ago; then once
-    // the pause is over, standing on the newest record filed. A memory download files hundreds of records
-    // a second, and a large view costs milliseconds each time it is read.
-    void viewAfterInsert(int id);
-
-    static constexpr std::chrono::milliseconds kViewPause{200};
-    QTimer ViewTimer;
-    std::chrono::steady_clock::time_point LastViewRead;
-    bool ViewPending = false;
     bool lastFiled_ = true;
-    int PendingId = 0;
 
     TDataForm Akt;
     int ActRow = 0; // the view's row number of the act's record

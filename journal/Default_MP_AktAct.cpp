@@ -31,6 +31,9 @@ void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
         }
         try {
             if (lastFiled_ && IsWaiting()) {
+                FlushView();
+                if (Filing.Locate(id))
+                    row = ADOQuery->RecNo();
                 MeasurementArrived();
                 ActFromMeasurement(*rec, id, row);
             }

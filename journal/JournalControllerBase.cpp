@@ -24,6 +24,8 @@ const QString kMethods = QStringLiteral("Methods");
 TJournalControllerBase::TJournalControllerBase(const TFilingSchema& schema) : Filing(schema)
 {
     View.ClearFilter();
+    ViewTimer.setSingleShot(true);
+    QObject::connect(&ViewTimer, &QTimer::timeout, &ViewTimer, [this] { FlushView(); });
 }
 
 TJournalControllerBase::~TJournalControllerBase()
@@ -53,7 +55,7 @@ void TJournalControllerBase::bindJournal(const TJournalBinding& b)
     DBGrid = b.Grid;
     pnViewName = b.ViewPanel;
     View.Bind(ADOQuery, b.InfoPribors);
-    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); }});
+    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); }, [this](int id) { viewAfterInsert(id); }});
     View.ClearFilter();
 }
 
@@ -74,8 +76,53 @@ void TJournalControllerBase::openJournal()
 
 void TJournalControllerBase::RefreshView(int maxId)
 {
+    if (maxId < 0) {
+        ViewTimer.stop();
+        ViewPending = false;
+    }
     View.Refresh(maxId);
     relayoutGrid();
+}
+
+int TJournalControllerBase::MergeRecord(const TVELTMeasurement& m, int* rowNo)
+{
+    const int id = Filing.MergeRecord(m, rowNo);
+    if (ViewPending) {
+        FlushView();
+        if (rowNo)
+            *rowNo = ADOQuery->Active() ? ADOQuery->RecNo() : 0;
+    }
+    return id;
+}
+
+void TJournalControllerBase::viewAfterInsert(int id)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const int window = Filing.GetSchema().WindowAfterInsert ? id : -1;
+    if (!ViewPending && now - LastViewRead >= kViewPause) {
+        RefreshView(window);
+        LastViewRead = now;
+        return;
+    }
+    ViewPending = true;
+    PendingId = id;
+    if (!ViewTimer.isActive()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(kViewPause - (now - LastViewRead));
+        ViewTimer.start(std::max(left, std::chrono::milliseconds(1)));
+    }
+}
+
+void TJournalControllerBase::FlushView()
+{
+    ViewTimer.stop();
+    if (!ViewPending)
+        return;
+    ViewPending = false;
+    RunReported("NewMeasure", journal_msg::kView, [this] {
+        RefreshView(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
+        Filing.Locate(PendingId);
+    });
+    LastViewRead = std::chrono::steady_clock::now();
 }
 
 void TJournalControllerBase::relayoutGrid()

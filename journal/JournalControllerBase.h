@@ -7,6 +7,9 @@
 #include "journal/JournalFiling.h"
 #include "journal/JournalView.h"
 
+#include <QTimer>
+
+#include <chrono>
 #include <functional>
 
 class TCellRow;
@@ -26,10 +29,16 @@ public:
     TJournalSettings GetJournalSettings() const override { return Settings; }
 
     // Runs the view; with maxId 0 or more only the identifiers maxId - window .. maxId that pass the filter.
+    // A whole view takes the place of a read waiting after filings.
     void RefreshView(int maxId);
+    // A view read after filings is waiting for its pause to end.
+    bool IsViewPending() const { return ViewPending; }
+    // The waiting read now, when there is one.
+    void FlushView();
     void DeleteRecord(int id);
-    // ID of the record filed or found; rowNo gets the view's current row number.
-    int MergeRecord(const TVELTMeasurement& m, int* rowNo = nullptr) { return Filing.MergeRecord(m, rowNo); }
+    // One measurement filed on its own: ID of the record filed or found, the view read at once and standing
+    // on it; rowNo gets the view's current row number.
+    int MergeRecord(const TVELTMeasurement& m, int* rowNo = nullptr);
     // The filter dialog's answer (null: the dialog is shown); tests replace it.
     std::function<bool(TFilter& filter)> RunFilterDialog;
 
@@ -86,4 +95,15 @@ protected:
 
 private:
     void deleteRecords();
+    // The view after an insert (the identifier window or the whole view, as the schema says), read at once
+    // unless it was read less than kViewPause ago; then once the pause is over, standing on the newest
+    // record filed. A memory download files hundreds of records a second: each read of the view and each
+    // repaint of the grid it brings costs milliseconds.
+    void viewAfterInsert(int id);
+
+    static constexpr std::chrono::milliseconds kViewPause{200};
+    QTimer ViewTimer;
+    std::chrono::steady_clock::time_point LastViewRead;
+    bool ViewPending = false;
+    int PendingId = 0;
 };

@@ -311,14 +311,8 @@ bool TJournalFiling::Locate(int id)
     TADOQuery* q = B.View;
     if (!q->Active() || q->IsEmpty())
         return false;
-    // A record just filed is mostly the newest, the view's last row: found there without mapping every
-    // row of a large view.
-    const int row = q->RecNo();
-    q->Last();
-    if (q->FieldByName(QStringLiteral("ID"))->AsInteger() == id)
-        return true;
-    if (row > 0)
-        q->SetRecNo(row);
+    // Found through the identifiers' index; the cursor stays (and the grid is not repainted) when the view
+    // does not hold the record yet, as while its read waits after a filing.
     return q->Locate(QStringLiteral("ID"), id, TLocateOptions(loPartialKey));
 }
 
@@ -460,7 +454,8 @@ int TJournalFiling::MergeRecord(const TVELTMeasurement& m, int* rowNo)
 int TJournalFiling::InsertRecord(TJournalRecord r)
 {
     JournalLock lock(*B.Lock);
-    TADOQuery* q = B.View;
+    // Through the search query: the view and the grid over it stay as they are until the view is read again.
+    TADOQuery* q = B.Search;
     q->Close();
     q->ClearSQL();
     q->SetSQL(QStringLiteral("SELECT max(ID) as maxid FROM Base"));

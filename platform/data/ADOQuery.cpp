@@ -2,6 +2,7 @@
 
 #include "platform/data/ADOConnection.h"
 #include "platform/data/DatabaseError.h"
+#include "platform/data/DbfCodec.h"
 #include "platform/data/DbfCollation.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
@@ -88,6 +89,7 @@ void TADOQuery::InternalClose()
 {
     result_ = {};
     rows_ = {};
+    shownTable_ = nullptr;
     std::vector<int>().swap(placeOfRecord_);
     placesMapped_ = 0;
 }
@@ -111,7 +113,20 @@ QVariant TADOQuery::RowValue(int row, int field) const
 {
     if (result_.computed)
         return result_.values[static_cast<std::size_t>(row)][static_cast<std::size_t>(field)];
-    return result_.table->value(rows_[static_cast<std::size_t>(row)], result_.columns[static_cast<std::size_t>(field)].source);
+    const dbf::Table& table = *result_.table;
+    const quint32 record = rows_[static_cast<std::size_t>(row)];
+    const int source = result_.columns[static_cast<std::size_t>(field)].source;
+    const dbf::Column& column = table.columns()[static_cast<std::size_t>(source)];
+    if (column.isMemo())
+        return table.value(record, source);
+    if (shownTable_ != &table || shownRecord_ != record || shownWrites_ != table.writes()) {
+        shownTable_ = nullptr;  // a failed read leaves no record behind
+        shown_.resize(static_cast<std::size_t>(table.recordLength()));
+        table.copyRecord(record, shown_.data(), &shownWrites_);
+        shownTable_ = &table;
+        shownRecord_ = record;
+    }
+    return dbf::decodeField(column, shown_.data() + column.offset, table.codePage());
 }
 
 int TADOQuery::RowOfId(quint64 id) const

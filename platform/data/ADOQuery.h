@@ -59,4 +59,10 @@ private:
     // as the result itself, for bookmarks and Locate on large views. Deletes leave places alone.
     mutable std::vector<int> placeOfRecord_;
     mutable std::size_t placesMapped_ = 0;
+    // The bytes of the record last read: its other fields are decoded from them without the table's lock
+    // while the table has not been written since.
+    mutable std::vector<char> shown_;
+    mutable const dbf::Table* shownTable_ = nullptr;
+    mutable quint32 shownRecord_ = 0;
+    mutable quint64 shownWrites_ = 0;
 };

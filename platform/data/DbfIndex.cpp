@@ -19,17 +19,18 @@ void ColumnIndex::Free::operator()(uchar* p) const
 
 void ColumnIndex::reserve(std::size_t records)
 {
-    records_.reserve(records);
-    prefixes_.reserve(records);
-    starts_.reserve(records + 1);
+    // Room for the records filed next too: growing a large index on a filing would copy it whole then.
+    records_.reserve(records + records / 4 + 1024);
+    prefixes_.reserve(records + records / 4 + 1024);
+    last_.resize(static_cast<std::size_t>(room_));
 }
 
-void ColumnIndex::collect(quint32 record, const char* bytes)
+void ColumnIndex::keep(const uchar* key, int n)
 {
     if (starts_.empty())
         starts_.push_back(0);
     const std::size_t at = starts_.back();
-    if (arenaSize_ < at + static_cast<std::size_t>(room_)) {
+    if (arenaSize_ < at + static_cast<std::size_t>(n)) {
         // realloc: a large block grows by remapping, without copying or clearing the keys so far.
         const std::size_t size = std::max(arenaSize_ * 2, at + static_cast<std::size_t>(room_) * 4096);
         auto* grown = static_cast<uchar*>(std::realloc(arena_.get(), size));
@@ -39,45 +40,67 @@ void ColumnIndex::collect(quint32 record, const char* bytes)
         arena_.reset(grown);
         arenaSize_ = size;
     }
-    const int n = keyOf_(bytes, arena_.get() + at);
+    std::memcpy(arena_.get() + at, key, static_cast<std::size_t>(n));
     starts_.push_back(at + static_cast<std::size_t>(n));
+}
+
+void ColumnIndex::collect(quint32 record, const char* bytes)
+{
+    if (last_.size() < static_cast<std::size_t>(room_))
+        last_.resize(static_cast<std::size_t>(room_));
+    uchar* key = scratch_.data();
+    const int n = keyOf_(bytes, key);
+    const quint64 prefix = prefixOf_(key, n);
+    if (inOrder_ && !records_.empty()) {
+        const quint64 before = prefixes_.back();
+        const bool below = prefix != before
+                               ? prefix < before
+                               : std::string_view(reinterpret_cast<const char*>(key), std::size_t(n)) <
+                                     std::string_view(reinterpret_cast<const char*>(last_.data()), std::size_t(lastLength_));
+        if (below) {
+            // Out of order: the keys of the records so far are needed for sorting after all.
+            inOrder_ = false;
+            std::vector<uchar> earlier(static_cast<std::size_t>(room_));
+            for (quint32 r : records_)
+                keep(earlier.data(), keyOf_(recordAt_(r), earlier.data()));
+        }
+    }
+    if (inOrder_) {
+        std::memcpy(last_.data(), key, static_cast<std::size_t>(n));
+        lastLength_ = n;
+    } else {
+        keep(key, n);
+    }
     records_.push_back(record);
-    prefixes_.push_back(prefixOf_(arena_.get() + at, n));
+    prefixes_.push_back(prefix);
 }
 
 void ColumnIndex::seal()
 {
+    std::vector<uchar>().swap(last_);
+    if (inOrder_)
+        return;
     const std::size_t n = records_.size();
     auto key = [this](std::size_t i) {
         return std::string_view(reinterpret_cast<const char*>(arena_.get() + starts_[i]), starts_[i + 1] - starts_[i]);
     };
-    auto below = [&](std::size_t a, std::size_t b) {
-        if (prefixes_[a] != prefixes_[b])
-            return prefixes_[a] < prefixes_[b];
-        const int cmp = key(a).compare(key(b));
-        return cmp != 0 ? cmp < 0 : a < b;
-    };
-    // A journal is filed mostly in the order of its dates and identifiers: most indexes are sorted already.
-    bool sorted = true;
-    for (std::size_t i = 1; i < n && sorted; ++i)
-        sorted = below(i - 1, i);
-    if (!sorted) {
-        std::vector<quint32> positions(n);
-        for (std::size_t i = 0; i < n; ++i)
-            positions[i] = static_cast<quint32>(i);
-        std::sort(positions.begin(), positions.end(), below);
-        std::vector<quint32> records(n);
-        std::vector<quint64> prefixes(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            records[i] = records_[positions[i]];
-            prefixes[i] = prefixes_[positions[i]];
-        }
-        records_.swap(records);
-        prefixes_.swap(prefixes);
+    // Sorted as prefix and place side by side: most comparisons are settled without another memory read.
+    std::vector<std::pair<quint64, quint32>> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = {prefixes_[i], static_cast<quint32>(i)};
+    std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        const int cmp = key(a.second).compare(key(b.second));
+        return cmp != 0 ? cmp < 0 : a.second < b.second;
+    });
+    std::vector<quint32> records;
+    records.reserve(records_.capacity());
+    for (const auto& [prefix, place] : order) {
+        records.push_back(records_[place]);
+        prefixes_[records.size() - 1] = prefix;
     }
-    // Room for the records filed next: growing a large index on a filing would copy it whole then.
-    records_.reserve(n + n / 4 + 1024);
-    prefixes_.reserve(n + n / 4 + 1024);
+    records_.swap(records);
     arena_.reset();
     arenaSize_ = 0;
     std::vector<std::size_t>().swap(starts_);

@@ -25,7 +25,9 @@ public:
 
     ColumnIndex(RecordReader records, KeyOf keyOf, PrefixOf prefixOf, int room);
 
-    // Building: every record once, in record order, then seal().
+    // Building: every record once, in record order, then seal(). The keys are kept only once a record
+    // comes out of order (then those before it are read again): an index of a column the file is ordered
+    // by, as a journal is by its dates, is built without holding a key a record.
     void reserve(std::size_t records);
     void collect(quint32 record, const char* bytes);
     void seal();
@@ -55,7 +57,12 @@ private:
     int room_;
     std::vector<quint32> records_;
     mutable std::vector<uchar> scratch_;
-    // While building: the keys one after the other and where each starts.
+    void keep(const uchar* key, int n);
+    // While building: whether the records came in order so far, and the last one's key.
+    bool inOrder_ = true;
+    std::vector<uchar> last_;
+    int lastLength_ = 0;
+    // While building, once out of order: the keys one after the other and where each starts.
     struct Free {
         void operator()(uchar* p) const;
     };

@@ -48,7 +48,7 @@ private:
     // Blocks of this many bytes (at least one record each); kBlocks of them stay.
     static constexpr int kBlockBytes = 16 * 1024;
     static constexpr quint32 kBlocks = 256;
-    static constexpr quint32 kScanWindow = 4u << 20;
+    static constexpr quint32 kScanWindow = 512u << 10;  // stays in the cache while it is read
 
     struct Block {
         quint32 number = UINT32_MAX;

@@ -85,19 +85,48 @@ void Table::startCache()
         extremes_[c].tracked = header_.columns[c].isNumeric() && header_.columns[c].decimals == 0;
 }
 
+namespace {
+
+// The value of a whole-number field in the order its key has; false when blank (NULL). Plain digits after
+// blanks, as every writer puts them, are read at once; anything else goes the key's way.
+bool wholeOrder(const Column& col, const char* field, rtl::CodePage codePage, quint64* u)
+{
+    const char* b = field;
+    const char* const e = field + col.length;
+    while (b < e && *b == ' ')
+        ++b;
+    if (b < e && e - b <= 18) {
+        qint64 n = 0;
+        const char* p = b;
+        while (p < e && *p >= '0' && *p <= '9')
+            n = n * 10 + (*p++ - '0');
+        if (p == e) {
+            *u = static_cast<quint64>(n) ^ (quint64(1) << 63);
+            return true;
+        }
+    }
+    uchar key[9];
+    if (fieldKey(col, field, codePage, key) != 9)
+        return false;
+    quint64 v = 0;
+    for (int i = 1; i < 9; ++i)
+        v = v << 8 | key[i];
+    *u = v;
+    return true;
+}
+
+} // namespace
+
 void Table::noteExtremes(quint32 record, const char* bytes) const
 {
-    uchar key[9];
     for (std::size_t c = 0; c < extremes_.size(); ++c) {
         Extreme& x = extremes_[c];
         if (!x.tracked || (deletedKnown_ && !x.known))
             continue;
         const Column& col = header_.columns[c];
-        if (fieldKey(col, bytes + col.offset, codePage_, key) != 9)
-            continue;  // NULL
         quint64 u = 0;
-        for (int i = 1; i < 9; ++i)
-            u = u << 8 | key[i];
+        if (!wholeOrder(col, bytes + col.offset, codePage_, &u))
+            continue;  // NULL
         if (!x.any || u > x.high) {
             x.high = u;
             x.highRecord = record;
@@ -338,13 +367,21 @@ QVariant Table::value(quint32 record, int column) const
     return valueUnlocked(record, column);
 }
 
+void Table::copyRecord(quint32 record, char* out, quint64* writesThen) const
+{
+    auto guard = lock();
+    checkRecord(record);
+    std::memcpy(out, recordUnlocked(record), static_cast<std::size_t>(header_.recordLength));
+    *writesThen = writes_.load(std::memory_order_relaxed);
+}
+
 QVariant Table::valueUnlocked(quint32 record, int column) const
 {
     checkRecord(record);
     const Column& c = header_.columns.at(static_cast<std::size_t>(column));
-    const QVariant v = decodeField(c, recordUnlocked(record) + c.offset, codePage_);
     if (!c.isMemo())
-        return v;
+        return decodeField(c, recordUnlocked(record) + c.offset, codePage_);
+    const QVariant v = decodeField(c, recordUnlocked(record) + c.offset, codePage_);
     if (v.isNull() || v.toLongLong() == 0)
         return {};
     if (!memo_)
@@ -396,6 +433,7 @@ quint32 Table::append(const std::vector<QVariant>& values)
     QByteArray bytes = record;
     bytes.append('\x1A');
     file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
+    writes_.fetch_add(1, std::memory_order_release);
     cache_->written(count_, 0, record.constData(), record.size());
     if (deletedKnown_)
         noteExtremes(count_, record.constData());
@@ -424,6 +462,7 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
         index->erase(keyOf(recordUnlocked(record), column), record);
     try {
         file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
+        writes_.fetch_add(1, std::memory_order_release);
         cache_->written(record, 0, bytes.constData(), bytes.size());
         if (deletedKnown_ && !isDeletedUnlocked(record)) {
             forgetExtremesOf(record);
@@ -450,6 +489,7 @@ void Table::remove(quint32 record)
         return;
     // The indexes keep the record: whoever walks them skips deleted ones.
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
+    writes_.fetch_add(1, std::memory_order_release);
     cache_->written(record, 0, "*", 1);
     forgetExtremesOf(record);
     if (deletedKnown_)

@@ -20,6 +20,7 @@
 
 #include <QVariant>
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,6 +61,11 @@ public:
     bool isDeleted(quint32 record) const;
     // The value of a field (memo fields: their bytes); NULL when blank.
     QVariant value(quint32 record, int column) const;
+    // A copy of a record's bytes (recordLength of them) for reading many of its fields under one lock;
+    // it holds while writes() stays as it was when it was taken.
+    void copyRecord(quint32 record, char* out, quint64* writesThen) const;
+    quint64 writes() const { return writes_.load(std::memory_order_acquire); }
+    int recordLength() const { return header_.recordLength; }
     // Appends a record; values by column (missing or NULL ones blank). Returns its number.
     quint32 append(const std::vector<QVariant>& values);
     void update(quint32 record, const std::vector<std::pair<int, QVariant>>& changes);
@@ -140,6 +146,7 @@ private:
     mutable std::vector<Extreme> extremes_;
     mutable bool deletedKnown_ = false;
     quint32 count_ = 0;
+    std::atomic<quint64> writes_{0};  // every change of a record or the count adds one
     quint32 missingOnOpen_ = 0;
     qint64 cutOnOpen_ = 0;
     mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;

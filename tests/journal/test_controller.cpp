@@ -200,6 +200,7 @@ TEST(Controller, DuringABurstTheStatusShowsTheCounterAndTheGridIsDisabled)
     counter = 2;
     m = Kind(1, 1, 0.1);
     j.ctrl->NewMeasure(&m, 0);
+    j.ctrl->FlushView();  // the second filing's view read waits for its pause
     EXPECT_EQ(j.countPanel->text(), QString::fromUtf8("Всего записей: 2"));
     EXPECT_FALSE(j.grid->isEnabled());
     EXPECT_FALSE(j.add->isEnabled());
