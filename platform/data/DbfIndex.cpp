@@ -84,16 +84,22 @@ void ColumnIndex::seal()
     auto key = [this](std::size_t i) {
         return std::string_view(reinterpret_cast<const char*>(arena_.get() + starts_[i]), starts_[i + 1] - starts_[i]);
     };
-    // Sorted as prefix and place side by side: most comparisons are settled without another memory read.
+    // Sorted by prefix and place alone, side by side in memory; then each run of equal prefixes by its keys,
+    // unless they are all the same key (a surname thousands of records share), which leaves it in place order.
     std::vector<std::pair<quint64, quint32>> order(n);
     for (std::size_t i = 0; i < n; ++i)
         order[i] = {prefixes_[i], static_cast<quint32>(i)};
-    std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return a.first < b.first;
-        const int cmp = key(a.second).compare(key(b.second));
-        return cmp != 0 ? cmp < 0 : a.second < b.second;
-    });
+    std::sort(order.begin(), order.end());
+    for (std::size_t from = 0; from < n;) {
+        std::size_t to = from + 1;
+        bool same = true;
+        for (; to < n && order[to].first == order[from].first; ++to)
+            same = same && key(order[to].second) == key(order[from].second);
+        if (!same)
+            std::stable_sort(order.begin() + std::ptrdiff_t(from), order.begin() + std::ptrdiff_t(to),
+                             [&](const auto& a, const auto& b) { return key(a.second) < key(b.second); });
+        from = to;
+    }
     std::vector<quint32> records;
     records.reserve(records_.capacity());
     for (const auto& [prefix, place] : order) {
