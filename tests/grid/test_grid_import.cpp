@@ -139,7 +139,7 @@ TEST(GridImport, GridbifValuesByPosition)
         QByteArray values;
         QStringList rows;
     } cases[] = {
-        {"values", QByteArray("\x03\x09\0\0\0\x05\x01\0\0\0z\x04\0\0\0\0\0\0\x04\x40\0", 23), {"9|z|2.5", "2|b|1.5", "3|c|null"}},
+        {"values", QByteArray("\x03\x09\0\0\0\x05\x01\0\0\0z\x04\0\0\0\0\0\0\x04\x40\0", 21), {"9|z|2.5", "2|b|1.5", "3|c|null"}},
         {"null clears, unassigned and unknown tags leave", QByteArray("\x02\x01\x07\0", 4), {"null|a|0.5", "2|b|1.5", "3|c|null"}},
     };
     for (const auto& c : cases) {
