@@ -1,5 +1,6 @@
 // Speed of the drawing paths the grid and the report engine use most: one grid cell (fill, clipped
 // opaque text, a line), word-broken text layout, and the photo's JPEG round trip.
+#include "bench/support/BenchMain.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/JPEGImage.h"
@@ -70,10 +71,5 @@ BENCHMARK(JpegRoundTrip)->Arg(30)->Arg(90)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

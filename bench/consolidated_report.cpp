@@ -1,5 +1,6 @@
 // The consolidated report of a 100,000-record journal over 10 instruments (norms, exceedances, interlock
 // events and gaps in the exhalation numbers), from the window's save to the written workbook.
+#include "bench/support/BenchMain.h"
 #include "db/DBInfoPribors.h"
 #include "db/InfoPribCopy.h"
 #include "db/JournalSchemas.h"
@@ -119,12 +120,6 @@ BENCHMARK(BM_ConsolidatedReport)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ctl::TScriptedMessageBoxPort boxes;  // a message would be a failure; none is waited for
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return boxes.Count() == 0 ? 0 : 1;
+    ctl::TScriptedMessageBoxPort boxes; // a message would be a failure; none is waited for
+    return benchfx::RunBenchmarks(argc, argv, {}, [&] { return boxes.Count() == 0 ? 0 : 1; });
 }

@@ -1,6 +1,7 @@
 // Converting an older journal: a generated 100,000-row journal of the third generation, with a photo file in
 // PHOTOS for 1% of its rows, into the "default_mp" journal with its memo. Timed from the rename to the
 // success message (new files and folder on disk); the table is put back in place outside the timed part.
+#include "bench/support/BenchMain.h"
 #include "db/ConverterDB.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
@@ -99,10 +100,5 @@ BENCHMARK(BM_ConvertToDefaultMp)->Unit(benchmark::kMillisecond)->UseRealTime()->
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

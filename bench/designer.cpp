@@ -1,6 +1,7 @@
 // The report designer: one step of moving a selection of 200 objects with the mouse, painted (the page
 // repainted where the objects were and are, then the window's picture made), and opening a template of
 // 20 pages in the designer (read from the file, shown, its first page painted).
+#include "bench/support/BenchMain.h"
 #include "report/designer/rpDesignerForm.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/rpBandView.h"
@@ -110,13 +111,7 @@ BENCHMARK(BM_OpenTwentyPageTemplate)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir registry;
     qputenv("VELT_REGISTRY_FILE", registry.filePath("registry.ini").toLocal8Bit());
-    QApplication app(argc, argv);
-    rpTheParser();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv, [] { rpTheParser(); });
 }

@@ -1,6 +1,7 @@
 // Exporting a journal of 100,000 records with 11 columns to each format, and importing the text and GRIDBIF
 // forms back into an empty data set. The spreadsheet records number rows in 16 bits, so that export runs
 // over the 65,535 records that fit below its title row.
+#include "bench/support/BenchMain.h"
 #include "grid/DBGridEx.h"
 #include "grid/DBGridExExportGRIDBIF.h"
 #include "grid/DBGridExExportHTML.h"
@@ -117,10 +118,5 @@ BENCHMARK(BM_ImportGRIDBIF)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Painting the journal grid: a full window of rows, and scrolling one page (the move and the repaint),
 // over data sets of growing size. The grid reads only the records of its window, so the cost should not
 // depend on the number of records.
+#include "bench/support/BenchMain.h"
 #include "grid/DBGridEx.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/MemDataSet.h"
@@ -155,11 +156,8 @@ BENCHMARK(BM_ScrollOnePage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    cache.clear();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv, {}, [] {
+        cache.clear();
+        return 0;
+    });
 }

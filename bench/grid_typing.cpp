@@ -2,6 +2,7 @@
 // goes into editing on the first), and characters of an incremental search whose match lies at the far
 // end of the table (the first key walks the records, the later ones find the current record at once); and
 // the first key after a record changed, which takes the column's texts again.
+#include "bench/support/BenchMain.h"
 #include "grid/DBGridEx.h"
 #include "platform/controls/InplaceEdit.h"
 #include "platform/data/DataSource.h"
@@ -114,10 +115,5 @@ BENCHMARK(BM_IncrementalSearchKeyAfterChange)->Arg(100000)->Unit(benchmark::kMil
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

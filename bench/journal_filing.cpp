@@ -4,6 +4,7 @@
 // after each), timed with its end-of-burst refresh, and a repeated download of the same burst (every record
 // found, none filed). Filing (the controller's calls) and the main loop between them (the grid painting the
 // view, and the view reads a pause deferred) are counted apart; one repaint of the whole grid is timed alone.
+#include "bench/support/BenchMain.h"
 #include "Devices/Measurement.h"
 #include "fixture.h"
 #include "db/DBInfoPribors.h"
@@ -274,14 +275,8 @@ BENCHMARK(BM_IdentifierWindowView)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_program.reset();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv, {}, [] {
+        g_program.reset();
+        return 0;
+    });
 }

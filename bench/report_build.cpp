@@ -1,5 +1,6 @@
 // Preparing a journal-like report: a title, a page header and footer and a master band of six text
 // objects over an in-memory table of 100,000 records (about 2,000 pages). Reports pages per second.
+#include "bench/support/BenchMain.h"
 #include "platform/data/Field.h"
 #include "platform/data/MemDataSet.h"
 #include "report/rpBandView.h"
@@ -112,10 +113,5 @@ BENCHMARK(BM_PrepareJournalReport)->Arg(10000)->Arg(100000)->Unit(benchmark::kMi
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The journal's report window over the shipped "default_mp" journal template (tools/velt-templates):
 // preparing and showing a 100,000-record journal (target: under 5 s, memory growing only with the
 // prepared pages), and painting the preview's first page (target: under 50 ms).
+#include "bench/support/BenchMain.h"
 #include "journal/Default_MP_Report.h"
 #include "platform/data/MemDataSet.h"
 #include "report/rpEMFPages.h"
@@ -107,10 +108,5 @@ BENCHMARK(BM_PreviewFirstPagePaint)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // Loading report templates: a well-formed one, and damaged ones (flipped bytes, cut tails) that must be
 // refused quickly and without harm.
+#include "bench/support/BenchMain.h"
 #include "platform/controls/MessageBox.h"
 #include "report/rpMemoView.h"
 #include "report/rpPage.h"
@@ -81,10 +82,5 @@ BENCHMARK(BM_LoadDamagedTemplates);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

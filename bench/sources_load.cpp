@@ -9,6 +9,7 @@
 // core (under 2 wanted); "system_share" the kernel's part of it; "waits_per_s" how often a thread went to sleep
 // (each wait is a wake-up to pay for; this figure does not change with the machine's load).
 // Run from the build tree: velt-sim is looked for in ../bin beside bench/.
+#include "bench/support/BenchMain.h"
 #include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
 #include "Devices/MeasurementsFacade.h"
@@ -289,10 +290,5 @@ BENCHMARK(BM_SixteenIdleSources)->Iterations(1)->Unit(benchmark::kSecond)->UseRe
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

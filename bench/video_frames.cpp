@@ -1,6 +1,7 @@
 // The live picture of the act window: frames of 640 x 480 x 4 from the capture server's test pattern at 25 a
 // second, each read over the link, copied into the view and painted. Reported: frames painted a second and the
 // client's share of one core (process CPU time over wall time; the server is a process of its own).
+#include "bench/support/BenchMain.h"
 #include "journal/VideoCapture.h"
 #include "journal/VideoPhotoPanel.h"
 #include "platform/ipc/ClientIPC.h"
@@ -96,10 +97,5 @@ BENCHMARK(BM_LivePicture640x480x4At25)->Arg(5)->Iterations(1)->UseManualTime()->
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchfx::RunBenchmarks(argc, argv);
 }

@@ -319,18 +319,37 @@ QString TrpParser::GetString(const QString& s, int& pos)
     return text; // unterminated: the rest of the text
 }
 
+namespace {
+
+// Quoted text is passed over whole: brackets and commas inside quotes never count.
+struct QuoteSkipper {
+    QChar quote;
+    // Whether c belongs to quoted text, its own quotes included.
+    bool Inside(QChar c)
+    {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            return true;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+            return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 QString GetBrackedVariable(const QString& s, int& pos)
 {
     const int start = ++pos; // after "["
     int depth = 1;
-    QChar quote;
+    QuoteSkipper quotes;
     while (pos < s.size()) {
         const QChar c = s[pos];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
+        if (quotes.Inside(c)) {
         } else if (c == u'[') {
             ++depth;
         } else if (c == u']') {
@@ -349,7 +368,7 @@ void TrpParser::Get3Parameters(const QString& s, int& pos, QString& p1, QString&
         p->clear();
     int n = 0;
     int depth = 0;
-    QChar quote;
+    QuoteSkipper quotes;
     int start = pos + 1;
     auto take = [&](int end) {
         if (n < 3)
@@ -359,11 +378,7 @@ void TrpParser::Get3Parameters(const QString& s, int& pos, QString& p1, QString&
     };
     while (pos < s.size()) {
         const QChar c = s[pos];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == u'\'' || c == u'"') {
-            quote = c;
+        if (quotes.Inside(c)) {
         } else if (c == u'(' || c == u'[') {
             ++depth;
         } else if (c == u')' || c == u']') {
