@@ -39,6 +39,7 @@ public:
     // Appends an entry with an empty name; its index.
     int AddValue();
     TrpValue* GetValue(int i) const { return items_[i].value.get(); }
+    void Delete(int i) { items_.erase(items_.begin() + i); }
     // The first entry named name, ignoring case; null when none.
     TrpValue* FindVariable(const QString& name) const;
     void Clear();

@@ -1,6 +1,9 @@
 // Commands of the designer on the views of the current page: the private clipboard, the order of the
 // views, fitting to the grid, the alignment palette, the keyboard and the selection status.
 #include "report/designer/rpDesignerForm.h"
+#include "report/designer/rpEditorForm.h"
+#include "report/designer/rpEvForm.h"
+#include "report/designer/rpHilightForm.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/designer/rpInspForm.h"
 #include "report/rpBandView.h"
@@ -129,7 +132,7 @@ void TrpDesignerForm::EnableControls()
             setEnabled(c, on);
     };
     set({FrB1, FrB2, FrB3, FrB4, FrB5, FrB6, ClB1, ClB3, E1, SB1, SB2, StB1}, RectTypEnabled());
-    set({ClB2, C2, C3, FnB1, FnB2, FnB3, AlB1, AlB2, AlB3, AlB4, AlB5, AlB6, AlB7, AlB8}, FontTypEnabled());
+    set({ClB2, C2, C3, FnB1, FnB2, FnB3, AlB1, AlB2, AlB3, AlB4, AlB5, AlB6, AlB7, AlB8, HlB1}, FontTypEnabled());
     set({ZB1, ZB2, N32, N33, GB3}, ZEnabled());
     set({CutB, N11, N2}, CutEnabled());
     set({CopyB, N12, N1}, CopyEnabled());
@@ -427,12 +430,44 @@ void TrpDesignerForm::ShowEditor()
     if (top < 0)
         return;
     TrpView* v = objects()[top];
+    if (v->Typ == gtMemo) {
+        ShowMemoEditor();
+        return;
+    }
     if (auto* sub = dynamic_cast<TrpSubReportView*>(v))
         SetCurPage(sub->SubPage);
     else
         ShowObjectEditor(v);
     ShowContent();
     ShowPosition();
+}
+
+void TrpDesignerForm::ShowMemoEditor()
+{
+    const int top = Page ? TopSelectedIndex() : -1;
+    if (top < 0)
+        return;
+    if (TrpEditorForm::Edit(objects()[top], this)) {
+        PageSurface->ShowMarks(false);
+        PageSurface->Draw(top);
+    }
+    ShowContent();
+    ShowPosition();
+}
+
+void TrpDesignerForm::HlB1Click()
+{
+    const int top = Page ? TopSelectedIndex() : -1;
+    if (top >= 0)
+        TrpHilightForm::EditHighlight(dynamic_cast<TrpMemoView*>(objects()[top]), this);
+}
+
+void TrpDesignerForm::VariablesListClick()
+{
+    if (Report() && ShowEvEditor(Report(), this)) {
+        Modified = true;
+        FileModified = true;
+    }
 }
 
 // ---- keyboard -----------------------------------------------------------------------------------------
@@ -457,7 +492,10 @@ bool TrpDesignerForm::FormKeyDown(int key, Qt::KeyboardModifiers shift)
         return true;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && EditEnabled()) {
-        ShowEditor();
+        if (ctrl)
+            ShowMemoEditor();
+        else
+            ShowEditor();
         return true;
     }
     if (ctrl && key >= Qt::Key_1 && key <= Qt::Key_9) {

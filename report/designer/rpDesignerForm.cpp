@@ -239,6 +239,7 @@ void TrpDesignerForm::buildMenus()
     FileMenu->addSeparator();
     N8 = action(FileMenu, "N8", "&Report options...", [this] { DocOptions(); });
     N25 = action(FileMenu, "N25", "&Page options...", [this] { PageOptions(); });
+    N42 = action(FileMenu, "N42", "&Variables list...", [this] { VariablesListClick(); });
     FileMenu->addSeparator();
     N10 = action(FileMenu, "N10", "E&xit", [this] { ExitBClick(); });
     EditMenu = MainMenu1->addMenu(QStringLiteral("&Edit"));
@@ -381,7 +382,7 @@ void TrpDesignerForm::buildToolBars()
     FnB3 = button(b, "FnB3", "Underline", "U", 18);
     ClB2 = button(b, "ClB2", "Font color", "A", 17);
     HlB1 = button(b, "HlB1", "Highlight attributes", "H");
-    HlB1->setEnabled(false);
+    HlB1->OnClick = [this] { HlB1Click(); };
     for (TrpTBButton* x : {AlB1, AlB2, AlB3, AlB8})
         x->SetGroupIndex(4);
     AlB4->SetGroupIndex(5);

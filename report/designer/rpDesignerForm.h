@@ -140,6 +140,12 @@ public:
     void ShowEditor();
     // The editor of a picture, band or add-in object (ShowEditor's choice for those kinds).
     void ShowObjectEditor(TrpView* view);
+    // The memo and script editor on the top selected object.
+    void ShowMemoEditor();
+    // The highlight editor on the top selected text object.
+    void HlB1Click();
+    // The report variables editor; an accepted edit marks the document changed.
+    void VariablesListClick();
     // True when the key was the designer's (it is then used up).
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
     // The alignment palette: n is the button's number (1..10).
@@ -241,7 +247,7 @@ public:
     QAction *Pan1, *Pan2, *Pan3, *Pan4, *Pan5, *Pan6, *Pan7;
     QAction *N17, *N8, *N14, *N25;
     QAction *N10, *N11, *N34, *N12, *N13, *N19, *N20, *N23, *N27, *N28, *N29, *N30, *N32, *N33, *N35, *N36, *N39, *N46,
-        *N48, *N1, *N2, *N3, *N5, *N6, *N16, *N41, *N43, *N44;
+        *N48, *N1, *N2, *N3, *N5, *N6, *N16, *N41, *N43, *N44, *N42;
 
     int CurPage = 0;
     int GridSize = 4;
@@ -287,6 +293,9 @@ private:
 
 // The speed buttons among the direct children of a tool bar, in child order.
 QList<TrpSpeedButton*> rpSpeedButtons(const QWidget* bar);
+
+// The swatch of a colour button: the sign above a bar in the colour, in two cells (up, disabled).
+QImage rpSwatchGlyph(const QString& sign, gfx::TColor color);
 
 // Unit start-up and shut-down: the one designer of the program, made hidden and registered with the engine.
 void rpDesignerStartup();

@@ -19,10 +19,7 @@
 #include <QPainter>
 #include <cmath>
 
-namespace {
-
-// The swatch of a colour button: the sign above a bar in the colour, in two cells (up, disabled).
-QImage swatchGlyph(const QString& sign, gfx::TColor color)
+QImage rpSwatchGlyph(const QString& sign, gfx::TColor color)
 {
     QImage g(32, 16, QImage::Format_RGB32);
     g.fill(qRgb(128, 128, 0));
@@ -50,6 +47,8 @@ QImage swatchGlyph(const QString& sign, gfx::TColor color)
     return g;
 }
 
+namespace {
+
 QString positionValue(const TrpDesignerForm* d, int px)
 {
     if (d->Units == ruPixels)
@@ -61,7 +60,7 @@ QString positionValue(const TrpDesignerForm* d, int px)
 
 void TrpDesignerForm::SetColorButton(TrpSpeedButton* b, gfx::TColor color)
 {
-    b->SetGlyph(swatchGlyph(b == ClB1 ? QStringLiteral("Bg") : b == ClB3 ? QStringLiteral("Fc") : QStringLiteral("A"), color));
+    b->SetGlyph(rpSwatchGlyph(b == ClB1 ? QStringLiteral("Bg") : b == ClB3 ? QStringLiteral("Fc") : QStringLiteral("A"), color));
     b->SetNumGlyphs(2);
     b->setProperty("Color", qint64(color));
 }
