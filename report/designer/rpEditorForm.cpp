@@ -1,6 +1,7 @@
 #include "report/designer/rpEditorForm.h"
 
 #include "platform/controls/FormFont.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpFieldsForm.h"
 #include "report/designer/rpFmtForm.h"
 #include "report/designer/rpVarForm.h"
@@ -32,6 +33,7 @@ QStringList rpEditorLines(const QString& text)
 TrpEditorForm::TrpEditorForm(QWidget* parent) : TPropEditor(parent)
 {
     ctl::SetFormFont(this);
+    setObjectName(QStringLiteral("TrpEditorForm"));
     setWindowTitle(rpLoadStr(53060));
     Splitter = new QSplitter(Qt::Vertical, this);
     Splitter->setChildrenCollapsible(false);
@@ -118,7 +120,7 @@ int TrpEditorForm::ShowEditor()
     if (!View)
         return Rejected;
     FormShow();
-    return exec();
+    return rpExecDialog(*this);
 }
 
 bool TrpEditorForm::Edit(TrpView* view, QWidget* parent)
@@ -167,7 +169,7 @@ void TrpEditorForm::insertReference(const QString& text)
 void TrpEditorForm::Button3Click()
 {
     TrpVarForm picker(CurReport, this);
-    if (picker.exec() == Accepted && !picker.Value.isEmpty())
+    if (rpExecDialog(picker) == Accepted && !picker.Value.isEmpty())
         insertReference(QLatin1Char('[') + picker.Value + QLatin1Char(']'));
     active_->setFocus();
 }
@@ -175,7 +177,7 @@ void TrpEditorForm::Button3Click()
 void TrpEditorForm::Button4Click()
 {
     TrpFieldsForm picker(CurReport, this);
-    if (picker.exec() == Accepted && !picker.DBField.isEmpty())
+    if (rpExecDialog(picker) == Accepted && !picker.DBField.isEmpty())
         insertReference(QLatin1Char('[') + picker.DBField + QLatin1Char(']'));
     active_->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/controls/FormFont.h"
 #include "platform/graphics/Color.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpVaredForm.h"
 #include "report/rpComponents.h"
 #include "report/rpCtrls.h"
@@ -59,6 +60,7 @@ QByteArray& rpVariablesClipboard()
 TrpEvForm::TrpEvForm(TrpReport* report, QWidget* parent) : QDialog(parent), report_(report)
 {
     ctl::SetFormFont(this);
+    setObjectName(QStringLiteral("TrpEvForm"));
     setWindowTitle(rpLoadStr(53340));
     Label1 = new QLabel(rpLoadStr(53341), this);
     VarCombo = new QComboBox(this);
@@ -83,9 +85,6 @@ TrpEvForm::TrpEvForm(TrpReport* report, QWidget* parent) : QDialog(parent), repo
     SB2->SetGlyph(sheetGlyph(true));
     SB2->setFixedSize(25, 25);
     Button3 = new QPushButton(rpLoadStr(53346), this);
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button1->setDefault(true);
 
     auto* grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
@@ -99,13 +98,10 @@ TrpEvForm::TrpEvForm(TrpReport* report, QWidget* parent) : QDialog(parent), repo
     auto* expression = new QHBoxLayout;
     expression->addWidget(Label3);
     expression->addWidget(Edit1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(SB1);
-    buttons->addWidget(SB2);
-    buttons->addWidget(Button3);
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button1, Button2);
+    buttons->insertWidget(0, SB1);
+    buttons->insertWidget(1, SB2);
+    buttons->insertWidget(2, Button3);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
     layout->addLayout(expression);
@@ -119,8 +115,6 @@ TrpEvForm::TrpEvForm(TrpReport* report, QWidget* parent) : QDialog(parent), repo
     connect(ValList, &QListWidget::itemClicked, this, [this] { ValListClick(); });
     // The expression is stored as it is typed, so that no way of leaving the box can lose it.
     connect(Edit1, &QLineEdit::textEdited, this, [this] { StoreValue(); });
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     SB1->OnClick = [this] { SB1Click(); };
     SB2->OnClick = [this] { SB2Click(); };
@@ -320,7 +314,7 @@ void TrpEvForm::SB2Click()
 void TrpEvForm::Button3Click()
 {
     TrpVaredForm list(report_, this);
-    if (list.exec() != Accepted)
+    if (rpExecDialog(list) != Accepted)
         return;
     report_->SetVars(list.Lines());
     TrpValues& values = report_->Values;
@@ -366,7 +360,7 @@ bool ShowEvEditor(TrpReport* report, QWidget* parent)
     form.backupVariables_ = report->Variables;
     form.Init();
     form.SB2->setEnabled(!rpVariablesClipboard().isEmpty());
-    const bool accepted = form.exec() == QDialog::Accepted;
+    const bool accepted = rpExecDialog(form) == QDialog::Accepted;
     if (!accepted) {
         report->Values.Assign(form.backupValues_);
         report->Variables = form.backupVariables_;

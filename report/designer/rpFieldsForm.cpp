@@ -14,6 +14,7 @@ QString TrpFieldsForm::LastDataSet;
 
 TrpFieldsForm::TrpFieldsForm(TrpReport* report, QWidget* parent) : TrpPickerForm(report, parent)
 {
+    setObjectName(QStringLiteral("TrpFieldsForm"));
     setWindowTitle(rpLoadStr(53450));
     Label1->setText(rpLoadStr(53451));
 }

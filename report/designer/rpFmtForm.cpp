@@ -2,6 +2,7 @@
 
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "platform/rtl/CodePage.h"
 #include "report/rpFormat.h"
 #include "report/rpGlobals.h"
@@ -37,6 +38,7 @@ bool decimalsOf(const QString& text, int& n)
 TrpFmtForm::TrpFmtForm(QWidget* parent) : QDialog(parent)
 {
     ctl::SetFormFont(this);
+    setObjectName(QStringLiteral("TrpFmtForm"));
     setWindowTitle(rpLoadStr(53420));
     GroupBox2 = new QGroupBox(rpLoadStr(53421), this);
     ComboBox1 = new QComboBox(GroupBox2);
@@ -53,9 +55,6 @@ TrpFmtForm::TrpFmtForm(QWidget* parent) : QDialog(parent)
     Label1 = new QLabel(rpLoadStr(53424), Panel2);
     Edit1 = new QLineEdit(Panel2);
     Label1->setBuddy(Edit1);
-    Button1 = new QPushButton(rpLoadStr(55000), this);
-    Button2 = new QPushButton(rpLoadStr(55001), this);
-    Button1->setDefault(true);
 
     auto* numbers = new QGridLayout(Panel1);
     numbers->setContentsMargins(0, 0, 0, 0);
@@ -76,10 +75,7 @@ TrpFmtForm::TrpFmtForm(QWidget* parent) : QDialog(parent)
     group->addWidget(Panel1, 1, 0, 1, 2);
     group->addWidget(Panel2, 2, 0, 1, 2);
     group->setRowStretch(3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox2, 1);
     layout->addLayout(buttons);
@@ -91,8 +87,6 @@ TrpFmtForm::TrpFmtForm(QWidget* parent) : QDialog(parent)
     connect(ComboBox2, &QComboBox::activated, this, [this] { ComboBox2Click(); });
     connect(Edit3, &QLineEdit::textChanged, this, [this] { Edit3Change(); });
     connect(SplEdit, &QLineEdit::textChanged, this, [this] { SplEditChange(); });
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     SplEdit->installEventFilter(this);
 }
 
@@ -217,7 +211,7 @@ bool TrpFmtForm::Edit(qint32& format, QString& formatStr, QWidget* parent)
     TrpFmtForm form(parent);
     form.Format = format;
     form.Edit1->setText(formatStr);
-    if (form.exec() != Accepted)
+    if (rpExecDialog(form) != Accepted)
         return false;
     format = form.Format;
     formatStr = form.Edit1->text();

@@ -1,6 +1,7 @@
 #include "report/designer/rpHilightForm.h"
 
 #include "platform/controls/FormFont.h"
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpDesignerForm.h"
 #include "report/rpGlobals.h"
 #include "report/rpMemoView.h"
@@ -20,6 +21,7 @@
 TrpHilightForm::TrpHilightForm(QWidget* parent) : QDialog(parent)
 {
     ctl::SetFormFont(this);
+    setObjectName(QStringLiteral("TrpHilightForm"));
     setWindowTitle(rpLoadStr(53520));
     GroupBox3 = new QGroupBox(rpLoadStr(53521), this);
     Edit1 = new QLineEdit(GroupBox3);
@@ -32,9 +34,6 @@ TrpHilightForm::TrpHilightForm(QWidget* parent) : QDialog(parent)
     RB1 = new QRadioButton(rpLoadStr(53529), GroupBox2);
     RB2 = new QRadioButton(rpLoadStr(53530), GroupBox2);
     SpeedButton2 = new QPushButton(rpLoadStr(53528), GroupBox2);
-    Button3 = new QPushButton(rpLoadStr(55000), this);
-    Button4 = new QPushButton(rpLoadStr(55001), this);
-    Button3->setDefault(true);
 
     (new QHBoxLayout(GroupBox3))->addWidget(Edit1);
     auto* font = new QVBoxLayout(GroupBox1);
@@ -51,10 +50,7 @@ TrpHilightForm::TrpHilightForm(QWidget* parent) : QDialog(parent)
     auto* groups = new QHBoxLayout;
     groups->addWidget(GroupBox1, 1);
     groups->addWidget(GroupBox2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button3);
-    buttons->addWidget(Button4);
+    QHBoxLayout* buttons = rpOkCancelRow(this, Button3, Button4, "Button3", "Button4");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox3);
     layout->addLayout(groups, 1);
@@ -65,8 +61,6 @@ TrpHilightForm::TrpHilightForm(QWidget* parent) : QDialog(parent)
     connect(RB2, &QRadioButton::clicked, this, [this] { RBClick(); });
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TrpHilightForm::showEvent(QShowEvent* event)
@@ -101,10 +95,10 @@ void TrpHilightForm::RBClick()
 bool TrpHilightForm::chooseColor(gfx::TColor& color)
 {
     const QColor start = color == gfx::clNone ? QColor(Qt::white) : gfx::ToQColor(color);
-    const QColor chosen = QColorDialog::getColor(start, this);
-    if (!chosen.isValid())
+    QColorDialog dialog(start, this);
+    if (rpExecDialog(dialog) != Accepted)
         return false;
-    color = gfx::FromQColor(chosen);
+    color = gfx::FromQColor(dialog.currentColor());
     showColors();
     return true;
 }
@@ -130,7 +124,7 @@ bool TrpHilightForm::EditHighlight(TrpMemoView* view, QWidget* parent)
     form.CB1->setChecked(view->HighlightFontStyle & 2);
     form.CB2->setChecked(view->HighlightFontStyle & 1);
     form.CB3->setChecked(view->HighlightFontStyle & 4);
-    if (form.exec() != Accepted)
+    if (rpExecDialog(form) != Accepted)
         return false;
     if (rpDesigner)
         rpDesigner->BeforeChange();

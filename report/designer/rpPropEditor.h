@@ -11,5 +11,5 @@ public:
     // The view being edited; the inspector sets it before ShowEditor.
     TrpView* View = nullptr;
     // The modal result (QDialog::Accepted or Rejected).
-    virtual int ShowEditor() { return exec(); }
+    virtual int ShowEditor() = 0;
 };

@@ -14,6 +14,7 @@ QString TrpVarForm::LastCategory;
 
 TrpVarForm::TrpVarForm(TrpReport* report, QWidget* parent) : TrpPickerForm(report, parent)
 {
+    setObjectName(QStringLiteral("TrpVarForm"));
     setWindowTitle(rpLoadStr(53440));
     Label1->setText(rpLoadStr(53441));
 }

@@ -1,28 +1,28 @@
 #pragma once
-// Driving modal dialogs as a user would: a step runs on the next modal window that opens, and a
-// dialog's look is checked (nothing overlaps, every text is whole) and kept as a screenshot.
-#include <QString>
-#include <QStringList>
-#include <gtest/gtest.h>
-#include <QWidget>
-#include <functional>
+// Steps for the editor dialogs, written where the dialog is opened: each names the dialog class it
+// expects and goes to the dialog script of the test that is running.
+#include "dialogscript.h"
 
 namespace destest {
 
-// Runs step on the next modal window other than the one on top now that takes (any window without take),
-// once it is shown. A step that never finds its window fails the test after a hang guard.
-void OnModal(const std::function<void(QWidget*)>& step, const std::function<bool(QWidget*)>& take = {});
+// A dialog script that OnModalOf feeds while it lives.
+class ModalScript : public DialogScript {
+public:
+    ModalScript();
+    ~ModalScript();
+    static ModalScript* Current;
+};
 
+// The next dialog the designer runs takes step; one of another class fails the test.
 template <typename Dialog>
 void OnModalOf(const std::function<void(Dialog*)>& step)
 {
-    OnModal([step](QWidget* w) { step(dynamic_cast<Dialog*>(w)); },
-            [](QWidget* w) { return dynamic_cast<Dialog*>(w) != nullptr; });
+    ASSERT_NE(ModalScript::Current, nullptr);
+    ModalScript::Current->Then([step](QDialog& d) {
+        auto* dialog = dynamic_cast<Dialog*>(&d);
+        ASSERT_NE(dialog, nullptr) << "unexpected dialog " << d.objectName().toStdString();
+        step(dialog);
+    });
 }
-
-// The problems of a shown dialog's layout: sibling controls that overlap, texts cut by their control.
-QStringList LayoutProblems(QWidget* dialog);
-// Saves the dialog as build/screenshots/<name>.png; false when it cannot be written.
-bool SaveScreenshot(QWidget* dialog, const QString& name);
 
 } // namespace destest

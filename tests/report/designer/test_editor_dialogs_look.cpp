@@ -1,6 +1,6 @@
 // The editor dialogs as shown: every text whole, no control over another; screenshots for a look.
 #include "designerfixture.h"
-#include "dialogdriver.h"
+#include "dialogscript.h"
 
 #include "report/designer/rpEditorForm.h"
 #include "report/designer/rpEvForm.h"
@@ -26,12 +26,10 @@ protected:
     {
         dialog->show();
         QApplication::processEvents();
-        if (after) {
+        if (after)
             after();
-            QApplication::processEvents();
-        }
-        EXPECT_EQ(LayoutProblems(dialog), QStringList()) << name.toStdString();
-        EXPECT_TRUE(SaveScreenshot(dialog, name));
+        SCOPED_TRACE(name.toStdString());
+        ExpectLaidOutCleanly(dialog, name);
         dialog->reject();
     }
 };

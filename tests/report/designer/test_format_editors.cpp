@@ -25,6 +25,7 @@ namespace {
 
 class FormatEditorTest : public DesignerTest {
 protected:
+    ModalScript script;
     FormatEditorTest() { rpDesigner = form.get(); }
     ~FormatEditorTest() override { rpDesigner = nullptr; }
     // Picks entry of a combo box as a user would: choose it, and the box reports the choice.

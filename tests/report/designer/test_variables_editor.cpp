@@ -27,6 +27,7 @@ namespace {
 
 class VariablesEditorTest : public DesignerTest {
 protected:
+    ModalScript script;
     VariablesEditorTest()
     {
         table.AddFieldDef("NAME", ftString, 20);
