@@ -1,6 +1,7 @@
 #include "report/designer/rpBandDialogs.h"
 
 #include "report/designer/rpDesignerDialogs.h"
+#include "report/designer/rpFieldsForm.h"
 
 #include "platform/controls/MessageBox.h"
 #include "report/rpBandView.h"
@@ -25,7 +26,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-std::function<bool(QWidget*, QString&)> TrpGroupEditorForm::FieldPicker;
+std::function<bool(QWidget*, QString&)> TrpGroupEditorForm::FieldPicker = TrpFieldsForm::Pick;
 
 namespace {
 

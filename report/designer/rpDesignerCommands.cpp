@@ -448,9 +448,17 @@ void TrpDesignerForm::ShowMemoEditor()
     if (top < 0)
         return;
     if (TrpEditorForm::Edit(objects()[top], this)) {
-        PageSurface->ShowMarks(false);
-        PageSurface->Draw(top);
+        MemoEdited();
+    } else {
+        ShowContent();
+        ShowPosition();
     }
+}
+
+void TrpDesignerForm::MemoEdited()
+{
+    PageSurface->ShowMarks(false);
+    PageSurface->Draw(TopSelectedIndex());
     ShowContent();
     ShowPosition();
 }

@@ -142,6 +142,8 @@ public:
     void ShowObjectEditor(TrpView* view);
     // The memo and script editor on the top selected object.
     void ShowMemoEditor();
+    // After the memo editor's OK: the object's area is drawn again and the status shows its new text.
+    void MemoEdited();
     // The highlight editor on the top selected text object.
     void HlB1Click();
     // The report variables editor; an accepted edit marks the document changed.

@@ -5,6 +5,7 @@
 #include "report/designer/rpDesignerForm.h"
 #include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpDesignerPage.h"
+#include "report/designer/rpEditorForm.h"
 #include "report/designer/rpGEditorForm.h"
 #include "report/designer/rpInspForm.h"
 #include "report/designer/rpViewPopups.h"
@@ -24,9 +25,14 @@ void TrpDesignerForm::buildInspector()
     static const char* names[] = {"Name", "Left", "Top", "Width", "Height", "Visible"};
     for (int i = 0; i < 6; ++i)
         rows.append({QString::fromLatin1(names[i]), new TProp(&InspValues[i], csEdit, nullptr)});
-    rows.append({QStringLiteral("Memo"), new TProp(&InspValues[6], csDefEditor, nullptr)});
+    rows.append({QStringLiteral("Memo"), new TProp(&InspValues[6], csDefEditor, new TrpEditorForm(this))});
     InspForm->SetItems(rows);
-    InspForm->OnModify = [this](int row) { OnModify(row, InspValues[row]); };
+    InspForm->OnModify = [this](int row) {
+        if (row == 6)
+            MemoEdited();
+        else
+            OnModify(row, InspValues[row]);
+    };
 
     ColorSelector = new TColorSelector(this);
     ColorSelector->hide();
@@ -88,6 +94,7 @@ void TrpDesignerForm::ShowObjectEditor(TrpView* v)
     };
     if (auto* picture = dynamic_cast<TrpPictureView*>(v)) {
         TrpGEditorForm dialog(this);
+        dialog.OnMemo = [this] { ShowMemoEditor(); };
         dialog.LoadFrom(*picture);
         if (rpExecDialog(dialog) != QDialog::Accepted)
             return;
@@ -125,6 +132,8 @@ void TrpDesignerForm::ShowObjectEditor(TrpView* v)
                     std::unique_ptr<TrpObjEditorForm> editor(info.EditorForm(this));
                     editor->ShowEditor(v);
                     repaint();
+                } else {
+                    ShowMemoEditor();
                 }
                 break;
             }

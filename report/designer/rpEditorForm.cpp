@@ -176,9 +176,9 @@ void TrpEditorForm::Button3Click()
 
 void TrpEditorForm::Button4Click()
 {
-    TrpFieldsForm picker(CurReport, this);
-    if (rpExecDialog(picker) == Accepted && !picker.DBField.isEmpty())
-        insertReference(QLatin1Char('[') + picker.DBField + QLatin1Char(']'));
+    QString field;
+    if (TrpFieldsForm::Pick(this, field))
+        insertReference(QLatin1Char('[') + field + QLatin1Char(']'));
     active_->setFocus();
 }
 

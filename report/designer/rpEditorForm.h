@@ -1,7 +1,7 @@
 #pragma once
 // The memo and script editor of a report view: the lines it prints (with bracketed expressions) above
 // its script, with pickers that insert a variable or a data set field at the caret.
-#include "report/designer/rpPropEditor.h"
+#include "report/designer/rpInspForm.h"
 
 class QCheckBox;
 class QLabel;

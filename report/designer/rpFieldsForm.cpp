@@ -1,5 +1,6 @@
 #include "report/designer/rpFieldsForm.h"
 
+#include "report/designer/rpDesignerDialogs.h"
 #include "report/rpDataHelpers.h"
 #include "report/rpGlobals.h"
 #include "report/rpReport.h"
@@ -44,6 +45,15 @@ void TrpFieldsForm::FillList()
         }
     } catch (const std::exception&) {
     }
+}
+
+bool TrpFieldsForm::Pick(QWidget* parent, QString& field)
+{
+    TrpFieldsForm picker(CurReport, parent);
+    if (rpExecDialog(picker) != Accepted || picker.DBField.isEmpty())
+        return false;
+    field = picker.DBField;
+    return true;
 }
 
 void TrpFieldsForm::done(int result)

@@ -11,6 +11,9 @@ public:
     void FillList() override;
     void done(int result) override;
 
+    // The picker on the designer's report: field := the chosen dataset."field"; false when none was chosen.
+    static bool Pick(QWidget* parent, QString& field);
+
     // The chosen field as dataset."field"; empty when none was chosen.
     QString DBField;
     // The data set shown when the picker last closed, chosen again at the next opening.

@@ -5,10 +5,7 @@
 #include "report/designer/rpDesignerDialogs.h"
 #include "platform/rtl/CodePage.h"
 #include "report/rpFormat.h"
-#include "report/rpGlobals.h"
-#include "report/rpPage.h"
 #include "report/rpStrings.h"
-#include "report/rpView.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -215,30 +212,5 @@ bool TrpFmtForm::Edit(qint32& format, QString& formatStr, QWidget* parent)
         return false;
     format = form.Format;
     formatStr = form.Edit1->text();
-    return true;
-}
-
-bool TrpFmtForm::EditViewFormat(TrpView* view, QWidget* parent)
-{
-    if (!view)
-        return false;
-    qint32 format = view->Format;
-    QString formatStr = view->FormatStr;
-    if (!Edit(format, formatStr, parent))
-        return false;
-    if (rpDesigner)
-        rpDesigner->BeforeChange();
-    bool any = false;
-    if (rpDesigner && rpDesigner->Page)
-        for (TrpView* v : rpDesigner->Page->Objects)
-            if (v->Selected) {
-                v->Format = format;
-                v->FormatStr = formatStr;
-                any = true;
-            }
-    if (!any) {
-        view->Format = format;
-        view->FormatStr = formatStr;
-    }
     return true;
 }

@@ -9,7 +9,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
-class TrpView;
 
 class TrpFmtForm : public QDialog {
 public:
@@ -29,9 +28,6 @@ public:
 
     // The editor on a format code and text; true when accepted (both then hold the new values).
     static bool Edit(qint32& format, QString& formatStr, QWidget* parent = nullptr);
-    // The "Variable format..." command: the editor starts from view's format; on OK every selected view
-    // of the designer's page takes the new format (one undo step).
-    static bool EditViewFormat(TrpView* view, QWidget* parent = nullptr);
 
     QGroupBox* GroupBox2;
     QComboBox* ComboBox1;

@@ -1,5 +1,7 @@
 #include "report/designer/rpViewPopups.h"
 
+#include "report/designer/rpFmtForm.h"
+
 #include "report/rpBandView.h"
 #include "report/rpGlobals.h"
 #include "report/rpMemoView.h"
@@ -10,7 +12,8 @@
 #include <QFontDialog>
 #include <QMenu>
 
-std::function<bool(QWidget*, qint32&, QString&)> TrpViewPopupDialogs::FormatEditor;
+std::function<bool(QWidget*, qint32&, QString&)> TrpViewPopupDialogs::FormatEditor =
+    [](QWidget* parent, qint32& format, QString& formatStr) { return TrpFmtForm::Edit(format, formatStr, parent); };
 
 std::function<bool(QWidget*, gfx::TFont&)> TrpViewPopupDialogs::FontDialog = [](QWidget* parent, gfx::TFont& font) {
     bool ok = false;

@@ -225,6 +225,7 @@ TEST_F(BandDialogTest, GroupConditionIsTypedOrPicked)
     TrpBandView* group = Band(btGroupHeader, 100, 30);
     group->FormatStr = "[Clients.\"Town\"]";
     const QString name = group->Name;
+    const auto picker = TrpGroupEditorForm::FieldPicker;
     TrpGroupEditorForm::FieldPicker = [](QWidget*, QString& field) {
         field = "Orders.\"Date\"";
         return true;
@@ -237,7 +238,7 @@ TEST_F(BandDialogTest, GroupConditionIsTypedOrPicked)
         ClickButton(d, "Button1");
     });
     Edit(group);
-    TrpGroupEditorForm::FieldPicker = nullptr;
+    TrpGroupEditorForm::FieldPicker = picker;
     EXPECT_EQ(Find(*Reloaded(), name)->FormatStr, "Orders.\"Date\"");
 
     // A page header opens nothing, and the next click on the page is not lost.

@@ -10,7 +10,11 @@
 #include "report/designer/rpFmtForm.h"
 #include "report/designer/rpHilightForm.h"
 
+#include "report/rpStrings.h"
+
+#include <QAction>
 #include <QBuffer>
+#include <QMenu>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -33,6 +37,16 @@ protected:
     {
         box->setCurrentIndex(box->findText(text));
         emit box->activated(box->currentIndex());
+    }
+    // The pop-up menu item of the selection with this text.
+    QAction* PopupItem(const QString& text)
+    {
+        form->Popup1Popup();
+        for (QAction* a : form->Popup1->actions())
+            if (a->text() == text)
+                return a;
+        ADD_FAILURE() << "no item " << text.toStdString();
+        return new QAction(form.get());
     }
     TrpMemoView* Reloaded(int index)
     {
@@ -145,20 +159,24 @@ TEST_F(FormatEditorTest, VariableFormatGoesToEverySelectedViewAsOneUndoStep)
         f->Button1->click();
     });
     const quint32 digits = quint32(a->Format) & 0xFFFF; // a new text's digits and symbol stay
-    ASSERT_TRUE(TrpFmtForm::EditViewFormat(a, form.get()));
+    PopupItem(rpLoadStr(55191))->trigger();
     EXPECT_EQ(quint32(b->Format), 0x03040000u | digits);
     EXPECT_EQ(b->FormatStr, QStringLiteral("hh:nn"));
     form->Undo(form->UndoBuffer);
     EXPECT_EQ(quint32(dynamic_cast<TrpMemoView*>(objects()[1])->Format), digits);
     form->Undo(form->RedoBuffer);
+    EXPECT_EQ(a->FormatStr, QStringLiteral("hh:nn"));
     EXPECT_EQ(Reloaded(0)->FormatStr, QStringLiteral("hh:nn"));
     EXPECT_EQ(quint32(Reloaded(1)->Format), 0x03040000u | digits);
 
-    // Cancel records nothing.
-    Select({objects()[0]});
-    OnModalOf<TrpFmtForm>([](TrpFmtForm* f) { f->Button2->click(); });
-    EXPECT_FALSE(TrpFmtForm::EditViewFormat(objects()[0], form.get()));
-    EXPECT_FALSE(form->UndoB->isEnabled());
+    // Cancel changes no format.
+    Select({objects()[1]});
+    OnModalOf<TrpFmtForm>([](TrpFmtForm* f) {
+        Choose(f->ComboBox1, QStringLiteral("Date"));
+        f->Button2->click();
+    });
+    PopupItem(rpLoadStr(55191))->trigger();
+    EXPECT_EQ(quint32(objects()[1]->Format), 0x03040000u | digits);
 }
 
 TEST_F(FormatEditorTest, TheMemoEditorsFormatButtonChangesTheViewsFormat)

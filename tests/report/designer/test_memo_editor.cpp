@@ -6,7 +6,11 @@
 #include <QPlainTextEdit>
 
 #include "platform/data/MemDataSet.h"
+#include "report/designer/rpBandDialogs.h"
 #include "report/designer/rpEditorForm.h"
+#include "report/designer/rpGEditorForm.h"
+#include "report/designer/rpInspForm.h"
+#include "report/rpPictureView.h"
 #include "report/designer/rpFieldsForm.h"
 #include "report/designer/rpVarForm.h"
 #include "report/rpComponents.h"
@@ -18,6 +22,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -211,4 +216,65 @@ TEST_F(MemoEditorTest, NoViewMeansNoEditorAndOnlyTextViewsHaveAFormat)
     form->ShowMemoEditor();
     EXPECT_EQ(script.Shown, QStringList{QStringLiteral("TrpEditorForm")});
     EXPECT_EQ(line->Memo, QStringList{QStringLiteral("!a line's memo")});
+}
+
+TEST_F(MemoEditorTest, TheInspectorsMemoRowAndThePictureDialogOpenTheMemoEditor)
+{
+    TrpMemoView* m = Memo(20, 20, 100, 20, QStringLiteral("one"));
+    Select({m});
+    OnModalOf<TrpEditorForm>([](TrpEditorForm* e) {
+        EXPECT_EQ(e->M1->toPlainText(), QStringLiteral("one"));
+        QTest::keyClicks(e->M1, QStringLiteral("number "));
+        e->Button1->click();
+    });
+    form->InspForm->SetItemIndex(6);
+    ASSERT_TRUE(form->InspForm->SpeedButton1->isVisibleTo(form->InspForm));
+    form->InspForm->SpeedButton1->OnClick();
+    EXPECT_EQ(m->Memo, QStringList{QStringLiteral("number one")});
+    EXPECT_EQ(form->ContentText(), m->Name + QStringLiteral(": number one"));
+
+    auto* picture = new TrpPictureView;
+    picture->SetBounds(20, 60, 40, 40);
+    picture->CreateUniqueName();
+    page->Objects.append(picture);
+    Select({picture});
+    OnModalOf<TrpGEditorForm>([](TrpGEditorForm* g) {
+        g->Button5->click();
+        g->Button2->click();
+    });
+    OnModalOf<TrpEditorForm>([](TrpEditorForm* e) {
+        EXPECT_FALSE(e->Button5->isVisible()) << "a picture has no display format";
+        QTest::keyClicks(e->M1, QStringLiteral("caption"));
+        e->Button1->click();
+    });
+    form->ShowEditor();
+    EXPECT_EQ(picture->Memo, QStringList{QStringLiteral("caption")});
+}
+
+TEST_F(MemoEditorTest, TheGroupDialogPicksItsFieldWithTheFieldPicker)
+{
+    TMemDataSet table;
+    table.AddFieldDef("TOWN", ftString, 20);
+    table.Open();
+    TrpDBDataSet rpTable;
+    rpTable.SetDataSet(&table);
+    TrpOwner owner(QStringLiteral("fmClients"));
+    owner.Add("rpClients", &rpTable);
+    report->Owner = &owner;
+    TrpBandView* group = Band(btGroupHeader, 100, 30);
+    Select({group});
+    OnModalOf<TrpGroupEditorForm>([](TrpGroupEditorForm* g) {
+        g->rpSpeedButton1->OnClick();
+        EXPECT_EQ(g->Edit1->text(), QStringLiteral("rpClients.\"TOWN\""));
+        g->Button1->click();
+    });
+    OnModalOf<TrpFieldsForm>([](TrpFieldsForm* picker) {
+        picker->ValCombo->setCurrentIndex(picker->ValCombo->findText(QStringLiteral("rpClients")));
+        emit picker->ValCombo->activated(picker->ValCombo->currentIndex());
+        picker->ValList->setCurrentRow(0);
+        QTest::keyClick(picker->ValList, Qt::Key_Return);
+    });
+    form->ShowEditor();
+    EXPECT_EQ(group->FormatStr, QStringLiteral("rpClients.\"TOWN\""));
+    report->Owner = nullptr;
 }

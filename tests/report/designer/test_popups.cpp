@@ -24,7 +24,7 @@ class PopupTest : public EngineDesignerTest {
 protected:
     ~PopupTest() override
     {
-        TrpViewPopupDialogs::FormatEditor = nullptr;
+        TrpViewPopupDialogs::FormatEditor = savedFormat;
         TrpViewPopupDialogs::FontDialog = savedFont;
     }
     // Opens the pop-up for the selection; the view items, separators as "-".
@@ -55,6 +55,7 @@ protected:
         return p;
     }
     std::function<bool(QWidget*, gfx::TFont&)> savedFont = TrpViewPopupDialogs::FontDialog;
+    std::function<bool(QWidget*, qint32&, QString&)> savedFormat = TrpViewPopupDialogs::FormatEditor;
 };
 
 QStringList texts(std::initializer_list<int> ids)
