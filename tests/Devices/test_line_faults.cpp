@@ -30,11 +30,13 @@ struct LinkedPort {
         sys::SetSerialPortOverride(number, link);
         return sim;
     }
-    // Pulled out: the simulator ends and its device name goes with it.
+    // Pulled out: the simulator ends and its device name goes with it. The name goes first: once the simulator
+    // has ended, another test process may be given its pseudo-terminal, and a driver waiting for the name to
+    // come back would otherwise open that process's line.
     void Unplug(std::unique_ptr<Sim>& sim)
     {
-        sim.reset();
         QFile::remove(link);
+        sim.reset();
     }
 };
 
