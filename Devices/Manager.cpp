@@ -31,15 +31,10 @@ TManager::TManager(bool createSuspended, const QString& workDir, TDBInfoPribors*
             const QString section = DeviceSectionName(i);
             if (!ini.SectionExists(section))
                 continue;
-            auto* tab = new QWidget;
-            FormManager->pcListDevSource->addTab(tab, kNewSourceCaption);
-            const int slot = AllocDeviceSource();
-            if (slot < 0) {
-                ctl::MessageBox(QString::fromUtf8("Не удалось создать Устройство-Источник!"), kAttention,
-                                ctl::MB_OK | ctl::MB_ICONSTOP);
-                delete tab;
+            QWidget* tab = nullptr;
+            const int slot = newSourceTab(tab);
+            if (slot < 0)
                 continue;
-            }
             attachSource(slot, tab, i);
             const QString typeText = ini.ReadString(section, QStringLiteral("TypeDev"), QString());
             if (!typeText.isEmpty())
@@ -147,6 +142,22 @@ void TManager::Execute()
     }
 }
 
+int TManager::newSourceTab(QWidget*& tab, bool shown)
+{
+    tab = new QWidget;
+    FormManager->pcListDevSource->addTab(tab, kNewSourceCaption);
+    if (shown)
+        FormManager->pcListDevSource->setCurrentWidget(tab);
+    const int slot = AllocDeviceSource();
+    if (slot < 0) {
+        ctl::MessageBox(QString::fromUtf8("Не удалось создать Устройство-Источник!"), kAttention,
+                        ctl::MB_OK | ctl::MB_ICONSTOP);
+        delete tab;
+        tab = nullptr;
+    }
+    return slot;
+}
+
 int TManager::AllocDeviceSource()
 {
     for (int slot = 0; slot < kMaxSources; ++slot) {
@@ -227,16 +238,10 @@ void TManager::AddDeviceClick()
 {
     if (anySourceBusy())
         return;
-    auto* tab = new QWidget;
-    FormManager->pcListDevSource->addTab(tab, kNewSourceCaption);
-    FormManager->pcListDevSource->setCurrentWidget(tab);
-    const int slot = AllocDeviceSource();
-    if (slot < 0) {
-        ctl::MessageBox(QString::fromUtf8("Не удалось создать Устройство-Источник!"), kAttention,
-                        ctl::MB_OK | ctl::MB_ICONSTOP);
-        delete tab;
+    QWidget* tab = nullptr;
+    const int slot = newSourceTab(tab, true);
+    if (slot < 0)
         return;
-    }
     attachSource(slot, tab, nextDeviceNumber(slot));
     CurrentSource = uint32_t(slot);
 }

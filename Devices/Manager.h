@@ -51,6 +51,9 @@ protected:
     void Execute() override;
 
 private:
+    // A new tab (brought to the front when shown) and a slot for its source; -1, said and the tab gone, when
+    // every slot is taken.
+    int newSourceTab(class QWidget*& tab, bool shown = false);
     void attachSource(int slot, class QWidget* tabSheet, int number);
     int nextDeviceNumber(int newSlot) const;
     bool anySourceBusy() const;

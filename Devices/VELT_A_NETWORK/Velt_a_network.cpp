@@ -221,14 +221,21 @@ void TVelt_A_NETWORK::PublishSettings()
     started_.notify_all();
 }
 
-bool TVelt_A_NETWORK::TakeSettings()
+// Under the driver's lock, the generation read there too: to takes from when its generation has moved since.
+template <class T>
+bool TVelt_A_NETWORK::takeNewer(const T& from, const uint32_t& generation, uint32_t& taken, T& to)
 {
     std::lock_guard<std::mutex> g(lock_);
-    if (SettingsGeneration == settingsTaken_)
+    if (generation == taken)
         return false;
-    Active = Pending;
-    settingsTaken_ = SettingsGeneration;
+    to = from;
+    taken = generation;
     return true;
+}
+
+bool TVelt_A_NETWORK::TakeSettings()
+{
+    return takeNewer(Pending, SettingsGeneration, settingsTaken_, Active);
 }
 
 void TVelt_A_NETWORK::PublishStatus()
@@ -240,12 +247,7 @@ void TVelt_A_NETWORK::PublishStatus()
 
 bool TVelt_A_NETWORK::TakeStatus(TNetState& view)
 {
-    std::lock_guard<std::mutex> g(lock_);
-    if (StatusGeneration == panelTaken_)
-        return false;
-    view = Snapshot;
-    panelTaken_ = StatusGeneration;
-    return true;
+    return takeNewer(Snapshot, StatusGeneration, panelTaken_, view);
 }
 
 void TVelt_A_NETWORK::Refresh(int mode)

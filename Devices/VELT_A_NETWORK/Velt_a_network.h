@@ -114,6 +114,8 @@ private:
     enum class TOutcome { Failed, Answered, Result };
 
     void PublishSettings();
+    template <class T>
+    bool takeNewer(const T& from, const uint32_t& generation, uint32_t& taken, T& to);
     bool TakeSettings();
     void PublishStatus();
     // Hands the panel's refresh (mode 2: state and list; 3: search number and list) to the main thread.

@@ -249,6 +249,16 @@ void TVelt_B::setLabel(QPointer<QLabel> label, const QString& text)
     });
 }
 
+void TVelt_B::memoryButtons(bool enabled)
+{
+    onMain([this, enabled] {
+        if (bGetEEPROM)
+            bGetEEPROM->setEnabled(enabled);
+        if (bClearEEPROM)
+            bClearEEPROM->setEnabled(enabled);
+    });
+}
+
 void TVelt_B::enablePortList()
 {
     onMain([this] {
@@ -458,12 +468,7 @@ void TVelt_B::SetCommPort_b()
     }
     if (found) {
         IdentifyRequest = true;
-        onMain([this] {
-            if (bGetEEPROM)
-                bGetEEPROM->setEnabled(true);
-            if (bClearEEPROM)
-                bClearEEPROM->setEnabled(true);
-        });
+        memoryButtons(true);
         return;
     }
     AddLogLine(u("Прибор не обнаружен"));
@@ -774,12 +779,7 @@ void TVelt_B::lineLost()
     KeptPort = n;
     ReopenPort = n;
     // Nothing to read from until the instrument is identified again.
-    onMain([this] {
-        if (bGetEEPROM)
-            bGetEEPROM->setEnabled(false);
-        if (bClearEEPROM)
-            bClearEEPROM->setEnabled(false);
-    });
+    memoryButtons(false);
     AddLogLine(QStringLiteral("COM%1").arg(n) + u(" - Связь потеряна! Ожидание прибора..."));
     SetStatus(u("Статус: Связь потеряна!"));
 }

@@ -177,6 +177,8 @@ private:
     bool readMode();
     void identifyConstantsAndInfo();
     void enablePortList();
+    // The get-memory and clear-memory buttons (from the driver thread).
+    void memoryButtons(bool enabled);
     // The line failed: closed, said once, and waited for.
     void lineLost();
     // Chooses the awaited port again once its device is there.
