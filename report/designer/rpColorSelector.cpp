@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QImage>
 #include <QPainter>
+#include <qdrawutil.h>
 
 std::function<bool(QWidget*, gfx::TColor&)> TColorSelector::ColorDialog = [](QWidget* parent, gfx::TColor& color) {
     const QColor chosen = QColorDialog::getColor(gfx::ToQColor(color), parent);
@@ -104,4 +105,11 @@ void TColorSelector::SetColor(gfx::TColor color)
         return;
     }
     buttons_[17]->SetGlyph(swatch(color, 12, 13, 12));
+}
+
+void TColorSelector::paintEvent(QPaintEvent*)
+{
+    // A raised panel, so that the drop-down stands apart from the page under it.
+    QPainter p(this);
+    qDrawShadePanel(&p, rect(), palette(), false, 1);
 }

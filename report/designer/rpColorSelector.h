@@ -24,6 +24,9 @@ public:
     // The colour dialog (fully expanded); false when cancelled. Tests put their own in.
     static std::function<bool(QWidget* parent, gfx::TColor& color)> ColorDialog;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QList<TrpSpeedButton*> buttons_;
 };
