@@ -318,3 +318,24 @@ TEST_F(PopupTest, AddInsOfOneClassShareTheViewItemsAndOpenTheirOwnEditor)
     form->ShowEditor();
     EXPECT_EQ(StampEditor::edited, QStringList{b->Name});
 }
+
+TEST_F(PopupTest, ARightClickOpensTheMenuWithTheViewsItems)
+{
+    TrpMemoView* m = Memo(100, 100, 50, 20);
+    m->Flags = 0;
+    QStringList seen;
+    TrpDesignerForm::PopupRunner = [&seen](QMenu& menu) {
+        for (QAction* a : menu.actions())
+            if (!a->isSeparator())
+                seen.append(a->text());
+        for (QAction* a : menu.actions())
+            if (a->text() == rpLoadStr(55192))
+                a->trigger();
+    };
+    Hover(110, 110);
+    surface->MDown(Qt::RightButton, Qt::NoModifier, 110, 110);
+    surface->MUp(Qt::RightButton, Qt::NoModifier, 110, 110);
+    EXPECT_EQ(seen.mid(0, 6), (QStringList{"Cu&t", "&Copy", "&Paste", "&Delete", "Select &all", "&Edit..."}));
+    EXPECT_EQ(seen.mid(6), texts({55191, 55334, 55190, 55192, 55335}));
+    EXPECT_EQ(m->Flags, 2);
+}
