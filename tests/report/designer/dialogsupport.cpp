@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QBuffer>
+#include <QMenu>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QDir>
@@ -40,6 +42,16 @@ TrpView* EngineDesignerTest::Find(TrpReport& r, const QString& name)
     for (TrpView* v : r.Pages->Pages(0)->Objects)
         if (v->Name == name)
             return v;
+    return nullptr;
+}
+
+QAction* EngineDesignerTest::PopupItem(const QString& text)
+{
+    form->Popup1Popup();
+    for (QAction* a : form->Popup1->actions())
+        if (a->text() == text)
+            return a;
+    ADD_FAILURE() << "no item " << text.toStdString();
     return nullptr;
 }
 

@@ -3,6 +3,8 @@
 #include "designerfixture.h"
 
 #include <QWidget>
+
+class QAction;
 #include <functional>
 #include <memory>
 
@@ -18,6 +20,8 @@ protected:
     std::unique_ptr<TrpReport> Reloaded();
     // The views of the reloaded report's first page, by name.
     TrpView* Find(TrpReport& r, const QString& name);
+    // The item of the selection's pop-up menu with this text (opened afresh); null when there is none.
+    QAction* PopupItem(const QString& text);
 
 private:
     TrpDesignerBase* previous_;

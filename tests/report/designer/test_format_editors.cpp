@@ -1,6 +1,7 @@
 // The display format editor and the highlight editor, from the designer.
 #include "designerfixture.h"
 #include "dialogdriver.h"
+#include "dialogsupport.h"
 
 #include "report/rpCtrls.h"
 #include <QPlainTextEdit>
@@ -27,35 +28,14 @@ using namespace destest;
 
 namespace {
 
-class FormatEditorTest : public DesignerTest {
+class FormatEditorTest : public EngineDesignerTest {
 protected:
     ModalScript script;
-    FormatEditorTest() { rpDesigner = form.get(); }
-    ~FormatEditorTest() override { rpDesigner = nullptr; }
     // Picks entry of a combo box as a user would: choose it, and the box reports the choice.
     static void Choose(QComboBox* box, const QString& text)
     {
         box->setCurrentIndex(box->findText(text));
         emit box->activated(box->currentIndex());
-    }
-    // The pop-up menu item of the selection with this text.
-    QAction* PopupItem(const QString& text)
-    {
-        form->Popup1Popup();
-        for (QAction* a : form->Popup1->actions())
-            if (a->text() == text)
-                return a;
-        ADD_FAILURE() << "no item " << text.toStdString();
-        return new QAction(form.get());
-    }
-    TrpMemoView* Reloaded(int index)
-    {
-        QBuffer buffer;
-        buffer.setData(Saved());
-        buffer.open(QIODevice::ReadOnly);
-        EXPECT_TRUE(report->LoadFromStream(buffer));
-        Show(); // the designer shows the loaded pages
-        return dynamic_cast<TrpMemoView*>(page->Objects[index]);
     }
 };
 
@@ -165,9 +145,9 @@ TEST_F(FormatEditorTest, VariableFormatGoesToEverySelectedViewAsOneUndoStep)
     form->Undo(form->UndoBuffer);
     EXPECT_EQ(quint32(dynamic_cast<TrpMemoView*>(objects()[1])->Format), digits);
     form->Undo(form->RedoBuffer);
-    EXPECT_EQ(a->FormatStr, QStringLiteral("hh:nn"));
-    EXPECT_EQ(Reloaded(0)->FormatStr, QStringLiteral("hh:nn"));
-    EXPECT_EQ(quint32(Reloaded(1)->Format), 0x03040000u | digits);
+    auto copy = Reloaded();
+    EXPECT_EQ(Find(*copy, objects()[0]->Name)->FormatStr, QStringLiteral("hh:nn"));
+    EXPECT_EQ(quint32(Find(*copy, objects()[1]->Name)->Format), 0x03040000u | digits);
 
     // Cancel changes no format.
     Select({objects()[1]});
@@ -228,12 +208,14 @@ TEST_F(FormatEditorTest, HighlightEditorFromTheTextToolBar)
     EXPECT_EQ(m->HighlightFillColor, gfx::TColor(0x0000FF));
     EXPECT_EQ(m->HighlightFontColor, gfx::clBlack) << "a cancelled colour dialog changes nothing";
     EXPECT_TRUE(form->UndoB->isEnabled());
-    TrpMemoView* back = Reloaded(0);
+    auto copy = Reloaded();
+    auto* back = dynamic_cast<TrpMemoView*>(Find(*copy, m->Name));
+    ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->HighlightStr, QStringLiteral("[RESULT] > 0.5"));
     EXPECT_EQ(back->HighlightFillColor, gfx::TColor(0x0000FF));
 
     // "Transparent" drops the background colour again.
-    Select({back});
+    Select({m});
     OnModalOf<TrpHilightForm>([](TrpHilightForm* h) {
         EXPECT_TRUE(h->RB2->isChecked());
         h->RB1->click();
@@ -241,5 +223,5 @@ TEST_F(FormatEditorTest, HighlightEditorFromTheTextToolBar)
         h->Button3->click();
     });
     form->HlB1->OnClick();
-    EXPECT_EQ(back->HighlightFillColor, gfx::clNone);
+    EXPECT_EQ(m->HighlightFillColor, gfx::clNone);
 }

@@ -1,6 +1,7 @@
 // The memo and script editor and its pickers, driven with keys and clicks from the designer.
 #include "designerfixture.h"
 #include "dialogdriver.h"
+#include "dialogsupport.h"
 
 #include "report/rpCtrls.h"
 #include <QPlainTextEdit>
@@ -32,11 +33,9 @@ using namespace destest;
 
 namespace {
 
-class MemoEditorTest : public DesignerTest {
+class MemoEditorTest : public EngineDesignerTest {
 protected:
     ModalScript script;
-    MemoEditorTest() { rpDesigner = form.get(); }
-    ~MemoEditorTest() override { rpDesigner = nullptr; }
     // Picks row of category in the variable picker that opens next, by a mouse press on the item.
     static void PickVariable(const QString& category, int row)
     {
@@ -46,16 +45,6 @@ protected:
             const QRect r = picker->ValList->visualItemRect(picker->ValList->item(row));
             QTest::mousePress(picker->ValList->viewport(), Qt::LeftButton, {}, r.center());
         });
-    }
-
-    void Reload()
-    {
-        const QByteArray bytes = Saved();
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        ASSERT_TRUE(report->LoadFromStream(buffer));
-        Show(); // the designer shows the loaded pages
     }
 };
 
@@ -109,8 +98,8 @@ TEST_F(MemoEditorTest, OkStoresTheTypedLinesNotTheWrappedOnesAndSurvivesSaving)
     form->Undo(form->UndoBuffer);
     EXPECT_EQ(objects()[0]->Memo, QStringList{QStringLiteral("old")});
     form->Undo(form->RedoBuffer);
-    Reload();
-    auto* back = dynamic_cast<TrpMemoView*>(page->Objects[0]);
+    auto copy = Reloaded();
+    auto* back = dynamic_cast<TrpMemoView*>(Find(*copy, objects()[0]->Name));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->Memo, (QStringList{longLine, QStringLiteral("second")}));
     EXPECT_EQ(back->Script, QStringList{QStringLiteral("x := 1")});

@@ -37,15 +37,7 @@ protected:
             texts.append(all[i]->isSeparator() ? QStringLiteral("-") : all[i]->text());
         return texts;
     }
-    QAction* Item(const QString& text)
-    {
-        form->Popup1Popup();
-        for (QAction* a : form->Popup1->actions())
-            if (a->text() == text)
-                return a;
-        ADD_FAILURE() << "no item " << text.toStdString();
-        return nullptr;
-    }
+    QAction* Item(const QString& text) { return PopupItem(text); }
     TrpPictureView* Picture(int x, int y)
     {
         auto* p = new TrpPictureView;
