@@ -9,6 +9,8 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/DatabaseError.h"
+#include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
@@ -69,6 +71,16 @@ void TJournalControllerBase::openJournal()
     if (!rtl::existsCaseInsensitive(path)) {
         Filing.CreateBase();
         TJournalFiling::PatchDbfHeader(rtl::resolveCaseInsensitive(path));
+    }
+    // Filings look identifiers up: their index is built by the first view's scan, not by the first filing.
+    if (ADOConnection) {
+        try {
+            auto table = ADOConnection->openTable(QStringLiteral("Base"));
+            if (const int id = table->columnIndex(QStringLiteral("ID")); id >= 0)
+                table->indexAlongside(id);
+        } catch (const EDatabaseError&) {
+            // The view's read below meets the same fault and tells it.
+        }
     }
     RefreshView(-1);
     ADOQuery->Last();

@@ -509,20 +509,42 @@ std::string Table::keyUnlocked(quint32 record, int column) const
     return keyOf(recordUnlocked(record), column);
 }
 
+std::unique_ptr<ColumnIndex> Table::newIndex(int column) const
+{
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    auto index = std::make_unique<ColumnIndex>([this](quint32 record) { return recordUnlocked(record); },
+                                               [this, &c](const char* record, uchar* out) { return fieldKey(c, record + c.offset, codePage_, out); },
+                                               [this, &c](const uchar* key, int n) { return keyPrefix(c, key, n, codePage_); }, keyRoom(c));
+    index->reserve(count_);
+    return index;
+}
+
+void Table::indexAlongside(int column)
+{
+    auto guard = lock();
+    header_.columns.at(static_cast<std::size_t>(column));
+    if (std::find(alongside_.begin(), alongside_.end(), column) == alongside_.end())
+        alongside_.push_back(column);
+}
+
 const ColumnIndex& Table::indexUnlocked(int column) const
 {
-    auto& slot = indexes_[column];
-    if (!slot) {
-        const Column& c = header_.columns.at(static_cast<std::size_t>(column));
-        auto index = std::make_unique<ColumnIndex>([this](quint32 record) { return recordUnlocked(record); },
-                                                   [this, &c](const char* record, uchar* out) { return fieldKey(c, record + c.offset, codePage_, out); },
-                                                   [this, &c](const uchar* key, int n) { return keyPrefix(c, key, n, codePage_); }, keyRoom(c));
-        index->reserve(count_);
-        forEachLiveUnlocked([&](quint32 r, const char* bytes) { index->collect(r, bytes); });
+    if (auto it = indexes_.find(column); it != indexes_.end())
+        return *it->second;
+    std::map<int, std::unique_ptr<ColumnIndex>> built;
+    built[column] = newIndex(column);
+    for (int other : alongside_)
+        if (!indexes_.count(other) && !built.count(other))
+            built[other] = newIndex(other);
+    forEachLiveUnlocked([&](quint32 r, const char* bytes) {
+        for (auto& [c, index] : built)
+            index->collect(r, bytes);
+    });
+    for (auto& [c, index] : built) {
         index->seal();
-        slot = std::move(index);
+        indexes_[c] = std::move(index);
     }
-    return *slot;
+    return *indexes_.at(column);
 }
 
 void Table::sync()

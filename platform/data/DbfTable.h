@@ -87,6 +87,9 @@ public:
     // The collation key of a field (DbfCollation) and the column's index, built on first use.
     std::string keyUnlocked(quint32 record, int column) const;
     const ColumnIndex& indexUnlocked(int column) const;
+    // A column whose index the next index build makes in the same scan, so that its first use reads no
+    // file (a journal's identifiers, asked for by its first filing, beside the dates of its first view).
+    void indexAlongside(int column);
     // The live record holding the largest (smallest non-NULL) value of a whole-number column, as the first
     // whole scan found it and the writes since kept it; *none when every value is NULL. False when not
     // known (a scan has not run, or the holder was changed or deleted): ask the column's index.
@@ -149,7 +152,9 @@ private:
     std::atomic<quint64> writes_{0};  // every change of a record or the count adds one
     quint32 missingOnOpen_ = 0;
     qint64 cutOnOpen_ = 0;
+    std::unique_ptr<ColumnIndex> newIndex(int column) const;
     mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;
+    std::vector<int> alongside_;
     mutable std::recursive_mutex mutex_;
 };
 

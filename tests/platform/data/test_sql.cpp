@@ -723,3 +723,28 @@ TEST_F(Journal, IndexRangesFindWhatTestingEveryRecordFinds)
         }
     EXPECT_EQ(ids(open(QString::fromUtf8("SELECT * FROM Base WHERE OBSL_FAM LIKE 'ЩЕРБ%' ORDER BY DATA_IZM"))), QList<int>{701});
 }
+
+// An index built beside another in one scan is the same index: ranges on it stay true through deletes and
+// appends.
+TEST_F(Journal, AnIndexBuiltAlongsideAnotherFindsWhatItsOwnWould)
+{
+    auto table = conn.openTable("Base");
+    for (int i = 0; i < 300; ++i) {
+        std::vector<QVariant> v(table->columns().size());
+        v[0] = (i * 37) % 300 + 1;  // identifiers out of file order
+        v[3] = QString::asprintf("2010.01.01 %02d:%02d:00", i / 60, i % 60);
+        table->append(v);
+    }
+    table->indexAlongside(table->columnIndex("ID"));
+    table->remove(5);
+    table.reset();
+    open("SELECT * FROM Base ORDER BY DATA_IZM");  // builds both
+    insert({301, 1, "2009.01.01 00:00:00", "", 0, "0", 0, 1});
+    const QList<int> window = ids(open("SELECT * FROM Base WHERE ID >= :IDp_min AND ID <= :IDp_max ORDER BY ID", {{"IDp_min", 290}, {"IDp_max", 310}}));
+    QList<int> expected;
+    for (int id = 290; id <= 301; ++id)
+        if (id != (5 * 37) % 300 + 1)
+            expected << id;
+    EXPECT_EQ(window, expected);
+    EXPECT_EQ(open("SELECT COUNT(*) AS N FROM Base WHERE ID >= 1").FieldByName("N")->AsInteger(), 300);
+}
