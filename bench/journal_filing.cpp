@@ -127,6 +127,10 @@ struct Program {
             table->append(v);
         }
         table.reset();
+        // The program starts over the filled journal: its table opened afresh, as at start-up.
+        lookup->Close();
+        conn->ReleaseFiles();
+        journal->InitJournal(b);
         journal->QueryAfterOpenInstall();
         journal->ShowAll();
         window->show();
