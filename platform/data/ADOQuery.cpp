@@ -12,6 +12,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// Views of at most this many places find a record's row by searching them.
+constexpr std::size_t kSearchedPlaces = 2048;
+
+} // namespace
+
 TADOQuery::TADOQuery(TADOConnection* connection)
     : connection_(connection)
 {
@@ -137,6 +144,11 @@ int TADOQuery::RowOfId(quint64 id) const
         return -1;
     const quint32 record = static_cast<quint32>(id - 1);
     const std::vector<quint32>& places = rows_.places();
+    if (places.size() <= kSearchedPlaces) {
+        // A small view of a large table: searched, instead of a map as long as the table.
+        const auto it = std::find(places.begin(), places.end(), record);
+        return it == places.end() ? -1 : rows_.rowAt(static_cast<std::size_t>(it - places.begin()));
+    }
     auto placed = [&]() {
         if (record >= placeOfRecord_.size())
             return -1;
