@@ -100,6 +100,74 @@ void TDataSet::BindFields(const std::vector<TFieldDef>& defs)
         fields_.push_back(CreateField(defs[i]));
         fields_.back()->fieldNo_ = static_cast<int>(i);
     }
+    for (const LookupDef& d : lookupDefs_)
+        createLookupField(d);
+}
+
+TField* TDataSet::AddLookupField(const QString& name, TFieldType type, int size, const QString& keyFields,
+                                 TDataSet* lookupDataSet, const QString& lookupKeyFields, const QString& lookupResultField)
+{
+    if (FindField(name))
+        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'").arg(name));
+    TFieldDef def;
+    def.name = name;
+    def.dataType = type;
+    def.size = size;
+    lookupDefs_.push_back({def, keyFields, lookupKeyFields, lookupResultField, lookupDataSet});
+    TField* f = fields_.empty() && !Active() ? nullptr : createLookupField(lookupDefs_.back());
+    if (f && Active())
+        Notify(deLayoutChange, 0);
+    return f;
+}
+
+TField* TDataSet::createLookupField(const LookupDef& d)
+{
+    fields_.push_back(CreateField(d.def));
+    TField* f = fields_.back().get();
+    f->fieldNo_ = -1;
+    f->kind_ = fkLookup;
+    f->keyFields_ = d.keyFields;
+    f->lookupDataSet_ = d.lookupDataSet;
+    f->lookupKeyFields_ = d.lookupKeyFields;
+    f->lookupResultField_ = d.resultField;
+    return f;
+}
+
+namespace {
+QVariant keyValuesOf(const TDataSet* ds, const QString& names)
+{
+    QVariantList keys;
+    for (const QString& n : names.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QVariant v = ds->FieldByName(n.trimmed())->Value();
+        if (v.isNull())
+            return {};
+        keys << v;
+    }
+    return keys.size() == 1 ? keys.front() : QVariant(keys);
+}
+} // namespace
+
+QVariant TDataSet::lookupValue(const TField* field) const
+{
+    TDataSet* list = field->lookupDataSet_;
+    const QVariant keys = keyValuesOf(this, field->keyFields_);
+    if (!list || !list->Active() || keys.isNull())
+        return {};
+    return list->Lookup(field->lookupKeyFields_, keys, field->lookupResultField_);
+}
+
+void TDataSet::setLookupValue(TField* field, const QVariant& value)
+{
+    // The key of the list record showing the value goes to the key fields; a value no record shows
+    // clears them.
+    TDataSet* list = field->lookupDataSet_;
+    const QVariant keys = value.isNull() || !list || !list->Active()
+                              ? QVariant()
+                              : list->Lookup(field->lookupResultField_, value, field->lookupKeyFields_);
+    const QStringList names = field->keyFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QVariantList values = names.size() == 1 ? QVariantList{keys} : keys.toList();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        FieldByName(names[i].trimmed())->SetValue(i < values.size() ? values[i] : QVariant());
 }
 
 std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def)
@@ -126,6 +194,10 @@ std::unique_ptr<TField> TDataSet::CreateField(const TFieldDef& def)
     case ftDBaseOle:
     case ftTypedBinary:
         return std::make_unique<TBlobField>(this, def.name, def.dataType);
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return std::make_unique<TStringField>(this, def.name, def.size, def.dataType);
     default:
         return std::make_unique<TStringField>(this, def.name, def.size);
     }
@@ -289,6 +361,8 @@ void TDataSet::MoveField(TField* field, int index)
 QVariant TDataSet::GetFieldValue(const TField* field) const
 {
     CheckActive();
+    if (field->kind_ == fkLookup)
+        return lookupValue(field);
     const int no = field->fieldNo_;
     if (isEditing(state_) && activeRow_ == cur_)
         return editValues_[no];
@@ -313,6 +387,10 @@ void TDataSet::SetFieldValue(TField* field, const QVariant& value)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     if (field->ReadOnly())
         throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field->FieldName()));
+    if (field->kind_ == fkLookup) {
+        setLookupValue(field, value);
+        return;
+    }
     editValues_[field->fieldNo_] = value;
     editChanged_[field->fieldNo_] = true;
     modified_ = true;
@@ -547,6 +625,9 @@ bool valueMatches(const TField* field, const QVariant& have, const QVariant& wan
         return want.isNull() && have.isNull();
     switch (field->DataType()) {
     case ftString:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
     case ftMemo:
     case ftFmtMemo: {
         const QString h = have.typeId() == QMetaType::QByteArray ? rtl::fromCp1251(have.toByteArray()) : have.toString();
@@ -583,8 +664,11 @@ static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant&
 {
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<const TField*> fields;
-    for (const QString& n : names)
+    for (const QString& n : names) {
         fields.push_back(ds->FieldByName(n.trimmed()));
+        if (fields.back()->FieldKind() == fkLookup)
+            throw EDatabaseError(QStringLiteral("Field '%1' is a lookup field and cannot be searched").arg(n.trimmed()));
+    }
     QVariantList wanted;
     if (fields.size() == 1)
         wanted << keyValues;

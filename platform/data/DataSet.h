@@ -64,6 +64,10 @@ public:
     QStringList FieldNames() const;
     void GetFieldNames(QStringList& list) const { list = FieldNames(); }
     bool DefaultFields() const { return true; }
+    // A field shown from another data set by the key fields of this one (see TField::KeyFields); it
+    // follows the data fields and outlives a close and open.
+    TField* AddLookupField(const QString& name, TFieldType type, int size, const QString& keyFields,
+                           TDataSet* lookupDataSet, const QString& lookupKeyFields, const QString& lookupResultField);
 
     // Bookmarks: stable record identities. CompareBookmarks orders by the current row order.
     TBookmark GetBookmark() const;
@@ -157,6 +161,14 @@ protected:
 
 private:
     void BindFields(const std::vector<TFieldDef>& defs);
+    struct LookupDef {
+        TFieldDef def;
+        QString keyFields, lookupKeyFields, resultField;
+        TDataSet* lookupDataSet;
+    };
+    TField* createLookupField(const LookupDef& d);
+    QVariant lookupValue(const TField* field) const;
+    void setLookupValue(TField* field, const QVariant& value);
     void SetState(TDataSetState state);
     void MoveCursor(int row, bool scrollEvent);
     // A jump (Locate, GotoBookmark, SetRecNo) re-reads the rows around the new record: links centre it.
@@ -169,6 +181,7 @@ private:
     TDataSetState state_ = dsInactive;
     std::vector<std::unique_ptr<TField>> fields_;
     std::vector<TFieldDef> fieldDefs_;
+    std::vector<LookupDef> lookupDefs_;
     std::vector<TDataSource*> sources_;
     int cur_ = -1;
     int activeRow_ = -1;

@@ -20,7 +20,13 @@ public:
     TDataSet* DataSet() const { return dataSet_; }
     QString FieldName() const { return fieldName_; }
     TFieldType DataType() const { return dataType_; }
-    TFieldKind FieldKind() const { return fkData; }
+    TFieldKind FieldKind() const { return kind_; }
+    // A lookup field (TDataSet::AddLookupField) reads LookupResultField of the LookupDataSet record whose
+    // LookupKeyFields equal this record's KeyFields; writing it writes those key fields.
+    QString KeyFields() const { return keyFields_; }
+    TDataSet* LookupDataSet() const { return lookupDataSet_; }
+    QString LookupKeyFields() const { return lookupKeyFields_; }
+    QString LookupResultField() const { return lookupResultField_; }
     int Size() const { return size_; }
     // Position in the data set's field list; setting it moves the field there.
     int Index() const;
@@ -90,7 +96,10 @@ protected:
 private:
     friend class TDataSet;
     TDataSet* dataSet_;
-    int fieldNo_ = -1;  // column of the data set's rows this field reads
+    int fieldNo_ = -1;  // column of the data set's rows this field reads; -1 for a lookup field
+    TFieldKind kind_ = fkData;
+    QString keyFields_, lookupKeyFields_, lookupResultField_;
+    TDataSet* lookupDataSet_ = nullptr;
     QString fieldName_;
     TFieldType dataType_;
     int size_;

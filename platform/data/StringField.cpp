@@ -2,8 +2,8 @@
 
 #include "platform/data/FloatField.h"
 
-TStringField::TStringField(TDataSet* dataSet, const QString& fieldName, int size)
-    : TField(dataSet, fieldName, ftString, size)
+TStringField::TStringField(TDataSet* dataSet, const QString& fieldName, int size, TFieldType dataType)
+    : TField(dataSet, fieldName, dataType, size)
 {
 }
 

@@ -4,7 +4,8 @@
 
 class TStringField : public TField {
 public:
-    TStringField(TDataSet* dataSet, const QString& fieldName, int size);
+    // Dates and times are kept as their text too (a date as yyyy-MM-dd), under their own data type.
+    TStringField(TDataSet* dataSet, const QString& fieldName, int size, TFieldType dataType = ftString);
 
 protected:
     QVariant Convert(const QVariant& value) const override;

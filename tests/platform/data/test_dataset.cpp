@@ -10,6 +10,7 @@
 #include "platform/data/MemDataSet.h"
 #include "platform/rtl/CodePage.h"
 
+#include <QDate>
 #include <gtest/gtest.h>
 
 namespace {
@@ -443,4 +444,46 @@ TEST(MemoField, TextValuesAreStoredAsCp1251AndFoundByLocate)
     EXPECT_EQ(ds.FieldByName("NOTE")->AsBytes(), rtl::toCp1251(text));
     ASSERT_TRUE(ds.Locate("NOTE", QString::fromUtf8("петров"), TLocateOptions(loCaseInsensitive)));
     EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 2);
+}
+
+TEST(LookupField, ShowsTheListRecordOfItsKeyAndWritesTheKeyBack)
+{
+    TMemDataSet list;
+    list.AddFieldDef("ID", ftInteger);
+    list.AddFieldDef("NAME", ftString, 20);
+    list.Open();
+    list.AppendRecord({1, QStringLiteral("Alpha")});
+    list.AppendRecord({2, QStringLiteral("Beta")});
+    TMemDataSet acts;
+    acts.AddFieldDef("ID", ftInteger);
+    acts.AddFieldDef("LIST_ID", ftInteger);
+    acts.AddFieldDef("DAY", ftDate, 10);
+    TField* name = acts.AddLookupField("NAME", ftString, 20, "LIST_ID", &list, "ID", "NAME");
+    EXPECT_EQ(name, nullptr) << "made when the set opens";
+    acts.Open();
+    acts.AppendRecord({1, 2, QDate(2026, 12, 11)});
+    acts.AppendRecord({2, 7});
+    acts.AppendRecord({3});
+    acts.First();
+    name = acts.FieldByName("NAME");
+    EXPECT_EQ(name->FieldKind(), fkLookup);
+    EXPECT_EQ(name->Index(), 3) << "after the data fields";
+    EXPECT_EQ(name->AsString(), "Beta");
+    EXPECT_EQ(acts.FieldByName("DAY")->DataType(), ftDate);
+    EXPECT_EQ(acts.FieldByName("DAY")->Value().toDate(), QDate(2026, 12, 11));
+    acts.Next();
+    EXPECT_TRUE(name->IsNull()) << "a key the list does not hold";
+    acts.Next();
+    EXPECT_TRUE(name->IsNull()) << "no key";
+    acts.Edit();
+    name->SetValue(QStringLiteral("Alpha"));
+    EXPECT_EQ(acts.FieldByName("LIST_ID")->Value(), 1) << "writing the name writes its key";
+    acts.Post();
+    EXPECT_EQ(name->AsString(), "Alpha");
+    acts.Close();
+    acts.Open();
+    ASSERT_TRUE(acts.FindField("NAME")) << "the lookup field outlives a close";
+    EXPECT_EQ(acts.FindField("NAME")->FieldKind(), fkLookup);
+    EXPECT_THROW(acts.Locate("NAME", QStringLiteral("Alpha"), {}), EDatabaseError);
+    EXPECT_THROW(acts.AddLookupField("NAME", ftString, 20, "LIST_ID", &list, "ID", "NAME"), EDatabaseError);
 }
