@@ -141,9 +141,9 @@ void TSizeGripEx::paintEvent(QPaintEvent*)
     // Diagonal stripes from the corner: every 4 pixels one line in the highlight colour, two in the
     // shadow colour and one in the face colour.
     QPainter p(this);
-    p.fillRect(rect(), palette().button());
-    const QColor colours[4] = {palette().light().color(), palette().dark().color(), palette().dark().color(),
-                               palette().button().color()};
+    const QColor face = gfx::ToQColor(gfx::clBtnFace), shadow = gfx::ToQColor(gfx::clBtnShadow);
+    p.fillRect(rect(), face);
+    const QColor colours[4] = {gfx::ToQColor(gfx::clBtnHighlight), shadow, shadow, face};
     const int w = width(), h = height(), n = std::max(w, h);
     const bool right = position_ == sgpTopRight || position_ == sgpBottomRight;
     const bool bottom = position_ == sgpBottomLeft || position_ == sgpBottomRight;

@@ -2,6 +2,8 @@
 #include "platform/data/DataSet.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/Field.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Edge.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -33,6 +35,12 @@ int GetDefaultFlatButtonWidth()
     if (w % 2 == 0)
         --w;
     return std::max(1, std::min(w, scrollBar % 2 ? scrollBar : scrollBar - 1));
+}
+
+int FlatButtonWidth()
+{
+    static const int width = GetDefaultFlatButtonWidth();
+    return width;
 }
 
 TEditButtonControlEx::TEditButtonControlEx(QWidget* parent) : QWidget(parent)
@@ -130,58 +138,47 @@ void TEditButtonControlEx::mouseReleaseEvent(QMouseEvent* e)
         OnClick(this);
 }
 
+void TEditButtonControlEx::SetGlyph(const QImage& glyph, int numGlyphs)
+{
+    glyph_ = glyph;
+    numGlyphs_ = std::clamp(numGlyphs, 1, 4);
+    update();
+}
+
 void TEditButtonControlEx::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    QStyleOption opt;
-    opt.initFrom(this);
-    auto face = [&](const QRect& r, bool pressed, QStyle::PrimitiveElement arrow) {
-        QStyleOptionButton b;
-        b.initFrom(this);
-        b.rect = r;
-        b.state = QStyle::State_Enabled | (pressed ? QStyle::State_Sunken : QStyle::State_Raised);
-        if (flat_)
-            p.fillRect(r, palette().button());
-        else
-            style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &b, &p, this);
-        if (arrow != QStyle::PE_CustomBase) {
-            QStyleOption a = b;
-            a.rect = r.adjusted(2, 2, -2, -2).translated(pressed ? 1 : 0, pressed ? 1 : 0);
-            style()->drawPrimitive(arrow, &a, &p, this);
-        }
-    };
-    const QRect all = rect();
-    switch (style_) {
-    case ebsUpDownEx: {
-        const int half = height() / 2;
-        face(QRect(0, 0, width(), half), down_ && half_ == 1, QStyle::PE_IndicatorArrowUp);
-        face(QRect(0, height() - half, width(), half), down_ && half_ == 2, QStyle::PE_IndicatorArrowDown);
-        break;
+    gfx::TCanvas canvas(&p);
+    const gfx::TRect all(0, 0, width(), height());
+    const gfx::TColor parentColor = gfx::FromQColor(parentWidget() ? parentWidget()->palette().color(QPalette::Base)
+                                                                  : palette().color(QPalette::Window));
+    if (style_ != ebsGlyphEx) {
+        PaintButtonControlEx(canvas, all, parentColor, DrawStyleOf(style_), down_ ? half_ : 0, flat_, active_,
+                             isEnabled(), gfx::cbUnchecked);
+        return;
     }
-    case ebsEllipsisEx: {
-        face(all, down_, QStyle::PE_CustomBase);
-        // Three square dots, centred, smaller on narrow buttons.
-        const int dot = width() < 8 ? 1 : 2, gap = width() < 12 ? 1 : 2;
-        const int total = 3 * dot + 2 * gap;
-        int x = (width() - total) / 2 + (down_ ? 1 : 0);
-        const int y = (height() - dot) / 2 + (down_ ? 1 : 0);
-        for (int i = 0; i < 3; ++i, x += dot + gap)
-            p.fillRect(QRect(x, y, dot, dot), palette().buttonText());
-        break;
+    // A glyph button: the face, the part of the glyph for its state centred, then a flat button's edge.
+    canvas.FillSolid(all, gfx::clBtnFace);
+    if (!flat_)
+        gfx::DrawEdge(canvas, all, down_ ? gfx::BDR_SUNKENOUTER : gfx::EDGE_RAISED, gfx::BF_RECT);
+    else if (active_)
+        gfx::DrawEdge(canvas, all, down_ ? gfx::BDR_SUNKENOUTER : gfx::BDR_RAISEDINNER, gfx::BF_RECT);
+    else {
+        canvas.Brush().SetColor(parentColor);
+        canvas.FrameRect(all);
     }
-    case ebsPlusEx:
-    case ebsMinusEx: {
-        face(all, down_, QStyle::PE_CustomBase);
-        const QPoint c = all.center() + QPoint(down_ ? 1 : 0, down_ ? 1 : 0);
-        p.fillRect(QRect(c.x() - 3, c.y(), 7, 1), palette().buttonText());
-        if (style_ == ebsPlusEx)
-            p.fillRect(QRect(c.x(), c.y() - 3, 1, 7), palette().buttonText());
-        break;
-    }
-    default:
-        face(all, down_, QStyle::PE_IndicatorArrowDown);
-        break;
-    }
+    if (glyph_.isNull())
+        return;
+    const int w = glyph_.width() / numGlyphs_;
+    int part = 0;
+    if (!isEnabled() && numGlyphs_ > 1)
+        part = 1;
+    else if (down_ && numGlyphs_ > 2)
+        part = 2;
+    const QImage piece = glyph_.copy(part * w, 0, w, glyph_.height());
+    const QPoint at((width() - w) / 2 + (down_ ? 1 : 0), (height() - piece.height()) / 2 + (down_ ? 1 : 0));
+    p.setClipRect(rect().adjusted(1, 1, -1, -1));
+    p.drawImage(at, piece);
 }
 
 TEditButtonEx::TEditButtonEx(TEditButtonsEx* collection) : collection_(collection) {}
@@ -327,6 +324,14 @@ std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& compone
         fields.push_back(f);
     }
     return fields;
+}
+
+QVariant FieldValues(TDataSet* dataSet, const QString& fieldNames)
+{
+    QVariantList values;
+    for (TField* f : GetFieldsProperty(dataSet, QString(), fieldNames))
+        values << f->Value();
+    return values.size() == 1 ? values.front() : QVariant(values);
 }
 
 void DataSetSetFieldValues(TDataSet* dataSet, const QString& fieldNames, const QVariant& value)

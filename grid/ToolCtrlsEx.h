@@ -2,8 +2,11 @@
 // Small controls the grid's editor and lookup lists share: the edit button with its faces and
 // auto-repeat, the descriptions of a column's extra edit buttons, the special "none" row of lookup lists,
 // the size grip of drop-down windows, the default width of flat buttons and helpers over field values.
+#include "platform/graphics/CheckBox.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
+#include "platform/graphics/Geometry.h"
+#include <QCalendarWidget>
 #include <QImage>
 #include <QKeyCombination>
 #include <QStringList>
@@ -18,13 +21,34 @@ class QMenu;
 class TDataSet;
 class TField;
 
+namespace gfx { class TCanvas; }
+
 enum TEditButtonStyleEx { ebsDropDownEx, ebsEllipsisEx, ebsGlyphEx, ebsUpDownEx, ebsPlusEx, ebsMinusEx };
+enum TDrawButtonControlStyleEx { bcsDropDownEx, bcsEllipsisEx, bcsUpDownEx, bcsCheckboxEx, bcsPlusEx, bcsMinusEx };
+
+// What the painter draws for an edit button's style (a glyph button draws its glyph instead).
+constexpr TDrawButtonControlStyleEx DrawStyleOf(TEditButtonStyleEx s)
+{
+    constexpr TDrawButtonControlStyleEx map[] = {bcsDropDownEx, bcsEllipsisEx, bcsUpDownEx, bcsUpDownEx, bcsPlusEx, bcsMinusEx};
+    return map[s];
+}
+
+// Draws one button face: downButton 0 none, 1 the first (upper) half, 2 the second (lower); the check
+// state matters to check boxes only. Through the face cache while UseButtonsBitmapCache is set.
+void PaintButtonControlEx(gfx::TCanvas& canvas, const gfx::TRect& rect, gfx::TColor background,
+                          TDrawButtonControlStyleEx style, int downButton, bool flat, bool active, bool enabled,
+                          gfx::TCheckBoxState state);
+extern bool UseButtonsBitmapCache;
+void ClearButtonsBitmapCache();
+int ButtonsBitmapCacheCount();
 
 // Milliseconds of a steady clock: the default of the lists' replaceable clocks.
 qint64 SteadyClockMs();
 
 // Two thirds of the screen font's height, made odd, and no wider than a vertical scroll bar.
 int GetDefaultFlatButtonWidth();
+// The width of flat edit buttons: the default, taken once.
+int FlatButtonWidth();
 
 // A button of an edit control. Pressing it runs OnDown (with the half pressed: true for the upper one)
 // and, while auto-repeat stays on (an up-down button starts with it on), again after 400 ms and then
@@ -37,6 +61,11 @@ public:
     void SetStyle(TEditButtonStyleEx s);
     bool Flat() const { return flat_; }
     void SetFlat(bool v) { flat_ = v; update(); }
+    // A flat button shows its edge only while active (the pointer is over the editor's buttons).
+    bool Active() const { return active_; }
+    void SetActive(bool v) { active_ = v; update(); }
+    // The picture of a glyph button: NumGlyphs pictures side by side (up, disabled, down, held).
+    void SetGlyph(const QImage& glyph, int numGlyphs);
     bool Down() const { return down_; }
     // Shows the button held down (as while its list is open).
     void SetAlwaysDown(bool v);
@@ -60,6 +89,9 @@ private:
 
     TEditButtonStyleEx style_ = ebsDropDownEx;
     bool flat_ = false;
+    bool active_ = false;
+    QImage glyph_;
+    int numGlyphs_ = 1;
     bool down_ = false;
     bool alwaysDown_ = false;
     bool noClick_ = false;
@@ -224,11 +256,31 @@ private:
     QRect pressGeometry_;
 };
 
+// The drop-down month calendar of date cells: Enter takes the date, Escape or a press outside rejects it,
+// a release on a day takes it; the wheel moves by one day.
+class TPopupMonthCalendarEx : public QCalendarWidget {
+    Q_OBJECT
+public:
+    explicit TPopupMonthCalendarEx(QWidget* owner);
+    // The owner's close-up (accept or not).
+    std::function<void(bool accept)> OnCloseUp;
+    // Closes later, from the event loop (after the event that asked for it is done).
+    void PostCloseUp(bool accept);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+};
+
 // Whether two values are equal: arrays (lists) element by element, other values by the variant
 // comparison; an array never equals a non-array.
 bool VarEquals(const QVariant& v1, const QVariant& v2);
 // The fields named (separated by ';') of a data set; a missing one raises the data-set error naming the
 // component.
 std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& componentName, const QString& fieldNames);
+// The values of the named fields on the current record: one value, or a list for several.
+QVariant FieldValues(TDataSet* dataSet, const QString& fieldNames);
 // Sets the named fields: a null clears each, one field takes the value, several take a list's elements.
 void DataSetSetFieldValues(TDataSet* dataSet, const QString& fieldNames, const QVariant& value);
