@@ -1,4 +1,5 @@
 #include "grid/ColumnEx.h"
+#include "grid/DBLookupGridsEx.h"
 #include "grid/FollowedFont.h"
 #include "grid/DBGridColumnsEx.h"
 #include "grid/DBGridEx.h"
@@ -19,6 +20,14 @@ TColumnEx::TColumnEx(TDBGridColumnsEx* collection, bool stored) : collection_(co
     footer_ = std::make_unique<TColumnFooterEx>(this);
     footers_ = std::make_unique<TColumnFootersEx>(this);
     initialWidth_ = GetWidth();
+    editButtons_ = std::make_unique<TEditButtonsEx>();
+    editButtons_->OnChange = [this] { Changed(false); };
+    specRow_ = std::make_unique<TSpecRowEx>();
+    specRow_->OnChange = [this] {
+        Changed(false);
+        if (dataList_)
+            dataList_->SpecRow().Assign(*specRow_);
+    };
     if (g)
         g->CancelLayout();
 }
@@ -26,6 +35,7 @@ TColumnEx::TColumnEx(TDBGridColumnsEx* collection, bool stored) : collection_(co
 TColumnEx::~TColumnEx()
 {
     font_.OnChange = nullptr;
+    dataList_.reset();
     dropField();
     title_.reset();
     pickList_.reset();
@@ -500,7 +510,7 @@ void TColumnEx::Assign(TColumnEx& s)
     minWidth_ = s.minWidth_;
     maxWidth_ = s.maxWidth_;
     SetOnGetCellParams(s.onGetCellParams_);
-    editButtonWidths_ = s.editButtonWidths_;
+    editButtons_->Assign(*s.editButtons_);
     SetEndEllipsis(s.EndEllipsis());
     SetAutoDropDown(s.AutoDropDown());
     SetAlwaysShowEditButton(s.AlwaysShowEditButton());
@@ -552,6 +562,11 @@ QString TColumnEx::DisplayText()
     TCustomDBGridEx* g = Grid();
     if (g && g->DrawMemoText() && f->DataType() == ftMemo)
         return f->AsString();
+    if (f->FieldKind() == fkLookup && specRow_->Visible()) {
+        const QVariant keys = FieldValues(f->DataSet(), f->KeyFields());
+        if (VarEquals(keys, specRow_->Value()) || (specRow_->ShowIfNotInKeyList() && f->IsNull()))
+            return specRow_->CellsText();
+    }
     return f->DisplayText();
 }
 
@@ -633,6 +648,8 @@ void TColumnEx::UpdateDataValues(const QString& text, const QVariant& value, boo
         f->SetAsString(t);
     else if (ut)
         f->SetText(t);
+    else if (f->FieldKind() == fkLookup && !f->KeyFields().isEmpty())
+        DataSetSetFieldValues(f->DataSet(), f->KeyFields(), v);
     else
         f->SetValue(v);
 }
@@ -673,6 +690,25 @@ void TColumnEx::SetNextFieldValue(double increment)
             UpdateDataValues(PickList()[k], PickList()[k], true);
         return;
     }
+    case ctLookupField: {
+        // Steps through the lookup records, wrapping round at either end.
+        TDataSet* list = f->LookupDataSet();
+        if (!list || !list->Active() || list->IsEmpty())
+            return;
+        if (f->IsNull() || !list->Locate(f->LookupKeyFields(), FieldValues(f->DataSet(), f->KeyFields()), {})) {
+            list->First();
+        } else if (forward) {
+            list->Next();
+            if (list->Eof())
+                list->First();
+        } else if (list->RecNo() <= 1) {
+            list->Last();
+        } else {
+            list->Prior();
+        }
+        UpdateDataValues(QString(), FieldValues(list, f->LookupKeyFields()), false);
+        return;
+    }
     default:
         break;
     }
@@ -693,6 +729,18 @@ bool TColumnEx::CanModify(bool tryEdit)
     if (!g || g->ReadOnly() || !g->DataLink()->Active() || g->DataLink()->ReadOnly() || ReadOnly())
         return false;
     TField* f = GetField();
+    if (f && f->FieldKind() == fkLookup) {
+        // A lookup cell writes its key fields: every one of them must take a value.
+        std::vector<TField*> keys;
+        try {
+            keys = GetFieldsProperty(f->DataSet(), QString(), f->KeyFields());
+        } catch (const std::exception&) {
+            return false;
+        }
+        if (keys.empty() || !std::all_of(keys.begin(), keys.end(), [](TField* k) { return k->CanModify(); }))
+            return false;
+        f = keys.front();
+    }
     if (!f || !f->CanModify())
         return false;
     if (f->IsBlob() && !f->OnGetText && !(g->DrawMemoText() && f->DataType() == ftMemo))
@@ -708,14 +756,44 @@ bool TColumnEx::CanModify(bool tryEdit)
     return true;
 }
 
+bool TColumnEx::ShowsStyleButton()
+{
+    switch (buttonStyle_) {
+    case cbsNone: return false;
+    case cbsAuto: break;
+    default: return true;
+    }
+    TField* f = GetField();
+    if (!f)
+        return false;
+    if (f->FieldKind() == fkLookup)
+        return true;
+    if (ReadOnly())
+        return false;
+    return (pickList_ && !pickList_->isEmpty() && !imageList_) || f->DataType() == ftDate || f->DataType() == ftDateTime;
+}
+
+TPopupDataGridEx* TColumnEx::GetDataList()
+{
+    if (!dataList_) {
+        // A window of its own, owned by the column alone.
+        dataList_ = std::make_unique<TPopupDataGridEx>(nullptr);
+        dataList_->SpecRow().Assign(*specRow_);
+    }
+    return dataList_.get();
+}
+
 int TColumnEx::EditButtonsWidth()
 {
     TCustomDBGridEx* g = Grid();
     const bool flat = g && g->Flat();
-    const int arrow = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    int w = 0;
-    for (int bw : editButtonWidths_)
-        w += (bw > 0 ? bw : (flat ? arrow * 2 / 3 : arrow)) + (flat ? 1 : 0);
+    const int standard = flat ? FlatButtonWidth() : QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    int w = ShowsStyleButton() ? standard + (flat ? 1 : 0) : 0;
+    for (int i = 0; i < editButtons_->Count(); ++i) {
+        const TEditButtonEx* b = editButtons_->Items(i);
+        if (b->Visible())
+            w += (b->Width() > 0 ? b->Width() : standard) + (flat ? 1 : 0);
+    }
     return w;
 }
 

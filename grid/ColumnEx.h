@@ -8,6 +8,7 @@
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridExTypes.h"
 #include "grid/ImageListEx.h"
+#include "grid/ToolCtrlsEx.h"
 #include "platform/data/DataSetTypes.h"
 #include "platform/graphics/Font.h"
 #include <QMenu>
@@ -21,6 +22,7 @@
 class TDBGridColumnsEx;
 class TCustomDBGridEx;
 class TField;
+class TPopupDataGridEx;
 
 class TColumnEx {
 public:
@@ -106,8 +108,15 @@ public:
     // The pictures of an image column, shown by the position of the field's text in the key list.
     const TImageListEx* ImageList() const { return imageList_; }
     void SetImageList(const TImageListEx* list);
-    // Edit buttons shown beside the cell: only their widths matter to the layout here.
-    QList<int>& EditButtonWidths() { return editButtonWidths_; }
+    // The column's own buttons in the editor, after the button of its edit style.
+    TEditButtonsEx& EditButtons() { return *editButtons_; }
+    // The "none" entry of the column's lookup drop-down list.
+    TSpecRowEx& DropDownSpecRow() { return *specRow_; }
+    // The drop-down list of a lookup column's records, made on first need.
+    TPopupDataGridEx* GetDataList();
+    TPopupDataGridEx* DataListIfMade() const { return dataList_.get(); }
+    // Whether the in-place editor shows the button of an edit style on this column.
+    bool ShowsStyleButton();
 
     // The column's own context menu, shown on a right click over its data cells (not owned).
     QMenu* PopupMenu() const { return popupMenu_; }
@@ -149,6 +158,8 @@ public:
     TColumnExUpdateDataEvent OnUpdateData;
     // The button of the in-place editor was clicked (ellipsis, drop-down); Handled stops the editor's own action.
     std::function<void(TColumnEx* sender, bool& handled)> OnEditButtonClick;
+    // The editor's style button went down (again, while auto-repeating); Handled stops its own action.
+    std::function<void(TColumnEx* sender, bool topButton, bool& autoRepeat, bool& handled)> OnEditButtonDown;
     TColumnExNotInListEvent OnNotInList;
 
     virtual void RestoreDefaults();
@@ -211,5 +222,7 @@ private:
     int initialWidth_ = 0;
     QString lookupDisplayFields_;
     bool wordWrap_ = false;
-    QList<int> editButtonWidths_;
+    std::unique_ptr<TEditButtonsEx> editButtons_;
+    std::unique_ptr<TSpecRowEx> specRow_;
+    std::unique_ptr<TPopupDataGridEx> dataList_;
 };

@@ -12,16 +12,23 @@ TDBGridColumnsEx::~TDBGridColumnsEx()
     items_.clear();
 }
 
+std::unique_ptr<TColumnEx> TDBGridColumnsEx::make(bool stored)
+{
+    if (factory_)
+        return factory_(this, stored);
+    return std::make_unique<TDBGridColumnEx>(this, stored);
+}
+
 TColumnEx* TDBGridColumnsEx::Add()
 {
-    items_.push_back(std::make_unique<TDBGridColumnEx>(this, true));
+    items_.push_back(make(true));
     Changed(nullptr);
     return items_.back().get();
 }
 
 TColumnEx* TDBGridColumnsEx::InternalAdd()
 {
-    items_.push_back(std::make_unique<TDBGridColumnEx>(this, false));
+    items_.push_back(make(false));
     Changed(nullptr);
     return items_.back().get();
 }

@@ -2,6 +2,7 @@
 // The grid's Columns: persistent columns (Add, from the form) or default columns made from the fields
 // (InternalAdd). A change of a column reaches the grid through Update.
 #include "grid/ColumnEx.h"
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
     explicit TDBGridColumnsEx(TCustomDBGridEx* grid) : grid_(grid) {}
     ~TDBGridColumnsEx();
     TCustomDBGridEx* Grid() const { return grid_; }
+    // Makes the items; a grid of another column class sets its own.
+    using TItemFactory = std::function<std::unique_ptr<TColumnEx>(TDBGridColumnsEx* columns, bool stored)>;
+    void SetItemFactory(TItemFactory factory) { factory_ = std::move(factory); }
 
     TColumnEx* Add();
     TColumnEx* InternalAdd();
@@ -49,7 +53,9 @@ protected:
     virtual void Update(TColumnEx* item);
 
 private:
+    std::unique_ptr<TColumnEx> make(bool stored);
     TCustomDBGridEx* grid_;
+    TItemFactory factory_;
     std::vector<std::unique_ptr<TColumnEx>> items_;
     int updateCount_ = 0;
     bool pendingAll_ = false;

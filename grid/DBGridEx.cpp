@@ -450,6 +450,10 @@ void TCustomDBGridEx::UpdateData()
         return;
     TColumnEx* c = columns_->Items(i);
     const QString text = InplaceEditor()->text();
+    if (c->GetColumnType() == ctLookupField) {
+        c->UpdateDataValues(text, lookupKeyOf(c, text), false);
+        return;
+    }
     if (c->HasKeyList() && !c->KeyList().isEmpty()) {
         // A key pick list shows the pick and stores its key; a text that is no pick clears the field.
         const int k = c->HasPickList() ? int(c->PickList().indexOf(text)) : -1;
@@ -460,6 +464,26 @@ void TCustomDBGridEx::UpdateData()
         return;
     }
     c->UpdateDataValues(text, text, true);
+}
+
+QVariant TCustomDBGridEx::lookupKeyOf(TColumnEx* c, const QString& text)
+{
+    // The key chosen with this text, else the list record showing the text, else what the column's
+    // not-in-list handler gives.
+    if (text == editKeyText_ && !editKeyValue_.isNull())
+        return editKeyValue_;
+    TField* f = c->GetField();
+    TDataSet* list = f ? f->LookupDataSet() : nullptr;
+    if (text.isEmpty() || !list || !list->Active())
+        return {};
+    if (list->Locate(f->LookupResultField(), text, TLocateOptions(loCaseInsensitive)))
+        return FieldValues(list, f->LookupKeyFields());
+    QVariant value;
+    if (c->OnNotInList) {
+        bool recheck = false;
+        c->OnNotInList(c, text, value, recheck);
+    }
+    return value;
 }
 
 // ---- editing hooks ----

@@ -254,6 +254,14 @@ public:
     virtual void Scroll(int distance);
     virtual void EditingChanged();
     virtual void UpdateData();
+    // The key chosen for a lookup cell and the text it showed then: UpdateData writes this key while the
+    // editor still shows that text.
+    QVariant EditKeyValue() const { return editKeyValue_; }
+    void SetEditValues(const QVariant& key, const QString& text)
+    {
+        editKeyValue_ = key;
+        editKeyText_ = text;
+    }
 
     // ---- events ----
     using TDBGridExClickEvent = std::function<void(TColumnEx* column)>;
@@ -370,6 +378,10 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
+    QVariant lookupKeyOf(TColumnEx* c, const QString& text);
+    // The first record whose field begins with text, found by the data set's Locate; false (and the
+    // cursor where it was) when there is none or the record's shown text does not match after all.
+    bool locateFromFirst(TDataSet* ds, TField* field, const QString& text, const std::function<bool()>& matches);
     friend class TGridDataLinkEx;
     friend class TDBGridInplaceEdit;
     friend class TDBGridColumnsEx;
@@ -478,6 +490,8 @@ private:
     bool trackingTitle_ = false;
     bool titlePressedDown_ = false;
     int pressX_ = 0, pressY_ = 0;
+    TGridCoord pressedCell_{-1, -1};
+    bool pressedDouble_ = false;
     bool sortMarkingPending_ = false;
     QByteArray savedBookmark_;
 
@@ -499,6 +513,8 @@ private:
     void hideHint();
     void trackHint(const QMouseEvent& e);
     int savedRowOffset_ = 0;
+    QVariant editKeyValue_;
+    QString editKeyText_;
 };
 
 // The published grid component.

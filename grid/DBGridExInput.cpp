@@ -106,6 +106,8 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
     const int dataRow = hit.Y - titleOffset_;
     if (dataRow >= dataLink_.RecordCount())
         return;  // footer or empty rows
+    pressedCell_ = hit;
+    pressedDouble_ = (shift & ssDouble) != 0;
     BeginUpdate();
     try {
         TDataSet* ds = dataLink_.DataSet();
@@ -257,7 +259,17 @@ void TCustomDBGridEx::MouseUp(TMouseButton button, TShiftState shift, int x, int
     }
     if (hit.X < 0 || hit.Y < 0 || button != mbLeft)
         return;
+    const TGridCoord pressed = pressedCell_;
+    pressedCell_ = {-1, -1};
     if (hit.Y >= titleOffset_ && linkActive() && hit.Y - titleOffset_ < dataLink_.RecordCount()) {
+        // A click on an image or check-box cell steps its value (a double click does that itself).
+        if (hit.X == pressed.X && hit.Y == pressed.Y && !pressedDouble_ && !has(options_, dgRowSelect)
+            && hit.X >= indicatorOffset_) {
+            TColumnEx* c = columns_->Items(RawToDataColumn(hit.X));
+            const TColumnExType t = c->GetColumnType();
+            if ((t == ctKeyImageList || t == ctCheckboxes) && !c->DblClickNextVal() && c->CanModify(false))
+                c->SetNextFieldValue((shift & ssShift) ? -1.0 : 1.0);
+        }
         int dc = RawToDataColumn(hit.X);
         if (dc < 0)
             dc = SelectedIndex();

@@ -9,9 +9,6 @@
 #include <algorithm>
 
 namespace {
-enum { SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
-       SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7 };
-
 QFontMetrics metrics(const gfx::TFont& f) { return QFontMetrics(f.ToQFont()); }
 } // namespace
 
@@ -456,7 +453,6 @@ void TCustomDBGridEx::UpdateHorzExtScrollBar()
 
 void TCustomDBGridEx::ExtScrollAction(bool vertical, int qtAction, int pos)
 {
-    enum { SB_LINEUP, SB_LINEDOWN, SB_PAGEUP, SB_PAGEDOWN, SB_THUMBPOSITION, SB_THUMBTRACK, SB_TOP, SB_BOTTOM };
     int code = SB_THUMBPOSITION;
     switch (qtAction) {
     case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;

@@ -41,7 +41,15 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
             n = d.left(len);
             return true;
         };
+        TField* field = column->GetField();
+        // Searching from the first record on a plain text column the data set's own Locate answers when
+        // the kept texts are stale (a record changed): the texts are taken again only when it cannot.
+        const bool plain = field && field->DataType() == ftString && field->FieldKind() == fkData && !field->OnGetText
+                           && column->GetColumnType() == ctCommon;
         if (direction == inpsFromFirstEx && matches()) {
+            found = true;
+        } else if (direction == inpsFromFirstEx && plain && !searchIndex_.Holds(ds, column)
+                   && locateFromFirst(ds, field, n, matches)) {
             found = true;
         } else {
             // The records' texts come from the search index, without moving the cursor through each
@@ -81,6 +89,29 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
     InvalidateRow(Row());
     inplaceSearchTimeOut_ = timeOut;
     StartInplaceSearchTimer();
+}
+
+bool TCustomDBGridEx::locateFromFirst(TDataSet* ds, TField* field, const QString& text, const std::function<bool()>& matches)
+{
+    const QByteArray before = ds->GetBookmark();
+    ds->DisableControls();
+    bool found = false;
+    try {
+        ds->CheckBrowseMode();
+        SaveBookmark();
+        found = ds->Locate(field->FieldName(), text, TLocateOptions(loCaseInsensitive) | loPartialKey) && matches();
+        if (!found && ds->GetBookmark() != before)
+            ds->GotoBookmark(before);
+    } catch (...) {
+        inplaceSearchingInProcess_ = true;
+        ds->EnableControls();
+        inplaceSearchingInProcess_ = false;
+        throw;
+    }
+    inplaceSearchingInProcess_ = true;
+    ds->EnableControls();
+    inplaceSearchingInProcess_ = false;
+    return found;
 }
 
 void TCustomDBGridEx::StopInplaceSearch()

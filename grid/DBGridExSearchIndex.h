@@ -19,6 +19,8 @@ public:
     int Find(TDataSet* ds, TColumnEx* column, const QString& upper, int from, int step,
              const std::function<bool(int row)>& confirm);
     void Clear();
+    // Whether the kept texts are those of this data set's rows and column now.
+    bool Holds(TDataSet* ds, TColumnEx* column) const { return holds(ds, column); }
 
 private:
     bool holds(TDataSet* ds, TColumnEx* column) const;

@@ -5,8 +5,10 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/data/DatabaseError.h"
 #include <QApplication>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QStyle>
 
 namespace {
@@ -18,8 +20,90 @@ constexpr int kMaxRows = 100;
 std::function<qint64()> TDBLookupGridEx::Clock = SteadyClockMs;
 qint64 TDBLookupGridEx::lastSearchKey_ = 0;
 
+// ---- the data link ----
+
+void TLookupGridDataLinkEx::ActiveChanged() { grid_->UpdateDataFields(); }
+
+void TLookupGridDataLinkEx::LayoutChanged() { grid_->UpdateDataFields(); }
+
+void TLookupGridDataLinkEx::RecordChanged(TField*) { grid_->DataLinkRecordChanged(); }
+
+void TLookupGridDataLinkEx::FocusControl(TField** field)
+{
+    if (!field || !*field)
+        return;
+    const auto& fields = grid_->dataFields_;
+    if (std::find(fields.begin(), fields.end(), *field) != fields.end() && grid_->focusPolicy() != Qt::NoFocus) {
+        grid_->setFocus();
+        *field = nullptr;
+    }
+}
+
+// ---- the special row's cells ----
+
+const TSpecRowEx* TGridColumnSpecCellEx::specRow() const
+{
+    TCustomDBGridEx* g = column_ ? column_->Grid() : nullptr;
+    auto* lookup = dynamic_cast<TDBLookupGridEx*>(g);
+    return lookup ? &lookup->SpecRow() : nullptr;
+}
+
+QString TGridColumnSpecCellEx::Text() const
+{
+    if (textAssigned_ || !specRow())
+        return text_;
+    return specRow()->GetCellText(column_->Index());
+}
+
+void TGridColumnSpecCellEx::SetText(const QString& text)
+{
+    text_ = text;
+    textAssigned_ = true;
+}
+
+gfx::TColor TGridColumnSpecCellEx::Color() const
+{
+    if (colorAssigned_ || !specRow())
+        return color_;
+    return specRow()->ColorAssigned() ? specRow()->Color() : column_->Grid()->Color();
+}
+
+void TGridColumnSpecCellEx::SetColor(gfx::TColor color)
+{
+    color_ = color;
+    colorAssigned_ = true;
+}
+
+const gfx::TFont& TGridColumnSpecCellEx::Font() const
+{
+    if (fontAssigned_ || !specRow())
+        return font_;
+    return specRow()->FontAssigned() ? specRow()->Font() : column_->Grid()->Font();
+}
+
+void TGridColumnSpecCellEx::SetFont(const gfx::TFont& font)
+{
+    font_.Assign(font);
+    fontAssigned_ = true;
+}
+
+void TGridColumnSpecCellEx::Assign(const TGridColumnSpecCellEx& source)
+{
+    if (source.textAssigned_)
+        SetText(source.text_);
+    if (source.colorAssigned_)
+        SetColor(source.color_);
+    if (source.fontAssigned_)
+        SetFont(source.font_);
+}
+
+// ---- the lookup grid ----
+
 TDBLookupGridEx::TDBLookupGridEx(QWidget* parent) : TCustomDBGridEx(parent)
 {
+    Columns().SetItemFactory([](TDBGridColumnsEx* columns, bool stored) -> std::unique_ptr<TColumnEx> {
+        return std::make_unique<TDBLookupGridColumnEx>(columns, stored);
+    });
     SetOptions(bit(dgColLines) | bit(dgRowSelect));
     SetOptionsEx(OptionsEx() | bit(dghTraceColSizing));
     VertScrollBar().SetTracking(true);
@@ -42,14 +126,99 @@ TDataSet* TDBLookupGridEx::listSet() const
     return ds && ds->Active() ? ds : nullptr;
 }
 
+TDBLookupGridEx::~TDBLookupGridEx()
+{
+    dataLink_.SetDataSource(nullptr);
+}
+
+void TDBLookupGridEx::checkNotCircular(TDataSource* list) const
+{
+    if (list && list->DataSet() && dataLink_.DataSource() && list->DataSet() == dataLink_.DataSource()->DataSet())
+        throw EDatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+}
+
+void TDBLookupGridEx::checkNotLookupMode() const
+{
+    if (lookupMode_)
+        throw EDatabaseError(QStringLiteral("Property already defined by lookup field"));
+}
+
+void TDBLookupGridEx::SetDataFieldSource(TDataSource* source)
+{
+    if (source && source->DataSet() && DataSource() && DataSource()->DataSet() == source->DataSet() && !lookupMode_)
+        throw EDatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+    dataLink_.SetDataSource(source);
+    UpdateDataFields();
+}
+
+void TDBLookupGridEx::SetDataField(const QString& names)
+{
+    dataField_ = names;
+    UpdateDataFields();
+}
+
+void TDBLookupGridEx::UpdateDataFields()
+{
+    dataFields_.clear();
+    keyFieldNames_.clear();
+    TDataSet* ds = dataLink_.Active() ? dataLink_.DataSet() : nullptr;
+    if (ds && !dataField_.isEmpty()) {
+        if (!lookupMode_)
+            checkNotCircular(DataSource());
+        dataFields_ = GetFieldsProperty(ds, objectName(), dataField_);
+        const bool lookup = dataFields_.size() == 1 && dataFields_[0]->FieldKind() == fkLookup;
+        keyFieldNames_ = lookup ? dataFields_[0]->KeyFields() : dataField_;
+    }
+    setLookupMode(dataFields_.size() == 1 && dataFields_[0]->FieldKind() == fkLookup);
+    DataLinkRecordChanged();
+}
+
+void TDBLookupGridEx::setLookupMode(bool on)
+{
+    if (on) {
+        TField* f = dataFields_[0];
+        lookupMode_ = false;  // the list is set up through the ordinary setters once
+        internalSource_.SetDataSet(f->LookupDataSet());
+        SetDataSource(&internalSource_);
+        keyField_ = f->LookupKeyFields();
+        // The result field is shown first.
+        QStringList names = listField_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& n : names)
+            n = n.trimmed();
+        names.removeIf([&](const QString& n) { return n.compare(f->LookupResultField(), Qt::CaseInsensitive) == 0; });
+        names.prepend(f->LookupResultField());
+        SetListField(names.join(QLatin1Char(';')));
+        listFieldIndex_ = 0;
+        lookupMode_ = true;
+    } else if (lookupMode_) {
+        lookupMode_ = false;
+        SetDataSource(nullptr);
+        internalSource_.SetDataSet(nullptr);
+        keyField_.clear();
+        listField_.clear();
+        Columns().Clear();
+    }
+}
+
+void TDBLookupGridEx::DataLinkRecordChanged()
+{
+    TDataSet* ds = dataLink_.Active() ? dataLink_.DataSet() : nullptr;
+    if (!ds || keyFieldNames_.isEmpty())
+        return;
+    SetKeyValue(ds->IsEmpty() ? QVariant() : FieldValues(ds, keyFieldNames_));
+}
+
 void TDBLookupGridEx::SetListSource(TDataSource* source)
 {
+    checkNotLookupMode();
+    checkNotCircular(source);
     SetDataSource(source);
     KeyValueChanged();
 }
 
 void TDBLookupGridEx::SetKeyField(const QString& names)
 {
+    checkNotLookupMode();
     if (TDataSet* ds = listSet())
         GetFieldsProperty(ds, objectName(), names);  // an unknown name is an error now, not at the first pick
     keyField_ = names;
@@ -58,6 +227,7 @@ void TDBLookupGridEx::SetKeyField(const QString& names)
 
 void TDBLookupGridEx::SetListField(const QString& names)
 {
+    checkNotLookupMode();
     if (TDataSet* ds = listSet())
         GetFieldsProperty(ds, objectName(), names);
     listField_ = names;
@@ -76,7 +246,16 @@ void TDBLookupGridEx::SetListFieldIndex(int i)
 
 bool TDBLookupGridEx::CanModify() const
 {
-    return listSet() && !readOnly_;
+    if (!listSet() || readOnly_)
+        return false;
+    // With data fields, the key is chosen only when they can take it.
+    if (dataLink_.Active() && !dataFields_.empty()) {
+        if (dataLink_.ReadOnly())
+            return false;
+        const std::vector<TField*> keys = GetFieldsProperty(dataLink_.DataSet(), objectName(), keyFieldNames_);
+        return std::all_of(keys.begin(), keys.end(), [](TField* f) { return f->CanModify(); });
+    }
+    return true;
 }
 
 void TDBLookupGridEx::SetLookupOptions(TDBLookupGridExOptions o)
@@ -110,6 +289,15 @@ int TDBLookupGridEx::DataRowHeight() const
     return DefaultRowHeight() + (has(Options(), dgRowLines) ? GridLineWidth() : 0);
 }
 
+int TDBLookupGridEx::ColumnsWidth()
+{
+    int w = 0;
+    for (int i = 0; i < Columns().Count(); ++i)
+        if (Columns().Items(i)->Visible())
+            w += Columns().Items(i)->Width() + (has(Options(), dgColLines) ? GridLineWidth() : 0);
+    return w;
+}
+
 int TDBLookupGridEx::SpecRowHeight() const
 {
     return specRow_.Visible() ? DataRowHeight() : 0;
@@ -121,12 +309,42 @@ void TDBLookupGridEx::SetRowCount(int n)
     applyHeight();
 }
 
+int TDBLookupGridEx::titlesHeight() const
+{
+    return ShowTitles() && TCustomGrid::RowCount() > 0 ? RowHeights(0) + GridLineWidth() : 0;
+}
+
+int TDBLookupGridEx::borderHeight() const
+{
+    // The frame, and the horizontal scroll bar while it shows.
+    return 2 * frameWidth() + (horizontalScrollBar()->isVisible() ? horizontalScrollBar()->height() : 0);
+}
+
+int TDBLookupGridEx::heightForRows(int rows) const
+{
+    return titlesHeight() + borderHeight() + DataRowHeight() * rows + SpecRowHeight();
+}
+
 void TDBLookupGridEx::applyHeight()
 {
-    const int titles = ShowTitles() && TCustomGrid::RowCount() > 0 ? RowHeights(0) + GridLineWidth() : 0;
-    // The frame, and the horizontal scroll bar while it shows.
-    const int border = 2 * frameWidth() + (horizontalScrollBar()->isVisible() ? horizontalScrollBar()->height() : 0);
-    setFixedHeight(titles + DataRowHeight() * rowCount_ + border + SpecRowHeight());
+    adjustingHeight_ = true;
+    resize(width(), heightForRows(rowCount_));
+    adjustingHeight_ = false;
+}
+
+void TDBLookupGridEx::resizeEvent(QResizeEvent* e)
+{
+    TCustomDBGridEx::resizeEvent(e);
+    if (adjustingHeight_)
+        return;
+    // A height from outside (a layout, the size grip) is snapped to whole rows.
+    const int rows = std::max(1, (height() - borderHeight() - titlesHeight() - SpecRowHeight()) / std::max(1, DataRowHeight()));
+    rowCount_ = std::min(rows, kMaxRows);
+    if (heightForRows(rows) != height()) {
+        adjustingHeight_ = true;
+        resize(width(), heightForRows(rows));
+        adjustingHeight_ = false;
+    }
 }
 
 int TDBLookupGridEx::CalcTitleOffset() const
@@ -149,16 +367,16 @@ void TDBLookupGridEx::DrawSubTitleCell(int c, int r, const gfx::TRect& rect, TGr
         return;
     }
     const int dc = RawToDataColumn(c);
-    TColumnEx* column = dc >= 0 && dc < Columns().Count() ? Columns()[dc] : nullptr;
+    TDBLookupGridColumnEx* column = dc >= 0 && dc < Columns().Count() ? LookupColumn(dc) : nullptr;
     gfx::TCanvas& canvas = Canvas();
-    canvas.Font().Assign(specRow_.FontAssigned() ? specRow_.Font() : Font());
-    canvas.Brush().SetColor(specRow_.ColorAssigned() ? specRow_.Color() : Color());
+    canvas.Font().Assign(column ? column->SpecCell().Font() : specRow_.FontAssigned() ? specRow_.Font() : Font());
+    canvas.Brush().SetColor(column ? column->SpecCell().Color() : specRow_.ColorAssigned() ? specRow_.Color() : Color());
     if (specRowSelected_) {
         canvas.Brush().SetColor(gfx::clHighlight);
         canvas.Font().SetColor(gfx::clHighlightText);
     }
-    WriteCellText(rect, true, 2, 1, specRow_.GetCellText(dc), column ? column->Alignment() : taLeftJustify, tlTop,
-                  false, false, 0, 0);
+    WriteCellText(rect, true, 2, 1, column ? column->SpecCell().Text() : specRow_.GetCellText(dc),
+                  column ? column->Alignment() : taLeftJustify, tlTop, false, false, 0, 0);
     if (specRowSelected_)
         canvas.DrawFocusRect(rect);
 }
@@ -171,10 +389,7 @@ bool TDBLookupGridEx::HighlightCell(int, int, const QString&, TGridDrawState& st
     TDataSet* ds = listSet();
     if (!ds)
         return false;
-    QVariantList keys;
-    for (TField* f : GetFieldsProperty(ds, objectName(), keyField_))
-        keys.append(f->Value());
-    const bool chosen = VarEquals(keys.size() == 1 ? keys.first() : QVariant(keys), keyValue_);
+    const bool chosen = VarEquals(FieldValues(ds, keyField_), keyValue_);
     if (chosen)
         state |= gdSelected;
     return chosen;
@@ -185,13 +400,7 @@ QVariant TDBLookupGridEx::currentKey() const
     TDataSet* ds = listSet();
     if (!ds || ds->IsEmpty() || keyField_.isEmpty())
         return {};
-    const std::vector<TField*> keys = GetFieldsProperty(ds, objectName(), keyField_);
-    if (keys.size() == 1)
-        return keys[0]->Value();
-    QVariantList values;
-    for (TField* f : keys)
-        values.append(f->Value());
-    return values;
+    return FieldValues(ds, keyField_);
 }
 
 void TDBLookupGridEx::updateText()
@@ -249,6 +458,11 @@ void TDBLookupGridEx::SetKeyValue(const QVariant& value)
 
 void TDBLookupGridEx::SelectKeyValue(const QVariant& value)
 {
+    if (dataLink_.Active() && !dataFields_.empty()) {
+        if (!dataLink_.Edit())
+            return;
+        DataSetSetFieldValues(dataLink_.DataSet(), keyFieldNames_, value);
+    }
     keyValue_ = value;
     KeyValueChanged();
     if (OnKeyValueChanged)
@@ -280,6 +494,137 @@ void TDBLookupGridEx::DataChanged()
     TCustomDBGridEx::DataChanged();
     if (!listChanging_)
         updateText();
+}
+
+void TDBLookupGridEx::UpdateScrollBar()
+{
+    TDataSet* ds = listSet();
+    if (!ds || !ds->IsSequenced()) {
+        TCustomDBGridEx::UpdateScrollBar();
+        return;
+    }
+    // The bar stands for the list's records: the thumb is the first shown record, the page the rows shown.
+    const int count = ds->RecordCount();
+    const int page = std::max(1, VisibleDataRowCount());
+    SetVerticalScrollInfo(0, std::max(0, count - 1), page, DataLink()->FirstRecord());
+    verticalScrollBar()->setEnabled(count > page);
+    const Qt::ScrollBarPolicy policy = VertScrollBar().Visible() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (verticalScrollBarPolicy() != policy)
+        setVerticalScrollBarPolicy(policy);
+}
+
+void TDBLookupGridEx::VerticalScrollAction(int action, int trackPos)
+{
+    TDataSet* ds = listSet();
+    if (!ds || !ds->IsSequenced()) {
+        TCustomDBGridEx::VerticalScrollAction(action, trackPos);
+        return;
+    }
+    // Scrolling moves the list, not the key.
+    const int active = DataLink()->ActiveRecord(), shown = DataLink()->RecordCount();
+    switch (action) {
+    case SB_LINEUP: ds->MoveBy(-active - 1); break;
+    case SB_LINEDOWN: ds->MoveBy(shown - active); break;
+    case SB_PAGEUP: ds->MoveBy(-active - VisibleDataRowCount()); break;
+    case SB_PAGEDOWN: ds->MoveBy(shown - active - 1 + VisibleDataRowCount()); break;
+    case SB_TOP: ds->First(); break;
+    case SB_BOTTOM: ds->Last(); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The record at the thumb becomes the first shown.
+        const int first = std::clamp(trackPos, 0, std::max(0, ds->RecordCount() - 1));
+        const int current = DataLink()->FirstRecord() + active, last = first + VisibleDataRowCount() - 1;
+        if (first < DataLink()->FirstRecord()) {
+            ds->MoveBy(first - current);
+        } else if (first > DataLink()->FirstRecord()) {
+            ds->MoveBy(last - current);  // the window follows down until its first row is the thumb's
+            ds->MoveBy(first - (DataLink()->FirstRecord() + DataLink()->ActiveRecord()));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    UpdateScrollBar();
+}
+
+int TDBLookupGridEx::dataTop() const
+{
+    return TitleOffset() > 0 ? CellRect(DataToRawColumn(0), TitleOffset() - 1).bottom() + 1 : 0;
+}
+
+int TDBLookupGridEx::dataBottom() const
+{
+    return dataTop() + VisibleDataRowCount() * DataRowHeight();
+}
+
+void TDBLookupGridEx::WMTimer(int id)
+{
+    if (id == 1 && tracking_) {
+        TimerScroll();
+        return;
+    }
+    TCustomDBGridEx::WMTimer(id);
+}
+
+int TDBLookupGridEx::dragDistance() const
+{
+    const int top = dataTop() - SpecRowHeight(), bottom = dataBottom();
+    return lastY_ < top ? lastY_ - top : lastY_ >= bottom ? lastY_ - bottom + 1 : 0;
+}
+
+void TDBLookupGridEx::TimerScroll()
+{
+    TDataSet* ds = listSet();
+    if (!tracking_ || !ds) {
+        TCustomDBGridEx::TimerScroll();
+        return;
+    }
+    // One row a tick toward the pointer, faster the farther it is beyond the edge.
+    const int distance = dragDistance();
+    if (distance < 0) {
+        if (specRow_.Visible() && (specRowSelected_ || ds->RecNo() <= 1)) {
+            SelectSpecRow();
+        } else {
+            ds->MoveBy(-1);
+            SelectCurrent();
+        }
+    } else if (distance > 0) {
+        if (specRowSelected_)
+            ds->First();
+        else
+            ds->MoveBy(1);
+        SelectCurrent();
+    } else {
+        StopTimer();
+        return;
+    }
+    ResetTimer(std::max(0, 200 - 15 * std::abs(distance)));
+}
+
+void TDBLookupGridEx::ColumnMoved(int from, int to)
+{
+    TCustomDBGridEx::ColumnMoved(from, to);
+    if (listField_.isEmpty())
+        return;
+    // The shown fields and the special row's texts follow the columns' new order.
+    QStringList names, texts;
+    for (int i = 0; i < Columns().Count(); ++i) {
+        names << Columns().Items(i)->FieldName();
+        const QString t = LookupColumn(i)->SpecCell().TextAssigned() ? LookupColumn(i)->SpecCell().Text() : QString();
+        texts << t;
+    }
+    QStringList oldTexts;
+    for (int i = 0; i < specRow_.CellCount(); ++i)
+        oldTexts << specRow_.GetCellText(i);
+    if (oldTexts.size() > std::max(from, to)) {
+        oldTexts.move(from, to);
+        QStringList quoted;
+        for (const QString& t : oldTexts)
+            quoted << QLatin1Char('"') + QString(t).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        specRow_.SetCellsText(quoted.join(QLatin1Char(';')));
+    }
+    listField_ = names.join(QLatin1Char(';'));
 }
 
 void TDBLookupGridEx::ProcessSearchKey(QChar ch)
@@ -396,6 +741,16 @@ void TDBLookupGridEx::MouseMove(TShiftState shift, int x, int y)
         TCustomDBGridEx::MouseMove(shift, x, y);
         return;
     }
+    lastY_ = y;
+    // Beyond the rows the list scrolls on a timer; over them the pointer chooses.
+    if (const int distance = dragDistance(); distance != 0) {
+        if (ScrollTimerInterval() < 0)
+            TimerScroll();
+        else
+            ResetTimer(std::max(0, 200 - 15 * std::abs(distance)));
+        return;
+    }
+    StopTimer();
     SelectItemAt(x, y);
 }
 
@@ -406,12 +761,14 @@ void TDBLookupGridEx::MouseUp(TMouseButton button, TShiftState shift, int x, int
         return;
     }
     tracking_ = false;
+    StopTimer();
     SelectItemAt(x, y);
 }
 
 TPopupDataGridEx::TPopupDataGridEx(QWidget* parent) : TDBLookupGridEx(parent)
 {
-    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    // A window of its own that leaves the focus with the editor, which hands it its keys.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     grip_ = new TSizeGripEx(this);

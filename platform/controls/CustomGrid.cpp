@@ -8,10 +8,6 @@
 #include <algorithm>
 
 namespace {
-// Scroll bar requests in the platform's codes.
-enum { SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
-       SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7 };
-
 int platformAction(int qtAction)
 {
     switch (qtAction) {

@@ -16,6 +16,10 @@
 
 class TInplaceEdit;
 
+// Scroll bar requests in the platform's codes, as VerticalScrollAction receives them.
+enum TScrollCode { SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+                   SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7 };
+
 struct TGridCoord {
     int X = 0;
     int Y = 0;

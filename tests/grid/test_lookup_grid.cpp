@@ -4,6 +4,7 @@
 #include "GridFixture.h"
 #include "grid/DBLookupGridsEx.h"
 #include "platform/data/DatabaseError.h"
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -142,4 +143,199 @@ TEST(LookupGrid, DropDownClosesUpOnARelease)
                      Qt::NoButton, Qt::NoButton, {});
     QApplication::sendEvent(popup->viewport(), &move);
     EXPECT_EQ(l.grid->KeyValue(), 13);
+}
+
+namespace {
+// Acts whose instrument key the lookup grid writes; PRIBOR is the instrument's name, a lookup field.
+struct WithActs : Lookup {
+    TMemDataSet acts;
+    TDataSource actsSource;
+    WithActs()
+    {
+        acts.AddFieldDef("ID", ftInteger);
+        acts.AddFieldDef("PRIBOR_ID", ftInteger);
+        acts.AddLookupField("PRIBOR", ftString, 30, "PRIBOR_ID", &ds, "ID", "NAME");
+        acts.Open();
+        acts.AppendRecord({1, 11});
+        acts.AppendRecord({2, 14});
+        acts.First();
+        actsSource.SetDataSet(&acts);
+    }
+};
+} // namespace
+
+TEST(LookupGrid, TheDataFieldTakesTheChosenKeyAndFollowsItsRecord)
+{
+    WithActs l;
+    l.grid->SetDataFieldSource(&l.actsSource);
+    l.grid->SetDataField(QStringLiteral("PRIBOR_ID"));
+    EXPECT_FALSE(l.grid->LookupMode());
+    EXPECT_EQ(l.grid->KeyValue(), 11) << "the key of the act's record";
+    key(l.grid->viewport(), Qt::Key_Down);
+    EXPECT_EQ(l.acts.State(), dsEdit);
+    l.acts.Post();
+    EXPECT_EQ(l.acts.FieldByName("PRIBOR_ID")->Value(), 12);
+    l.acts.Next();
+    EXPECT_EQ(l.grid->KeyValue(), 14) << "the key follows the act shown";
+    EXPECT_EQ(l.grid->Text(), QString::fromUtf8("Громов"));
+    l.acts.First();
+    EXPECT_EQ(l.grid->KeyValue(), 12);
+    EXPECT_THROW(l.grid->SetDataFieldSource(&l.source), EDatabaseError) << "a list that feeds itself";
+    try {
+        TDBLookupGridEx other;
+        other.SetListSource(&l.actsSource);
+        other.SetDataFieldSource(&l.actsSource);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), "Circular datalinks are not allowed");
+    }
+}
+
+TEST(LookupGrid, ALookupDataFieldBringsItsListKeyAndShownField)
+{
+    WithActs l;
+    TDBLookupGridEx g;
+    g.resize(200, 150);
+    g.SetDataFieldSource(&l.actsSource);
+    g.SetDataField(QStringLiteral("PRIBOR"));
+    EXPECT_TRUE(g.LookupMode());
+    EXPECT_EQ(g.KeyField(), "ID");
+    EXPECT_EQ(g.ListField(), "NAME");
+    EXPECT_EQ(g.KeyValue(), 11);
+    EXPECT_EQ(g.Text(), QString::fromUtf8("Борисов"));
+    for (auto set : std::vector<std::function<void()>>{[&] { g.SetListField(QStringLiteral("ID")); },
+                                                       [&] { g.SetKeyField(QStringLiteral("NAME")); },
+                                                       [&] { g.SetListSource(&l.source); }}) {
+        try {
+            set();
+            ADD_FAILURE() << "a list property set in lookup mode";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), "Property already defined by lookup field");
+        }
+    }
+    g.show();
+    QApplication::processEvents();
+    key(g.viewport(), Qt::Key_End);
+    l.acts.Post();
+    EXPECT_EQ(l.acts.FieldByName("PRIBOR_ID")->Value(), 14) << "the key went to the lookup field's key field";
+    EXPECT_EQ(l.acts.FieldByName("PRIBOR")->AsString(), QString::fromUtf8("Громов"));
+    g.SetDataField(QString());
+    EXPECT_FALSE(g.LookupMode());
+    EXPECT_EQ(g.ListField(), "");
+}
+
+TEST(LookupGrid, ColumnsCarryTheirSpecialRowCellsAndMovingThemReordersTheList)
+{
+    Lookup l;
+    l.grid->resize(500, 150);
+    l.grid->SetKeyValue(10);
+    l.grid->SetListField(QStringLiteral("NAME;ID"));
+    l.grid->SpecRow().SetCellsText(QString::fromUtf8("(нет);0"));
+    l.grid->SpecRow().SetVisible(true);
+    ASSERT_EQ(l.grid->Columns().Count(), 2);
+    TDBLookupGridColumnEx* name = l.grid->LookupColumn(0);
+    EXPECT_EQ(name->SpecCell().Text(), QString::fromUtf8("(нет)"));
+    EXPECT_EQ(l.grid->LookupColumn(1)->SpecCell().Text(), "0");
+    EXPECT_EQ(name->SpecCell().Color(), l.grid->Color()) << "the grid's colour unless the row has its own";
+    l.grid->SpecRow().SetColor(gfx::clYellow);
+    EXPECT_EQ(name->SpecCell().Color(), gfx::clYellow);
+    l.grid->LookupColumn(1)->SpecCell().SetColor(gfx::clAqua);
+    l.grid->LookupColumn(1)->SpecCell().SetText(QString::fromUtf8("нет"));
+    QApplication::processEvents();
+    const QImage img = l.grid->viewport()->grab().toImage();
+    const QRect specName = l.grid->CellRect(l.grid->DataToRawColumn(0), 0);
+    const QRect specId = l.grid->CellRect(l.grid->DataToRawColumn(1), 0);
+    EXPECT_EQ(img.pixelColor(specName.right() - 2, specName.center().y()), gfx::ToQColor(gfx::clYellow));
+    EXPECT_EQ(img.pixelColor(specId.right() - 2, specId.center().y()), gfx::ToQColor(gfx::clAqua));
+    l.grid->MoveColumn(l.grid->DataToRawColumn(1), l.grid->DataToRawColumn(0));
+    EXPECT_EQ(l.grid->ListField(), "ID;NAME");
+    EXPECT_EQ(l.grid->SpecRow().GetCellText(0), "0");
+    EXPECT_EQ(l.grid->SpecRow().GetCellText(1), QString::fromUtf8("(нет)"));
+}
+
+TEST(LookupGrid, TheScrollBarStandsForTheListsRecords)
+{
+    Lookup l;
+    for (int i = 0; i < 25; ++i)
+        l.ds.AppendRecord({100 + i, QStringLiteral("Запись %1").arg(i, 2, 10, QLatin1Char('0'))});
+    l.ds.First();
+    l.grid->SetRowCount(5);
+    l.grid->SetKeyValue(10);
+    QApplication::processEvents();
+    QScrollBar* bar = l.grid->verticalScrollBar();
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 30 - 5) << "30 records, 5 shown";
+    EXPECT_EQ(bar->pageStep(), 5);
+    EXPECT_EQ(bar->value(), 0);
+    // action, the first record shown afterwards
+    struct Step { QAbstractSlider::SliderAction action; int first; };
+    for (const Step s : {Step{QAbstractSlider::SliderSingleStepAdd, 1}, Step{QAbstractSlider::SliderSingleStepAdd, 2},
+                         Step{QAbstractSlider::SliderPageStepAdd, 7}, Step{QAbstractSlider::SliderSingleStepSub, 6},
+                         Step{QAbstractSlider::SliderToMaximum, 25}, Step{QAbstractSlider::SliderToMinimum, 0}}) {
+        bar->triggerAction(s.action);
+        EXPECT_EQ(l.grid->DataLink()->FirstRecord(), s.first) << s.action;
+        EXPECT_EQ(bar->value(), s.first);
+    }
+    bar->setSliderDown(true);
+    bar->setSliderPosition(12);
+    bar->setSliderDown(false);
+    EXPECT_EQ(l.grid->DataLink()->FirstRecord(), 12) << "the thumb's record is the first shown";
+    EXPECT_EQ(l.grid->KeyValue(), 10) << "scrolling leaves the key";
+}
+
+namespace {
+struct TimedLookup : TDBLookupGridEx {
+    using TDBLookupGridEx::WMTimer;
+};
+} // namespace
+
+TEST(LookupGrid, DraggingBeyondTheRowsScrollsOnATimer)
+{
+    TMemDataSet ds;
+    ds.AddFieldDef("ID", ftInteger);
+    ds.AddFieldDef("NAME", ftString, 20);
+    ds.Open();
+    for (int i = 0; i < 30; ++i)
+        ds.AppendRecord({i, QStringLiteral("N%1").arg(i, 2, 10, QLatin1Char('0'))});
+    ds.First();
+    TDataSource source;
+    source.SetDataSet(&ds);
+    TimedLookup g;
+    g.resize(200, 100);
+    g.SetListSource(&source);
+    g.SetKeyField(QStringLiteral("ID"));
+    g.SetListField(QStringLiteral("NAME"));
+    g.SetRowCount(5);
+    g.show();
+    QApplication::processEvents();
+    const QPoint first = g.CellRect(g.DataToRawColumn(0), g.TitleOffset()).center();
+    mouse(g.viewport(), QEvent::MouseButtonPress, first);
+    EXPECT_EQ(g.KeyValue(), 0);
+    const int bottom = g.CellRect(g.DataToRawColumn(0), g.TitleOffset() + 4).bottom() + 1;
+    // pointer's distance below the rows, interval of the timer
+    for (auto [distance, interval] : {std::pair{1, 185}, {4, 140}, {20, 0}}) {
+        mouse(g.viewport(), QEvent::MouseMove, QPoint(first.x(), bottom + distance - 1), {}, Qt::LeftButton);
+        EXPECT_EQ(g.ScrollTimerInterval(), interval) << distance;
+    }
+    const QVariant before = g.KeyValue();
+    g.WMTimer(1);
+    g.WMTimer(1);
+    EXPECT_EQ(g.KeyValue().toInt(), before.toInt() + 2) << "one record a tick";
+    mouse(g.viewport(), QEvent::MouseButtonRelease, QPoint(first.x(), bottom + 30));
+    EXPECT_EQ(g.ScrollTimerInterval(), -1) << "the release stops it";
+}
+
+TEST(LookupGrid, AHeightFromOutsideSnapsToWholeRows)
+{
+    Lookup l;
+    l.grid->SetRowCount(4);
+    const int rowH = l.grid->DataRowHeight();
+    const int base = l.grid->height() - 4 * rowH;
+    // height asked for, rows kept
+    for (auto [asked, rows] : {std::pair{base + 6 * rowH + rowH / 2, 6}, {base + 2 * rowH - 1, 1}, {10, 1},
+                               {base + 3 * rowH, 3}}) {
+        l.grid->resize(l.grid->width(), asked);
+        EXPECT_EQ(l.grid->height(), base + rows * rowH) << asked;
+        EXPECT_EQ(l.grid->RowCount(), rows) << asked;
+    }
 }
