@@ -19,6 +19,17 @@ double dayNumber(const QVariant& v, bool* ok)
         const QDateTime dt = v.toDateTime();
         return double(epoch.daysTo(dt.date())) + dt.time().msecsSinceStartOfDay() / 86400000.0;
     }
+    case QMetaType::QString: {
+        // A date or time field kept as text.
+        const QString text = v.toString();
+        if (const QDateTime dt = QDateTime::fromString(text, Qt::ISODate); dt.isValid())
+            return dayNumber(dt, ok);
+        if (const QDate d = QDate::fromString(text, Qt::ISODate); d.isValid())
+            return dayNumber(d, ok);
+        if (const QTime t = QTime::fromString(text, Qt::ISODate); t.isValid())
+            return dayNumber(t, ok);
+        return v.toDouble(ok);
+    }
     default: return v.toDouble(ok);
     }
 }
@@ -49,8 +60,8 @@ void TDBGridExExportAsGRIDBIF::WriteSuffix()
 
 void TDBGridExExportAsGRIDBIF::WriteDataCell(TColumnEx* column, TColCellParamsEx&)
 {
-    // Lookup fields would be replaced by their key field here; the data layer has none.
-    TField* f = column->Field();
+    // A lookup cell is written as its key, which reads back without the list.
+    TField* f = StoredFieldOf(column->Field());
     if (!f) {
         Put(char(gbtUnassigned));
         return;

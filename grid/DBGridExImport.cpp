@@ -40,10 +40,10 @@ void TDBGridExImport::ReadRecord(const TColumnsExList& columns)
 
 TField* DBGridExEditField(TColumnEx* column)
 {
-    // Lookup fields would give their key field here; the data layer has none.
+    // A lookup cell takes its key.
     if (!column || !column->CanModify(false))
         return nullptr;
-    TField* f = column->Field();
+    TField* f = StoredFieldOf(column->Field());
     TDataSet* ds = f ? f->DataSet() : nullptr;
     if (!ds || !ds->CanModify())
         return nullptr;

@@ -3,7 +3,9 @@
 #include "grid/DBGridExExportGRIDBIF.h"
 #include "grid/GridError.h"
 #include "platform/data/Field.h"
+#include <QDateTime>
 #include <QtEndian>
+#include <cmath>
 
 namespace {
 [[noreturn]] void invalidFormat()
@@ -149,8 +151,18 @@ void TDBGridExImportAsGRIDBIF::ReadDataCell(TColumnEx* column)
 {
     if (Assigned && column) {
         try {
-            if (TField* f = DBGridExEditField(column))
-                f->SetValue(Value);
+            if (TField* f = DBGridExEditField(column)) {
+                // Dates and times travel as day numbers (days from 1899-12-30, the time a fraction).
+                const TFieldType t = f->DataType();
+                if ((t == ftDate || t == ftTime || t == ftDateTime) && Value.typeId() == QMetaType::Double) {
+                    const double days = Value.toDouble();
+                    const QDateTime at = QDateTime(QDate(1899, 12, 30).addDays(qint64(std::floor(days))), QTime(0, 0))
+                                             .addMSecs(qint64(std::llround((days - std::floor(days)) * 86400000.0)));
+                    f->SetValue(t == ftDate ? QVariant(at.date()) : t == ftTime ? QVariant(at.time()) : QVariant(at));
+                } else {
+                    f->SetValue(Value);
+                }
+            }
         } catch (const std::exception& e) {
             ValueError(QString::fromUtf8(e.what()));
         }

@@ -2,6 +2,7 @@
 #include "grid/DBGridExImportText.h"
 #include "grid/ColumnEx.h"
 #include "grid/GridError.h"
+#include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 
 namespace {
@@ -92,7 +93,13 @@ void TDBGridExImportAsText::ReadDataCell(TColumnEx* column)
         if (!f)
             return;
         const QString text = Decode(CellText);
-        if (column->GetColumnType() == ctKeyPickList) {
+        if (TField* lookup = column->Field(); lookup && lookup->FieldKind() == fkLookup) {
+            // The list record showing the text gives the key; a text no record shows leaves the key.
+            TDataSet* list = lookup->LookupDataSet();
+            if (list && list->Active()
+                && list->Locate(lookup->LookupResultField(), text, TLocateOptions(loCaseInsensitive) | loPartialKey))
+                f->SetValue(list->FieldByName(lookup->LookupKeyFields().section(QLatin1Char(';'), 0, 0).trimmed())->Value());
+        } else if (column->GetColumnType() == ctKeyPickList) {
             const int i = int(column->PickList().indexOf(text));
             if (i < 0 || i >= column->KeyList().size())
                 f->Clear();

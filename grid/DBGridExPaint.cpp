@@ -382,7 +382,8 @@ void TCustomDBGridEx::drawDataRowCell(int dc, int dr, TColumnEx* column, TRect r
                 break;
             case ctCheckboxes:
                 canvas_.FillRect(textRect);
-                PaintCheckBox(canvas_, textRect, cellParams_.CheckboxState, flat_);
+                PaintButtonControlEx(canvas_, textRect, canvas_.Brush().Color(), bcsCheckboxEx, 0, flat_, false, true,
+                                     cellParams_.CheckboxState);
                 break;
             default:
                 WriteCellText(textRect, true, dx, dy, cellParams_.Text, cellParams_.Alignment, tlTop,
@@ -592,7 +593,8 @@ void TCustomDBGridEx::DefaultDrawColumnCell(const TRect& rect, int, TColumnEx* c
     }
     case ctCheckboxes:
         canvas_.FillRect(rect);
-        PaintCheckBox(canvas_, rect, column->GetCheckboxState(), flat_);
+        PaintButtonControlEx(canvas_, rect, canvas_.Brush().Color(), bcsCheckboxEx, 0, flat_, false, true,
+                             column->GetCheckboxState());
         break;
     default:
         WriteCellText(rect, true, dx, dy, column->DisplayText(), column->Alignment(), tlTop,

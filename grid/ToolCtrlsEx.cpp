@@ -326,6 +326,14 @@ std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& compone
     return fields;
 }
 
+TField* StoredFieldOf(TField* field)
+{
+    if (!field || field->FieldKind() != fkLookup)
+        return field;
+    const QString first = field->KeyFields().section(QLatin1Char(';'), 0, 0).trimmed();
+    return field->DataSet()->FindField(first);
+}
+
 QVariant FieldValues(TDataSet* dataSet, const QString& fieldNames)
 {
     QVariantList values;

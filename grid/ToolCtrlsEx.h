@@ -282,5 +282,7 @@ bool VarEquals(const QVariant& v1, const QVariant& v2);
 std::vector<TField*> GetFieldsProperty(TDataSet* dataSet, const QString& componentName, const QString& fieldNames);
 // The values of the named fields on the current record: one value, or a list for several.
 QVariant FieldValues(TDataSet* dataSet, const QString& fieldNames);
+// The field that stores a cell's value: a lookup field's (first) key field, else the field itself.
+TField* StoredFieldOf(TField* field);
 // Sets the named fields: a null clears each, one field takes the value, several take a list's elements.
 void DataSetSetFieldValues(TDataSet* dataSet, const QString& fieldNames, const QVariant& value);

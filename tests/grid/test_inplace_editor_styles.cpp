@@ -1,11 +1,15 @@
 // The in-place editor's list styles over an acts table as a user drives them: a lookup cell choosing an
 // instrument from another table, a date cell with its calendar, a memo cell, a check-box cell and the
-// column's own edit buttons. Every edited value is read back from the table.
+// column's own edit buttons; a lookup cell copied and pasted. Every edited value is read back from the table.
 #include "GridFixture.h"
+#include "grid/DBGridExClipboard.h"
 #include "grid/DBGridInplaceEdit.h"
 #include "grid/DBLookupGridsEx.h"
 #include "grid/ToolCtrlsEx.h"
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QStyle>
 #include <gtest/gtest.h>
 
@@ -321,4 +325,36 @@ TEST(InplaceEditorStyles, ColumnEditButtonsClickAndTheirShortcutsPressThem)
     ASSERT_TRUE(lookup);
     click(lookup->StyleButton(), lookup->StyleButton()->rect().center());
     EXPECT_FALSE(lookup->ListVisible());
+}
+
+TEST(InplaceEditorStyles, ALookupCellTravelsThroughTheClipboardByItsKeyOrItsText)
+{
+    Acts a;
+    a.show();
+    const int pribor = a.col("PRIBOR")->Index();
+    a.grid.SetSelectedIndex(pribor);
+    // The instrument and the date of the first act.
+    a.grid.Selection().Rect().Select(pribor, a.acts.GetBookmark(), false);
+    a.grid.Selection().Rect().Select(pribor + 1, a.acts.GetBookmark(), true);
+    DBGridEx_DoCopyAction(&a.grid, false);
+    a.grid.Selection().Clear();
+    ASSERT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(CF_GRIDBIF));
+    key(a.grid.viewport(), Qt::Key_Down);
+    ASSERT_EQ(a.value("PRIBOR_ID"), 1);
+    DBGridEx_DoPasteAction(&a.grid, false);
+    EXPECT_EQ(a.value("PRIBOR_ID"), 2) << "the copied key";
+    EXPECT_EQ(a.value("DATA_AKTA").toDate(), QDate(2026, 12, 1));
+    // Text names the instrument: the record showing it gives the key; a name no record shows leaves it.
+    for (auto [text, id] : {std::pair{"вег", 3}, {"Нет такого", 3}, {"Алкотест", 1}}) {
+        auto* mime = new QMimeData;
+        mime->setData(CF_TEXT, QByteArray(text));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        DBGridEx_DoPasteAction(&a.grid, false);
+        EXPECT_EQ(a.value("PRIBOR_ID"), id) << text;
+    }
+    a.grid.Selection().Rect().Select(pribor, a.acts.GetBookmark(), false);
+    a.grid.Selection().Rect().Select(pribor + 1, a.acts.GetBookmark(), true);
+    DBGridEx_DoDeleteAction(&a.grid, false);
+    EXPECT_EQ(a.acts.RecordCount(), 2);
+    EXPECT_TRUE(a.value("PRIBOR_ID").isNull()) << "clearing the cell clears its key";
 }
