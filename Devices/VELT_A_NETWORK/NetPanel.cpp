@@ -25,7 +25,8 @@ QColor bgr(unsigned c)
 
 class TListDelegate : public QStyledItemDelegate {
 public:
-    explicit TListDelegate(const TNetPanel* panel) : panel_(panel) {}
+    // Owned by the grid it paints, so it goes with the panel.
+    TListDelegate(const TNetPanel* panel, QObject* owner) : QStyledItemDelegate(owner), panel_(panel) {}
 
     // StrGridDrawCell.
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -152,7 +153,7 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     StrGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     StrGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StrGrid->setShowGrid(false);
-    StrGrid->setItemDelegate(new TListDelegate(this));
+    StrGrid->setItemDelegate(new TListDelegate(this, StrGrid));
     AddBtn = button("Добавить", "Добавить сетевой номер", tsList, QRect(304, 8, 81, 25));
     DelBtn = button("Удалить", "Удалить сетевой номер.\nВнимание! Удаляет прибор из списка не спрашивая подтверждения",
                     tsList, QRect(304, 32, 81, 25));
