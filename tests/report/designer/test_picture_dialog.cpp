@@ -98,7 +98,7 @@ TEST_F(PictureDialogTest, UnreadableFileIsRefusedAndCancelKeepsThePicture)
     const QString path = dir.filePath("drawing.wmf");
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\xD7\xCD\xC6\x9A\0\0vector", 14));
+    f.write(QByteArray("\xD7\xCD\xC6\x9A\0\0vector", 12));
     f.close();
     ctl::TScriptedMessageBoxPort boxes;
     LoadThroughDialog(path);
