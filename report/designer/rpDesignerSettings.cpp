@@ -6,6 +6,7 @@
 #include "report/designer/rpDesignerForm.h"
 #include "report/designer/rpDock.h"
 #include "report/designer/rpDocOptForm.h"
+#include "report/designer/rpInspForm.h"
 #include "report/designer/rpPgoptForm.h"
 #include "report/rpPage.h"
 #include "report/rpPrinter.h"
@@ -27,7 +28,7 @@ QString settingsSection(const QWidget* designer)
 
 QWidget* TrpDesignerForm::InspectorWindow() const
 {
-    return findChild<QWidget*>(QStringLiteral("rpInspForm"));
+    return InspForm;
 }
 
 QList<QWidget*> TrpDesignerForm::ToolbarArray() const

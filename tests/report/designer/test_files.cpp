@@ -352,17 +352,25 @@ TEST_F(FileTest, PreviewShowsTheBuiltReportModallyAndReturnsToDesigning)
     report->ModalPreview = false;
     report->ShowProgress = false;
     QString shown;
+    QWidget* inspector = form->InspectorWindow();
+    ASSERT_NE(inspector, nullptr);
+    inspector->show();
+    bool inspectorDuring = true;
     // Closes the preview window once it runs its modal loop.
     QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&shown] {
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* w = dynamic_cast<TrpPreviewForm*>(QApplication::activeModalWidget())) {
             shown = w->windowTitle();
+            inspectorDuring = inspector->isVisible();
             w->close();
         }
     });
     closer.start(20);
     form->FileBtn4->OnClick();
     EXPECT_EQ(shown, QStringLiteral("Preview"));
+    EXPECT_FALSE(inspectorDuring) << "the inspector keeps out of the preview's way";
+    EXPECT_TRUE(inspector->isVisible());
+    inspector->hide();
     EXPECT_FALSE(report->ModalPreview);
     EXPECT_EQ(DocMode, dmDesigning);
     EXPECT_EQ(form->Page, report->Pages->Pages(0));

@@ -235,6 +235,13 @@ TEST_F(OptionsTest, TheToolbarsSubmenuShowsAndHidesTheBarsAndRelaysTheirDock)
     form->Pan3->trigger();
     EXPECT_TRUE(form->Panel3->IsVisible());
     EXPECT_EQ(form->rpDock1->height(), height);
+    // The inspector is the fifth item.
+    QWidget* inspector = form->InspectorWindow();
+    ASSERT_NE(inspector, nullptr);
+    EXPECT_EQ(form->Pan5->isChecked(), inspector->isVisible());
+    const bool shown = inspector->isVisible();
+    form->Pan5->trigger();
+    EXPECT_EQ(inspector->isVisible(), !shown);
     // The session keeps what is shown.
     form->FormHide();
     form->FormShow();
