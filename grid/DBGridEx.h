@@ -382,6 +382,8 @@ private:
     // The first record whose field begins with text, found by the data set's Locate; false (and the
     // cursor where it was) when there is none or the record's shown text does not match after all.
     bool locateFromFirst(TDataSet* ds, TField* field, const QString& text, const std::function<bool()>& matches);
+    // The search's own move must not end the search when the data set tells the grid it changed.
+    void enableControlsWhileSearching(TDataSet* ds);
     friend class TGridDataLinkEx;
     friend class TDBGridInplaceEdit;
     friend class TDBGridColumnsEx;

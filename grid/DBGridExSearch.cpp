@@ -73,14 +73,10 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
                 }
             } catch (...) {
                 ds->SetActiveRow(saved);
-                inplaceSearchingInProcess_ = true;
-                ds->EnableControls();
-                inplaceSearchingInProcess_ = false;
+                enableControlsWhileSearching(ds);
                 throw;
             }
-            inplaceSearchingInProcess_ = true;
-            ds->EnableControls();
-            inplaceSearchingInProcess_ = false;
+            enableControlsWhileSearching(ds);
         }
     }
     HideEditor();
@@ -89,6 +85,13 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
     InvalidateRow(Row());
     inplaceSearchTimeOut_ = timeOut;
     StartInplaceSearchTimer();
+}
+
+void TCustomDBGridEx::enableControlsWhileSearching(TDataSet* ds)
+{
+    inplaceSearchingInProcess_ = true;
+    ds->EnableControls();
+    inplaceSearchingInProcess_ = false;
 }
 
 bool TCustomDBGridEx::locateFromFirst(TDataSet* ds, TField* field, const QString& text, const std::function<bool()>& matches)
@@ -103,14 +106,10 @@ bool TCustomDBGridEx::locateFromFirst(TDataSet* ds, TField* field, const QString
         if (!found && ds->GetBookmark() != before)
             ds->GotoBookmark(before);
     } catch (...) {
-        inplaceSearchingInProcess_ = true;
-        ds->EnableControls();
-        inplaceSearchingInProcess_ = false;
+        enableControlsWhileSearching(ds);
         throw;
     }
-    inplaceSearchingInProcess_ = true;
-    ds->EnableControls();
-    inplaceSearchingInProcess_ = false;
+    enableControlsWhileSearching(ds);
     return found;
 }
 
