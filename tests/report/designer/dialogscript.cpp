@@ -98,6 +98,11 @@ void ClickOn(QWidget* w)
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(std::min(w->width() / 2, 10), w->height() / 2));
 }
 
+void ClickButton(QWidget* dialog, const char* name)
+{
+    ClickOn(Child<QAbstractButton>(*dialog, name));
+}
+
 void Type(QLineEdit* edit, const QString& text)
 {
     ASSERT_NE(edit, nullptr);

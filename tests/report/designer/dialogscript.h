@@ -49,6 +49,8 @@ T* Child(const QWidget& w, const char* name)
     return c;
 }
 void ClickOn(QWidget* w);
+// Clicks the dialog's button of that object name.
+void ClickButton(QWidget* dialog, const char* name);
 // Replaces the text of an edit by typing.
 void Type(QLineEdit* edit, const QString& text);
 // Clicks the item with this text, adding it to the selection with Ctrl.

@@ -1,12 +1,11 @@
 #pragma once
-// Driving the designer's modal dialogs as a user would, and checking how a dialog is laid out.
+// A designer test on the engine's designer, whose modal dialogs are driven by a dialog script.
 #include "designerfixture.h"
+#include "dialogdriver.h"
 
-#include <QWidget>
+#include <memory>
 
 class QAction;
-#include <functional>
-#include <memory>
 
 namespace destest {
 
@@ -26,14 +25,5 @@ protected:
 private:
     TrpDesignerBase* previous_;
 };
-
-// Runs act on the next modal dialog once it is shown (within the call that shows it).
-void WhenModal(const std::function<void(QWidget* dialog)>& act);
-// Clicks the dialog's push button of that object name.
-void ClickButton(QWidget* dialog, const char* name);
-
-// Every visible child lies inside its parent and apart from its visible siblings, and every label and
-// button shows its whole text; the dialog is saved as a picture under the build folder for a look.
-void CheckLayout(QWidget* dialog, const QString& shotName);
 
 } // namespace destest

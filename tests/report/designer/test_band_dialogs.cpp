@@ -38,6 +38,7 @@ protected:
 
     TrpOwner owner;
     TrpUserDataset clients, orders;
+    ModalScript script;
 };
 
 } // namespace
@@ -69,9 +70,8 @@ TEST_F(BandDialogTest, InsertingABandAsksItsTypeInTheChooser)
 {
     Band(btReportTitle, 0, 30);
     form->OB3->OnClick();
-    WhenModal([](QWidget* d) {
-        auto* dialog = static_cast<TrpBandTypesForm*>(d);
-        dialog->Buttons[btGroupHeader]->click();
+    OnModalOf<TrpBandTypesForm>([](TrpBandTypesForm* d) {
+        d->Buttons[btGroupHeader]->click();
         ClickButton(d, "Button1");
     });
     Drag(10, 300, 200, 340);
@@ -79,7 +79,7 @@ TEST_F(BandDialogTest, InsertingABandAsksItsTypeInTheChooser)
     EXPECT_EQ(dynamic_cast<TrpBandView*>(objects().last())->GetBandType(), btGroupHeader);
 
     form->OB3->OnClick();
-    WhenModal([](QWidget* d) { ClickButton(d, "Button2"); });
+    OnModalOf<TrpBandTypesForm>([](TrpBandTypesForm* d) { ClickButton(d, "Button2"); });
     Drag(10, 400, 200, 440);
     EXPECT_EQ(objects().size(), 2) << "cancelled";
 }
@@ -88,17 +88,16 @@ TEST_F(BandDialogTest, DataBandSourceIsADataSetOrARecordCount)
 {
     TrpBandView* band = Band(btMasterData, 100, 40);
     band->FormatStr = "25";
-    WhenModal([](QWidget* d) {
-        auto* dialog = static_cast<TrpBandEditorForm*>(d);
-        EXPECT_EQ(dialog->CB1->currentText(), "Virtual Dataset");
-        EXPECT_EQ(dialog->Edit1->text(), "25");
-        EXPECT_TRUE(dialog->Edit1->isEnabled());
-        EXPECT_EQ(dialog->CB1->count(), 4);
-        EXPECT_EQ(dialog->CB1->itemText(0), "[None]");
-        EXPECT_EQ(dialog->CB1->itemText(2), "Clients");
-        dialog->CB1->setCurrentIndex(3);
-        EXPECT_FALSE(dialog->Edit1->isEnabled());
-        EXPECT_FALSE(dialog->Label2->isEnabled());
+    OnModalOf<TrpBandEditorForm>([](TrpBandEditorForm* d) {
+        EXPECT_EQ(d->CB1->currentText(), "Virtual Dataset");
+        EXPECT_EQ(d->Edit1->text(), "25");
+        EXPECT_TRUE(d->Edit1->isEnabled());
+        EXPECT_EQ(d->CB1->count(), 4);
+        EXPECT_EQ(d->CB1->itemText(0), "[None]");
+        EXPECT_EQ(d->CB1->itemText(2), "Clients");
+        d->CB1->setCurrentIndex(3);
+        EXPECT_FALSE(d->Edit1->isEnabled());
+        EXPECT_FALSE(d->Label2->isEnabled());
         ClickButton(d, "Button1");
     });
     const int undo = form->UndoBufferLength;
@@ -110,18 +109,17 @@ TEST_F(BandDialogTest, DataBandSourceIsADataSetOrARecordCount)
     // A data set that went away shows as "[None]"; a count that is no count is refused.
     band->FormatStr = "Gone";
     ctl::TScriptedMessageBoxPort boxes;
-    WhenModal([](QWidget* d) {
-        auto* dialog = static_cast<TrpBandEditorForm*>(d);
-        EXPECT_EQ(dialog->CB1->currentIndex(), 0);
-        dialog->CB1->setCurrentIndex(1);
+    OnModalOf<TrpBandEditorForm>([](TrpBandEditorForm* d) {
+        EXPECT_EQ(d->CB1->currentIndex(), 0);
+        d->CB1->setCurrentIndex(1);
         ClickButton(d, "Button1");
         EXPECT_TRUE(d->isVisible()) << "an empty count keeps the dialog open";
-        dialog->Edit1->setFocus();
-        QTest::keyClicks(dialog->Edit1, "x07");
-        EXPECT_EQ(dialog->Edit1->text(), "07");
+        d->Edit1->setFocus();
+        QTest::keyClicks(d->Edit1, "x07");
+        EXPECT_EQ(d->Edit1->text(), "07");
         ClickButton(d, "Button1");
         EXPECT_TRUE(d->isVisible());
-        dialog->Edit1->setText("7");
+        d->Edit1->setText("7");
         ClickButton(d, "Button1");
     });
     Edit(band);
@@ -131,8 +129,8 @@ TEST_F(BandDialogTest, DataBandSourceIsADataSetOrARecordCount)
     EXPECT_EQ(Find(*Reloaded(), band->Name)->FormatStr, "7");
 
     // Cancel leaves the band alone.
-    WhenModal([](QWidget* d) {
-        static_cast<TrpBandEditorForm*>(d)->CB1->setCurrentIndex(0);
+    OnModalOf<TrpBandEditorForm>([](TrpBandEditorForm* d) {
+        d->CB1->setCurrentIndex(0);
         ClickButton(d, "Button2");
     });
     Edit(band);
@@ -168,20 +166,19 @@ TEST_F(BandDialogTest, CrossBandPairsEachCrossedBandWithItsSource)
     TrpBandView* cross = Band(btCrossData, 0, 30);
     cross->FormatStr = master->Name + "=Clients;" + detail->Name + "=3;";
     const QString crossName = cross->Name;
-    WhenModal([&](QWidget* d) {
-        auto* dialog = static_cast<TrpVBandEditorForm*>(d);
-        ASSERT_EQ(dialog->LB1->count(), 3) << "page header and cross bands are not crossed";
-        EXPECT_EQ(dialog->LB1->item(0)->text(), master->Name + ": Master data");
-        EXPECT_EQ(dialog->CB1->currentText(), "Clients");
-        dialog->LB1->setCurrentRow(1);
-        EXPECT_EQ(dialog->CB1->currentText(), "Virtual Dataset");
-        EXPECT_EQ(dialog->Edit1->text(), "3");
-        dialog->LB1->setCurrentRow(2);
-        EXPECT_EQ(dialog->CB1->currentText(), "[None]");
-        dialog->CB1->setCurrentIndex(3);
-        dialog->LB1->setCurrentRow(0);
-        dialog->CB1->setCurrentIndex(1);
-        dialog->Edit1->setText("12");
+    OnModalOf<TrpVBandEditorForm>([&](TrpVBandEditorForm* d) {
+        ASSERT_EQ(d->LB1->count(), 3) << "page header and cross bands are not crossed";
+        EXPECT_EQ(d->LB1->item(0)->text(), master->Name + ": Master data");
+        EXPECT_EQ(d->CB1->currentText(), "Clients");
+        d->LB1->setCurrentRow(1);
+        EXPECT_EQ(d->CB1->currentText(), "Virtual Dataset");
+        EXPECT_EQ(d->Edit1->text(), "3");
+        d->LB1->setCurrentRow(2);
+        EXPECT_EQ(d->CB1->currentText(), "[None]");
+        d->CB1->setCurrentIndex(3);
+        d->LB1->setCurrentRow(0);
+        d->CB1->setCurrentIndex(1);
+        d->Edit1->setText("12");
         ClickButton(d, "Button1");
     });
     Edit(cross);
@@ -198,11 +195,10 @@ TEST_F(BandDialogTest, OldSingleSourceCrossBandIsSavedInPairs)
     TrpBandView* cross = Band(btCrossData, 0, 30);
     cross->FormatStr = "Orders";
     const QString crossName = cross->Name;
-    WhenModal([&](QWidget* d) {
-        auto* dialog = static_cast<TrpVBandEditorForm*>(d);
-        EXPECT_EQ(dialog->CB1->currentText(), "Orders");
-        dialog->LB1->setCurrentRow(1);
-        EXPECT_EQ(dialog->CB1->currentText(), "Orders");
+    OnModalOf<TrpVBandEditorForm>([&](TrpVBandEditorForm* d) {
+        EXPECT_EQ(d->CB1->currentText(), "Orders");
+        d->LB1->setCurrentRow(1);
+        EXPECT_EQ(d->CB1->currentText(), "Orders");
         ClickButton(d, "Button1");
     });
     Edit(cross);
@@ -230,11 +226,10 @@ TEST_F(BandDialogTest, GroupConditionIsTypedOrPicked)
         field = "Orders.\"Date\"";
         return true;
     };
-    WhenModal([](QWidget* d) {
-        auto* dialog = static_cast<TrpGroupEditorForm*>(d);
-        EXPECT_EQ(dialog->Edit1->text(), "[Clients.\"Town\"]");
-        dialog->rpSpeedButton1->OnClick();
-        EXPECT_EQ(dialog->Edit1->text(), "Orders.\"Date\"");
+    OnModalOf<TrpGroupEditorForm>([](TrpGroupEditorForm* d) {
+        EXPECT_EQ(d->Edit1->text(), "[Clients.\"Town\"]");
+        d->rpSpeedButton1->OnClick();
+        EXPECT_EQ(d->Edit1->text(), "Orders.\"Date\"");
         ClickButton(d, "Button1");
     });
     Edit(group);
@@ -250,16 +245,16 @@ TEST_F(BandDialogTest, GroupConditionIsTypedOrPicked)
 TEST_F(BandDialogTest, DialogsShowEveryTextWhole)
 {
     TrpBandTypesForm types([](int) { return false; });
-    CheckLayout(&types, "band-types");
+    ExpectLaidOutCleanly(&types, "band-types");
     TrpBandEditorForm band;
-    CheckLayout(&band, "band-editor");
+    ExpectLaidOutCleanly(&band, "band-editor");
     TrpBandView* master = Band(btMasterData, 100, 30);
     Band(btDetailData, 140, 30);
     TrpBandView* cross = Band(btCrossData, 0, 30);
     (void)master;
     TrpVBandEditorForm vband;
     ASSERT_TRUE(vband.Fill(cross));
-    CheckLayout(&vband, "cross-band-editor");
+    ExpectLaidOutCleanly(&vband, "cross-band-editor");
     TrpGroupEditorForm group;
-    CheckLayout(&group, "group-editor");
+    ExpectLaidOutCleanly(&group, "group-editor");
 }

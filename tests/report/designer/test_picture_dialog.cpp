@@ -26,7 +26,6 @@ protected:
         picture->CreateUniqueName();
         page->Objects.append(picture);
     }
-    ~PictureDialogTest() override { TrpFileDialog::Runner = nullptr; }
     // A 20 x 10 picture, red on the left half and blue on the right, written in a format.
     QString Write(const char* format, const QString& name)
     {
@@ -40,23 +39,22 @@ protected:
     // Loads a file through the dialog's Load button and presses OK.
     void LoadThroughDialog(const QString& path, bool stretch = true)
     {
-        TrpFileDialog::Runner = [path](TrpFileDialog& d) {
-            EXPECT_FALSE(d.Save);
-            EXPECT_EQ(d.Descriptions(), (QStringList{"Picture file (*.bmp *.ico *.png *.jpg *.jpeg)", "All files (*.*)"}));
-            d.FileName = path;
-            return true;
-        };
-        WhenModal([stretch](QWidget* d) {
-            auto* dialog = static_cast<TrpGEditorForm*>(d);
+        script.File(path);
+        OnModalOf<TrpGEditorForm>([stretch](TrpGEditorForm* d) {
             ClickButton(d, "Button3");
-            dialog->CB1->setChecked(stretch);
+            d->CB1->setChecked(stretch);
             ClickButton(d, "Button1");
         });
         Select({picture});
         form->ShowEditor();
         picture = dynamic_cast<TrpPictureView*>(objects().first());
+        ASSERT_FALSE(script.FileAsked.isEmpty());
+        EXPECT_FALSE(script.FileAsked.last().Save);
+        EXPECT_EQ(script.FileAsked.last().Descriptions(),
+                  (QStringList{"Picture file (*.bmp *.ico *.png *.jpg *.jpeg)", "All files (*.*)"}));
     }
 
+    ModalScript script;
     TrpPictureView* picture;
 };
 
@@ -107,16 +105,16 @@ TEST_F(PictureDialogTest, UnreadableFileIsRefusedAndCancelKeepsThePicture)
     EXPECT_EQ(picture->StoredBytes(), before);
 
     // Clear then Cancel: nothing changes; Clear then OK: the picture goes.
-    WhenModal([](QWidget* d) {
+    OnModalOf<TrpGEditorForm>([](TrpGEditorForm* d) {
         ClickButton(d, "Button4");
-        EXPECT_TRUE(static_cast<TrpGEditorForm*>(d)->IsEmpty());
+        EXPECT_TRUE(d->IsEmpty());
         ClickButton(d, "Button2");
     });
     form->ShowEditor();
     picture = dynamic_cast<TrpPictureView*>(objects().first());
     EXPECT_EQ(picture->StoredBytes(), before);
     const int undo = form->UndoBufferLength;
-    WhenModal([](QWidget* d) {
+    OnModalOf<TrpGEditorForm>([](TrpGEditorForm* d) {
         ClickButton(d, "Button4");
         ClickButton(d, "Button1");
     });
@@ -136,5 +134,5 @@ TEST_F(PictureDialogTest, StretchSwitchesThePreviewOnly)
     dialog.CB1->setChecked(false);
     EXPECT_FALSE(dialog.Image1->hasScaledContents());
     EXPECT_EQ(dialog.Image1->size(), QSize(20, 10));
-    CheckLayout(&dialog, "picture-editor");
+    ExpectLaidOutCleanly(&dialog, "picture-editor");
 }
