@@ -57,7 +57,8 @@ void TJournalControllerBase::bindJournal(const TJournalBinding& b)
     DBGrid = b.Grid;
     pnViewName = b.ViewPanel;
     View.Bind(ADOQuery, b.InfoPribors);
-    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); }, [this](int id) { viewAfterInsert(id); }});
+    Filing.Bind({ADOQuery, ADOQueryP, &TableLock, [this](int maxId) { RefreshView(maxId); },
+                 [this](int id) { viewAfterInsert(id); }, [this](int id) { positionAfterFiling(id); }});
     View.ClearFilter();
 }
 
@@ -91,15 +92,18 @@ void TJournalControllerBase::RefreshView(int maxId)
     if (maxId < 0) {
         ViewTimer.stop();
         ViewPending = false;
+        PositionPending = false;
     }
     View.Refresh(maxId);
     relayoutGrid();
+    // The read repaints the grid: a move onto a record right after it shares that repaint.
+    LastPosition = {};
 }
 
 int TJournalControllerBase::MergeRecord(const TVELTMeasurement& m, int* rowNo)
 {
     const int id = Filing.MergeRecord(m, rowNo);
-    if (ViewPending) {
+    if (IsViewPending()) {
         FlushView();
         if (rowNo)
             *rowNo = ADOQuery->Active() ? ADOQuery->RecNo() : 0;
@@ -118,23 +122,53 @@ void TJournalControllerBase::viewAfterInsert(int id)
     }
     ViewPending = true;
     PendingId = id;
-    if (!ViewTimer.isActive()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(kViewPause - (now - LastViewRead));
-        ViewTimer.start(std::max(left, std::chrono::milliseconds(1)));
+    startPause(now - LastViewRead);
+}
+
+void TJournalControllerBase::positionAfterFiling(int id)
+{
+    if (Filing.GetSchema().ThrottlePositioning) {
+        Filing.Locate(id);
+        return;
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (!ViewPending && !PositionPending && now - LastPosition >= kViewPause) {
+        Filing.Locate(id);
+        LastPosition = now;
+        return;
+    }
+    // A waiting read stands on this record too: the latest record filed or found wins.
+    PendingId = id;
+    if (ViewPending)
+        return;
+    PositionPending = true;
+    startPause(now - LastPosition);
+}
+
+void TJournalControllerBase::startPause(std::chrono::steady_clock::duration since)
+{
+    if (ViewTimer.isActive())
+        return;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(kViewPause - since);
+    ViewTimer.start(std::max(left, std::chrono::milliseconds(1)));
 }
 
 void TJournalControllerBase::FlushView()
 {
     ViewTimer.stop();
-    if (!ViewPending)
+    if (!IsViewPending())
         return;
-    ViewPending = false;
-    RunReported("NewMeasure", journal_msg::kView, [this] {
-        RefreshView(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
+    const bool read = ViewPending;
+    ViewPending = PositionPending = false;
+    RunReported("NewMeasure", journal_msg::kView, [this, read] {
+        if (read)
+            RefreshView(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
         Filing.Locate(PendingId);
     });
-    LastViewRead = std::chrono::steady_clock::now();
+    const auto now = std::chrono::steady_clock::now();
+    if (read)
+        LastViewRead = now;
+    LastPosition = now;
 }
 
 void TJournalControllerBase::relayoutGrid()

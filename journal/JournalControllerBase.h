@@ -31,9 +31,9 @@ public:
     // Runs the view; with maxId 0 or more only the identifiers maxId - window .. maxId that pass the filter.
     // A whole view takes the place of a read waiting after filings.
     void RefreshView(int maxId);
-    // A view read after filings is waiting for its pause to end.
-    bool IsViewPending() const { return ViewPending; }
-    // The waiting read now, when there is one.
+    // A view read or a move of the view after filings is waiting for its pause to end.
+    bool IsViewPending() const { return ViewPending || PositionPending; }
+    // The waiting read and move now, when there are any.
     void FlushView();
     void DeleteRecord(int id);
     // One measurement filed on its own: ID of the record filed or found, the view read at once and standing
@@ -100,10 +100,18 @@ private:
     // record filed. A memory download files hundreds of records a second: each read of the view and each
     // repaint of the grid it brings costs milliseconds.
     void viewAfterInsert(int id);
+    // The view onto a record filed or found: at once unless the view was moved less than kViewPause ago,
+    // else onto the last such record once the pause is over. A download of records the journal holds finds
+    // hundreds a second, and each move repaints the grid. A schema that throttles its moves keeps its own
+    // rule.
+    void positionAfterFiling(int id);
+    void startPause(std::chrono::steady_clock::duration since);
 
     static constexpr std::chrono::milliseconds kViewPause{200};
     QTimer ViewTimer;
     std::chrono::steady_clock::time_point LastViewRead;
+    std::chrono::steady_clock::time_point LastPosition;
     bool ViewPending = false;
-    int PendingId = 0;
+    bool PositionPending = false;
+    int PendingId = 0; // the record the view stands on once the pause is over
 };

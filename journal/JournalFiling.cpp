@@ -303,7 +303,10 @@ void TJournalFiling::FindRecord(const QString& date, int serial, bool withNumber
 
 void TJournalFiling::position(int id)
 {
-    Locate(id);
+    if (B.Position)
+        B.Position(id);
+    else
+        Locate(id);
 }
 
 bool TJournalFiling::Locate(int id)

@@ -79,6 +79,9 @@ public:
         std::function<void(int maxId)> Refresh; // re-runs the view (-1: whole, else the identifier window)
         // After an insert, in place of the schema's view (when set): the variant refreshes as it sees fit.
         std::function<void(int id)> Inserted;
+        // Moves the view onto a record filed or found, in place of a Locate at once (when set): the variant
+        // may space the moves out.
+        std::function<void(int id)> Position;
     };
 
     explicit TJournalFiling(const TFilingSchema& schema) : Schema(schema) {}

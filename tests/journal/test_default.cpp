@@ -212,6 +212,57 @@ TEST(Default, AChangedSurnameBlanksTheNamesAndTheFoundRecordIsReadByItsId)
     EXPECT_EQ(j.Value(2, "OBSL_NAME").toString(), "BORIS");
 }
 
+// A memory downloaded again, faster than the grid is worth repainting: the view is moved at most once a
+// pause, and ends on the last record delivered, whether found or filed; nothing is filed twice.
+TEST(Default, ARedownloadedMemoryEndsOnTheLastRecordDeliveredAndFilesNothingTwice)
+{
+    std::vector<TVELTMeasurement> memory;
+    for (int i = 0; i < 30; ++i)
+        memory.push_back(jtest::Measurement(2015, 4, 1, 9, i, 0, 55, 0.01 * i, 0, uint32_t(i + 1)));
+    const auto fresh = jtest::Measurement(2015, 4, 2, 9, 0, 0, 55, 0.5, 0, 99);
+    struct Case {
+        const char* what;
+        std::vector<const TVELTMeasurement*> deliveries;
+        int endsOn; // ID of the row the view stands on
+    };
+    std::vector<const TVELTMeasurement*> reversed, withFresh, freshLast;
+    for (int i = 29; i >= 0; --i)
+        reversed.push_back(&memory[size_t(i)]);
+    for (int i = 0; i < 30; ++i) {
+        withFresh.push_back(&memory[size_t(i)]);
+        freshLast.push_back(&memory[size_t(i)]);
+        if (i == 15)
+            withFresh.push_back(&fresh);
+    }
+    freshLast.push_back(&fresh);
+    const std::vector<Case> cases = {
+        {"the same records, newest first", reversed, 1},
+        {"a new record among them", withFresh, 30},
+        {"a new record last", freshLast, 31},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DefaultJournal j;
+        j.window->show();
+        for (const auto& m : memory)
+            j.ctrl->NewMeasure(&m, 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 2000));
+        ASSERT_EQ(j.Rows(), 30);
+        int moves = 0;
+        j.ds->OnDataChange = [&](TDataSource*, TField* field) { moves += field ? 0 : 1; };
+        for (const TVELTMeasurement* m : c.deliveries) {
+            j.ctrl->NewMeasure(m, 0);
+            QCoreApplication::processEvents();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 2000));
+        j.ds->OnDataChange = nullptr;
+        EXPECT_EQ(j.Rows(), c.endsOn == 1 ? 30 : 31);
+        EXPECT_EQ(j.ViewIds().size(), size_t(j.Rows()));
+        EXPECT_EQ(j.query->FieldByName(QStringLiteral("ID"))->AsInteger(), c.endsOn);
+        EXPECT_LT(moves, int(c.deliveries.size()) / 2) << "the grid follows every record found";
+    }
+}
+
 TEST(Default, SettingsClampThePhotoQualityTo30To90)
 {
     struct Case {
