@@ -1,163 +1,109 @@
-// Painting the journal grid: a full window of rows, and scrolling one page (the move and the repaint),
-// over data sets of growing size. The grid reads only the records of its window, so the cost should not
-// depend on the number of records.
+// Painting the journal's grid as the main window shows it: the "default_mp" journal's columns and cell
+// painter over the shared journal of VELT_BENCH_RECORDS records (a copy of it). A full window of rows, one page
+// scrolled by the keyboard (the move and the repaint), and a window holding marked rows. The grid reads only
+// the records of its window, so none of these should grow with the journal.
 #include "bench/support/BenchMain.h"
-#include "grid/DBGridEx.h"
-#include "platform/data/DataSource.h"
-#include "platform/data/MemDataSet.h"
+#include "fixture.h"
+#include "journal_window.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <map>
+
 #include <memory>
 
 namespace {
 
 struct Journal {
-    TMemDataSet ds;
-    TDataSource source;
-    TDBGridEx grid;
+    QTemporaryDir dir;
+    std::unique_ptr<benchfx::JournalWindow> w;
     QImage image;
 
-    explicit Journal(int records)
+    Journal()
     {
-        ds.AddFieldDef("DATA_IZM", ftString, 19);
-        ds.AddFieldDef("FIO", ftString, 40);
-        ds.AddFieldDef("IZM", ftFloat);
-        ds.AddFieldDef("PRIBOR", ftString, 12);
-        ds.AddFieldDef("NUM_VIDOH", ftInteger);
-        ds.AddFieldDef("PAGE_FOOT", ftString, 10);
-        ds.Open();
-        for (int i = 0; i < records; ++i)
-            ds.AppendRecord({QStringLiteral("2026.12.10 10:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
-                             QStringLiteral("Иванов Иван %1").arg(i), 0.001 * (i % 997), QStringLiteral("VELT-A"), i,
-                             QStringLiteral("акт")});
-        ds.First();
-        source.SetDataSet(&ds);
-        grid.resize(900, 700);
-        grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColumnResize) | bit(dgColLines) | bit(dgRowLines)
-                        | bit(dgTabs) | bit(dgRowSelect) | bit(dgConfirmDelete) | bit(dgCancelOnExit)
-                        | bit(dgMultiSelect));
-        grid.SetDataSource(&source);
-        grid.show();
-        QApplication::processEvents();
-        image = QImage(grid.viewport()->size(), QImage::Format_RGB32);
+        benchfx::CopyJournal(benchfx::CachedJournal(benchfx::Records()), dir.path());
+        w = std::make_unique<benchfx::JournalWindow>(dir.path(), true);
+        w->Open();
+        image = QImage(w->grid->viewport()->size(), QImage::Format_RGB32);
     }
-    void paint() { grid.viewport()->render(&image); }
+    // The grid's rows as the main loop paints them after a change.
+    void paint() { w->grid->viewport()->render(&image); }
+    void middle()
+    {
+        w->view->First();
+        w->view->MoveBy(w->view->RecordCount() / 2);
+    }
 };
 
-// Grids are widgets: the cache is emptied before the application object goes.
-std::map<int, std::unique_ptr<Journal>> cache;
+// A widget: gone before the application object goes.
+std::unique_ptr<Journal> g_journal;
 
-Journal& journal(int records)
+Journal& journal()
 {
-    auto& j = cache[records];
-    if (!j)
-        j = std::make_unique<Journal>(records);
-    return *j;
+    if (!g_journal)
+        g_journal = std::make_unique<Journal>();
+    return *g_journal;
 }
 
+void key(QWidget* w, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// The window as the journal opens: the whole view, standing on its last row.
 void BM_PaintFullWindow(benchmark::State& state)
 {
-    Journal& j = journal(int(state.range(0)));
+    Journal& j = journal();
+    j.w->view->Last();
     for (auto _ : state)
         j.paint();
-    state.counters["rows"] = j.grid.DataLink()->RecordCount();
+    state.counters["rows"] = j.w->grid->VisibleDataRowCount();
+    state.counters["records"] = j.w->view->RecordCount();
 }
+BENCHMARK(BM_PaintFullWindow)->Unit(benchmark::kMillisecond);
 
+// Page Down and Page Up in turn from the middle of the journal, each followed by the repaint.
 void BM_ScrollOnePage(benchmark::State& state)
 {
-    Journal& j = journal(int(state.range(0)));
-    j.ds.First();
-    j.ds.MoveBy(int(state.range(0)) / 2);
-    const int page = j.grid.VisibleDataRowCount();
-    int direction = 1;
+    Journal& j = journal();
+    j.middle();
+    int pressed = Qt::Key_PageDown;
     for (auto _ : state) {
-        j.ds.MoveBy(direction * page);
-        direction = -direction;
+        key(j.w->grid->viewport(), pressed);
+        pressed = pressed == Qt::Key_PageDown ? Qt::Key_PageUp : Qt::Key_PageDown;
         j.paint();
     }
+    state.counters["records"] = j.w->view->RecordCount();
 }
+BENCHMARK(BM_ScrollOnePage)->Unit(benchmark::kMillisecond);
 
 // The journal marks rows: every painted row asks whether its record is marked.
 void BM_PaintWithMarkedRows(benchmark::State& state)
 {
-    Journal& j = journal(int(state.range(0)));
-    j.ds.First();
-    j.ds.MoveBy(int(state.range(0)) / 2);  // marks in the middle of the journal, where finding them costs most
+    Journal& j = journal();
+    j.middle(); // marks in the middle of the journal, where finding them costs most
     for (int i = 0; i < 10; ++i) {
-        j.grid.SelectedRows().SetCurrentRowSelected(true);
-        j.ds.MoveBy(3);
+        j.w->grid->SelectedRows().SetCurrentRowSelected(true);
+        j.w->view->MoveBy(3);
     }
     for (auto _ : state)
         j.paint();
-    j.grid.SelectedRows().Clear();
+    state.counters["marked"] = j.w->grid->SelectedRows().Count();
+    j.w->grid->SelectedRows().Clear();
 }
-
-void key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-    QApplication::sendEvent(w, &release);
-}
-
-// Shift+End from the first record: every step orders the current record against the gesture's anchor and
-// files its bookmark among the marked ones, so each bookmark look-up is paid once a record.
-void BM_ShiftEndMarksEveryRecord(benchmark::State& state)
-{
-    Journal& j = journal(int(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        j.grid.SelectedRows().Clear();
-        key(j.grid.viewport(), Qt::Key_Home);  // ends any gesture: the next one anchors at the first record
-        state.ResumeTiming();
-        key(j.grid.viewport(), Qt::Key_End, Qt::ShiftModifier);
-    }
-    state.counters["marked"] = j.grid.SelectedRows().Count();
-    j.grid.SelectedRows().Clear();
-    j.ds.First();
-}
-
-// Deleting the marked rows (Ctrl+Delete) of a 100,000-record journal: 1,000 rows marked across it. The
-// journal gets its records back between iterations, untimed.
-void BM_DeleteMarkedRows(benchmark::State& state)
-{
-    const int records = 100000, marked = int(state.range(0));
-    Journal j(records);
-    int next = records;
-    for (auto _ : state) {
-        state.PauseTiming();
-        while (j.ds.RecordCount() < records) {
-            j.ds.AppendRecord({QStringLiteral("2026.12.11 10:00:00"), QStringLiteral("Петров %1").arg(next), 0.1,
-                               QStringLiteral("VELT-B"), next, QString()});
-            ++next;
-        }
-        j.grid.SelectedRows().Clear();
-        for (int i = 0; i < marked; ++i) {
-            j.ds.SetRecNo(1 + int(qint64(i) * records / marked));
-            j.grid.SelectedRows().SetCurrentRowSelected(true);
-        }
-        state.ResumeTiming();
-        j.grid.SelectedRows().Delete();
-    }
-    state.counters["left"] = j.ds.RecordCount();
-}
+BENCHMARK(BM_PaintWithMarkedRows)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK(BM_ShiftEndMarksEveryRecord)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DeleteMarkedRows)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PaintWithMarkedRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PaintFullWindow)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScrollOnePage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
     return benchfx::RunBenchmarks(argc, argv, {}, [] {
-        cache.clear();
+        g_journal.reset();
         return 0;
     });
 }

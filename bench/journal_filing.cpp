@@ -3,25 +3,17 @@
 // view after each, the full view at the end of the burst; "default": duplicate search, insert, the whole view
 // after each), timed with its end-of-burst refresh, and a repeated download of the same burst (every record
 // found, none filed). Filing (the controller's calls) and the main loop between them (the grid painting the
-// view, and the view reads a pause deferred) are counted apart; one repaint of the whole grid is timed alone.
+// view through the journal's cell painter, and the view reads and moves a pause deferred) are counted apart;
+// one repaint of the whole grid is timed alone.
 #include "bench/support/BenchMain.h"
 #include "Devices/Measurement.h"
 #include "fixture.h"
-#include "db/DBInfoPribors.h"
-#include "grid/DBGridEx.h"
-#include "journal/Default_Akt.h"
-#include "journal/Default_MP_Akt.h"
-#include "platform/data/ADOConnection.h"
-#include "platform/data/ADOQuery.h"
-#include "platform/data/DataSource.h"
+#include "journal_window.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/DateTime.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLabel>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -44,60 +36,20 @@ QString dateOf(int i)
 
 struct Program {
     QTemporaryDir dir;
-    std::unique_ptr<TADOConnection> conn;
-    std::unique_ptr<TADOQuery> view;
-    std::unique_ptr<TADOQuery> lookup;
-    std::unique_ptr<TDataSource> ds;
-    std::unique_ptr<QWidget> window;
-    TDBGridEx* grid = nullptr;
-    QLabel* viewPanel = nullptr;
-    QLabel* count = nullptr;
-    QPushButton* buttons[3] = {};
-    std::unique_ptr<TDBInfoPribors> info;
-    std::unique_ptr<TJournalControllerBase> journal;
+    benchfx::JournalWindow w;
+    TADOQuery* view;
+    TDBGridEx* grid;
+    TJournalControllerBase* journal;
     bool mp;
     uint32_t burstCounter = 0;
     int nextMinute = 0;
 
-    explicit Program(bool defaultMp) : mp(defaultMp)
+    explicit Program(bool defaultMp)
+        : w(dir.path(), defaultMp), view(w.view.get()), grid(w.grid), journal(w.journal.get()), mp(defaultMp)
     {
-        QDir(dir.path()).mkpath("DATABASE");
-        conn = std::make_unique<TADOConnection>();
-        conn->SetConnectionString("FILE NAME=" + dir.filePath("connect.udl"));
-        conn->Open();
-        view = std::make_unique<TADOQuery>(conn.get());
-        lookup = std::make_unique<TADOQuery>(conn.get());
-        ds = std::make_unique<TDataSource>(view.get());
-        window = std::make_unique<QWidget>();
-        window->resize(1200, 700);
-        grid = new TDBGridEx(window.get());
-        grid->setGeometry(0, 0, 1200, 600);
-        grid->SetDataSource(ds.get());
-        viewPanel = new QLabel(window.get());
-        count = new QLabel(window.get());
-        for (auto& b : buttons)
-            b = new QPushButton(window.get());
-        info = std::make_unique<TDBInfoPribors>(dir.path());
-        if (mp)
-            journal = std::make_unique<TfmDefault_MP_Akt>();
-        else
-            journal = std::make_unique<TfmDefault_Akt>();
-        journal->SetDirs(dir.path(), dir.path());
-        journal->SetOperator("Оператор");
-        TJournalBinding b;
-        b.Query = view.get();
-        b.Connection = conn.get();
-        b.DS = ds.get();
-        b.LookupQuery = lookup.get();
-        b.Grid = grid;
-        b.ViewPanel = viewPanel;
-        b.InfoPribors = info.get();
-        journal->InitJournal(b); // creates Base
-        journal->SetControls(buttons[0], buttons[1], count, buttons[2]);
-        journal->SetBurstCounter(&burstCounter);
-
-        view->Close();
-        auto table = conn->openTable("Base");
+        w.Open(); // creates Base
+        w.Release();
+        auto table = w.conn->openTable("Base");
         for (int i = 0; i < kRecords; ++i) {
             std::vector<QVariant> v(mp ? 25 : 11);
             if (mp) {
@@ -128,12 +80,9 @@ struct Program {
         }
         table.reset();
         // The program starts over the filled journal: its table opened afresh, as at start-up.
-        lookup->Close();
-        conn->ReleaseFiles();
-        journal->InitJournal(b);
-        journal->QueryAfterOpenInstall();
-        journal->ShowAll();
-        window->show();
+        w.Release();
+        w.Open();
+        journal->SetBurstCounter(&burstCounter);
     }
 
     // A burst of new measurements, later than anything filed.
@@ -173,7 +122,7 @@ struct Program {
             filing += t1 - t0;
             loop += Clock::now() - t1;
         }
-        // "default" has read its whole view once the last record is filed and the pause is over ("default_mp"
+        // "default" has read its whole view and stands on the last record once the pause is over ("default_mp"
         // reads its whole view at the end of the burst, in place of a waiting read).
         if (!mp) {
             const auto t0 = Clock::now();

@@ -14,7 +14,7 @@ build=${1:-$here/../build}
 bin=$build/bench
 sizes=${VELT_BENCH_SIZES:-10000 100000 1000000}
 min_time=${BENCH_MIN_TIME:-0.2}
-sized=(bench_dbf_journal bench_journal_filing)
+sized=(bench_dbf_journal bench_journal_filing bench_grid_paint)
 once=()
 for path in "$bin"/bench_*; do
     program=$(basename "$path")
