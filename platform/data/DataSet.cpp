@@ -515,6 +515,8 @@ void TDataSet::CheckBrowseMode()
     CheckActive();
     Notify(deCheckBrowseMode, 0);
     if (isEditing(state_)) {
+        // What the controls hold and have not written yet decides between posting and cancelling.
+        Notify(deUpdateRecord, 0);
         if (modified_)
             Post();
         else
