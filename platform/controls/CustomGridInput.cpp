@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <limits>
 
 namespace {
 TMouseButton buttonOf(Qt::MouseButton b)
@@ -50,9 +51,11 @@ void TCustomGrid::ShowEditor()
             SetEditText(currentCol_, currentRow_, t);
         });
     }
+    // The limit first, so that the previous cell's does not cut the text; no limit means none at all, not
+    // the line editor's own default.
+    const int limit = GetEditLimit();
+    editor_->setMaxLength(limit > 0 ? limit : std::numeric_limits<int>::max());
     editor_->SetTextQuietly(GetEditText(currentCol_, currentRow_));
-    if (const int limit = GetEditLimit(); limit > 0)
-        editor_->setMaxLength(limit);
     editor_->UpdateContents();
     updateEditorGeometry();
     if (hasFocus())
