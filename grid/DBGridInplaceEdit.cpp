@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
 
@@ -129,6 +130,8 @@ void TDBGridInplaceEdit::UpdateContents()
     setReadOnly(c ? c->ReadOnly() || !grid_->CanEditModify() : true);
     if (c)
         setFont(c->Font().ToQFont());
+    // Several lines only where the cell shows several.
+    SetWordWrap(c && c->WordWrap() && grid_->MultiLineRows());
     layoutButtons();
 }
 
@@ -206,7 +209,7 @@ void TDBGridInplaceEdit::layoutButtons()
     }
     // The text area: inside the frame and clear of the buttons.
     const int left = flat ? 1 : 2, right = 2;
-    setTextMargins(rtl ? left + total : left, 0, rtl ? right : right + total, flat ? 1 : 0);
+    SetTextArea(QMargins(rtl ? left + total : left, 0, rtl ? right : right + total, flat ? 1 : 0));
 }
 
 void TDBGridInplaceEdit::buttonDown(int slot, bool topButton, bool& autoRepeat)
@@ -635,7 +638,8 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e)
     TColumnEx* c = column();
     if (activeList() && listKey(e))
         return;
-    if ((k == Qt::Key_Return || k == Qt::Key_Enter) && has(grid_->OptionsEx(), dghEnterAsTab)) {
+    // Ctrl+Enter is the line feed, never a Tab.
+    if ((k == Qt::Key_Return || k == Qt::Key_Enter) && m != Qt::ControlModifier && has(grid_->OptionsEx(), dghEnterAsTab)) {
         QApplication::sendEvent(grid_, e);
         return;
     }
@@ -696,7 +700,7 @@ void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* e)
 {
     QWidget* to = QApplication::focusWidget();
     QWidget* list = activeList();
-    if (listVisible_ && to != this && !(list && (to == list || list->isAncestorOf(to))))
+    if (listVisible_ && to != this && !(to && to == WrapView()) && !(list && (to == list || list->isAncestorOf(to))))
         CloseUp(false);
     TInplaceEdit::focusOutEvent(e);
 }
