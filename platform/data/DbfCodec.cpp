@@ -3,19 +3,63 @@
 #include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace dbf {
 namespace {
 
+// Fields are trimmed eight bytes at a time: most text fields of a journal are blank or half blank, and
+// numbers stand right-aligned in wide fields. A byte is blank when it is ' ' or '\0'.
+static_assert(std::endian::native == std::endian::little, "the words below are read little-endian");
+constexpr std::uint64_t kNotBlank = ~0x2020202020202020ull;  // zero for the bytes ' ' and '\0' alone
+
+std::uint64_t nonBlankBytes(const char* at)
+{
+    std::uint64_t w;
+    std::memcpy(&w, at, 8);
+    return w & kNotBlank;
+}
+
+// The end of a field's bytes without its trailing blanks.
+const char* trimEnd(const char* b, const char* e)
+{
+    if (e - b < 8) {
+        while (e > b && (e[-1] == ' ' || e[-1] == '\0'))
+            --e;
+        return e;
+    }
+    for (; e - b > 8; e -= 8)
+        if (const std::uint64_t m = nonBlankBytes(e - 8))
+            return e - std::countl_zero(m) / 8;
+    // The first eight bytes: those past e were seen blank.
+    const std::uint64_t m = nonBlankBytes(b);
+    return m ? b + 8 - std::countl_zero(m) / 8 : b;
+}
+
+// The first byte of a field that is not blank.
+const char* trimStart(const char* b, const char* e)
+{
+    if (e - b < 8) {
+        while (b < e && (*b == ' ' || *b == '\0'))
+            ++b;
+        return b;
+    }
+    for (; e - b > 8; b += 8)
+        if (const std::uint64_t m = nonBlankBytes(b))
+            return b + std::countr_zero(m) / 8;
+    // The last eight bytes: those before b were seen blank.
+    const std::uint64_t m = nonBlankBytes(e - 8);
+    return m ? e - 8 + std::countr_zero(m) / 8 : e;
+}
+
 void trim(const char*& b, const char*& e)
 {
-    while (b < e && (*b == ' ' || *b == '\0'))
-        ++b;
-    while (e > b && (e[-1] == ' ' || e[-1] == '\0'))
-        --e;
+    e = trimEnd(b, e);
+    b = trimStart(b, e);
 }
 
 [[noreturn]] void noFit(const Column& c, const QString& value)
@@ -97,27 +141,81 @@ bool parseNumber(const char* b, const char* e, double* value)
     return true;
 }
 
+namespace {
+
+// A text value made in its variant's own storage: the string's count is never stepped up and down.
+QVariant textValue(rtl::CodePage codePage, const char* b, const char* e)
+{
+    QVariant v{QString()};
+    QString text = rtl::decode(codePage, b, e - b);
+    static_cast<QString*>(v.data())->swap(text);
+    return v;
+}
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The numbers every writer puts in a numeric field (its blanks trimmed off): an optional sign, digits, and
+// a point or comma with more digits. True with the value when the field is such a number that is read
+// exactly: at most 15 digits in all, so that the digits and the power of ten are exact doubles and their
+// quotient is the correctly rounded value. False for anything else, which the general reader takes.
+bool plainNumber(const char* b, const char* e, bool* integral, long long* whole, double* value)
+{
+    const bool negative = *b == '-';
+    if (*b == '-' || *b == '+')
+        ++b;
+    unsigned long long m = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (const char* p = b; p < e; ++p) {
+        const unsigned d = unsigned(uchar(*p) - '0');
+        if (d <= 9) {
+            m = m * 10 + d;
+            ++digits;
+            decimals += point;
+        } else if ((*p == '.' || *p == ',') && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || digits > 15 || (point && decimals == 0))
+        return false;
+    *integral = !point;
+    *whole = negative ? -(long long)m : (long long)m;
+    const double magnitude = decimals ? double(m) / kPowersOfTen[decimals] : double(m);
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
 QVariant decodeField(const Column& c, const char* bytes, rtl::CodePage codePage)
 {
     const char* b = bytes;
-    const char* e = bytes + c.length;
-    if (c.type == 'C') {
-        while (e > b && (e[-1] == ' ' || e[-1] == '\0'))
-            --e;
-        if (b == e)
-            return {};
-        return rtl::decode(codePage, b, e - b);
-    }
-    trim(b, e);
+    const char* e = trimEnd(b, bytes + c.length);
+    if (c.type == 'C')
+        return b == e ? QVariant() : textValue(codePage, b, e);
+    b = trimStart(b, e);
     if (b == e)
         return {};
+    if (c.isNumeric()) {
+        bool integral = false;
+        long long whole = 0;
+        double d = 0;
+        if (plainNumber(b, e, &integral, &whole, &d)) {
+            if (c.decimals == 0 && (integral || d == std::trunc(d)))
+                return QVariant(integral ? qlonglong(whole) : static_cast<qlonglong>(d));
+            return d;
+        }
+    }
     if (c.isNumeric() || c.isMemo()) {
         if (c.decimals == 0) {
             long long n = 0;
             const char* s = *b == '+' ? b + 1 : b;
             auto r = std::from_chars(s, e, n);
             if (r.ec == std::errc() && r.ptr == e)
-                return QVariant::fromValue<qlonglong>(n);
+                return QVariant(qlonglong(n));
             if (c.isMemo())
                 return {};
         }
@@ -125,12 +223,12 @@ QVariant decodeField(const Column& c, const char* bytes, rtl::CodePage codePage)
         if (!parseNumber(b, e, &d))
             return {};  // overflow stars or garbage: unknown, never a made-up number
         if (c.decimals == 0 && std::fabs(d) < 9e18 && d == std::trunc(d))
-            return QVariant::fromValue<qlonglong>(static_cast<qlonglong>(d));
+            return QVariant(static_cast<qlonglong>(d));
         return d;
     }
     if (c.type == 'L' && (*b == '?'))
         return {};
-    return rtl::decode(codePage, b, e - b);
+    return textValue(codePage, b, e);
 }
 
 QByteArray encodeText(const Column& c, const QString& text, rtl::CodePage codePage)

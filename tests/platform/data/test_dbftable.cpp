@@ -1,5 +1,6 @@
 #include "KillAtSyscall.h"
 #include "platform/data/DatabaseError.h"
+#include "platform/data/DbfCodec.h"
 #include "platform/data/DbfCollation.h"
 #include "platform/data/DbfHeader.h"
 #include "platform/data/DbfTable.h"
@@ -14,7 +15,9 @@
 #include <QTemporaryDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -543,4 +546,98 @@ TEST(KeyPrefix, NeverContradictsTheKeysOrder)
             }
         }
     EXPECT_GT(compared, 10000);  // most pairs are told apart by their prefixes
+}
+
+// Field bytes as every writer leaves them, read into the values a caller gets: the shapes a numeric field
+// takes most often are read without the general number reader, and must read exactly as it reads them.
+TEST(DbfCodec, FieldBytesReadIntoTheirValues)
+{
+    using rtl::CodePage;
+    struct Case {
+        Column column;
+        QByteArray bytes;
+        QVariant want;  // invalid: NULL
+        CodePage cp = CodePage::Cp1251;
+    };
+    auto ll = [](qlonglong n) { return QVariant(n); };
+    const QString ivanov = QString::fromUtf8("ИВАНОВ");
+    const Case cases[] = {
+        {{"T", 'C', 8}, "ABC     ", "ABC"},
+        {{"T", 'C', 9}, QByteArray("  AB  \0\0\0", 9), "  AB"},  // leading blanks are the text's own
+        {{"T", 'C', 23}, QByteArray(23, ' '), {}},
+        {{"T", 'C', 9}, QByteArray(9, '\0'), {}},
+        {{"T", 'C', 23}, QByteArray("\xC8\xC2\xC0\xCD\xCE\xC2") + QByteArray(17, ' '), ivanov},
+        {{"T", 'C', 8}, "\x88\x82\x80\x8D\x8E\x82  ", ivanov, CodePage::Cp866},
+        {{"T", 'C', 3}, "\x98\xB9\xFF", QString(QChar(0x98)) + QChar(0x2116) + QChar(0x44F)},
+        {{"T", 'C', 17}, "ABCDEFGH IJKLMNO ", "ABCDEFGH IJKLMNO"},  // a blank inside a word-sized step
+        {{"N", 'N', 11}, "         42", ll(42)},
+        {{"N", 'N', 11}, "        -42", ll(-42)},
+        {{"N", 'N', 11}, "        +42", ll(42)},
+        {{"N", 'N', 11}, "  -0       ", ll(0)},
+        {{"N", 'N', 11}, QByteArray("\0\0\0\0\0\0\0\0 42", 11), ll(42)},
+        {{"N", 'N', 11}, "        5.0", ll(5)},
+        {{"N", 'N', 11}, "        5.5", 5.5},
+        {{"N", 'N', 11}, "***********", {}},
+        {{"N", 'N', 11}, "      1 2  ", {}},
+        {{"N", 'N', 11}, "         --", {}},
+        {{"N", 'N', 20}, " 9223372036854775807", ll(9223372036854775807LL)},
+        {{"N", 'N', 20}, "   12345678901234567", ll(12345678901234567LL)},
+        {{"N", 'N', 19, 6}, "           0.123000", 0.123},
+        {{"N", 'N', 19, 6}, "          -0.000000", -0.0},
+        {{"N", 'N', 19, 6}, "        1234,500000", 1234.5},
+        {{"N", 'N', 19, 6}, "                 12", 12.0},
+        {{"N", 'N', 19, 6}, "                12.", 12.0},
+        {{"N", 'N', 19, 6}, "                 .5", 0.5},
+        {{"N", 'N', 19, 6}, "              1.5e3", 1500.0},
+        {{"N", 'N', 19, 6}, "              1.2.3", {}},
+        {{"N", 'N', 19, 6}, "                  .", {}},
+        {{"N", 'N', 19, 6}, QByteArray(19, ' '), {}},
+        {{"N", 'N', 20, 15}, "0.123456789012345678", 0.123456789012345678},
+        {{"F", 'F', 20, 10}, "        0.1234567890", 0.123456789},
+        {{"L", 'L', 1}, "T", "T"},
+        {{"L", 'L', 1}, "?", {}},
+        {{"L", 'L', 1}, " ", {}},
+        {{"D", 'D', 8}, "20240131", "20240131"},
+        {{"M", 'M', 10}, "        12", ll(12)},
+        {{"M", 'M', 10}, "          ", {}},
+        {{"M", 'M', 10}, "       abc", {}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(c.bytes.size(), c.column.length) << c.bytes.constData();
+        const QVariant got = dbf::decodeField(c.column, c.bytes.constData(), c.cp);
+        SCOPED_TRACE(c.bytes.constData());
+        EXPECT_EQ(got.isValid(), c.want.isValid());
+        EXPECT_EQ(got.typeId(), c.want.typeId());
+        EXPECT_EQ(got, c.want);
+        if (c.want.typeId() == QMetaType::Double)
+            EXPECT_EQ(std::signbit(got.toDouble()), std::signbit(c.want.toDouble()));
+    }
+}
+
+// Every number of up to 17 digits and up to 15 decimals reads as the correctly rounded double the
+// standard reader makes of the same text.
+TEST(DbfCodec, DecimalNumbersReadCorrectlyRounded)
+{
+    quint64 seed = 12345;
+    auto next = [&seed]() { return seed = seed * 6364136223846793005ULL + 1442695040888963407ULL; };
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + int(next() >> 33) % 17;
+        const int decimals = std::min(digits, int(next() >> 33) % 16);
+        std::string text;
+        for (int d = 0; d < digits; ++d)
+            text += char('0' + (next() >> 33) % 10);
+        if (decimals > 0)
+            text.insert(text.size() - std::size_t(decimals), 1, '.');
+        if ((next() >> 33) % 2)
+            text.insert(0, 1, '-');
+        const Column column{"N", 'N', 20, std::max(decimals, 1)};
+        QByteArray bytes(20, ' ');
+        std::copy(text.begin(), text.end(), bytes.end() - qsizetype(text.size()));
+        double want = 0;
+        std::from_chars(text.data(), text.data() + text.size(), want);
+        const QVariant got = dbf::decodeField(column, bytes.constData(), rtl::CodePage::Cp1251);
+        ASSERT_EQ(got.typeId(), QMetaType::Double) << text;
+        ASSERT_EQ(got.toDouble(), want) << text;
+        ASSERT_EQ(std::signbit(got.toDouble()), std::signbit(want)) << text;
+    }
 }
