@@ -86,9 +86,13 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
     result_.records.clear();
     placeOfRecord_.clear();
     placesMapped_ = 0;
+    columnOf_.clear();
     std::vector<TFieldDef> defs;
-    for (const sql::ResultColumn& c : result_.columns)
+    for (const sql::ResultColumn& c : result_.columns) {
         defs.push_back({c.name, c.type, c.size});
+        const bool read = !result_.computed && result_.table && c.source >= 0;
+        columnOf_.push_back(read ? &result_.table->columns().at(static_cast<std::size_t>(c.source)) : nullptr);
+    }
     return defs;
 }
 
@@ -96,6 +100,7 @@ void TADOQuery::InternalClose()
 {
     result_ = {};
     rows_ = {};
+    columnOf_.clear();
     shownTable_ = nullptr;
     std::vector<int>().swap(placeOfRecord_);
     placesMapped_ = 0;
@@ -122,18 +127,32 @@ QVariant TADOQuery::RowValue(int row, int field) const
         return result_.values[static_cast<std::size_t>(row)][static_cast<std::size_t>(field)];
     const dbf::Table& table = *result_.table;
     const quint32 record = rows_[static_cast<std::size_t>(row)];
-    const int source = result_.columns[static_cast<std::size_t>(field)].source;
-    const dbf::Column& column = table.columns()[static_cast<std::size_t>(source)];
+    if (shownTable_ != &table || shownRecord_ != record || shownWrites_ != table.writes())
+        showRecord(record);
+    const dbf::Column& column = *columnOf_[static_cast<std::size_t>(field)];
     if (column.isMemo())
-        return table.value(record, source);
-    if (shownTable_ != &table || shownRecord_ != record || shownWrites_ != table.writes()) {
-        shownTable_ = nullptr;  // a failed read leaves no record behind
-        shown_.resize(static_cast<std::size_t>(table.recordLength()));
-        table.copyRecord(record, shown_.data(), &shownWrites_);
-        shownTable_ = &table;
-        shownRecord_ = record;
-    }
+        return memoValue(record, field);
     return dbf::decodeField(column, shown_.data() + column.offset, table.codePage());
+}
+
+void TADOQuery::showRecord(quint32 record) const
+{
+    const dbf::Table& table = *result_.table;
+    shownTable_ = nullptr;  // a failed read leaves no record behind
+    shown_.resize(static_cast<std::size_t>(table.recordLength()));
+    table.copyRecord(record, shown_.data(), &shownWrites_);
+    shownTable_ = &table;
+    shownRecord_ = record;
+}
+
+QVariant TADOQuery::memoValue(quint32 record, int field) const
+{
+    // The memo file is read only when the record points at an entry.
+    const dbf::Column& column = *columnOf_[static_cast<std::size_t>(field)];
+    const QVariant block = dbf::decodeField(column, shown_.data() + column.offset, result_.table->codePage());
+    if (block.isNull() || block.toLongLong() == 0)
+        return {};
+    return result_.table->value(record, result_.columns[static_cast<std::size_t>(field)].source);
 }
 
 int TADOQuery::RowOfId(quint64 id) const

@@ -9,8 +9,10 @@
 #include "platform/data/SqlResult.h"
 #include "platform/data/ViewRows.h"
 
-
 class TADOConnection;
+namespace dbf {
+struct Column;
+}
 
 class TADOQuery : public TDataSet {
 public:
@@ -47,6 +49,9 @@ protected:
 
 private:
     sql::Result run(bool selectOnly);
+    // Takes a copy of the record's bytes, the one the fields read.
+    void showRecord(quint32 record) const;
+    QVariant memoValue(quint32 record, int field) const;
 
     TADOConnection* connection_ = nullptr;
     QString sql_;
@@ -59,6 +64,8 @@ private:
     // as the result itself, for bookmarks and Locate on large views. Deletes leave places alone.
     mutable std::vector<int> placeOfRecord_;
     mutable std::size_t placesMapped_ = 0;
+    // The table column each field of record rows reads, found once when the query opens.
+    std::vector<const dbf::Column*> columnOf_;
     // The bytes of the record last read: its other fields are decoded from them without the table's lock
     // while the table has not been written since.
     mutable std::vector<char> shown_;

@@ -315,11 +315,9 @@ void TDataSet::MoveCursor(int row, bool scrollEvent)
         Notify(deDataSetScroll, moved);
 }
 
-TField* TDataSet::Fields(int index) const
+void TDataSet::RaiseFieldIndex(int index)
 {
-    if (index < 0 || index >= FieldCount())
-        throw EDatabaseError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    return fields_[index].get();
+    throw EDatabaseError(QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
 TField* TDataSet::FindField(const QString& name) const
@@ -360,6 +358,10 @@ void TDataSet::MoveField(TField* field, int index)
 
 QVariant TDataSet::GetFieldValue(const TField* field) const
 {
+    if (state_ == dsBrowse && field->kind_ == fkData) {
+        // The common read, taken first: a whole scan asks this for every field of every record.
+        return activeRow_ >= 0 && activeRow_ < RowCount() ? RowValue(activeRow_, field->fieldNo_) : QVariant();
+    }
     CheckActive();
     if (field->kind_ == fkLookup)
         return lookupValue(field);

@@ -58,7 +58,12 @@ public:
 
     // Fields.
     int FieldCount() const { return static_cast<int>(fields_.size()); }
-    TField* Fields(int index) const;
+    TField* Fields(int index) const
+    {
+        if (index < 0 || index >= FieldCount())
+            RaiseFieldIndex(index);
+        return fields_[static_cast<std::size_t>(index)].get();
+    }
     TField* FindField(const QString& name) const;     // case-insensitive; null when absent
     TField* FieldByName(const QString& name) const;   // raises "Field 'X' not found"
     QStringList FieldNames() const;
@@ -160,6 +165,7 @@ protected:
     void RowsMovedFrom(int row) const { rowsMapped_ = std::min(rowsMapped_, std::max(0, row)); }
 
 private:
+    [[noreturn]] static void RaiseFieldIndex(int index);
     void BindFields(const std::vector<TFieldDef>& defs);
     struct LookupDef {
         TFieldDef def;

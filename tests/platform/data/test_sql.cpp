@@ -748,3 +748,89 @@ TEST_F(Journal, AnIndexBuiltAlongsideAnotherFindsWhatItsOwnWould)
     EXPECT_EQ(window, expected);
     EXPECT_EQ(open("SELECT COUNT(*) AS N FROM Base WHERE ID >= 1").FieldByName("N")->AsInteger(), 300);
 }
+
+// A view read field by field gives every value that was written, of every kind of field, over a table
+// read through many blocks: in file order and backwards, past deleted records, after the table was written
+// behind the view, and with the records appended since once it is opened again.
+TEST(QueryRead, EveryFieldOfEveryRecordReadsAsWritten)
+{
+    testutil::TempDir dir;
+    QDir(dir.path()).mkdir("DATABASE");
+    const std::vector<dbf::Column> columns = {{"NAME", 'C', 30}, {"ID", 'N', 11}, {"IZM", 'N', 19, 6}, {"RATE", 'F', 20, 4},
+                                              {"OK", 'L', 1},    {"DAY", 'D', 8},  {"PHOTO", 'M', 10}};
+    auto table = dbf::Table::create(dir.file("DATABASE/KINDS.DBF"), columns);
+    const QString names[] = {QString::fromUtf8("ИВАНОВ"), QString::fromUtf8("Д'Артаньян-Ёжиков №1"), "  lead blanks", "x"};
+    std::vector<std::vector<QVariant>> model;  // values as a reader gets them; record number = index
+    std::vector<bool> live;
+    auto valuesOf = [&](int i) -> std::vector<QVariant> {
+        return {i % 7 == 3 ? QVariant() : QVariant(names[i % 4] + QString::number(i)),
+                i % 11 == 5 ? QVariant() : QVariant(qlonglong(i % 2 ? -i : i) * 1000003),
+                i % 13 == 1 ? QVariant() : QVariant(double(i % 997 - 500) / 1000.0),
+                QVariant(double(i * 2500 + 1) / 10000.0),
+                i % 5 == 0 ? QVariant() : QVariant(QString(i % 2 ? "T" : "F")),
+                QVariant(QString::asprintf("2024%02d%02d", 1 + i % 12, 1 + i % 28)),
+                i % 97 == 0 ? QVariant(QByteArray("\xFF\xD8 photo ") + QByteArray::number(i) + QByteArray(i % 300, '\x1A')) : QVariant()};
+    };
+    auto add = [&](int i) {
+        const std::vector<QVariant> v = valuesOf(i);
+        table->append(v);
+        model.push_back(v);
+        live.push_back(true);
+    };
+    for (int i = 0; i < 3000; ++i)  // about twenty blocks' worth of records
+        add(i);
+    for (int r = 0; r < 3000; r += 211) {
+        table->remove(quint32(r));
+        live[std::size_t(r)] = false;
+    }
+    TADOConnection conn;
+    conn.SetConnectionString("FILE NAME=" + dir.file("connect.udl"));
+    TADOQuery view(&conn);
+    view.SetSQL("SELECT * FROM KINDS");
+    view.Open();
+
+    auto liveRecords = [&]() {
+        std::vector<int> out;
+        for (int r = 0; r < int(model.size()); ++r)
+            if (live[std::size_t(r)])
+                out.push_back(r);
+        return out;
+    };
+    auto expectRow = [&](int record) {
+        for (int f = 0; f < view.FieldCount(); ++f)
+            ASSERT_EQ(view.Fields(f)->Value(), model[std::size_t(record)][std::size_t(f)]) << "record " << record << " field " << f;
+    };
+    auto expectForward = [&]() {
+        const std::vector<int> records = liveRecords();
+        ASSERT_EQ(view.RecordCount(), int(records.size()));
+        std::size_t row = 0;
+        for (view.First(); !view.Eof(); view.Next(), ++row)
+            expectRow(records[row]);
+        EXPECT_EQ(row, records.size());
+    };
+    expectForward();
+    std::vector<int> records = liveRecords();
+    std::size_t row = records.size();
+    for (view.Last(); !view.Bof(); view.Prior())
+        expectRow(records[--row]);
+    EXPECT_EQ(row, 0u);
+
+    // Written behind the view: the record being read, and one further on.
+    view.First();
+    view.MoveBy(10);
+    const int current = records[10], later = records[2500];
+    expectRow(current);
+    for (int r : {current, later}) {
+        table->update(quint32(r), {{0, QString::fromUtf8("ПЕРЕПИСАН")}, {2, 7.25}, {6, QByteArray("new photo")}});
+        model[std::size_t(r)][0] = QString::fromUtf8("ПЕРЕПИСАН");
+        model[std::size_t(r)][2] = 7.25;
+        model[std::size_t(r)][6] = QByteArray("new photo");
+    }
+    expectRow(current);
+    expectForward();
+    for (int i = 3000; i < 3400; ++i)
+        add(i);
+    view.Close();
+    view.Open();
+    expectForward();
+}
