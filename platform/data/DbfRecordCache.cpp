@@ -4,6 +4,7 @@
 #include "platform/data/LockedFile.h"
 
 #include <cstring>
+#include <sys/uio.h>
 
 namespace dbf {
 
@@ -28,18 +29,34 @@ void RecordCache::readRecords(quint32 first, quint32 n, char* to) const
 
 void RecordCache::load(quint32 block, quint32 count) const
 {
-    Block& b = blocks_[block % kBlocks];
     const quint32 first = block * perBlock_;
     if (first >= count)
         throw EDatabaseError(QStringLiteral("Record %1 does not exist in %2").arg(first + 1).arg(file_.path()));
-    if (!b.bytes)
-        b.bytes = std::make_unique<char[]>(std::size_t(perBlock_) * recordLength_);
-    b.number = UINT32_MAX;  // a failed read leaves no half block behind
-    const quint32 n = std::min(perBlock_, count - first);
-    readRecords(first, n, b.bytes.get());
-    b.number = block;
-    b.first = first;
-    b.count = n;
+    const quint32 blocks = block == lastLoaded_ + 1 ? std::min(kAhead, (count - 1) / perBlock_ - block + 1) : 1;
+    iovec parts[kAhead];
+    qint64 bytes = 0;
+    for (quint32 i = 0; i < blocks; ++i) {
+        Block& b = blocks_[(block + i) % kBlocks];
+        if (!b.bytes)
+            b.bytes = std::make_unique<char[]>(std::size_t(perBlock_) * recordLength_);
+        b.number = UINT32_MAX;  // a failed read leaves no half block behind
+        const quint32 n = std::min(perBlock_, count - (block + i) * perBlock_);
+        parts[i] = {b.bytes.get(), std::size_t(n) * std::size_t(recordLength_)};
+        bytes += qint64(parts[i].iov_len);
+    }
+    lastLoaded_ = UINT32_MAX;
+    if (file_.readAt(headerLength_ + qint64(first) * recordLength_, parts, int(blocks)) != bytes)
+        throw EDatabaseError(QStringLiteral("Cannot read records %1 to %2 of %3: the file ends before them")
+                                 .arg(first + 1)
+                                 .arg(first + bytes / recordLength_)
+                                 .arg(file_.path()));
+    for (quint32 i = 0; i < blocks; ++i) {
+        Block& b = blocks_[(block + i) % kBlocks];
+        b.number = block + i;
+        b.first = (block + i) * perBlock_;
+        b.count = std::min(perBlock_, count - b.first);
+    }
+    lastLoaded_ = block + blocks - 1;
 }
 
 void RecordCache::written(quint32 number, int offset, const char* bytes, int n)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace dbf {
@@ -73,6 +74,30 @@ qint64 LockedFile::readAt(qint64 offset, char* data, qint64 n) const
         if (r == 0)
             break;
         done += r;
+    }
+    return done;
+}
+
+qint64 LockedFile::readAt(qint64 offset, iovec* parts, int count) const
+{
+    qint64 done = 0;
+    while (count > 0) {
+        const ssize_t r = ::preadv(fd_, parts, count, offset + done);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("cannot read");
+        }
+        if (r == 0)
+            break;
+        done += r;
+        std::size_t left = static_cast<std::size_t>(r);
+        for (; count > 0 && left >= parts->iov_len; ++parts, --count)
+            left -= parts->iov_len;
+        if (count > 0) {  // a part read partly goes on from where the read stopped
+            parts->iov_base = static_cast<char*>(parts->iov_base) + left;
+            parts->iov_len -= left;
+        }
     }
     return done;
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct iovec;
+
 namespace dbf {
 
 class LockedFile {
@@ -20,6 +22,8 @@ public:
     qint64 size() const;
     // Reads up to n bytes at offset; fewer only at the end of the file.
     qint64 readAt(qint64 offset, char* data, qint64 n) const;
+    // The same into several buffers in turn, in one call where it can (the parts are used up).
+    qint64 readAt(qint64 offset, struct iovec* parts, int count) const;
     void writeAt(qint64 offset, const char* data, qint64 n);
     void truncate(qint64 size);
     void sync();
