@@ -63,19 +63,8 @@ qint64 LockedFile::size() const
 
 qint64 LockedFile::readAt(qint64 offset, char* data, qint64 n) const
 {
-    qint64 done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd_, data + done, static_cast<size_t>(n - done), offset + done);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("cannot read");
-        }
-        if (r == 0)
-            break;
-        done += r;
-    }
-    return done;
+    iovec part{data, static_cast<std::size_t>(n)};
+    return readAt(offset, &part, 1);
 }
 
 qint64 LockedFile::readAt(qint64 offset, iovec* parts, int count) const
