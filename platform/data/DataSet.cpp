@@ -623,48 +623,81 @@ int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const
 
 namespace {
 
-bool valueMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options)
-{
-    if (want.isNull() || have.isNull())
-        return want.isNull() && have.isNull();
-    switch (field->DataType()) {
-    case ftString:
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-    case ftMemo:
-    case ftFmtMemo: {
-        const QString h = have.typeId() == QMetaType::QByteArray ? rtl::fromCp1251(have.toByteArray()) : have.toString();
-        QString w = want.toString();
-        while (w.endsWith(QLatin1Char(' ')))
-            w.chop(1);
-        const Qt::CaseSensitivity cs = options.testFlag(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        if (options.testFlag(loPartialKey))
-            return h.startsWith(w, cs);
-        return h.compare(w, cs) == 0;
-    }
-    case ftBoolean:
-        return have.toBool() == want.toBool();
-    default: {
-        if (have.typeId() == QMetaType::Double || want.typeId() == QMetaType::Double || want.typeId() == QMetaType::QString) {
-            double w = 0;
+// Locate's comparison of a row's value with one wanted value, prepared once per search: the wanted text
+// is trimmed and the wanted number parsed before the rows are read, not for each row.
+class TLocateMatcher {
+public:
+    TLocateMatcher(const TField* field, const QVariant& want, TLocateOptions options)
+        : want_(want), wantNull_(want.isNull()), partial_(options.testFlag(loPartialKey)),
+          cs_(options.testFlag(loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive)
+    {
+        switch (field->DataType()) {
+        case ftString: case ftDate: case ftTime: case ftDateTime: case ftMemo: case ftFmtMemo:
+            kind_ = Text;
+            text_ = want.toString();
+            while (text_.endsWith(QLatin1Char(' ')))
+                text_.chop(1);
+            break;
+        case ftBoolean:
+            kind_ = Boolean;
+            break;
+        default:
+            kind_ = Integer;
             if (want.typeId() == QMetaType::QString) {
-                if (!TFloatField::ParseFloat(want.toString(), &w))
-                    return false;
-            } else {
-                w = want.toDouble();
+                kind_ = TFloatField::ParseFloat(want.toString(), &number_) ? Float : Never;
+            } else if (want.typeId() == QMetaType::Double) {
+                kind_ = Float;
+                number_ = want.toDouble();
             }
-            return have.toDouble() == w;
+            break;
         }
-        return have.toLongLong() == want.toLongLong();
     }
+
+    bool Matches(const QVariant& have) const
+    {
+        // A kept text is read where it lies, without a copy (and without the variant's slower null test).
+        const QString* kept = have.typeId() == QMetaType::QString ? static_cast<const QString*>(have.constData()) : nullptr;
+        const bool haveNull = kept ? kept->isNull() : have.isNull();
+        if (wantNull_ || haveNull)
+            return wantNull_ && haveNull;
+        switch (kind_) {
+        case Text:
+            if (kept)
+                return compare(*kept);
+            return compare(have.typeId() == QMetaType::QByteArray ? rtl::fromCp1251(have.toByteArray()) : have.toString());
+        case Boolean:
+            return have.toBool() == want_.toBool();
+        case Float:
+            return have.toDouble() == number_;
+        case Integer:
+            if (have.typeId() == QMetaType::Double)
+                return have.toDouble() == want_.toDouble();
+            return have.toLongLong() == want_.toLongLong();
+        case Never:
+            break;
+        }
+        return false;
     }
-}
+
+private:
+    bool compare(const QString& have) const
+    {
+        return partial_ ? have.startsWith(text_, cs_) : have.compare(text_, cs_) == 0;
+    }
+
+    enum { Text, Boolean, Float, Integer, Never } kind_ = Integer;
+    const QVariant& want_;
+    bool wantNull_;
+    QString text_;
+    double number_ = 0;
+    bool partial_;
+    Qt::CaseSensitivity cs_;
+};
 
 } // namespace
 
 static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant& keyValues, TLocateOptions options,
-                   const std::function<QVariant(int, const TField*)>& valueAt, int rows)
+                   const std::function<const QVariant*(int, const TField*, QVariant&)>& valueAt, int rows)
 {
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<const TField*> fields;
@@ -680,10 +713,15 @@ static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant&
         wanted = keyValues.toList();
     if (static_cast<std::size_t>(wanted.size()) != fields.size())
         throw EDatabaseError(QStringLiteral("Locate: %1 values for %2 fields").arg(wanted.size()).arg(fields.size()));
+    std::vector<TLocateMatcher> matchers;
+    matchers.reserve(fields.size());
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        matchers.emplace_back(fields[k], wanted[static_cast<int>(k)], options);
+    QVariant copy;
     for (int row = 0; row < rows; ++row) {
         bool all = true;
         for (std::size_t k = 0; k < fields.size() && all; ++k)
-            all = valueMatches(fields[k], valueAt(row, fields[k]), wanted[static_cast<int>(k)], options);
+            all = matchers[k].Matches(*valueAt(row, fields[k], copy));
         if (all)
             return row;
     }
@@ -692,12 +730,22 @@ static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant&
 
 bool TDataSet::LocateMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options)
 {
-    return valueMatches(field, have, want, options);
+    return TLocateMatcher(field, want, options).Matches(have);
+}
+
+const QVariant* TDataSet::rowValueAt(int row, int field, QVariant& copy) const
+{
+    if (const QVariant* kept = PeekRowValue(row, field))
+        return kept;
+    copy = RowValue(row, field);
+    return &copy;
 }
 
 int TDataSet::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
 {
-    return findRow(this, keyFields, keyValues, options, [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+    return findRow(
+        this, keyFields, keyValues, options,
+        [this](int r, const TField* f, QVariant& copy) { return rowValueAt(r, f->fieldNo_, copy); }, RowCount());
 }
 
 bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options)
@@ -716,8 +764,9 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
 QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields)
 {
     CheckBrowseMode();
-    const int row = findRow(this, keyFields, keyValues, {},
-                            [this](int r, const TField* f) { return RowValue(r, f->fieldNo_); }, RowCount());
+    const int row = findRow(
+        this, keyFields, keyValues, {},
+        [this](int r, const TField* f, QVariant& copy) { return rowValueAt(r, f->fieldNo_, copy); }, RowCount());
     if (row < 0)
         return {};
     const QStringList names = resultFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);

@@ -141,6 +141,8 @@ protected:
     virtual int RowCount() const = 0;
     virtual quint64 RowId(int row) const = 0;
     virtual QVariant RowValue(int row, int field) const = 0;
+    // The value as the data set keeps it, for reading without a copy; null when it keeps none.
+    virtual const QVariant* PeekRowValue(int /*row*/, int /*field*/) const { return nullptr; }
     // Writes the changed values of row (or a new row for -1) and returns the row's index afterwards.
     virtual int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) = 0;
     virtual void InternalDelete(int row) = 0;
@@ -154,6 +156,8 @@ protected:
     virtual std::unique_ptr<TField> CreateField(const TFieldDef& def);
     // Whether a row's value satisfies Locate's comparison with a wanted value.
     static bool LocateMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options);
+    // A row's value, kept or else copied into `copy`.
+    const QVariant* rowValueAt(int row, int field, QVariant& copy) const;
 
     void CheckActive() const;
     // The column of the rows a field reads (its Index may differ after fields were moved).

@@ -20,27 +20,33 @@ void TMemDataSet::AppendRecord(const std::vector<QVariant>& values)
 
 std::vector<TFieldDef> TMemDataSet::InternalOpen()
 {
+    columns_.assign(defs_.size(), {});
     return defs_;
 }
 
 void TMemDataSet::InternalClose()
 {
-    rows_.clear();
+    ids_.clear();
+    columns_.clear();
 }
 
 int TMemDataSet::InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed)
 {
     if (row < 0) {
-        rows_.push_back({nextId_++, values});
+        ids_.push_back(nextId_++);
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            columns_[i].push_back(i < values.size() ? values[i] : QVariant());
         return RowCount() - 1;
     }
-    for (std::size_t i = 0; i < values.size(); ++i)
+    for (std::size_t i = 0; i < values.size() && i < columns_.size(); ++i)
         if (changed[i])
-            rows_[row].values[i] = values[i];
+            columns_[i][row] = values[i];
     return row;
 }
 
 void TMemDataSet::InternalDelete(int row)
 {
-    rows_.erase(rows_.begin() + row);
+    ids_.erase(ids_.begin() + row);
+    for (auto& column : columns_)
+        column.erase(column.begin() + row);
 }

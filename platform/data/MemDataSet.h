@@ -13,18 +13,17 @@ public:
 protected:
     std::vector<TFieldDef> InternalOpen() override;
     void InternalClose() override;
-    int RowCount() const override { return static_cast<int>(rows_.size()); }
-    quint64 RowId(int row) const override { return rows_[row].id; }
-    QVariant RowValue(int row, int field) const override { return rows_[row].values[field]; }
+    int RowCount() const override { return static_cast<int>(ids_.size()); }
+    quint64 RowId(int row) const override { return ids_[row]; }
+    QVariant RowValue(int row, int field) const override { return columns_[field][row]; }
+    const QVariant* PeekRowValue(int row, int field) const override { return &columns_[field][row]; }
     int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) override;
     void InternalDelete(int row) override;
 
 private:
-    struct Row {
-        quint64 id;
-        std::vector<QVariant> values;
-    };
     std::vector<TFieldDef> defs_;
-    std::vector<Row> rows_;
+    // Kept by column: a search down one field reads its values one after another.
+    std::vector<quint64> ids_;
+    std::vector<std::vector<QVariant>> columns_;
     quint64 nextId_ = 1;
 };

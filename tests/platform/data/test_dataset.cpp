@@ -212,7 +212,18 @@ TEST_F(MemFixture, LocateAndLookup)
         {"NAME", QString::fromUtf8("имя4"), {}, 0},
         {"NAME", QString::fromUtf8("ИМЯ1"), TLocateOptions(loCaseInsensitive) | loPartialKey, 1},
         {"V", 2.5, {}, 5},
+        {"NAME", QString::fromUtf8("Имя3   "), {}, 3},  // the wanted text's trailing blanks do not count
+        {"NAME", QString::fromUtf8("имя1"), TLocateOptions(loCaseInsensitive) | loPartialKey, 1},  // first in order
+        {"NAME", QVariant(), {}, 7},  // null finds null only
+        {"V", QVariant(), {}, 7},
+        {"ID", 4.0, {}, 4},
+        {"ID", "abc", {}, 0},
     };
+    ds.Locate("ID", 7, {});
+    ds.Edit();
+    ds.FieldByName("NAME")->Clear();
+    ds.FieldByName("V")->Clear();
+    ds.Post();
     for (const Case& c : cases) {
         ds.First();
         const bool found = ds.Locate(c.field, c.value, c.options);
