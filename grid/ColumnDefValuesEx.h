@@ -7,6 +7,9 @@ class TCustomDBGridEx;
 class TColumnDefValuesEx {
 public:
     explicit TColumnDefValuesEx(TCustomDBGridEx* grid) : grid_(grid), title_(this) {}
+    virtual ~TColumnDefValuesEx() = default;
+    TColumnDefValuesEx(const TColumnDefValuesEx&) = delete;
+    TColumnDefValuesEx& operator=(const TColumnDefValuesEx&) = delete;
     TCustomDBGridEx* Grid() const { return grid_; }
 
     bool AlwaysShowEditButton() const { return alwaysShowEditButton_; }
@@ -38,4 +41,10 @@ private:
     TCustomDBGridEx* grid_;
     TColumnTitleDefValuesEx title_;
     bool toolTips_ = false;
+};
+
+// The data grid's column defaults.
+class TDBGridExColumnDefValuesEx : public TColumnDefValuesEx {
+public:
+    using TColumnDefValuesEx::TColumnDefValuesEx;
 };

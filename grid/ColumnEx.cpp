@@ -28,6 +28,7 @@ TColumnEx::TColumnEx(TDBGridColumnsEx* collection, bool stored) : collection_(co
         if (dataList_)
             dataList_->SpecRow().Assign(*specRow_);
     };
+    dropDownBox_ = std::make_unique<TColumnDropDownBoxEx>(this);
     if (g)
         g->CancelLayout();
 }
@@ -511,6 +512,7 @@ void TColumnEx::Assign(TColumnEx& s)
     maxWidth_ = s.maxWidth_;
     SetOnGetCellParams(s.onGetCellParams_);
     editButtons_->Assign(*s.editButtons_);
+    dropDownBox_->Assign(*s.dropDownBox_);
     SetEndEllipsis(s.EndEllipsis());
     SetAutoDropDown(s.AutoDropDown());
     SetAlwaysShowEditButton(s.AlwaysShowEditButton());
@@ -779,6 +781,7 @@ TPopupDataGridEx* TColumnEx::GetDataList()
         // A window of its own, owned by the column alone.
         dataList_ = std::make_unique<TPopupDataGridEx>(nullptr);
         dataList_->SpecRow().Assign(*specRow_);
+        dropDownBox_->ApplyTo(*dataList_);
     }
     return dataList_.get();
 }

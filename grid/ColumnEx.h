@@ -4,6 +4,7 @@
 // the field. Owns its title and footers. Columns made from the fields (not stored) pass alignment,
 // read-only and caption through to the field.
 #include "grid/ColCellParamsEx.h"
+#include "grid/ColumnDropDownBoxEx.h"
 #include "grid/ColumnFooterEx.h"
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridExTypes.h"
@@ -112,6 +113,9 @@ public:
     TEditButtonsEx& EditButtons() { return *editButtons_; }
     // The "none" entry of the column's lookup drop-down list.
     TSpecRowEx& DropDownSpecRow() { return *specRow_; }
+    // The settings of the drop-down list of records.
+    TColumnDropDownBoxEx& DropDownBox() { return *dropDownBox_; }
+    void SetDropDownBox(TColumnDropDownBoxEx& box) { dropDownBox_->Assign(box); }
     // The drop-down list of a lookup column's records, made on first need.
     TPopupDataGridEx* GetDataList();
     TPopupDataGridEx* DataListIfMade() const { return dataList_.get(); }
@@ -224,5 +228,6 @@ private:
     bool wordWrap_ = false;
     std::unique_ptr<TEditButtonsEx> editButtons_;
     std::unique_ptr<TSpecRowEx> specRow_;
+    std::unique_ptr<TColumnDropDownBoxEx> dropDownBox_;
     std::unique_ptr<TPopupDataGridEx> dataList_;
 };

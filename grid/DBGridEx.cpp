@@ -14,7 +14,7 @@
 
 TCustomDBGridEx::TCustomDBGridEx(QWidget* parent)
     : TCustomGrid(parent),
-      columnDefValues_(this),
+      columnDefValues_(std::make_unique<TDBGridExColumnDefValuesEx>(this)),
       dataLink_(this),
       selectedRows_(this),
       selection_(this),
@@ -38,6 +38,19 @@ TCustomDBGridEx::TCustomDBGridEx(QWidget* parent)
     ConfirmDelete = [](const QString& text) {
         return ctl::MessageBox(text, QStringLiteral("Confirm"), ctl::MB_OKCANCEL | ctl::MB_ICONQUESTION) == ctl::IDOK;
     };
+    LayoutChanged();
+}
+
+std::unique_ptr<TColumnDefValuesEx> TCustomDBGridEx::CreateColumnDefValues()
+{
+    return std::make_unique<TDBGridExColumnDefValuesEx>(this);
+}
+
+void TCustomDBGridEx::RecreateColumnDefValues()
+{
+    std::unique_ptr<TColumnDefValuesEx> made = CreateColumnDefValues();
+    made->Assign(*columnDefValues_);
+    columnDefValues_ = std::move(made);
     LayoutChanged();
 }
 

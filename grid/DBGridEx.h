@@ -44,7 +44,7 @@ public:
     TDBGridExEditActions EditActions() const { return editActions_; }
     void SetEditActions(TDBGridExEditActions v) { editActions_ = v; }
     bool AutoFitColWidths() const { return autoFitColWidths_; }
-    void SetAutoFitColWidths(bool v);
+    virtual void SetAutoFitColWidths(bool v);
     int MinAutoFitWidth() const { return minAutoFitWidth_; }
     void SetMinAutoFitWidth(int v);
     gfx::TColor Color() const { return color_; }
@@ -87,7 +87,7 @@ public:
     int TitleLines() const { return titleLines_; }
     void SetTitleLines(int v);
     bool UseMultiTitle() const { return useMultiTitle_; }
-    void SetUseMultiTitle(bool v);
+    virtual void SetUseMultiTitle(bool v);
     int VTitleMargin() const { return vTitleMargin_; }
     // Pictures the titles show by their ImageIndex in place of the caption.
     const TImageListEx* TitleImages() const { return titleImages_; }
@@ -96,7 +96,8 @@ public:
     TDBGridExScrollBar& HorzScrollBar() { return horzScrollBar_; }
     TDBGridExScrollBar& VertScrollBar() { return vertScrollBar_; }
     TDBGridExSumList& SumList() { return sumList_; }
-    TColumnDefValuesEx& ColumnDefValues() { return columnDefValues_; }
+    TColumnDefValuesEx& ColumnDefValues() { return *columnDefValues_; }
+    void SetColumnDefValues(const TColumnDefValuesEx& v) { columnDefValues_->Assign(v); }
     TDBGridColumnsEx& Columns() { return *columns_; }
     void SetColumns(TDBGridColumnsEx& c) { columns_->Assign(c); }
 
@@ -339,6 +340,10 @@ protected:
     int GetEditLimit() override;
 
     // Own virtual operations.
+    // The column defaults object of this kind of grid; a grid of another kind makes its own in its
+    // constructor through RecreateColumnDefValues.
+    virtual std::unique_ptr<TColumnDefValuesEx> CreateColumnDefValues();
+    void RecreateColumnDefValues();
     virtual bool CellHave3DRect(int c, int r, TGridDrawState state) const;
     virtual int CalcTitleOffset() const { return has(options_, dgTitles) ? 1 : 0; }
     virtual void DrawSubTitleCell(int c, int r, const gfx::TRect& rect, TGridDrawState state);
@@ -443,7 +448,7 @@ private:
     const TImageListEx* titleImages_ = nullptr;
 
     // Owned parts.
-    TColumnDefValuesEx columnDefValues_;
+    std::unique_ptr<TColumnDefValuesEx> columnDefValues_;
     std::unique_ptr<TDBGridColumnsEx> columns_;
     TGridDataLinkEx dataLink_;
     TBookmarkListEx selectedRows_;

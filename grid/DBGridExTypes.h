@@ -62,6 +62,8 @@ enum TDBGridColumnsState { csDefault, csCustomized };
 enum TGroupOperation { goSum, goAvg, goCount };
 enum TScrollBarVisibleModeEx { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TDBLookupGridExOption { dlgColumnResizeEx, dlgColLinesEx, dlgRowLinesEx, dlgAutoSortMarkingEx, dlgMultiSortMarkingEx };
+using TDBLookupGridExOptions = unsigned;
 // What a stored layout gives back to the columns, and to the grid.
 enum TColumnExRestoreParam : unsigned {
     crpColIndexEx, crpColWidthsEx, crpSortMarkerEx, crpColVisibleEx, crpDropDownRowsEx, crpDropDownWidthEx

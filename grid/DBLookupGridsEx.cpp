@@ -111,6 +111,7 @@ TDBLookupGridEx::TDBLookupGridEx(QWidget* parent) : TCustomDBGridEx(parent)
     SetFlat(true);
     SetDrawMemoText(true);
     SetVTitleMargin(5);
+    RecreateColumnDefValues();
     setFocusPolicy(Qt::ClickFocus);
     specRow_.OnChange = [this] {
         LayoutChanged();
@@ -282,6 +283,43 @@ void TDBLookupGridEx::SetShowTitles(bool v)
 {
     SetOptions(v ? Options() | bit(dgTitles) : Options() & ~bit(dgTitles));
     applyHeight();
+}
+
+std::unique_ptr<TColumnDefValuesEx> TDBLookupGridEx::CreateColumnDefValues()
+{
+    return std::make_unique<TDBLookupGridColumnDefValuesEx>(this);
+}
+
+void TDBLookupGridEx::SetAutoFitColWidths(bool v)
+{
+    // The horizontal bar comes or goes meanwhile: the rows stay as many, the height follows.
+    adjustingHeight_ = true;
+    TCustomDBGridEx::SetAutoFitColWidths(v);
+    applyHeight();
+}
+
+void TDBLookupGridEx::SetUseMultiTitle(bool v)
+{
+    adjustingHeight_ = true;
+    TCustomDBGridEx::SetUseMultiTitle(v);
+    applyHeight();
+}
+
+void TDBLookupGridEx::ColWidthsChanged()
+{
+    // A column the user sized in a fitting list keeps its width: the list grows or shrinks around its
+    // columns instead of squeezing the others.
+    int wanted = -1;
+    if (sizedByUser_ && AutoFitColWidths()) {
+        wanted = 0;
+        const int lines = has(Options(), dgColLines) ? GridLineWidth() : 0;
+        for (int i = 0; i < Columns().Count() && DataToRawColumn(i) < ColCount(); ++i)
+            if (TColumnEx* c = Columns().Items(i); c->Visible())
+                wanted += c->AllowableWidth(ColWidths(DataToRawColumn(i))) + lines;
+    }
+    TCustomDBGridEx::ColWidthsChanged();
+    if (wanted >= 0 && wanted != viewport()->width())
+        resize(width() - viewport()->width() + wanted, height());
 }
 
 int TDBLookupGridEx::DataRowHeight() const

@@ -61,8 +61,11 @@ private:
     TGridColumnSpecCellEx specCell_;
 };
 
-enum TDBLookupGridExOption { dlgColumnResizeEx, dlgColLinesEx, dlgRowLinesEx, dlgAutoSortMarkingEx, dlgMultiSortMarkingEx };
-using TDBLookupGridExOptions = unsigned;
+// The lookup grid's column defaults: its columns and their titles follow them.
+class TDBLookupGridColumnDefValuesEx : public TColumnDefValuesEx {
+public:
+    using TColumnDefValuesEx::TColumnDefValuesEx;
+};
 
 class TDBLookupGridEx : public TCustomDBGridEx {
     Q_OBJECT
@@ -114,6 +117,13 @@ public:
     virtual bool CanModify() const;
 
     TDBLookupGridColumnEx* LookupColumn(int i) { return static_cast<TDBLookupGridColumnEx*>(Columns().Items(i)); }
+    TDBLookupGridColumnDefValuesEx& ColumnDefValues()
+    {
+        return static_cast<TDBLookupGridColumnDefValuesEx&>(TCustomDBGridEx::ColumnDefValues());
+    }
+    // Both change the border or the titles: the height is snapped to whole rows again.
+    void SetAutoFitColWidths(bool v) override;
+    void SetUseMultiTitle(bool v) override;
 
     // Typed characters search the shown field; a pause of more than two seconds starts a new search.
     QString SearchText() const { return searchText_; }
@@ -123,6 +133,8 @@ public:
     std::function<void(TDBLookupGridEx* sender)> OnKeyValueChanged;
 
 protected:
+    std::unique_ptr<TColumnDefValuesEx> CreateColumnDefValues() override;
+    void ColWidthsChanged() override;
     int CalcTitleOffset() const override;
     void DrawSubTitleCell(int c, int r, const gfx::TRect& rect, TGridDrawState state) override;
     bool HighlightCell(int dataCol, int dataRow, const QString& value, TGridDrawState& state) override;

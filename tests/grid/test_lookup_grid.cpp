@@ -1,7 +1,9 @@
 // The lookup grid and its drop-down form: the key value and text of the chosen record, the special
-// "none" row, keys, typed search with its two-second restart, the row count's bounds, and the drop-down's
-// close-up on a release.
+// "none" row, keys, typed search with its two-second restart, the row count's bounds, the drop-down's
+// close-up on a release, the list's own column defaults, columns fitted to its width, and a column's
+// drop-down box settings reaching its list.
 #include "GridFixture.h"
+#include "grid/ColumnDropDownBoxEx.h"
 #include "grid/DBLookupGridsEx.h"
 #include "platform/data/DatabaseError.h"
 #include <QScrollBar>
@@ -338,4 +340,176 @@ TEST(LookupGrid, AHeightFromOutsideSnapsToWholeRows)
         EXPECT_EQ(l.grid->height(), base + rows * rowH) << asked;
         EXPECT_EQ(l.grid->RowCount(), rows) << asked;
     }
+}
+
+TEST(LookupGrid, ItsColumnsFollowItsOwnColumnDefaults)
+{
+    Lookup l;
+    l.grid->SetListField(QStringLiteral("NAME;ID"));
+    l.grid->SetShowTitles(true);
+    TCustomDBGridEx& base = *l.grid;
+    EXPECT_NE(dynamic_cast<TDBLookupGridColumnDefValuesEx*>(&base.ColumnDefValues()), nullptr);
+    TDBGridEx plain;
+    EXPECT_NE(dynamic_cast<TDBGridExColumnDefValuesEx*>(&plain.ColumnDefValues()), nullptr);
+    TDBLookupGridColumnDefValuesEx& defaults = l.grid->ColumnDefValues();
+    TColumnEx* name = l.grid->Columns()[0];
+    TColumnEx* id = l.grid->Columns()[1];
+    id->SetToolTips(false);
+    defaults.SetToolTips(true);
+    defaults.SetEndEllipsis(true);
+    defaults.Title().SetColor(gfx::clAqua);
+    EXPECT_TRUE(name->ToolTips());
+    EXPECT_FALSE(id->ToolTips()) << "a column's own value stands";
+    EXPECT_TRUE(id->EndEllipsis());
+    EXPECT_EQ(name->Title().Color(), gfx::clAqua);
+    QApplication::processEvents();
+    const QRect title = l.grid->CellRect(l.grid->DataToRawColumn(0), 0);
+    const QImage img = l.grid->viewport()->grab().toImage();
+    EXPECT_EQ(img.pixelColor(title.right() - 2, title.center().y()), gfx::ToQColor(gfx::clAqua));
+}
+
+namespace {
+// A list of three fields whose columns start 100, 50 and 50 pixels wide.
+struct Fitted {
+    TMemDataSet ds;
+    TDataSource source;
+    TDBLookupGridEx grid;
+
+    Fitted()
+    {
+        ds.AddFieldDef("NAME", ftString, 30);
+        ds.AddFieldDef("CITY", ftString, 20);
+        ds.AddFieldDef("ID", ftInteger);
+        ds.Open();
+        for (int i = 0; i < 4; ++i)
+            ds.AppendRecord({QStringLiteral("Имя %1").arg(i), QStringLiteral("Город"), i});
+        ds.First();
+        source.SetDataSet(&ds);
+        grid.resize(300, 150);
+        grid.SetListSource(&source);
+        grid.SetKeyField(QStringLiteral("ID"));
+        grid.SetListField(QStringLiteral("NAME;CITY;ID"));
+        grid.SetShowTitles(true);
+        grid.SetLookupOptions(bit(dlgColLinesEx) | bit(dlgColumnResizeEx));
+        const int widths[] = {100, 50, 50};
+        for (int i = 0; i < 3; ++i)
+            grid.Columns()[i]->SetWidth(widths[i]);
+        grid.show();
+        QApplication::processEvents();
+    }
+    void setClientWidth(int w) { grid.resize(grid.width() - grid.viewport()->width() + w, grid.height()); }
+    std::vector<int> widths()
+    {
+        std::vector<int> w;
+        for (int i = 0; i < grid.Columns().Count(); ++i)
+            w.push_back(grid.Columns()[i]->Visible() ? grid.Columns()[i]->Width() : -1);
+        return w;
+    }
+};
+} // namespace
+
+TEST(LookupGrid, FittingSharesTheWidthByTheColumnsStartingWidths)
+{
+    Fitted f;
+    f.grid.Columns()[2]->SetColor(gfx::clAqua);
+    f.setClientWidth(403);
+    QApplication::processEvents();
+    // Painted: the last column reaches the list's right edge only while the columns are fitted.
+    auto lastColumnAtRightEdge = [&] {
+        const QImage img = f.grid.viewport()->grab().toImage();
+        const int y = f.grid.CellRect(f.grid.DataToRawColumn(0), f.grid.TitleOffset()).center().y();
+        return img.pixelColor(img.width() - 3, y) == gfx::ToQColor(gfx::clAqua);
+    };
+    EXPECT_FALSE(lastColumnAtRightEdge());
+    f.grid.SetAutoFitColWidths(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(lastColumnAtRightEdge());
+    EXPECT_FALSE(f.grid.horizontalScrollBar()->isVisible());
+    // Each step, the list's client width afterwards, the column widths (-1: hidden); a line follows each column.
+    struct Step { const char* what; std::function<void()> act; int client; std::vector<int> widths; };
+    const Step steps[] = {
+        {"client 403", [&] { f.setClientWidth(403); }, 403, {200, 100, 100}},
+        {"client 203", [&] { f.setClientWidth(203); }, 203, {100, 50, 50}},
+        {"hidden city", [&] { f.grid.Columns()[1]->SetVisible(false); f.setClientWidth(302); }, 302, {200, -1, 100}},
+        {"shown again", [&] { f.grid.Columns()[1]->SetVisible(true); f.setClientWidth(403); }, 403, {200, 100, 100}},
+        // A width set on a column rescales its share; the difference comes from its right neighbour.
+        {"name 260", [&] { f.grid.Columns()[0]->SetWidth(260); }, 403, {260, 40, 100}},
+        {"name 390", [&] { f.grid.Columns()[0]->SetWidth(390); }, 403, {318, 0, 82}},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        QApplication::processEvents();
+        EXPECT_EQ(f.grid.viewport()->width(), s.client) << s.what;
+        EXPECT_EQ(f.widths(), s.widths) << s.what;
+        EXPECT_GE(f.grid.Columns()[1]->InitialWidth(), 0) << s.what;
+    }
+    f.grid.SetListField(QStringLiteral("NAME"));
+    QApplication::processEvents();
+    EXPECT_EQ(f.widths(), std::vector<int>{402}) << "one column takes the whole width";
+}
+
+TEST(LookupGrid, SizingAColumnOfAFittingListSizesTheList)
+{
+    Fitted f;
+    f.grid.SetAutoFitColWidths(true);
+    f.setClientWidth(403);
+    QApplication::processEvents();
+    ASSERT_EQ(f.widths(), (std::vector<int>{200, 100, 100}));
+    // The last column's right border dragged 40 pixels right in the title row.
+    const QRect last = f.grid.CellRect(f.grid.DataToRawColumn(2), 0);
+    const QPoint from(last.right() + 1, last.center().y());
+    mouse(f.grid.viewport(), QEvent::MouseButtonPress, from);
+    mouse(f.grid.viewport(), QEvent::MouseMove, from + QPoint(40, 0), {}, Qt::LeftButton);
+    mouse(f.grid.viewport(), QEvent::MouseButtonRelease, from + QPoint(40, 0));
+    QApplication::processEvents();
+    EXPECT_EQ(f.grid.viewport()->width(), 443) << "the list grows around its columns";
+    EXPECT_EQ(f.widths(), (std::vector<int>{200, 100, 140}));
+}
+
+TEST(LookupGrid, SwitchingFittingSnapsTheHeightToRowsAgain)
+{
+    Fitted f;
+    f.setClientWidth(120);  // narrower than its columns: the horizontal bar shows
+    QApplication::processEvents();
+    ASSERT_TRUE(f.grid.horizontalScrollBar()->isVisible());
+    f.grid.SetRowCount(3);
+    QApplication::processEvents();
+    const int rowsHigh = f.grid.viewport()->height(), withBar = f.grid.height();
+    f.grid.SetAutoFitColWidths(true);
+    QApplication::processEvents();
+    EXPECT_FALSE(f.grid.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(f.grid.RowCount(), 3);
+    EXPECT_EQ(f.grid.viewport()->height(), rowsHigh) << "the bar's room is not left below the rows";
+    EXPECT_EQ(f.grid.height(), withBar - f.grid.horizontalScrollBar()->height());
+}
+
+TEST(LookupGrid, TheDropDownBoxFitsItsListsColumnsAndReachesItsOptions)
+{
+    TDBGridEx grid;
+    TColumnEx* column = grid.Columns().Add();
+    TColumnDropDownBoxEx& box = column->DropDownBox();
+    EXPECT_TRUE(box.AutoFitColWidths());
+    EXPECT_EQ(column->DataListIfMade(), nullptr) << "the list is made on first need";
+    box.SetUseMultiTitle(true);
+    TPopupDataGridEx* list = column->GetDataList();
+    EXPECT_TRUE(list->AutoFitColWidths());
+    EXPECT_TRUE(list->UseMultiTitle());
+    box.SetAutoFitColWidths(false);
+    EXPECT_FALSE(list->AutoFitColWidths());
+    EXPECT_EQ(box.Options(), bit(dlgColLinesEx));
+    box.SetOptions(bit(dlgRowLinesEx));
+    EXPECT_TRUE(has(list->Options(), dgRowLines));
+    box.ColumnDefValues().SetEndEllipsis(true);
+    EXPECT_TRUE(list->ColumnDefValues().EndEllipsis());
+    EXPECT_EQ(&box.Columns(), &list->Columns());
+    // Another column takes the box whole; its list's own columns come only when they are the user's.
+    box.Columns().Add()->SetFieldName(QStringLiteral("ID"));
+    TColumnEx* other = grid.Columns().Add();
+    other->Assign(*column);
+    EXPECT_FALSE(other->DropDownBox().AutoFitColWidths());
+    EXPECT_TRUE(other->GetDataList()->UseMultiTitle());
+    EXPECT_EQ(other->DropDownBox().Options(), bit(dlgRowLinesEx));
+    EXPECT_TRUE(other->DropDownBox().ColumnDefValues().EndEllipsis());
+    ASSERT_EQ(other->DropDownBox().Columns().Count(), 1);
+    EXPECT_EQ(other->DropDownBox().Columns()[0]->FieldName(), "ID");
 }
