@@ -1,7 +1,8 @@
 // Keys a user types into a grid over 100,000 records: characters into the in-place editor (the record
 // goes into editing on the first), and characters of an incremental search whose match lies at the far
 // end of the table (the first key walks the records, the later ones find the current record at once); and
-// the first key after a record changed, which takes the column's texts again.
+// the first key after a record changed, which takes the column's texts again; and characters typed into a
+// long memo note edited on several lines.
 #include "bench/support/BenchMain.h"
 #include "fixture.h"
 #include "grid/DBGridEx.h"
@@ -11,6 +12,7 @@
 #include "platform/data/MemDataSet.h"
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -62,6 +64,53 @@ void BM_TypeIntoEditor(benchmark::State& state)
         state.PauseTiming();
         if (static_cast<QLineEdit*>(editor)->text().size() > 30)
             static_cast<QLineEdit*>(editor)->clear();
+        state.ResumeTiming();
+    }
+}
+
+// The same into a word-wrapped memo cell of a grid with rows three lines high, holding a note of the given
+// length: each key goes through the multi-line view, and its text back to the editor and the grid.
+void BM_TypeIntoWrappedMemo(benchmark::State& state)
+{
+    const int records = int(state.range(0));
+    QString note;
+    while (note.size() < state.range(1))
+        note += QStringLiteral("в присутствии понятых без замечаний\r\n");
+    TMemDataSet ds;
+    ds.AddFieldDef("FIO", ftString, 40);
+    ds.AddFieldDef("PRIM", ftMemo);
+    ds.Open();
+    ds.AppendRecord({QStringLiteral("Яковлев Яков"), note});
+    for (int i = 1; i < records; ++i)
+        ds.AppendRecord({QStringLiteral("Иванов Иван %1").arg(i), QStringLiteral("примечание %1").arg(i)});
+    ds.First();
+    TDataSource source;
+    source.SetDataSet(&ds);
+    TDBGridEx grid;
+    grid.resize(900, 700);
+    grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColLines) | bit(dgRowLines) | bit(dgEditing));
+    grid.SetAllowedOperations(bit(alopUpdateEx));
+    grid.SetDrawMemoText(true);
+    grid.SetRowLines(3);
+    grid.SetDataSource(&source);
+    grid.show();
+    grid.setFocus();
+    QApplication::processEvents();
+    key(grid.viewport(), Qt::Key_Right, {});
+    key(grid.viewport(), Qt::Key_F2, {});
+    auto* editor = static_cast<TInplaceEdit*>(grid.InplaceEditor());
+    if (!editor->WrapView()) {
+        state.SkipWithError("the memo cell is not edited on several lines");
+        return;
+    }
+    for (auto _ : state) {
+        key(editor->WrapView(), Qt::Key_X, QStringLiteral("x"));
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (editor->text().size() > note.size() + 30) {
+            editor->SetTextQuietly(note);
+            editor->end(false);
+        }
         state.ResumeTiming();
     }
 }
@@ -154,6 +203,7 @@ void BM_IncrementalSearchKeyAfterChangeOnJournal(benchmark::State& state)
 
 BENCHMARK(BM_IncrementalSearchKeyAfterChangeOnJournal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeIntoEditor)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeIntoWrappedMemo)->Args({100000, 200})->Args({100000, 20000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IncrementalSearchKey)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IncrementalSearchKeyAfterChange)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -79,6 +79,8 @@ QString textOf(const QTextDocument* d)
 TInplaceEdit::TInplaceEdit(TCustomGrid* grid, QWidget* parent) : QLineEdit(parent), grid_(grid)
 {
     setFrame(false);
+    // Opaque, so that a key repaints the editor alone and not the cell's text under it.
+    setAutoFillBackground(true);
     hide();
     connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
         if (wordWrap_ && !syncing_)
@@ -138,6 +140,8 @@ void TInplaceEdit::SetWordWrap(bool on)
             connect(wrap_, &QPlainTextEdit::selectionChanged, this, follow);
         }
         wrap_->setReadOnly(isReadOnly());
+        // Under the view the line edit keeps the text without laying it out on one line at every key.
+        setEchoMode(QLineEdit::NoEcho);
         textToView();
         placeWrapView();
         wrap_->show();
@@ -147,6 +151,7 @@ void TInplaceEdit::SetWordWrap(bool on)
     } else {
         // The focus moves before the view hides, so it never passes through another control.
         setFocusProxy(nullptr);
+        setEchoMode(QLineEdit::Normal);
         if (focused)
             setFocus();
         wrap_->hide();
@@ -280,6 +285,13 @@ void TInplaceEdit::focusOutEvent(QFocusEvent* e)
         wrap_->baseFocusOut(e);
     else
         QLineEdit::focusOutEvent(e);
+}
+
+void TInplaceEdit::paintEvent(QPaintEvent* e)
+{
+    // Under the view only the filled background around it shows.
+    if (!wordWrap_)
+        QLineEdit::paintEvent(e);
 }
 
 void TInplaceEdit::resizeEvent(QResizeEvent* e)
