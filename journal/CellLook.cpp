@@ -182,7 +182,8 @@ void PaintCellLook(gfx::TCanvas& canvas, const gfx::TRect& rect, const TCellLook
     canvas.Brush().SetColor(look.Brush);
     canvas.Pen().SetColor(look.Brush);
     canvas.Font().SetColor(look.Font);
-    canvas.Rectangle(rect);
+    // The whole cell in the row's colour: an outline in the same colour would only cost pixels drawn one by one.
+    canvas.FillRect(rect);
     // Texts stay inside their cell: a value anchored 30 pixels from the right of a narrower column would
     // otherwise be written over the cell to its left, which is already painted.
     for (const TCellLook::Piece& p : look.Pieces)
