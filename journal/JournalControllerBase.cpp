@@ -183,6 +183,10 @@ void TJournalControllerBase::relayoutGrid()
 
 void TJournalControllerBase::viewShown(const QString& caption)
 {
+    // The view asked for was read after every filing and stands where the user asked it to: a read or move
+    // still waiting from the filings would only take it elsewhere.
+    ViewTimer.stop();
+    ViewPending = PositionPending = false;
     relayoutGrid();
     if (pnViewName)
         pnViewName->setText(caption);

@@ -261,6 +261,18 @@ TEST(Default, ARedownloadedMemoryEndsOnTheLastRecordDeliveredAndFilesNothingTwic
         EXPECT_EQ(j.query->FieldByName(QStringLiteral("ID"))->AsInteger(), c.endsOn);
         EXPECT_LT(moves, int(c.deliveries.size()) / 2) << "the grid follows every record found";
     }
+
+    // The whole journal asked for during such a download stands on its last row, as asked.
+    DefaultJournal j;
+    for (const auto& m : memory)
+        j.ctrl->NewMeasure(&m, 0);
+    for (const auto& m : reversed)
+        j.ctrl->NewMeasure(m, 0);
+    j.ctrl->ShowAll();
+    QTest::qWait(250);
+    EXPECT_FALSE(j.ctrl->IsViewPending());
+    EXPECT_EQ(j.query->FieldByName(QStringLiteral("ID"))->AsInteger(), 30);
+    EXPECT_EQ(j.query->RecNo(), 30);
 }
 
 TEST(Default, SettingsClampThePhotoQualityTo30To90)
