@@ -104,7 +104,39 @@ std::int64_t scale(double v, int decimals)
     return std::llround(s);
 }
 
+ByteCollation makeByteCollation(rtl::CodePage cp)
+{
+    ByteCollation b{};
+    b.exactRanks = true;
+    for (int x = 0; x < 256; ++x) {
+        b.weight[x] = weights(cp)[x];
+        const quint16 rank = ranks(cp)[b.weight[x]];
+        b.rank[x] = static_cast<uchar>(rank);
+        b.exactRanks = b.exactRanks && !(rank & 0x100);
+    }
+    return b;
+}
+
 } // namespace
+
+const ByteCollation& byteCollation(rtl::CodePage cp)
+{
+    static const ByteCollation cp1251 = makeByteCollation(rtl::CodePage::Cp1251);
+    static const ByteCollation cp866 = makeByteCollation(rtl::CodePage::Cp866);
+    return cp == rtl::CodePage::Cp866 ? cp866 : cp1251;
+}
+
+int trimText(const Column& c, const char* field, int* begin)
+{
+    int end = c.length;
+    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
+        --end;
+    *begin = 0;
+    if (c.type != 'C')
+        while (*begin < end && field[*begin] == ' ')
+            ++*begin;
+    return end;
+}
 
 int fieldKey(const Column& c, const char* field, rtl::CodePage cp, uchar* out)
 {
@@ -135,13 +167,8 @@ int fieldKey(const Column& c, const char* field, rtl::CodePage cp, uchar* out)
             return numberKey(v.toLongLong(), out);
         return numberKey(scale(v.toDouble(), c.decimals), out);
     }
-    int end = c.length;
-    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
-        --end;
     int begin = 0;
-    if (c.type != 'C')
-        while (begin < end && field[begin] == ' ')
-            ++begin;
+    const int end = trimText(c, field, &begin);
     if (begin == end) {
         out[0] = 0;
         return 1;
@@ -243,13 +270,8 @@ QVector<quint16> textWeights(const QString& text, rtl::CodePage cp)
 
 int fieldWeights(const Column& c, const char* field, rtl::CodePage cp, quint16* out)
 {
-    int end = c.length;
-    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
-        --end;
     int begin = 0;
-    if (c.type != 'C')
-        while (begin < end && field[begin] == ' ')
-            ++begin;
+    const int end = trimText(c, field, &begin);
     const Weights& w = weights(cp);
     for (int i = begin; i < end; ++i)
         out[i - begin] = w[static_cast<unsigned char>(field[i])];

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <array>
 
 namespace dbf {
 
@@ -25,6 +26,30 @@ int fieldKey(const Column& column, const char* field, rtl::CodePage codePage, uc
 // prefix means a smaller key; equal prefixes leave the keys to decide. Texts keep their first eight letters
 // (by rank among the code page's weights), numbers their value.
 quint64 keyPrefix(const Column& column, const uchar* key, int length, rtl::CodePage codePage);
+
+// The blanks a text field's key trims: trailing blanks and NULs, and leading blanks of all but 'C' fields.
+// Sets *begin and returns the end of what is left.
+int trimText(const Column& column, const char* field, int* begin);
+
+// Each byte's weight in a text key and the byte its rank puts in a prefix. exactRanks: every byte's rank
+// is exact, so a text field's prefix can be read off its bytes one by one (textPrefix) and equal prefixes
+// mean equal weights.
+struct ByteCollation {
+    std::array<quint16, 256> weight;
+    std::array<uchar, 256> rank;
+    bool exactRanks;
+};
+const ByteCollation& byteCollation(rtl::CodePage codePage);
+
+// keyPrefix of the key of a text field's trimmed bytes (n of them), straight from the bytes; for a code
+// page whose byteCollation has exactRanks. The prefix holds the whole key when n <= 8.
+inline quint64 textPrefix(const ByteCollation& collation, const char* text, int n)
+{
+    quint64 p = 0;
+    for (int i = 0; i < 8; ++i)
+        p = p << 8 | (i < n ? collation.rank[static_cast<uchar>(text[i])] : 0u);
+    return p;
+}
 
 // The key a value would have in this field, for comparing fields with it. False when the value cannot be
 // compared with the field (a text that is no number for a numeric field, any value for a memo).
