@@ -19,9 +19,8 @@ void ColumnIndex::Free::operator()(uchar* p) const
 
 void ColumnIndex::reserve(std::size_t records)
 {
-    // Room for the records filed next too: growing a large index on a filing would copy it whole then.
-    records_.reserve(records + records / 4 + 1024);
-    prefixes_.reserve(records + records / 4 + 1024);
+    records_.reserve(roomFor(records));
+    prefixes_.reserve(roomFor(records));
     last_.resize(static_cast<std::size_t>(room_));
 }
 
@@ -112,6 +111,13 @@ void ColumnIndex::seal()
     std::vector<std::size_t>().swap(starts_);
 }
 
+void ColumnIndex::adopt(std::vector<quint32> records, std::vector<quint64> prefixes)
+{
+    records_ = std::move(records);
+    prefixes_ = std::move(prefixes);
+    std::vector<uchar>().swap(last_);
+}
+
 std::string_view ColumnIndex::read(quint32 record) const
 {
     const int n = keyOf_(recordAt_(record), scratch_.data());
@@ -180,6 +186,20 @@ void ColumnIndex::erase(std::string_view key, quint32 record)
         records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(at));
         prefixes_.erase(prefixes_.begin() + static_cast<std::ptrdiff_t>(at));
     }
+}
+
+void ColumnIndex::eraseRecords(const std::vector<quint32>& sorted)
+{
+    if (sorted.empty())
+        return;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        if (!std::binary_search(sorted.begin(), sorted.end(), records_[i])) {
+            records_[kept] = records_[i];
+            prefixes_[kept++] = prefixes_[i];
+        }
+    records_.resize(kept);
+    prefixes_.resize(kept);
 }
 
 } // namespace dbf

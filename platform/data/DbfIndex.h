@@ -31,6 +31,11 @@ public:
     void reserve(std::size_t records);
     void collect(quint32 record, const char* bytes);
     void seal();
+    // Or takes an order made elsewhere: the records in index order and each one's keyPrefix.
+    void adopt(std::vector<quint32> records, std::vector<quint64> prefixes);
+    // Capacity for an index of this many records: room for the records filed next too, since growing a
+    // large index on a filing would copy it whole then.
+    static std::size_t roomFor(std::size_t records) { return records + records / 4 + 1024; }
 
     const std::vector<quint32>& records() const { return records_; }
     std::size_t size() const { return records_.size(); }
@@ -42,6 +47,8 @@ public:
     void insert(std::string_view key, quint32 record);
     // Takes the record out when it is there (under the key its bytes have now).
     void erase(std::string_view key, quint32 record);
+    // Takes out the records of a sorted list wherever they stand, whatever their keys.
+    void eraseRecords(const std::vector<quint32>& sorted);
 
 private:
     std::string_view read(quint32 record) const;

@@ -641,3 +641,31 @@ TEST(DbfCodec, DecimalNumbersReadCorrectlyRounded)
         ASSERT_EQ(std::signbit(got.toDouble()), std::signbit(want)) << text;
     }
 }
+
+// The prefix an index build reads straight off a text field's bytes is the prefix of the field's key: every
+// byte of both code pages, blanks and NULs around the text, fields trimmed at both ends or at the end only.
+TEST(KeyPrefix, OfATextFieldsBytesIsThePrefixOfItsKey)
+{
+    quint32 seed = 11;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (const rtl::CodePage cp : {rtl::CodePage::Cp1251, rtl::CodePage::Cp866}) {
+        const dbf::ByteCollation& collation = dbf::byteCollation(cp);
+        ASSERT_TRUE(collation.exactRanks);
+        for (const char type : {'C', 'D'}) {
+            const dbf::Column c{"T", type, 12, 0, 0};
+            for (int i = 0; i < 3000; ++i) {
+                char field[12];
+                for (char& b : field) {
+                    const quint32 roll = next() % 8;
+                    b = roll == 0 ? ' ' : roll == 1 ? '\0' : char(next() % 256);
+                }
+                uchar key[1 + 2 * 12];
+                const int n = dbf::fieldKey(c, field, cp, key);
+                int begin = 0;
+                const int end = dbf::trimText(c, field, &begin);
+                ASSERT_EQ(dbf::textPrefix(collation, field + begin, end - begin), dbf::keyPrefix(c, key, n, cp))
+                    << QByteArray(field, 12).toHex().constData() << " " << type;
+            }
+        }
+    }
+}
