@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace dbf {
@@ -71,6 +72,7 @@ Table::Table(const QString& path, std::unique_ptr<LockedFile> file)
 
 Table::~Table()
 {
+    stopPending();
     try {
         sync();
     } catch (...) {
@@ -453,6 +455,9 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
     if (!file_->writable())
         throw EDatabaseError(QStringLiteral("The table file %1 is read-only").arg(path_));
     QByteArray bytes(recordUnlocked(record), header_.recordLength);
+    for (auto& [column, pending] : pending_)
+        if (record < pending->count)
+            pending->touched.push_back(record);
     std::vector<std::pair<int, QByteArray>> memos;
     for (const auto& [column, value] : changes)
         encodeInto(bytes.data(), column, value, memos);
@@ -509,13 +514,14 @@ std::string Table::keyUnlocked(quint32 record, int column) const
     return keyOf(recordUnlocked(record), column);
 }
 
-std::unique_ptr<ColumnIndex> Table::newIndex(int column) const
+std::unique_ptr<ColumnIndex> Table::newIndex(int column, bool collecting) const
 {
     const Column& c = header_.columns.at(static_cast<std::size_t>(column));
     auto index = std::make_unique<ColumnIndex>([this](quint32 record) { return recordUnlocked(record); },
                                                [this, &c](const char* record, uchar* out) { return fieldKey(c, record + c.offset, codePage_, out); },
                                                [this, &c](const uchar* key, int n) { return keyPrefix(c, key, n, codePage_); }, keyRoom(c));
-    index->reserve(count_);
+    if (collecting)
+        index->reserve(count_);
     return index;
 }
 
@@ -531,11 +537,24 @@ const ColumnIndex& Table::indexUnlocked(int column) const
 {
     if (auto it = indexes_.find(column); it != indexes_.end())
         return *it->second;
+    if (pending_.count(column)) {
+        takeInPending(column);
+        return *indexes_.at(column);
+    }
+    // Once a whole scan has gathered the deletion marks, a text column's index is made from the file on
+    // every processor at once, not in one more scan of this thread.
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    if (deletedKnown_ && canBuildTextIndex(c, codePage_)) {
+        TextIndexOrder order = buildTextIndex(*file_, layout(), c, codePage_, scanRanges(count_, 0, scans_.perThread));
+        auto index = newIndex(column, false);
+        index->adopt(std::move(order.records), std::move(order.prefixes));
+        return *(indexes_[column] = std::move(index));
+    }
     std::map<int, std::unique_ptr<ColumnIndex>> built;
-    built[column] = newIndex(column);
+    built[column] = newIndex(column, true);
     for (int other : alongside_)
         if (!indexes_.count(other) && !built.count(other))
-            built[other] = newIndex(other);
+            built[other] = newIndex(other, true);
     forEachLiveUnlocked([&](quint32 r, const char* bytes) {
         for (auto& [c, index] : built)
             index->collect(r, bytes);
@@ -545,6 +564,86 @@ const ColumnIndex& Table::indexUnlocked(int column) const
         indexes_[c] = std::move(index);
     }
     return *indexes_.at(column);
+}
+
+const ColumnIndex* Table::readyIndexUnlocked(int column) const
+{
+    if (auto it = indexes_.find(column); it != indexes_.end())
+        return it->second.get();
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    if (pending_.count(column) || !deletedKnown_ || !canBuildTextIndex(c, codePage_) || count_ < scans_.aside)
+        return &indexUnlocked(column);
+    return nullptr;
+}
+
+void Table::buildIndexAsideUnlocked(int column) const
+{
+    if (indexes_.count(column) || pending_.count(column))
+        return;
+    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    auto pending = std::make_unique<Pending>();
+    Pending* p = pending.get();
+    p->count = count_;
+    try {
+        p->thread = std::thread([p, c, file = file_.get(), layout = layout(), codePage = codePage_, perThread = scans_.perThread] {
+            try {
+                p->order = buildTextIndex(*file, layout, c, codePage, scanRanges(layout.count, 0, perThread), &p->stop);
+            } catch (...) {
+                p->error = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        return;  // no thread to be had: it is built when it is next asked for
+    }
+    pending_[column] = std::move(pending);
+}
+
+void Table::takeInPending(int column) const
+{
+    auto node = pending_.extract(column);
+    Pending& p = *node.mapped();
+    p.thread.join();
+    if (p.error)
+        std::rethrow_exception(p.error);
+    auto index = newIndex(column, false);
+    index->adopt(std::move(p.order.records), std::move(p.order.prefixes));
+    std::sort(p.touched.begin(), p.touched.end());
+    p.touched.erase(std::unique(p.touched.begin(), p.touched.end()), p.touched.end());
+    index->eraseRecords(p.touched);
+    for (quint32 r : p.touched)
+        index->insert(keyOf(recordUnlocked(r), column), r);
+    for (quint32 r = p.count; r < count_; ++r)
+        index->insert(keyOf(recordUnlocked(r), column), r);
+    indexes_[column] = std::move(index);
+}
+
+void Table::stopPending()
+{
+    for (auto& [column, p] : pending_) {
+        p->stop = true;
+        p->thread.join();
+    }
+    pending_.clear();
+}
+
+std::vector<quint32> Table::liveMatchingUnlocked(const std::function<std::function<bool(const char*)>()>& makeTest) const
+{
+    const auto ranges = scanRanges(count_, 0, scans_.perThread);
+    std::vector<std::function<bool(const char*)>> tests;
+    for (std::size_t k = 0; k < ranges.size(); ++k)
+        tests.push_back(makeTest());
+    std::vector<std::vector<quint32>> found(ranges.size());
+    const RecordLayout l = layout();
+    runParallel(ranges.size(), [&](std::size_t k) {
+        forEachInRange(*file_, l, ranges[k].first, ranges[k].second, [&](quint32 r, const char* bytes) {
+            if (bytes[0] != '*' && tests[k](bytes))
+                found[k].push_back(r);
+        });
+    });
+    std::vector<quint32> out;
+    for (const auto& f : found)
+        out.insert(out.end(), f.begin(), f.end());
+    return out;
 }
 
 void Table::sync()

@@ -16,14 +16,18 @@
 #include "platform/data/DbfHeader.h"
 #include "platform/data/DbfIndex.h"
 #include "platform/data/DbfRecordCache.h"
+#include "platform/data/DbfTextIndex.h"
 #include "platform/rtl/CodePage.h"
 
 #include <QVariant>
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace dbf {
@@ -87,6 +91,23 @@ public:
     // The collation key of a field (DbfCollation) and the column's index, built on first use.
     std::string keyUnlocked(quint32 record, int column) const;
     const ColumnIndex& indexUnlocked(int column) const;
+    // The column's index when it is built (or being built: then it is waited for) or costs less than a
+    // scan. nullptr for a text column of a large table whose deletion marks a whole scan has gathered: the
+    // caller answers by liveMatchingUnlocked, then has the index built aside for the next time.
+    const ColumnIndex* readyIndexUnlocked(int column) const;
+    // Starts building the column's index on a thread of its own; it is taken in, with the records written
+    // since filed again, when it is next asked for.
+    void buildIndexAsideUnlocked(int column) const;
+    // How the file is read on many threads: a table of fewer than aside records builds a text column's
+    // index at once (it costs less than a scan), and each thread takes perThread records at the least.
+    struct Scans {
+        quint32 aside = 1u << 16;
+        quint32 perThread = 1u << 16;
+    };
+    void tuneScans(const Scans& scans) { scans_ = scans; }
+    // The live records a test passes, in file order: the file read in ranges on every processor at once,
+    // past the cache. makeTest gives each thread a test of its own.
+    std::vector<quint32> liveMatchingUnlocked(const std::function<std::function<bool(const char*)>()>& makeTest) const;
     // A column whose index the next index build makes in the same scan, so that its first use reads no
     // file (a journal's identifiers, asked for by its first filing, beside the dates of its first view).
     void indexAlongside(int column);
@@ -152,8 +173,24 @@ private:
     std::atomic<quint64> writes_{0};  // every change of a record or the count adds one
     quint32 missingOnOpen_ = 0;
     qint64 cutOnOpen_ = 0;
-    std::unique_ptr<ColumnIndex> newIndex(int column) const;
+    // collecting: to be built by collect() (room reserved), not given an order made elsewhere.
+    std::unique_ptr<ColumnIndex> newIndex(int column, bool collecting) const;
     mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;
+    // An index being built on a thread of its own, from the records below count; the records below count
+    // rewritten meanwhile (read at any moment of their writing) are filed again when it is taken in.
+    struct Pending {
+        std::thread thread;
+        std::atomic<bool> stop{false};
+        quint32 count = 0;
+        TextIndexOrder order;
+        std::exception_ptr error;
+        std::vector<quint32> touched;
+    };
+    mutable std::map<int, std::unique_ptr<Pending>> pending_;
+    Scans scans_;
+    RecordLayout layout() const { return {header_.headerLength, header_.recordLength, count_}; }
+    void takeInPending(int column) const;
+    void stopPending();
     std::vector<int> alongside_;
     mutable std::recursive_mutex mutex_;
 };

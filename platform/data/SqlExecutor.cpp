@@ -22,8 +22,8 @@ std::vector<quint32> matching(const dbf::Table& table, const std::vector<Conditi
         return out;
     const Filter::Range range = filter.range(-1);
     if (range.column >= 0) {
-        out = rangeOf(table, filter, range.column, range);
-        std::sort(out.begin(), out.end());
+        out = matchingInRange(table, filter, range);
+        toFileOrder(out);
         return out;
     }
     table.forEachLiveUnlocked([&](quint32 r, const char* bytes) {

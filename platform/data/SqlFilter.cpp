@@ -65,6 +65,24 @@ std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int 
     return out;
 }
 
+std::vector<quint32> matchingInRange(const dbf::Table& table, const Filter& filter, const Filter::Range& range)
+{
+    if (table.readyIndexUnlocked(range.column))
+        return rangeOf(table, filter, range.column, range);
+    std::vector<quint32> out = table.liveMatchingUnlocked([&filter] {
+        return [own = filter](const char* record) { return own.matches(record); };
+    });
+    table.buildIndexAsideUnlocked(range.column);
+    return out;
+}
+
+void toFileOrder(std::vector<quint32>& records)
+{
+    // Matches of one key come from an index in file order already.
+    if (!std::is_sorted(records.begin(), records.end()))
+        std::sort(records.begin(), records.end());
+}
+
 Filter::Filter(const std::vector<Condition>& conditions, const dbf::Table& table, const ParamValue& params)
     : table_(table)
 {

@@ -33,9 +33,9 @@ std::vector<quint32> candidates(const dbf::Table& table, const Filter& filter, i
     if (range.column >= 0 || orderColumn >= 0) {
         const int column = range.column >= 0 ? range.column : orderColumn;
         *ordered = column == orderColumn;
-        out = rangeOf(table, filter, column, range);
         if (*ordered)
-            return out;
+            return rangeOf(table, filter, column, range);
+        out = matchingInRange(table, filter, range);
         // Many matches: marked, then taken in order from the order column's index, which reads no
         // record; few: sorted by their keys.
         if (orderColumn >= 0 && out.size() >= table.recordCountUnlocked() / kSortAtMost) {
@@ -50,7 +50,7 @@ std::vector<quint32> candidates(const dbf::Table& table, const Filter& filter, i
             *ordered = true;
             return out;
         }
-        std::sort(out.begin(), out.end());  // back to file order before any sorting
+        toFileOrder(out);  // before any sorting
         return out;
     }
     table.forEachLiveUnlocked([&](quint32 r, const char* bytes) {
