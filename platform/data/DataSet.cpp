@@ -637,6 +637,7 @@ public:
             text_ = want.toString();
             while (text_.endsWith(QLatin1Char(' ')))
                 text_.chop(1);
+            firstFolded_ = text_.isEmpty() ? 0 : QChar::toCaseFolded(text_.front().unicode());
             break;
         case ftBoolean:
             kind_ = Boolean;
@@ -682,6 +683,16 @@ public:
 private:
     bool compare(const QString& have) const
     {
+        // Most rows differ in their first letter: told apart here, before the full comparison.
+        if (!text_.isEmpty()) {
+            if (have.isEmpty())
+                return false;
+            const QChar c = have.front();
+            if (cs_ == Qt::CaseSensitive ? c != text_.front()
+                                         : !c.isSurrogate() && !text_.front().isSurrogate()
+                                               && QChar::toCaseFolded(c.unicode()) != firstFolded_)
+                return false;
+        }
         return partial_ ? have.startsWith(text_, cs_) : have.compare(text_, cs_) == 0;
     }
 
@@ -689,6 +700,7 @@ private:
     const QVariant& want_;
     bool wantNull_;
     QString text_;
+    char32_t firstFolded_ = 0;
     double number_ = 0;
     bool partial_;
     Qt::CaseSensitivity cs_;

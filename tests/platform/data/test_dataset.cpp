@@ -214,6 +214,8 @@ TEST_F(MemFixture, LocateAndLookup)
         {"V", 2.5, {}, 5},
         {"NAME", QString::fromUtf8("Имя3   "), {}, 3},  // the wanted text's trailing blanks do not count
         {"NAME", QString::fromUtf8("имя1"), TLocateOptions(loCaseInsensitive) | loPartialKey, 1},  // first in order
+        {"NAME", QString::fromUtf8("иМЯ2"), loCaseInsensitive, 2},  // the first letter's case too
+        {"NAME", QString::fromUtf8("   "), loPartialKey, 1},  // an empty beginning: every text has it
         {"NAME", QVariant(), {}, 7},  // null finds null only
         {"V", QVariant(), {}, 7},
         {"ID", 4.0, {}, 4},
