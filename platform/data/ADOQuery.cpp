@@ -123,6 +123,19 @@ quint64 TADOQuery::RowId(int row) const
 
 QVariant TADOQuery::RowValue(int row, int field) const
 {
+    // Kept short for the read a whole scan makes of each field: the record whose bytes were copied last,
+    // the table not written since, a field in the record itself.
+    if (!result_.computed) {
+        const quint32 record = rows_[static_cast<std::size_t>(row)];
+        const dbf::Column& column = *columnOf_[static_cast<std::size_t>(field)];
+        if (shownRecord_ == record && shownTable_ == result_.table.get() && shownWrites_ == shownTable_->writes() && !column.isMemo())
+            return dbf::decodeField(column, shown_.data() + column.offset, shownTable_->codePage());
+    }
+    return readValue(row, field);
+}
+
+QVariant TADOQuery::readValue(int row, int field) const
+{
     if (result_.computed)
         return result_.values[static_cast<std::size_t>(row)][static_cast<std::size_t>(field)];
     const dbf::Table& table = *result_.table;

@@ -49,6 +49,8 @@ protected:
 
 private:
     sql::Result run(bool selectOnly);
+    // A row's value when RowValue's short way does not hold.
+    QVariant readValue(int row, int field) const;
     // Takes a copy of the record's bytes, the one the fields read.
     void showRecord(quint32 record) const;
     QVariant memoValue(quint32 record, int field) const;

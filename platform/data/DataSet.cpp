@@ -358,10 +358,9 @@ void TDataSet::MoveField(TField* field, int index)
 
 QVariant TDataSet::GetFieldValue(const TField* field) const
 {
-    if (state_ == dsBrowse && field->kind_ == fkData) {
-        // The common read, taken first: a whole scan asks this for every field of every record.
-        return activeRow_ >= 0 && activeRow_ < RowCount() ? RowValue(activeRow_, field->fieldNo_) : QVariant();
-    }
+    // The common read, taken first: a whole scan asks this for every field of every record.
+    if (state_ == dsBrowse && field->kind_ == fkData && activeRow_ >= 0 && activeRow_ < RowCount())
+        return RowValue(activeRow_, field->fieldNo_);
     CheckActive();
     if (field->kind_ == fkLookup)
         return lookupValue(field);
