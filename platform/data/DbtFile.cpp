@@ -15,6 +15,8 @@ namespace dbf {
 namespace {
 constexpr qint64 kDefaultBlock = kMemoBlock;
 constexpr quint32 kMaxEntry = kMaxMemoEntry;
+// Entries up to this length are read without asking the file's size first: a short read tells damage.
+constexpr quint32 kTrustedEntry = 1u << 20;
 }
 
 DbtFile::DbtFile(std::unique_ptr<LockedFile> file)
@@ -88,32 +90,32 @@ QByteArray DbtFile::read(qint64 block) const
 {
     // A pointer or a length that leads past the end (a kill between a value and its pointer reaching the
     // disk, or damage) reads as no value: the record itself stays readable and nothing is written.
-    const qint64 size = file_->size();
-    if (block <= 0 || block > size / blockSize_ || block * blockSize_ + 8 > size) {
+    // The reads tell where the file ends: no size is asked for on each value a scan reads.
+    const qint64 offset = block * blockSize_;
+    char head[8];
+    if (block <= 0 || block > std::numeric_limits<qint64>::max() / blockSize_ - 1 || file_->readAt(offset, head, 8) < 8) {
         Warn(QStringLiteral("Memo block %1 lies past the end of the memo file %2: read as empty").arg(block).arg(file_->path()));
         return {};
     }
-    const qint64 offset = block * blockSize_;
-    char head[8];
-    file_->readAt(offset, head, 8);
     if (!dBaseIII_ && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xFF &&
         head[2] == 0x08 && head[3] == 0x00) {
         const quint32 length = qFromLittleEndian<quint32>(head + 4);
-        if (length < 8 || length > kMaxEntry || offset + length > size) {
-            Warn(QStringLiteral("The memo entry at block %1 of %2 is damaged: its length %3 runs past the end of the file; read as empty")
-                     .arg(block)
-                     .arg(file_->path())
-                     .arg(length));
-            return {};
+        // A long entry is held against the file's size before anything is sized by it.
+        if (length >= 8 && length <= kMaxEntry && (length <= kTrustedEntry || offset + length <= file_->size())) {
+            QByteArray bytes(length - 8, Qt::Uninitialized);
+            if (file_->readAt(offset + 8, bytes.data(), bytes.size()) == bytes.size())
+                return bytes;
         }
-        QByteArray bytes(length - 8, Qt::Uninitialized);
-        file_->readAt(offset + 8, bytes.data(), bytes.size());
-        return bytes;
+        Warn(QStringLiteral("The memo entry at block %1 of %2 is damaged: its length %3 runs past the end of the file; read as empty")
+                 .arg(block)
+                 .arg(file_->path())
+                 .arg(length));
+        return {};
     }
     // dBASE III: text up to 0x1A 0x1A (a lone 0x1A at the very end is accepted too).
     QByteArray bytes;
     char chunk[kMemoReadChunk];
-    for (qint64 at = offset; at < size;) {
+    for (qint64 at = offset;;) {
         const qint64 n = file_->readAt(at, chunk, sizeof chunk);
         if (n <= 0)
             break;

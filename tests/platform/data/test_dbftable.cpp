@@ -279,11 +279,20 @@ TEST(DbfTable, DamagedFilesAreRefusedUntouchedOrOpenedWithTheirWholeRecords)
         testutil::writeFile(d.file("T.DBT"), goodMemo);
         t = Table::open(d.file("T.DBF"));
         EXPECT_TRUE(t->value(2, 3).isNull());
+        // A length of a hundred megabytes in a small file is found out before anything is made that long.
+        QByteArray longEntry = goodMemo;
+        longEntry.replace(516, 4, QByteArray("\x00\x00\x40\x06", 4));
+        t.reset();
+        testutil::writeFile(d.file("T.DBF"), good);
+        testutil::writeFile(d.file("T.DBT"), longEntry);
+        t = Table::open(d.file("T.DBF"));
+        EXPECT_TRUE(t->value(2, 3).isNull());
         dbf::SetWarningHandler(previous);
-        ASSERT_EQ(warnings.size(), 2);
+        ASSERT_EQ(warnings.size(), 3);
         EXPECT_TRUE(warnings[0].contains("runs past the end")) << warnings[0].toStdString();
         EXPECT_TRUE(warnings[1].contains("past the end")) << warnings[1].toStdString();
-        EXPECT_EQ(testutil::readFile(d.file("T.DBT")), goodMemo);
+        EXPECT_TRUE(warnings[2].contains("length 104857600 runs past the end")) << warnings[2].toStdString();
+        EXPECT_EQ(testutil::readFile(d.file("T.DBT")), longEntry);
     }
     // Garbage in a numeric field reads as NULL, never as a made-up number.
     {
