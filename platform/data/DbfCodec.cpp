@@ -25,7 +25,7 @@ std::uint64_t nonBlankBytes(const char* at)
 }
 
 // The end of a field's bytes without its trailing blanks.
-const char* trimEnd(const char* b, const char* e)
+inline const char* trimEnd(const char* b, const char* e)
 {
     if (e - b < 8) {
         while (e > b && (e[-1] == ' ' || e[-1] == '\0'))
@@ -41,7 +41,7 @@ const char* trimEnd(const char* b, const char* e)
 }
 
 // The first byte of a field that is not blank.
-const char* trimStart(const char* b, const char* e)
+inline const char* trimStart(const char* b, const char* e)
 {
     if (e - b < 8) {
         while (b < e && (*b == ' ' || *b == '\0'))
