@@ -14,6 +14,7 @@ TDBGridColumnsEx::~TDBGridColumnsEx()
 
 std::unique_ptr<TColumnEx> TDBGridColumnsEx::make(bool stored)
 {
+    ++made_;
     if (factory_)
         return factory_(this, stored);
     return std::make_unique<TDBGridColumnEx>(this, stored);

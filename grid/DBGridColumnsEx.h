@@ -34,6 +34,8 @@ public:
     void Delete(int i);
     void Clear();
     void Move(int from, int to);
+    // How many columns were ever made here: tells a set of columns from one built anew in its place.
+    quint64 MadeCount() const { return made_; }
 
     TDBGridColumnsState State() const;
     void SetState(TDBGridColumnsState s);
@@ -58,5 +60,6 @@ private:
     TItemFactory factory_;
     std::vector<std::unique_ptr<TColumnEx>> items_;
     int updateCount_ = 0;
+    quint64 made_ = 0;
     bool pendingAll_ = false;
 };

@@ -232,11 +232,23 @@ void TDBLookupGridEx::SetListField(const QString& names)
     if (TDataSet* ds = listSet())
         GetFieldsProperty(ds, objectName(), names);
     listField_ = names;
-    Columns().Clear();
-    for (const QString& name : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        Columns().Add()->SetFieldName(name.trimmed());
+    // Columns set up by the user (a column's drop-down box) stay; only the ones made here from the list
+    // fields are made again.
+    if (Columns().State() != csCustomized || madeFromListField()) {
+        Columns().Clear();
+        for (const QString& name : names.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            Columns().Add()->SetFieldName(name.trimmed());
+        madeAt_ = Columns().MadeCount();
+        madeCount_ = std::size_t(Columns().Count());
+    }
     updateText();
     applyHeight();
+}
+
+bool TDBLookupGridEx::madeFromListField()
+{
+    // Moving a made column is not setting the columns up; adding or removing one is.
+    return Columns().MadeCount() == madeAt_ && std::size_t(Columns().Count()) == madeCount_;
 }
 
 void TDBLookupGridEx::SetListFieldIndex(int i)

@@ -194,6 +194,10 @@ private:
     bool adjustingHeight_ = false;
     int lastY_ = 0;
     QString keyField_, listField_;
+    // The columns made from the list fields: how many, and the columns' make count right after.
+    std::size_t madeCount_ = 0;
+    quint64 madeAt_ = 0;
+    bool madeFromListField();
     int listFieldIndex_ = 0;
     QVariant keyValue_;
     QString text_;

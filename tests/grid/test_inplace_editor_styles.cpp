@@ -138,6 +138,50 @@ TEST(InplaceEditorStyles, ALookupCellChoosesFromTheListAndStoresTheKey)
     EXPECT_EQ(a.value("PRIBOR_ID"), 1);
 }
 
+TEST(InplaceEditorStyles, ALookupCellsListKeepsTheColumnsItsDropDownBoxWasGiven)
+{
+    auto listColumns = [](TPopupDataGridEx* list) {
+        QStringList names;
+        for (int i = 0; i < list->Columns().Count(); ++i)
+            names << list->Columns()[i]->FieldName() + "/" + list->Columns()[i]->Title().Caption();
+        return names;
+    };
+    // Without columns of its own, the list shows the shown fields and follows a change of them.
+    Acts a;
+    TDBGridInplaceEdit* e = a.edit("PRIBOR");
+    ASSERT_TRUE(e);
+    key(e, Qt::Key_Down, Qt::AltModifier);
+    TPopupDataGridEx* list = e->DataList();
+    ASSERT_TRUE(list && e->ListVisible());
+    EXPECT_EQ(listColumns(list), QStringList{"NAME/NAME"});
+    key(e, Qt::Key_Escape);
+    a.col("PRIBOR")->SetLookupDisplayFields("NAME;ID");
+    key(e, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(listColumns(list), (QStringList{"NAME/NAME", "ID/ID"}));
+    key(e, Qt::Key_Escape);
+
+    // Columns set up in the drop-down box are the list's at every drop-down, and choosing still works.
+    TDBGridColumnsEx& own = a.col("PRIBOR")->DropDownBox().Columns();
+    own.Clear();
+    own.Add()->SetFieldName("ID");
+    own[0]->Title().SetCaption(QString::fromUtf8("Код"));
+    own.Add()->SetFieldName("NAME");
+    const QStringList expected{QString::fromUtf8("ID/Код"), "NAME/NAME"};
+    for (int drop = 0; drop < 2; ++drop) {
+        key(e, Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(e->ListVisible());
+        EXPECT_EQ(listColumns(list), expected) << drop;
+        key(e, Qt::Key_Escape);
+    }
+    key(e, Qt::Key_Down, Qt::AltModifier);
+    key(e, Qt::Key_Down);
+    key(e, Qt::Key_Return);
+    EXPECT_EQ(e->text(), QString::fromUtf8("Вега"));
+    key(e, Qt::Key_Return, {}, "\r");
+    a.post();
+    EXPECT_EQ(a.value("PRIBOR_ID"), 3);
+}
+
 TEST(InplaceEditorStyles, TypingInALookupCellCompletesFromTheList)
 {
     // typed, text shown, selected remainder, key posted (null: the text was dropped or kept without a key)
