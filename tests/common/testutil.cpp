@@ -16,6 +16,15 @@ void PumpEvents(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+bool PumpUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
 TempDir::TempDir()
 {
     EXPECT_TRUE(dir_.isValid()) << "cannot create a temporary folder";

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <string>
 
 namespace testutil {
@@ -37,6 +38,8 @@ private:
 QByteArray readFile(const QString& path);
 // Runs the event loop for ms milliseconds.
 void PumpEvents(int ms);
+// Runs the event loop until done() holds or ms milliseconds have passed (a hang guard, not a timing); gives done().
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // Runs a Python script with the path as its argument and gives what it printed; a script that fails is a test
