@@ -27,10 +27,7 @@ struct Interlock : ::testing::Test {
     void Download()
     {
         // The get-memory button comes back 100 ms after a click, on the event loop's timer.
-        QElapsedTimer t;
-        t.start();
-        while (!d->bGetEEPROM->isEnabled() && t.elapsed() < 2000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        testutil::PumpUntil([&] { return d->bGetEEPROM->isEnabled(); }, 2000);
         d->GetEEPROM();
         ASSERT_TRUE(Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 2000));
     }

@@ -2,6 +2,7 @@
 // letter case, characters that match nothing dropped, stepping to the next and prior match, the keys that
 // end it, its time-out, and the match drawn in the current cell.
 #include "GridFixture.h"
+#include "common/testutil.h"
 #include "grid/GridSettings.h"
 #include <gtest/gtest.h>
 
@@ -87,10 +88,7 @@ TEST(InplaceSearch, KeysMovesAndTheTimeOutEndIt)
     s.type("a");
     EXPECT_TRUE(s.grid.TimerActive(2));
     // The 30 ms pause ends it, well before the usual 1,500 ms would (a loaded machine delays the timer).
-    QElapsedTimer t;
-    t.start();
-    while (s.grid.InplaceSearching() && t.elapsed() < 1000)
-        wait(5);
+    testutil::PumpUntil([&] { return !s.grid.InplaceSearching(); }, 1000);
     DBGridExSettings().InplaceSearchTimeOut = 1500;
     EXPECT_FALSE(s.grid.InplaceSearching()) << "the pause ended it";
 }

@@ -178,12 +178,7 @@ TEST(CaptureServer, TheOptionsCommandStepsTheFormatAndSaysSo)
     link.Subscribe(&window, int(kEventStatus));
     ASSERT_TRUE(link.Ping());
     link.SendCommand(1, 0);
-    QElapsedTimer t;
-    t.start();
-    while (window.got.empty() && t.elapsed() < 2000) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
+    testutil::PumpUntil([&] { return !window.got.empty(); }, 2000);
     EXPECT_EQ(window.got, std::vector<uint32_t>{kReadFormat});
     const FrameFormat f = ReadFormat(link);
     EXPECT_EQ(f.width, 350);
