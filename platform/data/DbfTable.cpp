@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
 
@@ -121,8 +122,13 @@ bool wholeOrder(const Column& col, const char* field, rtl::CodePage codePage, qu
 
 void Table::noteExtremes(quint32 record, const char* bytes) const
 {
-    for (std::size_t c = 0; c < extremes_.size(); ++c) {
-        Extreme& x = extremes_[c];
+    noteExtremesIn(extremes_, record, bytes);
+}
+
+void Table::noteExtremesIn(std::vector<Extreme>& extremes, quint32 record, const char* bytes) const
+{
+    for (std::size_t c = 0; c < extremes.size(); ++c) {
+        Extreme& x = extremes[c];
         if (!x.tracked || (deletedKnown_ && !x.known))
             continue;
         const Column& col = header_.columns[c];
@@ -139,6 +145,153 @@ void Table::noteExtremes(quint32 record, const char* bytes) const
         }
         x.any = true;
     }
+}
+
+namespace {
+
+// One range's records of an indexed column in file order, kept while their keys come in order.
+struct OrderedRun {
+    std::vector<quint32> records;
+    std::vector<quint64> prefixes;
+    std::vector<uchar> first, last;  // the keys of the first and last records
+    int firstLength = 0, lastLength = 0;
+};
+
+std::string_view keyView(const std::vector<uchar>& key, int length)
+{
+    return std::string_view(reinterpret_cast<const char*>(key.data()), std::size_t(length));
+}
+
+// Whether a key goes before another, as the index orders them.
+bool keyBelow(quint64 prefix, std::string_view key, quint64 otherPrefix, std::string_view other)
+{
+    return prefix != otherPrefix ? prefix < otherPrefix : key < other;
+}
+
+} // namespace
+
+bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::vector<std::unique_ptr<ColumnIndex>>* made) const
+{
+    // Each range gathers its own marks and extremes and its records of each column; they are put together
+    // in file order, so that of equal values the first record holds the extreme, as a single scan finds it.
+    const auto ranges = scanRanges(count_, 0, scans_.perThread);
+    const bool gather = !deletedKnown_;
+    struct Part {
+        std::vector<quint64> words;  // from the word of the range's first record
+        std::vector<Extreme> extremes;
+        std::vector<OrderedRun> runs;  // one a column
+    };
+    std::vector<Part> parts(ranges.size());
+    std::atomic<bool> outOfOrder{false};
+    const RecordLayout l = layout();
+    runParallel(ranges.size(), [&](std::size_t k) {
+        const auto [from, to] = ranges[k];
+        Part& p = parts[k];
+        const quint32 base = from >> 6;
+        if (gather) {
+            p.words.assign(((to - 1) >> 6) - base + 1, 0);
+            p.extremes = extremes_;
+        }
+        int room = 0;
+        p.runs.resize(columns.size());
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int n = keyRoom(header_.columns[std::size_t(columns[i])]);
+            room = std::max(room, n);
+            p.runs[i].records.reserve(to - from);
+            p.runs[i].prefixes.reserve(to - from);
+            p.runs[i].first.resize(std::size_t(n));
+            p.runs[i].last.resize(std::size_t(n));
+        }
+        std::vector<uchar> key(static_cast<std::size_t>(room));
+        forEachInRange(*file_, l, from, to, [&](quint32 r, const char* bytes) {
+            const bool deleted = bytes[0] == '*';
+            if (gather && deleted)
+                p.words[(r >> 6) - base] |= quint64(1) << (r & 63);
+            else if (gather)
+                noteExtremesIn(p.extremes, r, bytes);
+            if (deleted || columns.empty() || outOfOrder.load(std::memory_order_relaxed))
+                return;
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const Column& c = header_.columns[std::size_t(columns[i])];
+                OrderedRun& run = p.runs[i];
+                const int n = fieldKey(c, bytes + c.offset, codePage_, key.data());
+                const quint64 prefix = keyPrefix(c, key.data(), n, codePage_);
+                if (run.records.empty()) {
+                    std::memcpy(run.first.data(), key.data(), std::size_t(n));
+                    run.firstLength = n;
+                } else if (keyBelow(prefix, keyView(key, n), run.prefixes.back(), keyView(run.last, run.lastLength))) {
+                    outOfOrder = true;  // sorting is left to a single scan
+                    return;
+                }
+                std::memcpy(run.last.data(), key.data(), std::size_t(n));
+                run.lastLength = n;
+                run.records.push_back(r);
+                run.prefixes.push_back(prefix);
+            }
+        });
+    });
+    if (gather) {
+        std::vector<quint64> deleted((count_ + 63) / 64, 0);
+        std::vector<Extreme> extremes = extremes_;
+        for (std::size_t k = 0; k < ranges.size(); ++k) {
+            const Part& p = parts[k];
+            for (std::size_t w = 0; w < p.words.size(); ++w)
+                deleted[(ranges[k].first >> 6) + w] |= p.words[w];
+            for (std::size_t c = 0; c < extremes.size(); ++c) {
+                Extreme& x = extremes[c];
+                const Extreme& y = p.extremes[c];
+                if (!y.any)
+                    continue;
+                if (!x.any || y.high > x.high) {
+                    x.high = y.high;
+                    x.highRecord = y.highRecord;
+                }
+                if (!x.any || y.low < x.low) {
+                    x.low = y.low;
+                    x.lowRecord = y.lowRecord;
+                }
+                x.any = true;
+            }
+        }
+        for (Extreme& x : extremes)
+            x.known = x.tracked;
+        deleted_ = std::move(deleted);
+        extremes_ = std::move(extremes);
+        deletedKnown_ = true;
+    }
+    if (columns.empty() || outOfOrder)
+        return false;
+    // In order within each range: in order as a whole when each range begins where the one before ended.
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const OrderedRun* before = nullptr;
+        for (const Part& p : parts) {
+            const OrderedRun& run = p.runs[i];
+            if (run.records.empty())
+                continue;
+            if (before && keyBelow(run.prefixes.front(), keyView(run.first, run.firstLength), before->prefixes.back(),
+                                   keyView(before->last, before->lastLength)))
+                return false;
+            before = &run;
+        }
+    }
+    made->clear();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        std::vector<quint32> records;
+        std::vector<quint64> prefixes;
+        records.reserve(ColumnIndex::roomFor(count_));
+        prefixes.reserve(ColumnIndex::roomFor(count_));
+        for (Part& p : parts) {
+            OrderedRun& run = p.runs[i];
+            records.insert(records.end(), run.records.begin(), run.records.end());
+            prefixes.insert(prefixes.end(), run.prefixes.begin(), run.prefixes.end());
+            std::vector<quint32>().swap(run.records);
+            std::vector<quint64>().swap(run.prefixes);
+        }
+        auto index = newIndex(columns[i], false);
+        index->adopt(std::move(records), std::move(prefixes));
+        made->push_back(std::move(index));
+    }
+    return true;
 }
 
 void Table::forgetExtremesOf(quint32 record) const
@@ -550,11 +703,23 @@ const ColumnIndex& Table::indexUnlocked(int column) const
         index->adopt(std::move(order.records), std::move(order.prefixes));
         return *(indexes_[column] = std::move(index));
     }
-    std::map<int, std::unique_ptr<ColumnIndex>> built;
-    built[column] = newIndex(column, true);
+    std::vector<int> wanted{column};
     for (int other : alongside_)
-        if (!indexes_.count(other) && !built.count(other))
-            built[other] = newIndex(other, true);
+        if (!indexes_.count(other) && std::find(wanted.begin(), wanted.end(), other) == wanted.end())
+            wanted.push_back(other);
+    // A large table's indexes are first made on every processor, which holds while their keys come in file
+    // order (a journal's dates and identifiers); else one scan sorts them.
+    if (count_ >= scans_.aside) {
+        std::vector<std::unique_ptr<ColumnIndex>> made;
+        if (scanOnEveryProcessorUnlocked(wanted, &made)) {
+            for (std::size_t i = 0; i < wanted.size(); ++i)
+                indexes_[wanted[i]] = std::move(made[i]);
+            return *indexes_.at(column);
+        }
+    }
+    std::map<int, std::unique_ptr<ColumnIndex>> built;
+    for (int c : wanted)
+        built[c] = newIndex(c, true);
     forEachLiveUnlocked([&](quint32 r, const char* bytes) {
         for (auto& [c, index] : built)
             index->collect(r, bytes);

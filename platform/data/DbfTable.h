@@ -120,6 +120,9 @@ public:
     template <class F>
     void forEachLiveUnlocked(F&& f) const
     {
+        // A large table's marks are gathered on every processor first: the pass below then only reads.
+        if (!deletedKnown_ && count_ >= scans_.aside)
+            scanOnEveryProcessorUnlocked({}, nullptr);
         const bool gather = !deletedKnown_;
         if (gather)
             deleted_.assign((count_ + 63) / 64, 0);
@@ -145,6 +148,12 @@ private:
     // Takes a record's values into the extremes of the whole-number columns; forgets a column's extremes
     // when its holder changes.
     void noteExtremes(quint32 record, const char* bytes) const;
+    struct Extreme;
+    void noteExtremesIn(std::vector<Extreme>& extremes, quint32 record, const char* bytes) const;
+    // Reads the file on every processor at once for what a first whole scan learns (the deletion marks and
+    // the extremes), and makes the indexes of the columns given in the same read: true, with them in made,
+    // when each column's keys come in file order; false (nothing made) when not.
+    bool scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::vector<std::unique_ptr<ColumnIndex>>* made) const;
     void forgetExtremesOf(quint32 record) const;
     void checkRecord(quint32 record) const;
     void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;

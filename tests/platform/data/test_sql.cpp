@@ -14,7 +14,9 @@
 
 #include <QDir>
 #include <algorithm>
+#include <climits>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -752,6 +754,109 @@ TEST_F(Journal, AnIndexBuiltAlongsideAnotherFindsWhatItsOwnWould)
             expected << id;
     EXPECT_EQ(window, expected);
     EXPECT_EQ(open("SELECT COUNT(*) AS N FROM Base WHERE ID >= 1").FieldByName("N")->AsInteger(), 300);
+}
+
+// The first read of a large table, made on many threads, orders its dates and identifiers and finds its
+// extremes as one scan does: keys in file order with ties across the threads' ranges, NULL dates first,
+// deleted records (the largest identifier among them); and a table whose keys break file order anywhere
+// is sorted all the same. The indexes so made stay true through the writes after them.
+TEST_F(Journal, TheFirstReadOnManyThreadsOrdersAndFindsWhatOneScanDoes)
+{
+    struct Case {
+        const char* name;
+        std::function<QString(int)> date;  // of record i
+        std::function<int(int)> id;
+    };
+    const Case cases[] = {
+        {"in file order", [](int i) { return i < 40 ? QString() : QString::asprintf("2010.01.%02d 10:00:00", 1 + i / 33); },
+         [](int i) { return i + 1; }},
+        {"one date late", [](int i) { return QString::asprintf("2010.01.%02d 10:00:00", i == 517 ? 2 : 1 + i / 33); },
+         [](int i) { return i + 1; }},
+        {"the last date earliest", [](int i) { return QString::asprintf("2010.01.%02d 10:00:00", i == 999 ? 1 : 2 + i / 33); },
+         [](int i) { return i + 1; }},
+        {"the halves swapped", [](int i) { return QString::asprintf("2010.01.%02d 10:00:00", (i + 500) % 1000 / 40 + 1); },
+         [](int i) { return i + 1; }},
+        {"identifiers out of order", [](int i) { return QString::asprintf("2010.01.%02d 10:00:00", 1 + i / 33); },
+         [](int i) { return (i * 37) % 1000 + 1; }},
+    };
+    const QString queries[] = {
+        "SELECT * FROM Base ORDER BY DATA_IZM",
+        "SELECT * FROM Base ORDER BY ID",
+        "SELECT * FROM Base WHERE DATA_IZM >= '2010.01.05 00:00:00' AND DATA_IZM <= '2010.01.09 23:59:59' ORDER BY DATA_IZM",
+        "SELECT * FROM Base WHERE ID >= 400 AND ID <= 1010 ORDER BY ID",
+    };
+    // Each record keeps its number (from 1) in TYPE_PRIB, as byTestingEveryRecord gives them.
+    auto records = [&](TADOQuery& query) {
+        QList<int> out;
+        for (query.First(); !query.Eof(); query.Next())
+            out << query.FieldByName("TYPE_PRIB")->AsInteger();
+        return out;
+    };
+    auto aggregate = [&](const char* what) { return open(QString("SELECT %1 AS X FROM Base").arg(what)).FieldByName("X")->AsInteger(); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool manyThreads : {false, true}) {
+            SCOPED_TRACE(manyThreads ? "many threads" : "one thread");
+            q.Close();
+            conn.ReleaseFiles();
+            ASSERT_TRUE(QDir(conn.DataFolder()).remove("Base.DBF") && QDir(conn.DataFolder()).remove("Base.DBT"));
+            exec(fixtures::defaultMpCreate());
+            auto table = conn.openTable("Base");
+            std::map<int, int> live;  // identifier: NUM_VIDOH
+            quint32 holderOfLargest = 0;
+            for (int i = 0; i < 1000; ++i) {
+                std::vector<QVariant> v(table->columns().size());
+                v[0] = c.id(i);
+                v[1] = i + 1;
+                v[3] = c.date(i);
+                v[4] = 10 + i % 5;
+                table->append(v);
+                live[c.id(i)] = 10 + i % 5;
+                if (c.id(i) == 1000)
+                    holderOfLargest = quint32(i);
+            }
+            for (quint32 r : {0u, 1u, 250u, 251u, 997u, holderOfLargest}) {
+                table->remove(r);
+                live.erase(c.id(int(r)));
+            }
+            auto expectExtremes = [&] {
+                int low = INT_MAX, high = INT_MIN;
+                for (const auto& [id, vidoh] : live) {
+                    low = std::min(low, vidoh);
+                    high = std::max(high, vidoh);
+                }
+                EXPECT_EQ(aggregate("MAX(ID)"), live.rbegin()->first);
+                EXPECT_EQ(aggregate("MIN(ID)"), live.begin()->first);
+                EXPECT_EQ(aggregate("MAX(NUM_VIDOH)"), high);
+                EXPECT_EQ(aggregate("MIN(NUM_VIDOH)"), low);
+            };
+            table.reset();
+            table = conn.openTable("Base");
+            if (manyThreads)
+                table->tuneScans({0, 100});  // a first read in ranges even of a small table
+            table->indexAlongside(table->columnIndex("ID"));
+            for (const QString& query : queries) {
+                SCOPED_TRACE(query.toStdString());
+                EXPECT_EQ(records(open(query)), byTestingEveryRecord(query));
+            }
+            expectExtremes();
+
+            // Written after: a record filed, one moved to the front, the holders of the extremes deleted.
+            exec("INSERT INTO Base ( ID, TYPE_PRIB, DATA_IZM, NUM_VIDOH ) VALUES ( 1001, 1001, '2010.02.01 00:00:00', 20 )");
+            exec("UPDATE Base SET DATA_IZM = '2009.12.31 00:00:00', NUM_VIDOH = 5 WHERE ID = 600");
+            live[1001] = 20;
+            live[600] = 5;
+            for (int id : {1001, 999, live.begin()->first}) {
+                exec("DELETE FROM Base WHERE ID = :ID", {{"ID", id}});
+                live.erase(id);
+            }
+            for (const QString& query : queries) {
+                SCOPED_TRACE(query.toStdString());
+                EXPECT_EQ(records(open(query)), byTestingEveryRecord(query));
+            }
+            expectExtremes();
+        }
+    }
 }
 
 // A view read field by field gives every value that was written, of every kind of field, over a table
