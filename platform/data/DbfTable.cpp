@@ -188,12 +188,13 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
         const auto [from, to] = ranges[k];
         Part& p = parts[k];
         const quint32 base = from >> 6;
-        if (gather) {
-            p.words.assign(((to - 1) >> 6) - base + 1, 0);
-            p.extremes = extremes_;
-        }
-        int room = 0;
+        p.extremes = extremes_;
         p.runs.resize(columns.size());
+        if (from >= to)
+            return;  // an empty table
+        if (gather)
+            p.words.assign(((to - 1) >> 6) - base + 1, 0);
+        int room = 0;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const int n = keyRoom(header_.columns[std::size_t(columns[i])]);
             room = std::max(room, n);

@@ -793,6 +793,12 @@ TEST_F(Journal, TheFirstReadOnManyThreadsOrdersAndFindsWhatOneScanDoes)
         return out;
     };
     auto aggregate = [&](const char* what) { return open(QString("SELECT %1 AS X FROM Base").arg(what)).FieldByName("X")->AsInteger(); };
+    {
+        auto empty = conn.openTable("Base");
+        empty->tuneScans({0, 100});
+        EXPECT_TRUE(records(open(queries[0])).isEmpty());
+        EXPECT_TRUE(open("SELECT MAX(ID) AS X FROM Base").FieldByName("X")->IsNull());
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (bool manyThreads : {false, true}) {
