@@ -1,9 +1,14 @@
 #include "platform/controls/InplaceEdit.h"
 #include "platform/controls/CustomGrid.h"
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <memory>
 
 // The multi-line face of the editor. Its input goes to the editor's handlers first, which hand back what
 // they leave through the base* calls; its text and selection are the editor's, mirrored.
@@ -216,7 +221,7 @@ void TInplaceEdit::viewEdited()
         return;
     // Text that reaches the view other than by a key (a drop, a paste from the menu, an input method) asks
     // the grid like a key does; what the grid refuses or the field cannot hold is taken back.
-    if (t.size() > maxLength() || isReadOnly() || !grid_->CanEditModify()) {
+    if (t.size() > maxLength() || !mayEdit()) {
         textToView();
         return;
     }
@@ -233,7 +238,7 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* e)
     const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
     // Ctrl+Enter types a line feed: a line break on several lines, nothing on one.
     if (enter && mods == Qt::ControlModifier) {
-        if (wordWrap_ && !isReadOnly() && grid_->CanEditModify())
+        if (wordWrap_ && mayEdit())
             wrap_->insertPlainText(QStringLiteral("\n"));
         e->accept();
         return;
@@ -249,8 +254,9 @@ void TInplaceEdit::keyPressEvent(QKeyEvent* e)
         break;
     }
     // A key that changes the text first asks the grid, which puts the record into editing or refuses.
+    // Format characters (the direction marks of the context menu's submenu) come as keys too.
     const bool edits = e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Delete
-                       || (!e->text().isEmpty() && e->text().at(0).isPrint())
+                       || (!e->text().isEmpty() && (e->text().at(0).isPrint() || e->text().at(0).category() == QChar::Other_Format))
                        || e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut)
                        || e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo);
     if (edits && !isReadOnly() && !grid_->CanEditModify()) {
@@ -305,4 +311,46 @@ void TInplaceEdit::changeEvent(QEvent* e)
     QLineEdit::changeEvent(e);
     if (e->type() == QEvent::ReadOnlyChange && wrap_)
         wrap_->setReadOnly(isReadOnly());
+}
+
+bool TInplaceEdit::mayEdit()
+{
+    return !isReadOnly() && grid_->CanEditModify();
+}
+
+void TInplaceEdit::dropEvent(QDropEvent* e)
+{
+    if (!mayEdit()) {
+        e->ignore();
+        return;
+    }
+    QLineEdit::dropEvent(e);
+}
+
+void TInplaceEdit::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The menu's own actions change the text without a key: each that does asks the grid when chosen.
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    const std::pair<const char*, void (QLineEdit::*)()> edits[] = {
+        {"&Undo", &QLineEdit::undo}, {"&Redo", &QLineEdit::redo}, {"Cu&t", &QLineEdit::cut},
+        {"&Paste", &QLineEdit::paste}, {"Delete", &QLineEdit::del}};
+    for (QAction* a : menu->actions())
+        for (const auto& [name, edit] : edits)
+            if (a->text().section(QLatin1Char('\t'), 0, 0) == QCoreApplication::translate("QLineEdit", name)) {
+                disconnect(a, &QAction::triggered, nullptr, nullptr);
+                connect(a, &QAction::triggered, this, [this, edit = edit] {
+                    if (mayEdit())
+                        (this->*edit)();
+                });
+            }
+    menu->exec(e->globalPos());
+}
+
+void TInplaceEdit::inputMethodEvent(QInputMethodEvent* e)
+{
+    if ((!e->commitString().isEmpty() || e->replacementLength() > 0) && !mayEdit()) {
+        e->accept();
+        return;
+    }
+    QLineEdit::inputMethodEvent(e);
 }

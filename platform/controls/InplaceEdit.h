@@ -44,6 +44,11 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    // Text that comes other than by a key (a drop, the context menu, an input method) asks the grid first
+    // too, as typing does.
+    void dropEvent(QDropEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
 
 private:
     friend class TInplaceWrapView;  // hands its input to the editor's handlers first
@@ -52,6 +57,8 @@ private:
     void selectionToView();
     void viewEdited();
     void selectionFromView();
+    // Whether the text may change now: the grid is asked, which puts the record into editing or refuses.
+    bool mayEdit();
 
     TCustomGrid* grid_;
     TInplaceWrapView* wrap_ = nullptr;

@@ -5,6 +5,12 @@
 #include <gtest/gtest.h>
 #include <QScrollBar>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -234,4 +240,56 @@ TEST(CustomGrid, TheEditorAsksTheGridBeforeAKeyChangesTheText)
     key(g.InplaceEditor(), Qt::Key_Delete);
     EXPECT_EQ(g.InplaceEditor()->text(), "abcd");
     EXPECT_EQ(g.typed, QString());
+}
+
+// Text that comes without a key, dropped or pasted from the editor's context menu, asks the grid as a key
+// does: refused, the text stays; allowed, it goes in and reaches the grid.
+TEST(CustomGrid, TheEditorAsksTheGridBeforeADropOrItsMenuChangesTheText)
+{
+    ProbeGrid g;
+    g.SetGridOptions(g.GridOptions() | gridOpt(goEditing));
+    showFocused(&g);
+    key(&g, Qt::Key_F2);
+    QLineEdit* editor = g.InplaceEditor();
+    ASSERT_TRUE(editor);
+    auto drop = [&] {
+        QMimeData data;
+        data.setText("xyz");
+        QDragEnterEvent enter(QPoint(2, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &enter);
+        QDropEvent e(QPointF(2, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(editor, &e);
+    };
+    auto pasteFromMenu = [&] {
+        QApplication::clipboard()->setText("uvw");
+        bool found = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* a : menu->actions())
+                if (a->text().startsWith(QCoreApplication::translate("QLineEdit", "&Paste")) && a->isEnabled()) {
+                    found = true;
+                    a->trigger();
+                }
+            menu->close();
+        });
+        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), editor->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(editor, &e);
+        return found;
+    };
+    for (bool modifiable : {false, true}) {
+        SCOPED_TRACE(modifiable ? "allowed" : "refused");
+        g.modifiable = modifiable;
+        g.typed.clear();
+        editor->setText("abc");
+        g.typed.clear();
+        drop();
+        EXPECT_EQ(editor->text().contains("xyz"), modifiable);
+        EXPECT_EQ(g.typed.contains("xyz"), modifiable);
+        editor->selectAll();
+        EXPECT_TRUE(pasteFromMenu());
+        EXPECT_EQ(editor->text() == "uvw", modifiable);
+        EXPECT_EQ(g.typed == "uvw", modifiable);
+    }
 }
