@@ -1,6 +1,7 @@
 // Speed of the drawing paths the grid and the report engine use most: one grid cell (fill, clipped
 // opaque text, a line), word-broken text layout, and the photo's JPEG round trip.
 #include "bench/support/BenchMain.h"
+#include "grid/TextWriters.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/JPEGImage.h"
@@ -47,6 +48,29 @@ void WordBreakLayout(benchmark::State& state)
     }
 }
 BENCHMARK(WordBreakLayout);
+
+// A long memo drawn into one grid cell, as the grid draws it: wrapped with an end ellipsis (arg 1), or on one
+// line cut with "..." (arg 0). Only a few lines fit whatever the text's length.
+void LongTextInCell(benchmark::State& state)
+{
+    TBitmap surface(400, 200);
+    TCanvas& c = surface.Canvas();
+    c.Font().SetName(QStringLiteral("Tahoma"));
+    c.Font().SetSize(8);
+    QString text;
+    while (text.size() < state.range(1))
+        text += QStringLiteral("в присутствии понятых составлен акт освидетельствования ");
+    text.truncate(qsizetype(state.range(1)));
+    const bool wrapped = state.range(0) != 0;
+    for (auto _ : state) {
+        TRect r = Rect(10, 10, 180, 64);
+        if (wrapped)
+            benchmark::DoNotOptimize(c.DrawText(text, r, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK | DT_END_ELLIPSIS));
+        else
+            benchmark::DoNotOptimize(MakeEllipsisText(text, c, r.Width()));
+    }
+}
+BENCHMARK(LongTextInCell)->ArgsProduct({{0, 1}, {200, 20000}})->Unit(benchmark::kMicrosecond);
 
 void JpegRoundTrip(benchmark::State& state)
 {

@@ -125,14 +125,28 @@ void wrapParagraph(const QString& s, int markIn, int maxWidth, bool breakWords, 
     }
 }
 
+// The largest n in [0, most] that fits (0 when none does), found by halving: a longer prefix is never
+// narrower, and a long line would otherwise cost a measure of itself for every character.
+template <typename Fits>
+int longestFitting(int most, Fits fits)
+{
+    int low = 0, high = most;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (fits(mid))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low;
+}
+
 void ellipsize(Line& line, int maxWidth, const Measure& m)
 {
     if (m.width(line.text) <= maxWidth)
         return;
     const int room = maxWidth - m.width(kEllipsis);
-    int n = int(line.text.size());
-    while (n > 0 && m.width(line.text.left(n)) > room)
-        --n;
+    const int n = longestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k)) <= room; });
     line.text = line.text.left(n) + kEllipsis;
     if (line.underline >= n)
         line.underline = -1;
@@ -141,9 +155,7 @@ void ellipsize(Line& line, int maxWidth, const Measure& m)
 // Marks a line that is followed by text no longer shown: as much of it as fits, then "...".
 void closeWithEllipsis(Line& line, int maxWidth, const Measure& m)
 {
-    int n = int(line.text.size());
-    while (n > 0 && m.width(line.text.left(n) + kEllipsis) > maxWidth)
-        --n;
+    const int n = longestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k) + kEllipsis) <= maxWidth; });
     line.text = line.text.left(n) + kEllipsis;
     if (line.underline >= n)
         line.underline = -1;
@@ -230,6 +242,9 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
     if (!(flags & DT_NOCLIP))
         p->setClipRect(r.toQRect(), p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     for (const Line& line : lines) {
+        // Lines below a clipped rectangle show nothing: a long memo in a small cell draws only what fits.
+        if (!(flags & DT_NOCLIP) && y >= r.Bottom)
+            break;
         const int w = measure.width(line.text);
         int x = r.Left;
         if (flags & DT_CENTER)

@@ -213,6 +213,29 @@ TEST(GridView, TextWritersPlaceAndShortenText)
     EXPECT_LE(canvas.TextWidth(cut), full / 2);
     EXPECT_TRUE(s.startsWith(cut.chopped(3)));
     EXPECT_EQ(MakeEllipsisText(s, canvas, 1), QStringLiteral("..."));
+
+    // At every width the same text as the plain rule: from the whole text, one character fewer each time
+    // (the first cut takes two) until it fits with "...".
+    auto byRule = [&](const QString& text, int maxWidth) {
+        QString result = text;
+        for (int k = 1; k <= text.size(); ++k) {
+            if (canvas.TextWidth(result) <= maxWidth)
+                break;
+            result = text.left(std::max<qsizetype>(0, text.size() - k - 1)) + QStringLiteral("...");
+        }
+        return result;
+    };
+    for (const QString& text : {s, QStringLiteral("Ж"), QStringLiteral("ab"), QString()})
+        for (int w = 0; w <= canvas.TextWidth(text) + 2; ++w)
+            ASSERT_EQ(MakeEllipsisText(text, canvas, w), byRule(text, w)) << text.toStdString() << " at " << w;
+    // A long memo is cut at once, not by a measure of itself for each character.
+    QString memo;
+    while (memo.size() < 50000)
+        memo += s + ' ';
+    const QString memoCut = MakeEllipsisText(memo, canvas, 150);
+    EXPECT_LE(canvas.TextWidth(memoCut), 150);
+    EXPECT_TRUE(memo.startsWith(memoCut.chopped(3)));
+    EXPECT_GT(canvas.TextWidth(memo.left(memoCut.size() - 3 + 1) + "..."), 150);
 }
 
 TEST(GridLayout, RecordWindowFollowsTheClientHeight)

@@ -278,6 +278,36 @@ TEST(DrawText, EndEllipsisFitsTheRectangle)
     EXPECT_TRUE(tinyInk.isEmpty() || QRect(10, 10, 3, 50).contains(tinyInk));
 }
 
+// A long text in a small clipped rectangle: the lines below it draw nothing, the whole text's height is
+// still what the call gives, and a single line cut with "..." is the longest prefix that fits.
+TEST(DrawText, ALongTextInASmallRectangle)
+{
+    QString memo;
+    while (memo.size() < 20000)
+        memo += QStringLiteral("в присутствии понятых ");
+    Surface s;
+    const int lh = s.canvas.TextHeight(QStringLiteral("x"));
+    TRect calc = Rect(10, 10, 150, 10);
+    const int height = s.canvas.DrawText(memo, calc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    EXPECT_GT(height, 100 * lh);
+    TRect r = Rect(10, 10, 150, 10 + 3 * lh);
+    EXPECT_EQ(s.canvas.DrawText(memo, r, DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS), height);
+    const QRect ink = inked(s.done());
+    EXPECT_FALSE(ink.isEmpty());
+    EXPECT_TRUE(QRect(10, 10, 140, 3 * lh).contains(ink));
+
+    for (int w : {40, 90, 140}) {
+        Surface t;
+        TRect one = Rect(0, 0, w, 0);
+        t.canvas.DrawText(memo, one, DT_CALCRECT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        const int room = w - t.canvas.TextWidth(QStringLiteral("..."));
+        int n = 0;
+        while (t.canvas.TextWidth(memo.left(n + 1)) <= room)
+            ++n;
+        EXPECT_EQ(one.Width(), t.canvas.TextWidth(memo.left(n) + "...")) << "at " << w;
+    }
+}
+
 TEST(DrawText, PrefixesTabsLineBreaksAndEmptyText)
 {
     Surface s;
