@@ -1,28 +1,19 @@
 #include "grid/TextWriters.h"
+#include "platform/graphics/TextFit.h"
 
 using namespace gfx;
 
 QString MakeEllipsisText(const QString& text, TCanvas& canvas, int maxWidth)
 {
     // The longest of the first length - 2, length - 3, ... characters that fits with "..." after it (the
-    // text's own length less one is never tried); found by halving, since a longer prefix is never narrower:
-    // a long memo would otherwise cost a measure of the whole text for every character.
+    // text's own length less one is never tried), or "..." alone.
     const int length = int(text.size());
     if (length == 0 || canvas.TextWidth(text) <= maxWidth)
         return text;
     const QString ellipsis = QStringLiteral("...");
-    auto fits = [&](int n) { return canvas.TextWidth(text.left(n) + ellipsis) <= maxWidth; };
-    int low = 0, high = length - 2;  // the answer lies in [low, high] when any prefix fits
-    if (high < 0 || !fits(0))
+    if (length < 2)
         return ellipsis;
-    while (low < high) {
-        const int mid = low + (high - low + 1) / 2;
-        if (fits(mid))
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return text.left(low) + ellipsis;
+    return text.left(LongestFitting(length - 2, [&](int n) { return canvas.TextWidth(text.left(n) + ellipsis) <= maxWidth; })) + ellipsis;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // TCanvas::DrawText: the platform's text layout in a rectangle (alignment, word break, single line,
 // end ellipsis, tabs, '&' prefixes, measuring).
 #include "Canvas.h"
+#include "TextFit.h"
 #include <QFontMetrics>
 #include <algorithm>
 
@@ -125,28 +126,12 @@ void wrapParagraph(const QString& s, int markIn, int maxWidth, bool breakWords, 
     }
 }
 
-// The largest n in [0, most] that fits (0 when none does), found by halving: a longer prefix is never
-// narrower, and a long line would otherwise cost a measure of itself for every character.
-template <typename Fits>
-int longestFitting(int most, Fits fits)
-{
-    int low = 0, high = most;
-    while (low < high) {
-        const int mid = low + (high - low + 1) / 2;
-        if (fits(mid))
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return low;
-}
-
 void ellipsize(Line& line, int maxWidth, const Measure& m)
 {
     if (m.width(line.text) <= maxWidth)
         return;
     const int room = maxWidth - m.width(kEllipsis);
-    const int n = longestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k)) <= room; });
+    const int n = LongestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k)) <= room; });
     line.text = line.text.left(n) + kEllipsis;
     if (line.underline >= n)
         line.underline = -1;
@@ -155,7 +140,7 @@ void ellipsize(Line& line, int maxWidth, const Measure& m)
 // Marks a line that is followed by text no longer shown: as much of it as fits, then "...".
 void closeWithEllipsis(Line& line, int maxWidth, const Measure& m)
 {
-    const int n = longestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k) + kEllipsis) <= maxWidth; });
+    const int n = LongestFitting(int(line.text.size()), [&](int k) { return m.width(line.text.left(k) + kEllipsis) <= maxWidth; });
     line.text = line.text.left(n) + kEllipsis;
     if (line.underline >= n)
         line.underline = -1;
