@@ -204,8 +204,10 @@ TEST(Network, PollingFilesEachResultOnceAndALostInstrumentIsRestored)
                   "--fault", "wrong-net@3*1", "--fault", "bad-date@5*1", "--fault", "noise@5*3"},
             false);
     NetRig rig(222, U(kFastPoll) + U("netnums=3;5\r\n"));
+    // Bounds for a loaded machine: each wait ends as soon as what it waits for has happened.
+    constexpr int kLoaded = 30000;
     rig.Load();
-    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 3; }, 10000)) << rig.log.Text().toStdString();
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 3; }, kLoaded)) << rig.log.Text().toStdString();
     auto records = rig.Records();
     ASSERT_GE(records.size(), 3u);
     std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) { return a.Probe.AlcResult > b.Probe.AlcResult; });
@@ -225,18 +227,18 @@ TEST(Network, PollingFilesEachResultOnceAndALostInstrumentIsRestored)
     EXPECT_TRUE(rig.log.Contains("PushMeasurement 0"));
     EXPECT_TRUE(rig.log.Contains("incorrect date or time ('VELT-A     1005150124310224"));
     // Once its results are out, 3 is checked: its first test answer gives another net number.
-    EXPECT_TRUE(Pump([&] { return rig.log.Contains("'ТЕСТ'  [003] x 1 : incorrect net number 004"); }, 5000));
+    EXPECT_TRUE(Pump([&] { return rig.log.Contains("'ТЕСТ'  [003] x 1 : incorrect net number 004"); }, kLoaded));
 
     // Switched off: lost once its silence passes the answer time-out; switched on: restored.
     sim.Tell("off 5");
-    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 потеряна"); }, 10000));
-    ASSERT_TRUE(Pump([&] { return rig.Panel()->Rows().size() == 2 && rig.Panel()->Rows()[1].notAnswering; }));
+    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 потеряна"); }, kLoaded));
+    ASSERT_TRUE(Pump([&] { return rig.Panel()->Rows().size() == 2 && rig.Panel()->Rows()[1].notAnswering; }, kLoaded));
     EXPECT_EQ(rig.Panel()->lbDetail->text(), U("прибор(ы) не отвечает"));
     sim.Tell("on 5");
-    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 восстановленна"); }, 10000));
-    ASSERT_TRUE(Pump([&] { return !rig.Panel()->Rows()[1].notAnswering; }));
+    ASSERT_TRUE(Pump([&] { return rig.log.Contains("связь с VELT #5 SN 1005 восстановленна"); }, kLoaded));
+    ASSERT_TRUE(Pump([&] { return !rig.Panel()->Rows()[1].notAnswering; }, kLoaded));
     sim.Tell("push 5 321");
-    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 4; }, 10000));
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 4; }, kLoaded));
     EXPECT_EQ(rig.RecordCount(), 4u) << "each result once";
     EXPECT_DOUBLE_EQ(rig.Records().back().Probe.AlcResult, 0.321);
 }
