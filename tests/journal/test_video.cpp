@@ -391,8 +391,16 @@ TEST(Video, APhotoOfTheLivePictureIsStoredAsTheJpegOfWhatWasShown)
                 break;
         }
         EXPECT_GE(shownCounter, first + 3) << "frames keep coming";
-        shown = panel.ViewBitmap().copy();
+        // What the view shows at the click itself: a frame may still come between the loop and the click.
+        const uint32_t seen = shownCounter;
+        auto store = panel.OnFixPhoto;
+        panel.OnFixPhoto = [&, store](const QImage& picture) {
+            shown = picture.copy();
+            shownCounter = CounterOf(shown, crop, 640, 480);
+            store(picture);
+        };
         QTest::mouseClick(j.Act<QPushButton>("bFixPhoto"), Qt::LeftButton);
+        EXPECT_GE(shownCounter, seen) << "the live picture, as late as the one seen";
         testutil::PumpEvents(100); // later frames change the live picture, not the photo
         j.ctrl->bSaveClick();
     });
