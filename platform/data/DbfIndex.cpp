@@ -51,12 +51,8 @@ void ColumnIndex::collect(quint32 record, const char* bytes)
     const int n = keyOf_(bytes, key);
     const quint64 prefix = prefixOf_(key, n);
     if (inOrder_ && !records_.empty()) {
-        const quint64 before = prefixes_.back();
-        const bool below = prefix != before
-                               ? prefix < before
-                               : std::string_view(reinterpret_cast<const char*>(key), std::size_t(n)) <
-                                     std::string_view(reinterpret_cast<const char*>(last_.data()), std::size_t(lastLength_));
-        if (below) {
+        if (keyBelow(prefix, std::string_view(reinterpret_cast<const char*>(key), std::size_t(n)), prefixes_.back(),
+                     std::string_view(reinterpret_cast<const char*>(last_.data()), std::size_t(lastLength_)))) {
             // Out of order: the keys of the records so far are needed for sorting after all.
             inOrder_ = false;
             std::vector<uchar> earlier(static_cast<std::size_t>(room_));

@@ -36,6 +36,11 @@ public:
     // Capacity for an index of this many records: room for the records filed next too, since growing a
     // large index on a filing would copy it whole then.
     static std::size_t roomFor(std::size_t records) { return records + records / 4 + 1024; }
+    // Whether a key (with its keyPrefix) goes before another in the index: by prefix, then by the whole key.
+    static bool keyBelow(quint64 prefix, std::string_view key, quint64 otherPrefix, std::string_view other)
+    {
+        return prefix != otherPrefix ? prefix < otherPrefix : key < other;
+    }
 
     const std::vector<quint32>& records() const { return records_; }
     std::size_t size() const { return records_.size(); }

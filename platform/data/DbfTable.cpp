@@ -136,15 +136,7 @@ void Table::noteExtremesIn(std::vector<Extreme>& extremes, quint32 record, const
         quint64 u = 0;
         if (!wholeOrder(col, bytes + col.offset, codePage_, &u))
             continue;  // NULL
-        if (!x.any || u > x.high) {
-            x.high = u;
-            x.highRecord = record;
-        }
-        if (!x.any || u < x.low) {
-            x.low = u;
-            x.lowRecord = record;
-        }
-        x.any = true;
+        x.take(u, record, u, record);
     }
 }
 
@@ -171,12 +163,6 @@ void adviseHuge(void* data, std::size_t bytes)
 std::string_view keyView(const std::vector<uchar>& key, int length)
 {
     return std::string_view(reinterpret_cast<const char*>(key.data()), std::size_t(length));
-}
-
-// Whether a key goes before another, as the index orders them.
-bool keyBelow(quint64 prefix, std::string_view key, quint64 otherPrefix, std::string_view other)
-{
-    return prefix != otherPrefix ? prefix < otherPrefix : key < other;
 }
 
 } // namespace
@@ -231,7 +217,7 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
                 if (run.records.empty()) {
                     std::memcpy(run.first.data(), key.data(), std::size_t(n));
                     run.firstLength = n;
-                } else if (keyBelow(prefix, keyView(key, n), run.prefixes.back(), keyView(run.last, run.lastLength))) {
+                } else if (ColumnIndex::keyBelow(prefix, keyView(key, n), run.prefixes.back(), keyView(run.last, run.lastLength))) {
                     outOfOrder = true;  // sorting is left to a single scan
                     return;
                 }
@@ -249,21 +235,9 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
             const Part& p = parts[k];
             for (std::size_t w = 0; w < p.words.size(); ++w)
                 deleted[(ranges[k].first >> 6) + w] |= p.words[w];
-            for (std::size_t c = 0; c < extremes.size(); ++c) {
-                Extreme& x = extremes[c];
-                const Extreme& y = p.extremes[c];
-                if (!y.any)
-                    continue;
-                if (!x.any || y.high > x.high) {
-                    x.high = y.high;
-                    x.highRecord = y.highRecord;
-                }
-                if (!x.any || y.low < x.low) {
-                    x.low = y.low;
-                    x.lowRecord = y.lowRecord;
-                }
-                x.any = true;
-            }
+            for (std::size_t c = 0; c < extremes.size(); ++c)
+                if (const Extreme& y = p.extremes[c]; y.any)
+                    extremes[c].take(y.low, y.lowRecord, y.high, y.highRecord);
         }
         for (Extreme& x : extremes)
             x.known = x.tracked;
@@ -280,7 +254,7 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
             const OrderedRun& run = p.runs[i];
             if (run.records.empty())
                 continue;
-            if (before && keyBelow(run.prefixes.front(), keyView(run.first, run.firstLength), before->prefixes.back(),
+            if (before && ColumnIndex::keyBelow(run.prefixes.front(), keyView(run.first, run.firstLength), before->prefixes.back(),
                                    keyView(before->last, before->lastLength)))
                 return false;
             before = &run;

@@ -175,6 +175,19 @@ private:
         bool any = false;
         quint64 low = 0, high = 0;  // the keys' values
         quint32 lowRecord = 0, highRecord = 0;
+        // Takes in a lower and a higher value with their holders; of equal values the one taken first stays.
+        void take(quint64 lower, quint32 lowerRecord, quint64 higher, quint32 higherRecord)
+        {
+            if (!any || higher > high) {
+                high = higher;
+                highRecord = higherRecord;
+            }
+            if (!any || lower < low) {
+                low = lower;
+                lowRecord = lowerRecord;
+            }
+            any = true;
+        }
     };
     mutable std::vector<Extreme> extremes_;
     mutable bool deletedKnown_ = false;
