@@ -707,38 +707,6 @@ private:
 
 } // namespace
 
-static int findRow(const TDataSet* ds, const QString& keyFields, const QVariant& keyValues, TLocateOptions options,
-                   const std::function<const QVariant*(int, const TField*, QVariant&)>& valueAt, int rows)
-{
-    const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    std::vector<const TField*> fields;
-    for (const QString& n : names) {
-        fields.push_back(ds->FieldByName(n.trimmed()));
-        if (fields.back()->FieldKind() == fkLookup)
-            throw EDatabaseError(QStringLiteral("Field '%1' is a lookup field and cannot be searched").arg(n.trimmed()));
-    }
-    QVariantList wanted;
-    if (fields.size() == 1)
-        wanted << keyValues;
-    else
-        wanted = keyValues.toList();
-    if (static_cast<std::size_t>(wanted.size()) != fields.size())
-        throw EDatabaseError(QStringLiteral("Locate: %1 values for %2 fields").arg(wanted.size()).arg(fields.size()));
-    std::vector<TLocateMatcher> matchers;
-    matchers.reserve(fields.size());
-    for (std::size_t k = 0; k < fields.size(); ++k)
-        matchers.emplace_back(fields[k], wanted[static_cast<int>(k)], options);
-    QVariant copy;
-    for (int row = 0; row < rows; ++row) {
-        bool all = true;
-        for (std::size_t k = 0; k < fields.size() && all; ++k)
-            all = matchers[k].Matches(*valueAt(row, fields[k], copy));
-        if (all)
-            return row;
-    }
-    return -1;
-}
-
 bool TDataSet::LocateMatches(const TField* field, const QVariant& have, const QVariant& want, TLocateOptions options)
 {
     return TLocateMatcher(field, want, options).Matches(have);
@@ -754,9 +722,33 @@ const QVariant* TDataSet::rowValueAt(int row, int field, QVariant& copy) const
 
 int TDataSet::FindRow(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) const
 {
-    return findRow(
-        this, keyFields, keyValues, options,
-        [this](int r, const TField* f, QVariant& copy) { return rowValueAt(r, f->fieldNo_, copy); }, RowCount());
+    const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    std::vector<const TField*> fields;
+    for (const QString& n : names) {
+        fields.push_back(FieldByName(n.trimmed()));
+        if (fields.back()->FieldKind() == fkLookup)
+            throw EDatabaseError(QStringLiteral("Field '%1' is a lookup field and cannot be searched").arg(n.trimmed()));
+    }
+    QVariantList wanted;
+    if (fields.size() == 1)
+        wanted << keyValues;
+    else
+        wanted = keyValues.toList();
+    if (static_cast<std::size_t>(wanted.size()) != fields.size())
+        throw EDatabaseError(QStringLiteral("Locate: %1 values for %2 fields").arg(wanted.size()).arg(fields.size()));
+    std::vector<TLocateMatcher> matchers;
+    matchers.reserve(fields.size());
+    for (std::size_t k = 0; k < fields.size(); ++k)
+        matchers.emplace_back(fields[k], wanted[static_cast<int>(k)], options);
+    QVariant copy;
+    for (int row = 0, rows = RowCount(); row < rows; ++row) {
+        bool all = true;
+        for (std::size_t k = 0; k < fields.size() && all; ++k)
+            all = matchers[k].Matches(*rowValueAt(row, fields[k]->fieldNo_, copy));
+        if (all)
+            return row;
+    }
+    return -1;
 }
 
 bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options)
@@ -775,9 +767,7 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
 QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields)
 {
     CheckBrowseMode();
-    const int row = findRow(
-        this, keyFields, keyValues, {},
-        [this](int r, const TField* f, QVariant& copy) { return rowValueAt(r, f->fieldNo_, copy); }, RowCount());
+    const int row = TDataSet::FindRow(keyFields, keyValues, {});
     if (row < 0)
         return {};
     const QStringList names = resultFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
