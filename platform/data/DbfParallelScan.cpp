@@ -55,6 +55,14 @@ void runParallel(std::size_t n, const std::function<void(std::size_t)>& work)
             std::rethrow_exception(e);
 }
 
+void recordsCutShort(const LockedFile& file, quint32 first, quint32 n)
+{
+    throw EDatabaseError(QStringLiteral("Cannot read records %1 to %2 of %3: the file ends before them")
+                             .arg(first + 1)
+                             .arg(first + n)
+                             .arg(file.path()));
+}
+
 void readRange(const LockedFile& file, const RecordLayout& layout, quint32 from, quint32 to,
                const std::function<void(const char* records, quint32 first, quint32 n)>& window)
 {
@@ -67,10 +75,7 @@ void readRange(const LockedFile& file, const RecordLayout& layout, quint32 from,
         const quint32 n = std::min(perWindow, to - first);
         const qint64 bytes = qint64(n) * layout.recordLength;
         if (file.readAt(layout.headerLength + qint64(first) * layout.recordLength, buffer.get(), bytes) != bytes)
-            throw EDatabaseError(QStringLiteral("Cannot read records %1 to %2 of %3: the file ends before them")
-                                     .arg(first + 1)
-                                     .arg(first + n)
-                                     .arg(file.path()));
+            recordsCutShort(file, first, n);
         window(buffer.get(), first, n);
     }
 }

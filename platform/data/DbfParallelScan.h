@@ -24,6 +24,9 @@ std::vector<std::pair<quint32, quint32>> scanRanges(quint32 count, int maxThread
 // raises the first error once all have ended.
 void runParallel(std::size_t n, const std::function<void(std::size_t)>& work);
 
+// Raises the error of a read of n records from first that the file's end cut short.
+[[noreturn]] void recordsCutShort(const LockedFile& file, quint32 first, quint32 n);
+
 // Reads the records [from, to) in file order, a window of them at a time, and hands each window over:
 // the bytes of its n records, the first of them record first.
 void readRange(const LockedFile& file, const RecordLayout& layout, quint32 from, quint32 to,

@@ -1,6 +1,7 @@
 #include "platform/data/DbfRecordCache.h"
 
 #include "platform/data/DatabaseError.h"
+#include "platform/data/DbfParallelScan.h"
 #include "platform/data/LockedFile.h"
 
 #include <cstring>
@@ -21,10 +22,7 @@ void RecordCache::readRecords(quint32 first, quint32 n, char* to) const
 {
     const qint64 bytes = qint64(n) * recordLength_;
     if (file_.readAt(headerLength_ + qint64(first) * recordLength_, to, bytes) != bytes)
-        throw EDatabaseError(QStringLiteral("Cannot read records %1 to %2 of %3: the file ends before them")
-                                 .arg(first + 1)
-                                 .arg(first + n)
-                                 .arg(file_.path()));
+        recordsCutShort(file_, first, n);
 }
 
 void RecordCache::load(quint32 block, quint32 count) const
@@ -46,10 +44,7 @@ void RecordCache::load(quint32 block, quint32 count) const
     }
     lastLoaded_ = UINT32_MAX;
     if (file_.readAt(headerLength_ + qint64(first) * recordLength_, parts, int(blocks)) != bytes)
-        throw EDatabaseError(QStringLiteral("Cannot read records %1 to %2 of %3: the file ends before them")
-                                 .arg(first + 1)
-                                 .arg(first + bytes / recordLength_)
-                                 .arg(file_.path()));
+        recordsCutShort(file_, first, quint32(bytes / recordLength_));
     for (quint32 i = 0; i < blocks; ++i) {
         Block& b = blocks_[(block + i) % kBlocks];
         b.number = block + i;
