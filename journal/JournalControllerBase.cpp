@@ -89,11 +89,8 @@ void TJournalControllerBase::openJournal()
 
 void TJournalControllerBase::RefreshView(int maxId)
 {
-    if (maxId < 0) {
-        ViewTimer.stop();
-        ViewPending = false;
-        PositionPending = false;
-    }
+    if (maxId < 0)
+        dropPause();
     View.Refresh(maxId);
     relayoutGrid();
     // The read repaints the grid: a move onto a record right after it shares that repaint.
@@ -145,6 +142,12 @@ void TJournalControllerBase::positionAfterFiling(int id)
     startPause(now - LastPosition);
 }
 
+void TJournalControllerBase::dropPause()
+{
+    ViewTimer.stop();
+    ViewPending = PositionPending = false;
+}
+
 void TJournalControllerBase::startPause(std::chrono::steady_clock::duration since)
 {
     if (ViewTimer.isActive())
@@ -155,11 +158,10 @@ void TJournalControllerBase::startPause(std::chrono::steady_clock::duration sinc
 
 void TJournalControllerBase::FlushView()
 {
-    ViewTimer.stop();
-    if (!IsViewPending())
+    const bool waiting = IsViewPending(), read = ViewPending;
+    dropPause();
+    if (!waiting)
         return;
-    const bool read = ViewPending;
-    ViewPending = PositionPending = false;
     RunReported("NewMeasure", journal_msg::kView, [this, read] {
         if (read)
             RefreshView(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
@@ -185,8 +187,7 @@ void TJournalControllerBase::viewShown(const QString& caption)
 {
     // The view asked for was read after every filing and stands where the user asked it to: a read or move
     // still waiting from the filings would only take it elsewhere.
-    ViewTimer.stop();
-    ViewPending = PositionPending = false;
+    dropPause();
     relayoutGrid();
     if (pnViewName)
         pnViewName->setText(caption);

@@ -106,6 +106,8 @@ private:
     // rule.
     void positionAfterFiling(int id);
     void startPause(std::chrono::steady_clock::duration since);
+    // Forgets the read and the move waiting for the pause.
+    void dropPause();
 
     static constexpr std::chrono::milliseconds kViewPause{200};
     QTimer ViewTimer;
