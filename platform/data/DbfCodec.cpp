@@ -190,6 +190,11 @@ bool plainNumber(const char* b, const char* e, bool* integral, long long* whole,
 
 } // namespace
 
+const char* trimBlankEnd(const char* begin, const char* end)
+{
+    return trimEnd(begin, end);
+}
+
 QVariant decodeField(const Column& c, const char* bytes, rtl::CodePage codePage)
 {
     const char* b = bytes;

@@ -20,6 +20,9 @@ void encodeField(const Column& column, const QVariant& value, char* bytes, rtl::
 // the code page has no byte for as '?'.
 QByteArray encodeText(const Column& column, const QString& text, rtl::CodePage codePage);
 
+// The end of a field's bytes without its trailing blanks (' ' and '\0').
+const char* trimBlankEnd(const char* begin, const char* end);
+
 // Parses a number written with '.' or ','; false for anything else.
 bool parseNumber(const char* begin, const char* end, double* value);
 

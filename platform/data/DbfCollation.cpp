@@ -128,9 +128,7 @@ const ByteCollation& byteCollation(rtl::CodePage cp)
 
 int trimText(const Column& c, const char* field, int* begin)
 {
-    int end = c.length;
-    while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0'))
-        --end;
+    const int end = int(trimBlankEnd(field, field + c.length) - field);
     *begin = 0;
     if (c.type != 'C')
         while (*begin < end && field[*begin] == ' ')
