@@ -40,3 +40,17 @@ function(velt_tests name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# velt_x11_tests(<folder-under-tests> FILTER <gtest filter>)
+# Runs the chosen cases of a folder's test program once more on a real X server (Xvfb), where focus, key
+# delivery and window placement behave as on a desktop; the offscreen run of the same cases stays as it is.
+function(velt_x11_tests name)
+  cmake_parse_arguments(ARG "" "FILTER" "" ${ARGN})
+  set(target test_${name})
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  add_test(NAME ${name}.UnderX11
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/xvfb-test.sh $<TARGET_FILE:${target}> --gtest_filter=${ARG_FILTER})
+  set_tests_properties(${name}.UnderX11 PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;VELT_REAL_X=1")
+endfunction()

@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv)
 {
+    // The real-X runs set xcb themselves (scripts/xvfb-test.sh).
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

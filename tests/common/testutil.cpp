@@ -81,3 +81,12 @@ QString runPython(const QString& script, const QString& path)
 }
 
 } // namespace testutil
+
+namespace testutil {
+
+bool RealX()
+{
+    return qgetenv("VELT_REAL_X") == "1";
+}
+
+} // namespace testutil

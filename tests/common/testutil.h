@@ -46,6 +46,9 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // failure with its errors.
 QString runPython(const QString& script, const QString& path);
 
+// True when the test program runs on a real X server (the UnderX11 entries of ctest), not offscreen.
+bool RealX();
+
 
 
 
