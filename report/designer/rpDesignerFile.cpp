@@ -11,6 +11,7 @@
 #include "report/rpStrings.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -21,6 +22,19 @@ void showError(const std::exception& e)
 }
 
 } // namespace
+
+QString rpXmlFormNote(const QString& fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    // The export starts with its declaration; a report form starts with its version byte.
+    if (!f.read(64).trimmed().startsWith("<?xml"))
+        return {};
+    return QStringLiteral("\"") + QFileInfo(fileName).fileName() +
+           QStringLiteral("\" is an XML report form (.rp3): the designer writes that form for export but does not "
+                          "read it. Open the report form (.rpf) it was saved from.");
+}
 
 bool TrpDesignerForm::IsUntitled() const
 {
@@ -95,6 +109,10 @@ void TrpDesignerForm::Open()
     open.Filter = rpLoadStr(55213) + QStringLiteral(" (*.rpf)|*.rpf");
     if (!open.Execute(this))
         return;
+    if (const QString note = rpXmlFormNote(open.FileName); !note.isEmpty()) {
+        ctl::MessageBox(note, rpLoadStr(55206), ctl::MB_OK | ctl::MB_ICONERROR);
+        return;
+    }
     ClearUndoBuffer();
     ClearRedoBuffer();
     Page = nullptr;

@@ -299,6 +299,10 @@ QList<TrpSpeedButton*> rpSpeedButtons(const QWidget* bar);
 // The swatch of a colour button: the sign above a bar in the colour, in two cells (up, disabled).
 QImage rpSwatchGlyph(const QString& sign, gfx::TColor color);
 
+// For a file in the XML report form, which is written for export and never read back: a sentence that says
+// so; empty for any other file.
+QString rpXmlFormNote(const QString& fileName);
+
 // Unit start-up and shut-down: the one designer of the program, made hidden and registered with the engine.
 void rpDesignerStartup();
 void rpDesignerShutdown();

@@ -2,13 +2,53 @@
 // opened it. "Save" writes the template back to the same file. A missing file starts an empty report
 // that is saved under that name. velt-designer --snapshot PICTURE.png FILE.rpf shows the designer on
 // the file, writes a picture of its window and ends (for looking at it without a screen).
+// A file that cannot be read is named with the reason, and the tool ends with status 1 without
+// opening the designer (Save would write an empty report over it).
+#include "platform/controls/MessageBox.h"
 #include "report/designer/rpDesignerForm.h"
 #include "report/rpParser.h"
 #include "report/rpReport.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QStringList>
 #include <cstdio>
+
+namespace {
+
+// Keeps what the engine would say in a message box while the file is read: the tool says it once, with
+// the file's name, and a box no one can see would never be answered in snapshot mode.
+class TLoadMessages : public ctl::TMessageBoxPort {
+public:
+    TLoadMessages() : previous_(ctl::SetMessageBoxPort(this)) {}
+    ~TLoadMessages() override { ctl::SetMessageBoxPort(previous_); }
+    int Show(const QString& text, const QString&, unsigned flags) override
+    {
+        Said.append(text);
+        return ctl::DefaultResult(flags);
+    }
+    QStringList Said;
+
+private:
+    ctl::TMessageBoxPort* previous_;
+};
+
+// Reads the file into the report; the reason when it cannot, empty when it was read.
+QString load(TrpReport& report, const QString& file)
+{
+    if (const QString note = rpXmlFormNote(file); !note.isEmpty())
+        return note;
+    TLoadMessages messages;
+    try {
+        if (report.LoadFromFile(file))
+            return {};
+    } catch (const std::exception& e) {
+        messages.Said.append(QString::fromUtf8(e.what()));
+    }
+    return messages.Said.isEmpty() ? QStringLiteral("the file cannot be read") : messages.Said.join(QLatin1Char(' '));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -25,14 +65,14 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         TrpReport report;
-        try {
-            if (QFileInfo::exists(file) && !report.LoadFromFile(file)) {
-                std::fprintf(stderr, "velt-designer: cannot read %s\n", argv[1]);
+        if (QFileInfo::exists(file)) {
+            if (const QString reason = load(report, file); !reason.isEmpty()) {
+                const QString message = QStringLiteral("Cannot open %1: %2").arg(file, reason);
+                std::fprintf(stderr, "velt-designer: %s\n", message.toLocal8Bit().constData());
+                if (!snapshot)
+                    ctl::MessageBox(message, QStringLiteral("velt-designer"), ctl::MB_OK | ctl::MB_ICONERROR);
                 rc = 1;
             }
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "velt-designer: %s\n", e.what());
-            rc = 1;
         }
         if (rc == 0 && snapshot) {
             auto* designer = dynamic_cast<TrpDesignerForm*>(rpDesigner);
@@ -42,8 +82,10 @@ int main(int argc, char** argv)
             designer->FormShow();
             designer->show();
             QCoreApplication::processEvents();
-            if (!designer->grab().save(QString::fromLocal8Bit(argv[2])))
+            if (!designer->grab().save(QString::fromLocal8Bit(argv[2]))) {
+                std::fprintf(stderr, "velt-designer: cannot write %s\n", argv[2]);
                 rc = 1;
+            }
             designer->hide();
             designer->FormHide();
         } else if (rc == 0) {

@@ -190,6 +190,19 @@ TEST_F(FileTest, OpenOfAFileThatCannotBeReadKeepsTheReportOrDropsTheName)
     }
     EXPECT_EQ(boxes.Count(), 2);
     EXPECT_EQ(form->CurDocName, Untitled());
+    {
+        // The XML form is an export: it is said so plainly, and the report stays as it is.
+        form->SetCurDocName(dir.filePath("mine.rpf"));
+        const QString exported = dir.filePath("mine.rp3");
+        report->SaveToRP3File(exported);
+        DialogScript script;
+        script.File(exported);
+        form->Open();
+        ASSERT_EQ(boxes.Count(), 3);
+        EXPECT_TRUE(boxes.AskedSoFar()[2].text.contains(QStringLiteral("XML report form (.rp3)")));
+        EXPECT_EQ(form->CurDocName, dir.filePath("mine.rpf"));
+        form->SetCurDocName(Untitled());
+    }
     DialogScript script;
     script.CancelFile();
     form->Save();
