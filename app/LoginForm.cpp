@@ -99,11 +99,14 @@ bool TfmLogin::eventFilter(QObject* watched, QEvent* event)
         return QDialog::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (keyClosedList_) {
-        // The key that closed the list is delivered again to the list's owner: it has done its work.
+        // The press of the key that closed the list has done its work: offscreen it comes to the name
+        // field, on X to the list's view, which keeps the keyboard until the press is delivered.
         keyClosedList_ = false;
-        if (watched == cbLoginName && isListKey(key->key()))
+        if ((watched == cbLoginName || watched == list_) && isListKey(key->key()))
             return true;
     }
+    if (watched == list_)
+        return QDialog::eventFilter(watched, event); // the open list's keys are its own
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (bOk->isEnabled())
             bOk->click();

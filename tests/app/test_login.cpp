@@ -281,3 +281,55 @@ TEST(Login, ListOpenedFromTheKeyboardSelectsWithEnter)
     EXPECT_EQ(d.result(), 1);
     EXPECT_EQ(d.OperatorName, u("СИДОРОВ"));
 }
+
+TEST(Login, KeysOfTheOpenListOnlyChooseOrCloseIt)
+{
+    // Each key goes to the focused widget, as the window system hands it over: while the list is open that is
+    // the list's own view, which on X also gets the press of the key that has just closed the list.
+    Fixture fx;
+    TfmLogin d;
+    d.Setup(&fx.store, fx.dir.path());
+    auto press = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+    };
+    testutil::whenModal<TfmLogin>([&](TfmLogin* w) {
+        [&] {
+            ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == w->eLoginPassword; }, 30000));
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+            ASSERT_EQ(QApplication::focusWidget(), w->cbLoginName);
+            QAbstractItemView* list = w->cbLoginName->view();
+            for (const int enter : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+                SCOPED_TRACE(enter);
+                w->cbLoginName->setCurrentIndex(0);
+                press(Qt::Key_F4);
+                ASSERT_TRUE(list->isVisible());
+                ASSERT_EQ(QApplication::focusWidget(), list);
+                press(Qt::Key_Down);
+                press(Qt::Key_Down);
+                press(enter);
+                EXPECT_FALSE(list->isVisible());
+                EXPECT_EQ(w->cbLoginName->currentText(), u("СИДОРОВ"));
+                ASSERT_TRUE(w->isVisible()) << "the choice is not a login";
+                EXPECT_EQ(fx.boxes.Count(), 0) << "no password was checked";
+                ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == w->cbLoginName; }, 30000));
+            }
+            press(Qt::Key_F4);
+            ASSERT_TRUE(list->isVisible());
+            press(Qt::Key_Escape);
+            EXPECT_FALSE(list->isVisible());
+            ASSERT_TRUE(w->isVisible()) << "closing the list is not a cancel";
+            ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == w->cbLoginName; }, 30000));
+            // The list closed, Enter in the name field logs in with the password typed.
+            press(Qt::Key_Tab);
+            ASSERT_EQ(QApplication::focusWidget(), w->eLoginPassword);
+            QTest::keyClicks(w->eLoginPassword, QStringLiteral("7"));
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+            press(Qt::Key_Return);
+        }();
+        if (w->isVisible())
+            w->done(3);
+    });
+    EXPECT_EQ(d.exec(), 1);
+    EXPECT_EQ(d.OperatorName, u("СИДОРОВ"));
+    EXPECT_EQ(fx.boxes.Count(), 0);
+}
