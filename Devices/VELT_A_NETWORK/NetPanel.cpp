@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <cmath>
@@ -228,11 +229,15 @@ void TNetPanel::ShowState()
 void TNetPanel::RefreshInstrumentList()
 {
     TNetSettings& edited = driver_->Edited;
-    if (view_.state == TNetState::Search) {
-        // What the search found is kept in the list, and so saved with the settings.
+    if (view_.search != 0 && view_.search != searchKept_) {
+        // What the search found is kept in the list, and so saved with the settings: while it runs, and once more
+        // from the first snapshot after its end (its last finds may come only then). After that the list is the
+        // operator's to change.
         for (int i = 0; i < view_.count && edited.count < kMaxNetInstruments; ++i)
             if (!edited.Has(view_.instruments[i].netNumber))
                 edited.netNumbers[edited.count++] = view_.instruments[i].netNumber;
+        if (view_.state != TNetState::Search && view_.state != TNetState::NoPort) // over, not interrupted
+            searchKept_ = view_.search;
     }
     rows_.clear();
     const rtl::TDateTime now = Now();
@@ -279,10 +284,12 @@ void TNetPanel::RefreshInstrumentList()
     int first = 0;
     for (int c = 0; c < 3; ++c)
         first += StrGrid->columnWidth(c);
-    // The client width, also before the grid is first shown.
+    // The client width, also before the grid is first shown. The vertical scroll bar shows itself only at the next
+    // layout: whether it will is told by the rows' height against the client's.
     int client = StrGrid->width() - 2 * StrGrid->frameWidth();
-    if (StrGrid->verticalScrollBar()->isVisible())
-        client -= StrGrid->verticalScrollBar()->width();
+    const int clientHeight = StrGrid->height() - 2 * StrGrid->frameWidth() - StrGrid->horizontalHeader()->sizeHint().height();
+    if (StrGrid->rowCount() * StrGrid->verticalHeader()->defaultSectionSize() > clientHeight)
+        client -= StrGrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, StrGrid->verticalScrollBar());
     StrGrid->setColumnWidth(3, std::max(20, client - first));
     StrGrid->viewport()->update();
 }

@@ -67,6 +67,7 @@ private:
     TVelt_A_NETWORK* driver_;
     TNetNumSelectForm* dialog_;
     TNetState view_;
+    uint32_t searchKept_ = 0; // the search whose finds are all in the edited list
     std::vector<TRow> rows_;
     bool running_ = false;
 };

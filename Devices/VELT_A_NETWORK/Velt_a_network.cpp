@@ -293,10 +293,13 @@ void TVelt_A_NETWORK::applySettings()
         S.pollIndex = 0;
         S.count = 0;
         S.nextSearch = 1;
+        ++searches_;
+        S.search = searches_;
         return;
     }
     S.state = TNetState::Poll;
     S.pollIndex = 0;
+    S.search = 0;
     const TNetState previous = S;
     const uint32_t now = tick();
     for (int i = 0; i < count; ++i) {

@@ -54,6 +54,9 @@ struct TNetState {
     uint8_t pollIndex = 0;
     uint8_t nextSearch = 1;
     uint8_t count = 0;
+    // Which search the instruments came from (0: the settings' list): the panel keeps what a search found even
+    // when the search ended before it took a snapshot of its last steps.
+    uint32_t search = 0;
     TNetInstrument instruments[kMaxNetInstruments];
 
     const TNetInstrument* Find(uint16_t netNumber) const;
@@ -131,6 +134,7 @@ private:
     uint32_t tick() const;
 
     TStackHooks stack_;
+    uint32_t searches_ = 0; // driver thread
     TNetPanel* panel_ = nullptr;
     QPointer<QObject> panelAlive_; // the same panel, null once it is gone
     std::unique_ptr<net::TNetLink> Link;
