@@ -46,6 +46,11 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // failure with its errors.
 QString runPython(const QString& script, const QString& path);
 
+// How long an operation that must end at once may take on a machine loaded far past its processors. A test of such
+// an operation makes whatever the operation could wait on instead (a time-out, a pause, a slow peer) last well
+// beyond this, so that the bound still tells the two apart.
+constexpr int kPromptMs = 5000;
+
 // True when the test program runs on a real X server (the UnderX11 entries of ctest), not offscreen.
 bool RealX();
 

@@ -176,14 +176,16 @@ TEST(CaptureLink, ASilentServerFailsTheRequestWithinItsTimeOut)
         return h.op == uint16_t(Op::Hello) ? Message(Kind::Reply, h.op, Status::Ok) : std::vector<uint8_t>();
     });
     TUnixClientIPC link(sock);
-    link.SetTimeout(150);
+    // Longer than the default, so that a wait of the default would show as too short.
+    link.SetTimeout(1500);
     ASSERT_TRUE(link.Connect(1000, nullptr));
     QElapsedTimer t;
     t.start();
     uint8_t status[2] = {7, 7};
     uint32_t count = 2;
     EXPECT_FALSE(link.Read(status, &count, 0));
-    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_GE(t.elapsed(), 1000) << "the time-out set, not the default";
+    EXPECT_LT(t.elapsed(), 1500 + testutil::kPromptMs);
     EXPECT_EQ(status[0], 7);
     EXPECT_FALSE(link.Linked()) << "a link out of step is dropped";
     // Nothing listens and no program: Connect says so.
