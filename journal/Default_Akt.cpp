@@ -74,9 +74,7 @@ void TfmDefault_Akt::ShowJournalReport()
 void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
 {
     if (!rec) {
-        // The end of a burst: what it filed goes to the disk, and the next burst's failure is told again.
-        flush("NewMeasure");
-        unfiledTold_ = false;
+        burstEnded();
         return;
     }
     int row = 0;

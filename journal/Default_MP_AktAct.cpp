@@ -43,9 +43,7 @@ void TfmDefault_MP_Akt::NewMeasure(const TVELTMeasurement* rec, int refresh)
     }
     if (!refresh)
         return;
-    // The end of a burst: what it filed goes to the disk, and the next burst's failure is told again.
-    flush("NewMeasure");
-    unfiledTold_ = false;
+    burstEnded();
     try {
         RefreshView(-1);
     } catch (...) {

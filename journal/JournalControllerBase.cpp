@@ -330,16 +330,16 @@ void TJournalControllerBase::MeasurementArrived()
 void TJournalControllerBase::unfiled(const TVELTMeasurement& m, const char* why)
 {
     Dbg().Print("NewMeasure - error: измерение не записано в журнал (%s): %s", why, Filing.Describe(m).toUtf8().constData());
-    if (unfiledTold_)
-        return;
-    unfiledTold_ = true;
-    // The rest of the burst is filed (or logged) while the message is open: the main thread's calls run
-    // inside it.
-    ctl::MessageBox(QStringLiteral("Измерение не удалось записать в журнал:\n%1\n\n"
-                                   "Его данные записаны в протокол программы. Проверьте место на диске и доступ к папке журнала: "
-                                   "пока причина не устранена, измерения в журнал не попадают.")
-                        .arg(QString::fromUtf8(why)),
-                    QStringLiteral("Ошибка!"), ctl::MB_OK | ctl::MB_ICONERROR);
+    const TJournalRecord r = Filing.RecordOf(m);
+    Unfiled.Failed(FailureReason(why), QStringLiteral("прибор %1, %2, %3 мг/л")
+                                           .arg(r.PRIBOR, 4, 10, QLatin1Char('0'))
+                                           .arg(r.DATA_IZM, QString::number(TJournalFiling::RoundIzm(r.IZM), 'f', 3)));
+}
+
+void TJournalControllerBase::burstEnded()
+{
+    flush("NewMeasure");
+    Unfiled.BurstEnded();
 }
 
 void TJournalControllerBase::flush(const char* after)

@@ -6,6 +6,7 @@
 #include "core/CriticalSection.h"
 #include "journal/JournalFiling.h"
 #include "journal/JournalView.h"
+#include "journal/UnfiledNotice.h"
 
 #include <QTimer>
 
@@ -72,6 +73,8 @@ protected:
     void viewShown(const QString& caption);
     // A measurement that could not be filed: logged whole, and told once per burst.
     void unfiled(const TVELTMeasurement& m, const char* why);
+    // The end of a burst: what it filed goes to the disk, and a failure after it is told again.
+    void burstEnded();
     // The table and its memo onto the disk: a power loss then loses at most the burst in progress.
     void flush(const char* after);
 
@@ -91,7 +94,7 @@ protected:
     TJournalSettings Settings;
     bool Waiting = false;
     bool Received = false;
-    bool unfiledTold_ = false;
+    TUnfiledNotice Unfiled;
 
 private:
     void deleteRecords();

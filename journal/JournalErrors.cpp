@@ -3,6 +3,9 @@
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
 
+#include <cerrno>
+#include <cstring>
+
 bool RunReported(const char* command, const QString& message, const std::function<void()>& run)
 {
     try {
@@ -15,4 +18,26 @@ bool RunReported(const char* command, const QString& message, const std::functio
     }
     ctl::MessageBox(message, QStringLiteral("Ошибка"), ctl::MB_OK | ctl::MB_ICONERROR);
     return false;
+}
+
+QString FailureReason(const char* technical)
+{
+    // The data layer puts the system's own text of the error into its message.
+    static const struct {
+        int code;
+        const char* words;
+    } kKnown[] = {
+        {ENOSPC, "на диске нет свободного места"},
+        {EDQUOT, "исчерпана квота диска"},
+        {EFBIG, "файл журнала достиг предельного размера"},
+        {EROFS, "диск с журналом доступен только для чтения"},
+        {EACCES, "нет права записи в файл журнала"},
+        {EPERM, "нет права записи в файл журнала"},
+        {EIO, "ошибка чтения или записи диска"},
+    };
+    const QString text = QString::fromLocal8Bit(technical ? technical : "");
+    for (const auto& k : kKnown)
+        if (text.contains(QString::fromLocal8Bit(std::strerror(k.code))))
+            return QString::fromUtf8(k.words);
+    return QStringLiteral("журнал не принял запись");
 }

@@ -9,6 +9,10 @@
 // text, and the operator is told `message` in a message box. False when the command failed.
 bool RunReported(const char* command, const QString& message, const std::function<void()>& run);
 
+// Why a write to the journal failed, in the operator's words: the system's reason when the data layer's text
+// names a known one (no room on the disk, no right to write, ...), else a plain "the journal refused it".
+QString FailureReason(const char* technical);
+
 // The messages of the journal's commands.
 namespace journal_msg {
 inline const QString kView = QStringLiteral("Не удалось прочитать записи журнала. Подробности записаны в лог программы.");

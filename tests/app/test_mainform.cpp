@@ -3,10 +3,13 @@
 #include "app/ProgParam.h"
 #include "app/SettingsForm.h"
 #include "app/WorkFolder.h"
+#include "Devices/Manager.h"
 #include "Devices/Measurement.h"
 #include "platform/rtl/DateTime.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
+#include "grid/GridDataLinkEx.h"
+#include "journal/UnfiledNotice.h"
 #include "ProgramFolder.h"
 #include "modal.h"
 #include "printers.h"
@@ -26,6 +29,7 @@
 #include <QSlider>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QFileInfo>
@@ -1126,7 +1130,9 @@ TEST(MainForm, AMeasurementThatCannotBeFiledIsToldOncePerBurstAndLoggedWhole)
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     ASSERT_EQ(env.boxes.Count(), 2);
-    EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.startsWith(u("Измерение не удалось записать в журнал:\n"))) << env.boxes.AskedSoFar()[0].text.toStdString();
+    // In the operator's words; the data layer's text and its statement go to the log only.
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, TUnfiledNotice::Text(u("файл журнала достиг предельного размера"),
+                                                                   u("прибор 0812, 2024.03.01 10:00:01, 0.010 мг/л")));
     EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u("Ошибка!"));
     EXPECT_EQ(env.boxes.AskedSoFar()[0].icon(), MB_ICONERROR);
 
@@ -1145,4 +1151,117 @@ TEST(MainForm, AMeasurementThatCannotBeFiledIsToldOncePerBurstAndLoggedWhole)
     EXPECT_EQ(env.boxes.Count(), 2);
     EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 201"));
     w.FormDestroy();
+}
+
+namespace {
+
+// A message box port whose boxes stay open, the event loop running under them as under a real modal box,
+// until the test's condition for that box holds.
+class HeldBoxes : public TMessageBoxPort {
+public:
+    HeldBoxes() : previous_(SetMessageBoxPort(this)) {}
+    ~HeldBoxes() override { SetMessageBoxPort(previous_); }
+    // Whether box `index` (from 0) may be answered now; empty: at once.
+    std::function<bool(int index)> until;
+    QStringList texts;
+    int open = 0, mostOpen = 0;
+
+    int Show(const QString& text, const QString&, unsigned flags) override
+    {
+        const int index = int(texts.size());
+        texts << text;
+        mostOpen = std::max(mostOpen, ++open);
+        if (until)
+            EXPECT_TRUE(testutil::PumpUntil([&] { return until(index); }, 60000)) << "box " << index << " held for ever";
+        --open;
+        return DefaultResult(flags);
+    }
+
+private:
+    TMessageBoxPort* previous_;
+};
+
+} // namespace
+
+// The real road of a result: pushed by a driver, handed over by the manager, the bursts told by the watchdog.
+// A box held open lets the rest of its burst through and is the burst's only box; a burst that fails while it
+// is open gets a box of its own once it is answered. The record count beside the grid stays the grid's.
+TEST(MainForm, AFailingBurstIsToldOnceHoweverLongItsBoxStaysOpen)
+{
+    for (const bool mp : {true, false}) {
+        SCOPED_TRACE(mp ? "default_mp" : "default");
+        Env env;
+        if (!mp)
+            env.ini().WriteString("Methods", "AppType", "default");
+        makeJournal(env.work, mp ? db::Schema::DefaultMp : db::Schema::Default);
+        insertRows(env.work, 200);
+        TfmMain w(env.app, env.programsJournal());
+        ASSERT_TRUE(env.start(w));
+        const TStackHooks stack = w.Manager->StackHooks();
+        const TControlMeasure& watchdog = *w.Manager->Watchdog();
+        auto push = [&](int first, int n) {
+            for (int i = first; i < first + n; ++i) {
+                const TVELTMeasurement m = measurement(i);
+                ASSERT_TRUE(PushMeasurement(stack, &m));
+            }
+        };
+        auto handedOver = [&](uint32_t n) { return stack.Tally->Delivered == n && !watchdog.InBurst(); };
+        auto countMatchesGrid = [&] {
+            EXPECT_TRUE(w.DBGrid->isEnabled());
+            EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: %1").arg(w.DBGrid->DataLink()->DataSet()->RecordCount()));
+        };
+
+        // A full disk, played by a file size limit the table is at.
+        rlimit saved {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = saved;
+        tight.rlim_cur = rlim_t(QFileInfo(env.work + "/DATABASE/Base.DBF").size() + 10);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+
+        HeldBoxes boxes;
+        bool secondPushed = false;
+        boxes.until = [&](int index) {
+            if (index > 0)
+                return true;
+            // The first box stays open over the rest of its burst, the burst's end and a whole second burst.
+            if (!secondPushed && handedOver(8)) {
+                push(20, 3);
+                secondPushed = true;
+            }
+            return secondPushed && handedOver(11);
+        };
+        push(1, 8);
+        ASSERT_TRUE(testutil::PumpUntil([&] { return handedOver(11) && boxes.open == 0 && boxes.texts.size() == 2; }, 60000))
+            << boxes.texts.size();
+        EXPECT_EQ(boxes.mostOpen, 1);
+        countMatchesGrid();
+
+        // A burst whose box is answered at once, while its results still come: one box again.
+        boxes.until = {};
+        push(30, 4);
+        ASSERT_TRUE(testutil::PumpUntil([&] { return handedOver(15); }, 60000));
+        QCoreApplication::processEvents();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, oldHandler);
+        ASSERT_EQ(boxes.texts.size(), 3);
+        EXPECT_EQ(boxes.texts[1], TUnfiledNotice::Text(u("файл журнала достиг предельного размера"),
+                                                       u("прибор 0812, 2024.03.01 10:00:22, 0.220 мг/л")));
+        for (const QString& text : boxes.texts)
+            EXPECT_FALSE(text.contains("INSERT") || text.contains("File too large")) << text.toStdString();
+        countMatchesGrid();
+        int logged = 0;
+        for (const QString& line : env.log())
+            logged += line.startsWith(u("NewMeasure - error: измерение не записано в журнал (")) ? 1 : 0;
+        EXPECT_EQ(logged, 15);
+
+        // Room again: filed, and nothing told.
+        push(40, 1);
+        ASSERT_TRUE(testutil::PumpUntil([&] { return handedOver(16); }, 60000));
+        EXPECT_EQ(stack.Tally->Unfiled, 15u);
+        EXPECT_EQ(boxes.texts.size(), 3);
+        EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 201"));
+        countMatchesGrid();
+        w.FormDestroy();
+    }
 }
