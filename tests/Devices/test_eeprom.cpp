@@ -39,7 +39,7 @@ TEST(Eeprom, AWrappedMemoryOf70000ExhalationsIsHandedOverWholeOnceOldestFirst)
     ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     TfmVelt_B_EEPROM* w = d->EEPROMWindow();
-    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 2000));
+    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 30000));
 
     // Progress: what the window shows while it works.
     std::vector<std::pair<QString, int>> seen;
@@ -211,7 +211,7 @@ TEST(Eeprom, AnEmptyMemoryIsSaidSoAndNoBlockIsAskedFor)
     d->GetEEPROM();
     ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("В приборе нет фискальных данных, он пуст!")); }, 10000))
         << d->LogText().toStdString();
-    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 2000));
+    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 30000));
     EXPECT_FALSE(sim.HeardBlocks());
     EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty"));
 }
@@ -276,7 +276,7 @@ TEST(Eeprom, AnInstrumentThatNeverMarksItsLastBlockDoesNotKeepTheWalkGoing)
     d->GetEEPROM();
     ASSERT_TRUE(rig.LogHas("Загрузка : Блок 3, запись 0 - buf_count > all_life_zapis", 10000));
     d->EEPROMWindow()->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 2000));
+    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 30000));
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
     EXPECT_EQ(rig.RecordCount(), 0u);
 }
@@ -293,9 +293,9 @@ TEST(Eeprom, ACancelBeforeTheAutomaticStartIsNotOverriddenByIt)
     d->GetEEPROM();
     TfmVelt_B_EEPROM* w = d->EEPROMWindow();
     // The window is up; the driver clicks "Загрузить" by itself 200 ms later.
-    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 2000));
+    ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 30000));
     w->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
     EXPECT_FALSE(sim.HeardBlocks());
 }

@@ -27,9 +27,9 @@ struct Interlock : ::testing::Test {
     void Download()
     {
         // The get-memory button comes back 100 ms after a click, on the event loop's timer.
-        testutil::PumpUntil([&] { return d->bGetEEPROM->isEnabled(); }, 2000);
+        testutil::PumpUntil([&] { return d->bGetEEPROM->isEnabled(); }, 30000);
         d->GetEEPROM();
-        ASSERT_TRUE(Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 2000));
+        ASSERT_TRUE(Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 30000));
     }
     bool WaitingToHandOver(int ms = 10000)
     {
@@ -89,7 +89,7 @@ TEST_F(Interlock, CancelBeforeTheWalkReadsNothingAndCancelAtTheHandOverPushesNot
     rig.StartConsumer();
     Download();
     w->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!")));
     EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: Отмена загрузки!"));
     EXPECT_FALSE(sim.HeardBlocks());
@@ -99,7 +99,7 @@ TEST_F(Interlock, CancelBeforeTheWalkReadsNothingAndCancelAtTheHandOverPushesNot
     w->bActions->click();
     ASSERT_TRUE(WaitingToHandOver());
     w->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена передачи!")));
     Pump([] { return false; }, 200);
     EXPECT_EQ(rig.RecordCount(), 0u);
@@ -107,7 +107,7 @@ TEST_F(Interlock, CancelBeforeTheWalkReadsNothingAndCancelAtTheHandOverPushesNot
     // Closing the window by its title bar counts as cancel: the driver does not wait for ever.
     Download();
     w->close();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Отмена загрузки!")); }, 3000)) << d->LogText().right(600).toStdString();
+    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Отмена загрузки!")); }, 30000)) << d->LogText().right(600).toStdString();
 }
 
 TEST_F(Interlock, TickingAutomaticHandOverDuringTheWalkStartsItWithoutTheButton)
@@ -134,7 +134,7 @@ TEST_F(Interlock, CancelDuringTheWalkStopsAfterTheCurrentRecord)
     w->bActions->click();
     ASSERT_TRUE(Pump([&] { return w->lbCountRec->text().toInt() >= 3; }, 5000));
     w->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
     EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!")));
     EXPECT_LT(d->LogText().count(U("Загрузка: Блок")), 40);
     EXPECT_EQ(rig.RecordCount(), 0u);

@@ -169,7 +169,7 @@ TEST(ControlMeasure, RecordsWithinASecondKeepOneBurstAndALateRecordOpensANewOne)
     Pump([] { return false; }, 250);
     EXPECT_TRUE(w.InBurst());
     tick += 101; // 1001 ms after the last kick
-    ASSERT_TRUE(Pump([&] { return !w.InBurst(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w.InBurst(); }, 30000));
     EXPECT_EQ(facade.Sequence(), (std::vector<std::string>{"begin", "null", "null", "null", "end", "endburst"}));
 
     // A record that arrives while the end of a burst is on its way opens no burst of its own: it stays in the
@@ -184,7 +184,7 @@ TEST(ControlMeasure, RecordsWithinASecondKeepOneBurstAndALateRecordOpensANewOne)
     ctl::ProcessSynchronizeQueue();
     EXPECT_TRUE(w.InBurst());
     tick += 1001;
-    ASSERT_TRUE(Pump([&] { return !w.InBurst(); }, 3000));
+    ASSERT_TRUE(Pump([&] { return !w.InBurst(); }, 30000));
     EXPECT_EQ(facade.Sequence(), (std::vector<std::string>{"begin", "end", "endburst"}));
     EXPECT_EQ(*facade.counter, 2u);
 
@@ -369,9 +369,9 @@ TEST_F(Manager, ShutDownNeverHangs)
         // Mid-burst, with the drivers pushing (or calling the main thread) and the manager delivering.
         FakeDriver::mode = round % 2 ? FakeDriver::Pushing : FakeDriver::Synchronizing;
         if (round % 2)
-            ASSERT_TRUE(Pump([&] { return facade.Records() > 3; }, 3000));
+            ASSERT_TRUE(Pump([&] { return facade.Records() > 3; }, 30000));
         else
-            ASSERT_TRUE(Pump([&] { return FakeDriver::syncCalls > 3; }, 3000));
+            ASSERT_TRUE(Pump([&] { return FakeDriver::syncCalls > 3; }, 30000));
         TVELTMeasurement rec = ZeroMeasurement();
         PushMeasurement(m->StackHooks(), &rec);
         Pump([&] { return facade.Records() > 0; }, 2000);
@@ -451,10 +451,10 @@ TEST_F(Manager, AFailingDeliveryIsLoggedAndTheNextRecordStillArrives)
     };
     TVELTMeasurement rec = ZeroMeasurement();
     PushMeasurement(m->StackHooks(), &rec);
-    ASSERT_TRUE(Pump([&] { return facade.Records() == 1; }, 3000));
+    ASSERT_TRUE(Pump([&] { return facade.Records() == 1; }, 30000));
     rec.SerialNumber = 2;
     PushMeasurement(m->StackHooks(), &rec);
-    ASSERT_TRUE(Pump([&] { return facade.Records() == 2; }, 3000));
+    ASSERT_TRUE(Pump([&] { return facade.Records() == 2; }, 30000));
     EXPECT_EQ(facade.calls.back().record.SerialNumber, 2);
     EXPECT_TRUE(log.Contains("Ошибка во время получения измерений из стека"));
 }

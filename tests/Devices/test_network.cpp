@@ -268,9 +268,9 @@ TEST(Network, AStartIsNeverLostAndTheThreadEndsAtOnceWhateverItWaitsFor)
         rig.driver->Edited.count = 1;
         rig.driver->Edited.netNumbers[0] = uint16_t(9 + i);
         rig.Panel()->StartBtnClick();
-        ASSERT_TRUE(rig.State("опрос приборов", 3000)) << "start " << i << " lost";
+        ASSERT_TRUE(rig.State("опрос приборов", 30000)) << "start " << i << " lost";
         rig.Panel()->StopBtnClick();
-        ASSERT_TRUE(rig.State("отключен", 3000)) << "stop " << i;
+        ASSERT_TRUE(rig.State("отключен", 30000)) << "stop " << i;
     }
     // Stopped, the thread waits: freed now, it closes its port, which another source opens at once.
     QElapsedTimer t;

@@ -85,7 +85,7 @@ TEST(Thread, ResumeWakesAHeldThreadAndIsNotLostWhenItComesEarly)
     // A Resume that comes before the thread parks itself makes that park return at once.
     w.parkAfter = w.passes + 50;
     w.Resume();
-    ASSERT_TRUE(devtest::Pump([&] { return w.passes > w.parkAfter + 2; }, 3000));
+    ASSERT_TRUE(devtest::Pump([&] { return w.passes > w.parkAfter + 2; }, 30000));
 }
 
 TEST(Thread, WaitForOnTheMainThreadServesAThreadBlockedInSynchronize)

@@ -128,12 +128,12 @@ TEST_F(Listener, APrintoutOnThePortBecomesARecordALineAndLabels)
     ASSERT_EQ(driver->GetPortNumber(), 222);
     ASSERT_TRUE(pty.Write(kFixture));
     TVELTMeasurement m;
-    ASSERT_TRUE(PopWithin(m, 3000));
+    ASSERT_TRUE(PopWithin(m, 30000));
     EXPECT_EQ(m.SerialNumber, 1234);
     EXPECT_DOUBLE_EQ(m.Probe.Timestamp, rtl::EncodeDateTime(2010, 3, 15, 9, 30, 0, 0));
     EXPECT_DOUBLE_EQ(m.Probe.AlcResult, 0.150);
     EXPECT_EQ(m.DeviceType, 1u);
-    ASSERT_TRUE(Pump([&] { return !driver->mJournal->toPlainText().isEmpty(); }, 2000));
+    ASSERT_TRUE(Pump([&] { return !driver->mJournal->toPlainText().isEmpty(); }, 30000));
     const QString journal = driver->mJournal->toPlainText();
     EXPECT_TRUE(journal.contains(QString::fromUtf8(
         "\tПроизведён выдох:\nНомер прибора: 1234,\n Время измерения 15.03.2010 09:30:00,\n Измерение: 0.150 мг/л,\n "
@@ -150,11 +150,11 @@ TEST_F(Listener, APrintoutOnThePortBecomesARecordALineAndLabels)
     ASSERT_TRUE(pty.Write(QByteArray("\x01\x02garbage!!!!!!")));
     Pump([] { return false; }, 400);
     ASSERT_TRUE(pty.Write(kFixture + QByteArray::fromHex("1503100931")));
-    ASSERT_TRUE(PopWithin(m, 3000));
-    ASSERT_TRUE(Pump([&] { return log.Contains("probe trash (5 bytes)"); }, 2000));
+    ASSERT_TRUE(PopWithin(m, 30000));
+    ASSERT_TRUE(Pump([&] { return log.Contains("probe trash (5 bytes)"); }, 30000));
     EXPECT_TRUE(log.Contains("bad header")) << log.Text().toStdString();
     ASSERT_TRUE(pty.Write(kFixture));
-    EXPECT_TRUE(PopWithin(m, 3000)) << "still listening";
+    EXPECT_TRUE(PopWithin(m, 30000)) << "still listening";
 }
 
 TEST_F(Listener, SwitchingPortsWhileTheThreadWaitsListensOnTheNewOne)
@@ -169,7 +169,7 @@ TEST_F(Listener, SwitchingPortsWhileTheThreadWaitsListensOnTheNewOne)
     ASSERT_TRUE(a.Write(kFixture) || true);
     ASSERT_TRUE(b.Write(kFixture));
     TVELTMeasurement m;
-    ASSERT_TRUE(PopWithin(m, 3000));
+    ASSERT_TRUE(PopWithin(m, 30000));
     Pump([] { return false; }, 300);
     EXPECT_FALSE(PopMeasurement(stack.Hooks(), &m)) << "the first port is no longer heard";
     // The first port is free for others again.

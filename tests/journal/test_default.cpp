@@ -66,7 +66,7 @@ TEST(Default, AFreshStartCreatesTheElevenColumnTableAndPaintsTheDesignColumns)
     for (const TVELTMeasurement* m : {&measured, &event, static_cast<const TVELTMeasurement*>(&last)})
         j.ctrl->NewMeasure(m, 0);
     // The whole view is read again after the inserts: at once, or once a short pause is over.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 30000));
     EXPECT_EQ(j.ViewIds(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(j.Value(2, "PAGE_FOOT").toString(), "1");
     j.window->show();
@@ -246,7 +246,7 @@ TEST(Default, ARedownloadedMemoryEndsOnTheLastRecordDeliveredAndFilesNothingTwic
         j.window->show();
         for (const auto& m : memory)
             j.ctrl->NewMeasure(&m, 0);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 30000));
         ASSERT_EQ(j.Rows(), 30);
         int moves = 0;
         j.ds->OnDataChange = [&](TDataSource*, TField* field) { moves += field ? 0 : 1; };
@@ -254,7 +254,7 @@ TEST(Default, ARedownloadedMemoryEndsOnTheLastRecordDeliveredAndFilesNothingTwic
             j.ctrl->NewMeasure(m, 0);
             QCoreApplication::processEvents();
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !j.ctrl->IsViewPending(); }, 30000));
         j.ds->OnDataChange = nullptr;
         EXPECT_EQ(j.Rows(), c.endsOn == 1 ? 30 : 31);
         EXPECT_EQ(j.ViewIds().size(), size_t(j.Rows()));

@@ -88,7 +88,7 @@ bool ReadFrame(TUnixClientIPC& link, std::vector<uint8_t>& raw, uint32_t room)
     raw.assign(room, 0);
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 2000) {
+    while (t.elapsed() < 30000) {
         uint32_t n = room;
         if (link.Read(raw.data(), &n, kReadFrame)) {
             raw.resize(n);
@@ -137,11 +137,15 @@ TEST(CaptureServer, ServesStatusFormatAndFramesThatFollowEachOther)
     ASSERT_TRUE(ReadFrame(link, raw, f.FrameSize()));
     ASSERT_EQ(raw.size(), f.FrameSize());
     const uint32_t first = Counter(AsImage(raw, f));
+    QElapsedTimer between;
+    between.start();
     QThread::msleep(100);
     ASSERT_TRUE(ReadFrame(link, raw, f.FrameSize()));
     const uint32_t later = Counter(AsImage(raw, f));
     EXPECT_GT(later, first);
-    EXPECT_LT(later - first, 20u);
+    // 50 frames a second: no more frames than the time between the reads holds, however long a loaded machine
+    // made it.
+    EXPECT_LE(later - first, uint32_t(between.elapsed() / 20 + 2));
 
     // A buffer one byte short: refused, nothing written; the link goes on.
     std::vector<uint8_t> small(f.FrameSize() - 1, 0x5A);
@@ -178,7 +182,7 @@ TEST(CaptureServer, TheOptionsCommandStepsTheFormatAndSaysSo)
     link.Subscribe(&window, int(kEventStatus));
     ASSERT_TRUE(link.Ping());
     link.SendCommand(1, 0);
-    testutil::PumpUntil([&] { return !window.got.empty(); }, 2000);
+    testutil::PumpUntil([&] { return !window.got.empty(); }, 30000);
     EXPECT_EQ(window.got, std::vector<uint32_t>{kReadFormat});
     const FrameFormat f = ReadFormat(link);
     EXPECT_EQ(f.width, 350);

@@ -247,7 +247,7 @@ TEST(CaptureLink, ConnectStartsTheServerProgramAndReachesIt)
     t.start();
     uint8_t status[2] = {};
     uint32_t count = 2;
-    while (!link.Read(status, &count, 0) && t.elapsed() < 3000)
+    while (!link.Read(status, &count, 0) && t.elapsed() < 30000)
         QThread::msleep(10);
     EXPECT_EQ(status[0], 1) << "ready";
     EXPECT_GE(status[1], 1) << "a camera, or the test pattern";
