@@ -469,6 +469,10 @@ TVELTMeasurement TVelt_B::buildEntry(const TDownload& d, uint32_t index) const
     SetMeasurementText(m.Probe.SurvLastName, e.textA.c_str());
     SetMeasurementText(m.Probe.InsLastName, e.textB.c_str());
     m.Probe.RecordType = Know.model == 4 && (e.number & 0x80000000u) ? 2 : 1;
+    // An event's kind lives only in its number: the journal shows and counts the event by this code (its
+    // exhalation number column), where a measurement's number stays 0 as the live poll files it.
+    if (m.Probe.RecordType == 2)
+        m.Probe.nMeasure = e.number;
     return m;
 }
 

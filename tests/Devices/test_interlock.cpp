@@ -74,6 +74,8 @@ TEST_F(Interlock, TheDownloadWaitsForTheOperatorsTwoButtons)
     ASSERT_EQ(records.size(), 12u);
     for (size_t i = 0; i < records.size(); ++i) {
         EXPECT_EQ(records[i].Probe.RecordType, i == 3 ? 2u : 1u);
+        // The event's own code, so that the journal can tell which event it was; measurements keep 0.
+        EXPECT_EQ(records[i].Probe.nMeasure, i == 3 ? 0x80000003u : 0u);
         EXPECT_EQ(records[i].ModelCode, 12u);
         EXPECT_EQ(records[i].DeviceType, 6u);
         EXPECT_EQ(QByteArray(records[i].Model), rtl::toCp1251(U("VELT-B АЛКО")));

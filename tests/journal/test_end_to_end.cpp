@@ -204,10 +204,10 @@ TEST(EndToEnd, ADownloadedMemoryLandsInTheDefaultJournalOnceAndAgainFilesNothing
                        "print(len(rows), len(set(r['DATA_IZM'] for r in rows)))\n"
                        "for r in rows:\n"
                        "    if r['PAGE_FOOT'] == '1':\n"
-                       "        print(r['DATA_IZM'])\n"),
+                       "        print(r['DATA_IZM'], r['NUM_VIDOH'])\n"),
         j.base());
-    // The event row is marked; a downloaded record carries no exhalation number, its event code included.
-    EXPECT_EQ(rows.toStdString(), "12 12\n2024.03.01 10:03:00") << rows.toStdString();
+    // The event row is marked and keeps its code (sensor connected), by which it is shown and counted.
+    EXPECT_EQ(rows.toStdString(), "12 12\n2024.03.01 10:03:00 -2147483645") << rows.toStdString();
     for (const auto& asked : boxes.AskedSoFar())
         ADD_FAILURE() << "asked: " << asked.text.toStdString();
 }

@@ -1,8 +1,10 @@
-// End to end through the real program's window: a VELT-C source and a networked VELT-A source configured in
-// VELT.ini on COM ports that lead to the simulator; what the instruments give shows in the main window's grid
-// and lands in DATABASE/Base.DBF, read back by dbfread.
+// End to end through the real program's window: a VELT-C source, an interlock and a networked VELT-A source
+// configured in VELT.ini on COM ports that lead to the simulator; what the instruments give shows in the main
+// window's grid and lands in DATABASE/Base.DBF, read back by dbfread.
 #include "Devices/Manager.h"
 #include "Devices/DevicesSources.h"
+#include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/VELT_C/Velt_c.h"
 #include "Devices/test_rq_fixture.h"
 #include "app/LoginForm.h"
@@ -11,6 +13,7 @@
 #include "app/modal.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridDataLinkEx.h"
+#include "journal/CellLook.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"
@@ -177,5 +180,57 @@ TEST(InstrumentsEndToEnd, NetworkedResultsLandInTheJournalOnceEach)
     EXPECT_EQ(stored.toStdString(), "2024.03.02 11:30:00 812 3 0.400 1 15.01.2024 00:00:00 1 ОПЕРАТОР\n"
                                     "2024.03.02 11:31:00 812 3 0.150 0 15.01.2024 00:00:00 1 ОПЕРАТОР\n"
                                     "2024.03.02 11:32:00 1005 3 0.090 0 15.01.2024 00:00:00 1 ОПЕРАТОР");
+    EXPECT_EQ(p.boxes.Count(), 0);
+}
+
+TEST(InstrumentsEndToEnd, InterlockEventsKeepTheirKindInTheJournal)
+{
+    // Exhalations 1 to 6 of the memory are the six events, in the order of their codes; 0 and 7 are measurements.
+    QStringList args{"--model", "4", "--serial", "777", "--life", "8", "--start", "2024-03-01 10:00:00"};
+    for (int k = 1; k <= 6; ++k)
+        args << "--mark" << QStringLiteral("%1=8000000%2").arg(k).arg(k);
+    rqtest::Sim sim(213, args);
+    Program p(u("[Device_000]\r\nTypeDev=VELT-B АЛКОЗАМОК\r\nCOM=COM213\r\nAutoEnum=0\r\n"));
+    ASSERT_TRUE(p.started);
+    TManager* manager = p.window->Manager;
+    auto* driver = dynamic_cast<TVelt_B*>(manager->Source(0)->GetDevice());
+    ASSERT_NE(driver, nullptr);
+    ASSERT_TRUE(devtest::Pump([&] { return driver->bGetEEPROM->isEnabled(); }, 20000)) << driver->LogText().toStdString();
+    manager->ReadCurrentDevice();
+    TfmVelt_B_EEPROM* w = driver->EEPROMWindow();
+    ASSERT_TRUE(devtest::Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 20000));
+    w->bActions->click(); // "Загрузить"
+    ASSERT_TRUE(devtest::Pump([&] { return w->bActions->text() == u("Передать") && w->bActions->isEnabled(); }, 20000))
+        << driver->LogText().toStdString();
+    w->bActions->click(); // "Передать"
+    ASSERT_TRUE(p.Shows(8, 30000)) << driver->LogText().toStdString();
+
+    // The grid writes each event's own text where a measurement has its names.
+    TDataSet* shown = p.window->DBGrid->GetDataSource()->DataSet();
+    QStringList texts;
+    for (shown->First(); !shown->Eof(); shown->Next()) {
+        const TCellLook look = Default_MP_CellLook(TDataSetRow(*shown), 1, false, {});
+        texts << shown->FieldByName("DATA_IZM")->AsString() + '|' + shown->FieldByName("TYPERECORD")->AsString() + '|' +
+                     (look.Pieces.empty() ? QString() : look.Pieces[0].Text);
+    }
+    texts.sort();
+    EXPECT_EQ(texts.join('\n').toStdString(),
+              "2024.03.01 10:00:00|1|  \n"
+              "2024.03.01 10:01:00|2| \\пропадание питания\n"
+              "2024.03.01 10:02:00|2| \\включение зажигания\n"
+              "2024.03.01 10:03:00|2| \\подключение датчика к коробке блокиратора\n"
+              "2024.03.01 10:04:00|2| \\отключение датчика от коробки блокиратора\n"
+              "2024.03.01 10:05:00|2| \\индикация максимального количества прерванных выдохов\n"
+              "2024.03.01 10:06:00|2| \\был отказ от выдоха\n"
+              "2024.03.01 10:07:00|1|  ");
+
+    // The table keeps the code as the signed number the printed journal and the consolidated report read.
+    const QString stored = runPython(
+        QStringLiteral("import sys, dbfread\n"
+                       "rows = sorted(dbfread.DBF(sys.argv[1], encoding='cp1251'), key=lambda r: r['DATA_IZM'])\n"
+                       "print(' '.join('%d/%d' % (r['TYPERECORD'], r['NUM_VIDOH']) for r in rows))\n"),
+        p.Base());
+    EXPECT_EQ(stored.toStdString(), "1/0 2/-2147483647 2/-2147483646 2/-2147483645 2/-2147483644 2/-2147483643 "
+                                    "2/-2147483642 1/0");
     EXPECT_EQ(p.boxes.Count(), 0);
 }
