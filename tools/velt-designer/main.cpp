@@ -1,10 +1,12 @@
 // velt-designer FILE.rpf: opens the report designer on a report template, as the program would if it
 // opened it. "Save" writes the template back to the same file. A missing file starts an empty report
 // that is saved under that name. velt-designer --snapshot PICTURE.png FILE.rpf shows the designer on
-// the file, writes a picture of its window and ends (for looking at it without a screen).
+// the file, writes a picture of its window and ends (for looking at it without a screen). The report
+// templates of "New from template" are those of the file's folder.
 // A file that cannot be read is named with the reason, and the tool ends with status 1 without
 // opening the designer (Save would write an empty report over it).
 #include "platform/controls/MessageBox.h"
+#include "report/designer/rpDesigner.h"
 #include "report/designer/rpDesignerForm.h"
 #include "report/rpParser.h"
 #include "report/rpReport.h"
@@ -62,6 +64,10 @@ int main(int argc, char** argv)
     const QString file = QString::fromLocal8Bit(argv[argc - 1]);
     rpTheParser();
     rpDesignerStartup();
+    // Templates are kept beside the report forms.
+    TrpDesigner component;
+    component.TemplateDir = QFileInfo(file).absolutePath();
+    component.Loaded();
     int rc = 0;
     {
         TrpReport report;

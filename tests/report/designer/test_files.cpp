@@ -6,6 +6,7 @@
 
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
+#include "report/designer/rpDesigner.h"
 #include "report/designer/rpTemplForm.h"
 #include "report/rpPrepare.h"
 #include "report/rpPreviewForm.h"
@@ -408,4 +409,36 @@ TEST_F(FileTest, PreviewOfACompositeReportDoesNothing)
     EXPECT_FALSE(shown);
     CurReport = report.get();
     form->FormShow();
+}
+
+TEST_F(FileTest, TheDesignerComponentsTemplatesFolderHoldsWhateverTheCurrentFolder)
+{
+    const QString templates = dir.filePath("templates");
+    ASSERT_TRUE(QDir().mkpath(templates));
+    Memo(10, 10, 50, 20, "from template");
+    report->SaveTemplate(templates + "/Journal.rpt", {}, nullptr);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
+    TrpDesigner component;
+    component.TemplateDir = templates;
+    component.Loaded();
+    form->New();
+    DialogScript script;
+    script.Then([&](QDialog& d) {
+        auto* list = Child<QListWidget>(d, "LB1");
+        ASSERT_EQ(list->count(), 1);
+        ClickItem(list, "Journal");
+        ClickOn(Child<QPushButton>(d, "Button1"));
+    });
+    form->NewFromTemplate();
+    page = form->Page;
+    EXPECT_EQ(FirstText(), QStringLiteral("from template"));
+    // A relative folder lies beside the program.
+    component.TemplateDir = QStringLiteral("REPORTS\\templates");
+    component.Loaded();
+    EXPECT_EQ(rpTemplateDir, QCoreApplication::applicationDirPath() + "/REPORTS/templates");
+    component.TemplateDir.clear();
+    component.Loaded();
+    EXPECT_TRUE(rpTemplateDir.isEmpty());
+    QDir::setCurrent(before);
 }
