@@ -219,12 +219,11 @@ bool TrpToolBar::IsVisible() const
 
 void TrpToolBar::SetVisible(bool visible)
 {
+    // The dock keeps its rows: whoever hides bars to save their places or shows them again lays it out.
     if (IsFloat && float_)
         float_->setVisible(visible);
     else
         setVisible(visible);
-    if (TrpDock* d = Dock())
-        d->AdjustBounds();
 }
 
 void TrpToolBar::RealignControls()
@@ -240,6 +239,9 @@ void TrpToolBar::RealignControls()
     if (!row && height() < width())
         resize(height(), width());
     int pos = 1;
+    // The grip keeps its 11 pixels along the bar even while hidden (floating): a hidden bar gets no resize
+    // event that would set it, and the bar's length counts it.
+    Grip->setGeometry(row ? QRect(1, 1, 11, std::max(11, height() - 2)) : QRect(1, 1, std::max(11, width() - 2), 11));
     for (QWidget* w : kids) {
         if (w->isHidden())
             continue;
@@ -262,9 +264,8 @@ void TrpToolBar::AdjustBounds()
         if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow())
             sum += row ? w->width() : w->height();
     row ? resize(sum + 4, height()) : resize(width(), sum + 4);
-    if (float_) {
-        float_->resize(width() - 11, height());
-    }
+    if (float_)
+        float_->FitBar();
 }
 
 void TrpToolBar::DockTo(TrpDock* dock, int x, int y)
@@ -284,7 +285,8 @@ void TrpToolBar::DockTo(TrpDock* dock, int x, int y)
         old->AdjustBounds();
     IsFloat = false;
     Grip->show();
-    RealignControls();
+    // Turned from a row into a column or back, it takes the length of its controls.
+    AdjustBounds();
     move(x, y);
     show();
     dock->AdjustBounds();
@@ -316,11 +318,10 @@ void TrpToolBar::FloatTo(int x, int y)
     float_->move(x, y);
     float_->setWindowTitle(Caption);
     setParent(float_);
-    RealignControls();
+    AdjustBounds();
     if (old)
         old->AdjustBounds();
-    float_->resize(std::max(1, width() - 11), height());
-    move(0, 0);
+    move(float_->ClientRect().topLeft());
     show();
     float_->show();
     if (!floatingBars().contains(this))
@@ -504,10 +505,55 @@ void TrpToolBar::mouseReleaseEvent(QMouseEvent*)
 
 // ---- floating window ----------------------------------------------------------------------------------
 
+// The window draws its own caption: dragged by it, the window is moved by its own mouse handling and can
+// dock the bar again, which a window manager's move of a title bar would not let it see.
 TrpFloatWindow::TrpFloatWindow(TrpToolBar* bar, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), bar_(bar), owner_(owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), bar_(bar), owner_(owner)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+QRect TrpFloatWindow::CaptionRect() const
+{
+    return QRect(1, 1, std::max(1, width() - 2), fontMetrics().height() + 2);
+}
+
+QRect TrpFloatWindow::CloseRect() const
+{
+    const QRect c = CaptionRect();
+    return QRect(c.right() - c.height() + 2, c.top() + 1, c.height() - 2, c.height() - 2);
+}
+
+QRect TrpFloatWindow::ClientRect() const
+{
+    const QRect c = CaptionRect();
+    return QRect(1, c.bottom() + 1, std::max(1, width() - 2), std::max(1, height() - c.bottom() - 2));
+}
+
+void TrpFloatWindow::FitBar()
+{
+    if (!bar_)
+        return;
+    // The grip is hidden while floating: the window is as wide as the bar without it.
+    const int caption = fontMetrics().height() + 2;
+    const int minWidth = fontMetrics().horizontalAdvance(windowTitle()) + caption + 8;
+    resize(std::max(bar_->width() - 11, minWidth) + 2, bar_->height() + caption + 2);
+}
+
+void TrpFloatWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Button));
+    p.setPen(palette().color(QPalette::Shadow));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QRect c = CaptionRect();
+    p.fillRect(c, palette().color(QPalette::Highlight));
+    p.setPen(palette().color(QPalette::HighlightedText));
+    p.drawText(c.adjusted(3, 0, -c.height(), 0), Qt::AlignLeft | Qt::AlignVCenter,
+               fontMetrics().elidedText(windowTitle(), Qt::ElideRight, c.width() - c.height() - 3));
+    const QRect x = CloseRect().adjusted(2, 2, -2, -2);
+    p.drawLine(x.topLeft(), x.bottomRight());
+    p.drawLine(x.topRight(), x.bottomLeft());
 }
 
 TrpFloatWindow::~TrpFloatWindow()
@@ -569,8 +615,14 @@ void TrpFloatWindow::DragEnd()
 
 void TrpFloatWindow::mousePressEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton)
-        DragStart(e->globalPosition().toPoint());
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (CloseRect().contains(e->position().toPoint())) {
+        // The close box hides the tool bar; the Toolbars menu shows it again.
+        hide();
+        return;
+    }
+    DragStart(e->globalPosition().toPoint());
 }
 
 void TrpFloatWindow::mouseMoveEvent(QMouseEvent* e)
@@ -637,6 +689,8 @@ void RestoreToolbarPosition(TrpToolBar* bar)
     bar->SetVisible(rpRegReadBool(reg, section, QStringLiteral("isVisible"), true));
 }
 
+// A window's place is its frame's top-left corner and its size the client's, saved and restored alike:
+// mixing the frame's place with the client's moved it by the title bar at every start.
 void SaveFormPosition(QWidget* form)
 {
     sys::TRegIniFile reg(rpDockRegRoot);
@@ -653,10 +707,10 @@ void RestoreFormPosition(QWidget* form)
     const sys::TRegIniFile reg(rpDockRegRoot);
     const QString section = QStringLiteral("Form\\") + form->objectName();
     form->hide();
-    form->setGeometry(rpRegReadInt(reg, section, QStringLiteral("XPosition"), form->x()),
-                      rpRegReadInt(reg, section, QStringLiteral("YPosition"), form->y()),
-                      rpRegReadInt(reg, section, QStringLiteral("Width"), form->width()),
-                      rpRegReadInt(reg, section, QStringLiteral("Height"), form->height()));
+    form->move(rpRegReadInt(reg, section, QStringLiteral("XPosition"), form->x()),
+               rpRegReadInt(reg, section, QStringLiteral("YPosition"), form->y()));
+    form->resize(rpRegReadInt(reg, section, QStringLiteral("Width"), form->width()),
+                 rpRegReadInt(reg, section, QStringLiteral("Height"), form->height()));
     if (rpRegReadBool(reg, section, QStringLiteral("isVisible"), true))
         form->show();
 }

@@ -113,12 +113,19 @@ public:
     void DragEnd();
     QRect OutlineRect() const { return outline_; }
     bool Dragging() const { return dragging_; }
+    // The caption strip (drags the window), its close box, and the place of the tool bar below it.
+    QRect CaptionRect() const;
+    QRect CloseRect() const;
+    QRect ClientRect() const;
+    // Sizes the window to the tool bar it holds.
+    void FitBar();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     friend class TrpToolBar;

@@ -75,7 +75,7 @@ TEST_F(DockTest, DraggedFarAboveItsDockATooBarFloatsUnlessItMayNot)
     EXPECT_TRUE(a->MoveTo(40, -21));
     EXPECT_TRUE(a->IsFloat);
     ASSERT_NE(a->GetFloatWindow(), nullptr);
-    EXPECT_EQ(a->GetFloatWindow()->width(), a->width() - 11);
+    EXPECT_EQ(a->GetFloatWindow()->ClientRect().width(), a->width() - 11) << "the hidden grip is not shown";
     EXPECT_TRUE(a->Grip->isHidden());
     a->DockTo(top, 0, 0);
     EXPECT_FALSE(a->IsFloat);
