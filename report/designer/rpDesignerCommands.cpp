@@ -14,6 +14,7 @@
 #include "report/rpSubReportView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -440,6 +441,7 @@ void TrpDesignerForm::ShowEditor()
         ShowObjectEditor(v);
     ShowContent();
     ShowPosition();
+    DropFocus();
 }
 
 void TrpDesignerForm::ShowMemoEditor()
@@ -453,6 +455,7 @@ void TrpDesignerForm::ShowMemoEditor()
         ShowContent();
         ShowPosition();
     }
+    DropFocus();
 }
 
 void TrpDesignerForm::MemoEdited()
@@ -486,6 +489,12 @@ bool TrpDesignerForm::FormKeyDown(int key, Qt::KeyboardModifiers shift)
     const bool shiftKey = shift & Qt::ShiftModifier;
     const bool alt = shift & Qt::AltModifier;
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && C3->hasFocus()) {
+        // The typed size becomes the box's choice: the box would otherwise choose it itself when it loses
+        // the focus, and apply it a second time.
+        if (const int i = C3->findText(C3->currentText()); i >= 0) {
+            const QSignalBlocker block(C3);
+            C3->setCurrentIndex(i);
+        }
         DoClick(C3);
         return true;
     }
@@ -625,12 +634,54 @@ bool TrpDesignerForm::FormKeyDown(int key, Qt::KeyboardModifiers shift)
     return true;
 }
 
+bool TrpDesignerForm::PreviewKey(QKeyEvent* event)
+{
+    QWidget* focus = QApplication::focusWidget();
+    const auto* combo = qobject_cast<QComboBox*>(focus);
+    if (qobject_cast<QLineEdit*>(focus) || (combo && combo->isEditable())) {
+        switch (event->key()) {
+        case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Home:
+        case Qt::Key_End: case Qt::Key_Delete: case Qt::Key_Backspace: case Qt::Key_Insert:
+            return false;
+        default: break;
+        }
+    }
+    return FormKeyDown(event->key(), event->modifiers());
+}
+
+bool TrpDesignerForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key not taken here passes on to its parents, each seen here again: FormKeyDown changes nothing for
+    // the keys it leaves.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && PreviewKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TrpDesignerForm::keyPressEvent(QKeyEvent* event)
 {
-    if (FormKeyDown(event->key(), event->modifiers()))
+    // The designer is a window, not a question: Escape does not close it.
+    if (event->key() == Qt::Key_Escape) {
         event->accept();
-    else
-        QDialog::keyPressEvent(event);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TrpDesignerForm::DropFocus()
+{
+    if (isVisible())
+        setFocus(Qt::OtherFocusReason);
+}
+
+void TrpDesignerForm::done(int result)
+{
+    if (isVisible() && !AskToSave())
+        return;
+    QDialog::done(result);
 }
 
 // ---- alignment palette --------------------------------------------------------------------------------

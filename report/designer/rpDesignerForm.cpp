@@ -85,28 +85,6 @@ public:
     }
 };
 
-class TrpPositionBox : public QWidget {
-public:
-    explicit TrpPositionBox(TrpDesignerForm* designer, QWidget* parent) : QWidget(parent), designer_(designer) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), palette().color(QPalette::Button));
-        QString position, size, scale;
-        designer_->PositionParts(position, size, scale);
-        p.drawText(2, 1, 16, 16, Qt::AlignCenter, QStringLiteral("↖"));
-        p.drawText(92, 1, 16, 16, Qt::AlignCenter, QStringLiteral("↔"));
-        p.drawText(20, 1, 70, 16, Qt::AlignLeft | Qt::AlignVCenter, position);
-        p.drawText(110, 1, 60, 16, Qt::AlignLeft | Qt::AlignVCenter, size);
-        p.drawText(170, 1, 60, 16, Qt::AlignLeft | Qt::AlignVCenter, scale);
-    }
-
-private:
-    TrpDesignerForm* designer_;
-};
-
 } // namespace
 
 TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
@@ -183,6 +161,8 @@ TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
     });
     busy_ = false;
     LayoutDocks();
+    // Key preview: the window's keys reach FormKeyDown before the control that has the focus.
+    qApp->installEventFilter(this);
 }
 
 TrpDesignerForm::~TrpDesignerForm()
@@ -433,7 +413,6 @@ void TrpDesignerForm::buildToolBars()
     E1->setToolTip("Frame width");
     E1->setProperty("Tag", 6);
     E1->setGeometry(2000, 1, 36, 22);
-    connect(E1, &QLineEdit::returnPressed, this, [this] { DoClick(E1); });
     SB1 = button(b, "SB1", "", "\u25b4");
     SB2 = button(b, "SB2", "", "\u25be");
     SB1->setGeometry(2040, 1, 14, 22);
@@ -514,11 +493,12 @@ void TrpDesignerForm::buildStatusBar()
     StatusBar1->setObjectName("StatusBar1");
     StatusUnits = new QLabel(StatusBar1);
     StatusUnits->setGeometry(2, 2, 73, 18);
-    PBox1 = new TrpPositionBox(this, StatusBar1);
+    PBox1 = new TrpPositionBox(StatusBar1);
     PBox1->setObjectName("PBox1");
-    PBox1->setGeometry(77, 2, 228, 18);
+    PBox1->setGeometry(77, 2, TrpPositionBox::MinWidth, 18);
     StatusContent = new QLabel(StatusBar1);
-    StatusContent->setGeometry(307, 2, 400, 18);
+    StatusContent->setGeometry(PBox1->geometry().right() + 3, 2, 400, 18);
+    PBox1->OnResize = [this] { StatusContent->move(PBox1->geometry().right() + 3, 2); };
     SetUnits(ruPixels);
 }
 
@@ -928,7 +908,46 @@ void TrpDesignerForm::ShowPopup(const QPoint& globalPos)
 
 void TrpDesignerForm::RepaintPositionBox()
 {
-    PBox1->update();
+    // The texts are taken now: a rectangle being drawn is shown only while the surface says so.
+    QString position, size, scale;
+    PositionParts(position, size, scale);
+    PBox1->SetTexts(position, size, scale);
+}
+
+// ---- position box -------------------------------------------------------------------------------------
+
+TrpPositionBox::TrpPositionBox(QWidget* parent) : QWidget(parent) {}
+
+void TrpPositionBox::SetTexts(const QString& position, const QString& size, const QString& scale)
+{
+    texts_ = {position, size, scale};
+    // The texts stand at their places unless a longer one before them pushes them on; the box grows to
+    // hold them whole.
+    const QFontMetrics fm(font());
+    const int starts[3] = {20, 110, 170};
+    int end = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int x = std::max(starts[i], end + (i == 1 ? 20 : 6));
+        rects_[i] = QRect(x, 1, fm.horizontalAdvance(texts_[i]) + 1, std::max(16, fm.height()));
+        end = texts_[i].isEmpty() ? x : rects_[i].right() + 1;
+    }
+    const int needed = std::max(MinWidth, end + 2);
+    if (needed != width()) {
+        resize(needed, height());
+        if (OnResize)
+            OnResize();
+    }
+    update();
+}
+
+void TrpPositionBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Button));
+    p.drawText(2, 1, 16, 16, Qt::AlignCenter, QStringLiteral("↖"));
+    p.drawText(rects_[1].left() - 18, 1, 16, 16, Qt::AlignCenter, QStringLiteral("↔"));
+    for (int i = 0; i < 3; ++i)
+        p.drawText(rects_[i], Qt::AlignLeft | Qt::AlignVCenter, texts_[i]);
 }
 
 // ---- menus and tool windows --------------------------------------------------------------------------

@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QStringList>
+#include <QWidget>
 #include <array>
 #include <functional>
 
@@ -56,6 +58,26 @@ struct TrpUndoRec1 {
 
 enum TrpSelectionType { ssBand = 1, ssMemo = 2, ssOther = 4, ssMultiple = 8, ssClipboardFull = 16 };
 using TrpSelectionStatus = unsigned;
+
+// The position box of the status bar: where the selected object or the rectangle being drawn lies, its
+// size, and a picture's or a group's scale.
+class TrpPositionBox : public QWidget {
+public:
+    explicit TrpPositionBox(QWidget* parent);
+    void SetTexts(const QString& position, const QString& size, const QString& scale);
+    QString Text(int i) const { return texts_[i]; }
+    QRect TextRect(int i) const { return rects_[i]; }
+    static constexpr int MinWidth = 228;
+    // Called when the box grew or shrank to hold its texts.
+    std::function<void()> OnResize;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::array<QString, 3> texts_;
+    std::array<QRect, 3> rects_{QRect(20, 1, 0, 16), QRect(110, 1, 0, 16), QRect(170, 1, 0, 16)};
+};
 
 class TrpDesignerForm : public QDialog, public TrpDesignerBase {
 public:
@@ -150,6 +172,11 @@ public:
     void VariablesListClick();
     // True when the key was the designer's (it is then used up).
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // The window sees every key of its controls before they do (FormKeyDown); a text field keeps the keys
+    // that edit its text.
+    bool PreviewKey(QKeyEvent* event);
+    // No control keeps the focus: the window itself takes the next keys.
+    void DropFocus();
     // The alignment palette: n is the button's number (1..10).
     void AlignClick(int n);
 
@@ -242,7 +269,7 @@ public:
     QScrollArea* ScrollBox1;
     QWidget* StatusBar1 = nullptr;
     QLabel *StatusUnits, *StatusContent;
-    QWidget* PBox1;
+    TrpPositionBox* PBox1;
     QMenuBar* MainMenu1;
     QMenu *FileMenu, *EditMenu, *MastMenu, *HelpMenu, *Popup1, *Popup2;
     QMenu* N37; // Toolbars
@@ -275,7 +302,11 @@ public:
     gfx::TColor SelectorColor = gfx::clNone; // the colour chosen in the colour selector
     TrpSpeedButton* ColorButton = nullptr;   // the colour button that opened the selector
 
+    // Every way of closing the window comes here: unsaved changes are asked about first.
+    void done(int result) override;
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -148,6 +148,7 @@ void TrpDesignerForm::SelectionChanged()
     busy_ = false;
     ShowPosition();
     ShowContent();
+    DropFocus();
 }
 
 void TrpDesignerForm::DoClick(QWidget* sender)
@@ -254,6 +255,7 @@ void TrpDesignerForm::DoClick(QWidget* sender)
     redrawSelection(region);
     if (tag == 20 || tag == 21)
         SelectionChanged();
+    DropFocus();
 }
 
 void TrpDesignerForm::FillInspFields()
