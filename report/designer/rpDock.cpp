@@ -403,7 +403,8 @@ bool TrpToolBar::FindDock(QWidget* form, QPoint point)
 {
     TrpDock* dock = nullptr;
     for (QObject* o : form->children())
-        if (auto* d = dynamic_cast<TrpDock*>(o); d && d->geometry().adjusted(0, 0, 1, 1).contains(point)) {
+        // A dock with no bar is a pixel thin: it catches a window dropped a few pixels off it.
+        if (auto* d = dynamic_cast<TrpDock*>(o); d && d->geometry().adjusted(-8, -8, 9, 9).contains(point)) {
             dock = d;
             break;
         }

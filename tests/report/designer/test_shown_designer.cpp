@@ -295,11 +295,12 @@ TEST_F(ShownDesignerTest, AToolBarFloatedFromTheLeftDockShowsAllItsButtonsAndDoc
         SCOPED_TRACE(b->objectName().toStdString());
         EXPECT_TRUE(window->rect().contains(QRect(b->mapTo(window, QPoint(0, 0)), b->size())));
     }
-    // Dragged by its caption onto the left dock, now an empty one-pixel edge of the window.
+    // Dragged by its caption onto the left dock, now an empty one-pixel edge of the window: a drop a few
+    // pixels off it is taken too.
     ASSERT_EQ(form->rpDock2->width(), 1);
     const QPoint caption = window->CaptionRect().center();
     QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, caption);
-    const QPoint dock = form->rpDock2->mapToGlobal(QPoint(0, 40));
+    const QPoint dock = form->rpDock2->mapToGlobal(QPoint(6, 40));
     QTest::mouseMove(window, window->mapFromGlobal(dock));
     ASSERT_EQ(bar->Dock(), form->rpDock2);
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, bar->mapFromGlobal(dock));
