@@ -68,7 +68,7 @@ private:
 };
 
 // Runs the main thread's queue until done() or the time-out.
-inline bool Pump(const std::function<bool()>& done, int ms = 5000)
+inline bool Pump(const std::function<bool()>& done, int ms = 30000)
 {
     return ctl::WaitServing(done, std::chrono::milliseconds(ms));
 }

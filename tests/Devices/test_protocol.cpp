@@ -167,7 +167,7 @@ TEST_F(Line, SendIsDoneOnlyWhenTheInstrumentAcknowledges)
     EXPECT_EQ(protocol.Send(request, 4, 0, 1), kNotYet);
     const auto took = std::chrono::steady_clock::now() - t0;
     EXPECT_GE(took, std::chrono::milliseconds(TProtocol::kSliceMs - 5));
-    EXPECT_LT(took, std::chrono::milliseconds(TProtocol::kSliceMs * 3));
+    EXPECT_LT(took, std::chrono::milliseconds(TProtocol::kSliceMs + testutil::kPromptMs));
     EXPECT_EQ(Heard(50), encode(QByteArray::fromHex("07000300")));
 
     // The instrument end: answers each request it hears with reply; then, once more is set, writes rest.

@@ -159,11 +159,11 @@ public:
         driver->cbPort->setCurrentIndex(i);
         driver->PortChange();
     }
-    bool LogHas(const char* utf8, int ms = 10000)
+    bool LogHas(const char* utf8, int ms = 30000)
     {
         return devtest::Pump([&] { return driver->LogText().contains(U(utf8)); }, ms);
     }
-    bool Identified(int ms = 10000) { return LogHas("Всего произведено выдохов:", ms); }
+    bool Identified(int ms = 30000) { return LogHas("Всего произведено выдохов:", ms); }
 
     devtest::LogCapture log;
     ctl::TScriptedMessageBoxPort boxes;
