@@ -3,11 +3,28 @@
 #include "app/MainForm.h"
 #include "core/Debug.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <exception>
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    InstallQtTranslations();
+}
+
+QTranslator* TApplication::InstallQtTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // Russian whatever the user's locale: the program's own texts are Russian.
+    if (!translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

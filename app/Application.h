@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QTranslator;
+
 class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
@@ -12,4 +14,8 @@ public:
 
     // Runs one delivery; an error in it is logged and shown, and the event counts as not handled.
     static bool Deliver(const std::function<bool()>& delivery);
+    // Installs Qt's own Russian texts (qtbase_ru of Qt's translations folder), so that the standard
+    // print, save and file dialogs and buttons speak the program's language; null when they are missing.
+    // The application object owns the translator.
+    static QTranslator* InstallQtTranslations();
 };

@@ -13,6 +13,7 @@ packages=(
   libfreexl-dev libgsf-1-dev unrtf python3-xlrd
   libv4l-dev
   poppler-utils locales
+  qt6-translations-l10n
   xvfb xauth xdotool imagemagick x11-apps
 )
 

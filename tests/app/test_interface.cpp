@@ -6,6 +6,12 @@
 #include "platform/controls/MessageBox.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTranslator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -264,4 +270,24 @@ TEST(Application, AnErrorInAnEventHandlerIsShownAndTheProgramGoesOn)
     EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Файл не найден"));
     EXPECT_EQ(boxes.AskedSoFar()[0].caption, "VELT");
     EXPECT_EQ(boxes.AskedSoFar()[0].flags, ctl::MB_OK | ctl::MB_ICONERROR);
+}
+
+// The print, save and file dialogs and the standard buttons, as the program installs Qt's texts at start.
+TEST(Application, QtsOwnDialogsSpeakRussian)
+{
+    ASSERT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), "Print"); // English until then
+    QTranslator* translator = TApplication::InstallQtTranslations();
+    ASSERT_TRUE(translator) << "no qtbase_ru in " << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    QPrinter printer;
+    QPrintDialog print(&printer);
+    QFileDialog save(nullptr, QString(), QString());
+    save.setOption(QFileDialog::DontUseNativeDialog);
+    save.setAcceptMode(QFileDialog::AcceptSave);
+    QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
+    const QStringList seen = {print.windowTitle(), save.labelText(QFileDialog::Accept), save.labelText(QFileDialog::FileName),
+                              buttons.button(QDialogButtonBox::Yes)->text(), buttons.button(QDialogButtonBox::No)->text(),
+                              buttons.button(QDialogButtonBox::Cancel)->text()};
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    EXPECT_EQ(seen, QString::fromUtf8("Печать|&Сохранить|&Имя файла:|&Да|&Нет|Отмена").split('|'));
 }
