@@ -14,18 +14,18 @@
 #include "report/rpPageFormation.h"
 #include "report/rpPrepare.h"
 #include "report/rpPreview.h"
+#include "report/rpPrintOutput.h"
 #include "report/rpPrinter.h"
 #include "report/rpReport.h"
 
 #include <QDateTime>
 #include <algorithm>
 #include <QHBoxLayout>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-std::function<bool(TReportPrintDialog&)> TReportPrintDialog::Runner;
+std::function<bool(TReportPrintDialog&, QPrinter&)> TReportPrintDialog::Runner;
 
 TDataReportAkt ReportAktOf(const TJournalRecord& a)
 {
@@ -43,39 +43,33 @@ TDataReportAkt ReportAktOf(const TJournalRecord& a)
     return r;
 }
 
-bool TReportPrintDialog::Execute(QWidget* parent)
+bool TReportPrintDialog::Execute(QWidget* parent, const TrpReport& report)
 {
-    if (Runner)
-        return Runner(*this);
-    TrpPrinter& prn = Prn();
     QPrinter printer(QPrinter::HighResolution);
-    if (!prn.IsDefault())
-        printer.setPrinterName(prn.Printers[prn.PrinterIndex]);
-    else
-        printer.setOutputFileName(rpPdfOutputFile);
+    rpPreparePrintDialogPrinter(printer, report);
     printer.setCopyCount(Copies);
     printer.setFromTo(0, 0);
     printer.setPrintRange(PrintRange == prAllPages ? QPrinter::AllPages : QPrinter::PageRange);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
-    if (MaxPage > 0)
-        dialog.setMinMax(1, MaxPage);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
+    if (Runner) {
+        // The stand-in answers as the user would in the dialog, which stays open while its file is refused.
+        bool accepted = false;
+        while ((accepted = Runner(*this, printer)) && !rpAcceptPrintDialogChoice(printer)) {
+        }
+        if (!accepted)
+            return false;
+    } else {
+        TrpSystemPrintDialog dialog(&printer, parent);
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
+        if (MaxPage > 0)
+            dialog.setMinMax(1, MaxPage);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+    }
     Copies = std::max(1, printer.copyCount());
     PrintRange = printer.printRange() == QPrinter::PageRange ? prPageNums : prAllPages;
     FromPage = printer.fromPage();
     ToPage = printer.toPage();
-    // A file (or no print service) goes through the engine's own PDF output; a printer of the service
-    // is selected in the engine by its name.
-    const int index = int(prn.Printers.indexOf(printer.printerName()));
-    if (!printer.outputFileName().isEmpty() || index < 0 || index == prn.DefaultIndex) {
-        prn.SetPrinterIndex(prn.DefaultIndex);
-        if (!printer.outputFileName().isEmpty())
-            rpPdfOutputFile = printer.outputFileName();
-    } else if (index != prn.PrinterIndex) {
-        prn.SetPrinterIndex(index);
-    }
+    rpTakePrintDialogChoice(printer);
     return true;
 }
 
@@ -129,6 +123,9 @@ TfmReportWindow::TfmReportWindow(QWidget* owner, const QString& name)
         (*report)->ModifyPrepared = false;
         (*report)->InitialZoom = pzDefault;
     }
+    // The name a printed file is proposed under: an act never takes the journal's file.
+    rpRep->Title = QString::fromUtf8("Журнал измерений");
+    rpRepAkt->Title = QString::fromUtf8("Акт обследования");
 }
 
 TfmReportWindow::~TfmReportWindow()
@@ -207,7 +204,7 @@ void TfmReportWindow::bPrintClick()
         return;
     }
     PrintDialog.MaxPage = report->EMFPages->Count();
-    if (!PrintDialog.Execute(this))
+    if (!PrintDialog.Execute(this, *report))
         return;
     report->PrintPreparedReport(PrintDialog.PageList(), PrintDialog.Copies);
 }

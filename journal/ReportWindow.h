@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class QPrinter;
 class QPushButton;
 class QWidget;
 class TDataSet;
@@ -36,7 +37,8 @@ struct TDataReportAkt {
 TDataReportAkt ReportAktOf(const struct TJournalRecord& act);
 
 // The print dialog of the report windows: which pages and how many copies. Execute runs the system's
-// dialog and selects the engine's printer (a printer of the print service, or a PDF file).
+// dialog for the report and selects the engine's printer (a printer of the print service, or a PDF file,
+// proposed under the report's name in the documents folder).
 class TReportPrintDialog {
 public:
     enum TPrintRange { prAllPages, prPageNums };
@@ -46,12 +48,13 @@ public:
     int Copies = 1;
     int MaxPage = 0;
 
-    bool Execute(QWidget* parent);
+    bool Execute(QWidget* parent, const TrpReport& report);
     // The page list of the engine: "" for all pages, else "<from>-<to>".
     QString PageList() const;
 
-    // Answers in place of the system's dialog when set (tests).
-    static std::function<bool(TReportPrintDialog&)> Runner;
+    // Answers in place of the system's dialog when set (tests): true for OK, with the printer (or the
+    // file) set as the user left it. It is asked again while the file it gives is refused.
+    static std::function<bool(TReportPrintDialog&, QPrinter&)> Runner;
 };
 
 class TfmReportWindow : public QDialog {

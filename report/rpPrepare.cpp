@@ -13,6 +13,7 @@
 #include "report/rpParser.h"
 #include "report/rpPreview.h"
 #include "report/rpPreviewForm.h"
+#include "report/rpPrintOutput.h"
 #include "report/rpPrinter.h"
 #include "report/rpReport.h"
 #include "report/rpScriptNames.h"
@@ -25,12 +26,10 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
-
-QString rpPdfOutputFile;
+#include <utility>
 
 namespace {
 
@@ -358,9 +357,9 @@ void TrpReport::ShowPreparedReport()
     rpShowPreparedReport(this);
 }
 
-void TrpReport::PrintPreparedReport(const QString& pageNumbers, int copies)
+bool TrpReport::PrintPreparedReport(const QString& pageNumbers, int copies)
 {
-    rpPrintPreparedReport(this, pageNumbers, copies);
+    return rpPrintPreparedReport(this, pageNumbers, copies);
 }
 
 // ---- export -------------------------------------------------------------------------------------------
@@ -443,39 +442,27 @@ QList<int> rpParsePageNumbers(const QString& text)
 
 namespace {
 
-void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
+enum class TPrintEnd { Done, Cancelled, Refused };
+
+// Prints the chosen pages to the printer in force, or to the PDF file on the "Default printer".
+TPrintEnd doPrintReport(TrpReport* r, const QList<int>& selected, int copies, const QString& pdfFile)
 {
     TrpEMFPages& pages = *r->EMFPages;
-    // An empty list means every page; a list that names no page ("5-3", "0") prints nothing.
-    const bool all = pageNumbers.trimmed().isEmpty();
-    const QList<int> list = rpParsePageNumbers(pageNumbers);
-    QList<int> selected;
-    for (int i = 0; i < pages.Count(); ++i)
-        if (all || list.contains(i + 1))
-            selected.append(i);
-    // No pages, or none in the list: no print job at all.
-    if (selected.isEmpty())
-        return;
-    copies = std::max(1, copies);
-
     TrpPrinter& prn = Prn();
     const TrpPageInfo& first = pages.Pages(selected.first());
     prn.SetPrinterInfo(first.pgSize, first.pgWidth, first.pgHeight, first.pgOr);
-    const bool toPdf = prn.IsDefault() || !prn.Printer;
+    const bool toPdf = !pdfFile.isEmpty();
     std::unique_ptr<QPrinter> pdf;
     QPrinter* printer = prn.Printer;
     if (toPdf) {
-        QString file = rpPdfOutputFile;
-        if (file.isEmpty())
-            file = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Report.pdf");
-        pdf = prn.NewPdfPrinter(file);
+        pdf = prn.NewPdfPrinter(pdfFile);
         printer = pdf.get();
     }
     printer->setDocName(QStringLiteral("Report: ") + (r->Title.isEmpty() ? rpLoadStr(55209) : r->Title));
 
     QPainter painter;
     if (!painter.begin(printer))
-        return;
+        return TPrintEnd::Refused;
     bool firstPage = true;
     for (int i : selected) {
         TrpPageInfo& page = pages.Pages(i);
@@ -490,8 +477,8 @@ void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
                         printer->newPage();
                 } else {
                     // Another paper on a printer is another document.
-                    painter.end();
-                    painter.begin(printer);
+                    if (!painter.end() || !painter.begin(printer))
+                        return TPrintEnd::Refused;
                 }
             } else if (!firstPage) {
                 printer->newPage();
@@ -521,27 +508,74 @@ void doPrintReport(TrpReport* r, const QString& pageNumbers, int copies)
             if (r->Cancelled) {
                 printer->abort();
                 painter.end();
-                return;
+                return TPrintEnd::Cancelled;
             }
         }
     }
-    painter.end();
+    if (!painter.end() || printer->printerState() == QPrinter::Error)
+        return TPrintEnd::Refused;
+    return TPrintEnd::Done;
 }
 
 } // namespace
 
-void rpPrintPreparedReport(TrpReport* r, const QString& pageNumbers, int copies)
+bool rpPrintPreparedReport(TrpReport* r, const QString& pageNumbers, int copies)
 {
     CurReport = MasterReport = r;
     r->Cancelled = false;
+    TrpPrinter& prn = Prn();
+    // A file chosen in the print dialog is for this job alone: the next report never writes over it unasked.
+    QString pdfFile = std::exchange(prn.OutputFile, QString());
+
+    // An empty list means every page; a list that names no page ("5-3", "0") prints nothing.
+    const bool all = pageNumbers.trimmed().isEmpty();
+    const QList<int> list = rpParsePageNumbers(pageNumbers);
+    QList<int> selected;
+    for (int i = 0; i < r->EMFPages->Count(); ++i)
+        if (all || list.contains(i + 1))
+            selected.append(i);
+    // No pages, or none in the list: no print job at all.
+    if (selected.isEmpty())
+        return false;
+
+    const bool toPdf = prn.IsDefault() || !prn.Printer;
+    if (!toPdf) {
+        pdfFile.clear();
+    } else if (pdfFile.isEmpty()) {
+        pdfFile = rpProposedPrintFile(*r);
+        if (!rpAcceptPrintFile(pdfFile))
+            return false;
+    }
+
+    TPrintEnd end = TPrintEnd::Cancelled;
+    auto work = [&] { end = doPrintReport(r, selected, std::max(1, copies), pdfFile); };
     if (useWindow(r)) {
         TrpProgressForm& form = rpProgressForm();
         form.setWindowTitle(windowCaption(r, 55203));
         r->StageCaption = rpLoadStr(55208);
         form.Label1->setText(r->StageCaption);
-        form.Show_Modal(r, [r, pageNumbers, copies] { doPrintReport(r, pageNumbers, copies); });
+        form.Show_Modal(r, work);
     } else {
-        doPrintReport(r, pageNumbers, copies);
+        work();
     }
     r->Cancelled = false;
+
+    switch (end) {
+    case TPrintEnd::Done:
+        if (toPdf)
+            rpTellPrintedToFile(pdfFile);
+        return true;
+    case TPrintEnd::Cancelled:
+        // An aborted job leaves no half-written document behind.
+        if (toPdf)
+            QFile::remove(pdfFile);
+        return false;
+    case TPrintEnd::Refused:
+        if (toPdf)
+            rpTellFileNotWritten(pdfFile);
+        else
+            rpTellPrinterRefused(prn.Printers.value(prn.PrinterIndex));
+        return false;
+    }
+    return false;
 }

@@ -23,17 +23,14 @@ void rpDoBuildReport(TrpReport* report);
 void rpShowReport(TrpReport* report);
 void rpShowPreparedReport(TrpReport* report);
 // pageNumbers: "" for all pages, else numbers and ranges ("1,3-5"); copies of a page print together.
-// With no prepared pages, or none in the list, nothing is printed.
-void rpPrintPreparedReport(TrpReport* report, const QString& pageNumbers, int copies);
+// With no prepared pages, or none in the list, nothing is printed. The "Default printer" writes a PDF
+// file (rpPrintOutput.h); where it went, or why nothing was printed, is told. True when printed whole.
+bool rpPrintPreparedReport(TrpReport* report, const QString& pageNumbers, int copies);
 // Hands every prepared page to a new filter made on the file (created anew); the filter goes when done.
 void rpExportTo(TrpReport* report, const std::function<TrpExportFilter*(QIODevice*)>& filterClass,
                 const QString& fileName);
 // Page numbers of a page list in their order ("5-3" adds nothing); empty for "".
 QList<int> rpParsePageNumbers(const QString& text);
-
-// Where printing goes when no installed printer is chosen in the printer wrapper: a PDF file of this
-// name (by default "Report.pdf" in the user's documents folder).
-extern QString rpPdfOutputFile;
 
 // A report made of member reports built one after another into its prepared pages; a member whose
 // first page prints on the previous page continues the page the member before it ended. The members

@@ -56,6 +56,9 @@ public:
     std::unique_ptr<QPrinter> NewPdfPrinter(const QString& fileName) const;
 
     QString Device, Driver, Port;
+    // The file the "Default printer" writes the next job to, as the print dialog chose it; the job takes
+    // it. Empty: the job proposes the report's own name and asks before replacing a file.
+    QString OutputFile;
     QPrinter* Printer = nullptr;
     QStringList PaperNames;
     QStringList Printers;

@@ -85,7 +85,8 @@ public:
     void ShowReport();
     void ShowPreparedReport();
     // pageNumbers: "" for all pages, else numbers and ranges ("1,3-5"); copies of a page print together.
-    void PrintPreparedReport(const QString& pageNumbers, int copies);
+    // True when printed whole; where it went, or why it was not, has been told.
+    bool PrintPreparedReport(const QString& pageNumbers, int copies);
 
     // Value look-up: OnGetValue, the value table, a data-set field, "VALUE" and the special names, a
     // script variable, else the name evaluated as an expression. A name met again while it is being

@@ -30,6 +30,21 @@ TempDir::TempDir()
     EXPECT_TRUE(dir_.isValid()) << "cannot create a temporary folder";
 }
 
+TempHome::TempHome() : savedHome_(qgetenv("HOME")), savedConfig_(qgetenv("XDG_CONFIG_HOME"))
+{
+    qputenv("HOME", QFile::encodeName(dir_.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.file(QStringLiteral(".config"))));
+}
+
+TempHome::~TempHome()
+{
+    qputenv("HOME", savedHome_);
+    if (savedConfig_.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig_);
+}
+
 CommaLocale::CommaLocale()
 {
     saved_ = std::setlocale(LC_NUMERIC, nullptr);

@@ -35,6 +35,22 @@ private:
     bool ok_ = false;
 };
 
+// Points HOME (and the XDG config folder under it) at a fresh folder for the life of the object, so that
+// the user's documents folder is documents(), which is not made.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+    QString path() const { return dir_.path(); }
+    QString documents() const { return dir_.file(QStringLiteral("Documents")); }
+
+private:
+    TempDir dir_;
+    QByteArray savedHome_, savedConfig_;
+};
+
 QByteArray readFile(const QString& path);
 // Runs the event loop for ms milliseconds.
 void PumpEvents(int ms);

@@ -16,11 +16,17 @@
 #include "report/rpPrinter.h"
 #include "report/rpReport.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QApplication>
 #include <QLineEdit>
@@ -98,7 +104,7 @@ protected:
         for (const QString& name : {"Report.rpf", "AktDefault.rpf", "Report_MP.rpf", "AktDefault_MP.rpf"})
             ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, work.file("REPORTS/" + name)));
         ASSERT_TRUE(QFile::copy(kTemplates + "/no_photo.jpg", work.file("no_photo.jpg")));
-        rpPdfOutputFile = work.file("out.pdf");
+        out = work.file("out.pdf");
         info = std::make_unique<TDBInfoPribors>(work.path());
 
         for (const char* f : {"DATA_IZM", "OBSL_FAM", "OBSL_NAME", "OBSL_PAT", "STAT", "OPER", "PAGE_FOOT", "MEAS_PLACE",
@@ -122,21 +128,27 @@ protected:
                                 "Москва", "А123ВС", "", "", "", "ДПС", "77", qlonglong(r.pribor),
                                 qlonglong(r.vidoh), qlonglong(r.typerecord), qlonglong(r.saturdata), r.izm, r.air});
         table.First();
-        TReportPrintDialog::Runner = [this](TReportPrintDialog& d) {
+        // The user prints into out.pdf, anew each time.
+        TReportPrintDialog::Runner = [this](TReportPrintDialog& d, QPrinter& printer) {
             ++dialogs;
             EXPECT_EQ(d.Copies, 1); // the dialog opens with one copy each time
             EXPECT_EQ(d.PrintRange, TReportPrintDialog::prAllPages);
-            d.PrintRange = range;
-            d.FromPage = from;
-            d.ToPage = to;
+            EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
+            if (range == TReportPrintDialog::prPageNums) {
+                printer.setPrintRange(QPrinter::PageRange);
+                printer.setFromTo(from, to);
+            }
+            if (answer) {
+                QFile::remove(out);
+                printer.setOutputFileName(out);
+            }
             return answer;
         };
     }
-    void TearDown() override
-    {
-        TReportPrintDialog::Runner = nullptr;
-        rpPdfOutputFile.clear();
-    }
+    void TearDown() override { TReportPrintDialog::Runner = nullptr; }
+
+    // What the user is told once the report is in out.pdf.
+    QStringList saved() const { return {QString::fromUtf8("Отчёт сохранён в файл\n") + out}; }
 
     // The value a report window answers for a variable on the current row (invalid when none).
     template <class W>
@@ -163,6 +175,8 @@ protected:
     }
 
     testutil::TempDir work;
+    QString out;
+    ctl::TScriptedMessageBoxPort told;
     TMemDataSet table;
     std::unique_ptr<TDBInfoPribors> info;
     int dialogs = 0;
@@ -275,24 +289,24 @@ TEST_F(ReportForms, JournalOfEachVariantPrintsItsRowsToPdf)
         ASSERT_GE(w.PreviewPages(), 1);
         w.bPrintClick();
         EXPECT_EQ(dialogs, 1);
-        const QString text = pdfText(rpPdfOutputFile);
+        const QString text = pdfText(out);
         for (const char* expected : {"Журнал измерений", "Оператор: Петров", "18.05.2024 10:15:00", "19.05.2024 08:30:00",
                                      "Иванов Иван", "прерван.", "отказ.", "руч.отбор", "(?)", "был отказ", "Москва",
                                      "--------------------------------", "Стр. 1"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
-        EXPECT_EQ(boxes.texts, QStringList());
+        EXPECT_EQ(boxes.texts, saved());
     }
     {
         RecordingBoxes boxes;
         TfmDefault_Report w;
         ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
         w.bPrintClick();
-        const QString text = pdfText(rpPdfOutputFile);
+        const QString text = pdfText(out);
         for (const char* expected : {"20.05.2024 12:00:00", "был отказ от", "норм.", "..."})
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
-        EXPECT_EQ(boxes.texts, QStringList());
+        EXPECT_EQ(boxes.texts, saved());
         // Its photo object shows no_photo.jpg of the work folder.
-        EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+        EXPECT_EQ(pdfImages(out), QStringList{"240x320"});
     }
 }
 
@@ -303,17 +317,17 @@ TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
         ASSERT_TRUE(w.ShowAct(work.path(), act('1', 0.25)));
         EXPECT_EQ(w.ReportKind(), 2);
         w.bPrintClick();
-        const QString text = pdfText(rpPdfOutputFile);
+        const QString text = pdfText(out);
         for (const char* expected : {"АКТ обследования", "0.250 мг/л (прерван)", "18.05.2024", "10:15", "0042", "Иванович"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
-        EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList()); // the "default" act shows no picture
+        EXPECT_EQ(pdfImages(out), QStringList()); // the "default" act shows no picture
     }
     // "default_mp": the act's photo, or the built-in picture when there is none.
     TfmDefault_MP_Report none;
     ASSERT_TRUE(none.ShowAct(work.path(), act('0', 0.1)));
     none.bPrintClick();
-    EXPECT_TRUE(pdfText(rpPdfOutputFile).contains(QString::fromUtf8("0.100 мг/л (нормальный)")));
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"240x320"});
+    EXPECT_TRUE(pdfText(out).contains(QString::fromUtf8("0.100 мг/л (нормальный)")));
+    EXPECT_EQ(pdfImages(out), QStringList{"240x320"});
 
     QImage pixels(64, 48, QImage::Format_RGB32);
     pixels.fill(Qt::darkCyan);
@@ -323,7 +337,7 @@ TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
     with.Photo = &photo;
     ASSERT_TRUE(with.ShowAct(work.path(), act('0', 0.1)));
     with.bPrintClick();
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"64x48"});
+    EXPECT_EQ(pdfImages(out), QStringList{"64x48"});
 }
 
 TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
@@ -340,7 +354,7 @@ TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
 
     answer = false;
     w.bPrintClick();
-    EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+    EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(w.PreviewPages(), pages); // the preview is left as it was
 
     answer = true;
@@ -349,7 +363,7 @@ TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
     to = 3;
     w.bPrintClick();
     EXPECT_EQ(dialogs, 2);
-    const QStringList printed = run("pdftotext", {rpPdfOutputFile, "-"}).split('\f', Qt::SkipEmptyParts);
+    const QStringList printed = run("pdftotext", {out, "-"}).split('\f', Qt::SkipEmptyParts);
     EXPECT_EQ(printed.size() - (printed.last().trimmed().isEmpty() ? 1 : 0), 2);
     EXPECT_TRUE(printed[0].contains("Стр. 2"));
 }
@@ -385,16 +399,16 @@ TEST_F(ReportForms, MissingNoPhotoLeavesThePictureEmpty)
     TfmDefault_Report w;
     ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
     w.bPrintClick();
-    EXPECT_EQ(boxes.texts, QStringList());
-    EXPECT_TRUE(pdfText(rpPdfOutputFile).contains("Журнал измерений"));
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList());
+    EXPECT_EQ(boxes.texts, saved());
+    EXPECT_TRUE(pdfText(out).contains("Журнал измерений"));
+    EXPECT_EQ(pdfImages(out), QStringList());
     // PHOTOS/tmp.jpg wins over no_photo.jpg when present.
     QDir().mkpath(work.file("PHOTOS"));
     QImage pixels(30, 20, QImage::Format_RGB32);
     pixels.fill(Qt::red);
     ASSERT_TRUE(pixels.save(work.file("PHOTOS/tmp.jpg"), "JPEG"));
     w.bPrintClick();
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), QStringList{"30x20"});
+    EXPECT_EQ(pdfImages(out), QStringList{"30x20"});
 }
 
 TEST_F(ReportForms, BuildErrorStopsPrinting)
@@ -412,7 +426,7 @@ TEST_F(ReportForms, BuildErrorStopsPrinting)
     w.bPrintClick();
     EXPECT_EQ(boxes.texts.size(), 1);
     EXPECT_EQ(dialogs, 0);
-    EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 // Runs the action once a window of class W is the active modal window.
@@ -420,12 +434,13 @@ template <class W>
 void whenShown(std::function<void(W&)> action)
 {
     auto poll = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(2000);
-    *poll = [action, poll, tries] {
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    *poll = [action, poll, since] {
         if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
             action(*w);
             *poll = nullptr;
-        } else if (--*tries > 0) {
+        } else if (since->elapsed() < 30000) {
             QTimer::singleShot(2, *poll);
         }
     };
@@ -433,7 +448,8 @@ void whenShown(std::function<void(W&)> action)
 }
 
 // The journal's print command and the act's print button of either variant open its report window; what
-// is typed into the act goes into the printout and nothing into the table.
+// is typed into the act goes into the printout and nothing into the table. Each is printed into a file
+// of its own name in the documents folder.
 template <class J, class Report, class ActWindow>
 void printCommandsOpenTheReportWindow(const QStringList& templates, const QStringList& actPictures)
 {
@@ -441,8 +457,14 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     QDir().mkpath(j.dir.file("REPORTS"));
     for (const QString& name : templates)
         ASSERT_TRUE(QFile::copy(kTemplates + "/REPORTS/" + name, j.dir.file("REPORTS/" + name)));
-    rpPdfOutputFile = j.dir.file("out.pdf");
-    TReportPrintDialog::Runner = [](TReportPrintDialog&) { return true; };
+    testutil::TempHome home;
+    QDir().mkpath(home.documents());
+    ctl::TScriptedMessageBoxPort boxes;
+    QStringList proposed;
+    TReportPrintDialog::Runner = [&proposed](TReportPrintDialog&, QPrinter& printer) {
+        proposed << printer.outputFileName();
+        return true; // the file as proposed
+    };
     for (int i = 0; i < 3; ++i) {
         const auto m = jtest::Measurement(2017, 1, 1, 9, i, 0, 8, 0.1 * (i + 1), 0, uint32_t(i + 1));
         j.ctrl->NewMeasure(&m, 1);
@@ -458,11 +480,11 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     });
     j.ctrl->ShowJournalReport();
     EXPECT_EQ(shown, 1);
-    const QString journal = pdfText(rpPdfOutputFile);
+    const QString journalFile = home.documents() + QString::fromUtf8("/Журнал измерений.pdf");
+    const QString journal = pdfText(journalFile);
     EXPECT_TRUE(journal.contains("01.01.2017 09:02:00")) << journal.toStdString();
     EXPECT_TRUE(journal.contains("Оператор: ADMIN")) << journal.toStdString();
 
-    QFile::remove(rpPdfOutputFile);
     j.query->SetRecNo(1);
     whenShown<ActWindow>([&](ActWindow&) {
         j.template Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
@@ -477,13 +499,16 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     });
     j.ctrl->OpenAct();
     EXPECT_EQ(shown, 2);
-    const QString act = pdfText(rpPdfOutputFile);
+    const QString actFile = home.documents() + QString::fromUtf8("/Акт обследования.pdf");
+    const QString act = pdfText(actFile);
     EXPECT_TRUE(act.contains("Фамилия: ПЕЧАТНОВ")) << act.toStdString();
     EXPECT_TRUE(act.contains("0.100 мг/л")) << act.toStdString();
-    EXPECT_EQ(pdfImages(rpPdfOutputFile), actPictures);
+    EXPECT_EQ(pdfImages(actFile), actPictures);
+    EXPECT_EQ(proposed, (QStringList{journalFile, actFile}));
+    EXPECT_TRUE(pdfText(journalFile).contains("01.01.2017 09:02:00")); // the act left the journal's file alone
+    EXPECT_EQ(boxes.Count(), 2); // told of each file
     EXPECT_TRUE(j.Value(1, "OBSL_FAM").toString().isEmpty());
     TReportPrintDialog::Runner = nullptr;
-    rpPdfOutputFile.clear();
 }
 
 TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
@@ -493,6 +518,150 @@ TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWi
     // "default": its act report holds no picture.
     printCommandsOpenTheReportWindow<jtest::DefaultJournal, TfmDefault_Report, TfmDefault_ActWindow>(
         {"Report.rpf", "AktDefault.rpf"}, {});
+}
+
+// The system's print dialog as the user works it: the file field, and its print and cancel buttons.
+class PrintDialogUser {
+public:
+    explicit PrintDialogUser(QPrintDialog& d) : d_(d) {}
+    QLineEdit* fileField() const { return d_.findChild<QLineEdit*>("filename"); }
+    QString file() const { return fileField() ? fileField()->text() : QString("(no file field)"); }
+    void click(QDialogButtonBox::ButtonRole role)
+    {
+        auto* buttons = d_.findChild<QDialogButtonBox*>();
+        ASSERT_TRUE(buttons);
+        for (QAbstractButton* b : buttons->buttons())
+            if (buttons->buttonRole(b) == role)
+                return QTest::mouseClick(b, Qt::LeftButton);
+        FAIL() << "no such button";
+    }
+    void print() { click(QDialogButtonBox::AcceptRole); }
+    void cancel() { click(QDialogButtonBox::RejectRole); }
+    bool open() const { return d_.isVisible(); }
+
+private:
+    QPrintDialog& d_;
+};
+
+// The print button of a report window with the system's print dialog: print to file proposes the
+// report's own name in the documents folder, and an existing file is replaced only when the user says so;
+// the dialog stays open otherwise.
+TEST_F(ReportForms, PrintToFileProposesTheReportsOwnNameAndAsksBeforeReplacing)
+{
+    TReportPrintDialog::Runner = nullptr;
+    testutil::TempHome home;
+    ASSERT_TRUE(QDir().mkpath(home.documents()));
+    const QString journalFile = home.documents() + QString::fromUtf8("/Журнал измерений.pdf");
+    const QString actFile = home.documents() + QString::fromUtf8("/Акт обследования.pdf");
+    ctl::TScriptedMessageBoxPort boxes;
+    auto saved = [](const QString& file) { return QString::fromUtf8("Отчёт сохранён в файл\n") + file; };
+
+    // Clicks the window's print button; the user acts in the dialog.
+    auto printWith = [](TfmReportWindow& w, const std::function<void(PrintDialogUser&)>& user) {
+        bool shown = false;
+        whenShown<QPrintDialog>([&](QPrintDialog& d) {
+            shown = true;
+            PrintDialogUser u(d);
+            user(u);
+        });
+        QTest::mouseClick(w.bPrint, Qt::LeftButton);
+        EXPECT_TRUE(shown);
+    };
+    TfmDefault_MP_Report journal;
+    ASSERT_TRUE(journal.ShowJournal(&table, nullptr, info.get(), work.path(), "Петров"));
+    journal.show();
+    printWith(journal, [&](PrintDialogUser& u) {
+        EXPECT_EQ(u.file(), journalFile);
+        u.print();
+    });
+    EXPECT_TRUE(pdfText(journalFile).contains(QString::fromUtf8("Оператор: Петров")));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, saved(journalFile));
+
+    TfmDefault_MP_Report act;
+    ASSERT_TRUE(act.ShowAct(work.path(), this->act('0', 0.1)));
+    act.show();
+    printWith(act, [&](PrintDialogUser& u) {
+        EXPECT_EQ(u.file(), actFile);
+        u.print();
+    });
+    EXPECT_TRUE(pdfText(actFile).contains(QString::fromUtf8("0.100 мг/л")));
+    EXPECT_TRUE(pdfText(journalFile).contains(QString::fromUtf8("Оператор: Петров")));
+
+    // The journal once more: asked; No keeps the dialog open, and Cancel then prints nothing.
+    const QByteArray before = testutil::readFile(journalFile);
+    const QString replace = QString::fromUtf8("Файл\n%1\nуже существует. Заменить его?").arg(journalFile);
+    boxes.Clear();
+    boxes.Answer(ctl::IDNO);
+    printWith(journal, [&](PrintDialogUser& u) {
+        EXPECT_EQ(u.file(), journalFile);
+        u.print();
+        EXPECT_TRUE(u.open());
+        u.cancel();
+    });
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, replace);
+    EXPECT_EQ(testutil::readFile(journalFile), before);
+
+    boxes.Clear();
+    boxes.Answer(ctl::IDYES);
+    printWith(journal, [&](PrintDialogUser& u) { u.print(); });
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, replace);
+    EXPECT_EQ(boxes.AskedSoFar()[1].text, saved(journalFile));
+}
+
+// A documents folder that cannot be written: the dialog says so and stays open; Cancel prints nothing,
+// another name prints there.
+TEST_F(ReportForms, PrintToAFolderThatCannotBeWrittenIsToldInTheDialog)
+{
+    TReportPrintDialog::Runner = nullptr;
+    struct Case {
+        const char* what;
+        std::function<void(const QString& documents)> make;
+        const char* problem; // %1: the documents folder
+        bool otherName;      // the user then types another name instead of cancelling
+    };
+    const Case cases[] = {
+        {"missing", [](const QString&) {}, "Папка %1 не существует.", true},
+        {"system folder", [](const QString& d) { QFile::link("/proc/1", d); }, "В папку %1 нельзя записывать.", false},
+    };
+    for (const Case& c : cases) {
+        testutil::TempHome home;
+        c.make(home.documents());
+        const QString file = home.documents() + QString::fromUtf8("/Журнал измерений.pdf");
+        ctl::TScriptedMessageBoxPort boxes;
+        TfmDefault_Report w;
+        ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
+        w.show();
+        bool shown = false;
+        whenShown<QPrintDialog>([&](QPrintDialog& d) {
+            shown = true;
+            PrintDialogUser u(d);
+            EXPECT_EQ(u.file(), file) << c.what;
+            u.print();
+            EXPECT_TRUE(u.open()) << c.what;
+            if (c.otherName) {
+                u.fileField()->setText(out);
+                u.print();
+            } else {
+                u.cancel();
+            }
+        });
+        QTest::mouseClick(w.bPrint, Qt::LeftButton);
+        EXPECT_TRUE(shown) << c.what;
+        const auto told = boxes.AskedSoFar();
+        ASSERT_EQ(told.size(), c.otherName ? 2u : 1u) << c.what;
+        EXPECT_EQ(told[0].text, QString::fromUtf8("Отчёт нельзя сохранить в файл\n%1\n\n%2")
+                                    .arg(file, QString::fromUtf8(c.problem).arg(home.documents())))
+            << c.what;
+        EXPECT_EQ(told[0].icon(), ctl::MB_ICONERROR) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(file)) << c.what;
+        if (c.otherName) {
+            EXPECT_EQ(told[1].text, saved()[0]);
+            EXPECT_TRUE(pdfText(out).contains(QString::fromUtf8("Журнал измерений")));
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // copies, the printer given back on cancel, copies never below one, and the buttons' states and groups.
 #include "test_build_support.h"
 
+#include "common/testutil.h"
+#include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpCtrls.h"
 #include "report/rpEMFPages.h"
@@ -10,6 +12,7 @@
 #include "report/rpPreview.h"
 #include "report/rpPreviewForm.h"
 #include "report/rpPrintForm.h"
+#include "report/rpPrintOutput.h"
 #include "report/rpPrinter.h"
 #include "reportfixture.h"
 
@@ -17,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -37,7 +41,7 @@ protected:
     {
         rtl::setFormatSettings(rtl::TFormatSettings::russian());
         ASSERT_TRUE(Prn().IsDefault());
-        rpPdfOutputFile = dir.filePath("out.pdf");
+        ASSERT_TRUE(QDir().mkpath(home.documents()));
         f.AddRows(4);
         f.Band(btMasterData, 100, 60, "rpQ", bfStartNewPage);
         f.Memo(40, 100, 400, 20, QString::fromUtf8("Запись [N]"));
@@ -54,13 +58,14 @@ protected:
     {
         TrpPreviewForm::DialogRunner = nullptr;
         delete form.data();
-        rpPdfOutputFile.clear();
     }
     TrpPageView& view() { return *form->PreviewPanel; }
 
     QTemporaryDir dir;
+    testutil::TempHome home; // the "Default printer" writes into its documents folder
     ReportFixture f;
     QPointer<TrpPreviewForm> form;
+    ctl::TScriptedMessageBoxPort boxes;
 };
 
 QStringList pdfPages(const QString& file)
@@ -169,9 +174,11 @@ TEST_F(PreviewFormTest, WithoutPreviewButtonsTheToolBarIsEmptyButTheKeysWork)
 TEST_F(PreviewFormTest, PrintTakesTheDialogsPagesAndCopiesAndCancelPrintsNothing)
 {
     open();
+    // The "Default printer" writes the report's own name (an unsaved report's) in the documents folder.
+    const QString file = home.documents() + "/Untitled.pdf";
     TrpPreviewForm::DialogRunner = [](QDialog&) { return 2; };
     form->PrintBtnClick();
-    EXPECT_FALSE(QFile::exists(rpPdfOutputFile));
+    EXPECT_FALSE(QFile::exists(file));
     TrpPreviewForm::DialogRunner = [](QDialog& d) {
         auto& p = static_cast<TrpPrintForm&>(d);
         p.RB3->setChecked(true);
@@ -181,7 +188,7 @@ TEST_F(PreviewFormTest, PrintTakesTheDialogsPagesAndCopiesAndCancelPrintsNothing
     };
     form->PrintBtnClick();
     const QString two = QString::fromUtf8("Запись 2 итог"), three = QString::fromUtf8("Запись 3 итог");
-    EXPECT_EQ(pdfPages(rpPdfOutputFile), (QStringList{two, two, three, three}));
+    EXPECT_EQ(pdfPages(file), (QStringList{two, two, three, three}));
     EXPECT_EQ(view().PageCount(), 4);
     // "Current page" prints the page the view stands on.
     TrpPreviewForm::DialogRunner = [](QDialog& d) {
@@ -189,8 +196,10 @@ TEST_F(PreviewFormTest, PrintTakesTheDialogsPagesAndCopiesAndCancelPrintsNothing
         return 1;
     };
     view().CurrentPage = 4;
+    boxes.Answer(ctl::IDYES); // to replace the file printed before
     form->PrintBtnClick();
-    EXPECT_EQ(pdfPages(rpPdfOutputFile), QStringList{QString::fromUtf8("Запись 4 итог")});
+    EXPECT_EQ(pdfPages(file), QStringList{QString::fromUtf8("Запись 4 итог")});
+    EXPECT_EQ(boxes.Count(), 3); // told twice, asked once
 }
 
 TEST(PrintForm, CancelGivesTheOldPrinterBackAndCopiesStayAboveZero)

@@ -1,20 +1,30 @@
 // Printing prepared pages through the printer wrapper into a PDF, read back by pdftotext: page lists,
-// copies, another paper inside one job, and nothing printed without pages.
+// copies, another paper inside one job, and nothing printed without pages; where the file goes, and
+// what the user is told when it, or a printer, cannot take the job.
 #include "test_build_support.h"
 
+#include "common/testutil.h"
+#include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpEMFPages.h"
 #include "report/rpPage.h"
 #include "report/rpPages.h"
 #include "report/rpPrepare.h"
 #include "report/rpPreview.h"
+#include "report/rpPrintOutput.h"
 #include "report/rpPrinter.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
+#include <unistd.h>
+#include <vector>
 
 using buildtest::ReportFixture;
 
@@ -46,23 +56,26 @@ protected:
     {
         rtl::setFormatSettings(rtl::TFormatSettings::russian());
         ASSERT_TRUE(Prn().IsDefault()) << "tests print through the default printer into a PDF";
-        rpPdfOutputFile = dir.filePath("out.pdf");
+        out = dir.filePath("out.pdf");
         // One record per page.
         f.AddRows(5);
         f.Band(btMasterData, 100, 20, "rpQ", bfStartNewPage);
         f.Memo(40, 100, 400, 20, QString::fromUtf8("Запись [N]"));
     }
-    void TearDown() override { rpPdfOutputFile.clear(); }
 
+    // Prints into out.pdf as if the print dialog had chosen it.
     QStringList print(const QString& pages, int copies)
     {
-        QFile::remove(rpPdfOutputFile);
+        QFile::remove(out);
+        Prn().OutputFile = out;
         rpPrintPreparedReport(f.report.get(), pages, copies);
-        return QFile::exists(rpPdfOutputFile) ? pdfPages(rpPdfOutputFile) : QStringList{"(no file)"};
+        return QFile::exists(out) ? pdfPages(out) : QStringList{"(no file)"};
     }
 
     QTemporaryDir dir;
+    QString out;
     ReportFixture f;
+    ctl::TScriptedMessageBoxPort boxes;
 };
 
 QStringList records(std::initializer_list<int> numbers)
@@ -119,7 +132,7 @@ TEST_F(PrintTest, AnotherPaperStaysInTheSameJob)
     ASSERT_TRUE(f.Prepare());
     ASSERT_EQ(f.PageCount(), 6);
     EXPECT_EQ(print("4-6", 1), (records({4, 5}) << "Landscape"));
-    const QString info = runTool("pdfinfo", {"-f", "1", "-l", "3", rpPdfOutputFile});
+    const QString info = runTool("pdfinfo", {"-f", "1", "-l", "3", out});
     const QRegularExpression size("Page +(\\d) size: +([\\d.]+) x ([\\d.]+)");
     QList<bool> landscape;
     for (auto it = size.globalMatch(info); it.hasNext();) {
@@ -135,9 +148,9 @@ TEST_F(PrintTest, PreviewPrintsTheShownPagesAndKeepsShowingThem)
     TrpPreview preview;
     preview.resize(400, 300);
     preview.Connect(f.report.get());
-    QFile::remove(rpPdfOutputFile);
+    Prn().OutputFile = out;
     preview.Print();
-    EXPECT_EQ(pdfPages(rpPdfOutputFile), records({1, 2, 3, 4, 5}));
+    EXPECT_EQ(pdfPages(out), records({1, 2, 3, 4, 5}));
     EXPECT_EQ(preview.AllPages(), 5);
     EXPECT_EQ(f.PageCount(), 0);
 }
@@ -149,13 +162,125 @@ TEST_F(PrintTest, PrintingWithTheProgressWindowAndCancel)
     EXPECT_EQ(print("1-2", 1), records({1, 2}));
     EXPECT_FALSE(f.report->Cancelled);
 
-    // Cancelled after the first page: the job is aborted, no document is finished.
+    // Cancelled after the first page: the job is aborted, and no half-written file is left or told.
     f.report->ShowProgress = false;
     f.report->OnProgress = [&](int) { f.report->Cancelled = true; };
-    QFile::remove(rpPdfOutputFile);
-    rpPrintPreparedReport(f.report.get(), "", 1);
+    boxes.Clear();
+    EXPECT_EQ(print("", 1), QStringList{"(no file)"});
     EXPECT_FALSE(f.report->Cancelled);
-    EXPECT_TRUE(pdfPages(rpPdfOutputFile).size() <= 1);
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+// The "Default printer" with no file chosen writes the report's name in the documents folder and tells
+// the full path; an existing file is replaced only when the user says so; a file the print dialog chose
+// is written unasked, for that one job.
+TEST_F(PrintTest, DefaultPrinterWritesTheReportsFileInTheDocumentsFolderAndSaysWhere)
+{
+    testutil::TempHome home;
+    ASSERT_TRUE(QDir().mkpath(home.documents()));
+    ASSERT_TRUE(f.Prepare());
+    f.report->Title = QString::fromUtf8("Журнал измерений");
+    const QString file = home.documents() + QString::fromUtf8("/Журнал измерений.pdf");
+
+    EXPECT_TRUE(rpPrintPreparedReport(f.report.get(), "1-2", 1));
+    EXPECT_EQ(pdfPages(file), records({1, 2}));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Отчёт сохранён в файл\n") + file);
+    EXPECT_EQ(boxes.AskedSoFar()[0].icon(), ctl::MB_ICONINFORMATION);
+
+    const QString replace = QString::fromUtf8("Файл\n%1\nуже существует. Заменить его?").arg(file);
+    boxes.Clear();
+    boxes.Answer(ctl::IDNO);
+    EXPECT_FALSE(rpPrintPreparedReport(f.report.get(), "3", 1));
+    ASSERT_EQ(boxes.Count(), 1); // asked, and nothing said to be printed
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, replace);
+    EXPECT_EQ(boxes.AskedSoFar()[0].buttons(), ctl::MB_YESNO);
+    EXPECT_EQ(pdfPages(file), records({1, 2}));
+    boxes.Clear();
+    boxes.Answer(ctl::IDYES);
+    EXPECT_TRUE(rpPrintPreparedReport(f.report.get(), "3", 1));
+    EXPECT_EQ(pdfPages(file), records({3}));
+    EXPECT_EQ(boxes.Count(), 2);
+
+    boxes.Clear();
+    EXPECT_EQ(print("4", 1), records({4}));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Отчёт сохранён в файл\n") + out);
+    boxes.Clear();
+    boxes.Answer(ctl::IDNO);
+    EXPECT_FALSE(rpPrintPreparedReport(f.report.get(), "5", 1));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, replace);
+    EXPECT_EQ(pdfPages(out), records({4}));
+
+    // A report without a title goes by its file's name.
+    f.report->Title.clear();
+    f.report->FileName = "/work/REPORTS/AktDefault_MP.rpf";
+    EXPECT_EQ(rpProposedPrintFile(*f.report), home.documents() + "/AktDefault_MP.pdf");
+}
+
+TEST_F(PrintTest, ADocumentsFolderThatCannotBeWrittenIsToldAndNothingIsPrinted)
+{
+    ASSERT_TRUE(f.Prepare());
+    f.report->Title = QString::fromUtf8("Акт обследования");
+    struct Case {
+        const char* what;
+        std::function<void(const QString& documents)> make;
+        const char* problem; // %1: the documents folder
+    };
+    std::vector<Case> cases = {
+        {"missing", [](const QString&) {}, "Папка %1 не существует."},
+        // Not even the superuser writes there.
+        {"system folder", [](const QString& d) { QFile::link("/proc/1", d); }, "В папку %1 нельзя записывать."},
+    };
+    if (::geteuid() != 0)
+        cases.push_back({"read-only", [](const QString& d) {
+                             QDir().mkpath(d);
+                             QFile::setPermissions(d, QFile::ReadOwner | QFile::ExeOwner);
+                         }, "В папку %1 нельзя записывать."});
+    for (const Case& c : cases) {
+        testutil::TempHome home;
+        c.make(home.documents());
+        const QString file = home.documents() + QString::fromUtf8("/Акт обследования.pdf");
+        boxes.Clear();
+        EXPECT_FALSE(rpPrintPreparedReport(f.report.get(), "", 1)) << c.what;
+        ASSERT_EQ(boxes.Count(), 1) << c.what;
+        const auto told = boxes.AskedSoFar()[0];
+        EXPECT_EQ(told.text, QString::fromUtf8("Отчёт нельзя сохранить в файл\n%1\n\n%2")
+                                 .arg(file, QString::fromUtf8(c.problem).arg(home.documents())))
+            << c.what;
+        EXPECT_EQ(told.icon(), ctl::MB_ICONERROR) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(file)) << c.what;
+        if (!QFileInfo(home.documents()).isSymLink())
+            QFile::setPermissions(home.documents(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+TEST_F(PrintTest, AChosenFileOrAPrinterThatCannotTakeTheJobIsTold)
+{
+    ASSERT_TRUE(f.Prepare());
+    // The folder of the file chosen in the dialog went away before the job began.
+    const QString gone = dir.filePath("gone/out.pdf");
+    Prn().OutputFile = gone;
+    EXPECT_FALSE(rpPrintPreparedReport(f.report.get(), "", 1));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Отчёт не сохранён в файл\n%1\n\nПапка %2 не существует.")
+                                               .arg(gone, dir.filePath("gone")));
+
+    // A printer of the print service that refuses the job: a PDF printer writing where nothing can be
+    // written stands in for it.
+    QPrinter refusing(QPrinter::HighResolution);
+    refusing.setOutputFormat(QPrinter::PdfFormat);
+    struct Restore {
+        ~Restore() { Prn().SetPrinter(nullptr, {}, -1); }
+    } restore;
+    Prn().SetPrinter(&refusing, {"Office"}, 0);
+    refusing.setOutputFileName("/proc/1/velt.pdf");
+    boxes.Clear();
+    EXPECT_FALSE(rpPrintPreparedReport(f.report.get(), "", 1));
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8("Принтер «Office» не принял задание. Отчёт не напечатан."));
+    EXPECT_EQ(boxes.AskedSoFar()[0].icon(), ctl::MB_ICONERROR);
 }
 
 } // namespace

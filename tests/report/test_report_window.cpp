@@ -2,6 +2,7 @@
 // handlers, shown in the window's preview control, built again and printed with a page list and copies.
 #include "test_build_support.h"
 
+#include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpEMFPages.h"
 #include "report/rpInterpretator.h"
@@ -46,7 +47,6 @@ protected:
     {
         rtl::setFormatSettings(rtl::TFormatSettings::russian());
         ASSERT_TRUE(Prn().IsDefault()) << "tests print through the default printer into a PDF";
-        rpPdfOutputFile = dir.filePath("out.pdf");
         // The template: one record per page, a variable the window answers and a picture it fills.
         f.AddRows(3);
         f.Band(btMasterData, 100, 40, "rpQ", bfStartNewPage);
@@ -77,11 +77,7 @@ protected:
         window.show();
         QApplication::processEvents();
     }
-    void TearDown() override
-    {
-        rpPdfOutputFile.clear();
-        CurReport = MasterReport = nullptr;
-    }
+    void TearDown() override { CurReport = MasterReport = nullptr; }
 
     QTemporaryDir dir;
     ReportFixture f;
@@ -103,9 +99,15 @@ TEST_F(ReportWindowTest, LoadShowThenBuildAgainAndPrintAPageList)
     // The print button builds again and prints from the report's own pages; the preview keeps its.
     ASSERT_TRUE(report->PrepareReport());
     EXPECT_EQ(report->EMFPages->Count(), 3);
-    report->PrintPreparedReport("2-3", 2);
+    const QString out = dir.filePath("out.pdf");
+    Prn().OutputFile = out;
+    {
+        ctl::TScriptedMessageBoxPort boxes;
+        EXPECT_TRUE(report->PrintPreparedReport("2-3", 2));
+        EXPECT_EQ(boxes.Count(), 1); // where the file went
+    }
     const QString two = QString::fromUtf8("Запись 2 Петров"), three = QString::fromUtf8("Запись 3 Петров");
-    EXPECT_EQ(pdfPages(rpPdfOutputFile), (QStringList{two, two, three, three}));
+    EXPECT_EQ(pdfPages(out), (QStringList{two, two, three, three}));
     EXPECT_EQ(preview->AllPages(), 3);
 
     // Showing prepared pages alone does not build.

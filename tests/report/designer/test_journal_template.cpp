@@ -135,10 +135,12 @@ TEST(JournalTemplate, MadeWithTheDesignersCommandsPrintsTheJournal)
     report.ShowProgress = false;
     ASSERT_TRUE(report.LoadFromFile(file));
     ASSERT_TRUE(report.PrepareReport());
-    rpPdfOutputFile = dir.filePath("journal.pdf");
-    rpPrintPreparedReport(&report, QString(), 1);
-    const QString text = pdfText(rpPdfOutputFile);
-    rpPdfOutputFile.clear();
+    Prn().OutputFile = dir.filePath("journal.pdf");
+    {
+        ctl::TScriptedMessageBoxPort boxes; // told where the file went
+        rpPrintPreparedReport(&report, QString(), 1);
+    }
+    const QString text = pdfText(dir.filePath("journal.pdf"));
     CurReport = MasterReport = nullptr;
     for (const char* expected : {"Дата", "Фамилия", "Результат", "2026.12.01 10:15:00", "Иванов", "Петров",
                                  "2026.12.02 11:30:00", "Страница 1"})
