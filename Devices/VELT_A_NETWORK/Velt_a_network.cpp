@@ -2,6 +2,7 @@
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "core/Debug.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
 
 #include <QTimer>
@@ -79,9 +80,26 @@ QString FormatNetNumbers(const TNetSettings& s)
     return text;
 }
 
+std::string NetAnswerText(const uint8_t* p, bool poll)
+{
+    std::string text = "['";
+    for (int i = 0; i < 31; ++i) {
+        // The log writes the bytes that are no text as \xNN itself; a zero byte would end the line there.
+        if (p[i] == 0)
+            text += "\\x00";
+        else
+            text += char(p[i]);
+    }
+    char tail[64];
+    std::snprintf(tail, sizeof tail, poll ? "', %u мкг/л, 0x%02x]" : "', сетевой № %u, 0x%02x]", unsigned(p[31] | (p[32] << 8)),
+                  unsigned(p[33]));
+    return text + tail;
+}
+
 TNetPacket ParseNetPacket(const uint8_t* p, rtl::TDateTime now)
 {
     TNetPacket k;
+    std::memcpy(k.raw, p, sizeof k.raw);
     std::memcpy(k.model, p, 11);
     k.model[11] = 0;
     for (int i = 0; i < 4; ++i)
@@ -447,6 +465,14 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
     // On the stack: it is made for every exchange, ten a second a line, logged or not.
     char p[64];
     std::snprintf(p, sizeof p, "%s [%03d] x %d", kind == TKind::Test ? "'ТЕСТ' " : "'ОПРОС'", int(r.netNumber), tries);
+    // A line that tells of a lost result is written as a text of its own, never left out as one of too many of
+    // its kind; the others are held to the thread's limits.
+    auto tell = [kind](const char* line, const std::string& more) {
+        if (kind == TKind::Poll)
+            Dbg().Print("%s", (line + more).c_str());
+        else
+            Dbg().Print("%s%s", line, more.c_str());
+    };
     switch (sent) {
     case net::kAnswerFollows: {
         link.SetTimeouts(0, 0, Active.inTimeout, 0, 0);
@@ -456,12 +482,14 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
         // A short packet would be read past what came: it counts as a failed receive.
         if (got == net::kAnswerFollows && count != net::kPacketSize)
             got = -6;
-        if (got == net::kTimeout) {
-            Dbg().Print("%s : таймаут приёма", p);
-            return TOutcome::Failed;
-        }
         if (got != net::kAnswerFollows) {
-            Dbg().Print("%s : ошибка приёма #%d", p, int(got));
+            char line[160];
+            if (got == net::kTimeout)
+                std::snprintf(line, sizeof line, "%s : таймаут приёма", p);
+            else
+                std::snprintf(line, sizeof line, "%s : ошибка приёма #%d", p, int(got));
+            // The instrument has handed its result over and will not give it again: it is lost, and said so.
+            tell(line, kind == TKind::Poll ? "; результат прибора потерян, его ответ не получен" : "");
             return TOutcome::Failed;
         }
         Dbg().PrintDebug("%s : OK", p);
@@ -471,12 +499,14 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
         Dbg().PrintDebug("получен пакет ['%.31s', %d мкг/л, 0x%x]", reinterpret_cast<const char*>(buf),
                          int(packet.number), unsigned(packet.flag));
         const bool flagOk = kind == TKind::Test ? packet.flag == 0xFF : packet.flag <= 1;
-        if (!flagOk) {
-            Dbg().Print("%s : incorrect flag 0x%02x", p, unsigned(packet.flag));
-            return TOutcome::Failed;
-        }
-        if (kind == TKind::Test && packet.number != r.netNumber) {
-            Dbg().Print("%s : incorrect net number %03d", p, int(packet.number));
+        char why[160] = {};
+        if (!flagOk)
+            std::snprintf(why, sizeof why, "%s : incorrect flag 0x%02x", p, unsigned(packet.flag));
+        else if (kind == TKind::Test && packet.number != r.netNumber)
+            std::snprintf(why, sizeof why, "%s : incorrect net number %03d", p, int(packet.number));
+        if (why[0]) {
+            // A refused poll answer was the instrument's result, which no request can ask for again.
+            tell(why, (kind == TKind::Poll ? "; результат потерян: " : "; ответ ") + NetAnswerText(buf, kind == TKind::Poll));
             return TOutcome::Failed;
         }
         if (r.serialNumber != packet.serial || r.verificationDate != packet.verification ||
@@ -532,5 +562,12 @@ void TVelt_A_NETWORK::PushResult(const TNetInstrument& r, const TNetPacket& p)
     m.Probe.RecordType = 1;
     m.ModelCode = 1;
     m.DeviceType = uint32_t(TypeId);
+    if (!p.dateValid) {
+        // The instrument's own date and time stay in the log beside the time the journal files the result with.
+        const std::string line = QString::asprintf("VELT #%d SN %04d: результат ", int(r.netNumber), int(p.serial)).toStdString() +
+                                 NetAnswerText(p.raw, true) + " с невозможной датой записан со временем ПК " +
+                                 b(rtl::FormatDateTime(QStringLiteral("yyyy.mm.dd hh:nn:ss"), m.Probe.Timestamp)).toStdString();
+        Dbg().Print("%s", line.c_str());
+    }
     PushMeasurement(stack_, &m, true);
 }

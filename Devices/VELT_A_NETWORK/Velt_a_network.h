@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 class TNetPanel;
@@ -76,8 +77,12 @@ struct TNetPacket {
     bool dateValid = true;
     uint16_t number = 0; // poll: micrograms per litre; test: the instrument's net number
     uint8_t flag = 0;
+    uint8_t raw[34] = {}; // the answer as it came
 };
 TNetPacket ParseNetPacket(const uint8_t* packet, rtl::TDateTime now);
+// The whole answer as the log keeps it: "['<its 31 bytes of text>', <number>, 0x<flag>]", the number in
+// micrograms per litre for a poll answer, as a net number for a test answer.
+std::string NetAnswerText(const uint8_t* packet, bool poll);
 
 class TVelt_A_NETWORK : public TSerialDriver {
 public:

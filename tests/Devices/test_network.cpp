@@ -396,3 +396,51 @@ TEST(Network, APortThatIsNotThereIsWaitedForAndTakenWhenItComes)
     EXPECT_EQ(rig.Records()[0].NetNumber, 4);
     rig.driver.reset();
 }
+
+TEST(Network, EveryResultAnInstrumentGaveIsFiledOrLoggedAsLost)
+{
+    // Five results from each of 3, 5 and 7. 3's first answer carries a flag no instrument writes, 5's first frame
+    // is damaged on the line, 7's first result has 31.02.24 for its date.
+    Sim sim(227, {"--net", "--at", "3,5,7", "--results", "5", "--fault", "bad-flag@3*1", "--fault", "garbled@5*1",
+                  "--fault", "bad-date@7*1"},
+            false);
+    // Time-outs no loaded machine runs into: an answer taken for lost would hide what this test looks for.
+    NetRig rig(227, U("Timeouts_OutTimeout=5000\r\nTimeouts_InTimeout=5000\r\nTimeouts_SynchroTimeout=10\r\nLinkPeriod=0\r\n"
+                      "PollPeriod=10\r\nCheckPeriod=600000\r\nnetnums=3;5;7\r\n"));
+    rig.Load();
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 13 && sim.Heard().filter(QStringLiteral("sent ")).size() >= 15; },
+                     30000))
+        << rig.log.Text().toStdString();
+
+    // The refused answer, whole, with the instrument's net number; the damaged one, which never came whole.
+    EXPECT_TRUE(rig.log.Contains("'ОПРОС' [003] x 1 : incorrect flag 0x7f; результат потерян: "
+                                 "['VELT-A     10031501240101241000', 21 мкг/л, 0x7f]"))
+        << rig.log.Text().toStdString();
+    EXPECT_TRUE(rig.log.Contains("'ОПРОС' [005] x 1 : ошибка приёма #-2; результат прибора потерян, его ответ не получен"));
+    // The impossible date: filed with the computer's time, which the log keeps beside the instrument's text.
+    TVELTMeasurement undated{};
+    for (const TVELTMeasurement& m : rig.Records())
+        if (m.NetNumber == 7 && m.Probe.AlcResult == 0.049)
+            undated = m;
+    ASSERT_EQ(undated.NetNumber, 7);
+    EXPECT_TRUE(rig.log.Text().contains(
+        U("VELT #7 SN 1007: результат ['VELT-A     10071501243102241000', 49 мкг/л, 0x00] с невозможной датой записан со "
+          "временем ПК ") + when(undated.Probe.Timestamp)));
+
+    // Everything else the instruments sent is filed once, with its own time: nothing went without a word.
+    QStringList filed, sent;
+    for (const TVELTMeasurement& m : rig.Records())
+        if (!(m.NetNumber == 7 && m.Probe.AlcResult == 0.049))
+            filed << QStringLiteral("%1 %2 %3").arg(m.NetNumber).arg(qRound(m.Probe.AlcResult * 1000)).arg(when(m.Probe.Timestamp));
+    for (const QString& line : sim.Heard().filter(QStringLiteral("sent "))) {
+        const QStringList w = line.split(' '); // sent N UGL FLAG DDMMYY HHMM
+        if ((w[1] == "3" && w[2] == "21") || (w[1] == "5" && w[2] == "35") || (w[1] == "7" && w[2] == "49"))
+            continue;
+        sent << QStringLiteral("%1 %2 20%3.%4.%5 %6:%7:00")
+                    .arg(w[1], w[2], w[4].mid(4, 2), w[4].mid(2, 2), w[4].left(2), w[5].left(2), w[5].mid(2, 2));
+    }
+    filed.sort();
+    sent.sort();
+    EXPECT_EQ(filed.join('\n').toStdString(), sent.join('\n').toStdString());
+    EXPECT_EQ(sent.size(), 12);
+}

@@ -22,6 +22,7 @@
 //                   wrong-net@N  N's test answer carries another net number
 //                   bad-date@N   N's next answer carries an impossible date
 //                   bad-flag@N   N's answer carries a flag no instrument writes
+//                   garbled@N    N's answer frame fails its check (a byte changed on the way)
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 // Commands on stdin, one a line: "off N", "on N", "push N UGL [FLAG]", "quit".
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
@@ -134,7 +135,7 @@ Options parse(int argc, char** argv)
         else if (a == "--results") o.results = int(toNumber(args.Value(), "results", 0, 100000));
         else if (a == "--result-every") o.resultEvery = int(toNumber(args.Value(), "interval", 1, 3600000));
         else if (a == "--fault") {
-            o.faults.Add(args.Value(), {"silent", "noise", "wrong-net", "bad-date", "bad-flag"}, "net number", 1);
+            o.faults.Add(args.Value(), {"silent", "noise", "wrong-net", "bad-date", "bad-flag", "garbled"}, "net number", 1);
         } else {
             usage("unknown option " + a);
         }
@@ -222,7 +223,9 @@ private:
         p[33] = uint8_t(r ? r->flag : 0xFF);
         if (fault("bad-flag", n))
             p[33] = 0x7F;
-        const QByteArray f = codec.Encode(p, net::kPacketSize);
+        QByteArray f = codec.Encode(p, net::kPacketSize);
+        if (fault("garbled", n))
+            f[f.size() / 2] = char(f[f.size() / 2] ^ 0x55);
         return std::string(1, char(codec.Ack())) + std::string(f.constData(), size_t(f.size()));
     }
 
