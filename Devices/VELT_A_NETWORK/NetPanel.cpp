@@ -3,6 +3,7 @@
 #include "platform/controls/FormFont.h"
 #include "platform/rtl/FormatDateTime.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -125,7 +126,8 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     lbState = new QLabel(QStringLiteral("---"), gbState);
     lbState->setGeometry(16, 20, 98, 13);
     lbDetail = new QLabel(QStringLiteral("---"), gbState);
-    lbDetail->setGeometry(120, 20, 153, 13);
+    // As wide as the group lets it: its longest text, "не найдено ни одного прибора", is wider than 153.
+    lbDetail->setGeometry(120, 20, 297 - 120 - 8, 13);
     lbDetail->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     pnLower = new QWidget(this);
@@ -156,8 +158,9 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     StrGrid->setShowGrid(false);
     StrGrid->setItemDelegate(new TListDelegate(this, StrGrid));
     AddBtn = button("Добавить", "Добавить сетевой номер", tsList, QRect(304, 8, 81, 25));
+    // Below "Добавить", not over its bottom edge.
     DelBtn = button("Удалить", "Удалить сетевой номер.\nВнимание! Удаляет прибор из списка не спрашивая подтверждения",
-                    tsList, QRect(304, 32, 81, 25));
+                    tsList, QRect(304, 36, 81, 25));
     SearchBtn = button("Поиск", "Очистить список приборов и активировать поиск", tsList, QRect(304, 128, 81, 25));
     connect(AddBtn, &QPushButton::clicked, this, &TNetPanel::AddBtnClick);
     connect(DelBtn, &QPushButton::clicked, this, &TNetPanel::DelBtnClick);
@@ -169,8 +172,25 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
     ClearBtn = button("Очистить", nullptr, tsLog, QRect(304, 8, 81, 25));
     connect(ClearBtn, &QPushButton::clicked, mLog, &QPlainTextEdit::clear);
 
+    for (QWidget* page : {tsList, tsLog})
+        page->installEventFilter(this);
+
     StopBtn->setEnabled(false);
     RefreshInstrumentList();
+}
+
+bool TNetPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && (watched == tsList || watched == tsLog))
+        placePageButtons(static_cast<QWidget*>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+void TNetPanel::placePageButtons(QWidget* page)
+{
+    // The pages are narrower than the page control by its frame: at 304 the buttons would run out of them.
+    for (QPushButton* b : page->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+        b->move(std::min(304, page->width() - b->width()), b->y());
 }
 
 TNetPanel::~TNetPanel()

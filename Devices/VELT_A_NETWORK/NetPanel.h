@@ -63,7 +63,13 @@ public:
     QPlainTextEdit* mLog;
     QPushButton* ClearBtn;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The buttons beside the list and the log, at the right of their page, whole whatever room its frame leaves.
+    void placePageButtons(QWidget* page);
+
     TVelt_A_NETWORK* driver_;
     TNetNumSelectForm* dialog_;
     TNetState view_;

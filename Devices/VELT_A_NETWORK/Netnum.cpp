@@ -18,6 +18,7 @@ TNetNumSelectForm::TNetNumSelectForm(QWidget* parent) : QDialog(parent)
     MapGrid->verticalHeader()->setDefaultSectionSize(24);
     MapGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MapGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    MapGrid->setTabKeyNavigation(false); // Tab goes on to the number field, the arrows move on the map
     MapGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MapGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int r = 0; r < 2; ++r)
@@ -27,6 +28,11 @@ TNetNumSelectForm::TNetNumSelectForm(QWidget* parent) : QDialog(parent)
             MapGrid->setItem(r, c, item);
         }
     connect(MapGrid, &QTableWidget::cellClicked, this, &TNetNumSelectForm::MapGridSelectCell);
+    // The arrow keys choose as a click does: the number shown is the one Enter accepts.
+    connect(MapGrid, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+        if (row >= 0 && column >= 0)
+            MapGridSelectCell(row, column);
+    });
     connect(MapGrid, &QTableWidget::cellDoubleClicked, this, [this](int, int) { MapGridDblClick(); });
 
     NumUpDown = new QSpinBox(this);
@@ -34,9 +40,12 @@ TNetNumSelectForm::TNetNumSelectForm(QWidget* parent) : QDialog(parent)
     NumUpDown->setRange(1, 256);
     NumUpDown->setValue(1);
     NumUpDown->setWrapping(false);
+    // A number typed or stepped is shown on the map too, where it has a cell.
+    connect(NumUpDown, &QSpinBox::valueChanged, this, [this](int number) { showOnMap(number); });
 
     OkBtn = new QPushButton(QString::fromUtf8("выбрать"), this);
     OkBtn->setGeometry(316, 112, 73, 25);
+    OkBtn->setDefault(true); // Enter on the map or in the number field
     connect(OkBtn, &QPushButton::clicked, this, [this] {
         OkBtnClick();
         accept();
@@ -84,9 +93,23 @@ void TNetNumSelectForm::OkBtnClick()
     NetNum = NumUpDown->value();
 }
 
+void TNetNumSelectForm::showOnMap(int number)
+{
+    if (number >= 1 && number <= 20)
+        MapGrid->setCurrentCell((number - 1) / 10, (number - 1) % 10);
+    else
+        MapGrid->setCurrentCell(-1, -1);
+}
+
 void TNetNumSelectForm::showEvent(QShowEvent* e)
 {
     MapGridDrawCell();
+    // The keys start where the number shown is: on its cell, or in the number field when the map has none.
+    showOnMap(NumUpDown->value());
+    if (MapGrid->currentRow() >= 0)
+        MapGrid->setFocus();
+    else
+        NumUpDown->setFocus();
     if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr)
         move(main->geometry().center() - rect().center());
     QDialog::showEvent(e);

@@ -31,5 +31,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // The map's cell of the number chosen, or none.
+    void showOnMap(int number);
+
     std::array<bool, 256> used_{};
 };

@@ -89,15 +89,17 @@ QString valueOf(const Line& line)
     return fromCp1251(v);
 }
 
-// The bytes that make a reader see exactly this value.
+// The bytes that make a reader see this value. Blanks at its edges are written as they stand, as the profile
+// format has always kept them (a list such as " 3; 5; 7; " reads back as the same list); the reader drops
+// them. A value goes inside quotes only where the reader would take away more than those blanks: quotes of its
+// own at both ends, or blanks alone, which would read as no value at all.
 QByteArray storedValue(const QByteArray& value)
 {
+    const QByteArray seen = trimBlanks(value);
     if (value.isEmpty())
         return value;
-    const char first = value[0], last = value[value.size() - 1];
-    const bool blankEdge = isBlank(first) || isBlank(last);
-    const bool quotedAlready = value.size() >= 2 && (first == '"' || first == '\'') && last == first;
-    if (blankEdge || quotedAlready)
+    const bool quotedAlready = seen.size() >= 2 && (seen[0] == '"' || seen[0] == '\'') && seen[seen.size() - 1] == seen[0];
+    if (seen.isEmpty() || quotedAlready)
         return '"' + value + '"';
     return value;
 }

@@ -9,8 +9,9 @@
 //
 // Writing: every Write*, EraseSection and DeleteKey rewrites the file at once, atomically (a temporary file
 // in the same folder, fsync, rename), keeping every line it does not touch, comments and blank lines included,
-// and the file's line-end style. A value that would not read back as written (surrounding blanks, or quotes of
-// its own at both ends) is stored inside one pair of double quotes, so " " and " 1; 2; " read back exactly.
+// and the file's line-end style. A value is stored as it stands, blanks at its edges included, which a reader
+// drops (" 1; 2; " reads back as "1; 2;"); only a value of blanks alone, or one with quotes of its own at both
+// ends, is stored inside one more pair of double quotes, so " " and "'x'" read back exactly.
 // A write fails (false, LastError set) rather than lose data: when the existing file cannot be read, when a
 // name or value holds a line break, or when text has no cp1251 byte.
 //

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -205,7 +206,9 @@ TEST(Network, TheSearchFindsTheInstrumentsAndThePanelListsThem)
     // What the search found is saved with the source.
     rig.driver->SaveSettings(rig.IniPath(), 0);
     const rtl::TIniFile ini(rig.IniPath());
-    EXPECT_EQ(ini.ReadString("Device_000", "netnums", ""), netnums);
+    // Written as the list stands, without quotes, and read back as the same list.
+    EXPECT_TRUE(rig.Ini().contains(U("\r\nnetnums=") + netnums + U("\r\n"))) << rig.Ini().toStdString();
+    EXPECT_EQ(ParseNetNumbers(ini.ReadString("Device_000", "netnums", "")), found);
     EXPECT_EQ(ini.ReadString("Device_000", "COM", ""), U("COM221"));
     EXPECT_EQ(ini.ReadString("Device_000", "TypeDev", ""), U("VELT-A СЕТЕВЫЕ (тип 1)"));
     EXPECT_EQ(ini.ReadString("Device_000", "Timeouts_OutTimeout", ""), U("2000")) << "the timings are only read";
@@ -443,4 +446,53 @@ TEST(Network, EveryResultAnInstrumentGaveIsFiledOrLoggedAsLost)
     sent.sort();
     EXPECT_EQ(filed.join('\n').toStdString(), sent.join('\n').toStdString());
     EXPECT_EQ(sent.size(), 12);
+}
+
+TEST(Network, TheNetNumberDialogIsUsedWithTheKeysAlone)
+{
+    NetRig rig(0, QStringLiteral("netnums=3\r\n")); // no port chosen: nothing runs
+    rig.Load();
+    // Each key goes to the widget that has the focus in the shown dialog, as the window system hands it over.
+    auto press = [](int k) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(k)); };
+    auto add = [&](const std::function<void(TNetNumSelectForm*)>& keys) {
+        ++testutil::modalEpoch();
+        testutil::whenModal<TNetNumSelectForm>([&](TNetNumSelectForm* d) {
+            keys(d);
+            if (d->isVisible())
+                d->done(QDialog::Rejected);
+        });
+        rig.Panel()->AddBtnClick();
+    };
+    // On the map: the arrows move from the number shown, and Enter takes the cell they reached.
+    add([&](TNetNumSelectForm* d) {
+        ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == d->MapGrid; }, 30000));
+        EXPECT_EQ(d->MapGrid->currentRow() * 10 + d->MapGrid->currentColumn() + 1, 1);
+        press(Qt::Key_Right);
+        press(Qt::Key_Right);
+        press(Qt::Key_Down);
+        EXPECT_EQ(d->NumUpDown->value(), 13);
+        press(Qt::Key_Return);
+    });
+    EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 13}));
+    // Opened again it starts on 13; a number typed in the field is taken, and the map shows its cell or none.
+    add([&](TNetNumSelectForm* d) {
+        ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == d->MapGrid; }, 30000));
+        EXPECT_EQ(d->MapGrid->currentItem()->text(), "13");
+        press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), d->NumUpDown);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        EXPECT_EQ(d->MapGrid->currentItem()->text(), "7");
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        EXPECT_EQ(d->MapGrid->currentItem(), nullptr);
+        press(Qt::Key_Up);
+        press(Qt::Key_Enter);
+    });
+    EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 13, 76}));
+    // With no cell for the number shown, the keys start in the field; Escape takes nothing.
+    add([&](TNetNumSelectForm* d) {
+        ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == d->NumUpDown; }, 30000));
+        press(Qt::Key_Down);
+        press(Qt::Key_Escape);
+    });
+    EXPECT_EQ(edited(*rig.driver), (std::vector<uint16_t>{3, 13, 76}));
 }

@@ -4,6 +4,7 @@
 #include "Devices/FormManager.h"
 #include "Devices/Manager.h"
 #include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "DevicesTestUtil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CodePage.h"
@@ -232,4 +233,35 @@ TEST(WindowLayout, ListsWithNothingChosenShowTheirTextAsAChosenEntry)
     Grab(&panel, "listener-panel");
     listener.Terminate();
     listener.WaitFor();
+}
+
+TEST(WindowLayout, TheNetworkedPanelShowsEveryTextWhole)
+{
+    ctl::TScriptedMessageBoxPort boxes;
+    QWidget panel;
+    panel.resize(603, 260);
+    TVelt_A_NETWORK driver(QString::fromUtf8("VELT-A СЕТЕВЫЕ (тип 1)"), 3);
+    driver.Init(&panel, TStackHooks{}, nullptr);
+    TNetPanel* p = driver.Panel();
+    panel.show();
+    QApplication::processEvents();
+    std::vector<std::string> faults;
+    auto check = [&] {
+        QApplication::processEvents();
+        ExpectTextsFit(&panel, faults);
+        ExpectNothingCutOrCovered(&panel, faults);
+    };
+    // Each state with the longest detail it shows.
+    const char* states[][2] = {{"отключен", "не найдено ни одного прибора"}, {"поиск приборов", "сетевой № 255"},
+                               {"опрос приборов", "скоро потребуется поверка"}, {"отключен", "COM порт недоступен"}};
+    for (const auto& s : states) {
+        p->lbState->setText(QString::fromUtf8(s[0]));
+        p->lbDetail->setText(QString::fromUtf8(s[1]));
+        check();
+    }
+    Grab(&panel, "networked-panel");
+    p->Pages->setCurrentWidget(p->tsLog);
+    check();
+    for (const std::string& f : faults)
+        ADD_FAILURE() << f;
 }
