@@ -83,7 +83,9 @@ int ConnectUnix(const std::string& path, std::string* error)
     sockaddr_un addr;
     if (!makeAddress(path, addr, error))
         return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: a server whose queue of connections is full (busy, stopped, out of descriptors) is
+    // told at once (EAGAIN) instead of holding the caller.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         fail(error, "socket");
         return -1;
@@ -115,7 +117,7 @@ int ListenUnix(const std::string& path, std::string* error)
                 *error = path + ": exists and is not a socket";
             return -1;
         }
-        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         const int rc = probe < 0 ? -1 : ::connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         const int err = errno;
         if (probe >= 0)

@@ -11,7 +11,8 @@ namespace ipc {
 // $XDG_RUNTIME_DIR, else /tmp/velt-capture-<uid>.sock.
 std::string DefaultSocketPath();
 
-// A connected socket, or -1 with the reason in error (nothing listens, the peer is another user, ...).
+// A connected socket, or -1 with the reason in error (nothing listens, the server is too busy to take
+// one more, the peer is another user, ...). It never waits for a server that does not accept.
 int ConnectUnix(const std::string& path, std::string* error = nullptr);
 // A listening socket readable and writable by its owner only; a stale socket file is replaced, a live
 // one is not (-1, "in use").

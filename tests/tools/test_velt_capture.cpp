@@ -1,8 +1,10 @@
 // The capture server program: what it serves (status, formats, frames with their counter), refusing a frame
-// larger than the client's buffer, the options command stepping the format, and its failures.
+// larger than the client's buffer, the options command stepping the format, its failures, and what a client
+// that never reads and a server out of descriptors cost it.
 #include "common/testutil.h"
 #include "platform/ipc/CaptureProtocol.h"
 #include "platform/ipc/UnixClientIPC.h"
+#include "platform/ipc/UnixSocket.h"
 #include "tools/velt-capture/TestPattern.h"
 
 #include <QCoreApplication>
@@ -14,6 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace ipc;
 
 namespace {
@@ -23,8 +30,14 @@ const QString kServer = QStringLiteral(VELT_BINARY_DIR "/bin/velt-capture");
 // The server on a socket of its own, stopped at the end.
 class Server {
 public:
-    explicit Server(const QStringList& args, const QString& socket)
+    // openFiles > 0: the server's descriptor limit.
+    explicit Server(const QStringList& args, const QString& socket, int openFiles = 0)
     {
+        if (openFiles > 0)
+            process_.setChildProcessModifier([openFiles] {
+                const rlimit limit{rlim_t(openFiles), rlim_t(openFiles)};
+                ::setrlimit(RLIMIT_NOFILE, &limit);
+            });
         process_.setProgram(kServer);
         process_.setArguments(QStringList{QStringLiteral("--socket"), socket} + args);
         process_.start();
@@ -57,6 +70,47 @@ public:
 private:
     QProcess process_;
 };
+
+// Records the event codes of the server's notices it receives.
+struct Window : QObject {
+    std::vector<uint32_t> got;
+    bool event(QEvent* e) override
+    {
+        if (e->type() != kServerMessage)
+            return QObject::event(e);
+        got.push_back(static_cast<TServerMessage*>(e)->WParam & 0xFFFF);
+        return true;
+    }
+};
+
+// A line of the server's /proc status ("VmHWM": the most memory it has held), in kB.
+long ProcStatusKb(const QProcess& p, const char* key)
+{
+    const QByteArray status = testutil::readFile(QStringLiteral("/proc/%1/status").arg(p.processId()));
+    for (const QByteArray& line : status.split('\n'))
+        if (line.startsWith(QByteArray(key) + ':'))
+            return line.mid(int(strlen(key)) + 1).trimmed().split(' ').front().toLong();
+    return -1;
+}
+
+// The processor time the server has used, in seconds.
+double CpuSeconds(const QProcess& p)
+{
+    const QByteArray stat = testutil::readFile(QStringLiteral("/proc/%1/stat").arg(p.processId()));
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return double(fields.value(11).toLong() + fields.value(12).toLong()) / double(::sysconf(_SC_CLK_TCK));
+}
+
+std::vector<uint8_t> Request(Op op, uint16_t code, uint32_t a)
+{
+    Header h;
+    h.op = uint16_t(op);
+    h.code = code;
+    h.a = a;
+    std::vector<uint8_t> bytes(kHeaderSize);
+    Encode(h, bytes.data());
+    return bytes;
+}
 
 // The frame bytes as an image, top row first.
 QImage AsImage(const std::vector<uint8_t>& raw, const FrameFormat& f)
@@ -169,16 +223,7 @@ TEST(CaptureServer, TheOptionsCommandStepsTheFormatAndSaysSo)
     TUnixClientIPC link(sock.toStdString());
     ASSERT_TRUE(Server::Connect(link));
 
-    struct Window : QObject {
-        std::vector<uint32_t> got;
-        bool event(QEvent* e) override
-        {
-            if (e->type() != kServerMessage)
-                return QObject::event(e);
-            got.push_back(static_cast<TServerMessage*>(e)->WParam & 0xFFFF);
-            return true;
-        }
-    } window;
+    Window window;
     link.Subscribe(&window, int(kEventStatus));
     ASSERT_TRUE(link.Ping());
     link.SendCommand(1, 0);
@@ -230,4 +275,126 @@ TEST(CaptureServer, FailuresEndItWithTheReason)
     EXPECT_TRUE(first.process().waitForFinished(4000)) << "idle for a second";
     EXPECT_EQ(first.process().exitCode(), 0);
     EXPECT_FALSE(QFile::exists(sock));
+}
+
+TEST(CaptureServer, AClientThatNeverReadsIsHeldToABoundedQueue)
+{
+    testutil::TempDir dir;
+    const QString sock = dir.file("s");
+    Server server({QStringLiteral("--test-pattern"), QStringLiteral("640x480x4,320x240x3")}, sock);
+    TUnixClientIPC journal(sock.toStdString());
+    ASSERT_TRUE(Server::Connect(journal));
+    const FrameFormat f = ReadFormat(journal);
+    std::vector<uint8_t> raw;
+    ASSERT_TRUE(ReadFrame(journal, raw, f.FrameSize()));
+    const long before = ProcStatusKb(server.process(), "VmRSS");
+
+    // A client asks for 1,000 frames of 1.2 MB and reads nothing; it sends while the server takes its
+    // requests, and the journal reads frames whenever the server takes no more.
+    const int flood = ConnectUnix(sock.toStdString());
+    ASSERT_GE(flood, 0);
+    const std::vector<uint8_t> subscribe = Request(Op::Subscribe, 0, kEventStatus);
+    ASSERT_TRUE(SendAll(flood, subscribe.data(), subscribe.size(), 30000));
+    const std::vector<uint8_t> ask = Request(Op::Read, kReadFrame, f.FrameSize());
+    int sent = 0, servedMeanwhile = 0;
+    while (sent < 1000 && servedMeanwhile < 5) {
+        const ssize_t w = ::send(flood, ask.data(), ask.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (w == ssize_t(ask.size())) {
+            ++sent;
+            servedMeanwhile = 0;
+            continue;
+        }
+        ASSERT_TRUE(w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) << w;
+        ASSERT_TRUE(ReadFrame(journal, raw, f.FrameSize())) << "the journal is served";
+        ++servedMeanwhile;
+    }
+    ASSERT_TRUE(ReadFrame(journal, raw, f.FrameSize()));
+    const long peak = ProcStatusKb(server.process(), "VmHWM");
+    EXPECT_LT(peak - before, 64 * 1024) << sent << " requests sent; at most " << peak << " kB, " << before
+                                        << " kB before";
+    // The format changes three times meanwhile: the client is told once, after what it had asked for.
+    for (int i = 0; i < 3; ++i)
+        journal.SendCommand(1, 0);
+    EXPECT_EQ(ReadFormat(journal).width, 320);
+
+    // Nothing was dropped: once it reads, the client gets a reply to every request it sent, in step, and
+    // then to a ping, after which nothing more waits for it.
+    int replies = 0, notices = 0;
+    std::vector<uint8_t> payload;
+    const std::vector<uint8_t> ping = Request(Op::Ping, 0, 0);
+    for (bool pinged = false;;) {
+        if (replies == sent && !pinged) {
+            ASSERT_TRUE(SendAll(flood, ping.data(), ping.size(), 30000));
+            pinged = true;
+        }
+        uint8_t head[kHeaderSize];
+        if (!RecvAll(flood, head, kHeaderSize, 30000))
+            break;
+        const Header h = Decode(head);
+        payload.resize(h.b);
+        if (h.magic != kMagic || !RecvAll(flood, payload.data(), h.b, 30000))
+            break;
+        if (h.op == uint16_t(Kind::Reply) && h.code == uint16_t(Op::Ping))
+            break;
+        replies += h.op == uint16_t(Kind::Reply);
+        notices += h.op == uint16_t(Kind::Event) && h.code == kReadFormat;
+    }
+    EXPECT_EQ(replies, sent);
+    EXPECT_EQ(notices, 1);
+    ::close(flood);
+}
+
+TEST(CaptureServer, OutOfDescriptorsItTurnsNewClientsAwayAndServesTheOthersWithoutSpinning)
+{
+    testutil::TempDir dir;
+    const QString sock = dir.file("s");
+    // The standard three, the listening socket and a reserve leave 11 of 16 descriptors to clients.
+    Server server({QStringLiteral("--test-pattern"), QStringLiteral("64x48x4"), QStringLiteral("--fps"),
+                   QStringLiteral("10")},
+                  sock, 16);
+    TUnixClientIPC journal(sock.toStdString());
+    ASSERT_TRUE(Server::Connect(journal));
+
+    // 30 more: ten fit, the others are turned away and hear so (their stream ends) instead of waiting.
+    std::vector<int> others;
+    int refused = 0;
+    for (int i = 0; i < 30; ++i) {
+        const int fd = ConnectUnix(sock.toStdString());
+        if (fd >= 0)
+            others.push_back(fd);
+        else
+            ++refused;
+    }
+    const auto ended = [](int fd) {
+        char c;
+        return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+    };
+    long turnedAway = 0;
+    EXPECT_TRUE(testutil::PumpUntil([&] {
+        turnedAway = std::count_if(others.begin(), others.end(), ended) + refused;
+        return turnedAway >= 15;
+    }, 30000)) << turnedAway << " turned away";
+    QByteArray said;
+    EXPECT_TRUE(testutil::PumpUntil([&] {
+        said += server.process().readAllStandardError();
+        return said.contains("out of descriptors");
+    }, 30000)) << said.toStdString();
+    TUnixClientIPC late(sock.toStdString());
+    EXPECT_FALSE(late.Connect(1000, nullptr)) << "turned away too";
+
+    // The journal is told of each frame and served, and between frames the server sleeps: ten frames at
+    // ten a second take it a small part of a second of processor time.
+    Window window;
+    journal.Subscribe(&window, int(kEventFrames));
+    const double cpu = CpuSeconds(server.process());
+    EXPECT_TRUE(testutil::PumpUntil([&] { return window.got.size() >= 10; }, 30000));
+    EXPECT_LT(CpuSeconds(server.process()) - cpu, 0.3);
+    const FrameFormat f = ReadFormat(journal);
+    std::vector<uint8_t> raw;
+    EXPECT_TRUE(ReadFrame(journal, raw, f.FrameSize()));
+
+    // Clients leave: there is room again.
+    for (int fd : others)
+        ::close(fd);
+    EXPECT_TRUE(Server::Connect(late));
 }

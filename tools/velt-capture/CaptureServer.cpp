@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,15 +15,27 @@ using namespace ipc;
 
 namespace {
 
-// A client with this much unsent gets no further frame notices until it reads.
+using Clock = std::chrono::steady_clock;
+
+// A client with this much unsent gets no further frame notices, and its further requests stay unread,
+// until it reads.
 constexpr size_t kBacklog = 64 * 1024;
+// Requests read ahead of their handling, per client.
+constexpr size_t kReadAhead = 64 * 1024;
 // The longest the loop sleeps, so that Stop() and the idle time-out are seen.
 constexpr int kTickMs = 100;
+// With no descriptor left even to turn a client away, the listening socket rests this long.
+constexpr auto kListenRest = std::chrono::seconds(1);
+
+int openReserve()
+{
+    return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
 
 } // namespace
 
 TCaptureServer::TCaptureServer(std::vector<std::unique_ptr<TFrameSource>> devices, int listenFd, int idleExitMs)
-    : listenFd_(listenFd), idleExitMs_(idleExitMs), lastClient_(std::chrono::steady_clock::now())
+    : listenFd_(listenFd), reserveFd_(openReserve()), idleExitMs_(idleExitMs), lastClient_(Clock::now())
 {
     for (auto& d : devices)
         devices_.push_back({std::move(d), {}});
@@ -33,6 +47,8 @@ TCaptureServer::~TCaptureServer()
         ::close(c->fd);
     if (listenFd_ >= 0)
         ::close(listenFd_);
+    if (reserveFd_ >= 0)
+        ::close(reserveFd_);
 }
 
 int TCaptureServer::Run()
@@ -40,10 +56,14 @@ int TCaptureServer::Run()
     std::vector<pollfd> fds;
     while (!stop_) {
         fds.clear();
-        fds.push_back({listenFd_, POLLIN, 0});
+        const bool listening = Clock::now() >= listenPausedUntil_;
+        fds.push_back({listening ? listenFd_ : -1, POLLIN, 0});
         const size_t polled = clients_.size();
-        for (auto& c : clients_)
-            fds.push_back({c->fd, short(POLLIN | (c->sent < c->out.size() ? POLLOUT : 0)), 0});
+        for (auto& c : clients_) {
+            // Requests are taken while there is room for them and the replies before them have gone.
+            const bool takes = c->in.size() < kReadAhead && c->Unsent() <= kBacklog;
+            fds.push_back({c->fd, short((takes ? POLLIN : 0) | (c->Unsent() ? POLLOUT : 0)), 0});
+        }
         int timeout = kTickMs;
         for (auto& d : devices_) {
             fds.push_back({d.source->PollFd(), POLLIN, 0}); // -1 is ignored by poll
@@ -57,10 +77,13 @@ int TCaptureServer::Run()
         for (size_t i = 0; i < polled; ++i) {
             Client& c = *clients_[i];
             const short ev = fds[1 + i].revents;
-            if (ev & (POLLIN | POLLHUP | POLLERR))
+            if (ev & (POLLHUP | POLLERR))
+                c.closing = true; // gone: nothing more can be read or delivered
+            else if (ev & POLLIN)
                 receive(c);
-            if (!c.closing && c.sent < c.out.size())
+            if (!c.closing && c.Unsent())
                 flush(c);
+            serve(c);
         }
         for (size_t n = 0; n < devices_.size(); ++n) {
             const pollfd& p = fds[1 + polled + n];
@@ -69,14 +92,17 @@ int TCaptureServer::Run()
             if (clocked || readable)
                 grab(n);
         }
+        const size_t before = clients_.size();
         std::erase_if(clients_, [](const std::unique_ptr<Client>& c) {
             if (c->closing)
                 ::close(c->fd);
             return c->closing;
         });
+        if (clients_.size() < before)
+            listenPausedUntil_ = {}; // a descriptor came free
         if (fds[0].revents & POLLIN)
             accept();
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = Clock::now();
         if (!clients_.empty())
             lastClient_ = now;
         else if (idleExitMs_ > 0 && now - lastClient_ > std::chrono::milliseconds(idleExitMs_))
@@ -89,8 +115,14 @@ void TCaptureServer::accept()
 {
     for (;;) {
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno == EMFILE || errno == ENFILE)
+                turnAway();
             return;
+        }
+        turningAway_ = false;
         if (!PeerIsSameUser(fd)) {
             ::close(fd);
             continue;
@@ -101,11 +133,35 @@ void TCaptureServer::accept()
     }
 }
 
+void TCaptureServer::turnAway()
+{
+    if (!turningAway_)
+        std::fprintf(stderr, "velt-capture: out of descriptors (%s): new clients are turned away until one leaves\n",
+                     std::strerror(errno));
+    turningAway_ = true;
+    // Each waiting connection is taken on the reserve descriptor and closed: its client hears at once,
+    // and the listening socket does not stay readable, which would wake the loop without end.
+    while (reserveFd_ >= 0) {
+        ::close(reserveFd_);
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+        reserveFd_ = openReserve();
+        if (fd < 0)
+            break;
+    }
+    if (reserveFd_ < 0) {
+        // The whole system is out: the waiting clients wait, and the socket is looked at again later.
+        listenPausedUntil_ = Clock::now() + kListenRest;
+        reserveFd_ = openReserve();
+    }
+}
+
 void TCaptureServer::receive(Client& c)
 {
     uint8_t buf[4096];
-    for (;;) {
-        const ssize_t r = ::recv(c.fd, buf, sizeof buf, MSG_DONTWAIT);
+    while (c.in.size() < kReadAhead) {
+        const ssize_t r = ::recv(c.fd, buf, std::min(sizeof buf, kReadAhead - c.in.size()), MSG_DONTWAIT);
         if (r > 0) {
             c.in.insert(c.in.end(), buf, buf + r);
             continue;
@@ -114,8 +170,12 @@ void TCaptureServer::receive(Client& c)
             c.closing = true;
         break;
     }
+}
+
+void TCaptureServer::serve(Client& c)
+{
     size_t used = 0;
-    while (!c.closing && c.in.size() - used >= kHeaderSize) {
+    while (!c.closing && c.in.size() - used >= kHeaderSize && c.Unsent() <= kBacklog) {
         handle(c, c.in.data() + used);
         used += kHeaderSize;
     }
@@ -214,27 +274,46 @@ void TCaptureServer::flush(Client& c)
         } else {
             if (w < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                 c.closing = true;
-            return;
+            break;
         }
     }
-    c.out.clear();
-    c.sent = 0;
+    if (c.sent == c.out.size()) {
+        c.out.clear();
+        c.sent = 0;
+    }
+    if (!c.held.empty() && c.Unsent() <= kBacklog) {
+        const std::vector<uint16_t> held = std::move(c.held);
+        c.held.clear();
+        for (uint16_t event : held)
+            queueNotice(c, event);
+    }
 }
 
-void TCaptureServer::notify(uint16_t event, bool frames)
+void TCaptureServer::queueNotice(Client& c, uint16_t event)
 {
+    if (c.Unsent() > kBacklog) {
+        // Each notice says only that something changed: once is enough however often it did.
+        if (std::find(c.held.begin(), c.held.end(), event) == c.held.end())
+            c.held.push_back(event);
+        return;
+    }
     Header h;
     h.op = uint16_t(Kind::Event);
     h.code = event;
     uint8_t msg[kHeaderSize];
     Encode(h, msg);
+    c.out.insert(c.out.end(), msg, msg + kHeaderSize);
+    flush(c);
+}
+
+void TCaptureServer::notify(uint16_t event, bool frames)
+{
     for (auto& c : clients_) {
         if (c->closing || !(frames ? c->frames : c->status))
             continue;
-        if (frames && c->out.size() - c->sent > kBacklog)
-            continue;
-        c->out.insert(c->out.end(), msg, msg + kHeaderSize);
-        flush(*c);
+        if (frames && c->Unsent() > kBacklog)
+            continue; // the next frame's notice will do
+        queueNotice(*c, event);
     }
 }
 

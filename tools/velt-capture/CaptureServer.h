@@ -1,8 +1,10 @@
 #pragma once
 // The capture server's loop: one thread polls the listening socket, the clients and the devices. Each device
 // keeps its newest frame; a client reads status, formats and frames on request and is told of new frames and
-// format changes it subscribed to. A client that does not read is not sent more frame notices than fit a
-// small queue, so it can never hold the server up.
+// format changes it subscribed to. What waits for a client that does not read is bounded: past a small
+// queue its requests are left unread, its frame notices are skipped and its other notices are kept once
+// each, so it can neither grow the server nor hold the other clients up. Out of descriptors, new clients
+// are turned away at once rather than left waiting on a listening socket that keeps the loop awake.
 #include "tools/velt-capture/FrameSource.h"
 
 #include <atomic>
@@ -34,13 +36,18 @@ private:
         std::vector<uint8_t> in;
         std::vector<uint8_t> out;
         size_t sent = 0;
+        std::vector<uint16_t> held; // status and format notices waiting for the queue to go down
         bool closing = false;
+        size_t Unsent() const { return out.size() - sent; }
     };
 
     void accept();
+    void turnAway();
     void receive(Client& c);
+    void serve(Client& c);
     void handle(Client& c, const uint8_t* request);
     void flush(Client& c);
+    void queueNotice(Client& c, uint16_t event);
     void reply(Client& c, uint16_t op, uint32_t status, const uint8_t* data, uint32_t n);
     void notify(uint16_t event, bool frames);
     void options(uint32_t device);
@@ -49,6 +56,9 @@ private:
     std::vector<Device> devices_;
     std::vector<std::unique_ptr<Client>> clients_;
     int listenFd_;
+    int reserveFd_ = -1; // kept free for turning clients away when the descriptors run out
+    bool turningAway_ = false;
+    std::chrono::steady_clock::time_point listenPausedUntil_{};
     int idleExitMs_;
     std::chrono::steady_clock::time_point lastClient_;
     std::atomic<bool> stop_{false};
