@@ -32,6 +32,8 @@ int placeCrop(int& centre, int size, int frame)
 }
 
 const char* const kNoAnswer = "Видеосервер не отозвался спустя ожидаемое время! Возможна некорректная работа!";
+const char* const kRefused = "Видео отключено: папка %1, через которую программа связывается с видеосервером, "
+                             "принадлежит другому пользователю или открыта для записи другим.";
 
 } // namespace
 
@@ -58,6 +60,13 @@ void TVideoCapture::connectAndWait(const QString& folder, const Timing& timing)
     const QString path = QDir(folder).filePath(QString::fromLatin1(kServerProgram));
     Connected_ = Ipc->Connect(kClientId, QFile::encodeName(path).constData());
     Dbg().Print("TVideoCapture: Connect(%s) = %i", QFile::encodeName(path).constData(), int(Connected_));
+    if (const ipc::TClientIPC::Refusal refused = Ipc->Refused(); !Connected_ && !refused.reason.empty()) {
+        // Another user could answer there in the server's place: no server is started or waited for.
+        Dbg().Print("TVideoCapture: the link to the server is refused: %s", refused.reason.c_str());
+        ctl::MessageBox(QString::fromUtf8(kRefused).arg(QFile::decodeName(refused.folder.c_str())),
+                        QStringLiteral("Внимание!"), ctl::MB_OK | ctl::MB_ICONWARNING);
+        return;
+    }
 
     // The server may be starting: ask for its status until it says it is ready. Only queued events run
     // meanwhile, never the operator's clicks, so no command can reach a window half set up.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QObject;
 
@@ -44,6 +45,12 @@ public:
     virtual bool Ping() = 0;
     virtual bool SendCommand(int command, int argument) = 0;
     virtual bool Disconnect() = 0;
+    // Connect reaches for no server where another user could answer in its place (the socket's folder is
+    // not the user's own); then this names the folder and the reason, else both are empty.
+    struct Refusal {
+        std::string folder, reason;
+    };
+    virtual Refusal Refused() const { return {}; }
     virtual ~TClientIPC() = default;
 };
 

@@ -39,6 +39,12 @@ bool TUnixClientIPC::Connect(int clientId, const char* serverPath)
 {
     clientId_ = clientId;
     serverPath_ = serverPath ? serverPath : "";
+    refusal_ = {};
+    if (std::string why; !SocketFolderIsPrivate(socketPath_, false, &why)) {
+        refusal_ = {SocketFolder(socketPath_), why};
+        connected_ = false;
+        return false;
+    }
     connected_ = true;
     if (link())
         return true;

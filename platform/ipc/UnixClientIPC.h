@@ -30,6 +30,7 @@ public:
     bool Ping() override;
     bool SendCommand(int command, int argument) override;
     bool Disconnect() override;
+    Refusal Refused() const override { return refusal_; }
 
     // How long a request waits for its answer before the link is taken for dead.
     void SetTimeout(int ms) { timeoutMs_ = ms; }
@@ -56,6 +57,7 @@ private:
     std::string socketPath_;
     std::string serverPath_;
     bool connected_ = false;
+    Refusal refusal_;
     int clientId_ = 0;
     int fd_ = -1;
     int timeoutMs_ = 500;

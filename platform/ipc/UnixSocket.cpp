@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -57,18 +58,73 @@ bool waitFor(int fd, short events, Clock::time_point deadline)
     }
 }
 
+std::string octal(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", unsigned(mode & 07777));
+    return text;
+}
+
+// Why a folder cannot hold the socket, or empty when it can (a missing one with missing set to true).
+std::string folderProblem(const std::string& dir, bool* missing = nullptr)
+{
+    struct stat st;
+    if (::lstat(dir.c_str(), &st) != 0) {
+        if (missing)
+            *missing = errno == ENOENT;
+        return dir + ": " + std::strerror(errno);
+    }
+    if (S_ISLNK(st.st_mode))
+        return dir + ": a link, not a folder"; // whoever owns the link may point it elsewhere later
+    if (!S_ISDIR(st.st_mode))
+        return dir + ": not a folder";
+    if (st.st_uid != ::getuid())
+        return dir + ": belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return dir + ": other users may write in it (mode " + octal(st.st_mode) + ")";
+    return {};
+}
+
 } // namespace
 
 std::string DefaultSocketPath()
 {
     if (const char* env = std::getenv("VELT_CAPTURE_SOCKET"); env && *env)
         return env;
-    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run) {
-        struct stat st;
-        if (::stat(run, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
-            return std::string(run) + "/velt-capture.sock";
+    if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && folderProblem(run).empty())
+        return std::string(run) + "/velt-capture.sock";
+    std::string tmp = "/tmp";
+    if (const char* env = std::getenv("TMPDIR"); env && *env == '/')
+        tmp = env;
+    while (tmp.size() > 1 && tmp.back() == '/')
+        tmp.pop_back();
+    return tmp + "/velt-capture-" + std::to_string(::getuid()) + "/velt-capture.sock";
+}
+
+std::string SocketFolder(const std::string& socketPath)
+{
+    const size_t slash = socketPath.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : socketPath.substr(0, slash);
+}
+
+bool SocketFolderIsPrivate(const std::string& socketPath, bool make, std::string* error)
+{
+    const std::string dir = SocketFolder(socketPath);
+    bool missing = false;
+    std::string problem = folderProblem(dir, &missing);
+    if (missing && !make)
+        return true;
+    if (missing) {
+        // Made before anyone else can: an existing one, of whoever made it, is checked as any other.
+        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+            fail(error, "cannot make " + dir);
+            return false;
+        }
+        problem = folderProblem(dir);
     }
-    return "/tmp/velt-capture-" + std::to_string(::getuid()) + ".sock";
+    if (!problem.empty() && error)
+        *error = problem;
+    return problem.empty();
 }
 
 bool PeerIsSameUser(int fd)
@@ -109,12 +165,19 @@ int ListenUnix(const std::string& path, std::string* error)
     sockaddr_un addr;
     if (!makeAddress(path, addr, error))
         return -1;
+    if (!SocketFolderIsPrivate(path, true, error))
+        return -1;
     // A file left by a server that died is replaced; a server that still answers keeps its socket.
     struct stat st;
     if (::lstat(path.c_str(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode)) {
             if (error)
                 *error = path + ": exists and is not a socket";
+            return -1;
+        }
+        if (st.st_uid != ::getuid()) {
+            if (error)
+                *error = path + ": belongs to another user (uid " + std::to_string(st.st_uid) + ")";
             return -1;
         }
         const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);

@@ -8,14 +8,22 @@
 namespace ipc {
 
 // Where the capture server listens unless told otherwise: $VELT_CAPTURE_SOCKET, else velt-capture.sock in
-// $XDG_RUNTIME_DIR, else /tmp/velt-capture-<uid>.sock.
+// $XDG_RUNTIME_DIR when that is the user's own, else velt-capture.sock in the user's own folder
+// velt-capture-<uid> of the temporary folder ($TMPDIR, else /tmp).
 std::string DefaultSocketPath();
+
+// The folder a socket path names its socket in.
+std::string SocketFolder(const std::string& socketPath);
+// The folder of a socket must be the user's own, and no other user may write in it: there another user
+// could take the socket's name first. make: a missing folder is made with mode 0700; without it a
+// missing folder passes (the server makes it). False with the reason when the folder is refused.
+bool SocketFolderIsPrivate(const std::string& socketPath, bool make, std::string* error = nullptr);
 
 // A connected socket, or -1 with the reason in error (nothing listens, the server is too busy to take
 // one more, the peer is another user, ...). It never waits for a server that does not accept.
 int ConnectUnix(const std::string& path, std::string* error = nullptr);
-// A listening socket readable and writable by its owner only; a stale socket file is replaced, a live
-// one is not (-1, "in use").
+// A listening socket readable and writable by its owner only, in a private folder (SocketFolderIsPrivate,
+// made when missing); a stale socket file of the user's is replaced, a live one is not (-1, "in use").
 int ListenUnix(const std::string& path, std::string* error = nullptr);
 // The peer of a connected socket runs as this process's user.
 bool PeerIsSameUser(int fd);

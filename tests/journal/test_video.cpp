@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 using jtest::Journal;
 using jtest::Measurement;
@@ -261,6 +262,39 @@ TEST(Video, AServerThatNeverAnswersIsToldOnceAndThePhotoFunctionGoesOff)
     EXPECT_EQ(boxes.Count(), 1);
     j.ctrl->WriteIni(ini);
     EXPECT_FALSE(rtl::TIniFile(j.dir.file("VELT.ini")).ReadBool("Methods", "Video", true));
+}
+
+TEST(Video, ASocketFolderAnotherUserCouldAnswerInTurnsVideoOffAtOnceWithTheFolderNamed)
+{
+    ctl::TScriptedMessageBoxPort boxes;
+    Journal j;
+    // A folder others may write in: there another user could be listening in the server's place.
+    const QString folder = j.dir.file("open");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    const QByteArray saved = qgetenv("VELT_CAPTURE_SOCKET");
+    qputenv("VELT_CAPTURE_SOCKET", QFile::encodeName(folder + "/velt-capture.sock"));
+    j.ctrl->SetDirs(QStringLiteral(VELT_BINARY_DIR "/bin"), j.dir.path());
+    rtl::TIniFile ini(j.dir.file("VELT.ini"));
+    ini.WriteBool("Methods", "Video", true);
+    j.ctrl->ReadIni(ini);
+    if (saved.isNull())
+        qunsetenv("VELT_CAPTURE_SOCKET");
+    else
+        qputenv("VELT_CAPTURE_SOCKET", saved);
+
+    // Said once, in the operator's words, with no wait for a server that was never started.
+    ASSERT_EQ(boxes.Count(), 1);
+    const auto asked = boxes.AskedSoFar().front();
+    EXPECT_EQ(asked.text, QString::fromUtf8("Видео отключено: папка %1, через которую программа связывается с видеосервером, "
+                                            "принадлежит другому пользователю или открыта для записи другим.")
+                              .arg(folder));
+    EXPECT_EQ(asked.caption, QString::fromUtf8("Внимание!"));
+    EXPECT_EQ(asked.icon(), ctl::MB_ICONWARNING);
+    EXPECT_FALSE(QFile::exists(folder + "/velt-capture.sock"));
+    EXPECT_TRUE(j.log().contains("other users may write in it")) << j.log().toStdString();
+    EXPECT_EQ(j.ctrl->GetJournalSettings().VideoOn, 0);
+    EXPECT_FALSE(j.Act<QPushButton>("bNewPhoto")->isEnabled());
 }
 
 TEST(Video, ThePanelZoomsFitsAndReachesTheServersOptions)

@@ -5,7 +5,8 @@
 //                [--idle-exit SECONDS]
 //
 //   --socket PATH       where to listen (default: $VELT_CAPTURE_SOCKET, else velt-capture.sock in
-//                       $XDG_RUNTIME_DIR, else /tmp/velt-capture-<uid>.sock)
+//                       $XDG_RUNTIME_DIR, else in $TMPDIR/velt-capture-<uid>, /tmp without TMPDIR); the
+//                       socket's folder must be the user's own and closed to others' writes
 //   --device PATH       serve this camera; a camera that cannot be served ends the server with the reason.
 //                       Without --device and --test-pattern every camera /dev/video0../dev/video63 that
 //                       streams is served, and the test pattern when there is none

@@ -1,5 +1,6 @@
 // The capture link: requests and replies over the socket, refusal of data larger than the buffer, a server
-// that stays silent, notifications posted to the subscribed window, and starting the server program.
+// that stays silent, notifications posted to the subscribed window, starting the server program, and the
+// socket's folder, which must be the user's own.
 #include "common/testutil.h"
 #include "platform/ipc/CaptureProtocol.h"
 #include "platform/ipc/ClientIPC.h"
@@ -7,7 +8,9 @@
 #include "platform/ipc/UnixSocket.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,7 @@
 #include <functional>
 #include <thread>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ipc;
@@ -254,4 +258,99 @@ TEST(CaptureLink, ConnectStartsTheServerProgramAndReachesIt)
     EXPECT_TRUE(link.Ping());
     link.Disconnect();
     EXPECT_FALSE(link.Ping()) << "after Disconnect nothing links again";
+}
+
+TEST(CaptureLink, TheSocketLivesOnlyInAFolderOfTheUsersOwn)
+{
+    const QString program = QStringLiteral(VELT_BINARY_DIR "/bin/velt-capture");
+    const bool root = ::geteuid() == 0;
+    const auto makeFolder = [](const QString& folder, mode_t mode) {
+        ASSERT_TRUE(QDir().mkdir(folder));
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), mode), 0);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const QString& folder)> make;
+        const char* refusal;    // what the server says, null: it listens
+        bool linkRefuses;       // the journal's link refuses before starting any server
+        bool needsRoot;         // only root can make files of another user
+    };
+    const Case cases[] = {
+        {"not made yet", [](const QString&) {}, nullptr, false, false},
+        {"open to others", [&](const QString& f) { makeFolder(f, 0777); }, "other users may write in it (mode 0777)",
+         true, false},
+        {"another user's",
+         [&](const QString& f) {
+             makeFolder(f, 0700);
+             ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534), 0);
+         },
+         "belongs to another user (uid 65534)", true, true},
+        {"a link to a folder of the user's",
+         [&](const QString& f) {
+             makeFolder(f + QStringLiteral(".real"), 0700);
+             ASSERT_TRUE(QFile::link(f + QStringLiteral(".real"), f));
+         },
+         "a link, not a folder", true, false},
+        {"another user's socket in it",
+         [&](const QString& f) {
+             makeFolder(f, 0700);
+             const int fd = ListenUnix((f + QStringLiteral("/velt-capture.sock")).toStdString());
+             ASSERT_GE(fd, 0);
+             ::close(fd);
+             ASSERT_EQ(::lchown(QFile::encodeName(f + QStringLiteral("/velt-capture.sock")).constData(), 65534, 65534), 0);
+         },
+         "velt-capture.sock: belongs to another user (uid 65534)", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsRoot && !root) {
+            std::printf("[   NOTE   ] not run without root: %s\n", c.what);
+            continue;
+        }
+        testutil::TempDir base;
+        const QString folder = base.file(QStringLiteral("velt-capture-%1").arg(::getuid()));
+        c.make(folder);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        const std::string socket = (folder + QStringLiteral("/velt-capture.sock")).toStdString();
+
+        // The server on its default socket, with no private runtime folder (one open to others is passed
+        // over): its folder in the temporary folder.
+        makeFolder(base.file(QStringLiteral("run")), 0777);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("VELT_CAPTURE_SOCKET"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), base.file(QStringLiteral("run")));
+        env.insert(QStringLiteral("TMPDIR"), base.path());
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.start(program, {QStringLiteral("--test-pattern"), QStringLiteral("64x48x4"), QStringLiteral("--idle-exit"),
+                               QStringLiteral("1")});
+        ASSERT_TRUE(server.waitForStarted(10000));
+        if (!c.refusal) {
+            TUnixClientIPC link(socket);
+            EXPECT_TRUE(testutil::PumpUntil([&] { return link.Connect(1000, nullptr); }, 30000));
+            EXPECT_TRUE(link.Ping());
+            struct stat st;
+            ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+            EXPECT_TRUE(S_ISDIR(st.st_mode));
+            EXPECT_EQ(st.st_mode & 07777, 0700u);
+            EXPECT_EQ(st.st_uid, ::getuid());
+            link.Disconnect();
+            EXPECT_TRUE(server.waitForFinished(30000)) << "idle";
+            continue;
+        }
+        ASSERT_TRUE(server.waitForFinished(30000));
+        EXPECT_EQ(server.exitCode(), 1);
+        const QByteArray said = server.readAllStandardError();
+        EXPECT_TRUE(said.contains(c.refusal)) << said.toStdString();
+
+        // The journal's link: refused at once, with the folder and the reason, and no server started.
+        if (c.linkRefuses) {
+            TUnixClientIPC link(socket);
+            EXPECT_FALSE(link.Connect(1000, program.toLocal8Bit().constData()));
+            EXPECT_EQ(link.Refused().folder, folder.toStdString());
+            EXPECT_NE(link.Refused().reason.find(c.refusal), std::string::npos) << link.Refused().reason;
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(socket)));
+        }
+    }
 }
