@@ -18,11 +18,20 @@ TfmDefault_MP_Report::TfmDefault_MP_Report(QWidget* owner)
     rpRepAkt->OnEnterRect = [this](QStringList& memo, TrpView* view) { rpRepAktEnterRect(memo, view); };
 }
 
+const QString TfmDefault_MP_Report::JournalTemplate = QStringLiteral("Report_MP.rpf");
+
 bool TfmDefault_MP_Report::ShowJournal(TDataSet* query, TDataSource* source, TDBInfoPribors* infoPribors,
                                        const QString& workDir, const QString& operatorName)
 {
+    BindJournal(query, source, infoPribors, workDir, operatorName);
+    return showJournal(JournalTemplate);
+}
+
+void TfmDefault_MP_Report::BindJournal(TDataSet* query, TDataSource* source, TDBInfoPribors* infoPribors,
+                                       const QString& workDir, const QString& operatorName)
+{
     infoPribors_ = infoPribors;
-    return showJournal(query, source, workDir, operatorName, QStringLiteral("Report_MP.rpf"));
+    bindJournal(query, source, workDir, operatorName);
 }
 
 bool TfmDefault_MP_Report::ShowAct(const QString& workDir, const TDataReportAkt& act)

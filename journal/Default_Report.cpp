@@ -17,10 +17,19 @@ TfmDefault_Report::TfmDefault_Report(QWidget* owner) : TfmReportWindow(owner, QS
     rpRepAkt->OnEnterRect = [this](QStringList& memo, TrpView* view) { rpRepAktEnterRect(memo, view); };
 }
 
+const QString TfmDefault_Report::JournalTemplate = QStringLiteral("Report.rpf");
+
 bool TfmDefault_Report::ShowJournal(TDataSet* query, TDataSource* source, const QString& workDir,
                                     const QString& operatorName)
 {
-    return showJournal(query, source, workDir, operatorName, QStringLiteral("Report.rpf"));
+    BindJournal(query, source, workDir, operatorName);
+    return showJournal(JournalTemplate);
+}
+
+void TfmDefault_Report::BindJournal(TDataSet* query, TDataSource* source, const QString& workDir,
+                                    const QString& operatorName)
+{
+    bindJournal(query, source, workDir, operatorName);
 }
 
 bool TfmDefault_Report::ShowAct(const QString& workDir, const TDataReportAkt& act)

@@ -135,6 +135,7 @@ TfmReportWindow::~TfmReportWindow()
     rpRep.reset();
     rpRepAkt.reset();
     Owner->Remove(QStringLiteral("rpDBDataSet1"));
+    Owner->Remove(QStringLiteral("ADOQuery"));
 }
 
 int TfmReportWindow::PreviewPages() const
@@ -148,8 +149,8 @@ void TfmReportWindow::showEvent(QShowEvent* event)
     rpPreview->setFocus();
 }
 
-bool TfmReportWindow::showJournal(TDataSet* query, TDataSource* source, const QString& workDir,
-                                  const QString& operatorName, const QString& templateName)
+void TfmReportWindow::bindJournal(TDataSet* query, TDataSource* source, const QString& workDir,
+                                  const QString& operatorName)
 {
     operatorName_ = operatorName;
     workDir_ = workDir;
@@ -158,6 +159,11 @@ bool TfmReportWindow::showJournal(TDataSet* query, TDataSource* source, const QS
         rpDBDataSet1->SetDataSource(source);
     else
         rpDBDataSet1->SetDataSet(query);
+    Owner->Add(QStringLiteral("ADOQuery"), query);
+}
+
+bool TfmReportWindow::showJournal(const QString& templateName)
+{
     return showReport(*rpRep, templateName, 1);
 }
 

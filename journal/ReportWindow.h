@@ -91,10 +91,12 @@ protected:
     TfmReportWindow(QWidget* owner, const QString& name);
     void showEvent(QShowEvent* event) override;
 
-    // Bind the journal (its data set through its source) or keep the act, then load the template of
-    // REPORTS and show it built; a template that cannot be read is reported here and gives false.
-    bool showJournal(TDataSet* query, class TDataSource* source, const QString& workDir, const QString& operatorName,
-                     const QString& templateName);
+    // The journal's rows for the journal report: its data set through its source, and the data set itself as
+    // the engine finds it by name ("ADOQuery"), so that a template may name its fields.
+    void bindJournal(TDataSet* query, class TDataSource* source, const QString& workDir, const QString& operatorName);
+    // Load the template of REPORTS and show it built; a template that cannot be read is reported here and
+    // gives false.
+    bool showJournal(const QString& templateName);
     bool showAct(const QString& workDir, const TDataReportAkt& act, const QString& templateName);
     TDataSet* journal() const { return journal_; }
     // The act's variables both variants answer the same way; false for another name.

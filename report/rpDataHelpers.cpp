@@ -145,8 +145,7 @@ void listComponents(const QList<const TrpOwner*>& owners, const TrpOwner* owner,
 
 void rpGetComponents(const TrpOwner* owner, QStringList& list, const TrpDataset* skip)
 {
-    const QList<TrpOwner*> globals = TrpOwner::Globals();
-    listComponents(QList<const TrpOwner*>(globals.begin(), globals.end()), owner, list,
+    listComponents(rpDesignOwners(owner), owner, list,
                    [skip](const TrpComponent& c) { return c.RpDataSet && c.RpDataSet != skip; });
 }
 

@@ -24,8 +24,9 @@ TDataSet* rpGetDataSet(const QString& name);
 // Field := none, then: "Form.DataSet.Field", "DataSet.Field" on the owner of CurReport, or a plain field
 // of the dataSet passed in. A field name in double quotes is used without them.
 void rpGetDataSetAndField(const QString& complexName, TDataSet*& dataSet, TField*& field);
-// Every report data set of the global owners (forms, then data modules) except skip: "Form.Name" when it
-// lives outside owner, the bare name inside it.
+// Every report data set the designer can reach except skip: those of owner (the report's own form, global
+// or not) first, then those of the global owners (forms, then data modules); "Form.Name" when it lives
+// outside owner, the bare name inside it.
 void rpGetComponents(const TrpOwner* owner, QStringList& list, const TrpDataset* skip = nullptr);
 // Every database data set the designer can reach, named the same way: those of owner (the report's own
 // form, global or not) first, then those of the global owners.

@@ -5,6 +5,10 @@
 // templates of "New from template" are those of the file's folder.
 // A file that cannot be read is named with the reason, and the tool ends with status 1 without
 // opening the designer (Save would write an empty report over it).
+// velt-designer --journal WORKFOLDER [FILE.rpf] designs the journal's report inside the journal's report
+// window over the work folder's journal, with its data sets and its answers to the template's variables;
+// FILE defaults to the journal template the program prints with (REPORTS of the work folder).
+#include "journal/JournalReportDesign.h"
 #include "platform/controls/MessageBox.h"
 #include "report/designer/rpDesigner.h"
 #include "report/designer/rpDesignerForm.h"
@@ -15,6 +19,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -56,13 +61,33 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VELT"));
-    const bool snapshot = argc == 4 && QByteArray(argv[1]) == "--snapshot";
-    if (argc != 2 && !snapshot) {
-        std::fprintf(stderr, "usage: velt-designer [--snapshot PICTURE.png] FILE.rpf\n");
+    QStringList args = QCoreApplication::arguments().mid(1);
+    // An option and its value; false when the option is not next.
+    auto option = [&args](const char* name, QString& value) {
+        if (args.size() < 2 || args[0] != QLatin1String(name))
+            return false;
+        value = args[1];
+        args.remove(0, 2);
+        return true;
+    };
+    QString picture, workDir;
+    const bool snapshot = option("--snapshot", picture);
+    const bool journal = option("--journal", workDir);
+    if (args.size() > 1 || (args.isEmpty() && !journal) || args.value(0).startsWith(QLatin1String("--"))) {
+        std::fprintf(stderr, "usage: velt-designer [--snapshot PICTURE.png] FILE.rpf\n"
+                             "       velt-designer [--snapshot PICTURE.png] --journal WORKFOLDER [FILE.rpf]\n");
         return 2;
     }
-    const QString file = QString::fromLocal8Bit(argv[argc - 1]);
     rpTheParser();
+    std::unique_ptr<TJournalReportDesign> around;
+    if (journal) {
+        around = std::make_unique<TJournalReportDesign>(workDir);
+        if (!around->Ok()) {
+            std::fprintf(stderr, "velt-designer: %s\n", around->Error.toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    const QString file = args.isEmpty() ? around->TemplateFile() : args[0];
     rpDesignerStartup();
     // Templates are kept beside the report forms.
     TrpDesigner component;
@@ -70,7 +95,8 @@ int main(int argc, char** argv)
     component.Loaded();
     int rc = 0;
     {
-        TrpReport report;
+        TrpReport own;
+        TrpReport& report = around ? *around->Report() : own;
         if (QFileInfo::exists(file)) {
             if (const QString reason = load(report, file); !reason.isEmpty()) {
                 const QString message = QStringLiteral("Cannot open %1: %2").arg(file, reason);
@@ -88,15 +114,18 @@ int main(int argc, char** argv)
             designer->FormShow();
             designer->show();
             QCoreApplication::processEvents();
-            if (!designer->grab().save(QString::fromLocal8Bit(argv[2]))) {
-                std::fprintf(stderr, "velt-designer: cannot write %s\n", argv[2]);
+            if (!designer->grab().save(picture)) {
+                std::fprintf(stderr, "velt-designer: cannot write %s\n", picture.toLocal8Bit().constData());
                 rc = 1;
             }
             designer->hide();
             designer->FormHide();
         } else if (rc == 0) {
             report.FileName = file;
-            report.DesignReport();
+            if (around)
+                around->Design();
+            else
+                report.DesignReport();
         }
     }
     rpDesignerShutdown();

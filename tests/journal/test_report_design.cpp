@@ -1,0 +1,187 @@
+// The journal's report designed inside its report window over a work folder's journal (velt-designer
+// --journal): the designer offers the journal's data sets, its preview shows the journal's rows, and the
+// template saved prints the same rows through the journal's print command.
+#include "JournalFixture.h"
+#include "ShownTexts.h"
+#include "common/testutil.h"
+#include "journal/Default_MP_Report.h"
+#include "journal/JournalReportDesign.h"
+#include "platform/controls/MessageBox.h"
+#include "platform/rtl/FormatSettings.h"
+#include "report/designer/rpBandDialogs.h"
+#include "report/designer/rpDesignerForm.h"
+#include "report/designer/rpFieldsForm.h"
+#include "report/designer/rpInsertFieldsForm.h"
+#include "report/rpBandView.h"
+#include "report/rpCtrls.h"
+#include "report/rpDataHelpers.h"
+#include "report/designer/rpDock.h"
+#include "report/rpPage.h"
+#include "report/rpPages.h"
+#include "report/rpPreviewForm.h"
+#include "report/rpReport.h"
+#include "report/rpStrings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the action once a modal window of class W is the active one (polled from the event loop, for at
+// most 30 s); shown counts the runs. A window the action leaves open (it failed) is cancelled.
+template <class W>
+void whenModal(std::function<void(W&)> action, int* shown = nullptr)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    *poll = [action, poll, clock, shown] {
+        if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
+            if (shown)
+                ++*shown;
+            const QPointer<QDialog> dialog(w);
+            action(*w);
+            if (dialog && dialog->isVisible())
+                dialog->reject();
+            *poll = nullptr;
+        } else if (clock->elapsed() < 30000) {
+            QTimer::singleShot(5, *poll);
+        } else {
+            ADD_FAILURE() << "no window " << typeid(W).name();
+            *poll = nullptr;
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Back from a window of its own, the designer is the active window again (as a window system makes it).
+void activate(QWidget& window)
+{
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
+}
+
+QWidget* focused(QWidget& window)
+{
+    QWidget* w = QApplication::focusWidget();
+    return w && w->window() == &window ? w : &window;
+}
+
+TrpTBButton* toolButton(TrpDesignerForm& d, const QString& hint)
+{
+    for (TrpTBButton* b : d.Panel6->findChildren<TrpTBButton*>())
+        if (b->toolTip() == hint)
+            return b;
+    ADD_FAILURE() << "no tool " << hint.toStdString();
+    return nullptr;
+}
+
+void clickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers mods)
+{
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << text.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, list->visualItemRect(found[0]).center());
+}
+
+} // namespace
+
+TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsThePrintCommand)
+{
+    rtl::setFormatSettings(rtl::TFormatSettings::russian());
+    jtest::Journal j;
+    qputenv("VELT_REGISTRY_FILE", j.dir.file("registry.ini").toLocal8Bit());
+    const char* dates[] = {"2017.01.01 09:00:00", "2017.01.01 09:01:00", "2017.01.01 09:02:00"};
+    for (int i = 0; i < 3; ++i) {
+        const auto m = jtest::Measurement(2017, 1, 1, 9, i, 0, 8 + i, 0.1 * (i + 1), 0, uint32_t(i + 1));
+        j.ctrl->NewMeasure(&m, 1);
+    }
+    // The designer opens the journal as a second program would: the journal lets it go first.
+    j.query->Close();
+    j.lookup->Close();
+    j.conn->ReleaseFiles();
+    ASSERT_TRUE(QDir(j.dir.path()).mkpath("REPORTS"));
+    const QString templateFile = j.dir.file("REPORTS/" + TfmDefault_MP_Report::JournalTemplate);
+    ctl::TScriptedMessageBoxPort boxes;
+
+    rpDesignerStartup();
+    QStringList designed;
+    int shown = 0;
+    {
+        TJournalReportDesign design(j.dir.path());
+        ASSERT_TRUE(design.Ok()) << design.Error.toStdString();
+        EXPECT_EQ(design.TemplateFile(), templateFile);
+        TrpReport* report = design.Report();
+        report->FileName = templateFile;
+        whenModal<TrpDesignerForm>(
+            [&](TrpDesignerForm& d) {
+                // The band data-source list and the field picker offer the window's report data set.
+                EXPECT_TRUE(rpDataSourceChoices().contains("rpDBDataSet1"));
+                whenModal<TrpFieldsForm>(
+                    [&](TrpFieldsForm& f) {
+                        EXPECT_EQ(f.ValCombo->currentText(), QStringLiteral("rpDBDataSet1"));
+                        clickItem(f.ValList, "OBSL_FAM", Qt::NoModifier);
+                    },
+                    &shown);
+                QString field;
+                EXPECT_TRUE(TrpFieldsForm::Pick(&d, field));
+                EXPECT_EQ(field, QStringLiteral("rpDBDataSet1.\"OBSL_FAM\""));
+                activate(d);
+                whenModal<TrpInsertFieldsForm>(
+                    [&](TrpInsertFieldsForm& f) {
+                        ASSERT_GE(f.DatasetCB->count(), 1);
+                        EXPECT_EQ(f.DatasetCB->itemText(0), QStringLiteral("ADOQuery"));
+                        for (const char* field : {"DATA_IZM", "PRIBOR", "IZM"})
+                            clickItem(f.FieldsL, field, Qt::ControlModifier);
+                        QTest::mouseClick(f.BandCB, Qt::LeftButton, {}, QPoint(8, f.BandCB->height() / 2));
+                        QTest::mouseClick(f.Button1, Qt::LeftButton);
+                    },
+                    &shown);
+                QTest::mouseClick(toolButton(d, rpLoadStr(55305)), Qt::LeftButton);
+                ASSERT_EQ(d.Page->Objects.size(), 8);
+                auto* data = dynamic_cast<TrpBandView*>(d.Page->Objects[1]);
+                ASSERT_NE(data, nullptr);
+                EXPECT_EQ(data->FormatStr, QStringLiteral("rpDBDataSet1"));
+
+                whenModal<TrpPreviewForm>(
+                    [&](TrpPreviewForm& p) {
+                        designed = ShownTexts(*report);
+                        QTest::keyClick(focused(p), Qt::Key_Escape);
+                    },
+                    &shown);
+                activate(d);
+                QTest::keyClick(focused(d), Qt::Key_P, Qt::ControlModifier);
+                activate(d);
+                QTest::keyClick(focused(d), Qt::Key_S, Qt::ControlModifier);
+                QTest::mouseClick(d.ExitB, Qt::LeftButton);
+            },
+            &shown);
+        design.Design();
+    }
+    rpDesignerShutdown();
+    EXPECT_EQ(shown, 4);
+    EXPECT_EQ(boxes.Count(), 0);
+    ASSERT_TRUE(QFile::exists(templateFile));
+    for (const char* date : dates)
+        EXPECT_TRUE(designed.contains(QString::fromLatin1(date))) << designed.join('|').toStdString();
+
+    // The journal's print command over the same journal.
+    j.ctrl->ShowAll();
+    QStringList printed;
+    whenModal<TfmDefault_MP_Report>(
+        [&](TfmDefault_MP_Report& w) {
+            printed = ShownTexts(*w.rpRep);
+            w.bCancel->click();
+        },
+        &shown);
+    j.ctrl->ShowJournalReport();
+    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(printed.size(), 3 + 3 * 3) << printed.join('|').toStdString(); // headers, then each row's fields
+    EXPECT_EQ(printed, designed);
+}
