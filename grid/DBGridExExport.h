@@ -63,8 +63,10 @@ protected:
         out_.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr - buf);
     }
     void PutRaw(const void* data, int size) { out_.append(static_cast<const char*>(data), size_t(size)); }
-    // A text in the output's character set.
+    // A text in the output's character set, and that character set's code page number (1251, or 65001
+    // for UTF-8), which every format declares as it prescribes.
     QByteArray Encode(const QString& text) const;
+    int CodePage() const { return Utf8Text ? 65001 : 1251; }
     void Flush();
     // The walk itself, its output buffered and written to the stream in pieces; maxRecords >= 0 stops it
     // after that many records (the footers still follow).

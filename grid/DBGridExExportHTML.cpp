@@ -80,10 +80,16 @@ void TDBGridExExportAsHTML::WritePrefix()
     PutL("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
     PutL("<HTML>");
     PutL("<HEAD>");
+    // Readers take the character set from here; without it they guess, and a wrong guess also swallows
+    // markup that follows a letter.
+    Put("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=");
+    Put(CodePage() == 65001 ? "utf-8" : "windows-1251");
+    PutL("\">");
     PutL("<TITLE>");
     PutL(Encode(DBGridEx->objectName()));
     PutL("</TITLE>");
     PutL("</HEAD>");
+    PutL("<BODY>");
     const TDBGridOptions o = DBGridEx->Options();
     const char* border = !has(o, dgColLines) && !has(o, dgRowLines) ? "BORDER=0 CELLSPACING=0 CELLPADDING="
                          : kCtl3D                                   ? "BORDER=1 CELLSPACING=0 CELLPADDING="

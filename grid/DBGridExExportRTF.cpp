@@ -7,6 +7,7 @@
 #include "grid/HeadTreeNode.h"
 #include <QIODevice>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -21,20 +22,33 @@ const char* alignWord(TAlignment a)
     }
 }
 
+bool needsEscape(char ch)
+{
+    return ch == '\\' || ch == '{' || ch == '}' || static_cast<unsigned char>(ch) >= 0x80;
+}
+
 // Backslashes and braces are RTF's own syntax: in a text they must be escaped or the document breaks.
+// Bytes above 127 go as \'hh in the declared code page: RTF is 7-bit text, and readers drop raw ones.
 QByteArray escaped(QByteArray bytes)
 {
-    if (bytes.contains('\\') || bytes.contains('{') || bytes.contains('}')) {
-        QByteArray out;
-        out.reserve(bytes.size() + 8);
-        for (char ch : bytes) {
-            if (ch == '\\' || ch == '{' || ch == '}')
-                out.append('\\');
-            out.append(ch);
+    if (std::none_of(bytes.cbegin(), bytes.cend(), needsEscape))
+        return bytes;
+    static const char hex[] = "0123456789abcdef";
+    QByteArray out;
+    out.reserve(bytes.size() * 4);
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 0x80) {
+            out.append("\\'", 2);
+            out.append(hex[b >> 4]);
+            out.append(hex[b & 15]);
+            continue;
         }
-        return out;
+        if (needsEscape(ch))
+            out.append('\\');
+        out.append(ch);
     }
-    return bytes;
+    return out;
 }
 } // namespace
 
@@ -69,7 +83,9 @@ void TDBGridExExportAsRTF::ResetRepeats()
 void TDBGridExExportAsRTF::WriteTables(QIODevice& stream)
 {
     SetStream(&stream);
-    PutL("{\\rtf0\\ansi");
+    Put("{\\rtf0\\ansi\\ansicpg");
+    PutInt(CodePage());
+    PutL("");
     Put("{\\colortbl");
     for (gfx::TColor c : colors_) {
         Put("\\red");
@@ -85,7 +101,8 @@ void TDBGridExExportAsRTF::WriteTables(QIODevice& stream)
     for (int i = 0; i < fonts_.size(); ++i) {
         Put("\\f");
         PutInt(i);
-        Put("\\fnil ");
+        // The font's character set says the code page once more, for readers that go by the font.
+        Put(CodePage() == 1251 ? "\\fnil\\fcharset204 " : "\\fnil ");
         Put(escaped(Encode(fonts_[i])));
         Put(";");
     }

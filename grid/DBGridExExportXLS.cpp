@@ -29,6 +29,12 @@ void TDBGridExExportAsXLS::WritePrefix()
 {
     static const char bof[] = {'\x09', '\x08', '\x08', '\x00', '\x00', '\x00', '\x10', '\x00', '\x00', '\x00', '\x00', '\x00'};
     PutRaw(bof, sizeof bof);
+    // CODEPAGE: the labels' bytes are in this code page; without it readers take them for Latin-1.
+    QByteArray codePage;
+    putU16(codePage, 0x0042);
+    putU16(codePage, 2);
+    putU16(codePage, quint16(CodePage()));
+    Put(codePage);
 }
 
 void TDBGridExExportAsXLS::WriteSuffix()

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   python3 python3-dbfread python3-dbf
-  libfreexl-dev libgsf-1-dev unrtf python3-xlrd
+  libfreexl-dev libgsf-1-dev unrtf python3-xlrd libxml2-utils
   libv4l-dev
   poppler-utils locales
   qt6-translations-l10n

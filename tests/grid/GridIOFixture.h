@@ -90,8 +90,9 @@ struct IOGrid {
 };
 
 // Runs an outside program with the input on its standard input; its standard output, or a null array when
-// it could not run.
-inline QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input, int* exitCode = nullptr)
+// it could not run; what it said on its error output in *errors.
+inline QByteArray runTool(const QString& program, const QStringList& args, const QByteArray& input, int* exitCode = nullptr,
+                          QByteArray* errors = nullptr)
 {
     QProcess p;
     p.start(program, args);
@@ -102,6 +103,8 @@ inline QByteArray runTool(const QString& program, const QStringList& args, const
     p.waitForFinished(20000);
     if (exitCode)
         *exitCode = p.exitCode();
+    if (errors)
+        *errors = p.readAllStandardError();
     QByteArray out = p.readAllStandardOutput();
     if (out.isNull())
         out = QByteArray("");

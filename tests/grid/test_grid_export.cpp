@@ -46,20 +46,21 @@ QByteArray rtfCell(const char* align, const QByteArray& style, int bg, const QBy
 TEST(GridExport, ExactBytesOfEveryFormat)
 {
     const QByteArray html =
-        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n<HTML>\r\n<HEAD>\r\n<TITLE>\r\nGrid1\r\n</TITLE>\r\n"
-        "</HEAD>\r\n<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=2 BGCOLOR=#D4D0C8>\r\n\r\n"
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n<HTML>\r\n<HEAD>\r\n"
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1251\">\r\n<TITLE>\r\nGrid1\r\n</TITLE>\r\n"
+        "</HEAD>\r\n<BODY>\r\n<TABLE BORDER=1 CELLSPACING=0 CELLPADDING=2 BGCOLOR=#D4D0C8>\r\n\r\n"
         "<TR>\r\n  <TD WIDTH=40 ALIGN=\"LEFT\">" + kHtmlFont + "<B>N</B></FONT></TD>\r\n"
         "  <TD WIDTH=100 ALIGN=\"LEFT\">" + kHtmlFont + "<B>" + kName + "</B></FONT></TD>\r\n</TR>\r\n"
         "<TR>\r\n" + htmlCell(40, "RIGHT", "1") + htmlCell(100, "LEFT", "a&quot;b") + "</TR>\r\n"
         "<TR>\r\n" + htmlCell(40, "RIGHT", "2") + htmlCell(100, "LEFT", "&lt;&amp;&gt;") + "</TR>\r\n"
         "</TABLE>\r\n</BODY>\r\n</HTML>\r\n";
     const QByteArray rtf =
-        "{\\rtf0\\ansi\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red212\\green208\\blue200;}\r\n"
-        "{\\fonttbl\\f0\\fnil Arial;}\r\n"
-        + rtfRow(2, rtfCell("\\ql", "\\b", 2, "N") + rtfCell("\\ql", "\\b", 2, kName))
+        "{\\rtf0\\ansi\\ansicpg1251\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;\\red212\\green208\\blue200;}\r\n"
+        "{\\fonttbl\\f0\\fnil\\fcharset204 Arial;}\r\n"
+        + rtfRow(2, rtfCell("\\ql", "\\b", 2, "N") + rtfCell("\\ql", "\\b", 2, "\\'c8\\'ec\\'ff"))
         + rtfRow(1, rtfCell("\\qr", "", 1, "1") + rtfCell("\\ql", "", 1, "a\"b"))
         + rtfRow(1, rtfCell("\\qr", "", 1, "2") + rtfCell("\\ql", "", 1, "<&>")) + "}";
-    const QByteArray xls = QByteArray::fromHex("090808000000100000000000"
+    const QByteArray xls = QByteArray::fromHex("090808000000100000000000" "42000200e304"
                                                "040209000000000000000100" "4e"
                                                "04020b000000010000000300" "c8ecff"
                                                "7e020a000100000000000600" "0000"
@@ -112,7 +113,7 @@ TEST(GridExport, RtfTablesWithAndWithoutCellHooks)
             background = gfx::TColor(0x0000FF);
     };
     const QByteArray rtf = g.exportAll(&TDBGridExExportAsRTF::Create);
-    EXPECT_TRUE(rtf.startsWith("{\\rtf0\\ansi\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;"
+    EXPECT_TRUE(rtf.startsWith("{\\rtf0\\ansi\\ansicpg1251\r\n{\\colortbl\\red0\\green0\\blue0;\\red255\\green255\\blue255;"
                                "\\red212\\green208\\blue200;\\red255\\green0\\blue0;}")) << rtf.left(200).toStdString();
     EXPECT_TRUE(rtf.contains("\\clcfpat3\\cellx600")) << "the second record's row is shaded with the hook's colour";
 }
@@ -250,51 +251,66 @@ QByteArray python(const QString& script, const QByteArray& input)
     EXPECT_EQ(code, 0) << "python3 failed";
     return out;
 }
-} // namespace
 
-// Readers we did not write accept the files: Python's csv module with the separator and quoting, Python's
-// HTML parser, unrtf, and xlrd for the spreadsheet records. A backslash or brace in a cell no longer breaks
-// the RTF document.
-TEST(GridExport, OutsideReadersAcceptTheFiles)
+// The texts of an HTML document's table cells, joined by '|' (the document in UTF-8).
+QString htmlCells(const QByteArray& utf8)
 {
-    const std::vector<std::vector<QVariant>> rows = {{7, QString::fromUtf8("Пётр \"П\"; x"), 0.5},
-                                                     {-3, QStringLiteral("a\\b{c}"), 1234.25}};
-    IOGrid g(rows, true);
-
-    const QByteArray csv = python(QStringLiteral(
-        "import csv,sys\n"
-        "for r in csv.reader(sys.stdin.buffer.read().decode('cp1251').split('\\r\\n'), delimiter=';'): print('|'.join(r))"),
-        g.exportAll(&TDBGridExExportAsCSV::Create));
-    EXPECT_EQ(QString::fromUtf8(csv), QString::fromUtf8("N|Имя|Value\n7|Пётр \"П\"; x|0,5\n-3|a\\b{c}|1234,25\n"));
-
-    const QByteArray html = python(QStringLiteral(
+    return QString::fromUtf8(python(QStringLiteral(
         "import sys\nfrom html.parser import HTMLParser\n"
         "class P(HTMLParser):\n"
         "  def __init__(s): super().__init__(); s.cells=[]; s.t=None\n"
         "  def handle_starttag(s,tag,a):\n"
         "    if tag=='td': s.t=''\n"
         "  def handle_endtag(s,tag):\n"
-        "    if tag=='td': s.cells.append(s.t); s.t=None\n"
+        "    if tag=='td' and s.t is not None: s.cells.append(s.t.strip()); s.t=None\n"
         "  def handle_data(s,d):\n"
         "    if s.t is not None: s.t+=d\n"
-        "p=P(); p.feed(sys.stdin.buffer.read().decode('cp1251')); print('|'.join(p.cells))"),
-        g.exportAll(&TDBGridExExportAsHTML::Create));
-    EXPECT_EQ(QString::fromUtf8(html).trimmed(),
-              QString::fromUtf8("N|Имя|Value|7|Пётр \"П\"; x|0,5|-3|a\\b{c}|1234,25"));
+        "p=P(); p.feed(sys.stdin.buffer.read().decode('utf-8')); print('|'.join(p.cells))"), utf8)).trimmed();
+}
+
+} // namespace
+
+// Readers we did not write read every file without being told its code page: the spreadsheet declares it
+// in its CODEPAGE record, RTF in \ansicpg and its fonts' character set, HTML in its META element. xlrd
+// reads the spreadsheet records, unrtf the RTF, libxml2's HTML parser the HTML (and finds its markup
+// well formed, entities closed). CSV has no place to declare one: Python's csv module reads it in the
+// ANSI code page, for the separator and quoting. A backslash or brace in a cell does not break the RTF.
+TEST(GridExport, OutsideReadersAcceptTheFiles)
+{
+    const std::vector<std::vector<QVariant>> rows = {{7, QString::fromUtf8("Иванов Пётр \"П\"; x"), 0.5},
+                                                     {-3, QStringLiteral("a\\b{c}<&>"), 1234.25}};
+    IOGrid g(rows, true);
+    const QString cells = QString::fromUtf8("N|Имя|Value|7|Иванов Пётр \"П\"; x|0,5|-3|a\\b{c}<&>|1234,25");
+
+    const QByteArray csv = python(QStringLiteral(
+        "import csv,sys\n"
+        "for r in csv.reader(sys.stdin.buffer.read().decode('cp1251').split('\\r\\n'), delimiter=';'): print('|'.join(r))"),
+        g.exportAll(&TDBGridExExportAsCSV::Create));
+    EXPECT_EQ(QString::fromUtf8(csv), QString::fromUtf8("N|Имя|Value\n7|Иванов Пётр \"П\"; x|0,5\n-3|a\\b{c}<&>|1234,25\n"));
+
+    const QByteArray html = g.exportAll(&TDBGridExExportAsHTML::Create);
+    QByteArray complaints;
+    const QByteArray reencoded = runTool(
+        QStringLiteral("/usr/bin/xmllint"), {QStringLiteral("--html"), QStringLiteral("--encode"), QStringLiteral("utf-8"), QStringLiteral("-")},
+        html, nullptr, &complaints);
+    EXPECT_EQ(complaints.toStdString(), "") << "libxml2 finds the markup well formed";
+    ASSERT_FALSE(reencoded.isEmpty()) << "xmllint (libxml2-utils) is not installed";
+    EXPECT_EQ(htmlCells(reencoded), cells) << "libxml2 decodes by the declared charset";
 
     int code = -1;
-    const QByteArray rtfText = runTool(QStringLiteral("/usr/bin/unrtf"), {QStringLiteral("--text"), QStringLiteral("--nopict")},
+    const QByteArray rtfHtml = runTool(QStringLiteral("/usr/bin/unrtf"), {QStringLiteral("--html"), QStringLiteral("--nopict")},
                                        g.exportAll(&TDBGridExExportAsRTF::Create), &code);
-    ASSERT_FALSE(rtfText.isNull()) << "unrtf is not installed";
+    ASSERT_FALSE(rtfHtml.isNull()) << "unrtf is not installed";
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(rtfText.contains("a\\b{c}")) << rtfText.toStdString();
-    EXPECT_TRUE(rtfText.contains("1234,25"));
+    EXPECT_EQ(htmlCells(rtfHtml), cells) << "unrtf's reading of the RTF";
 
     const QByteArray xls = python(QStringLiteral(
         "import sys,xlrd\n"
-        "b=xlrd.open_workbook(file_contents=sys.stdin.buffer.read(), encoding_override='cp1251', logfile=open('/dev/null','w'))\n"
+        "b=xlrd.open_workbook(file_contents=sys.stdin.buffer.read(), logfile=open('/dev/null','w'))\n"
         "s=b.sheet_by_index(0)\n"
+        "print(b.encoding)\n"
         "for r in range(s.nrows): print('|'.join(repr(s.cell_value(r,c)) for c in range(s.ncols)))"),
         g.exportAll(&TDBGridExExportAsXLS::Create));
-    EXPECT_EQ(QString::fromUtf8(xls), QString::fromUtf8("'N'|'Имя'|'Value'\n7.0|'Пётр \"П\"; x'|0.5\n-3.0|'a\\\\b{c}'|1234.25\n"));
+    EXPECT_EQ(QString::fromUtf8(xls),
+              QString::fromUtf8("cp1251\n'N'|'Имя'|'Value'\n7.0|'Иванов Пётр \"П\"; x'|0.5\n-3.0|'a\\\\b{c}<&>'|1234.25\n"));
 }
