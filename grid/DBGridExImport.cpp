@@ -6,6 +6,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/data/FloatField.h"
 #include "platform/rtl/CodePage.h"
 #include <QFile>
 #include <cstring>
@@ -64,6 +65,24 @@ void TDBGridExImport::ValueError(const QString& message)
     }
 }
 
+void TDBGridExImport::CheckFits(const TField* field, const QVariant& value) const
+{
+    if (field->DataType() != ftString || field->Size() <= 0 || value.isNull())
+        return;
+    // The text the field would store, trailing blanks dropped.
+    QString text = value.typeId() == QMetaType::Double ? TFloatField::FormatFloat(value.toDouble(), QLatin1Char('.'))
+                                                       : value.toString();
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    if (text.size() > field->Size())
+        throw EInvalidGridOperation(QStringLiteral("Row %1, column %2: a value of %3 characters is longer than field %4 (%5 characters)")
+                                        .arg(ImportRow)
+                                        .arg(ImportCol)
+                                        .arg(text.size())
+                                        .arg(field->FieldName())
+                                        .arg(field->Size()));
+}
+
 void TDBGridExImport::insertRows(bool append)
 {
     TDataSet* ds = DBGridEx->DataLink()->DataSet();
@@ -83,6 +102,8 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
     pos_ = 0;
     Eof = false;
     IgnoreAll = false;
+    ImportRow = 0;
+    ImportCol = 0;
     Validate();
     TCustomDBGridEx* grid = DBGridEx;
     TDataSet* ds = grid->DataLink()->DataSet();

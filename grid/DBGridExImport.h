@@ -52,10 +52,16 @@ protected:
     // Asks about a value that could not be stored; raises the silent abort on No, and asks no more after
     // All until the next import.
     void ValueError(const QString& message);
+    // Raises for a value longer than the text field it goes to (the field would keep it cut), naming the
+    // input's row and column.
+    void CheckFits(const TField* field, const QVariant& value) const;
 
     TColumnsExList ImpCols;
     bool Eof = false;
     bool IgnoreAll = false;
+    // The input's row being read and the cell of it (both from 1).
+    int ImportRow = 0;
+    int ImportCol = 0;
 
 private:
     void insertRows(bool append);

@@ -143,8 +143,11 @@ void TDBGridExImportAsGRIDBIF::ReadValue()
 
 void TDBGridExImportAsGRIDBIF::ReadRecord(const TColumnsExList& columns)
 {
-    for (quint32 i = 0; i < ColumnCount; ++i)
+    ++ImportRow;
+    for (quint32 i = 0; i < ColumnCount; ++i) {
+        ImportCol = int(i) + 1;
         ReadDataCell(qsizetype(i) < columns.size() ? columns[qsizetype(i)] : nullptr);
+    }
 }
 
 void TDBGridExImportAsGRIDBIF::ReadDataCell(TColumnEx* column)
@@ -160,6 +163,7 @@ void TDBGridExImportAsGRIDBIF::ReadDataCell(TColumnEx* column)
                                              .addMSecs(qint64(std::llround((days - std::floor(days)) * 86400000.0)));
                     f->SetValue(t == ftDate ? QVariant(at.date()) : t == ftTime ? QVariant(at.time()) : QVariant(at));
                 } else {
+                    CheckFits(f, Value);
                     f->SetValue(Value);
                 }
             }

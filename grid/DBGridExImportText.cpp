@@ -65,9 +65,11 @@ void TDBGridExImportAsText::ReadRecord(const TColumnsExList& columns)
 {
     if (StreamState == itssEof)
         return;
+    ++ImportRow;
     int counter = 0;
     if (StreamState == itssChar) {
         GetString();
+        ImportCol = 1;
         if (!columns.isEmpty())
             ReadDataCell(columns[0]);
         counter = 1;
@@ -79,6 +81,7 @@ void TDBGridExImportAsText::ReadRecord(const TColumnsExList& columns)
         } else {
             GetString();
         }
+        ImportCol = counter + 1;
         if (counter < columns.size())
             ReadDataCell(columns[counter]);
         ++counter;
@@ -97,15 +100,21 @@ void TDBGridExImportAsText::ReadDataCell(TColumnEx* column)
             // The list record showing the text gives the key; a text no record shows leaves the key.
             TDataSet* list = lookup->LookupDataSet();
             if (list && list->Active()
-                && list->Locate(lookup->LookupResultField(), text, TLocateOptions(loCaseInsensitive) | loPartialKey))
-                f->SetValue(list->FieldByName(lookup->LookupKeyFields().section(QLatin1Char(';'), 0, 0).trimmed())->Value());
+                && list->Locate(lookup->LookupResultField(), text, TLocateOptions(loCaseInsensitive) | loPartialKey)) {
+                const QVariant key = list->FieldByName(lookup->LookupKeyFields().section(QLatin1Char(';'), 0, 0).trimmed())->Value();
+                CheckFits(f, key);
+                f->SetValue(key);
+            }
         } else if (column->GetColumnType() == ctKeyPickList) {
             const int i = int(column->PickList().indexOf(text));
-            if (i < 0 || i >= column->KeyList().size())
+            if (i < 0 || i >= column->KeyList().size()) {
                 f->Clear();
-            else
+            } else {
+                CheckFits(f, column->KeyList()[i]);
                 f->SetText(column->KeyList()[i]);
+            }
         } else {
+            CheckFits(f, text);
             f->SetText(text);
         }
     } catch (const std::exception& e) {

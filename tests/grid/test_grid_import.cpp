@@ -8,6 +8,7 @@
 #include "grid/DBGridExImportText.h"
 #include "grid/GridError.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/CodePage.h"
 #include <gtest/gtest.h>
 
 using namespace gridio;
@@ -128,6 +129,47 @@ TEST(GridImport, ValueErrorsAskYesNoAll)
         EXPECT_EQ(port.Count(), 2);
         EXPECT_EQ(g.rows(), (QStringList{"1|p|0.5", "2|b|1.5", "3|c|null"}));
         EXPECT_EQ(g.ds.State(), dsBrowse);
+    }
+}
+
+// A text longer than its field is asked about as other value errors are, naming the input's row and
+// column; Yes leaves the field as it was rather than storing the text cut, No stops the import. A text
+// that fits once its trailing blanks go is stored without a question.
+TEST(GridImport, ATextLongerThanItsFieldIsAskedAboutNotCut)
+{
+    const QString fits = QString(40, QLatin1Char('x')), tooLong = QString::fromUtf8("Ж").repeated(41);
+    const QByteArray text = "7\t" + fits.toLatin1() + "  \r\n8\t" + rtl::toCp1251(tooLong) + "\r\n9\tz";
+    auto gridbifString = [](const QString& s) {
+        const QByteArray b = rtl::toCp1251(s);
+        const quint32 n = quint32(b.size());
+        return QByteArray("\x05", 1) + char(n & 0xFF) + char(n >> 8) + QByteArray(2, '\0') + b;
+    };
+    auto gridbifInt = [](char v) { return QByteArray("\x03", 1) + v + QByteArray(3, '\0'); };
+    const QByteArray gridbif = QByteArray("GRIDBIF\x01\x02\0\0\0\x01\0\x01\0", 16) + gridbifInt(7)
+                               + gridbifString(fits + QStringLiteral("  ")) + gridbifInt(8) + gridbifString(tooLong)
+                               + gridbifInt(9) + gridbifString(QStringLiteral("z")) + QByteArray(1, '\0');
+    const QString kept = QStringLiteral("7|") + fits + QStringLiteral("|0.5");
+    const struct {
+        const char* name;
+        TDBGridExImportClass cls;
+        QByteArray bytes;
+    } formats[] = {{"text", &TDBGridExImportAsText::Create, text}, {"gridbif", &TDBGridExImportAsGRIDBIF::Create, gridbif}};
+    for (const auto& f : formats) {
+        for (const int answer : {ctl::IDYES, ctl::IDNO}) {
+            ctl::TScriptedMessageBoxPort port;
+            port.Answer(answer);
+            IOGrid g(kThree, true);
+            g.grid.SetSelectedIndex(0);
+            g.import(f.cls, f.bytes);
+            ASSERT_EQ(port.Count(), 1) << f.name;
+            const QString asked = port.AskedSoFar()[0].text;
+            EXPECT_TRUE(asked.startsWith(QStringLiteral("Error during insert value:\nRow 2, column 2: a value of 41 characters "
+                                                        "is longer than field NAME (40 characters)")))
+                << f.name << ": " << asked.toStdString();
+            const QStringList rows = answer == ctl::IDYES ? QStringList{kept, "8|b|1.5", "9|z|null"}
+                                                          : QStringList{kept, "2|b|1.5", "3|c|null"};
+            EXPECT_EQ(g.rows(), rows) << f.name << (answer == ctl::IDYES ? " yes" : " no");
+        }
     }
 }
 
