@@ -300,6 +300,8 @@ public:
     std::function<bool(const QString& text)> ConfirmDelete;
 
 protected:
+    // The frame of the border style and the flat look.
+    virtual void applyBorder();
     // TCustomGrid.
     void Paint(QPainter& painter, const QRect& clip) override;
     void DrawCell(int c, int r, const QRect& rect, TGridDrawState state) override;
@@ -434,7 +436,6 @@ private:
     int frozenCols_ = 0;
     bool flat_ = false;
     TBorderStyle borderStyle_ = bsSingle;
-    void applyBorder();
     bool readOnly_ = false;
     bool defaultDrawing_ = true;
     bool drawMemoText_ = false;

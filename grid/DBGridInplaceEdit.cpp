@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -369,6 +370,7 @@ void TDBGridInplaceEdit::DropDown()
 void TDBGridInplaceEdit::dropDownPickList(TColumnEx* c)
 {
     TPopupListbox& list = *pickList_;
+    list.ClearSearch();
     list.setFont(font());
     list.setPalette(palette());
     const QStringList picks = shownPicks();
@@ -584,6 +586,23 @@ bool TDBGridInplaceEdit::completeTyped(const QString& before, const QString& typ
     return true;
 }
 
+bool TDBGridInplaceEdit::searchPickList(const QString& typed)
+{
+    // The open list searches what is typed into the cell as it searches keys of its own: an item that
+    // begins with the letters typed without a pause is shown with the rest of its text selected.
+    const int i = pickList_->SearchKey(typed);
+    if (i < 0)
+        return false;
+    if (grid_->CanEditModify()) {
+        const QString item = pickList_->item(i)->text();
+        const int typedLength = int(std::min(pickList_->SearchText().size(), item.size()));
+        setText(item);
+        setSelection(typedLength, int(item.size()) - typedLength);
+        grid_->DataLink()->Modified();
+    }
+    return true;
+}
+
 void TDBGridInplaceEdit::stepValue(bool up)
 {
     TColumnEx* c = column();
@@ -615,6 +634,10 @@ bool TDBGridInplaceEdit::listKey(QKeyEvent* e)
         DropDown();
         return true;
     }
+    // A character typed into the cell opens any of the lists, the calendar too, and then goes on.
+    if (!listVisible_ && !(m & (Qt::ControlModifier | Qt::AltModifier)) && !e->text().isEmpty()
+        && e->text().at(0).isPrint() && column() && column()->AutoDropDown())
+        DropDown();
     if (listVisible_) {
         const bool ctrlEnds = m == Qt::ControlModifier && (k == Qt::Key_Home || k == Qt::Key_End);
         const bool sides = editStyle_ == esDateCalendar && (k == Qt::Key_Left || k == Qt::Key_Right);
@@ -671,13 +694,13 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e)
         }
         const QString typed = e->text();
         if (!typed.isEmpty() && typed.at(0).isPrint() && !(m & (Qt::ControlModifier | Qt::AltModifier))) {
-            if (!listVisible_ && c && c->AutoDropDown() && activeList())
-                DropDown();
-            if (completeTyped(before, typed, after)) {
+            if ((editStyle_ == esPickList && listVisible_ && searchPickList(typed)) || completeTyped(before, typed, after)) {
                 e->accept();
                 return;
             }
         }
+        if (k == Qt::Key_Backspace && pickList_)
+            pickList_->ClearSearch();
     }
     TInplaceEdit::keyPressEvent(e);
     // After a deletion in a lookup cell the key follows the text that is left.
@@ -700,6 +723,13 @@ void TDBGridInplaceEdit::focusOutEvent(QFocusEvent* e)
 {
     QWidget* to = QApplication::focusWidget();
     QWidget* list = activeList();
+    if (listVisible_ && list && list->windowHandle() && QGuiApplication::focusWindow() == list->windowHandle()) {
+        // A window system that activates the shown list although it takes no focus: the activation goes
+        // back to the editor's window, whose keys the list follows.
+        window()->activateWindow();
+        TInplaceEdit::focusOutEvent(e);
+        return;
+    }
     if (listVisible_ && to != this && !(to && to == WrapView()) && !(list && (to == list || list->isAncestorOf(to))))
         CloseUp(false);
     TInplaceEdit::focusOutEvent(e);

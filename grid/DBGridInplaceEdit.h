@@ -68,6 +68,8 @@ private:
     // Completes typed (or pasted) text against the list; false when the text goes on to the ordinary editing.
     bool completeTyped(const QString& before, const QString& typed, const QString& after);
     bool completeFromDataList(const QString& wanted);
+    // Hands a character typed into the cell to the open pick list's search; false when nothing matched.
+    bool searchPickList(const QString& typed);
     void chooseLookup(const QVariant& key, const QString& text, int selectFrom);
 
     // The buttons' handlers, by slot (0 the style button).

@@ -367,7 +367,9 @@ int TDBLookupGridEx::titlesHeight() const
 int TDBLookupGridEx::borderHeight() const
 {
     // The frame, and the horizontal scroll bar while it shows.
-    return 2 * frameWidth() + (horizontalScrollBar()->isVisible() ? horizontalScrollBar()->height() : 0);
+    // Asked of the policy, not of the bar: a list not yet shown has its bar hidden as well.
+    return 2 * frameWidth()
+           + (horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? horizontalScrollBar()->sizeHint().height() : 0);
 }
 
 int TDBLookupGridEx::heightForRows(int rows) const
@@ -561,6 +563,15 @@ void TDBLookupGridEx::UpdateScrollBar()
     const Qt::ScrollBarPolicy policy = VertScrollBar().Visible() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     if (verticalScrollBarPolicy() != policy)
         setVerticalScrollBarPolicy(policy);
+}
+
+void TDBLookupGridEx::UpdateScrollRange()
+{
+    const Qt::ScrollBarPolicy before = horizontalScrollBarPolicy();
+    TCustomDBGridEx::UpdateScrollRange();
+    // The horizontal bar came or went: the rows stay as many and whole, the height follows.
+    if (horizontalScrollBarPolicy() != before && !adjustingHeight_)
+        applyHeight();
 }
 
 void TDBLookupGridEx::VerticalScrollAction(int action, int trackPos)
@@ -825,12 +836,15 @@ TPopupDataGridEx::TPopupDataGridEx(QWidget* parent) : TDBLookupGridEx(parent)
     grip_->OnParentResized = [this] { resized_ = true; };
     const int extent = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     setMinimumSize(extent, extent);
+    applyBorder();
 }
 
-void TPopupDataGridEx::resizeEvent(QResizeEvent* e)
+void TPopupDataGridEx::applyBorder()
 {
-    TDBLookupGridEx::resizeEvent(e);
-    grip_->UpdatePosition();
+    // The window's own border: one line of the frame colour on every side, as the pick list has; the
+    // flat sunken frame of the grid leaves the bottom and right edges white on a white list.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
 }
 
 void TPopupDataGridEx::MouseMove(TShiftState shift, int x, int y)

@@ -140,6 +140,7 @@ protected:
     bool HighlightCell(int dataCol, int dataRow, const QString& value, TGridDrawState& state) override;
     void UpdateRowCount() override;
     void UpdateScrollBar() override;
+    void UpdateScrollRange() override;
     void VerticalScrollAction(int action, int trackPos) override;
     void TimerScroll() override;
     void WMTimer(int id) override;
@@ -224,9 +225,9 @@ public:
     std::function<void(TPopupDataGridEx* sender, bool accept)> OnCloseUp;
 
 protected:
+    void applyBorder() override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     TSizeGripEx* grip_;

@@ -19,7 +19,8 @@ TPopupListbox::TPopupListbox(QWidget* owner) : QListWidget(owner)
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    setFrameShape(QFrame::Box);
+    // One line of the frame colour on every side: a sunken box leaves the bottom and right edges white.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setMouseTracking(true);
     setUniformItemSizes(true);
@@ -40,22 +41,29 @@ int TPopupListbox::LocateText(const QStringList& items, const QString& text, boo
     return -1;
 }
 
+int TPopupListbox::SearchKey(const QString& typed)
+{
+    const qint64 now = Clock();
+    if (now - lastKey_ > SearchPauseMs)
+        searchText_.clear();
+    lastKey_ = now;
+    if (searchText_.size() < SearchMaxLength)
+        searchText_ += typed;
+    QStringList texts;
+    for (int i = 0; i < count(); ++i)
+        texts << item(i)->text();
+    const int i = LocateText(texts, searchText_, true);
+    if (i >= 0)
+        setCurrentRow(i);
+    return i;
+}
+
 void TPopupListbox::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Escape) {
         searchText_.clear();
     } else if (!e->text().isEmpty() && e->text().at(0).unicode() >= 32 && e->text().at(0).isPrint()) {
-        const qint64 now = Clock();
-        if (now - lastKey_ > SearchPauseMs)
-            searchText_.clear();
-        lastKey_ = now;
-        if (searchText_.size() < SearchMaxLength)
-            searchText_ += e->text();
-        QStringList texts;
-        for (int i = 0; i < count(); ++i)
-            texts << item(i)->text();
-        if (const int i = LocateText(texts, searchText_, true); i >= 0)
-            setCurrentRow(i);
+        SearchKey(e->text());
         e->accept();
         return;
     }
@@ -95,8 +103,14 @@ void TPopupListbox::resizeEvent(QResizeEvent* e)
         resize(std::max(width(), minW), std::max(height(), minH));
         return;
     }
+    // Whole items only, at least one: the last one shown is never cut.
+    const int rowH = std::max(1, sizeHintForRow(0) > 0 ? sizeHintForRow(0) : itemHeight_);
+    const int whole = FrameHeight() + rowH * std::max(1, (height() - FrameHeight()) / rowH);
+    if (height() != whole) {
+        resize(width(), whole);
+        return;
+    }
     if (isVisible())
         sizeChangedByUser_ = true;
     QListWidget::resizeEvent(e);
-    grip_->UpdatePosition();
 }

@@ -13,6 +13,10 @@ public:
     explicit TPopupListbox(QWidget* owner);
 
     QString SearchText() const { return searchText_; }
+    // Searches with the typed text added to the search text (restarted after a pause): the row of the
+    // first item that begins with it, made current, or -1.
+    int SearchKey(const QString& typed);
+    void ClearSearch() { searchText_.clear(); }
     // Set when the user resized the shown list.
     bool SizeChangedByUser() const { return sizeChangedByUser_; }
     void SetSizeChangedByUser(bool v) { sizeChangedByUser_ = v; }

@@ -1,8 +1,11 @@
 // TSizeGripEx: the grip in a corner of a drop-down window.
 #include "grid/ToolCtrlsEx.h"
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QScreen>
 #include <QStyle>
 
@@ -13,7 +16,63 @@ TSizeGripEx::TSizeGripEx(QWidget* parent) : QWidget(parent)
     const int extent = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     resize(extent, extent);
     setAutoFillBackground(false);
+    if (parent) {
+        // A scroll area raises its scroll bars each time it lays them out: the grip follows them up.
+        parent->installEventFilter(this);
+        for (QObject* o : parent->children())
+            if (o != this && o->isWidgetType())
+                o->installEventFilter(this);
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(parent)) {
+            for (const Qt::Alignment side : {Qt::AlignTop, Qt::AlignBottom}) {
+                auto* room = new QWidget;
+                room->setFixedHeight(extent);
+                room->setAutoFillBackground(true);
+                room->setPalette(QPalette(gfx::ToQColor(gfx::clBtnFace)));
+                room->hide();
+                area->addScrollBarWidget(room, side);
+                (side == Qt::AlignTop ? roomTop_ : roomBottom_) = room;
+            }
+        }
+    }
     recreate();
+}
+
+bool TSizeGripEx::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent)
+        updateRoom();
+    return QWidget::event(e);
+}
+
+bool TSizeGripEx::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == parent() && e->type() == QEvent::Resize) {
+        UpdatePosition();
+    } else if (watched == parent() && e->type() == QEvent::ChildAdded) {
+        QObject* child = static_cast<QChildEvent*>(e)->child();
+        if (child != this && child->isWidgetType())
+            child->installEventFilter(this);
+    } else if (watched != this && watched->parent() == parent()) {
+        if (e->type() == QEvent::ZOrderChange)
+            raise();
+        else if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
+            updateRoom();  // the horizontal bar came or went
+    }
+    return false;
+}
+
+void TSizeGripEx::updateRoom()
+{
+    // Asked also while the window goes, when it is a scroll area no more.
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(parentWidget());
+    if (!roomTop_ || !roomBottom_ || !area)
+        return;
+    const bool right = position_ == sgpTopRight || position_ == sgpBottomRight;
+    const bool bottom = position_ == sgpBottomLeft || position_ == sgpBottomRight;
+    // With both bars shown the grip has the corner between them to itself.
+    const QWidget* hBar = area->horizontalScrollBar()->parentWidget();
+    roomTop_->setVisible(!isHidden() && right && !bottom);
+    roomBottom_->setVisible(!isHidden() && right && bottom && hBar->isHidden());
 }
 
 void TSizeGripEx::SetPosition(TSizeGripPostion p)
@@ -71,6 +130,7 @@ void TSizeGripEx::recreate()
         clearMask();
     }
     UpdatePosition();
+    updateRoom();
     update();
 }
 

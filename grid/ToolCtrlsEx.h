@@ -9,6 +9,7 @@
 #include <QCalendarWidget>
 #include <QImage>
 #include <QKeyCombination>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QVariant>
@@ -222,7 +223,8 @@ enum TSizeGripPostion { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft }
 enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
 
 // The grip in a corner of a drop-down window: dragging it resizes the window (never past the screen's
-// work area); a triangle in its corner unless TriangleWindow is off.
+// work area); a triangle in its corner unless TriangleWindow is off. It stays above the window's other
+// children, and in a scroll area the vertical scroll bar ends short of it.
 class TSizeGripEx : public QWidget {
     Q_OBJECT
 public:
@@ -245,10 +247,15 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void recreate();
     QRect workArea() const;
+    void updateRoom();
+    // Room kept under (or over) a scroll area's vertical bar for the grip in its corner.
+    QPointer<QWidget> roomTop_, roomBottom_;
     TSizeGripPostion position_ = sgpBottomRight;
     bool triangle_ = true;
     bool pressed_ = false;
