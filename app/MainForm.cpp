@@ -743,13 +743,16 @@ bool TfmMain::checkGeneration(int code)
     converter.ADOQueryP = ADOQueryP.get();
     converter.ADOConnection = ADOConnection.get();
     const int detected = converter.DetectFormat();
+    QStringList columns;
+    for (const dbf::Column& c : ADOConnection->openTable(QStringLiteral("Base"))->columns())
+        columns << c.name;
     // A table that looks older only because damage hides one of its columns still has columns that
     // only the required generation has: it is told as damaged, never converted.
     QStringList newer;
     if (required > detected)
-        for (const dbf::Column& c : ADOConnection->openTable(QStringLiteral("Base"))->columns())
-            if (onlyOfGeneration(c.name, required))
-                newer << c.name;
+        for (const QString& name : columns)
+            if (onlyOfGeneration(name, required))
+                newer << name;
     if (!newer.isEmpty())
         Dbg().Print("Проверка типа БД - столбцы поколения %i в таблице, найденной как %i: %s", required, detected, b(newer.join(", ")).constData());
     if (detected == 0 || !newer.isEmpty()) {
@@ -761,12 +764,30 @@ bool TfmMain::checkGeneration(int code)
                    u("VELT. Внимание!"), MB_OK | MB_ICONWARNING);
         return false;
     }
-    if (required > detected) {
+    // A newer table serves the journal only when it holds every column the journal files into. The one of
+    // generation 6 under "default" lacks the info mark and is converted; any other is refused untouched.
+    const QStringList missing = required < detected ? db::MissingJournalColumns(required, columns) : QStringList();
+    const bool sixToDefault = !missing.isEmpty() && required == db::GenerationOf(db::Schema::Default) && detected == 6;
+    if (required > detected || sixToDefault) {
         Dbg().Print("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c%i,%di]", required, detected);
-        if (MessageBox(u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?"),
-                       u("VELT. Внимание!"), MB_YESNO | MB_ICONWARNING) != IDYES)
+        QString question = u("Обнаруженная БД использует устаревший формат хранения данных!\nДля работы программы её нужно конвертировать.\nНачать конвертацию?");
+        if (sixToDefault)
+            question = u("Обнаруженная БД ведётся в формате, в который журнал этой программы не может записывать измерения.\n"
+                         "Для работы программы её нужно конвертировать: все записи перейдут в новую БД, а место составления, "
+                         "номер автомобиля и данные инспектора, которых в журнале этой программы нет, останутся в файле oldBASE.DBF.\n"
+                         "Начать конвертацию?");
+        if (MessageBox(question, u("VELT. Внимание!"), MB_YESNO | MB_ICONWARNING) != IDYES)
             return false;
         return converter.Convert(required, detected);
+    }
+    if (!missing.isEmpty()) {
+        Dbg().Print("Проверка типа БД - в найденной БД [c%i,%di] нет столбцов журнала: %s", required, detected, b(missing.join(", ")).constData());
+        MessageBox(u("Найденная БД не подходит для журнала этой программы: в ней нет граф %1, и измерения в неё не могут быть записаны.\n"
+                     "Возможно, в файле настроек VELT.ini указан не тот тип приложения (AppType=%2).\n\n"
+                     "Программа будет закрыта, файл журнала оставлен как есть.")
+                       .arg(missing.join(", "), ini_->ReadString("Methods", "AppType", "default_mp")),
+                   u("VELT. Внимание!"), MB_OK | MB_ICONWARNING);
+        return false;
     }
     if (required < detected) {
         Dbg().Print("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%i,%di]", required, detected);

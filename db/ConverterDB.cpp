@@ -185,7 +185,9 @@ bool TfmConverterDB::Convert(int required, int detected)
         return false;
     }
     bool result = false;
-    if (required == db::GenerationOf(db::Schema::Default) && (detected == 1 || detected == 2))
+    // A table of generation 6 lacks the info mark the "default" journal files into; its rows go over, and the
+    // place, vehicle and inspector it alone keeps stay in oldBASE.DBF.
+    if (required == db::GenerationOf(db::Schema::Default) && (detected == 1 || detected == 2 || detected == 6))
         result = ConvertToDefault(detected);
     else if (required == db::GenerationOf(db::Schema::DefaultMp) && (detected == 1 || detected == 2 || detected == 3 || detected == 6))
         result = ConvertToDefaultMP(detected);

@@ -233,6 +233,8 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
             r.numVidoh = in.numVidoh->AsLargeInt();
         if (in.pageFoot)
             r.pageFoot = flagOf(in.pageFoot->AsString());
+        else if (in.numVidoh && db::IsInterlockEventCode(r.numVidoh))
+            r.pageFoot = QLatin1Char('1'); // a table without the mark knows its events by their codes
         r.place = textOf(in.place);
         r.nauto = textOf(in.nauto);
         for (int i = 0; i < 5; ++i)

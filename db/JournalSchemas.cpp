@@ -1,5 +1,7 @@
 #include "db/JournalSchemas.h"
 
+#include <cstdint>
+
 namespace db {
 
 namespace {
@@ -135,6 +137,22 @@ int RequiredGeneration(int appTypeCode)
     case kAppDefaultMp: return 7;
     default: return 0;
     }
+}
+
+QStringList MissingJournalColumns(int generation, const QStringList& fieldNames)
+{
+    if (generation != GenerationOf(Schema::Default) && generation != GenerationOf(Schema::DefaultMp))
+        return {};
+    QStringList missing;
+    for (const QString& name : kGenerations[generation])
+        if (!fieldNames.contains(name, Qt::CaseInsensitive))
+            missing << name;
+    return missing;
+}
+
+bool IsInterlockEventCode(qint64 numVidoh)
+{
+    return numVidoh >= qint64(int32_t(0x80000001u)) && numVidoh <= qint64(int32_t(0x80000006u));
 }
 
 QString CreateTextTemplate(Schema schema)

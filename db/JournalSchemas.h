@@ -27,6 +27,14 @@ int DetectGeneration(const QStringList& fieldNames);
 // The generation the journal of an application type must have; 0 for a code without one.
 int RequiredGeneration(int appTypeCode);
 
+// The columns of a journal generation (3: "default", 7: "default_mp") that a table with these column names
+// lacks: a journal cannot file into a table that lacks any. Empty for a generation without a journal.
+QStringList MissingJournalColumns(int generation, const QStringList& fieldNames);
+
+// An interlock event's code in NUM_VIDOH (0x80000001 .. 0x80000006, read as signed), which no exhalation
+// number reaches.
+bool IsInterlockEventCode(qint64 numVidoh);
+
 // The tables the program creates.
 enum class Schema { Default, DefaultMp, InfoPrib };
 

@@ -625,6 +625,41 @@ void makeJournal(const QString& work, db::Schema schema)
     query.ExecSQL();
 }
 
+// Makes DATABASE/Base.DBF with the columns a journal generation is known by (typed by their names) and
+// the rows of the INSERT texts.
+void makeGeneration(const QString& work, int generation, const QStringList& inserts)
+{
+    QStringList columns;
+    for (const QString& name : db::GenerationNames(generation)) {
+        const bool number = name == "ID" || name == "PRIBOR" || name == "NUM_VIDOH";
+        columns << name + (number ? " INTEGER" : name == "IZM" ? " FLOAT" : name == "STAT" || name == "PAGE_FOOT" ? " CHAR(1)" : " CHAR(30)");
+    }
+    TADOConnection connection;
+    connection.SetConnectionString("FILE NAME=" + work + "/connect.udl");
+    connection.Open();
+    TADOQuery query(&connection);
+    query.SetSQL("CREATE TABLE Base(" + columns.join(", ") + ")");
+    query.ExecSQL();
+    for (const QString& insert : inserts) {
+        query.SetSQL(insert);
+        query.ExecSQL();
+    }
+}
+
+TVELTMeasurement measurement(int i)
+{
+    TVELTMeasurement m;
+    std::memset(&m, 0, sizeof m);
+    m.SerialNumber = 812;
+    m.Probe.Timestamp = rtl::EncodeDateTime(2024, 3, 1, 10, 0, i, 0);
+    m.Probe.AlcResult = 0.01 * i;
+    m.Probe.nMeasure = uint32_t(i);
+    m.Probe.RecordType = 1;
+    m.ModelCode = 10;
+    m.DeviceType = 3;
+    return m;
+}
+
 } // namespace
 
 TEST(MainForm, JournalGenerationDecidesWhetherToGoOn)
@@ -648,20 +683,25 @@ TEST(MainForm, JournalGenerationDecidesWhetherToGoOn)
         EXPECT_EQ(made, 0);
     }
     {
-        // A table newer than the type needs: a warning, and start-up goes on.
+        // A table newer than the type needs that holds every column the journal files into: a warning,
+        // start-up goes on, and measurements are filed.
         Env env;
         env.ini().WriteString("Methods", "AppType", "default");
-        makeJournal(env.work, db::Schema::DefaultMp);
+        makeGeneration(env.work, 4, {});
         env.boxes.Answer(IDOK);
         env.boxes.Answer(IDCANCEL);
         login("1111");
-        TfmMain w(env.app, env.options());
+        TfmMain w(env.app, env.programsJournal());
         EXPECT_TRUE(w.FormCreate());
         ASSERT_GE(env.boxes.Count(), 1);
         EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Найденная БД имеет Неизвестную структуру.\nОна либо повреждена либо имеет новый формат. Возможно стоит обновить Программу..."));
         EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_OK | MB_ICONWARNING);
         const int required = db::RequiredGeneration(1);
-        EXPECT_TRUE(env.log().contains(u("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%1,7i]").arg(required)));
+        EXPECT_TRUE(env.log().contains(u("Проверка типа БД - Найденная БД имеет Неизвестную структуру/ Она либо повреждена либо имеет новый формат [c%1,4i]").arg(required)));
+        const TVELTMeasurement m = measurement(3);
+        w.Interface->OnMeasurements(&m, 0);
+        EXPECT_TRUE(w.Interface->LastRecordFiled());
+        EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 1"));
         w.FormDestroy();
     }
     {
@@ -748,6 +788,97 @@ TEST(MainForm, OlderJournalIsConvertedOrPutBackAtStartUp)
         EXPECT_FALSE(QFileInfo::exists(db + "oldBASE.DBF"));
         EXPECT_FALSE(QFileInfo::exists(db + "CONVERT.STATE"));
         EXPECT_TRUE(env.log().contains(u("Конвертация БД была прервана - прежняя БД возвращена")));
+    }
+}
+
+// A journal either opens and files, or does not open: a table the "default" journal cannot file into is
+// converted when it is the generation-6 journal (after a question), and refused, untouched, otherwise.
+TEST(MainForm, AJournalThatOpensAcceptsFilings)
+{
+    const QStringList sixRows = {
+        u("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM, STAT, NUM_VIDOH, OBSL_FAM, OBSL_NAME, OBSL_PAT, OBSLPLACE, "
+          "NUM_AUTO, INSP_FAM, OPER) VALUES (1, 77, '2012.05.06 07:08:09', 0.4567, '1', 12, 'ИВАНОВ', 'ИВАН', "
+          "'ИВАНОВИЧ', 'ПОСТ 5', 'А001АА', 'ПЕТРОВ', 'ОПЕРАТОР')"),
+        u("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM, STAT, NUM_VIDOH) VALUES (2, 77, '2012.05.06 08:00:00', 0, '0', -2147483646)"),
+    };
+    const QString sixQuestion = u(
+        "Обнаруженная БД ведётся в формате, в который журнал этой программы не может записывать измерения.\n"
+        "Для работы программы её нужно конвертировать: все записи перейдут в новую БД, а место составления, "
+        "номер автомобиля и данные инспектора, которых в журнале этой программы нет, останутся в файле oldBASE.DBF.\n"
+        "Начать конвертацию?");
+    {
+        // Generation 6 under "default", converted: its rows and its event carried, the old file kept whole,
+        // and the journal files.
+        Env env;
+        env.ini().WriteString("Methods", "AppType", "default");
+        makeGeneration(env.work, 6, sixRows);
+        const QByteArray old = testutil::readFile(env.work + "/DATABASE/Base.DBF");
+        env.boxes.Answer(IDYES);
+        env.boxes.Answer(IDOK);
+        env.boxes.Answer(IDCANCEL);
+        login("1111");
+        TfmMain w(env.app, env.programsJournal());
+        ASSERT_TRUE(w.FormCreate()) << env.log().join("\n").toStdString();
+        ASSERT_EQ(env.boxes.Count(), 3);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, sixQuestion);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].flags, MB_YESNO | MB_ICONWARNING);
+        EXPECT_EQ(env.boxes.AskedSoFar()[1].text, u("Конвертация Базы Данных успешно завершена!"));
+        EXPECT_TRUE(env.log().contains(u("Проверка типа БД - Обнаруженная БД использует устаревший формат хранения данных [c3,6i]")));
+        EXPECT_EQ(testutil::readFile(env.work + "/DATABASE/oldBASE.DBF"), old);
+        EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 2"));
+
+        const TVELTMeasurement m = measurement(9);
+        w.Interface->OnMeasurements(&m, 0);
+        EXPECT_TRUE(w.Interface->LastRecordFiled());
+        EXPECT_EQ(w.StatusPanels[3]->text(), u("Всего записей: 3"));
+        TADOQuery q(w.ADOConnection.get());
+        q.SetSQL("SELECT * FROM Base ORDER BY ID");
+        q.Open();
+        QStringList rows;
+        for (; !q.Eof(); q.Next()) {
+            QStringList r;
+            for (const char* c : {"ID", "PRIBOR", "DATA_IZM", "OBSL_FAM", "OBSL_NAME", "OBSL_PAT", "IZM", "STAT", "OPER", "NUM_VIDOH", "PAGE_FOOT"})
+                r << (c == std::string_view("IZM") ? QString::number(q.FieldByName(c)->AsFloat(), 'f', 3) : q.FieldByName(c)->AsString());
+            rows << r.join("|");
+        }
+        q.Close();
+        EXPECT_EQ(rows.join("\n"), u("1|77|2012.05.06 07:08:09|ИВАНОВ|ИВАН|ИВАНОВИЧ|0.457|1|ОПЕРАТОР|12|0\n"
+                                      "2|77|2012.05.06 08:00:00||||0.000|0||-2147483646|1\n"
+                                      "3|812|2024.03.01 10:00:09||||0.090|0||9|0"));
+        w.FormDestroy();
+    }
+    struct Refused {
+        const char* what;
+        std::function<void(const QString& work)> make;
+        int answer; // to the first box
+        QString text;
+    };
+    const Refused refused[] = {
+        {"generation 6, conversion declined", [&](const QString& work) { makeGeneration(work, 6, sixRows); }, IDNO, sixQuestion},
+        {"the photo journal's table", [](const QString& work) { makeJournal(work, db::Schema::DefaultMp); }, IDOK,
+         u("Найденная БД не подходит для журнала этой программы: в ней нет граф PAGE_FOOT, и измерения в неё не могут быть записаны.\n"
+           "Возможно, в файле настроек VELT.ini указан не тот тип приложения (AppType=default).\n\n"
+           "Программа будет закрыта, файл журнала оставлен как есть.")},
+    };
+    for (const Refused& c : refused) {
+        SCOPED_TRACE(c.what);
+        Env env;
+        env.ini().WriteString("Methods", "AppType", "default");
+        c.make(env.work);
+        const auto before = QDir(env.work + "/DATABASE").entryList(QDir::Files);
+        const QByteArray table = testutil::readFile(env.work + "/DATABASE/Base.DBF");
+        env.boxes.Answer(c.answer);
+        cancelLogin(); // a start-up that went on would end here, not hang
+        int made = 0;
+        {
+            TfmMain w(env.app, env.options(&made));
+            EXPECT_FALSE(w.FormCreate());
+        }
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text, c.text);
+        EXPECT_EQ(made, 0);
+        EXPECT_EQ(QDir(env.work + "/DATABASE").entryList(QDir::Files), before);
+        EXPECT_EQ(testutil::readFile(env.work + "/DATABASE/Base.DBF"), table);
     }
 }
 
@@ -1073,23 +1204,6 @@ TEST(MainForm, WhatTheProgramKeepsIsItsOwnersOnly)
     ::umask(saved);
 }
 
-namespace {
-
-TVELTMeasurement measurement(int i)
-{
-    TVELTMeasurement m;
-    std::memset(&m, 0, sizeof m);
-    m.SerialNumber = 812;
-    m.Probe.Timestamp = rtl::EncodeDateTime(2024, 3, 1, 10, 0, i, 0);
-    m.Probe.AlcResult = 0.01 * i;
-    m.Probe.nMeasure = uint32_t(i);
-    m.Probe.RecordType = 1;
-    m.ModelCode = 10;
-    m.DeviceType = 3;
-    return m;
-}
-
-} // namespace
 
 TEST(MainForm, AMeasurementThatCannotBeFiledIsToldOncePerBurstAndLoggedWhole)
 {
