@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
+#include <stdexcept>
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -38,10 +39,10 @@ bool TApplication::Deliver(const std::function<bool()>& delivery)
         return delivery();
     } catch (const std::exception& e) {
         Dbg().Print("Exception: %s", e.what());
-        ShowException(e.what());
+        ShowException(e);
     } catch (...) {
         Dbg().Print("Exception: unknown");
-        ShowException("Unknown exception");
+        ShowException(std::runtime_error("Произошла непредвиденная ошибка. Подробности записаны в протокол программы."));
     }
     return false;
 }

@@ -14,10 +14,12 @@
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridColumnsEx.h"
 #include "grid/DBGridEx.h"
+#include "journal/JournalErrors.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/DbfTable.h"
+#include "platform/data/DbtFile.h"
 #include "platform/data/DataSource.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CaseInsensitivePath.h"
@@ -112,9 +114,17 @@ bool onlyOfGeneration(const QString& name, int generation)
 
 } // namespace
 
-void ShowException(const char* what)
+void ShowException(const std::exception& e, bool ending)
 {
-    MessageBox(QString::fromUtf8(what), QStringLiteral("VELT"), MB_OK | MB_ICONERROR);
+    QString text = QString::fromUtf8(e.what());
+    if (dynamic_cast<const EDatabaseError*>(&e)) {
+        const QString reason = SystemReason(e.what());
+        text = u("Не удалось выполнить действие с журналом") + (reason.isEmpty() ? QString() : u(": ") + reason)
+               + u(".\nПодробности записаны в протокол программы.");
+    }
+    if (ending)
+        text += u("\n\nПрограмма будет закрыта.");
+    MessageBox(text, QStringLiteral("VELT"), MB_OK | MB_ICONERROR);
 }
 
 TfmMain::TfmMain(const QString& appDir, Options options)
@@ -318,7 +328,7 @@ void TfmMain::guarded(const std::function<void()>& command)
         command();
     } catch (const std::exception& e) {
         Dbg().Print("Exception: %s", e.what());
-        ShowException(e.what());
+        ShowException(e);
     }
 }
 
@@ -329,7 +339,7 @@ bool TfmMain::FormCreate()
     } catch (const std::exception& e) {
         // A window with no operator or no journal must not stay: the error is shown and the program ends.
         Dbg().Print("Create - exception: %s", e.what());
-        ShowException(e.what());
+        ShowException(e, true);
     }
     ini_.reset();
     hide();
@@ -403,7 +413,9 @@ bool TfmMain::formCreate()
             ini_.reset();
             return false;
         }
-        if (ADOConnection->TableExists(QStringLiteral("Base")) && (!checkJournalFile() || !checkGeneration(code))) {
+        const bool usable = ADOConnection->TableExists(QStringLiteral("Base")) ? checkJournalFile() && checkGeneration(code)
+                                                                                 : checkNoOrphanMemo(code);
+        if (!usable) {
             ini_.reset();
             return false;
         }
@@ -704,13 +716,16 @@ bool TfmMain::checkJournalFile()
         table = ADOConnection->openTable(QStringLiteral("Base"));
     } catch (const EDamagedTable& e) {
         Dbg().Print("Проверка БД - журнал повреждён: %s", e.what());
-        MessageBox(u("Файл журнала %1 повреждён, программа не может с ним работать:\n%2\n\n"
-                     "Программа будет закрыта, файл оставлен как есть.").arg(path, e.Message()),
+        MessageBox(u("Файл журнала %1 повреждён: его заголовок не согласуется с содержимым, программа не может с ним работать.\n"
+                     "Подробности записаны в протокол программы.\n\n"
+                     "Программа будет закрыта, файл оставлен как есть.").arg(path),
                    u("Ошибка!"), MB_OK | MB_ICONERROR);
         return false;
     } catch (const EDatabaseError& e) {
         Dbg().Print("Проверка БД - журнал не открывается: %s", e.what());
-        MessageBox(u("Не удаётся открыть файл журнала %1:\n%2\n\nПрограмма будет закрыта.").arg(path, e.Message()),
+        const QString reason = SystemReason(e.what());
+        MessageBox(u("Не удаётся открыть файл журнала %1%2.\nПодробности записаны в протокол программы.\n\nПрограмма будет закрыта.")
+                       .arg(path, reason.isEmpty() ? QString() : u(": ") + reason),
                    u("Ошибка!"), MB_OK | MB_ICONERROR);
         return false;
     }
@@ -732,6 +747,25 @@ bool TfmMain::checkJournalFile()
                    u("Внимание!"), MB_OK | MB_ICONWARNING);
     }
     return true;
+}
+
+bool TfmMain::checkNoOrphanMemo(int code)
+{
+    if (code != TInterface::DefaultMP)
+        return true;
+    const QString table = ADOConnection->TablePath(QStringLiteral("Base"));
+    const QString memo = rtl::resolveCaseInsensitive(table.left(table.size() - QFileInfo(table).suffix().size()) + QStringLiteral("DBT"));
+    // A memo file with entries holds the photos of a journal whose table is gone: a new journal is never
+    // made over them (the data layer refuses), and the operator is told what to do at each start.
+    if (!QFileInfo::exists(memo) || dbf::DbtFile::holdsNothing(memo))
+        return true;
+    Dbg().Print("Проверка БД - есть файл фотографий журнала %s без самого журнала", b(memo).constData());
+    MessageBox(u("В папке журнала есть файл фотографий журнала %1, но нет самого журнала %2.\n"
+                 "Программа не создаёт новый журнал поверх этого файла, чтобы фотографии не пропали: верните файл "
+                 "журнала на место или перенесите файл фотографий в другую папку.\n\nПрограмма будет закрыта.")
+                   .arg(QDir::toNativeSeparators(memo), QDir::toNativeSeparators(table)),
+               u("Ошибка!"), MB_OK | MB_ICONERROR);
+    return false;
 }
 
 bool TfmMain::checkGeneration(int code)

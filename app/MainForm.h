@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 
+#include <exception>
+
 #include <functional>
 #include <memory>
 
@@ -142,6 +144,8 @@ private:
     bool checkJournalFile();
     // False when the program must end: an unrecognised table, or an older table whose conversion was refused or did not succeed.
     bool checkGeneration(int code);
+    // False when the program must end: no journal table, but the photo journal's memo file with entries.
+    bool checkNoOrphanMemo(int code);
     // Edit command follows the current record: after a click, a key, a wheel step or any other move.
     void refreshEditButton();
     bool gridWheel(QWheelEvent* wheel);
@@ -156,5 +160,7 @@ private:
     int wheelRest_ = 0;
 };
 
-// Shows an error that reached the top of a command or of start-up, as the application does.
-void ShowException(const char* what);
+// Shows an error that reached the top of a command or of start-up, as the application does. The data layer's
+// errors (English, with their statements) are told in Russian with their reason, their own text being the
+// log's; the program's own errors are shown as they are written. `ending`: the program ends after it.
+void ShowException(const std::exception& e, bool ending = false);

@@ -20,7 +20,7 @@ int main(int argc, char** argv)
             app.exec();
         window.FormDestroy();
     } catch (const std::exception& e) {
-        ShowException(e.what());
+        ShowException(e);
     }
     rpDesignerShutdown();
     return 0;

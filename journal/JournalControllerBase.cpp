@@ -331,9 +331,11 @@ void TJournalControllerBase::unfiled(const TVELTMeasurement& m, const char* why)
 {
     Dbg().Print("NewMeasure - error: измерение не записано в журнал (%s): %s", why, Filing.Describe(m).toUtf8().constData());
     const TJournalRecord r = Filing.RecordOf(m);
-    Unfiled.Failed(FailureReason(why), QStringLiteral("прибор %1, %2, %3 мг/л")
-                                           .arg(r.PRIBOR, 4, 10, QLatin1Char('0'))
-                                           .arg(r.DATA_IZM, QString::number(TJournalFiling::RoundIzm(r.IZM), 'f', 3)));
+    const QString reason = SystemReason(why);
+    const QString which = QStringLiteral("прибор %1, %2, %3 мг/л")
+                              .arg(r.PRIBOR, 4, 10, QLatin1Char('0'))
+                              .arg(r.DATA_IZM, QString::number(TJournalFiling::RoundIzm(r.IZM), 'f', 3));
+    Unfiled.Failed(reason.isEmpty() ? QStringLiteral("журнал не принял запись") : reason, which);
 }
 
 void TJournalControllerBase::burstEnded()

@@ -20,7 +20,7 @@ bool RunReported(const char* command, const QString& message, const std::functio
     return false;
 }
 
-QString FailureReason(const char* technical)
+QString SystemReason(const char* technical)
 {
     // The data layer puts the system's own text of the error into its message.
     static const struct {
@@ -31,13 +31,18 @@ QString FailureReason(const char* technical)
         {EDQUOT, "исчерпана квота диска"},
         {EFBIG, "файл журнала достиг предельного размера"},
         {EROFS, "диск с журналом доступен только для чтения"},
-        {EACCES, "нет права записи в файл журнала"},
-        {EPERM, "нет права записи в файл журнала"},
+        {EACCES, "нет права доступа к файлу журнала"},
+        {EPERM, "нет права доступа к файлу журнала"},
         {EIO, "ошибка чтения или записи диска"},
+        {EISDIR, "на месте файла журнала находится папка"},
+        {ENOENT, "файл журнала не найден"},
     };
     const QString text = QString::fromLocal8Bit(technical ? technical : "");
+    // The one refusal the data layer words itself: another program holds the table.
+    if (text.contains(QLatin1String("in use by another program")))
+        return QStringLiteral("файл журнала открыт другой программой");
     for (const auto& k : kKnown)
         if (text.contains(QString::fromLocal8Bit(std::strerror(k.code))))
             return QString::fromUtf8(k.words);
-    return QStringLiteral("журнал не принял запись");
+    return QString();
 }

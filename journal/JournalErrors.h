@@ -9,9 +9,9 @@
 // text, and the operator is told `message` in a message box. False when the command failed.
 bool RunReported(const char* command, const QString& message, const std::function<void()>& run);
 
-// Why a write to the journal failed, in the operator's words: the system's reason when the data layer's text
-// names a known one (no room on the disk, no right to write, ...), else a plain "the journal refused it".
-QString FailureReason(const char* technical);
+// The system's reason in a data layer's error text, in the operator's words (no room on the disk, no right
+// to write, ...); empty when the text names none of them.
+QString SystemReason(const char* technical);
 
 // The messages of the journal's commands.
 namespace journal_msg {

@@ -17,6 +17,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/DatabaseError.h"
 #include "platform/data/Field.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/LockedFile.h"
@@ -43,9 +44,11 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QWheelEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -84,7 +87,13 @@ public:
     void NewAct() override { *log_ << "NewAct"; }
     void OpenAct() override { *log_ << "OpenAct"; }
     void DeleteRecords() override { *log_ << "DeleteRecords"; }
-    void ShowAll() override { *log_ << "ShowAll"; }
+    void ShowAll() override
+    {
+        *log_ << "ShowAll";
+        if (onShowAll)
+            onShowAll();
+    }
+    static inline std::function<void()> onShowAll;
     void ShowToday() override { *log_ << "ShowToday"; }
     void ShowFilterDialog() override { *log_ << "ShowFilterDialog"; }
     void DrawColumnCell(TCustomDBGridEx*, const gfx::TRect&, int, TColumnEx*, unsigned) override { *log_ << "DrawColumnCell"; }
@@ -342,7 +351,7 @@ TEST(MainForm, AnErrorDuringStartUpIsShownAndEndsTheProgram)
         EXPECT_FALSE(w.isVisible());
     }
     ASSERT_EQ(env.boxes.Count(), 1);
-    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, "no journal here");
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("no journal here\n\nПрограмма будет закрыта."));
     EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, "VELT");
     EXPECT_EQ(env.boxes.AskedSoFar()[0].icon(), MB_ICONERROR);
     const QStringList log = env.log();
@@ -368,7 +377,7 @@ TEST(MainForm, SettingsNeverReadAreNeverWritten)
     }
     EXPECT_EQ(env.calls, (QStringList{"SetDirs", u("SetOperator ОПЕРАТОР"), "InitJournal", "~"}));
     ASSERT_EQ(env.boxes.Count(), 1);
-    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, "Base.DBF is locked");
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Base.DBF is locked\n\nПрограмма будет закрыта."));
     const QStringList log = env.log();
     EXPECT_EQ(inOrder(kDestroyLog, log), kDestroyLog);
 }
@@ -1070,6 +1079,7 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
         std::function<void(const QString& base)> spoil;
         const char* caption;
         QStringList textParts;
+        const char* logged; // the data layer's own words: in the log, never in the box
     };
     const Case cases[] = {
         {"record length that disagrees with the fields",
@@ -1079,34 +1089,34 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
              b[11] = char(0xFF);
              testutil::writeFile(base, b);
          },
-         "Ошибка!", {u("повреждён"), "records of", u("оставлен как есть")}},
+         "Ошибка!", {u("повреждён"), u("оставлен как есть")}, "records of"},
         {"count that leaves records uncounted",
          [](const QString& base) {
              QByteArray b = testutil::readFile(base);
              b[4] = 0;
              testutil::writeFile(base, b);
          },
-         "Ошибка!", {u("повреждён"), "more bytes after them"}},
+         "Ошибка!", {u("повреждён: его заголовок не согласуется с содержимым")}, "more bytes after them"},
         {"a folder where the file should be",
          [](const QString& base) {
              QFile::remove(base);
              QDir().mkpath(base);
          },
-         "Ошибка!", {u("Не удаётся открыть файл журнала"), "Is a directory"}},
+         "Ошибка!", {u("Не удаётся открыть файл журнала"), u(": на месте файла журнала находится папка.")}, "Is a directory"},
         {"a damaged name that would make it look older",
          [](const QString& base) {
              QByteArray b = testutil::readFile(base);
              b.replace("INSP_NUMB", "INSP_NUMC");
              testutil::writeFile(base, b);
          },
-         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}},
+         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}, nullptr},
         {"columns of no generation",
          [](const QString& base) {
              QFile::remove(base);
              QFile::remove(QString(base).replace(".DBF", ".DBT"));
              dbf::Table::create(base, {{"A", 'N', 5, 0}, {"B", 'C', 10, 0}});
          },
-         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}},
+         "VELT. Внимание!", {u("Найденная БД имеет Неизвестную структуру."), u("оставлен как есть")}, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -1127,6 +1137,10 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
         EXPECT_EQ(env.boxes.AskedSoFar()[0].caption, u(c.caption));
         for (const QString& part : c.textParts)
             EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains(part)) << env.boxes.AskedSoFar()[0].text.toStdString();
+        if (c.logged) {
+            EXPECT_FALSE(env.boxes.AskedSoFar()[0].text.contains(c.logged)) << env.boxes.AskedSoFar()[0].text.toStdString();
+            EXPECT_TRUE(env.log().join("\n").contains(c.logged));
+        }
         EXPECT_FALSE(env.log().contains(u("Запрос Логина-Пароля...")));
         EXPECT_EQ(made, 0);
         if (!before.isEmpty())
@@ -1140,8 +1154,63 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
         TfmMain w(env.app, env.options());
         EXPECT_FALSE(w.FormCreate());
         ASSERT_EQ(env.boxes.Count(), 1);
-        EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains("in use by another program")) << env.boxes.AskedSoFar()[0].text.toStdString();
+        EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains(u(": файл журнала открыт другой программой."))) << env.boxes.AskedSoFar()[0].text.toStdString();
+        EXPECT_TRUE(env.log().join("\n").contains("in use by another program"));
     }
+}
+
+// The photo journal's memo file with photos in it, and no table: a new journal is never made over it, and
+// the operator is told in Russian at each start (not the data layer's refusal with its CREATE statement).
+TEST(MainForm, APhotoFileWithoutItsJournalIsToldAtEachStartAndKept)
+{
+    Env env;
+    makeJournal(env.work, db::Schema::DefaultMp);
+    const QString base = env.work + "/DATABASE/Base.DBF", memo = env.work + "/DATABASE/Base.DBT";
+    {
+        auto table = dbf::Table::open(base);
+        std::vector<QVariant> row(table->columns().size());
+        row[0] = 1;
+        row[size_t(table->columnIndex("OBSL_PHOTO"))] = QByteArray("\xFF\xD8 a photo \xFF\xD9");
+        table->append(row);
+    }
+    ASSERT_TRUE(QFile::remove(base));
+    const QByteArray photos = testutil::readFile(memo);
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        env.boxes.Clear();
+        cancelLogin(); // a start-up that went on would end here, not hang
+        {
+            TfmMain w(env.app, env.options());
+            EXPECT_FALSE(w.FormCreate());
+        }
+        ASSERT_EQ(env.boxes.Count(), 1);
+        EXPECT_EQ(env.boxes.AskedSoFar()[0].text,
+                  u("В папке журнала есть файл фотографий журнала %1, но нет самого журнала %2.\n"
+                    "Программа не создаёт новый журнал поверх этого файла, чтобы фотографии не пропали: верните файл "
+                    "журнала на место или перенесите файл фотографий в другую папку.\n\nПрограмма будет закрыта.")
+                      .arg(memo, base));
+        EXPECT_EQ(testutil::readFile(memo), photos);
+        EXPECT_FALSE(QFileInfo::exists(base));
+    }
+}
+
+// A command whose data layer fails tells the operator in Russian; the English and the statement go to the log.
+TEST(MainForm, ACommandsDataErrorIsToldInRussianAndLoggedWhole)
+{
+    Env env;
+    TfmMain w(env.app, env.options());
+    ASSERT_TRUE(env.start(w));
+    Recorder::onShowAll = [] {
+        throw EDatabaseError("cannot read /x/DATABASE/Base.DBF: " + QString::fromLocal8Bit(std::strerror(EIO)) +
+                             ". Statement: SELECT * FROM Base ORDER BY DATA_IZM");
+    };
+    QTest::keyClick(w.DBGrid, Qt::Key_F5);
+    Recorder::onShowAll = nullptr;
+    ASSERT_EQ(env.boxes.Count(), 1);
+    EXPECT_EQ(env.boxes.AskedSoFar()[0].text, u("Не удалось выполнить действие с журналом: ошибка чтения или записи диска.\n"
+                                                "Подробности записаны в протокол программы."));
+    EXPECT_TRUE(env.log().join("\n").contains("Statement: SELECT * FROM Base ORDER BY DATA_IZM"));
+    w.FormDestroy();
 }
 
 TEST(MainForm, AJournalCutInsideItsRecordsIsToldThenOpenedWithTheWholeOnes)
