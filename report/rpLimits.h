@@ -42,6 +42,13 @@ constexpr qint32 PaperCode = 256;
 constexpr qint32 PaperExtent = 50000;
 constexpr qint32 Columns = 100;
 
+// A short string of the stream (names, data-set and field names, the inspector's values): one length
+// byte before its bytes.
+constexpr int ShortString = 255;
+
+// Decimals of a display format: one byte of the format code.
+constexpr int FormatDecimals = 255;
+
 // Unique object names tried (BaseName1, BaseName2, ...) before giving up.
 constexpr int UniqueNameTries = 10000;
 

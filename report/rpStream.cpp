@@ -2,6 +2,7 @@
 
 #include "platform/rtl/CodePage.h"
 #include "report/rpGlobals.h"
+#include "report/rpLimits.h"
 
 #include <QtEndian>
 
@@ -229,8 +230,8 @@ void rpReadMemo22(QIODevice& s, QStringList& lines)
 void rpWriteShortString(QIODevice& s, const QString& text)
 {
     QByteArray b = rtl::toCp1251(text);
-    if (b.size() > 255)
-        b.truncate(255);
+    if (b.size() > rplimits::ShortString)
+        b.truncate(rplimits::ShortString);
     rpWriteByte(s, quint8(b.size()));
     rpWriteBytes(s, b);
 }

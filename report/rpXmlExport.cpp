@@ -5,6 +5,7 @@
 #include "report/rpBandView.h"
 #include "report/rpDataHelpers.h"
 #include "report/rpFormat.h"
+#include "report/rpLimits.h"
 #include "report/rpLineView.h"
 #include "report/rpMemoView.h"
 #include "report/rpPage.h"
@@ -63,7 +64,7 @@ public:
 private:
     void shortString(const QString& text)
     {
-        const QByteArray bytes = rtl::toCp1251(text).left(255);
+        const QByteArray bytes = rtl::toCp1251(text).left(rplimits::ShortString);
         bytes_.append(char(bytes.size()));
         bytes_.append(bytes);
     }

@@ -5,6 +5,7 @@
 #include "platform/xls/BiffRecord.h"
 #include "platform/xls/CompoundFile.h"
 #include "platform/xls/SharedStrings.h"
+#include "platform/xls/XlsLimits.h"
 
 #include <QString>
 #include <QVariant>
@@ -15,8 +16,6 @@ namespace xls {
 
 class XlsWorkbook {
 public:
-    static constexpr int kMaxRows = 65536;
-    static constexpr int kMaxCols = 256;
     // The format of a cell nothing else gives one: the workbook's default cell format.
     static constexpr uint16_t kDefaultXf = 15;
 

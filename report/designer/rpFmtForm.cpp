@@ -5,6 +5,7 @@
 #include "report/designer/rpDesignerDialogs.h"
 #include "platform/rtl/CodePage.h"
 #include "report/rpFormat.h"
+#include "report/rpLimits.h"
 #include "report/rpStrings.h"
 
 #include <QComboBox>
@@ -27,7 +28,7 @@ bool decimalsOf(const QString& text, int& n)
 {
     bool ok = false;
     n = text.trimmed().toInt(&ok);
-    return ok && n >= 0 && n <= 255;
+    return ok && n >= 0 && n <= rplimits::FormatDecimals;
 }
 
 } // namespace
@@ -181,8 +182,8 @@ bool TrpFmtForm::DecimalsValid()
     int n = 0;
     if (!Panel1->isVisibleTo(this) || decimalsOf(Edit3->text(), n))
         return true;
-    ctl::MessageBox(QStringLiteral("'%1' is not a valid number of decimal digits: enter a whole number from 0 to 255.")
-                        .arg(Edit3->text()),
+    ctl::MessageBox(QStringLiteral("'%1' is not a valid number of decimal digits: enter a whole number from 0 to %2.")
+                        .arg(Edit3->text(), QString::number(rplimits::FormatDecimals)),
                     rpLoadStr(55206), ctl::MB_OK | ctl::MB_ICONERROR);
     Edit3->setFocus();
     Edit3->selectAll();

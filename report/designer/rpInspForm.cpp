@@ -3,6 +3,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "report/rpCtrls.h"
+#include "report/rpLimits.h"
 #include "report/rpStrings.h"
 
 #include <QEvent>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int maxValueLength = 255;
 constexpr int buttonWidth = 14;
 
 class TrpInspRows : public QWidget {
@@ -124,12 +124,12 @@ void TrpInspForm::SetItemValue(const QString& text)
     if (Busy || !prop)
         return;
     if (prop->Value)
-        *prop->Value = text.left(maxValueLength);
+        *prop->Value = text.left(rplimits::ShortString);
     if (OnModify)
         OnModify(ItemIndex);
     // The owner may have put its own reading of the text back (a name taken, a sum worked out).
     if (CurItem() == prop)
-        Edit1->setText(prop->Value ? *prop->Value : text.left(maxValueLength));
+        Edit1->setText(prop->Value ? *prop->Value : text.left(rplimits::ShortString));
     Edit1->selectAll();
     Edit1->setModified(false);
     PaintBox1->update();

@@ -175,8 +175,8 @@ TEST(XlsWorkbook, PlacesOutsideTheSheetAndFailedSavesLeaveNothing)
     XlsWorkbook book;
     ASSERT_TRUE(book.Load(t.path));
     EXPECT_FALSE(book.SetText(-1, 0, QStringLiteral("x")));
-    EXPECT_FALSE(book.SetNumber(XlsWorkbook::kMaxRows, 0, 1));
-    EXPECT_FALSE(book.SetNumber(0, XlsWorkbook::kMaxCols, 1));
+    EXPECT_FALSE(book.SetNumber(xls::kMaxRows, 0, 1));
+    EXPECT_FALSE(book.SetNumber(0, xls::kMaxCols, 1));
     QString error;
     EXPECT_FALSE(book.Save(t.dir.file("no/such/folder/out.xls"), &error));
     EXPECT_FALSE(error.isEmpty());
