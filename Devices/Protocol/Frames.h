@@ -55,6 +55,11 @@ struct TInfoBlock {
     void Write(uint8_t* p) const;
 };
 
+// The constants' model words of the two instruments a model word tells apart: the interlock (whose memory marks
+// its events) and VELT-C (whose memory keeps whole records); the other words are VELT-A and VELT-B of type 2.
+constexpr uint16_t kInterlockModel = 4;
+constexpr uint16_t kVeltCModel = 11;
+
 // "%x,%02x" of the firmware's high and low byte: 0x0004 gives "0,04".
 std::string FirmwareText(uint16_t firmware);
 

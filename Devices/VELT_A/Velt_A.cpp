@@ -61,7 +61,8 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     gbDevice = CreateDescription(panel, QRect(352, 8, 225, 65),
                                  {{"Модель:", &lbModelValue}, {"Заводской номер:", &lbSerialValue},
                                   {"Дата поверки:", &lbDateValue}},
-                                 {128, 128, 120});
+                                 // One column of values; the date with its time needs the room from 120 on.
+                                 {120, 120, 120});
 
     gbJournal = CreateLogGroup(panel, QRect(8, 72, 569, 169), mJournal, bClear);
     QObject::connect(bClear, &QPushButton::clicked, mJournal, &QPlainTextEdit::clear);

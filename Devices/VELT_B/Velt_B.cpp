@@ -429,9 +429,11 @@ void TVelt_B::SetCommPort_b()
     if (!Sleep(500))
         return;
     QString text;
+    bool autoSearch = false;
     onMain([&] {
         if (cbPort)
             text = cbPort->ShownPort();
+        autoSearch = cbAutoEnum && cbAutoEnum->isChecked();
     });
     const int n = sys::PortNumberOfText(text);
     if (n == 0) {
@@ -466,12 +468,19 @@ void TVelt_B::SetCommPort_b()
             Sleep(10);
         }
     }
+    // The search looks for an instrument of the source's own kind: another one that answers is passed by.
+    int model = -1;
+    if (found && autoSearch && (model = AskModel()) >= 0 && !OwnModel(uint16_t(model))) {
+        found = false;
+        AddLogLine(u("Прибор другого типа (модель %1), не %2 - ищем дальше").arg(model).arg(Name));
+    }
     if (found) {
         IdentifyRequest = true;
         memoryButtons(true);
         return;
     }
-    AddLogLine(u("Прибор не обнаружен"));
+    if (model < 0)
+        AddLogLine(u("Прибор не обнаружен"));
     if (awaited > 0) {
         // Something else answered to the name, or the instrument is not ready yet: the source stays on its
         // port and tries again a while later, unless the operator chooses meanwhile.
@@ -508,11 +517,21 @@ void TVelt_B::SetCommPort_b()
     });
 }
 
+int TVelt_B::AskModel()
+{
+    for (int tries = 3; tries > 0 && !Terminated(); --tries) {
+        if (SendCommand(kCmdConstants) == kDone && RecvData_AlcKnow() == kDone)
+            return GetU16(AlcKnow);
+        Sleep(10);
+    }
+    return -1;
+}
+
 // ---- live poll ----
 
 uint32_t TVelt_B::modelCode() const
 {
-    return Know.model < 3 ? 10 : Know.model == 3 ? 11 : Know.model == 4 ? 12 : 13;
+    return Know.model < 3 ? 10 : Know.model == 3 ? 11 : Know.model == kInterlockModel ? 12 : 13;
 }
 
 TVELTMeasurement TVelt_B::buildRecord(LongTime time, float result, bool interrupted) const

@@ -62,6 +62,8 @@ public:
 protected:
     // The interlock leaves the download's walk and hand-over to the operator.
     virtual bool AutoStartDownload() const { return true; }
+    // Whether an instrument of this constants' model word is of the source's own kind.
+    virtual bool OwnModel(uint16_t model) const { return model != proto::kInterlockModel && model != proto::kVeltCModel; }
     // What a driver built on this one leaves out or adds (VELT-C: no live poll, no operating-mode step, no
     // firmware checks, receive logged).
     struct TVariant {
@@ -93,6 +95,8 @@ protected:
     bool TestConnectAlkan();
 
     void SetCommPort_b();
+    // The model word of the constants of the instrument that answered, or -1 when they cannot be had.
+    int AskModel();
     int OpenPort(int n);
     void ClosePort();
     void CurrentMeasure();
@@ -223,5 +227,6 @@ public:
 
 protected:
     bool AutoStartDownload() const override { return false; }
+    bool OwnModel(uint16_t model) const override { return model == proto::kInterlockModel; }
     TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go) override;
 };

@@ -84,13 +84,20 @@ void TVelt_B::GETEEPROM_Thread()
 bool TVelt_B::downloadWaitForGo(TfmVelt_B_EEPROM* w)
 {
     GoCancel = 0;
-    onMain([w] {
+    // The window says from the start which source it reads: its port and its type, before anything is read (the
+    // interlock waits here for its operator, who may have several instruments).
+    const int port = GetPortNumber();
+    const QString portText = port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral("---"), name = Name;
+    onMain([w, portText, name] {
         w->bActions->setText(u("Загрузить"));
         w->bActions->setEnabled(true);
         w->bCancel->setEnabled(true);
-        for (QLabel* l : {w->lbCountRec, w->lbFullRec, w->lbCOMport, w->lbNamePribor, w->lbSerialNum, w->lbDatePover,
-                          w->lbAllLifeZapis}) {
-            l->setText(QStringLiteral("---"));
+        const std::pair<QLabel*, QString> texts[] = {{w->lbCountRec, QStringLiteral("---")}, {w->lbFullRec, QStringLiteral("---")},
+                                                     {w->lbCOMport, portText}, {w->lbNamePribor, name},
+                                                     {w->lbSerialNum, QStringLiteral("---")}, {w->lbDatePover, QStringLiteral("---")},
+                                                     {w->lbAllLifeZapis, QStringLiteral("---")}};
+        for (const auto& [l, t] : texts) {
+            l->setText(t);
             l->adjustSize();
         }
         w->lbState->setText(u("Ожидание..."));
@@ -257,7 +264,7 @@ bool TVelt_B::downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n,
             valid = 0;
             AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - efdata.DateTime_alk(i) == 0", n, i));
         }
-        if (Know.model == 4 && (e.number & 0x80000000u) && !knownEvent(e.number)) {
+        if (Know.model == kInterlockModel && (e.number & 0x80000000u) && !knownEvent(e.number)) {
             valid = 0;
             AddLogLine(QString::asprintf("Загрузка: Блок %u, запись %i - number_zapis & 0x80000000UL - "
                                          "неверный(неизвестный) флаг", n, i));
@@ -468,7 +475,7 @@ TVELTMeasurement TVelt_B::buildEntry(const TDownload& d, uint32_t index) const
     TVELTMeasurement m = buildRecord(e.time, e.result, e.result < 0.0f);
     SetMeasurementText(m.Probe.SurvLastName, e.textA.c_str());
     SetMeasurementText(m.Probe.InsLastName, e.textB.c_str());
-    m.Probe.RecordType = Know.model == 4 && (e.number & 0x80000000u) ? 2 : 1;
+    m.Probe.RecordType = Know.model == kInterlockModel && (e.number & 0x80000000u) ? 2 : 1;
     // An event's kind lives only in its number: the journal shows and counts the event by this code (its
     // exhalation number column), where a measurement's number stays 0 as the live poll files it.
     if (m.Probe.RecordType == 2)

@@ -129,7 +129,7 @@ bool TVelt_C::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
         if (!ok) {
             if (downloadBlockFailed(n, d))
                 break;
-        } else if (Know.model == 11) {
+        } else if (Know.model == kVeltCModel) {
             std::memcpy(d.raw.data() + size_t(d.count) * TVELTEepromRecord::kSize, Buffer + kBlockHeader,
                         TVELTEepromRecord::kSize);
             d.valid[d.count] = 1;

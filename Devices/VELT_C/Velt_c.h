@@ -12,6 +12,7 @@ public:
 
 protected:
     TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go) override;
+    bool OwnModel(uint16_t model) const override { return model == proto::kVeltCModel; }
     // Every exchange log line is also the download window's state.
     void AddLogLine(const QString& text) override;
     void GETEEPROM_Thread() override;

@@ -55,6 +55,10 @@ TEST_F(Interlock, TheDownloadWaitsForTheOperatorsTwoButtons)
     EXPECT_EQ(w->windowTitle(), U("Получение данных ЕЕПРОМ"));
     EXPECT_EQ(w->bActions->text(), U("Загрузить"));
     EXPECT_EQ(w->lbState->text(), U("Ожидание..."));
+    // Before anything is read, the window says which source it reads.
+    EXPECT_EQ(w->lbCOMport->text(), "COM246");
+    EXPECT_EQ(w->lbNamePribor->text(), U("VELT-B АЛКОЗАМОК"));
+    EXPECT_EQ(w->lbSerialNum->text(), "---");
     EXPECT_FALSE(w->cbAfterSend->isChecked());
     Pump([] { return false; }, 600);
     EXPECT_FALSE(sim.HeardBlocks()) << "nothing is read before \"Загрузить\"";

@@ -1,4 +1,5 @@
 #include "Devices/DevicesSources.h"
+#include "Devices/VELT_C/Velt_c.h"
 #include "db/DBInfoPribors.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
@@ -231,5 +232,39 @@ TEST(RqDriver, TheSourcesMakeTheRequestAndAnswerDriversOfTheirKinds)
         EXPECT_EQ(dynamic_cast<TVelt_B_ALKOZAMOK*>(d.get()) != nullptr, c.interlock);
         EXPECT_EQ(rq->Name, U(c.name));
         EXPECT_EQ(rq->TypeId, c.typeId);
+    }
+}
+
+TEST(RqDriver, TheAutoSearchPassesByAnInstrumentOfAnotherKind)
+{
+    // The search starts on the first port, where an instrument of another kind answers, and finds its own on the
+    // next.
+    struct Case {
+        const char* name;
+        int typeId;
+        QStringList other, own;
+        int otherModel;
+    };
+    const Case cases[] = {
+        {"VELT-B АЛКОЗАМОК", 6, {"--model", "5"}, {"--model", "4"}, 5},
+        {"VELT-B (тип 2)", 5, {"--model", "4"}, {"--model", "5"}, 4},
+        {"VELT-C", 7, {"--model", "5"}, {"--velt-c"}, 5},
+    };
+    int port = 271;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sim other(port, c.other + QStringList{"--serial", "1111", "--life", "3"});
+        Sim own(port + 1, c.own + QStringList{"--serial", "2222", "--life", "3"});
+        Rig rig;
+        TVelt_B* d = c.typeId == 6 ? rig.Make<TVelt_B_ALKOZAMOK>(c.name, c.typeId)
+                     : c.typeId == 7 ? rig.Make<TVelt_C>(c.name, c.typeId)
+                                     : rig.Make(c.name, c.typeId);
+        rig.Choose(port, true);
+        ASSERT_TRUE(rig.Identified(30000)) << rig.log.Text().toStdString();
+        EXPECT_EQ(d->GetPortNumber(), port + 1);
+        EXPECT_EQ(d->lbSerialValue->text(), "2222");
+        EXPECT_TRUE(rig.log.Text().contains(U("Прибор другого типа (модель %1), не %2 - ищем дальше").arg(c.otherModel).arg(U(c.name))));
+        EXPECT_EQ(other.Count(QStringLiteral("req 7 65535")), 0) << "the other instrument is not identified";
+        port += 2;
     }
 }

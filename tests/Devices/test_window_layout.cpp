@@ -187,6 +187,9 @@ TEST(WindowLayout, TheSourcesWindowWithAListenerThatHeardAPrintoutShowsEveryText
     ASSERT_TRUE(Pump([&] { return listener->lbDateValue->text() != QLatin1String("---"); }));
     EXPECT_EQ(listener->lbDateValue->text(), QString::fromUtf8("15.03.2010 00:00:00"));
     check("sources-window-printout");
+    // The values stand in one column.
+    EXPECT_EQ(listener->lbDateValue->x(), listener->lbModelValue->x());
+    EXPECT_EQ(listener->lbSerialValue->x(), listener->lbModelValue->x());
 
     // A new source: its type list shows its invitation, the widest of its texts.
     m.AddDeviceClick();
