@@ -2,6 +2,7 @@
 #include "grid/DBGridEx.h"
 #include "grid/GridError.h"
 #include "platform/data/DataSet.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <algorithm>
 
 TBookmarkListEx::~TBookmarkListEx()
@@ -115,24 +116,20 @@ void TBookmarkListEx::Delete()
         return;
     // Controls come back on whatever happens, and a bookmark whose record is gone deletes nothing.
     ds->DisableControls();
-    try {
-        for (int i = Count() - 1; i >= 0; --i) {
-            const QByteArray bm = list_[size_t(i)];
-            if (ds->BookmarkValid(bm)) {
-                ds->GotoBookmark(bm);
-                ds->Delete();
-            }
-            members_.remove(bm);
-            list_.erase(list_.begin() + i);
-            changed();
-        }
-    } catch (...) {
+    const rtl::TScopeGuard restore([&] {
         ds->EnableControls();
         grid_->Selection().UpdateState();
-        throw;
+    });
+    for (int i = Count() - 1; i >= 0; --i) {
+        const QByteArray bm = list_[size_t(i)];
+        if (ds->BookmarkValid(bm)) {
+            ds->GotoBookmark(bm);
+            ds->Delete();
+        }
+        members_.remove(bm);
+        list_.erase(list_.begin() + i);
+        changed();
     }
-    ds->EnableControls();
-    grid_->Selection().UpdateState();
 }
 
 bool TBookmarkListEx::Refresh()
@@ -164,19 +161,14 @@ void TBookmarkListEx::SelectAll()
     TDataSet* ds = grid_->DataLink()->DataSet();
     ds->DisableControls();
     const QByteArray here = ds->GetBookmark();
-    try {
-        ds->First();
-        while (!ds->Eof()) {
-            SetCurrentRowSelected(true);
-            ds->Next();
-        }
-        if (!here.isEmpty() && ds->BookmarkValid(here))
-            ds->GotoBookmark(here);
-    } catch (...) {
-        ds->EnableControls();
-        throw;
+    const rtl::TScopeGuard enable([ds] { ds->EnableControls(); });
+    ds->First();
+    while (!ds->Eof()) {
+        SetCurrentRowSelected(true);
+        ds->Next();
     }
-    ds->EnableControls();
+    if (!here.isEmpty() && ds->BookmarkValid(here))
+        ds->GotoBookmark(here);
 }
 
 void TBookmarkListEx::LinkActive(bool active)

@@ -4,6 +4,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
 #include "grid/GridMath.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <algorithm>
 
 TDBGridColumnsEx::~TDBGridColumnsEx()
@@ -101,17 +102,12 @@ void TDBGridColumnsEx::AddAllColumns(bool deleteExisting)
         return;
     }
     grid_->BeginLayout();
-    try {
-        if (deleteExisting)
-            Clear();
-        const QStringList names = ds->FieldNames();
-        for (const QString& n : names)
-            Add()->SetFieldName(n);
-    } catch (...) {
-        grid_->EndLayout();
-        throw;
-    }
-    grid_->EndLayout();
+    const rtl::TScopeGuard endLayout([this] { grid_->EndLayout(); });
+    if (deleteExisting)
+        Clear();
+    const QStringList names = ds->FieldNames();
+    for (const QString& n : names)
+        Add()->SetFieldName(n);
 }
 
 void TDBGridColumnsEx::RestoreDefaults()

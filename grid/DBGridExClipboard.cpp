@@ -9,6 +9,7 @@
 #include "grid/DBGridExImportText.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -65,17 +66,14 @@ void DBGridEx_DoCopyAction(TCustomDBGridEx* grid, bool forWholeGrid)
     if (!ds)
         return;
     auto mime = std::make_unique<QMimeData>();
-    ds->DisableControls();
-    try {
+    {
+        ds->DisableControls();
+        const rtl::TScopeGuard enable([ds] { ds->EnableControls(); });
         mime->setData(CF_TEXT, exported(&TDBGridExExportAsText::Create, grid, forWholeGrid, true));
         mime->setData(CF_CSV, exported(&TDBGridExExportAsCSV::Create, grid, forWholeGrid, true));
         mime->setData(CF_RTF, exported(&TDBGridExExportAsRTF::Create, grid, forWholeGrid, false));
         mime->setData(CF_GRIDBIF, exported(&TDBGridExExportAsGRIDBIF::Create, grid, forWholeGrid, true));
-    } catch (...) {
-        ds->EnableControls();
-        throw;
     }
-    ds->EnableControls();
     QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
@@ -134,7 +132,8 @@ void DBGridEx_DoDeleteAction(TCustomDBGridEx* grid, bool forWholeGrid)
         && !grid->ConfirmDelete(question))
         return;
     grid->SaveBookmark();
-    const TControlsDisabled<> disabled(ds);
+    ds->DisableControls();
+    const rtl::TScopeGuard enable([ds] { ds->EnableControls(); });
     switch (kind) {
     case gstRecordBookmarks:
         grid->SelectedRows().Delete();

@@ -8,35 +8,11 @@
 #include "platform/data/FloatField.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatFloat.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QFile>
 #include <cmath>
 
 namespace {
-
-// Enables the data set's controls and gives the grid its place back however the walk ends.
-class WalkGuard {
-public:
-    WalkGuard(TCustomDBGridEx* grid, TDataSet* ds) : grid_(grid), ds_(ds)
-    {
-        ds_->DisableControls();
-        grid_->SaveBookmark();
-    }
-    ~WalkGuard()
-    {
-        try {
-            if (restore_)
-                grid_->RestoreBookmark();
-        } catch (...) {
-        }
-        ds_->EnableControls();
-    }
-    void SetRestore(bool v) { restore_ = v; }
-
-private:
-    TCustomDBGridEx* grid_;
-    TDataSet* ds_;
-    bool restore_ = true;
-};
 
 constexpr size_t kFlushSize = 1 << 16;
 
@@ -77,12 +53,21 @@ void TDBGridExExport::ExportWalk(QIODevice* stream, bool exportAll, int maxRecor
     TDataSet* ds = grid->DataLink()->DataSet();
     if (!ds)
         return;
-    struct Cleanup {
-        TDBGridExExport* self;
-        ~Cleanup() { self->footerValues_.clear(); self->ExpCols.clear(); }
-    } cleanup{this};
+    const rtl::TScopeGuard cleanup([this] {
+        footerValues_.clear();
+        ExpCols.clear();
+    });
     {
-        WalkGuard guard(grid, ds);
+        ds->DisableControls();
+        grid->SaveBookmark();
+        // The grid gets its place back as far as it can, and its controls however the walk ends.
+        const rtl::TScopeGuard walkEnd([grid, ds] {
+            try {
+                grid->RestoreBookmark();
+            } catch (...) {
+            }
+            ds->EnableControls();
+        });
         switch (kind) {
         case gstRectangle:
             ExpCols = grid->Selection().Rect().VisibleColumns();

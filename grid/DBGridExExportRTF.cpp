@@ -5,6 +5,7 @@
 #include "grid/DBGridExExportTitles.h"
 #include "grid/GridError.h"
 #include "grid/HeadTreeNode.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QIODevice>
 #include <QTemporaryFile>
 #include <algorithm>
@@ -115,10 +116,11 @@ void TDBGridExExportAsRTF::ExportToStream(QIODevice& stream, bool exportAll)
     // Nothing selected writes nothing at all, not even a header without its closing brace.
     if (!exportAll && DBGridEx->Selection().SelectionType() == gstNon)
         return;
-    struct Cleanup {
-        TDBGridExExportAsRTF* self;
-        ~Cleanup() { self->colors_.clear(); self->colorIndex_.clear(); self->fonts_.clear(); }
-    } cleanup{this};
+    const rtl::TScopeGuard cleanup([this] {
+        colors_.clear();
+        colorIndex_.clear();
+        fonts_.clear();
+    });
     ResetTables();
     ResetRepeats();
     if (TablesKnownBeforehand()) {

@@ -8,6 +8,7 @@
 #include "platform/data/Field.h"
 #include "platform/data/FloatField.h"
 #include "platform/rtl/CodePage.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QFile>
 #include <cstring>
 
@@ -118,11 +119,14 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
     const bool inserting = ds->State() == dsInsert;
     if (!inserting)
         grid->SaveBookmark();
-    const TControlsDisabled<> disabled(ds);
+    ds->DisableControls();
+    const rtl::TScopeGuard enable([ds] { ds->EnableControls(); });
     TDBGridExSelection& sel = grid->Selection();
     TDBGridColumnsEx& all = grid->Columns();
     ImpCols.clear();
     try {
+        // A failure leaves the record in hand with none of its half-read values; what was posted stays.
+        rtl::TScopeGuard cancel([ds] { ds->Cancel(); });
         switch (sel.SelectionType()) {
         case gstNon:
             for (int i = std::max(0, grid->SelectedIndex()); i < all.Count(); ++i)
@@ -191,14 +195,10 @@ void TDBGridExImport::ImportFromStream(QIODevice& stream, bool loadToAll)
             ds->CheckBrowseMode();
             grid->RestoreBookmark();
         }
+        cancel.Dismiss();
     } catch (const EImportAbort&) {
-        // The record in hand keeps none of its half-read values; what was posted stays.
-        ds->Cancel();
         if (!inserting)
             grid->RestoreBookmark();
-    } catch (...) {
-        ds->Cancel();
-        throw;
     }
     ImpCols.clear();
 }

@@ -4,6 +4,7 @@
 #include "grid/GridSettings.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QApplication>
 
 void TCustomDBGridEx::selectRowAt(int dataRow, TShiftState shift, TMouseButton button)
@@ -109,7 +110,8 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
     pressedCell_ = hit;
     pressedDouble_ = (shift & ssDouble) != 0;
     BeginUpdate();
-    try {
+    {
+        const rtl::TScopeGuard endUpdate([this] { EndUpdate(); });
         TDataSet* ds = dataLink_.DataSet();
         if (ds->State() == dsEdit || ds->State() == dsInsert)
             dataLink_.UpdateRecord();
@@ -137,11 +139,7 @@ void TCustomDBGridEx::MouseDown(TMouseButton button, TShiftState shift, int x, i
             }
             mouseState_ = 3;
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     InvalidateGrid();
     if (mouseState_ == 1)
         ResetTimer(60);
@@ -371,7 +369,8 @@ void TCustomDBGridEx::TimerScroll()
         return;
     }
     BeginUpdate();
-    try {
+    {
+        const rtl::TScopeGuard endUpdate([this] { EndUpdate(); });
         const int rows = vdir * std::min(d / 6, 8);
         if (mouseState_ == 3) {
             if (rows != 0)
@@ -383,11 +382,7 @@ void TCustomDBGridEx::TimerScroll()
         } else if (rows != 0) {
             DoSelection(true, rows, true, false);
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     InvalidateGrid();
     ResetTimer(std::max(0, 200 - 15 * d));
 }

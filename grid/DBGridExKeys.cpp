@@ -4,6 +4,7 @@
 #include "grid/DBGridExClipboard.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QApplication>
 
 bool TCustomDBGridEx::currentRowSelected()
@@ -23,7 +24,8 @@ void TCustomDBGridEx::DoSelection(bool select, int direction, bool rowMode, bool
         return;
     TDataSet* ds = dataLink_.DataSet();
     BeginUpdate();
-    try {
+    {
+        const rtl::TScopeGuard endUpdate([this] { EndUpdate(); });
         if (!rowMode && !has(options_, dgRowSelect)) {
             const bool rect = select && CanSelectType(gstRectangle);
             if (rect && selection_.SelectionType() != gstRectangle) {
@@ -68,11 +70,7 @@ void TCustomDBGridEx::DoSelection(bool select, int direction, bool rowMode, bool
                     remaining -= sign;
             }
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     if (updateLock_ == 0)
         InvalidateGrid();
 }

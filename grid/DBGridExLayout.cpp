@@ -3,6 +3,7 @@
 #include "grid/GridMath.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QFontMetrics>
 #include <QMetaObject>
 #include <QScrollBar>
@@ -23,14 +24,14 @@ void TCustomDBGridEx::BeginLayout()
 void TCustomDBGridEx::EndLayout()
 {
     if (layoutLock_ == 1) {
-        try {
-            internalLayout();
-        } catch (...) {
+        // A layout that fails still leaves the grid unlocked.
+        rtl::TScopeGuard unlock([this] {
             layoutLock_ = 0;
             columns_->EndUpdate();
             EndUpdate();
-            throw;
-        }
+        });
+        internalLayout();
+        unlock.Dismiss();
         columns_->EndUpdate();
     }
     if (layoutLock_ > 0)
@@ -489,56 +490,51 @@ void TCustomDBGridEx::moveBy(int distance)
 void TCustomDBGridEx::ColWidthsChanged()
 {
     if ((linkActive() || columns_->State() == csCustomized) && AcquireLayoutLock()) {
-        try {
-            for (int i = 0; i < columns_->Count() && DataToRawColumn(i) < ColCount(); ++i) {
-                TColumnEx* c = columns_->Items(i);
-                const int raw = DataToRawColumn(i);
-                const int w = ColWidths(raw);
-                if (!c->Visible())
-                    continue;
-                const int allowed = c->AllowableWidth(w);
-                if (!autoFitColWidths_) {
-                    c->SetWidth(allowed);
-                } else if (allowed != c->Width()) {
-                    if (has(optionsEx_, dghResizeWholeRightPart)) {
-                        // The whole part right of the sized column shares what is left, in proportion.
-                        const int oldWidth = c->Width();
-                        c->SetInitialWidth(oldWidth > 0 ? gridmath::MulDiv(c->InitialWidth(), allowed, oldWidth) : allowed);
-                        int rightNow = 0, rightInitial = 0;
-                        for (int k = i + 1; k < columns_->Count(); ++k) {
-                            TColumnEx* r = columns_->Items(k);
-                            if (r->Visible() && r->AutoFitColWidth()) {
-                                rightNow += r->Width();
-                                rightInitial += r->InitialWidth();
-                            }
+        const rtl::TScopeGuard endLayout([this] { EndLayout(); });
+        for (int i = 0; i < columns_->Count() && DataToRawColumn(i) < ColCount(); ++i) {
+            TColumnEx* c = columns_->Items(i);
+            const int raw = DataToRawColumn(i);
+            const int w = ColWidths(raw);
+            if (!c->Visible())
+                continue;
+            const int allowed = c->AllowableWidth(w);
+            if (!autoFitColWidths_) {
+                c->SetWidth(allowed);
+            } else if (allowed != c->Width()) {
+                if (has(optionsEx_, dghResizeWholeRightPart)) {
+                    // The whole part right of the sized column shares what is left, in proportion.
+                    const int oldWidth = c->Width();
+                    c->SetInitialWidth(oldWidth > 0 ? gridmath::MulDiv(c->InitialWidth(), allowed, oldWidth) : allowed);
+                    int rightNow = 0, rightInitial = 0;
+                    for (int k = i + 1; k < columns_->Count(); ++k) {
+                        TColumnEx* r = columns_->Items(k);
+                        if (r->Visible() && r->AutoFitColWidth()) {
+                            rightNow += r->Width();
+                            rightInitial += r->InitialWidth();
                         }
-                        const int rightAfter = std::max(0, rightNow - (allowed - oldWidth));
-                        for (int k = i + 1; k < columns_->Count(); ++k) {
-                            TColumnEx* r = columns_->Items(k);
-                            if (r->Visible() && r->AutoFitColWidth() && rightInitial > 0)
-                                r->SetInitialWidth(std::max(1, gridmath::MulDiv(r->InitialWidth(), rightAfter, rightInitial)));
-                        }
-                        break;
-                    } else if (!c->AutoFitColWidth()) {
-                        c->SetWidth(allowed);
-                    } else {
-                        const int oldInitial = c->InitialWidth();
-                        const int newInitial = c->Width() > 0 ? gridmath::MulDiv(oldInitial, allowed, c->Width()) : allowed;
-                        c->SetInitialWidth(newInitial);
-                        for (int k = i + 1; k < columns_->Count(); ++k)
-                            if (columns_->Items(k)->Visible()) {
-                                TColumnEx* next = columns_->Items(k);
-                                next->SetInitialWidth(std::max(0, next->InitialWidth() - (newInitial - oldInitial)));
-                                break;
-                            }
                     }
+                    const int rightAfter = std::max(0, rightNow - (allowed - oldWidth));
+                    for (int k = i + 1; k < columns_->Count(); ++k) {
+                        TColumnEx* r = columns_->Items(k);
+                        if (r->Visible() && r->AutoFitColWidth() && rightInitial > 0)
+                            r->SetInitialWidth(std::max(1, gridmath::MulDiv(r->InitialWidth(), rightAfter, rightInitial)));
+                    }
+                    break;
+                } else if (!c->AutoFitColWidth()) {
+                    c->SetWidth(allowed);
+                } else {
+                    const int oldInitial = c->InitialWidth();
+                    const int newInitial = c->Width() > 0 ? gridmath::MulDiv(oldInitial, allowed, c->Width()) : allowed;
+                    c->SetInitialWidth(newInitial);
+                    for (int k = i + 1; k < columns_->Count(); ++k)
+                        if (columns_->Items(k)->Visible()) {
+                            TColumnEx* next = columns_->Items(k);
+                            next->SetInitialWidth(std::max(0, next->InitialWidth() - (newInitial - oldInitial)));
+                            break;
+                        }
                 }
             }
-        } catch (...) {
-            EndLayout();
-            throw;
         }
-        EndLayout();
     } else {
         InvalidateEditor();
         if (OnColWidthsChanged)

@@ -4,6 +4,7 @@
 #include "grid/DBGridEx.h"
 #include "grid/ColumnTitleEx.h"
 #include "platform/rtl/IniFile.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/system/Registry.h"
 #include <QRegularExpression>
 #include <QVector>
@@ -123,18 +124,13 @@ void TCustomDBGridEx::RestoreColumnsLayoutProducer(TLayoutStore& store, const QS
     // Widths are taken as they are stored, not fitted; fitting runs again once they are all in.
     const bool autoFit = autoFitColWidths_;
     autoFitColWidths_ = false;
-    struct Finish {
-        TCustomDBGridEx& g;
-        bool autoFit;
-        ~Finish()
-        {
-            g.EndUpdate();
-            if (autoFit)
-                g.SetAutoFitColWidths(true);
-            else
-                g.LayoutChanged();
-        }
-    } finish{*this, autoFit};
+    const rtl::TScopeGuard finish([this, autoFit] {
+        EndUpdate();
+        if (autoFit)
+            SetAutoFitColWidths(true);
+        else
+            LayoutChanged();
+    });
 
     QVector<Entry> entries;
     for (int i = 0; i < columns_->Count(); ++i) {

@@ -11,6 +11,7 @@
 #include "platform/graphics/Edge.h"
 #include "platform/rtl/FormatFloat.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QPainter>
 
 using namespace gfx;
@@ -33,10 +34,7 @@ void TCustomDBGridEx::Paint(QPainter& painter, const QRect& clip)
         return;
     canvas_.SetPainter(&painter);
     // The painter ends with this paint, also when a handler throws: the canvas must not keep it.
-    struct Release {
-        gfx::TCanvas& canvas;
-        ~Release() { canvas.SetPainter(nullptr); }
-    } release{canvas_};
+    const rtl::TScopeGuard release([this] { canvas_.SetPainter(nullptr); });
     TCustomGrid::Paint(painter, clip);
     if (useMultiTitle_ && has(options_, dgTitles))
         titleRoot_.DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
@@ -348,62 +346,57 @@ void TCustomDBGridEx::drawDataRowCell(int dc, int dr, TColumnEx* column, TRect r
 {
     const int saved = dataLink_.ActiveRecord();
     dataLink_.SetActiveRecord(dr);
-    try {
-        canvas_.Font().Assign(column->Font());
-        canvas_.Brush().SetColor(column->Color());
-        const QString text = column->DisplayText();
-        if (HighlightCell(dc, dr, text, state)) {
-            canvas_.Brush().SetColor(clHighlight);
-            canvas_.Font().SetColor(clHighlightText);
-            state |= gdSelected;
-        }
-        const TColumnExType type = column->GetColumnType();
-        cellParams_.State = state;
-        cellParams_.Font = &canvas_.Font();
-        cellParams_.Alignment = column->Alignment();
-        cellParams_.Background = canvas_.Brush().Color();
-        cellParams_.Text = text;
-        cellParams_.ImageIndex = type == ctKeyImageList ? column->GetImageIndex() : -1;
-        cellParams_.CheckboxState = type == ctCheckboxes ? column->GetCheckboxState() : cbUnchecked;
-        cellParams_.ReadOnly = column->ReadOnly();
-        GetCellParams(column, canvas_.Font(), cellParams_.Background, state);
-        column->GetColCellParams(false, cellParams_);
-        canvas_.Brush().SetColor(cellParams_.Background);
-        TRect textRect = rect;
-        if (column->AlwaysShowEditButton())
-            textRect.Right -= column->EditButtonsWidth();
-        if (defaultDrawing_ && !textRect.IsEmpty()) {
-            switch (type) {
-            case ctKeyImageList:
-                canvas_.FillRect(textRect);
-                if (const TImageListEx* images = column->ImageList();
-                    images && cellParams_.ImageIndex >= 0 && cellParams_.ImageIndex < int(images->size()))
-                    drawImageCentred((*images)[size_t(cellParams_.ImageIndex)], textRect, taCenter);
-                break;
-            case ctCheckboxes:
-                canvas_.FillRect(textRect);
-                PaintButtonControlEx(canvas_, textRect, canvas_.Brush().Color(), bcsCheckboxEx, 0, flat_, false, true,
-                                     cellParams_.CheckboxState);
-                break;
-            default:
-                WriteCellText(textRect, true, dx, dy, cellParams_.Text, cellParams_.Alignment, tlTop,
-                              column->WordWrap() && multiLineRows_, column->EndEllipsis(), 0, 0);
-                if (inplaceSearching_ && dr == saved && dc == SelectedIndex())
-                    drawSearchMatch(textRect, dx, dy, cellParams_.Text, cellParams_.Alignment);
-                break;
-            }
-        }
-        if (columns_->State() == csDefault)
-            DrawDataCell(rect, column->GetField(), state);
-        DrawColumnCell(rect, dc, column, state);
-        if (defaultDrawing_ && (state & gdFocused) && (has(options_, dgAlwaysShowSelection) || GridFocused())
-            && !has(options_, dgRowSelect) && updateLock_ == 0 && IsActiveControl())
-            canvas_.DrawFocusRect(rect);
-    } catch (...) {
-        dataLink_.SetActiveRecord(saved);
-        throw;
+    const rtl::TScopeGuard activeBack([&] { dataLink_.SetActiveRecord(saved); });
+    canvas_.Font().Assign(column->Font());
+    canvas_.Brush().SetColor(column->Color());
+    const QString text = column->DisplayText();
+    if (HighlightCell(dc, dr, text, state)) {
+        canvas_.Brush().SetColor(clHighlight);
+        canvas_.Font().SetColor(clHighlightText);
+        state |= gdSelected;
     }
-    dataLink_.SetActiveRecord(saved);
+    const TColumnExType type = column->GetColumnType();
+    cellParams_.State = state;
+    cellParams_.Font = &canvas_.Font();
+    cellParams_.Alignment = column->Alignment();
+    cellParams_.Background = canvas_.Brush().Color();
+    cellParams_.Text = text;
+    cellParams_.ImageIndex = type == ctKeyImageList ? column->GetImageIndex() : -1;
+    cellParams_.CheckboxState = type == ctCheckboxes ? column->GetCheckboxState() : cbUnchecked;
+    cellParams_.ReadOnly = column->ReadOnly();
+    GetCellParams(column, canvas_.Font(), cellParams_.Background, state);
+    column->GetColCellParams(false, cellParams_);
+    canvas_.Brush().SetColor(cellParams_.Background);
+    TRect textRect = rect;
+    if (column->AlwaysShowEditButton())
+        textRect.Right -= column->EditButtonsWidth();
+    if (defaultDrawing_ && !textRect.IsEmpty()) {
+        switch (type) {
+        case ctKeyImageList:
+            canvas_.FillRect(textRect);
+            if (const TImageListEx* images = column->ImageList();
+                images && cellParams_.ImageIndex >= 0 && cellParams_.ImageIndex < int(images->size()))
+                drawImageCentred((*images)[size_t(cellParams_.ImageIndex)], textRect, taCenter);
+            break;
+        case ctCheckboxes:
+            canvas_.FillRect(textRect);
+            PaintButtonControlEx(canvas_, textRect, canvas_.Brush().Color(), bcsCheckboxEx, 0, flat_, false, true,
+                                 cellParams_.CheckboxState);
+            break;
+        default:
+            WriteCellText(textRect, true, dx, dy, cellParams_.Text, cellParams_.Alignment, tlTop,
+                          column->WordWrap() && multiLineRows_, column->EndEllipsis(), 0, 0);
+            if (inplaceSearching_ && dr == saved && dc == SelectedIndex())
+                drawSearchMatch(textRect, dx, dy, cellParams_.Text, cellParams_.Alignment);
+            break;
+        }
+    }
+    if (columns_->State() == csDefault)
+        DrawDataCell(rect, column->GetField(), state);
+    DrawColumnCell(rect, dc, column, state);
+    if (defaultDrawing_ && (state & gdFocused) && (has(options_, dgAlwaysShowSelection) || GridFocused())
+        && !has(options_, dgRowSelect) && updateLock_ == 0 && IsActiveControl())
+        canvas_.DrawFocusRect(rect);
 }
 
 void TCustomDBGridEx::drawIndicatorCell(int dr, TRect rect, TGridDrawState, int dx)

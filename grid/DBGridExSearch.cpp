@@ -5,6 +5,7 @@
 #include "platform/controls/InplaceEdit.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -56,27 +57,23 @@ void TCustomDBGridEx::StartInplaceSearch(const QString& ss, int timeOut, TInpsDi
             // record: the data set moves once, to the match, and hears no scroll for the records passed over.
             ds->DisableControls();
             const int saved = ds->ActiveRow();
-            try {
-                ds->CheckBrowseMode();
-                const int current = ds->CurrentRow();
-                const int step = direction == inpsToPriorEx ? -1 : 1;
-                const int row = searchIndex_.Find(ds, column, wanted, direction == inpsFromFirstEx ? 0 : current + step,
-                                                  step, [&](int r) {
-                                                      ds->SetActiveRow(r);
-                                                      return matches();
-                                                  });
-                found = row >= 0;
-                ds->SetActiveRow(saved);
-                if (found && row != current) {
-                    SaveBookmark();
-                    ds->MoveBy(row - current);
-                }
-            } catch (...) {
-                ds->SetActiveRow(saved);
-                enableControlsWhileSearching(ds);
-                throw;
+            const rtl::TScopeGuard enable([&] { enableControlsWhileSearching(ds); });
+            rtl::TScopeGuard failed([&] { ds->SetActiveRow(saved); });
+            ds->CheckBrowseMode();
+            const int current = ds->CurrentRow();
+            const int step = direction == inpsToPriorEx ? -1 : 1;
+            const int row = searchIndex_.Find(ds, column, wanted, direction == inpsFromFirstEx ? 0 : current + step,
+                                              step, [&](int r) {
+                                                  ds->SetActiveRow(r);
+                                                  return matches();
+                                              });
+            found = row >= 0;
+            ds->SetActiveRow(saved);
+            if (found && row != current) {
+                SaveBookmark();
+                ds->MoveBy(row - current);
             }
-            enableControlsWhileSearching(ds);
+            failed.Dismiss();
         }
     }
     HideEditor();
@@ -99,17 +96,12 @@ bool TCustomDBGridEx::locateFromFirst(TDataSet* ds, TField* field, const QString
     const QByteArray before = ds->GetBookmark();
     ds->DisableControls();
     bool found = false;
-    try {
-        ds->CheckBrowseMode();
-        SaveBookmark();
-        found = ds->Locate(field->FieldName(), text, TLocateOptions(loCaseInsensitive) | loPartialKey) && matches();
-        if (!found && ds->GetBookmark() != before)
-            ds->GotoBookmark(before);
-    } catch (...) {
-        enableControlsWhileSearching(ds);
-        throw;
-    }
-    enableControlsWhileSearching(ds);
+    const rtl::TScopeGuard enable([&] { enableControlsWhileSearching(ds); });
+    ds->CheckBrowseMode();
+    SaveBookmark();
+    found = ds->Locate(field->FieldName(), text, TLocateOptions(loCaseInsensitive) | loPartialKey) && matches();
+    if (!found && ds->GetBookmark() != before)
+        ds->GotoBookmark(before);
     return found;
 }
 

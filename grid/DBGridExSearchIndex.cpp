@@ -1,6 +1,7 @@
 #include "grid/DBGridExSearchIndex.h"
 #include "grid/ColumnEx.h"
 #include "platform/data/DataSet.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <algorithm>
 
 namespace {
@@ -49,18 +50,17 @@ void TInplaceSearchIndex::build(TDataSet* ds, TColumnEx* column)
     start_.reserve(size_t(total) + 1);
     text_.reserve(size_t(total) * 24);
     start_.push_back(0);
-    try {
+    {
+        // Half an index is no index: a failure leaves none.
+        rtl::TScopeGuard failed([this] { Clear(); });
+        const rtl::TScopeGuard activeBack([&] { ds->SetActiveRow(saved); });
         for (int row = 0; row < total; ++row) {
             ds->SetActiveRow(row);
             appendUpper(text_, column->DisplayText());
             start_.push_back(quint32(text_.size()));
         }
-    } catch (...) {
-        ds->SetActiveRow(saved);
-        Clear();
-        throw;
+        failed.Dismiss();
     }
-    ds->SetActiveRow(saved);
     ds_ = ds;
     column_ = column;
     field_ = column->Field();

@@ -5,6 +5,7 @@
 #include "grid/HeadTreeNode.h"
 #include "grid/ToolTipsWindow.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -90,30 +91,25 @@ bool TCustomDBGridEx::CMHintShow(THintInfo& info)
     } else {
         const int saved = dataLink_.ActiveRecord();
         dataLink_.SetActiveRecord(dr);
-        try {
-            const TColumnExType type = column->GetColumnType();
-            if (type == ctCheckboxes || type == ctKeyPickList) {
-                TField* f = column->Field();
-                const int index = type == ctCheckboxes ? int(column->GetCheckboxState())
-                                                       : int(column->KeyList().indexOf(f ? f->AsString() : QString()));
-                text = index >= 0 && index < column->PickList().size() ? column->PickList()[index] : QString();
-                neverFits = true;
-            } else {
-                alignment = column->Alignment();
-                if (column->Field())
-                    text = column->DisplayText();
-            }
-            if (column->AlwaysShowEditButton())
-                width -= column->EditButtonsWidth();
-            wrap = column->WordWrap() && multiLineRows_;
-            font.Assign(column->Font());
-            gfx::TColor background = column->Color();
-            GetCellParams(column, font, background, 0);
-        } catch (...) {
-            dataLink_.SetActiveRecord(saved);
-            throw;
+        const rtl::TScopeGuard activeBack([&] { dataLink_.SetActiveRecord(saved); });
+        const TColumnExType type = column->GetColumnType();
+        if (type == ctCheckboxes || type == ctKeyPickList) {
+            TField* f = column->Field();
+            const int index = type == ctCheckboxes ? int(column->GetCheckboxState())
+                                                   : int(column->KeyList().indexOf(f ? f->AsString() : QString()));
+            text = index >= 0 && index < column->PickList().size() ? column->PickList()[index] : QString();
+            neverFits = true;
+        } else {
+            alignment = column->Alignment();
+            if (column->Field())
+                text = column->DisplayText();
         }
-        dataLink_.SetActiveRecord(saved);
+        if (column->AlwaysShowEditButton())
+            width -= column->EditButtonsWidth();
+        wrap = column->WordWrap() && multiLineRows_;
+        font.Assign(column->Font());
+        gfx::TColor background = column->Color();
+        GetCellParams(column, font, background, 0);
     }
     if (text.isEmpty())
         return false;

@@ -79,20 +79,6 @@ using TDBGridExRestoreParams = unsigned;
 using TColumnsExList = QList<TColumnEx*>;
 
 class TCustomDBGridEx;
-class TDataSet;
-
-// Keeps a data set's controls disabled for a scope, however it ends.
-template <class DataSet = TDataSet>
-class TControlsDisabled {
-public:
-    explicit TControlsDisabled(DataSet* ds) : ds_(ds) { ds_->DisableControls(); }
-    ~TControlsDisabled() { ds_->EnableControls(); }
-    TControlsDisabled(const TControlsDisabled&) = delete;
-    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
-
-private:
-    DataSet* ds_;
-};
 
 // Makes a worker (an exporter or importer) of the class a factory gives, for a grid, and runs one of its
 // operations on it.

@@ -1,5 +1,6 @@
 #include "grid/DBSumListProducer.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <cmath>
 
 namespace {
@@ -193,22 +194,21 @@ void TDBSumListProducer::RecalcAll()
             ds->DisableControls();
             records_.clear();
             inRecalc_ = true;
-            try {
-                ds->First();
-                while (!ds->Eof()) {
-                    forEachAggregated([](TDBSum& s, TField* f) {
-                        account(s, +1, contribution(f), counts(s, !f || f->IsNull()));
-                    });
-                    if (virtualRecords_ && noRecordNumbers())
-                        records_.push_back(ds->GetBookmark());
-                    ds->Next();
-                }
-                ds->First();
-            } catch (...) {
+            rtl::TScopeGuard failed([&] {
                 inRecalc_ = false;
                 ds->EnableControls();
-                throw;
+            });
+            ds->First();
+            while (!ds->Eof()) {
+                forEachAggregated([](TDBSum& s, TField* f) {
+                    account(s, +1, contribution(f), counts(s, !f || f->IsNull()));
+                });
+                if (virtualRecords_ && noRecordNumbers())
+                    records_.push_back(ds->GetBookmark());
+                ds->Next();
             }
+            ds->First();
+            failed.Dismiss();
             for (int i = 0; i < sums_.Count(); ++i)
                 if (sums_.Items(i)->op_ == goAvg)
                     recomputeAvg(*sums_.Items(i));

@@ -3,6 +3,7 @@
 #include "grid/GridError.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 
 bool TGridDataLinkEx::AddMapping(const QString& fieldName)
 {
@@ -92,15 +93,12 @@ void TGridDataLinkEx::FocusControl(TField** field)
 
 void TGridDataLinkEx::LayoutChanged()
 {
-    const bool saved = grid_->layoutFromDataSet_;
-    grid_->layoutFromDataSet_ = true;
-    try {
+    {
+        const bool saved = grid_->layoutFromDataSet_;
+        grid_->layoutFromDataSet_ = true;
+        const rtl::TScopeGuard back([this, saved] { grid_->layoutFromDataSet_ = saved; });
         grid_->LayoutChanged();
-    } catch (...) {
-        grid_->layoutFromDataSet_ = saved;
-        throw;
     }
-    grid_->layoutFromDataSet_ = saved;
     TDataLink::LayoutChanged();
 }
 
@@ -113,13 +111,8 @@ void TGridDataLinkEx::RecordChanged(TField* field)
 void TGridDataLinkEx::UpdateData()
 {
     inUpdateData_ = true;
-    try {
-        if (modified_)
-            grid_->UpdateData();
-    } catch (...) {
-        inUpdateData_ = false;
-        throw;
-    }
+    const rtl::TScopeGuard done([this] { inUpdateData_ = false; });
+    if (modified_)
+        grid_->UpdateData();
     modified_ = false;
-    inUpdateData_ = false;
 }

@@ -2,11 +2,13 @@
 // footers, the multi-level title, and outside readers (Python's csv and HTML parser, unrtf, xlrd) that
 // accept what is written.
 #include "GridIOFixture.h"
+#include "grid/DBGridExClipboard.h"
 #include "grid/DBGridExExportGRIDBIF.h"
 #include "grid/DBGridExExportHTML.h"
 #include "grid/DBGridExExportRTF.h"
 #include "grid/DBGridExExportText.h"
 #include "grid/DBGridExExportXLS.h"
+#include "grid/DBGridExImportText.h"
 #include "common/testutil.h"
 #include <gtest/gtest.h>
 
@@ -313,4 +315,50 @@ TEST(GridExport, OutsideReadersAcceptTheFiles)
         g.exportAll(&TDBGridExExportAsXLS::Create));
     EXPECT_EQ(QString::fromUtf8(xls),
               QString::fromUtf8("cp1251\n'N'|'Имя'|'Value'\n7.0|'Иванов Пётр \"П\"; x'|0.5\n-3.0|'a\\\\b{c}<&>'|1234.25\n"));
+}
+
+// A handler that fails half-way through an export, a copy or an import leaves the data set's controls on,
+// the current record where it was and no row half changed; the next export is whole again.
+TEST(GridExport, AFailureHalfWayLeavesTheGridAsItWas)
+{
+    const std::vector<std::vector<QVariant>> rows = {{1, QStringLiteral("a")}, {2, QStringLiteral("b")},
+                                                     {3, QStringLiteral("c")}};
+    IOGrid clean(rows);
+    const QByteArray rtf = clean.exportAll(&TDBGridExExportAsRTF::Create);
+    const QByteArray text = clean.exportAll(&TDBGridExExportAsText::Create);
+    const struct {
+        const char* name;
+        std::function<void(IOGrid&)> run;
+    } cases[] = {
+        {"text export", [](IOGrid& g) { g.exportAll(&TDBGridExExportAsText::Create); }},
+        {"RTF export", [](IOGrid& g) { g.exportAll(&TDBGridExExportAsRTF::Create); }},
+        {"copy", [](IOGrid& g) { DBGridEx_DoCopyAction(&g.grid, true); }},
+        {"import", [](IOGrid& g) { g.import(&TDBGridExImportAsText::Create, "7\tx\r\n8\ty\r\n9\tz"); }},
+    };
+    for (const auto& c : cases) {
+        IOGrid g(rows);
+        g.grid.SetAllowedOperations(g.grid.AllowedOperations() & ~bit(alopAppendEx));
+        g.ds.FieldByName("NAME")->OnGetText = [](TField* f, QString& t, bool) {
+            if (f->AsString() == QLatin1String("b"))
+                throw std::runtime_error("no text");
+            t = f->AsString();
+        };
+        g.ds.BeforePost = [](TDataSet* ds) {
+            if (ds->FieldByName("ID")->AsInteger() == 8)
+                throw std::runtime_error("refused");
+        };
+        g.ds.SetRecNo(1);
+        EXPECT_THROW(c.run(g), std::runtime_error) << c.name;
+        EXPECT_FALSE(g.ds.ControlsDisabled()) << c.name;
+        EXPECT_EQ(g.ds.State(), dsBrowse) << c.name;
+        g.ds.FieldByName("NAME")->OnGetText = nullptr;
+        if (c.name == std::string("import")) {
+            // The first row went in; the refused one keeps its values.
+            EXPECT_EQ(g.rows(), QStringList({"7|x|null", "2|b|null", "3|c|null"}));
+            continue;
+        }
+        EXPECT_EQ(g.ds.RecNo(), 1) << c.name;
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsRTF::Create), rtf) << c.name;
+        EXPECT_EQ(g.exportAll(&TDBGridExExportAsText::Create), text) << c.name;
+    }
 }
