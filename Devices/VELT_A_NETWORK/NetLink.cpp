@@ -98,17 +98,51 @@ bool TNetLink::readSome(int ms)
     return true;
 }
 
+QByteArray TNetLink::drain()
+{
+    QByteArray bytes = pending_;
+    pending_.clear();
+    // Bounded: a line that never stops talking is cleared by the purge after it.
+    while (bytes.size() < 4096 && readSome(0)) {
+        bytes += pending_;
+        pending_.clear();
+    }
+    port_.Purge();
+    return bytes;
+}
+
+void TNetLink::keepLate(const QByteArray& leftOver)
+{
+    // Only a frame behind an acknowledgement is an answer; bytes before it are noise or a refusal.
+    const int ack = leftOver.indexOf(char(codec_->Ack()));
+    if (ack < 0)
+        return;
+    codec_->Reset();
+    for (int i = ack + 1; i < leftOver.size(); ++i)
+        if (codec_->Put(uint8_t(leftOver[i])) == proto::TCodec::Frame && codec_->Payload().size() == kPacketSize)
+            late_.push_back({lastNet_, lastRequest_, codec_->Payload()});
+    codec_->Reset();
+}
+
+std::vector<TLateAnswer> TNetLink::TakeLateAnswers()
+{
+    std::vector<TLateAnswer> taken;
+    taken.swap(late_);
+    return taken;
+}
+
 void TNetLink::Reset()
 {
     if (!port_.IsOpen())
         return;
     // A late answer still on its way would be taken for the next instrument's: wait until the line is quiet.
     const auto deadline = Clock::now() + std::chrono::milliseconds(synchro_);
+    QByteArray leftOver;
     do {
-        port_.Purge();
-        pending_.clear();
+        leftOver += drain();
     } while (!aborted_ && msLeft(deadline) > 0 && readSome(std::min(msLeft(deadline), 20)));
-    pending_.clear();
+    leftOver += drain();
+    keepLate(leftOver);
     codec_->Reset();
 }
 
@@ -125,13 +159,16 @@ int32_t TNetLink::Send(const uint8_t* request, uint16_t length, uint16_t netNumb
 {
     if (!port_.IsOpen() || port_.LineLost())
         return kLineFailed;
-    // A new request: what an earlier exchange left no longer counts. After one that ended as it should the
-    // line holds nothing, and the purge (a costly call on an idle line polled ten times a second) is spared.
+    // A new request: what an earlier exchange left no longer counts, but an answer in it is kept to be told.
+    // After one that ended as it should the line holds nothing, and the clearing (a costly call on an idle line
+    // polled ten times a second) is spared.
     if (!clean_)
-        port_.Purge();
+        keepLate(drain());
     clean_ = false;
     pending_.clear();
     codec_->Reset();
+    lastNet_ = netNumber;
+    lastRequest_ = length > 0 ? request[0] : 0;
     const QByteArray frame = EncodeRequest(request, length, netNumber);
     if (port_.DataOut(frame.constData(), int(frame.size())) != frame.size())
         return kLineFailed;

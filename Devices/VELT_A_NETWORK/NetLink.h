@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace net {
 
@@ -31,6 +32,14 @@ constexpr int32_t kTooLong = -3;
 
 constexpr uint8_t kNothingNewByte = 0x29;
 constexpr int kPacketSize = 34;
+
+// An answer that came after its request had failed, found in what the line carried when it was cleared for the
+// next request: the instrument gave it, so it is told rather than dropped unseen.
+struct TLateAnswer {
+    uint16_t netNumber = 0; // of the request it answers
+    uint8_t request = 0;    // that request's byte: 1 test, 0 poll
+    QByteArray packet;      // kPacketSize bytes
+};
 
 class TNetLink {
 public:
@@ -53,6 +62,9 @@ public:
     int32_t Receive(uint8_t* buffer, uint16_t capacity, uint16_t* count, uint16_t* aux);
     int32_t Send(const uint8_t* request, uint16_t length, uint16_t netNumber);
 
+    // The late answers found since the last call, oldest first.
+    std::vector<TLateAnswer> TakeLateAnswers();
+
     // Any thread: ends the waits now and every later one.
     void Abort();
     // Waits ms on the open line's own events (Abort ends it); false, at once, when the line is closed.
@@ -65,6 +77,10 @@ public:
 private:
     // Waits at most ms for bytes and appends them; false when none came.
     bool readSome(int ms);
+    // What the line carries now, read without waiting, with what is pending; the line is clear after it.
+    QByteArray drain();
+    // Keeps the answer frames in bytes left over from the last request as late answers to it.
+    void keepLate(const QByteArray& leftOver);
 
     std::unique_ptr<proto::TCodec> codec_;
     TSerialPort port_;
@@ -73,6 +89,9 @@ private:
     uint32_t synchro_ = 500;
     std::atomic<bool> aborted_{false};
     bool clean_ = false; // the last exchange ended with nothing left over
+    uint16_t lastNet_ = 0;   // the last request sent: what late bytes answer
+    uint8_t lastRequest_ = 0;
+    std::vector<TLateAnswer> late_;
 };
 
 } // namespace net

@@ -460,6 +460,7 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
     int32_t sent;
     do {
         sent = link.Send(&request, 1, r.netNumber);
+        tellLate();
         ++tries;
     } while (sent == net::kTimeout && tick() - t0 < Active.linkPeriod && !Terminated());
     // On the stack: it is made for every exchange, ten a second a line, logged or not.
@@ -542,7 +543,21 @@ TVelt_A_NETWORK::TOutcome TVelt_A_NETWORK::Exchange(TKind kind, TNetInstrument& 
     default:
         Dbg().Print("%s : ошибка передачи #%d", p, int(sent));
         link.Reset();
+        tellLate();
         return TOutcome::Failed;
+    }
+}
+
+void TVelt_A_NETWORK::tellLate()
+{
+    for (const net::TLateAnswer& a : Link->TakeLateAnswers()) {
+        const bool poll = a.request == 0;
+        char p[80];
+        std::snprintf(p, sizeof p, "%s [%03d] : ответ пришёл после таймаута", poll ? "'ОПРОС'" : "'ТЕСТ' ", int(a.netNumber));
+        const std::string text = p + std::string(poll ? "; результат потерян: " : "; ответ ") +
+                                 NetAnswerText(reinterpret_cast<const uint8_t*>(a.packet.constData()), poll);
+        // A lost result is a line of its own, never left out as one of too many of its kind.
+        Dbg().Print("%s", text.c_str());
     }
 }
 

@@ -133,6 +133,8 @@ private:
     bool SearchStep();
     void PollStep();
     TOutcome Exchange(TKind kind, TNetInstrument& r, TNetPacket* packet);
+    // Logs the answers the line brought after their request had failed.
+    void tellLate();
     void PushResult(const TNetInstrument& r, const TNetPacket& p);
     // Waits until new settings are published or the thread is told to end; at most ms when ms >= 0.
     void waitForStart(int ms);

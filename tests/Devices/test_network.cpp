@@ -448,6 +448,21 @@ TEST(Network, EveryResultAnInstrumentGaveIsFiledOrLoggedAsLost)
     EXPECT_EQ(sent.size(), 12);
 }
 
+TEST(Network, AnAnswerThatComesAfterItsTimeOutIsLoggedWithTheResultItCarried)
+{
+    // 3's first answer comes three seconds late: long after its 100 ms time-out, long before the next poll.
+    Sim sim(228, {"--net", "--at", "3", "--result", "3=250", "--result", "3=300", "--fault", "late@3*1"}, false);
+    NetRig rig(228, U("Timeouts_OutTimeout=100\r\nTimeouts_InTimeout=100\r\nTimeouts_SynchroTimeout=10\r\nLinkPeriod=0\r\n"
+                      "PollPeriod=6000\r\nCheckPeriod=600000\r\nnetnums=3\r\n"));
+    rig.Load();
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 1; }, 60000)) << rig.log.Text().toStdString();
+    EXPECT_TRUE(rig.log.Contains("'ОПРОС' [003] : ответ пришёл после таймаута; результат потерян: "
+                                 "['VELT-A     10031501240101241000', 250 мкг/л, 0x00]"))
+        << rig.log.Text().toStdString();
+    EXPECT_EQ(rig.RecordCount(), 1u);
+    EXPECT_DOUBLE_EQ(rig.Records()[0].Probe.AlcResult, 0.3) << "the next result comes with the next poll";
+}
+
 TEST(Network, TheNetNumberDialogIsUsedWithTheKeysAlone)
 {
     NetRig rig(0, QStringLiteral("netnums=3\r\n")); // no port chosen: nothing runs

@@ -23,6 +23,7 @@
 //                   bad-date@N   N's next answer carries an impossible date
 //                   bad-flag@N   N's answer carries a flag no instrument writes
 //                   garbled@N    N's answer frame fails its check (a byte changed on the way)
+//                   late@N       N answers three seconds late (after the request's time-out)
 //                   COUNT limits a fault to its first COUNT uses (every use without it)
 // Commands on stdin, one a line: "off N", "on N", "push N UGL [FLAG]", "quit".
 // Exit status: 0 done, 1 the line failed, 2 bad arguments.
@@ -38,6 +39,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -135,7 +137,7 @@ Options parse(int argc, char** argv)
         else if (a == "--results") o.results = int(toNumber(args.Value(), "results", 0, 100000));
         else if (a == "--result-every") o.resultEvery = int(toNumber(args.Value(), "interval", 1, 3600000));
         else if (a == "--fault") {
-            o.faults.Add(args.Value(), {"silent", "noise", "wrong-net", "bad-date", "bad-flag", "garbled"}, "net number", 1);
+            o.faults.Add(args.Value(), {"silent", "noise", "wrong-net", "bad-date", "bad-flag", "garbled", "late"}, "net number", 1);
         } else {
             usage("unknown option " + a);
         }
@@ -257,6 +259,8 @@ private:
         std::fflush(stderr);
         if (fault("noise", n))
             out = SimNoise() + out;
+        if (fault("late", n))
+            std::this_thread::sleep_for(std::chrono::seconds(3));
         line_.Send(out);
     }
 
