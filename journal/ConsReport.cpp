@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +32,8 @@
 namespace {
 
 const QString kError = QStringLiteral("Ошибка");
+// The rows of an Excel 97-2003 sheet.
+constexpr int kSheetRows = 65536;
 
 // The interlock events by their code in NUM_VIDOH (0x80000001 .. 0x80000006 read as signed).
 constexpr int32_t kFirstEvent = int32_t(0x80000001u);
@@ -378,17 +381,23 @@ TfmConsReport::Instrument TfmConsReport::Collect(int serial, const QString& cond
 
 void TfmConsReport::Put(const QString& label, const QVariant& value)
 {
-    // A cell that cannot be written is left out; the report goes on.
+    // A row that cannot be written (past the sheet's last row, say) is left out and the report goes on; the
+    // rows left out are counted, and told once the report is saved.
+    bool written = true;
     if (!label.isEmpty())
-        Excel->SetCell(Row, 1, label);
+        written = Excel->SetCell(Row, 1, label) && written;
     if (value.isValid())
-        Excel->SetCell(Row, 2, value);
+        written = Excel->SetCell(Row, 2, value) && written;
+    if (!written && LeftOut++ == 0)
+        Dbg().Print("ConsReport: row %i is not written, nor any row after it that fails: %s", Row,
+                    qUtf8Printable(Excel->LastError()));
     ++Row;
 }
 
 void TfmConsReport::WriteHead(const QString& start, const QString& end, int days)
 {
     Row = 1;
+    LeftOut = 0;
     Put(QStringLiteral("Обработанная статистика измерений"));
     Put(QString());
     Put(QStringLiteral("Диапазон анализа записей:"), QStringLiteral("с  ") + start);
@@ -487,11 +496,39 @@ void TfmConsReport::bSaveToExcelClick()
     }
     Excel->Quit();
     Dbg().Print("ConsReport: saved to %s", qUtf8Printable(file));
+    if (LeftOut > 0) {
+        const int rows = Row - 1;
+        Dbg().Print("ConsReport: %i of the report's %i rows are left out of %s (a sheet holds %i rows)", LeftOut, rows,
+                    qUtf8Printable(file), kSheetRows);
+        ctl::MessageBox(QStringLiteral("Отчёт сохранён в файл:\n%1\n\nВ него вошли не все строки: не записано строк — %2 из %3.%4")
+                            .arg(QDir::toNativeSeparators(file))
+                            .arg(LeftOut)
+                            .arg(rows)
+                            .arg(rows > kSheetRows ? QStringLiteral("\nЛист вмещает не больше 65 536 строк. Чтобы отчёт "
+                                                                    "поместился целиком, выберите меньше приборов или более "
+                                                                    "короткий диапазон времени.")
+                                                   : QString()),
+                        QStringLiteral("Внимание!"), ctl::MB_OK | ctl::MB_ICONWARNING);
+    }
     if (cbOpenAfterSave->isChecked()) {
         if (OpenSavedFile)
             OpenSavedFile(file);
         else
-            sys::OpenWithProgram(file);
+            OpenWithProgram(file);
     }
     accept();
+}
+
+void TfmConsReport::OpenWithProgram(const QString& file)
+{
+    // The window may be gone when the opener ends: the answer needs the file's name only.
+    auto notOpened = [file](int exitCode) {
+        Dbg().Print("ConsReport: the saved report %s was not opened (xdg-open ended with %i)", qUtf8Printable(file), exitCode);
+        ctl::MessageBox(QStringLiteral("Отчёт сохранён в файл:\n%1\n\nОткрыть его не удалось: на компьютере нет программы "
+                                       "для таблиц Excel (.xls), или она завершилась с ошибкой. Откройте файл сами.")
+                            .arg(QDir::toNativeSeparators(file)),
+                        QStringLiteral("Внимание!"), ctl::MB_OK | ctl::MB_ICONWARNING);
+    };
+    if (!sys::OpenWithProgram(file, notOpened))
+        notOpened(-1);
 }

@@ -76,11 +76,15 @@ private:
     void Put(const QString& label, const QVariant& value = QVariant());
     void WriteHead(const QString& start, const QString& end, int days);
     void WriteInstrument(int serial, const Instrument& s, int periodDays);
+    // Opens the saved report with the desktop's program; when that cannot be done the operator is told
+    // where the report is.
+    static void OpenWithProgram(const QString& file);
 
     std::unique_ptr<TADOQuery> ADOQuery;
     std::unique_ptr<TExcel> Excel;
     QString WorkDir;
     TDBInfoPribors* InfoPribors = nullptr;
     int Row = 1;
+    int LeftOut = 0; // rows of the report not written into the sheet
     bool Shown = false;
 };

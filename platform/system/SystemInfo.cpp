@@ -1,5 +1,6 @@
 #include "platform/system/SystemInfo.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -38,9 +39,23 @@ QString AppVersion()
     return v.isEmpty() ? QStringLiteral("No") : v;
 }
 
-bool OpenWithProgram(const QString& path)
+bool OpenWithProgram(const QString& path, std::function<void(int exitCode)> failed)
 {
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+    // A child of the application, so its end is heard; the opener may wait for the program it runs, which
+    // must not lose its output to a closed pipe when the application ends first.
+    auto* opener = new QProcess(QCoreApplication::instance());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::finished, opener, [opener, failed](int code, QProcess::ExitStatus status) {
+        opener->deleteLater();
+        if ((code != 0 || status != QProcess::NormalExit) && failed)
+            failed(status == QProcess::NormalExit ? code : -1);
+    });
+    opener->start(QStringLiteral("xdg-open"), {path});
+    if (opener->waitForStarted(-1))
+        return true;
+    delete opener;
+    return false;
 }
 
 } // namespace sys

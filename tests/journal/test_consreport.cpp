@@ -12,11 +12,13 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/DbfTable.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/xls/FreexlReader.h"
 
 #include <QCheckBox>
 #include <QDate>
+#include <QDateTime>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -338,6 +340,87 @@ TEST(ConsReport, BadTemplateOrFailedSaveIsToldAndTheWindowStaysForAnotherTry)
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(w.form.result(), QDialog::Accepted);
     EXPECT_EQ(xlstest::ReadWithFreexl(j.dir.file("retry.xls")).at(8, 0).toString(), S_SERIAL.arg("0007"));
+}
+
+// A report longer than a sheet: the rows past its 65,536th are left out, and the operator and the log are told
+// how many; the report is saved and opened all the same.
+TEST(ConsReport, RowsPastTheSheetsLastAreCountedAndTold)
+{
+    ConsJournal j;
+    // Each exceedance takes two rows: its own and its blocking's.
+    const int exceedances = 32800;
+    auto table = j.conn->openTable(QStringLiteral("Base"));
+    std::vector<QVariant> row(table->columns().size());
+    const QDateTime first(QDate(2011, 3, 1), QTime(0, 0));
+    auto date = [&](int i) { return first.addSecs(60LL * i).toString(QStringLiteral("yyyy.MM.dd hh:mm:ss")); };
+    for (int i = 0; i < exceedances; ++i) {
+        row[size_t(table->columnIndex("ID"))] = i + 1;
+        row[size_t(table->columnIndex("PRIBOR"))] = 9;
+        row[size_t(table->columnIndex("DATA_IZM"))] = date(i);
+        row[size_t(table->columnIndex("NUM_VIDOH"))] = i + 1;
+        row[size_t(table->columnIndex("IZM"))] = 0.5;
+        row[size_t(table->columnIndex("STAT"))] = QStringLiteral("0");
+        row[size_t(table->columnIndex("TYPERECORD"))] = 1;
+        table->append(row);
+    }
+    table.reset();
+    ctl::TScriptedMessageBoxPort boxes;
+    Window w(j);
+    w.check(QStringLiteral("0009"));
+    w.saveAs = j.dir.file("long.xls");
+    w.form.bSaveToExcelClick();
+
+    // The head, three blank rows, 9 rows to the exceedances, 8 between the two lists.
+    const int rows = 5 + 3 + 9 + exceedances + 8 + exceedances;
+    const int leftOut = rows - 65536;
+    ASSERT_EQ(leftOut, 89);
+    const QString file = j.dir.file("long.xls");
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.AskedSoFar()[0].text,
+              QStringLiteral("Отчёт сохранён в файл:\n%1\n\nВ него вошли не все строки: не записано строк — 89 из %2.\n"
+                             "Лист вмещает не больше 65 536 строк. Чтобы отчёт поместился целиком, выберите меньше "
+                             "приборов или более короткий диапазон времени.").arg(file).arg(rows));
+    EXPECT_EQ(boxes.AskedSoFar()[0].icon(), ctl::MB_ICONWARNING);
+    EXPECT_TRUE(j.log().contains(QStringLiteral("ConsReport: 89 of the report's %1 rows are left out of %2").arg(rows).arg(file)));
+    EXPECT_EQ(w.form.result(), QDialog::Accepted);
+    EXPECT_EQ(w.opened, QStringList{file});
+    // The sheet is full to its last row: the blocking of the exceedance that row reaches.
+    const auto read = xlstest::ReadWithFreexl(file);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.at(65535, 1).toString(), date(65536 - (rows - exceedances) - 1) + QStringLiteral(" - превышение"));
+}
+
+// "Открыть после сохранения" with no program for the file: the operator is told that the report was saved,
+// and where.
+TEST(ConsReport, AReportThatCannotBeOpenedIsToldSavedAndWhere)
+{
+    ConsJournal j;
+    j.fill();
+    testutil::TempDir bin;
+    // The desktop's opener finding no program for the file, as it says by its exit code.
+    testutil::writeFile(bin.file("xdg-open"), "#!/bin/sh\nexit 3\n");
+    QFile::setPermissions(bin.file("xdg-open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ":" + savedPath);
+    ctl::TScriptedMessageBoxPort boxes;
+    {
+        Window w(j);
+        w.form.OpenSavedFile = nullptr;
+        w.check(QStringLiteral("0007"));
+        w.saveAs = j.dir.file("opened.xls");
+        w.form.bSaveToExcelClick();
+        EXPECT_EQ(w.form.result(), QDialog::Accepted);
+    }
+    // Told once the opener has ended, the window being gone by then.
+    EXPECT_TRUE(testutil::PumpUntil([&] { return boxes.Count() == 1; }, 30000));
+    qputenv("PATH", savedPath);
+    ASSERT_EQ(boxes.Count(), 1);
+    const QString file = j.dir.file("opened.xls");
+    EXPECT_EQ(boxes.AskedSoFar()[0].text,
+              QStringLiteral("Отчёт сохранён в файл:\n%1\n\nОткрыть его не удалось: на компьютере нет программы для "
+                             "таблиц Excel (.xls), или она завершилась с ошибкой. Откройте файл сами.").arg(file));
+    EXPECT_TRUE(QFileInfo::exists(file));
+    EXPECT_TRUE(j.log().contains(QStringLiteral("ConsReport: the saved report %1 was not opened (xdg-open ended with 3)").arg(file)));
 }
 
 TEST(ConsReport, CancelledSaveDialogWritesNothing)
