@@ -24,6 +24,8 @@ public:
 
     int Method() const { return method_; }
     bool HasController() const { return controller_ != nullptr; }
+    // Only "default_mp" has a consolidated report.
+    bool HasConsolidatedReport() const { return method_ == DefaultMP && controller_ != nullptr; }
 
     void SetDirs(const QString& appDir, const QString& workDir);
     void SetOperator(const QString& name);

@@ -447,6 +447,8 @@ bool TfmMain::formCreate()
 
     Dbg().Print("Создаём интерфейс работы с приборами...");
     Interface = new TInterface(code, options_.ControllerFactory);
+    // A command that would do nothing is not offered.
+    N2->setVisible(Interface->HasConsolidatedReport());
     Interface->SetDirs(AppDir, WorkDir);
     Interface->SetOperator(OperatorName);
 

@@ -3,6 +3,9 @@
 
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
+#include "grid/ColumnEx.h"
+#include "grid/ColumnTitleEx.h"
+#include "grid/DBGridColumnsEx.h"
 #include "grid/DBGridEx.h"
 #include "journal/CellLook.h"
 #include "journal/JournalErrors.h"
@@ -11,6 +14,8 @@
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
+
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <ctime>
@@ -33,8 +38,50 @@ void TfmDefault_Akt::InitJournal(const TJournalBinding& b)
 {
     // The grid keeps the main window's design columns.
     bindJournal(b);
+    FitColumns();
     SetDefaultSettings();
     openJournal();
+}
+
+void TfmDefault_Akt::FitColumns()
+{
+    if (!DBGrid || DBGrid->Columns().Count() < 6)
+        return;
+    const QFontMetrics cell(DBGrid->Font().ToQFont());
+    constexpr int kPad = 6;
+    auto text = [&](const QString& t) { return cell.horizontalAdvance(t) + 2 * kPad; };
+    // A value written from 30 pixels left of the right edge (the painter's place for numbers), after a mark.
+    auto rightValue = [&](const QString& mark, const QString& value) {
+        return (mark.isEmpty() ? 0 : text(mark)) + std::max(30, cell.horizontalAdvance(value) + kPad);
+    };
+    QString longestEvent;
+    for (int32_t code = int32_t(0x80000001u); code <= int32_t(0x80000006u); ++code)
+        if (DefaultEventText(code, false).size() > longestEvent.size())
+            longestEvent = DefaultEventText(code, false);
+    // The widest texts of the columns, in design order. The names vary without bound: they take what the
+    // others leave, which is never less than their title.
+    const int widest[6] = {
+        text(QStringLiteral("0000.00.00 00:00:00")),
+        0,
+        rightValue(QStringLiteral("(!)"), QStringLiteral("00.000")),
+        rightValue(QString(), QStringLiteral("00000")),
+        text(QStringLiteral("-2147483647")),
+        text(longestEvent),
+    };
+    const bool fills[6] = {false, true, false, false, false, false};
+    DBGrid->SetAutoFitColWidths(true);
+    for (int i = 0; i < 6; ++i) {
+        TColumnEx* c = DBGrid->Columns().GetColumn(i);
+        const int title = QFontMetrics(c->Title().GetFont().ToQFont()).horizontalAdvance(c->Title().Caption()) + 2 * kPad;
+        const int width = std::max(title, widest[i]);
+        c->SetMinWidth(title);
+        c->SetAutoFitColWidth(fills[i]);
+        if (fills[i])
+            c->SetInitialWidth(width);
+        else
+            c->SetWidth(width);
+    }
+    DBGrid->LayoutChanged();
 }
 
 void TfmDefault_Akt::SetDefaultSettings()

@@ -30,6 +30,9 @@ public:
     void ApplyJournalSettings(const TJournalSettings& settings) override;
 
     void SetDefaultSettings();
+    // The design columns sized to what they show, by the grid's fonts: every column to its title and widest
+    // value, and the names to the rest of the grid's width (kept so as the window is sized).
+    void FitColumns();
 
     // ---- act ----
     void InitAct(TDataForm& act);

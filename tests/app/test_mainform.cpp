@@ -9,7 +9,11 @@
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridDataLinkEx.h"
+#include "journal/CellLook.h"
 #include "journal/UnfiledNotice.h"
+#include "grid/ColumnEx.h"
+#include "grid/ColumnTitleEx.h"
+#include "grid/DBGridColumnsEx.h"
 #include "ProgramFolder.h"
 #include "modal.h"
 #include "printers.h"
@@ -31,6 +35,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPixmap>
 #include <QFileInfo>
@@ -1157,6 +1162,71 @@ TEST(MainForm, AJournalThatCannotBeUsedIsToldAndNeverWritten)
         EXPECT_TRUE(env.boxes.AskedSoFar()[0].text.contains(u(": файл журнала открыт другой программой."))) << env.boxes.AskedSoFar()[0].text.toStdString();
         EXPECT_TRUE(env.log().join("\n").contains("in use by another program"));
     }
+}
+
+// The "default" journal can be read at any window size: every column shows its title and the texts its rows
+// paint whole (by the fonts they are drawn in), the grid fills its width, and no command that would do nothing
+// (the consolidated report) is offered.
+TEST(MainForm, TheDefaultJournalShowsItsTitlesAndValuesWholeAtTheWindowsSize)
+{
+    Env env;
+    env.ini().WriteString("Methods", "AppType", "default");
+    makeJournal(env.work, db::Schema::Default);
+    {
+        TADOConnection connection;
+        connection.SetConnectionString("FILE NAME=" + env.work + "/connect.udl");
+        connection.Open();
+        TADOQuery insert(&connection);
+        insert.SetSQL(u("INSERT INTO Base (ID, PRIBOR, DATA_IZM, OBSL_FAM, OBSL_NAME, OBSL_PAT, IZM, STAT, OPER, NUM_VIDOH, PAGE_FOOT) "
+                        "VALUES (1, 4321, '2012.05.06 07:08:09', 'КОНСТАНТИНОПОЛЬСКИЙ', 'АЛЕКСАНДРА', 'ВИКТОРОВНА', 1.234, '1', 'ПЕТРОВ', 123456, '0')"));
+        insert.ExecSQL();
+        for (int code = 0; code < 6; ++code) {
+            insert.SetSQL(QStringLiteral("INSERT INTO Base (ID, PRIBOR, DATA_IZM, IZM, STAT, NUM_VIDOH, PAGE_FOOT) "
+                                         "VALUES (%1, 4321, '2012.05.06 08:0%2:00', 0, '0', %3, '1')")
+                              .arg(code + 2).arg(code).arg(-2147483647 + code));
+            insert.ExecSQL();
+        }
+    }
+    TfmMain w(env.app, env.programsJournal());
+    ASSERT_TRUE(env.start(w));
+    EXPECT_FALSE(w.N2->isVisible());
+    TDBGridEx& grid = *w.DBGrid;
+    TDataSet& view = *grid.DataLink()->DataSet();
+    for (const int width : {1049, 1600}) {
+        SCOPED_TRACE(width);
+        w.resize(width, 668);
+        QCoreApplication::processEvents();
+        const QFontMetrics cell(grid.Font().ToQFont());
+        int used = grid.ColWidths(0) + 1;
+        for (int c = 0; c < grid.Columns().Count(); ++c) {
+            SCOPED_TRACE(c);
+            TColumnEx* column = grid.Columns().GetColumn(c);
+            const int w = grid.ColWidths(c + 1);
+            used += w + 1;
+            EXPECT_LE(QFontMetrics(column->Title().GetFont().ToQFont()).horizontalAdvance(column->Title().Caption()), w);
+            for (view.First(); !view.Eof(); view.Next()) {
+                if (c == 1 && width < 1600)
+                    continue; // the names take what the window leaves
+                const TCellLook look = DefaultCellLook(TDataSetRow(view), c, false);
+                int right = 0, left = 0;
+                for (const TCellLook::Piece& p : look.Pieces)
+                    (p.Right ? right : left) = std::max(p.Right ? right : left, cell.horizontalAdvance(p.Text));
+                if (c == 0)
+                    left = cell.horizontalAdvance(view.FieldByName("DATA_IZM")->AsString());
+                EXPECT_LE(right, 30) << "a value drawn from 30 pixels left of the edge";
+                EXPECT_LE(2 + left + (right ? 30 : 0), w);
+            }
+        }
+        EXPECT_EQ(used, grid.ClientWidth());
+    }
+    w.FormDestroy();
+
+    // The photo journal has its consolidated report.
+    Env mp;
+    TfmMain m(mp.app, mp.programsJournal());
+    ASSERT_TRUE(mp.start(m));
+    EXPECT_TRUE(m.N2->isVisible());
+    m.FormDestroy();
 }
 
 // The photo journal's memo file with photos in it, and no table: a new journal is never made over it, and
