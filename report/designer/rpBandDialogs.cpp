@@ -26,8 +26,6 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-std::function<bool(QWidget*, QString&)> TrpGroupEditorForm::FieldPicker = TrpFieldsForm::Pick;
-
 namespace {
 
 constexpr int noneChoice = 0;
@@ -221,7 +219,7 @@ void TrpBandEditorForm::ShowEditor(TrpView* view)
     if (!band)
         return;
     ShowSource(band->FormatStr);
-    if (rpExecDialog(*this) == Accepted)
+    if (ctl::ExecDialog(*this) == Accepted)
         setBandText(band, Source());
 }
 
@@ -322,7 +320,7 @@ void TrpVBandEditorForm::done(int result)
 void TrpVBandEditorForm::ShowEditor(TrpView* view)
 {
     auto* cross = dynamic_cast<TrpBandView*>(view);
-    if (!cross || !Fill(cross) || rpExecDialog(*this) != Accepted)
+    if (!cross || !Fill(cross) || ctl::ExecDialog(*this) != Accepted)
         return;
     storeLine();
     setBandText(cross, Text());
@@ -370,7 +368,7 @@ TrpGroupEditorForm::TrpGroupEditorForm(QWidget* parent) : TrpObjEditorForm(paren
 void TrpGroupEditorForm::InsertField()
 {
     QString field;
-    if (FieldPicker && FieldPicker(this, field))
+    if (TrpFieldsForm::Pick(this, field))
         Edit1->setText(field);
 }
 
@@ -380,6 +378,6 @@ void TrpGroupEditorForm::ShowEditor(TrpView* view)
     if (!band)
         return;
     Edit1->setText(band->FormatStr);
-    if (rpExecDialog(*this) == Accepted)
+    if (ctl::ExecDialog(*this) == Accepted)
         setBandText(band, Edit1->text());
 }

@@ -103,10 +103,6 @@ public:
     QLineEdit* Edit1;
     QWidget* Panel1;
     TrpSpeedButton* rpSpeedButton1;
-
-    // The field picker: a field reference without brackets; false when cancelled. Unset: the button
-    // opens nothing.
-    static std::function<bool(QWidget* parent, QString& field)> FieldPicker;
 };
 
 // Whether a data source text is a record count of a virtual data set (it starts with 1..9).

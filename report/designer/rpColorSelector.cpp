@@ -1,5 +1,6 @@
 #include "report/designer/rpColorSelector.h"
 
+#include "platform/controls/DialogPort.h"
 #include "report/rpCtrls.h"
 #include "report/rpGlobals.h"
 #include "report/rpStrings.h"
@@ -9,15 +10,18 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-std::function<bool(QWidget*, gfx::TColor&)> TColorSelector::ColorDialog = [](QWidget* parent, gfx::TColor& color) {
-    const QColor chosen = QColorDialog::getColor(gfx::ToQColor(color), parent);
-    if (!chosen.isValid())
-        return false;
-    color = gfx::FromQColor(chosen);
-    return true;
-};
-
 namespace {
+
+// The colour dialog on a colour; false when cancelled.
+bool colorDialog(QWidget* parent, gfx::TColor& color)
+{
+    QColorDialog dialog(parent);
+    dialog.setCurrentColor(gfx::ToQColor(color));
+    if (ctl::ExecDialog(dialog) != QDialog::Accepted || !dialog.selectedColor().isValid())
+        return false;
+    color = gfx::FromQColor(dialog.selectedColor());
+    return true;
+}
 
 // The buttons take olive as their transparent colour; an olive swatch is drawn one step off it so that
 // it shows.
@@ -82,7 +86,7 @@ void TColorSelector::ButtonClick(int tag)
         Color = gfx::clNone;
     } else {
         gfx::TColor chosen = Color == gfx::clNone ? gfx::clBlack : Color;
-        if (!ColorDialog || !ColorDialog(this, chosen))
+        if (!colorDialog(this, chosen))
             return;
         Color = chosen;
     }

@@ -21,9 +21,6 @@ public:
     // The buttons by Tag: 0..15 the palette, 16 "Transparent", 17 "Other...".
     TrpSpeedButton* Button(int tag) const { return buttons_.value(tag); }
 
-    // The colour dialog (fully expanded); false when cancelled. Tests put their own in.
-    static std::function<bool(QWidget* parent, gfx::TColor& color)> ColorDialog;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -3,20 +3,9 @@
 #include "report/rpStrings.h"
 
 #include <QDialog>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
-
-std::function<int(QDialog&)> rpDialogRunner;
-std::function<bool(TrpFileDialog&)> TrpFileDialog::Runner;
-
-int rpExecDialog(QDialog& dialog)
-{
-    if (rpDialogRunner)
-        return rpDialogRunner(dialog);
-    return dialog.exec();
-}
 
 QHBoxLayout* rpOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel, const char* okName,
                            const char* cancelName)
@@ -46,24 +35,15 @@ QStringList TrpFileDialog::Descriptions() const
 
 bool TrpFileDialog::Execute(QWidget* parent)
 {
-    if (Runner)
-        return Runner(*this);
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The descriptions carry their patterns in brackets, which is what the dialog filters by.
-    const QStringList filters = Descriptions();
-    dialog.setNameFilters(filters);
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dialog.selectNameFilter(filters[FilterIndex - 1]);
-    if (!FileName.isEmpty())
-        dialog.selectFile(FileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    ctl::TFileQuestion question;
+    question.Save = Save;
+    question.Filters = Descriptions();
+    question.FileName = FileName;
+    question.FilterIndex = FilterIndex;
+    if (!ctl::AskFile(question, parent))
         return false;
-    FileName = dialog.selectedFiles().first();
-    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (FilterIndex < 1)
-        FilterIndex = 1;
+    FileName = question.FileName;
+    FilterIndex = question.FilterIndex;
     return true;
 }
 

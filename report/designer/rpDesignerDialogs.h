@@ -1,17 +1,14 @@
 #pragma once
-// How the designer runs its modal dialogs and file dialogs: with the user, or with a test that stands in
-// for him (the dialog is then shown and driven by clicks and keys instead of a modal loop).
+// The designer's dialog pieces: the OK and Cancel row of its dialogs, and its open and save questions.
+// Its dialogs run through the dialog port (ctl::ExecDialog).
+#include "platform/controls/DialogPort.h"
+
 #include <QString>
-#include <functional>
 
 class QDialog;
 class QHBoxLayout;
 class QPushButton;
 class QWidget;
-
-// The dialog's modal result (QDialog::Accepted or Rejected).
-int rpExecDialog(QDialog& dialog);
-extern std::function<int(QDialog&)> rpDialogRunner;
 
 // The OK (default) and Cancel buttons of a dialog under the given names, at the right of a row; they accept
 // and reject it.
@@ -30,8 +27,6 @@ struct TrpFileDialog {
     bool Execute(QWidget* parent);
     // The descriptions of the filter's pairs, in order.
     QStringList Descriptions() const;
-
-    static std::function<bool(TrpFileDialog&)> Runner;
 };
 
 // The file name with its extension (the last one) replaced; ext starts with a point.

@@ -81,7 +81,7 @@ void TrpDesignerForm::NewFromTemplate()
     if (!report || !AskToSave())
         return;
     TrpTemplForm form(report, this);
-    if (rpExecDialog(form) != QDialog::Accepted)
+    if (ctl::ExecDialog(form) != QDialog::Accepted)
         return;
     ClearUndoBuffer();
     ClearRedoBuffer();
@@ -170,7 +170,7 @@ void TrpDesignerForm::SaveAs()
             // Templates live in the templates folder, whatever folder was chosen.
             const QString name = rpTemplatesFolder() + rpChangeFileExt(QFileInfo(save.FileName).fileName(), ".rpt");
             TrpTemplNewForm form(this);
-            if (rpExecDialog(form) == QDialog::Accepted) {
+            if (ctl::ExecDialog(form) == QDialog::Accepted) {
                 report->SaveTemplate(name, form.Description(), &form.Picture);
                 DialogAccepted = true;
             }

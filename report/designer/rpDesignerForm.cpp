@@ -35,8 +35,6 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-std::function<bool(int&)> TrpDesignerForm::BandTypeChooser;
-std::function<void(QMenu&)> TrpDesignerForm::PopupRunner;
 
 namespace {
 
@@ -154,10 +152,7 @@ TrpDesignerForm::TrpDesignerForm(QWidget* parent) : QDialog(parent)
             SetCurPage(index);
     });
     connect(Tab1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (PopupRunner)
-            PopupRunner(*Popup2);
-        else
-            Popup2->exec(Tab1->mapToGlobal(at));
+        ctl::PopupMenu(*Popup2, Tab1->mapToGlobal(at));
     });
     busy_ = false;
     LayoutDocks();
@@ -264,7 +259,7 @@ void TrpDesignerForm::buildMenus()
     HelpMenu->addSeparator();
     N34 = action(HelpMenu, "N34", "&About...", [this] {
         TrpAboutForm about(this);
-        about.exec();
+        ctl::ExecDialog(about);
     });
 
     Popup1 = new QMenu(this);
@@ -888,10 +883,8 @@ void TrpDesignerForm::ObjectButtonDown(TrpSpeedButton* b, bool shift)
 
 bool TrpDesignerForm::ChooseBandType(int& bandType)
 {
-    if (BandTypeChooser)
-        return BandTypeChooser(bandType);
     TrpBandTypesForm dialog([this](int t) { return rpCheckBand(t); }, this);
-    if (rpExecDialog(dialog) != QDialog::Accepted || dialog.BandType < 0)
+    if (ctl::ExecDialog(dialog) != QDialog::Accepted || dialog.BandType < 0)
         return false;
     bandType = dialog.BandType;
     return true;
@@ -900,10 +893,7 @@ bool TrpDesignerForm::ChooseBandType(int& bandType)
 void TrpDesignerForm::ShowPopup(const QPoint& globalPos)
 {
     Popup1Popup();
-    if (PopupRunner)
-        PopupRunner(*Popup1);
-    else
-        Popup1->popup(globalPos);
+    ctl::PopupMenu(*Popup1, globalPos);
 }
 
 void TrpDesignerForm::RepaintPositionBox()

@@ -245,10 +245,6 @@ public:
     // The floating tool windows stay above other windows only while the program is active.
     void ApplicationActivated(bool active);
 
-    // Test seams: the band-type choice and the pop-up menu run here instead of modal loops when set.
-    static std::function<bool(int& bandType)> BandTypeChooser;
-    static std::function<void(QMenu&)> PopupRunner;
-
     // Components.
     TrpDesignerPage* PageSurface = nullptr;
     TrpInspForm* InspForm = nullptr;

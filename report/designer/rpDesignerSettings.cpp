@@ -123,7 +123,7 @@ void TrpDesignerForm::DocOptions()
     TrpDocOptForm form(this);
     form.CB1->setChecked(!report->PrintToDefault);
     form.CB2->setChecked(report->TwoPass);
-    if (rpExecDialog(form) == QDialog::Accepted) {
+    if (ctl::ExecDialog(form) == QDialog::Accepted) {
         report->PrintToDefault = !form.CB1->isChecked();
         report->TwoPass = form.CB2->isChecked();
         if (form.ComB1->currentIndex() >= 0)
@@ -145,7 +145,7 @@ void TrpDesignerForm::DesignerOptions()
     form.CB3->setChecked(!GrayButtons);
     form.CB4->setChecked(EditAfterInsert);
     form.CB5->setChecked(ShowBandTitles);
-    if (rpExecDialog(form) != QDialog::Accepted)
+    if (ctl::ExecDialog(form) != QDialog::Accepted)
         return;
     SetGridShow(form.CB1->isChecked());
     SetGridAlign(form.CB2->isChecked());
@@ -165,7 +165,7 @@ bool TrpDesignerForm::PageOptions()
         return false;
     TrpPgoptForm form(this);
     form.Load(*Page);
-    if (rpExecDialog(form) != QDialog::Accepted)
+    if (ctl::ExecDialog(form) != QDialog::Accepted)
         return false;
     const TrpPageSettings& s = form.Settings;
     Modified = true;

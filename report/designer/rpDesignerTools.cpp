@@ -96,7 +96,7 @@ void TrpDesignerForm::ShowObjectEditor(TrpView* v)
         TrpGEditorForm dialog(this);
         dialog.OnMemo = [this] { ShowMemoEditor(); };
         dialog.LoadFrom(*picture);
-        if (rpExecDialog(dialog) != QDialog::Accepted)
+        if (ctl::ExecDialog(dialog) != QDialog::Accepted)
             return;
         AddUndoAction(acEdit);
         PageSurface->ShowMarks(false);

@@ -120,7 +120,7 @@ int TrpEditorForm::ShowEditor()
     if (!View)
         return Rejected;
     FormShow();
-    return rpExecDialog(*this);
+    return ctl::ExecDialog(*this);
 }
 
 bool TrpEditorForm::Edit(TrpView* view, QWidget* parent)
@@ -169,7 +169,7 @@ void TrpEditorForm::insertReference(const QString& text)
 void TrpEditorForm::Button3Click()
 {
     TrpVarForm picker(CurReport, this);
-    if (rpExecDialog(picker) == Accepted && !picker.Value.isEmpty())
+    if (ctl::ExecDialog(picker) == Accepted && !picker.Value.isEmpty())
         insertReference(QLatin1Char('[') + picker.Value + QLatin1Char(']'));
     active_->setFocus();
 }

@@ -314,7 +314,7 @@ void TrpEvForm::SB2Click()
 void TrpEvForm::Button3Click()
 {
     TrpVaredForm list(report_, this);
-    if (rpExecDialog(list) != Accepted)
+    if (ctl::ExecDialog(list) != Accepted)
         return;
     report_->SetVars(list.Lines());
     TrpValues& values = report_->Values;
@@ -360,7 +360,7 @@ bool ShowEvEditor(TrpReport* report, QWidget* parent)
     form.backupVariables_ = report->Variables;
     form.Init();
     form.SB2->setEnabled(!rpVariablesClipboard().isEmpty());
-    const bool accepted = rpExecDialog(form) == QDialog::Accepted;
+    const bool accepted = ctl::ExecDialog(form) == QDialog::Accepted;
     if (!accepted) {
         report->Values.Assign(form.backupValues_);
         report->Variables = form.backupVariables_;

@@ -50,7 +50,7 @@ void TrpFieldsForm::FillList()
 bool TrpFieldsForm::Pick(QWidget* parent, QString& field)
 {
     TrpFieldsForm picker(CurReport, parent);
-    if (rpExecDialog(picker) != Accepted || picker.DBField.isEmpty())
+    if (ctl::ExecDialog(picker) != Accepted || picker.DBField.isEmpty())
         return false;
     field = picker.DBField;
     return true;

@@ -209,7 +209,7 @@ bool TrpFmtForm::Edit(qint32& format, QString& formatStr, QWidget* parent)
     TrpFmtForm form(parent);
     form.Format = format;
     form.Edit1->setText(formatStr);
-    if (rpExecDialog(form) != Accepted)
+    if (ctl::ExecDialog(form) != Accepted)
         return false;
     format = form.Format;
     formatStr = form.Edit1->text();

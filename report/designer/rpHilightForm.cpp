@@ -96,7 +96,7 @@ bool TrpHilightForm::chooseColor(gfx::TColor& color)
 {
     const QColor start = color == gfx::clNone ? QColor(Qt::white) : gfx::ToQColor(color);
     QColorDialog dialog(start, this);
-    if (rpExecDialog(dialog) != Accepted)
+    if (ctl::ExecDialog(dialog) != Accepted)
         return false;
     color = gfx::FromQColor(dialog.currentColor());
     showColors();
@@ -124,7 +124,7 @@ bool TrpHilightForm::EditHighlight(TrpMemoView* view, QWidget* parent)
     form.CB1->setChecked(view->HighlightFontStyle & 2);
     form.CB2->setChecked(view->HighlightFontStyle & 1);
     form.CB3->setChecked(view->HighlightFontStyle & 4);
-    if (rpExecDialog(form) != Accepted)
+    if (ctl::ExecDialog(form) != Accepted)
         return false;
     if (rpDesigner)
         rpDesigner->BeforeChange();

@@ -138,7 +138,7 @@ void TrpDesignerForm::InsFieldsClick()
     if (!report || !Page)
         return;
     TrpInsertFieldsForm form(report->Owner, this);
-    if (rpExecDialog(form) != QDialog::Accepted || !form.DataSet || form.FieldsL->count() == 0)
+    if (ctl::ExecDialog(form) != QDialog::Accepted || !form.DataSet || form.FieldsL->count() == 0)
         return;
     const QStringList fields = form.SelectedFields();
     if (fields.isEmpty())

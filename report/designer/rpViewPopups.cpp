@@ -2,6 +2,7 @@
 
 #include "report/designer/rpFmtForm.h"
 
+#include "platform/controls/DialogPort.h"
 #include "report/rpBandView.h"
 #include "report/rpGlobals.h"
 #include "report/rpMemoView.h"
@@ -12,14 +13,16 @@
 #include <QFontDialog>
 #include <QMenu>
 
-std::function<bool(QWidget*, qint32&, QString&)> TrpViewPopupDialogs::FormatEditor =
-    [](QWidget* parent, qint32& format, QString& formatStr) { return TrpFmtForm::Edit(format, formatStr, parent); };
+namespace {
 
-std::function<bool(QWidget*, gfx::TFont&)> TrpViewPopupDialogs::FontDialog = [](QWidget* parent, gfx::TFont& font) {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font.ToQFont(), parent);
-    if (!ok)
+// The font dialog on a copy of a font; false when cancelled.
+bool fontDialog(QWidget* parent, gfx::TFont& font)
+{
+    QFontDialog dialog(parent);
+    dialog.setCurrentFont(font.ToQFont());
+    if (ctl::ExecDialog(dialog) != QDialog::Accepted)
         return false;
+    const QFont chosen = dialog.selectedFont();
     font.SetName(chosen.family());
     if (chosen.pointSize() > 0)
         font.SetSize(chosen.pointSize());
@@ -34,9 +37,7 @@ std::function<bool(QWidget*, gfx::TFont&)> TrpViewPopupDialogs::FontDialog = [](
         style |= gfx::fsStrikeOut;
     font.SetStyle(style);
     return true;
-};
-
-namespace {
+}
 
 QWidget* designerWindow()
 {
@@ -82,12 +83,12 @@ void defineViewPopup(TrpView* view, QMenu* popup)
 
 void variableFormat(TrpMemoView* owner)
 {
-    if (!rpDesigner || !TrpViewPopupDialogs::FormatEditor)
+    if (!rpDesigner)
         return;
     rpDesigner->BeforeChange();
     qint32 format = owner->Format;
     QString formatStr = owner->FormatStr;
-    if (!TrpViewPopupDialogs::FormatEditor(designerWindow(), format, formatStr))
+    if (!TrpFmtForm::Edit(format, formatStr, designerWindow()))
         return;
     for (TrpView* v : selectedViews()) {
         v->Format = format;
@@ -97,11 +98,11 @@ void variableFormat(TrpMemoView* owner)
 
 void chooseFont(TrpMemoView* owner)
 {
-    if (!rpDesigner || !TrpViewPopupDialogs::FontDialog)
+    if (!rpDesigner)
         return;
     rpDesigner->BeforeChange();
     gfx::TFont font = owner->Font;
-    if (TrpViewPopupDialogs::FontDialog(designerWindow(), font)) {
+    if (fontDialog(designerWindow(), font)) {
         // Only what the user changed goes to every view; the rest keeps each view's own value.
         const gfx::TFont was = owner->Font;
         for (TrpView* v : selectedViews()) {

@@ -28,8 +28,6 @@ DesignerTest::~DesignerTest()
     CurReport = nullptr;
     ::CurPage = nullptr;
     rpClearPasteList();
-    TrpDesignerForm::BandTypeChooser = nullptr;
-    TrpDesignerForm::PopupRunner = nullptr;
 }
 
 void DesignerTest::Show()

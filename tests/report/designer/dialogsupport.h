@@ -1,7 +1,7 @@
 #pragma once
 // A designer test on the engine's designer, whose modal dialogs are driven by a dialog script.
 #include "designerfixture.h"
-#include "dialogdriver.h"
+#include "designerdialogs.h"
 
 #include <memory>
 

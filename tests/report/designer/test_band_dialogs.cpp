@@ -2,9 +2,12 @@
 #include "dialogsupport.h"
 
 #include "platform/controls/MessageBox.h"
+#include "platform/data/MemDataSet.h"
 #include "report/designer/rpBandDialogs.h"
+#include "report/designer/rpFieldsForm.h"
 #include "report/rpComponents.h"
 #include "report/rpCtrls.h"
+#include "report/rpDBDataSet.h"
 #include "report/rpDataset.h"
 
 #include <QComboBox>
@@ -38,7 +41,7 @@ protected:
 
     TrpOwner owner;
     TrpUserDataset clients, orders;
-    ModalScript script;
+    DialogScript script;
 };
 
 } // namespace
@@ -221,20 +224,27 @@ TEST_F(BandDialogTest, GroupConditionIsTypedOrPicked)
     TrpBandView* group = Band(btGroupHeader, 100, 30);
     group->FormatStr = "[Clients.\"Town\"]";
     const QString name = group->Name;
-    const auto picker = TrpGroupEditorForm::FieldPicker;
-    TrpGroupEditorForm::FieldPicker = [](QWidget*, QString& field) {
-        field = "Orders.\"Date\"";
-        return true;
-    };
+    TMemDataSet table;
+    table.AddFieldDef("Date", ftString, 10);
+    table.Open();
+    TrpDBDataSet sales;
+    sales.SetDataSet(&table);
+    owner.Add("Sales", &sales);
     OnModalOf<TrpGroupEditorForm>([](TrpGroupEditorForm* d) {
         EXPECT_EQ(d->Edit1->text(), "[Clients.\"Town\"]");
         d->rpSpeedButton1->OnClick();
-        EXPECT_EQ(d->Edit1->text(), "Orders.\"Date\"");
+        EXPECT_EQ(d->Edit1->text(), "Sales.\"Date\"");
         ClickButton(d, "Button1");
     });
+    OnModalOf<TrpFieldsForm>([](TrpFieldsForm* picker) {
+        picker->ValCombo->setCurrentIndex(picker->ValCombo->findText("Sales"));
+        emit picker->ValCombo->activated(picker->ValCombo->currentIndex());
+        picker->ValList->setCurrentRow(0);
+        QTest::keyClick(picker->ValList, Qt::Key_Return);
+    });
     Edit(group);
-    TrpGroupEditorForm::FieldPicker = picker;
-    EXPECT_EQ(Find(*Reloaded(), name)->FormatStr, "Orders.\"Date\"");
+    owner.Remove("Sales");
+    EXPECT_EQ(Find(*Reloaded(), name)->FormatStr, "Sales.\"Date\"");
 
     // A page header opens nothing, and the next click on the page is not lost.
     TrpBandView* header = Band(btPageHeader, 0, 30);

@@ -1,6 +1,6 @@
 // The editor dialogs as shown: every text whole, no control over another; screenshots for a look.
 #include "designerfixture.h"
-#include "dialogscript.h"
+#include "designerdialogs.h"
 
 #include "report/designer/rpEditorForm.h"
 #include "report/designer/rpEvForm.h"

@@ -1,7 +1,7 @@
 // The file commands of the designer: new, new from a template, open, save, save as in its three forms,
 // preview, and the question about unsaved changes.
 #include "designerfixture.h"
-#include "dialogscript.h"
+#include "designerdialogs.h"
 #include "report/rpCtrls.h"
 
 #include "common/testutil.h"
@@ -48,7 +48,7 @@ protected:
     QString FirstText() const { return page->Objects.isEmpty() ? QString() : page->Objects[0]->Memo.join('\n'); }
     QString Untitled() const { return QStringLiteral("Untitled"); }
 
-    NoUnexpectedDialogs guard;
+    DialogScript guard{DialogScript::FailUnscripted};
     ctl::TScriptedMessageBoxPort boxes;
 };
 
@@ -155,7 +155,7 @@ TEST_F(FileTest, OpenAsksForAFormReadsItAndStartsClean)
         form->FileBtn2->OnClick();
         ASSERT_EQ(script.FileAsked.size(), 1);
         EXPECT_FALSE(script.FileAsked[0].Save);
-        EXPECT_EQ(script.FileAsked[0].Descriptions(), QStringList{"Report form (*.rpf)"});
+        EXPECT_EQ(script.FileAsked[0].Filters, QStringList{"Report form (*.rpf)"});
     }
     page = form->Page;
     EXPECT_EQ(FirstText(), QStringLiteral("from file"));
@@ -220,11 +220,11 @@ TEST_F(FileTest, SaveAsWritesTheFormOrTheXmlFormUnderTheChosenNameAndClearsTheMa
         script.File(dir.filePath("made.txt"), 1);
         form->SaveAs();
         ASSERT_EQ(script.FileAsked.size(), 1);
-        const TrpFileDialog& asked = script.FileAsked[0];
+        const ctl::TFileQuestion& asked = script.FileAsked[0];
         EXPECT_TRUE(asked.Save);
         EXPECT_EQ(asked.FileName, Untitled());
         EXPECT_EQ(asked.FilterIndex, 1);
-        EXPECT_EQ(asked.Descriptions(), (QStringList{"Report form (*.rpf)", "XML report form (*.rp3)",
+        EXPECT_EQ(asked.Filters, (QStringList{"Report form (*.rpf)", "XML report form (*.rp3)",
                                                      "Report template (*.rpt)"}));
     }
     EXPECT_TRUE(QFile::exists(dir.filePath("made.rpf")));
@@ -297,7 +297,7 @@ TEST_F(FileTest, ATemplateGoesToTheTemplatesFolderAndMakesNewReports)
             ClickOn(Child<QPushButton>(d, "Button2"));
         });
         form->SaveAs();
-        EXPECT_EQ(script.FileAsked[1].Descriptions(), QStringList{"Bitmap file (*.bmp)"});
+        EXPECT_EQ(script.FileAsked[1].Filters, QStringList{"Bitmap file (*.bmp)"});
         EXPECT_EQ(boxes.Count(), 1);
     }
     EXPECT_TRUE(form->DialogAccepted);

@@ -1,6 +1,5 @@
 // The display format editor and the highlight editor, from the designer.
 #include "designerfixture.h"
-#include "dialogdriver.h"
 #include "dialogsupport.h"
 
 #include "report/rpCtrls.h"
@@ -30,7 +29,7 @@ namespace {
 
 class FormatEditorTest : public EngineDesignerTest {
 protected:
-    ModalScript script;
+    DialogScript script;
     // Picks entry of a combo box as a user would: choose it, and the box reports the choice.
     static void Choose(QComboBox* box, const QString& text)
     {

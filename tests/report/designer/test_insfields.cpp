@@ -1,7 +1,7 @@
 // Insert DB fields: the data sets of the program's forms, the fields chosen, and the text views and bands
 // laid out for them.
 #include "designerfixture.h"
-#include "dialogscript.h"
+#include "designerdialogs.h"
 #include "report/rpCtrls.h"
 
 #include "platform/data/Field.h"
@@ -90,7 +90,7 @@ protected:
     TMemDataSet people;
     TMemDataSet cities;
     TrpDBDataSet rpPeople;
-    NoUnexpectedDialogs guard;
+    DialogScript guard{DialogScript::FailUnscripted};
 };
 
 } // namespace

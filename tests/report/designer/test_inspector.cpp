@@ -6,6 +6,7 @@
 #include "report/designer/rpInspForm.h"
 #include "report/rpCtrls.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
@@ -190,23 +191,24 @@ TEST(ColorSelector, ChoosingHidesTheSelectorAndTellsTheOwner_CancelChangesNothin
     EXPECT_TRUE(sel.isHidden());
 
     sel.show();
-    bool answer = false;
-    auto saved = TColorSelector::ColorDialog;
-    TColorSelector::ColorDialog = [&answer](QWidget*, gfx::TColor& c) {
-        c = 0x0A0B0C;
-        return answer;
+    DialogScript script;
+    auto chooseOther = [&script](bool accept) {
+        script.Then<QColorDialog>([accept](QColorDialog* d) {
+            d->setCurrentColor(gfx::ToQColor(0x0A0B0C));
+            accept ? d->accept() : d->reject();
+        });
     };
+    chooseOther(false);
     sel.ButtonClick(17);
     EXPECT_EQ(sel.Color, gfx::clGreen);
     EXPECT_TRUE(sel.isVisible());
     EXPECT_EQ(told.size(), 1);
-    answer = true;
+    chooseOther(true);
     sel.ButtonClick(17);
     EXPECT_EQ(sel.Color, gfx::TColor(0x0A0B0C));
     EXPECT_TRUE(sel.isHidden());
     sel.ButtonClick(16);
     EXPECT_EQ(told, (QList<gfx::TColor>{gfx::clGreen, 0x0A0B0C, gfx::clNone}));
-    TColorSelector::ColorDialog = saved;
 }
 
 // ---- in the designer -----------------------------------------------------------------------------------

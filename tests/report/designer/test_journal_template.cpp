@@ -1,6 +1,6 @@
 // A journal template made from nothing with the designer's commands only, saved, then built by the
 // engine over the journal's rows and printed to PDF, read back with pdftotext.
-#include "dialogscript.h"
+#include "designerdialogs.h"
 #include "report/rpCtrls.h"
 
 #include "platform/controls/MessageBox.h"
@@ -76,7 +76,7 @@ TEST(JournalTemplate, MadeWithTheDesignersCommandsPrintsTheJournal)
     qputenv("VELT_REGISTRY_FILE", dir.filePath("registry.ini").toLocal8Bit());
     rpTheParser();
     ASSERT_TRUE(Prn().IsDefault()) << "printing goes into a PDF";
-    NoUnexpectedDialogs guard;
+    DialogScript guard{DialogScript::FailUnscripted};
     ctl::TScriptedMessageBoxPort boxes;
     const QString file = dir.filePath("journal.rpf");
     {
@@ -107,13 +107,12 @@ TEST(JournalTemplate, MadeWithTheDesignersCommandsPrintsTheJournal)
         EXPECT_EQ(page->Objects[1]->FormatStr, QStringLiteral("rpDBDataSet1"));
 
         // A page footer with the page number, drawn with the band and text tools.
-        TrpDesignerForm::BandTypeChooser = [](int& t) {
-            t = btPageFooter;
-            return true;
-        };
-        form.ObjectButtonDown(form.OB3, false);
-        drag(form.PageSurface, 0, 900, 100, 930);
-        TrpDesignerForm::BandTypeChooser = nullptr;
+        {
+            DialogScript script;
+            ChooseBandType(script, btPageFooter);
+            form.ObjectButtonDown(form.OB3, false);
+            drag(form.PageSurface, 0, 900, 100, 930);
+        }
         form.ObjectButtonDown(form.OB2, false);
         drag(form.PageSurface, 300, 904, 500, 924);
         // The text the memo editor would store.

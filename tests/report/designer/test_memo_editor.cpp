@@ -1,6 +1,5 @@
 // The memo and script editor and its pickers, driven with keys and clicks from the designer.
 #include "designerfixture.h"
-#include "dialogdriver.h"
 #include "dialogsupport.h"
 
 #include "report/rpCtrls.h"
@@ -35,7 +34,7 @@ namespace {
 
 class MemoEditorTest : public EngineDesignerTest {
 protected:
-    ModalScript script;
+    DialogScript script;
     // Picks row of category in the variable picker that opens next, by a mouse press on the item.
     static void PickVariable(const QString& category, int row)
     {

@@ -1,6 +1,7 @@
 // Mouse editing on the design surface, driven without a window system: presses, moves and releases in,
 // the report model, the overlays and the repaint requests out.
 #include "designerfixture.h"
+#include "designerdialogs.h"
 
 #include "report/rpCtrls.h"
 
@@ -66,7 +67,8 @@ TEST_F(MouseTest, AClickWithAnInsertToolUsesTheOutlineThatFollowedTheMouse)
         {&TrpDesignerForm::OB2, 96, 18},  // the default text size
         {&TrpDesignerForm::OB3, -1, 40},  // a band: as wide as the page, 40 high
     };
-    TrpDesignerForm::BandTypeChooser = [](int& type) { type = btMasterData; return true; };
+    DialogScript script;
+    ChooseBandType(script, btMasterData);
     for (const Case& c : cases) {
         Tool(form.get()->*c.tool);
         Hover(50, 300);
@@ -287,15 +289,12 @@ TEST_F(MouseTest, ObjectsShownInPlaceMoveWithTheMouse)
 TEST_F(MouseTest, RightClickSelectsAndOpensThePopup)
 {
     TrpView* a = Memo(100, 100, 50, 20);
-    int popups = 0;
-    TrpDesignerForm::PopupRunner = [&popups](QMenu& menu) {
-        ++popups;
-        EXPECT_EQ(menu.objectName(), QString());
-    };
+    DialogScript script;
+    script.Menu([this](QMenu& menu) { EXPECT_EQ(&menu, form->Popup1); });
     Hover(110, 110);
     surface->MDown(Qt::RightButton, Qt::NoModifier, 110, 110);
     surface->MUp(Qt::RightButton, Qt::NoModifier, 110, 110);
-    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(script.Popups, 1);
     EXPECT_TRUE(a->Selected);
     EXPECT_TRUE(form->N5->isEnabled());
     EXPECT_FALSE(surface->Pressed);

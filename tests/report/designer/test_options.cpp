@@ -1,7 +1,7 @@
 // The designer, report and page options dialogs, the settings kept in the registry between sessions,
 // and the Toolbars submenu.
 #include "designerfixture.h"
-#include "dialogscript.h"
+#include "designerdialogs.h"
 #include "report/rpCtrls.h"
 
 #include "platform/controls/MessageBox.h"
@@ -32,7 +32,7 @@ protected:
     {
         return sys::TRegIniFile(rpDockRegRoot).ReadString(QStringLiteral("Form\\rpDesignerForm"), name, "(none)");
     }
-    NoUnexpectedDialogs guard;
+    DialogScript guard{DialogScript::FailUnscripted};
     ctl::TScriptedMessageBoxPort boxes;
 };
 

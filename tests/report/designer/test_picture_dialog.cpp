@@ -50,11 +50,11 @@ protected:
         picture = dynamic_cast<TrpPictureView*>(objects().first());
         ASSERT_FALSE(script.FileAsked.isEmpty());
         EXPECT_FALSE(script.FileAsked.last().Save);
-        EXPECT_EQ(script.FileAsked.last().Descriptions(),
+        EXPECT_EQ(script.FileAsked.last().Filters,
                   (QStringList{"Picture file (*.bmp *.ico *.png *.jpg *.jpeg)", "All files (*.*)"}));
     }
 
-    ModalScript script;
+    DialogScript script;
     TrpPictureView* picture;
 };
 

@@ -2,13 +2,17 @@
 // the text views' format and font commands.
 #include "dialogsupport.h"
 
+#include "report/designer/rpFmtForm.h"
 #include "report/designer/rpViewPopups.h"
 #include "report/rpObjEditorForm.h"
 #include "report/rpPictureView.h"
 #include "report/rpStrings.h"
 
 #include <QAction>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 
 using namespace destest;
 
@@ -22,11 +26,6 @@ public:
 
 class PopupTest : public EngineDesignerTest {
 protected:
-    ~PopupTest() override
-    {
-        TrpViewPopupDialogs::FormatEditor = savedFormat;
-        TrpViewPopupDialogs::FontDialog = savedFont;
-    }
     // Opens the pop-up for the selection; the view items, separators as "-".
     QStringList Items()
     {
@@ -46,8 +45,7 @@ protected:
         page->Objects.append(p);
         return p;
     }
-    std::function<bool(QWidget*, gfx::TFont&)> savedFont = TrpViewPopupDialogs::FontDialog;
-    std::function<bool(QWidget*, qint32&, QString&)> savedFormat = TrpViewPopupDialogs::FormatEditor;
+    DialogScript script;
 };
 
 QStringList texts(std::initializer_list<int> ids)
@@ -204,14 +202,16 @@ TEST_F(PopupTest, FontCopiesOnlyWhatTheUserChanged)
     b->Font = gfx::TFont("DejaVu Sans", 12, 0, gfx::clBlack);
     c->Font = gfx::TFont("Liberation Mono", 8, gfx::fsItalic, gfx::clRed);
     Select({a, b, c});
-    gfx::TFont given;
-    TrpViewPopupDialogs::FontDialog = [&given](QWidget*, gfx::TFont& f) {
-        given = f;
-        f.SetSize(14);
-        return true;
-    };
+    QFont given;
+    script.Then<QFontDialog>([&given](QFontDialog* d) {
+        given = d->currentFont();
+        QFont f = given;
+        f.setPointSize(14);
+        d->setCurrentFont(f);
+        d->accept();
+    });
     Item(rpLoadStr(55334))->trigger();
-    EXPECT_EQ(given.Name(), "Liberation Mono") << "the dialog starts from the topmost view's font";
+    EXPECT_EQ(given.family(), "Liberation Mono") << "the dialog starts from the topmost view's font";
     for (TrpMemoView* m : {a, b, c})
         EXPECT_EQ(m->Font.Size(), 14);
     EXPECT_EQ(a->Font.Name(), "Liberation Serif");
@@ -220,10 +220,10 @@ TEST_F(PopupTest, FontCopiesOnlyWhatTheUserChanged)
     EXPECT_EQ(c->Font.Color(), gfx::clRed);
     EXPECT_EQ(b->Font.Color(), gfx::clBlack);
 
-    TrpViewPopupDialogs::FontDialog = [](QWidget*, gfx::TFont& f) {
-        f.SetName("Liberation Sans");
-        return false;
-    };
+    script.Then<QFontDialog>([](QFontDialog* d) {
+        d->setCurrentFont(QFont("Liberation Sans"));
+        d->reject();
+    });
     Item(rpLoadStr(55334))->trigger();
     EXPECT_EQ(a->Font.Name(), "Liberation Serif") << "cancelled";
 }
@@ -237,13 +237,13 @@ TEST_F(PopupTest, VariableFormatGoesToEverySelectedTextView)
     Select({a, b});
     qint32 givenFormat = 0;
     QString givenStr;
-    TrpViewPopupDialogs::FormatEditor = [&](QWidget*, qint32& format, QString& str) {
-        givenFormat = format;
-        givenStr = str;
-        format = 0x01000200;
-        str = "0.0";
-        return true;
-    };
+    script.Then<TrpFmtForm>([&](TrpFmtForm* f) {
+        givenFormat = f->Format;
+        givenStr = f->Edit1->text();
+        f->Format = 0x01000200;
+        f->Edit1->setText("0.0");
+        f->Button1->click();
+    });
     Item(rpLoadStr(55191))->trigger();
     EXPECT_EQ(givenFormat, 0x01020000);
     EXPECT_EQ(givenStr, "#,##0.00");
@@ -316,14 +316,14 @@ TEST_F(PopupTest, ARightClickOpensTheMenuWithTheViewsItems)
     TrpMemoView* m = Memo(100, 100, 50, 20);
     m->Flags = 0;
     QStringList seen;
-    TrpDesignerForm::PopupRunner = [&seen](QMenu& menu) {
+    script.Menu([&seen](QMenu& menu) {
         for (QAction* a : menu.actions())
             if (!a->isSeparator())
                 seen.append(a->text());
         for (QAction* a : menu.actions())
             if (a->text() == rpLoadStr(55192))
                 a->trigger();
-    };
+    });
     Hover(110, 110);
     surface->MDown(Qt::RightButton, Qt::NoModifier, 110, 110);
     surface->MUp(Qt::RightButton, Qt::NoModifier, 110, 110);

@@ -4,12 +4,15 @@
 #include "report/rpCtrls.h"
 #include "report/rpPage.h"
 #include "report/rpParser.h"
+#include "designerdialogs.h"
 #include "test_build_support.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using buildtest::ReportFixture;
+using destest::ChooseBandType;
+using destest::DialogScript;
 
 namespace {
 
@@ -58,8 +61,9 @@ TEST(DesignerRoundTrip, SavedTemplateBuildsLikeTheReportMadeInCode)
         form->EditAfterInsert = false;
         form->GridAlign = false;
         TrpDesignerPage* s = form->PageSurface;
-        int bandType = btPageHeader;
-        TrpDesignerForm::BandTypeChooser = [&bandType](int& t) { t = bandType; return true; };
+        DialogScript script;
+        ChooseBandType(script, btPageHeader);
+        ChooseBandType(script, btMasterData);
         auto memo = [&](int x, int y, int w, int h, const QString& text) {
             form->ObjectButtonDown(form->OB2, false);
             drag(s, x, y, x + w, y + h);
@@ -69,7 +73,6 @@ TEST(DesignerRoundTrip, SavedTemplateBuildsLikeTheReportMadeInCode)
         form->ObjectButtonDown(form->OB3, false);
         drag(s, 0, 40, 100, 70);
         memo(40, 40, 300, 20, QString::fromUtf8("Журнал"));
-        bandType = btMasterData;
         form->ObjectButtonDown(form->OB3, false);
         drag(s, 0, 100, 100, 120);
         // What the band editor would store: the data source and no options.
@@ -82,7 +85,6 @@ TEST(DesignerRoundTrip, SavedTemplateBuildsLikeTheReportMadeInCode)
         EXPECT_TRUE(form->DialogAccepted);
         EXPECT_FALSE(form->FileModified);
         form->FormHide();
-        TrpDesignerForm::BandTypeChooser = nullptr;
     }
 
     ReportFixture g;

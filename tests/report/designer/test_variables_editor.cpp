@@ -1,6 +1,6 @@
 // The report variables editor: bindings, the list editor, its own clipboard, and Cancel.
 #include "designerfixture.h"
-#include "dialogdriver.h"
+#include "designerdialogs.h"
 
 #include "report/rpCtrls.h"
 #include <QPlainTextEdit>
@@ -27,7 +27,7 @@ namespace {
 
 class VariablesEditorTest : public DesignerTest {
 protected:
-    ModalScript script;
+    DialogScript script;
     VariablesEditorTest()
     {
         table.AddFieldDef("NAME", ftString, 20);

@@ -1,129 +1,35 @@
-#include "dialogscript.h"
+#include "designerdialogs.h"
+
+#include "report/designer/rpBandDialogs.h"
+
+#include <QPushButton>
+#include <QRadioButton>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
-#include <QTest>
 
 namespace destest {
 
-DialogScript::DialogScript() : previousRunner_(rpDialogRunner), previousFileRunner_(TrpFileDialog::Runner)
+void ChooseBandType(DialogScript& script, int bandType)
 {
-    rpDialogRunner = [this](QDialog& d) {
-        Shown.append(d.objectName());
-        d.setResult(QDialog::Rejected);
-        d.show();
-        QApplication::processEvents();
-        if (!steps_.empty()) {
-            Step step = steps_.front();
-            steps_.pop_front();
-            step(d);
-        }
-        if (d.isVisible())
-            d.reject();
-        return d.result();
-    };
-    TrpFileDialog::Runner = [this](TrpFileDialog& f) {
-        FileAsked.append(f);
-        if (files_.empty() || !files_.front()) {
-            if (!files_.empty())
-                files_.pop_front();
-            return false;
-        }
-        const auto [name, index] = *files_.front();
-        files_.pop_front();
-        f.FileName = name;
-        if (index > 0)
-            f.FilterIndex = index;
-        return true;
-    };
-}
-
-DialogScript::~DialogScript()
-{
-    rpDialogRunner = previousRunner_;
-    TrpFileDialog::Runner = previousFileRunner_;
-    EXPECT_TRUE(steps_.empty()) << steps_.size() << " dialog steps were not used";
-    EXPECT_TRUE(files_.empty()) << files_.size() << " file answers were not used";
-}
-
-void DialogScript::Then(Step step)
-{
-    steps_.push_back(std::move(step));
-}
-
-void DialogScript::File(const QString& name, int filterIndex)
-{
-    files_.push_back(std::make_pair(name, filterIndex));
-}
-
-void DialogScript::CancelFile()
-{
-    files_.push_back(std::nullopt);
-}
-
-NoUnexpectedDialogs::NoUnexpectedDialogs()
-{
-    rpDialogRunner = [](QDialog& d) {
-        ADD_FAILURE() << "unexpected dialog " << d.objectName().toStdString();
-        return int(QDialog::Rejected);
-    };
-    TrpFileDialog::Runner = [](TrpFileDialog&) {
-        ADD_FAILURE() << "unexpected file dialog";
-        return false;
-    };
-}
-
-NoUnexpectedDialogs::~NoUnexpectedDialogs()
-{
-    rpDialogRunner = nullptr;
-    TrpFileDialog::Runner = nullptr;
-}
-
-void ClickOn(QWidget* w)
-{
-    ASSERT_NE(w, nullptr);
-    ASSERT_TRUE(w->isEnabled()) << w->objectName().toStdString() << " is disabled";
-    // Clicked on its text side, where check boxes and radio buttons take clicks too.
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(std::min(w->width() / 2, 10), w->height() / 2));
-}
-
-void ClickButton(QWidget* dialog, const char* name)
-{
-    ClickOn(Child<QAbstractButton>(*dialog, name));
-}
-
-void Type(QLineEdit* edit, const QString& text)
-{
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
-}
-
-void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers mods)
-{
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, list->visualItemRect(found[0]).center());
+    script.Then<TrpBandTypesForm>([bandType](TrpBandTypesForm* d) {
+        ASSERT_LT(bandType, d->Buttons.size());
+        ClickOn(d->Buttons[bandType]);
+        ClickOn(d->Button1);
+    });
 }
 
 namespace {
 
 std::string name(const QWidget* w)
 {
-    return (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName()).toStdString();
+    return DialogScript::NameOf(*w);
 }
 
 QString plain(QString text)
