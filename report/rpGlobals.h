@@ -61,6 +61,14 @@ public:
     virtual void RegisterObject(const QImage& bitmap, const QString& hint, int buttonTag) = 0;
     virtual void RegisterTool(const QString& caption, const QImage& bitmap, const std::function<void()>& onClick) = 0;
     virtual void ShowModal() = 0;
+    // Runs a designer of its own, modally, on CurReport, whose only design page holds the objects of
+    // prepared page pageNo (1-based; the registered designer may be designing the report whose preview
+    // asks); true when it was closed to keep the edits.
+    virtual bool DesignPreparedPage(int pageNo)
+    {
+        (void)pageNo;
+        return false;
+    }
     // The engine's own code calls these around a change of design objects (an undo step, a redraw).
     virtual void BeforeChange() {}
     virtual void AfterChange() {}

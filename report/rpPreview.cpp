@@ -2,6 +2,7 @@
 
 #include "platform/graphics/Canvas.h"
 #include "report/rpEMFPages.h"
+#include "report/rpGlobals.h"
 #include "report/rpPage.h"
 #include "report/rpPrepare.h"
 #include "report/rpReport.h"
@@ -55,15 +56,11 @@ void TrpPBox::resizeEvent(QResizeEvent*)
 
 void TrpPBox::mousePressEvent(QMouseEvent* event)
 {
-    if (doubleClicked_) {
-        doubleClicked_ = false;
-        return;
-    }
     if (event->button() == Qt::LeftButton) {
         down_ = true;
         last_ = event->position().toPoint();
     } else if (event->button() == Qt::RightButton) {
-        view_->ProcMenu->popup(event->globalPosition().toPoint());
+        view_->PopupProcMenu(event->globalPosition().toPoint(), true);
     }
 }
 
@@ -83,10 +80,10 @@ void TrpPBox::mouseReleaseEvent(QMouseEvent*)
     down_ = false;
 }
 
-void TrpPBox::mouseDoubleClickEvent(QMouseEvent*)
+void TrpPBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // Page editing stays off in this system: a double click only swallows the next press.
-    doubleClicked_ = view_->EditEnabled;
+    if (event->button() == Qt::LeftButton && view_->EditPageEnabled())
+        view_->OnEditPage();
 }
 
 void TrpPBox::wheelEvent(QWheelEvent* event)
@@ -151,9 +148,19 @@ TrpPageView::TrpPageView(QWidget* parent) : QWidget(parent)
     add(rpLoadStr(53020), 1);
     add(rpLoadStr(53021), 2);
     add(rpLoadStr(53022), 3);
-    ProcMenu->addSeparator();
-    for (int id : {53029, 53030, 53031})
-        ProcMenu->addAction(rpLoadStr(id))->setVisible(false); // page editing is off in this system
+    EditSeparator = ProcMenu->addSeparator();
+    EditPageItem = ProcMenu->addAction(rpLoadStr(53029));
+    AddPageItem = ProcMenu->addAction(rpLoadStr(53030));
+    DeletePageItem = ProcMenu->addAction(rpLoadStr(53031));
+    auto run = [](const std::function<void()>& handler) {
+        if (handler)
+            handler();
+    };
+    connect(EditPageItem, &QAction::triggered, this, [this, run] { run(OnEditPage); });
+    connect(AddPageItem, &QAction::triggered, this, [this, run] { run(OnAddPage); });
+    connect(DeletePageItem, &QAction::triggered, this, [this, run] { run(OnDeletePage); });
+    for (QAction* a : {EditSeparator, EditPageItem, AddPageItem, DeletePageItem})
+        a->setVisible(false);
 
     connect(VScrollBar, &QScrollBar::valueChanged, this, [this] { VScrollBarChange(); });
     connect(HScrollBar, &QScrollBar::valueChanged, this, [this] { HScrollBarChange(); });
@@ -397,7 +404,22 @@ void TrpPageView::N3Click(int tag)
 
 void TrpPageView::ZoomBtnClick()
 {
-    ProcMenu->popup(mapToGlobal(QPoint(0, height())));
+    PopupProcMenu(mapToGlobal(QPoint(0, height())), false);
+}
+
+bool TrpPageView::EditPageEnabled() const
+{
+    return EditEnabled && rpDesigner && OnEditPage;
+}
+
+void TrpPageView::PopupProcMenu(const QPoint& globalPos, bool editItems)
+{
+    const bool shown = editItems && rpDesigner && OnEditPage;
+    for (QAction* a : {EditSeparator, EditPageItem, AddPageItem, DeletePageItem}) {
+        a->setVisible(shown);
+        a->setEnabled(EditEnabled);
+    }
+    ProcMenu->popup(globalPos);
 }
 
 void TrpPageView::FormMouseWheelUp()

@@ -8,8 +8,10 @@
 #include <QFrame>
 #include <QList>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QScrollBar;
@@ -30,6 +32,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // A double click stands for the second press: it starts no drag.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -38,7 +41,6 @@ private:
     TrpPageView* view_;
     bool down_ = false;
     QPoint last_;
-    bool doubleClicked_ = false;
 };
 
 // The page view with its scroll bars, page buttons and page label.
@@ -61,6 +63,12 @@ public:
     // Zoom menu item by its tag: 1 page width, 2 whole page, 3 two pages, else per cent.
     void N3Click(int tag);
     void ZoomBtnClick();
+    // The pop-up menu at the point; with the page editing items when a designer is registered and the
+    // host edits pages (enabled while EditEnabled).
+    void PopupProcMenu(const QPoint& globalPos, bool editItems);
+    // Pages may be edited, added and deleted: the report allows it, a designer is registered and the
+    // host edits pages.
+    bool EditPageEnabled() const;
     void FormMouseWheelUp();
     void FormMouseWheelDown();
     void SetScrollBars(TrpScrollStyle style);
@@ -80,7 +88,7 @@ public:
     bool LayoutValid = false;
     int WheelFactor = 1;
     QString ZoomCaption;
-    bool EditEnabled = false;
+    bool EditEnabled = false; // the report allows changing its prepared pages
 
     TrpPBox* PBox;
     QScrollBar* VScrollBar;
@@ -89,6 +97,12 @@ public:
     QToolButton* PgDown;
     QLabel* PageLabel;
     QMenu* ProcMenu;
+    QAction* EditSeparator;
+    QAction* EditPageItem;
+    QAction* AddPageItem;
+    QAction* DeletePageItem;
+    // What the page editing items do; a host that edits pages sets them.
+    std::function<void()> OnEditPage, OnAddPage, OnDeletePage;
 
     // Zoom and mode of the last preview, the starting point of the next.
     static double LastZoom;

@@ -140,6 +140,14 @@ TrpPreviewForm::TrpPreviewForm(QWidget* parent) : QDialog(parent)
     PreviewPanel = new TrpPageView(this);
     layout->addWidget(PreviewPanel, 1);
 
+    PreviewPanel->OnEditPage = [this] { EditBtnClick(); };
+    PreviewPanel->OnAddPage = [this] { NewPageBtnClick(); };
+    PreviewPanel->OnDeletePage = [this] { DelPageBtnClick(); };
+    // The window sees every key before the control that has the focus.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->isWindow()) // the pop-up menu keeps its own keys
+            w->installEventFilter(this);
+
     ZoomBtn->OnClick = [this] { PreviewPanel->ZoomBtnClick(); };
     LoadBtn->OnClick = [this] { LoadBtnClick(); };
     SaveBtn->OnClick = [this] { SaveBtnClick(); };
@@ -157,7 +165,7 @@ TrpPreviewForm::~TrpPreviewForm()
 void TrpPreviewForm::connectPages()
 {
     PreviewPanel->Connect(report_);
-    // Pages may be deleted or added only where the report allows changing its prepared pages.
+    // Pages are edited, added and deleted only where the report allows changing its prepared pages.
     PreviewPanel->EditEnabled = report_->ModifyPrepared;
 }
 
@@ -263,6 +271,16 @@ bool TrpPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         }
     }
     return true;
+}
+
+bool TrpPreviewForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (FormKeyDown(key->key(), key->modifiers()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TrpPreviewForm::keyPressEvent(QKeyEvent* event)
@@ -442,14 +460,18 @@ bool TrpPreviewForm::FindText()
 
 void TrpPreviewForm::EditBtnClick()
 {
-    // Editing a prepared page needs the designer, which this system never opens from a preview.
-    if (!report_ || !report_->ModifyPrepared || !rpDesigner || !PreviewPanel->EditEnabled)
+    if (!report_ || !PreviewPanel->EditPageEnabled() || PreviewPanel->PageCount() == 0)
         return;
+    const int page = PreviewPanel->CurrentPage - 1;
+    PreviewPanel->ConnectBack();
+    report_->EditPreparedReport(page);
+    connectPages();
+    PreviewPanel->RedrawAll();
 }
 
 void TrpPreviewForm::NewPageBtnClick()
 {
-    if (!report_ || !PreviewPanel->EditEnabled || report_->Pages->Count() == 0)
+    if (!report_ || !PreviewPanel->EditPageEnabled() || report_->Pages->Count() == 0)
         return;
     PreviewPanel->Pages->Insert(PreviewPanel->CurrentPage - 1, report_->Pages->Pages(0));
     PreviewPanel->RedrawAll();
@@ -458,7 +480,7 @@ void TrpPreviewForm::NewPageBtnClick()
 void TrpPreviewForm::DelPageBtnClick()
 {
     TrpPageView* v = PreviewPanel;
-    if (!v->EditEnabled || v->PageCount() <= 1)
+    if (!v->EditPageEnabled() || v->PageCount() <= 1)
         return;
     if (ctl::MessageBox(rpLoadStr(55005), rpLoadStr(55006), ctl::MB_YESNO | ctl::MB_ICONQUESTION) != ctl::IDYES)
         return;

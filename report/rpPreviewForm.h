@@ -86,6 +86,7 @@ public:
     static std::function<int(QDialog&)> DialogRunner;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -12,6 +12,7 @@
 #include "report/rpExportFilter.h"
 #include "report/rpFormat.h"
 #include "report/rpFunctionLibrary.h"
+#include "report/rpMemoView.h"
 #include "report/rpPage.h"
 #include "report/rpParser.h"
 #include "report/rpPreview.h"
@@ -26,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -319,6 +321,54 @@ void TrpReport::DesignReport()
     CurReport = this;
     if (rpDesigner)
         rpDesigner->ShowModal();
+}
+
+bool TrpReport::EditPreparedReport(int pageIndex)
+{
+    if (!rpDesigner || pageIndex < 0 || pageIndex >= EMFPages->Count())
+        return false;
+    TrpPageInfo& prepared = EMFPages->Pages(pageIndex);
+    EMFPages->ObjectsToPage(pageIndex);
+    // The design goes aside whole, not through a stream: a designer showing it keeps its pages and objects.
+    // The file name goes too, so that saving the page can never replace the template.
+    struct Restore {
+        TrpReport* report;
+        std::unique_ptr<TrpPages> design;
+        QString fileName;
+        TrpReport* current;
+        ~Restore()
+        {
+            report->Pages = std::move(design);
+            report->FileName = fileName;
+            CurReport = current;
+        }
+    } restore{this, std::exchange(Pages, std::make_unique<TrpPages>(this)), std::exchange(FileName, rpLoadStr(55209)),
+              CurReport};
+    TrpPage* page = Pages->Add();
+    page->ChangePaper(prepared.pgSize, prepared.pgWidth, prepared.pgHeight, prepared.pgOr);
+    page->UseMargins = prepared.pgMargins;
+    page->Objects = std::exchange(prepared.Page->Objects, {});
+    CurReport = this;
+    for (TrpView* v : page->Objects) {
+        // A prepared page keeps no names; the designer shows one for each object.
+        v->CreateUniqueName();
+        // A part of a text split across pages holds its laid-out lines: the designer shows their text.
+        if (dynamic_cast<TrpMemoView*>(v) && TrpMemoView::IsLaidOut(v->Memo)) {
+            QStringList lines;
+            for (const QString& line : v->Memo)
+                if (line != QString(QChar(1)))
+                    lines.append(TrpMemoView::DecodeLayoutLine(line).Text);
+            v->Memo = lines;
+        }
+    }
+    const bool keep = rpDesigner->DesignPreparedPage(pageIndex + 1);
+    if (keep) {
+        prepared.Page->Objects = Pages->Count() > 0 ? std::exchange(Pages->Pages(0)->Objects, {}) : QList<TrpView*>();
+        EMFPages->PageToObjects(pageIndex);
+    }
+    // Drawn again from its stream when next shown.
+    prepared.Page.reset();
+    return keep;
 }
 
 void TrpReport::SetVars(const QStringList& list)

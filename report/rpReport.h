@@ -64,6 +64,10 @@ public:
     void SaveToRP3File(const QString& fileName);
 
     void DesignReport();
+    // Prepared page pageIndex (0-based) in a designer: the design is set aside, the page's objects become
+    // the only design page, and what the designer keeps goes back into the prepared page. True when the
+    // page was changed.
+    bool EditPreparedReport(int pageIndex);
 
     // Variables: a line without a leading blank is a category, " name" a variable of it.
     void SetVars(const QStringList& list);

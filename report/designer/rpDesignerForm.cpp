@@ -576,6 +576,68 @@ void TrpDesignerForm::ShowModal()
     FormHide();
 }
 
+namespace {
+
+// The designer of a prepared page: what it keeps goes back into the page, not into a file. Its Close
+// keeps the edits; closing its window otherwise asks whether to keep them.
+class TrpPageDesigner : public TrpDesignerForm {
+public:
+    explicit TrpPageDesigner(int pageNo) : pageNo_(pageNo) {}
+
+    void done(int result) override
+    {
+        if (result != Accepted && isVisible() && FileModified) {
+            const QString text = rpLoadStr(55306) + QLatin1Char(' ') + rpLoadStr(55336) + QLatin1Char(' ') +
+                                 rpLoadStr(55004) + QString::number(pageNo_) + QLatin1Char('?');
+            switch (ctl::MessageBox(text, rpLoadStr(55006), ctl::MB_YESNOCANCEL | ctl::MB_ICONQUESTION)) {
+            case ctl::IDYES: result = Accepted; break;
+            case ctl::IDNO: break;
+            default: return;
+            }
+        }
+        QDialog::done(result);
+    }
+
+private:
+    int pageNo_;
+};
+
+} // namespace
+
+bool TrpDesignerForm::DesignPreparedPage(int pageNo)
+{
+    // A second designer: it adds no pages, bands or subreports and has no preview, and this one may be
+    // showing the report whose preview asks. While it runs, the engine's calls go to it; the selection
+    // state all designers share is this one's again afterwards.
+    struct Restore {
+        TrpDesignerBase* designer = rpDesigner;
+        TrpPage* page = ::CurPage;
+        int selected = SelectedCount;
+        TrpView* reference = ReferenceView;
+        bool group = GroupFrame, sticky = StickyInsert, firstMove = FirstMove, positionOnly = PositionOnly;
+        gfx::TRect rect = OldRect, rect1 = OldRect1;
+        ~Restore()
+        {
+            rpDesigner = designer;
+            ::CurPage = page;
+            SelectedCount = selected;
+            ReferenceView = reference;
+            GroupFrame = group;
+            StickyInsert = sticky;
+            FirstMove = firstMove;
+            PositionOnly = positionOnly;
+            OldRect = rect;
+            OldRect1 = rect1;
+        }
+    } restore;
+    TrpPageDesigner designer(pageNo);
+    rpDesigner = &designer;
+    designer.FormShow();
+    const int result = designer.exec();
+    designer.FormHide();
+    return result == QDialog::Accepted;
+}
+
 void TrpDesignerForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

@@ -88,6 +88,7 @@ public:
     void RegisterObject(const QImage& bitmap, const QString& hint, int buttonTag) override;
     void RegisterTool(const QString& caption, const QImage& bitmap, const std::function<void()>& onClick) override;
     void ShowModal() override;
+    bool DesignPreparedPage(int pageNo) override;
     void BeforeChange() override;
     void AfterChange() override;
     void RedrawPage() override;

@@ -3,6 +3,7 @@
 // template saved prints the same rows through the journal's print command.
 #include "JournalFixture.h"
 #include "ShownTexts.h"
+#include "common/modal.h"
 #include "common/testutil.h"
 #include "journal/Default_MP_Report.h"
 #include "journal/JournalReportDesign.h"
@@ -24,9 +25,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -34,45 +33,9 @@
 
 namespace {
 
-// Runs the action once a modal window of class W is the active one (polled from the event loop, for at
-// most 30 s); shown counts the runs. A window the action leaves open (it failed) is cancelled.
-template <class W>
-void whenModal(std::function<void(W&)> action, int* shown = nullptr)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    *poll = [action, poll, clock, shown] {
-        if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
-            if (shown)
-                ++*shown;
-            const QPointer<QDialog> dialog(w);
-            action(*w);
-            if (dialog && dialog->isVisible())
-                dialog->reject();
-            *poll = nullptr;
-        } else if (clock->elapsed() < 30000) {
-            QTimer::singleShot(5, *poll);
-        } else {
-            ADD_FAILURE() << "no window " << typeid(W).name();
-            *poll = nullptr;
-        }
-    };
-    QTimer::singleShot(0, *poll);
-}
-
-// Back from a window of its own, the designer is the active window again (as a window system makes it).
-void activate(QWidget& window)
-{
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
-}
-
-QWidget* focused(QWidget& window)
-{
-    QWidget* w = QApplication::focusWidget();
-    return w && w->window() == &window ? w : &window;
-}
+using testutil::Activate;
+using testutil::Focused;
+using testutil::WhenModal;
 
 TrpTBButton* toolButton(TrpDesignerForm& d, const QString& hint)
 {
@@ -119,11 +82,11 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
         EXPECT_EQ(design.TemplateFile(), templateFile);
         TrpReport* report = design.Report();
         report->FileName = templateFile;
-        whenModal<TrpDesignerForm>(
+        WhenModal<TrpDesignerForm>(
             [&](TrpDesignerForm& d) {
                 // The band data-source list and the field picker offer the window's report data set.
                 EXPECT_TRUE(rpDataSourceChoices().contains("rpDBDataSet1"));
-                whenModal<TrpFieldsForm>(
+                WhenModal<TrpFieldsForm>(
                     [&](TrpFieldsForm& f) {
                         EXPECT_EQ(f.ValCombo->currentText(), QStringLiteral("rpDBDataSet1"));
                         clickItem(f.ValList, "OBSL_FAM", Qt::NoModifier);
@@ -132,8 +95,8 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
                 QString field;
                 EXPECT_TRUE(TrpFieldsForm::Pick(&d, field));
                 EXPECT_EQ(field, QStringLiteral("rpDBDataSet1.\"OBSL_FAM\""));
-                activate(d);
-                whenModal<TrpInsertFieldsForm>(
+                Activate(d);
+                WhenModal<TrpInsertFieldsForm>(
                     [&](TrpInsertFieldsForm& f) {
                         ASSERT_GE(f.DatasetCB->count(), 1);
                         EXPECT_EQ(f.DatasetCB->itemText(0), QStringLiteral("ADOQuery"));
@@ -149,16 +112,16 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
                 ASSERT_NE(data, nullptr);
                 EXPECT_EQ(data->FormatStr, QStringLiteral("rpDBDataSet1"));
 
-                whenModal<TrpPreviewForm>(
+                WhenModal<TrpPreviewForm>(
                     [&](TrpPreviewForm& p) {
                         designed = ShownTexts(*report);
-                        QTest::keyClick(focused(p), Qt::Key_Escape);
+                        QTest::keyClick(Focused(p), Qt::Key_Escape);
                     },
                     &shown);
-                activate(d);
-                QTest::keyClick(focused(d), Qt::Key_P, Qt::ControlModifier);
-                activate(d);
-                QTest::keyClick(focused(d), Qt::Key_S, Qt::ControlModifier);
+                Activate(d);
+                QTest::keyClick(Focused(d), Qt::Key_P, Qt::ControlModifier);
+                Activate(d);
+                QTest::keyClick(Focused(d), Qt::Key_S, Qt::ControlModifier);
                 QTest::mouseClick(d.ExitB, Qt::LeftButton);
             },
             &shown);
@@ -174,7 +137,7 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
     // The journal's print command over the same journal.
     j.ctrl->ShowAll();
     QStringList printed;
-    whenModal<TfmDefault_MP_Report>(
+    WhenModal<TfmDefault_MP_Report>(
         [&](TfmDefault_MP_Report& w) {
             printed = ShownTexts(*w.rpRep);
             w.bCancel->click();

@@ -8,6 +8,7 @@
 #include "platform/rtl/FormatSettings.h"
 #include "report/rpCtrls.h"
 #include "report/rpEMFPages.h"
+#include "report/rpGlobals.h"
 #include "report/rpPrepare.h"
 #include "report/rpPreview.h"
 #include "report/rpPreviewForm.h"
@@ -115,8 +116,23 @@ TEST_F(PreviewFormTest, FindTextAndF3GoFromMatchToMatchAndStopAfterTheLast)
     EXPECT_FALSE(form->FindText());
 }
 
+// A designer registered with the engine, as the program registers its own: pages may then be added and
+// deleted in a preview; it edits none.
+class RegisteredDesigner : public TrpDesignerBase {
+public:
+    RegisteredDesigner() : previous_(rpDesigner) { rpRegisterDesigner(this); }
+    ~RegisteredDesigner() override { rpRegisterDesigner(previous_); }
+    void RegisterObject(const QImage&, const QString&, int) override {}
+    void RegisterTool(const QString&, const QImage&, const std::function<void()>&) override {}
+    void ShowModal() override {}
+
+private:
+    TrpDesignerBase* previous_;
+};
+
 TEST_F(PreviewFormTest, SavingTheReportAlwaysWritesRppAndOpeningReadsItBack)
 {
+    RegisteredDesigner designer;
     open();
     form->SaveToFile(dir.filePath("copy.txt"));
     EXPECT_FALSE(QFile::exists(dir.filePath("copy.txt")));
@@ -138,6 +154,13 @@ TEST_F(PreviewFormTest, SavingTheReportAlwaysWritesRppAndOpeningReadsItBack)
 TEST_F(PreviewFormTest, DeletingIsRefusedOnOnePageAndWherePreparedPagesAreFixed)
 {
     ctl::TScriptedMessageBoxPort boxes;
+    // Without a designer pages are not edited, whatever the report allows.
+    open();
+    EXPECT_TRUE(form->FormKeyDown(Qt::Key_Delete, {}));
+    EXPECT_EQ(view().PageCount(), 4);
+    delete form.data();
+    ASSERT_TRUE(f.Prepare());
+    RegisteredDesigner designer;
     f.report->ModifyPrepared = false;
     open();
     EXPECT_TRUE(form->FormKeyDown(Qt::Key_Delete, {}));
