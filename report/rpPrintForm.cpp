@@ -1,5 +1,6 @@
 #include "report/rpPrintForm.h"
 
+#include "platform/controls/DialogPort.h"
 #include "report/rpCtrls.h"
 #include "report/rpPrinter.h"
 #include "report/rpStrings.h"
@@ -161,7 +162,7 @@ void TrpPrintForm::PropButtonClick()
     if (!prn.IsDefault() && prn.Printer) {
         QPrintDialog dialog(prn.Printer, this);
         dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
-        if (dialog.exec() == QDialog::Accepted) {
+        if (ctl::ExecDialog(dialog) == QDialog::Accepted) {
             const int index = int(prn.Printers.indexOf(prn.Printer->printerName()));
             if (index >= 0 && index != prn.PrinterIndex)
                 prn.SetPrinterIndex(index);

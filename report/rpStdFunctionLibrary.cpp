@@ -1,5 +1,6 @@
 #include "report/rpStdFunctionLibrary.h"
 
+#include "platform/controls/DialogPort.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/FormatDateTime.h"
@@ -12,14 +13,17 @@
 
 #include <QInputDialog>
 
-std::function<bool(const QString&, const QString&, QString&)> rpInputQuery =
-    [](const QString& caption, const QString& prompt, QString& value) {
-        bool ok = false;
-        const QString text = QInputDialog::getText(nullptr, caption, prompt, QLineEdit::Normal, value, &ok);
-        if (ok)
-            value = text;
-        return ok;
-    };
+bool rpInputQuery(const QString& caption, const QString& prompt, QString& value)
+{
+    QInputDialog dialog;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    if (ctl::ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
+}
 
 namespace {
 

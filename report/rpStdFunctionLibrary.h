@@ -18,6 +18,6 @@ private:
                    const QString& p3, QString& value);
 };
 
-// The prompt of INPUT: caption, prompt and default in, the text typed out; false when cancelled.
-// A modal input box unless replaced (tests answer it themselves).
-extern std::function<bool(const QString& caption, const QString& prompt, QString& value)> rpInputQuery;
+// The prompt of INPUT, a modal input box: caption, prompt and default in, the text typed out; false when
+// cancelled.
+bool rpInputQuery(const QString& caption, const QString& prompt, QString& value);

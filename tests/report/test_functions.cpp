@@ -1,4 +1,5 @@
 #include "reportfixture.h"
+#include "common/dialogscript.h"
 
 #include "platform/data/MemDataSet.h"
 #include "platform/rtl/FormatSettings.h"
@@ -9,7 +10,11 @@
 #include "report/rpReport.h"
 #include "report/rpStdFunctionLibrary.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace rptest;
@@ -56,12 +61,18 @@ TEST_F(Functions, TextAndConversionFunctions)
     EXPECT_EQ(call("STRTODATE", "'05.03.2024'"), QStringLiteral("%d'05.03.2024'"));
     EXPECT_EQ(call("STRTOTIME", "'10:00'"), QStringLiteral("%t'10:00'"));
     QString prompt;
-    rpInputQuery = [&](const QString&, const QString& p, QString& value) {
-        prompt = p;
-        value += QStringLiteral("!");
-        return true;
-    };
-    EXPECT_EQ(call("INPUT", "'Name?'", "'Bob'"), QStringLiteral("'Bob!'"));
+    {
+        testutil::DialogScript script;
+        script.Then<QInputDialog>([&prompt](QInputDialog* d) {
+            prompt = d->labelText();
+            auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_TRUE(edit && d->isAncestorOf(edit)) << "the text is typed into the box";
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, QStringLiteral("!"));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        EXPECT_EQ(call("INPUT", "'Name?'", "'Bob'"), QStringLiteral("'Bob!'"));
+    }
     EXPECT_EQ(prompt, QStringLiteral("Name?"));
     // A name no library holds: "0", and the report's own handler has the last word.
     EXPECT_EQ(call("NOSUCH"), QStringLiteral("0"));
