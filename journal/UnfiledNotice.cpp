@@ -28,7 +28,7 @@ void TUnfiledNotice::BurstEnded()
 QString TUnfiledNotice::Text(const QString& reason, const QString& measurement)
 {
     return QStringLiteral("Измерения не удалось записать в журнал: %1.\n\n"
-                          "Первое из них: %2. Данные каждого незаписанного измерения сохранены в протоколе программы.\n"
+                          "Одно из них: %2. Данные каждого незаписанного измерения сохранены в протоколе программы.\n"
                           "Пока причина не устранена, новые измерения в журнал не попадают.")
         .arg(reason, measurement);
 }

@@ -16,7 +16,7 @@ public:
     TUnfiledNotice();
 
     // A measurement of the burst in progress was not filed; the texts are the operator's words for why and
-    // for which measurement (the first of the burst is the one told).
+    // for which measurement (the first of the burst handed over is the one named).
     void Failed(const QString& reason, const QString& measurement);
     // The burst is over: a failure after this belongs to the next burst.
     void BurstEnded();
