@@ -22,6 +22,8 @@ private:
 class TCritLock {
 public:
     explicit TCritLock(critsection_t& cs) : cs_(cs) { cs_.Enter(); }
+    // Takes over a section this thread has entered already (by a TryEnter that succeeded).
+    TCritLock(critsection_t& cs, std::adopt_lock_t) : cs_(cs) {}
     ~TCritLock() { cs_.Leave(); }
     TCritLock(const TCritLock&) = delete;
     TCritLock& operator=(const TCritLock&) = delete;

@@ -9,7 +9,6 @@
 #include "grid/DBGridEx.h"
 #include "journal/CellLook.h"
 #include "journal/JournalErrors.h"
-#include "journal/JournalLock.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"

@@ -11,7 +11,6 @@
 #include "db/DBInfoPribors.h"
 #include "db/JournalSchemas.h"
 #include "grid/DBGridEx.h"
-#include "journal/JournalLock.h"
 #include "journal/VideoPhotoPanel.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"

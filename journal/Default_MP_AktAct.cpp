@@ -6,7 +6,7 @@
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
 #include "journal/JournalErrors.h"
-#include "journal/JournalLock.h"
+#include "core/CriticalSection.h"
 #include "journal/VideoPhotoPanel.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
@@ -85,7 +85,7 @@ void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, in
 
 bool TfmDefault_MP_Akt::FixPhoto(const QImage& frame)
 {
-    JournalLock lock(PhotoLock);
+    TCritLock lock(PhotoLock);
     Photo.reset();
     PhotoFixed = false;
     try {
@@ -161,7 +161,7 @@ TDataForm_MP TfmDefault_MP_Akt::readAct(bool& photoUnreadable)
     TDataForm_MP a;
     InitAct(a);
     {
-        JournalLock lock(TableLock);
+        TCritLock lock(TableLock);
         auto text = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsString(); };
         auto integer = [&](const char* name) { return ADOQuery->FieldByName(QString::fromLatin1(name))->AsInteger(); };
         a.ID = integer("ID");

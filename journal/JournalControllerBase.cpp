@@ -5,7 +5,7 @@
 #include "journal/CellLook.h"
 #include "journal/Default_MP_Filter.h"
 #include "journal/JournalErrors.h"
-#include "journal/JournalLock.h"
+#include "core/CriticalSection.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -14,6 +14,7 @@
 #include "platform/data/Field.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
+#include "platform/rtl/ScopeGuard.h"
 
 #include <QLabel>
 
@@ -257,23 +258,20 @@ void TJournalControllerBase::deleteRecords()
                         QStringLiteral("Внимание"), ctl::MB_YESNO | ctl::MB_ICONQUESTION) != ctl::IDYES)
         return;
     {
-        JournalLock lock(TableLock);
+        TCritLock lock(TableLock);
         // Bookmarks name records, not rows: each marked record is deleted once, whatever the others do.
         std::vector<QByteArray> bookmarks;
         for (int i = 0; i < count; ++i)
             bookmarks.push_back(marked->GetItem(i));
-        ADOQuery->DisableControls();
-        try {
+        {
+            ADOQuery->DisableControls();
+            const rtl::TScopeGuard enable([this] { ADOQuery->EnableControls(); });
             for (const QByteArray& b : bookmarks)
                 if (ADOQuery->BookmarkValid(b)) {
                     ADOQuery->GotoBookmark(b);
                     ADOQuery->Delete();
                 }
-        } catch (...) {
-            ADOQuery->EnableControls();
-            throw;
         }
-        ADOQuery->EnableControls();
         marked->Clear();
     }
     RefreshView(-1);
@@ -281,7 +279,7 @@ void TJournalControllerBase::deleteRecords()
 
 void TJournalControllerBase::DeleteRecord(int id)
 {
-    JournalLock lock(TableLock);
+    TCritLock lock(TableLock);
     ADOQuery->Close();
     ADOQuery->ClearSQL();
     ADOQuery->SetSQL(QStringLiteral("DELETE FROM Base") + QStringLiteral(" WHERE") + QStringLiteral(" ID = ") +
@@ -359,7 +357,7 @@ void TJournalControllerBase::paintCell(TCustomDBGridEx* sender, const gfx::TRect
 {
     if (!TableLock.TryEnter())
         return;
-    JournalLock held(TableLock, JournalLock::Adopt);
+    TCritLock held(TableLock, std::adopt_lock);
     if (!ADOQuery || !ADOQuery->Active())
         return;
     PaintCellLook(sender->Canvas(), rect, look(TDataSetRow(*ADOQuery), selected));

@@ -2,7 +2,7 @@
 
 #include "Devices/Measurement.h"
 #include "core/Debug.h"
-#include "journal/JournalLock.h"
+#include "core/CriticalSection.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/BlobStream.h"
@@ -11,6 +11,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
+#include "platform/rtl/ScopeGuard.h"
 
 #include <QFile>
 
@@ -184,7 +185,7 @@ const TFilingSchema& DefaultFiling()
 
 void TJournalFiling::CreateBase()
 {
-    JournalLock lock(*B.Lock);
+    TCritLock lock(*B.Lock);
     B.View->Close();
     B.View->ClearSQL();
     B.View->SetSQL(db::CreateTableText(Schema.Table));
@@ -272,7 +273,7 @@ void TJournalFiling::FillAct(TJournalRecord& act, const TVELTMeasurement& m, int
 void TJournalFiling::FindRecord(const QString& date, int serial, bool withNumber, int32_t number, QChar stat,
                                 double izm, QString& count, int& id)
 {
-    JournalLock lock(*B.Lock);
+    TCritLock lock(*B.Lock);
     TADOQuery* q = B.Search;
     // The date is bound as a parameter: it is a text the journal made, but a parameter never breaks the text.
     QString condition = QStringLiteral(" WHERE") + QStringLiteral(" DATA_IZM = :DATAp AND") + QStringLiteral(" PRIBOR = ") +
@@ -408,7 +409,7 @@ int TJournalFiling::MergeRecord(const TVELTMeasurement& m, int* rowNo)
         read.insert(read.end(), Schema.BlankedOnSurnameChange.begin(), Schema.BlankedOnSurnameChange.end());
         TJournalRecord stored;
         {
-            JournalLock lock(*B.Lock);
+            TCritLock lock(*B.Lock);
             TADOQuery* q = B.Search;
             QString names;
             for (const char* c : read)
@@ -456,7 +457,7 @@ int TJournalFiling::MergeRecord(const TVELTMeasurement& m, int* rowNo)
 
 int TJournalFiling::InsertRecord(TJournalRecord r)
 {
-    JournalLock lock(*B.Lock);
+    TCritLock lock(*B.Lock);
     // Through the search query: the view and the grid over it stay as they are until the view is read again.
     TADOQuery* q = B.Search;
     q->Close();
@@ -496,7 +497,7 @@ void TJournalFiling::UpdateRecord(const TJournalRecord& r)
 {
     if (r.ID == 0)
         return;
-    JournalLock lock(*B.Lock);
+    TCritLock lock(*B.Lock);
     TADOQuery* q = B.View;
     int counter = 0;
     std::vector<std::pair<QString, QString>> texts;
@@ -537,29 +538,20 @@ void TJournalFiling::UpdateRecord(const TJournalRecord& r)
     if (withOper)
         q->Parameters().ParamByName(QStringLiteral("OPER"))->SetValue(r.OPER);
     q->Parameters().ParamByName(QStringLiteral("ID"))->SetValue(qlonglong(r.ID));
-    auto backToView = [&] {
+    // A refused update (a text the table cannot hold) must not leave the journal's view closed behind the
+    // act: the view comes back, then the caller gets the update's error.
+    const rtl::TScopeGuard backToView([&] {
         if (B.Refresh)
             B.Refresh(-1);
         if (row > 0 && q->RecordCount() > 0)
             q->SetRecNo(std::min(row, q->RecordCount()));
-    };
-    try {
-        q->ExecSQL();
-    } catch (...) {
-        // A refused update (a text the table cannot hold) must not leave the journal's view closed behind
-        // the act: the view comes back, then the caller gets the error.
-        try {
-            backToView();
-        } catch (...) {
-        }
-        throw;
-    }
-    backToView();
+    });
+    q->ExecSQL();
 }
 
 bool TJournalFiling::WritePhoto(int id, const QByteArray& jpeg)
 {
-    JournalLock lock(*B.Lock);
+    TCritLock lock(*B.Lock);
     // Written through a look-up of the record itself: the view may be filtered and not hold it.
     TADOQuery* q = B.Search;
     q->Close();

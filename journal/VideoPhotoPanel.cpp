@@ -1,6 +1,6 @@
 #include "journal/VideoPhotoPanel.h"
 
-#include "journal/JournalLock.h"
+#include "core/CriticalSection.h"
 #include "journal/VideoCapture.h"
 #include "platform/ipc/ClientIPC.h"
 
@@ -153,7 +153,7 @@ bool TVideoPhotoPanel::StartVideo(const QString& folder)
 void TVideoPhotoPanel::StopVideo()
 {
     {
-        JournalLock lock(*photoLock_);
+        TCritLock lock(*photoLock_);
         view_ = QImage();
         display_ = nullptr;
     }
@@ -209,7 +209,7 @@ void TVideoPhotoPanel::bFixPhotoClick()
 {
     QImage picture;
     {
-        JournalLock lock(*photoLock_);
+        TCritLock lock(*photoLock_);
         picture = view_.copy();
     }
     if (OnFixPhoto)
@@ -220,7 +220,7 @@ void TVideoPhotoPanel::bFixPhotoClick()
 void TVideoPhotoPanel::pbVideoPhotoPaint()
 {
     QPainter out(pbVideoPhoto);
-    JournalLock lock(*photoLock_);
+    TCritLock lock(*photoLock_);
     if (view_.isNull()) {
         out.fillRect(pbVideoPhoto->rect(), Qt::black);
         return;

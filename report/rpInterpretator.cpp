@@ -1,5 +1,6 @@
 #include "report/rpInterpretator.h"
 
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpFormat.h"
 #include "report/rpParser.h"
 
@@ -456,41 +457,6 @@ bool isFalse(const QVariant& v)
 
 } // namespace
 
-// While scripts run the parser asks the interpreter; its own callbacks come back when the outermost
-// script ends, also when it ends by an error.
-class ParserHooks {
-public:
-    ParserHooks(TrpParser& parser, TrpInterpretator& interpretator) : parser_(parser), interpretator_(interpretator)
-    {
-        if (interpretator.running_++ > 0)
-            return;
-        interpretator.outerGetValue_ = parser.OnGetValue;
-        interpretator.outerFunction_ = parser.OnFunction;
-        parser.OnGetValue = [&interpretator](const QString& name, QVariant& value) {
-            interpretator.GetValue(name, value);
-        };
-        parser.OnFunction = [&interpretator](const QString& name, const QVariant& p1, const QVariant& p2,
-                                             const QVariant& p3, QString& value) {
-            interpretator.DoFunction(name, p1, p2, p3, value);
-        };
-    }
-    ~ParserHooks()
-    {
-        if (--interpretator_.running_ > 0)
-            return;
-        parser_.OnGetValue = std::move(interpretator_.outerGetValue_);
-        parser_.OnFunction = std::move(interpretator_.outerFunction_);
-        interpretator_.outerGetValue_ = nullptr;
-        interpretator_.outerFunction_ = nullptr;
-    }
-    ParserHooks(const ParserHooks&) = delete;
-    ParserHooks& operator=(const ParserHooks&) = delete;
-
-private:
-    TrpParser& parser_;
-    TrpInterpretator& interpretator_;
-};
-
 // ---- interpreter --------------------------------------------------------------------------------------
 
 TrpInterpretator::TrpInterpretator(TrpParser* parser) : Parser(parser ? parser : &rpTheParser()) {}
@@ -545,7 +511,23 @@ void TrpInterpretator::DoScript(const QStringList& memo)
 {
     if (memo.isEmpty())
         return;
-    ParserHooks hooks(*Parser, *this);
+    // While scripts run the parser asks the interpreter; its own callbacks come back when the outermost
+    // script ends, also when it ends by an error.
+    if (running_++ == 0) {
+        outerGetValue_ = Parser->OnGetValue;
+        outerFunction_ = Parser->OnFunction;
+        Parser->OnGetValue = [this](const QString& name, QVariant& value) { GetValue(name, value); };
+        Parser->OnFunction = [this](const QString& name, const QVariant& p1, const QVariant& p2, const QVariant& p3,
+                                    QString& value) { DoFunction(name, p1, p2, p3, value); };
+    }
+    const rtl::TScopeGuard hooksBack([this, parser = Parser] {
+        if (--running_ > 0)
+            return;
+        parser->OnGetValue = std::move(outerGetValue_);
+        parser->OnFunction = std::move(outerFunction_);
+        outerGetValue_ = nullptr;
+        outerFunction_ = nullptr;
+    });
     int i = 0;
     while (i < memo.size()) {
         const QString& line = memo[i];

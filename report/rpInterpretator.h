@@ -71,7 +71,6 @@ protected:
     TrpParser* Parser;
 
 private:
-    friend class ParserHooks;
     std::function<void(const QString&, QVariant&)> outerGetValue_;
     std::function<void(const QString&, const QVariant&, const QVariant&, const QVariant&, QString&)> outerFunction_;
     int running_ = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpBandOutput.h"
 #include "report/rpBandView.h"
 #include "report/rpDBDataSet.h"
@@ -55,19 +56,15 @@ const TrpBandType kLevels[3][3] = {{btMasterHeader, btMasterData, btMasterFooter
                                    {btDetailHeader, btDetailData, btDetailFooter},
                                    {btSubDetailHeader, btSubDetailData, btSubDetailFooter}};
 
-// Guards page and column starts against starting again from inside themselves (a page header that
-// does not fit on its own page).
-class Reentry {
-public:
-    explicit Reentry(int& depth) : depth_(depth) { ++depth_; }
-    ~Reentry() { --depth_; }
-    Reentry(const Reentry&) = delete;
-    Reentry& operator=(const Reentry&) = delete;
-
-private:
-    int& depth_;
-};
+// How deep page and column starts run inside each other: one must not start again from inside itself
+// (a page header that does not fit on its own page).
 int g_pageStartDepth = 0;
+
+auto enterPageStart()
+{
+    ++g_pageStartDepth;
+    return rtl::TScopeGuard([] { --g_pageStartDepth; });
+}
 
 } // namespace
 
@@ -673,7 +670,7 @@ void TrpPageRun::DrawPageFooters()
 
 void TrpPageRun::NewPage()
 {
-    Reentry guard(g_pageStartDepth);
+    const auto started = enterPageStart();
     progress(PageNo + 1);
     ShowBand(Band(btColumnFooter));
     DrawPageFooters();
@@ -694,7 +691,7 @@ void TrpPageRun::NewPage()
 void TrpPageRun::NewColumn(TrpRunBand* band)
 {
     {
-        Reentry guard(g_pageStartDepth);
+        const auto started = enterPageStart();
         if (Page->ColumnIndex < ColCount - 1) {
             ShowBand(Band(btColumnFooter));
             ++Page->ColumnIndex;

@@ -3,6 +3,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/FormatFloat.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpFormat.h"
 
 #include <QDate>
@@ -609,17 +610,10 @@ QVariant TrpParser::CalcOPZ(const QString& p)
 
 QVariant TrpParser::Calc(const QString& expression)
 {
-    struct Level {
-        int& depth;
-        explicit Level(int& d) : depth(d)
-        {
-            if (++depth > rplimits::ExpressionDepth) {
-                --depth;
-                throw ErpError(QStringLiteral("Expression too complex"));
-            }
-        }
-        ~Level() { --depth; }
-    } level(depth_);
+    if (depth_ >= rplimits::ExpressionDepth)
+        throw ErpError(QStringLiteral("Expression too complex"));
+    ++depth_;
+    const rtl::TScopeGuard level([this] { --depth_; });
     return CalcOPZ(Str2OPZ(expression));
 }
 

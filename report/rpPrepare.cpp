@@ -3,6 +3,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpDataHelpers.h"
 #include "report/rpDataset.h"
 #include "report/rpEMFPages.h"
@@ -178,17 +179,12 @@ void rpDoBuildReport(TrpReport* r)
     }
     TrpPages& pages = *r->Pages;
     // An error the engine raises (a data set that cannot open) leaves no runtime bands behind.
-    struct Done {
-        TrpPages& pages;
-        TrpDataset* ds;
-        ~Done()
-        {
-            for (int i = 0; i < pages.Count(); ++i)
-                rpForgetPageRun(pages.Pages(i));
-            if (ds)
-                ds->Exit();
-        }
-    } done{pages, ds};
+    const rtl::TScopeGuard done([&pages, ds] {
+        for (int i = 0; i < pages.Count(); ++i)
+            rpForgetPageRun(pages.Pages(i));
+        if (ds)
+            ds->Exit();
+    });
     for (int i = 0; i < pages.Count(); ++i)
         pages.Pages(i)->SkipInBuild = false;
     for (int i = 0; i < pages.Count(); ++i)
@@ -297,12 +293,13 @@ bool rpPrepareReport(TrpReport* r)
     if (r->OnBeginDoc)
         r->OnBeginDoc();
     bool result = false;
-    try {
+    {
+        rtl::TScopeGuard failed([] {
+            g_building = false;
+            DisableDrawing = false;
+        });
         result = doPrepareReport(r);
-    } catch (...) {
-        g_building = false;
-        DisableDrawing = false;
-        throw;
+        failed.Dismiss();
     }
     r->LastPass = false;
     if (r->OnEndDoc)
@@ -386,7 +383,11 @@ void rpExportTo(TrpReport* r, const std::function<TrpExportFilter*(QIODevice*)>&
         }
         filter->OnEndDoc();
     };
-    try {
+    {
+        const rtl::TScopeGuard exported([r] {
+            r->CurrentFilter = nullptr;
+            r->ExportInProgress = false;
+        });
         if (useWindow(r)) {
             TrpProgressForm& form = rpProgressForm();
             form.setWindowTitle(windowCaption(r, 55203));
@@ -396,13 +397,7 @@ void rpExportTo(TrpReport* r, const std::function<TrpExportFilter*(QIODevice*)>&
         } else {
             work();
         }
-    } catch (...) {
-        r->CurrentFilter = nullptr;
-        r->ExportInProgress = false;
-        throw;
     }
-    r->CurrentFilter = nullptr;
-    r->ExportInProgress = false;
     filter.reset();
     file.close();
 }

@@ -5,6 +5,7 @@
 #include "platform/data/Field.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpBand.h"
 #include "report/rpDBDataSet.h"
 #include "report/rpDataHelpers.h"
@@ -33,24 +34,16 @@ namespace {
 
 const char* const kUnsupported = "Unsupported RPF format";
 
-// Marks a name as being worked out for as long as the guard lives.
-class EvaluationGuard {
-public:
-    EvaluationGuard(QSet<QString>& set, const QString& name) : set_(set), key_(name.toUpper())
-    {
-        // A chain of names that never repeats exactly (each one a blank longer, say) must end too.
-        if (set_.contains(key_) || set_.size() >= rplimits::NameDepth)
-            throw ErpError(QStringLiteral("Undefined symbol \"") + name + QLatin1Char('"'));
-        set_.insert(key_);
-    }
-    ~EvaluationGuard() { set_.remove(key_); }
-    EvaluationGuard(const EvaluationGuard&) = delete;
-    EvaluationGuard& operator=(const EvaluationGuard&) = delete;
-
-private:
-    QSet<QString>& set_;
-    QString key_;
-};
+// Marks a name as being worked out for as long as the guard returned lives.
+auto evaluating(QSet<QString>& set, const QString& name)
+{
+    QString key = name.toUpper();
+    // A chain of names that never repeats exactly (each one a blank longer, say) must end too.
+    if (set.contains(key) || set.size() >= rplimits::NameDepth)
+        throw ErpError(QStringLiteral("Undefined symbol \"") + name + QLatin1Char('"'));
+    set.insert(key);
+    return rtl::TScopeGuard([&set, key] { set.remove(key); });
+}
 
 QVariant calc(const QString& expression)
 {
@@ -305,13 +298,8 @@ void TrpReport::SaveToRP3File(const QString& fileName)
     const QFileInfo info(fileName);
     const QString name = info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".rp3");
     XmlMode = true;
-    try {
-        SaveToFile(name);
-    } catch (...) {
-        XmlMode = false;
-        throw;
-    }
-    XmlMode = false;
+    const rtl::TScopeGuard back([this] { XmlMode = false; });
+    SaveToFile(name);
 }
 
 void TrpReport::DesignReport()
@@ -551,7 +539,7 @@ void TrpReport::GetVariableValue(const QString& name, QVariant& value)
             return;
     }
     if (TrpValue* v = Values.FindVariable(name)) {
-        EvaluationGuard guard(evaluating_, name);
+        const auto guard = evaluating(evaluating_, name);
         switch (v->Typ) {
         case vtNotAssigned:
             value = QString();
@@ -595,7 +583,7 @@ void TrpReport::GetVariableValue(const QString& name, QVariant& value)
         }
     if (rpVariables && rpVariables->Find(name, value))
         return;
-    EvaluationGuard guard(evaluating_, name);
+    const auto guard = evaluating(evaluating_, name);
     value = calc(name);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/controls/CustomGrid.h"
 #include "platform/controls/InplaceEdit.h"
+#include "platform/rtl/ScopeGuard.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -696,10 +697,8 @@ void TCustomGrid::PaintCells(QPainter& p, const QRect& clip, const TGridDrawInfo
     // Cells are drawn whole (a right-aligned text of a cut cell stays where the whole cell puts it); the
     // painter keeps them to the visible part of the grid.
     const QRect visible(0, 0, di.Horz.GridExtent, di.Vert.GridExtent);
-    struct Saved {
-        QPainter& p;
-        ~Saved() { p.restore(); }
-    } saved{(p.save(), p)};
+    p.save();
+    const rtl::TScopeGuard saved([&p] { p.restore(); });
     p.setClipRect(visible, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     auto region = [&](int c0, int c1, int x0, int r0, int r1, int y0, bool fixed) {
         int y = y0;

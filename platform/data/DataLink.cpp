@@ -2,6 +2,7 @@
 
 #include "platform/data/DataSet.h"
 #include "platform/data/DataSource.h"
+#include "platform/rtl/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -92,13 +93,8 @@ bool TDataLink::Edit()
 void TDataLink::UpdateRecord()
 {
     updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    const rtl::TScopeGuard done([this] { updating_ = false; });
+    UpdateData();
 }
 
 int TDataLink::UpdateRange()

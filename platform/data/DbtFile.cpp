@@ -2,6 +2,7 @@
 
 #include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
+#include "platform/rtl/ScopeGuard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -62,13 +63,15 @@ std::unique_ptr<DbtFile> DbtFile::create(const QString& path, const QString& tab
     const QByteArray name = tableBaseName.toUpper().toLatin1().left(8);
     std::copy(name.begin(), name.end(), block.data() + 8);
     qToLittleEndian<quint16>(kDefaultBlock, block.data() + 20);
-    try {
+    {
+        // Created new above: a half header helps nobody.
+        rtl::TScopeGuard failed([&] {
+            file.reset();
+            ::unlink(QFile::encodeName(path).constData());
+        });
         file->writeAt(0, block.constData(), block.size());
         file->sync();
-    } catch (...) {
-        file.reset();
-        ::unlink(QFile::encodeName(path).constData());  // created new above: a half header helps nobody
-        throw;
+        failed.Dismiss();
     }
     std::unique_ptr<DbtFile> dbt(new DbtFile(std::move(file)));
     dbt->blockSize_ = kDefaultBlock;
