@@ -1,6 +1,8 @@
 #include "report/rpPreviewForm.h"
 
+#include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
+#include "platform/system/Registry.h"
 #include "report/rpCtrls.h"
 #include "report/rpEMFPages.h"
 #include "report/rpExportFilter.h"
@@ -54,26 +56,36 @@ QImage glyphOf(QStyle::StandardPixmap icon)
 TrpPreviewSearchForm::TrpPreviewSearchForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(rpLoadStr(53000));
-    setFixedSize(262, 158);
+    ctl::SetFormFont(this);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 8);
+    layout->setSpacing(4);
     auto* label = new QLabel(rpLoadStr(53001), this);
     Edit1 = new QLineEdit(this);
     label->setBuddy(Edit1);
     layout->addWidget(label);
     layout->addWidget(Edit1);
-    auto* row = new QHBoxLayout;
-    auto* options = new QGroupBox(rpLoadStr(53002), this);
-    CB1 = new QCheckBox(rpLoadStr(53003), options);
-    (new QVBoxLayout(options))->addWidget(CB1);
-    auto* origin = new QGroupBox(rpLoadStr(53004), this);
-    auto* originLayout = new QVBoxLayout(origin);
-    RB1 = new QRadioButton(rpLoadStr(53005), origin);
-    RB2 = new QRadioButton(rpLoadStr(53006), origin);
+    // Each group takes the room its texts need, the two side by side.
+    auto group = [this](int title, std::initializer_list<QWidget*> items) {
+        auto* box = new QGroupBox(rpLoadStr(title), this);
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(6, 2, 6, 4);
+        column->setSpacing(2);
+        for (QWidget* item : items) {
+            item->setParent(box);
+            column->addWidget(item);
+        }
+        column->addStretch(1);
+        return box;
+    };
+    CB1 = new QCheckBox(rpLoadStr(53003));
+    RB1 = new QRadioButton(rpLoadStr(53005));
+    RB2 = new QRadioButton(rpLoadStr(53006));
     RB1->setChecked(true);
-    originLayout->addWidget(RB1);
-    originLayout->addWidget(RB2);
-    row->addWidget(options);
-    row->addWidget(origin);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addWidget(group(53002, {CB1}), 1);
+    row->addWidget(group(53004, {RB1, RB2}), 1);
     layout->addLayout(row);
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton(rpLoadStr(55000), this);
@@ -85,6 +97,8 @@ TrpPreviewSearchForm::TrpPreviewSearchForm(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, [this] { done(1); });
     connect(cancel, &QPushButton::clicked, this, [this] { done(2); });
+    // 262 x 158, unless the fonts of this system need more to show every control whole.
+    setFixedSize(layout->sizeHint().expandedTo(QSize(262, 158)));
 }
 
 void TrpPreviewSearchForm::showEvent(QShowEvent* event)
@@ -194,11 +208,22 @@ void TrpPreviewForm::Show_Modal(TrpReport* report)
     }
     PreviewPanel->RedrawAll();
     ZoomBtn->SetCaption(PreviewPanel->ZoomCaption.isEmpty() ? QStringLiteral("200%") : PreviewPanel->ZoomCaption);
-    SetGrayedButtons(report->GrayedButtons);
+    SetGrayedButtons(grayedButtons(*report));
     if (report->ModalPreview)
         exec();
     else
         show();
+}
+
+bool TrpPreviewForm::grayedButtons(const TrpReport& report)
+{
+    // With a designer, the designer's setting wins.
+    const auto* designer = dynamic_cast<const QObject*>(rpDesigner);
+    if (!designer)
+        return report.GrayedButtons;
+    const sys::TRegIniFile reg(QStringLiteral("Software\\ReportEngine\\") + QCoreApplication::applicationName());
+    return reg.ReadString(QStringLiteral("Form\\") + designer->objectName(), QStringLiteral("GrayButtons"), QString())
+               .toInt() != 0;
 }
 
 void TrpPreviewForm::SetGrayedButtons(bool grayed)

@@ -91,6 +91,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The report's GrayedButtons, or the registered designer's "GrayButtons" setting.
+    static bool grayedButtons(const TrpReport& report);
     int runDialog(QDialog& dialog);
     void connectPages();
     TrpReport* report_ = nullptr;
