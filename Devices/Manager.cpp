@@ -3,6 +3,7 @@
 #include "Devices/FormManager.h"
 #include "Devices/MeasurementsFacade.h"
 #include "core/Debug.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
@@ -92,7 +93,7 @@ void TManager::CreateControlMeasure(TMeasurementsFacade* facade)
 
 void TManager::ShowForm()
 {
-    FormManager->exec();
+    ctl::ExecDialog(*FormManager);
 }
 
 void TManager::ReadCurrentDevice()

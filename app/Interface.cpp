@@ -4,6 +4,7 @@
 #include "core/Debug.h"
 #include "journal/Default_Akt.h"
 #include "journal/Default_MP_Akt.h"
+#include "platform/controls/DialogPort.h"
 
 TInterface::ControllerFactory TInterface::DefaultFactory()
 {
@@ -178,7 +179,7 @@ void TInterface::Settings()
         return;
     TfmSettings dialog;
     dialog.SetSettings(c->GetJournalSettings());
-    if (dialog.exec() == 1)
+    if (ctl::ExecDialog(dialog) == 1)
         c->ApplyJournalSettings(dialog.GetSettings());
 }
 

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/EditOperForm.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/FormFont.h"
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
@@ -430,7 +431,7 @@ bool TfmMain::formCreate()
     {
         TfmLogin login;
         login.Setup(ProgParam, WorkDir);
-        result = login.exec();
+        result = ctl::ExecDialog(login);
         OperatorName = login.OperatorName;
     }
     if (result != 1) {
@@ -668,7 +669,7 @@ void TfmMain::nChangeOperClick()
 {
     TfmLogin login;
     login.Setup(ProgParam, WorkDir);
-    const int result = login.exec();
+    const int result = ctl::ExecDialog(login);
     const QString name = login.OperatorName;
     if (result != 1)
         return;
@@ -683,7 +684,7 @@ void TfmMain::N1Click()
 {
     TfmEditOper editor;
     editor.Execute(ProgParam, OperatorName, WorkDir);
-    editor.exec();
+    ctl::ExecDialog(editor);
 }
 
 void TfmMain::nExitClick()

@@ -1,5 +1,6 @@
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "Devices/VELT_A_NETWORK/Netnum.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/FormFont.h"
 #include "platform/rtl/FormatDateTime.h"
 
@@ -321,7 +322,7 @@ void TNetPanel::AddBtnClick()
     dialog_->SetMark(0);
     for (int i = 0; i < edited.count; ++i)
         dialog_->SetMark(edited.netNumbers[i]);
-    if (dialog_->exec() != QDialog::Accepted)
+    if (ctl::ExecDialog(*dialog_) != QDialog::Accepted)
         return;
     const int n = dialog_->NetNum;
     if (n > 0 && n <= 0xFFFF && !edited.Has(uint16_t(n)) && edited.count < kMaxNetInstruments)

@@ -3,6 +3,7 @@
 #include "Devices/FormManager.h"
 #include "Devices/Manager.h"
 #include "DevicesTestUtil.h"
+#include "common/dialogscript.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/IniFile.h"
@@ -13,7 +14,6 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -391,9 +391,8 @@ TEST_F(Manager, TheWindowListsTheSevenTypesAndItsButtonsAddAndDelete)
 {
     boxes.Answer(ctl::IDOK); // "configure them now?": the window opens
     bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* form = qobject_cast<TfmFormManager*>(QApplication::activeModalWidget());
-        ASSERT_NE(form, nullptr);
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmFormManager>([&](TfmFormManager* form) {
         shown = true;
         EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Источники измерений. Приборы, подключённые к ПК"));
         EXPECT_EQ(form->bCreateDev->text(), QString::fromUtf8("Создать."));

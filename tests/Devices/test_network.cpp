@@ -4,7 +4,7 @@
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "Devices/VELT_A_NETWORK/Netnum.h"
 #include "Devices/VELT_A_NETWORK/Velt_a_network.h"
-#include "app/modal.h"
+#include "common/dialogscript.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
@@ -338,9 +338,9 @@ TEST(Network, TheNetNumberDialogAddsAndTheListDeletes)
     NetRig rig(0, QStringLiteral("netnums=3\r\n")); // no port chosen: nothing runs
     rig.Load();
     TNetPanel* p = rig.Panel();
+    testutil::DialogScript dialogs;
     auto add = [&](int number) {
-        ++testutil::modalEpoch();
-        testutil::whenModal<TNetNumSelectForm>([number](TNetNumSelectForm* d) {
+        dialogs.Then<TNetNumSelectForm>([number](TNetNumSelectForm* d) {
             // 3 is listed: its cell is grey, and can still be chosen.
             EXPECT_EQ(d->MapGrid->item(0, 2)->background().color(), QColor(0x80, 0x80, 0x80));
             EXPECT_EQ(d->MapGrid->item(0, 3)->background().color(), QColor(Qt::white));
@@ -469,9 +469,9 @@ TEST(Network, TheNetNumberDialogIsUsedWithTheKeysAlone)
     rig.Load();
     // Each key goes to the widget that has the focus in the shown dialog, as the window system hands it over.
     auto press = [](int k) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(k)); };
+    testutil::DialogScript dialogs;
     auto add = [&](const std::function<void(TNetNumSelectForm*)>& keys) {
-        ++testutil::modalEpoch();
-        testutil::whenModal<TNetNumSelectForm>([&](TNetNumSelectForm* d) {
+        dialogs.Then<TNetNumSelectForm>([keys](TNetNumSelectForm* d) {
             keys(d);
             if (d->isVisible())
                 d->done(QDialog::Rejected);

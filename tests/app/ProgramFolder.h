@@ -3,13 +3,14 @@
 // its own for the life of the test.
 #include "app/ProgParam.h"
 #include "common/testutil.h"
-#include "modal.h"
+#include "common/dialogscript.h"
 
 #include <QDir>
 #include <initializer_list>
 #include <utility>
 
 struct ProgramFolder {
+    testutil::DialogScript dialogs; // a login or window its test does not answer is cancelled
     testutil::TempDir dir;
     const QString app = dir.file("app"), work = app + "/MyDocuments";
     const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
@@ -17,7 +18,6 @@ struct ProgramFolder {
     explicit ProgramFolder(
         std::initializer_list<std::pair<const char*, const char*>> operators = {{"ОПЕРАТОР", "1111"}})
     {
-        ++testutil::modalEpoch();
         QDir().mkpath(work);
         QDir().mkpath(dir.file("run"));
         qputenv("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());

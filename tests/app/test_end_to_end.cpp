@@ -7,7 +7,7 @@
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridDataLinkEx.h"
-#include "modal.h"
+#include "common/dialogscript.h"
 #include "platform/controls/MessageBox.h"
 #include "db/JournalSchemas.h"
 #include "platform/data/ADOConnection.h"
@@ -80,7 +80,7 @@ TEST(EndToEnd, PrintedMeasurementsShowInTheWindowAndLandInTheJournal)
     o.Terminate = [&terminated] { ++terminated; };
     {
         TfmMain w(app, o);
-        testutil::whenModal<TfmLogin>([](TfmLogin* d) {
+        testutil::OnModalOf<TfmLogin>([](TfmLogin* d) {
             d->cbLoginName->setCurrentText(u("ОПЕРАТОР"));
             d->eLoginPassword->setText(QStringLiteral("1111"));
             d->bOk->click();
@@ -181,7 +181,7 @@ TEST(EndToEnd, AtStartUpTheNewestRecordIsTheHighlightedOne)
     o.Terminate = [] {};
     {
         TfmMain w(app, o);
-        testutil::whenModal<TfmLogin>([](TfmLogin* d) {
+        testutil::OnModalOf<TfmLogin>([](TfmLogin* d) {
             d->cbLoginName->setCurrentText(u("ОПЕРАТОР"));
             d->eLoginPassword->setText(QStringLiteral("1111"));
             d->bOk->click();

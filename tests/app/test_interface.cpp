@@ -2,7 +2,7 @@
 #include "app/Application.h"
 #include "app/Interface.h"
 #include "app/SettingsForm.h"
-#include "modal.h"
+#include "common/dialogscript.h"
 #include "platform/controls/MessageBox.h"
 
 #include <QCheckBox>
@@ -183,7 +183,8 @@ TEST(Interface, SettingsExchangeHandsBackTheValueOnlyAfterOK)
 
     // Cancel after changing every control: nothing comes back.
     made.log.clear();
-    testutil::whenModal<TfmSettings>([](TfmSettings* d) {
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmSettings>([](TfmSettings* d) {
         EXPECT_TRUE(d->rbVideoOn->isChecked());
         EXPECT_EQ(d->tbSaveJpegQuality->value(), 1);
         d->rbVideoOff->setChecked(true);
@@ -194,7 +195,7 @@ TEST(Interface, SettingsExchangeHandsBackTheValueOnlyAfterOK)
     f.Settings();
     EXPECT_EQ(made.log, std::vector<std::string>{});
 
-    testutil::whenModal<TfmSettings>([](TfmSettings* d) {
+    dialogs.Then<TfmSettings>([](TfmSettings* d) {
         d->rbVideoOff->setChecked(true);
         d->tbSaveJpegQuality->setValue(4);
         d->bOK->click();
@@ -243,8 +244,9 @@ TEST(SettingsForm, OkTakesControlsKeepsReservedCancelAndCloseKeepEverything)
 
     TfmSettings closed;
     closed.SetSettings({0, 40, 3, 0});
-    testutil::whenModal<TfmSettings>([](TfmSettings* w) { w->close(); });
-    EXPECT_EQ(closed.exec(), 2);
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmSettings>([](TfmSettings* w) { w->close(); });
+    EXPECT_EQ(ctl::ExecDialog(closed), 2);
     EXPECT_EQ(closed.GetSettings(), (TJournalSettings{0, 40, 3, 0}));
 }
 

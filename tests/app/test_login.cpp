@@ -3,7 +3,7 @@
 #include "app/LoginForm.h"
 #include "app/ProgParam.h"
 #include "common/testutil.h"
-#include "modal.h"
+#include "common/dialogscript.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
 
@@ -125,17 +125,18 @@ TEST(Login, WrongPasswordOrUnknownOperatorKeepsTheDialogOpen)
 TEST(Login, CancelEscAndCloseGiveTwoAndLeaveEverything)
 {
     Fixture fx;
+    testutil::DialogScript dialogs;
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way);
         TfmLogin d;
         d.Setup(&fx.store, fx.dir.path());
         d.eLoginPassword->setText("123");
-        testutil::whenModal<TfmLogin>([way](TfmLogin* w) {
+        dialogs.Then<TfmLogin>([way](TfmLogin* w) {
             if (way == 0) w->bCancel->click();
             if (way == 1) key(w->eLoginPassword, Qt::Key_Escape);
             if (way == 2) w->close();
         });
-        EXPECT_EQ(d.exec(), 2);
+        EXPECT_EQ(ctl::ExecDialog(d), 2);
         EXPECT_TRUE(d.OperatorName.isEmpty());
     }
     EXPECT_EQ(fx.remembered(), "<none>");
@@ -292,7 +293,8 @@ TEST(Login, KeysOfTheOpenListOnlyChooseOrCloseIt)
     auto press = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
     };
-    testutil::whenModal<TfmLogin>([&](TfmLogin* w) {
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmLogin>([&](TfmLogin* w) {
         [&] {
             ASSERT_TRUE(testutil::PumpUntil([&] { return QApplication::focusWidget() == w->eLoginPassword; }, 30000));
             press(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -329,7 +331,7 @@ TEST(Login, KeysOfTheOpenListOnlyChooseOrCloseIt)
         if (w->isVisible())
             w->done(3);
     });
-    EXPECT_EQ(d.exec(), 1);
+    EXPECT_EQ(ctl::ExecDialog(d), 1);
     EXPECT_EQ(d.OperatorName, u("СИДОРОВ"));
     EXPECT_EQ(fx.boxes.Count(), 0);
 }

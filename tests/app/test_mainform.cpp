@@ -15,7 +15,7 @@
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridColumnsEx.h"
 #include "ProgramFolder.h"
-#include "modal.h"
+#include "common/dialogscript.h"
 #include "printers.h"
 #include "db/JournalSchemas.h"
 #include "platform/controls/MessageBox.h"
@@ -179,7 +179,7 @@ void login(const char* password, const char* name)
 {
     const QString pw = QString::fromUtf8(password);
     const QString who = QString::fromUtf8(name ? name : "ОПЕРАТОР");
-    testutil::whenModal<TfmLogin>([pw, who](TfmLogin* d) {
+    testutil::OnModalOf<TfmLogin>([pw, who](TfmLogin* d) {
         d->cbLoginName->setCurrentText(who);
         d->eLoginPassword->setText(pw);
         d->bOk->click();
@@ -193,7 +193,7 @@ void login(const char* password, const char* name)
 
 void cancelLogin()
 {
-    testutil::whenModal<TfmLogin>([](TfmLogin* d) { d->bCancel->click(); });
+    testutil::OnModalOf<TfmLogin>([](TfmLogin* d) { d->bCancel->click(); });
 }
 
 void press(QWidget* w, int key)
@@ -494,7 +494,7 @@ TEST(MainForm, KeysAndMenusReachTheFacadeOnce)
     EXPECT_TRUE(env.calls.isEmpty());
 
     // The sources window of the manager.
-    testutil::whenModal<QDialog>([](QDialog* d) { d->close(); });
+    env.dialogs.Then([](QDialog& d) { d.close(); });
     w.nShowManager->trigger();
     EXPECT_TRUE(env.calls.isEmpty());
     w.FormDestroy();
@@ -594,9 +594,9 @@ TEST(MainForm, ChangeOfOperatorAndTheEditor)
     EXPECT_TRUE(env.log().contains(u("Вибран оператор: был 'ОПЕРАТОР', стал 'ВТОРОЙ'")));
 
     // The editor works on the store of the window, with the current operator.
-    testutil::whenModal<QDialog>([](QDialog* d) {
-        EXPECT_EQ(d->windowTitle(), u("Редактирование Операторов"));
-        d->close();
+    env.dialogs.Then([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), u("Редактирование Операторов"));
+        d.close();
     });
     w.N1->trigger();
     w.FormDestroy();
@@ -882,7 +882,6 @@ TEST(MainForm, AJournalThatOpensAcceptsFilings)
         const auto before = QDir(env.work + "/DATABASE").entryList(QDir::Files);
         const QByteArray table = testutil::readFile(env.work + "/DATABASE/Base.DBF");
         env.boxes.Answer(c.answer);
-        cancelLogin(); // a start-up that went on would end here, not hang
         int made = 0;
         {
             TfmMain w(env.app, env.options(&made));
@@ -1018,7 +1017,7 @@ TEST(MainForm, WithTheProgramsJournal)
         EXPECT_FALSE(w.dUpdate->isEnabled());
 
         // The settings dialog through the menu, the facade and the journal.
-        testutil::whenModal<TfmSettings>([](TfmSettings* d) {
+        env.dialogs.Then<TfmSettings>([](TfmSettings* d) {
             d->tbSaveJpegQuality->setValue(4);
             d->cbOnlyForAlkozamok->setChecked(true);
             d->bOK->click();
@@ -1248,7 +1247,6 @@ TEST(MainForm, APhotoFileWithoutItsJournalIsToldAtEachStartAndKept)
     for (int start = 0; start < 2; ++start) {
         SCOPED_TRACE(start);
         env.boxes.Clear();
-        cancelLogin(); // a start-up that went on would end here, not hang
         {
             TfmMain w(env.app, env.options());
             EXPECT_FALSE(w.FormCreate());

@@ -7,10 +7,10 @@
 #include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/VELT_C/Velt_c.h"
 #include "Devices/test_rq_fixture.h"
+#include "common/dialogscript.h"
 #include "app/LoginForm.h"
 #include "app/MainForm.h"
 #include "app/ProgParam.h"
-#include "app/modal.h"
 #include "grid/DBGridEx.h"
 #include "grid/GridDataLinkEx.h"
 #include "journal/CellLook.h"
@@ -50,7 +50,6 @@ class Program {
 public:
     explicit Program(const QString& sources)
     {
-        ++testutil::modalEpoch();
         app_ = dir_.file("app");
         work_ = app_ + "/MyDocuments";
         QDir().mkpath(work_ + "/DATABASE");
@@ -63,7 +62,7 @@ public:
         testutil::writeFile(work_ + "/VELT.ini", rtl::toCp1251(u("[Methods]\r\nAppType=default_mp\r\n\r\n") + sources));
         options_.Terminate = [this] { ++terminated; };
         window = std::make_unique<TfmMain>(app_, options_);
-        testutil::whenModal<TfmLogin>([](TfmLogin* d) {
+        dialogs_.Then<TfmLogin>([](TfmLogin* d) {
             d->cbLoginName->setCurrentText(u("ОПЕРАТОР"));
             d->eLoginPassword->setText(QStringLiteral("1111"));
             d->bOk->click();
@@ -112,6 +111,7 @@ public:
     ctl::TScriptedMessageBoxPort boxes;
 
 private:
+    testutil::DialogScript dialogs_; // the sources window or a login the test does not answer is cancelled
     testutil::TempDir dir_;
     QString app_, work_;
     QByteArray savedRuntime_;
