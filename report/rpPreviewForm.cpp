@@ -1,5 +1,6 @@
 #include "report/rpPreviewForm.h"
 
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/system/Registry.h"
@@ -19,7 +20,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -34,8 +34,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWhatsThis>
-
-std::function<int(QDialog&)> TrpPreviewForm::DialogRunner;
 
 namespace {
 
@@ -183,11 +181,6 @@ void TrpPreviewForm::connectPages()
     PreviewPanel->EditEnabled = report_->ModifyPrepared;
 }
 
-int TrpPreviewForm::runDialog(QDialog& dialog)
-{
-    return DialogRunner ? DialogRunner(dialog) : dialog.exec();
-}
-
 void TrpPreviewForm::Show_Modal(TrpReport* report)
 {
     report_ = report;
@@ -210,7 +203,7 @@ void TrpPreviewForm::Show_Modal(TrpReport* report)
     ZoomBtn->SetCaption(PreviewPanel->ZoomCaption.isEmpty() ? QStringLiteral("200%") : PreviewPanel->ZoomCaption);
     SetGrayedButtons(grayedButtons(*report));
     if (report->ModalPreview)
-        exec();
+        ctl::ExecDialog(*this);
     else
         show();
 }
@@ -332,10 +325,10 @@ void TrpPreviewForm::ExitBtnClick()
 
 void TrpPreviewForm::LoadBtnClick()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                      rpLoadStr(55211) + QStringLiteral(" (*.rpp)"));
-    if (!file.isEmpty())
-        LoadFromFile(file);
+    ctl::TFileQuestion question;
+    question.Filters = QStringList{rpLoadStr(55211) + QStringLiteral(" (*.rpp)")};
+    if (ctl::AskFile(question, this) && !question.FileName.isEmpty())
+        LoadFromFile(question.FileName);
 }
 
 void TrpPreviewForm::LoadFromFile(const QString& fileName)
@@ -353,14 +346,13 @@ void TrpPreviewForm::LoadFromFile(const QString& fileName)
 
 void TrpPreviewForm::SaveBtnClick()
 {
-    QStringList filters{rpLoadStr(55211) + QStringLiteral(" (*.rpp)")};
+    ctl::TFileQuestion question;
+    question.Save = true;
+    question.Filters = QStringList{rpLoadStr(55211) + QStringLiteral(" (*.rpp)")};
     for (const TrpExportFilterInfo& f : rpFilters())
-        filters << f.FilterDesc + QStringLiteral(" (") + f.FilterExt + QLatin1Char(')');
-    QString selected;
-    const QString file = QFileDialog::getSaveFileName(this, QString(), QString(), filters.join(QStringLiteral(";;")),
-                                                      &selected);
-    if (!file.isEmpty())
-        SaveToFile(file, int(filters.indexOf(selected)) + 1);
+        question.Filters << f.FilterDesc + QStringLiteral(" (") + f.FilterExt + QLatin1Char(')');
+    if (ctl::AskFile(question, this) && !question.FileName.isEmpty())
+        SaveToFile(question.FileName, question.FilterIndex);
 }
 
 void TrpPreviewForm::SaveToFile(const QString& fileName, int filterIndex)
@@ -393,7 +385,7 @@ void TrpPreviewForm::PrintBtnClick()
         return;
     const int oldIndex = Prn().PrinterIndex;
     TrpPrintForm form(this);
-    if (runDialog(form) != 1)
+    if (ctl::ExecDialog(form) != 1)
         return;
     if (Prn().PrinterIndex != oldIndex && report_->Rebuildable) {
         if (!report_->ChangePrinter(oldIndex, Prn().PrinterIndex))
@@ -417,7 +409,7 @@ void TrpPreviewForm::FindBtnClick()
     TrpPreviewSearchForm form(this);
     form.Edit1->setText(FindStr);
     form.CB1->setChecked(CaseSensitive);
-    if (runDialog(form) != 1)
+    if (ctl::ExecDialog(form) != 1)
         return;
     CaseSensitive = form.CB1->isChecked();
     FindStr = CaseSensitive ? form.Edit1->text() : form.Edit1->text().toUpper();

@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <QList>
-#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -82,9 +81,6 @@ public:
     int RecordIndex = 0;  // the text after the last match
     gfx::TRect FoundRect;
 
-    // Answers modal dialogs in place of the user when set (tests): gets the dialog, gives its result.
-    static std::function<int(QDialog&)> DialogRunner;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -93,7 +89,6 @@ protected:
 private:
     // The report's GrayedButtons, or the registered designer's "GrayButtons" setting.
     static bool grayedButtons(const TrpReport& report);
-    int runDialog(QDialog& dialog);
     void connectPages();
     TrpReport* report_ = nullptr;
     int lastFoundPage_ = -1;

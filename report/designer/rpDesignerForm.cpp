@@ -633,7 +633,7 @@ bool TrpDesignerForm::DesignPreparedPage(int pageNo)
     TrpPageDesigner designer(pageNo);
     rpDesigner = &designer;
     designer.FormShow();
-    const int result = designer.exec();
+    const int result = ctl::ExecDialog(designer);
     designer.FormHide();
     return result == QDialog::Accepted;
 }

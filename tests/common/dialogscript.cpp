@@ -134,6 +134,18 @@ void DialogScript::Popup(QMenu& menu, const QPoint& at)
     step(menu);
 }
 
+void Activate(QWidget& window)
+{
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
+}
+
+QWidget* Focused(QWidget& window)
+{
+    QWidget* w = QApplication::focusWidget();
+    return w && w->window() == &window ? w : &window;
+}
+
 void ClickOn(QWidget* w)
 {
     ASSERT_NE(w, nullptr);
@@ -153,7 +165,13 @@ void Type(QLineEdit* edit, const QString& text)
     edit->setFocus();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    // Letters beyond ASCII have no key code of their own: they come as the text of the key.
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers mods)

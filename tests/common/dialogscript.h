@@ -42,6 +42,11 @@ public:
             step(dialog);
         });
     }
+    template <class D>
+    void Then(std::function<void(D&)> step)
+    {
+        Then<D>(std::function<void(D*)>([step](D* d) { step(*d); }));
+    }
     // The next file question chooses this file with this filter (0 keeps the question's own).
     void File(const QString& name, int filterIndex = 0);
     void CancelFile();
@@ -76,6 +81,16 @@ void OnModalOf(std::function<void(D*)> step)
     ASSERT_NE(script, nullptr) << "no dialog script in force";
     script->Then<D>(std::move(step));
 }
+template <class D>
+void OnModalOf(std::function<void(D&)> step)
+{
+    OnModalOf<D>(std::function<void(D*)>([step](D* d) { step(*d); }));
+}
+
+// Makes the window the active one, as the window system does when the window above it goes.
+void Activate(QWidget& window);
+// Where the user's keys go: the control of the window that has the focus, else the window.
+QWidget* Focused(QWidget& window);
 
 template <typename T>
 T* Child(const QWidget& w, const char* name)

@@ -3,6 +3,7 @@
 // copies, the printer given back on cancel, copies never below one, and the buttons' states and groups.
 #include "test_build_support.h"
 
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
@@ -27,10 +28,12 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 using buildtest::ReportFixture;
 
@@ -57,7 +60,6 @@ protected:
     }
     void TearDown() override
     {
-        TrpPreviewForm::DialogRunner = nullptr;
         delete form.data();
     }
     TrpPageView& view() { return *form->PreviewPanel; }
@@ -67,6 +69,7 @@ protected:
     ReportFixture f;
     QPointer<TrpPreviewForm> form;
     ctl::TScriptedMessageBoxPort boxes;
+    testutil::DialogScript dialogs;
 };
 
 QStringList pdfPages(const QString& file)
@@ -99,13 +102,12 @@ TEST_F(PreviewFormTest, FindTextAndF3GoFromMatchToMatchAndStopAfterTheLast)
     EXPECT_EQ(view().VScrollBar->value(), scroll);
 
     // Through the dialog: case-sensitive, from the first page.
-    TrpPreviewForm::DialogRunner = [](QDialog& d) {
-        auto& s = static_cast<TrpPreviewSearchForm&>(d);
-        s.Edit1->setText(QString::fromUtf8("Запись 3"));
-        s.CB1->setChecked(true);
-        s.RB1->setChecked(true);
-        return 1;
-    };
+    dialogs.Then<TrpPreviewSearchForm>([](TrpPreviewSearchForm* s) {
+        testutil::ClickOn(s->CB1);
+        testutil::ClickOn(s->RB1);
+        testutil::Type(s->Edit1, QString::fromUtf8("Запись 3"));
+        QTest::keyClick(s->Edit1, Qt::Key_Return);
+    });
     form->FindBtnClick();
     EXPECT_EQ(view().CurrentPage, 3);
     EXPECT_EQ(form->FindInEMF(2).first().Text, QString::fromUtf8("Запись 3"));
@@ -199,25 +201,24 @@ TEST_F(PreviewFormTest, PrintTakesTheDialogsPagesAndCopiesAndCancelPrintsNothing
     open();
     // The "Default printer" writes the report's own name (an unsaved report's) in the documents folder.
     const QString file = home.documents() + "/Untitled.pdf";
-    TrpPreviewForm::DialogRunner = [](QDialog&) { return 2; };
+    dialogs.Then<TrpPrintForm>([](TrpPrintForm* p) { testutil::ClickOn(p->CancelButton); });
     form->PrintBtnClick();
     EXPECT_FALSE(QFile::exists(file));
-    TrpPreviewForm::DialogRunner = [](QDialog& d) {
-        auto& p = static_cast<TrpPrintForm&>(d);
-        p.RB3->setChecked(true);
-        p.E2->setText("2-3");
-        p.rpSpeedButton1Click();
-        return 1;
-    };
+    dialogs.Then<TrpPrintForm>([](TrpPrintForm* p) {
+        testutil::ClickOn(p->RB3);
+        testutil::Type(p->E2, "2-3");
+        testutil::ClickOn(p->rpSpeedButton1);
+        testutil::ClickOn(p->OkButton);
+    });
     form->PrintBtnClick();
     const QString two = QString::fromUtf8("Запись 2 итог"), three = QString::fromUtf8("Запись 3 итог");
     EXPECT_EQ(pdfPages(file), (QStringList{two, two, three, three}));
     EXPECT_EQ(view().PageCount(), 4);
     // "Current page" prints the page the view stands on.
-    TrpPreviewForm::DialogRunner = [](QDialog& d) {
-        static_cast<TrpPrintForm&>(d).RB2->setChecked(true);
-        return 1;
-    };
+    dialogs.Then<TrpPrintForm>([](TrpPrintForm* p) {
+        testutil::ClickOn(p->RB2);
+        testutil::ClickOn(p->OkButton);
+    });
     view().CurrentPage = 4;
     boxes.Answer(ctl::IDYES); // to replace the file printed before
     form->PrintBtnClick();

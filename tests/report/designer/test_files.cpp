@@ -11,7 +11,6 @@
 #include "report/rpPrepare.h"
 #include "report/rpPreviewForm.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QTest>
 #include <QFile>
@@ -20,7 +19,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace destest;
 
@@ -370,16 +368,13 @@ TEST_F(FileTest, PreviewShowsTheBuiltReportModallyAndReturnsToDesigning)
     ASSERT_NE(inspector, nullptr);
     inspector->show();
     bool inspectorDuring = true;
-    // Closes the preview window once it runs its modal loop.
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* w = dynamic_cast<TrpPreviewForm*>(QApplication::activeModalWidget())) {
-            shown = w->windowTitle();
-            inspectorDuring = inspector->isVisible();
-            w->close();
-        }
+    // The preview window is closed once it runs its modal loop.
+    DialogScript script;
+    script.Then<TrpPreviewForm>([&](TrpPreviewForm* w) {
+        shown = w->windowTitle();
+        inspectorDuring = inspector->isVisible();
+        w->close();
     });
-    closer.start(20);
     form->FileBtn4->OnClick();
     EXPECT_EQ(shown, QStringLiteral("Preview"));
     EXPECT_FALSE(inspectorDuring) << "the inspector keeps out of the preview's way";
@@ -397,16 +392,9 @@ TEST_F(FileTest, PreviewOfACompositeReportDoesNothing)
     CurReport = &composite;
     form->FormShow();
     EXPECT_FALSE(form->FileBtn4->isEnabled());
-    bool shown = false;
-    QTimer::singleShot(0, [&shown] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            shown = true;
-            w->close();
-        }
-    });
+    DialogScript script;
     form->Preview();
-    QApplication::processEvents();
-    EXPECT_FALSE(shown);
+    EXPECT_EQ(script.Shown, QStringList());
     CurReport = report.get();
     form->FormShow();
 }

@@ -4,7 +4,7 @@
 // keeps its pages fixed. Keys and clicks go to the shown windows.
 #include "test_build_support.h"
 
-#include "common/modal.h"
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
@@ -23,13 +23,11 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using buildtest::ReportFixture;
 using testutil::Activate;
 using testutil::Focused;
-using testutil::WhenModal;
 
 namespace {
 
@@ -116,6 +114,7 @@ protected:
     TrpDesignerForm registered;
     QPointer<TrpPreviewForm> preview;
     ctl::TScriptedMessageBoxPort boxes;
+    testutil::DialogScript dialogs;
     const QString one = QString::fromUtf8("Запись 1|итог"), two = QString::fromUtf8("Запись 2|итог"),
                   three = QString::fromUtf8("Запись 3|итог");
 };
@@ -130,8 +129,9 @@ TEST_F(PreviewEditingTest, CtrlEEditsTheCurrentPageAndTheDesignersCloseKeepsTheE
     key(Qt::Key_PageDown, Qt::ControlModifier);
     ASSERT_EQ(view().CurrentPage, 2);
     int shown = 0;
-    WhenModal<TrpDesignerForm>(
+    dialogs.Then<TrpDesignerForm>(
         [&](TrpDesignerForm& d) {
+            ++shown;
             EXPECT_NE(&d, &registered);
             EXPECT_EQ(rpDesigner, &d);
             // A page of its own: no pages added, no bands.
@@ -144,8 +144,7 @@ TEST_F(PreviewEditingTest, CtrlEEditsTheCurrentPageAndTheDesignersCloseKeepsTheE
             EXPECT_EQ(texts.join('|'), two);
             deleteView(d, QString::fromUtf8("итог"));
             QTest::mouseClick(d.ExitB, Qt::LeftButton);
-        },
-        &shown);
+        });
     key(Qt::Key_E, Qt::ControlModifier);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(boxes.Count(), 0);
@@ -170,7 +169,7 @@ TEST_F(PreviewEditingTest, DoubleClickAndMenuOpenTheEditorWhoseWindowAsksBeforeD
     const QPoint onFirst(first.Left + first.Width() / 2 + view().OffsetX, first.Top + 40 + view().OffsetY);
     // Closing the window with an edit: No drops it.
     boxes.Answer(ctl::IDNO);
-    WhenModal<TrpDesignerForm>([&](TrpDesignerForm& d) {
+    dialogs.Then<TrpDesignerForm>([&](TrpDesignerForm& d) {
         deleteView(d, QString::fromUtf8("Запись 1"));
         d.close();
     });
@@ -188,7 +187,7 @@ TEST_F(PreviewEditingTest, DoubleClickAndMenuOpenTheEditorWhoseWindowAsksBeforeD
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isEnabled());
     boxes.Answer(ctl::IDYES);
-    WhenModal<TrpDesignerForm>([&](TrpDesignerForm& d) {
+    dialogs.Then<TrpDesignerForm>([&](TrpDesignerForm& d) {
         deleteView(d, QString::fromUtf8("итог"));
         d.close();
     });
@@ -231,16 +230,7 @@ TEST_F(PreviewEditingTest, FixedPreparedPagesAreNeitherEditedAddedNorDeleted)
 {
     f.report->ModifyPrepared = false;
     open();
-    // A designer that opened all the same is counted and closed.
-    int shown = 0;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&shown] {
-        if (auto* d = dynamic_cast<TrpDesignerForm*>(QApplication::activeModalWidget())) {
-            ++shown;
-            d->reject();
-        }
-    });
-    watch.start(5);
+    // A designer that opened all the same is counted (and closed by the script).
     key(Qt::Key_E, Qt::ControlModifier);
     key(Qt::Key_Insert);
     key(Qt::Key_Delete);
@@ -261,7 +251,7 @@ TEST_F(PreviewEditingTest, FixedPreparedPagesAreNeitherEditedAddedNorDeleted)
     QTest::mouseClick(view().PBox, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
     EXPECT_EQ(menuItem(menu, QStringLiteral("Edit page")), nullptr);
     menu->close();
-    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(dialogs.Shown, QStringList());
 }
 
 TEST_F(PreviewEditingTest, APageEditedFromThePreviewOfTheReportBeingDesignedLeavesItsDesignerAsItWas)
@@ -274,23 +264,23 @@ TEST_F(PreviewEditingTest, APageEditedFromThePreviewOfTheReportBeingDesignedLeav
     TrpPage* design = registered.Page;
     ASSERT_EQ(design, f.report->Pages->Pages(0));
     int shown = 0;
-    WhenModal<TrpPreviewForm>(
+    dialogs.Then<TrpPreviewForm>(
         [&](TrpPreviewForm& p) {
-            WhenModal<TrpDesignerForm>(
+            ++shown;
+            dialogs.Then<TrpDesignerForm>(
                 [&](TrpDesignerForm& d) {
+                    ++shown;
                     EXPECT_NE(&d, &registered);
                     deleteView(d, QString::fromUtf8("итог"));
                     QTest::mouseClick(d.ExitB, Qt::LeftButton);
-                },
-                &shown);
+                });
             Activate(p);
             QTest::keyClick(Focused(p), Qt::Key_E, Qt::ControlModifier);
             preview = &p;
             EXPECT_EQ(pages(), (QStringList{QString::fromUtf8("Запись 1"), two, three}));
             preview = nullptr;
             QTest::keyClick(Focused(p), Qt::Key_Escape);
-        },
-        &shown);
+        });
     QTest::keyClick(Focused(registered), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(rpDesigner, &registered);
