@@ -319,19 +319,12 @@ bool TrpReport::EditPreparedReport(int pageIndex)
     EMFPages->ObjectsToPage(pageIndex);
     // The design goes aside whole, not through a stream: a designer showing it keeps its pages and objects.
     // The file name goes too, so that saving the page can never replace the template.
-    struct Restore {
-        TrpReport* report;
-        std::unique_ptr<TrpPages> design;
-        QString fileName;
-        TrpReport* current;
-        ~Restore()
-        {
-            report->Pages = std::move(design);
-            report->FileName = fileName;
-            CurReport = current;
-        }
-    } restore{this, std::exchange(Pages, std::make_unique<TrpPages>(this)), std::exchange(FileName, rpLoadStr(55209)),
-              CurReport};
+    const rtl::TScopeGuard restore([this, design = std::exchange(Pages, std::make_unique<TrpPages>(this)),
+                                    fileName = std::exchange(FileName, rpLoadStr(55209)), current = CurReport]() mutable {
+        Pages = std::move(design);
+        FileName = fileName;
+        CurReport = current;
+    });
     TrpPage* page = Pages->Add();
     page->ChangePaper(prepared.pgSize, prepared.pgWidth, prepared.pgHeight, prepared.pgOr);
     page->UseMargins = prepared.pgMargins;

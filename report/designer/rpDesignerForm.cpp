@@ -1,6 +1,7 @@
 #include "report/designer/rpDesignerForm.h"
 
 #include "platform/controls/MessageBox.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/designer/rpDesignerDialogs.h"
 #include "report/designer/rpDesignerPage.h"
 #include "report/designer/rpBandDialogs.h"
@@ -609,27 +610,21 @@ bool TrpDesignerForm::DesignPreparedPage(int pageNo)
     // A second designer: it adds no pages, bands or subreports and has no preview, and this one may be
     // showing the report whose preview asks. While it runs, the engine's calls go to it; the selection
     // state all designers share is this one's again afterwards.
-    struct Restore {
-        TrpDesignerBase* designer = rpDesigner;
-        TrpPage* page = ::CurPage;
-        int selected = SelectedCount;
-        TrpView* reference = ReferenceView;
-        bool group = GroupFrame, sticky = StickyInsert, firstMove = FirstMove, positionOnly = PositionOnly;
-        gfx::TRect rect = OldRect, rect1 = OldRect1;
-        ~Restore()
-        {
-            rpDesigner = designer;
-            ::CurPage = page;
-            SelectedCount = selected;
-            ReferenceView = reference;
-            GroupFrame = group;
-            StickyInsert = sticky;
-            FirstMove = firstMove;
-            PositionOnly = positionOnly;
-            OldRect = rect;
-            OldRect1 = rect1;
-        }
-    } restore;
+    const rtl::TScopeGuard restore([outer = rpDesigner, page = ::CurPage, selected = SelectedCount,
+                                    reference = ReferenceView, group = GroupFrame, sticky = StickyInsert,
+                                    firstMove = FirstMove, positionOnly = PositionOnly, rect = OldRect,
+                                    rect1 = OldRect1] {
+        rpDesigner = outer;
+        ::CurPage = page;
+        SelectedCount = selected;
+        ReferenceView = reference;
+        GroupFrame = group;
+        StickyInsert = sticky;
+        FirstMove = firstMove;
+        PositionOnly = positionOnly;
+        OldRect = rect;
+        OldRect1 = rect1;
+    });
     TrpPageDesigner designer(pageNo);
     rpDesigner = &designer;
     designer.FormShow();
