@@ -42,8 +42,9 @@ TVideoCapture::TVideoCapture(QObject* window, const QString& folder)
 {
 }
 
-TVideoCapture::TVideoCapture(QObject* window, const QString& folder, ipc::TClientIPC* link, const Timing& timing)
-    : Window(window), Ipc(link)
+TVideoCapture::TVideoCapture(QObject* window, const QString& folder, std::unique_ptr<ipc::TClientIPC> link,
+                             const Timing& timing)
+    : Window(window), Ipc(std::move(link))
 {
     connectAndWait(folder, timing);
 }
@@ -52,7 +53,7 @@ TVideoCapture::~TVideoCapture()
 {
     Ipc->Unsubscribe(Window, 0);
     Ipc->Disconnect();
-    delete Ipc;
+    Ipc.reset();
 }
 
 void TVideoCapture::connectAndWait(const QString& folder, const Timing& timing)

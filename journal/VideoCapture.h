@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QObject;
@@ -28,8 +29,8 @@ public:
     // Reaches the server program in folder (started when it does not run yet) and waits for it; window
     // receives its notifications.
     TVideoCapture(QObject* window, const QString& folder);
-    // The same over a link of the caller's (owned from here on) with other waits; for tests.
-    TVideoCapture(QObject* window, const QString& folder, ipc::TClientIPC* link, const Timing& timing);
+    // The same over a link of the caller's with other waits; for tests.
+    TVideoCapture(QObject* window, const QString& folder, std::unique_ptr<ipc::TClientIPC> link, const Timing& timing);
     ~TVideoCapture();
     TVideoCapture(const TVideoCapture&) = delete;
     TVideoCapture& operator=(const TVideoCapture&) = delete;
@@ -71,7 +72,7 @@ private:
     void repaint();
 
     QObject* Window;
-    ipc::TClientIPC* Ipc = nullptr;
+    std::unique_ptr<ipc::TClientIPC> Ipc;
     QImage DisplayBmp;
     QImage FrameBmp;
     QWidget* PaintControl = nullptr;

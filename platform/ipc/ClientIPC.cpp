@@ -16,9 +16,9 @@ TServerMessage::~TServerMessage()
         *outstanding_ = false;
 }
 
-TClientIPC* CreateClientIPC()
+std::unique_ptr<TClientIPC> CreateClientIPC()
 {
-    return new TUnixClientIPC(DefaultSocketPath());
+    return std::make_unique<TUnixClientIPC>(DefaultSocketPath());
 }
 
 } // namespace ipc

@@ -54,7 +54,7 @@ public:
     virtual ~TClientIPC() = default;
 };
 
-// A new client over the server's Unix-domain socket (DefaultSocketPath); the caller owns it.
-TClientIPC* CreateClientIPC();
+// A new client over the server's Unix-domain socket (DefaultSocketPath).
+std::unique_ptr<TClientIPC> CreateClientIPC();
 
 } // namespace ipc

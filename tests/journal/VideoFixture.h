@@ -103,25 +103,25 @@ inline std::vector<uint8_t> Frame(const ipc::FrameFormat& f)
 }
 
 // A link with one device of this format and its frame.
-inline FakeLink* LinkWith(const ipc::FrameFormat& f)
+inline std::unique_ptr<FakeLink> LinkWith(const ipc::FrameFormat& f)
 {
-    auto* link = new FakeLink;
+    auto link = std::make_unique<FakeLink>();
     link->formats[0] = f;
     link->frames[0] = Frame(f);
     return link;
 }
 
 // The panel's clients come over links the test makes; last is the latest one.
-inline void UseLinks(TVideoPhotoPanel& panel, std::function<FakeLink*()> make, FakeLink** last = nullptr,
-                     int* made = nullptr)
+inline void UseLinks(TVideoPhotoPanel& panel, std::function<std::unique_ptr<FakeLink>()> make,
+                     FakeLink** last = nullptr, int* made = nullptr)
 {
     panel.CreateClient = [make, last, made](QObject* window, const QString& folder) {
-        FakeLink* link = make();
+        std::unique_ptr<FakeLink> link = make();
         if (last)
-            *last = link;
+            *last = link.get();
         if (made)
             ++*made;
-        return std::make_unique<TVideoCapture>(window, folder, link, Quick());
+        return std::make_unique<TVideoCapture>(window, folder, std::move(link), Quick());
     };
 }
 

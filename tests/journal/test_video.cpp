@@ -28,7 +28,10 @@ struct Capture {
     QObject window;
     FakeLink* link;
     std::unique_ptr<TVideoCapture> client;
-    explicit Capture(FakeLink* l) : link(l), client(std::make_unique<TVideoCapture>(&window, QString(), l, Quick())) {}
+    explicit Capture(std::unique_ptr<FakeLink> l)
+        : link(l.get()), client(std::make_unique<TVideoCapture>(&window, QString(), std::move(l), Quick()))
+    {
+    }
 };
 
 
@@ -170,8 +173,7 @@ TEST(Video, ViewArithmetic)
 TEST(Video, DraggingMovesTheViewAndNeverDividesByNoScale)
 {
     // Before any frame: no view, no scale; a drag in edit mode moves nothing and breaks nothing.
-    auto* empty = new FakeLink;
-    Capture none(empty);
+    Capture none(std::make_unique<FakeLink>());
     none.client->SetEditMode(true);
     none.client->MouseDown(Qt::LeftButton, {}, 10, 10);
     none.client->MouseMove({}, 50, 70);
@@ -232,7 +234,7 @@ TEST(Video, AServerThatNeverAnswersIsToldOnceAndThePhotoFunctionGoesOff)
     TVideoPhotoPanel& panel = j.ctrl->ActWindow().VideoPanel();
     int made = 0;
     UseLinks(panel, [] {
-        auto* link = new FakeLink;
+        auto link = std::make_unique<FakeLink>();
         link->answers = false;
         return link;
     }, nullptr, &made);
