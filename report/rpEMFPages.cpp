@@ -18,7 +18,7 @@ std::unique_ptr<TrpView> readObject(QIODevice& s)
         return nullptr;
     const quint8 typ = rpReadByte(s);
     const QString className = typ == gtAddIn ? rpReadStringV(s) : QString();
-    std::unique_ptr<TrpView> view(rpCreateObject(typ, className));
+    std::unique_ptr<TrpView> view = rpCreateObject(typ, className);
     if (!view)
         throw ErpStreamError("Unknown object kind");
     view->StreamMode = smPrinting;

@@ -158,18 +158,18 @@ void rpRegisterDesigner(TrpDesignerBase* designer)
     rpDesigner = designer;
 }
 
-TrpView* rpCreateObject(int typ, const QString& className)
+std::unique_ptr<TrpView> rpCreateObject(int typ, const QString& className)
 {
     switch (typ) {
-    case gtMemo: return new TrpMemoView;
-    case gtPicture: return new TrpPictureView;
-    case gtBand: return new TrpBandView;
-    case gtSubReport: return new TrpSubReportView;
-    case gtLine: return new TrpLineView;
+    case gtMemo: return std::make_unique<TrpMemoView>();
+    case gtPicture: return std::make_unique<TrpPictureView>();
+    case gtBand: return std::make_unique<TrpBandView>();
+    case gtSubReport: return std::make_unique<TrpSubReportView>();
+    case gtLine: return std::make_unique<TrpLineView>();
     case gtAddIn:
         for (const TrpAddInObjectInfo& info : registries().addIns)
             if (info.ClassName == className && info.Create) {
-                TrpView* view = info.Create();
+                std::unique_ptr<TrpView> view = info.Create();
                 view->Typ = gtAddIn;
                 return view;
             }

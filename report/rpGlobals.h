@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 class TrpReport;
@@ -124,14 +125,14 @@ class TrpObjEditorForm;
 class QWidget;
 struct TrpAddInObjectInfo {
     QString ClassName;
-    std::function<TrpView*()> Create;
+    std::function<std::unique_ptr<TrpView>()> Create;
     QImage ButtonBmp;
     QString ButtonHint;
     // The object's editor in the designer; none: the designer opens its memo editor.
-    std::function<TrpObjEditorForm*(QWidget* parent)> EditorForm;
+    std::function<std::unique_ptr<TrpObjEditorForm>(QWidget* parent)> EditorForm;
 };
 struct TrpExportFilterInfo {
-    std::function<TrpExportFilter*()> Create;
+    std::function<std::unique_ptr<TrpExportFilter>()> Create;
     QString FilterExt;
     QString FilterDesc;
 };
@@ -156,4 +157,4 @@ void rpRegisterDesigner(TrpDesignerBase* designer);
 // 0 memo, 1 picture, 2 band, 3 sub-report, 4 line, 10 the registered add-in class named exactly
 // className ("Не найден класс <name>" when there is none); other codes give null. Every object made
 // gets the next ID of a process-wide counter starting at 0.
-TrpView* rpCreateObject(int typ, const QString& className);
+std::unique_ptr<TrpView> rpCreateObject(int typ, const QString& className);

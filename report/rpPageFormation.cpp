@@ -167,14 +167,14 @@ void TrpPageRun::TossObjects()
 {
     QList<TrpView*>& run = Page->RunObjects;
     for (TrpView* v : Page->Objects) {
-        TrpView* copy = rpCreateObject(v->Typ, v->ClassName());
+        std::unique_ptr<TrpView> copy = rpCreateObject(v->Typ, v->ClassName());
         if (!copy)
             continue;
         copy->Assign(*v);
         copy->StreamMode = smPrinting; // a runtime copy writes its prepared-page record
-        run.append(copy);
+        run.append(copy.release());
         if (v->Flags & 0x8000)
-            HookedViews.append(copy);
+            HookedViews.append(run.last());
     }
 
     QHash<TrpView*, bool> placed;

@@ -63,7 +63,7 @@ void TrpPages::LoadFromStream(QIODevice& s)
             const int pageNo = rpReadByte(s);
             if (pageNo >= Count())
                 throw ErpStreamError("Object on a missing page");
-            TrpView* view = rpCreateObject(typ, className);
+            TrpView* view = rpCreateObject(typ, className).release();
             if (!view)
                 throw ErpStreamError("Unknown object kind");
             pages_[pageNo]->Objects.append(view);

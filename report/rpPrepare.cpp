@@ -361,12 +361,13 @@ bool TrpReport::PrintPreparedReport(const QString& pageNumbers, int copies)
 
 // ---- export -------------------------------------------------------------------------------------------
 
-void rpExportTo(TrpReport* r, const std::function<TrpExportFilter*(QIODevice*)>& filterClass, const QString& fileName)
+void rpExportTo(TrpReport* r, const std::function<std::unique_ptr<TrpExportFilter>(QIODevice*)>& filterClass,
+                const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw ErpError(QStringLiteral("Cannot create file ") + fileName);
-    std::unique_ptr<TrpExportFilter> filter(filterClass(&file));
+    std::unique_ptr<TrpExportFilter> filter = filterClass(&file);
     filter->OnBeginDoc();
     CurReport = MasterReport = r;
     r->FirstPassPageCount = r->EMFPages->Count();

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "report/rpReport.h"
 
@@ -27,7 +28,7 @@ void rpShowPreparedReport(TrpReport* report);
 // file (rpPrintOutput.h); where it went, or why nothing was printed, is told. True when printed whole.
 bool rpPrintPreparedReport(TrpReport* report, const QString& pageNumbers, int copies);
 // Hands every prepared page to a new filter made on the file (created anew); the filter goes when done.
-void rpExportTo(TrpReport* report, const std::function<TrpExportFilter*(QIODevice*)>& filterClass,
+void rpExportTo(TrpReport* report, const std::function<std::unique_ptr<TrpExportFilter>(QIODevice*)>& filterClass,
                 const QString& fileName);
 // Page numbers of a page list in their order ("5-3" adds nothing); empty for "".
 QList<int> rpParsePageNumbers(const QString& text);

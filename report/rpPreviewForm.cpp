@@ -368,7 +368,7 @@ void TrpPreviewForm::SaveToFile(const QString& fileName, int filterIndex)
         } else if (filterIndex - 2 < rpFilters().size()) {
             const TrpExportFilterInfo& f = rpFilters()[filterIndex - 2];
             rpExportTo(report_, [&f](QIODevice* stream) {
-                TrpExportFilter* filter = f.Create();
+                std::unique_ptr<TrpExportFilter> filter = f.Create();
                 filter->Stream = stream;
                 return filter;
             }, base + f.FilterExt.mid(1));

@@ -180,9 +180,8 @@ void TrpDesignerForm::CopyToClipboard()
     rpClearPasteList();
     for (TrpView* v : objects())
         if (v->Selected) {
-            TrpView* copy = rpCreateObject(v->Typ, v->ClassName());
-            PasteList.append(copy);
-            copy->Assign(*v);
+            PasteList.append(rpCreateObject(v->Typ, v->ClassName()).release());
+            PasteList.last()->Assign(*v);
         }
 }
 
@@ -235,12 +234,12 @@ void TrpDesignerForm::PstBClick()
         c->x = c->x - minX + sx;
         c->y = c->y - minY + sy;
         ++SelectedCount;
-        TrpView* v = rpCreateObject(c->Typ, c->ClassName());
+        std::unique_ptr<TrpView> v = rpCreateObject(c->Typ, c->ClassName());
         v->Assign(*c);
         v->Selected = true;
         if (Report() && Report()->FindObject(v->Name))
             v->CreateUniqueName();
-        objects().append(v);
+        objects().append(v.release());
     }
     SelectionChanged();
     SendBandsToBack();

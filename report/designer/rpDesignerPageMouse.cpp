@@ -414,9 +414,9 @@ void TrpDesignerPage::insertObject()
         report->Pages->Add();
         v = sub;
     } else if (tag >= 0 && tag < gtAddIn) {
-        v = rpCreateObject(tag, QString());
+        v = rpCreateObject(tag, QString()).release();
     } else if (tag >= gtAddIn && tag - gtAddIn < rpAddIns().size()) {
-        v = rpCreateObject(gtAddIn, rpAddIns()[tag - gtAddIn].ClassName);
+        v = rpCreateObject(gtAddIn, rpAddIns()[tag - gtAddIn].ClassName).release();
     }
     if (v) {
         objects().append(v);
@@ -472,7 +472,7 @@ void TrpDesignerPage::insertObject()
 void TrpDesignerPage::insertLine()
 {
     ShowLine(false);
-    TrpView* v = rpCreateObject(gtLine, QString());
+    TrpView* v = rpCreateObject(gtLine, QString()).release();
     objects().append(v);
     v->CreateUniqueName();
     const int x1 = OldRect.Left, y1 = OldRect.Top, x2 = OldRect.Right, y2 = OldRect.Bottom;

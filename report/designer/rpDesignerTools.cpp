@@ -129,7 +129,7 @@ void TrpDesignerForm::ShowObjectEditor(TrpView* v)
         for (const TrpAddInObjectInfo& info : rpAddIns())
             if (info.ClassName == v->ClassName()) {
                 if (info.EditorForm) {
-                    std::unique_ptr<TrpObjEditorForm> editor(info.EditorForm(this));
+                    const std::unique_ptr<TrpObjEditorForm> editor = info.EditorForm(this);
                     editor->ShowEditor(v);
                     repaint();
                 } else {

@@ -41,10 +41,10 @@ void TrpDesignerForm::AddAction(TrpUndoBuffer& buffer, TrpUndoAction action, QLi
         entry->ObjectID = item->View->ID;
         entry->Index = item->Index;
         if (action == acDelete || action == acEdit) {
-            TrpView* copy = rpCreateObject(item->View->Typ, item->View->ClassName());
+            std::unique_ptr<TrpView> copy = rpCreateObject(item->View->Typ, item->View->ClassName());
             copy->Assign(*item->View);
             copy->ID = item->View->ID;
-            entry->Copy = copy;
+            entry->Copy = copy.release();
         }
         (last ? last->Next : rec.Objects) = entry;
         last = entry;

@@ -75,7 +75,7 @@ TEST(BuildCompositeTest, ExportHandsEveryPageToTheFilterInOrder)
     ASSERT_TRUE(f.Prepare());
     QTemporaryDir dir;
     const QString file = dir.filePath("export.txt");
-    rpExportTo(f.report.get(), [](QIODevice* s) { return new RecordingFilter(s); }, file);
+    rpExportTo(f.report.get(), [](QIODevice* s) { return std::make_unique<RecordingFilter>(s); }, file);
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(in.readAll()), "doc page R1 /page page R2 /page end");

@@ -281,8 +281,8 @@ void registerStamp()
     done = true;
     QImage glyph(16, 16, QImage::Format_RGB32);
     glyph.fill(Qt::darkRed);
-    rpRegisterObject({"TStampView", [] { return new StampView; }, glyph, "Stamp",
-                      [](QWidget* parent) { return new StampEditor(parent); }});
+    rpRegisterObject({"TStampView", [] { return std::make_unique<StampView>(); }, glyph, "Stamp",
+                      [](QWidget* parent) { return std::make_unique<StampEditor>(parent); }});
 }
 
 } // namespace
@@ -291,7 +291,7 @@ TEST_F(PopupTest, AddInsOfOneClassShareTheViewItemsAndOpenTheirOwnEditor)
 {
     registerStamp();
     auto add = [this](int y) {
-        TrpView* v = rpCreateObject(gtAddIn, "TStampView");
+        TrpView* v = rpCreateObject(gtAddIn, "TStampView").release();
         v->SetBounds(10, y, 40, 20);
         v->CreateUniqueName();
         page->Objects.append(v);
