@@ -13,6 +13,7 @@
 #include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
 #include "Devices/MeasurementsFacade.h"
+#include "Devices/VELT_B/RqPanel.h"
 #include "Devices/VELT_C/Velt_c.h"
 #include "platform/controls/Synchronize.h"
 #include "platform/rtl/CodePage.h"
@@ -208,7 +209,7 @@ void BM_SixteenSourcesFileEveryResult(benchmark::State& state)
             [&] {
                 for (int i = 0; i < kVeltCLines; ++i) {
                     TVelt_C* d = rig.veltC(i);
-                    if (!asked[size_t(i)] && d && d->bGetEEPROM && d->bGetEEPROM->isEnabled()) {
+                    if (!asked[size_t(i)] && d && d->Panel()->bGetEEPROM && d->Panel()->bGetEEPROM->isEnabled()) {
                         asked[size_t(i)] = true;
                         rig.manager->Source(kNetLines + i)->Read();
                     }

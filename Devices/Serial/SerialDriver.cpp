@@ -1,106 +1,63 @@
 #include "Devices/Serial/SerialDriver.h"
+#include "Devices/Serial/SerialPanel.h"
 #include "core/Debug.h"
-#include "platform/controls/FormFont.h"
-#include "platform/graphics/FontNames.h"
 #include "platform/controls/Synchronize.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/SerialPorts.h"
 
 #include <QFileInfo>
 
-void TSerialDriver::CreatePortGroup(QWidget* panel)
+void TLogFeed::Add(const QString& line)
 {
-    // Placed for the forms' font, whatever the panel's host uses.
-    gbPort = new QGroupBox(QString::fromUtf8("Номер используемого COM-порта:"), panel);
-    ctl::SetFormFont(gbPort);
-    gbPort->setGeometry(8, 8, 337, 65);
-    cbPort = new TPortComboBox(gbPort);
-    cbPort->setGeometry(16, 16, 145, 21);
-    cbPort->setPlaceholderText(QStringLiteral("---"));
-    cbPort->setCurrentIndex(-1);
-    QObject::connect(cbPort, &QComboBox::activated, cbPort, [this](int) { PortChange(); });
-    lbStatus = new QLabel(QString::fromUtf8("Статус: Не выбран."), gbPort);
-    lbStatus->move(168, 24);
-    lbStatus->adjustSize();
+    if (!lines.isEmpty())
+        lines += QLatin1Char('\n');
+    lines += line;
 }
 
-QGroupBox* TSerialDriver::CreateDescription(QWidget* panel, const QRect& geometry,
-                                           std::initializer_list<std::pair<const char*, QPointer<QLabel>*>> rows,
-                                           std::initializer_list<int> valueLefts)
+void TSerialDriver::SetPanel(TSerialPanel* panel)
 {
-    auto* box = new QGroupBox(QString::fromUtf8("Описание устройства:"), panel);
-    ctl::SetFormFont(box);
-    box->setGeometry(geometry);
-    auto label = [box](const QString& text, int left, int top) {
-        auto* l = new QLabel(text, box);
-        l->move(left, top);
-        l->adjustSize();
-        return l;
-    };
-    int top = 16;
-    for (const auto& row : rows) {
-        label(QString::fromUtf8(row.first), 16, top);
-        top += 16;
+    *panel_ = panel;
+}
+
+TSerialPanel* TSerialDriver::panel() const
+{
+    return *panel_;
+}
+
+void TSerialDriver::DeletePanel()
+{
+    delete panel_->data();
+}
+
+void TSerialDriver::ShowPublished()
+{
+    if (ctl::IsMainThread()) {
+        if (TSerialPanel* p = panel())
+            p->Refresh();
+        return;
     }
-    top = 16;
-    auto left = valueLefts.begin();
-    for (const auto& row : rows) {
-        *row.second = label(QStringLiteral("---"), *left++, top);
-        top += 16;
-    }
-    return box;
+    if (!refreshAsked_.exchange(true))
+        QueueToPanel([](TSerialPanel& p) { p.Refresh(); });
 }
 
-QPlainTextEdit* TSerialDriver::CreateLogMemo(QWidget* parent, const QRect& geometry)
+void TSerialDriver::QueueToPanel(std::function<void(TSerialPanel&)> fn)
 {
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setGeometry(geometry);
-    memo->setReadOnly(true);
-    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font(gfx::ResolveFontFamily(QStringLiteral("Tahoma")));
-    font.setPixelSize(10);
-    memo->setFont(font);
-    QPalette pal = memo->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-    memo->setPalette(pal);
-    return memo;
+    Queue([link = panel_, fn = std::move(fn)] {
+        if (TSerialPanel* p = *link)
+            fn(*p);
+    });
 }
 
-QGroupBox* TSerialDriver::CreateLogGroup(QWidget* panel, const QRect& geometry, QPointer<QPlainTextEdit>& memo,
-                                         QPointer<QPushButton>& clear)
+void TSerialDriver::ShowStatus(const QString& text)
 {
-    auto* box = new QGroupBox(QString::fromUtf8("Журнал:"), panel);
-    ctl::SetFormFont(box);
-    box->setGeometry(geometry);
-    memo = CreateLogMemo(box, QRect(8, 16, 345, geometry.height() - 24));
-    clear = new QPushButton(QString::fromUtf8("Отчистить"), box);
-    clear->setGeometry(360, 16, 75, 25);
-    return box;
+    if (TSerialStatus* s = serialStatus())
+        Publish([&] { s->StatusText = text; });
 }
 
 bool TSerialDriver::PortPresent(int number)
 {
     const QString device = number > 0 ? sys::SerialPortDevice(number) : QString();
     return !device.isEmpty() && QFileInfo::exists(device);
-}
-
-void TSerialDriver::ShowStatus(const QString& text)
-{
-    if (lbStatus) {
-        lbStatus->setText(text);
-        lbStatus->adjustSize();
-    }
-}
-
-void TSerialDriver::ShowStatusLater(const QString& text)
-{
-    ctl::Queue([label = lbStatus, text] {
-        if (label) {
-            label->setText(text);
-            label->adjustSize();
-        }
-    });
 }
 
 void TSerialDriver::LoadSettings(const QString& iniPath, int number)
@@ -116,31 +73,37 @@ void TSerialDriver::loadSettings(const QString& iniPath, int number)
         LoadDefaults();
         return;
     }
-    if (!cbPort)
+    TSerialPanel* p = panel();
+    if (!p)
         return;
     rtl::TIniFile ini(iniPath);
     const QString section = DeviceSectionName(number);
     LoadKeys(ini, section);
-    const QString com = ini.ReadString(section, QStringLiteral("COM"), QString());
+    const QString com = ini.ReadString(section, QStringLiteral("COM"), QString()).trimmed();
     if (com.isEmpty())
         return;
-    cbPort->Fill();
-    const int index = cbPort->findText(com.trimmed(), Qt::MatchFixedString);
-    if (index < 0) {
+    QString present;
+    for (const sys::SerialPortEntry& e : sys::SerialPortsPresent()) {
+        if (e.name.compare(com, Qt::CaseInsensitive) == 0) {
+            present = e.name;
+            break;
+        }
+    }
+    if (present.isEmpty()) {
         // An adapter not plugged in yet: the source keeps its port rather than losing it at the next save.
-        const int n = sys::PortNumberOfText(com.trimmed());
+        const int n = sys::PortNumberOfText(com);
         if (n <= 0)
             return;
-        cbPort->setCurrentIndex(-1);
-        cbPort->setPlaceholderText(QStringLiteral("COM%1").arg(n));
+        p->ShowPort(QStringLiteral("COM%1").arg(n));
         ShowStatus(QString::fromUtf8("Статус: Порт не найден!"));
         Dbg().Print("%s: COM%i is not present; waiting for it", Name.toUtf8().constData(), n);
         KeptPort = n;
         WaitForPort(n);
         return;
     }
-    cbPort->setCurrentIndex(index);
-    PortChange();
+    // Chosen as the operator chooses it.
+    p->ShowPort(present);
+    p->PortChange();
 }
 
 void TSerialDriver::SaveSettings(const QString& iniPath, int number)

@@ -1,17 +1,11 @@
 #include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A/ListenerPanel.h"
 #include "core/Debug.h"
-#include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
-#include "platform/graphics/FontNames.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/system/SerialPorts.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScrollBar>
 
 namespace {
 
@@ -46,9 +40,7 @@ TVelt_A::~TVelt_A()
     Dbg().Print("Destroy %s...", utf8(Name).constData());
     Stop();
     Port.Close();
-    delete gbJournal;
-    delete gbDevice;
-    delete gbPort;
+    DeletePanel();
 }
 
 void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors)
@@ -56,19 +48,19 @@ void TVelt_A::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     Dbg().Print("Init %s...", utf8(Name).constData());
     stack_ = stack;
     DBInfoPribors = dbInfoPribors;
+    auto* p = new TListenerPanel(this, panel);
+    SetPanel(p);
+    p->show();
+}
 
-    CreatePortGroup(panel);
-    gbDevice = CreateDescription(panel, QRect(352, 8, 225, 65),
-                                 {{"Модель:", &lbModelValue}, {"Заводской номер:", &lbSerialValue},
-                                  {"Дата поверки:", &lbDateValue}},
-                                 // One column of values; the date with its time needs the room from 120 on.
-                                 {120, 120, 120});
+TListenerPanel* TVelt_A::Panel() const
+{
+    return static_cast<TListenerPanel*>(panel());
+}
 
-    gbJournal = CreateLogGroup(panel, QRect(8, 72, 569, 169), mJournal, bClear);
-    QObject::connect(bClear, &QPushButton::clicked, mJournal, &QPlainTextEdit::clear);
-
-    for (QWidget* w : {static_cast<QWidget*>(gbPort), static_cast<QWidget*>(gbDevice), static_cast<QWidget*>(gbJournal)})
-        w->show();
+void TVelt_A::TakeStatus(TListenerStatus& view)
+{
+    TakePublished(Status, view, &TListenerStatus::JournalText);
 }
 
 void TVelt_A::GetEEPROM()
@@ -78,44 +70,34 @@ void TVelt_A::GetEEPROM()
                     QString::fromUtf8("Информация!"), ctl::MB_OK | ctl::MB_ICONQUESTION);
 }
 
-void TVelt_A::setStatus(const QString& text)
+void TVelt_A::PortChange(const QString& port)
 {
-    if (lbStatus) {
-        lbStatus->setText(text);
-        lbStatus->adjustSize();
-    }
-}
-
-void TVelt_A::PortChange()
-{
-    if (changingPort_ || !cbPort)
+    if (changingPort_)
         return;
     changingPort_ = true;
     KeptPort = 0;
-    cbPort->setEnabled(false);
-    setStatus(QString::fromUtf8("Статус: закрытие..."));
+    Publish([this] { Status.PortListEnabled = false; });
+    ShowStatus(QString::fromUtf8("Статус: закрытие..."));
     ClosePort();
-    if (mJournal)
-        mJournal->clear();
-    setStatus(QString::fromUtf8("Статус: открытие..."));
-    const int n = sys::PortNumberOfText(cbPort->ShownPort());
+    Publish([this] { Status.JournalText.Clear(); });
+    ShowStatus(QString::fromUtf8("Статус: открытие..."));
+    const int n = sys::PortNumberOfText(port);
     if (n == 0) {
         ctl::MessageBox(QString::fromUtf8("В системе не может быть порт COM 0 !"), QStringLiteral("Error"),
                         ctl::MB_OK | ctl::MB_ICONSTOP);
-        setStatus(QString::fromUtf8("Статус: Ошибка открытия!"));
+        ShowStatus(QString::fromUtf8("Статус: Ошибка открытия!"));
     } else {
         switch (OpenPort(n)) {
         case 0:
-            setStatus(QString::fromUtf8("Статус: Порт не найден!"));
+            ShowStatus(QString::fromUtf8("Статус: Порт не найден!"));
             ctl::MessageBox(QString::fromUtf8("В системе не найден порт COM%1 !").arg(n), QStringLiteral("Error"),
                             ctl::MB_OK | ctl::MB_ICONSTOP);
             break;
-        case 1: setStatus(QString::fromUtf8("Статус: Открыт успешно")); break;
-        default: setStatus(QString::fromUtf8("Статус: Ошибка открытия!")); break;
+        case 1: ShowStatus(QString::fromUtf8("Статус: Открыт успешно")); break;
+        default: ShowStatus(QString::fromUtf8("Статус: Ошибка открытия!")); break;
         }
     }
-    if (cbPort)
-        cbPort->setEnabled(true);
+    Publish([this] { Status.PortListEnabled = true; });
     changingPort_ = false;
 }
 
@@ -175,7 +157,7 @@ void TVelt_A::lineLost()
     Port.Close();
     ReopenPort = n;
     Dbg().Print("%s: COM%i - the line is lost; waiting for the instrument", utf8(Name).constData(), n);
-    ShowStatusLater(QString::fromUtf8("Статус: Связь потеряна!"));
+    ShowStatus(QString::fromUtf8("Статус: Связь потеряна!"));
 }
 
 void TVelt_A::reopenWhenBack()
@@ -193,7 +175,7 @@ void TVelt_A::reopenWhenBack()
     }
     ReopenPort = 0;
     Dbg().Print("%s: COM%i - the line is back", utf8(Name).constData(), n);
-    ShowStatusLater(QString::fromUtf8("Статус: Открыт успешно"));
+    ShowStatus(QString::fromUtf8("Статус: Открыт успешно"));
 }
 
 void TVelt_A::OnTerminate()
@@ -237,10 +219,10 @@ void TVelt_A::readPrintout()
         const QString model = rtl::fromCp1251(result.model);
         const QString serial = QString::asprintf("%04i", int(m.SerialNumber));
         const QString verification = rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), m.VerificationDate);
-        Synchronize([&] {
-            if (lbModelValue) { lbModelValue->setText(model); lbModelValue->adjustSize(); }
-            if (lbSerialValue) { lbSerialValue->setText(serial); lbSerialValue->adjustSize(); }
-            if (lbDateValue) { lbDateValue->setText(verification); lbDateValue->adjustSize(); }
+        Publish([&] {
+            Status.ModelValue = model;
+            Status.SerialValue = serial;
+            Status.DateValue = verification;
         });
         const QString time = rtl::FormatDateTime(QStringLiteral("dd.mm.yyyy hh:nn:ss"), m.Probe.Timestamp);
         addJournalLine(QString::fromUtf8("Произведён выдох:\r\n") +
@@ -254,14 +236,8 @@ void TVelt_A::readPrintout()
 
 void TVelt_A::addJournalLine(const QString& text)
 {
-    JournalText = text;
-    Synchronize([this] {
-        if (!mJournal)
-            return;
-        const rtl::SystemTime now = rtl::LocalSystemTime();
-        QString line = QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + JournalText;
-        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        mJournal->appendPlainText(line);
-        mJournal->ensureCursorVisible();
-    });
+    const rtl::SystemTime now = rtl::LocalSystemTime();
+    QString line = QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Publish([&] { Status.JournalText.Add(line); });
 }

@@ -1,19 +1,22 @@
 #pragma once
 // The printout listener: the driver of the type 1 instruments (VELT-A and VELT-B of type 1), which print their
 // results on the serial line when the operator presses their print key. The thread listens on the chosen
-// port, reads each printout and pushes one record per printed result.
+// port, reads each printout and pushes one record per printed result; what it shows goes to its panel
+// (TListenerPanel) through the published status.
 #include "Devices/Serial/SerialDriver.h"
 #include "Devices/Serial/serialport.h"
 #include "Devices/VELT_A/Printout.h"
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QPointer>
-
 #include <atomic>
 #include <chrono>
+
+class TListenerPanel;
+
+// What the listener's panel shows.
+struct TListenerStatus : TSerialStatus {
+    TShown<QString> ModelValue, SerialValue, DateValue;
+    TLogFeed JournalText; // lines waiting to be added to the panel's journal
+};
 
 class TVelt_A : public TSerialDriver {
 public:
@@ -24,25 +27,23 @@ public:
     void GetEEPROM() override;
 
     // The operator chose the port in the list (main thread).
-    void PortChange() override;
+    void PortChange(const QString& port) override;
     // 1 opened, 0 no such port, -1 it would not open.
     int OpenPort(int n);
     // 1 closed (the thread is held), 2 nothing was open.
     int ClosePort();
     int GetPortNumber() const { return PortNumber; }
 
-    // Panel controls beside the port group.
-    QPointer<QGroupBox> gbDevice;
-    QPointer<QLabel> lbModelValue, lbSerialValue, lbDateValue;
-    QPointer<QGroupBox> gbJournal;
-    QPointer<QPlainTextEdit> mJournal;
-    QPointer<QPushButton> bClear;
+    TListenerPanel* Panel() const;
+    // The status published since the panel last took it (main thread).
+    void TakeStatus(TListenerStatus& view);
 
 protected:
     void Execute() override;
     void OnTerminate() override;
     int OpenPortNumber() const override { return PortNumber; }
     void WaitForPort(int number) override;
+    TSerialStatus* serialStatus() override { return &Status; }
 
 private:
     void readPrintout();
@@ -53,13 +54,12 @@ private:
     // Opens COMn at the listener's line settings.
     bool openLine(int n);
     void addJournalLine(const QString& text);
-    void setStatus(const QString& text);
 
     TStackHooks stack_;
     int PortNumber = -1;
     TSerialPort Port;
     COMMTIMEOUTS Timeouts{20, 15, 50, 0, 0};
-    QString JournalText;
+    TListenerStatus Status; // under statusLock_
     TDBInfoPribors* DBInfoPribors = nullptr;
     // A port change shows message boxes, whose event loop may deliver a second choice of the list: that one
     // is ignored rather than started half way through the first (main thread only, so no lock).

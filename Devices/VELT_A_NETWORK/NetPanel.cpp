@@ -1,7 +1,6 @@
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "Devices/VELT_A_NETWORK/Netnum.h"
 #include "platform/controls/DialogPort.h"
-#include "platform/controls/FormFont.h"
 #include "platform/rtl/FormatDateTime.h"
 
 #include <QEvent>
@@ -10,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <cmath>
 
@@ -116,11 +116,12 @@ QPixmap NetworkPicture(int index)
 }
 
 TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
-    : QWidget(parent), Now([] { return rtl::Now(); }), driver_(driver), dialog_(new TNetNumSelectForm)
+    : TSerialPanel(driver, parent), Now([] { return rtl::Now(); }), driver_(driver), dialog_(new TNetNumSelectForm)
 {
-    ctl::SetFormFont(this);
-    setGeometry(0, 0, 603, 260);
-    driver_->CreatePortGroupOn(this);
+    // The port group without the status the other drivers show in it.
+    CreatePortGroup();
+    gbPort->setGeometry(8, 8, 281, 49);
+    lbStatus->hide();
 
     gbState = new QGroupBox(u("Состояние:"), this);
     gbState->setGeometry(296, 8, 297, 49);
@@ -169,7 +170,7 @@ TNetPanel::TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent)
 
     tsLog = new QWidget;
     Pages->addTab(tsLog, u("Журнал"));
-    mLog = TSerialDriver::CreateLogMemo(tsLog, QRect(0, 0, 297, 153));
+    mLog = CreateLogMemo(tsLog, QRect(0, 0, 297, 153));
     ClearBtn = button("Очистить", nullptr, tsLog, QRect(304, 8, 81, 25));
     connect(ClearBtn, &QPushButton::clicked, mLog, &QPlainTextEdit::clear);
 
@@ -197,6 +198,13 @@ void TNetPanel::placePageButtons(QWidget* page)
 TNetPanel::~TNetPanel()
 {
     delete dialog_;
+}
+
+void TNetPanel::PortChange()
+{
+    cbPort->setEnabled(false);
+    TSerialPanel::PortChange();
+    QTimer::singleShot(100, cbPort, [this] { cbPort->setEnabled(true); });
 }
 
 void TNetPanel::ShowListPage()
@@ -243,8 +251,7 @@ void TNetPanel::ShowState()
     lbDetail->setText(detail);
     StopBtn->setEnabled(running_);
     StartBtn->setEnabled(!running_);
-    if (driver_->cbPort)
-        driver_->cbPort->setEnabled(!running_);
+    cbPort->setEnabled(!running_);
 }
 
 void TNetPanel::RefreshInstrumentList()

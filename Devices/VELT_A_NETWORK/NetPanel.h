@@ -2,16 +2,12 @@
 // The networked driver's settings panel: the port, the driver's state, the list of net numbers with each
 // instrument's identity and verification status, the buttons that edit the list and start or stop the
 // driver. Main thread only; it changes only the driver's edited settings and reads the status view copy.
+#include "Devices/Serial/SerialPanel.h"
 #include "Devices/VELT_A_NETWORK/Velt_a_network.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QPixmap>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QWidget>
 
 #include <functional>
 #include <vector>
@@ -21,11 +17,14 @@ class TNetNumSelectForm;
 // The 16 by 16 pictures of the list: 0 all well, 1 verification due soon, 2 attention needed.
 QPixmap NetworkPicture(int index);
 
-class TNetPanel : public QWidget {
+class TNetPanel : public TSerialPanel {
     Q_OBJECT
 public:
     TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent);
     ~TNetPanel() override;
+
+    // ApplyCOMport: the list waits a moment while the port goes into the edited settings.
+    void PortChange() override;
 
     struct TRow {
         uint16_t netNumber = 0;

@@ -5,8 +5,6 @@
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
 
-#include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -132,24 +130,21 @@ TVelt_A_NETWORK::~TVelt_A_NETWORK()
     // Wakes the thread wherever it waits; it closes the line on its way out, so the port is free at once.
     Stop();
     Link->Close();
-    if (panelAlive_)
-        delete panel_;
+    DeletePanel();
 }
 
 void TVelt_A_NETWORK::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors*)
 {
     Dbg().Print("Init %s...", b(Name).constData());
     stack_ = stack;
-    panel_ = new TNetPanel(this, panel);
-    panelAlive_ = panel_;
-    panel_->show();
+    auto* p = new TNetPanel(this, panel);
+    SetPanel(p);
+    p->show();
 }
 
-void TVelt_A_NETWORK::CreatePortGroupOn(QWidget* panel)
+TNetPanel* TVelt_A_NETWORK::Panel() const
 {
-    CreatePortGroup(panel);
-    gbPort->setGeometry(8, 8, 281, 49);
-    lbStatus->hide();
+    return static_cast<TNetPanel*>(panel());
 }
 
 void TVelt_A_NETWORK::GetEEPROM()
@@ -159,24 +154,16 @@ void TVelt_A_NETWORK::GetEEPROM()
                     u("Информация!"), ctl::MB_OK | ctl::MB_ICONQUESTION);
 }
 
-void TVelt_A_NETWORK::PortChange()
+void TVelt_A_NETWORK::PortChange(const QString& port)
 {
     KeptPort = 0;
-    if (!cbPort)
-        return;
-    cbPort->setEnabled(false);
     QString digits;
-    for (const QChar c : cbPort->ShownPort())
+    for (const QChar c : port)
         if (c.isDigit())
             digits += c;
     const int n = digits.toInt();
     Edited.port = uint8_t(n > 0 && n < 256 ? n : 0);
     Dbg().Print("%s ApplyCOMport(COM%i) - OK", b(Name).constData(), int(Edited.port));
-    QPointer<TPortComboBox> list = cbPort;
-    QTimer::singleShot(100, list, [list] {
-        if (list)
-            list->setEnabled(true);
-    });
 }
 
 void TVelt_A_NETWORK::LoadDefaults()
@@ -215,8 +202,8 @@ bool TVelt_A_NETWORK::SaveKeys(rtl::TIniFile& ini, const QString& section)
 
 void TVelt_A_NETWORK::SettingsLoaded()
 {
-    if (panel_)
-        panel_->ShowListPage();
+    if (TNetPanel* p = Panel())
+        p->ShowListPage();
     StartPolling();
 }
 
@@ -270,10 +257,7 @@ bool TVelt_A_NETWORK::TakeStatus(TNetState& view)
 
 void TVelt_A_NETWORK::Refresh(int mode)
 {
-    Queue([alive = panelAlive_, panel = panel_, mode] {
-        if (alive)
-            panel->Refresh(mode);
-    });
+    QueueToPanel([mode](TSerialPanel& p) { static_cast<TNetPanel&>(p).Refresh(mode); });
 }
 
 void TVelt_A_NETWORK::OnTerminate()

@@ -7,9 +7,6 @@
 #include "Devices/VELT_A_NETWORK/NetLink.h"
 #include "platform/rtl/DateTime.h"
 
-#include <QObject>
-#include <QPointer>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -92,7 +89,7 @@ public:
     void Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors) override;
     void GetEEPROM() override;
     // ApplyCOMport: the chosen port goes into the edited settings; it takes effect at the next start.
-    void PortChange() override;
+    void PortChange(const QString& port) override;
 
     // Main thread.
     void StartPolling();
@@ -103,9 +100,7 @@ public:
     TNetSettings Edited; // the panel's copy (main thread)
     int VerificationInterval = 365; // days
     int VerificationAlarm = 30;     // days
-    TNetPanel* Panel() const { return panel_; }
-    // The port group on the panel, without the status the other drivers show in it.
-    void CreatePortGroupOn(QWidget* panel);
+    TNetPanel* Panel() const;
 
 protected:
     void Execute() override;
@@ -142,8 +137,6 @@ private:
 
     TStackHooks stack_;
     uint32_t searches_ = 0; // driver thread
-    TNetPanel* panel_ = nullptr;
-    QPointer<QObject> panelAlive_; // the same panel, null once it is gone
     std::unique_ptr<net::TNetLink> Link;
 
     std::mutex lock_; // the pending settings, the snapshot and their generations

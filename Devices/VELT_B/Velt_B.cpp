@@ -1,19 +1,15 @@
 #include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/RqPanel.h"
+#include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/VELT_B/Velt_B_Time.h"
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
 #include "platform/controls/MessageBox.h"
-#include "platform/graphics/FontNames.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/rtl/IniFile.h"
 #include "platform/system/SerialPorts.h"
-
-#include <QFont>
-#include <QPalette>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <chrono>
 #include <cstring>
@@ -69,12 +65,7 @@ TVelt_B::~TVelt_B()
     Dbg().Print("Destroy %s...", b(Name).constData());
     Stop();
     ClosePort();
-    fmEEPROM.reset();
-    delete gbLog;
-    delete gbDescription;
-    delete bClearEEPROM;
-    delete bGetEEPROM;
-    delete gbPort;
+    DeletePanel();
 }
 
 TfmVelt_B_EEPROM* TVelt_B::CreateEEPROMWindow(std::atomic<int>* go)
@@ -92,81 +83,70 @@ void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbI
     Dbg().Print("Init %s...", b(Name).constData());
     stack_ = stack;
     DBInfoPribors = dbInfoPribors;
-    fmEEPROM.reset(CreateEEPROMWindow(&GoCancel));
-
-    CreatePortGroup(panel);
-    cbAutoEnum = new QCheckBox(u("Автоматически перебирать порты в поисках устройства."), gbPort);
-    cbAutoEnum->setGeometry(8, 40, 321, 17);
-    cbAutoEnum->setChecked(true);
-
-    bGetEEPROM = new QPushButton(u("Получить ЕЕПРОМ прибора"), panel);
-    bGetEEPROM->setGeometry(184, 80, 161, 25);
-    bGetEEPROM->setEnabled(false);
-    QObject::connect(bGetEEPROM, &QPushButton::clicked, bGetEEPROM, [this] {
-        bGetEEPROM->setEnabled(false);
-        Ask(DownloadRequest);
-        QPointer<QPushButton> button = bGetEEPROM;
-        QTimer::singleShot(100, button, [button] {
-            if (button)
-                button->setEnabled(true);
-        });
-    });
-    bClearEEPROM = new QPushButton(u("Очистить ЕЕПРОМ прибора"), panel);
-    bClearEEPROM->setGeometry(8, 80, 161, 25);
-    bClearEEPROM->setEnabled(false);
-    bClearEEPROM->setVisible(false);
-    QObject::connect(bClearEEPROM, &QPushButton::clicked, bClearEEPROM, [this] { ClearClick(); });
-
-    gbDescription = CreateDescription(panel, QRect(352, 8, 225, 97),
-                                      {{"Заводской номер:", &lbSerialValue}, {"Дата поверки:", &lbDateValue},
-                                       {"Всего произведено выдохов:", &lbCountValue}},
-                                      {128, 128, 168});
-
-    gbLog = CreateLogGroup(panel, QRect(8, 104, 569, 137), mLog, bClearLog);
-    QObject::connect(bClearLog, &QPushButton::clicked, mLog, [this] {
-        mLog->clear();
-        QFont f = mLog->font();
-        f.setStyleStrategy(QFont::PreferDefault);
-        mLog->setFont(f);
-    });
-
-    for (QWidget* w : {static_cast<QWidget*>(gbPort), static_cast<QWidget*>(bGetEEPROM),
-                       static_cast<QWidget*>(gbDescription), static_cast<QWidget*>(gbLog)})
-        w->show();
-
+    auto* p = new TRqPanel(this, panel, CreateEEPROMWindow(&GoCancel));
+    SetPanel(p);
+    p->show();
     // The thread starts once it has its stack and its panel.
     Resume();
 }
 
+TRqPanel* TVelt_B::Panel() const
+{
+    return static_cast<TRqPanel*>(panel());
+}
+
+void TVelt_B::TakeStatus(TRqStatus& view)
+{
+    TakePublished(Status, view, &TRqStatus::Log);
+}
+
+TVelt_B::TRqSettings TVelt_B::settings()
+{
+    std::lock_guard<std::mutex> g(requestLock_);
+    return Settings;
+}
+
+void TVelt_B::SetAutoEnum(bool on)
+{
+    std::lock_guard<std::mutex> g(requestLock_);
+    Settings.AutoEnum = on;
+}
+
 void TVelt_B::LoadDefaults()
 {
-    if (!cbPort)
+    TRqPanel* p = Panel();
+    if (!p)
         return;
-    cbAutoEnum->setChecked(true);
-    cbPort->Fill();
-    if (cbPort->count() > 0) {
-        cbPort->setCurrentIndex(0);
-        PortChange();
+    SetAutoEnum(true);
+    Publish([this] { Status.AutoEnum = true; });
+    const std::vector<sys::SerialPortEntry> ports = sys::SerialPortsPresent();
+    if (!ports.empty()) {
+        p->ShowPort(ports.front().name);
+        p->PortChange();
     }
 }
 
 void TVelt_B::LoadKeys(rtl::TIniFile& ini, const QString& section)
 {
-    cbAutoEnum->setChecked(ini.ReadBool(section, QStringLiteral("AutoEnum"), false));
+    const bool on = ini.ReadBool(section, QStringLiteral("AutoEnum"), false);
+    SetAutoEnum(on);
+    Publish([this, on] { Status.AutoEnum = on; });
 }
 
 bool TVelt_B::SaveKeys(rtl::TIniFile& ini, const QString& section)
 {
-    return ini.WriteBool(section, QStringLiteral("AutoEnum"), cbAutoEnum && cbAutoEnum->isChecked());
+    return ini.WriteBool(section, QStringLiteral("AutoEnum"), settings().AutoEnum);
 }
 
 void TVelt_B::GetEEPROM()
 {
-    if (bGetEEPROM && bGetEEPROM->isEnabled()) {
-        bGetEEPROM->click();
+    // The read command presses the get-memory button, which is there to press once an instrument answered.
+    TRqPanel* p = Panel();
+    if (p && p->bGetEEPROM->isEnabled()) {
+        p->bGetEEPROM->click();
         return;
     }
-    if (bGetEEPROM) {
+    if (p) {
         ctl::MessageBox(u("Не могу выполнить команду! Прибор не распознан как") + Name +
                             u("! \nСовет: Выберите другой порт.(Опции\\Источники измерений)"),
                         u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
@@ -177,94 +157,49 @@ void TVelt_B::GetEEPROM()
                     u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
 }
 
-void TVelt_B::PortChange()
+void TVelt_B::PortChange(const QString& port)
 {
     KeptPort = 0;
-    if (cbPort)
-        cbPort->setEnabled(false);
-    if (bGetEEPROM)
-        bGetEEPROM->setEnabled(false);
-    if (bClearEEPROM)
-        bClearEEPROM->setEnabled(false);
-    if (mLog)
-        mLog->clear();
-    Ask(PortRequest);
+    choosePort(port);
 }
 
-void TVelt_B::ClearClick()
+void TVelt_B::choosePort(const QString& port)
 {
-    if (!bClearEEPROM)
-        return;
-    bClearEEPROM->setEnabled(false);
-    if (ctl::MessageBox(u("Операция уничтожит все записи в приборе!\nВы действительно хотите стереть EEPROM прибора?"),
-                        u("Внимание!"), ctl::MB_YESNO | ctl::MB_ICONQUESTION) == ctl::IDYES)
-        Ask(ClearRequest);
-    else if (bClearEEPROM)
-        bClearEEPROM->setEnabled(true);
+    Publish([this] {
+        Status.PortListEnabled = false;
+        Status.GetEnabled = false;
+        Status.ClearEnabled = false;
+        Status.Log.Clear();
+    });
+    {
+        std::lock_guard<std::mutex> g(requestLock_);
+        Settings.Port = port;
+        PortRequest = true;
+    }
+    requested_.notify_all();
 }
 
-QString TVelt_B::LogText() const
-{
-    return mLog ? mLog->toPlainText() : QString();
-}
-
-void TVelt_B::onMain(const std::function<void()>& fn)
-{
-    Synchronize(fn);
-}
-
-// The log and the labels are progress: handed over without waiting, so a download of thousands of records
-// never stops twice per record for the screen. The calls hold guarded widget pointers, never the driver.
+// The log and the labels are progress: published without waiting, so a download of thousands of records never
+// stops twice per record for the screen.
 void TVelt_B::AddLogLine(const QString& text)
 {
     Dbg().Print("%s", b(text).constData());
     const rtl::SystemTime now = rtl::LocalSystemTime();
     const QString line = QString::asprintf("%02d:%02d:%02d\t", now.wHour, now.wMinute, now.wSecond) + text;
-    Queue([log = mLog, line] {
-        if (!log)
-            return;
-        log->appendPlainText(line);
-        log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
-    });
-}
-
-void TVelt_B::SetStatus(const QString& text)
-{
-    onMain([this, text] {
-        StatusText = text;
-        if (lbStatus) {
-            lbStatus->setText(text);
-            lbStatus->adjustSize();
-        }
-    });
-}
-
-void TVelt_B::setLabel(QPointer<QLabel> label, const QString& text)
-{
-    Queue([label, text] {
-        if (label) {
-            label->setText(text);
-            label->adjustSize();
-        }
-    });
+    Publish([&] { Status.Log.Add(line); });
 }
 
 void TVelt_B::memoryButtons(bool enabled)
 {
-    onMain([this, enabled] {
-        if (bGetEEPROM)
-            bGetEEPROM->setEnabled(enabled);
-        if (bClearEEPROM)
-            bClearEEPROM->setEnabled(enabled);
+    Publish([this, enabled] {
+        Status.GetEnabled = enabled;
+        Status.ClearEnabled = enabled;
     });
 }
 
 void TVelt_B::enablePortList()
 {
-    onMain([this] {
-        if (cbPort)
-            cbPort->setEnabled(true);
-    });
+    Publish([this] { Status.PortListEnabled = true; });
 }
 
 void TVelt_B::OnTerminate()
@@ -290,6 +225,7 @@ void TVelt_B::WaitForPort(int number)
     {
         std::lock_guard<std::mutex> g(requestLock_);
         ReopenPort = number;
+        Settings.Port = QStringLiteral("COM%1").arg(number);
     }
     requested_.notify_all();
 }
@@ -428,13 +364,9 @@ void TVelt_B::SetCommPort_b()
     SetStatus(u("Статус: открытие..."));
     if (!Sleep(500))
         return;
-    QString text;
-    bool autoSearch = false;
-    onMain([&] {
-        if (cbPort)
-            text = cbPort->ShownPort();
-        autoSearch = cbAutoEnum && cbAutoEnum->isChecked();
-    });
+    const TRqSettings chosen = settings();
+    const QString text = chosen.Port;
+    const bool autoSearch = chosen.AutoEnum;
     const int n = sys::PortNumberOfText(text);
     if (n == 0) {
         ctl::MessageBox(u("В системе не может быть порт COM 0 !"), QStringLiteral("Error"), ctl::MB_OK | ctl::MB_ICONSTOP);
@@ -496,25 +428,27 @@ void TVelt_B::SetCommPort_b()
     }
     if (!Sleep(500))
         return;
-    onMain([this] {
-        if (!cbPort)
-            return;
-        if (!cbAutoEnum || !cbAutoEnum->isChecked()) {
-            cbPort->setEnabled(true);
-            return;
+    if (!settings().AutoEnum) {
+        enablePortList();
+        return;
+    }
+    // The next port present after this one; past the last, the first.
+    const std::vector<sys::SerialPortEntry> ports = sys::SerialPortsPresent();
+    if (ports.empty()) {
+        enablePortList();
+        return;
+    }
+    size_t next = 0;
+    for (size_t i = 0; i < ports.size(); ++i) {
+        if (ports[i].name.compare(text, Qt::CaseInsensitive) == 0) {
+            next = i + 1 < ports.size() ? i + 1 : 0;
+            break;
         }
-        int next = cbPort->currentIndex() + 1;
-        if (next >= cbPort->count()) {
-            cbPort->Fill();
-            next = 0;
-        }
-        if (cbPort->count() == 0) {
-            cbPort->setEnabled(true);
-            return;
-        }
-        cbPort->setCurrentIndex(next);
-        PortChange();
-    });
+    }
+    const QString port = ports[next].name;
+    KeptPort = 0;
+    Publish([this, &port] { Status.Port = port; });
+    choosePort(port);
 }
 
 int TVelt_B::AskModel()
@@ -642,8 +576,10 @@ bool TVelt_B::loadConstants(bool waitAfterEach)
             if (Variant.firmwareChecks)
                 firmwareChecks();
             AddLogLine(u("Дата поверки прибора: ") + dateText(Know.verification));
-            setLabel(lbSerialValue, serial);
-            setLabel(lbDateValue, dateText(Know.verification));
+            Publish([&] {
+                Status.SerialValue = serial;
+                Status.DateValue = dateText(Know.verification);
+            });
             Dbg().Print("SetCommPort_b: model: %i, number %s", int(Know.model), b(serial).constData());
             if (waitAfterEach)
                 Sleep(10);
@@ -764,7 +700,7 @@ void TVelt_B::identifyConstantsAndInfo()
                 b(dateText(Info.clock)).constData(), int(Info.life));
     AddLogLine(u("Текущие дата и время прибора: ") + dateTimeText(Info.clock));
     AddLogLine(QString::asprintf("Всего произведено выдохов: %u", Info.life));
-    setLabel(lbCountValue, QString::number(Info.life));
+    Publish([this] { Status.CountValue = QString::number(Info.life); });
     Dbg().Print("GETEEPROM_Thread: return info blok - complete");
     if (Info.life == 0) {
         AddLogLine(u("В приборе нет фискальных данных"));
@@ -783,10 +719,7 @@ void TVelt_B::ClearEEPROM()
         ctl::MessageBox(u("EEPROM очищена!"), u("Информация!"), ctl::MB_OK | ctl::MB_ICONEXCLAMATION);
     else
         ctl::MessageBox(u("EEPROM не удалось очистить!"), u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
-    onMain([this] {
-        if (bClearEEPROM)
-            bClearEEPROM->setEnabled(true);
-    });
+    Publish([this] { Status.ClearEnabled = true; });
 }
 
 // ---- thread ----

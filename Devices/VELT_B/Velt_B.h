@@ -1,20 +1,14 @@
 #pragma once
 // The request-and-answer driver of VELT-A and VELT-B of type 2 (and, with its own name and window, of the
 // interlock): a thread that owns one serial port, polls the instrument for each new result, and on request
-// selects and tests its port, identifies the instrument, downloads its memory or clears it.
+// selects and tests its port, identifies the instrument, downloads its memory or clears it. The panel
+// (TRqPanel) hands it the port, the auto-search and the operator's buttons; the thread publishes what the panel
+// and the download window show.
 #include "Devices/Protocol/Frames.h"
 #include "Devices/Protocol/Protocol.h"
 #include "Devices/Serial/SerialDriver.h"
 #include "Devices/Serial/serialport.h"
-#include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "db/InfoPribCopy.h"
-
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
 
 #include <atomic>
 #include <condition_variable>
@@ -22,6 +16,27 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+class TRqPanel;
+class TfmVelt_B_EEPROM;
+
+// What the memory download window shows.
+struct TDownloadView {
+    TShown<bool> Shown; // true: shown in front with the focus; false: hidden
+    TShown<QString> CountRec, FullRec, State, COMport, NamePribor, SerialNum, DatePover, AllLifeZapis;
+    TShown<QString> ActionsText;
+    TShown<bool> ActionsEnabled, CancelEnabled;
+    TShown<bool> AfterSend; // ticked by the driver
+};
+
+// What the request-and-answer driver's panel shows.
+struct TRqStatus : TSerialStatus {
+    TShown<bool> AutoEnum;
+    TShown<bool> GetEnabled, ClearEnabled; // the get-memory and clear-memory buttons
+    TShown<QString> SerialValue, DateValue, CountValue;
+    TLogFeed Log; // the exchange log
+    TDownloadView Download;
+};
 
 class TVelt_B : public TSerialDriver {
 public:
@@ -31,14 +46,18 @@ public:
     void Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors) override;
     void GetEEPROM() override;
 
-    // Main thread: the port list changed (also from LoadSettings and the auto-search).
-    void PortChange() override;
-    // Main thread: the hidden clear button's click.
-    void ClearClick();
+    // Main thread, from the panel: the port list changed (also from LoadSettings).
+    void PortChange(const QString& port) override;
+    void SetAutoEnum(bool on);
+    void AskDownload() { Ask(DownloadRequest); }
+    void AskClear() { Ask(ClearRequest); }
+    // The download window's "Автоматически начать передачу".
+    void SetAfterSend(bool on) { AfterSend = on; }
 
     int GetPortNumber() const { return PortNumber.load(); }
-    TfmVelt_B_EEPROM* EEPROMWindow() const { return fmEEPROM.get(); }
-    QString LogText() const; // the exchange log, main thread
+    TRqPanel* Panel() const;
+    // The status published since the panel last took it (main thread).
+    void TakeStatus(TRqStatus& view);
 
     // The pauses of a memory download; tests shorten them, the program keeps these.
     struct TPauses {
@@ -48,16 +67,6 @@ public:
         int afterPush = 10;
         int beforeHide = 3000; // with the final state on show
     } Pauses;
-
-    // Panel controls beside the port group.
-    QPointer<QCheckBox> cbAutoEnum;
-    QPointer<QPushButton> bGetEEPROM;
-    QPointer<QPushButton> bClearEEPROM;
-    QPointer<QGroupBox> gbDescription;
-    QPointer<QLabel> lbSerialValue, lbDateValue, lbCountValue;
-    QPointer<QGroupBox> gbLog;
-    QPointer<QPlainTextEdit> mLog;
-    QPointer<QPushButton> bClearLog;
 
 protected:
     // The interlock leaves the download's walk and hand-over to the operator.
@@ -72,6 +81,7 @@ protected:
         bool firmwareChecks = true;
         bool logReceive = false;
     } Variant;
+    // The download window of this driver's kind, for its panel to keep; go: where its buttons answer.
     virtual TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go);
 
     void Execute() override;
@@ -82,9 +92,10 @@ protected:
     bool SaveKeys(rtl::TIniFile& ini, const QString& section) override;
     int OpenPortNumber() const override { return PortNumber.load(); }
     void WaitForPort(int number) override;
+    TSerialStatus* serialStatus() override { return &Status; }
 
     virtual void AddLogLine(const QString& text);
-    void SetStatus(const QString& text);
+    void SetStatus(const QString& text) { ShowStatus(text); }
     // Any thread: sets a request the driver thread serves, and wakes it if it waits for one.
     void Ask(std::atomic<bool>& request);
 
@@ -132,7 +143,7 @@ protected:
     };
 
     // The download's steps that a driver built on this one changes.
-    virtual bool downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d);
+    virtual bool downloadWalk(TDownload& d);
     // The analysis's closing line (step 15).
     virtual void downloadAnalysed(const TDownload& d);
     // Before the first record is handed over, and before each.
@@ -142,23 +153,28 @@ protected:
     virtual TVELTMeasurement buildEntry(const TDownload& d, uint32_t index) const;
 
     // The steps they share.
-    bool downloadWaitForGo(TfmVelt_B_EEPROM* w);
-    bool downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d);
+    bool downloadWaitForGo();
+    bool downloadIdentify(TDownload& d);
     // One block, with the retries the walk has left; minLength: the shortest whole answer.
     bool downloadBlock(uint32_t n, int& budget, int minLength);
     // Block n could not be had: said, and the download marked incomplete. True when the line is lost.
     bool downloadBlockFailed(uint32_t n, TDownload& d);
     void downloadWalkEnded(const TDownload& d);
     bool downloadAnalyse(const TDownload& d);
-    bool downloadWaitForHandOver(TfmVelt_B_EEPROM* w);
-    bool downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d);
+    bool downloadWaitForHandOver();
+    bool downloadHandOver(TDownload& d);
     void downloadFinish(const TDownload& d);
     void downloadStop();
     void downloadState(const QString& text);
     void downloadLogAndState(const char* text);
     // True (and said) when the operator cancelled.
     bool downloadCancelled(const char* text);
-    void setLabel(QPointer<QLabel> label, const QString& text);
+    // Changes what the window shows.
+    template <class F>
+    void downloadShow(const F& change)
+    {
+        Publish([&] { change(Status.Download); });
+    }
     TVELTMeasurement buildRecord(LongTime time, float result, bool interrupted) const;
 
     TStackHooks stack_;
@@ -166,6 +182,7 @@ protected:
     proto::TAlcKnow Know;   // what identification kept of the constants
     std::atomic<bool> DownloadRequest{false};
     TSerialPort Port;
+    TRqStatus Status; // under statusLock_
 
 private:
     // Identification's constants step; false when every try failed. With waitAfterEach every try ends with a
@@ -181,8 +198,11 @@ private:
     bool readMode();
     void identifyConstantsAndInfo();
     void enablePortList();
-    // The get-memory and clear-memory buttons (from the driver thread).
+    // The get-memory and clear-memory buttons.
     void memoryButtons(bool enabled);
+    // The port to try, chosen as the operator chooses it: the port list and the memory buttons wait, and the
+    // exchange log starts afresh.
+    void choosePort(const QString& port);
     // The line failed: closed, said once, and waited for.
     void lineLost();
     // Chooses the awaited port again once its device is there.
@@ -191,10 +211,8 @@ private:
     void waitForRequest(int ms);
     void recordInstrument();
     uint32_t modelCode() const;
-    // Runs on the main thread and waits.
-    void onMain(const std::function<void()>& fn);
     bool downloadInstrumentReady();
-    bool downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n, bool& walkEnds);
+    bool downloadTakeRecords(TDownload& d, uint32_t n, bool& walkEnds);
 
     TDBInfoPribors* DBInfoPribors = nullptr;
     proto::TProtocol Protocol;
@@ -208,17 +226,24 @@ private:
     proto::TEfData efdata;
     bool not_used_e_service_e_info = false;
     TInfoPriborRecord InfoRecord;
-    QString StatusText;
 
-    std::unique_ptr<TfmVelt_B_EEPROM> fmEEPROM;
+    // The download window's buttons put 1 (go) or -1 (cancel) here.
     std::atomic<int> GoCancel{0};
+    std::atomic<bool> AfterSend{false};
 
     // The port the thread waits to come back (unplugged, or not present at start); 0 none.
     std::atomic<int> ReopenPort{0};
     std::atomic<bool> ClearRequest{false}, IdentifyRequest{false}, PortRequest{false};
-    // The requests are set under it: one set between the thread's look and its wait is never lost.
+    // What the panel hands the thread: the port to try with the port request, and whether to search on.
+    struct TRqSettings {
+        QString Port;
+        bool AutoEnum = true;
+    } Settings;
+    // The requests and the settings are set under it: a request set between the thread's look and its wait is
+    // never lost.
     std::mutex requestLock_;
     std::condition_variable requested_;
+    TRqSettings settings();
 };
 
 class TVelt_B_ALKOZAMOK : public TVelt_B {

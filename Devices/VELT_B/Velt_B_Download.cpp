@@ -37,16 +37,12 @@ bool knownEvent(uint32_t number)
 void TVelt_B::downloadStop()
 {
     DownloadRequest = false;
-    onMain([this] {
-        if (fmEEPROM)
-            fmEEPROM->hide();
-    });
+    downloadShow([](TDownloadView& w) { w.Shown = false; });
 }
 
 void TVelt_B::downloadState(const QString& text)
 {
-    if (fmEEPROM)
-        setLabel(fmEEPROM->lbState, text);
+    downloadShow([&](TDownloadView& w) { w.State = text; });
 }
 
 void TVelt_B::downloadLogAndState(const char* text)
@@ -66,14 +62,9 @@ bool TVelt_B::downloadCancelled(const char* text)
 
 void TVelt_B::GETEEPROM_Thread()
 {
-    TfmVelt_B_EEPROM* w = fmEEPROM.get();
-    if (!w) {
-        DownloadRequest = false;
-        return;
-    }
     TDownload d(stack_.Capacity ? stack_.Capacity : kMeasurementStackCapacity);
-    if (downloadWaitForGo(w) && downloadIdentify(w, d) && downloadWalk(w, d) && downloadAnalyse(d) &&
-        downloadWaitForHandOver(w) && downloadHandOver(w, d))
+    if (downloadWaitForGo() && downloadIdentify(d) && downloadWalk(d) && downloadAnalyse(d) &&
+        downloadWaitForHandOver() && downloadHandOver(d))
         downloadFinish(d);
     else
         downloadStop();
@@ -81,38 +72,38 @@ void TVelt_B::GETEEPROM_Thread()
 
 // 1-3. The window, waiting for the go; the request-and-answer instruments start at once, the interlock waits
 // for its operator.
-bool TVelt_B::downloadWaitForGo(TfmVelt_B_EEPROM* w)
+bool TVelt_B::downloadWaitForGo()
 {
     GoCancel = 0;
     // The window says from the start which source it reads: its port and its type, before anything is read (the
     // interlock waits here for its operator, who may have several instruments).
     const int port = GetPortNumber();
-    const QString portText = port > 0 ? QStringLiteral("COM%1").arg(port) : QStringLiteral("---"), name = Name;
-    onMain([w, portText, name] {
-        w->bActions->setText(u("Загрузить"));
-        w->bActions->setEnabled(true);
-        w->bCancel->setEnabled(true);
-        const std::pair<QLabel*, QString> texts[] = {{w->lbCountRec, QStringLiteral("---")}, {w->lbFullRec, QStringLiteral("---")},
-                                                     {w->lbCOMport, portText}, {w->lbNamePribor, name},
-                                                     {w->lbSerialNum, QStringLiteral("---")}, {w->lbDatePover, QStringLiteral("---")},
-                                                     {w->lbAllLifeZapis, QStringLiteral("---")}};
-        for (const auto& [l, t] : texts) {
-            l->setText(t);
-            l->adjustSize();
-        }
-        w->lbState->setText(u("Ожидание..."));
-        w->lbState->adjustSize();
-        w->show();
-        w->raise();
-        w->activateWindow();
+    const QString none = QStringLiteral("---"), portText = port > 0 ? QStringLiteral("COM%1").arg(port) : none;
+    downloadShow([&](TDownloadView& w) {
+        w.ActionsText = u("Загрузить");
+        w.ActionsEnabled = true;
+        w.CancelEnabled = true;
+        w.CountRec = none;
+        w.FullRec = none;
+        w.COMport = portText;
+        w.NamePribor = Name;
+        w.SerialNum = none;
+        w.DatePover = none;
+        w.AllLifeZapis = none;
+        w.State = u("Ожидание...");
+        w.Shown = true;
     });
     if (AutoStartDownload()) {
         Sleep(200);
-        onMain([this, w] {
-            w->cbAfterSend->setChecked(true);
-            // Not over a cancel the operator gave first: the click would turn it into a go.
-            if (w->bActions->isEnabled() && GoCancel == 0)
-                w->bActions->click();
+        // "Получить от прибора" pressed for the operator, but not over a cancel the operator gave first, which the
+        // press would turn into a go.
+        AfterSend = true;
+        int waiting = 0;
+        const bool go = GoCancel.compare_exchange_strong(waiting, 1);
+        downloadShow([go](TDownloadView& w) {
+            w.AfterSend = true;
+            if (go)
+                w.ActionsEnabled = false;
         });
         Sleep(100);
     }
@@ -169,7 +160,7 @@ bool TVelt_B::downloadInstrumentReady()
 }
 
 // 4-10. Presence, mode, constants and the info block; the window shows the instrument, the table records it.
-bool TVelt_B::downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d)
+bool TVelt_B::downloadIdentify(TDownload& d)
 {
     if (!downloadInstrumentReady())
         return false;
@@ -200,18 +191,15 @@ bool TVelt_B::downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d)
                 b(dateText(Info.clock)).constData(), d.life);
     AddLogLine(u("Текущие дата и время прибора: ") + dateTimeText(Info.clock));
     AddLogLine(QString::asprintf("Всего произведено выдохов: %u", d.life));
-    setLabel(lbCountValue, QString::number(d.life));
-    const QString port = QStringLiteral("COM%1").arg(GetPortNumber());
-    const QString serial = QString::asprintf("%04i", int(Know.serial));
-    const QString name = Name, date = dateText(Know.verification), life = QString::number(d.life);
-    onMain([w, port, serial, name, date, life] {
-        const std::pair<QLabel*, QString> texts[] = {{w->lbCOMport, port}, {w->lbNamePribor, name},
-                                                     {w->lbSerialNum, serial}, {w->lbDatePover, date},
-                                                     {w->lbAllLifeZapis, life}};
-        for (const auto& [l, t] : texts) {
-            l->setText(t);
-            l->adjustSize();
-        }
+    const QString life = QString::number(d.life);
+    Publish([&] {
+        Status.CountValue = life;
+        TDownloadView& w = Status.Download;
+        w.COMport = QStringLiteral("COM%1").arg(GetPortNumber());
+        w.NamePribor = Name;
+        w.SerialNum = QString::asprintf("%04i", int(Know.serial));
+        w.DatePover = dateText(Know.verification);
+        w.AllLifeZapis = life;
     });
     Dbg().Print("GETEEPROM_Thread: return info blok - complete");
     if (d.life == 0) {
@@ -220,7 +208,7 @@ bool TVelt_B::downloadIdentify(TfmVelt_B_EEPROM* w, TDownload& d)
         return false;
     }
     AddLogLine(u("Инф. блок получен"));
-    setLabel(w->lbFullRec, QString::number(d.life));
+    downloadShow([&](TDownloadView& w) { w.FullRec = life; });
     recordInstrument();
     return true;
 }
@@ -241,7 +229,7 @@ bool TVelt_B::downloadBlock(uint32_t n, int& budget, int minLength)
 
 // The records of block n, as the exchange buffer holds it. False when the download stops; walkEnds when the
 // collected array or the life count is reached.
-bool TVelt_B::downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n, bool& walkEnds)
+bool TVelt_B::downloadTakeRecords(TDownload& d, uint32_t n, bool& walkEnds)
 {
     const int layout = LayoutOfModel(Know.model);
     efdata.Set(layout, Buffer + kBlockHeader);
@@ -286,7 +274,7 @@ bool TVelt_B::downloadTakeRecords(TfmVelt_B_EEPROM* w, TDownload& d, uint32_t n,
             AddLogLine(QString::asprintf("Загрузка : Блок %u, запись %i - buf_count > all_life_zapis", n, i));
             return true;
         }
-        setLabel(w->lbCountRec, QString::number(d.count + 1));
+        downloadShow([&](TDownloadView& w) { w.CountRec = QString::number(d.count + 1); });
         ++d.count;
         Sleep(Pauses.walkRecord);
         if (!DownloadRequest || Terminated() || downloadCancelled("Отмена загрузки!"))
@@ -307,7 +295,7 @@ bool TVelt_B::downloadBlockFailed(uint32_t n, TDownload& d)
 }
 
 // 11-12. The walk over the memory blocks.
-bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
+bool TVelt_B::downloadWalk(TDownload& d)
 {
     downloadLogAndState("Загружаем все блоки с данными...");
     std::memset(Buffer, 0, sizeof Buffer);
@@ -324,7 +312,7 @@ bool TVelt_B::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
         if (!ok) {
             if (downloadBlockFailed(n, d))
                 break;
-        } else if (!downloadTakeRecords(w, d, n, walkEnds)) {
+        } else if (!downloadTakeRecords(d, n, walkEnds)) {
             return false;
         }
         if (walkEnds)
@@ -378,23 +366,20 @@ void TVelt_B::downloadAnalysed(const TDownload& d)
 
 // 16. Waiting for the hand-over; the value is reset before the button can set it, but a cancel given since the
 // walk's last look stays: the operator has no second cancel button to press.
-bool TVelt_B::downloadWaitForHandOver(TfmVelt_B_EEPROM* w)
+bool TVelt_B::downloadWaitForHandOver()
 {
     int went = 1;
     GoCancel.compare_exchange_strong(went, 0);
-    onMain([w] {
-        w->lbFullRec->setText(w->lbCountRec->text());
-        w->lbFullRec->adjustSize();
-        w->bActions->setText(u("Передать"));
-        w->bActions->setEnabled(true);
+    downloadShow([](TDownloadView& w) {
+        w.FullRec = w.CountRec.value;
+        w.ActionsText = u("Передать");
+        w.ActionsEnabled = true;
     });
     while (GoCancel == 0) {
-        bool after = false;
-        onMain([w, &after] { after = w->cbAfterSend->isChecked(); });
-        if (after) {
+        if (AfterSend) {
             if (!Sleep(500))
                 return false;
-            onMain([w] { w->bActions->setEnabled(false); });
+            downloadShow([](TDownloadView& w) { w.ActionsEnabled = false; });
             int waiting = 0;
             GoCancel.compare_exchange_strong(waiting, 1); // not over a cancel given in the pause
             break;
@@ -406,9 +391,9 @@ bool TVelt_B::downloadWaitForHandOver(TfmVelt_B_EEPROM* w)
 }
 
 // 17-18. The hand-over, oldest first, one record at a time, each into an empty stack.
-bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
+bool TVelt_B::downloadHandOver(TDownload& d)
 {
-    setLabel(w->lbCountRec, QStringLiteral("---"));
+    downloadShow([](TDownloadView& w) { w.CountRec = QStringLiteral("---"); });
     Dbg().Print("GETEEPROM_Thread: Передача результирующего массива...");
     downloadLogAndState("Передача результирующего массива...");
     // What the journal could not file is not handed over: the tally tells, once each record has reached it.
@@ -436,7 +421,7 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
                                                 [this](int) { Sleep(Pauses.stackPoll); });
             if (!emptied)
                 return false;
-            setLabel(w->lbCountRec, QString::number(k + 1));
+            downloadShow([k](TDownloadView& w) { w.CountRec = QString::number(k + 1); });
             if (PushMeasurement(stack_, &m)) {
                 ++d.handed;
                 ++pushed;
@@ -461,7 +446,7 @@ bool TVelt_B::downloadHandOver(TfmVelt_B_EEPROM* w, TDownload& d)
         const uint32_t refused = stack_.Tally->Unfiled.load() - unfiled0;
         if (refused > 0) {
             d.handed -= std::min(d.handed, refused);
-            setLabel(w->lbCountRec, QString::number(pushed > refused ? pushed - refused : 0));
+            downloadShow([&](TDownloadView& w) { w.CountRec = QString::number(pushed > refused ? pushed - refused : 0); });
             AddLogLine(u("Не записано в журнал: %1 из %2 (данные записей - в протоколе программы).").arg(refused).arg(pushed));
             Dbg().Print("GETEEPROM_Thread: не записано в журнал %u из %u", refused, pushed);
         }

@@ -1,4 +1,5 @@
 #include "Devices/VELT_C/Velt_c.h"
+#include "Devices/VELT_B/RqPanel.h"
 #include "Devices/VELT_B/Velt_B_Time.h"
 #include "Devices/VELT_C/Velt_c_eeprom.h"
 #include "core/Debug.h"
@@ -68,7 +69,8 @@ TfmVelt_B_EEPROM* TVelt_C::CreateEEPROMWindow(std::atomic<int>* go)
 
 void TVelt_C::GetEEPROM()
 {
-    if (bGetEEPROM && !bGetEEPROM->isEnabled()) {
+    const TRqPanel* p = Panel();
+    if (p && !p->bGetEEPROM->isEnabled()) {
         ctl::MessageBox(u("Не могу выполнить команду! Прибор не распознан как VELT-C! \nСовет: Выберите другой "
                           "порт.(Опции\\Источники измерений)"),
                         u("Внимание!"), ctl::MB_OK | ctl::MB_ICONSTOP);
@@ -91,25 +93,20 @@ void TVelt_C::downloadStopShown()
 
 void TVelt_C::GETEEPROM_Thread()
 {
-    TfmVelt_B_EEPROM* w = EEPROMWindow();
-    if (!w) {
-        DownloadRequest = false;
-        return;
-    }
     TDownload d(stack_.Capacity ? stack_.Capacity : kMeasurementStackCapacity);
-    if (!downloadWaitForGo(w))
+    if (!downloadWaitForGo())
         return downloadStop();
-    if (!downloadIdentify(w, d))
+    if (!downloadIdentify(d))
         return downloadStopShown();
-    if (!downloadWalk(w, d))
+    if (!downloadWalk(d))
         return downloadStop();
-    if (!downloadAnalyse(d) || !downloadWaitForHandOver(w) || !downloadHandOver(w, d))
+    if (!downloadAnalyse(d) || !downloadWaitForHandOver() || !downloadHandOver(d))
         return downloadStopShown();
     downloadFinish(d);
 }
 
 // One record a block, taken whole when the constants name the VELT-C model (11); no record is checked.
-bool TVelt_C::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
+bool TVelt_C::downloadWalk(TDownload& d)
 {
     downloadLogAndState("Загружаем все блоки с данными...");
     std::memset(Buffer, 0, sizeof Buffer);
@@ -133,7 +130,7 @@ bool TVelt_C::downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d)
             std::memcpy(d.raw.data() + size_t(d.count) * TVELTEepromRecord::kSize, Buffer + kBlockHeader,
                         TVELTEepromRecord::kSize);
             d.valid[d.count] = 1;
-            setLabel(w->lbCountRec, QString::number(d.count + 1));
+            downloadShow([&](TDownloadView& w) { w.CountRec = QString::number(d.count + 1); });
             ++d.count;
         }
         if (!Sleep(Pauses.walkBlock))

@@ -16,7 +16,7 @@ protected:
     // Every exchange log line is also the download window's state.
     void AddLogLine(const QString& text) override;
     void GETEEPROM_Thread() override;
-    bool downloadWalk(TfmVelt_B_EEPROM* w, TDownload& d) override;
+    bool downloadWalk(TDownload& d) override;
     void downloadAnalysed(const TDownload& d) override;
     void handOverBegins(const TDownload& d) override;
     void handOverEntry(uint32_t k, uint32_t index) override;

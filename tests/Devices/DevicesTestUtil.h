@@ -12,6 +12,7 @@
 #include <pty.h>
 #include <string>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -71,6 +72,19 @@ private:
 inline bool Pump(const std::function<bool()>& done, int ms = 30000)
 {
     return ctl::WaitServing(done, std::chrono::milliseconds(ms));
+}
+
+// Waits on the main thread for done() without running the calls workers hand it, as a main thread busy elsewhere
+// would: whatever happens meanwhile needed no main thread.
+inline bool WaitUnserved(const std::function<bool()>& done, int ms = 30000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 // Sends the log into a file of a fresh folder and reads it back.

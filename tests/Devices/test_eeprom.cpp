@@ -36,9 +36,9 @@ TEST(Eeprom, AWrappedMemoryOf70000ExhalationsIsHandedOverWholeOnceOldestFirst)
     rig.StartConsumer();
     rig.Choose(242);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+    TfmVelt_B_EEPROM* w = d->Panel()->EEPROMWindow();
     ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 30000));
 
     // Progress: what the window shows while it works.
@@ -52,7 +52,7 @@ TEST(Eeprom, AWrappedMemoryOf70000ExhalationsIsHandedOverWholeOnceOldestFirst)
     // Looks only at the window while it works: the exchange log grows by thousands of lines.
     ASSERT_TRUE(Pump([&] { sample(); return !w->isVisible() && w->lbState->text() == U("Запрос данных завершён."); },
                      120000))
-        << d->LogText().right(2000).toStdString();
+        << d->Panel()->LogText().right(2000).toStdString();
     ASSERT_TRUE(rig.LogHas("Запрос данных завершён.", 5000));
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->lbFullRec->text(), "5460");
@@ -62,8 +62,8 @@ TEST(Eeprom, AWrappedMemoryOf70000ExhalationsIsHandedOverWholeOnceOldestFirst)
     EXPECT_EQ(w->lbCOMport->text(), "COM242");
     EXPECT_EQ(w->lbNamePribor->text(), U("VELT-A (тип 2)"));
     EXPECT_EQ(w->lbSerialNum->text(), "0812");
-    EXPECT_EQ(d->lbCountValue->text(), "70000");
-    EXPECT_TRUE(d->LogText().contains(U("Анализ полученных блоков - Завершён! Записей 5460, Памяти 5460, Счётчик цикла "
+    EXPECT_EQ(d->Panel()->lbCountValue->text(), "70000");
+    EXPECT_TRUE(d->Panel()->LogText().contains(U("Анализ полученных блоков - Завершён! Записей 5460, Памяти 5460, Счётчик цикла "
                                         "перезаписи 13")));
     int walkMax = 0, handMax = 0;
     bool ordered = true;
@@ -111,11 +111,11 @@ TEST(Eeprom, OldFirmwareSkipsTheServiceRecordsAndBadEntriesAreLeftOut)
     rig.StartConsumer();
     rig.Choose(243);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Запрос данных завершён.")); }, 20000))
-        << d->LogText().toStdString();
-    const QString log = d->LogText();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("Запрос данных завершён.")); }, 20000))
+        << d->Panel()->LogText().toStdString();
+    const QString log = d->Panel()->LogText();
     EXPECT_FALSE(log.contains(U("Загрузка: Блок 0, запись 0\n"))) << "records 0 and 1 of block 0 are not collected";
     EXPECT_FALSE(log.contains(U("Загрузка: Блок 0, запись 1\n")));
     EXPECT_TRUE(log.contains(U("Загрузка: Блок 1, запись 1\n")));
@@ -130,7 +130,7 @@ TEST(Eeprom, OldFirmwareSkipsTheServiceRecordsAndBadEntriesAreLeftOut)
     const qsizetype unfiled = log.indexOf(U("Не записано в журнал: 1 из 27 (данные записей - в протоколе программы).\n"));
     EXPECT_GT(unfiled, 0);
     EXPECT_LT(unfiled, log.indexOf(U("Передача результирующего массива - Завершена")));
-    EXPECT_EQ(d->EEPROMWindow()->lbCountRec->text(), "26");
+    EXPECT_EQ(d->Panel()->EEPROMWindow()->lbCountRec->text(), "26");
 
     const auto records = rig.Records();
     ASSERT_EQ(records.size(), 27u); // exhalations 2..29 without 6
@@ -153,17 +153,17 @@ TEST(Eeprom, ClearingAsksFirstAndSaysHowItWent)
     TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
     rig.Choose(244);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bClearEEPROM->isEnabled(); }));
-    EXPECT_FALSE(d->bClearEEPROM->isVisible());
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bClearEEPROM->isEnabled(); }));
+    EXPECT_FALSE(d->Panel()->bClearEEPROM->isVisible());
 
     const QString question = U("Операция уничтожит все записи в приборе!\nВы действительно хотите стереть EEPROM прибора?");
     rig.boxes.Answer(ctl::IDNO);
-    d->ClearClick();
+    d->Panel()->ClearClick();
     ASSERT_EQ(rig.boxes.Count(), 1);
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, question);
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, U("Внимание!"));
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].flags, ctl::MB_YESNO | ctl::MB_ICONQUESTION);
-    EXPECT_TRUE(d->bClearEEPROM->isEnabled());
+    EXPECT_TRUE(d->Panel()->bClearEEPROM->isEnabled());
 
     struct Case { const char* caption; const char* text; unsigned icon; };
     const Case cases[] = {{"Внимание!", "EEPROM не удалось очистить!", ctl::MB_ICONSTOP},
@@ -171,9 +171,9 @@ TEST(Eeprom, ClearingAsksFirstAndSaysHowItWent)
     for (const Case& c : cases) {
         rig.boxes.Clear();
         rig.boxes.Answer(ctl::IDYES);
-        d->ClearClick();
-        EXPECT_FALSE(d->bClearEEPROM->isEnabled());
-        ASSERT_TRUE(Pump([&] { return rig.boxes.Count() == 2 && d->bClearEEPROM->isEnabled(); }, 5000));
+        d->Panel()->ClearClick();
+        EXPECT_FALSE(d->Panel()->bClearEEPROM->isEnabled());
+        ASSERT_TRUE(Pump([&] { return rig.boxes.Count() == 2 && d->Panel()->bClearEEPROM->isEnabled(); }, 5000));
         const auto answer = rig.boxes.AskedSoFar()[1];
         EXPECT_EQ(answer.caption, U(c.caption));
         EXPECT_EQ(answer.text, U(c.text));
@@ -190,14 +190,14 @@ TEST(Eeprom, ShuttingDownWhileTheHandOverWaitsForTheStackEndsAtOnce)
     // No consumer: the stack fills with the first record and the hand-over waits.
     rig.Choose(245);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     ASSERT_TRUE(Pump([&] { return StackCount(rig.stack.Hooks()) == 1; }, 20000));
     Pump([] { return false; }, 100);
     const auto t0 = std::chrono::steady_clock::now();
     d->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(testutil::kPromptMs));
-    EXPECT_FALSE(d->EEPROMWindow()->isVisible());
+    EXPECT_FALSE(d->Panel()->EEPROMWindow()->isVisible());
 }
 
 TEST(Eeprom, AnEmptyMemoryIsSaidSoAndNoBlockIsAskedFor)
@@ -207,11 +207,11 @@ TEST(Eeprom, AnEmptyMemoryIsSaidSoAndNoBlockIsAskedFor)
     TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
     rig.Choose(264);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("В приборе нет фискальных данных, он пуст!")); }, 10000))
-        << d->LogText().toStdString();
-    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 30000));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("В приборе нет фискальных данных, он пуст!")); }, 10000))
+        << d->Panel()->LogText().toStdString();
+    ASSERT_TRUE(Pump([&] { return !d->Panel()->EEPROMWindow()->isVisible(); }, 30000));
     EXPECT_FALSE(sim.HeardBlocks());
     EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: get bloks - none bloks, this eeprom is empty"));
 }
@@ -233,13 +233,13 @@ TEST(Eeprom, ACancelGivenAfterTheWalkIsNotLostToTheAutomaticHandOver)
         rig.StartConsumer();
         rig.Choose(c.port);
         ASSERT_TRUE(rig.Identified());
-        ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+        ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
         d->GetEEPROM();
-        TfmVelt_B_EEPROM* w = d->EEPROMWindow();
-        ASSERT_TRUE(Pump([&] { return c.when(w); }, 10000)) << d->LogText().toStdString();
+        TfmVelt_B_EEPROM* w = d->Panel()->EEPROMWindow();
+        ASSERT_TRUE(Pump([&] { return c.when(w); }, 10000)) << d->Panel()->LogText().toStdString();
         w->bCancel->click();
         ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 5000));
-        EXPECT_TRUE(d->LogText().endsWith(U("Отмена передачи!"))) << d->LogText().right(300).toStdString();
+        EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена передачи!"))) << d->Panel()->LogText().right(300).toStdString();
         Pump([] { return false; }, 100);
         EXPECT_EQ(rig.RecordCount(), 0u);
     }
@@ -255,10 +255,10 @@ TEST(Eeprom, AnInstrumentThatNeverMarksItsLastBlockDoesNotKeepTheWalkGoing)
         rig.StartConsumer();
         rig.Choose(268);
         ASSERT_TRUE(rig.Identified());
-        ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+        ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
         d->GetEEPROM();
-        ASSERT_TRUE(Pump([&] { return d->EEPROMWindow()->lbState->text() == U("Запрос данных завершён."); }, 30000))
-            << d->LogText().right(300).toStdString();
+        ASSERT_TRUE(Pump([&] { return d->Panel()->EEPROMWindow()->lbState->text() == U("Запрос данных завершён."); }, 30000))
+            << d->Panel()->LogText().right(300).toStdString();
         EXPECT_EQ(rig.RecordCount(), 20u);
         // A memory holds no more records than the walk keeps: 5460 in 342 blocks of 16.
         EXPECT_EQ(sim.Count("req 7 341"), 1);
@@ -272,12 +272,12 @@ TEST(Eeprom, AnInstrumentThatNeverMarksItsLastBlockDoesNotKeepTheWalkGoing)
     rig.StartConsumer();
     rig.Choose(269);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     ASSERT_TRUE(rig.LogHas("Загрузка : Блок 3, запись 0 - buf_count > all_life_zapis", 10000));
-    d->EEPROMWindow()->bCancel->click();
-    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 30000));
-    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
+    d->Panel()->EEPROMWindow()->bCancel->click();
+    ASSERT_TRUE(Pump([&] { return !d->Panel()->EEPROMWindow()->isVisible(); }, 30000));
+    EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена загрузки!"))) << d->Panel()->LogText().right(300).toStdString();
     EXPECT_EQ(rig.RecordCount(), 0u);
 }
 
@@ -289,13 +289,13 @@ TEST(Eeprom, ACancelBeforeTheAutomaticStartIsNotOverriddenByIt)
     rig.StartConsumer();
     rig.Choose(270);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+    TfmVelt_B_EEPROM* w = d->Panel()->EEPROMWindow();
     // The window is up; the driver clicks "Загрузить" by itself 200 ms later.
     ASSERT_TRUE(Pump([&] { return w->isVisible(); }, 30000));
     w->bCancel->click();
     ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
-    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!"))) << d->LogText().right(300).toStdString();
+    EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена загрузки!"))) << d->Panel()->LogText().right(300).toStdString();
     EXPECT_FALSE(sim.HeardBlocks());
 }

@@ -44,10 +44,10 @@ TEST(Identification, FaultsEndItWithTheirLineAndRecordOnlyWhatIsSound)
         TVelt_B* d = rig.Make("VELT-A (тип 2)", 2, &info);
         rig.Choose(port++);
         // Every ending hands the port list back.
-        ASSERT_TRUE(Pump([&] { return d->LogText().contains(U("Получение текущего режима работы...")) &&
-                                      d->cbPort->isEnabled(); }, 20000))
-            << d->LogText().toStdString();
-        EXPECT_TRUE(d->LogText().endsWith(U(c.line))) << d->LogText().toStdString();
+        ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().contains(U("Получение текущего режима работы...")) &&
+                                      d->Panel()->cbPort->isEnabled(); }, 20000))
+            << d->Panel()->LogText().toStdString();
+        EXPECT_TRUE(d->Panel()->LogText().endsWith(U(c.line))) << d->Panel()->LogText().toStdString();
         EXPECT_EQ(info.Count(), c.recorded);
         if (c.recorded)
             EXPECT_EQ(info.Snapshot().Instruments()[0].rows.at(0).NORMA, c.norma);
@@ -55,7 +55,7 @@ TEST(Identification, FaultsEndItWithTheirLineAndRecordOnlyWhatIsSound)
             ASSERT_EQ(rig.boxes.Count(), 1);
             EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, U(c.box));
             EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, U("Внимание!"));
-            EXPECT_TRUE(d->LogText().contains(U("Предупреждение! ") + U(c.box)));
+            EXPECT_TRUE(d->Panel()->LogText().contains(U("Предупреждение! ") + U(c.box)));
         } else {
             EXPECT_EQ(rig.boxes.Count(), 0);
         }

@@ -19,15 +19,15 @@ struct Interlock : ::testing::Test {
     void Start(int port)
     {
         d = rig.Make<TVelt_B_ALKOZAMOK>("VELT-B АЛКОЗАМОК", 6);
-        w = d->EEPROMWindow();
+        w = d->Panel()->EEPROMWindow();
         rig.Choose(port);
         ASSERT_TRUE(rig.Identified());
-        ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+        ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     }
     void Download()
     {
         // The get-memory button comes back 100 ms after a click, on the event loop's timer.
-        testutil::PumpUntil([&] { return d->bGetEEPROM->isEnabled(); }, 30000);
+        testutil::PumpUntil([&] { return d->Panel()->bGetEEPROM->isEnabled(); }, 30000);
         d->GetEEPROM();
         ASSERT_TRUE(Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 30000));
     }
@@ -66,14 +66,14 @@ TEST_F(Interlock, TheDownloadWaitsForTheOperatorsTwoButtons)
 
     w->bActions->click();
     EXPECT_FALSE(w->bActions->isEnabled());
-    ASSERT_TRUE(WaitingToHandOver()) << d->LogText().toStdString();
+    ASSERT_TRUE(WaitingToHandOver()) << d->Panel()->LogText().toStdString();
     EXPECT_EQ(w->lbFullRec->text(), "12");
     EXPECT_EQ(w->lbState->text(), U("Анализ блоков завершён."));
     Pump([] { return false; }, 600);
     EXPECT_EQ(rig.RecordCount(), 0u) << "nothing is handed over before \"Передать\"";
 
     w->bActions->click();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Запрос данных завершён.")); }, 10000));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("Запрос данных завершён.")); }, 10000));
     const auto records = rig.Records();
     ASSERT_EQ(records.size(), 12u);
     for (size_t i = 0; i < records.size(); ++i) {
@@ -96,7 +96,7 @@ TEST_F(Interlock, CancelBeforeTheWalkReadsNothingAndCancelAtTheHandOverPushesNot
     Download();
     w->bCancel->click();
     ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
-    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!")));
+    EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена загрузки!")));
     EXPECT_TRUE(rig.log.Contains("GETEEPROM_Thread: Отмена загрузки!"));
     EXPECT_FALSE(sim.HeardBlocks());
 
@@ -106,14 +106,14 @@ TEST_F(Interlock, CancelBeforeTheWalkReadsNothingAndCancelAtTheHandOverPushesNot
     ASSERT_TRUE(WaitingToHandOver());
     w->bCancel->click();
     ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
-    EXPECT_TRUE(d->LogText().endsWith(U("Отмена передачи!")));
+    EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена передачи!")));
     Pump([] { return false; }, 200);
     EXPECT_EQ(rig.RecordCount(), 0u);
 
     // Closing the window by its title bar counts as cancel: the driver does not wait for ever.
     Download();
     w->close();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Отмена загрузки!")); }, 30000)) << d->LogText().right(600).toStdString();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("Отмена загрузки!")); }, 30000)) << d->Panel()->LogText().right(600).toStdString();
 }
 
 TEST_F(Interlock, TickingAutomaticHandOverDuringTheWalkStartsItWithoutTheButton)
@@ -126,7 +126,7 @@ TEST_F(Interlock, TickingAutomaticHandOverDuringTheWalkStartsItWithoutTheButton)
     w->bActions->click();
     ASSERT_TRUE(Pump([&] { return w->lbState->text() == U("Загружаем все блоки с данными..."); }, 5000));
     w->cbAfterSend->setChecked(true);
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Запрос данных завершён.")); }, 10000));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("Запрос данных завершён.")); }, 10000));
     EXPECT_EQ(rig.RecordCount(), 40u);
 }
 
@@ -141,8 +141,8 @@ TEST_F(Interlock, CancelDuringTheWalkStopsAfterTheCurrentRecord)
     ASSERT_TRUE(Pump([&] { return w->lbCountRec->text().toInt() >= 3; }, 5000));
     w->bCancel->click();
     ASSERT_TRUE(Pump([&] { return !w->isVisible(); }, 30000));
-    EXPECT_TRUE(d->LogText().endsWith(U("Отмена загрузки!")));
-    EXPECT_LT(d->LogText().count(U("Загрузка: Блок")), 40);
+    EXPECT_TRUE(d->Panel()->LogText().endsWith(U("Отмена загрузки!")));
+    EXPECT_LT(d->Panel()->LogText().count(U("Загрузка: Блок")), 40);
     EXPECT_EQ(rig.RecordCount(), 0u);
 }
 

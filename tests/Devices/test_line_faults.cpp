@@ -1,6 +1,6 @@
 // Faults of the line as an operator meets them, through the simulator on a pseudo-terminal: printouts sent back
 // to back, an instrument unplugged during a download or while it waits, a port missing at start-up.
-#include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A/ListenerPanel.h"
 #include "platform/rtl/IniFile.h"
 #include "test_rq_fixture.h"
 
@@ -58,7 +58,7 @@ struct ListenerRig {
         }, ms);
         return values;
     }
-    QString Status() const { return driver.lbStatus->text(); }
+    QString Status() const { return driver.Panel()->lbStatus->text(); }
 };
 
 QString IniWithPort(const testutil::TempDir& dir, const char* type, int number)
@@ -90,9 +90,9 @@ TEST(LineFaults, PrintoutsSentBackToBackAreFiledWhole)
         if (cut)
             args << "--fault" << "partial@1";
         const auto sim = port.Plug(args, false);
-        rig.driver.cbPort->Fill();
-        rig.driver.cbPort->setCurrentIndex(rig.driver.cbPort->findText(QStringLiteral("COM283")));
-        rig.driver.PortChange();
+        rig.driver.Panel()->cbPort->Fill();
+        rig.driver.Panel()->cbPort->setCurrentIndex(rig.driver.Panel()->cbPort->findText(QStringLiteral("COM283")));
+        rig.driver.Panel()->PortChange();
         const std::vector<double> got = rig.Take(values.size(), 8000);
         ASSERT_EQ(got.size(), values.size()) << "cut " << cut;
         for (size_t i = 0; i < values.size(); ++i)
@@ -111,7 +111,7 @@ TEST(LineFaults, TheListenerWaitsForAMissingPortAndOpensALostOneAgain)
     const QString ini = IniWithPort(dir, "VELT-A (тип 1)", 284);
     rig.driver.LoadSettings(ini, 1);
     EXPECT_EQ(rig.Status(), U("Статус: Порт не найден!"));
-    EXPECT_EQ(rig.driver.cbPort->ShownPort(), "COM284");
+    EXPECT_EQ(rig.driver.Panel()->cbPort->ShownPort(), "COM284");
     rig.driver.SaveSettings(ini, 1);
     EXPECT_EQ(SavedPort(ini), "COM284");
 
@@ -143,27 +143,27 @@ TEST(LineFaults, TheRequestAndAnswerDriverKeepsAMissingPortAndIdentifiesTheInstr
     TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
     const QString ini = IniWithPort(dir, "VELT-B (тип 2)", 285);
     d->LoadSettings(ini, 1);
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Порт не найден!"));
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Порт не найден!"));
     d->SaveSettings(ini, 1);
     EXPECT_EQ(SavedPort(ini), "COM285");
 
     auto sim = port.Plug({"--model", "4", "--life", "5"});
-    ASSERT_TRUE(rig.Identified(15000)) << d->LogText().toStdString();
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Открыт успешно"));
+    ASSERT_TRUE(rig.Identified(15000)) << d->Panel()->LogText().toStdString();
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Открыт успешно"));
 
     port.Unplug(sim);
-    ASSERT_TRUE(Pump([&] { return d->lbStatus->text() == U("Статус: Связь потеряна!"); }, 8000))
-        << d->LogText().toStdString();
-    EXPECT_FALSE(d->bGetEEPROM->isEnabled());
+    ASSERT_TRUE(Pump([&] { return d->Panel()->lbStatus->text() == U("Статус: Связь потеряна!"); }, 8000))
+        << d->Panel()->LogText().toStdString();
+    EXPECT_FALSE(d->Panel()->bGetEEPROM->isEnabled());
     Pump([] { return false; }, 1500);
-    EXPECT_EQ(d->LogText().count(U("Связь потеряна!")), 1);
+    EXPECT_EQ(d->Panel()->LogText().count(U("Связь потеряна!")), 1);
     d->SaveSettings(ini, 1);
     EXPECT_EQ(SavedPort(ini), "COM285");
 
     sim = port.Plug({"--model", "4", "--life", "6"});
-    ASSERT_TRUE(rig.LogHas("Всего произведено выдохов: 6", 15000)) << d->LogText().toStdString();
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Открыт успешно"));
-    EXPECT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(rig.LogHas("Всего произведено выдохов: 6", 15000)) << d->Panel()->LogText().toStdString();
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Открыт успешно"));
+    EXPECT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
 }
 
 TEST(LineFaults, ADownloadCutMidwaySaysItIsIncompleteAndHowMuchCameOver)
@@ -177,13 +177,13 @@ TEST(LineFaults, ADownloadCutMidwaySaysItIsIncompleteAndHowMuchCameOver)
     rig.StartConsumer();
     rig.Choose(286);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     ASSERT_TRUE(rig.LogHas("Загрузка: Блок 2, запись 0"));
     port.Unplug(sim); // in the middle of the walk
 
-    ASSERT_TRUE(rig.LogHas("Запрос данных не завершён! Передано записей", 20000)) << d->LogText().toStdString();
-    const QString log = d->LogText();
+    ASSERT_TRUE(rig.LogHas("Запрос данных не завершён! Передано записей", 20000)) << d->Panel()->LogText().toStdString();
+    const QString log = d->Panel()->LogText();
     EXPECT_FALSE(log.contains(U("Загрузка: Завершена!")));
     EXPECT_FALSE(log.contains(U("Запрос данных завершён.")));
     EXPECT_TRUE(log.contains(U("Загрузка: Не завершена! Получено записей ")));

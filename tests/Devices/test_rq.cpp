@@ -43,17 +43,17 @@ TEST(RqDriver, FindsTheInstrumentByAutoSearchIdentifiesRecordsAndPollsEachNewRes
     rig.StartConsumer();
     rig.Choose(240, true);
 
-    ASSERT_TRUE(rig.Identified(15000)) << rig.driver->LogText().toStdString();
-    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); })) << "identification hands the port list back";
+    ASSERT_TRUE(rig.Identified(15000)) << rig.driver->Panel()->LogText().toStdString();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->cbPort->isEnabled(); })) << "identification hands the port list back";
     EXPECT_EQ(d->GetPortNumber(), 241);
-    EXPECT_EQ(d->cbPort->currentText(), "COM241");
-    EXPECT_TRUE(d->cbPort->isEnabled());
-    EXPECT_TRUE(d->bGetEEPROM->isEnabled());
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Открыт успешно"));
-    EXPECT_EQ(d->lbSerialValue->text(), "70123");
-    EXPECT_EQ(d->lbDateValue->text(), "20.05.2011");
-    EXPECT_EQ(d->lbCountValue->text(), "42");
-    const QString log = d->LogText();
+    EXPECT_EQ(d->Panel()->cbPort->currentText(), "COM241");
+    EXPECT_TRUE(d->Panel()->cbPort->isEnabled());
+    EXPECT_TRUE(d->Panel()->bGetEEPROM->isEnabled());
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Открыт успешно"));
+    EXPECT_EQ(d->Panel()->lbSerialValue->text(), "70123");
+    EXPECT_EQ(d->Panel()->lbDateValue->text(), "20.05.2011");
+    EXPECT_EQ(d->Panel()->lbCountValue->text(), "42");
+    const QString log = d->Panel()->LogText();
     for (const char* line : {"COM241 - Открыт успешно.", "Прибор обнаружен:", "Получение текущего режима работы - OK    -/-",
                              "Загрузка констант VELT...", "Номер прибора: 70123", "Версия ПО прибора: 0,10",
                              "Дата поверки прибора: 20.05.2011",
@@ -101,7 +101,7 @@ TEST(RqDriver, FindsTheInstrumentByAutoSearchIdentifiesRecordsAndPollsEachNewRes
         EXPECT_EQ(m.Probe.nMeasure, 0u);
         EXPECT_EQ(m.NetNumber, 0);
     }
-    EXPECT_TRUE(d->LogText().contains(U("Произведён выдох:\nНомер прибора: 4587,\nВремя измерения 01.03.2012 10:01:00,\n"
+    EXPECT_TRUE(d->Panel()->LogText().contains(U("Произведён выдох:\nНомер прибора: 4587,\nВремя измерения 01.03.2012 10:01:00,\n"
                                         "Измерение: 0.455 мг/л,\nСтатус выдоха: (прерван),\nФамилия обследуемого: '',\n"
                                         "Фамилия инспектора: ''.")));
     EXPECT_EQ(rig.boxes.Count(), 0);
@@ -125,7 +125,7 @@ TEST(RqDriver, AResultWhoseInfoBlockFailsIsTakenAtTheNextPollAndAnAccuracyOf0Fil
     ASSERT_TRUE(rig.Identified());
     ASSERT_TRUE(rig.LogHas("Внимание! не могу получить сведения о приборе."));
     EXPECT_EQ(rig.RecordCount(), 0u);
-    ASSERT_TRUE(Pump([&] { return rig.RecordCount() == 1; }, 5000)) << d->LogText().toStdString();
+    ASSERT_TRUE(Pump([&] { return rig.RecordCount() == 1; }, 5000)) << d->Panel()->LogText().toStdString();
     Pump([] { return false; }, 700);
     const auto records = rig.Records();
     ASSERT_EQ(records.size(), 1u) << "taken once";
@@ -138,38 +138,38 @@ TEST(RqDriver, PortChoicesThatFailAreToldAsThePanelShowsThem)
 {
     Rig rig;
     TVelt_B* d = rig.Make("VELT-A (тип 2)", 2);
-    d->cbAutoEnum->setChecked(false);
+    d->Panel()->cbAutoEnum->setChecked(false);
 
     // No digits in the list's text: port 0.
-    d->cbPort->setCurrentIndex(-1);
-    d->PortChange();
-    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+    d->Panel()->cbPort->setCurrentIndex(-1);
+    d->Panel()->PortChange();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->cbPort->isEnabled(); }, 5000));
     ASSERT_EQ(rig.boxes.Count(), 1);
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].text, U("В системе не может быть порт COM 0 !"));
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].caption, "Error");
     EXPECT_EQ(rig.boxes.AskedSoFar()[0].flags, ctl::MB_OK | ctl::MB_ICONSTOP);
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Ошибка открытия!"));
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Ошибка открытия!"));
 
     // Not among the ports present, and held by someone else.
-    d->cbPort->addItem(QStringLiteral("COM239"));
-    d->cbPort->setCurrentIndex(d->cbPort->count() - 1);
-    d->PortChange();
+    d->Panel()->cbPort->addItem(QStringLiteral("COM239"));
+    d->Panel()->cbPort->setCurrentIndex(d->Panel()->cbPort->count() - 1);
+    d->Panel()->PortChange();
     ASSERT_TRUE(rig.LogHas("Прибор не обнаружен"));
-    EXPECT_TRUE(d->LogText().contains(U("COM239 - Порт не найден!")));
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Порт не найден!"));
-    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+    EXPECT_TRUE(d->Panel()->LogText().contains(U("COM239 - Порт не найден!")));
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Порт не найден!"));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->cbPort->isEnabled(); }, 5000));
 
     SilentPort held(238);
     TSerialPort other;
     ASSERT_TRUE(other.Open(238));
     rig.Choose(238);
     ASSERT_TRUE(rig.LogHas("COM238 - Ошибка открытия!"));
-    EXPECT_EQ(d->lbStatus->text(), U("Статус: Ошибка открытия!"));
+    EXPECT_EQ(d->Panel()->lbStatus->text(), U("Статус: Ошибка открытия!"));
     EXPECT_EQ(d->GetPortNumber(), -1);
     EXPECT_EQ(rig.boxes.Count(), 1) << "only port 0 has a box";
 
     // Asked to read with no instrument recognised.
-    ASSERT_TRUE(Pump([&] { return d->cbPort->isEnabled(); }, 5000));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->cbPort->isEnabled(); }, 5000));
     rig.boxes.Clear();
     d->GetEEPROM();
     ASSERT_EQ(rig.boxes.Count(), 1);
@@ -186,11 +186,11 @@ TEST(RqDriver, PortChoicesThatFailAreToldAsThePanelShowsThem)
     EXPECT_EQ(rtl::TIniFile(ini).ReadString("Device_004", "AutoEnum", "x"), "0");
     other.Close();
     d->LoadSettings(ini, 4);
-    EXPECT_TRUE(d->cbPort->isEnabled()) << "no port request";
+    EXPECT_TRUE(d->Panel()->cbPort->isEnabled()) << "no port request";
     rtl::TIniFile(ini).WriteString("Device_004", "COM", "COM238");
     d->LoadSettings(ini, 4);
-    EXPECT_EQ(d->cbPort->currentText(), "COM238");
-    EXPECT_FALSE(d->cbPort->isEnabled());
+    EXPECT_EQ(d->Panel()->cbPort->currentText(), "COM238");
+    EXPECT_FALSE(d->Panel()->cbPort->isEnabled());
     ASSERT_TRUE(rig.LogHas("COM238 - Открыт успешно."));
 }
 
@@ -262,9 +262,50 @@ TEST(RqDriver, TheAutoSearchPassesByAnInstrumentOfAnotherKind)
         rig.Choose(port, true);
         ASSERT_TRUE(rig.Identified(30000)) << rig.log.Text().toStdString();
         EXPECT_EQ(d->GetPortNumber(), port + 1);
-        EXPECT_EQ(d->lbSerialValue->text(), "2222");
+        EXPECT_EQ(d->Panel()->lbSerialValue->text(), "2222");
         EXPECT_TRUE(rig.log.Text().contains(U("Прибор другого типа (модель %1), не %2 - ищем дальше").arg(c.otherModel).arg(U(c.name))));
         EXPECT_EQ(other.Count(QStringLiteral("req 7 65535")), 0) << "the other instrument is not identified";
+        port += 2;
+    }
+}
+
+TEST(RqDriver, TheThreadSearchesIdentifiesAndDownloadsWhileTheMainThreadServesNothing)
+{
+    // The thread keeps its port, its settings and what it shows itself; the panel takes what it published when
+    // the main thread comes round. A thread that asked the panel for its port, or searched by choosing in the
+    // port list, would stand still here.
+    struct Case {
+        const char* name;
+        int typeId;
+        QStringList args;
+    };
+    const Case cases[] = {{"VELT-B (тип 2)", 5, {"--model", "5"}}, {"VELT-C", 7, {"--velt-c"}}};
+    int port = 291;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SilentPort silent(port);
+        Sim sim(port + 1, c.args + QStringList{"--serial", "2222", "--life", "3"});
+        Rig rig;
+        TVelt_B* d = c.typeId == 7 ? rig.Make<TVelt_C>(c.name, c.typeId) : rig.Make(c.name, c.typeId);
+        TRqPanel* p = d->Panel();
+        rig.StartConsumer();
+        rig.Choose(port, true);
+        ASSERT_TRUE(devtest::WaitUnserved([&] { return rig.log.Contains("Всего произведено выдохов: 3"); }))
+            << rig.log.Text().toStdString();
+        EXPECT_EQ(d->GetPortNumber(), port + 1);
+        EXPECT_EQ(p->lbSerialValue->text(), "---") << "shown once the main thread takes it";
+        ASSERT_TRUE(Pump([&] { return p->bGetEEPROM->isEnabled(); }));
+        EXPECT_EQ(p->cbPort->currentText(), QStringLiteral("COM%1").arg(port + 1));
+        EXPECT_EQ(p->lbSerialValue->text(), "2222");
+        EXPECT_TRUE(p->LogText().contains(U("Всего произведено выдохов: 3")));
+
+        d->GetEEPROM();
+        ASSERT_TRUE(devtest::WaitUnserved([&] { return rig.RecordCount() == 3; })) << rig.log.Text().toStdString();
+        ASSERT_TRUE(Pump([&] { return p->LogText().endsWith(U("Запрос данных завершён.")); }))
+            << p->LogText().right(400).toStdString();
+        EXPECT_FALSE(p->EEPROMWindow()->isVisible());
+        EXPECT_EQ(p->EEPROMWindow()->lbSerialNum->text(), "2222");
+        EXPECT_EQ(rig.boxes.Count(), 0);
         port += 2;
     }
 }

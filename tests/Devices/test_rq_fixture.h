@@ -2,7 +2,7 @@
 // Fixtures of the request-and-answer tests: the simulator on a pseudo-terminal mapped to a COM number, and a
 // driver on a panel with a real measurement stack emptied by a consumer thread, as the manager empties it.
 #include "Devices/MeasurementStack.h"
-#include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/RqPanel.h"
 #include "DevicesTestUtil.h"
 #include "common/SimProcess.h"
 #include "platform/controls/MessageBox.h"
@@ -152,16 +152,17 @@ public:
     // Picks COM<number> in the port list as the operator would.
     void Choose(int number, bool autoSearch = false)
     {
-        driver->cbAutoEnum->setChecked(autoSearch);
-        driver->cbPort->Fill();
-        const int i = driver->cbPort->findText(QStringLiteral("COM%1").arg(number));
+        TRqPanel* p = driver->Panel();
+        p->cbAutoEnum->setChecked(autoSearch);
+        p->cbPort->Fill();
+        const int i = p->cbPort->findText(QStringLiteral("COM%1").arg(number));
         ASSERT_GE(i, 0);
-        driver->cbPort->setCurrentIndex(i);
-        driver->PortChange();
+        p->cbPort->setCurrentIndex(i);
+        p->PortChange();
     }
     bool LogHas(const char* utf8, int ms = 30000)
     {
-        return devtest::Pump([&] { return driver->LogText().contains(U(utf8)); }, ms);
+        return devtest::Pump([&] { return driver->Panel()->LogText().contains(U(utf8)); }, ms);
     }
     bool Identified(int ms = 30000) { return LogHas("Всего произведено выдохов:", ms); }
 

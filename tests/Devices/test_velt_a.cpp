@@ -1,6 +1,6 @@
 #include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
-#include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A/ListenerPanel.h"
 #include "DevicesTestUtil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CodePage.h"
@@ -48,14 +48,15 @@ struct Listener : ::testing::Test {
     QString Ini() const { return dir.file("VELT.ini"); }
     void Choose(const QString& text)
     {
-        driver->cbPort->Fill();
-        int i = driver->cbPort->findText(text);
+        TListenerPanel* p = driver->Panel();
+        p->cbPort->Fill();
+        int i = p->cbPort->findText(text);
         if (i < 0) {
-            driver->cbPort->addItem(text);
-            i = driver->cbPort->count() - 1;
+            p->cbPort->addItem(text);
+            i = p->cbPort->count() - 1;
         }
-        driver->cbPort->setCurrentIndex(i);
-        driver->PortChange();
+        p->cbPort->setCurrentIndex(i);
+        p->PortChange();
     }
     bool PopWithin(TVELTMeasurement& m, int ms)
     {
@@ -78,7 +79,7 @@ TEST_F(Listener, SettingsGoToTheSourcesSectionAndOpenThePortAgain)
     ini.WriteString("Device_003", "COM", "COM220");
     driver->LoadSettings(Ini(), 3);
     EXPECT_EQ(driver->GetPortNumber(), 220);
-    EXPECT_EQ(driver->lbStatus->text(), QString::fromUtf8("Статус: Открыт успешно"));
+    EXPECT_EQ(driver->Panel()->lbStatus->text(), QString::fromUtf8("Статус: Открыт успешно"));
     driver->SaveSettings(Ini(), 3);
     EXPECT_EQ(rtl::TIniFile(Ini()).ReadString("Device_003", "COM", ""), "COM220");
     EXPECT_EQ(boxes.Count(), 0);
@@ -95,19 +96,19 @@ TEST_F(Listener, PortChoiceFailuresAreToldAsTheOperatorSeesThem)
     for (const Case& c : cases) {
         boxes.Clear();
         Choose(c.choice);
-        EXPECT_EQ(driver->lbStatus->text(), QString::fromUtf8(c.status));
+        EXPECT_EQ(driver->Panel()->lbStatus->text(), QString::fromUtf8(c.status));
         ASSERT_EQ(boxes.Count(), 1);
         EXPECT_EQ(boxes.AskedSoFar()[0].text, QString::fromUtf8(c.message));
         EXPECT_EQ(boxes.AskedSoFar()[0].caption, "Error");
         EXPECT_EQ(boxes.AskedSoFar()[0].flags, ctl::MB_OK | ctl::MB_ICONSTOP);
-        EXPECT_TRUE(driver->cbPort->isEnabled());
+        EXPECT_TRUE(driver->Panel()->cbPort->isEnabled());
     }
     // Held by someone else: no message, only the status.
     boxes.Clear();
     TSerialPort other;
     ASSERT_TRUE(other.Open(221));
     Choose("COM221");
-    EXPECT_EQ(driver->lbStatus->text(), QString::fromUtf8("Статус: Ошибка открытия!"));
+    EXPECT_EQ(driver->Panel()->lbStatus->text(), QString::fromUtf8("Статус: Ошибка открытия!"));
     EXPECT_EQ(driver->GetPortNumber(), -1);
     EXPECT_EQ(boxes.Count(), 0);
 
@@ -133,15 +134,15 @@ TEST_F(Listener, APrintoutOnThePortBecomesARecordALineAndLabels)
     EXPECT_DOUBLE_EQ(m.Probe.Timestamp, rtl::EncodeDateTime(2010, 3, 15, 9, 30, 0, 0));
     EXPECT_DOUBLE_EQ(m.Probe.AlcResult, 0.150);
     EXPECT_EQ(m.DeviceType, 1u);
-    ASSERT_TRUE(Pump([&] { return !driver->mJournal->toPlainText().isEmpty(); }, 30000));
-    const QString journal = driver->mJournal->toPlainText();
+    ASSERT_TRUE(Pump([&] { return !driver->Panel()->mJournal->toPlainText().isEmpty(); }, 30000));
+    const QString journal = driver->Panel()->mJournal->toPlainText();
     EXPECT_TRUE(journal.contains(QString::fromUtf8(
         "\tПроизведён выдох:\nНомер прибора: 1234,\n Время измерения 15.03.2010 09:30:00,\n Измерение: 0.150 мг/л,\n "
         "Статус выдоха: (нормальный).")))
         << journal.toStdString();
-    EXPECT_EQ(driver->lbModelValue->text(), rtl::fromCp1251(QByteArray(kPrintoutProductWord, 4)));
-    EXPECT_EQ(driver->lbSerialValue->text(), "1234");
-    EXPECT_EQ(driver->lbDateValue->text(), "15.03.2010 00:00:00");
+    EXPECT_EQ(driver->Panel()->lbModelValue->text(), rtl::fromCp1251(QByteArray(kPrintoutProductWord, 4)));
+    EXPECT_EQ(driver->Panel()->lbSerialValue->text(), "1234");
+    EXPECT_EQ(driver->Panel()->lbDateValue->text(), "15.03.2010 00:00:00");
     EXPECT_TRUE(log.Contains("PushMeasurement 0"));
 
     // After the silence that ends the printout: noise, then a printout cut in the middle of a record. Both are
@@ -255,4 +256,19 @@ TEST_F(Listener, AHeldListenerIsFreedAtOnce)
     driver->WaitFor();
     EXPECT_TRUE(driver->Finished());
     EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - t).count(), testutil::kPromptMs);
+}
+
+TEST_F(Listener, APrintoutIsFiledWhileTheMainThreadServesNothing)
+{
+    // The labels and the journal line are published for the panel; the record does not wait for them.
+    MappedPty pty(228);
+    Choose("COM228");
+    ASSERT_EQ(driver->GetPortNumber(), 228);
+    ASSERT_TRUE(pty.Write(kFixture));
+    ASSERT_TRUE(devtest::WaitUnserved([&] { return StackCount(stack.Hooks()) == 1; }));
+    TListenerPanel* p = driver->Panel();
+    EXPECT_EQ(p->lbSerialValue->text(), "---");
+    ASSERT_TRUE(Pump([&] { return p->lbSerialValue->text() == "1234"; }));
+    EXPECT_EQ(p->lbDateValue->text(), "15.03.2010 00:00:00");
+    EXPECT_TRUE(p->mJournal->toPlainText().contains(QString::fromUtf8("Номер прибора: 1234,")));
 }

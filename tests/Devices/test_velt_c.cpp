@@ -128,16 +128,16 @@ TEST(VeltC, TheMemoryIsHandedOverInTheOrderReadWithEveryText)
     auto* d = rig.Make<TVelt_C>("VELT-C", 7);
     rig.StartConsumer();
     rig.Choose(231);
-    ASSERT_TRUE(rig.Identified()) << d->LogText().toStdString();
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(rig.Identified()) << d->Panel()->LogText().toStdString();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    TfmVelt_B_EEPROM* w = d->EEPROMWindow();
-    ASSERT_TRUE(Pump([&] { return d->LogText().endsWith(U("Запрос данных завершён.")); }, 20000))
-        << d->LogText().toStdString();
+    TfmVelt_B_EEPROM* w = d->Panel()->EEPROMWindow();
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().endsWith(U("Запрос данных завершён.")); }, 20000))
+        << d->Panel()->LogText().toStdString();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->lbNamePribor->text(), U("VELT-C"));
     EXPECT_EQ(w->lbState->text(), U("Запрос данных завершён."));
-    const QString log = d->LogText();
+    const QString log = d->Panel()->LogText();
     for (const char* line : {"Загрузка  : Блок 0...", "Загрузка  : Блок 3...", "Анализ полученных блоков - Завершён! Записей 4",
                              "Передача...: записей = 4, номер первой записи = 0", "Передача...: Запись 3, абсолютный номер 3"})
         EXPECT_TRUE(log.contains(U(line))) << line;
@@ -177,13 +177,13 @@ TEST(VeltC, BlocksOfAnotherModelAreReadButNothingIsStored)
     rig.StartConsumer();
     rig.Choose(232);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
     ASSERT_TRUE(rig.LogHas("Ошибка связи! Не удалось получить ни одного блока данных, повторите попытку!", 20000))
-        << d->LogText().toStdString();
+        << d->Panel()->LogText().toStdString();
     EXPECT_EQ(sim.Count(QStringLiteral("req 7 2")), 1) << "every block was read";
     // The last state stays on show a while (no pause in these tests), then the window goes.
-    ASSERT_TRUE(Pump([&] { return !d->EEPROMWindow()->isVisible(); }, 5000));
+    ASSERT_TRUE(Pump([&] { return !d->Panel()->EEPROMWindow()->isVisible(); }, 5000));
     EXPECT_EQ(rig.RecordCount(), 0u);
 }
 
@@ -195,11 +195,11 @@ TEST(VeltC, WhenTheFailureBudgetIsSpentTheRecordsCollectedAreStillHandedOver)
     rig.StartConsumer();
     rig.Choose(233);
     ASSERT_TRUE(rig.Identified());
-    ASSERT_TRUE(Pump([&] { return d->bGetEEPROM->isEnabled(); }));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->bGetEEPROM->isEnabled(); }));
     d->GetEEPROM();
-    ASSERT_TRUE(Pump([&] { return d->LogText().contains(U("Передача результирующего массива - Завершена")); }, 30000))
-        << d->LogText().toStdString();
-    EXPECT_TRUE(d->LogText().contains(U("Ошибка - Не могу получить блок данных c номером 3 !")));
+    ASSERT_TRUE(Pump([&] { return d->Panel()->LogText().contains(U("Передача результирующего массива - Завершена")); }, 30000))
+        << d->Panel()->LogText().toStdString();
+    EXPECT_TRUE(d->Panel()->LogText().contains(U("Ошибка - Не могу получить блок данных c номером 3 !")));
     // The answer with the wrong echo said more blocks follow: the walk goes on past the block it lost.
     EXPECT_EQ(sim.Count(QStringLiteral("req 7 3")), 17);
     ASSERT_TRUE(Pump([&] { return rig.RecordCount() >= 5; }, 5000));

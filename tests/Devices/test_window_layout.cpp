@@ -3,7 +3,7 @@
 #include "Devices/DevicesSources.h"
 #include "Devices/FormManager.h"
 #include "Devices/Manager.h"
-#include "Devices/VELT_A/Velt_A.h"
+#include "Devices/VELT_A/ListenerPanel.h"
 #include "Devices/VELT_A_NETWORK/NetPanel.h"
 #include "DevicesTestUtil.h"
 #include "platform/controls/MessageBox.h"
@@ -184,12 +184,12 @@ TEST(WindowLayout, TheSourcesWindowWithAListenerThatHeardAPrintoutShowsEveryText
     // The widest values the panel shows: a verification date with its time, and the model and serial.
     ASSERT_TRUE(pty.Write(QByteArray(kPrintoutProductWord, 4) + "\xB9" "1234150310" +
                           QByteArray::fromHex("1503100930009600")));
-    ASSERT_TRUE(Pump([&] { return listener->lbDateValue->text() != QLatin1String("---"); }));
-    EXPECT_EQ(listener->lbDateValue->text(), QString::fromUtf8("15.03.2010 00:00:00"));
+    ASSERT_TRUE(Pump([&] { return listener->Panel()->lbDateValue->text() != QLatin1String("---"); }));
+    EXPECT_EQ(listener->Panel()->lbDateValue->text(), QString::fromUtf8("15.03.2010 00:00:00"));
     check("sources-window-printout");
     // The values stand in one column.
-    EXPECT_EQ(listener->lbDateValue->x(), listener->lbModelValue->x());
-    EXPECT_EQ(listener->lbSerialValue->x(), listener->lbModelValue->x());
+    EXPECT_EQ(listener->Panel()->lbDateValue->x(), listener->Panel()->lbModelValue->x());
+    EXPECT_EQ(listener->Panel()->lbSerialValue->x(), listener->Panel()->lbModelValue->x());
 
     // A new source: its type list shows its invitation, the widest of its texts.
     m.AddDeviceClick();
@@ -229,8 +229,8 @@ TEST(WindowLayout, ListsWithNothingChosenShowTheirTextAsAChosenEntry)
     source.BuildUI(&page);
     panel.show();
     page.show();
-    EXPECT_EQ(listener.cbPort->placeholderText(), QStringLiteral("---"));
-    ExpectTextLooksChosen(listener.cbPort);
+    EXPECT_EQ(listener.Panel()->cbPort->placeholderText(), QStringLiteral("---"));
+    ExpectTextLooksChosen(listener.Panel()->cbPort);
     EXPECT_EQ(source.TypeCombo()->placeholderText(), QString::fromUtf8("Выберите тип устройства"));
     ExpectTextLooksChosen(source.TypeCombo());
     Grab(&panel, "listener-panel");

@@ -5,7 +5,7 @@
 
 #include "Devices/DevicesSources.h"
 #include "Devices/Manager.h"
-#include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/RqPanel.h"
 #include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/MeasurementsFacade.h"
 #include "platform/controls/MessageBox.h"
@@ -172,20 +172,20 @@ TEST(EndToEnd, ADownloadedMemoryLandsInTheDefaultJournalOnceAndAgainFilesNothing
     // The hand-over ends once every record is delivered; the end of the burst (a second later) is waited for
     // only when asked, since it is what puts the table onto the disk for dbfread.
     auto download = [&](bool toBurstEnd) {
-        ASSERT_TRUE(wait([&] { return d->bGetEEPROM && d->bGetEEPROM->isEnabled(); })) << d->LogText().toStdString();
+        ASSERT_TRUE(wait([&] { return d->Panel()->bGetEEPROM && d->Panel()->bGetEEPROM->isEnabled(); })) << d->Panel()->LogText().toStdString();
         const int bursts = facade.bursts;
         d->GetEEPROM();
-        TfmVelt_B_EEPROM* w = d->EEPROMWindow();
+        TfmVelt_B_EEPROM* w = d->Panel()->EEPROMWindow();
         ASSERT_TRUE(wait([&] { return w && w->isVisible() && w->bActions->isEnabled(); }));
         w->bActions->click(); // "Загрузить": the memory is read
         ASSERT_TRUE(wait([&] { return w->bActions->text() == QString::fromUtf8("Передать") && w->bActions->isEnabled(); }))
-            << d->LogText().toStdString();
+            << d->Panel()->LogText().toStdString();
         w->bActions->click(); // "Передать": handed over to the journal
         ASSERT_TRUE(wait([&] {
             QCoreApplication::processEvents();
-            return d->LogText().endsWith(QString::fromUtf8("Запрос данных завершён.")) &&
+            return d->Panel()->LogText().endsWith(QString::fromUtf8("Запрос данных завершён.")) &&
                    (!toBurstEnd || (facade.bursts > bursts && !facade.inBurst)) && !j.ctrl->IsViewPending();
-        })) << d->LogText().toStdString();
+        })) << d->Panel()->LogText().toStdString();
     };
     download(false);
     if (HasFatalFailure())

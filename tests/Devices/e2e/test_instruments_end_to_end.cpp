@@ -3,7 +3,7 @@
 // window's grid and lands in DATABASE/Base.DBF, read back by dbfread.
 #include "Devices/Manager.h"
 #include "Devices/DevicesSources.h"
-#include "Devices/VELT_B/Velt_B.h"
+#include "Devices/VELT_B/RqPanel.h"
 #include "Devices/VELT_B/Velt_B_EEPROM.h"
 #include "Devices/VELT_C/Velt_c.h"
 #include "Devices/test_rq_fixture.h"
@@ -131,9 +131,9 @@ TEST(InstrumentsEndToEnd, AVeltCMemoryLandsInTheJournalWithEveryTextAndTheAirRes
     ASSERT_NE(manager, nullptr);
     auto* driver = dynamic_cast<TVelt_C*>(manager->Source(0)->GetDevice());
     ASSERT_NE(driver, nullptr);
-    ASSERT_TRUE(devtest::Pump([&] { return driver->bGetEEPROM->isEnabled(); }, 20000)) << driver->LogText().toStdString();
+    ASSERT_TRUE(devtest::Pump([&] { return driver->Panel()->bGetEEPROM->isEnabled(); }, 20000)) << driver->Panel()->LogText().toStdString();
     manager->ReadCurrentDevice();
-    ASSERT_TRUE(p.Shows(3, 30000)) << driver->LogText().toStdString();
+    ASSERT_TRUE(p.Shows(3, 30000)) << driver->Panel()->LogText().toStdString();
     EXPECT_EQ(p.GridRows("DATA_IZM IZM IZM_AIR OBSL_FAM INSP_FAM").join('\n').toStdString(),
               "2011.06.01 12:59:00|0,299|0,99|Иванов|Петров\n"
               "2011.06.01 13:00:00|0,3|0|Иванов|Петров\n"
@@ -195,15 +195,15 @@ TEST(InstrumentsEndToEnd, InterlockEventsKeepTheirKindInTheJournal)
     TManager* manager = p.window->Manager;
     auto* driver = dynamic_cast<TVelt_B*>(manager->Source(0)->GetDevice());
     ASSERT_NE(driver, nullptr);
-    ASSERT_TRUE(devtest::Pump([&] { return driver->bGetEEPROM->isEnabled(); }, 20000)) << driver->LogText().toStdString();
+    ASSERT_TRUE(devtest::Pump([&] { return driver->Panel()->bGetEEPROM->isEnabled(); }, 20000)) << driver->Panel()->LogText().toStdString();
     manager->ReadCurrentDevice();
-    TfmVelt_B_EEPROM* w = driver->EEPROMWindow();
+    TfmVelt_B_EEPROM* w = driver->Panel()->EEPROMWindow();
     ASSERT_TRUE(devtest::Pump([&] { return w->isVisible() && w->bActions->isEnabled(); }, 20000));
     w->bActions->click(); // "Загрузить"
     ASSERT_TRUE(devtest::Pump([&] { return w->bActions->text() == u("Передать") && w->bActions->isEnabled(); }, 20000))
-        << driver->LogText().toStdString();
+        << driver->Panel()->LogText().toStdString();
     w->bActions->click(); // "Передать"
-    ASSERT_TRUE(p.Shows(8, 30000)) << driver->LogText().toStdString();
+    ASSERT_TRUE(p.Shows(8, 30000)) << driver->Panel()->LogText().toStdString();
 
     // The grid writes each event's own text where a measurement has its names.
     TDataSet* shown = p.window->DBGrid->GetDataSource()->DataSet();
