@@ -3,6 +3,7 @@
 #include "core/Debug.h"
 
 #include <chrono>
+#include <exception>
 
 uint32_t TickCount()
 {
@@ -59,6 +60,8 @@ void TControlMeasure::Execute()
             }
             if (BurstOver(tick_(), LastTick))
                 Synchronize([this] { EndBurstIfDue(); });
+        } catch (const std::exception& e) {
+            Dbg().Print("Ошибка во время контроля получения массива измерений: %s", e.what());
         } catch (...) {
             Dbg().Print("Ошибка во время контроля получения массива измерений");
         }

@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QWidget>
 
+#include <exception>
+
 namespace {
 
 const QString kAttention = QString::fromUtf8("Внимание!");
@@ -136,6 +138,8 @@ void TManager::Execute()
                 Synchronize([this] { DeliverMeasurement(); });
                 Sleep(10);
             }
+        } catch (const std::exception& e) {
+            Dbg().Print("Ошибка во время получения измерений из стека: %s", e.what());
         } catch (...) {
             Dbg().Print("Ошибка во время получения измерений из стека");
         }

@@ -6,6 +6,8 @@
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/system/SerialPorts.h"
 
+#include <exception>
+
 
 namespace {
 
@@ -193,6 +195,8 @@ void TVelt_A::Execute()
                 readPrintout();
             else if (ReopenPort.load() > 0)
                 reopenWhenBack();
+        } catch (const std::exception& e) {
+            Dbg().Print("%s Execute: error: %s", utf8(Name).constData(), e.what());
         } catch (...) {
             Dbg().Print("%s Execute: error", utf8(Name).constData());
         }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -379,6 +380,8 @@ void TVelt_A_NETWORK::Execute()
             } else if (S.state == TNetState::Stopped || S.state == TNetState::NoneFound) {
                 waitForStart(-1);
             }
+        } catch (const std::exception& e) {
+            Dbg().Print("%s Execute: error: %s", b(Name).constData(), e.what());
         } catch (...) {
             Dbg().Print("%s Execute: error", b(Name).constData());
         }

@@ -777,6 +777,8 @@ void TVelt_B::Execute()
                     CurrentMeasure();
                 waitForRequest(Variant.livePoll ? 500 : -1);
             }
+        } catch (const std::exception& e) {
+            Dbg().Print("%s Execute: error: %s", b(Name).constData(), e.what());
         } catch (...) {
             Dbg().Print("%s Execute: error", b(Name).constData());
         }

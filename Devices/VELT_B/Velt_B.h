@@ -213,6 +213,7 @@ private:
     uint32_t modelCode() const;
     bool downloadInstrumentReady();
     bool downloadTakeRecords(TDownload& d, uint32_t n, bool& walkEnds);
+    void entryFailed(const char* reason);
 
     TDBInfoPribors* DBInfoPribors = nullptr;
     proto::TProtocol Protocol;

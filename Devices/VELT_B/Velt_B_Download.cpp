@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -427,10 +428,10 @@ bool TVelt_B::downloadHandOver(TDownload& d)
                 ++pushed;
             }
             Sleep(Pauses.afterPush);
+        } catch (const std::exception& e) {
+            entryFailed(e.what());
         } catch (...) {
-            AddLogLine(u("Ошибка во время передачи! Неопределённая ошибка во время обработки записи."));
-            Dbg().Print("GETEEPROM_Thread: Передаём результирующий массив - error(Неопределённая ошибка во время "
-                        "обработки записи)");
+            entryFailed(nullptr);
         }
         if (Terminated())
             return false;
@@ -452,6 +453,18 @@ bool TVelt_B::downloadHandOver(TDownload& d)
         }
     }
     return true;
+}
+
+// A record that failed while it was handed over costs only that record; the log keeps why.
+void TVelt_B::entryFailed(const char* reason)
+{
+    AddLogLine(u("Ошибка во время передачи! Неопределённая ошибка во время обработки записи."));
+    if (reason)
+        Dbg().Print("GETEEPROM_Thread: Передаём результирующий массив - error(Неопределённая ошибка во время "
+                    "обработки записи): %s", reason);
+    else
+        Dbg().Print("GETEEPROM_Thread: Передаём результирующий массив - error(Неопределённая ошибка во время "
+                    "обработки записи)");
 }
 
 TVELTMeasurement TVelt_B::buildEntry(const TDownload& d, uint32_t index) const

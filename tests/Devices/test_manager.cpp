@@ -18,6 +18,8 @@
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
+#include <utility>
 
 using namespace std::chrono;
 using devtest::Pump;
@@ -204,6 +206,30 @@ TEST(ControlMeasure, TheFacadeLetsGoOfTheCounterWhenTheWatchdogGoes)
         EXPECT_EQ(*facade.counter, 1u);
     }
     EXPECT_EQ(facade.counter, nullptr) << "the journal would read the counter of a freed watchdog";
+}
+
+TEST(ControlMeasure, AFailingEndOfBurstIsLoggedWithItsReasonAndTheNextBurstStillEnds)
+{
+    devtest::LogCapture log;
+    struct Failing : RecordingFacade {
+        bool fail = true;
+        void EndBurst() override
+        {
+            RecordingFacade::EndBurst();
+            if (std::exchange(fail, false))
+                throw std::runtime_error("journal gone");
+        }
+    } facade;
+    std::atomic<uint32_t> tick{0};
+    TControlMeasure w(&facade, [&] { return tick.load(); });
+    w.Kick();
+    tick += 1001;
+    ASSERT_TRUE(Pump([&] { return log.Contains("Ошибка во время контроля получения массива измерений: journal gone"); }, 30000))
+        << log.Text().toStdString();
+    w.Kick();
+    tick += 1001;
+    ASSERT_TRUE(Pump([&] { return facade.calls.size() >= 5; }, 30000));
+    EXPECT_EQ(facade.Sequence(), (std::vector<std::string>{"begin", "end", "begin", "end", "endburst"}));
 }
 
 TEST_F(Manager, SourcesComeFromTheirSectionsWithTheirNumbers)
@@ -455,5 +481,5 @@ TEST_F(Manager, AFailingDeliveryIsLoggedAndTheNextRecordStillArrives)
     PushMeasurement(m->StackHooks(), &rec);
     ASSERT_TRUE(Pump([&] { return facade.Records() == 2; }, 30000));
     EXPECT_EQ(facade.calls.back().record.SerialNumber, 2);
-    EXPECT_TRUE(log.Contains("Ошибка во время получения измерений из стека"));
+    EXPECT_TRUE(log.Contains("Ошибка во время получения измерений из стека: journal failed"));
 }

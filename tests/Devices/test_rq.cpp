@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <stdexcept>
 #include <sys/resource.h>
 
 using namespace rqtest;
@@ -308,4 +309,30 @@ TEST(RqDriver, TheThreadSearchesIdentifiesAndDownloadsWhileTheMainThreadServesNo
         EXPECT_EQ(rig.boxes.Count(), 0);
         port += 2;
     }
+}
+
+TEST(RqDriver, AStepThatFailsIsLoggedWithItsReasonAndTheThreadGoesOn)
+{
+    // Boxes that cannot be shown: the port step that raises one fails with the reason, and the next choice is
+    // served as ever.
+    struct Refusing : ctl::TMessageBoxPort {
+        TMessageBoxPort* previous = ctl::SetMessageBoxPort(this);
+        ~Refusing() override { ctl::SetMessageBoxPort(previous); }
+        int Show(const QString&, const QString&, unsigned) override { throw std::runtime_error("no screen for boxes"); }
+    };
+    Sim sim(296, {"--serial", "3333"});
+    Rig rig;
+    TVelt_B* d = rig.Make("VELT-B (тип 2)", 5);
+    {
+        Refusing refusing;
+        TRqPanel* p = d->Panel();
+        p->cbAutoEnum->setChecked(false);
+        p->cbPort->setCurrentIndex(-1); // "---": port 0, which has its box
+        p->PortChange();
+        ASSERT_TRUE(Pump([&] { return rig.log.Contains("VELT-B (тип 2) Execute: error: no screen for boxes"); }))
+            << rig.log.Text().toStdString();
+    }
+    rig.Choose(296);
+    ASSERT_TRUE(rig.Identified());
+    EXPECT_EQ(d->Panel()->lbSerialValue->text(), "3333");
 }
