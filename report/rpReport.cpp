@@ -27,6 +27,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <cmath>
 #include <utility>
 
@@ -319,8 +320,11 @@ bool TrpReport::EditPreparedReport(int pageIndex)
     EMFPages->ObjectsToPage(pageIndex);
     // The design goes aside whole, not through a stream: a designer showing it keeps its pages and objects.
     // The file name goes too, so that saving the page can never replace the template.
-    const rtl::TScopeGuard restore([this, design = std::exchange(Pages, std::make_unique<TrpPages>(this)),
-                                    fileName = std::exchange(FileName, rpLoadStr(55209)), current = CurReport]() mutable {
+    const rtl::TScopeGuard restore([this, &prepared, design = std::exchange(Pages, std::make_unique<TrpPages>(this)),
+                                    fileName = std::exchange(FileName, rpLoadStr(55209)),
+                                    current = std::exchange(CurReport, this)]() mutable {
+        // The page is made again from its stream when it is next shown.
+        prepared.Page.reset();
         Pages = std::move(design);
         FileName = fileName;
         CurReport = current;
@@ -329,10 +333,10 @@ bool TrpReport::EditPreparedReport(int pageIndex)
     page->ChangePaper(prepared.pgSize, prepared.pgWidth, prepared.pgHeight, prepared.pgOr);
     page->UseMargins = prepared.pgMargins;
     page->Objects = std::exchange(prepared.Page->Objects, {});
-    CurReport = this;
+    // A prepared page keeps no names; the designer shows one for each object, numbered by kind.
+    QHash<QString, int> named;
     for (TrpView* v : page->Objects) {
-        // A prepared page keeps no names; the designer shows one for each object.
-        v->CreateUniqueName();
+        v->Name = v->BaseName + QString::number(++named[v->BaseName]);
         // A part of a text split across pages holds its laid-out lines: the designer shows their text.
         if (dynamic_cast<TrpMemoView*>(v) && TrpMemoView::IsLaidOut(v->Memo)) {
             QStringList lines;
@@ -347,8 +351,6 @@ bool TrpReport::EditPreparedReport(int pageIndex)
         prepared.Page->Objects = Pages->Count() > 0 ? std::exchange(Pages->Pages(0)->Objects, {}) : QList<TrpView*>();
         EMFPages->PageToObjects(pageIndex);
     }
-    // Drawn again from its stream when next shown.
-    prepared.Page.reset();
     return keep;
 }
 
