@@ -148,3 +148,44 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
     EXPECT_EQ(printed.size(), 3 + 3 * 3) << printed.join('|').toStdString(); // headers, then each row's fields
     EXPECT_EQ(printed, designed);
 }
+
+TEST(JournalReportDesign, SaysWhyAWorkFolderGivesNoJournalAndFindsEachVariantsTemplate)
+{
+    testutil::TempDir empty;
+    struct Case {
+        QString workDir;
+        QByteArray ini;
+        const char* error;
+    } cases[] = {
+        {empty.file("missing"), {}, "no work folder"},
+        {empty.path(), {}, "no journal in"},
+        {empty.path(), "[Methods]\r\nAppType=medic\r\n", "AppType=medic"},
+    };
+    for (const Case& c : cases) {
+        if (!c.ini.isEmpty())
+            testutil::writeFile(empty.file("VELT.ini"), c.ini);
+        TJournalReportDesign design(c.workDir);
+        EXPECT_FALSE(design.Ok()) << c.error;
+        EXPECT_TRUE(design.Error.contains(QString::fromLatin1(c.error))) << design.Error.toStdString();
+        EXPECT_EQ(design.Report(), nullptr);
+    }
+    EXPECT_FALSE(QDir(empty.path()).exists("DATABASE")) << "a folder without a journal is left as it was";
+
+    // "default": its own template, and the journal's data set with the table's fields.
+    jtest::DefaultJournal j;
+    testutil::writeFile(j.dir.file("VELT.ini"), "[Methods]\r\nAppType=default\r\n");
+    j.query->Close();
+    j.lookup->Close();
+    j.conn->ReleaseFiles();
+    TJournalReportDesign design(j.dir.path());
+    ASSERT_TRUE(design.Ok()) << design.Error.toStdString();
+    EXPECT_EQ(design.TemplateFile(), j.dir.file("REPORTS/Report.rpf"));
+    QStringList sets;
+    rpGetDataSets(design.Report()->Owner, sets);
+    ASSERT_EQ(sets.value(0), QStringLiteral("ADOQuery"));
+    CurReport = design.Report();
+    QStringList fields;
+    rpGetFieldNames(rpGetDataSet(sets[0]), fields);
+    CurReport = nullptr;
+    EXPECT_TRUE(fields.contains("PAGE_FOOT")) << fields.join(',').toStdString();
+}
