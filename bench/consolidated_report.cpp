@@ -5,6 +5,7 @@
 #include "db/InfoPribCopy.h"
 #include "db/JournalSchemas.h"
 #include "journal/ConsReport.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -19,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -93,15 +95,31 @@ struct Journal {
     }
 };
 
+// The save dialog answers with one file; no other dialog is expected.
+class SaveAs : public ctl::TScopedDialogPort {
+public:
+    explicit SaveAs(QString file) : file_(std::move(file)) {}
+    int Exec(QDialog&) override { return QDialog::Rejected; }
+    bool AskFile(ctl::TFileQuestion& question, QWidget*) override
+    {
+        question.FileName = file_;
+        return true;
+    }
+    void Popup(QMenu&, const QPoint&) override {}
+
+private:
+    QString file_;
+};
+
 void BM_ConsolidatedReport(benchmark::State& state)
 {
     static Journal j;
     const QString out = j.dir.filePath("report.xls");
+    const SaveAs saveAs(out);
     int rows = 0;
     for (auto _ : state) {
         TfmConsReport form;
         form.SetDatabase(j.conn.get(), j.dir.path(), j.info.get());
-        form.RunSaveDialog = [&](const QString&, const QString&) { return out; };
         form.OpenSavedFile = [](const QString&) {};
         form.FormShow();
         for (int i = 0; i < form.clbPribors->count(); ++i)

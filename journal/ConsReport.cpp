@@ -2,6 +2,7 @@
 
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -16,7 +17,6 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -446,14 +446,13 @@ void TfmConsReport::bSaveToExcelClick()
         return;
     }
 
-    const QString suggested = SuggestedFileName(rtl::Now());
-    const QString name = RunSaveDialog
-        ? RunSaveDialog(WorkDir, suggested)
-        : QFileDialog::getSaveFileName(this, QString(), WorkDir + QLatin1Char('/') + suggested,
-                                       QStringLiteral("Excel(97-2003) *.xls (*.xls)"));
-    if (name.isEmpty())
+    ctl::TFileQuestion question;
+    question.Save = true;
+    question.Filters = QStringList{QStringLiteral("Excel(97-2003) *.xls (*.xls)")};
+    question.FileName = WorkDir + QLatin1Char('/') + SuggestedFileName(rtl::Now());
+    if (!ctl::AskFile(question, this) || question.FileName.isEmpty())
         return;
-    const QString file = FileToWrite(name);
+    const QString file = FileToWrite(question.FileName);
 
     // The application ends after every saving; another try starts it again.
     if (!Excel->Started() && !StartExcel())

@@ -42,8 +42,7 @@ public:
     // Every month counted as 30 days and every year as 365; -1 for a text that is no "yyyy.mm.dd ..." date.
     static int DayNumber(const QString& dateText);
 
-    // The save dialog (empty answer: cancelled) and the opening of the saved file; tests replace them.
-    std::function<QString(const QString& folder, const QString& suggested)> RunSaveDialog;
+    // The opening of the saved file with its program; tests replace it.
     std::function<void(const QString& file)> OpenSavedFile;
     const TExcel& ExcelClient() const { return *Excel; }
 

@@ -9,6 +9,7 @@
 #include "grid/DBGridEx.h"
 #include "journal/CellLook.h"
 #include "journal/JournalErrors.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CodePage.h"
@@ -114,7 +115,7 @@ void TfmDefault_Akt::ShowJournalReport()
     FlushView();
     TfmDefault_Report report;
     if (report.ShowJournal(ADOQuery, DS, WorkDir, Oper))
-        report.exec();
+        ctl::ExecDialog(report);
 }
 
 void TfmDefault_Akt::NewMeasure(const TVELTMeasurement* rec, int)
@@ -182,7 +183,7 @@ void TfmDefault_Akt::NewAct()
     ActRow = 0;
     ShowAct(Akt);
     StartWaiting();
-    Window->exec();
+    ctl::ExecDialog(*Window);
 }
 
 void TfmDefault_Akt::OpenAct()
@@ -211,7 +212,7 @@ void TfmDefault_Akt::OpenAct()
         return;
     StopWaiting();
     ShowAct(a);
-    Window->exec();
+    ctl::ExecDialog(*Window);
 }
 
 void TfmDefault_Akt::DeleteRecords()
@@ -246,7 +247,7 @@ void TfmDefault_Akt::bPrintAktClick()
     const TDataForm a = Window->ActFromControls(Akt);
     TfmDefault_Report report(Window.get());
     if (report.ShowAct(WorkDir, ReportAktOf(a)))
-        report.exec();
+        ctl::ExecDialog(report);
 }
 
 void TfmDefault_Akt::Button1Click()

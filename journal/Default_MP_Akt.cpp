@@ -12,6 +12,7 @@
 #include "db/JournalSchemas.h"
 #include "grid/DBGridEx.h"
 #include "journal/VideoPhotoPanel.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/IniFile.h"
@@ -242,12 +243,12 @@ void TfmDefault_MP_Akt::ShowJournalReport()
 {
     TfmDefault_MP_Report report;
     if (report.ShowJournal(ADOQuery, DS, DBInfoPribors, WorkDir, Oper))
-        report.exec();
+        ctl::ExecDialog(report);
 }
 
 void TfmDefault_MP_Akt::ShowConsReport()
 {
     TfmConsReport form;
     form.SetDatabase(ADOConnection, WorkDir, DBInfoPribors);
-    form.exec();
+    ctl::ExecDialog(form);
 }

@@ -8,6 +8,7 @@
 #include "journal/JournalErrors.h"
 #include "core/CriticalSection.h"
 #include "journal/VideoPhotoPanel.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -114,7 +115,7 @@ void TfmDefault_MP_Akt::NewAct()
     ShowAct(Akt);
     StartWaiting();
     Window->VideoPanel().ShowStill();
-    Window->exec();
+    ctl::ExecDialog(*Window);
 }
 
 bool TfmDefault_MP_Akt::StartVideo()
@@ -153,7 +154,7 @@ void TfmDefault_MP_Akt::OpenAct()
     Window->VideoPanel().ShowStill();
     if (photoUnreadable)
         ctl::MessageBox(journal_msg::kBadPhoto, QStringLiteral("Внимание"), ctl::MB_OK | ctl::MB_ICONWARNING);
-    Window->exec();
+    ctl::ExecDialog(*Window);
 }
 
 TDataForm_MP TfmDefault_MP_Akt::readAct(bool& photoUnreadable)
@@ -242,7 +243,7 @@ void TfmDefault_MP_Akt::bPrintAktClick()
     TfmDefault_MP_Report report(Window.get());
     report.Photo = Photo.get();
     if (report.ShowAct(WorkDir, ReportAktOf(a)))
-        report.exec();
+        ctl::ExecDialog(report);
 }
 
 void TfmDefault_MP_Akt::bCancelClick()

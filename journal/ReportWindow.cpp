@@ -2,6 +2,7 @@
 
 #include "journal/JournalRecord.h"
 
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/DataSet.h"
@@ -24,8 +25,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-std::function<bool(TReportPrintDialog&, QPrinter&)> TReportPrintDialog::Runner;
 
 TDataReportAkt ReportAktOf(const TJournalRecord& a)
 {
@@ -50,21 +49,12 @@ bool TReportPrintDialog::Execute(QWidget* parent, const TrpReport& report)
     printer.setCopyCount(Copies);
     printer.setFromTo(0, 0);
     printer.setPrintRange(PrintRange == prAllPages ? QPrinter::AllPages : QPrinter::PageRange);
-    if (Runner) {
-        // The stand-in answers as the user would in the dialog, which stays open while its file is refused.
-        bool accepted = false;
-        while ((accepted = Runner(*this, printer)) && !rpAcceptPrintDialogChoice(printer)) {
-        }
-        if (!accepted)
-            return false;
-    } else {
-        TrpSystemPrintDialog dialog(&printer, parent);
-        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
-        if (MaxPage > 0)
-            dialog.setMinMax(1, MaxPage);
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-    }
+    TrpSystemPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
+    if (MaxPage > 0)
+        dialog.setMinMax(1, MaxPage);
+    if (ctl::ExecDialog(dialog) != QDialog::Accepted)
+        return false;
     Copies = std::max(1, printer.copyCount());
     PrintRange = printer.printRange() == QPrinter::PageRange ? prPageNums : prAllPages;
     FromPage = printer.fromPage();

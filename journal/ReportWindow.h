@@ -5,12 +5,10 @@
 // variables and photos.
 #include <QDialog>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
-class QPrinter;
 class QPushButton;
 class QWidget;
 class TDataSet;
@@ -51,10 +49,6 @@ public:
     bool Execute(QWidget* parent, const TrpReport& report);
     // The page list of the engine: "" for all pages, else "<from>-<to>".
     QString PageList() const;
-
-    // Answers in place of the system's dialog when set (tests): true for OK, with the printer (or the
-    // file) set as the user left it. It is asked again while the file it gives is refused.
-    static std::function<bool(TReportPrintDialog&, QPrinter&)> Runner;
 };
 
 class TfmReportWindow : public QDialog {

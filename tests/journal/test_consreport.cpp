@@ -1,7 +1,7 @@
 // The consolidated report: the window over a fixture journal, the saved workbook read back by libfreexl
 // cell by cell, and the spreadsheet client under it.
 #include "JournalFixture.h"
-#include "app/modal.h"
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
@@ -22,6 +22,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QProcess>
 #include <QRadioButton>
@@ -119,20 +120,26 @@ struct ConsJournal {
 
 // The report window on the fixture, its dialogs answered by the test.
 struct Window {
+    testutil::DialogScript dialogs;
     TfmConsReport form;
-    QString saveAs;                 // the save dialog's answer
-    QString suggestedName;
     QStringList opened;
 
     explicit Window(ConsJournal& j)
     {
         form.SetDatabase(j.conn.get(), j.dir.path(), j.info.get());
-        form.RunSaveDialog = [this](const QString&, const QString& suggested) {
-            suggestedName = suggested;
-            return saveAs;
-        };
         form.OpenSavedFile = [this](const QString& file) { opened << file; };
         form.FormShow();
+    }
+    // Saves as this file, chosen in the save dialog.
+    void save(const QString& file)
+    {
+        dialogs.File(file);
+        form.bSaveToExcelClick();
+    }
+    // The name the save dialog proposed; empty when it was not asked.
+    QString suggestedName() const
+    {
+        return dialogs.FileAsked.isEmpty() ? QString() : QFileInfo(dialogs.FileAsked.last().FileName).fileName();
     }
     QStringList items() const
     {
@@ -225,9 +232,8 @@ TEST(ConsReport, WholeJournalCellByCell)
     EXPECT_EQ(w.items(), (QStringList{"4000", "0123", "0007", "0055"}));
     w.check(QStringLiteral("0123"));
     w.check(QStringLiteral("0007"));
-    w.saveAs = j.dir.file("out/report.v1");  // the extension is replaced
     QDir(j.dir.path()).mkpath(QStringLiteral("out"));
-    w.form.bSaveToExcelClick();
+    w.save(j.dir.file("out/report.v1"));  // the extension is replaced
 
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(w.form.result(), QDialog::Accepted);
@@ -259,8 +265,7 @@ TEST(ConsReport, DateRangeAndAnInstrumentWithoutRecordsInIt)
     w.form.cbOpenAfterSave->setChecked(false);
     w.check(QStringLiteral("0123"));
     w.check(QStringLiteral("0055"));
-    w.saveAs = j.dir.file("range");
-    w.form.bSaveToExcelClick();
+    w.save(j.dir.file("range"));
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_TRUE(w.opened.isEmpty());
 
@@ -290,7 +295,7 @@ TEST(ConsReport, EmptyJournalOffersNothingAndStartsToday)
     EXPECT_EQ(asked.text, QStringLiteral("Выберите хотябы один прибор!"));
     EXPECT_EQ(asked.caption, QStringLiteral("Ошибка"));
     EXPECT_EQ(asked.icon(), ctl::MB_ICONWARNING);
-    EXPECT_TRUE(w.suggestedName.isEmpty());  // no save dialog
+    EXPECT_TRUE(w.suggestedName().isEmpty());  // no save dialog
 }
 
 TEST(ConsReport, BadTemplateOrFailedSaveIsToldAndTheWindowStaysForAnotherTry)
@@ -321,8 +326,7 @@ TEST(ConsReport, BadTemplateOrFailedSaveIsToldAndTheWindowStaysForAnotherTry)
         boxes.Clear();
         testutil::writeFile(j.pattern(), good);
         c.spoil();
-        w.saveAs = c.target;
-        w.form.bSaveToExcelClick();
+        w.save(c.target);
         ASSERT_EQ(boxes.Count(), 1);
         EXPECT_EQ(boxes.AskedSoFar()[0].text, c.message);
         EXPECT_EQ(boxes.AskedSoFar()[0].icon(), ctl::MB_ICONERROR);
@@ -335,8 +339,7 @@ TEST(ConsReport, BadTemplateOrFailedSaveIsToldAndTheWindowStaysForAnotherTry)
     // The next try, with the template back and a folder that exists, saves.
     boxes.Clear();
     testutil::writeFile(j.pattern(), good);
-    w.saveAs = j.dir.file("retry.xls");
-    w.form.bSaveToExcelClick();
+    w.save(j.dir.file("retry.xls"));
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(w.form.result(), QDialog::Accepted);
     EXPECT_EQ(xlstest::ReadWithFreexl(j.dir.file("retry.xls")).at(8, 0).toString(), S_SERIAL.arg("0007"));
@@ -367,8 +370,7 @@ TEST(ConsReport, RowsPastTheSheetsLastAreCountedAndTold)
     ctl::TScriptedMessageBoxPort boxes;
     Window w(j);
     w.check(QStringLiteral("0009"));
-    w.saveAs = j.dir.file("long.xls");
-    w.form.bSaveToExcelClick();
+    w.save(j.dir.file("long.xls"));
 
     // The head, three blank rows, 9 rows to the exceedances, 8 between the two lists.
     const int rows = 5 + 3 + 9 + exceedances + 8 + exceedances;
@@ -407,8 +409,7 @@ TEST(ConsReport, AReportThatCannotBeOpenedIsToldSavedAndWhere)
         Window w(j);
         w.form.OpenSavedFile = nullptr;
         w.check(QStringLiteral("0007"));
-        w.saveAs = j.dir.file("opened.xls");
-        w.form.bSaveToExcelClick();
+        w.save(j.dir.file("opened.xls"));
         EXPECT_EQ(w.form.result(), QDialog::Accepted);
     }
     // Told once the opener has ended, the window being gone by then.
@@ -429,8 +430,9 @@ TEST(ConsReport, CancelledSaveDialogWritesNothing)
     j.fill();
     Window w(j);
     w.check(QStringLiteral("0123"));
+    w.dialogs.CancelFile();
     w.form.bSaveToExcelClick();
-    EXPECT_TRUE(w.suggestedName.startsWith(QStringLiteral("ConsReport (")));
+    EXPECT_TRUE(w.suggestedName().startsWith(QStringLiteral("ConsReport (")));
     EXPECT_NE(w.form.result(), QDialog::Accepted);
     EXPECT_EQ(QDir(j.dir.path()).entryList({QStringLiteral("*.xls")}, QDir::Files), QStringList());
 }
@@ -509,9 +511,9 @@ TEST(ConsReport, TheJournalControllerOpensTheWindowOnItsJournal)
     TADOQuery q(j.conn.get());
     q.SetSQL(QStringLiteral("INSERT INTO Base ( ID, PRIBOR, DATA_IZM, TYPERECORD ) VALUES ( 1, 321, '2011.03.01 08:00:00', 1 )"));
     q.ExecSQL();
-    ++testutil::modalEpoch();
     QStringList items;
-    testutil::whenModal<TfmConsReport>([&](TfmConsReport* d) {
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmConsReport>([&](TfmConsReport* d) {
         for (int i = 0; i < d->clbPribors->count(); ++i)
             items << d->clbPribors->item(i)->text();
         d->bCancelClick();

@@ -2,6 +2,7 @@
 // an act printed to PDF and read back with pdftotext and pdfimages, and the faults of a missing
 // template, a missing picture and a failed build.
 #include "JournalFixture.h"
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "db/DBInfoPribors.h"
 #include "journal/Default_MP_Report.h"
@@ -26,6 +27,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QApplication>
@@ -93,6 +96,50 @@ struct Row {
     const char* pageFoot; // "1": an interlock event ("default")
 };
 
+// The system's print dialog as the user works it: the file field, the page range and copies of its
+// options, and its print and cancel buttons.
+class PrintDialogUser {
+public:
+    explicit PrintDialogUser(QPrintDialog& d) : d_(d) {}
+    QLineEdit* fileField() const { return d_.findChild<QLineEdit*>("filename"); }
+    QString file() const { return fileField() ? fileField()->text() : QString("(no file field)"); }
+    void setFile(const QString& file) { testutil::Type(fileField(), file); }
+    int copies() const { return option<QSpinBox>("copies")->value(); }
+    bool allPages() const { return option<QRadioButton>("printAll")->isChecked(); }
+    // Pages from..to, typed into the options (shown first when they are not).
+    void pages(int from, int to)
+    {
+        auto* range = option<QRadioButton>("printRange");
+        if (!range->isVisible())
+            click(QDialogButtonBox::ResetRole); // "Options >>" sits in the button box under this role
+        testutil::ClickOn(range);
+        for (const auto& [name, value] : {std::pair{"from", from}, std::pair{"to", to}})
+            testutil::Type(option<QSpinBox>(name)->findChild<QLineEdit*>(), QString::number(value));
+    }
+    void click(QDialogButtonBox::ButtonRole role)
+    {
+        auto* buttons = d_.findChild<QDialogButtonBox*>();
+        ASSERT_TRUE(buttons);
+        for (QAbstractButton* b : buttons->buttons())
+            if (buttons->buttonRole(b) == role)
+                return QTest::mouseClick(b, Qt::LeftButton);
+        FAIL() << "no such button";
+    }
+    void print() { click(QDialogButtonBox::AcceptRole); }
+    void cancel() { click(QDialogButtonBox::RejectRole); }
+    bool open() const { return d_.isVisible(); }
+
+private:
+    template <class W>
+    W* option(const char* name) const
+    {
+        W* w = d_.findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << "the print dialog has no " << name;
+        return w;
+    }
+    QPrintDialog& d_;
+};
+
 // A journal with both variants' columns: measurements of every state, event rows, empty names.
 class ReportForms : public ::testing::Test {
 protected:
@@ -128,24 +175,27 @@ protected:
                                 "Москва", "А123ВС", "", "", "", "ДПС", "77", qlonglong(r.pribor),
                                 qlonglong(r.vidoh), qlonglong(r.typerecord), qlonglong(r.saturdata), r.izm, r.air});
         table.First();
-        // The user prints into out.pdf, anew each time.
-        TReportPrintDialog::Runner = [this](TReportPrintDialog& d, QPrinter& printer) {
-            ++dialogs;
-            EXPECT_EQ(d.Copies, 1); // the dialog opens with one copy each time
-            EXPECT_EQ(d.PrintRange, TReportPrintDialog::prAllPages);
-            EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
-            if (range == TReportPrintDialog::prPageNums) {
-                printer.setPrintRange(QPrinter::PageRange);
-                printer.setFromTo(from, to);
-            }
-            if (answer) {
-                QFile::remove(out);
-                printer.setOutputFileName(out);
-            }
-            return answer;
-        };
     }
-    void TearDown() override { TReportPrintDialog::Runner = nullptr; }
+
+    // Clicks the window's print button; the user prints into out.pdf, anew each time, with the page range
+    // asked for, or cancels the print dialog.
+    void print(TfmReportWindow& w)
+    {
+        dialogs.Then<QPrintDialog>([this](QPrintDialog* d) {
+            PrintDialogUser u(*d);
+            EXPECT_EQ(u.copies(), 1); // the dialog opens with one copy each time
+            EXPECT_TRUE(u.allPages());
+            if (!answer)
+                return u.cancel();
+            if (range == TReportPrintDialog::prPageNums)
+                u.pages(from, to);
+            QFile::remove(out);
+            u.setFile(out);
+            u.print();
+        });
+        w.bPrintClick();
+    }
+    int printDialogs() const { return int(dialogs.Shown.size()); }
 
     // What the user is told once the report is in out.pdf.
     QStringList saved() const { return {QString::fromUtf8("Отчёт сохранён в файл\n") + out}; }
@@ -177,9 +227,9 @@ protected:
     testutil::TempDir work;
     QString out;
     ctl::TScriptedMessageBoxPort told;
+    testutil::DialogScript dialogs;
     TMemDataSet table;
     std::unique_ptr<TDBInfoPribors> info;
-    int dialogs = 0;
     bool answer = true;
     TReportPrintDialog::TPrintRange range = TReportPrintDialog::prAllPages;
     int from = 0, to = 0;
@@ -287,8 +337,8 @@ TEST_F(ReportForms, JournalOfEachVariantPrintsItsRowsToPdf)
         EXPECT_EQ(boxes.texts, QStringList()); // every name the template uses is declared or answered
         EXPECT_EQ(w.ReportKind(), 1);
         ASSERT_GE(w.PreviewPages(), 1);
-        w.bPrintClick();
-        EXPECT_EQ(dialogs, 1);
+        print(w);
+        EXPECT_EQ(printDialogs(), 1);
         const QString text = pdfText(out);
         for (const char* expected : {"Журнал измерений", "Оператор: Петров", "18.05.2024 10:15:00", "19.05.2024 08:30:00",
                                      "Иванов Иван", "прерван.", "отказ.", "руч.отбор", "(?)", "был отказ", "Москва",
@@ -300,7 +350,7 @@ TEST_F(ReportForms, JournalOfEachVariantPrintsItsRowsToPdf)
         RecordingBoxes boxes;
         TfmDefault_Report w;
         ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
-        w.bPrintClick();
+        print(w);
         const QString text = pdfText(out);
         for (const char* expected : {"20.05.2024 12:00:00", "был отказ от", "норм.", "..."})
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
@@ -316,7 +366,7 @@ TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
         TfmDefault_Report w;
         ASSERT_TRUE(w.ShowAct(work.path(), act('1', 0.25)));
         EXPECT_EQ(w.ReportKind(), 2);
-        w.bPrintClick();
+        print(w);
         const QString text = pdfText(out);
         for (const char* expected : {"АКТ обследования", "0.250 мг/л (прерван)", "18.05.2024", "10:15", "0042", "Иванович"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
@@ -325,7 +375,7 @@ TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
     // "default_mp": the act's photo, or the built-in picture when there is none.
     TfmDefault_MP_Report none;
     ASSERT_TRUE(none.ShowAct(work.path(), act('0', 0.1)));
-    none.bPrintClick();
+    print(none);
     EXPECT_TRUE(pdfText(out).contains(QString::fromUtf8("0.100 мг/л (нормальный)")));
     EXPECT_EQ(pdfImages(out), QStringList{"240x320"});
 
@@ -336,7 +386,7 @@ TEST_F(ReportForms, ActPrintsItsTextsAndOnePicture)
     TfmDefault_MP_Report with;
     with.Photo = &photo;
     ASSERT_TRUE(with.ShowAct(work.path(), act('0', 0.1)));
-    with.bPrintClick();
+    print(with);
     EXPECT_EQ(pdfImages(out), QStringList{"64x48"});
 }
 
@@ -353,7 +403,7 @@ TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
     ASSERT_GE(pages, 3);
 
     answer = false;
-    w.bPrintClick();
+    print(w);
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(w.PreviewPages(), pages); // the preview is left as it was
 
@@ -361,8 +411,8 @@ TEST_F(ReportForms, PrintingBuildsAgainAndTakesTheDialogsPagesOrNothingOnCancel)
     range = TReportPrintDialog::prPageNums;
     from = 2;
     to = 3;
-    w.bPrintClick();
-    EXPECT_EQ(dialogs, 2);
+    print(w);
+    EXPECT_EQ(printDialogs(), 2);
     const QStringList printed = run("pdftotext", {out, "-"}).split('\f', Qt::SkipEmptyParts);
     EXPECT_EQ(printed.size() - (printed.last().trimmed().isEmpty() ? 1 : 0), 2);
     EXPECT_TRUE(printed[0].contains("Стр. 2"));
@@ -388,7 +438,7 @@ TEST_F(ReportForms, MissingTemplateIsReportedAndTheWindowIsLeftToItsCaller)
     EXPECT_TRUE(boxes.texts[0].contains("Report_MP.rpf"));
     EXPECT_EQ(w->ReportKind(), 0);
     w->bPrintClick(); // nothing to print
-    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(printDialogs(), 0);
     w.reset();
 }
 
@@ -398,7 +448,7 @@ TEST_F(ReportForms, MissingNoPhotoLeavesThePictureEmpty)
     RecordingBoxes boxes;
     TfmDefault_Report w;
     ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
-    w.bPrintClick();
+    print(w);
     EXPECT_EQ(boxes.texts, saved());
     EXPECT_TRUE(pdfText(out).contains("Журнал измерений"));
     EXPECT_EQ(pdfImages(out), QStringList());
@@ -407,7 +457,7 @@ TEST_F(ReportForms, MissingNoPhotoLeavesThePictureEmpty)
     QImage pixels(30, 20, QImage::Format_RGB32);
     pixels.fill(Qt::red);
     ASSERT_TRUE(pixels.save(work.file("PHOTOS/tmp.jpg"), "JPEG"));
-    w.bPrintClick();
+    print(w);
     EXPECT_EQ(pdfImages(out), QStringList{"30x20"});
 }
 
@@ -425,26 +475,8 @@ TEST_F(ReportForms, BuildErrorStopsPrinting)
     boxes.texts.clear();
     w.bPrintClick();
     EXPECT_EQ(boxes.texts.size(), 1);
-    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(printDialogs(), 0);
     EXPECT_FALSE(QFile::exists(out));
-}
-
-// Runs the action once a window of class W is the active modal window.
-template <class W>
-void whenShown(std::function<void(W&)> action)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    *poll = [action, poll, since] {
-        if (auto* w = dynamic_cast<W*>(QApplication::activeModalWidget())) {
-            action(*w);
-            *poll = nullptr;
-        } else if (since->elapsed() < 30000) {
-            QTimer::singleShot(2, *poll);
-        }
-    };
-    QTimer::singleShot(0, *poll);
 }
 
 // The journal's print command and the act's print button of either variant open its report window; what
@@ -460,10 +492,15 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     testutil::TempHome home;
     QDir().mkpath(home.documents());
     ctl::TScriptedMessageBoxPort boxes;
+    testutil::DialogScript dialogs;
     QStringList proposed;
-    TReportPrintDialog::Runner = [&proposed](TReportPrintDialog&, QPrinter& printer) {
-        proposed << printer.outputFileName();
-        return true; // the file as proposed
+    // The print dialog prints into the file it proposes.
+    const auto printAsProposed = [&] {
+        dialogs.Then<QPrintDialog>([&proposed](QPrintDialog* d) {
+            PrintDialogUser u(*d);
+            proposed << u.file();
+            u.print();
+        });
     };
     for (int i = 0; i < 3; ++i) {
         const auto m = jtest::Measurement(2017, 1, 1, 9, i, 0, 8, 0.1 * (i + 1), 0, uint32_t(i + 1));
@@ -471,10 +508,11 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     }
 
     int shown = 0;
-    whenShown<Report>([&](Report& w) {
+    dialogs.Then<Report>([&](Report& w) {
         ++shown;
         EXPECT_EQ(w.ReportKind(), 1);
         EXPECT_GE(w.PreviewPages(), 1);
+        printAsProposed();
         w.bPrint->click();
         w.bCancel->click();
     });
@@ -486,11 +524,12 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     EXPECT_TRUE(journal.contains("Оператор: ADMIN")) << journal.toStdString();
 
     j.query->SetRecNo(1);
-    whenShown<ActWindow>([&](ActWindow&) {
+    dialogs.Then<ActWindow>([&](ActWindow&) {
         j.template Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ПЕЧАТНОВ"));
-        whenShown<Report>([&](Report& w) {
+        dialogs.Then<Report>([&](Report& w) {
             ++shown;
             EXPECT_EQ(w.ReportKind(), 2);
+            printAsProposed();
             w.bPrint->click();
             w.bCancel->click();
             j.ctrl->bCancelClick();
@@ -508,7 +547,6 @@ void printCommandsOpenTheReportWindow(const QStringList& templates, const QStrin
     EXPECT_TRUE(pdfText(journalFile).contains("01.01.2017 09:02:00")); // the act left the journal's file alone
     EXPECT_EQ(boxes.Count(), 2); // told of each file
     EXPECT_TRUE(j.Value(1, "OBSL_FAM").toString().isEmpty());
-    TReportPrintDialog::Runner = nullptr;
 }
 
 TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWindow)
@@ -520,35 +558,11 @@ TEST(ReportCommands, TheJournalsPrintCommandAndTheActsPrintButtonOpenTheReportWi
         {"Report.rpf", "AktDefault.rpf"}, {});
 }
 
-// The system's print dialog as the user works it: the file field, and its print and cancel buttons.
-class PrintDialogUser {
-public:
-    explicit PrintDialogUser(QPrintDialog& d) : d_(d) {}
-    QLineEdit* fileField() const { return d_.findChild<QLineEdit*>("filename"); }
-    QString file() const { return fileField() ? fileField()->text() : QString("(no file field)"); }
-    void click(QDialogButtonBox::ButtonRole role)
-    {
-        auto* buttons = d_.findChild<QDialogButtonBox*>();
-        ASSERT_TRUE(buttons);
-        for (QAbstractButton* b : buttons->buttons())
-            if (buttons->buttonRole(b) == role)
-                return QTest::mouseClick(b, Qt::LeftButton);
-        FAIL() << "no such button";
-    }
-    void print() { click(QDialogButtonBox::AcceptRole); }
-    void cancel() { click(QDialogButtonBox::RejectRole); }
-    bool open() const { return d_.isVisible(); }
-
-private:
-    QPrintDialog& d_;
-};
-
 // The print button of a report window with the system's print dialog: print to file proposes the
 // report's own name in the documents folder, and an existing file is replaced only when the user says so;
 // the dialog stays open otherwise.
 TEST_F(ReportForms, PrintToFileProposesTheReportsOwnNameAndAsksBeforeReplacing)
 {
-    TReportPrintDialog::Runner = nullptr;
     testutil::TempHome home;
     ASSERT_TRUE(QDir().mkpath(home.documents()));
     const QString journalFile = home.documents() + QString::fromUtf8("/Журнал измерений.pdf");
@@ -557,9 +571,9 @@ TEST_F(ReportForms, PrintToFileProposesTheReportsOwnNameAndAsksBeforeReplacing)
     auto saved = [](const QString& file) { return QString::fromUtf8("Отчёт сохранён в файл\n") + file; };
 
     // Clicks the window's print button; the user acts in the dialog.
-    auto printWith = [](TfmReportWindow& w, const std::function<void(PrintDialogUser&)>& user) {
+    auto printWith = [this](TfmReportWindow& w, const std::function<void(PrintDialogUser&)>& user) {
         bool shown = false;
-        whenShown<QPrintDialog>([&](QPrintDialog& d) {
+        dialogs.Then<QPrintDialog>([&](QPrintDialog& d) {
             shown = true;
             PrintDialogUser u(d);
             user(u);
@@ -615,7 +629,6 @@ TEST_F(ReportForms, PrintToFileProposesTheReportsOwnNameAndAsksBeforeReplacing)
 // another name prints there.
 TEST_F(ReportForms, PrintToAFolderThatCannotBeWrittenIsToldInTheDialog)
 {
-    TReportPrintDialog::Runner = nullptr;
     struct Case {
         const char* what;
         std::function<void(const QString& documents)> make;
@@ -635,7 +648,7 @@ TEST_F(ReportForms, PrintToAFolderThatCannotBeWrittenIsToldInTheDialog)
         ASSERT_TRUE(w.ShowJournal(&table, nullptr, work.path(), "Петров"));
         w.show();
         bool shown = false;
-        whenShown<QPrintDialog>([&](QPrintDialog& d) {
+        dialogs.Then<QPrintDialog>([&](QPrintDialog& d) {
             shown = true;
             PrintDialogUser u(d);
             EXPECT_EQ(u.file(), file) << c.what;
