@@ -8,7 +8,7 @@
 #include "app/WorkFolder.h"
 #include "Devices/Manager.h"
 #include "core/Debug.h"
-#include "db/ConverterDB.h"
+#include "app/ConverterDB.h"
 #include "db/DBInfoPribors.h"
 #include "db/JournalSchemas.h"
 #include "grid/ColumnEx.h"

@@ -2,7 +2,7 @@
 // PHOTOS for 1% of its rows, into the "default_mp" journal with its memo. Timed from the rename to the
 // success message (new files and folder on disk); the table is put back in place outside the timed part.
 #include "bench/support/BenchMain.h"
-#include "db/ConverterDB.h"
+#include "app/ConverterDB.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"

@@ -2,7 +2,7 @@
 // Helpers of the db tests: a work folder with its DATABASE folder, and tables written by python3-dbf, a
 // writer that is not ours.
 #include "common/testutil.h"
-#include "db/ConverterDB.h"
+#include "db/JournalConverter.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 
@@ -24,14 +24,15 @@ struct WorkFolder {
     QString database(const QString& file) const { return dir.path() + QStringLiteral("/DATABASE/") + file; }
 };
 
-// The main window's objects as start-up hands them to the converter.
-struct MainWindowDb {
+// The main window's objects as start-up hands them to the converter: the engine, or its window.
+template <class Converter>
+struct MainWindowDbOf {
     TADOConnection connection;
     TADOQuery query{&connection};
     TADOQuery lookup{&connection};
-    TfmConverterDB converter;
+    Converter converter;
 
-    explicit MainWindowDb(const QString& workDir)
+    explicit MainWindowDbOf(const QString& workDir)
     {
         connection.SetConnectionString(QStringLiteral("FILE NAME=") + workDir + QStringLiteral("/connect.udl"));
         connection.SetLoginPrompt(false);
@@ -41,7 +42,8 @@ struct MainWindowDb {
         converter.ADOQuery = &query;
         converter.ADOQueryP = &lookup;
         converter.ADOConnection = &connection;
-        converter.RollbackDelay = 0;
+        if constexpr (requires { converter.RollbackDelay; })
+            converter.RollbackDelay = 0;
     }
 
     void exec(const QString& sql)
@@ -51,6 +53,8 @@ struct MainWindowDb {
         q.ExecSQL();
     }
 };
+
+using MainWindowDb = MainWindowDbOf<db::TJournalConverter>;
 
 // Every file of a folder (names as they stand) with its bytes.
 inline QMap<QString, QByteArray> snapshot(const QString& folder)

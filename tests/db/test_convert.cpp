@@ -1,67 +1,43 @@
-#include "DbFixture.h"
-#include "OldJournal.h"
+// The conversion engine without a window: its steps, their outcomes and the files they leave.
+#include "ConvertFixture.h"
 
 #include "db/ConversionFiles.h"
-#include "db/ConverterDB.h"
+#include "db/JournalConverter.h"
 #include "db/JournalSchemas.h"
-#include "platform/controls/MessageBox.h"
 #include "platform/data/DbfTable.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 
-#include <QDir>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-using namespace ctl;
-using dbfixture::MainWindowDb;
 using dbfixture::WorkFolder;
-using oldjournal::u;
+using Converter = db::TJournalConverter;
+using Rows = Converter::Rows;
+using MoveResult = db::TConversionFiles::MoveResult;
+using RestoreResult = db::TConversionFiles::RestoreResult;
 
 namespace {
 
-const QString kInterrupted = u("Конвертация прерванна");
-const QString kSuccess = u("Конвертация Базы Данных успешно завершена!");
+struct Fixture : convertfixture::Fixture<Converter> {
+    using convertfixture::Fixture<Converter>::Fixture;
 
-// A work folder with an old journal, its photos, and the main window's objects on it.
-struct Fixture {
-    WorkFolder work;
-    TScriptedMessageBoxPort boxes;
-    std::unique_ptr<MainWindowDb> main;
-    QMap<QString, QByteArray> before;
-
-    explicit Fixture(int generation, std::vector<oldjournal::Row> rows = oldjournal::sampleRows(),
-                     std::vector<dbf::Column> extra = {})
+    // The steps of a conversion as the window takes them: the move, the rows (none without a converter for
+    // the pair), and the old table put back unless they all went over.
+    std::optional<Rows> convert(int required, int detected, const Converter::Progress& progress = {})
     {
-        oldjournal::write(work.database("BASE.DBF"), generation, rows, extra);
-        QDir(work.path()).mkpath("PHOTOS");
-        testutil::writeFile(work.path() + "/PHOTOS/2009.05.12 10.22.33_0123.jpg", oldjournal::jpegBytes());
-        testutil::writeFile(work.path() + "/PHOTOS/2011.11.11 11.11.11_0009.jpg", oldjournal::damagedPhoto());
-        before = dbfixture::snapshot(db());
-        main = std::make_unique<MainWindowDb>(work.path());
+        EXPECT_EQ(converter().MoveToOld(), MoveResult::Moved);
+        std::optional<Rows> rows;
+        if (const auto target = Converter::TargetFor(required, detected))
+            rows = converter().ConvertRows(*target, detected, progress);
+        rowsError = converter().LastError();
+        if (rows != Rows::Converted)
+            EXPECT_EQ(converter().PutOldBack(), RestoreResult::Restored);
+        // The engine tells its outcomes; it shows nothing.
+        EXPECT_EQ(boxes.Count(), 0);
+        return rows;
     }
-    QString db() const { return work.path() + "/DATABASE"; }
-    TfmConverterDB& converter() { return main->converter; }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto& a : boxes.AskedSoFar())
-            out << a.text;
-        return out;
-    }
-    QStringList files() const { return dbfixture::snapshot(db()).keys(); }
-    // The old journal is back as it was, byte for byte, beside whatever a rollback moved aside.
-    void expectOldJournalBack() const
-    {
-        const auto now = dbfixture::snapshot(db());
-        for (auto it = before.begin(); it != before.end(); ++it)
-            EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
-        for (const QString& name : now.keys())
-            EXPECT_TRUE(before.contains(name) || name.startsWith("BASE_del (")) << name.toStdString();
-    }
+    QString rowsError; // why the rows did not go over
 };
 
 } // namespace
@@ -76,9 +52,14 @@ TEST(Conversion, EveryOlderGenerationReachesItsTarget)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "(" << c.required << ", " << c.source << ")");
         Fixture fx(c.source);
-        EXPECT_EQ(fx.main->converter.DetectFormat(), c.source);
-        ASSERT_TRUE(fx.converter().Convert(c.required, c.source));
-        EXPECT_EQ(fx.texts(), QStringList{kSuccess});
+        EXPECT_EQ(fx.converter().DetectFormat(), c.source);
+        std::vector<std::pair<int, int>> told;
+        ASSERT_EQ(fx.convert(c.required, c.source, [&](int done, int total) {
+            told.emplace_back(done, total);
+            return true;
+        }), Rows::Converted);
+        // Progress after each row written: rows done of the total.
+        EXPECT_EQ(told, (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
         EXPECT_EQ(fx.converter().DetectFormat(), c.required);
         // The old table is kept as it was; nothing of the conversion is left behind.
         EXPECT_EQ(testutil::readFile(fx.db() + "/oldBASE.DBF"), fx.before.value("BASE.DBF"));
@@ -137,153 +118,94 @@ TEST(Conversion, EveryOlderGenerationReachesItsTarget)
     }
 }
 
-TEST(Conversion, WindowShowsItsTextsAndProgress)
+TEST(Conversion, AStopPutsTheOldJournalBack)
 {
-    std::vector<oldjournal::Row> rows(200, oldjournal::sampleRows()[0]);
-    for (int i = 0; i < 200; ++i)
-        rows[static_cast<std::size_t>(i)].date = QString("2012.01.01 00:%1:00").arg(i % 60, 2, 10, QLatin1Char('0'));
-    Fixture fx(3, rows);
-    TfmConverterDB& w = fx.converter();
-    EXPECT_EQ(w.windowTitle(), u("Конвертер БД"));
-    EXPECT_EQ(w.size(), QSize(446, 222));
-    EXPECT_EQ(w.lbOpisanie->text(), u("Описание:"));
-    EXPECT_TRUE(w.lbOpisanie_podrobno->text().startsWith(u("В предыдущих версиях программы использовалась немного иная структура \nфайла")));
-    EXPECT_TRUE(w.lbOpisanie_podrobno->text().endsWith(u("\noldBASE.DBF можно будет потом удалить, если он вам больше не потребуется.")));
-    EXPECT_EQ(w.lbOpisanie_podrobno->text().count('\n'), 6);
-    EXPECT_EQ(w.Label1->text(), u("Прогресс конвертирования:"));
-    EXPECT_EQ(w.lbProgress->text(), "---");
-    EXPECT_EQ(w.bCancel->text(), u("Отмена"));
-    EXPECT_EQ(w.pbProgress->minimum(), 0);
-    EXPECT_EQ(w.pbProgress->maximum(), 100);
-
-    bool shownWhileCopying = false;
-    QString afterFirstRow;
-    int copied = 0;
-    db::TConversionFiles::CrashPoint = [&](const char* step) {
-        if (QByteArray(step) != "row-copied")
-            return;
-        shownWhileCopying = w.isVisible();
-        if (++copied == 2)
-            afterFirstRow = w.lbProgress->text();
-    };
-    const bool ok = w.Convert(7, 3);
-    db::TConversionFiles::CrashPoint = nullptr;
-    ASSERT_TRUE(ok);
-    EXPECT_TRUE(shownWhileCopying);
-    EXPECT_FALSE(w.isVisible());
-    // The label counts the rows before the one just written: 0/200 after the first, 199/200 after the last.
-    EXPECT_EQ(w.lbProgress->text(), "199/200");
-    EXPECT_EQ(w.pbProgress->value(), 99);
-    EXPECT_EQ(afterFirstRow, "0/200");
-    EXPECT_EQ(dbf::Table::open(fx.db() + "/BASE.DBF")->recordCount(), 200u);
-
-    // The "default" journal moves only the bar, to 100.
-    Fixture def(2);
-    ASSERT_TRUE(def.converter().Convert(3, 2));
-    EXPECT_EQ(def.converter().pbProgress->value(), 100);
-    EXPECT_EQ(def.converter().lbProgress->text(), "---");
-}
-
-TEST(Conversion, CancelPutsTheOldJournalBack)
-{
-    // The cancel button, and the window's close box, stop the copy after the row in hand.
-    for (const bool closeBox : {false, true}) {
-        SCOPED_TRACE(closeBox);
-        Fixture fx(3);
-        int rows = 0;
-        db::TConversionFiles::CrashPoint = [&](const char* step) {
-            if (QByteArray(step) == "row-copied" && ++rows == 3) {
-                if (closeBox)
-                    fx.converter().close();
-                else
-                    fx.converter().bCancel->click();
-            }
-        };
-        const bool ok = fx.converter().Convert(7, 3);
-        db::TConversionFiles::CrashPoint = nullptr;
-        EXPECT_FALSE(ok);
-        EXPECT_EQ(rows, 3);
-        EXPECT_TRUE(fx.converter().Cancel);
-        EXPECT_EQ(fx.texts(), QStringList{kInterrupted});
-        EXPECT_EQ(fx.boxes.AskedSoFar()[0].caption, u("Ошибка!"));
-        EXPECT_EQ(fx.boxes.AskedSoFar()[0].flags, MB_OK | MB_ICONERROR);
-        fx.expectOldJournalBack();
-        // The half-made table and its memo are kept aside under the time of the rollback.
-        const QRegularExpression stamped(R"(^BASE_del \(\d{4}\.\d\d\.\d\d \d\d\.\d\d\.\d\d\)\.(DBF|DBT)$)");
-        int aside = 0;
-        for (const QString& name : fx.files())
-            aside += stamped.match(name).hasMatch();
-        EXPECT_EQ(aside, 2);
-        EXPECT_FALSE(QFileInfo::exists(fx.db() + "/CONVERT.STATE"));
-    }
+    // A progress that asks to stop ends the copy after the row in hand.
+    Fixture fx(3);
+    int rows = 0;
+    EXPECT_EQ(fx.convert(7, 3, [&](int done, int) {
+        rows = done;
+        return done < 3;
+    }), Rows::Stopped);
+    EXPECT_EQ(rows, 3);
+    fx.expectOldJournalBack();
+    // The half-made table and its memo are kept aside under the time of the rollback.
+    const QRegularExpression stamped(R"(^BASE_del \(\d{4}\.\d\d\.\d\d \d\d\.\d\d\.\d\d\)\.(DBF|DBT)$)");
+    int aside = 0;
+    for (const QString& name : fx.files())
+        aside += stamped.match(name).hasMatch();
+    EXPECT_EQ(aside, 2);
+    EXPECT_FALSE(QFileInfo::exists(fx.db() + "/CONVERT.STATE"));
 }
 
 TEST(Conversion, RefusalsTouchNothing)
 {
     struct Case {
         const char* what;
-        int required, detected;
         std::function<void(Fixture&)> prepare;
-        QStringList messages;
-        bool ok;
+        MoveResult result;
     };
-    const QString oldExists = u("Внимание! В каталоге уже существует файл oldBase.dbf, программа не имеет права удалять его, т.к. "
-                                "возможно там важные данные. Переименуйте или удалите его самостоятельно, убедившись в его "
-                                "ненадобности! Конвертация прерванна.");
     const Case cases[] = {
-        {"an oldBASE.DBF of any case", 7, 3,
-         [](Fixture& fx) { testutil::writeFile(fx.db() + "/OLDBASE.dbf", "kept"); }, {oldExists}, false},
-        {"no BASE.DBF", 7, 3, [](Fixture& fx) { QFile::rename(fx.db() + "/BASE.DBF", fx.db() + "/OTHER.DBF"); },
-         {u("файл BASE.DBF не найден! Конвертация прерванна.")}, false},
-        {"medic keeps its table", 4, 2, [](Fixture&) {}, {}, true},
-        {"police keeps its table", 5, 3, [](Fixture&) {}, {}, true},
+        {"an oldBASE.DBF of any case", [](Fixture& fx) { testutil::writeFile(fx.db() + "/OLDBASE.dbf", "kept"); },
+         MoveResult::OldTableExists},
+        {"no BASE.DBF", [](Fixture& fx) { QFile::rename(fx.db() + "/BASE.DBF", fx.db() + "/OTHER.DBF"); }, MoveResult::NoTable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fixture fx(3);
         c.prepare(fx);
         fx.before = dbfixture::snapshot(fx.db());
-        EXPECT_EQ(fx.converter().Convert(c.required, c.detected), c.ok);
-        EXPECT_EQ(fx.texts(), c.messages);
+        EXPECT_EQ(fx.converter().MoveToOld(), c.result);
         EXPECT_EQ(dbfixture::snapshot(fx.db()), fx.before);
     }
-    Fixture fx(3);
-    testutil::writeFile(fx.db() + "/OLDBASE.dbf", "kept");
-    fx.converter().Convert(7, 3);
-    EXPECT_EQ(fx.boxes.AskedSoFar()[0].caption, u("Ошибка!"));
-    EXPECT_EQ(fx.boxes.AskedSoFar()[0].flags, MB_OK | MB_ICONINFORMATION);
+    // "medic" and "police" keep no journal: there is nothing to convert their table into.
+    EXPECT_FALSE(Converter::KeepsJournal(4));
+    EXPECT_FALSE(Converter::KeepsJournal(5));
+    EXPECT_TRUE(Converter::KeepsJournal(db::GenerationOf(db::Schema::Default)));
+    EXPECT_TRUE(Converter::KeepsJournal(db::GenerationOf(db::Schema::DefaultMp)));
 }
 
-TEST(Conversion, FailuresRollBackWithTheirMessages)
+TEST(Conversion, ConvertersOfThePairs)
 {
-    const QString error = u("произошла ошибка при конвертации БД");
+    using T = Converter::Target;
+    struct Case {
+        int required, detected;
+        std::optional<T> target;
+    };
+    const Case cases[] = {
+        {7, 1, T::DefaultMp}, {7, 2, T::DefaultMp}, {7, 3, T::DefaultMp}, {7, 6, T::DefaultMp},
+        {3, 1, T::Default},   {3, 2, T::Default},   {3, 6, T::Default},
+        {7, 0, std::nullopt}, {7, 5, std::nullopt}, {3, 3, std::nullopt}, {4, 2, std::nullopt}, {5, 3, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Converter::TargetFor(c.required, c.detected), c.target) << c.required << ", " << c.detected;
+}
+
+TEST(Conversion, FailuresRollBack)
+{
     struct Case {
         const char* what;
         int generation, required, detected;
         std::vector<oldjournal::Row> rows;
-        QStringList messages;
+        std::optional<Rows> result;
         bool tableMade;
     };
     const Case cases[] = {
         // A table whose columns match no generation has no converter: moved and moved back.
-        {"no converter for the pair", 3, 7, 0, oldjournal::sampleRows(), {kInterrupted}, false},
-        {"an empty table, default_mp", 3, 7, 3, {},
-         {u("В BASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически."), kInterrupted}, false},
-        {"an empty table, default", 2, 3, 2, {},
-         {u("В oldBASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически."), kInterrupted}, false},
+        {"no converter for the pair", 3, 7, 0, oldjournal::sampleRows(), std::nullopt, false},
+        {"an empty table, default_mp", 3, 7, 3, {}, Rows::Empty, false},
+        {"an empty table, default", 2, 3, 2, {}, Rows::Empty, false},
         // Generation 2 read as 3: its NUM_VIDOH is missing.
-        {"a column missing", 2, 7, 3, oldjournal::sampleRows(), {error, kInterrupted}, true},
+        {"a column missing", 2, 7, 3, oldjournal::sampleRows(), Rows::Failed, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fixture fx(c.generation, c.rows);
-        EXPECT_FALSE(fx.converter().Convert(c.required, c.detected));
-        EXPECT_EQ(fx.texts(), c.messages);
+        EXPECT_EQ(fx.convert(c.required, c.detected), c.result);
         fx.expectOldJournalBack();
-        bool aside = false;
-        for (const QString& name : fx.files())
-            aside |= name.startsWith("BASE_del (") && name.endsWith(".DBF");
-        EXPECT_EQ(aside, c.tableMade);
+        EXPECT_EQ(fx.tableAside(), c.tableMade);
+        if (c.tableMade)
+            EXPECT_TRUE(fx.rowsError.contains("NUM_VIDOH")) << fx.rowsError.toStdString();
     }
 }
 
@@ -294,7 +216,7 @@ TEST(Conversion, TheMemoFileTravelsWithItsTable)
         // Success: the old table keeps its memo as oldBASE.DBT; the new table has its own.
         Fixture fx(3, oldjournal::sampleRows(), memo);
         ASSERT_TRUE(fx.before.contains("BASE.DBT"));
-        ASSERT_TRUE(fx.converter().Convert(7, 3));
+        ASSERT_EQ(fx.convert(7, 3), Rows::Converted);
         EXPECT_EQ(testutil::readFile(fx.db() + "/oldBASE.DBT"), fx.before.value("BASE.DBT"));
         auto old = dbf::Table::open(fx.db() + "/oldBASE.DBF");
         EXPECT_EQ(old->value(2, old->columnIndex("REMARK")).toByteArray(), "memo of row 2");
@@ -305,7 +227,7 @@ TEST(Conversion, TheMemoFileTravelsWithItsTable)
         Fixture fx(3, oldjournal::sampleRows(), memo);
         testutil::writeFile(fx.db() + "/oldBASE.DBT", "stray");
         fx.before = dbfixture::snapshot(fx.db());
-        EXPECT_FALSE(fx.converter().Convert(7, 3));
+        EXPECT_EQ(fx.converter().MoveToOld(), MoveResult::OldMemoExists);
         EXPECT_EQ(dbfixture::snapshot(fx.db()), fx.before);
     }
     {
@@ -314,7 +236,7 @@ TEST(Conversion, TheMemoFileTravelsWithItsTable)
         QFile::rename(fx.db() + "/BASE.DBF", fx.db() + "/Base.dbf");
         QFile::rename(fx.db() + "/BASE.DBT", fx.db() + "/Base.dbt");
         fx.before = dbfixture::snapshot(fx.db());
-        EXPECT_FALSE(fx.converter().Convert(7, 3));
+        EXPECT_EQ(fx.convert(7, 3), Rows::Failed);
         fx.expectOldJournalBack();
     }
 }
@@ -353,19 +275,19 @@ TEST(ConversionFiles, TwoRollbacksInOneSecondKeepBothTables)
     EXPECT_EQ(testutil::readFile(work.database("BASE_del (2010.12.28 14.05.33) 2.DBF")), "new 1");
 }
 
-TEST(ConverterDB, InsertBuilders)
+TEST(JournalConverter, InsertBuilders)
 {
     QString cols, params;
-    TfmConverterDB::AddSqlFieldValue("ID", 1, cols, params, true);
-    TfmConverterDB::AddSqlField("OBSL_FAM", "", cols, params, false);
-    TfmConverterDB::AddSqlFieldValue("PRIBOR", 0, cols, params, false);
-    TfmConverterDB::AddSqlField("OPER", "", cols, params, false);
-    TfmConverterDB::AddSqlFieldValue("IZM", 0.5, cols, params, false);
+    Converter::AddSqlFieldValue("ID", 1, cols, params, true);
+    Converter::AddSqlField("OBSL_FAM", "", cols, params, false);
+    Converter::AddSqlFieldValue("PRIBOR", 0, cols, params, false);
+    Converter::AddSqlField("OPER", "", cols, params, false);
+    Converter::AddSqlFieldValue("IZM", 0.5, cols, params, false);
     EXPECT_EQ("INSERT INTO Base ( " + cols + " ) VALUES ( " + params + " )",
               "INSERT INTO Base ( ID, PRIBOR, IZM ) VALUES ( :ID, :PRIBOR, :IZM )");
     // The first column goes in whatever its value; the character form always does.
-    TfmConverterDB::AddSqlField("DATA_IZM", "", cols, params, true);
-    TfmConverterDB::AddSqlFieldChar("STAT", QChar('0'), cols, params, false);
+    Converter::AddSqlField("DATA_IZM", "", cols, params, true);
+    Converter::AddSqlFieldChar("STAT", QChar('0'), cols, params, false);
     EXPECT_EQ(cols, "DATA_IZM, STAT");
     EXPECT_EQ(params, ":DATA_IZM, :STAT");
 }

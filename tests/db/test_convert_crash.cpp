@@ -3,7 +3,7 @@
 #include "DbFixture.h"
 #include "OldJournal.h"
 
-#include "db/ConverterDB.h"
+#include "db/JournalConverter.h"
 #include "platform/data/DbfTable.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 
@@ -65,7 +65,7 @@ struct Journal {
     {
         SCOPED_TRACE(what.toStdString());
         const QString db = work.path() + "/DATABASE";
-        ASSERT_TRUE(TfmConverterDB::RecoverInterrupted(db));
+        ASSERT_EQ(db::TJournalConverter::RecoverInterrupted(db), db::TConversionFiles::RestoreResult::Restored);
         EXPECT_FALSE(QFileInfo::exists(db + "/CONVERT.STATE"));
         const QString old = rtl::resolveCaseInsensitive(db + "/oldBASE.DBF");
         if (QFileInfo::exists(old)) {

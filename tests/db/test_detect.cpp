@@ -1,6 +1,6 @@
 #include "DbFixture.h"
 
-#include "db/ConverterDB.h"
+#include "db/JournalConverter.h"
 #include "db/JournalSchemas.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -166,11 +166,11 @@ TEST(Schemas, CreatedTablesHaveTheListedColumns)
     }
 }
 
-TEST(ConverterDB, ReplaceColons)
+TEST(JournalConverter, ReplaceColons)
 {
-    EXPECT_EQ(TfmConverterDB::ReplaceColons("2009.05.12 10:22:33"), "2009.05.12 10.22.33");
-    EXPECT_EQ(TfmConverterDB::ReplaceColons(":a::b:"), ".a..b.");
-    EXPECT_EQ(TfmConverterDB::ReplaceColons(""), "");
+    EXPECT_EQ(db::TJournalConverter::ReplaceColons("2009.05.12 10:22:33"), "2009.05.12 10.22.33");
+    EXPECT_EQ(db::TJournalConverter::ReplaceColons(":a::b:"), ".a..b.");
+    EXPECT_EQ(db::TJournalConverter::ReplaceColons(""), "");
 }
 
 TEST(DetectFormat, ReadsOnlyTheHeader)

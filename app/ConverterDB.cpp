@@ -1,26 +1,18 @@
-#include "db/ConverterDB.h"
+#include "app/ConverterDB.h"
 
 #include "core/Debug.h"
-#include "db/ConversionFiles.h"
-#include "db/JournalSchemas.h"
 #include "platform/controls/FormFont.h"
 #include "platform/controls/MessageBox.h"
-#include "platform/data/ADOConnection.h"
-#include "platform/data/ADOQuery.h"
-#include "platform/data/DbfHeader.h"
-#include "platform/rtl/CaseInsensitivePath.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
-#include <QtEndian>
 
-#include <exception>
+#include <algorithm>
 
 using namespace ctl;
 
@@ -41,24 +33,6 @@ const char kDescription[] =
     "oldBASE.DBF можно будет потом удалить, если он вам больше не потребуется.";
 
 const char kInterrupted[] = "Конвертация прерванна";
-
-// The column names of a table, from its header and field descriptors alone.
-QStringList headerFieldNames(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("cannot open %1: %2").arg(path, f.errorString()).toStdString());
-    QByteArray head = f.read(32);
-    if (head.size() == 32) {
-        const quint16 length = qFromLittleEndian<quint16>(head.constData() + 8);
-        if (length > 32)
-            head += f.read(length - 32);
-    }
-    QStringList names;
-    for (const dbf::Column& c : dbf::Header::parse(head, path).columns)
-        names << c.name;
-    return names;
-}
 
 // The message of a rollback step that failed.
 void tellRestoreFailed(db::TConversionFiles::RestoreResult result)
@@ -116,34 +90,6 @@ TfmConverterDB::TfmConverterDB(QWidget* owner)
 
 TfmConverterDB::~TfmConverterDB() = default;
 
-QString TfmConverterDB::databaseFolder() const
-{
-    // The folder the connection's statements reach, so that the files moved are the tables converted.
-    if (ADOConnection && ADOConnection->Connected())
-        return ADOConnection->DataFolder();
-    return WorkDir + QStringLiteral("/DATABASE");
-}
-
-int TfmConverterDB::DetectFormat()
-{
-    const QString path = rtl::resolveCaseInsensitive(databaseFolder() + QStringLiteral("/Base.DBF"));
-    if (!QFileInfo::exists(path))
-        return 0;
-    try {
-        return db::DetectGeneration(headerFieldNames(path));
-    } catch (const std::exception& e) {
-        Dbg().Print("TfmConverterDB::DetectFormat - error: %s", e.what());
-        return 0;
-    }
-}
-
-QString TfmConverterDB::ReplaceColons(const QString& text)
-{
-    QString out = text;
-    out.replace(u':', u'.');
-    return out;
-}
-
 void TfmConverterDB::bCancelClick()
 {
     bCancel->setEnabled(false);
@@ -166,14 +112,9 @@ void TfmConverterDB::reject()
         bCancelClick();
 }
 
-bool TfmConverterDB::stopRequested() const
-{
-    return Cancel || QCoreApplication::closingDown();
-}
-
 bool TfmConverterDB::Convert(int required, int detected)
 {
-    if (db::GenerationOf(db::Schema::Default) != required && db::GenerationOf(db::Schema::DefaultMp) != required) {
+    if (!KeepsJournal(required)) {
         // "medic" and "police" keep no journal of their own: their table stays as it is.
         Dbg().Print("TfmConverterDB::Convert - no journal of generation %i is kept, the table stays [%i]", required, detected);
         return true;
@@ -185,12 +126,8 @@ bool TfmConverterDB::Convert(int required, int detected)
         return false;
     }
     bool result = false;
-    // A table of generation 6 lacks the info mark the "default" journal files into; its rows go over, and the
-    // place, vehicle and inspector it alone keeps stay in oldBASE.DBF.
-    if (required == db::GenerationOf(db::Schema::Default) && (detected == 1 || detected == 2 || detected == 6))
-        result = ConvertToDefault(detected);
-    else if (required == db::GenerationOf(db::Schema::DefaultMp) && (detected == 1 || detected == 2 || detected == 3 || detected == 6))
-        result = ConvertToDefaultMP(detected);
+    if (const auto target = TargetFor(required, detected))
+        result = *target == Target::Default ? ConvertToDefault(detected) : ConvertToDefaultMP(detected);
     else
         Dbg().Print("TfmConverterDB::Convert - no converter from generation %i to %i", detected, required);
     if (!result) {
@@ -204,21 +141,9 @@ bool TfmConverterDB::Convert(int required, int detected)
 
 bool TfmConverterDB::RenameToOld()
 {
-    const bool keep = ADOConnection ? ADOConnection->KeepConnection() : true;
-    if (ADOConnection)
-        ADOConnection->SetKeepConnection(false);
-    if (ADOQuery)
-        ADOQuery->Close();
-    if (ADOQueryP)
-        ADOQueryP->Close();
-    db::TConversionFiles files(databaseFolder());
-    const auto result = files.MoveToOld();
-    if (ADOConnection)
-        ADOConnection->SetKeepConnection(keep);
     using R = db::TConversionFiles::MoveResult;
-    switch (result) {
+    switch (MoveToOld()) {
     case R::Moved:
-        Dbg().Print("TfmConverterDB - BASE.DBF -> oldBASE.DBF");
         return true;
     case R::NoTable:
         MessageBox(u("файл BASE.DBF не найден! Конвертация прерванна."), u("Ошибка!"), MB_OK | MB_ICONERROR);
@@ -238,7 +163,6 @@ bool TfmConverterDB::RenameToOld()
     case R::Failed:
         break;
     }
-    Dbg().Print("TfmConverterDB::RenameToOld - %s", files.LastError().toUtf8().constData());
     MessageBox(u("Не удаётся переименовать файл BASE.DBF в oldBASE.DBF! Конвертация прерванна."), u("Ошибка!"),
                MB_OK | MB_ICONERROR);
     return false;
@@ -246,86 +170,66 @@ bool TfmConverterDB::RenameToOld()
 
 bool TfmConverterDB::Rollback()
 {
-    const bool keep = ADOConnection ? ADOConnection->KeepConnection() : true;
-    if (ADOQuery)
-        ADOQuery->Close();
-    if (ADOQueryP)
-        ADOQueryP->Close();
-    if (ADOConnection)
-        ADOConnection->SetKeepConnection(false);
-    db::TConversionFiles files(databaseFolder());
-    const auto result = files.Restore(QDateTime::currentDateTime());
-    if (ADOConnection)
-        ADOConnection->SetKeepConnection(keep);
-    if (result == db::TConversionFiles::RestoreResult::Restored) {
-        Dbg().Print("TfmConverterDB - oldBASE.DBF -> BASE.DBF");
-        return true;
-    }
-    Dbg().Print("TfmConverterDB::Rollback - %s", files.LastError().toUtf8().constData());
+    const auto result = PutOldBack();
     tellRestoreFailed(result);
-    return false;
+    return result == db::TConversionFiles::RestoreResult::Restored;
 }
 
 bool TfmConverterDB::RecoverInterrupted(const QString& databaseFolder)
 {
-    db::TConversionFiles files(databaseFolder);
-    if (!files.InProgress())
-        return true;
-    Dbg().Print("Конвертация БД была прервана - возвращаем прежнюю БД (oldBASE.DBF -> BASE.DBF)...");
-    const auto result = files.Restore(QDateTime::currentDateTime());
-    if (result == db::TConversionFiles::RestoreResult::Restored) {
-        Dbg().Print("Конвертация БД была прервана - прежняя БД возвращена");
-        return true;
-    }
-    Dbg().Print("Конвертация БД была прервана - %s", files.LastError().toUtf8().constData());
+    const auto result = db::TJournalConverter::RecoverInterrupted(databaseFolder);
     tellRestoreFailed(result);
+    return result == db::TConversionFiles::RestoreResult::Restored;
+}
+
+bool TfmConverterDB::ConvertToDefault(int source)
+{
+    return convertRows(Target::Default, source);
+}
+
+bool TfmConverterDB::ConvertToDefaultMP(int source)
+{
+    return convertRows(Target::DefaultMp, source);
+}
+
+bool TfmConverterDB::convertRows(Target target, int source)
+{
+    QElapsedTimer served;
+    const auto progress = [&](int done, int total) {
+        // The bar follows the rows written; the label of the photo journal counts those before this one.
+        if (target == Target::Default) {
+            pbProgress->setValue(static_cast<int>(float(done) / float(total) * 100.0f));
+        } else {
+            const int before = done - 1;
+            pbProgress->setValue(static_cast<int>(float(before) / float(total) * 100.0f));
+            lbProgress->setText(QString::asprintf("%i/%i", before, total));
+        }
+        if (Cancel || QCoreApplication::closingDown())
+            return false;
+        // Painting the window after every row would cost more than the row: the window is served
+        // twenty-five times a second, and a cancel click stops the copy at the row after it is seen.
+        if (!served.isValid() || served.elapsed() >= 40) {
+            QCoreApplication::processEvents();
+            served.restart();
+        }
+        return true;
+    };
+    pbProgress->setValue(0);
+    switch (ConvertRows(target, source, progress)) {
+    case Rows::Converted:
+        MessageBox(u("Конвертация Базы Данных успешно завершена!"), u("Информация!"), MB_OK | MB_ICONINFORMATION);
+        return true;
+    case Rows::Empty:
+        MessageBox(target == Target::Default
+                       ? u("В oldBASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически.")
+                       : u("В BASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически."),
+                   u("Информация!"), MB_OK | MB_ICONINFORMATION);
+        return false;
+    case Rows::Failed:
+        MessageBox(u("произошла ошибка при конвертации БД"), u("Ошибка!"), MB_OK | MB_ICONERROR);
+        return false;
+    case Rows::Stopped:
+        break;
+    }
     return false;
-}
-
-void TfmConverterDB::ReplaceParam(QString& text, const QString& name, int value)
-{
-    db::ReplaceParam(text, name, value);
-}
-
-void TfmConverterDB::AddSqlField(const QString& name, const QString& value, QString& cols, QString& params, bool first)
-{
-    if (first) {
-        cols = name;
-        params = QStringLiteral(":") + name;
-    } else if (!value.isEmpty()) {
-        cols += QStringLiteral(", ") + name;
-        params += QStringLiteral(", :") + name;
-    }
-}
-
-void TfmConverterDB::AddSqlFieldChar(const QString& name, QChar, QString& cols, QString& params, bool first)
-{
-    AddSqlFieldValue(name, QVariant(), cols, params, first);
-}
-
-void TfmConverterDB::AddSqlFieldValue(const QString& name, const QVariant&, QString& cols, QString& params, bool first)
-{
-    if (first) {
-        cols = name;
-        params = QStringLiteral(":") + name;
-    } else {
-        cols += QStringLiteral(", ") + name;
-        params += QStringLiteral(", :") + name;
-    }
-}
-
-void TfmConverterDB::SetSqlParam(const QString& name, const QString& value)
-{
-    if (!value.isEmpty())
-        ADOQuery->Parameters().ParamByName(name)->SetValue(value);
-}
-
-void TfmConverterDB::SetSqlParamChar(const QString& name, QChar value)
-{
-    ADOQuery->Parameters().ParamByName(name)->SetValue(QString(value));
-}
-
-void TfmConverterDB::SetSqlParamValue(const QString& name, const QVariant& value)
-{
-    ADOQuery->Parameters().ParamByName(name)->SetValue(value);
 }

@@ -1,37 +1,26 @@
 // The row converters: every row of oldBASE.DBF becomes a row of the new Base table, numbered 1..n in the
 // order of its date text, with its photo from PHOTOS when the target keeps photos.
-#include "db/ConverterDB.h"
+#include "db/JournalConverter.h"
 
 #include "core/Debug.h"
-#include "db/ConversionFiles.h"
 #include "db/JournalSchemas.h"
-#include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QProgressBar>
 
 #include <cmath>
 #include <exception>
 #include <stdexcept>
 
-using namespace ctl;
+namespace db {
 
 namespace {
-
-QString u(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 // "1" when the text starts with '1' or the byte 1, else "0" (an empty text too).
 QChar flagOf(const QString& text)
@@ -47,7 +36,7 @@ QString textOf(const TField* field)
 } // namespace
 
 // The columns of the old table a row is read from; null where the generation has none.
-struct TfmConverterDB::SourceColumns {
+struct TJournalConverter::SourceColumns {
     TField* id = nullptr;  // read by no one, but a table without it is no journal
     TField* pribor = nullptr;
     TField* date = nullptr;
@@ -65,7 +54,7 @@ struct TfmConverterDB::SourceColumns {
     TField* insp[5] = {};
 };
 
-struct TfmConverterDB::Row {
+struct TJournalConverter::Row {
     qint64 id = 0;
     qint64 pribor = 0;
     QString date, fam, name, pat, oper;
@@ -97,31 +86,21 @@ QString dateColumn(const dbf::Table& old, int source)
 
 } // namespace
 
-bool TfmConverterDB::ConvertToDefault(int source)
+void TJournalConverter::createTable(Target target)
 {
-    return convertRows(Target::Default, source);
-}
-
-bool TfmConverterDB::ConvertToDefaultMP(int source)
-{
-    return convertRows(Target::DefaultMp, source);
-}
-
-void TfmConverterDB::createTable(Target target)
-{
-    const db::Schema schema = target == Target::Default ? db::Schema::Default : db::Schema::DefaultMp;
+    const Schema schema = target == Target::Default ? Schema::Default : Schema::DefaultMp;
     ADOQuery->Close();
     ADOQuery->ClearSQL();
-    ADOQuery->SetSQL(db::CreateTableText(schema));
+    ADOQuery->SetSQL(CreateTableText(schema));
     ADOQuery->ExecSQL();
     widths_.clear();
     for (const dbf::Column& c : ADOConnection->openTable(QStringLiteral("Base"))->columns())
         if (c.type == 'C')
             widths_.emplace_back(c.name, c.length);
-    db::TConversionFiles::Reached("table-created");
+    TConversionFiles::Reached("table-created");
 }
 
-int TfmConverterDB::targetWidth(const QString& column) const
+int TJournalConverter::targetWidth(const QString& column) const
 {
     for (const auto& [name, width] : widths_)
         if (name == column)
@@ -129,7 +108,7 @@ int TfmConverterDB::targetWidth(const QString& column) const
     return 0;
 }
 
-QString TfmConverterDB::fitted(const QString& column, const QString& text) const
+QString TJournalConverter::fitted(const QString& column, const QString& text) const
 {
     const int width = targetWidth(column);
     if (width <= 0 || text.size() <= width)
@@ -138,14 +117,14 @@ QString TfmConverterDB::fitted(const QString& column, const QString& text) const
     return text.left(width);
 }
 
-QString TfmConverterDB::photoFile(const QString& name) const
+QString TJournalConverter::photoFile(const QString& name) const
 {
     if (const auto it = photos_.constFind(name); it != photos_.cend())
         return *it;
     return photosFolded_.value(name.toLower());
 }
 
-bool TfmConverterDB::convertRows(Target target, int source)
+TJournalConverter::Rows TJournalConverter::ConvertRows(Target target, int source, const Progress& progress)
 {
     try {
         photos_.clear();
@@ -164,13 +143,8 @@ bool TfmConverterDB::convertRows(Target target, int source)
         const int total = ADOQueryP->FieldByName(QStringLiteral("cnt"))->AsInteger();
         ADOQueryP->Close();
         // Rows are counted, not identifiers: a table whose rows all carry ID 0 is not empty.
-        if (total <= 0) {
-            MessageBox(target == Target::Default
-                           ? u("В oldBASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически.")
-                           : u("В BASE.DBF нет записей, просто удалите этот файл чтобы при следующем запуске база создалась автоматически."),
-                       u("Информация!"), MB_OK | MB_ICONINFORMATION);
-            return false;
-        }
+        if (total <= 0)
+            return Rows::Empty;
         createTable(target);
 
         const QString date = dateColumn(*ADOConnection->openTable(QStringLiteral("oldBase")), source);
@@ -200,15 +174,16 @@ bool TfmConverterDB::convertRows(Target target, int source)
             for (int i = 0; i < 5; ++i)
                 in.insp[i] = ADOQueryP->FieldByName(QString::fromLatin1(kInspColumns[i]));
         }
-        return copyRows(target, source, in, total);
+        return copyRows(target, source, in, total, progress);
     } catch (const std::exception& e) {
+        error_ = QString::fromUtf8(e.what());
         Dbg().Print("TfmConverterDB - error: %s", e.what());
-        MessageBox(u("произошла ошибка при конвертации БД"), u("Ошибка!"), MB_OK | MB_ICONERROR);
-        return false;
+        return Rows::Failed;
     }
 }
 
-bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in, int total)
+TJournalConverter::Rows TJournalConverter::copyRows(Target target, int source, const SourceColumns& in, int total,
+                                                   const Progress& progress)
 {
     // Nothing else writes the new table: the next identifier is counted here, not searched for each row.
     ADOQuery->SetSQL(QStringLiteral("SELECT max(ID) as maxid FROM Base"));
@@ -216,9 +191,7 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
     qint64 nextId = ADOQuery->FieldByName(QStringLiteral("maxid"))->AsLargeInt() + 1;
     ADOQuery->Close();
 
-    pbProgress->setValue(0);
     int done = 0;
-    QElapsedTimer served;
     for (ADOQueryP->First(); !ADOQueryP->Eof(); ADOQueryP->Next()) {
         Row r;
         r.pribor = in.pribor->AsLargeInt();
@@ -233,7 +206,7 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
             r.numVidoh = in.numVidoh->AsLargeInt();
         if (in.pageFoot)
             r.pageFoot = flagOf(in.pageFoot->AsString());
-        else if (in.numVidoh && db::IsInterlockEventCode(r.numVidoh))
+        else if (in.numVidoh && IsInterlockEventCode(r.numVidoh))
             r.pageFoot = QLatin1Char('1'); // a table without the mark knows its events by their codes
         r.place = textOf(in.place);
         r.nauto = textOf(in.nauto);
@@ -241,40 +214,26 @@ bool TfmConverterDB::copyRows(Target target, int source, const SourceColumns& in
             r.insp[i] = textOf(in.insp[i]);
         r.id = nextId++;
         insertRow(target, source, r);
-        db::TConversionFiles::Reached("row-copied");
+        TConversionFiles::Reached("row-copied");
 
-        // The bar follows the rows written; the label of the photo journal counts those before this one.
-        const int before = done++;
-        if (target == Target::Default) {
-            pbProgress->setValue(static_cast<int>(float(done) / float(total) * 100.0f));
-        } else {
-            pbProgress->setValue(static_cast<int>(float(before) / float(total) * 100.0f));
-            lbProgress->setText(QString::asprintf("%i/%i", before, total));
-        }
-        if (stopRequested())
-            return false;
-        // Painting the window after every row would cost more than the row: the window is served
-        // twenty-five times a second, and a cancel click stops the copy at the row after it is seen.
-        if (!served.isValid() || served.elapsed() >= 40) {
-            QCoreApplication::processEvents();
-            served.restart();
-        }
+        ++done;
+        if (progress && !progress(done, total))
+            return Rows::Stopped;
     }
 
     // Success is told only once the new table, its memo and the folder are on disk and the marker is gone.
     ADOQueryP->Close();
     ADOQuery->Close();
     ADOConnection->openTable(QStringLiteral("Base"))->sync();
-    db::TConversionFiles files(databaseFolder());
+    TConversionFiles files(databaseFolder());
     if (!files.Commit())
         throw std::runtime_error(files.LastError().toStdString());
-    db::TConversionFiles::Reached("committed");
+    TConversionFiles::Reached("committed");
     Dbg().Print("TfmConverterDB - %i rows converted", done);
-    MessageBox(u("Конвертация Базы Данных успешно завершена!"), u("Информация!"), MB_OK | MB_ICONINFORMATION);
-    return true;
+    return Rows::Converted;
 }
 
-void TfmConverterDB::insertRow(Target target, int source, const Row& r)
+void TJournalConverter::insertRow(Target target, int source, const Row& r)
 {
     const bool mp = target == Target::DefaultMp;
     const QString date = fitted(QStringLiteral("DATA_IZM"), r.date);
@@ -356,3 +315,5 @@ void TfmConverterDB::insertRow(Target target, int source, const Row& r)
         SetSqlParamValue(QStringLiteral("OBSL_PHOTO"), photo);
     ADOQuery->ExecSQL();
 }
+
+} // namespace db
