@@ -2,20 +2,25 @@
 #include "platform/controls/FormFont.h"
 #include "platform/graphics/FontNames.h"
 
-#include <QVBoxLayout>
+#include <QEvent>
 
 TSerialPanel::TSerialPanel(TSerialDriver* driver, QWidget* parent) : QWidget(parent), serialDriver_(driver)
 {
     // Placed for the forms' font, whatever the page's host uses.
     ctl::SetFormFont(this);
     setGeometry(0, 0, 603, 260);
+    // The page's size is its host's to give: the panel follows it and asks for none.
     if (parent) {
-        if (!parent->layout()) {
-            auto* layout = new QVBoxLayout(parent);
-            layout->setContentsMargins(0, 0, 0, 0);
-        }
-        parent->layout()->addWidget(this);
+        setGeometry(parent->rect());
+        parent->installEventFilter(this);
     }
+}
+
+bool TSerialPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == parentWidget())
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
 }
 
 void TSerialPanel::CreatePortGroup()

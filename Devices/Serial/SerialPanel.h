@@ -35,6 +35,7 @@ public:
 protected:
     // Covers the page it is put on, whatever room the page has.
     TSerialPanel(TSerialDriver* driver, QWidget* parent);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The port group: the list, "---" while nothing is chosen, and the status.
     void CreatePortGroup();

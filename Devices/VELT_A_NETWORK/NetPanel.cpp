@@ -185,7 +185,7 @@ bool TNetPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Resize && (watched == tsList || watched == tsLog))
         placePageButtons(static_cast<QWidget*>(watched));
-    return QWidget::eventFilter(watched, event);
+    return TSerialPanel::eventFilter(watched, event);
 }
 
 void TNetPanel::placePageButtons(QWidget* page)
