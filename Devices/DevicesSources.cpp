@@ -69,16 +69,16 @@ TDriverFactory TDevicesSources::SetDriverFactory(TDriverFactory f)
     return previous;
 }
 
-TDeviceDriver* TDevicesSources::CreateDriver(int kind, const QString& name, int typeId)
+std::unique_ptr<TDeviceDriver> TDevicesSources::CreateDriver(int kind, const QString& name, int typeId)
 {
     if (factory())
         return factory()(kind, name, typeId);
     switch (kind) {
-    case 1: return new TVelt_A(name, typeId);
-    case 2: return new TVelt_A_NETWORK(name, typeId);
-    case 10: return new TVelt_B(name, typeId);
-    case 11: return new TVelt_B_ALKOZAMOK(name, typeId);
-    case 20: return new TVelt_C(name, typeId);
+    case 1: return std::make_unique<TVelt_A>(name, typeId);
+    case 2: return std::make_unique<TVelt_A_NETWORK>(name, typeId);
+    case 10: return std::make_unique<TVelt_B>(name, typeId);
+    case 11: return std::make_unique<TVelt_B_ALKOZAMOK>(name, typeId);
+    case 20: return std::make_unique<TVelt_C>(name, typeId);
     default: return nullptr;
     }
 }
@@ -215,12 +215,11 @@ void TDevicesSources::DestroyDevice()
     if (!Device)
         return;
     ++busy_;
-    TDeviceDriver* device = Device;
-    Device = nullptr;
+    std::unique_ptr<TDeviceDriver> device = std::move(Device);
     // A held or never started thread is woken with the end flag set and joined, never left behind.
     device->Terminate();
     device->WaitFor();
-    delete device;
+    device.reset();
     --busy_;
 }
 

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class TDBInfoPribors;
 
@@ -28,7 +29,7 @@ extern const int kDeviceKinds[kDeviceTypeCount];
 QString DeviceTypeText(int index);
 
 // Builds the driver of a kind; null for a kind whose driver does not exist. Tests put their own in place.
-using TDriverFactory = std::function<TDeviceDriver*(int kind, const QString& name, int typeId)>;
+using TDriverFactory = std::function<std::unique_ptr<TDeviceDriver>(int kind, const QString& name, int typeId)>;
 
 class TDevicesSources : public QObject {
     Q_OBJECT
@@ -55,20 +56,20 @@ public:
 
     int GetTypeId() const { return TypeId; }
     int Kind() const;
-    TDeviceDriver* GetDevice() const { return Device; }
+    TDeviceDriver* GetDevice() const { return Device.get(); }
     // True while a type change runs: the source must not be deleted then.
     bool Busy() const { return busy_ > 0; }
     QComboBox* TypeCombo() const { return cbType; }
     QWidget* Panel() const { return pnDevice; }
 
     static TDriverFactory SetDriverFactory(TDriverFactory factory); // returns the previous one
-    static TDeviceDriver* CreateDriver(int kind, const QString& name, int typeId);
+    static std::unique_ptr<TDeviceDriver> CreateDriver(int kind, const QString& name, int typeId);
 
 private:
     void setTabCaption(const QString& caption);
 
     int TypeId = 0;
-    TDeviceDriver* Device = nullptr;
+    std::unique_ptr<TDeviceDriver> Device;
     int Number = 0;
     QPointer<QWidget> TabSheet;
     QPointer<QLabel> lbType;

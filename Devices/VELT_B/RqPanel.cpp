@@ -14,8 +14,8 @@ QString u(const char* utf8)
 
 } // namespace
 
-TRqPanel::TRqPanel(TVelt_B* driver, QWidget* parent, TfmVelt_B_EEPROM* window)
-    : TSerialPanel(driver, parent), driver_(driver), fmEEPROM(window)
+TRqPanel::TRqPanel(TVelt_B* driver, QWidget* parent, std::unique_ptr<TfmVelt_B_EEPROM> window)
+    : TSerialPanel(driver, parent), driver_(driver), fmEEPROM(std::move(window))
 {
     CreatePortGroup();
     cbAutoEnum = new QCheckBox(u("Автоматически перебирать порты в поисках устройства."), gbPort);

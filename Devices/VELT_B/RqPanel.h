@@ -14,7 +14,7 @@ class TRqPanel : public TSerialPanel {
     Q_OBJECT
 public:
     // window: the driver's download window, kept by the panel.
-    TRqPanel(TVelt_B* driver, QWidget* parent, TfmVelt_B_EEPROM* window);
+    TRqPanel(TVelt_B* driver, QWidget* parent, std::unique_ptr<TfmVelt_B_EEPROM> window);
     ~TRqPanel() override;
 
     void Refresh() override;

@@ -68,14 +68,14 @@ TVelt_B::~TVelt_B()
     DeletePanel();
 }
 
-TfmVelt_B_EEPROM* TVelt_B::CreateEEPROMWindow(std::atomic<int>* go)
+std::unique_ptr<TfmVelt_B_EEPROM> TVelt_B::CreateEEPROMWindow(std::atomic<int>* go)
 {
-    return new TfmVelt_B_EEPROM(go);
+    return std::make_unique<TfmVelt_B_EEPROM>(go);
 }
 
-TfmVelt_B_EEPROM* TVelt_B_ALKOZAMOK::CreateEEPROMWindow(std::atomic<int>* go)
+std::unique_ptr<TfmVelt_B_EEPROM> TVelt_B_ALKOZAMOK::CreateEEPROMWindow(std::atomic<int>* go)
 {
-    return new TfmVelt_B_ALKOZAMOK_EEPROM(go);
+    return std::make_unique<TfmVelt_B_ALKOZAMOK_EEPROM>(go);
 }
 
 void TVelt_B::Init(QWidget* panel, const TStackHooks& stack, TDBInfoPribors* dbInfoPribors)

@@ -82,7 +82,7 @@ protected:
         bool logReceive = false;
     } Variant;
     // The download window of this driver's kind, for its panel to keep; go: where its buttons answer.
-    virtual TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go);
+    virtual std::unique_ptr<TfmVelt_B_EEPROM> CreateEEPROMWindow(std::atomic<int>* go);
 
     void Execute() override;
     void OnTerminate() override;
@@ -254,5 +254,5 @@ public:
 protected:
     bool AutoStartDownload() const override { return false; }
     bool OwnModel(uint16_t model) const override { return model == proto::kInterlockModel; }
-    TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go) override;
+    std::unique_ptr<TfmVelt_B_EEPROM> CreateEEPROMWindow(std::atomic<int>* go) override;
 };

@@ -62,9 +62,9 @@ TVelt_C::TVelt_C(const QString& name, int typeId) : TVelt_B(name, typeId)
     Variant.logReceive = true;
 }
 
-TfmVelt_B_EEPROM* TVelt_C::CreateEEPROMWindow(std::atomic<int>* go)
+std::unique_ptr<TfmVelt_B_EEPROM> TVelt_C::CreateEEPROMWindow(std::atomic<int>* go)
 {
-    return new TfmVelt_C_EEPROM(go);
+    return std::make_unique<TfmVelt_C_EEPROM>(go);
 }
 
 void TVelt_C::GetEEPROM()

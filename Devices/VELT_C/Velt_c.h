@@ -11,7 +11,7 @@ public:
     void GetEEPROM() override;
 
 protected:
-    TfmVelt_B_EEPROM* CreateEEPROMWindow(std::atomic<int>* go) override;
+    std::unique_ptr<TfmVelt_B_EEPROM> CreateEEPROMWindow(std::atomic<int>* go) override;
     bool OwnModel(uint16_t model) const override { return model == proto::kVeltCModel; }
     // Every exchange log line is also the download window's state.
     void AddLogLine(const QString& text) override;

@@ -102,8 +102,10 @@ struct Fixture : ::testing::Test {
         FakeDriver::mode = FakeDriver::Idle;
         FakeDriver::onSave = nullptr;
         previous = TDevicesSources::SetDriverFactory(
-            [](int kind, const QString& name, int typeId) -> TDeviceDriver* {
-                return kind == 1 || kind == 10 ? new FakeDriver(name, typeId) : nullptr;
+            [](int kind, const QString& name, int typeId) -> std::unique_ptr<TDeviceDriver> {
+                if (kind == 1 || kind == 10)
+                    return std::make_unique<FakeDriver>(name, typeId);
+                return nullptr;
             });
     }
     ~Fixture() override { TDevicesSources::SetDriverFactory(previous); }

@@ -227,7 +227,7 @@ TEST(RqDriver, TheSourcesMakeTheRequestAndAnswerDriversOfTheirKinds)
     struct Case { int kind; const char* name; int typeId; bool interlock; };
     const Case cases[] = {{10, "VELT-A (тип 2)", 2, false}, {10, "VELT-B (тип 2)", 5, false}, {11, "VELT-B АЛКОЗАМОК", 6, true}};
     for (const Case& c : cases) {
-        std::unique_ptr<TDeviceDriver> d(TDevicesSources::CreateDriver(c.kind, U(c.name), c.typeId));
+        const std::unique_ptr<TDeviceDriver> d = TDevicesSources::CreateDriver(c.kind, U(c.name), c.typeId);
         auto* rq = dynamic_cast<TVelt_B*>(d.get());
         ASSERT_NE(rq, nullptr) << c.name;
         EXPECT_EQ(dynamic_cast<TVelt_B_ALKOZAMOK*>(d.get()) != nullptr, c.interlock);
