@@ -25,6 +25,7 @@
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/IniFile.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/MoveFolder.h"
 #include "platform/system/SystemInfo.h"
@@ -385,11 +386,7 @@ bool TfmMain::formCreate()
     {
         Dbg().Print("Настройка компонента работы с БД...");
         // The data link names its folder relative to the work folder; the previous folder comes back on every path.
-        const QString previous = QDir::currentPath();
-        struct Restore {
-            QString dir;
-            ~Restore() { QDir::setCurrent(dir); }
-        } restore{previous};
+        const rtl::TScopeGuard restore([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
         QDir::setCurrent(WorkDir);
         ADOConnection->Close();
         const QString udl = WorkFile(WorkDir, "connect.udl");
@@ -423,14 +420,14 @@ bool TfmMain::formCreate()
     }
 
     Dbg().Print("Считывание закрытых параметров программы...");
-    ProgParam = new TProgParam;
+    ProgParam = std::make_unique<TProgParam>();
     ProgParam->LoadFromFile(WorkFile(WorkDir, kVeltDat));
 
     Dbg().Print("Запрос Логина-Пароля...");
     int result = 2;
     {
         TfmLogin login;
-        login.Setup(ProgParam, WorkDir);
+        login.Setup(ProgParam.get(), WorkDir);
         result = ctl::ExecDialog(login);
         OperatorName = login.OperatorName;
     }
@@ -444,10 +441,10 @@ bool TfmMain::formCreate()
 
     Dbg().Print("Запуск приложения...");
     Dbg().Print("Создаём класс для хранения информации о приборах...");
-    DBInfoPribors = new TDBInfoPribors(WorkDir);
+    DBInfoPribors = std::make_unique<TDBInfoPribors>(WorkDir);
 
     Dbg().Print("Создаём интерфейс работы с приборами...");
-    Interface = new TInterface(code, options_.ControllerFactory);
+    Interface = std::make_unique<TInterface>(code, options_.ControllerFactory);
     // A command that would do nothing is not offered.
     N2->setVisible(Interface->HasConsolidatedReport());
     Interface->SetDirs(AppDir, WorkDir);
@@ -462,7 +459,7 @@ bool TfmMain::formCreate()
 
     Dbg().Print("Инициализация БД...");
     Interface->InitDB(ADOQuery.get(), ADOConnection.get(), DS.get(), ADOQueryP.get(), DBGrid, pStat, pEditButtom,
-                      DBInfoPribors);
+                      DBInfoPribors.get());
 
     Interface->ReadSettings(*ini_);
     settingsRead_ = true;
@@ -471,8 +468,8 @@ bool TfmMain::formCreate()
     Interface->SetUserInfo(OperatorName, QString());
 
     Dbg().Print("Инициализируем менеджер устройств-источников...");
-    Manager = new TManager(true, WorkDir, DBInfoPribors);
-    Manager->CreateControlMeasure(Interface);
+    Manager = std::make_unique<TManager>(true, WorkDir, DBInfoPribors.get());
+    Manager->CreateControlMeasure(Interface.get());
     Manager->Resume();
 
     const bool maximized = ini_->ReadBool("WindowState", "wsMaximized", false);
@@ -546,8 +543,7 @@ void TfmMain::FormDestroy()
     Dbg().Print("Destroy...");
     Dbg().Print("Удаление менеджера устройств-источников...");
     // The manager thread is stopped and waited for before anything it delivers to is freed.
-    delete Manager;
-    Manager = nullptr;
+    Manager.reset();
 
     Dbg().Print("Сохранение настроек в *.ini файле...");
     rtl::TIniFile ini(WorkFile(WorkDir, "VELT.ini"));
@@ -561,13 +557,11 @@ void TfmMain::FormDestroy()
         // A start-up that ended before the journal read its settings leaves the user's ones as they are.
         if (settingsRead_)
             guarded([&] { Interface->SaveSettings(ini); });
-        delete Interface;
-        Interface = nullptr;
+        Interface.reset();
     }
 
     Dbg().Print("Удаление класса хранения информации о приборах...");
-    delete DBInfoPribors;
-    DBInfoPribors = nullptr;
+    DBInfoPribors.reset();
 
     Dbg().Print("Удаление класса хранения закрытых настроек...");
     if (ProgParam) {
@@ -575,8 +569,7 @@ void TfmMain::FormDestroy()
             if (ProgParam->SaveToFile(WorkFile(WorkDir, kVeltDat)) != 0)
                 Dbg().Print("VELT.dat not written");
         });
-        delete ProgParam;
-        ProgParam = nullptr;
+        ProgParam.reset();
     }
 
     if (Mutex) {
@@ -612,15 +605,10 @@ void TfmMain::bDeleteClick()
 void TfmMain::bLoadBasePriborClick()
 {
     bLoadBasePribor->setEnabled(false);
-    try {
-        if (Manager)
-            Manager->ReadCurrentDevice();
-        QThread::msleep(100);
-    } catch (...) {
-        bLoadBasePribor->setEnabled(true);
-        throw;
-    }
-    bLoadBasePribor->setEnabled(true);
+    const rtl::TScopeGuard enable([this] { bLoadBasePribor->setEnabled(true); });
+    if (Manager)
+        Manager->ReadCurrentDevice();
+    QThread::msleep(100);
 }
 
 void TfmMain::bBaseClick()
@@ -668,7 +656,7 @@ void TfmMain::nShowManagerClick()
 void TfmMain::nChangeOperClick()
 {
     TfmLogin login;
-    login.Setup(ProgParam, WorkDir);
+    login.Setup(ProgParam.get(), WorkDir);
     const int result = ctl::ExecDialog(login);
     const QString name = login.OperatorName;
     if (result != 1)
@@ -683,7 +671,7 @@ void TfmMain::nChangeOperClick()
 void TfmMain::N1Click()
 {
     TfmEditOper editor;
-    editor.Execute(ProgParam, OperatorName, WorkDir);
+    editor.Execute(ProgParam.get(), OperatorName, WorkDir);
     ctl::ExecDialog(editor);
 }
 

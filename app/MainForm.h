@@ -53,15 +53,14 @@ public:
     // Application type codes of the "AppType" texts; 0 for a text that names none.
     static int AppTypeCode(const QString& appType);
 
-    // Fields, in the order the window holds them.
+    // Fields. What the window owns is declared so that the reverse order frees it as shut-down does: the
+    // manager, the journal facade, the instrument table, the database components they use, the operators
+    // store and the single-instance lock last.
     std::unique_ptr<sys::TInstanceLock> Mutex;
     QString AppDir;
     QString WorkDir;
-    TProgParam* ProgParam = nullptr;
+    std::unique_ptr<TProgParam> ProgParam;
     QString OperatorName;
-    TInterface* Interface = nullptr;
-    TManager* Manager = nullptr;
-    TDBInfoPribors* DBInfoPribors = nullptr;
 
     // Components.
     QFrame* Panel1;
@@ -105,6 +104,11 @@ public:
     std::unique_ptr<TDataSource> DS;
     std::unique_ptr<TADOQuery> ADOQueryP;  // the journal controller's look-up query
     std::unique_ptr<TDataSource> DSPoisk_;
+
+    std::unique_ptr<TDBInfoPribors> DBInfoPribors;
+    std::unique_ptr<TInterface> Interface;
+    // Stopped and freed before anything its thread delivers to.
+    std::unique_ptr<TManager> Manager;
 
     // Commands.
     void bNewClick();

@@ -127,7 +127,7 @@ TEST(InstrumentsEndToEnd, AVeltCMemoryLandsInTheJournalWithEveryTextAndTheAirRes
                           "Иванов,Иван,Иванович,Тверь,К001КК69", "--inspector", "Петров,Пётр,Петрович,ОБ ДПС,0042"});
     Program p(u("[Device_000]\r\nTypeDev=VELT-C\r\nCOM=COM211\r\nAutoEnum=0\r\n"));
     ASSERT_TRUE(p.started);
-    TManager* manager = p.window->Manager;
+    TManager* manager = p.window->Manager.get();
     ASSERT_NE(manager, nullptr);
     auto* driver = dynamic_cast<TVelt_C*>(manager->Source(0)->GetDevice());
     ASSERT_NE(driver, nullptr);
@@ -192,7 +192,7 @@ TEST(InstrumentsEndToEnd, InterlockEventsKeepTheirKindInTheJournal)
     rqtest::Sim sim(213, args);
     Program p(u("[Device_000]\r\nTypeDev=VELT-B АЛКОЗАМОК\r\nCOM=COM213\r\nAutoEnum=0\r\n"));
     ASSERT_TRUE(p.started);
-    TManager* manager = p.window->Manager;
+    TManager* manager = p.window->Manager.get();
     auto* driver = dynamic_cast<TVelt_B*>(manager->Source(0)->GetDevice());
     ASSERT_NE(driver, nullptr);
     ASSERT_TRUE(devtest::Pump([&] { return driver->Panel()->bGetEEPROM->isEnabled(); }, 20000)) << driver->Panel()->LogText().toStdString();
