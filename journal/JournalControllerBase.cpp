@@ -6,6 +6,7 @@
 #include "journal/Default_MP_Filter.h"
 #include "journal/JournalErrors.h"
 #include "core/CriticalSection.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
@@ -208,19 +209,12 @@ void TJournalControllerBase::ShowToday()
 
 void TJournalControllerBase::ShowFilterDialog()
 {
-    TFilter copy = View.Filter();
-    bool ok = false;
-    if (RunFilterDialog) {
-        ok = RunFilterDialog(copy);
-    } else {
-        TfmDefault_MP_Filter dialog;
-        dialog.Load(copy);
-        ok = dialog.exec() == 1;
-        if (ok)
-            copy = dialog.Store();
-    }
-    if (ok)
-        RunReported("ShowFilterDialog", journal_msg::kView, [&] { viewShown(View.ShowFilter(copy)); });
+    TfmDefault_MP_Filter dialog;
+    dialog.Load(View.Filter());
+    if (ctl::ExecDialog(dialog) != 1)
+        return;
+    const TFilter copy = dialog.Store();
+    RunReported("ShowFilterDialog", journal_msg::kView, [&] { viewShown(View.ShowFilter(copy)); });
 }
 
 void TJournalControllerBase::DeleteRecords()

@@ -40,8 +40,6 @@ public:
     // One measurement filed on its own: ID of the record filed or found, the view read at once and standing
     // on it; rowNo gets the view's current row number.
     int MergeRecord(const TVELTMeasurement& m, int* rowNo = nullptr);
-    // The filter dialog's answer (null: the dialog is shown); tests replace it.
-    std::function<bool(TFilter& filter)> RunFilterDialog;
 
     // ---- the act's waiting for the next measurement ----
     void StartWaiting();

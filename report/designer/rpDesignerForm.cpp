@@ -573,7 +573,7 @@ void TrpDesignerForm::RegisterTool(const QString& caption, const QImage& bitmap,
 void TrpDesignerForm::ShowModal()
 {
     FormShow();
-    exec();
+    ctl::ExecDialog(*this);
     FormHide();
 }
 

@@ -2,6 +2,7 @@
 // A journal ("default_mp", or "default") in a fresh work folder, bound to the components the main window
 // would give it.
 #include "Devices/Measurement.h"
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "core/Debug.h"
 #include "db/DBInfoPribors.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -40,6 +40,7 @@ inline QString readLog(const QString& path)
 
 template <class Controller>
 struct JournalOf {
+    testutil::DialogScript dialogs; // answers the act and report windows; one the test does not answer is cancelled
     testutil::TempDir dir;
     std::unique_ptr<TADOConnection> conn;
     std::unique_ptr<TADOQuery> query;
@@ -181,22 +182,6 @@ struct DefaultJournal : JournalOf<TfmDefault_Akt> {
             Init();
     }
 };
-
-// Runs the action once a modal window (the act) is the active one.
-inline void WhenModal(std::function<void()> action)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(1000);
-    *poll = [action, poll, tries] {
-        if (QApplication::activeModalWidget()) {
-            action();
-            *poll = nullptr;
-        } else if (--*tries > 0) {
-            QTimer::singleShot(2, *poll);
-        }
-    };
-    QTimer::singleShot(0, *poll);
-}
 
 // A measurement as the drivers make them.
 inline TVELTMeasurement Measurement(int y, int mo, int d, int h, int mi, int s, int serial, double value, int exhale = 0,

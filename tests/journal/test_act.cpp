@@ -115,7 +115,7 @@ TEST(Act, ANewActWaitsForTheNextMeasurementAndIsSavedWithWhatWasTyped)
     const auto before = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
     j.ctrl->NewMeasure(&before, 1);
     bool waited = false;
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         waited = j.ctrl->IsWaiting();
         EXPECT_EQ(j.Act<QGroupBox>("gbDannie_s_Pribora")->title(), QString::fromUtf8("Данные с прибора(Ожидается измерение):"));
         EXPECT_FALSE(j.Act<QPushButton>("bSave")->isEnabled());
@@ -158,7 +158,7 @@ TEST(Act, AfterSavingTheViewStandsOnTheActsRecordThoughTheViewChangedMeanwhile)
         j.ctrl->NewMeasure(&m, 0);
     }
     j.ctrl->NewMeasure(nullptr, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         const auto m = Measurement(2016, 4, 4, 11, 0, 0, 31, 0.25, 0, 20);
         j.ctrl->NewMeasure(&m, 0);
         EXPECT_EQ(j.ctrl->Act().ID, 15);
@@ -176,7 +176,7 @@ TEST(Act, ANewActWhoseMeasurementNeverCameWritesNothing)
     Journal j;
     const auto m = Measurement(2016, 4, 4, 10, 0, 0, 31, 0.05, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("НИКТО"));
         j.ctrl->bSaveClick();
     });
@@ -193,7 +193,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
         j.ctrl->NewMeasure(&m, 1);
     }
     j.query->SetRecNo(2);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         EXPECT_EQ(j.ctrl->Act().ID, 2);
         EXPECT_EQ(j.ctrl->ActPhoto(), nullptr) << "the row has no photo";
         EXPECT_TRUE(j.ctrl->FixPhoto(Frame()));
@@ -212,7 +212,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
 
     // Opened again: the stored photo is the act's; saving without a new one leaves it as stored.
     j.query->Locate("ID", 2, {});
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         ASSERT_NE(j.ctrl->ActPhoto(), nullptr);
         EXPECT_EQ(j.ctrl->ActPhoto()->Width(), 64);
         j.ctrl->bSaveClick();
@@ -222,7 +222,7 @@ TEST(Act, APhotoTakenInAnOpenedActIsKept)
 
     // A row without a photo, saved: still none.
     j.query->Locate("ID", 3, {});
-    jtest::WhenModal([&] { j.ctrl->bSaveClick(); });
+    j.dialogs.Then([&](QDialog&) { j.ctrl->bSaveClick(); });
     j.ctrl->OpenAct();
     EXPECT_TRUE(j.StoredPhoto(3).isEmpty());
 }
@@ -239,7 +239,7 @@ TEST(Act, ASaveTheTableRefusesLeavesTheJournalViewOpenAndTheActAsTyped)
     }
     j.query->SetRecNo(2);
     ctl::TScriptedMessageBoxPort boxes;
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ӘЛИЕВ"));
         QTest::mouseClick(j.Act<QPushButton>("bSave"), Qt::LeftButton);
         ASSERT_EQ(boxes.Count(), 1);
@@ -266,7 +266,7 @@ TEST(Act, EnterInAnEditNeitherClosesNorDiscards)
     Journal j;
     const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         QLineEdit* name = j.Act<QLineEdit>("eOBSL_NAME");
         name->setFocus();
         QTest::keyClicks(name, "ivan");
@@ -288,7 +288,7 @@ TEST(Act, EditsTakeNoMoreThanTheirColumnsHold)
     j.ctrl->NewMeasure(&m, 1);
     const char* edits[] = {"OBSL_FAM", "OBSL_NAME", "OBSL_PAT",  "MEAS_PLACE", "OBSL_NAUTO",
                            "INSP_FAM", "INSP_NAME", "INSP_PAT", "INSP_DEPR",  "INSP_NUMB"};
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         for (const char* column : edits) {
             QLineEdit* e = j.Act<QLineEdit>((std::string("e") + column).c_str());
             QTest::keyClicks(e, QString(40, QLatin1Char('W')));
@@ -319,7 +319,7 @@ TEST(Act, ARecordWhosePhotoCannotBeReadOpensWithoutItAndSaysSo)
     j.ctrl->ShowAll();
     ctl::TScriptedMessageBoxPort boxes;
     bool opened = false;
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         opened = true;
         EXPECT_EQ(j.ctrl->Act().ID, 1);
         EXPECT_EQ(j.ctrl->ActPhoto(), nullptr);
@@ -338,7 +338,7 @@ TEST(Act, CancelAfterAPhotoWritesNothingAndDropsThePhoto)
     Journal j;
     const auto m = Measurement(2017, 1, 1, 9, 0, 0, 8, 0.1, 0, 1);
     j.ctrl->NewMeasure(&m, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         j.ctrl->FixPhoto(Frame());
         j.Act<QLineEdit>("eOBSL_FAM")->setText(QString::fromUtf8("ОТМЕНОВ"));
         j.ctrl->bCancelClick();

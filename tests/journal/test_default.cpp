@@ -3,10 +3,12 @@
 #include "JournalFixture.h"
 
 #include "journal/CellLook.h"
+#include "journal/Default_MP_Filter.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/IniFile.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -187,11 +189,12 @@ TEST(Default, AChangedSurnameBlanksTheNamesAndTheFoundRecordIsReadByItsId)
     q.ExecSQL();
     q.SetSQL("UPDATE Base SET OBSL_NAME = 'BORIS' WHERE ID = 2");
     q.ExecSQL();
-    j.ctrl->RunFilterDialog = [](TFilter& f) {
-        f.FamOn = 1;
-        f.Fam = "BBB";
-        return true;
-    };
+    testutil::DialogScript dialogs;
+    dialogs.Then<TfmDefault_MP_Filter>([](TfmDefault_MP_Filter* d) {
+        testutil::ClickOn(d->cbfFam_active);
+        testutil::Type(d->efFam, "BBB");
+        testutil::ClickOn(d->bOK);
+    });
     j.ctrl->ShowFilterDialog();
     ASSERT_EQ(j.ViewIds(), std::vector<int>{2});
 
@@ -302,7 +305,7 @@ TEST(Default, AnActWaitsForTheNextMeasurementAndIsSaved)
     DefaultJournal j;
     const auto before = M0(1);
     j.ctrl->NewMeasure(&before, 0);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         auto& w = j.ctrl->ActWindow();
         EXPECT_EQ(w.size(), QSize(609, 461));
         EXPECT_EQ(w.findChild<QGroupBox*>("gbDannie_s_Pribora")->title(),
@@ -340,7 +343,7 @@ TEST(Default, AnEventOpensAsItsDescriptionBrokenAfter43Characters)
     DefaultJournal j;
     const auto e = Event(0x80000005u);
     j.ctrl->NewMeasure(&e, 0);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         auto& w = j.ctrl->ActWindow();
         EXPECT_EQ(w.findChild<QLabel*>("Label31")->text(), QString::fromUtf8("Дата события:"));
         EXPECT_EQ(w.findChild<QGroupBox*>("GroupBox3")->title(), QString::fromUtf8("Описание состояния прибора:"));
@@ -396,7 +399,7 @@ TEST(Default, AMeasurementThatCannotBeFiledIsToldOncePerBurstInBothVariants)
 TEST(Default, TheSimulationGroupFilesAMadeUpMeasurementWithTheTypedSurnames)
 {
     DefaultJournal j;
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         EXPECT_EQ(j.Act<QGroupBox>("GroupBox1")->title(), QString::fromUtf8("Имитация измерения:"));
         QTest::keyClicks(j.Act<QLineEdit>("Edit1"), "sidorovskiy");
         QTest::keyClicks(j.Act<QLineEdit>("Edit2"), "petrov");

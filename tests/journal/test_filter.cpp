@@ -129,18 +129,25 @@ TEST(FilterView, FilteredViewsFindTheirRecordsAndNameTheFilter)
         {[](TFilter& f) { f.FamOn = 1; f.Fam = "О'Б"; }, {1}, "фильтр:  фамилия: О'Б"},
         {[](TFilter& f) { f.MinMaxOn = 1; f.Min = 0.2; f.Max = 0.5; }, {2, 4}, "фильтр:  с 0,2 мг/л по 0,5 мг/л"},
     };
-    for (const Case& c : cases) {
-        j.ctrl->RunFilterDialog = [&](TFilter& f) {
+    testutil::DialogScript dialogs;
+    // The user sets the dialog's controls to the filter and confirms, or cancels.
+    const auto answer = [&](const std::function<void(TFilter&)>& set, bool ok) {
+        dialogs.Then<TfmDefault_MP_Filter>([set, ok](TfmDefault_MP_Filter* d) {
+            TFilter f = d->Store();
             ClearFilter(f);
-            c.set(f);
-            return true;
-        };
+            set(f);
+            d->Load(f);
+            testutil::ClickOn(ok ? d->bOK : d->bCancel);
+        });
+    };
+    for (const Case& c : cases) {
+        answer(c.set, true);
         j.ctrl->ShowFilterDialog();
         EXPECT_EQ(j.ViewIds(), c.ids) << c.caption;
         EXPECT_EQ(j.viewPanel->text().toStdString(), c.caption);
     }
     // Cancel leaves the record and the view as they were.
-    j.ctrl->RunFilterDialog = [](TFilter& f) { ClearFilter(f); return false; };
+    answer([](TFilter&) {}, false);
     j.ctrl->ShowFilterDialog();
     EXPECT_EQ(j.ViewIds(), (std::vector<int>{2, 4}));
     EXPECT_EQ(j.ctrl->CurrentFilter().MinMaxOn, 1);

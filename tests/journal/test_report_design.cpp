@@ -3,7 +3,7 @@
 // template saved prints the same rows through the journal's print command.
 #include "JournalFixture.h"
 #include "ShownTexts.h"
-#include "common/modal.h"
+#include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "journal/Default_MP_Report.h"
 #include "journal/JournalReportDesign.h"
@@ -35,7 +35,6 @@ namespace {
 
 using testutil::Activate;
 using testutil::Focused;
-using testutil::WhenModal;
 
 TrpTBButton* toolButton(TrpDesignerForm& d, const QString& hint)
 {
@@ -44,13 +43,6 @@ TrpTBButton* toolButton(TrpDesignerForm& d, const QString& hint)
             return b;
     ADD_FAILURE() << "no tool " << hint.toStdString();
     return nullptr;
-}
-
-void clickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers mods)
-{
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, list->visualItemRect(found[0]).center());
 }
 
 } // namespace
@@ -82,49 +74,45 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
         EXPECT_EQ(design.TemplateFile(), templateFile);
         TrpReport* report = design.Report();
         report->FileName = templateFile;
-        WhenModal<TrpDesignerForm>(
-            [&](TrpDesignerForm& d) {
-                // The band data-source list and the field picker offer the window's report data set.
-                EXPECT_TRUE(rpDataSourceChoices().contains("rpDBDataSet1"));
-                WhenModal<TrpFieldsForm>(
-                    [&](TrpFieldsForm& f) {
-                        EXPECT_EQ(f.ValCombo->currentText(), QStringLiteral("rpDBDataSet1"));
-                        clickItem(f.ValList, "OBSL_FAM", Qt::NoModifier);
-                    },
-                    &shown);
-                QString field;
-                EXPECT_TRUE(TrpFieldsForm::Pick(&d, field));
-                EXPECT_EQ(field, QStringLiteral("rpDBDataSet1.\"OBSL_FAM\""));
-                Activate(d);
-                WhenModal<TrpInsertFieldsForm>(
-                    [&](TrpInsertFieldsForm& f) {
-                        ASSERT_GE(f.DatasetCB->count(), 1);
-                        EXPECT_EQ(f.DatasetCB->itemText(0), QStringLiteral("ADOQuery"));
-                        for (const char* field : {"DATA_IZM", "PRIBOR", "IZM"})
-                            clickItem(f.FieldsL, field, Qt::ControlModifier);
-                        QTest::mouseClick(f.BandCB, Qt::LeftButton, {}, QPoint(8, f.BandCB->height() / 2));
-                        QTest::mouseClick(f.Button1, Qt::LeftButton);
-                    },
-                    &shown);
-                QTest::mouseClick(toolButton(d, rpLoadStr(55305)), Qt::LeftButton);
-                ASSERT_EQ(d.Page->Objects.size(), 8);
-                auto* data = dynamic_cast<TrpBandView*>(d.Page->Objects[1]);
-                ASSERT_NE(data, nullptr);
-                EXPECT_EQ(data->FormatStr, QStringLiteral("rpDBDataSet1"));
+        j.dialogs.Then<TrpDesignerForm>([&](TrpDesignerForm& d) {
+            ++shown;
+            // The band data-source list and the field picker offer the window's report data set.
+            EXPECT_TRUE(rpDataSourceChoices().contains("rpDBDataSet1"));
+            j.dialogs.Then<TrpFieldsForm>([&](TrpFieldsForm& f) {
+                ++shown;
+                EXPECT_EQ(f.ValCombo->currentText(), QStringLiteral("rpDBDataSet1"));
+                testutil::ClickItem(f.ValList, "OBSL_FAM", Qt::NoModifier);
+            });
+            QString field;
+            EXPECT_TRUE(TrpFieldsForm::Pick(&d, field));
+            EXPECT_EQ(field, QStringLiteral("rpDBDataSet1.\"OBSL_FAM\""));
+            Activate(d);
+            j.dialogs.Then<TrpInsertFieldsForm>([&](TrpInsertFieldsForm& f) {
+                ++shown;
+                ASSERT_GE(f.DatasetCB->count(), 1);
+                EXPECT_EQ(f.DatasetCB->itemText(0), QStringLiteral("ADOQuery"));
+                for (const char* field : {"DATA_IZM", "PRIBOR", "IZM"})
+                    testutil::ClickItem(f.FieldsL, field, Qt::ControlModifier);
+                QTest::mouseClick(f.BandCB, Qt::LeftButton, {}, QPoint(8, f.BandCB->height() / 2));
+                QTest::mouseClick(f.Button1, Qt::LeftButton);
+            });
+            QTest::mouseClick(toolButton(d, rpLoadStr(55305)), Qt::LeftButton);
+            ASSERT_EQ(d.Page->Objects.size(), 8);
+            auto* data = dynamic_cast<TrpBandView*>(d.Page->Objects[1]);
+            ASSERT_NE(data, nullptr);
+            EXPECT_EQ(data->FormatStr, QStringLiteral("rpDBDataSet1"));
 
-                WhenModal<TrpPreviewForm>(
-                    [&](TrpPreviewForm& p) {
-                        designed = ShownTexts(*report);
-                        QTest::keyClick(Focused(p), Qt::Key_Escape);
-                    },
-                    &shown);
-                Activate(d);
-                QTest::keyClick(Focused(d), Qt::Key_P, Qt::ControlModifier);
-                Activate(d);
-                QTest::keyClick(Focused(d), Qt::Key_S, Qt::ControlModifier);
-                QTest::mouseClick(d.ExitB, Qt::LeftButton);
-            },
-            &shown);
+            j.dialogs.Then<TrpPreviewForm>([&](TrpPreviewForm& p) {
+                ++shown;
+                designed = ShownTexts(*report);
+                QTest::keyClick(Focused(p), Qt::Key_Escape);
+            });
+            Activate(d);
+            QTest::keyClick(Focused(d), Qt::Key_P, Qt::ControlModifier);
+            Activate(d);
+            QTest::keyClick(Focused(d), Qt::Key_S, Qt::ControlModifier);
+            QTest::mouseClick(d.ExitB, Qt::LeftButton);
+        });
         design.Design();
     }
     rpDesignerShutdown();
@@ -137,12 +125,11 @@ TEST(JournalReportDesign, ATemplateDesignedOverTheJournalPrintsTheSameRowsAsTheP
     // The journal's print command over the same journal.
     j.ctrl->ShowAll();
     QStringList printed;
-    WhenModal<TfmDefault_MP_Report>(
-        [&](TfmDefault_MP_Report& w) {
-            printed = ShownTexts(*w.rpRep);
-            w.bCancel->click();
-        },
-        &shown);
+    j.dialogs.Then<TfmDefault_MP_Report>([&](TfmDefault_MP_Report& w) {
+        ++shown;
+        printed = ShownTexts(*w.rpRep);
+        w.bCancel->click();
+    });
     j.ctrl->ShowJournalReport();
     EXPECT_EQ(shown, 5);
     EXPECT_EQ(printed.size(), 3 + 3 * 3) << printed.join('|').toStdString(); // headers, then each row's fields

@@ -255,7 +255,7 @@ TEST(Video, AServerThatNeverAnswersIsToldOnceAndThePhotoFunctionGoesOff)
     // Acts go on without video, and without waiting again.
     const auto m = Measurement(2020, 5, 1, 10, 0, 0, 12, 0.1);
     j.ctrl->NewMeasure(&m, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         EXPECT_FALSE(j.Act<QPushButton>("bNewPhoto")->isEnabled());
         j.ctrl->bCancelClick();
     });
@@ -319,7 +319,7 @@ TEST(Video, ThePanelZoomsFitsAndReachesTheServersOptions)
     // The model allows a photo: both buttons enabled; "новая фоторгафия" shows the live picture.
     const auto m = Measurement(2020, 5, 1, 10, 0, 0, 12, 0.1);
     j.ctrl->NewMeasure(&m, 1);
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         EXPECT_TRUE(j.Act<QPushButton>("bNewPhoto")->isEnabled());
         EXPECT_TRUE(j.Act<QPushButton>("bNewPhoto")->isVisible());
         EXPECT_FALSE(j.Act<QPushButton>("bFixPhoto")->isVisible());
@@ -411,7 +411,7 @@ TEST(Video, APhotoOfTheLivePictureIsStoredAsTheJpegOfWhatWasShown)
     QImage shown;
     uint32_t shownCounter = 0;
     QRect crop;
-    jtest::WhenModal([&] {
+    j.dialogs.Then([&](QDialog&) {
         QTest::mouseClick(j.Act<QPushButton>("bNewPhoto"), Qt::LeftButton);
         // Frames come and are painted: wait for a few.
         QElapsedTimer t;
