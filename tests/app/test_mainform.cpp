@@ -26,6 +26,7 @@
 #include "platform/data/DbfTable.h"
 #include "platform/data/LockedFile.h"
 #include "platform/rtl/IniFile.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/system/InstanceLock.h"
 #include "platform/system/SystemInfo.h"
 
@@ -273,9 +274,7 @@ TEST(MainForm, AnErrorDuringShutDownLosesNoOperatorAndFreesTheLock)
 {
     Env env;
     Recorder::onWriteIni = [] { throw std::runtime_error("settings not written"); };
-    struct Reset {
-        ~Reset() { Recorder::onWriteIni = nullptr; }
-    } reset;
+    const rtl::TScopeGuard reset([] { Recorder::onWriteIni = nullptr; });
     {
         TfmMain w(env.app, env.options());
         ASSERT_TRUE(env.start(w));
@@ -372,9 +371,7 @@ TEST(MainForm, SettingsNeverReadAreNeverWritten)
     // journal read its settings, so writing them would put its defaults over the user's.
     Env env;
     Recorder::onInitJournal = [] { throw std::runtime_error("Base.DBF is locked"); };
-    struct Reset {
-        ~Reset() { Recorder::onInitJournal = nullptr; }
-    } reset;
+    const rtl::TScopeGuard reset([] { Recorder::onInitJournal = nullptr; });
     {
         TfmMain w(env.app, env.options());
         login("1111");

@@ -6,6 +6,7 @@
 #include "common/testutil.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "report/rpEMFPages.h"
 #include "report/rpPage.h"
 #include "report/rpPages.h"
@@ -271,9 +272,7 @@ TEST_F(PrintTest, AChosenFileOrAPrinterThatCannotTakeTheJobIsTold)
     // written stands in for it.
     QPrinter refusing(QPrinter::HighResolution);
     refusing.setOutputFormat(QPrinter::PdfFormat);
-    struct Restore {
-        ~Restore() { Prn().SetPrinter(nullptr, {}, -1); }
-    } restore;
+    const rtl::TScopeGuard restore([] { Prn().SetPrinter(nullptr, {}, -1); });
     Prn().SetPrinter(&refusing, {"Office"}, 0);
     refusing.setOutputFileName("/proc/1/velt.pdf");
     boxes.Clear();
