@@ -1,4 +1,5 @@
 #include "platform/controls/MessageBox.h"
+#include "platform/controls/DialogPort.h"
 #include "platform/controls/Synchronize.h"
 
 #include <QMessageBox>
@@ -104,7 +105,7 @@ int TQtMessageBoxPort::Show(const QString& text, const QString& caption, unsigne
     }
     if (escape >= 0)
         box.setEscapeButton(buttons[size_t(escape)]);
-    box.exec();
+    ExecDialog(box);
     QAbstractButton* clicked = box.clickedButton();
     for (size_t i = 0; i < results.size(); ++i) {
         if (buttons[i] == clicked)

@@ -1,11 +1,11 @@
+#include "common/dialogscript.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/controls/Synchronize.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
+#include <QTest>
 
 #include <atomic>
 #include <thread>
@@ -79,9 +79,8 @@ TEST(MessageBoxPort, QtPortShowsTextsIconAndMapsTheClickedButton)
     QString seenText, seenTitle;
     QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
     QStringList seenButtons;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    testutil::DialogScript dialogs;
+    dialogs.Then<QMessageBox>([&](QMessageBox* box) {
         seenText = box->text();
         seenTitle = box->windowTitle();
         seenIcon = box->icon();
@@ -103,10 +102,8 @@ TEST(MessageBoxPort, QtPortShowsTextsIconAndMapsTheClickedButton)
 
 TEST(MessageBoxPort, QtPortClosedByEscapeGivesCancel)
 {
-    QTimer::singleShot(0, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
+    testutil::DialogScript dialogs;
+    dialogs.Then<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     TQtMessageBoxPort port;
     EXPECT_EQ(port.Show("t", "c", MB_OKCANCEL), IDCANCEL);
 }
