@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -45,4 +46,30 @@ TEST(CritSection, ReentrantForItsOwnerOnly)
     for (std::thread& th : threads)
         th.join();
     EXPECT_EQ(most, 1);
+}
+
+TEST(CritSection, AGuardLeavesOnceHoweverItsScopeEndsAndAdoptsAnEntryAlreadyMade)
+{
+    critsection_t cs;
+    auto freeForOthers = [&cs] {
+        bool got = false;
+        std::thread([&] {
+            got = cs.TryEnter();
+            if (got)
+                cs.Leave();
+        }).join();
+        return got;
+    };
+    try {
+        TCritLock held(cs);
+        throw std::runtime_error("failed inside");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(freeForOthers());
+    ASSERT_TRUE(cs.TryEnter());
+    {
+        TCritLock held(cs, std::adopt_lock);
+        EXPECT_FALSE(freeForOthers());
+    }
+    EXPECT_TRUE(freeForOthers());
 }
