@@ -3,6 +3,7 @@
 #include "grid/ColumnEx.h"
 #include "grid/GridError.h"
 #include "platform/data/Field.h"
+#include "platform/xls/XlsLimits.h"
 #include <QtEndian>
 #include <cstring>
 
@@ -47,7 +48,7 @@ void TDBGridExExportAsXLS::IncColRow()
 {
     if (Col + 1 >= ExpCols.size()) {
         // Row numbers are 16 bits: a row past the last would overwrite the first ones.
-        if (Row == 0xFFFF)
+        if (Row == xls::kMaxRows - 1)
             rowsFull_ = true;
         ++Row;
         Col = 0;
@@ -59,7 +60,7 @@ void TDBGridExExportAsXLS::IncColRow()
 void TDBGridExExportAsXLS::putCellHeader(quint16 record, quint16 length)
 {
     if (rowsFull_)
-        throw EInvalidGridOperation(QStringLiteral("Too many rows for a spreadsheet file: at most 65536"));
+        throw EInvalidGridOperation(QStringLiteral("Too many rows for a spreadsheet file: at most %1").arg(xls::kMaxRows));
     QByteArray b;
     b.reserve(10);
     putU16(b, record);

@@ -5,6 +5,7 @@
 #include "report/rpComponents.h"
 #include "report/rpDBDataSet.h"
 #include "report/rpGlobals.h"
+#include "report/rpLimits.h"
 #include "report/rpReport.h"
 
 namespace {
@@ -116,11 +117,11 @@ void rpGetDataSetAndField(const QString& complexName, TDataSet*& dataSet, TField
         dataSet = nullptr;
         for (TrpOwner* o : TrpOwner::Globals())
             if (o->Name().compare(parts[0], Qt::CaseInsensitive) == 0)
-                dataSet = dataSetOf(o->Find(parts[1].left(255)));
-        fieldName = parts.mid(2).join(QLatin1Char('.')).left(255);
+                dataSet = dataSetOf(o->Find(parts[1].left(rplimits::ShortString)));
+        fieldName = parts.mid(2).join(QLatin1Char('.')).left(rplimits::ShortString);
     } else if (parts.size() == 2) {
         dataSet = dataSetOf(rpFindComponent(reportOwner(), parts[0]));
-        fieldName = parts[1].left(255);
+        fieldName = parts[1].left(rplimits::ShortString);
     } else {
         fieldName = complexName;
     }

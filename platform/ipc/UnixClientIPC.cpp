@@ -1,6 +1,7 @@
 #include "platform/ipc/UnixClientIPC.h"
 
 #include "platform/ipc/CaptureProtocol.h"
+#include "platform/ipc/IpcLimits.h"
 #include "platform/ipc/UnixSocket.h"
 
 #include <QCoreApplication>
@@ -15,9 +16,6 @@ namespace ipc {
 
 namespace {
 
-// A reply longer than any frame the format can describe (65535 x 65535 x 4 would not do either): the
-// stream is not ours, and the link is dropped rather than read on.
-constexpr uint32_t kMaxPayload = 64u << 20;
 // A server started by the client ends by itself this many seconds after its last client left.
 constexpr const char* kIdleExitSeconds = "5";
 
