@@ -1,16 +1,13 @@
 #include "journal/ConsReport.h"
 
 #include "core/Debug.h"
-#include "db/DBInfoPribors.h"
 #include "platform/controls/DialogPort.h"
 #include "platform/controls/MessageBox.h"
-#include "platform/data/ADOConnection.h"
-#include "platform/data/ADOQuery.h"
-#include "platform/data/Field.h"
 #include "platform/rtl/CaseInsensitivePath.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatDateTime.h"
 #include "platform/system/SystemInfo.h"
+#include "platform/xls/XlsLimits.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,77 +24,11 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 
 const QString kError = QStringLiteral("Ошибка");
-// The rows of an Excel 97-2003 sheet.
-constexpr int kSheetRows = 65536;
-
-// The interlock events by their code in NUM_VIDOH (0x80000001 .. 0x80000006 read as signed).
-constexpr int32_t kFirstEvent = int32_t(0x80000001u);
-constexpr int kEvents = 6;
-int eventNo(int32_t code)
-{
-    return code >= kFirstEvent && code < kFirstEvent + kEvents ? int(code - kFirstEvent) + 1 : 0;
-}
-
-bool digits(const QString& t, int at, int n, int& value)
-{
-    value = 0;
-    for (int i = at; i < at + n; ++i) {
-        const char16_t c = t[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        value = value * 10 + (c - u'0');
-    }
-    return true;
-}
-
-// "yyyy.mm.dd" with an optional " hh:nn:ss"; false for anything else.
-bool readDate(const QString& t, int& y, int& m, int& d)
-{
-    if (t.size() < 10 || t[4] != u'.' || t[7] != u'.' || !digits(t, 0, 4, y) || !digits(t, 5, 2, m) ||
-        !digits(t, 8, 2, d) || !QDate::isValid(y, m, d))
-        return false;
-    if (t.size() == 10)
-        return true;
-    int h = 0, n = 0, s = 0;
-    return t.size() == 19 && t[10] == u' ' && t[13] == u':' && t[16] == u':' && digits(t, 11, 2, h) &&
-           digits(t, 14, 2, n) && digits(t, 17, 2, s) && h < 24 && n < 60 && s < 60;
-}
-
-QString dayText(const QDate& d)
-{
-    return QStringLiteral("%1.%2.%3")
-        .arg(d.year(), 4, 10, QLatin1Char('0'))
-        .arg(d.month(), 2, 10, QLatin1Char('0'))
-        .arg(d.day(), 2, 10, QLatin1Char('0'));
-}
-
-QString countText(int n, bool listed)
-{
-    return listed ? QStringLiteral("%1 (см. ниже)").arg(n) : QString::number(n);
-}
 
 } // namespace
-
-// What the journal holds about one instrument in the period.
-struct TfmConsReport::Instrument {
-    int lifetime = 0;  // negative: the instrument information table does not know it
-    int count = 0;
-    QString first, last;
-    int daysInUse = 0;
-    int tests = 0;
-    QStringList exceedances;
-    int missing = 0;
-    int interrupted = 0;
-    int refusals = 0;
-    int events[kEvents + 1] = {};
-    QStringList exceedanceBlockings;
-    QStringList eventBlockings;
-};
 
 TfmConsReport::TfmConsReport(QWidget* owner)
     : QDialog(owner)
@@ -167,12 +98,12 @@ TfmConsReport::~TfmConsReport()
 {
     // FormDestroy: the client ends its application; the query goes with the form.
     Excel.reset();
-    ADOQuery.reset();
+    Engine.reset();
 }
 
 void TfmConsReport::FormCreate()
 {
-    ADOQuery = std::make_unique<TADOQuery>();
+    Engine = std::make_unique<TConsReportEngine>();
     Excel = std::make_unique<TExcel>();
     StartExcel();
 }
@@ -193,9 +124,8 @@ bool TfmConsReport::StartExcel()
 
 void TfmConsReport::SetDatabase(TADOConnection* connection, const QString& workDir, TDBInfoPribors* infoPribors)
 {
-    ADOQuery->SetConnection(connection);
+    Engine->SetDatabase(connection, infoPribors);
     WorkDir = workDir;
-    InfoPribors = infoPribors;
 }
 
 void TfmConsReport::showEvent(QShowEvent* event)
@@ -213,25 +143,13 @@ void TfmConsReport::FormShow()
     QDate first = QDate::currentDate();
     clbPribors->clear();
     try {
-        ADOQuery->Close();
-        ADOQuery->SetSQL(QStringLiteral("SELECT min(DATA_IZM) as mindate FROM Base"));
-        ADOQuery->Open();
-        const QString text = ADOQuery->FieldByName(QStringLiteral("mindate"))->AsString();
-        int y = 0, m = 0, d = 0;
-        if (readDate(text, y, m, d))
-            first = QDate(y, m, d);
-        else if (!text.isEmpty())
-            Dbg().Print("ConsReport: the first date of the journal '%s' is no date", qUtf8Printable(text));
-        ADOQuery->Close();
-        ADOQuery->SetSQL(QStringLiteral("SELECT DISTINCT PRIBOR FROM Base"));
-        ADOQuery->Open();
-        TField* pribor = ADOQuery->FieldByName(QStringLiteral("PRIBOR"));
-        for (ADOQuery->First(); !ADOQuery->Eof(); ADOQuery->Next()) {
-            auto* item = new QListWidgetItem(QString::asprintf("%04i", pribor->AsInteger()), clbPribors);
+        if (const QDate date = Engine->FirstDate(); date.isValid())
+            first = date;
+        for (int serial : Engine->Instruments()) {
+            auto* item = new QListWidgetItem(QString::asprintf("%04i", serial), clbPribors);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
         }
-        ADOQuery->Close();
     } catch (const std::exception& e) {
         Dbg().Print("ConsReport: the journal cannot be read: %s", e.what());
     }
@@ -263,176 +181,18 @@ QString TfmConsReport::FileToWrite(const QString& chosen)
     return (extension ? chosen.left(dot) : chosen) + QStringLiteral(".xls");
 }
 
-int TfmConsReport::DayNumber(const QString& dateText)
-{
-    int y = 0, m = 0, d = 0;
-    return readDate(dateText, y, m, d) ? d + m * 30 + y * 365 : -1;
-}
-
-bool TfmConsReport::Period(QString& start, QString& end, QString& condition)
+bool TfmConsReport::Period(TConsPeriod& period)
 {
     if (cbUsedDateRange->isChecked()) {
-        start = dayText(dtpStartDate->date()) + QStringLiteral(" 00:00:00");
-        end = dayText(dtpEndDate->date()) + QStringLiteral(" 23:59:59");
-        condition = QStringLiteral(" ( DATA_IZM >= '%1' AND DATA_IZM <= '%2' ) AND ").arg(start, end);
+        period = TConsReportEngine::DateRange(dtpStartDate->date(), dtpEndDate->date());
         return true;
     }
-    // The whole journal: its first and last dates.
-    ADOQuery->Close();
-    ADOQuery->SetSQL(QStringLiteral("SELECT min(DATA_IZM) as mindate, max(DATA_IZM) as maxdate FROM Base"));
-    ADOQuery->Open();
-    start = ADOQuery->FieldByName(QStringLiteral("mindate"))->AsString();
-    end = ADOQuery->FieldByName(QStringLiteral("maxdate"))->AsString();
-    ADOQuery->Close();
-    condition.clear();
-    if (start.isEmpty() && end.isEmpty()) {
-        start = dayText(QDate::currentDate()) + QStringLiteral(" 00:00:00");
-        end = dayText(QDate::currentDate()) + QStringLiteral(" 23:59:59");
-    }
-    for (const QString& t : {start, end}) {
-        if (DayNumber(t) < 0) {
-            Dbg().Print("ConsReport: the journal holds a date that is no date: '%s'", qUtf8Printable(t));
-            ctl::MessageBox(QStringLiteral("В журнале есть запись с неверной датой: \"%1\".\nОтчёт не составлен.").arg(t),
-                            kError, ctl::MB_OK | ctl::MB_ICONERROR);
-            return false;
-        }
-    }
-    return true;
-}
-
-TfmConsReport::Instrument TfmConsReport::Collect(int serial, const QString& condition)
-{
-    Instrument s;
-    ADOQuery->Close();
-    ADOQuery->SetSQL(QStringLiteral("SELECT * FROM Base WHERE ") + condition + QStringLiteral(" (PRIBOR = :PRB) ORDER BY DATA_IZM"));
-    ADOQuery->Parameters().ParamByName(QStringLiteral("PRB"))->SetValue(serial);
-    ADOQuery->Open();
-    TField* date = ADOQuery->FieldByName(QStringLiteral("DATA_IZM"));
-    TField* pribor = ADOQuery->FieldByName(QStringLiteral("PRIBOR"));
-    TField* type = ADOQuery->FieldByName(QStringLiteral("TYPERECORD"));
-    TField* izm = ADOQuery->FieldByName(QStringLiteral("IZM"));
-    TField* stat = ADOQuery->FieldByName(QStringLiteral("STAT"));
-    TField* number = ADOQuery->FieldByName(QStringLiteral("NUM_VIDOH"));
-
-    s.count = ADOQuery->RecordCount();
-    if (s.count == 0) {
-        // No record in the period: the look-up gets no instrument and no date, which gives 0.
-        s.lifetime = InfoPribors ? InfoPribors->AllLifeZapis(0, QString()) : 0;
-        ADOQuery->Close();
-        return s;
-    }
-    ADOQuery->Last();
-    s.lifetime = InfoPribors ? InfoPribors->AllLifeZapis(uint32_t(pribor->AsInteger()), date->AsString()) : -1;
-
-    std::vector<int32_t> numbers;
-    int lastCounted = 0;
-    for (ADOQuery->First(); !ADOQuery->Eof(); ADOQuery->Next()) {
-        const QString when = date->AsString();
-        const int day = DayNumber(when);
-        if (s.first.isNull()) {
-            s.first = when;
-            s.daysInUse = 1;
-            lastCounted = day;
-        } else if (day > lastCounted) {
-            ++s.daysInUse;
-            lastCounted = day;
-        }
-        s.last = when;
-        const int32_t code = number->AsInteger();
-        switch (type->AsInteger()) {
-        case 1: {
-            ++s.tests;
-            const double norm = InfoPribors ? InfoPribors->Norma(uint32_t(pribor->AsInteger()), when) : 0.0;
-            if (float(izm->AsFloat()) > float(norm)) {
-                s.exceedances << QStringLiteral("- ") + when;
-                s.exceedanceBlockings << when + QStringLiteral(" - превышение");
-            }
-            const QString state = stat->AsString();
-            if (state == QLatin1String("1"))
-                ++s.interrupted;
-            else if (state == QLatin1String("2"))
-                ++s.refusals;
-            if (code != 0)
-                numbers.push_back(code);
-            break;
-        }
-        case 2:
-            if (const int e = eventNo(code)) {
-                ++s.events[e];
-                if (e == 5)
-                    s.eventBlockings << when + QStringLiteral(" - макс. прерван выдох");
-                else if (e == 6)
-                    s.eventBlockings << when + QStringLiteral(" - отказ от выдоха");
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    ADOQuery->Close();
-
-    // Exhalation numbers in order: the gaps between them are the measurements the instrument did not keep.
-    // An equal or lower number (the counter restarted after the memory was cleared) adds nothing.
-    std::sort(numbers.begin(), numbers.end());
-    for (size_t i = 1; i < numbers.size(); ++i)
-        s.missing += std::max<int64_t>(0, int64_t(numbers[i]) - 1 - numbers[i - 1]);
-    return s;
-}
-
-void TfmConsReport::Put(const QString& label, const QVariant& value)
-{
-    // A row that cannot be written (past the sheet's last row, say) is left out and the report goes on; the
-    // rows left out are counted, and told once the report is saved.
-    bool written = true;
-    if (!label.isEmpty())
-        written = Excel->SetCell(Row, 1, label) && written;
-    if (value.isValid())
-        written = Excel->SetCell(Row, 2, value) && written;
-    if (!written && LeftOut++ == 0)
-        Dbg().Print("ConsReport: row %i is not written, nor any row after it that fails: %s", Row,
-                    qUtf8Printable(Excel->LastError()));
-    ++Row;
-}
-
-void TfmConsReport::WriteHead(const QString& start, const QString& end, int days)
-{
-    Row = 1;
-    LeftOut = 0;
-    Put(QStringLiteral("Обработанная статистика измерений"));
-    Put(QString());
-    Put(QStringLiteral("Диапазон анализа записей:"), QStringLiteral("с  ") + start);
-    Put(QString(), QStringLiteral("по  ") + end);
-    Put(QStringLiteral("Количество дней в диапазоне(месяц*30,год*365):"), days);
-}
-
-void TfmConsReport::WriteInstrument(int serial, const Instrument& s, int periodDays)
-{
-    Row += 3;
-    Put(QString::asprintf("Серийный номер прибора: %04i", serial));
-    Put(QStringLiteral("За всё время работы прибора им было произведено записей:"),
-        s.lifetime < 0 ? QStringLiteral("Неизвестно") : QString::number(s.lifetime));
-    Put(QStringLiteral("Всего записей в приборе внутри данного диапазона:"), s.count);
-    if (s.count == 0)
-        return;
-    Put(QStringLiteral("Фактическое начало и конец записей в диапазоне:"), QStringLiteral("с  ") + s.first);
-    Put(QString(), QStringLiteral("по  ") + s.last);
-    Put(QStringLiteral("Количество дней в эксплуатации:"), s.daysInUse);
-    Put(QStringLiteral("Количество дней в отключенном состоянии:"), periodDays - s.daysInUse);
-    Put(QStringLiteral("Тестов алкоголя в памяти:"), s.tests);
-    Put(QStringLiteral("Превышений нормы:"), countText(int(s.exceedances.size()), !s.exceedances.isEmpty()));
-    for (const QString& e : s.exceedances)
-        Put(QString(), e);
-    Put(QStringLiteral("Кол-во измерений менее 0.05 мг/л от первой и до последней записи измерений:"), s.missing);
-    Put(QStringLiteral("Отказов от выдоха:"), s.refusals + s.events[6]);
-    Put(QStringLiteral("Индикация максимального количества прерванных выдохов:"), s.interrupted + s.events[5]);
-    Put(QStringLiteral("Отключение датчика от коробки блокиратора:"), s.events[4]);
-    Put(QStringLiteral("Подключение датчика к коробке блокиратора:"), s.events[3]);
-    Put(QStringLiteral("Включение зажигания:"), s.events[2]);
-    Put(QStringLiteral("Пропадание питания/Отключение зажигания:"), s.events[1]);
-    const QStringList blockings = s.exceedanceBlockings + s.eventBlockings;
-    Put(QStringLiteral("Количество блокировок двигателя:"), countText(int(blockings.size()), !blockings.isEmpty()));
-    for (const QString& b : blockings)
-        Put(QString(), b);
+    QString bad;
+    if (Engine->WholeJournal(period, bad))
+        return true;
+    ctl::MessageBox(QStringLiteral("В журнале есть запись с неверной датой: \"%1\".\nОтчёт не составлен.").arg(bad),
+                    kError, ctl::MB_OK | ctl::MB_ICONERROR);
+    return false;
 }
 
 void TfmConsReport::bSaveToExcelClick()
@@ -466,17 +226,14 @@ void TfmConsReport::bSaveToExcelClick()
         return;
     }
     try {
-        QString start, end, condition;
-        if (!Period(start, end, condition)) {
+        TConsPeriod period;
+        if (!Period(period)) {
             Excel->CloseWorkbook();
             return;
         }
-        const int days = DayNumber(end) - DayNumber(start) + 1;
-        WriteHead(start, end, days);
-        for (int serial : chosen)
-            WriteInstrument(serial, Collect(serial, condition), days);
+        Engine->Write(*Excel, period, chosen);
     } catch (const std::exception& e) {
-        ADOQuery->Close();
+        Engine->Close();
         Excel->CloseWorkbook();
         Dbg().Print("ConsReport: the journal cannot be read: %s", e.what());
         ctl::MessageBox(QStringLiteral("Не удалось прочитать журнал.\nОтчёт не сохранён."), kError,
@@ -495,18 +252,18 @@ void TfmConsReport::bSaveToExcelClick()
     }
     Excel->Quit();
     Dbg().Print("ConsReport: saved to %s", qUtf8Printable(file));
-    if (LeftOut > 0) {
-        const int rows = Row - 1;
-        Dbg().Print("ConsReport: %i of the report's %i rows are left out of %s (a sheet holds %i rows)", LeftOut, rows,
-                    qUtf8Printable(file), kSheetRows);
+    if (const int leftOut = Engine->LeftOut(); leftOut > 0) {
+        const int rows = Engine->Rows();
+        Dbg().Print("ConsReport: %i of the report's %i rows are left out of %s (a sheet holds %i rows)", leftOut, rows,
+                    qUtf8Printable(file), xls::kMaxRows);
         ctl::MessageBox(QStringLiteral("Отчёт сохранён в файл:\n%1\n\nВ него вошли не все строки: не записано строк — %2 из %3.%4")
                             .arg(QDir::toNativeSeparators(file))
-                            .arg(LeftOut)
+                            .arg(leftOut)
                             .arg(rows)
-                            .arg(rows > kSheetRows ? QStringLiteral("\nЛист вмещает не больше 65 536 строк. Чтобы отчёт "
-                                                                    "поместился целиком, выберите меньше приборов или более "
-                                                                    "короткий диапазон времени.")
-                                                   : QString()),
+                            .arg(rows > xls::kMaxRows ? QStringLiteral("\nЛист вмещает не больше 65 536 строк. Чтобы отчёт "
+                                                                       "поместился целиком, выберите меньше приборов или более "
+                                                                       "короткий диапазон времени.")
+                                                      : QString()),
                         QStringLiteral("Внимание!"), ctl::MB_OK | ctl::MB_ICONWARNING);
     }
     if (cbOpenAfterSave->isChecked()) {

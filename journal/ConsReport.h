@@ -1,8 +1,9 @@
 #pragma once
-// The consolidated report ("Сводный Отчёт"): for the instruments and the period the user picks, what the
-// "default_mp" journal holds about each (records, days in use, alcohol tests, norm exceedances, missing
-// exhalation numbers, interlock events), written into a copy of REPORTS/pattern.xls and saved as an
-// Excel 97-2003 workbook.
+// The window of the consolidated report ("Сводный Отчёт"): the instruments and the period the user picks, the
+// file the report is saved to, and what is told of it. What the "default_mp" journal holds about each
+// instrument (records, days in use, alcohol tests, norm exceedances, missing exhalation numbers, interlock
+// events) is read and written into a copy of REPORTS/pattern.xls by the report's engine.
+#include "journal/ConsReportEngine.h"
 #include "journal/Excel.h"
 
 #include <QDialog>
@@ -19,7 +20,6 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class TADOConnection;
-class TADOQuery;
 class TDBInfoPribors;
 
 class TfmConsReport : public QDialog {
@@ -39,8 +39,6 @@ public:
     // The name the save dialog offers at a moment, and the file written for the name chosen.
     static QString SuggestedFileName(double now);
     static QString FileToWrite(const QString& chosen);
-    // Every month counted as 30 days and every year as 365; -1 for a text that is no "yyyy.mm.dd ..." date.
-    static int DayNumber(const QString& dateText);
 
     // The opening of the saved file with its program; tests replace it.
     std::function<void(const QString& file)> OpenSavedFile;
@@ -66,24 +64,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct Instrument;
-
     void FormCreate();
     bool StartExcel();
-    bool Period(QString& start, QString& end, QString& condition);
-    Instrument Collect(int serial, const QString& condition);
-    void Put(const QString& label, const QVariant& value = QVariant());
-    void WriteHead(const QString& start, const QString& end, int days);
-    void WriteInstrument(int serial, const Instrument& s, int periodDays);
+    // The period the window's choice gives; false (the operator told) when the journal's dates cannot make one.
+    bool Period(TConsPeriod& period);
     // Opens the saved report with the desktop's program; when that cannot be done the operator is told
     // where the report is.
     static void OpenWithProgram(const QString& file);
 
-    std::unique_ptr<TADOQuery> ADOQuery;
+    // The report's own query on the journal lives in the engine.
+    std::unique_ptr<TConsReportEngine> Engine;
     std::unique_ptr<TExcel> Excel;
     QString WorkDir;
-    TDBInfoPribors* InfoPribors = nullptr;
-    int Row = 1;
-    int LeftOut = 0; // rows of the report not written into the sheet
     bool Shown = false;
 };

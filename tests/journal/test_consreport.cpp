@@ -1,5 +1,5 @@
-// The consolidated report: the window over a fixture journal, the saved workbook read back by libfreexl
-// cell by cell, and the spreadsheet client under it.
+// The consolidated report: its engine over a fixture journal, the workbook it writes read back by libfreexl
+// cell by cell; the window that chooses, saves and tells; and the spreadsheet client under both.
 #include "JournalFixture.h"
 #include "common/dialogscript.h"
 #include "common/testutil.h"
@@ -8,6 +8,7 @@
 #include "db/InfoPribCopy.h"
 #include "db/JournalSchemas.h"
 #include "journal/ConsReport.h"
+#include "journal/ConsReportEngine.h"
 #include "journal/Excel.h"
 #include "platform/controls/MessageBox.h"
 #include "platform/data/ADOConnection.h"
@@ -156,6 +157,27 @@ struct Window {
     }
 };
 
+// The engine on the fixture journal, writing into a copy of the template that it saves.
+struct Engine {
+    TConsReportEngine engine;
+    TExcel excel;
+    ConsJournal& j;
+
+    explicit Engine(ConsJournal& journal)
+        : j(journal)
+    {
+        engine.SetDatabase(j.conn.get(), j.info.get());
+    }
+    void write(const TConsPeriod& period, const std::vector<int>& serials, const QString& file)
+    {
+        ASSERT_TRUE(excel.Create());
+        ASSERT_TRUE(excel.OpenWorkbook(j.pattern()));
+        engine.Write(excel, period, serials);
+        ASSERT_TRUE(excel.SaveAs(file));
+        excel.Quit();
+    }
+};
+
 // Row numbers of the map below count from 1, as the report writes them.
 void add(Cells& cells, int row, const QString& a, const QVariant& b = QVariant())
 {
@@ -223,23 +245,21 @@ void expectCells(const QString& file, const Cells& expected)
 
 } // namespace
 
-TEST(ConsReport, WholeJournalCellByCell)
+TEST(ConsReportEngine, WholeJournalCellByCell)
 {
     ConsJournal j;
     j.fill();
     ctl::TScriptedMessageBoxPort boxes;
-    Window w(j);
-    EXPECT_EQ(w.items(), (QStringList{"4000", "0123", "0007", "0055"}));
-    w.check(QStringLiteral("0123"));
-    w.check(QStringLiteral("0007"));
-    QDir(j.dir.path()).mkpath(QStringLiteral("out"));
-    w.save(j.dir.file("out/report.v1"));  // the extension is replaced
-
+    Engine e(j);
+    EXPECT_EQ(e.engine.FirstDate(), QDate(2011, 3, 1));
+    EXPECT_EQ(e.engine.Instruments(), (std::vector<int>{4000, 123, 7, 55}));
+    TConsPeriod period;
+    QString bad;
+    ASSERT_TRUE(e.engine.WholeJournal(period, bad));
+    EXPECT_EQ(period.condition, QString());
+    const QString file = j.dir.file("report.xls");
+    e.write(period, {123, 7}, file);
     EXPECT_EQ(boxes.Count(), 0);
-    EXPECT_EQ(w.form.result(), QDialog::Accepted);
-    const QString file = j.dir.file("out/report.xls");
-    EXPECT_EQ(w.opened, QStringList{file});
-    EXPECT_FALSE(w.form.ExcelClient().Started());
 
     // 1 March to 30 June: 30 + 6 * 30 - (1 + 3 * 30) + 1 days.
     Cells c = head(QStringLiteral("2011.03.01 08:00:00"), QStringLiteral("2011.06.30 18:00:00"), 120);
@@ -251,9 +271,103 @@ TEST(ConsReport, WholeJournalCellByCell)
     r = addInstrument(c, r + 3, "0007", "Неизвестно", 3, "2011.05.10 10:00:00", "2011.05.12 09:00:00", 2, 118, 3,
                       {"- 2011.05.10 10:00:00"}, 1, 0, 0, {0, 0, 0, 0}, {"2011.05.10 10:00:00 - превышение"});
     expectCells(file, c);
+    EXPECT_EQ(e.engine.Rows(), r - 1);
+    EXPECT_EQ(e.engine.LeftOut(), 0);
 }
 
-TEST(ConsReport, DateRangeAndAnInstrumentWithoutRecordsInIt)
+TEST(ConsReportEngine, DateRangeAndAnInstrumentWithoutRecordsInIt)
+{
+    ConsJournal j;
+    j.fill();
+    Engine e(j);
+    const TConsPeriod period = TConsReportEngine::DateRange(QDate(2011, 4, 1), QDate(2011, 4, 5));
+    EXPECT_EQ(period.condition,
+              QStringLiteral(" ( DATA_IZM >= '2011.04.01 00:00:00' AND DATA_IZM <= '2011.04.05 23:59:59' ) AND "));
+    e.write(period, {123, 55}, j.dir.file("range.xls"));
+
+    Cells c = head(QStringLiteral("2011.04.01 00:00:00"), QStringLiteral("2011.04.05 23:59:59"), 5);
+    // Numbers 9 and 9 (a restarted counter) miss nothing.
+    const int r = addInstrument(c, 9, "0123", "5000", 11, "2011.04.01 09:00:00", "2011.04.05 11:30:05", 3, 2, 3,
+                                {"- 2011.04.01 09:00:00"}, 0, 2, 2, {1, 1, 1, 1},
+                                {"2011.04.01 09:00:00 - превышение", "2011.04.02 08:00:00 - макс. прерван выдох",
+                                 "2011.04.05 11:00:00 - отказ от выдоха"});
+    add(c, r + 3, S_SERIAL.arg("0055"));
+    add(c, r + 4, S_LIFE, QStringLiteral("0"));
+    add(c, r + 5, S_COUNT, 0.0);
+    expectCells(j.dir.file("range.xls"), c);
+}
+
+TEST(ConsReportEngine, JournalsWithoutDates)
+{
+    // An empty journal: no first date, no instrument, and today as the whole journal's period.
+    ConsJournal j;
+    Engine e(j);
+    EXPECT_TRUE(e.engine.FirstDate().isNull());
+    EXPECT_TRUE(e.engine.Instruments().empty());
+    TConsPeriod period;
+    QString bad;
+    ASSERT_TRUE(e.engine.WholeJournal(period, bad));
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd"));
+    EXPECT_EQ(period.start, today + QStringLiteral(" 00:00:00"));
+    EXPECT_EQ(period.end, today + QStringLiteral(" 23:59:59"));
+    EXPECT_EQ(period.Days(), 1);
+
+    // A date that is no date makes no period, and says which.
+    j.measurement(9, "2011.02.30 10:00:00", 0.0, "0", 1);
+    EXPECT_TRUE(e.engine.FirstDate().isNull());
+    EXPECT_EQ(e.engine.Instruments(), std::vector<int>{9});
+    EXPECT_FALSE(e.engine.WholeJournal(period, bad));
+    EXPECT_EQ(bad, QStringLiteral("2011.02.30 10:00:00"));
+}
+
+// Rows the sheet does not take are left out and counted; the report is written on.
+TEST(ConsReportEngine, RowsNotWrittenAreCounted)
+{
+    ConsJournal j;
+    j.fill();
+    Engine e(j);
+    ASSERT_TRUE(e.excel.Create());  // no workbook open: no row can be written
+    e.engine.Write(e.excel, TConsReportEngine::DateRange(QDate(2011, 5, 1), QDate(2011, 5, 31)), {7, 55});
+    // The head, three blank rows and 7's 19 rows, three blank rows and 55's three.
+    EXPECT_EQ(e.engine.Rows(), 5 + 3 + 19 + 3 + 3);
+    EXPECT_EQ(e.engine.LeftOut(), 5 + 19 + 3 - 1);  // the head's empty second row needs no cell
+    EXPECT_TRUE(j.log().contains(QStringLiteral("ConsReport: row 1 is not written")));
+
+    // The next report counts its own.
+    ASSERT_TRUE(e.excel.OpenWorkbook(j.pattern()));
+    e.engine.Write(e.excel, TConsReportEngine::DateRange(QDate(2011, 5, 1), QDate(2011, 5, 31)), {55});
+    EXPECT_EQ(e.engine.Rows(), 5 + 3 + 3);
+    EXPECT_EQ(e.engine.LeftOut(), 0);
+}
+
+TEST(ConsReport, TheChosenInstrumentsOverTheWholeJournal)
+{
+    ConsJournal j;
+    j.fill();
+    ctl::TScriptedMessageBoxPort boxes;
+    Window w(j);
+    EXPECT_EQ(w.items(), (QStringList{"4000", "0123", "0007", "0055"}));
+    EXPECT_EQ(w.form.dtpStartDate->date(), QDate(2011, 3, 1));
+    w.check(QStringLiteral("0123"));
+    w.check(QStringLiteral("0007"));
+    QDir(j.dir.path()).mkpath(QStringLiteral("out"));
+    w.save(j.dir.file("out/report.v1"));  // the extension is replaced
+
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(w.form.result(), QDialog::Accepted);
+    const QString file = j.dir.file("out/report.xls");
+    EXPECT_EQ(w.opened, QStringList{file});
+    EXPECT_FALSE(w.form.ExcelClient().Started());
+    // The whole journal's period, and the two instruments in list order.
+    const auto read = xlstest::ReadWithFreexl(file);
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.at(2, 1), QStringLiteral("с  2011.03.01 08:00:00"));
+    EXPECT_EQ(read.at(3, 1), QStringLiteral("по  2011.06.30 18:00:00"));
+    EXPECT_EQ(read.at(8, 0), S_SERIAL.arg("0123"));
+    EXPECT_EQ(read.at(34, 0), S_SERIAL.arg("0007"));
+}
+
+TEST(ConsReport, DateRangeChosenInTheWindow)
 {
     ConsJournal j;
     j.fill();
@@ -269,16 +383,14 @@ TEST(ConsReport, DateRangeAndAnInstrumentWithoutRecordsInIt)
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_TRUE(w.opened.isEmpty());
 
-    Cells c = head(QStringLiteral("2011.04.01 00:00:00"), QStringLiteral("2011.04.05 23:59:59"), 5);
-    // Numbers 9 and 9 (a restarted counter) miss nothing.
-    const int r = addInstrument(c, 9, "0123", "5000", 11, "2011.04.01 09:00:00", "2011.04.05 11:30:05", 3, 2, 3,
-                                {"- 2011.04.01 09:00:00"}, 0, 2, 2, {1, 1, 1, 1},
-                                {"2011.04.01 09:00:00 - превышение", "2011.04.02 08:00:00 - макс. прерван выдох",
-                                 "2011.04.05 11:00:00 - отказ от выдоха"});
-    add(c, r + 3, S_SERIAL.arg("0055"));
-    add(c, r + 4, S_LIFE, QStringLiteral("0"));
-    add(c, r + 5, S_COUNT, 0.0);
-    expectCells(j.dir.file("range.xls"), c);
+    const auto read = xlstest::ReadWithFreexl(j.dir.file("range.xls"));
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(read.at(2, 1), QStringLiteral("с  2011.04.01 00:00:00"));
+    EXPECT_EQ(read.at(3, 1), QStringLiteral("по  2011.04.05 23:59:59"));
+    EXPECT_EQ(read.at(4, 1), 5.0);
+    EXPECT_EQ(read.at(10, 1), 11.0);  // 0123's records in the range
+    EXPECT_EQ(read.at(32, 0), S_SERIAL.arg("0055"));
+    EXPECT_EQ(read.at(34, 1), 0.0);
 }
 
 TEST(ConsReport, EmptyJournalOffersNothingAndStartsToday)
@@ -437,7 +549,7 @@ TEST(ConsReport, CancelledSaveDialogWritesNothing)
     EXPECT_EQ(QDir(j.dir.path()).entryList({QStringLiteral("*.xls")}, QDir::Files), QStringList());
 }
 
-TEST(ConsReport, FileNamesAndDayNumbers)
+TEST(ConsReport, FileNames)
 {
     EXPECT_EQ(TfmConsReport::SuggestedFileName(rtl::EncodeDateTime(2011, 3, 5, 9, 7, 0, 0)),
               QStringLiteral("ConsReport (2011.03.05 09.07)."));
@@ -450,12 +562,17 @@ TEST(ConsReport, FileNamesAndDayNumbers)
     };
     for (const auto& [chosen, written] : names)
         EXPECT_EQ(TfmConsReport::FileToWrite(chosen), written) << chosen.toStdString();
+}
 
-    EXPECT_EQ(TfmConsReport::DayNumber(QStringLiteral("2011.03.31 23:00:00")),
-              TfmConsReport::DayNumber(QStringLiteral("2011.04.01 00:00:00")));
-    EXPECT_EQ(TfmConsReport::DayNumber(QStringLiteral("2011.04.01")), 1 + 4 * 30 + 2011 * 365);
+TEST(ConsReportEngine, DayNumbers)
+{
+    EXPECT_EQ(TConsReportEngine::DayNumber(QStringLiteral("2011.03.31 23:00:00")),
+              TConsReportEngine::DayNumber(QStringLiteral("2011.04.01 00:00:00")));
+    EXPECT_EQ(TConsReportEngine::DayNumber(QStringLiteral("2011.04.01")), 1 + 4 * 30 + 2011 * 365);
     for (const char* bad : {"", "2011.02.30 10:00:00", "2011-04-01 10:00:00", "2011.04.01 25:00:00", "garbage"})
-        EXPECT_EQ(TfmConsReport::DayNumber(QString::fromLatin1(bad)), -1) << bad;
+        EXPECT_EQ(TConsReportEngine::DayNumber(QString::fromLatin1(bad)), -1) << bad;
+    // A period from 31 March to 1 April is one day long.
+    EXPECT_EQ(TConsReportEngine::DateRange(QDate(2011, 3, 31), QDate(2011, 4, 1)).Days(), 1);
 }
 
 TEST(ConsReport, WindowTextsAndDateRangeSwitch)
