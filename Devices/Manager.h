@@ -3,9 +3,9 @@
 // window, and the burst watchdog. Its thread takes the records the drivers push and hands each, on the main
 // thread, to the journal facade.
 #include "Devices/ControlMeasure.h"
-#include "Devices/Measurement.h"
 #include "Devices/MeasurementStack.h"
 #include "Devices/Thread.h"
+#include "core/Measurement.h"
 
 #include <QString>
 

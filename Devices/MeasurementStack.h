@@ -3,8 +3,8 @@
 // One lock guards the array and the count between the driver threads that push and the manager thread that
 // pops; it is held for one record copy (and, for the drivers that log their pushes, one log line: the log's
 // lock is only ever taken inside it).
-#include "Devices/Measurement.h"
 #include "core/CriticalSection.h"
+#include "core/Measurement.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // What the manager and the burst watchdog call of the journal facade. The shell's facade (TInterface)
 // implements it; tests use a recording one. Every call runs on the main thread.
-#include "Devices/Measurement.h"
+#include "core/Measurement.h"
 
 #include <cstdint>
 

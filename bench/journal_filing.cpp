@@ -6,7 +6,7 @@
 // view through the journal's cell painter, and the view reads and moves a pause deferred) are counted apart;
 // one repaint of the whole grid is timed alone.
 #include "bench/support/BenchMain.h"
-#include "Devices/Measurement.h"
+#include "core/Measurement.h"
 #include "fixture.h"
 #include "journal_window.h"
 #include "platform/data/DbfTable.h"

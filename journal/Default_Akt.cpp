@@ -1,8 +1,8 @@
 #include "journal/Default_Akt.h"
 #include "journal/Default_Report.h"
 
-#include "Devices/Measurement.h"
 #include "core/Debug.h"
+#include "core/Measurement.h"
 #include "grid/ColumnEx.h"
 #include "grid/ColumnTitleEx.h"
 #include "grid/DBGridColumnsEx.h"

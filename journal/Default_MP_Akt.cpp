@@ -3,11 +3,11 @@
 #include "journal/Default_MP_Akt.h"
 #include "journal/Default_MP_Report.h"
 
-#include "Devices/Measurement.h"
 #include "journal/CellLook.h"
 #include "journal/ConsReport.h"
 
 #include "core/Debug.h"
+#include "core/Measurement.h"
 #include "db/DBInfoPribors.h"
 #include "db/JournalSchemas.h"
 #include "grid/DBGridEx.h"

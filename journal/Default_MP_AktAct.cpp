@@ -3,8 +3,8 @@
 #include "journal/Default_MP_Akt.h"
 #include "journal/Default_MP_Report.h"
 
-#include "Devices/Measurement.h"
 #include "core/Debug.h"
+#include "core/Measurement.h"
 #include "journal/JournalErrors.h"
 #include "core/CriticalSection.h"
 #include "journal/VideoPhotoPanel.h"

@@ -1,8 +1,8 @@
 #include "journal/JournalFiling.h"
 
-#include "Devices/Measurement.h"
 #include "core/Debug.h"
 #include "core/CriticalSection.h"
+#include "core/Measurement.h"
 #include "platform/data/ADOConnection.h"
 #include "platform/data/ADOQuery.h"
 #include "platform/data/BlobStream.h"

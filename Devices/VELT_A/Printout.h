@@ -5,7 +5,7 @@
 //   records: 8 bytes each: day, month, year - 2000, hour, minute (BCD; day 0xFF: no result), the result in
 //            thousandths of mg/l (16 bits, high byte first), the exhale status (0 normal, else interrupted)
 // No count and no terminator: the printout ends when the line falls silent.
-#include "Devices/Measurement.h"
+#include "core/Measurement.h"
 
 #include <QByteArray>
 

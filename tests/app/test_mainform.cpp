@@ -4,7 +4,7 @@
 #include "app/SettingsForm.h"
 #include "app/WorkFolder.h"
 #include "Devices/Manager.h"
-#include "Devices/Measurement.h"
+#include "core/Measurement.h"
 #include "platform/rtl/DateTime.h"
 #include "common/testutil.h"
 #include "grid/DBGridEx.h"

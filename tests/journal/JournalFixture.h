@@ -1,10 +1,10 @@
 #pragma once
 // A journal ("default_mp", or "default") in a fresh work folder, bound to the components the main window
 // would give it.
-#include "Devices/Measurement.h"
 #include "common/dialogscript.h"
 #include "common/testutil.h"
 #include "core/Debug.h"
+#include "core/Measurement.h"
 #include "db/DBInfoPribors.h"
 #include "grid/DBGridEx.h"
 #include "journal/Default_Akt.h"

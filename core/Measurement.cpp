@@ -1,4 +1,4 @@
-#include "Devices/Measurement.h"
+#include "core/Measurement.h"
 
 #include <cmath>
 
