@@ -55,7 +55,8 @@ void BM_LivePicture640x480x4At25(benchmark::State& state)
         return;
     }
     qputenv("VELT_CAPTURE_SOCKET", sock.toLocal8Bit());
-    TVideoPhotoPanel panel(nullptr);
+    critsection_t photoLock;
+    TVideoPhotoPanel panel(photoLock, nullptr);
     panel.CreateClient = [](QObject* window, const QString& folder) {
         return std::make_unique<TVideoCapture>(window, folder, ipc::CreateClientIPC(), TVideoCapture::Timing{3500, 5, 0});
     };

@@ -14,10 +14,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow()
+TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow(critsection_t& photoLock)
 {
     auto* outer = new QHBoxLayout(this);
-    pnVideoFix = new TVideoPhotoPanel(this);
+    pnVideoFix = new TVideoPhotoPanel(photoLock, this);
     imSavePhoto = pnVideoFix->StillPhoto();
     outer->addWidget(pnVideoFix, 0, Qt::AlignTop);
 

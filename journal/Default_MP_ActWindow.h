@@ -10,12 +10,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TVideoPhotoPanel;
+class critsection_t;
 namespace gfx { class TJPEGImage; }
 
 class TfmDefault_MP_ActWindow : public TActWindowBase {
     Q_OBJECT
 public:
-    TfmDefault_MP_ActWindow();
+    // photoLock: the controller's, for the photo panel.
+    explicit TfmDefault_MP_ActWindow(critsection_t& photoLock);
 
     // Fills the controls from the act; the edits are enabled by the instrument model.
     void ShowAct(const TDataForm_MP& act);

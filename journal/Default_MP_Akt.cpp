@@ -50,13 +50,12 @@ const QString kMethods = QStringLiteral("Methods");
 } // namespace
 
 TfmDefault_MP_Akt::TfmDefault_MP_Akt()
-    : TJournalControllerBase(DefaultMpFiling()), Window(std::make_unique<TfmDefault_MP_ActWindow>())
+    : TJournalControllerBase(DefaultMpFiling()), Window(std::make_unique<TfmDefault_MP_ActWindow>(PhotoLock))
 {
     Window->OnWaitNewIzm = [this] { bWaitNewIzmClick(); };
     Window->OnSave = [this] { bSaveClick(); };
     Window->OnPrint = [this] { bPrintAktClick(); };
     Window->OnCancel = [this] { bCancelClick(); };
-    Window->VideoPanel().SetPhotoLock(&PhotoLock);
     Window->VideoPanel().OnFixPhoto = [this](const QImage& picture) { FixPhoto(picture); };
     SetDefaultSettings();
 }

@@ -83,10 +83,13 @@ private:
     QWidget* pnEditButtons = nullptr;
     TDataForm_MP Akt;
     TDBInfoPribors* DBInfoPribors = nullptr;
+    // Guards the photo panel's view-sized picture: the client's frame drawn into it and the copy a photo is
+    // taken from (the panel takes it). The client hands its frames over through the main thread's event loop,
+    // so every holder is the main thread and it never waits. Made before the window, whose panel holds it.
+    critsection_t PhotoLock;
     std::unique_ptr<TfmDefault_MP_ActWindow> Window;
     std::unique_ptr<gfx::TJPEGImage> Photo;
     bool PhotoFixed = false; // the act's photo was taken in this act and is not stored yet
-    critsection_t PhotoLock;
     QPushButton* dUpdate = nullptr;
     QPushButton* bDelete = nullptr;
     QPushButton* bNew = nullptr;

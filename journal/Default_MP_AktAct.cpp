@@ -86,7 +86,6 @@ void TfmDefault_MP_Akt::ActFromMeasurement(const TVELTMeasurement& m, int id, in
 
 bool TfmDefault_MP_Akt::FixPhoto(const QImage& frame)
 {
-    TCritLock lock(PhotoLock);
     Photo.reset();
     PhotoFixed = false;
     try {

@@ -51,7 +51,8 @@ void TVideoPaintBox::contextMenuEvent(QContextMenuEvent* e)
         OnPopup(e->globalPos());
 }
 
-TVideoPhotoPanel::TVideoPhotoPanel(QWidget* parent) : QWidget(parent)
+TVideoPhotoPanel::TVideoPhotoPanel(critsection_t& photoLock, QWidget* parent)
+    : QWidget(parent), photoLock_(photoLock)
 {
     setObjectName(QStringLiteral("pnVideoFix"));
     setFixedSize(kPictureWidth, kPictureHeight + 6 + kButtonHeight);
@@ -153,7 +154,7 @@ bool TVideoPhotoPanel::StartVideo(const QString& folder)
 void TVideoPhotoPanel::StopVideo()
 {
     {
-        TCritLock lock(*photoLock_);
+        TCritLock lock(photoLock_);
         view_ = QImage();
         display_ = nullptr;
     }
@@ -209,7 +210,7 @@ void TVideoPhotoPanel::bFixPhotoClick()
 {
     QImage picture;
     {
-        TCritLock lock(*photoLock_);
+        TCritLock lock(photoLock_);
         picture = view_.copy();
     }
     if (OnFixPhoto)
@@ -220,7 +221,7 @@ void TVideoPhotoPanel::bFixPhotoClick()
 void TVideoPhotoPanel::pbVideoPhotoPaint()
 {
     QPainter out(pbVideoPhoto);
-    TCritLock lock(*photoLock_);
+    TCritLock lock(photoLock_);
     if (view_.isNull()) {
         out.fillRect(pbVideoPhoto->rect(), Qt::black);
         return;

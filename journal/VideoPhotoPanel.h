@@ -36,11 +36,11 @@ protected:
 class TVideoPhotoPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit TVideoPhotoPanel(QWidget* parent);
+    // photoLock: the act's photo lock, which outlives the panel.
+    TVideoPhotoPanel(critsection_t& photoLock, QWidget* parent);
     ~TVideoPhotoPanel() override;
 
     QLabel* StillPhoto() const { return imSavePhoto; }
-    void SetPhotoLock(critsection_t* lock) { photoLock_ = lock; }
 
     // Starts the client on the server program in folder; true when it answered. The photo controls then
     // show the still photo, with "новая фоторгафия" enabled only when video runs.
@@ -92,6 +92,8 @@ private:
     std::unique_ptr<TVideoCapture> client_;
     const QImage* display_ = nullptr;
     QImage view_;
-    critsection_t ownLock_;
-    critsection_t* photoLock_ = &ownLock_;
+    // Held around view_: a paint drawing the client's frame into it, a photo copying it, the video stopping.
+    // The client hands its frames over through the main thread's event loop, so every holder is the main
+    // thread and the lock never waits.
+    critsection_t& photoLock_;
 };
