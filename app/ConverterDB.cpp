@@ -142,22 +142,19 @@ bool TfmConverterDB::Convert(int required, int detected)
 bool TfmConverterDB::RenameToOld()
 {
     using R = db::TConversionFiles::MoveResult;
-    switch (MoveToOld()) {
+    const R result = MoveToOld();
+    switch (result) {
     case R::Moved:
         return true;
     case R::NoTable:
         MessageBox(u("файл BASE.DBF не найден! Конвертация прерванна."), u("Ошибка!"), MB_OK | MB_ICONERROR);
         return false;
     case R::OldTableExists:
-        MessageBox(u("Внимание! В каталоге уже существует файл oldBase.dbf, программа не имеет права удалять его, т.к. "
-                     "возможно там важные данные. Переименуйте или удалите его самостоятельно, убедившись в его "
-                     "ненадобности! Конвертация прерванна."),
-                   u("Ошибка!"), MB_OK | MB_ICONINFORMATION);
-        return false;
     case R::OldMemoExists:
-        MessageBox(u("Внимание! В каталоге уже существует файл oldBase.dbt, программа не имеет права удалять его, т.к. "
+        MessageBox(u("Внимание! В каталоге уже существует файл oldBase.%1, программа не имеет права удалять его, т.к. "
                      "возможно там важные данные. Переименуйте или удалите его самостоятельно, убедившись в его "
-                     "ненадобности! Конвертация прерванна."),
+                     "ненадобности! Конвертация прерванна.")
+                       .arg(result == R::OldTableExists ? QStringLiteral("dbf") : QStringLiteral("dbt")),
                    u("Ошибка!"), MB_OK | MB_ICONINFORMATION);
         return false;
     case R::Failed:

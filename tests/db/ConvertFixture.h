@@ -7,6 +7,7 @@
 #include "platform/controls/MessageBox.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -53,14 +54,13 @@ struct Fixture {
         for (const QString& name : now.keys())
             EXPECT_TRUE(before.contains(name) || name.startsWith("BASE_del (")) << name.toStdString();
     }
-    // Whether a rollback moved a half-made table aside.
-    bool tableAside() const
+    // What a rollback moved aside under its time: the half-made table and its memo.
+    QStringList aside() const
     {
-        for (const QString& name : files())
-            if (name.startsWith("BASE_del (") && name.endsWith(".DBF"))
-                return true;
-        return false;
+        static const QRegularExpression stamped(R"(^BASE_del \(\d{4}\.\d\d\.\d\d \d\d\.\d\d\.\d\d\)\.(DBF|DBT)$)");
+        return files().filter(stamped);
     }
+    bool tableAside() const { return !aside().filter(QRegularExpression("\\.DBF$")).isEmpty(); }
 };
 
 } // namespace convertfixture
