@@ -35,10 +35,13 @@ TCustomDBGridEx::TCustomDBGridEx(QWidget* parent)
     footerFont_.OnChange = [this] { LayoutChanged(); };
     sumList_.SumListChanged = [this](TDBSumListProducer*) { InvalidateFooter(); };
     sumList_.OnRecalcAll = [this](TDBSumListProducer*) { if (OnSumListRecalcAll) OnSumListRecalcAll(this); };
-    ConfirmDelete = [](const QString& text) {
-        return ctl::MessageBox(text, QStringLiteral("Confirm"), ctl::MB_OKCANCEL | ctl::MB_ICONQUESTION) == ctl::IDOK;
-    };
     LayoutChanged();
+}
+
+bool TCustomDBGridEx::ConfirmDelete(const QString& text) const
+{
+    return !has(options_, dgConfirmDelete)
+           || ctl::MessageBox(text, QStringLiteral("Confirm"), ctl::MB_OKCANCEL | ctl::MB_ICONQUESTION) == ctl::IDOK;
 }
 
 std::unique_ptr<TColumnDefValuesEx> TCustomDBGridEx::CreateColumnDefValues()

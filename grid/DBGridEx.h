@@ -295,9 +295,9 @@ public:
     TKeyEvent OnKeyDown, OnKeyUp;
     TMovedEvent OnColumnMoved;
 
-    // The confirmation asked before deleting records (text, caption); true to go on. Replaceable in tests;
-    // by default the message-box port asks with OK and Cancel.
-    std::function<bool(const QString& text)> ConfirmDelete;
+    // The confirmation asked before deleting records or clearing cells: with dgConfirmDelete the
+    // message-box port asks with OK and Cancel; true to go on.
+    bool ConfirmDelete(const QString& text) const;
 
 protected:
     // The frame of the border style and the flat look.

@@ -128,8 +128,7 @@ void DBGridEx_DoDeleteAction(TCustomDBGridEx* grid, bool forWholeGrid)
     default:
         break;
     }
-    if (!question.isEmpty() && has(grid->Options(), dgConfirmDelete) && grid->ConfirmDelete
-        && !grid->ConfirmDelete(question))
+    if (!question.isEmpty() && !grid->ConfirmDelete(question))
         return;
     grid->SaveBookmark();
     ds->DisableControls();

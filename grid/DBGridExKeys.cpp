@@ -82,7 +82,7 @@ void TCustomDBGridEx::deleteSelectedOrCurrent()
         return;
     const int n = selectedRows_.Count();
     const QString text = n < 2 ? QStringLiteral("Delete record?") : QStringLiteral("Delete all selected records?");
-    if (has(options_, dgConfirmDelete) && ConfirmDelete && !ConfirmDelete(text))
+    if (!ConfirmDelete(text))
         return;
     if (n > 0)
         selectedRows_.Delete();

@@ -972,7 +972,6 @@ TEST(MainForm, RecordCountAndEditCommandFollowTheJournal)
     EXPECT_EQ(w.ADOQuery->RecNo(), 3);
 
     // Del, with or without Ctrl, never deletes: the window takes the key before the grid.
-    w.DBGrid->ConfirmDelete = [](const QString&) { return true; };
     for (auto mods : {Qt::NoModifier, Qt::ControlModifier}) {
         QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, mods);
         QCoreApplication::sendEvent(w.DBGrid, &del);

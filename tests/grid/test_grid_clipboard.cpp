@@ -4,6 +4,7 @@
 #include "grid/DBGridExExportGRIDBIF.h"
 #include "grid/DBGridExExportRTF.h"
 #include "grid/DBGridExExportText.h"
+#include "platform/controls/MessageBox.h"
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -25,18 +26,14 @@ void selectRows(IOGrid& g, std::initializer_list<int> recNos)
     }
 }
 
-// Records the delete confirmations and answers them.
-struct Confirmations {
-    QStringList asked;
-    bool answer = true;
-    void attach(IOGrid& g)
-    {
-        g.grid.ConfirmDelete = [this](const QString& text) {
-            asked << text;
-            return answer;
-        };
-    }
-};
+// The delete confirmations asked, in order.
+QStringList asked(const ctl::TScriptedMessageBoxPort& boxes)
+{
+    QStringList texts;
+    for (const auto& a : boxes.AskedSoFar())
+        texts << a.text;
+    return texts;
+}
 } // namespace
 
 // Copy puts exactly four formats: tab-separated text and CSV as UTF-8, RTF, and the GRIDBIF stream.
@@ -90,17 +87,15 @@ TEST(GridClipboard, DeleteAsksAndDeletesOrClears)
 {
     {
         IOGrid g(kThree, true);
-        Confirmations c;
-        c.attach(g);
+        ctl::TScriptedMessageBoxPort boxes; // OK unless told otherwise
         g.grid.SetOptions(g.grid.Options() | bit(dgConfirmDelete));
         selectRows(g, {2});
         DBGridEx_DoDeleteAction(&g.grid, false);
         selectRows(g, {1, 2});
-        c.answer = false;
+        boxes.Answer(ctl::IDCANCEL);
         DBGridEx_DoDeleteAction(&g.grid, false);
-        EXPECT_EQ(c.asked, (QStringList{"Delete record?", "Delete all selected records?"}));
+        EXPECT_EQ(asked(boxes), (QStringList{"Delete record?", "Delete all selected records?"}));
         EXPECT_EQ(g.rows(), (QStringList{"1|Ян|0.5", "3|c|null"}));
-        c.answer = true;
         DBGridEx_DoDeleteAction(&g.grid, false);
         EXPECT_TRUE(g.rows().isEmpty());
         EXPECT_EQ(g.grid.Selection().SelectionType(), gstNon);
@@ -108,8 +103,7 @@ TEST(GridClipboard, DeleteAsksAndDeletesOrClears)
     {
         // A rectangle clears the cells of the columns that may be changed.
         IOGrid g(kThree, true);
-        Confirmations c;
-        c.attach(g);
+        ctl::TScriptedMessageBoxPort boxes;
         g.grid.SetOptions(g.grid.Options() | bit(dgConfirmDelete));
         g.grid.Columns()[2]->SetReadOnly(true);
         g.ds.SetRecNo(1);
@@ -118,18 +112,17 @@ TEST(GridClipboard, DeleteAsksAndDeletesOrClears)
         g.grid.Selection().Rect().Select(2, g.ds.GetBookmark(), true);
         g.ds.SetRecNo(3);
         DBGridEx_DoDeleteAction(&g.grid, false);
-        EXPECT_EQ(c.asked, QStringList{"Clear selected cells?"});
+        EXPECT_EQ(asked(boxes), QStringList{"Clear selected cells?"});
         EXPECT_EQ(g.rows(), (QStringList{"1|null|0.5", "2|null|1.5", "3|c|null"}));
         EXPECT_EQ(g.ds.RecNo(), 3);
     }
     {
         // Without dgConfirmDelete nothing is asked; columns are cleared in every record.
         IOGrid g(kThree, true);
-        Confirmations c;
-        c.attach(g);
+        ctl::TScriptedMessageBoxPort boxes;
         g.grid.Selection().Columns().Select(g.grid.Columns()[0], false);
         DBGridEx_DoDeleteAction(&g.grid, false);
-        EXPECT_TRUE(c.asked.isEmpty());
+        EXPECT_TRUE(asked(boxes).isEmpty());
         EXPECT_EQ(g.rows(), (QStringList{"null|Ян|0.5", "null|b|1.5", "null|c|null"}));
     }
 }
@@ -138,18 +131,17 @@ TEST(GridClipboard, DeleteAsksAndDeletesOrClears)
 TEST(GridClipboard, DeleteEverything)
 {
     IOGrid g(kThree, true);
-    Confirmations c;
-    c.attach(g);
+    ctl::TScriptedMessageBoxPort boxes;
     g.grid.SetOptions(g.grid.Options() | bit(dgConfirmDelete));
     g.grid.Selection().SelectAll();
     ASSERT_EQ(g.grid.Selection().SelectionType(), gstAll);
-    c.answer = false;
+    boxes.Answer(ctl::IDCANCEL);
     DBGridEx_DoDeleteAction(&g.grid, false);
-    EXPECT_EQ(c.asked, QStringList{"Delete all selected records?"});
+    EXPECT_EQ(asked(boxes), QStringList{"Delete all selected records?"});
     EXPECT_EQ(g.rows().size(), 3);
-    c.asked.clear();
+    boxes.Clear();
     DBGridEx_DoDeleteAction(&g.grid, true);
-    EXPECT_TRUE(c.asked.isEmpty());
+    EXPECT_TRUE(asked(boxes).isEmpty());
     EXPECT_TRUE(g.ds.IsEmpty());
 }
 

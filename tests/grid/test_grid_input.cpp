@@ -2,6 +2,7 @@
 // the delete confirmation, clicks reported to the application, column sizing by mouse.
 #include "GridFixture.h"
 #include "platform/controls/InplaceEdit.h"
+#include "platform/controls/MessageBox.h"
 #include <gtest/gtest.h>
 
 using namespace gridtest;
@@ -21,17 +22,14 @@ std::vector<int> marked(JournalGrid& j)
     return out;
 }
 
-struct Confirm {
-    std::vector<QString> asked;
-    bool answer = true;
-    void install(TDBGridEx& g)
-    {
-        g.ConfirmDelete = [this](const QString& text) {
-            asked.push_back(text);
-            return answer;
-        };
-    }
-};
+// The confirmations asked, in order.
+std::vector<QString> asked(const ctl::TScriptedMessageBoxPort& boxes)
+{
+    std::vector<QString> texts;
+    for (const auto& a : boxes.AskedSoFar())
+        texts.push_back(a.text);
+    return texts;
+}
 
 } // namespace
 
@@ -132,17 +130,16 @@ TEST(GridInput, PagesAndEndsMoveByRecords)
 TEST(GridInput, CtrlDeleteAsksAndDeletesTheMarkedOrTheCurrentRecord)
 {
     JournalGrid j(10);
-    Confirm confirm;
-    confirm.install(j.grid);
+    ctl::TScriptedMessageBoxPort boxes; // OK unless told otherwise
     j.show();
     click(j.vp(), j.cell(2, 1), Qt::ControlModifier);
     click(j.vp(), j.cell(5, 1), Qt::ControlModifier);
-    confirm.answer = false;
+    boxes.Answer(ctl::IDCANCEL);
     key(&j.grid, Qt::Key_Delete, Qt::ControlModifier);
-    ASSERT_EQ(confirm.asked.size(), 1u);
-    EXPECT_EQ(confirm.asked[0], "Delete all selected records?");
+    ASSERT_EQ(asked(boxes).size(), 1u);
+    EXPECT_EQ(asked(boxes)[0], "Delete all selected records?");
+    EXPECT_EQ(boxes.AskedSoFar()[0].buttons(), ctl::MB_OKCANCEL);
     EXPECT_EQ(j.ds->RecordCount(), 10) << "Cancel deletes nothing";
-    confirm.answer = true;
     key(&j.grid, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(j.ds->RecordCount(), 8);
     EXPECT_EQ(j.grid.SelectedRows().Count(), 0);
@@ -157,13 +154,13 @@ TEST(GridInput, CtrlDeleteAsksAndDeletesTheMarkedOrTheCurrentRecord)
     // With nothing marked it asks about the current record.
     j.ds->First();
     key(&j.grid, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(confirm.asked.back(), "Delete record?");
+    EXPECT_EQ(asked(boxes).back(), "Delete record?");
     EXPECT_EQ(j.ds->RecordCount(), 7);
     EXPECT_EQ(j.ds->FieldByName("NUM_VIDOH")->AsInteger(), 2);
     // Without dgConfirmDelete nothing is asked.
     j.grid.SetOptions(j.grid.Options() & ~bit(dgConfirmDelete));
     key(&j.grid, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(confirm.asked.size(), 3u);
+    EXPECT_EQ(asked(boxes).size(), 3u);
     EXPECT_EQ(j.ds->RecordCount(), 6);
 }
 
@@ -254,9 +251,8 @@ TEST(GridInput, KeysAndClicksOnAGridWithNothingToShowBreakNothing)
             j.grid.Columns()[i]->SetVisible(false);
         if (c.close)
             j.ds->Close();
-        Confirm confirm;
-        confirm.answer = false;
-        confirm.install(j.grid);
+        ctl::TScriptedMessageBoxPort boxes;
+        boxes.Answer(ctl::IDCANCEL);
         j.show();
         for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End, Qt::Key_Home,
                       Qt::Key_Left, Qt::Key_Right, Qt::Key_Tab, Qt::Key_Escape})
@@ -273,7 +269,7 @@ TEST(GridInput, KeysAndClicksOnAGridWithNothingToShowBreakNothing)
         }
         j.image();
         EXPECT_EQ(j.grid.SelectedRows().Count(), 0);
-        EXPECT_EQ(confirm.asked.empty(), c.rows == 0 || c.close) << "asked only when there is a record";
+        EXPECT_EQ(asked(boxes).empty(), c.rows == 0 || c.close) << "asked only when there is a record";
         EXPECT_EQ(j.ds->Active() ? j.ds->RecordCount() : -1, c.close ? -1 : c.rows);
     }
 }
@@ -297,7 +293,7 @@ TEST(GridInput, ShiftArrowsAfterTheMarkedRowsWereDeletedStartAnewFromTheCurrentR
     grid.SetOptions(bit(dgTitles) | bit(dgIndicator) | bit(dgColLines) | bit(dgRowLines) | bit(dgRowSelect)
                     | bit(dgConfirmDelete) | bit(dgMultiSelect));
     grid.SetDataSource(&source);
-    grid.ConfirmDelete = [](const QString&) { return true; };
+    ctl::TScriptedMessageBoxPort boxes; // OK to any confirmation
     grid.show();
     grid.setFocus();
     QApplication::processEvents();
