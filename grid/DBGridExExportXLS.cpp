@@ -60,7 +60,8 @@ void TDBGridExExportAsXLS::IncColRow()
 void TDBGridExExportAsXLS::putCellHeader(quint16 record, quint16 length)
 {
     if (rowsFull_)
-        throw EInvalidGridOperation(QStringLiteral("Too many rows for a spreadsheet file: at most %1").arg(xls::kMaxRows));
+        throw EInvalidGridOperation(
+            QStringLiteral("Too many rows for a spreadsheet file: at most %1").arg(xls::kMaxRows));
     QByteArray b;
     b.reserve(10);
     putU16(b, record);

@@ -1,9 +1,9 @@
 #pragma once
 // Answers the program's dialogs as a user would, for the life of a scope. Each dialog the program runs
 // runs modally as usual and, once it is the active window, takes the next step of the script from inside
-// its own loop: the step clicks and types in it (it may open further dialogs, which take the steps after it). A dialog the step leaves
-// open is cancelled. A file question takes the next file answer; a pop-up menu the next menu step.
-// Steps and answers left unused when the script ends fail the test.
+// its own loop: the step clicks and types in it (it may open further dialogs, which take the steps after
+// it). A dialog the step leaves open is cancelled. A file question takes the next file answer; a pop-up
+// menu the next menu step. Steps and answers left unused when the script ends fail the test.
 #include "platform/controls/DialogPort.h"
 
 #include <QDialog>
