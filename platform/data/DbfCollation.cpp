@@ -207,6 +207,66 @@ quint64 keyPrefix(const Column& c, const uchar* key, int length, rtl::CodePage c
     return p;
 }
 
+FieldOrder::FieldOrder(const Column& column, rtl::CodePage codePage)
+    : column_(column),
+      codePage_(codePage),
+      collation_(byteCollation(codePage)),
+      wholeNumbers_(column.isNumeric() && column.decimals == 0),
+      exactText_(!column.isNumeric() && byteCollation(codePage).exactRanks),
+      keyA_(static_cast<std::size_t>(keyRoom(column))),
+      keyB_(static_cast<std::size_t>(keyRoom(column)))
+{
+}
+
+quint64 FieldOrder::prefix(const char* field) const
+{
+    if (exactText_) {
+        int begin = 0;
+        const int end = trimText(column_, field, &begin);
+        return textPrefix(collation_, field + begin, end - begin);
+    }
+    if (wholeNumbers_) {
+        // Right-aligned digits, as every writer puts them; anything else makes its key.
+        const char* b = field;
+        const char* const e = field + column_.length;
+        while (b < e && *b == ' ')
+            ++b;
+        if (b == e)
+            return 0;  // NULL
+        if (e - b <= 18) {
+            qint64 n = 0;
+            const char* p = b;
+            while (p < e && *p >= '0' && *p <= '9')
+                n = n * 10 + (*p++ - '0');
+            if (p == e)
+                return static_cast<quint64>(n) ^ (quint64(1) << 63);
+        }
+    }
+    const int n = fieldKey(column_, field, codePage_, keyA_.data());
+    return keyPrefix(column_, keyA_.data(), n, codePage_);
+}
+
+int FieldOrder::compareTies(const char* a, const char* b) const
+{
+    if (exactText_) {
+        // Equal prefixes of exact ranks: the first eight letters weigh the same.
+        int beginA = 0, beginB = 0;
+        const int endA = trimText(column_, a, &beginA), endB = trimText(column_, b, &beginB);
+        const int na = endA - beginA, nb = endB - beginB;
+        for (int i = std::min(8, std::min(na, nb)); i < na && i < nb; ++i) {
+            const quint16 x = collation_.weight[static_cast<uchar>(a[beginA + i])];
+            const quint16 y = collation_.weight[static_cast<uchar>(b[beginB + i])];
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        return na == nb ? 0 : (na < nb ? -1 : 1);
+    }
+    const int na = fieldKey(column_, a, codePage_, keyA_.data());
+    const int nb = fieldKey(column_, b, codePage_, keyB_.data());
+    const int cmp = std::memcmp(keyA_.data(), keyB_.data(), static_cast<std::size_t>(std::min(na, nb)));
+    return cmp != 0 ? cmp : (na == nb ? 0 : (na < nb ? -1 : 1));
+}
+
 bool valueKey(const Column& c, const QVariant& value, rtl::CodePage cp, QByteArray* key)
 {
     if (c.isMemo())

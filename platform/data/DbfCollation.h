@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <vector>
 
 namespace dbf {
 
@@ -50,6 +51,26 @@ inline quint64 textPrefix(const ByteCollation& collation, const char* text, int 
         p = p << 8 | (i < n ? collation.rank[static_cast<uchar>(text[i])] : 0u);
     return p;
 }
+
+// Orders the fields of one column as their keys do, making no key where the bytes tell the order at
+// once: whole numbers written as plain digits, texts of a code page whose ranks are exact. Others make
+// their keys. Holds scratch room: one object a thread.
+class FieldOrder {
+public:
+    FieldOrder(const Column& column, rtl::CodePage codePage);
+    // keyPrefix of the field's key.
+    quint64 prefix(const char* field) const;
+    // Below zero, zero or above as the keys of two fields of equal prefix compare.
+    int compareTies(const char* a, const char* b) const;
+
+private:
+    const Column& column_;
+    rtl::CodePage codePage_;
+    const ByteCollation& collation_;
+    bool wholeNumbers_;
+    bool exactText_;
+    mutable std::vector<uchar> keyA_, keyB_;
+};
 
 // The key a value would have in this field, for comparing fields with it. False when the value cannot be
 // compared with the field (a text that is no number for a numeric field, any value for a memo).

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <sched.h>
 #include <system_error>
 #include <thread>
 
@@ -15,11 +16,21 @@ namespace {
 // Small enough that a thread's window stays in its cache and costs few fresh pages.
 constexpr qint64 kWindowBytes = 128 << 10;
 
+// The processors this process may run on: held to two (taskset), more threads would only take turns.
+int processors()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    return std::max(1, int(std::thread::hardware_concurrency()));
+}
+
 } // namespace
 
 std::vector<std::pair<quint32, quint32>> scanRanges(quint32 count, int maxThreads, quint32 minPerThread)
 {
-    const int machine = std::max(1, int(std::thread::hardware_concurrency()));
+    static const int machine = processors();
     const quint32 wanted = std::max<quint32>(1, count / std::max<quint32>(1, minPerThread));
     const quint32 n = std::min<quint32>(wanted, quint32(maxThreads > 0 ? maxThreads : machine));
     std::vector<std::pair<quint32, quint32>> ranges(n);

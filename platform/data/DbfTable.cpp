@@ -84,71 +84,9 @@ Table::~Table()
 void Table::startCache()
 {
     cache_ = std::make_unique<RecordCache>(*file_, header_.headerLength, header_.recordLength);
-    extremes_.assign(header_.columns.size(), Extreme());
-    for (std::size_t c = 0; c < header_.columns.size(); ++c)
-        extremes_[c].tracked = header_.columns[c].isNumeric() && header_.columns[c].decimals == 0;
 }
 
 namespace {
-
-// The value of a whole-number field in the order its key has; false when blank (NULL). Plain digits after
-// blanks, as every writer puts them, are read at once; anything else goes the key's way.
-bool wholeOrder(const Column& col, const char* field, rtl::CodePage codePage, quint64* u)
-{
-    const char* b = field;
-    const char* const e = field + col.length;
-    while (b < e && *b == ' ')
-        ++b;
-    if (b < e && e - b <= 18) {
-        qint64 n = 0;
-        const char* p = b;
-        while (p < e && *p >= '0' && *p <= '9')
-            n = n * 10 + (*p++ - '0');
-        if (p == e) {
-            *u = static_cast<quint64>(n) ^ (quint64(1) << 63);
-            return true;
-        }
-    }
-    uchar key[9];
-    if (fieldKey(col, field, codePage, key) != 9)
-        return false;
-    quint64 v = 0;
-    for (int i = 1; i < 9; ++i)
-        v = v << 8 | key[i];
-    *u = v;
-    return true;
-}
-
-} // namespace
-
-void Table::noteExtremes(quint32 record, const char* bytes) const
-{
-    noteExtremesIn(extremes_, record, bytes);
-}
-
-void Table::noteExtremesIn(std::vector<Extreme>& extremes, quint32 record, const char* bytes) const
-{
-    for (std::size_t c = 0; c < extremes.size(); ++c) {
-        Extreme& x = extremes[c];
-        if (!x.tracked || (deletedKnown_ && !x.known))
-            continue;
-        const Column& col = header_.columns[c];
-        quint64 u = 0;
-        if (!wholeOrder(col, bytes + col.offset, codePage_, &u))
-            continue;  // NULL
-        x.take(u, record, u, record);
-    }
-}
-
-namespace {
-
-// One range's records of an indexed column in file order, kept while their keys come in order.
-struct OrderedRun {
-    std::vector<quint32> records;
-    std::vector<quint64> prefixes;
-    std::vector<uchar> first, last;  // the keys of the first and last records
-    int firstLength = 0, lastLength = 0;
-};
 
 // Asks for large pages over a large buffer about to be filled: this machine's page faults cost more than
 // the copy into it.
@@ -160,142 +98,132 @@ void adviseHuge(void* data, std::size_t bytes)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-std::string_view keyView(const std::vector<uchar>& key, int length)
+// A buffer of n entries with room for the records filed next, its pages asked for large.
+template <class T>
+std::vector<T> indexBuffer(std::size_t n)
 {
-    return std::string_view(reinterpret_cast<const char*>(key.data()), std::size_t(length));
+    std::vector<T> v;
+    v.reserve(ColumnIndex::roomFor(n));
+    adviseHuge(v.data(), v.capacity() * sizeof(T));
+    v.resize(n);
+    return v;
 }
 
 } // namespace
 
 bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::vector<std::unique_ptr<ColumnIndex>>* made) const
 {
-    // Each range gathers its own marks and extremes and its records of each column; they are put together
-    // in file order, so that of equal values the first record holds the extreme, as a single scan finds it.
+    // Each range files its live records of each column straight into the index's buffers, from the place
+    // of its first record on; the ranges' deleted records leave gaps, closed once all have ended. The
+    // ranges' marks are put together in file order.
     const auto ranges = scanRanges(count_, 0, scans_.perThread);
     const bool gather = !deletedKnown_;
+    const std::size_t nc = columns.size();
+    struct Run {
+        std::vector<char> first, last;  // the fields of the range's first and last live records
+        quint64 firstPrefix = 0, lastPrefix = 0;
+    };
     struct Part {
         std::vector<quint64> words;  // from the word of the range's first record
-        std::vector<Extreme> extremes;
-        std::vector<OrderedRun> runs;  // one a column
+        std::vector<Run> runs;       // one a column
+        quint32 live = 0;
     };
     std::vector<Part> parts(ranges.size());
+    std::vector<std::vector<quint32>> records(nc);
+    std::vector<std::vector<quint64>> prefixes(nc);
+    for (std::size_t i = 0; i < nc; ++i) {
+        records[i] = indexBuffer<quint32>(count_);
+        prefixes[i] = indexBuffer<quint64>(count_);
+    }
     std::atomic<bool> outOfOrder{false};
     const RecordLayout l = layout();
     runParallel(ranges.size(), [&](std::size_t k) {
         const auto [from, to] = ranges[k];
         Part& p = parts[k];
-        const quint32 base = from >> 6;
-        p.extremes = extremes_;
-        p.runs.resize(columns.size());
+        p.runs.resize(nc);
         if (from >= to)
             return;  // an empty table
+        const quint32 base = from >> 6;
         if (gather)
             p.words.assign(((to - 1) >> 6) - base + 1, 0);
-        int room = 0;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            const int n = keyRoom(header_.columns[std::size_t(columns[i])]);
-            room = std::max(room, n);
-            p.runs[i].records.reserve(to - from);
-            p.runs[i].prefixes.reserve(to - from);
-            p.runs[i].first.resize(std::size_t(n));
-            p.runs[i].last.resize(std::size_t(n));
+        std::vector<FieldOrder> orders;
+        std::vector<const Column*> cols;
+        for (std::size_t i = 0; i < nc; ++i) {
+            const Column& c = header_.columns[std::size_t(columns[i])];
+            cols.push_back(&c);
+            orders.emplace_back(c, codePage_);
+            p.runs[i].first.resize(std::size_t(c.length));
+            p.runs[i].last.resize(std::size_t(c.length));
         }
-        std::vector<uchar> key(static_cast<std::size_t>(room));
         forEachInRange(*file_, l, from, to, [&](quint32 r, const char* bytes) {
-            const bool deleted = bytes[0] == '*';
-            if (gather && deleted)
-                p.words[(r >> 6) - base] |= quint64(1) << (r & 63);
-            else if (gather)
-                noteExtremesIn(p.extremes, r, bytes);
-            if (deleted || columns.empty() || outOfOrder.load(std::memory_order_relaxed))
+            if (bytes[0] == '*') {
+                if (gather)
+                    p.words[(r >> 6) - base] |= quint64(1) << (r & 63);
                 return;
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                const Column& c = header_.columns[std::size_t(columns[i])];
-                OrderedRun& run = p.runs[i];
-                const int n = fieldKey(c, bytes + c.offset, codePage_, key.data());
-                const quint64 prefix = keyPrefix(c, key.data(), n, codePage_);
-                if (run.records.empty()) {
-                    std::memcpy(run.first.data(), key.data(), std::size_t(n));
-                    run.firstLength = n;
-                } else if (ColumnIndex::keyBelow(prefix, keyView(key, n), run.prefixes.back(), keyView(run.last, run.lastLength))) {
+            }
+            if (nc == 0 || outOfOrder.load(std::memory_order_relaxed))
+                return;
+            const std::size_t at = std::size_t(from) + p.live;
+            for (std::size_t i = 0; i < nc; ++i) {
+                const char* field = bytes + cols[i]->offset;
+                Run& run = p.runs[i];
+                const quint64 prefix = orders[i].prefix(field);
+                if (p.live == 0) {
+                    std::memcpy(run.first.data(), field, run.first.size());
+                    run.firstPrefix = prefix;
+                } else if (prefix < run.lastPrefix || (prefix == run.lastPrefix && orders[i].compareTies(field, run.last.data()) < 0)) {
                     outOfOrder = true;  // sorting is left to a single scan
                     return;
                 }
-                std::memcpy(run.last.data(), key.data(), std::size_t(n));
-                run.lastLength = n;
-                run.records.push_back(r);
-                run.prefixes.push_back(prefix);
+                std::memcpy(run.last.data(), field, run.last.size());
+                run.lastPrefix = prefix;
+                records[i][at] = r;
+                prefixes[i][at] = prefix;
             }
+            ++p.live;
         });
     });
     if (gather) {
         std::vector<quint64> deleted((count_ + 63) / 64, 0);
-        std::vector<Extreme> extremes = extremes_;
-        for (std::size_t k = 0; k < ranges.size(); ++k) {
-            const Part& p = parts[k];
-            for (std::size_t w = 0; w < p.words.size(); ++w)
-                deleted[(ranges[k].first >> 6) + w] |= p.words[w];
-            for (std::size_t c = 0; c < extremes.size(); ++c)
-                if (const Extreme& y = p.extremes[c]; y.any)
-                    extremes[c].take(y.low, y.lowRecord, y.high, y.highRecord);
-        }
-        for (Extreme& x : extremes)
-            x.known = x.tracked;
+        for (std::size_t k = 0; k < ranges.size(); ++k)
+            for (std::size_t w = 0; w < parts[k].words.size(); ++w)
+                deleted[(ranges[k].first >> 6) + w] |= parts[k].words[w];
         deleted_ = std::move(deleted);
-        extremes_ = std::move(extremes);
         deletedKnown_ = true;
     }
-    if (columns.empty() || outOfOrder)
+    if (nc == 0 || outOfOrder)
         return false;
     // In order within each range: in order as a whole when each range begins where the one before ended.
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const OrderedRun* before = nullptr;
+    for (std::size_t i = 0; i < nc; ++i) {
+        const FieldOrder order(header_.columns[std::size_t(columns[i])], codePage_);
+        const Run* before = nullptr;
         for (const Part& p : parts) {
-            const OrderedRun& run = p.runs[i];
-            if (run.records.empty())
+            if (p.live == 0)
                 continue;
-            if (before && ColumnIndex::keyBelow(run.prefixes.front(), keyView(run.first, run.firstLength), before->prefixes.back(),
-                                   keyView(before->last, before->lastLength)))
+            const Run& run = p.runs[i];
+            if (before && (run.firstPrefix < before->lastPrefix ||
+                           (run.firstPrefix == before->lastPrefix && order.compareTies(run.first.data(), before->last.data()) < 0)))
                 return false;
             before = &run;
         }
     }
     made->clear();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        std::vector<quint32> records;
-        std::vector<quint64> prefixes;
-        records.reserve(ColumnIndex::roomFor(count_));
-        prefixes.reserve(ColumnIndex::roomFor(count_));
-        adviseHuge(records.data(), records.capacity() * sizeof(quint32));
-        adviseHuge(prefixes.data(), prefixes.capacity() * sizeof(quint64));
-        for (Part& p : parts) {
-            OrderedRun& run = p.runs[i];
-            records.insert(records.end(), run.records.begin(), run.records.end());
-            prefixes.insert(prefixes.end(), run.prefixes.begin(), run.prefixes.end());
-            std::vector<quint32>().swap(run.records);
-            std::vector<quint64>().swap(run.prefixes);
+    for (std::size_t i = 0; i < nc; ++i) {
+        std::size_t n = 0;
+        for (std::size_t k = 0; k < ranges.size(); ++k) {
+            const std::size_t from = ranges[k].first, live = parts[k].live;
+            if (n != from) {
+                std::memmove(records[i].data() + n, records[i].data() + from, live * sizeof(quint32));
+                std::memmove(prefixes[i].data() + n, prefixes[i].data() + from, live * sizeof(quint64));
+            }
+            n += live;
         }
+        records[i].resize(n);
+        prefixes[i].resize(n);
         auto index = newIndex(columns[i], false);
-        index->adopt(std::move(records), std::move(prefixes));
+        index->adopt(std::move(records[i]), std::move(prefixes[i]));
         made->push_back(std::move(index));
     }
-    return true;
-}
-
-void Table::forgetExtremesOf(quint32 record) const
-{
-    for (Extreme& x : extremes_)
-        if (x.any && (x.lowRecord == record || x.highRecord == record))
-            x.known = false;
-}
-
-bool Table::extremeUnlocked(int column, bool max, quint32* record, bool* none) const
-{
-    const Extreme& x = extremes_.at(static_cast<std::size_t>(column));
-    if (!deletedKnown_ || !x.known)
-        return false;
-    *none = !x.any;
-    *record = max ? x.highRecord : x.lowRecord;
     return true;
 }
 
@@ -578,8 +506,6 @@ quint32 Table::append(const std::vector<QVariant>& values)
     file_->writeAt(header_.headerLength + qint64(count_) * header_.recordLength, bytes.constData(), bytes.size());
     writes_.fetch_add(1, std::memory_order_release);
     cache_->written(count_, 0, record.constData(), record.size());
-    if (deletedKnown_)
-        noteExtremes(count_, record.constData());
     const QByteArray counts = Header::countBytes(QDate::currentDate(), count_ + 1);
     file_->writeAt(1, counts.constData(), counts.size());
     if (deletedKnown_ && count_ / 64 >= deleted_.size())
@@ -610,10 +536,6 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
         file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
         writes_.fetch_add(1, std::memory_order_release);
         cache_->written(record, 0, bytes.constData(), bytes.size());
-        if (deletedKnown_ && !isDeletedUnlocked(record)) {
-            forgetExtremesOf(record);
-            noteExtremes(record, bytes.constData());
-        }
     } catch (...) {
         reindex(record);
         throw;
@@ -637,7 +559,6 @@ void Table::remove(quint32 record)
     file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, "*", 1);
     writes_.fetch_add(1, std::memory_order_release);
     cache_->written(record, 0, "*", 1);
-    forgetExtremesOf(record);
     if (deletedKnown_)
         deleted_[record >> 6] |= quint64(1) << (record & 63);
 }

@@ -111,10 +111,6 @@ public:
     // A column whose index the next index build makes in the same scan, so that its first use reads no
     // file (a journal's identifiers, asked for by its first filing, beside the dates of its first view).
     void indexAlongside(int column);
-    // The live record holding the largest (smallest non-NULL) value of a whole-number column, as the first
-    // whole scan found it and the writes since kept it; *none when every value is NULL. False when not
-    // known (a scan has not run, or the holder was changed or deleted): ask the column's index.
-    bool extremeUnlocked(int column, bool max, quint32* record, bool* none) const;
     // Calls f(record, bytes) for every record not deleted, in file order, reading the file a window at a
     // time past the cache.
     template <class F>
@@ -130,14 +126,9 @@ public:
             const bool deleted = bytes[0] == '*';
             if (gather && deleted)
                 deleted_[r >> 6] |= quint64(1) << (r & 63);
-            if (gather && !deleted)
-                noteExtremes(r, bytes);
             if (!deleted)
                 f(r, bytes);
         });
-        if (gather)
-            for (Extreme& x : extremes_)
-                x.known = x.tracked;
         deletedKnown_ = true;
     }
 
@@ -145,16 +136,10 @@ private:
     Table(const QString& path, std::unique_ptr<LockedFile> file);
     void load();
     void startCache();
-    // Takes a record's values into the extremes of the whole-number columns; forgets a column's extremes
-    // when its holder changes.
-    void noteExtremes(quint32 record, const char* bytes) const;
-    struct Extreme;
-    void noteExtremesIn(std::vector<Extreme>& extremes, quint32 record, const char* bytes) const;
-    // Reads the file on every processor at once for what a first whole scan learns (the deletion marks and
-    // the extremes), and makes the indexes of the columns given in the same read: true, with them in made,
+    // Reads the file on every processor at once for what a first whole scan learns (the deletion marks),
+    // and makes the indexes of the columns given in the same read: true, with them in made,
     // when each column's keys come in file order; false (nothing made) when not.
     bool scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::vector<std::unique_ptr<ColumnIndex>>* made) const;
-    void forgetExtremesOf(quint32 record) const;
     void checkRecord(quint32 record) const;
     void encodeInto(char* record, int column, const QVariant& value, std::vector<std::pair<int, QByteArray>>& memos) const;
     // Files the record in every index under the key its bytes have now.
@@ -169,27 +154,6 @@ private:
     rtl::CodePage codePage_ = rtl::CodePage::Cp1251;
     std::unique_ptr<RecordCache> cache_;
     mutable std::vector<quint64> deleted_;
-    struct Extreme {
-        bool tracked = false;  // a whole-number column
-        bool known = false;
-        bool any = false;
-        quint64 low = 0, high = 0;  // the keys' values
-        quint32 lowRecord = 0, highRecord = 0;
-        // Takes in a lower and a higher value with their holders; of equal values the one taken first stays.
-        void take(quint64 lower, quint32 lowerRecord, quint64 higher, quint32 higherRecord)
-        {
-            if (!any || higher > high) {
-                high = higher;
-                highRecord = higherRecord;
-            }
-            if (!any || lower < low) {
-                low = lower;
-                lowRecord = lowerRecord;
-            }
-            any = true;
-        }
-    };
-    mutable std::vector<Extreme> extremes_;
     mutable bool deletedKnown_ = false;
     quint32 count_ = 0;
     std::atomic<quint64> writes_{0};  // every change of a record or the count adds one

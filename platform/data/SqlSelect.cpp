@@ -97,10 +97,6 @@ ResultColumn columnOfTable(const dbf::Table& table, int c, const QString& alias)
 QVariant extreme(const dbf::Table& table, int c, bool max, const std::vector<quint32>* records)
 {
     if (!records) {
-        quint32 holder = 0;
-        bool none = false;
-        if (table.extremeUnlocked(c, max, &holder, &none))
-            return none ? QVariant() : table.valueUnlocked(holder, c);
         const dbf::ColumnIndex& index = table.indexUnlocked(c);
         const std::vector<quint32>& order = index.records();
         // NULL keys sort first: the largest entry is NULL only when all are, the smallest non-NULL may not exist.

@@ -557,6 +557,56 @@ TEST(KeyPrefix, NeverContradictsTheKeysOrder)
     EXPECT_GT(compared, 10000);  // most pairs are told apart by their prefixes
 }
 
+// The order a first read takes from field bytes without making their keys is the keys' order: prefixes
+// equal to the keys' prefixes, and ties settled as the keys settle them. Numbers in every shape a writer may
+// leave (blank, signed, padded with blanks or NULs, with decimals); texts of both code pages sharing their
+// first letters, in both cases, of lengths around the prefix's eight letters.
+TEST(FieldOrder, OrdersFieldsAsTheirKeysDo)
+{
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    auto check = [&](const dbf::Column& c, rtl::CodePage cp, const std::vector<QByteArray>& fields) {
+        const dbf::FieldOrder order(c, cp);
+        std::vector<std::string> keys;
+        for (const QByteArray& f : fields) {
+            std::string key(std::size_t(dbf::keyRoom(c)), '\0');
+            key.resize(std::size_t(dbf::fieldKey(c, f.constData(), cp, reinterpret_cast<uchar*>(key.data()))));
+            ASSERT_EQ(order.prefix(f.constData()), dbf::keyPrefix(c, reinterpret_cast<const uchar*>(key.data()), int(key.size()), cp))
+                << f.toHex().constData();
+            keys.push_back(key);
+        }
+        for (std::size_t a = 0; a < fields.size(); ++a)
+            for (std::size_t b = 0; b < fields.size(); ++b)
+                if (order.prefix(fields[a].constData()) == order.prefix(fields[b].constData()))
+                    ASSERT_EQ(sign(order.compareTies(fields[a].constData(), fields[b].constData())), sign(keys[a].compare(keys[b])))
+                        << fields[a].toHex().constData() << " / " << fields[b].toHex().constData();
+    };
+    const dbf::Column whole{"N", 'N', 11, 0, 0}, decimals{"F", 'N', 11, 3, 0};
+    std::vector<QByteArray> numbers;
+    for (const char* f : {"           ", "          0", "         17", "         17", "        +17", "        -17", "  000000017",
+                          "17         ", "17\0\0\0\0\0\0\0\0\0", "-2147483647", " 2147483647", "99999999999", "      1.5  ", "     -0.001"})
+        numbers.push_back(QByteArray(f, 11));
+    check(whole, rtl::CodePage::Cp1251, numbers);
+    check(decimals, rtl::CodePage::Cp1251, numbers);
+
+    quint32 seed = 5;
+    auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    const QString letters = QString::fromUtf8("aAеЕёЁжЖ .9");
+    for (const rtl::CodePage cp : {rtl::CodePage::Cp1251, rtl::CodePage::Cp866})
+        for (const char type : {'C', 'D'}) {
+            const dbf::Column text{"T", type, 12, 0, 0};
+            std::vector<QByteArray> fields;
+            for (int i = 0; i < 200; ++i) {
+                QString t = i % 2 ? QStringLiteral(" ") : QString();
+                t += QString::fromUtf8("2010.01.");  // eight letters alike, as a month's dates are
+                for (int n = int(next() % 5); n > 0; --n)
+                    t += letters[int(next() % letters.size())];
+                QByteArray f = rtl::encode(cp, t).leftJustified(12, i % 3 ? ' ' : '\0');
+                fields.push_back(f.left(12));
+            }
+            check(text, cp, fields);
+        }
+}
+
 // Field bytes as every writer leaves them, read into the values a caller gets: the shapes a numeric field
 // takes most often are read without the general number reader, and must read exactly as it reads them.
 TEST(DbfCodec, FieldBytesReadIntoTheirValues)
