@@ -194,8 +194,10 @@ std::shared_ptr<dbf::Table> TADOConnection::openTable(const QString& name)
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = tables_.find(key);
     if (it != tables_.end()) {
-        // A table renamed or removed behind the connection is not the one the name means now.
-        if (it->second->isAt(TablePath(name)))
+        // A table renamed or removed behind the connection is not the one the name means now. The name
+        // as written is what the case-insensitive look-up tries first: when it leads to the table, so does
+        // the look-up, and every statement spares its walk.
+        if (it->second->isAt(folder_ + QLatin1Char('/') + checkedName(name) + QStringLiteral(".DBF")) || it->second->isAt(TablePath(name)))
             return it->second;
         tables_.erase(it);
     }

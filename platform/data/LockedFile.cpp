@@ -40,6 +40,11 @@ LockedFile::LockedFile(const QString& path, Mode mode)
         errno = err;
         fail("cannot lock");
     }
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) {
+        device_ = st.st_dev;
+        inode_ = st.st_ino;
+    }
 }
 
 LockedFile::~LockedFile()
@@ -123,9 +128,9 @@ void LockedFile::sync()
 
 bool LockedFile::isAt(const QString& path) const
 {
-    struct stat mine {}, there {};
-    return ::fstat(fd_, &mine) == 0 && ::stat(path.toLocal8Bit().constData(), &there) == 0 && mine.st_dev == there.st_dev &&
-           mine.st_ino == there.st_ino;
+    // An open file keeps its device and inode whatever its names do.
+    struct stat there {};
+    return ::stat(path.toLocal8Bit().constData(), &there) == 0 && quint64(there.st_dev) == device_ && quint64(there.st_ino) == inode_;
 }
 
 void syncFolder(const QString& folder)

@@ -39,6 +39,7 @@ private:
     QString path_;
     int fd_ = -1;
     bool writable_ = true;
+    quint64 device_ = ~quint64(0), inode_ = ~quint64(0);
 };
 
 // fsync of a folder, so that a new or renamed entry in it survives power loss.
