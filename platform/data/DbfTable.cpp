@@ -74,7 +74,7 @@ Table::Table(const QString& path, std::unique_ptr<LockedFile> file)
 
 Table::~Table()
 {
-    stopPending();
+    joinPending();
     try {
         sync();
     } catch (...) {
@@ -650,26 +650,29 @@ const ColumnIndex* Table::readyIndexUnlocked(int column) const
     return nullptr;
 }
 
-void Table::buildIndexAsideUnlocked(int column) const
+std::vector<quint32> Table::liveMatchingIndexingUnlocked(const TextIndexTest& test, int column) const
 {
-    if (indexes_.count(column) || pending_.count(column))
-        return;
     const Column& c = header_.columns.at(static_cast<std::size_t>(column));
+    auto read = std::make_shared<TextIndexRead>(readTextIndex(*file_, layout(), c, codePage_, scanRanges(count_, 0, scans_.perThread), test));
+    std::vector<quint32> out = std::move(read->matching);
+    if (indexes_.count(column) || pending_.count(column))
+        return out;
     auto pending = std::make_unique<Pending>();
     Pending* p = pending.get();
     p->count = count_;
     try {
-        p->thread = std::thread([p, c, file = file_.get(), layout = layout(), codePage = codePage_, perThread = scans_.perThread] {
+        p->thread = std::thread([p, read] {
             try {
-                p->order = buildTextIndex(*file, layout, c, codePage, scanRanges(layout.count, 0, perThread), &p->stop);
+                p->order = read->place();
             } catch (...) {
                 p->error = std::current_exception();
             }
         });
     } catch (const std::system_error&) {
-        return;  // no thread to be had: it is built when it is next asked for
+        return out;  // no thread to be had: it is built when it is next asked for
     }
     pending_[column] = std::move(pending);
+    return out;
 }
 
 void Table::takeInPending(int column) const
@@ -691,33 +694,11 @@ void Table::takeInPending(int column) const
     indexes_[column] = std::move(index);
 }
 
-void Table::stopPending()
+void Table::joinPending()
 {
-    for (auto& [column, p] : pending_) {
-        p->stop = true;
+    for (auto& [column, p] : pending_)
         p->thread.join();
-    }
     pending_.clear();
-}
-
-std::vector<quint32> Table::liveMatchingUnlocked(const std::function<std::function<bool(const char*)>()>& makeTest) const
-{
-    const auto ranges = scanRanges(count_, 0, scans_.perThread);
-    std::vector<std::function<bool(const char*)>> tests;
-    for (std::size_t k = 0; k < ranges.size(); ++k)
-        tests.push_back(makeTest());
-    std::vector<std::vector<quint32>> found(ranges.size());
-    const RecordLayout l = layout();
-    runParallel(ranges.size(), [&](std::size_t k) {
-        forEachInRange(*file_, l, ranges[k].first, ranges[k].second, [&](quint32 r, const char* bytes) {
-            if (bytes[0] != '*' && tests[k](bytes))
-                found[k].push_back(r);
-        });
-    });
-    std::vector<quint32> out;
-    for (const auto& f : found)
-        out.insert(out.end(), f.begin(), f.end());
-    return out;
 }
 
 void Table::sync()

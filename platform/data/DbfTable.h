@@ -91,13 +91,10 @@ public:
     // The collation key of a field (DbfCollation) and the column's index, built on first use.
     std::string keyUnlocked(quint32 record, int column) const;
     const ColumnIndex& indexUnlocked(int column) const;
-    // The column's index when it is built (or being built: then it is waited for) or costs less than a
+    // The column's index when it is built (or being made: then it is waited for) or costs less than a
     // scan. nullptr for a text column of a large table whose deletion marks a whole scan has gathered: the
-    // caller answers by liveMatchingUnlocked, then has the index built aside for the next time.
+    // caller answers by liveMatchingIndexingUnlocked.
     const ColumnIndex* readyIndexUnlocked(int column) const;
-    // Starts building the column's index on a thread of its own; it is taken in, with the records written
-    // since filed again, when it is next asked for.
-    void buildIndexAsideUnlocked(int column) const;
     // How the file is read on many threads: a table of fewer than aside records builds a text column's
     // index at once (it costs less than a scan), and each thread takes perThread records at the least.
     struct Scans {
@@ -106,8 +103,10 @@ public:
     };
     void tuneScans(const Scans& scans) { scans_ = scans; }
     // The live records a test passes, in file order: the file read in ranges on every processor at once,
-    // past the cache. makeTest gives each thread a test of its own.
-    std::vector<quint32> liveMatchingUnlocked(const std::function<std::function<bool(const char*)>()>& makeTest) const;
+    // past the cache. The same read gathers what the text column's index is made of; the index is made of
+    // it on a thread of its own and taken in, with the records written since filed again, when it is next
+    // asked for.
+    std::vector<quint32> liveMatchingIndexingUnlocked(const TextIndexTest& test, int column) const;
     // A column whose index the next index build makes in the same scan, so that its first use reads no
     // file (a journal's identifiers, asked for by its first filing, beside the dates of its first view).
     void indexAlongside(int column);
@@ -162,11 +161,10 @@ private:
     // collecting: to be built by collect() (room reserved), not given an order made elsewhere.
     std::unique_ptr<ColumnIndex> newIndex(int column, bool collecting) const;
     mutable std::map<int, std::unique_ptr<ColumnIndex>> indexes_;
-    // An index being built on a thread of its own, from the records below count; the records below count
-    // rewritten meanwhile (read at any moment of their writing) are filed again when it is taken in.
+    // An index being made on a thread of its own of what a read of the records below count gathered; the
+    // records below count rewritten since are filed again when it is taken in.
     struct Pending {
         std::thread thread;
-        std::atomic<bool> stop{false};
         quint32 count = 0;
         TextIndexOrder order;
         std::exception_ptr error;
@@ -176,7 +174,7 @@ private:
     Scans scans_;
     RecordLayout layout() const { return {header_.headerLength, header_.recordLength, count_}; }
     void takeInPending(int column) const;
-    void stopPending();
+    void joinPending();
     std::vector<int> alongside_;
     mutable std::recursive_mutex mutex_;
 };

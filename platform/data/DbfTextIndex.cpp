@@ -39,6 +39,8 @@ struct Part {
     std::vector<char> tails;
     // Where each group's next record goes in the index.
     std::vector<quint32> next;
+    // The live records the read's test passed.
+    std::vector<quint32> found;
 };
 
 std::size_t slotOf(quint64 prefix, int bits)
@@ -101,15 +103,13 @@ void stopGrouping(Part& p)
 }
 
 void scan(Part& p, const LockedFile& file, const RecordLayout& layout, const Column& c, const ByteCollation& collation,
-          const std::atomic<bool>* stop)
+          const std::function<bool(const char*)>& test, quint64 lowPrefix, quint64 highPrefix)
 {
     p.groups.reserve(p.to - p.from);
     p.table.assign(std::size_t(1) << p.tableBits, 0);
     // With more distinct prefixes than this, ordering them costs about what sorting the records does.
     const std::size_t mostGroups = std::min<std::size_t>(kMostGroups, std::max<std::size_t>(64, (p.to - p.from) / 8));
     readRange(file, layout, p.from, p.to, [&](const char* records, quint32 first, quint32 n) {
-        if (stop && stop->load(std::memory_order_relaxed))
-            return;
         for (quint32 i = 0; i < n; ++i) {
             const char* record = records + std::size_t(i) * std::size_t(layout.recordLength);
             if (record[0] == '*') {
@@ -121,6 +121,8 @@ void scan(Part& p, const LockedFile& file, const RecordLayout& layout, const Col
             int begin = 0;
             const int end = trimText(c, field, &begin);
             const quint64 prefix = textPrefix(collation, field + begin, end - begin);
+            if (test && prefix >= lowPrefix && prefix <= highPrefix && test(record))
+                p.found.push_back(first + i);
             const bool isLong = end - begin > 8;
             if (p.grouping) {
                 p.groups.push_back(groupOf(p, prefix, isLong));
@@ -277,17 +279,42 @@ bool canBuildTextIndex(const Column& column, rtl::CodePage codePage)
     return !column.isNumeric() && byteCollation(codePage).exactRanks;
 }
 
-TextIndexOrder buildTextIndex(const LockedFile& file, const RecordLayout& layout, const Column& column, rtl::CodePage codePage,
-                              const std::vector<std::pair<quint32, quint32>>& ranges, const std::atomic<bool>* stop)
+struct TextIndexRead::Parts {
+    std::vector<Part> parts;
+    const ByteCollation* collation = nullptr;
+};
+
+TextIndexRead::TextIndexRead() = default;
+TextIndexRead::~TextIndexRead() = default;
+TextIndexRead::TextIndexRead(TextIndexRead&&) noexcept = default;
+TextIndexRead& TextIndexRead::operator=(TextIndexRead&&) noexcept = default;
+
+TextIndexRead readTextIndex(const LockedFile& file, const RecordLayout& layout, const Column& column, rtl::CodePage codePage,
+                            const std::vector<std::pair<quint32, quint32>>& ranges, const TextIndexTest& test)
 {
-    const ByteCollation& collation = byteCollation(codePage);
-    std::vector<Part> parts(ranges.size());
-    for (std::size_t i = 0; i < ranges.size(); ++i)
+    TextIndexRead read;
+    read.parts_ = std::make_unique<TextIndexRead::Parts>();
+    read.parts_->collation = &byteCollation(codePage);
+    std::vector<Part>& parts = read.parts_->parts;
+    parts.resize(ranges.size());
+    std::vector<std::function<bool(const char*)>> tests(ranges.size());
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
         std::tie(parts[i].from, parts[i].to) = ranges[i];
-    runParallel(parts.size(), [&](std::size_t k) { scan(parts[k], file, layout, column, collation, stop); });
+        if (test.make)
+            tests[i] = test.make();
+    }
+    runParallel(parts.size(), [&](std::size_t k) { scan(parts[k], file, layout, column, *read.parts_->collation, tests[k], test.lowPrefix, test.highPrefix); });
+    for (Part& p : parts) {
+        read.matching.insert(read.matching.end(), p.found.begin(), p.found.end());
+        std::vector<quint32>().swap(p.found);
+    }
+    return read;
+}
+
+TextIndexOrder TextIndexRead::place()
+{
+    std::vector<Part>& parts = parts_->parts;
     TextIndexOrder out;
-    if (stop && stop->load())
-        return out;
     std::size_t n = 0;
     for (const Part& p : parts)
         n += p.grouping ? p.groups.size() - std::size_t(std::count(p.groups.begin(), p.groups.end(), kDeleted)) : p.records.size();
@@ -295,12 +322,18 @@ TextIndexOrder buildTextIndex(const LockedFile& file, const RecordLayout& layout
     out.records.resize(n);
     out.prefixes.reserve(ColumnIndex::roomFor(n));
     out.prefixes.resize(n);
-    const Ties ties(parts, collation);
+    const Ties ties(parts, *parts_->collation);
     if (std::all_of(parts.begin(), parts.end(), [](const Part& p) { return p.grouping; }))
         placeByGroups(parts, out, ties);
     else
         placeBySorting(parts, out, ties);
     return out;
+}
+
+TextIndexOrder buildTextIndex(const LockedFile& file, const RecordLayout& layout, const Column& column, rtl::CodePage codePage,
+                              const std::vector<std::pair<quint32, quint32>>& ranges)
+{
+    return readTextIndex(file, layout, column, codePage, ranges).place();
 }
 
 } // namespace dbf

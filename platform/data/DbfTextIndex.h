@@ -10,7 +10,8 @@
 #include "platform/rtl/CodePage.h"
 
 #include <QtGlobal>
-#include <atomic>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace dbf {
@@ -23,9 +24,40 @@ struct TextIndexOrder {
 // Whether a column's index can be made so: a text column of a code page whose byte ranks are exact.
 bool canBuildTextIndex(const Column& column, rtl::CodePage codePage);
 
-// The order of the live records below layout.count, read in the ranges given (scanRanges). Raises when
-// the file cannot be read. Once *stop turns true it ends early with an order of no use.
+// The records a read tests: a test for each thread, asked only of the records whose keyPrefix of the
+// column lies within [lowPrefix, highPrefix] (every record that can pass does).
+struct TextIndexTest {
+    std::function<std::function<bool(const char*)>()> make;
+    quint64 lowPrefix = 0, highPrefix = ~quint64(0);
+};
+
+// What one read of the file gathers for a text column's index, with the live records a test passed in the
+// same read. place() makes the index's order of it without reading the file, on any thread.
+class TextIndexRead {
+public:
+    TextIndexRead();
+    ~TextIndexRead();
+    TextIndexRead(TextIndexRead&&) noexcept;
+    TextIndexRead& operator=(TextIndexRead&&) noexcept;
+
+    std::vector<quint32> matching;  // in file order
+    TextIndexOrder place();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+    friend TextIndexRead readTextIndex(const LockedFile&, const RecordLayout&, const Column&, rtl::CodePage,
+                                       const std::vector<std::pair<quint32, quint32>>&, const TextIndexTest&);
+};
+
+// Reads the live records below layout.count in the ranges given (scanRanges), one thread a range, for the
+// column's index; the records that pass the test, when one is given, are kept in matching. Raises when
+// the file cannot be read.
+TextIndexRead readTextIndex(const LockedFile& file, const RecordLayout& layout, const Column& column, rtl::CodePage codePage,
+                            const std::vector<std::pair<quint32, quint32>>& ranges, const TextIndexTest& test = {});
+
+// The order of the live records below layout.count, read in the ranges given.
 TextIndexOrder buildTextIndex(const LockedFile& file, const RecordLayout& layout, const Column& column, rtl::CodePage codePage,
-                              const std::vector<std::pair<quint32, quint32>>& ranges, const std::atomic<bool>* stop = nullptr);
+                              const std::vector<std::pair<quint32, quint32>>& ranges);
 
 } // namespace dbf

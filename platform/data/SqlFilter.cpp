@@ -69,11 +69,16 @@ std::vector<quint32> matchingInRange(const dbf::Table& table, const Filter& filt
 {
     if (table.readyIndexUnlocked(range.column))
         return rangeOf(table, filter, range.column, range);
-    std::vector<quint32> out = table.liveMatchingUnlocked([&filter] {
-        return [own = filter](const char* record) { return own.matches(record); };
-    });
-    table.buildIndexAsideUnlocked(range.column);
-    return out;
+    dbf::TextIndexTest test;
+    test.make = [&filter] { return [own = filter](const char* record) { return own.matches(record); }; };
+    // Keys outside the range cannot match; their prefixes tell most of them at once.
+    const dbf::Column& c = table.columns()[static_cast<std::size_t>(range.column)];
+    auto prefixOf = [&](const std::string& key) { return dbf::keyPrefix(c, reinterpret_cast<const uchar*>(key.data()), int(key.size()), table.codePage()); };
+    if (range.hasLow)
+        test.lowPrefix = prefixOf(range.low);
+    if (range.hasHigh)
+        test.highPrefix = prefixOf(range.high);
+    return table.liveMatchingIndexingUnlocked(test, range.column);
 }
 
 void toFileOrder(std::vector<quint32>& records)

@@ -70,8 +70,8 @@ int columnOf(const dbf::Table& table, const QString& name);
 std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int column, const Filter::Range& range);
 
 // The live records within the range (which bounds a column) that satisfy the filter: in the index's order
-// when the column's index is built, else in file order, found by a scan of the file while the index is
-// built aside for the next time.
+// when the column's index is built, else in file order, found by a scan of the file that gathers the
+// index's makings too (the index is made aside for the next time).
 std::vector<quint32> matchingInRange(const dbf::Table& table, const Filter& filter, const Filter::Range& range);
 // Records back in file order.
 void toFileOrder(std::vector<quint32>& records);

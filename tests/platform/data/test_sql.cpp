@@ -951,9 +951,9 @@ TEST(QueryRead, EveryFieldOfEveryRecordReadsAsWritten)
     expectForward();
 }
 
-// Text indexes made straight from the file on many threads, at once or aside while a first filter is
-// answered by a scan, order their records as their keys do, ties in file order, and stay in step with the
-// records written while one is made. Surnames: few, shared by many records and told apart past their
+// Text indexes made straight from the file on many threads, at once or aside of the read that answers a
+// first filter, order their records as their keys do, ties in file order, and stay in step with the records
+// written while one is made; that read finds what testing every record finds. Surnames: few, shared by many records and told apart past their
 // eighth letter or by case, Ё, blanks; first names: many, most told apart by their prefixes.
 TEST_F(Journal, TextIndexesMadeFromTheFileFindWhatTestingEveryRecordFinds)
 {
@@ -980,6 +980,24 @@ TEST_F(Journal, TextIndexesMadeFromTheFileFindWhatTestingEveryRecordFinds)
     fill(0, 1500);
     for (quint32 r = 3; r < 1500; r += 97)
         table->remove(r);
+    // The read that answers a first filter tests only the records whose prefixes lie in the filter's range:
+    // starts shorter and longer than a prefix, of other case, ending on Ё, a start no record has.
+    for (const char* first : {"КОНСТАНТИНОВ%", "константинова%", "Ё%", "КОНСТАНТИНОВ П%", "ИВАНОВ%", "ЯЯ%"}) {
+        SCOPED_TRACE(first);
+        q.Close();
+        table.reset();
+        conn.ReleaseFiles();
+        table = conn.openTable("Base");
+        table->tuneScans({0, 100});
+        open("SELECT * FROM Base ORDER BY DATA_IZM");
+        const QString text = QString::fromUtf8("SELECT * FROM Base WHERE OBSL_FAM LIKE '%1' ORDER BY DATA_IZM").arg(QString::fromUtf8(first));
+        EXPECT_EQ(ids(open(text)), byTestingEveryRecord(text));
+    }
+    q.Close();
+    table.reset();
+    conn.ReleaseFiles();
+    table = conn.openTable("Base");
+    table->tuneScans({0, 100});
     open("SELECT * FROM Base ORDER BY DATA_IZM");  // the first whole scan
 
     const QString konst = QString::fromUtf8("SELECT * FROM Base WHERE OBSL_FAM LIKE 'КОНСТ%' ORDER BY DATA_IZM");
