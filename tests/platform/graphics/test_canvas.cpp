@@ -81,6 +81,32 @@ TEST(Canvas, LineToLeavesOutItsEndPoint)
     }
 }
 
+// A focus rectangle inverts every other pixel of its border, those whose x + y is even in the canvas's
+// coordinates, whatever the rectangle's size and place and wherever the painter's origin lies (a grid's
+// cells are painted through a moved origin).
+TEST(Canvas, FocusRectangleDotsFollowTheCanvasCoordinates)
+{
+    const TRect rects[] = {Rect(3, 4, 30, 20), Rect(4, 4, 31, 21), Rect(5, 6, 6, 7), Rect(5, 6, 7, 8), Rect(2, 9, 33, 10), Rect(7, 1, 8, 25)};
+    for (const QPoint origin : {QPoint(0, 0), QPoint(3, 0), QPoint(2, 5)})
+        for (const TRect& r : rects) {
+            SCOPED_TRACE(testing::Message() << "origin " << origin.x() << "," << origin.y() << " rect " << r.Left << "," << r.Top << ","
+                                            << r.Right << "," << r.Bottom);
+            QImage img = blank(50, 40);
+            {
+                QPainter painter(&img);
+                painter.translate(origin);
+                TCanvas c(&painter);
+                c.DrawFocusRect(r);
+            }
+            for (int y = 0; y < 40 - origin.y(); ++y)
+                for (int x = 0; x < 50 - origin.x(); ++x) {
+                    const bool inside = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+                    const bool border = inside && (x == r.Left || x == r.Right - 1 || y == r.Top || y == r.Bottom - 1);
+                    ASSERT_EQ(at(img, x + origin.x(), y + origin.y()), border && ((x + y) & 1) == 0 ? clBlack : clWhite) << x << "," << y;
+                }
+        }
+}
+
 TEST(Canvas, XorDrawnTwiceRestoresThePixels)
 {
     QImage img = blank(60, 40);
