@@ -14,10 +14,13 @@
 #include "Font.h"
 #include "Geometry.h"
 #include "Pen.h"
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
+
+class QFontMetrics;
 #include <functional>
 #include <memory>
 #include <optional>
@@ -172,10 +175,27 @@ private:
     bool rasterOps();
     QPen shapePen() const;
 
+    // The width of a text in the current font, measured once: a grid measures a cell's text to place it
+    // and again to draw it, and paints the same texts page after page.
+    int textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text);
+
     QPaintDevice* device_ = nullptr;
     QFont qfont_;
     std::uint64_t qfontGeneration_ = 0;
     int qfontExtra_ = 0;
+    // What qfont_ was made of: a font assigned anew with the same face keeps the Qt font (and the glyphs
+    // it found) and the widths measured in it.
+    struct Face {
+        bool made = false;
+        QString name;
+        int height = 0, pixelsPerInch = 0;
+        TFontStyles style = 0;
+        TFontPitch pitch = fpDefault;
+        bool operator==(const Face&) const = default;
+    };
+    Face qfontFace_;
+    QHash<QString, int> advances_;
+    const QPaintDevice* advancesDevice_ = nullptr;
     QPainter* painter_ = nullptr;
     std::unique_ptr<QPainter> own_;
     std::optional<QRegion> keptClip_;

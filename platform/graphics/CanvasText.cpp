@@ -19,13 +19,33 @@ void intersectClip(QPainter& p, const QRect& r)
 QFont TCanvas::currentQFont()
 {
     if (qfontGeneration_ != font_.Generation() || qfontExtra_ != charExtra_) {
-        qfont_ = font_.ToQFont();
-        if (charExtra_ != 0)
-            qfont_.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
+        const Face face{true, font_.Name(), font_.Height(), font_.PixelsPerInch(), font_.Style(), font_.Pitch()};
+        if (face != qfontFace_ || qfontExtra_ != charExtra_) {
+            qfont_ = font_.ToQFont();
+            if (charExtra_ != 0)
+                qfont_.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
+            qfontFace_ = face;
+            advances_.clear();
+        }
         qfontGeneration_ = font_.Generation();
         qfontExtra_ = charExtra_;
     }
     return qfont_;
+}
+
+int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text)
+{
+    if (device != advancesDevice_) {
+        advances_.clear();
+        advancesDevice_ = device;
+    }
+    if (const auto it = advances_.constFind(text); it != advances_.cend())
+        return *it;
+    if (advances_.size() >= 4096)
+        advances_.clear();
+    const int width = metrics.horizontalAdvance(text);
+    advances_.insert(text, width);
+    return width;
 }
 
 void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free)
@@ -40,7 +60,7 @@ void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<i
         for (qsizetype i = 0; i < text.size() && i < qsizetype(dx->size()); ++i)
             width += (*dx)[size_t(i)];
     } else {
-        width = fm.horizontalAdvance(text);
+        width = textAdvance(fm, p->device(), text);
     }
     const int ascent = fm.ascent();
     const int height = ascent + fm.descent();
@@ -148,7 +168,7 @@ TSize TCanvas::TextExtent(const QString& text)
     const QFont f = currentQFont();
     QPaintDevice* d = surface();
     const QFontMetrics fm = d ? QFontMetrics(f, d) : QFontMetrics(f);
-    return {fm.horizontalAdvance(text), fm.ascent() + fm.descent()};
+    return {textAdvance(fm, d, text), fm.ascent() + fm.descent()};
 }
 
 TTextMetric TCanvas::GetTextMetrics()
