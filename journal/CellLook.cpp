@@ -10,7 +10,8 @@ namespace {
 
 QString threeDecimals(double v)
 {
-    return rtl::FormatFloat(QStringLiteral("0.000"), v, rtl::TFormatSettings::english());
+    static const rtl::TFormatSettings english = rtl::TFormatSettings::english();  // made once, not a cell
+    return rtl::FormatFloat(QStringLiteral("0.000"), v, english);
 }
 
 QString fourDigits(int v)

@@ -322,6 +322,11 @@ void TDataSet::RaiseFieldIndex(int index)
 
 TField* TDataSet::FindField(const QString& name) const
 {
+    // Names mostly come as the fields have them (a painter asks for several a cell): found without folding
+    // case first.
+    for (const auto& f : fields_)
+        if (f->FieldName() == name)
+            return f.get();
     for (const auto& f : fields_)
         if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return f.get();

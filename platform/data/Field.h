@@ -18,7 +18,7 @@ public:
     TField& operator=(const TField&) = delete;
 
     TDataSet* DataSet() const { return dataSet_; }
-    QString FieldName() const { return fieldName_; }
+    const QString& FieldName() const { return fieldName_; }
     TFieldType DataType() const { return dataType_; }
     TFieldKind FieldKind() const { return kind_; }
     // A lookup field (TDataSet::AddLookupField) reads LookupResultField of the LookupDataSet record whose
