@@ -180,21 +180,26 @@ private:
     int textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text);
 
     QPaintDevice* device_ = nullptr;
-    QFont qfont_;
     std::uint64_t qfontGeneration_ = 0;
     int qfontExtra_ = 0;
-    // What qfont_ was made of: a font assigned anew with the same face keeps the Qt font (and the glyphs
-    // it found) and the widths measured in it.
+    // The Qt fonts of the last faces drawn in, and the widths measured in each: a font assigned anew with
+    // a face drawn in before (a grid gives each cell its column's font, its titles another) keeps its Qt
+    // font, with the glyphs it found, and its widths.
     struct Face {
-        bool made = false;
         QString name;
         int height = 0, pixelsPerInch = 0;
         TFontStyles style = 0;
         TFontPitch pitch = fpDefault;
+        int extra = 0;
         bool operator==(const Face&) const = default;
     };
-    Face qfontFace_;
-    QHash<QString, int> advances_;
+    struct FaceFont {
+        Face face;
+        QFont font;
+        QHash<QString, int> advances;
+    };
+    std::vector<FaceFont> faces_;  // the most recently made last
+    std::size_t face_ = 0;         // the current font's
     const QPaintDevice* advancesDevice_ = nullptr;
     QPainter* painter_ = nullptr;
     std::unique_ptr<QPainter> own_;

@@ -18,33 +18,40 @@ void intersectClip(QPainter& p, const QRect& r)
 
 QFont TCanvas::currentQFont()
 {
-    if (qfontGeneration_ != font_.Generation() || qfontExtra_ != charExtra_) {
-        const Face face{true, font_.Name(), font_.Height(), font_.PixelsPerInch(), font_.Style(), font_.Pitch()};
-        if (face != qfontFace_ || qfontExtra_ != charExtra_) {
-            qfont_ = font_.ToQFont();
+    if (faces_.empty() || qfontGeneration_ != font_.Generation() || qfontExtra_ != charExtra_) {
+        const Face face{font_.Name(), font_.Height(), font_.PixelsPerInch(), font_.Style(), font_.Pitch(), charExtra_};
+        face_ = 0;
+        while (face_ < faces_.size() && !(faces_[face_].face == face))
+            ++face_;
+        if (face_ == faces_.size()) {
+            if (faces_.size() >= 8)
+                faces_.erase(faces_.begin());
+            QFont f = font_.ToQFont();
             if (charExtra_ != 0)
-                qfont_.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
-            qfontFace_ = face;
-            advances_.clear();
+                f.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
+            faces_.push_back({face, f, {}});
+            face_ = faces_.size() - 1;
         }
         qfontGeneration_ = font_.Generation();
         qfontExtra_ = charExtra_;
     }
-    return qfont_;
+    return faces_[face_].font;
 }
 
 int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text)
 {
     if (device != advancesDevice_) {
-        advances_.clear();
+        for (FaceFont& f : faces_)
+            f.advances.clear();
         advancesDevice_ = device;
     }
-    if (const auto it = advances_.constFind(text); it != advances_.cend())
+    QHash<QString, int>& advances = faces_[face_].advances;
+    if (const auto it = advances.constFind(text); it != advances.cend())
         return *it;
-    if (advances_.size() >= 4096)
-        advances_.clear();
+    if (advances.size() >= 4096)
+        advances.clear();
     const int width = metrics.horizontalAdvance(text);
-    advances_.insert(text, width);
+    advances.insert(text, width);
     return width;
 }
 
