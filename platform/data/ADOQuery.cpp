@@ -39,13 +39,8 @@ void TADOQuery::SetSQL(const QString& text)
 {
     Close();
     sql_ = text;
-    QStringList names;
-    try {
-        names = sql::parameterNames(text);
-    } catch (const EDatabaseError&) {
-        // The statement's own error is raised when it runs.
-    }
-    parameters_.Reset(names);
+    parsed_ = sql::parseKept(text);
+    parameters_.Reset(parsed_->parameters);
 }
 
 sql::Result TADOQuery::run(bool selectOnly)
@@ -54,7 +49,9 @@ sql::Result TADOQuery::run(bool selectOnly)
         throw EDatabaseError(QStringLiteral("The query has no connection: %1").arg(sql_));
     if (sql_.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("The query has no SQL text"));
-    const sql::Statement statement = sql::parse(sql_);
+    if (parsed_->error)
+        std::rethrow_exception(parsed_->error);
+    const sql::Statement& statement = parsed_->statement;
     if (selectOnly && statement.kind != sql::Statement::Kind::Select)
         throw EDatabaseError(QStringLiteral("The statement returns no rows to open (run it with ExecSQL): %1").arg(sql_));
     auto params = [this](const QString& name) -> QVariant {

@@ -6,6 +6,7 @@
 // DISTINCT are computed and read-only.
 #include "platform/data/DataSet.h"
 #include "platform/data/Parameters.h"
+#include "platform/data/SqlParser.h"
 #include "platform/data/SqlResult.h"
 #include "platform/data/ViewRows.h"
 
@@ -57,6 +58,7 @@ private:
 
     TADOConnection* connection_ = nullptr;
     QString sql_;
+    std::shared_ptr<const sql::ParsedText> parsed_ = sql::parseKept(QString());
     TParameters parameters_;
     bool prepared_ = false;
     int rowsAffected_ = 0;

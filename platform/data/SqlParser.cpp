@@ -4,6 +4,9 @@
 #include "platform/data/DatabaseError.h"
 #include "platform/data/SqlLexer.h"
 
+#include <QHash>
+#include <mutex>
+
 namespace sql {
 namespace {
 
@@ -300,6 +303,34 @@ private:
 Statement parse(const QString& statement)
 {
     return Parser(statement).statement();
+}
+
+std::shared_ptr<const ParsedText> parseKept(const QString& text)
+{
+    static std::mutex lock;
+    static QHash<QString, std::shared_ptr<const ParsedText>> kept;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (auto it = kept.constFind(text); it != kept.cend())
+            return *it;
+    }
+    auto parsed = std::make_shared<ParsedText>();
+    try {
+        parsed->parameters = parameterNames(text);
+    } catch (const EDatabaseError&) {
+        // The statement's own error is raised when it runs.
+    }
+    try {
+        parsed->statement = parse(text);
+    } catch (...) {
+        parsed->error = std::current_exception();
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    // Texts with values pasted in (a search by date) come once each: the kept ones are let go now and then.
+    if (kept.size() >= 64)
+        kept.clear();
+    kept.insert(text, parsed);
+    return parsed;
 }
 
 } // namespace sql
