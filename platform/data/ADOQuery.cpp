@@ -6,6 +6,7 @@
 #include "platform/data/DbfCollation.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
+#include "platform/data/ReleaseAside.h"
 #include "platform/data/SqlExecutor.h"
 #include "platform/data/SqlLexer.h"
 #include "platform/data/SqlParser.h"
@@ -96,10 +97,12 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 void TADOQuery::InternalClose()
 {
     result_ = {};
-    rows_ = {};
+    // A whole view's rows are megabytes: the filing that reads the newest records after it does not wait
+    // for them to be given back.
+    dbf::releaseEmptied(rows_, rows_.places().capacity() * sizeof(quint32));
     columnOf_.clear();
     shownTable_ = nullptr;
-    std::vector<int>().swap(placeOfRecord_);
+    dbf::releaseEmptied(placeOfRecord_, placeOfRecord_.capacity() * sizeof(int));
     placesMapped_ = 0;
 }
 
