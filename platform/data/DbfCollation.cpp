@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace dbf {
 namespace {
@@ -96,7 +97,10 @@ int numberKey(std::int64_t scaled, uchar* out)
 
 std::int64_t scale(double v, int decimals)
 {
-    const double s = v * std::pow(10.0, decimals);
+    // Powers of ten up to 1e22 are exact doubles, as pow gives them, without its cost in every key.
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double s = v * (decimals >= 0 && decimals < int(std::size(kPowers)) ? kPowers[decimals] : std::pow(10.0, decimals));
     if (s >= 9.2e18)
         return INT64_MAX;
     if (s <= -9.2e18)

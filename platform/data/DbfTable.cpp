@@ -98,13 +98,14 @@ void adviseHuge(void* data, std::size_t bytes)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// A buffer of n entries with room for the records filed next, its pages asked for large.
+// A buffer of n entries with room for the records filed next, the pages of the n asked for large. The room
+// keeps small pages: a filing that first touches a large page waits while two megabytes are cleared.
 template <class T>
 std::vector<T> indexBuffer(std::size_t n)
 {
     std::vector<T> v;
     v.reserve(ColumnIndex::roomFor(n));
-    adviseHuge(v.data(), v.capacity() * sizeof(T));
+    adviseHuge(v.data(), n * sizeof(T));
     v.resize(n);
     return v;
 }
@@ -184,7 +185,9 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
         });
     });
     if (gather) {
-        std::vector<quint64> deleted((count_ + 63) / 64, 0);
+        std::vector<quint64> deleted;
+        deleted.reserve(markRoom());
+        deleted.assign((count_ + 63) / 64, 0);
         for (std::size_t k = 0; k < ranges.size(); ++k)
             for (std::size_t w = 0; w < parts[k].words.size(); ++w)
                 deleted[(ranges[k].first >> 6) + w] |= parts[k].words[w];

@@ -119,8 +119,10 @@ public:
         if (!deletedKnown_ && count_ >= scans_.aside)
             scanOnEveryProcessorUnlocked({}, nullptr);
         const bool gather = !deletedKnown_;
-        if (gather)
+        if (gather) {
+            deleted_.reserve(markRoom());
             deleted_.assign((count_ + 63) / 64, 0);
+        }
         cache_->scan(count_, [&](quint32 r, const char* bytes) {
             const bool deleted = bytes[0] == '*';
             if (gather && deleted)
@@ -133,6 +135,8 @@ public:
 
 private:
     Table(const QString& path, std::unique_ptr<LockedFile> file);
+    // Words of deletion marks with room for the records filed next: growing them on a filing copied them.
+    std::size_t markRoom() const { return ColumnIndex::roomFor(count_) / 64 + 1; }
     void load();
     void startCache();
     // Reads the file on every processor at once for what a first whole scan learns (the deletion marks),
