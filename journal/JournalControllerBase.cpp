@@ -93,8 +93,9 @@ void TJournalControllerBase::RefreshView(int maxId)
 {
     if (maxId < 0)
         dropPause();
+    // Opening the view lays the grid's columns out again and repaints it (the grid follows its link's
+    // activation), as narrowing the grid by a pixel and back would.
     View.Refresh(maxId);
-    relayoutGrid();
     // The read repaints the grid: a move onto a record right after it shares that repaint.
     LastPosition = {};
 }
@@ -175,21 +176,11 @@ void TJournalControllerBase::FlushView()
     LastPosition = now;
 }
 
-void TJournalControllerBase::relayoutGrid()
-{
-    if (!DBGrid)
-        return;
-    // The grid lays its columns out again and repaints. (Narrowing it by a pixel and back does the same
-    // through two more layouts, and a view read after each filing of a burst pays for them.)
-    DBGrid->LayoutChanged();
-}
-
 void TJournalControllerBase::viewShown(const QString& caption)
 {
     // The view asked for was read after every filing and stands where the user asked it to: a read or move
     // still waiting from the filings would only take it elsewhere.
     dropPause();
-    relayoutGrid();
     if (pnViewName)
         pnViewName->setText(caption);
     if (DBGrid)

@@ -62,7 +62,6 @@ protected:
     void writeVideoSettings(rtl::TIniFile& ini);
     // The act window's caption and buttons of the waiting state.
     virtual void showWaiting(bool waiting) = 0;
-    void relayoutGrid();
     // Paints a cell of the grid in the look the variant gives its row; while a statement holds the table the
     // grid's own drawing stays.
     void paintCell(TCustomDBGridEx* sender, const gfx::TRect& rect, bool selected,
