@@ -32,7 +32,7 @@ void GridCells(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(GridCells);
+BENCHMARK(GridCells)->MeasureProcessCPUTime();
 
 void WordBreakLayout(benchmark::State& state)
 {
@@ -47,7 +47,7 @@ void WordBreakLayout(benchmark::State& state)
         benchmark::DoNotOptimize(c.DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX));
     }
 }
-BENCHMARK(WordBreakLayout);
+BENCHMARK(WordBreakLayout)->MeasureProcessCPUTime();
 
 // A long memo drawn into one grid cell, as the grid draws it: wrapped with an end ellipsis (arg 1), or on one
 // line cut with "..." (arg 0). Only a few lines fit whatever the text's length.
@@ -70,7 +70,7 @@ void LongTextInCell(benchmark::State& state)
             benchmark::DoNotOptimize(MakeEllipsisText(text, c, r.Width()));
     }
 }
-BENCHMARK(LongTextInCell)->ArgsProduct({{0, 1}, {200, 20000}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(LongTextInCell)->ArgsProduct({{0, 1}, {200, 20000}})->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
 void JpegRoundTrip(benchmark::State& state)
 {
@@ -89,7 +89,7 @@ void JpegRoundTrip(benchmark::State& state)
         benchmark::DoNotOptimize(back.Width());
     }
 }
-BENCHMARK(JpegRoundTrip)->Arg(30)->Arg(90)->Unit(benchmark::kMillisecond);
+BENCHMARK(JpegRoundTrip)->Arg(30)->Arg(90)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace
 

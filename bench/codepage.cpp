@@ -10,7 +10,7 @@ static void BM_EncodeCp1251(benchmark::State& state)
         benchmark::DoNotOptimize(rtl::toCp1251(text));
     state.SetBytesProcessed(state.iterations() * text.size());
 }
-BENCHMARK(BM_EncodeCp1251);
+BENCHMARK(BM_EncodeCp1251)->MeasureProcessCPUTime();
 
 static void BM_DecodeCp1251(benchmark::State& state)
 {
@@ -19,6 +19,6 @@ static void BM_DecodeCp1251(benchmark::State& state)
         benchmark::DoNotOptimize(rtl::fromCp1251(bytes));
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
-BENCHMARK(BM_DecodeCp1251);
+BENCHMARK(BM_DecodeCp1251)->MeasureProcessCPUTime();
 
 BENCHMARK_MAIN();

@@ -94,7 +94,7 @@ void BM_ConvertToDefaultMp(benchmark::State& state)
     }
     state.counters["rows"] = kRows;
 }
-BENCHMARK(BM_ConvertToDefaultMp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ConvertToDefaultMp)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3)->MeasureProcessCPUTime();
 
 } // namespace
 

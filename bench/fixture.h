@@ -13,7 +13,9 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <vector>
 
@@ -104,6 +106,25 @@ inline void CopyJournal(const QString& from, const QString& to)
     for (const QString& name : source.entryList(QDir::Files))
         QFile::copy(source.filePath(name), to + "/DATABASE/" + name);
 }
+
+// Wall and processor time (every thread of the process) since it was made, in ms: counters of a part of a
+// benchmark, each beside the other so that a loaded machine does not hide a regression.
+class Stopwatch {
+public:
+    Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(ProcessCpuMs()) {}
+    double WallMs() const { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall_).count(); }
+    double CpuMs() const { return ProcessCpuMs() - cpu_; }
+    static double ProcessCpuMs()
+    {
+        timespec t{};
+        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    }
+
+private:
+    std::chrono::steady_clock::time_point wall_;
+    double cpu_;
+};
 
 // Resident memory of this process now, in MB (VmRSS: the pages of mapped files it touched count too).
 inline double ResidentMB()

@@ -201,11 +201,11 @@ void BM_IncrementalSearchKeyAfterChangeOnJournal(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_IncrementalSearchKeyAfterChangeOnJournal)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TypeIntoEditor)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TypeIntoWrappedMemo)->Args({100000, 200})->Args({100000, 20000})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IncrementalSearchKey)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IncrementalSearchKeyAfterChange)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncrementalSearchKeyAfterChangeOnJournal)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_TypeIntoEditor)->Arg(100000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_TypeIntoWrappedMemo)->Args({100000, 200})->Args({100000, 20000})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_IncrementalSearchKey)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_IncrementalSearchKeyAfterChange)->Arg(100000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {

@@ -159,17 +159,20 @@ Program& program(bool mp)
     return *g_program;
 }
 
-// The first measurement filed after the journal was opened and shown ("default_mp": the duplicate search, the
-// insert and the identifier-window view), timed alone. Registered first: it must be the program's first filing.
+// The first measurement filed after the journal was opened and shown, as the manager delivers the first of a
+// burst ("default_mp": the burst's view handler installed, the duplicate search, the insert and the
+// identifier-window view), timed alone. Registered first: it must be the program's first filing.
 void BM_ColdFirstFiling(benchmark::State& state)
 {
     Program& p = program(true);
     const auto burst = p.Burst();
-    for (auto _ : state)
+    for (auto _ : state) {
+        p.journal->QueryAfterOpenBurstInstall();
         p.journal->NewMeasure(&burst[0], 0);
+    }
     state.counters["records"] = double(p.view->RecordCount());
 }
-BENCHMARK(BM_ColdFirstFiling)->Unit(benchmark::kMicrosecond)->Iterations(1);
+BENCHMARK(BM_ColdFirstFiling)->Unit(benchmark::kMicrosecond)->Iterations(1)->MeasureProcessCPUTime();
 
 void BM_FileBurstOf1000(benchmark::State& state)
 {
@@ -185,7 +188,7 @@ void BM_FileBurstOf1000(benchmark::State& state)
     state.counters["records"] = double(p.view->RecordCount());
     p.Report(state);
 }
-BENCHMARK(BM_FileBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FileBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
 
 void BM_RedownloadedBurstOf1000(benchmark::State& state)
 {
@@ -200,7 +203,7 @@ void BM_RedownloadedBurstOf1000(benchmark::State& state)
     }
     p.Report(state);
 }
-BENCHMARK(BM_RedownloadedBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RedownloadedBurstOf1000)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
 
 // The whole view rebuilt and the grid laid out: "default_mp" at the end of a burst, "default" after each
 // insert.
@@ -211,7 +214,7 @@ void BM_WholeViewRefresh(benchmark::State& state)
         p.journal->RefreshView(-1);
     state.counters["records"] = double(p.view->RecordCount());
 }
-BENCHMARK(BM_WholeViewRefresh)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeViewRefresh)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // One paint of the whole grid over the journal's view, as the main loop paints it after a filing.
 void BM_GridRepaint(benchmark::State& state)
@@ -221,7 +224,7 @@ void BM_GridRepaint(benchmark::State& state)
     for (auto _ : state)
         benchmark::DoNotOptimize(p.grid->RenderToImage().cacheKey());
 }
-BENCHMARK(BM_GridRepaint)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridRepaint)->ArgName("default_mp")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // The view after one insert: the identifier window of the newest records.
 void BM_IdentifierWindowView(benchmark::State& state)
@@ -234,7 +237,7 @@ void BM_IdentifierWindowView(benchmark::State& state)
     for (auto _ : state)
         p.journal->RefreshView(maxId);
 }
-BENCHMARK(BM_IdentifierWindowView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IdentifierWindowView)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace
 

@@ -84,7 +84,7 @@ void BM_JournalWindowShow(benchmark::State& state)
     state.counters["prepared_MB"] = double(bytes) / (1024 * 1024);
     state.counters["rss_growth_MB"] = double(grownKiB) / 1024;
 }
-BENCHMARK(BM_JournalWindowShow)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_JournalWindowShow)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1)->MeasureProcessCPUTime();
 
 void BM_PreviewFirstPagePaint(benchmark::State& state)
 {
@@ -102,7 +102,7 @@ void BM_PreviewFirstPagePaint(benchmark::State& state)
         benchmark::DoNotOptimize(shot.cacheKey());
     }
 }
-BENCHMARK(BM_PreviewFirstPagePaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewFirstPagePaint)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 } // namespace
 

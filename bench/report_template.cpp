@@ -56,7 +56,7 @@ void BM_LoadTemplate(benchmark::State& state)
         load(bytes);
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
-BENCHMARK(BM_LoadTemplate);
+BENCHMARK(BM_LoadTemplate)->MeasureProcessCPUTime();
 
 void BM_LoadDamagedTemplates(benchmark::State& state)
 {
@@ -76,7 +76,7 @@ void BM_LoadDamagedTemplates(benchmark::State& state)
     }
     ctl::SetMessageBoxPort(previous);
 }
-BENCHMARK(BM_LoadDamagedTemplates);
+BENCHMARK(BM_LoadDamagedTemplates)->MeasureProcessCPUTime();
 
 } // namespace
 

@@ -285,9 +285,9 @@ void BM_WakeUpsAlone(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_WakeUpsAlone)->Arg(27)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(BM_SixteenSourcesFileEveryResult)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(BM_SixteenIdleSources)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_WakeUpsAlone)->Arg(27)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SixteenSourcesFileEveryResult)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_SixteenIdleSources)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {

@@ -94,7 +94,7 @@ void BM_LivePicture640x480x4At25(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_LivePicture640x480x4At25)->Arg(5)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_LivePicture640x480x4At25)->Arg(5)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond)->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {
