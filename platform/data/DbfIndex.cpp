@@ -95,7 +95,7 @@ void ColumnIndex::seal()
                              [&](const auto& a, const auto& b) { return key(a.second) < key(b.second); });
         from = to;
     }
-    std::vector<quint32> records;
+    IndexRecords records;
     records.reserve(records_.capacity());
     for (const auto& [prefix, place] : order) {
         records.push_back(records_[place]);
@@ -107,7 +107,7 @@ void ColumnIndex::seal()
     std::vector<std::size_t>().swap(starts_);
 }
 
-void ColumnIndex::adopt(std::vector<quint32> records, std::vector<quint64> prefixes)
+void ColumnIndex::adopt(IndexRecords records, IndexPrefixes prefixes)
 {
     records_ = std::move(records);
     prefixes_ = std::move(prefixes);

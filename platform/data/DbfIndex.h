@@ -11,9 +11,38 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dbf {
+
+// Leaves the entries a vector grows by unset: an index's buffers are filled by the threads of a read, each
+// its own part, so each part's fresh pages are first touched (and cleared by the system, which costs more
+// than filling them on this machine) on its own thread, not all on the one that sized the buffer.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <class U>
+    UnsetAllocator(const UnsetAllocator<U>&) noexcept
+    {
+    }
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A>
+    void construct(U* p, A&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+using IndexRecords = std::vector<quint32, UnsetAllocator<quint32>>;
+using IndexPrefixes = std::vector<quint64, UnsetAllocator<quint64>>;
 
 class ColumnIndex {
 public:
@@ -32,7 +61,7 @@ public:
     void collect(quint32 record, const char* bytes);
     void seal();
     // Or takes an order made elsewhere: the records in index order and each one's keyPrefix.
-    void adopt(std::vector<quint32> records, std::vector<quint64> prefixes);
+    void adopt(IndexRecords records, IndexPrefixes prefixes);
     // Capacity for an index of this many records: room for the records filed next too, since growing a
     // large index on a filing would copy it whole then.
     static std::size_t roomFor(std::size_t records) { return records + records / 4 + 1024; }
@@ -42,7 +71,7 @@ public:
         return prefix != otherPrefix ? prefix < otherPrefix : key < other;
     }
 
-    const std::vector<quint32>& records() const { return records_; }
+    const IndexRecords& records() const { return records_; }
     std::size_t size() const { return records_.size(); }
     // Position of the first record whose key is not below / is above the given key.
     std::size_t lowerBound(std::string_view key) const;
@@ -65,9 +94,9 @@ private:
     RecordReader recordAt_;
     KeyOf keyOf_;
     PrefixOf prefixOf_;
-    std::vector<quint64> prefixes_;
+    IndexPrefixes prefixes_;
     int room_;
-    std::vector<quint32> records_;
+    IndexRecords records_;
     mutable std::vector<uchar> scratch_;
     void keep(const uchar* key, int n);
     // While building: whether the records came in order so far, and the last one's key.

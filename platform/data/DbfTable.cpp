@@ -100,10 +100,11 @@ void adviseHuge(void* data, std::size_t bytes)
 
 // A buffer of n entries with room for the records filed next, the pages of the n asked for large. The room
 // keeps small pages: a filing that first touches a large page waits while two megabytes are cleared.
-template <class T>
-std::vector<T> indexBuffer(std::size_t n)
+template <class V>
+V indexBuffer(std::size_t n)
 {
-    std::vector<T> v;
+    using T = typename V::value_type;
+    V v;
     v.reserve(ColumnIndex::roomFor(n));
     adviseHuge(v.data(), n * sizeof(T));
     v.resize(n);
@@ -130,11 +131,11 @@ bool Table::scanOnEveryProcessorUnlocked(const std::vector<int>& columns, std::v
         quint32 live = 0;
     };
     std::vector<Part> parts(ranges.size());
-    std::vector<std::vector<quint32>> records(nc);
-    std::vector<std::vector<quint64>> prefixes(nc);
+    std::vector<IndexRecords> records(nc);
+    std::vector<IndexPrefixes> prefixes(nc);
     for (std::size_t i = 0; i < nc; ++i) {
-        records[i] = indexBuffer<quint32>(count_);
-        prefixes[i] = indexBuffer<quint64>(count_);
+        records[i] = indexBuffer<IndexRecords>(count_);
+        prefixes[i] = indexBuffer<IndexPrefixes>(count_);
     }
     std::atomic<bool> outOfOrder{false};
     const RecordLayout l = layout();

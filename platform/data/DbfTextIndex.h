@@ -6,6 +6,7 @@
 // A key longer than its prefix keeps its bytes aside; they decide the order only among records whose
 // prefixes are equal. A column of too many distinct prefixes is sorted by prefix and record instead.
 #include "platform/data/DbfColumn.h"
+#include "platform/data/DbfIndex.h"
 #include "platform/data/DbfParallelScan.h"
 #include "platform/rtl/CodePage.h"
 
@@ -17,8 +18,8 @@
 namespace dbf {
 
 struct TextIndexOrder {
-    std::vector<quint32> records;   // the live records by key, then by record
-    std::vector<quint64> prefixes;  // the keyPrefix of each
+    IndexRecords records;    // the live records by key, then by record
+    IndexPrefixes prefixes;  // the keyPrefix of each
 };
 
 // Whether a column's index can be made so: a text column of a code page whose byte ranks are exact.

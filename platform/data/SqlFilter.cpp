@@ -47,7 +47,7 @@ std::vector<quint32> rangeOf(const dbf::Table& table, const Filter& filter, int 
 {
     const dbf::ColumnIndex& index = table.indexUnlocked(column);
     const bool bounded = range.column == column;
-    const std::vector<quint32>& order = index.records();
+    const auto& order = index.records();
     const std::size_t begin = bounded && range.hasLow ? index.lowerBound(range.low) : 0;
     const std::size_t end = bounded && range.hasHigh ? index.upperBound(range.high) : order.size();
     std::vector<quint32> out;

@@ -42,7 +42,7 @@ std::vector<quint32> candidates(const dbf::Table& table, const Filter& filter, i
             std::vector<quint64> marked((table.recordCountUnlocked() + 63) / 64, 0);
             for (quint32 r : out)
                 marked[r >> 6] |= quint64(1) << (r & 63);
-            const std::vector<quint32>& order = table.indexUnlocked(orderColumn).records();
+            const auto& order = table.indexUnlocked(orderColumn).records();
             std::size_t n = 0;
             for (quint32 r : order)
                 if ((marked[r >> 6] >> (r & 63)) & 1)
@@ -98,7 +98,7 @@ QVariant extreme(const dbf::Table& table, int c, bool max, const std::vector<qui
 {
     if (!records) {
         const dbf::ColumnIndex& index = table.indexUnlocked(c);
-        const std::vector<quint32>& order = index.records();
+        const auto& order = index.records();
         // NULL keys sort first: the largest entry is NULL only when all are, the smallest non-NULL may not exist.
         if (max) {
             for (std::size_t i = order.size(); i-- > 0;)
