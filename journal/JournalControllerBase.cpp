@@ -339,6 +339,7 @@ void TJournalControllerBase::flush(const char* after)
 void TJournalControllerBase::paintCell(TCustomDBGridEx* sender, const gfx::TRect& rect, bool selected,
                                        const std::function<TCellLook(const TCellRow& row, bool selected)>& look)
 {
+    // Cannot fail here: the lock is re-entrant and its every holder is this thread.
     if (!TableLock.TryEnter())
         return;
     TCritLock held(TableLock, std::adopt_lock);

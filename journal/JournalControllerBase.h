@@ -62,8 +62,8 @@ protected:
     void writeVideoSettings(rtl::TIniFile& ini);
     // The act window's caption and buttons of the waiting state.
     virtual void showWaiting(bool waiting) = 0;
-    // Paints a cell of the grid in the look the variant gives its row; while a statement holds the table the
-    // grid's own drawing stays.
+    // Paints a cell of the grid in the look the variant gives its row. It only tries the table lock and, were a
+    // statement to hold it, would leave the grid's own drawing.
     void paintCell(TCustomDBGridEx* sender, const gfx::TRect& rect, bool selected,
                    const std::function<TCellLook(const TCellRow& row, bool selected)>& look);
     // The controls after the view changed: the view-name caption and a repaint.
@@ -82,6 +82,9 @@ protected:
     TADOQuery* ADOQueryP = nullptr;
     TDBGridEx* DBGrid = nullptr;
     QLabel* pnViewName = nullptr;
+    // Held around every statement on the view and look-up queries (the table's creation, inserts, updates,
+    // photos, deletions, look-ups) and while the "default_mp" act reads its row. Re-entrant, and taken only on
+    // the main thread, where the grid paints too: it never waits, and the painter's try never fails.
     critsection_t TableLock;
     QString AppDir;
     QString WorkDir;
