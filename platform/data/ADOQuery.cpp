@@ -6,7 +6,6 @@
 #include "platform/data/DbfCollation.h"
 #include "platform/data/DbfTable.h"
 #include "platform/data/Field.h"
-#include "platform/data/ReleaseAside.h"
 #include "platform/data/SqlExecutor.h"
 #include "platform/data/SqlLexer.h"
 #include "platform/data/SqlParser.h"
@@ -14,6 +13,9 @@
 #include <algorithm>
 
 namespace {
+
+// The rows of a closed view kept, not given back, from this size on.
+constexpr std::size_t kKeptRowBytes = std::size_t(1) << 20;
 
 // Views of at most this many places find a record's row by searching them.
 constexpr std::size_t kSearchedPlaces = 2048;
@@ -82,6 +84,8 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
     result_ = std::move(result);
     rows_ = sql::ViewRows(std::move(result_.records));
     result_.records.clear();
+    if (rows_.places().capacity() * sizeof(quint32) >= kKeptRowBytes)
+        std::vector<quint32>().swap(keptRows_);
     placeOfRecord_.clear();
     placesMapped_ = 0;
     columnOf_.clear();
@@ -97,12 +101,15 @@ std::vector<TFieldDef> TADOQuery::InternalOpen()
 void TADOQuery::InternalClose()
 {
     result_ = {};
-    // A whole view's rows are megabytes: the filing that reads the newest records after it does not wait
-    // for them to be given back.
-    dbf::releaseEmptied(rows_, rows_.places().capacity() * sizeof(quint32));
+    // A whole view's rows are megabytes, which the system unmaps while the one who gives them back waits
+    // (a third of a millisecond at a million rows): the first filing after the journal's first view closes
+    // that view. They are kept until a view as large opens (the whole view read again after the filings).
+    std::vector<quint32> places = rows_.release();
+    if (places.capacity() * sizeof(quint32) >= kKeptRowBytes)
+        keptRows_ = std::move(places);
     columnOf_.clear();
     shownTable_ = nullptr;
-    dbf::releaseEmptied(placeOfRecord_, placeOfRecord_.capacity() * sizeof(int));
+    std::vector<int>().swap(placeOfRecord_);
     placesMapped_ = 0;
 }
 

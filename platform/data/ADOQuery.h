@@ -64,6 +64,7 @@ private:
     int rowsAffected_ = 0;
     sql::Result result_;
     sql::ViewRows rows_;  // the records of record rows
+    std::vector<quint32> keptRows_;  // the rows of a large view closed since the last large one opened
     // Place (in rows_) of each table record, exact for the places below placesMapped_: a map as compact
     // as the result itself, for bookmarks and Locate on large views. Deletes leave places alone.
     mutable std::vector<int> placeOfRecord_;

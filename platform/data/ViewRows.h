@@ -29,6 +29,13 @@ public:
         return static_cast<int>(place - static_cast<std::size_t>(it - gone_.begin()));
     }
     void push_back(quint32 record) { places_.push_back(record); }
+    // Empties the rows, handing their places' storage over.
+    std::vector<quint32> release()
+    {
+        gone_.clear();
+        liveBefore_.clear();
+        return std::move(places_);
+    }
     // Removes a row; true when the marks were folded away and every place changed.
     bool erase(std::size_t row)
     {
