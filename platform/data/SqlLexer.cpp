@@ -111,8 +111,13 @@ std::vector<Token> tokenize(const QString& s)
 
 QStringList parameterNames(const QString& statement)
 {
+    return parameterNames(tokenize(statement));
+}
+
+QStringList parameterNames(const std::vector<Token>& tokens)
+{
     QStringList names;
-    for (const Token& t : tokenize(statement)) {
+    for (const Token& t : tokens) {
         if (t.kind != Token::Kind::Param)
             continue;
         bool seen = false;

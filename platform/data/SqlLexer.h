@@ -19,5 +19,6 @@ std::vector<Token> tokenize(const QString& statement);
 
 // The parameter names in order of first appearance (each once, as first written).
 QStringList parameterNames(const QString& statement);
+QStringList parameterNames(const std::vector<Token>& tokens);
 
 } // namespace sql

@@ -13,6 +13,7 @@ namespace {
 class Parser {
 public:
     explicit Parser(const QString& text) : text_(text), tokens_(tokenize(text)) {}
+    Parser(const QString& text, std::vector<Token> tokens) : text_(text), tokens_(std::move(tokens)) {}
 
     Statement statement()
     {
@@ -316,13 +317,11 @@ std::shared_ptr<const ParsedText> parseKept(const QString& text)
     }
     auto parsed = std::make_shared<ParsedText>();
     try {
-        parsed->parameters = parameterNames(text);
-    } catch (const EDatabaseError&) {
-        // The statement's own error is raised when it runs.
-    }
-    try {
-        parsed->statement = parse(text);
+        std::vector<Token> tokens = tokenize(text);
+        parsed->parameters = parameterNames(tokens);
+        parsed->statement = Parser(text, std::move(tokens)).statement();
     } catch (...) {
+        // Raised when the statement runs.
         parsed->error = std::current_exception();
     }
     std::lock_guard<std::mutex> guard(lock);
