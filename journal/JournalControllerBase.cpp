@@ -100,6 +100,18 @@ void TJournalControllerBase::RefreshView(int maxId)
     LastPosition = {};
 }
 
+void TJournalControllerBase::readViewAfterFiling(int maxId)
+{
+    // The grid takes the read as one change of its rows, not as its view closed and opened again: each of
+    // those lays its columns out anew, and a burst reads the view after every filing. Of what a close does
+    // to the grid, only letting its marks go shows: that is done here.
+    if (DBGrid)
+        DBGrid->Selection().Clear();
+    ADOQuery->DisableControls();
+    const rtl::TScopeGuard enable([this] { ADOQuery->EnableControls(); });
+    RefreshView(maxId);
+}
+
 int TJournalControllerBase::MergeRecord(const TVELTMeasurement& m, int* rowNo)
 {
     const int id = Filing.MergeRecord(m, rowNo);
@@ -116,7 +128,7 @@ void TJournalControllerBase::viewAfterInsert(int id)
     const auto now = std::chrono::steady_clock::now();
     const int window = Filing.GetSchema().WindowAfterInsert ? id : -1;
     if (!ViewPending && now - LastViewRead >= kViewPause) {
-        RefreshView(window);
+        readViewAfterFiling(window);
         LastViewRead = now;
         return;
     }
@@ -167,7 +179,7 @@ void TJournalControllerBase::FlushView()
         return;
     RunReported("NewMeasure", journal_msg::kView, [this, read] {
         if (read)
-            RefreshView(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
+            readViewAfterFiling(Filing.GetSchema().WindowAfterInsert ? PendingId : -1);
         Filing.Locate(PendingId);
     });
     const auto now = std::chrono::steady_clock::now();

@@ -103,6 +103,8 @@ private:
     // record filed. A memory download files hundreds of records a second: each read of the view and each
     // repaint of the grid it brings costs milliseconds.
     void viewAfterInsert(int id);
+    // RefreshView for the view after filings.
+    void readViewAfterFiling(int maxId);
     // The view onto a record filed or found: at once unless the view was moved less than kViewPause ago,
     // else onto the last such record once the pause is over. A download of records the journal holds finds
     // hundreds a second, and each move repaints the grid. A schema that throttles its moves keeps its own

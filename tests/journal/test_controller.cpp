@@ -215,6 +215,34 @@ TEST(Controller, DuringABurstTheStatusShowsTheCounterAndTheGridIsDisabled)
     EXPECT_TRUE(j.del->isEnabled());
 }
 
+// The view a filing reads reaches the grid as new rows, not as a view closed and opened again; what a close
+// did that shows is kept: the marked rows are let go, and the grid holds the view's rows and paints them.
+TEST(Controller, AViewReadAfterAFilingShowsItsRowsAndLetsTheMarksGo)
+{
+    Journal j;
+    for (int i = 0; i < 30; ++i) {
+        const auto m = Kind(1, i, 0.1);
+        j.ctrl->NewMeasure(&m, 1);
+    }
+    for (int row : {2, 4}) {
+        j.query->SetRecNo(row);
+        j.grid->SelectedRows().SetCurrentRowSelected(true);
+    }
+    ASSERT_EQ(j.grid->SelectedRows().Count(), 2);
+    const int shownBefore = j.grid->RowCount();
+    j.ctrl->QueryAfterOpenBurstInstall();
+    const auto m = Kind(1, 30, 0.1);
+    j.ctrl->NewMeasure(&m, 0);
+    j.ctrl->FlushView();  // read at once or once the pause after the filings before it is over
+    EXPECT_EQ(j.grid->SelectedRows().Count(), 0);
+    const std::vector<int> ids = j.ViewIds();
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(ids.back(), 31);
+    EXPECT_LT(int(ids.size()), 30) << "the newest identifiers only";
+    EXPECT_EQ(j.grid->RowCount(), std::min(shownBefore, int(ids.size()) + 1)) << "titles and the view's rows";
+    EXPECT_FALSE(j.grid->RenderToImage().isNull());
+}
+
 TEST(Controller, AFailedEndOfBurstViewStillGivesTheGridAndButtonsBack)
 {
     // The journal cannot be read when the burst ends: the error is logged, and the grid and the new-record
