@@ -1,3 +1,7 @@
+# The warnings our own code builds with (never third-party code): shadowed names, virtuals hidden by an
+# overload and polymorphic classes without a virtual destructor are mistakes waiting to happen.
+set(VELT_WARNINGS -Wall -Wextra -Wshadow -Woverloaded-virtual -Wnon-virtual-dtor)
+
 # velt_library(<target> [RECURSE] DEPS <targets...>)
 # One static library per source folder, built from every .cpp in it (main.cpp excluded).
 # A folder with no sources yet becomes an interface library so that dependants still link.
@@ -13,7 +17,7 @@ function(velt_library target)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_DEPS})
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    target_compile_options(${target} PRIVATE ${VELT_WARNINGS})
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})

@@ -18,7 +18,7 @@ public:
     // The single Footer of a column (belongs to no collection) or an item of Footers.
     explicit TColumnFooterEx(TColumnEx* column);
     explicit TColumnFooterEx(TColumnFootersEx* collection);
-    ~TColumnFooterEx();
+    virtual ~TColumnFooterEx();
     TColumnFooterEx(const TColumnFooterEx&) = delete;
     TColumnFooterEx& operator=(const TColumnFooterEx&) = delete;
 

@@ -17,7 +17,7 @@ public:
 class TDBGridColumnsEx {
 public:
     explicit TDBGridColumnsEx(TCustomDBGridEx* grid) : grid_(grid) {}
-    ~TDBGridColumnsEx();
+    virtual ~TDBGridColumnsEx();
     TCustomDBGridEx* Grid() const { return grid_; }
     // Makes the items; a grid of another column class sets its own.
     using TItemFactory = std::function<std::unique_ptr<TColumnEx>(TDBGridColumnsEx* columns, bool stored)>;

@@ -33,8 +33,8 @@ TfmDefault_ActWindow::TfmDefault_ActWindow()
     outer->addLayout(column, 1);
 
     gbDannie_s_Pribora = new QGroupBox(QStringLiteral("Данные с прибора:"), this);
-    auto* data = new QGridLayout(gbDannie_s_Pribora);
-    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(data, row, caption, value); };
+    auto* dataGrid = new QGridLayout(gbDannie_s_Pribora);
+    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(dataGrid, row, caption, value); };
     Label31 = dataRow(0, "Дата измерения:", lbDATA_IZM);
     lbDATA_IZM->setToolTip(QStringLiteral("год.месяц.день час:минута:секунда"));
     dataRow(1, "Заводской номер прибора:", lbPRIBOR);

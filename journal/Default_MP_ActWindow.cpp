@@ -25,10 +25,10 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow(critsection_t& photoLock)
     outer->addLayout(column, 1);
 
     gbDannie_s_Pribora = new QGroupBox(QStringLiteral("Данные с прибора:"), this);
-    auto* data = new QGridLayout(gbDannie_s_Pribora);
+    auto* dataGrid = new QGridLayout(gbDannie_s_Pribora);
     // Rows packed as on the form, so that everything fits its 400 pixels of height.
-    data->setVerticalSpacing(1);
-    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(data, row, caption, value); };
+    dataGrid->setVerticalSpacing(1);
+    auto dataRow = [&](int row, const char* caption, QLabel*& value) { return AddDataRow(dataGrid, row, caption, value); };
     Label31 = dataRow(0, "Дата измерения:", lbDATA_IZM);
     lbDATA_IZM->setToolTip(QStringLiteral("год.месяц.день час:минута:секунда"));
     dataRow(1, "Заводской номер прибора:", lbPRIBOR);
@@ -98,7 +98,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow(critsection_t& photoLock)
 
     wire(gbDannie_s_Pribora, bWaitNewIzm, bSave, bCancel, bPrintAkt);
     // Tests and the shell find the controls by their names.
-    for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+    for (auto [widget, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
              {gbDannie_s_Pribora, "gbDannie_s_Pribora"}, {Label31, "Label31"}, {lbDATA_IZM, "lbDATA_IZM"},
              {lbPRIBOR, "lbPRIBOR"}, {lbIZM, "lbIZM"}, {lbIZM_AIR, "lbIZM_AIR"}, {lbSTAT, "lbSTAT"},
              {lbnumber_zapis, "lbnumber_zapis"}, {bWaitNewIzm, "bWaitNewIzm"}, {GroupBox3, "GroupBox3"},
@@ -108,7 +108,7 @@ TfmDefault_MP_ActWindow::TfmDefault_MP_ActWindow(critsection_t& photoLock)
              {eINSP_DEPR, "eINSP_DEPR"}, {eINSP_NUMB, "eINSP_NUMB"}, {lbOPER, "lbOPER"},
              {imSavePhoto, "imSavePhoto"}, {bSave, "bSave"}, {bCancel, "bCancel"},
              {bPrintAkt, "bPrintAkt"}})
-        w->setObjectName(QString::fromLatin1(name));
+        widget->setObjectName(QString::fromLatin1(name));
 
     resize(820, 400);
     ShowPhoto(nullptr);

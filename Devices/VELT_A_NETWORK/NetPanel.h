@@ -23,6 +23,9 @@ public:
     TNetPanel(TVelt_A_NETWORK* driver, QWidget* parent);
     ~TNetPanel() override;
 
+    // The panel's own refresh takes a mode; the driver's plain one stays reachable.
+    using TSerialPanel::Refresh;
+
     // ApplyCOMport: the list waits a moment while the port goes into the edited settings.
     void PortChange() override;
 

@@ -124,7 +124,7 @@ protected:
             std::string textA, textB;
         };
 
-        explicit TDownload(int capacity) : capacity(capacity), entries(size_t(capacity)), valid(size_t(capacity), 0) {}
+        explicit TDownload(int size) : capacity(size), entries(size_t(size)), valid(size_t(size), 0) {}
 
         const int capacity;
         // The life count is read whole (32 bits): a 16-bit count loses every memory past 65535 exhalations.

@@ -609,9 +609,9 @@ const ColumnIndex& Table::indexUnlocked(int column) const
     }
     // Once a whole scan has gathered the deletion marks, a text column's index is made from the file on
     // every processor at once, not in one more scan of this thread.
-    const Column& c = header_.columns.at(static_cast<std::size_t>(column));
-    if (deletedKnown_ && canBuildTextIndex(c, codePage_)) {
-        TextIndexOrder order = buildTextIndex(*file_, layout(), c, codePage_, scanRanges(count_, 0, scans_.perThread));
+    const Column& col = header_.columns.at(static_cast<std::size_t>(column));
+    if (deletedKnown_ && canBuildTextIndex(col, codePage_)) {
+        TextIndexOrder order = buildTextIndex(*file_, layout(), col, codePage_, scanRanges(count_, 0, scans_.perThread));
         auto index = newIndex(column, false);
         index->adopt(std::move(order.records), std::move(order.prefixes));
         return *(indexes_[column] = std::move(index));

@@ -680,8 +680,8 @@ void RestoreToolbarPosition(TrpToolBar* bar)
         QWidget* owner = bar->window();
         TrpDock* dock = nullptr;
         if (owner)
-            for (QWidget* w : owner->findChildren<QWidget*>(name))
-                if ((dock = dynamic_cast<TrpDock*>(w)))
+            for (QWidget* child : owner->findChildren<QWidget*>(name))
+                if ((dock = dynamic_cast<TrpDock*>(child)))
                     break;
         if (dock && dock != bar->parentWidget())
             bar->DockTo(dock, x, y);

@@ -181,15 +181,15 @@ void TrpDesignerForm::InsFieldsClick()
         if (chars == 0 || chars >= 256)
             chars = 6;
         const QString header = field ? field->DisplayLabel() : name;
-        const QString data = QStringLiteral("[") + entry + QStringLiteral(".\"") + name + QStringLiteral("\"]");
+        const QString cell = QStringLiteral("[") + entry + QStringLiteral(".\"") + name + QStringLiteral("\"]");
         const QString dataWidth(chars, QLatin1Char('='));
         if (headers) {
             TrpView* h = textView(true, header, x, y, header + QStringLiteral("   "));
             H.append(h);
-            last = horizontal ? textView(false, data, x, y + 72, dataWidth)
-                              : textView(false, data, h->x + h->dx + 2 * GridSize, y, dataWidth);
+            last = horizontal ? textView(false, cell, x, y + 72, dataWidth)
+                              : textView(false, cell, h->x + h->dx + 2 * GridSize, y, dataWidth);
         } else {
-            last = textView(false, data, x, y, dataWidth);
+            last = textView(false, cell, x, y, dataWidth);
         }
         F.append(last);
         if (horizontal)
