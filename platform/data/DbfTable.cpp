@@ -7,6 +7,7 @@
 #include "platform/data/DbtFile.h"
 #include "platform/data/LockedFile.h"
 #include "platform/rtl/CaseInsensitivePath.h"
+#include "platform/rtl/ScopeGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -301,7 +302,16 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
     std::unique_ptr<DbtFile> memo;
     std::unique_ptr<LockedFile> file;
     bool placed = false;
-    try {
+    {
+        // Half-made files would only be in the way of a retry.
+        rtl::TScopeGuard failed([&] {
+            file.reset();
+            memo.reset();
+            if (!placed) {
+                unlinkIfThere(tablePart);
+                unlinkIfThere(memoPart);
+            }
+        });
         if (h.hasMemo())
             memo = DbtFile::create(memoPart, QFileInfo(path).completeBaseName());
         file = std::make_unique<LockedFile>(tablePart, LockedFile::Mode::CreateNew);
@@ -317,15 +327,7 @@ std::shared_ptr<Table> Table::create(const QString& requested, const std::vector
         placed = true;
         file->movedTo(path);
         syncFolder(QFileInfo(path).absolutePath());
-    } catch (...) {
-        // Half-made files would only be in the way of a retry.
-        file.reset();
-        memo.reset();
-        if (!placed) {
-            unlinkIfThere(tablePart);
-            unlinkIfThere(memoPart);
-        }
-        throw;
+        failed.Dismiss();
     }
     std::shared_ptr<Table> table(new Table(path, std::move(file)), destroy);
     table->header_ = h;
@@ -536,15 +538,11 @@ void Table::update(quint32 record, const std::vector<std::pair<int, QVariant>>& 
     // The indexes read keys from the records: they let go of the old keys before the new bytes come.
     for (auto& [column, index] : indexes_)
         index->erase(keyOf(recordUnlocked(record), column), record);
-    try {
-        file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
-        writes_.fetch_add(1, std::memory_order_release);
-        cache_->written(record, 0, bytes.constData(), bytes.size());
-    } catch (...) {
-        reindex(record);
-        throw;
-    }
-    reindex(record);
+    // Written or not, the record's keys go back from the bytes it then holds.
+    const rtl::TScopeGuard reindexed([&] { reindex(record); });
+    file_->writeAt(header_.headerLength + qint64(record) * header_.recordLength, bytes.constData(), bytes.size());
+    writes_.fetch_add(1, std::memory_order_release);
+    cache_->written(record, 0, bytes.constData(), bytes.size());
 }
 
 void Table::reindex(quint32 record)
