@@ -40,6 +40,7 @@ void TCanvas::SetDevice(QPaintDevice* device)
     Release();
     keptClip_.reset();
     painter_ = nullptr;
+    paintSize_ = QSize();
     device_ = device;
     if (device)
         followResolution(device->logicalDpiY());
@@ -51,8 +52,13 @@ void TCanvas::SetPainter(QPainter* painter)
     keptClip_.reset();
     device_ = nullptr;
     painter_ = painter;
-    if (painter && painter->device())
+    paintSize_ = QSize();
+    if (painter && painter->device()) {
         followResolution(painter->device()->logicalDpiY());
+        // A widget's size asked of the widget goes to its screen each time; it cannot change while it paints.
+        if (painter->device()->devType() == QInternal::Widget)
+            paintSize_ = QSize(painter->device()->width(), painter->device()->height());
+    }
     if (painter)
         painter->setRenderHint(QPainter::Antialiasing, false);
 }
@@ -118,6 +124,8 @@ int TCanvas::PixelsPerInch() const
 
 QSize TCanvas::surfaceSize() const
 {
+    if (paintSize_.isValid())
+        return paintSize_;
     QPaintDevice* d = surface();
     return d ? QSize(d->width(), d->height()) : QSize();
 }

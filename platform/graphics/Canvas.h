@@ -14,6 +14,8 @@
 #include "Font.h"
 #include "Geometry.h"
 #include "Pen.h"
+#include <QFontMetrics>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -162,7 +164,8 @@ private:
     void setShapeBrush(QPainter& p);
     // Free runs follow the text alignment and the font's escapement; laid-out runs (DrawText) are
     // anchored top-left and never turned.
-    void drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free = true);
+    void drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free = true,
+                     const QRect* clip = nullptr);
     void changed();
     void onBrushChanged();
     QSize surfaceSize() const;
@@ -178,6 +181,9 @@ private:
     // The width of a text in the current font, measured once: a grid measures a cell's text to place it
     // and again to draw it, and paints the same texts page after page.
     int textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text);
+    void forDevice(const QPaintDevice* device);
+    const QFontMetrics& faceMetrics(const QPaintDevice* device);
+    const QList<QGlyphRun>* faceGlyphs(const QPaintDevice* device, const QString& text);
 
     QPaintDevice* device_ = nullptr;
     std::uint64_t qfontGeneration_ = 0;
@@ -197,11 +203,14 @@ private:
         Face face;
         QFont font;
         QHash<QString, int> advances;
+        QHash<QString, QList<QGlyphRun>> glyphs;  // laid out on advancesDevice_
+        std::optional<QFontMetrics> metrics;  // on advancesDevice_
     };
     std::vector<FaceFont> faces_;  // the most recently made last
     std::size_t face_ = 0;         // the current font's
     const QPaintDevice* advancesDevice_ = nullptr;
     QPainter* painter_ = nullptr;
+    QSize paintSize_;  // the widget's, while a painter given from outside paints it
     std::unique_ptr<QPainter> own_;
     std::optional<QRegion> keptClip_;
     TFont font_;

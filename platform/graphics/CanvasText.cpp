@@ -1,6 +1,7 @@
 // TCanvas: text output and measuring.
 #include "Canvas.h"
 #include <QFontMetrics>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace gfx {
@@ -29,7 +30,7 @@ QFont TCanvas::currentQFont()
             QFont f = font_.ToQFont();
             if (charExtra_ != 0)
                 f.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
-            faces_.push_back({face, f, {}});
+            faces_.push_back({face, f, {}, {}, std::nullopt});
             face_ = faces_.size() - 1;
         }
         qfontGeneration_ = font_.Generation();
@@ -38,13 +39,22 @@ QFont TCanvas::currentQFont()
     return faces_[face_].font;
 }
 
-int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text)
+// Widths and metrics depend on the device's resolution: a new device starts them afresh.
+void TCanvas::forDevice(const QPaintDevice* device)
 {
     if (device != advancesDevice_) {
-        for (FaceFont& f : faces_)
+        for (FaceFont& f : faces_) {
             f.advances.clear();
+            f.glyphs.clear();
+            f.metrics.reset();
+        }
         advancesDevice_ = device;
     }
+}
+
+int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text)
+{
+    forDevice(device);
     QHash<QString, int>& advances = faces_[face_].advances;
     if (const auto it = advances.constFind(text); it != advances.cend())
         return *it;
@@ -55,13 +65,66 @@ int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device
     return width;
 }
 
-void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free)
+namespace {
+
+// Texts whose glyphs can be laid out once and drawn again: one line, left to right, no controls. Others are
+// drawn by the painter's own layout each time.
+bool plainRun(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u > 0x58F && !(u >= 0x2010 && u <= 0x2027 && u != 0x200E && u != 0x200F) && u != 0x2116))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const QList<QGlyphRun>* TCanvas::faceGlyphs(const QPaintDevice* device, const QString& text)
+{
+    forDevice(device);
+    FaceFont& face = faces_[face_];
+    if (const auto it = face.glyphs.constFind(text); it != face.glyphs.cend())
+        return &*it;
+    const QFont& f = face.font;
+    if (f.underline() || f.strikeOut() || f.overline() || !plainRun(text))
+        return nullptr;
+    if (face.glyphs.size() >= 4096)
+        face.glyphs.clear();
+    QTextLayout layout(text, f, device);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    QList<QGlyphRun> runs = layout.glyphRuns();
+    // Positions from the baseline, as the painter is given it.
+    const qreal ascent = line.ascent();
+    for (QGlyphRun& run : runs) {
+        QList<QPointF> at = run.positions();
+        for (QPointF& point : at)
+            point.ry() -= ascent;
+        run.setPositions(at);
+    }
+    return &*face.glyphs.insert(text, std::move(runs));
+}
+
+const QFontMetrics& TCanvas::faceMetrics(const QPaintDevice* device)
+{
+    forDevice(device);
+    FaceFont& face = faces_[face_];
+    if (!face.metrics)
+        face.metrics.emplace(face.font, device);
+    return *face.metrics;
+}
+
+void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free,
+                          const QRect* clip)
 {
     QPainter* p = Painter();
     if (!p)
         return;
     const QFont f = currentQFont();
-    const QFontMetrics fm(f, p->device());
+    const QFontMetrics& fm = faceMetrics(p->device());
     int width = 0;
     if (dx) {
         for (qsizetype i = 0; i < text.size() && i < qsizetype(dx->size()); ++i)
@@ -82,27 +145,48 @@ void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<i
     else if (align & TA_BOTTOM)
         oy = -height;
 
-    p->save();
-    p->translate(x, y);
-    if (free && font_.Orientation() != 0)
+    // Only turned text needs the painter's transform; a cell's text is drawn where it stands, without the
+    // save and restore of the whole painter state that dominated a grid repaint.
+    const bool turned = free && font_.Orientation() != 0;
+    // A text well inside its clip (the usual cell) draws the same without it; a glyph may reach a pixel or two
+    // past its advance, hence the margin.
+    const QRect box(x + ox, y + oy, width, height);
+    const bool clipped = clip && (turned || !clip->adjusted(2, 1, -2, 0).contains(box));
+    if (clipped || turned)
+        p->save();
+    if (clipped)
+        intersectClip(*p, *clip);
+    if (turned) {
+        p->translate(x, y);
         p->rotate(-font_.Orientation() / 10.0);
+        x = y = 0;
+    }
     if (opaqueBox && width > 0)
-        p->fillRect(QRect(ox, oy, width, height), ToQColor(bkColor_));
-    p->setFont(f);
+        p->fillRect(QRect(x + ox, y + oy, width, height), ToQColor(bkColor_));
+    if (p->font() != f)
+        p->setFont(f);
     p->setPen(ToQColor(font_.Color()));
     if (!dx) {
-        p->drawText(QPoint(ox, oy + ascent), text);
+        const QPoint baseline(x + ox, y + oy + ascent);
+        if (const QList<QGlyphRun>* runs = faceGlyphs(p->device(), text)) {
+            // Shaping a text anew took most of a grid's repaint; its glyphs are kept with the face.
+            for (const QGlyphRun& run : *runs)
+                p->drawGlyphRun(baseline, run);
+        } else {
+            p->drawText(baseline, text);
+        }
     } else {
-        int cx = ox;
+        int cx = x + ox;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
-            p->drawText(QPoint(cx, oy + ascent), text.mid(i, pair ? 2 : 1));
+            p->drawText(QPoint(cx, y + oy + ascent), text.mid(i, pair ? 2 : 1));
             cx += i < qsizetype(dx->size()) ? (*dx)[size_t(i)] : fm.horizontalAdvance(text.mid(i, pair ? 2 : 1));
             if (pair)
                 ++i;
         }
     }
-    p->restore();
+    if (clipped || turned)
+        p->restore();
 }
 
 void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, const QString& text, const std::vector<int>* dx)
@@ -110,14 +194,13 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, const Q
     QPainter* p = Painter();
     if (!p)
         return;
-    p->save();
     if (r && (options & ETO_OPAQUE) && !r->IsEmpty())
         p->fillRect(r->toQRect(), ToQColor(bkColor_));
-    if (r && (options & ETO_CLIPPED))
-        intersectClip(*p, r->toQRect());
-    if (!text.isEmpty())
-        drawTextRun(x, y, text, dx, bkMode_ == OPAQUE && !(r && (options & ETO_OPAQUE)));
-    p->restore();
+    if (!text.isEmpty()) {
+        const QRect clip = r && (options & ETO_CLIPPED) ? r->toQRect() : QRect();
+        drawTextRun(x, y, text, dx, bkMode_ == OPAQUE && !(r && (options & ETO_OPAQUE)), true,
+                    r && (options & ETO_CLIPPED) ? &clip : nullptr);
+    }
     changed();
 }
 

@@ -88,6 +88,56 @@ TEST(Text, TextOutIsAnchoredAtItsTop)
     EXPECT_LE(ink.right(), x + fm.horizontalAdvance(text));
 }
 
+// Texts laid out once and drawn again from their kept glyphs must look exactly as the painter draws them,
+// in every face, spacing and resolution, the second time as the first.
+TEST(Text, KeptGlyphsDrawExactlyWhatThePainterDraws)
+{
+    struct Case {
+        const char* name;
+        int size;
+        TFontStyles style;
+        int extra;
+        int dpi;
+    };
+    const Case cases[] = {{"Arial", 8, 0, 0, 96},          {"Arial", 12, fsBold, 0, 96},
+                          {"Times New Roman", 10, fsItalic, 0, 96}, {"Courier New", 9, 0, 2, 96},
+                          {"Arial", 8, 0, 0, 300},         {"Arial", 10, fsUnderline, 0, 96}};
+    const QString texts[] = {QStringLiteral("Иванов Пётр Сергеевич"), QStringLiteral("0.123 мг/л  12.05.2026 14:03"),
+                             QStringLiteral("fi ffl AV To Wa, «№ 17» — ok…"), QStringLiteral("tab\there ١٢٣ עברית"),
+                             QStringLiteral(" ")};
+    for (const Case& c : cases) {
+        QImage mine = blank(700, 300), theirs = blank(700, 300);
+        for (QImage* img : {&mine, &theirs}) {
+            img->setDotsPerMeterX(qRound(c.dpi / 0.0254));
+            img->setDotsPerMeterY(qRound(c.dpi / 0.0254));
+        }
+        TCanvas canvas(&mine);
+        canvas.Font().SetName(QString::fromLatin1(c.name));
+        canvas.Font().SetSize(c.size);
+        canvas.Font().SetStyle(c.style);
+        canvas.Font().SetColor(clBlack);
+        canvas.Brush().SetStyle(bsClear);
+        canvas.SetTextCharacterExtra(c.extra);
+        QFont font = canvas.Font().ToQFont();
+        if (c.extra)
+            font.setLetterSpacing(QFont::AbsoluteSpacing, c.extra);
+        QPainter p(&theirs);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        const int ascent = QFontMetrics(font, &theirs).ascent();
+        int y = 3;
+        for (const QString& text : texts)
+            for (const int x : {5, 350}) {
+                canvas.TextOut(x, y, text);
+                p.drawText(QPoint(x, y + ascent), text);
+                y += 9;
+            }
+        p.end();
+        canvas.Release();
+        EXPECT_EQ(mine, theirs) << c.name << " " << c.size << " " << c.dpi;
+    }
+}
+
 TEST(Text, OpaqueBackgroundFollowsTheBrush)
 {
     Surface s;
