@@ -193,24 +193,24 @@ void PaintCellLook(gfx::TCanvas& canvas, const gfx::TRect& rect, const TCellLook
 
 bool TDataSetRow::IsNull(const char* column) const
 {
-    TField* f = Data.FindField(QString::fromLatin1(column));
+    TField* f = Data.FindField(QLatin1StringView(column));
     return !f || f->IsNull();
 }
 
 QString TDataSetRow::Text(const char* column) const
 {
-    TField* f = Data.FindField(QString::fromLatin1(column));
+    TField* f = Data.FindField(QLatin1StringView(column));
     return f ? f->AsString() : QString();
 }
 
 int32_t TDataSetRow::Integer(const char* column) const
 {
-    TField* f = Data.FindField(QString::fromLatin1(column));
+    TField* f = Data.FindField(QLatin1StringView(column));
     return f ? f->AsInteger() : 0;
 }
 
 double TDataSetRow::Number(const char* column) const
 {
-    TField* f = Data.FindField(QString::fromLatin1(column));
+    TField* f = Data.FindField(QLatin1StringView(column));
     return f ? f->AsFloat() : 0.0;
 }

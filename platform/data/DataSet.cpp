@@ -333,6 +333,17 @@ TField* TDataSet::FindField(const QString& name) const
     return nullptr;
 }
 
+TField* TDataSet::FindField(QLatin1StringView name) const
+{
+    for (const auto& f : fields_)
+        if (f->FieldName() == name)
+            return f.get();
+    for (const auto& f : fields_)
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
 TField* TDataSet::FieldByName(const QString& name) const
 {
     if (TField* f = FindField(name))

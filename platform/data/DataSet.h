@@ -65,6 +65,7 @@ public:
         return fields_[static_cast<std::size_t>(index)].get();
     }
     TField* FindField(const QString& name) const;     // case-insensitive; null when absent
+    TField* FindField(QLatin1StringView name) const;  // the same, for names written in the code
     TField* FieldByName(const QString& name) const;   // raises "Field 'X' not found"
     QStringList FieldNames() const;
     void GetFieldNames(QStringList& list) const { list = FieldNames(); }
