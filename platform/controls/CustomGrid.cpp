@@ -155,14 +155,6 @@ void TCustomGrid::SetDefaultRowHeight(int h)
     InvalidateGrid();
 }
 
-void TCustomGrid::SetGridLineWidth(int w)
-{
-    if (w == gridLineWidth_)
-        return;
-    gridLineWidth_ = w;
-    UpdateScrollRange();
-    InvalidateGrid();
-}
 
 void TCustomGrid::SetColWidths(int c, int w)
 {
@@ -247,12 +239,6 @@ void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
 {
     axisInfo(info.Horz, ClientWidth(), fixedCols_, leftCol_, false);
     axisInfo(info.Vert, ClientHeight(), fixedRows_, topRow_, true);
-}
-
-void TCustomGrid::CalcFixedInfo(TGridDrawInfo& info) const
-{
-    axisInfo(info.Horz, ClientWidth(), fixedCols_, fixedCols_, false);
-    axisInfo(info.Vert, ClientHeight(), fixedRows_, fixedRows_, true);
 }
 
 namespace {

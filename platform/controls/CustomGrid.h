@@ -103,7 +103,6 @@ public:
     void SetDefaultColWidth(int w);
     void SetDefaultRowHeight(int h);
     int GridLineWidth() const { return gridLineWidth_; }
-    void SetGridLineWidth(int w);
     int ColWidths(int c) const { return colWidths_.at(size_t(c)); }
     int RowHeights(int r) const { return rowHeights_.at(size_t(r)); }
     void SetColWidths(int c, int w);
@@ -136,7 +135,6 @@ public:
     QRect BoxRect(int left, int top, int right, int bottom) const;
     TGridCoord MouseCoord(int x, int y) const;
     void CalcDrawInfo(TGridDrawInfo& info) const;
-    void CalcFixedInfo(TGridDrawInfo& info) const;
     int ClientWidth() const;
     int ClientHeight() const;
 
@@ -242,7 +240,6 @@ protected:
 
     // Sizing line feedback.
     void DrawSizingLine(const TGridDrawInfo& di);
-    int SizingPos() const { return sizingPos_; }
     void CancelGesture();
     void ScrollDataArea(int dy);
 

@@ -21,9 +21,7 @@ public:
     TADOConnection();
     ~TADOConnection() override;
 
-    QString ConnectionString() const { return connectionString_; }
     void SetConnectionString(const QString& text);
-    QString Provider() const { return provider_; }
     // A provider naming a .udl file is read like "FILE NAME=" (the way the program sets it).
     void SetProvider(const QString& provider);
     bool LoginPrompt() const { return loginPrompt_; }
@@ -36,7 +34,6 @@ public:
     void Open();
     void Close();
     bool Connected() const { return connected_; }
-    void SetConnected(bool on) { on ? Open() : Close(); }
     // The folder of the tables (valid after Open).
     QString DataFolder() const { return folder_; }
     // The path a table name maps to (an existing file of any case, else "<folder>/<name>.DBF").

@@ -74,8 +74,7 @@ int TADOQuery::ExecSQL()
 {
     Close();
     const sql::Result result = run(false);
-    rowsAffected_ = result.isSelect ? -1 : result.rowsAffected;
-    return rowsAffected_;
+    return result.isSelect ? -1 : result.rowsAffected;
 }
 
 std::vector<TFieldDef> TADOQuery::InternalOpen()

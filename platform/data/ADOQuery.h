@@ -33,7 +33,6 @@ public:
 
     // Runs the statement (a SELECT's rows are not kept); returns the rows it touched.
     int ExecSQL();
-    int RowsAffected() const { return rowsAffected_; }
 
     bool CanModify() const override;
 
@@ -61,7 +60,6 @@ private:
     std::shared_ptr<const sql::ParsedText> parsed_ = sql::parseKept(QString());
     TParameters parameters_;
     bool prepared_ = false;
-    int rowsAffected_ = 0;
     sql::Result result_;
     sql::ViewRows rows_;  // the records of record rows
     std::vector<quint32> keptRows_;  // the rows of a large view closed since the last large one opened

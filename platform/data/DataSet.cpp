@@ -552,12 +552,6 @@ void TDataSet::RowsChanged(int currentRow)
     Notify(deDataSetChange, 0);
 }
 
-void TDataSet::Resync()
-{
-    CheckActive();
-    forgetRows();
-    RowsChanged(cur_);
-}
 
 std::unique_ptr<TBlobStream> TDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode)
 {
@@ -807,11 +801,6 @@ void TDataSet::EnableControls()
         Notify(deUpdateState, 0);
     if (disableState_ != dsInactive && state_ != dsInactive)
         Notify(deDataSetChange, 0);
-}
-
-void TDataSet::DataEvent(TDataEvent event, qintptr info)
-{
-    Notify(event, info);
 }
 
 void TDataSet::Notify(TDataEvent event, qintptr info)

@@ -106,8 +106,6 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
-    // Re-reads the rows' order and tells the links (after changes made behind the cursor).
-    void Resync();
     void UpdateCursorPos() {}
     // Grows whenever rows or their stored values change (open, close, post, delete, a re-read); a reader
     // that keeps something derived from the rows compares it to know whether that still holds.
@@ -148,8 +146,7 @@ protected:
     virtual int InternalPost(int row, const std::vector<QVariant>& values, const std::vector<bool>& changed) = 0;
     virtual void InternalDelete(int row) = 0;
     // Row index of an identity, -1 when it is gone. The default keeps a map of identities to rows that
-    // follows this class's own deletes and posts (a concrete set that changes its rows otherwise calls
-    // Resync).
+    // follows this class's own deletes and posts; a concrete set that changes its rows otherwise overrides it.
     virtual int RowOfId(quint64 id) const;
     // The first row (in the current order) that Locate would find, -1 for none. The default compares
     // row by row; a data set with indexes may answer faster.
@@ -163,8 +160,7 @@ protected:
     void CheckActive() const;
     // The column of the rows a field reads (its Index may differ after fields were moved).
     static int FieldNo(const TField* field);
-    void DataEvent(TDataEvent event, qintptr info = 0);
-    // After the concrete data set changed its rows (Resync, a statement): re-place the cursor.
+    // After the concrete data set changed its rows (a statement): re-place the cursor.
     void RowsChanged(int currentRow);
     // Forgets where rows from this one on stand (they moved, came or went).
     void RowsMovedFrom(int row) const { rowsMapped_ = std::min(rowsMapped_, std::max(0, row)); }

@@ -30,7 +30,6 @@ public:
     void DataEvent(TDataEvent event, qintptr info);
     void AddDataLink(TDataLink* link);
     void RemoveDataLink(TDataLink* link);
-    const std::vector<TDataLink*>& DataLinks() const { return links_; }
 
 private:
     TDataSet* dataSet_ = nullptr;

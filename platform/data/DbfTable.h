@@ -52,7 +52,6 @@ public:
     rtl::CodePage codePage() const { return codePage_; }
     // False when the file could only be opened for reading.
     bool writable() const;
-    quint8 languageDriver() const { return header_.languageDriver; }
     quint8 version() const { return header_.version; }
     const std::vector<Column>& columns() const { return header_.columns; }
     int columnIndex(const QString& name) const;  // case-insensitive; -1 when absent

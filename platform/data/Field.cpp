@@ -125,11 +125,6 @@ void TField::SetAsFloat(double value)
     SetValue(value);
 }
 
-void TField::SetAsBoolean(bool value)
-{
-    SetValue(value);
-}
-
 void TField::SetAsBytes(const QByteArray& value)
 {
     SetValue(value);

@@ -45,8 +45,6 @@ public:
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool Required() const { return required_; }
     void SetRequired(bool required) { required_ = required; }
-    QString EditMask() const { return editMask_; }
-    void SetEditMask(const QString& mask) { editMask_ = mask; }
     // Whether a typed character can be part of this field's value (numbers take digits, sign and, for
     // floats, a decimal separator and exponent).
     virtual bool IsValidChar(QChar ch) const { return !ch.isNull(); }
@@ -70,7 +68,6 @@ public:
     virtual void SetAsInteger(qint32 value) { SetAsLargeInt(value); }
     virtual void SetAsLargeInt(qint64 value);
     virtual void SetAsFloat(double value);
-    virtual void SetAsBoolean(bool value);
     virtual void SetAsBytes(const QByteArray& value);
 
     // The text shown in a grid (DisplayText) or edited (Text); OnGetText may replace both.
@@ -104,7 +101,6 @@ private:
     TFieldType dataType_;
     int size_;
     QString displayLabel_;
-    QString editMask_;
     int displayWidth_ = 0;
     TAlignment alignment_ = taLeftJustify;
     bool visible_ = true;

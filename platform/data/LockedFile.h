@@ -31,8 +31,6 @@ public:
     bool isAt(const QString& path) const;
     // The file now has this name (it was moved while open).
     void movedTo(const QString& path) { path_ = path; }
-    // For mapping the file; stays owned by this object.
-    int descriptor() const { return fd_; }
 
 private:
     [[noreturn]] void fail(const char* what) const;

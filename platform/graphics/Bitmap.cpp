@@ -134,12 +134,6 @@ void TBitmap::SetTransparentColor(TColor color)
     Changed();
 }
 
-void TBitmap::SetTransparentMode(TTransparentMode mode)
-{
-    transparentMode_ = mode;
-    Changed();
-}
-
 const QImage& TBitmap::Image() const
 {
     if (canvas_)

@@ -39,8 +39,6 @@ public:
     // Transparent colour: with tmAuto the bottom-left pixel, else the fixed colour.
     TColor TransparentColor() const;
     void SetTransparentColor(TColor color);
-    TTransparentMode TransparentMode() const { return transparentMode_; }
-    void SetTransparentMode(TTransparentMode mode);
 
     // The pixels (the canvas's painter is ended first, so the image is complete).
     const QImage& Image() const;
@@ -55,7 +53,6 @@ public:
     void LoadFromStream(QIODevice& stream) override;
 
 private:
-    void bindCanvas();
     void modified();
 
     QImage image_;

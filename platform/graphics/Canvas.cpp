@@ -154,11 +154,6 @@ void TCanvas::SetBkMode(int mode)
     bkMode_ = mode == TRANSPARENT ? TRANSPARENT : OPAQUE;
 }
 
-void TCanvas::SetBkColor(TColor color)
-{
-    bkColor_ = color;
-}
-
 // ---- clipping ----------------------------------------------------------------------------
 
 TRect TCanvas::ClipRect()

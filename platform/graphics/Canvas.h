@@ -65,7 +65,6 @@ public:
     void SetPainter(QPainter* painter);
     // Ends a painter the canvas opened itself (before the device is resized or read as a whole).
     void Release();
-    bool HandleAllocated() const { return painter_ != nullptr || device_ != nullptr; }
     // The painter in use, opened when needed; null without a surface.
     QPainter* Painter();
     // The image painted on, when the surface is one; null otherwise.
@@ -79,15 +78,11 @@ public:
     const TBrush& Brush() const { return brush_; }
     const TPen& Pen() const { return pen_; }
     TPoint PenPos() const { return penPos_; }
-    void SetPenPos(TPoint p) { penPos_ = p; }
 
-    // Background mode and colour of text and styled lines; the brush resets both when it changes.
+    // Background mode of text and styled lines; the brush resets it, and the background colour, when it changes.
     void SetBkMode(int mode);
     int BkMode() const { return bkMode_; }
-    void SetBkColor(TColor color);
-    TColor BkColor() const { return bkColor_; }
     void SetTextAlign(unsigned align) { textAlign_ = align; }
-    unsigned TextAlign() const { return textAlign_; }
     // Extra pixels after every character of text (measured and drawn).
     void SetTextCharacterExtra(int pixels) { charExtra_ = pixels; }
     int TextCharacterExtra() const { return charExtra_; }
@@ -100,7 +95,6 @@ public:
     void Rectangle(int left, int top, int right, int bottom);
     void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
     void Ellipse(int left, int top, int right, int bottom);
-    void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     void MoveTo(int x, int y) { penPos_ = {x, y}; }
     void LineTo(int x, int y);
     void Polyline(const std::vector<TPoint>& points);
@@ -147,7 +141,6 @@ public:
     // Copies the source rectangle of another canvas (an image surface) into dest, scaled.
     void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
     // The colour the surface shows for c: every colour is pure on the 32-bit surfaces used here.
-    TColor NearestColor(TColor c) const { return ColorToRGB(c); }
     TColor Pixel(int x, int y);
     void SetPixel(int x, int y, TColor color);
 

@@ -74,7 +74,6 @@ public:
         }
         return x;
     }
-    int tabWidth() const { return tabWidth_; }
 
 private:
     const QFontMetrics& fm_;

@@ -153,14 +153,6 @@ void TFont::SetCharset(TFontCharset charset)
     Changed();
 }
 
-void TFont::SetPitch(TFontPitch pitch)
-{
-    if (pitch == pitch_)
-        return;
-    pitch_ = pitch;
-    Changed();
-}
-
 void TFont::SetOrientation(int tenths)
 {
     if (tenths == orientation_)

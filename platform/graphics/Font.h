@@ -61,12 +61,9 @@ public:
     TFontCharset Charset() const { return charset_; }
     void SetCharset(TFontCharset charset);
     TFontPitch Pitch() const { return pitch_; }
-    void SetPitch(TFontPitch pitch);
     // Angle of the text line in tenths of a degree, counter-clockwise (900 reads upward).
     int Orientation() const { return orientation_; }
     void SetOrientation(int tenths);
-    int Escapement() const { return orientation_; }
-    void SetEscapement(int tenths) { SetOrientation(tenths); }
 
     // The installed family that draws this face.
     QString ResolvedFamily() const;

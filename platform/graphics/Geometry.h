@@ -32,8 +32,6 @@ struct TRect {
         : Left(topLeft.X), Top(topLeft.Y), Right(bottomRight.X), Bottom(bottomRight.Y) {}
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
-    constexpr TPoint TopLeft() const { return {Left, Top}; }
-    constexpr TPoint BottomRight() const { return {Right, Bottom}; }
     // Empty when it holds no pixel (also when reversed).
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     friend constexpr bool operator==(const TRect&, const TRect&) = default;

@@ -53,9 +53,4 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index) const
     canvas.DrawImage(Bounds(x, y, width_, height_), images_[size_t(index)]);
 }
 
-QImage TImageList::Image(int index) const
-{
-    return index >= 0 && index < Count() ? images_[size_t(index)] : QImage();
-}
-
 } // namespace gfx

@@ -28,7 +28,6 @@ public:
 
     // Draws image index with its top-left corner at (x, y); an index out of range draws nothing.
     void Draw(TCanvas& canvas, int x, int y, int index) const;
-    QImage Image(int index) const;
 
 private:
     int add(const TBitmap& bitmap, bool masked, TColor maskColor);

@@ -9,21 +9,15 @@ void TJPEGImage::SetCompressionQuality(int quality)
     quality_ = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
-void TJPEGImage::SetGrayscale(bool on)
-{
-    grayscale_ = on;
-}
-
 // Kept whole or not at all: a failed encoding leaves the former bytes as they were.
 void TJPEGImage::encode() const
 {
     QByteArray bytes;
     QString error;
-    if (!jpeg::encode(image_, quality_, bytes, &error, grayscale_))
+    if (!jpeg::encode(image_, quality_, bytes, &error))
         throw EInvalidGraphic(error);
     bytes_ = bytes;
     bytesQuality_ = quality_;
-    bytesGrayscale_ = grayscale_;
 }
 
 void TJPEGImage::Compress()
@@ -45,9 +39,7 @@ void TJPEGImage::Assign(const TGraphic& source)
         image_ = jpeg->image_;
         bytes_ = jpeg->bytes_;
         bytesQuality_ = jpeg->bytesQuality_;
-        bytesGrayscale_ = jpeg->bytesGrayscale_;
         quality_ = jpeg->quality_;
-        grayscale_ = jpeg->grayscale_;
     } else {
         const QImage img = source.ToImage();
         image_ = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
@@ -77,7 +69,7 @@ QByteArray TJPEGImage::SaveToBytes() const
 {
     if (image_.isNull())
         return QByteArray();
-    const bool stale = bytesQuality_ >= 0 && (bytesQuality_ != quality_ || bytesGrayscale_ != grayscale_);
+    const bool stale = bytesQuality_ >= 0 && bytesQuality_ != quality_;
     if (bytes_.isEmpty() || stale)
         encode();
     return bytes_;

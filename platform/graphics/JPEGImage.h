@@ -18,10 +18,7 @@ public:
     int Height() const override { return image_.height(); }
 
     // 1 to 100; values outside are clamped.
-    int CompressionQuality() const { return quality_; }
     void SetCompressionQuality(int quality);
-    bool Grayscale() const { return grayscale_; }
-    void SetGrayscale(bool on);
     // Compresses the pixels again at the current quality (the saved bytes follow).
     void Compress();
 
@@ -37,9 +34,7 @@ private:
     QImage image_;
     mutable QByteArray bytes_;
     mutable int bytesQuality_ = -1;   // quality the bytes were compressed at; -1: loaded as they are
-    mutable bool bytesGrayscale_ = false;
     int quality_ = 90;
-    bool grayscale_ = false;
 };
 
 } // namespace gfx

@@ -35,7 +35,6 @@ public:
     // How long a request waits for its answer before the link is taken for dead.
     void SetTimeout(int ms) { timeoutMs_ = ms; }
     bool Linked() const { return fd_ >= 0; }
-    const std::string& SocketPath() const { return socketPath_; }
 
 private:
     struct Subscription {

@@ -70,11 +70,6 @@ bool TRegIniFile::EraseSection(const QString& section)
     return ok;
 }
 
-bool TRegIniFile::DeleteKey(const QString& section, const QString& name)
-{
-    return ini_.DeleteKey(sectionOf(section), nameOf(name));
-}
-
 bool TRegIniFile::ValueExists(const QString& section, const QString& name) const
 {
     return ini_.ValueExists(sectionOf(section), nameOf(name));

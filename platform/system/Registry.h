@@ -25,10 +25,8 @@ public:
     bool WriteString(const QString& section, const QString& name, const QString& value);
     // Deletes the subkey with all its values.
     bool EraseSection(const QString& section);
-    bool DeleteKey(const QString& section, const QString& name);
     bool ValueExists(const QString& section, const QString& name) const;
     void ReadSection(const QString& section, QStringList& names) const;
-    QString LastError() const { return ini_.LastError(); }
 
 private:
     QString sectionOf(const QString& section) const;
