@@ -39,7 +39,6 @@ public:
     TMeasurementStack& operator=(const TMeasurementStack&) = delete;
 
     TStackHooks Hooks();
-    critsection_t& Lock() { return lock_; }
     TFilingTally& Tally() { return tally_; }
 
 private:

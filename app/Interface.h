@@ -22,7 +22,6 @@ public:
     TInterface(const TInterface&) = delete;
     TInterface& operator=(const TInterface&) = delete;
 
-    int Method() const { return method_; }
     bool HasController() const { return controller_ != nullptr; }
     // Only "default_mp" has a consolidated report.
     bool HasConsolidatedReport() const { return method_ == DefaultMP && controller_ != nullptr; }

@@ -23,7 +23,6 @@ public:
 
     static constexpr const char* kMarker = "CONVERT.STATE";
 
-    QString Folder() const { return folder_; }
     // The existing file of that name, whatever its case; empty when there is none.
     QString Find(const QString& name) const;
     // Whether a conversion was begun and neither finished nor rolled back.

@@ -24,7 +24,6 @@ public:
     void SetTitleButton(bool v) { titleButton_ = v; }
     bool ToolTips() const { return toolTips_; }
     void SetToolTips(bool v) { toolTips_ = v; }
-    unsigned AssignedValues() const { return assigned_; }
     void Assign(const TColumnTitleDefValuesEx& source);
 
 private:

@@ -47,7 +47,6 @@ public:
 
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
-    bool Updating() const { return updateCount_ > 0; }
     // A column changed (null: all of them).
     void Changed(TColumnEx* item);
 

@@ -140,14 +140,12 @@ public:
     // ---- layout ----
     void BeginUpdate() { ++updateLock_; }
     void EndUpdate();
-    bool UpdateLocked() const { return updateLock_ > 0; }
     void BeginLayout();
     void EndLayout();
     void CancelLayout();
     bool AcquireLayoutLock();
     virtual void LayoutChanged();
     void DeferLayout();
-    bool LayoutLocked() const { return layoutLock_ > 0; }
     virtual void UpdateRowCount();
     virtual void UpdateScrollBar();
     void UpdateHorzExtScrollBar();
@@ -157,10 +155,8 @@ public:
     int VisibleDataRowCount() const;
     int DataRowCount() const;
     int TitleOffset() const { return titleOffset_; }
-    int IndicatorOffset() const { return indicatorOffset_; }
     int RawToDataColumn(int c) const { return c - indicatorOffset_; }
     int DataToRawColumn(int c) const { return c + indicatorOffset_; }
-    int DefaultRowHeightValue() const { return DefaultRowHeight(); }
     bool MultiLineRows() const { return multiLineRows_; }
     int StdDefaultRowHeight();
     // Form scaling by m/d: fonts set explicitly and column widths scale (widths without adding rounding).
@@ -257,7 +253,6 @@ public:
     virtual void UpdateData();
     // The key chosen for a lookup cell and the text it showed then: UpdateData writes this key while the
     // editor still shows that text.
-    QVariant EditKeyValue() const { return editKeyValue_; }
     void SetEditValues(const QVariant& key, const QString& text)
     {
         editKeyValue_ = key;
@@ -410,10 +405,7 @@ private:
     void selectRowAt(int dataRow, TShiftState shift, TMouseButton button);
     void setCurrentRowSelected(bool v);
     bool currentRowSelected();
-    int rowOfRecord() const;
     void tabStep(bool backward);
-    gfx::TRect dataRect() const;
-    QRect footerArea() const;
     void fontChanged();
     void loadGlyphs();
     bool linkActive() const { return dataLink_.Active(); }

@@ -13,7 +13,6 @@ class TDBGridExScrollBar {
 public:
     enum Kind { sbHorizontal, sbVertical };
     TDBGridExScrollBar(TCustomDBGridEx* grid, Kind kind) : grid_(grid), kind_(kind) {}
-    Kind ScrollBarKind() const { return kind_; }
     bool Tracking() const { return tracking_; }
     void SetTracking(bool v) { tracking_ = v; }
     bool Visible() const { return mode_ != sbNeverShowEx; }

@@ -17,7 +17,6 @@ public:
     QByteArray BottomRow() const;
     int LeftCol() const;
     int RightCol() const;
-    int AnchorCol() const { return anchorCol_; }
     // The visible columns from the left column to the right one.
     TColumnsExList VisibleColumns() const;
     // Puts the data set on each record of the rectangle from the top row down and calls each; stops

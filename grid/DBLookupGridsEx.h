@@ -38,8 +38,6 @@ public:
     const gfx::TFont& Font() const;
     void SetFont(const gfx::TFont& font);
     bool TextAssigned() const { return textAssigned_; }
-    bool ColorAssigned() const { return colorAssigned_; }
-    bool FontAssigned() const { return fontAssigned_; }
     void Assign(const TGridColumnSpecCellEx& source);
 
 private:
@@ -75,7 +73,6 @@ public:
 
     // The data set whose fields take the chosen key (DataField, names joined by ';'). A single lookup
     // field as data field puts the grid in lookup mode: the list, its key and shown field come from it.
-    TDataSource* DataFieldSource() const { return dataLink_.DataSource(); }
     void SetDataFieldSource(TDataSource* source);
     QString DataField() const { return dataField_; }
     void SetDataField(const QString& names);
@@ -88,7 +85,6 @@ public:
     void SetKeyField(const QString& names);
     QString ListField() const { return listField_; }
     void SetListField(const QString& names);
-    int ListFieldIndex() const { return listFieldIndex_; }
     void SetListFieldIndex(int i);
 
     QVariant KeyValue() const { return keyValue_; }

@@ -27,7 +27,6 @@ public:
     bool VirtualRecords() const { return virtualRecords_; }
     void SetVirtualRecords(bool v);
     TDBSumCollection& SumCollection() { return sums_; }
-    bool EventsHooked() const { return hooked_; }
     void SetLoading(bool v) { loading_ = v; }
     void Loaded();
 

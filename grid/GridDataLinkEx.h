@@ -21,10 +21,8 @@ public:
     int FieldCount() const { return count_; }
     int MapCapacity() const { return capacity_; }
     bool DefaultFields() const;
-    bool SparseMap() const { return sparse_; }
     void SetSparseMap(bool v) { sparse_ = v; }
     void Modified() { modified_ = true; }
-    bool IsModified() const { return modified_; }
     void Reset();
     bool InUpdateData() const { return inUpdateData_; }
 

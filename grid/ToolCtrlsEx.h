@@ -70,8 +70,6 @@ public:
     bool Down() const { return down_; }
     // Shows the button held down (as while its list is open).
     void SetAlwaysDown(bool v);
-    // 0 none, 1 the first (upper) half, 2 the second (lower).
-    int PressedHalf() const { return half_; }
     QTimer& RepeatTimer() { return timer_; }
     // One tick of the auto-repeat timer (a test's clock calls it directly).
     void TimerTick();

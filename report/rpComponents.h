@@ -23,7 +23,6 @@ public:
     TrpOwner& operator=(const TrpOwner&) = delete;
 
     QString Name() const { return name_; }
-    Kind OwnerKind() const { return kind_; }
     void Add(const QString& name, TDataSet* dataSet);
     void Add(const QString& name, TrpDataset* dataSet);
     void Remove(const QString& name);

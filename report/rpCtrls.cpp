@@ -8,6 +8,7 @@
 
 namespace {
 
+// The process-wide count of buttons in existence.
 int g_buttons = 0;
 
 QList<TGlyphList*>& glyphLists()
@@ -75,11 +76,6 @@ void TGlyphCache::ReturnList(TGlyphList* list)
         glyphLists().removeOne(list);
         delete list;
     }
-}
-
-int TGlyphCache::ListCount()
-{
-    return int(glyphLists().size());
 }
 
 // ---- button glyph -------------------------------------------------------------------------------------
@@ -229,11 +225,6 @@ TrpSpeedButton::TrpSpeedButton(QWidget* parent) : QWidget(parent)
 TrpSpeedButton::~TrpSpeedButton()
 {
     --g_buttons;
-}
-
-int TrpSpeedButton::InstanceCount()
-{
-    return g_buttons;
 }
 
 void TrpSpeedButton::DrawGlyph(QPainter& painter, int x, int y, bool enabled)

@@ -34,7 +34,6 @@ class TGlyphCache {
 public:
     static TGlyphList* GetList(int width, int height);
     static void ReturnList(TGlyphList* list);
-    static int ListCount();
 };
 
 // A button's picture: the source bitmap of NumGlyphs cells side by side (up, disabled, down,
@@ -97,7 +96,6 @@ public:
     TrpButtonState State() const { return state_; }
     // The state the last paint drew (after the inactive and disabled rules).
     TrpButtonState PaintedState() const { return painted_; }
-    bool MouseInControl() const { return mouseIn_; }
     // Used by the group notice: another button of the group went down.
     void ButtonPressed(int groupIndex, TrpSpeedButton* sender);
 
@@ -105,9 +103,6 @@ public:
     std::function<void()> OnDblClick;
     std::function<void()> OnMouseEnter;
     std::function<void()> OnMouseLeave;
-
-    // Buttons in existence (the shared paint resources live while any does).
-    static int InstanceCount();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -72,7 +72,6 @@ public:
 
     // The request frame as it goes on the line, and the bytes of an answer (for the test instrument).
     QByteArray EncodeRequest(const uint8_t* request, uint16_t length, uint16_t netNumber) const;
-    const proto::TCodec& Codec() const { return *codec_; }
 
 private:
     // Waits at most ms for bytes and appends them; false when none came.

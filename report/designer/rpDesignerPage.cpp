@@ -129,7 +129,6 @@ void TrpDesignerPage::Draw(int n, const QRegion* region)
     const QRegion whole(cache_.rect());
     const QRegion repaint = region ? region->intersected(whole) : whole;
     drawObjects(n, repaint, false);
-    ++drawCount_;
     if (!Pressed)
         marks_ = true;
     requestRepaint(region ? repaint : whole);
@@ -189,7 +188,6 @@ void TrpDesignerPage::buildDragLayer()
     }
     layerOffset_ = QPoint();
     layerActive_ = true;
-    ++drawCount_;
 }
 
 void TrpDesignerPage::dropDragLayer()

@@ -38,7 +38,6 @@ public:
     void ShowOutline(bool show);
     void ShowLine(bool show);
     void ShowSplitter(bool show);
-    bool MarksShown() const { return marks_; }
     bool ShapesShown() const { return shapes_; }
     bool OutlineShown() const { return outline_; }
     bool LineShown() const { return line_; }
@@ -65,8 +64,6 @@ public:
     QImage Snapshot() const;
     // Areas asked to be repainted since the last call.
     QRegion TakeRepaints();
-    // Pages drawn into the cache since start (a repaint counter for tests and benchmarks).
-    int DrawCount() const { return drawCount_; }
 
     bool Pressed = false;
     bool DFlag = false;
@@ -125,5 +122,4 @@ private:
     TrpDesignCursor cursor_ = dcDefault;
     QHash<TrpView*, gfx::TRect> groupSaved_; // x, y, dx, dy of each member when the group was taken
     QRegion pending_;
-    int drawCount_ = 0;
 };

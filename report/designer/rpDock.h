@@ -105,13 +105,11 @@ public:
     TrpFloatWindow(TrpToolBar* bar, QWidget* owner);
     ~TrpFloatWindow() override;
     void Capture();
-    TrpToolBar* Bar() const { return bar_; }
     QWidget* Owner() const { return owner_; }
     // Drags the window (screen coordinates); over a dock of the owner the tool bar docks.
     void DragStart(QPoint screen);
     void DragMove(QPoint screen);
     void DragEnd();
-    QRect OutlineRect() const { return outline_; }
     bool Dragging() const { return dragging_; }
     // The caption strip (drags the window), its close box, and the place of the tool bar below it.
     QRect CaptionRect() const;

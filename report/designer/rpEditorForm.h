@@ -26,8 +26,6 @@ public:
     void Button3Click();
     void Button4Click();
     void Button5Click();
-    // The memo that had the focus last (M1 or M2): the pickers insert there.
-    QPlainTextEdit* ActiveMemo() const { return active_; }
     void done(int result) override;
 
     QWidget* Panel2;
@@ -54,6 +52,7 @@ protected:
 
 private:
     void insertReference(const QString& text);
+    // The memo that had the focus last (M1 or M2): the pickers insert there.
     QPlainTextEdit* active_ = nullptr;
 };
 
