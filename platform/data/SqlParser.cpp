@@ -5,6 +5,7 @@
 #include "platform/data/SqlLexer.h"
 
 #include <QHash>
+#include <cstring>
 #include <mutex>
 
 namespace sql {
@@ -84,7 +85,7 @@ private:
         if (t.kind != Token::Kind::Word)
             fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
         for (const char* r : reserved)
-            if (t.text.compare(QLatin1String(r), Qt::CaseInsensitive) == 0)
+            if (t.text.size() == qsizetype(std::strlen(r)) && t.text.compare(QLatin1String(r), Qt::CaseInsensitive) == 0)
                 fail(QStringLiteral("%1 expected, not the word %2").arg(QLatin1String(what), t.text));
         ++pos_;
         return t.text;
