@@ -320,28 +320,31 @@ void TDataSet::RaiseFieldIndex(int index)
     throw EDatabaseError(QStringLiteral("List index out of bounds (%1)").arg(index));
 }
 
-TField* TDataSet::FindField(const QString& name) const
+namespace {
+
+// Names mostly come as the fields have them (a painter asks for several a cell): found without folding case first.
+template <class Name>
+TField* findField(const std::vector<std::unique_ptr<TField>>& fields, const Name& name)
 {
-    // Names mostly come as the fields have them (a painter asks for several a cell): found without folding
-    // case first.
-    for (const auto& f : fields_)
+    for (const auto& f : fields)
         if (f->FieldName() == name)
             return f.get();
-    for (const auto& f : fields_)
+    for (const auto& f : fields)
         if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return f.get();
     return nullptr;
 }
 
+} // namespace
+
+TField* TDataSet::FindField(const QString& name) const
+{
+    return findField(fields_, name);
+}
+
 TField* TDataSet::FindField(QLatin1StringView name) const
 {
-    for (const auto& f : fields_)
-        if (f->FieldName() == name)
-            return f.get();
-    for (const auto& f : fields_)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return f.get();
-    return nullptr;
+    return findField(fields_, name);
 }
 
 TField* TDataSet::FieldByName(const QString& name) const
