@@ -60,7 +60,6 @@ public:
     // True while a type change runs: the source must not be deleted then.
     bool Busy() const { return busy_ > 0; }
     QComboBox* TypeCombo() const { return cbType; }
-    QWidget* Panel() const { return pnDevice; }
 
     static TDriverFactory SetDriverFactory(TDriverFactory factory); // returns the previous one
     static std::unique_ptr<TDeviceDriver> CreateDriver(int kind, const QString& name, int typeId);

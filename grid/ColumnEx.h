@@ -32,7 +32,6 @@ public:
     TColumnEx(const TColumnEx&) = delete;
     TColumnEx& operator=(const TColumnEx&) = delete;
 
-    TDBGridColumnsEx* Collection() const { return collection_; }
     TCustomDBGridEx* Grid() const;
     int Index() const;
     void SetIndex(int index);

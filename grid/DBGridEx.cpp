@@ -18,7 +18,6 @@ TCustomDBGridEx::TCustomDBGridEx(QWidget* parent)
       dataLink_(this),
       selectedRows_(this),
       selection_(this),
-      sumList_(this),
       horzScrollBar_(this, TDBGridExScrollBar::sbHorizontal),
       vertScrollBar_(this, TDBGridExScrollBar::sbVertical)
 {

@@ -92,7 +92,6 @@ protected:
     // gives false.
     bool showJournal(const QString& templateName);
     bool showAct(const QString& workDir, const TDataReportAkt& act, const QString& templateName);
-    TDataSet* journal() const { return journal_; }
     // The act's variables both variants answer the same way; false for another name.
     bool actValue(const QString& name, QVariant& value) const;
     // The journal's variables both variants answer the same way; false for another name.

@@ -51,7 +51,6 @@ public:
     void SetNumGlyphs(int n);
     // The image of a state, made on first need; a null image for an empty glyph.
     QImage StateImage(TrpButtonState state);
-    bool Made(TrpButtonState state) const { return indices_[state] >= 0; }
     QRgb TransparentColor = qRgb(128, 128, 0);
     std::function<void()> OnChange;
 

@@ -19,7 +19,6 @@ public:
     TrpPage* Add();
     void Delete(int i);
     void Clear();
-    TrpReport* Report() const { return report_; }
 
     // Raises on a damaged body; what was read stays (the report replaces it).
     void LoadFromStream(QIODevice& stream);

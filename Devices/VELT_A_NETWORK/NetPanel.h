@@ -47,10 +47,8 @@ public:
     void StopBtnClick();
     void StartBtnClick();
 
-    bool Running() const { return running_; }
     const std::vector<TRow>& Rows() const { return rows_; }
     const TNetState& View() const { return view_; }
-    TNetNumSelectForm* Dialog() const { return dialog_; }
     // The clock of the verification status (tests put a fixed day in its place).
     std::function<rtl::TDateTime()> Now;
 

@@ -16,7 +16,6 @@ class TInplaceEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TInplaceEdit(TCustomGrid* grid, QWidget* parent);
-    TCustomGrid* Grid() const { return grid_; }
     // Moves the editor over the given cell rectangle of the grid's viewport and shows it.
     void Move(const QRect& cellRect);
     void Hide();

@@ -72,7 +72,6 @@ public:
     }
 
     const IndexRecords& records() const { return records_; }
-    std::size_t size() const { return records_.size(); }
     // Position of the first record whose key is not below / is above the given key.
     std::size_t lowerBound(std::string_view key) const;
     std::size_t upperBound(std::string_view key) const;

@@ -43,8 +43,6 @@ public:
     void SetVisible(bool visible) { visible_ = visible; }
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-    bool Required() const { return required_; }
-    void SetRequired(bool required) { required_ = required; }
     // Whether a typed character can be part of this field's value (numbers take digits, sign and, for
     // floats, a decimal separator and exponent).
     virtual bool IsValidChar(QChar ch) const { return !ch.isNull(); }
@@ -105,7 +103,6 @@ private:
     TAlignment alignment_ = taLeftJustify;
     bool visible_ = true;
     bool readOnly_ = false;
-    bool required_ = false;
     int nextNotificationKey_ = 1;
     std::map<int, std::function<void(TField*)>> freeNotifications_;
 };

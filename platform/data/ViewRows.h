@@ -15,7 +15,6 @@ public:
     explicit ViewRows(std::vector<quint32> records) : places_(std::move(records)) {}
 
     std::size_t size() const { return places_.size() - gone_.size(); }
-    bool empty() const { return size() == 0; }
     quint32 operator[](std::size_t row) const { return places_[placeOf(row)]; }
     const std::vector<quint32>& places() const { return places_; }
     // The row at a place; -1 when its record was deleted from the view.

@@ -29,7 +29,6 @@ public:
     int Height() const override { return image_.height(); }
     // Resizing keeps the pixels that still fit; new pixels are white.
     void SetWidth(int width) { SetSize(width, Height()); }
-    void SetHeight(int height) { SetSize(Width(), height); }
     void SetSize(int width, int height);
     TPixelFormat PixelFormat() const { return pixelFormat_; }
     void SetPixelFormat(TPixelFormat format);

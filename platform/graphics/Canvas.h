@@ -75,8 +75,6 @@ public:
     TBrush& Brush() { return brush_; }
     TPen& Pen() { return pen_; }
     const TFont& Font() const { return font_; }
-    const TBrush& Brush() const { return brush_; }
-    const TPen& Pen() const { return pen_; }
     TPoint PenPos() const { return penPos_; }
 
     // Background mode of text and styled lines; the brush resets it, and the background colour, when it changes.

@@ -25,7 +25,6 @@ public:
 class EGraphicFile : public std::runtime_error {
 public:
     explicit EGraphicFile(const QString& message) : std::runtime_error(message.toStdString()) {}
-    QString Message() const { return QString::fromStdString(what()); }
 };
 
 class TGraphic {
@@ -36,7 +35,6 @@ public:
     virtual bool Empty() const = 0;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
-    bool Transparent() const { return transparent_; }
     virtual void SetTransparent(bool on);
 
     // Draws the picture scaled into r.

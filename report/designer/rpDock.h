@@ -105,12 +105,10 @@ public:
     TrpFloatWindow(TrpToolBar* bar, QWidget* owner);
     ~TrpFloatWindow() override;
     void Capture();
-    QWidget* Owner() const { return owner_; }
     // Drags the window (screen coordinates); over a dock of the owner the tool bar docks.
     void DragStart(QPoint screen);
     void DragMove(QPoint screen);
     void DragEnd();
-    bool Dragging() const { return dragging_; }
     // The caption strip (drags the window), its close box, and the place of the tool bar below it.
     QRect CaptionRect() const;
     QRect CloseRect() const;
