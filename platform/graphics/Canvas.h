@@ -174,6 +174,8 @@ private:
     int textAdvance(const QFontMetrics& metrics, const QPaintDevice* device, const QString& text);
     void forDevice(const QPaintDevice* device);
     const QFontMetrics& faceMetrics(const QPaintDevice* device);
+    // The current font's metrics on the surface drawn on (the screen's without one).
+    QFontMetrics surfaceMetrics();
     const QList<QGlyphRun>* faceGlyphs(const QPaintDevice* device, const QString& text);
 
     QPaintDevice* device_ = nullptr;

@@ -117,6 +117,13 @@ const QFontMetrics& TCanvas::faceMetrics(const QPaintDevice* device)
     return *face.metrics;
 }
 
+QFontMetrics TCanvas::surfaceMetrics()
+{
+    const QFont f = currentQFont();
+    const QPaintDevice* d = surface();
+    return d ? faceMetrics(d) : QFontMetrics(f);
+}
+
 void TCanvas::drawTextRun(int x, int y, const QString& text, const std::vector<int>* dx, bool opaqueBox, bool free,
                           const QRect* clip)
 {
@@ -197,9 +204,9 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, const Q
     if (r && (options & ETO_OPAQUE) && !r->IsEmpty())
         p->fillRect(r->toQRect(), ToQColor(bkColor_));
     if (!text.isEmpty()) {
-        const QRect clip = r && (options & ETO_CLIPPED) ? r->toQRect() : QRect();
-        drawTextRun(x, y, text, dx, bkMode_ == OPAQUE && !(r && (options & ETO_OPAQUE)), true,
-                    r && (options & ETO_CLIPPED) ? &clip : nullptr);
+        const bool clipped = r && (options & ETO_CLIPPED);
+        const QRect clip = clipped ? r->toQRect() : QRect();
+        drawTextRun(x, y, text, dx, bkMode_ == OPAQUE && !(r && (options & ETO_OPAQUE)), true, clipped ? &clip : nullptr);
     }
     changed();
 }
@@ -220,9 +227,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
 
 std::vector<int> TCanvas::CharacterPlacement(const QString& text, int width)
 {
-    const QFont f = currentQFont();
-    QPaintDevice* d = surface();
-    const QFontMetrics fm = d ? QFontMetrics(f, d) : QFontMetrics(f);
+    const QFontMetrics fm = surfaceMetrics();
     std::vector<int> dx(size_t(text.size()), 0);
     int natural = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -255,17 +260,14 @@ int TCanvas::TextHeight(const QString& text)
 
 TSize TCanvas::TextExtent(const QString& text)
 {
-    const QFont f = currentQFont();
-    QPaintDevice* d = surface();
-    const QFontMetrics fm = d ? QFontMetrics(f, d) : QFontMetrics(f);
-    return {textAdvance(fm, d, text), fm.ascent() + fm.descent()};
+    const QFontMetrics fm = surfaceMetrics();
+    return {textAdvance(fm, surface(), text), fm.ascent() + fm.descent()};
 }
 
 TTextMetric TCanvas::GetTextMetrics()
 {
+    const QFontMetrics fm = surfaceMetrics();
     const QFont f = currentQFont();
-    QPaintDevice* d = surface();
-    const QFontMetrics fm = d ? QFontMetrics(f, d) : QFontMetrics(f);
     TTextMetric tm;
     tm.tmAscent = fm.ascent();
     tm.tmDescent = fm.descent();

@@ -149,9 +149,7 @@ void closeWithEllipsis(Line& line, int maxWidth, const Measure& m)
 
 int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
 {
-    const QFont f = currentQFont();
-    QPaintDevice* device = surface();
-    const QFontMetrics fm = device ? QFontMetrics(f, device) : QFontMetrics(f);
+    const QFontMetrics fm = surfaceMetrics();
     const int lineHeight = fm.ascent() + fm.descent() + ((flags & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
     const Measure measure(fm, flags & DT_EXPANDTABS);
 
