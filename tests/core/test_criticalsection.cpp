@@ -7,6 +7,22 @@
 #include <thread>
 #include <vector>
 
+namespace {
+
+// Whether another thread could enter now.
+bool freeForOthers(critsection_t& cs)
+{
+    bool got = false;
+    std::thread([&] {
+        got = cs.TryEnter();
+        if (got)
+            cs.Leave();
+    }).join();
+    return got;
+}
+
+} // namespace
+
 TEST(CritSection, ReentrantForItsOwnerOnly)
 {
     critsection_t cs;
@@ -14,20 +30,11 @@ TEST(CritSection, ReentrantForItsOwnerOnly)
     cs.Enter();
     EXPECT_TRUE(cs.TryEnter()); // the owner may enter again
     cs.Leave();
-    auto tryFromOther = [&cs] {
-        bool got = false;
-        std::thread([&] {
-            got = cs.TryEnter();
-            if (got)
-                cs.Leave();
-        }).join();
-        return got;
-    };
-    EXPECT_FALSE(tryFromOther());
+    EXPECT_FALSE(freeForOthers(cs));
     cs.Leave();
-    EXPECT_FALSE(tryFromOther()); // still held once
+    EXPECT_FALSE(freeForOthers(cs)); // still held once
     cs.Leave();
-    EXPECT_TRUE(tryFromOther());
+    EXPECT_TRUE(freeForOthers(cs));
 
     // Enter waits for the holder and then excludes the others.
     std::atomic<int> inside{0}, most{0};
@@ -51,25 +58,16 @@ TEST(CritSection, ReentrantForItsOwnerOnly)
 TEST(CritSection, AGuardLeavesOnceHoweverItsScopeEndsAndAdoptsAnEntryAlreadyMade)
 {
     critsection_t cs;
-    auto freeForOthers = [&cs] {
-        bool got = false;
-        std::thread([&] {
-            got = cs.TryEnter();
-            if (got)
-                cs.Leave();
-        }).join();
-        return got;
-    };
     try {
         TCritLock held(cs);
         throw std::runtime_error("failed inside");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_TRUE(freeForOthers());
+    EXPECT_TRUE(freeForOthers(cs));
     ASSERT_TRUE(cs.TryEnter());
     {
         TCritLock held(cs, std::adopt_lock);
-        EXPECT_FALSE(freeForOthers());
+        EXPECT_FALSE(freeForOthers(cs));
     }
-    EXPECT_TRUE(freeForOthers());
+    EXPECT_TRUE(freeForOthers(cs));
 }
