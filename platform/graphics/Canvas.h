@@ -11,6 +11,7 @@
 // follows the device (96 dpi on screen, the printer's on a printer).
 #include "Brush.h"
 #include "DrawTextFlags.h"
+#include "FigureGlyphs.h"
 #include "Font.h"
 #include "Geometry.h"
 #include "Pen.h"
@@ -177,6 +178,8 @@ private:
     // The current font's metrics on the surface drawn on (the screen's without one).
     QFontMetrics surfaceMetrics();
     const QList<QGlyphRun>* faceGlyphs(const QPaintDevice* device, const QString& text);
+    // The current face's figures set without shaping, when it allows that and `text` is only figures.
+    const FigureGlyphs* faceFigures(const QPaintDevice* device, const QString& text);
 
     QPaintDevice* device_ = nullptr;
     std::uint64_t qfontGeneration_ = 0;
@@ -198,9 +201,11 @@ private:
         QHash<QString, int> advances;
         QHash<QString, QList<QGlyphRun>> glyphs;  // laid out on advancesDevice_
         std::optional<QFontMetrics> metrics;  // on advancesDevice_
+        std::optional<FigureGlyphs> figures;  // on advancesDevice_, checked at the first figure text
     };
     std::vector<FaceFont> faces_;  // the most recently made last
     std::size_t face_ = 0;         // the current font's
+    QList<QGlyphRun> figureRun_;   // the last figure text set, not kept: they seldom come again
     const QPaintDevice* advancesDevice_ = nullptr;
     QPainter* painter_ = nullptr;
     QSize paintSize_;  // the widget's, while a painter given from outside paints it

@@ -30,7 +30,7 @@ QFont TCanvas::currentQFont()
             QFont f = font_.ToQFont();
             if (charExtra_ != 0)
                 f.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
-            faces_.push_back({face, f, {}, {}, std::nullopt});
+            faces_.push_back({face, f, {}, {}, std::nullopt, std::nullopt});
             face_ = faces_.size() - 1;
         }
         qfontGeneration_ = font_.Generation();
@@ -47,6 +47,7 @@ void TCanvas::forDevice(const QPaintDevice* device)
             f.advances.clear();
             f.glyphs.clear();
             f.metrics.reset();
+            f.figures.reset();
         }
         advancesDevice_ = device;
     }
@@ -58,6 +59,8 @@ int TCanvas::textAdvance(const QFontMetrics& metrics, const QPaintDevice* device
     QHash<QString, int>& advances = faces_[face_].advances;
     if (const auto it = advances.constFind(text); it != advances.cend())
         return *it;
+    if (const FigureGlyphs* figures = faceFigures(device, text))
+        return figures->Width(text);
     if (advances.size() >= 4096)
         advances.clear();
     const int width = metrics.horizontalAdvance(text);
@@ -90,6 +93,10 @@ const QList<QGlyphRun>* TCanvas::faceGlyphs(const QPaintDevice* device, const QS
     const QFont& f = face.font;
     if (f.underline() || f.strikeOut() || f.overline() || !plainRun(text))
         return nullptr;
+    if (const FigureGlyphs* figures = faceFigures(device, text)) {
+        figureRun_ = {figures->Run(text)};
+        return &figureRun_;
+    }
     if (face.glyphs.size() >= 4096)
         face.glyphs.clear();
     QTextLayout layout(text, f, device);
@@ -106,6 +113,16 @@ const QList<QGlyphRun>* TCanvas::faceGlyphs(const QPaintDevice* device, const QS
         run.setPositions(at);
     }
     return &*face.glyphs.insert(text, std::move(runs));
+}
+
+const FigureGlyphs* TCanvas::faceFigures(const QPaintDevice* device, const QString& text)
+{
+    if (!FigureGlyphs::Covers(text))
+        return nullptr;
+    FaceFont& face = faces_[face_];
+    if (!face.figures)
+        face.figures.emplace(face.font, device);
+    return face.figures->Usable() ? &*face.figures : nullptr;
 }
 
 const QFontMetrics& TCanvas::faceMetrics(const QPaintDevice* device)

@@ -1,5 +1,6 @@
 // Text output and layout, checked against the font's own metrics (never against pixel literals).
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/FigureGlyphs.h"
 #include "Inked.h"
 #include <QFontMetrics>
 #include <gtest/gtest.h>
@@ -101,10 +102,12 @@ TEST(Text, KeptGlyphsDrawExactlyWhatThePainterDraws)
     };
     const Case cases[] = {{"Arial", 8, 0, 0, 96},          {"Arial", 12, fsBold, 0, 96},
                           {"Times New Roman", 10, fsItalic, 0, 96}, {"Courier New", 9, 0, 2, 96},
-                          {"Arial", 8, 0, 0, 300},         {"Arial", 10, fsUnderline, 0, 96}};
+                          {"Arial", 8, 0, 0, 300},         {"Arial", 10, fsUnderline, 0, 96},
+                          {"Tahoma", 8, 0, 0, 96},         {"MS Sans Serif", 8, fsBold, 0, 96}};
     const QString texts[] = {QStringLiteral("Иванов Пётр Сергеевич"), QStringLiteral("0.123 мг/л  12.05.2026 14:03"),
                              QStringLiteral("fi ffl AV To Wa, «№ 17» — ok…"), QStringLiteral("tab\there ١٢٣ עברית"),
-                             QStringLiteral(" ")};
+                             QStringLiteral(" "), QStringLiteral("2005.01.10 03:00:00"), QStringLiteral("0,604"),
+                             QStringLiteral("1249 11 1/2 -7 12:30 "), QStringLiteral("1")};
     for (const Case& c : cases) {
         QImage mine = blank(700, 300), theirs = blank(700, 300);
         for (QImage* img : {&mine, &theirs}) {
@@ -133,9 +136,33 @@ TEST(Text, KeptGlyphsDrawExactlyWhatThePainterDraws)
                 y += 9;
             }
         p.end();
+        // Figures are set glyph after glyph: their widths must be the shaped ones too.
+        const QFontMetrics fm(font, &theirs);
+        for (const QString& text : texts)
+            EXPECT_EQ(canvas.TextWidth(text), fm.horizontalAdvance(text)) << c.name << " '" << text.toStdString() << "'";
         canvas.Release();
         EXPECT_EQ(mine, theirs) << c.name << " " << c.size << " " << c.dpi;
     }
+}
+
+// A face that kerns or substitutes its figures (this one kerns "11" when asked to) must keep shaping them.
+TEST(Text, FiguresAreSetGlyphByGlyphOnlyWhereShapingWouldNotChangeThem)
+{
+    QImage img = blank(10, 10);
+    for (const bool kerning : {false, true}) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(11);
+        font.setKerning(kerning);
+        const FigureGlyphs figures(font, &img);
+        EXPECT_EQ(figures.Usable(), !kerning) << kerning;
+    }
+    struct Cover {
+        const char16_t* text;
+        bool covered;
+    };
+    for (const Cover& c : {Cover{u"2005.01.10 03:00:00", true}, {u"-0,604 1/2", true}, {u"", false},
+                           {u"12a", false}, {u"١٢", false}, {u"12\t3", false}})
+        EXPECT_EQ(FigureGlyphs::Covers(QString::fromUtf16(c.text)), c.covered) << QString::fromUtf16(c.text).toStdString();
 }
 
 TEST(Text, OpaqueBackgroundFollowsTheBrush)
