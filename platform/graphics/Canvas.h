@@ -205,7 +205,6 @@ private:
     };
     std::vector<FaceFont> faces_;  // the most recently made last
     std::size_t face_ = 0;         // the current font's
-    QList<QGlyphRun> figureRun_;   // the last figure text set, not kept: they seldom come again
     const QPaintDevice* advancesDevice_ = nullptr;
     QPainter* painter_ = nullptr;
     QSize paintSize_;  // the widget's, while a painter given from outside paints it

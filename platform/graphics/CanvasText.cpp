@@ -93,12 +93,10 @@ const QList<QGlyphRun>* TCanvas::faceGlyphs(const QPaintDevice* device, const QS
     const QFont& f = face.font;
     if (f.underline() || f.strikeOut() || f.overline() || !plainRun(text))
         return nullptr;
-    if (const FigureGlyphs* figures = faceFigures(device, text)) {
-        figureRun_ = {figures->Run(text)};
-        return &figureRun_;
-    }
     if (face.glyphs.size() >= 4096)
         face.glyphs.clear();
+    if (const FigureGlyphs* figures = faceFigures(device, text))
+        return &*face.glyphs.insert(text, {figures->Run(text)});
     QTextLayout layout(text, f, device);
     layout.beginLayout();
     const QTextLine line = layout.createLine();
