@@ -201,7 +201,7 @@ private:
         QHash<QString, int> advances;
         QHash<QString, QList<QGlyphRun>> glyphs;  // laid out on advancesDevice_
         std::optional<QFontMetrics> metrics;  // on advancesDevice_
-        std::optional<FigureGlyphs> figures;  // on advancesDevice_, checked at the first figure text
+        std::shared_ptr<const FigureGlyphs> figures;  // on advancesDevice_, taken at the first figure text
     };
     std::vector<FaceFont> faces_;  // the most recently made last
     std::size_t face_ = 0;         // the current font's

@@ -30,7 +30,7 @@ QFont TCanvas::currentQFont()
             QFont f = font_.ToQFont();
             if (charExtra_ != 0)
                 f.setLetterSpacing(QFont::AbsoluteSpacing, charExtra_);
-            faces_.push_back({face, f, {}, {}, std::nullopt, std::nullopt});
+            faces_.push_back({face, f, {}, {}, std::nullopt, nullptr});
             face_ = faces_.size() - 1;
         }
         qfontGeneration_ = font_.Generation();
@@ -119,8 +119,8 @@ const FigureGlyphs* TCanvas::faceFigures(const QPaintDevice* device, const QStri
         return nullptr;
     FaceFont& face = faces_[face_];
     if (!face.figures)
-        face.figures.emplace(face.font, device);
-    return face.figures->Usable() ? &*face.figures : nullptr;
+        face.figures = FigureGlyphs::For(face.font, device);
+    return face.figures->Usable() ? face.figures.get() : nullptr;
 }
 
 const QFontMetrics& TCanvas::faceMetrics(const QPaintDevice* device)

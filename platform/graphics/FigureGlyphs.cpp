@@ -1,5 +1,8 @@
 #include "FigureGlyphs.h"
 
+#include <QCoreApplication>
+#include <QPaintDevice>
+#include <QThread>
 #include <QTextLayout>
 
 #include <vector>
@@ -94,6 +97,50 @@ FigureGlyphs::FigureGlyphs(const QFont& font, const QPaintDevice* device)
     }
     font_ = runs[0].rawFont();
     usable_ = true;
+}
+
+namespace {
+
+struct KeptCheck {
+    QString font;
+    int type, dpiX, dpiY;
+    std::shared_ptr<const FigureGlyphs> figures;
+};
+
+std::vector<KeptCheck>& keptChecks()
+{
+    thread_local std::vector<KeptCheck> kept;
+    return kept;
+}
+
+// The main thread's checks hold font engines, which must go while the application that made them still
+// stands, not after it at the thread's end.
+void dropMainThreadChecks()
+{
+    keptChecks().clear();
+}
+
+} // namespace
+
+std::shared_ptr<const FigureGlyphs> FigureGlyphs::For(const QFont& font, const QPaintDevice* device)
+{
+    std::vector<KeptCheck>& kept = keptChecks();
+    // What the layout depends on and the font's own key leaves out.
+    const QString key = font.toString() + QString::asprintf("|%d|%d|%d|%g|%g", int(font.kerning()),
+                                                            int(font.hintingPreference()), int(font.letterSpacingType()),
+                                                            font.letterSpacing(), font.wordSpacing());
+    const int type = device ? device->devType() : 0;
+    const int dpiX = device ? device->logicalDpiX() : 0;
+    const int dpiY = device ? device->logicalDpiY() : 0;
+    for (const KeptCheck& k : kept)
+        if (k.type == type && k.dpiX == dpiX && k.dpiY == dpiY && k.font == key)
+            return k.figures;
+    if (kept.empty() && QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+        qAddPostRoutine(dropMainThreadChecks);
+    if (kept.size() >= 64)
+        kept.erase(kept.begin());
+    kept.push_back({key, type, dpiX, dpiY, std::make_shared<const FigureGlyphs>(font, device)});
+    return kept.back().figures;
 }
 
 int FigureGlyphs::Width(const QString& text) const

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QFont;
 class QPaintDevice;
@@ -20,6 +21,9 @@ class FigureGlyphs {
 public:
     // Lays out the check in `font` on `device`; a face that fails it draws its figures shaped.
     FigureGlyphs(const QFont& font, const QPaintDevice* device);
+    // The check of `font` on devices like `device`, made once on this thread: a preview page or a printout
+    // gets a canvas of its own each time, which would otherwise lay the check out again and again.
+    static std::shared_ptr<const FigureGlyphs> For(const QFont& font, const QPaintDevice* device);
 
     bool Usable() const { return usable_; }
     // Whether every character of `text` is one of the figures or signs set here.
