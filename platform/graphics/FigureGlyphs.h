@@ -14,9 +14,10 @@ class QPaintDevice;
 namespace gfx {
 
 // A journal page is mostly texts nobody drew before (record numbers, times, readings) in a few faces, and
-// shaping each one took most of a page's repaint. Figures in our fonts are neither kerned nor substituted,
-// so a figure text can be set glyph after glyph; each face is checked for that once, by laying out every
-// sequence of three of its figures together and seeing each come out with one glyph and one advance.
+// shaping each one took most of a page's repaint. Our faces (drawn without kerning) neither kern nor
+// substitute figures, so a figure text can be set glyph after glyph; each face is checked for that once, by
+// laying out every sequence of three of its figures together and seeing each come out with one glyph and one
+// advance.
 class FigureGlyphs {
 public:
     // Lays out the check in `font` on `device`; a face that fails it draws its figures shaped.
