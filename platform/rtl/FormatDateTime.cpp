@@ -6,9 +6,24 @@ namespace rtl {
 
 namespace {
 
-QString two(int v)
+// v in figures, led by zeros to at least `width` of them; written straight into out, as dates are formatted for
+// every row painted and every record filed.
+void appendNumber(QString& out, int v, int width = 1)
 {
-    return QString::number(v).rightJustified(2, QLatin1Char('0'));
+    if (v < 0) {
+        out += QString::number(v).rightJustified(width, QLatin1Char('0'));
+        return;
+    }
+    char16_t figures[12];
+    int n = 0;
+    do {
+        figures[n++] = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    for (; n < width; --width)
+        out += QLatin1Char('0');
+    while (n > 0)
+        out += QChar(figures[--n]);
 }
 
 struct Moment {
@@ -18,8 +33,7 @@ struct Moment {
 
 bool startsWithCi(const QString& s, int i, const char* word)
 {
-    const QString w = QString::fromLatin1(word);
-    return s.mid(i, w.size()).compare(w, Qt::CaseInsensitive) == 0;
+    return QStringView(s).sliced(i).startsWith(QLatin1String(word), Qt::CaseInsensitive);
 }
 
 // True when the pattern holds an AM/PM marker at or after position i: hours then count 1..12.
@@ -88,8 +102,8 @@ void format(QString& out, const QString& f, const Moment& m, TDateTime value, co
             break;
         case 'D':
             switch (run) {
-            case 1: out += QString::number(m.day); break;
-            case 2: out += two(m.day); break;
+            case 1: appendNumber(out, m.day); break;
+            case 2: appendNumber(out, m.day, 2); break;
             case 3: out += fs.ShortDayNames[m.dow - 1]; break;
             case 4: out += fs.LongDayNames[m.dow - 1]; break;
             case 5: format(out, fs.ShortDateFormat, m, value, fs, depth + 1); break;
@@ -99,12 +113,12 @@ void format(QString& out, const QString& f, const Moment& m, TDateTime value, co
         case 'M':
             if (lastToken == QLatin1Char('H')) {
                 run = std::min(run, 2);
-                out += run == 1 ? QString::number(m.minute) : two(m.minute);
+                appendNumber(out, m.minute, run);
             } else {
                 run = std::min(run, 4);
                 switch (run) {
-                case 1: out += QString::number(m.month); break;
-                case 2: out += two(m.month); break;
+                case 1: appendNumber(out, m.month); break;
+                case 2: appendNumber(out, m.month, 2); break;
                 case 3: out += fs.ShortMonthNames[m.month - 1]; break;
                 default: out += fs.LongMonthNames[m.month - 1]; break;
                 }
@@ -112,9 +126,9 @@ void format(QString& out, const QString& f, const Moment& m, TDateTime value, co
             break;
         case 'Y':
             if (run <= 2)
-                out += two(m.year % 100);
+                appendNumber(out, m.year % 100, 2);
             else
-                out += QString::number(m.year).rightJustified(4, QLatin1Char('0'));
+                appendNumber(out, m.year, 4);
             break;
         case 'H': {
             run = std::min(run, 2);
@@ -124,20 +138,20 @@ void format(QString& out, const QString& f, const Moment& m, TDateTime value, co
                 if (h == 0)
                     h = 12;
             }
-            out += run == 1 ? QString::number(h) : two(h);
+            appendNumber(out, h, run);
             break;
         }
         case 'N':
             run = std::min(run, 2);
-            out += run == 1 ? QString::number(m.minute) : two(m.minute);
+            appendNumber(out, m.minute, run);
             break;
         case 'S':
             run = std::min(run, 2);
-            out += run == 1 ? QString::number(m.second) : two(m.second);
+            appendNumber(out, m.second, run);
             break;
         case 'Z':
             run = run >= 3 ? 3 : 1;
-            out += run == 1 ? QString::number(m.msec) : QString::number(m.msec).rightJustified(3, QLatin1Char('0'));
+            appendNumber(out, m.msec, run);
             break;
         case 'T':
             run = std::min(run, 2);
@@ -293,6 +307,7 @@ QString FormatDateTime(const QString& fmt, TDateTime value, const TFormatSetting
     DecodeDateTime(value, m.year, m.month, m.day, m.hour, m.minute, m.second, m.msec);
     m.dow = DayOfWeek(value);
     QString out;
+    out.reserve(fmt.size() + 16);
     format(out, fmt.isEmpty() ? QStringLiteral("C") : fmt, m, value, fs, 0);
     return out;
 }

@@ -135,6 +135,7 @@ TEST(FormatDateTime, PatternTable)
         {"h:nn", "14:07"},
         {"hh:mm", "14:07"},            // m after h is minutes
         {"hh:nn:ss.zzz", "14:07:09.045"},
+        {"h:n:s.z", "14:7:9.45"},
         {"h:nn am/pm", "2:07 pm"},
         {"h:nn A/P", "2:07 P"},
         {"ddd dddd", "Вт вторник"},
@@ -148,6 +149,7 @@ TEST(FormatDateTime, PatternTable)
         EXPECT_EQ(FormatDateTime(QString::fromLatin1(c.format), t, ru()), u(c.expected)) << c.format;
     EXPECT_EQ(FormatDateTime(QStringLiteral("c"), EncodeDate(2024, 3, 5), ru()), u("05.03.2024"));
     EXPECT_EQ(FormatDateTime(QStringLiteral("hh:nn"), 0.5, ru()), u("12:00"));
+    EXPECT_EQ(FormatDateTime(QStringLiteral("dd.mm.yyyy yy"), EncodeDate(5, 1, 2), ru()), u("02.01.0005 05"));
     EXPECT_EQ(FormatDateTime(QStringLiteral("h:nn AMPM"), 0.5, en()), u("12:00 PM"));
 }
 
