@@ -11,6 +11,7 @@
 #include "platform/data/IntegerField.h"
 #include "platform/data/MemoField.h"
 #include "platform/data/StringField.h"
+#include "platform/rtl/SameText.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -330,7 +331,7 @@ TField* findField(const std::vector<std::unique_ptr<TField>>& fields, const Name
         if (f->FieldName() == name)
             return f.get();
     for (const auto& f : fields)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+        if (rtl::SameText(f->FieldName(), name))
             return f.get();
     return nullptr;
 }

@@ -7,6 +7,7 @@
 #include "platform/data/DbtFile.h"
 #include "platform/data/LockedFile.h"
 #include "platform/rtl/CaseInsensitivePath.h"
+#include "platform/rtl/SameText.h"
 #include "platform/rtl/ScopeGuard.h"
 
 #include <QDir>
@@ -414,7 +415,7 @@ QString Table::memoPath() const
 int Table::columnIndex(const QString& name) const
 {
     for (std::size_t i = 0; i < header_.columns.size(); ++i)
-        if (header_.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (rtl::SameText(header_.columns[i].name, name))
             return static_cast<int>(i);
     return -1;
 }

@@ -1,11 +1,12 @@
 #include "platform/data/Parameters.h"
 
 #include "platform/data/DatabaseError.h"
+#include "platform/rtl/SameText.h"
 
 TParameter* TParameters::FindParam(const QString& name) const
 {
     for (const auto& p : items_)
-        if (p->Name().compare(name, Qt::CaseInsensitive) == 0)
+        if (rtl::SameText(p->Name(), name))
             return p.get();
     return nullptr;
 }

@@ -1,6 +1,7 @@
 #include "platform/data/SqlLexer.h"
 
 #include "platform/data/DatabaseError.h"
+#include "platform/rtl/SameText.h"
 
 namespace sql {
 namespace {
@@ -89,15 +90,22 @@ std::vector<Token> tokenize(const QString& s)
             t.text = s.mid(i + 1, j - i - 1);
             i = j;
         } else {
+            // Symbols share their texts: a statement has many and each would be a string made anew.
             static const QString two[] = {QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>")};
+            static const QString one[] = {QStringLiteral("("), QStringLiteral(")"), QStringLiteral(","), QStringLiteral("*"),
+                                          QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral(";"),
+                                          QStringLiteral("-"), QStringLiteral("+")};
             t.kind = Token::Kind::Symbol;
+            const QStringView here = QStringView(s).sliced(i);
             for (const QString& op : two)
-                if (s.mid(i, 2) == op)
+                if (here.startsWith(op))
                     t.text = op;
             if (t.text.isEmpty()) {
-                if (!QStringLiteral("(),*=<>;-+").contains(c))
+                for (const QString& op : one)
+                    if (op[0] == c)
+                        t.text = op;
+                if (t.text.isEmpty())
                     fail(s, i, QStringLiteral("unexpected character '%1'").arg(c));
-                t.text = c;
             }
             i += static_cast<int>(t.text.size());
         }
@@ -122,7 +130,7 @@ QStringList parameterNames(const std::vector<Token>& tokens)
             continue;
         bool seen = false;
         for (const QString& n : names)
-            seen = seen || n.compare(t.text, Qt::CaseInsensitive) == 0;
+            seen = seen || rtl::SameText(n, t.text);
         if (!seen)
             names << t.text;
     }

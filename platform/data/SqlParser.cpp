@@ -3,9 +3,9 @@
 #include "platform/data/DataLimits.h"
 #include "platform/data/DatabaseError.h"
 #include "platform/data/SqlLexer.h"
+#include "platform/rtl/SameText.h"
 
 #include <QHash>
-#include <cstring>
 #include <mutex>
 
 namespace sql {
@@ -45,7 +45,7 @@ private:
     bool isWord(const char* w, int ahead = 0) const
     {
         const Token& t = peek(ahead);
-        return t.kind == Token::Kind::Word && t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+        return t.kind == Token::Kind::Word && rtl::SameText(t.text, QLatin1String(w));
     }
     bool acceptWord(const char* w)
     {
@@ -79,13 +79,19 @@ private:
 
     QString name(const char* what)
     {
-        static const char* reserved[] = {"SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "ORDER", "BY", "INSERT", "INTO",
-                                         "VALUES", "UPDATE", "SET", "DELETE", "CREATE", "TABLE", "LIKE", "DISTINCT", "AS", "NULL", "IS", "IN", "BETWEEN", "JOIN", "GROUP"};
+        static const QLatin1String reserved[] = {
+            QLatin1String("SELECT"), QLatin1String("FROM"),   QLatin1String("WHERE"),  QLatin1String("AND"),
+            QLatin1String("OR"),     QLatin1String("NOT"),    QLatin1String("ORDER"),  QLatin1String("BY"),
+            QLatin1String("INSERT"), QLatin1String("INTO"),   QLatin1String("VALUES"), QLatin1String("UPDATE"),
+            QLatin1String("SET"),    QLatin1String("DELETE"), QLatin1String("CREATE"), QLatin1String("TABLE"),
+            QLatin1String("LIKE"),   QLatin1String("DISTINCT"), QLatin1String("AS"),   QLatin1String("NULL"),
+            QLatin1String("IS"),     QLatin1String("IN"),     QLatin1String("BETWEEN"), QLatin1String("JOIN"),
+            QLatin1String("GROUP")};
         const Token& t = peek();
         if (t.kind != Token::Kind::Word)
             fail(QStringLiteral("%1 expected").arg(QLatin1String(what)));
-        for (const char* r : reserved)
-            if (t.text.size() == qsizetype(std::strlen(r)) && t.text.compare(QLatin1String(r), Qt::CaseInsensitive) == 0)
+        for (const QLatin1String r : reserved)
+            if (rtl::SameText(t.text, r))
                 fail(QStringLiteral("%1 expected, not the word %2").arg(QLatin1String(what), t.text));
         ++pos_;
         return t.text;
