@@ -87,6 +87,7 @@ void TJournalControllerBase::openJournal()
     }
     RefreshView(-1);
     ADOQuery->Last();
+    Filing.PrepareStatements();
 }
 
 void TJournalControllerBase::RefreshView(int maxId)

@@ -270,32 +270,66 @@ void TJournalFiling::FillAct(TJournalRecord& act, const TVELTMeasurement& m, int
     take(act.OPER, v.OPER);
 }
 
+namespace {
+
+// Every value of the duplicate search is bound: its statements are the same texts for every measurement and
+// instrument, so they are parsed once, when the journal opens, not in the first filing after it.
+QString searchCondition(bool withNumber)
+{
+    return QStringLiteral(" WHERE DATA_IZM = :DATAp AND PRIBOR = :PRIBORp AND IZM = :IZMp AND STAT = :STATp") +
+           (withNumber ? QStringLiteral(" AND NUM_VIDOH = :NUMp") : QString());
+}
+
+QString countStatement(bool withNumber)
+{
+    return QStringLiteral("SELECT COUNT (*) AS POISK FROM Base") + searchCondition(withNumber);
+}
+
+QString idStatement(bool withNumber)
+{
+    return QStringLiteral("SELECT ID FROM Base") + searchCondition(withNumber) + QStringLiteral(" ORDER BY ID");
+}
+
+const QString kMaxIdStatement = QStringLiteral("SELECT max(ID) as maxid FROM Base");
+
+} // namespace
+
+void TJournalFiling::PrepareStatements()
+{
+    TCritLock lock(*B.Lock);
+    TADOQuery* q = B.Search;
+    if (q->Active())
+        return;
+    for (const QString& text : {countStatement(false), idStatement(false), countStatement(true), idStatement(true),
+                                kMaxIdStatement})
+        q->SetSQL(text);
+    q->ClearSQL();
+}
+
 void TJournalFiling::FindRecord(const QString& date, int serial, bool withNumber, int32_t number, QChar stat,
                                 double izm, QString& count, int& id)
 {
     TCritLock lock(*B.Lock);
     TADOQuery* q = B.Search;
     // The date is bound as a parameter: it is a text the journal made, but a parameter never breaks the text.
-    QString condition = QStringLiteral(" WHERE") + QStringLiteral(" DATA_IZM = :DATAp AND") + QStringLiteral(" PRIBOR = ") +
-                        QString::number(serial) + QStringLiteral(" AND") + QStringLiteral(" IZM = :IZMp AND") +
-                        QStringLiteral(" STAT = :STATp");
-    if (withNumber)
-        condition += QStringLiteral(" AND NUM_VIDOH = ") + QString::number(number);
     auto bind = [&] {
         q->Parameters().ParamByName(QStringLiteral("DATAp"))->SetValue(date);
+        q->Parameters().ParamByName(QStringLiteral("PRIBORp"))->SetValue(qlonglong(serial));
         q->Parameters().ParamByName(QStringLiteral("IZMp"))->SetValue(RoundIzm(izm));
         q->Parameters().ParamByName(QStringLiteral("STATp"))->SetValue(QString(stat));
+        if (withNumber)
+            q->Parameters().ParamByName(QStringLiteral("NUMp"))->SetValue(qlonglong(number));
     };
     q->Close();
     q->ClearSQL();
-    q->SetSQL(QStringLiteral("SELECT COUNT (*) AS POISK FROM Base") + condition);
+    q->SetSQL(countStatement(withNumber));
     bind();
     q->Open();
     count = q->FieldByName(QStringLiteral("POISK"))->AsString();
     q->Close();
 
     q->ClearSQL();
-    q->SetSQL(QStringLiteral("SELECT ID FROM Base") + condition + QStringLiteral(" ORDER BY ID"));
+    q->SetSQL(idStatement(withNumber));
     bind();
     q->Open();
     id = q->IsEmpty() ? 0 : q->FieldByName(QStringLiteral("ID"))->AsInteger();
@@ -462,7 +496,7 @@ int TJournalFiling::InsertRecord(TJournalRecord r)
     TADOQuery* q = B.Search;
     q->Close();
     q->ClearSQL();
-    q->SetSQL(QStringLiteral("SELECT max(ID) as maxid FROM Base"));
+    q->SetSQL(kMaxIdStatement);
     q->Open();
     TField* maxid = q->FieldByName(QStringLiteral("maxid"));
     r.ID = maxid->IsNull() ? 1 : maxid->AsInteger() + 1;

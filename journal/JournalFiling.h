@@ -97,6 +97,9 @@ public:
     // Byte 29 of the new table's header (its code page) set to ANSI; false (logged) when that fails.
     static bool PatchDbfHeader(const QString& path);
 
+    // Parses the statements every filing runs, through the search query while it is closed.
+    void PrepareStatements();
+
     // The record a measurement makes (no ID, NORMA 0, no DATA_REC).
     TJournalRecord RecordOf(const TVELTMeasurement& m) const;
     // The act that waited for a measurement, after the measurement was filed as `id`: the instrument's data

@@ -2,23 +2,31 @@
 
 #include "db/DBInfoPribors.h"
 #include "platform/data/ADOQuery.h"
+#include "platform/data/SqlParser.h"
 
 const QString TJournalView::kCaptionAll = QStringLiteral("вся база");
 const QString TJournalView::kCaptionToday = QStringLiteral("измерения, сделанные сегодня");
 const QString TJournalView::kCaptionFilter = QStringLiteral("фильтр: ");
 
+QString TJournalView::statement(bool window, TFilter& filter, TViewConditions& used)
+{
+    QString sql = QStringLiteral("SELECT * FROM Base");
+    int count = 0;
+    if (window) {
+        sql += QStringLiteral(" WHERE ID >= :IDp_min AND ID <= :IDp_max");
+        ++count;
+    }
+    used = AppendFilterConditions(filter, sql, count);
+    sql += QStringLiteral(" ORDER BY DATA_IZM");
+    return sql;
+}
+
 void TJournalView::Refresh(int maxId)
 {
     normaSerial_ = -1; // instruments may have been recorded since the last view
     Filter_.Description = QStringLiteral(" ");
-    QString sql = QStringLiteral("SELECT * FROM Base");
-    int count = 0;
-    if (maxId >= 0) {
-        sql += QStringLiteral(" WHERE ID >= :IDp_min AND ID <= :IDp_max");
-        ++count;
-    }
-    const TViewConditions used = AppendFilterConditions(Filter_, sql, count);
-    sql += QStringLiteral(" ORDER BY DATA_IZM");
+    TViewConditions used;
+    const QString sql = statement(maxId >= 0, Filter_, used);
 
     Query->Close();
     Query->ClearSQL();
@@ -29,6 +37,12 @@ void TJournalView::Refresh(int maxId)
         Query->Parameters().ParamByName(QStringLiteral("IDp_max"))->SetValue(qlonglong(maxId));
     }
     Query->Open();
+    if (maxId < 0) {
+        // The read after the next filing runs the same view limited to the newest identifiers: that
+        // statement is parsed now, not in the filing.
+        TFilter filter = Filter_;
+        sql::parseKept(statement(true, filter, used));
+    }
 }
 
 QString TJournalView::showWhole(const QString& caption)

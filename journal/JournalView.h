@@ -41,6 +41,9 @@ public:
 
 private:
     QString showWhole(const QString& caption);
+    // The view's statement for the filter, limited to an identifier window or not; the filter gets its
+    // description.
+    static QString statement(bool window, TFilter& filter, TViewConditions& used);
 
     TADOQuery* Query = nullptr;
     TDBInfoPribors* Info = nullptr;
