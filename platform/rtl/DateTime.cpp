@@ -43,13 +43,24 @@ void civilFromDays(int64_t z, int& year, int& month, int& day)
     year = int(yoe + era * 400 + (month <= 2));
 }
 
+// x to the nearest whole number, halves to the even one, as the default rounding mode rounds. Plain
+// arithmetic: a call into the maths library here was, in a process that had not called it yet, a page fault
+// on its code inside the first filing (tens of microseconds on a virtual machine).
+double roundHalfEven(double x)
+{
+    constexpr double kTwo52 = 4503599627370496.0; // from here on every double is whole
+    if (!(std::fabs(x) < kTwo52))
+        return x;
+    return x >= 0 ? (x + kTwo52) - kTwo52 : -((kTwo52 - x) - kTwo52);
+}
+
 // Whole milliseconds of a value: the day (the integral part, truncated toward zero) and the time of day.
 void split(TDateTime value, int64_t& dayNumber, int64_t& msOfDay)
 {
     // Values beyond any calendar date (or not numbers at all) decode as day 0 rather than overflow.
     if (!std::isfinite(value) || std::fabs(value) > 1.0e8)
         value = 0;
-    const int64_t ms = int64_t(std::nearbyint(value * double(kMsecsPerDay)));
+    const int64_t ms = int64_t(roundHalfEven(value * double(kMsecsPerDay)));
     dayNumber = ms / kMsecsPerDay;
     msOfDay = (ms < 0 ? -ms : ms) % kMsecsPerDay;
 }

@@ -88,6 +88,17 @@ TEST(DateTime, DecodingRoundsToTheMillisecond)
     EXPECT_EQ(std::vector<int>({y, m, d, h, n, s, ms}), std::vector<int>({2010, 8, 6, 0, 0, 0, 0}));
     DecodeDateTime(day + 0.4999999999, y, m, d, h, n, s, ms);
     EXPECT_EQ(std::vector<int>({d, h, n, s, ms}), std::vector<int>({5, 12, 0, 0, 0}));
+    // Exact halves of a millisecond go to the even one, on both sides of day 0.
+    for (int k = 0; k < 10; ++k) {
+        const int even = k % 2 == 0 ? k : k + 1;
+        DecodeTime((k + 0.5) / 86400000.0, h, n, s, ms);
+        EXPECT_EQ(ms, even) << k;
+        DecodeTime(-(k + 0.5) / 86400000.0, h, n, s, ms);
+        EXPECT_EQ(ms, even) << -k;
+    }
+    // Far days have more milliseconds than a double holds fractions for: they stay as they are.
+    DecodeTime(9.9e7 + 0.5, h, n, s, ms);
+    EXPECT_EQ(std::vector<int>({h, n, s, ms}), std::vector<int>({12, 0, 0, 0}));
 }
 
 TEST(DateTime, NegativeValuesKeepTheDayInTheIntegralPart)
